@@ -1,0 +1,33 @@
+# The two commands of the README: `make run` and `make test`.
+BUILD_DIR   ?= build
+RELEASE_DIR ?= build-release
+JOBS        ?= $(shell nproc 2>/dev/null || echo 2)
+
+.PHONY: all deps configure build test run release bench clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps.sh
+
+configure: deps
+	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+
+build: configure
+	@cmake --build $(BUILD_DIR) -j $(JOBS)
+
+test: build
+	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+release: deps
+	@cmake -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build $(RELEASE_DIR) -j $(JOBS)
+
+run: release
+	@bash scripts/run-main-job.sh $(RELEASE_DIR)
+
+bench: release
+	@cmake --build $(RELEASE_DIR) -j $(JOBS) --target benchmarks
+
+clean:
+	rm -rf $(BUILD_DIR) $(RELEASE_DIR)

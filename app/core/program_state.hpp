@@ -1,0 +1,55 @@
+#pragma once
+// Program-wide state of the main program: the batch state that a command
+// line, a dropped file or the comparison window sets around a load, the
+// user's folders, the current dataset file and the limits that the option
+// panels and the evaluation run share. Not persisted.
+
+#include <QString>
+#include <QTime>
+
+#include <array>
+#include <cstdint>
+
+struct ProgramState {
+    // Batch state
+    bool BatchMode = false;
+    QString OpenRequestFile;
+    bool PrintResultsFlag = false;
+    bool SaveResultsFlag = false;
+    bool ShowResultsFlag = false;
+    QString ResultsFolder;
+    QString CompareFileName;
+
+    // Folders and the current dataset
+    QString DocumentsFolder;
+    QString ProgramFilesFolder;
+    QString DataFileName;
+    QString DataFolder;
+    QString DisclaimerText;
+
+    bool NoSoundFlag = false;
+    // Which columns the residual table shows: entries 1..14 (0 unused).
+    std::array<bool, 15> ResidueSelection{};
+
+    // Shared with the evaluation run
+    double MeanY = 0.0;
+    double DeviationLower = 0.0;
+    double DeviationUpper = 0.0;
+    double ResidualLower = 0.0;
+    double ResidualUpper = 0.0;
+    double RStdResidueLower = 0.0;
+    double RStdResidueUpper = 0.0;
+    double DeviationConfidence = 0.0;
+
+    // When the status line was last shown and for how many seconds.
+    QTime StatusStart;
+    std::int32_t StatusDuration = 0;
+};
+
+// The one instance, living for the whole program.
+ProgramState& programState();
+// Puts every value back to its value at start (for tests).
+void resetProgramState();
+
+// The fixed no-warranty notice shown by the splash screen and the About box.
+QString defaultDisclaimerText();

@@ -1,0 +1,35 @@
+#pragma once
+// Each test binary runs with its own temporary HOME and XDG folders, so no
+// test reads or writes the user's settings or documents.
+
+#include <QByteArray>
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <cstdlib>
+
+inline QTemporaryDir& testHome()
+{
+    static QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/kve-test-home-XXXXXX"));
+    return dir;
+}
+
+inline void setUpTestEnvironment()
+{
+    const QByteArray home = testHome().path().toLocal8Bit();
+    QDir(testHome().path()).mkpath(QStringLiteral(".config"));
+    QDir(testHome().path()).mkpath(QStringLiteral(".local/share"));
+    QDir(testHome().path()).mkpath(QStringLiteral(".cache"));
+    QDir(testHome().path()).mkpath(QStringLiteral("Documents"));
+    QDir(testHome().path()).mkpath(QStringLiteral("runtime"));
+    QDir(testHome().path() + QStringLiteral("/runtime")).exists();
+    ::setenv("HOME", home.constData(), 1);
+    ::setenv("XDG_CONFIG_HOME", (home + "/.config").constData(), 1);
+    ::setenv("XDG_DATA_HOME", (home + "/.local/share").constData(), 1);
+    ::setenv("XDG_CACHE_HOME", (home + "/.cache").constData(), 1);
+    ::setenv("XDG_DOCUMENTS_DIR", (home + "/Documents").constData(), 1);
+    ::setenv("XDG_RUNTIME_DIR", (home + "/runtime").constData(), 1);
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QFile::setPermissions(testHome().path() + QStringLiteral("/runtime"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}

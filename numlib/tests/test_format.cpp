@@ -1,0 +1,132 @@
+// Fixed-width formatter and text aligner: worked examples and decided cases.
+#include <cmath>
+#include <limits>
+
+#include <gtest/gtest.h>
+
+#include "SumtrixLib/Format.hpp"
+
+using namespace SumtrixLib;
+
+namespace {
+
+struct FixedCase {
+    double value;
+    int size;
+    int dec;
+    std::int16_t alignment;
+    bool prob;
+    const char* expected;
+    double valueAfter;          // the caller's variable afterwards
+    std::int16_t alignmentAfter;
+};
+
+class FormatFixedWidthTable : public ::testing::TestWithParam<FixedCase> {};
+
+TEST_P(FormatFixedWidthTable, FieldTextAndWriteBacks)
+{
+    const FixedCase& c = GetParam();
+    double v = c.value;
+    std::int16_t a = c.alignment;
+    EXPECT_EQ(FormatFixedWidth(v, c.size, c.dec, a, c.prob), c.expected);
+    if (std::isnan(c.valueAfter))
+        EXPECT_TRUE(std::isnan(v));
+    else
+        EXPECT_DOUBLE_EQ(v, c.valueAfter);
+    EXPECT_EQ(a, c.alignmentAfter);
+}
+
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
+const double kInf = std::numeric_limits<double>::infinity();
+
+INSTANTIATE_TEST_SUITE_P(Examples, FormatFixedWidthTable, ::testing::Values(
+    // value, size, dec, align, prob, text, value after, align after
+    FixedCase{0.5, 8, 3, 0, false, "   0.500", 0.5, 3},
+    FixedCase{12345.678, 8, 3, 0, false, "     n/a", 12345.678, 3},
+    FixedCase{123.0, 2, 0, 0, false, "n/", 123.0, 3},
+    FixedCase{0.0, 6, 0, 0, false, "      ", 0.0, 3},
+    FixedCase{7.6, 6, 0, 0, false, "     8", 7.6, 3},
+    FixedCase{-0.2, 8, 4, 0, true, "  0.0001", 0.0001, 3},
+    FixedCase{0.00004, 8, 4, 0, true, "  0.0001", 0.00014, 3},
+    FixedCase{0.03, 8, 4, 0, true, "  0.0300", 0.03, 3},
+    FixedCase{0.0, 8, 3, 0, true, "   0.001", 0.001, 3},
+    FixedCase{0.0004, 8, 3, 0, true, "   0.001", 0.0014, 3},
+    FixedCase{-0.5, 5, 3, 0, false, "-0.50", -0.5, 3},
+    FixedCase{-0.5, 6, 3, 0, false, "-0.500", -0.5, 3},
+    FixedCase{12.3456, 8, 2, 0, false, "   12.35", 12.3456, 3},
+    FixedCase{-12.3456, 8, 2, 1, false, "-12.35  ", -12.3456, 1},
+    FixedCase{1.5, 7, 1, 2, false, "  1.5  ", 1.5, 2},
+    FixedCase{1.5, 7, 1, 9, false, "1.5    ", 1.5, 1},
+    // halves away from zero on the decimal form at 15 significant digits
+    FixedCase{2.675, 8, 2, 0, false, "    2.68", 2.675, 3},
+    FixedCase{0.5, 3, 0, 0, false, "  1", 0.5, 3},
+    FixedCase{-2.5, 4, 0, 0, false, "  -3", -2.5, 3},
+    FixedCase{1.005, 6, 2, 0, false, "  1.01", 1.005, 3},
+    FixedCase{9.9996, 7, 3, 0, false, " 10.000", 9.9996, 3},
+    // a value that rounds to zero loses its sign
+    FixedCase{-0.0001, 7, 3, 0, false, "  0.000", -0.0001, 3},
+    FixedCase{-0.3, 4, 0, 0, false, "    ", -0.3, 3},
+    // non-finite values print "n/a"
+    FixedCase{kNaN, 6, 2, 0, false, "   n/a", kNaN, 3},
+    FixedCase{kInf, 6, 2, 0, false, "   n/a", kInf, 3},
+    FixedCase{-kInf, 6, 2, 1, false, "n/a   ", -kInf, 1},
+    FixedCase{1e300, 10, 2, 0, false, "       n/a", 1e300, 3},
+    // a size below the contract does not crash
+    FixedCase{0.25, 2, 3, 0, false, "n/", 0.25, 3},
+    FixedCase{1.0, 0, 0, 0, false, "", 1.0, 3},
+    FixedCase{5.0, -3, 2, 0, false, "", 5.0, 3},
+    // a negative Dec makes the measuring pattern a lone point
+    FixedCase{0.3, 5, -1, 0, false, "  0.0", 0.3, 3},
+    FixedCase{0.3, 2, -1, 0, false, ".0", 0.3, 3},
+    FixedCase{0.3, 1, -1, 0, false, "0", 0.3, 3}));
+
+struct AlignCase {
+    const char* text;
+    int size;
+    std::int16_t alignment;
+    const char* expected;
+    std::int16_t alignmentAfter;
+};
+
+class AlignTextTable : public ::testing::TestWithParam<AlignCase> {};
+
+TEST_P(AlignTextTable, FieldText)
+{
+    const AlignCase& c = GetParam();
+    std::int16_t a = c.alignment;
+    EXPECT_EQ(AlignText(c.text, c.size, a), c.expected);
+    EXPECT_EQ(a, c.alignmentAfter);
+}
+
+INSTANTIATE_TEST_SUITE_P(Examples, AlignTextTable, ::testing::Values(
+    AlignCase{"ab", 5, 2, " ab  ", 2},
+    AlignCase{"  ab", 6, 3, "  ab", 3},
+    AlignCase{"abcdef", 4, 3, "abcd", 3},
+    AlignCase{"a", 3, 7, "a  ", 1},
+    AlignCase{"a", 3, 0, "a  ", 1},
+    AlignCase{"", 5, 3, "", 3},
+    AlignCase{"  ab", 6, 1, "ab  ", 1},
+    AlignCase{"x", 4, 3, "   x", 3},
+    // widths count characters, not bytes
+    AlignCase{"\xC2\xB5g", 4, 3, "  \xC2\xB5g", 3},
+    AlignCase{"\xC2\xB5g\xC2\xB5", 2, 1, "\xC2\xB5g", 1}));
+
+TEST(FormatFixedWidth, OmittedOptionalsActAsZeroAndTemporariesAreAccepted)
+{
+    EXPECT_EQ(FormatFixedWidth(0.5, 8, 3), "   0.500");
+    std::int16_t zero = 0;
+    EXPECT_EQ(FormatFixedWidth(0.5, 8, 3, zero, false), FormatFixedWidth(0.5, 8, 3));
+    // A probability passed as an expression is formatted; nothing to write back.
+    EXPECT_EQ(FormatFixedWidth(-1.0, 6, 2, 0, true), "  0.01");
+}
+
+TEST(FormatNumberPattern, PatternRules)
+{
+    EXPECT_EQ(FormatNumberPattern(12.3456, ".00"), "12.35");
+    EXPECT_EQ(FormatNumberPattern(0.5, ".00"), ".50");
+    EXPECT_EQ(FormatNumberPattern(0.0, "#"), "");
+    EXPECT_EQ(FormatNumberPattern(0.5, "###0.00"), "0.50");
+    EXPECT_EQ(FormatNumberPattern(123456.0, "#0.0"), "123456.0");
+}
+
+} // namespace
