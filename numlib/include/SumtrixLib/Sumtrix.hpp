@@ -1,0 +1,157 @@
+#pragma once
+// SumtrixLib: the numerical and statistical routines of KVE, as the one
+// class Sumtrix.
+//
+// Conventions shared by every method:
+// - Parameters that a method writes are taken by reference (T&), so the
+//   caller's variable changes; inputs by value or const reference. Optional
+//   parameters read 0, false or "" when omitted; a written optional
+//   parameter is an InOut<T>, and what the method writes into an omitted
+//   one is lost.
+// - Array parameters are BoundedArray<T> (absolute indexes between the
+//   array's own bounds). Methods ending in Base0 use elements 0..n-1; those
+//   ending in Base1, and those following published 1-based algorithms,
+//   elements 1..n, never touching element 0 unless documented.
+// - Trouble is reported in the method's error style (see MethodTable.hpp
+//   and Runtime.hpp): a RuntimeError, a Msg text, error 1000, a message
+//   through the MessageSink, or a failed step that assigns nothing.
+// - A method that uses another method calls it on the same object.
+// - The object's only state is LineFitState.
+
+#include <cstdint>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "SumtrixLib/BoundedArray.hpp"
+#include "SumtrixLib/Format.hpp"
+#include "SumtrixLib/MethodTable.hpp"
+#include "SumtrixLib/Params.hpp"
+#include "SumtrixLib/Runtime.hpp"
+
+namespace SumtrixLib {
+
+// ---- marker values --------------------------------------------------------
+// A missing or undefined number.
+inline constexpr double MissingValue = 1E-99;
+// The result of an interpolation whose error trap fired.
+inline constexpr double InterpolationFailed = -1E-99;
+// MinMatrix after an error.
+inline constexpr double MinMatrixFailed = 1E+99;
+// MaxMatrix after an error (the value of MissingValue).
+inline constexpr double MaxMatrixFailed = MissingValue;
+// STAT_Normal_CDF_INV for probabilities at or beyond 0 and 1.
+inline constexpr double NormalQuantileLow = -9E+99;
+inline constexpr double NormalQuantileHigh = 9E+99;
+
+// ---- records ----------------------------------------------------------------
+struct Complex {
+    double Re = 0.0;
+    double Im = 0.0;
+    bool operator==(const Complex&) const = default;
+};
+
+// A dense matrix with elements (1..r, 1..c); row 0 and column 0 exist, hold
+// 0 and are never used. A Matrix owns its elements: copying or returning one
+// copies them.
+struct Matrix {
+    std::int16_t r = 0;
+    std::int16_t c = 0;
+    BoundedArray2<double> Element;
+    bool operator==(const Matrix&) const = default;
+};
+
+// The tagged value that some methods return. Most return it empty and
+// deliver their results through their parameters.
+using Variant = std::variant<std::monostate, bool, std::int32_t, double, std::string>;
+
+// The data of the last straight-line fit with errors in both coordinates:
+// written by Reg_FitRandomXY, read by STAT_ChiXY and the searches that call
+// it. The only data a Sumtrix object keeps between calls.
+struct LineFitState {
+    BoundedArray<double> FitX;
+    BoundedArray<double> FitY;
+    BoundedArray<double> FitSigX;
+    BoundedArray<double> FitSigY;
+    BoundedArray<double> FitWeight;
+    double FitIntercept = 0.0;
+    double FitOffset = 0.0;
+    std::int32_t FitCount = 0;
+};
+
+class Sumtrix {
+public:
+    Sumtrix() = default;
+
+    // Methods are declared below family by family; MethodTable gives their
+    // interface order.
+
+    // ---- Complex numbers and elementary functions (complex.cpp) ----------
+
+    // ---- Polynomial roots (roots.cpp) ------------------------------------
+
+    // ---- Polynomial interpolation and cubic splines (interpolation.cpp) --
+
+    // ---- Simplex method (simplex.cpp) ------------------------------------
+
+    // ---- Matrix algebra on arrays (matrix_arrays.cpp) --------------------
+
+    // ---- Matrix record operations (matrix_record.cpp) --------------------
+
+    // ---- Straight-line fits (line_fits.cpp) --------------------------------
+
+    // ---- Six symmetrical slopes (slopes.cpp) -------------------------------
+
+    // ---- Line fit with errors in both coordinates (fit_xy_errors.cpp) ------
+
+    // ---- Median fit (median_fit.cpp) ---------------------------------------
+
+    // ---- Incomplete gamma and chi-square (gamma.cpp) -----------------------
+
+    // ---- Incomplete beta and F (beta.cpp) ----------------------------------
+
+    // ---- Normal distribution (normal.cpp) ----------------------------------
+
+    // ---- Student t distribution (student_t.cpp) ----------------------------
+
+    // ---- Studentized range (studentized_range.cpp) -------------------------
+
+    // ---- Sorting (sorting.cpp) ---------------------------------------------
+
+    // ---- Descriptive statistics (descriptive.cpp) --------------------------
+
+    // ---- Two-sample tests (two_sample_tests.cpp) ---------------------------
+
+    // ---- Model measures (model_measures.cpp) -------------------------------
+
+    // ---- Residual diagnostics (residuals.cpp) ------------------------------
+
+    // ---- Contingency table (contingency.cpp) -------------------------------
+
+    // ---- Rank correlation (rank_correlation.cpp) ---------------------------
+
+    // ---- Two-sample nonparametric tests (nonparametric.cpp) ----------------
+
+    // ---- Normality tests (normality.cpp) -----------------------------------
+
+    // ---- Robust scale estimators (robust.cpp) ------------------------------
+
+    // ---- Concordance coefficients (concordance.cpp) ------------------------
+
+    // ---- Interval table writer (interval_table.cpp) ------------------------
+
+    // ---- Formatting (sumtrix_format.cpp) -----------------------------------
+    // The program's fixed-width formatters, unchanged.
+    std::string FormatOutput(InOut<double> value, std::int32_t size, std::int32_t Dec,
+                             InOut<std::int16_t> Alignment = {}, bool Prob = false);
+    std::string FormatText(const std::string& Text, std::int32_t TextSize,
+                           InOut<std::int16_t> Alignment = {});
+
+    // The object's state, for the errors-in-both-coordinates fit and tests.
+    const LineFitState& lineFitState() const { return m_lineFit; }
+
+private:
+    LineFitState m_lineFit;
+};
+
+} // namespace SumtrixLib
