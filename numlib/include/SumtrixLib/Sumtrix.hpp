@@ -99,6 +99,15 @@ public:
     // ---- Matrix record operations (matrix_record.cpp) --------------------
 
     // ---- Straight-line fits (line_fits.cpp) --------------------------------
+    // The line minimising perpendicular distances; Residue(1..ndata) gets
+    // each point's distance and r is increased by their sum of squares.
+    // siga and sigb are accepted and left alone.
+    Variant Reg_FitXYPerpendicular(const BoundedArray<double>& XArray,
+                                   const BoundedArray<double>& YArray, std::int32_t ndata,
+                                   double& a, double& b, double siga, double sigb,
+                                   BoundedArray<double>& Residue, double& r);
+    // Mean and corrected two-pass variance of data(1..n); zeros below n = 2.
+    Variant STAT_AveVar(const BoundedArray<double>& data, std::int32_t n, double& ave, double& Var);
 
     // ---- Six symmetrical slopes (slopes.cpp) -------------------------------
 
