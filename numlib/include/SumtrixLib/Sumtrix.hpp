@@ -123,6 +123,22 @@ public:
     // ---- Two-sample tests (two_sample_tests.cpp) ---------------------------
 
     // ---- Model measures (model_measures.cpp) -------------------------------
+    // Model-adequacy measures of predicted x against observed y over pairs
+    // 1..n (n = size, or the upper bound of x when size < 1; nothing happens
+    // for n <= 2). Errors are passed over step by step.
+    Variant STAT_ModelMeasures(const BoundedArray<double>& x, const BoundedArray<double>& y,
+                               std::int32_t size, double MeanX, double MeanY, double& r2,
+                               double& mb, double& MAE, double& pMAE, double& MSEP,
+                               double& VarMSEP, BoundedArray<double>& MSEPComp, double& MEF,
+                               double& MxE, double& CD);
+    // Median-based coefficient of determination; errors passed over.
+    void STAT_ResistantR2(std::int32_t n, const BoundedArray<double>& y, double MeanY,
+                          const BoundedArray<double>& Pred, double& ResistantR2,
+                          double& AdjResistantR2);
+    // Median of elements 1 (0 with Base0) to the upper bound; 0 for two
+    // values or fewer.
+    double STAT_Median(const BoundedArray<double>& NumericArray, bool Base0 = false);
+
 
     // ---- Residual diagnostics (residuals.cpp) ------------------------------
 
