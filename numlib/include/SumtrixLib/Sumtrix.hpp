@@ -1,0 +1,227 @@
+#pragma once
+// SumtrixLib: the numerical and statistical routines of KVE, as the one
+// class Sumtrix.
+//
+// Conventions shared by every method:
+// - Parameters that a method writes are taken by reference (T&), so the
+//   caller's variable changes; inputs by value or const reference. Optional
+//   parameters read 0, false or "" when omitted; a written optional
+//   parameter is an InOut<T>, and what the method writes into an omitted
+//   one is lost.
+// - Array parameters are BoundedArray<T> (absolute indexes between the
+//   array's own bounds). Methods ending in Base0 use elements 0..n-1; those
+//   ending in Base1, and those following published 1-based algorithms,
+//   elements 1..n, never touching element 0 unless documented.
+// - Trouble is reported in the method's error style (see MethodTable.hpp
+//   and Runtime.hpp): a RuntimeError, a Msg text, error 1000, a message
+//   through the MessageSink, or a failed step that assigns nothing.
+// - A method that uses another method calls it on the same object.
+// - The object's only state is LineFitState.
+
+#include <cstdint>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "SumtrixLib/BoundedArray.hpp"
+#include "SumtrixLib/Format.hpp"
+#include "SumtrixLib/MethodTable.hpp"
+#include "SumtrixLib/Params.hpp"
+#include "SumtrixLib/Runtime.hpp"
+
+namespace SumtrixLib {
+
+// ---- marker values --------------------------------------------------------
+// A missing or undefined number.
+inline constexpr double MissingValue = 1E-99;
+// The result of an interpolation whose error trap fired.
+inline constexpr double InterpolationFailed = -1E-99;
+// MinMatrix after an error.
+inline constexpr double MinMatrixFailed = 1E+99;
+// MaxMatrix after an error (the value of MissingValue).
+inline constexpr double MaxMatrixFailed = MissingValue;
+// STAT_Normal_CDF_INV for probabilities at or beyond 0 and 1.
+inline constexpr double NormalQuantileLow = -9E+99;
+inline constexpr double NormalQuantileHigh = 9E+99;
+
+// ---- records ----------------------------------------------------------------
+struct Complex {
+    double Re = 0.0;
+    double Im = 0.0;
+    bool operator==(const Complex&) const = default;
+};
+
+// A dense matrix with elements (1..r, 1..c); row 0 and column 0 exist, hold
+// 0 and are never used. A Matrix owns its elements: copying or returning one
+// copies them.
+struct Matrix {
+    std::int16_t r = 0;
+    std::int16_t c = 0;
+    BoundedArray2<double> Element;
+    bool operator==(const Matrix&) const = default;
+};
+
+// The tagged value that some methods return. Most return it empty and
+// deliver their results through their parameters.
+using Variant = std::variant<std::monostate, bool, std::int32_t, double, std::string>;
+
+// The data of the last straight-line fit with errors in both coordinates:
+// written by Reg_FitRandomXY, read by STAT_ChiXY and the searches that call
+// it. The only data a Sumtrix object keeps between calls.
+struct LineFitState {
+    BoundedArray<double> FitX;
+    BoundedArray<double> FitY;
+    BoundedArray<double> FitSigX;
+    BoundedArray<double> FitSigY;
+    BoundedArray<double> FitWeight;
+    double FitIntercept = 0.0;
+    double FitOffset = 0.0;
+    std::int32_t FitCount = 0;
+};
+
+class Sumtrix {
+public:
+    Sumtrix() = default;
+
+    // Methods are declared below family by family; MethodTable gives their
+    // interface order.
+
+    // ---- Complex numbers and elementary functions (complex.cpp) ----------
+
+    // ---- Polynomial roots (roots.cpp) ------------------------------------
+
+    // ---- Polynomial interpolation and cubic splines (interpolation.cpp) --
+
+    // ---- Simplex method (simplex.cpp) ------------------------------------
+
+    // ---- Matrix algebra on arrays (matrix_arrays.cpp) --------------------
+
+    // ---- Matrix record operations (matrix_record.cpp) --------------------
+    // Argument checks raise error 1000 (source "MatrixLib - " + operation);
+    // an index outside an element array, or a block or minor position that
+    // does not fit the matrix, raises error 9. Results are new records.
+    // An m by n record filled row by row from Values (absolute index 0 up).
+    Matrix Matrix_CreateMatrix(std::int16_t m, std::int16_t n, const BoundedArray<Variant>& Values);
+    Matrix Matrix_TransposeMatrix(const Matrix& dMat);
+    Matrix Matrix_ScaleMatrix(const Matrix& dMat, double Multiplier);
+    Matrix Matrix_AddMatrix(const Matrix& dMat1, const Matrix& dMat2);
+    Matrix Matrix_SubMatrix(const Matrix& dMat1, const Matrix& dMat2);
+    // Mirrors the upper triangle into the lower (FillBottom) or the lower
+    // into the upper, in place; only for a square record.
+    void Matrix_FillHalf(Matrix& dMat1, bool FillBottom);
+    Matrix Matrix_MultiplyMatrix(const Matrix& dMat1, const Matrix& dMat2);
+    double Matrix_Determinant(const Matrix& dMat);
+    Matrix Matrix_InvertMatrix(const Matrix& dMat);
+    // dMatSrc copied into (InsertMatrix) or added to (CombineMatrix) a copy
+    // of dMatDest with its element (1, 1) at (mPos, nPos).
+    Matrix Matrix_InsertMatrix(const Matrix& dMatDest, const Matrix& dMatSrc, std::int16_t mPos, std::int16_t nPos);
+    Matrix Matrix_CombineMatrix(const Matrix& dMatDest, const Matrix& dMatSrc, std::int16_t mPos, std::int16_t nPos);
+    Matrix Matrix_SwapRow(const Matrix& dMat, std::int16_t RowA, std::int16_t RowB);
+    Matrix Matrix_SwapCol(const Matrix& dMat, std::int16_t ColA, std::int16_t ColB);
+    // The record without row eRow and column eCol.
+    Matrix Matrix_SubMat(const Matrix& dMat, std::int16_t eRow, std::int16_t eCol);
+    // Appends each row's elements in their default text form, then CR LF.
+    void Matrix_PrintMatrix(const Matrix& dMat, std::string& MatrixForm);
+
+    // ---- Straight-line fits (line_fits.cpp) --------------------------------
+    // The line minimising perpendicular distances; Residue(1..ndata) gets
+    // each point's distance and r is increased by their sum of squares.
+    // siga and sigb are accepted and left alone.
+    Variant Reg_FitXYPerpendicular(const BoundedArray<double>& XArray,
+                                   const BoundedArray<double>& YArray, std::int32_t ndata,
+                                   double& a, double& b, double siga, double sigb,
+                                   BoundedArray<double>& Residue, double& r);
+    // Mean and corrected two-pass variance of data(1..n); zeros below n = 2.
+    Variant STAT_AveVar(const BoundedArray<double>& data, std::int32_t n, double& ave, double& Var);
+
+    // ---- Six symmetrical slopes (slopes.cpp) -------------------------------
+
+    // ---- Line fit with errors in both coordinates (fit_xy_errors.cpp) ------
+
+    // ---- Median fit (median_fit.cpp) ---------------------------------------
+
+    // ---- Incomplete gamma and chi-square (gamma.cpp) -----------------------
+
+    // ---- Incomplete beta and F (beta.cpp) ----------------------------------
+
+    // ---- Normal distribution (normal.cpp) ----------------------------------
+
+    // ---- Student t distribution (student_t.cpp) ----------------------------
+
+    // ---- Studentized range (studentized_range.cpp) -------------------------
+
+    // ---- Sorting (sorting.cpp) ---------------------------------------------
+
+    // ---- Descriptive statistics (descriptive.cpp) --------------------------
+    // Mean of Matrix(InitialValue..FinalValue); the bounds are corrected in
+    // the caller's variables (below 1 -> 1, outside 1..ubound -> ubound).
+    // With Missing, elements equal to MissingValue are skipped. 0 when the
+    // upper bound is 0.
+    double STAT_Mean(const BoundedArray<double>& Matrix, InOut<std::int32_t> InitialValue = {},
+                     InOut<std::int32_t> FinalValue = {}, bool Missing = false);
+    // Variance of the same range (divisor n - 1, or n with Population).
+    double STAT_Var(const BoundedArray<double>& Matrix, InOut<std::int32_t> InitialValue = {},
+                    InOut<std::int32_t> FinalValue = {}, bool Population = false,
+                    bool Missing = false);
+    // Moments of data(1..n); the median is that of the whole array. Shows a
+    // message and changes nothing when n <= 1.
+    void STAT_Moments(const BoundedArray<double>& data, std::int32_t n, double& ave, double& med,
+                      double& adev, double& sdev, double& Var, double& skew, double& kurt,
+                      InOut<double> Min = {}, InOut<double> Max = {});
+    // One-pass means, population SDs, covariance and correlation of 1..n.
+    void STAT_Corr(std::int32_t n, const BoundedArray<double>& x, const BoundedArray<double>& y,
+                   double& MeanX, double& MeanY, double& SDX, double& SDY, double& CorrXY,
+                   double& CovXY);
+
+
+    // ---- Two-sample tests (two_sample_tests.cpp) ---------------------------
+
+    // ---- Model measures (model_measures.cpp) -------------------------------
+    // Model-adequacy measures of predicted x against observed y over pairs
+    // 1..n (n = size, or the upper bound of x when size < 1; nothing happens
+    // for n <= 2). Errors are passed over step by step.
+    Variant STAT_ModelMeasures(const BoundedArray<double>& x, const BoundedArray<double>& y,
+                               std::int32_t size, double MeanX, double MeanY, double& r2,
+                               double& mb, double& MAE, double& pMAE, double& MSEP,
+                               double& VarMSEP, BoundedArray<double>& MSEPComp, double& MEF,
+                               double& MxE, double& CD);
+    // Median-based coefficient of determination; errors passed over.
+    void STAT_ResistantR2(std::int32_t n, const BoundedArray<double>& y, double MeanY,
+                          const BoundedArray<double>& Pred, double& ResistantR2,
+                          double& AdjResistantR2);
+    // Median of elements 1 (0 with Base0) to the upper bound; 0 for two
+    // values or fewer.
+    double STAT_Median(const BoundedArray<double>& NumericArray, bool Base0 = false);
+
+
+    // ---- Residual diagnostics (residuals.cpp) ------------------------------
+
+    // ---- Contingency table (contingency.cpp) -------------------------------
+
+    // ---- Rank correlation (rank_correlation.cpp) ---------------------------
+
+    // ---- Two-sample nonparametric tests (nonparametric.cpp) ----------------
+
+    // ---- Normality tests (normality.cpp) -----------------------------------
+
+    // ---- Robust scale estimators (robust.cpp) ------------------------------
+
+    // ---- Concordance coefficients (concordance.cpp) ------------------------
+
+    // ---- Interval table writer (interval_table.cpp) ------------------------
+
+    // ---- Formatting (sumtrix_format.cpp) -----------------------------------
+    // The program's fixed-width formatters, unchanged.
+    std::string FormatOutput(InOut<double> value, std::int32_t size, std::int32_t Dec,
+                             InOut<std::int16_t> Alignment = {}, bool Prob = false);
+    std::string FormatText(const std::string& Text, std::int32_t TextSize,
+                           InOut<std::int16_t> Alignment = {});
+
+    // The object's state, for the errors-in-both-coordinates fit and tests.
+    const LineFitState& lineFitState() const { return m_lineFit; }
+
+private:
+    LineFitState m_lineFit;
+};
+
+} // namespace SumtrixLib
