@@ -107,6 +107,10 @@ public:
     // ---- Median fit (median_fit.cpp) ---------------------------------------
 
     // ---- Incomplete gamma and chi-square (gamma.cpp) -----------------------
+    // ln Γ(xx) by the six-term Lanczos series, its constants and sums held
+    // in the decimal type. No argument check: xx = 0, most negative xx and
+    // xx beyond about 5E28 or below about 1E-26 fail with errors 5, 6 or 11.
+    double Gamma_gammln(double xx);
 
     // ---- Incomplete beta and F (beta.cpp) ----------------------------------
 
