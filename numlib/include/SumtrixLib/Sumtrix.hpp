@@ -115,6 +115,17 @@ public:
     // ---- Incomplete beta and F (beta.cpp) ----------------------------------
 
     // ---- Normal distribution (normal.cpp) ----------------------------------
+    // z with Φ(z) = P (AS 241); -9E99 for P <= 0 and +9E99 for P >= 1.
+    double STAT_Normal_CDF_INV(double P);
+    // z with Φ(z) = P (AS 111); 0 with IER = 1 for P <= 0 or P >= 1.
+    double STAT_InvNorm(double P, InOut<double> IER = {});
+    // Φ(x), or 1 - Φ(x) when upper (AS 66).
+    double STAT_NormProb1(double x, bool upper);
+    // P = Φ(z), Q = 1 - Φ(z) and the density at z, by a double-precision
+    // rational approximation computed in the decimal type.
+    void STAT_NormProb2(double z, double& P, double& Q, double& pdf);
+    // As STAT_NormProb2, by AS 66; 0 and 1 beyond |z| = 12.7.
+    void STAT_NormProb3(double z, double& P, double& Q, double& pdf);
 
     // ---- Student t distribution (student_t.cpp) ----------------------------
 
