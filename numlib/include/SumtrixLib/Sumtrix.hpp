@@ -107,6 +107,22 @@ public:
     // ---- Median fit (median_fit.cpp) ---------------------------------------
 
     // ---- Incomplete gamma and chi-square (gamma.cpp) -----------------------
+    // P(a, x), the regularized lower incomplete gamma function: the series
+    // below x = a + 1, the continued fraction from there on. A message and 0
+    // for x < 0 or a <= 0.
+    double Gamma_gammp(double a, double x);
+    // Lower and upper chi-square tails: P and Q of (df/2, chi2/2).
+    double STAT_Chi2p(double chi2, double df);
+    double STAT_Chi2q(double chi2, double df);
+    // The chi-square quantile (AS 91) for 2E-6 <= cdf <= 0.999998; outside
+    // that a message and 0.
+    double STAT_Chi2_CDF_INV(double cdf, std::int32_t df);
+    // Q(a, x) = 1 - P(a, x); a message and 0 for x < 0 or a <= 0.
+    double Gamma_gammq(double a, double x);
+    // P(a, x) by its series into gamser and ln Γ(a) into gln.
+    Variant Gamma_gser(double& gamser, double a, double x, double& gln);
+    // Q(a, x) by its continued fraction into gammcf and ln Γ(a) into gln.
+    Variant Gamma_gcf(double& gammcf, double a, double x, double& gln);
     // ln Γ(xx) by the six-term Lanczos series, its constants and sums held
     // in the decimal type. No argument check: xx = 0, most negative xx and
     // xx beyond about 5E28 or below about 1E-26 fail with errors 5, 6 or 11.
