@@ -141,10 +141,41 @@ public:
     // ---- Median fit (median_fit.cpp) ---------------------------------------
 
     // ---- Incomplete gamma and chi-square (gamma.cpp) -----------------------
+    // P(a, x), the regularized lower incomplete gamma function: the series
+    // below x = a + 1, the continued fraction from there on. A message and 0
+    // for x < 0 or a <= 0.
+    double Gamma_gammp(double a, double x);
+    // Lower and upper chi-square tails: P and Q of (df/2, chi2/2).
+    double STAT_Chi2p(double chi2, double df);
+    double STAT_Chi2q(double chi2, double df);
+    // The chi-square quantile (AS 91) for 2E-6 <= cdf <= 0.999998; outside
+    // that a message and 0.
+    double STAT_Chi2_CDF_INV(double cdf, std::int32_t df);
+    // Q(a, x) = 1 - P(a, x); a message and 0 for x < 0 or a <= 0.
+    double Gamma_gammq(double a, double x);
+    // P(a, x) by its series into gamser and ln Γ(a) into gln.
+    Variant Gamma_gser(double& gamser, double a, double x, double& gln);
+    // Q(a, x) by its continued fraction into gammcf and ln Γ(a) into gln.
+    Variant Gamma_gcf(double& gammcf, double a, double x, double& gln);
+    // ln Γ(xx) by the six-term Lanczos series, its constants and sums held
+    // in the decimal type. No argument check: xx = 0, most negative xx and
+    // xx beyond about 5E28 or below about 1E-26 fail with errors 5, 6 or 11.
+    double Gamma_gammln(double xx);
 
     // ---- Incomplete beta and F (beta.cpp) ----------------------------------
 
     // ---- Normal distribution (normal.cpp) ----------------------------------
+    // z with Φ(z) = P (AS 241); -9E99 for P <= 0 and +9E99 for P >= 1.
+    double STAT_Normal_CDF_INV(double P);
+    // z with Φ(z) = P (AS 111); 0 with IER = 1 for P <= 0 or P >= 1.
+    double STAT_InvNorm(double P, InOut<double> IER = {});
+    // Φ(x), or 1 - Φ(x) when upper (AS 66).
+    double STAT_NormProb1(double x, bool upper);
+    // P = Φ(z), Q = 1 - Φ(z) and the density at z, by a double-precision
+    // rational approximation computed in the decimal type.
+    void STAT_NormProb2(double z, double& P, double& Q, double& pdf);
+    // As STAT_NormProb2, by AS 66; 0 and 1 beyond |z| = 12.7.
+    void STAT_NormProb3(double z, double& P, double& Q, double& pdf);
 
     // ---- Student t distribution (student_t.cpp) ----------------------------
 
