@@ -126,6 +126,37 @@ public:
     // ---- Studentized range (studentized_range.cpp) -------------------------
 
     // ---- Sorting (sorting.cpp) ---------------------------------------------
+    // Classic in-place sorts, ascending. Bubble, selection and Shell sort
+    // the whole array between its bounds, the quick sorts elements l..r.
+    // Interaction reports a work count (see each method), TimeElapsed the
+    // whole seconds taken. Text compares ordinally, by UTF-16 code unit.
+    void Sort_BubbleNumbers(BoundedArray<double>& Matrix, InOut<std::int32_t> Interaction = {},
+                            InOut<std::int32_t> TimeElapsed = {});
+    void Sort_BubbleText(BoundedArray<std::string>& Matrix, InOut<std::int32_t> Interaction = {},
+                         InOut<std::int32_t> TimeElapsed = {});
+    void Sort_SelectionNumbers(BoundedArray<double>& Matrix, InOut<std::int32_t> Interaction = {},
+                               InOut<std::int32_t> TimeElapsed = {});
+    void Sort_SelectionText(BoundedArray<std::string>& Matrix,
+                            InOut<std::int32_t> Interaction = {},
+                            InOut<std::int32_t> TimeElapsed = {});
+    void Sort_ShellNumbers(BoundedArray<double>& Matrix, InOut<std::int32_t> Interaction = {},
+                           InOut<std::int32_t> TimeElapsed = {});
+    void Sort_ShellText(BoundedArray<std::string>& Matrix, InOut<std::int32_t> Interaction = {},
+                        InOut<std::int32_t> TimeElapsed = {});
+    void Sort_QuickNumbers(BoundedArray<double>& Matrix, std::int32_t l, std::int32_t r,
+                           InOut<std::int32_t> Interaction = {},
+                           InOut<std::int32_t> TimeElapsed = {});
+    void Sort_QuickText(BoundedArray<std::string>& Matrix, std::int32_t l, std::int32_t r,
+                        InOut<std::int32_t> Interaction = {},
+                        InOut<std::int32_t> TimeElapsed = {});
+    // Sorts for the statistics: arr(1..n) ascending; the companions brr and
+    // idx move with their keys.
+    void Sort_Sort1(std::int32_t n, BoundedArray<double>& arr);
+    void Sort_Sort2(std::int32_t n, BoundedArray<double>& arr, BoundedArray<double>& brr);
+    void Sort_Sort3(std::int32_t n, BoundedArray<double>& arr, BoundedArray<double>& brr,
+                    BoundedArray<double>& idx);
+    // Heapsort of a(1..n) carrying b; n below 2 leaves both as they are.
+    void Sort_HeapSort2(BoundedArray<double>& a, BoundedArray<double>& b, std::int32_t n);
 
     // ---- Descriptive statistics (descriptive.cpp) --------------------------
 
