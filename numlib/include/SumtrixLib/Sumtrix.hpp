@@ -87,6 +87,46 @@ public:
     // interface order.
 
     // ---- Complex numbers and elementary functions (complex.cpp) ----------
+    // Complex arithmetic; products, quotients and powers are formed in polar
+    // form, angles in [0, 2 pi).
+    Complex Complex_Add(const Complex& a, const Complex& b);
+    Complex Complex_Subtract(const Complex& a, const Complex& b);
+    Complex Complex_Multiply(const Complex& a, const Complex& b);
+    Complex Complex_Divide(const Complex& a, const Complex& b);
+    Complex Complex_Power(const Complex& a, double n);
+    Complex Complex_Exp(const Complex& a);
+    Complex Complex_Log(const Complex& a);
+    // Root is redimensioned 0..n; the n roots go to Root(1..n) in order of
+    // increasing angle from the principal one; Root(0) stays (0, 0).
+    Variant Complex_Root(const Complex& a, std::int32_t n, BoundedArray<Complex>& Root);
+    double Complex_Abs(const Complex& a);
+    double FUNC_Sq(double a);
+    double FUNC_Abs(double a);
+    // |a| raised to P.
+    double FUNC_Power(double a, double P);
+    double Math_Asin(double x);
+    // x unchanged when its first decimal is 0, else the whole number below
+    // it (Up: above it).
+    double Math_Round(double x, bool Up = false);
+    // On equality both return Value2.
+    double Min(double Value1, double Value2);
+    double Max(double Value1, double Value2);
+    void Swap(double& Value1, double& Value2);
+    // |a| with the sign of b (b = 0 counts as positive).
+    double Sign(double a, double b);
+    // Sort Matrix ascending in place, then return its element 1 (MinMatrix)
+    // or its last element (MaxMatrix); any error gives 1E+99 (MinMatrix) or
+    // 1E-99 (MaxMatrix) instead.
+    double MinMatrix(BoundedArray<double>& Matrix);
+    double MaxMatrix(BoundedArray<double>& Matrix);
+    // u = modulus, V = angle in [0, 2 pi); a coordinate that is exactly 0 is
+    // replaced by 1E-30 in the caller's variable first.
+    Variant RectToPolar(InOut<double> x, InOut<double> y, double& u, double& V);
+    Variant PolarToRect(double& x, double& y, double u, double V);
+    // Logarithm of x to base y.
+    double LogY(double x, double y);
+    // a(1) + a(2) x + ... + a(n) x^(n-1).
+    double Poly_value(std::int32_t n, const BoundedArray<double>& a, double x);
 
     // ---- Polynomial roots (roots.cpp) ------------------------------------
 
