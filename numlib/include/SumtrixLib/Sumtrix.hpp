@@ -87,6 +87,46 @@ public:
     // interface order.
 
     // ---- Complex numbers and elementary functions (complex.cpp) ----------
+    // Complex arithmetic; products, quotients and powers are formed in polar
+    // form, angles in [0, 2 pi).
+    Complex Complex_Add(const Complex& a, const Complex& b);
+    Complex Complex_Subtract(const Complex& a, const Complex& b);
+    Complex Complex_Multiply(const Complex& a, const Complex& b);
+    Complex Complex_Divide(const Complex& a, const Complex& b);
+    Complex Complex_Power(const Complex& a, double n);
+    Complex Complex_Exp(const Complex& a);
+    Complex Complex_Log(const Complex& a);
+    // Root is redimensioned 0..n; the n roots go to Root(1..n) in order of
+    // increasing angle from the principal one; Root(0) stays (0, 0).
+    Variant Complex_Root(const Complex& a, std::int32_t n, BoundedArray<Complex>& Root);
+    double Complex_Abs(const Complex& a);
+    double FUNC_Sq(double a);
+    double FUNC_Abs(double a);
+    // |a| raised to P.
+    double FUNC_Power(double a, double P);
+    double Math_Asin(double x);
+    // x unchanged when its first decimal is 0, else the whole number below
+    // it (Up: above it).
+    double Math_Round(double x, bool Up = false);
+    // On equality both return Value2.
+    double Min(double Value1, double Value2);
+    double Max(double Value1, double Value2);
+    void Swap(double& Value1, double& Value2);
+    // |a| with the sign of b (b = 0 counts as positive).
+    double Sign(double a, double b);
+    // Sort Matrix ascending in place, then return its element 1 (MinMatrix)
+    // or its last element (MaxMatrix); any error gives 1E+99 (MinMatrix) or
+    // 1E-99 (MaxMatrix) instead.
+    double MinMatrix(BoundedArray<double>& Matrix);
+    double MaxMatrix(BoundedArray<double>& Matrix);
+    // u = modulus, V = angle in [0, 2 pi); a coordinate that is exactly 0 is
+    // replaced by 1E-30 in the caller's variable first.
+    Variant RectToPolar(InOut<double> x, InOut<double> y, double& u, double& V);
+    Variant PolarToRect(double& x, double& y, double u, double V);
+    // Logarithm of x to base y.
+    double LogY(double x, double y);
+    // a(1) + a(2) x + ... + a(n) x^(n-1).
+    double Poly_value(std::int32_t n, const BoundedArray<double>& a, double x);
 
     // ---- Polynomial roots (roots.cpp) ------------------------------------
 
@@ -182,6 +222,37 @@ public:
     // ---- Studentized range (studentized_range.cpp) -------------------------
 
     // ---- Sorting (sorting.cpp) ---------------------------------------------
+    // Classic in-place sorts, ascending. Bubble, selection and Shell sort
+    // the whole array between its bounds, the quick sorts elements l..r.
+    // Interaction reports a work count (see each method), TimeElapsed the
+    // whole seconds taken. Text compares ordinally, by UTF-16 code unit.
+    void Sort_BubbleNumbers(BoundedArray<double>& Matrix, InOut<std::int32_t> Interaction = {},
+                            InOut<std::int32_t> TimeElapsed = {});
+    void Sort_BubbleText(BoundedArray<std::string>& Matrix, InOut<std::int32_t> Interaction = {},
+                         InOut<std::int32_t> TimeElapsed = {});
+    void Sort_SelectionNumbers(BoundedArray<double>& Matrix, InOut<std::int32_t> Interaction = {},
+                               InOut<std::int32_t> TimeElapsed = {});
+    void Sort_SelectionText(BoundedArray<std::string>& Matrix,
+                            InOut<std::int32_t> Interaction = {},
+                            InOut<std::int32_t> TimeElapsed = {});
+    void Sort_ShellNumbers(BoundedArray<double>& Matrix, InOut<std::int32_t> Interaction = {},
+                           InOut<std::int32_t> TimeElapsed = {});
+    void Sort_ShellText(BoundedArray<std::string>& Matrix, InOut<std::int32_t> Interaction = {},
+                        InOut<std::int32_t> TimeElapsed = {});
+    void Sort_QuickNumbers(BoundedArray<double>& Matrix, std::int32_t l, std::int32_t r,
+                           InOut<std::int32_t> Interaction = {},
+                           InOut<std::int32_t> TimeElapsed = {});
+    void Sort_QuickText(BoundedArray<std::string>& Matrix, std::int32_t l, std::int32_t r,
+                        InOut<std::int32_t> Interaction = {},
+                        InOut<std::int32_t> TimeElapsed = {});
+    // Sorts for the statistics: arr(1..n) ascending; the companions brr and
+    // idx move with their keys.
+    void Sort_Sort1(std::int32_t n, BoundedArray<double>& arr);
+    void Sort_Sort2(std::int32_t n, BoundedArray<double>& arr, BoundedArray<double>& brr);
+    void Sort_Sort3(std::int32_t n, BoundedArray<double>& arr, BoundedArray<double>& brr,
+                    BoundedArray<double>& idx);
+    // Heapsort of a(1..n) carrying b; n below 2 leaves both as they are.
+    void Sort_HeapSort2(BoundedArray<double>& a, BoundedArray<double>& b, std::int32_t n);
 
     // ---- Descriptive statistics (descriptive.cpp) --------------------------
     // Mean of Matrix(InitialValue..FinalValue); the bounds are corrected in
