@@ -165,6 +165,18 @@ public:
     // ---- Contingency table (contingency.cpp) -------------------------------
 
     // ---- Rank correlation (rank_correlation.cpp) ---------------------------
+    // Replaces W(1..n), sorted ascending, by its mid-ranks; S = sum of
+    // t^3 - t over the groups of t tied values.
+    void Rank_CRank(std::int32_t n, BoundedArray<double>& W, double& S);
+    // Reverses the ranks x(1..n): x = n - x + 1.
+    void Rank_Invert(BoundedArray<double>& x, std::int32_t n);
+    // Kendall's tau of the raw values 1..n with its normal approximation;
+    // errors passed over.
+    void Rank_Kendall(const BoundedArray<double>& data1, const BoundedArray<double>& data2,
+                      std::int32_t n, double& tau, double& z, double& ProbZ);
+    // Complementary error function (fractional error below 1.2e-7).
+    double Error_Erfcc(double x);
+
 
     // ---- Two-sample nonparametric tests (nonparametric.cpp) ----------------
 
