@@ -97,8 +97,42 @@ public:
     // ---- Matrix algebra on arrays (matrix_arrays.cpp) --------------------
 
     // ---- Matrix record operations (matrix_record.cpp) --------------------
+    // Argument checks raise error 1000 (source "MatrixLib - " + operation);
+    // an index outside an element array, or a block or minor position that
+    // does not fit the matrix, raises error 9. Results are new records.
+    // An m by n record filled row by row from Values (absolute index 0 up).
+    Matrix Matrix_CreateMatrix(std::int16_t m, std::int16_t n, const BoundedArray<Variant>& Values);
+    Matrix Matrix_TransposeMatrix(const Matrix& dMat);
+    Matrix Matrix_ScaleMatrix(const Matrix& dMat, double Multiplier);
+    Matrix Matrix_AddMatrix(const Matrix& dMat1, const Matrix& dMat2);
+    Matrix Matrix_SubMatrix(const Matrix& dMat1, const Matrix& dMat2);
+    // Mirrors the upper triangle into the lower (FillBottom) or the lower
+    // into the upper, in place; only for a square record.
+    void Matrix_FillHalf(Matrix& dMat1, bool FillBottom);
+    Matrix Matrix_MultiplyMatrix(const Matrix& dMat1, const Matrix& dMat2);
+    double Matrix_Determinant(const Matrix& dMat);
+    Matrix Matrix_InvertMatrix(const Matrix& dMat);
+    // dMatSrc copied into (InsertMatrix) or added to (CombineMatrix) a copy
+    // of dMatDest with its element (1, 1) at (mPos, nPos).
+    Matrix Matrix_InsertMatrix(const Matrix& dMatDest, const Matrix& dMatSrc, std::int16_t mPos, std::int16_t nPos);
+    Matrix Matrix_CombineMatrix(const Matrix& dMatDest, const Matrix& dMatSrc, std::int16_t mPos, std::int16_t nPos);
+    Matrix Matrix_SwapRow(const Matrix& dMat, std::int16_t RowA, std::int16_t RowB);
+    Matrix Matrix_SwapCol(const Matrix& dMat, std::int16_t ColA, std::int16_t ColB);
+    // The record without row eRow and column eCol.
+    Matrix Matrix_SubMat(const Matrix& dMat, std::int16_t eRow, std::int16_t eCol);
+    // Appends each row's elements in their default text form, then CR LF.
+    void Matrix_PrintMatrix(const Matrix& dMat, std::string& MatrixForm);
 
     // ---- Straight-line fits (line_fits.cpp) --------------------------------
+    // The line minimising perpendicular distances; Residue(1..ndata) gets
+    // each point's distance and r is increased by their sum of squares.
+    // siga and sigb are accepted and left alone.
+    Variant Reg_FitXYPerpendicular(const BoundedArray<double>& XArray,
+                                   const BoundedArray<double>& YArray, std::int32_t ndata,
+                                   double& a, double& b, double siga, double sigb,
+                                   BoundedArray<double>& Residue, double& r);
+    // Mean and corrected two-pass variance of data(1..n); zeros below n = 2.
+    Variant STAT_AveVar(const BoundedArray<double>& data, std::int32_t n, double& ave, double& Var);
 
     // ---- Six symmetrical slopes (slopes.cpp) -------------------------------
 
