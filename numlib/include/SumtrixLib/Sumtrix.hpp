@@ -163,6 +163,12 @@ public:
     double STAT_Var(const BoundedArray<double>& Matrix, InOut<std::int32_t> InitialValue = {},
                     InOut<std::int32_t> FinalValue = {}, bool Population = false,
                     bool Missing = false);
+    // Means and variances (divisor n - 1) of x and y and of x - y over
+    // 1..n, n = the upper bound of x (written); the covariance (divisor n)
+    // is added onto CoVarXY.
+    void STAT_MeanVarCoVar(const BoundedArray<double>& x, const BoundedArray<double>& y,
+                           std::int32_t& n, double& MeanX, double& MeanY, double& VarX,
+                           double& VarY, double& MeanXY, double& VarXY, double& CoVarXY);
     // Moments of data(1..n); the median is that of the whole array. Shows a
     // message and changes nothing when n <= 1.
     void STAT_Moments(const BoundedArray<double>& data, std::int32_t n, double& ave, double& med,
