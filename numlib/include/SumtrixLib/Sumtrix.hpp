@@ -265,6 +265,12 @@ public:
     double STAT_Var(const BoundedArray<double>& Matrix, InOut<std::int32_t> InitialValue = {},
                     InOut<std::int32_t> FinalValue = {}, bool Population = false,
                     bool Missing = false);
+    // Means and variances (divisor n - 1) of x and y and of x - y over
+    // 1..n, n = the upper bound of x (written); the covariance (divisor n)
+    // is added onto CoVarXY.
+    void STAT_MeanVarCoVar(const BoundedArray<double>& x, const BoundedArray<double>& y,
+                           std::int32_t& n, double& MeanX, double& MeanY, double& VarX,
+                           double& VarY, double& MeanXY, double& VarXY, double& CoVarXY);
     // Moments of data(1..n); the median is that of the whole array. Shows a
     // message and changes nothing when n <= 1.
     void STAT_Moments(const BoundedArray<double>& data, std::int32_t n, double& ave, double& med,
@@ -301,6 +307,18 @@ public:
     // ---- Contingency table (contingency.cpp) -------------------------------
 
     // ---- Rank correlation (rank_correlation.cpp) ---------------------------
+    // Replaces W(1..n), sorted ascending, by its mid-ranks; S = sum of
+    // t^3 - t over the groups of t tied values.
+    void Rank_CRank(std::int32_t n, BoundedArray<double>& W, double& S);
+    // Reverses the ranks x(1..n): x = n - x + 1.
+    void Rank_Invert(BoundedArray<double>& x, std::int32_t n);
+    // Kendall's tau of the raw values 1..n with its normal approximation;
+    // errors passed over.
+    void Rank_Kendall(const BoundedArray<double>& data1, const BoundedArray<double>& data2,
+                      std::int32_t n, double& tau, double& z, double& ProbZ);
+    // Complementary error function (fractional error below 1.2e-7).
+    double Error_Erfcc(double x);
+
 
     // ---- Two-sample nonparametric tests (nonparametric.cpp) ----------------
 
