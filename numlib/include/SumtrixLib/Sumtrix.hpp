@@ -175,6 +175,14 @@ public:
     Variant STAT_AveVar(const BoundedArray<double>& data, std::int32_t n, double& ave, double& Var);
 
     // ---- Six symmetrical slopes (slopes.cpp) -------------------------------
+    // The six lines OLS(Y|X), OLS(X|Y), OLS bisector, orthogonal regression,
+    // reduced major axis and mean OLS of x(1..n), y(1..n), in that order in
+    // elements 1..6 of the outputs, with their asymptotic standard errors.
+    // sigintercept is added to, not cleared: pass zeros. Sxy = 0 writes
+    // nothing. Errors are ignored statement by statement.
+    Variant Reg_Slopes(const BoundedArray<double>& XArray, const BoundedArray<double>& YArray, std::int32_t n,
+                       BoundedArray<double>& intercept, BoundedArray<double>& slope,
+                       BoundedArray<double>& sigintercept, BoundedArray<double>& sigslope);
 
     // ---- Line fit with errors in both coordinates (fit_xy_errors.cpp) ------
 
