@@ -97,8 +97,42 @@ public:
     // ---- Matrix algebra on arrays (matrix_arrays.cpp) --------------------
 
     // ---- Matrix record operations (matrix_record.cpp) --------------------
+    // Argument checks raise error 1000 (source "MatrixLib - " + operation);
+    // an index outside an element array, or a block or minor position that
+    // does not fit the matrix, raises error 9. Results are new records.
+    // An m by n record filled row by row from Values (absolute index 0 up).
+    Matrix Matrix_CreateMatrix(std::int16_t m, std::int16_t n, const BoundedArray<Variant>& Values);
+    Matrix Matrix_TransposeMatrix(const Matrix& dMat);
+    Matrix Matrix_ScaleMatrix(const Matrix& dMat, double Multiplier);
+    Matrix Matrix_AddMatrix(const Matrix& dMat1, const Matrix& dMat2);
+    Matrix Matrix_SubMatrix(const Matrix& dMat1, const Matrix& dMat2);
+    // Mirrors the upper triangle into the lower (FillBottom) or the lower
+    // into the upper, in place; only for a square record.
+    void Matrix_FillHalf(Matrix& dMat1, bool FillBottom);
+    Matrix Matrix_MultiplyMatrix(const Matrix& dMat1, const Matrix& dMat2);
+    double Matrix_Determinant(const Matrix& dMat);
+    Matrix Matrix_InvertMatrix(const Matrix& dMat);
+    // dMatSrc copied into (InsertMatrix) or added to (CombineMatrix) a copy
+    // of dMatDest with its element (1, 1) at (mPos, nPos).
+    Matrix Matrix_InsertMatrix(const Matrix& dMatDest, const Matrix& dMatSrc, std::int16_t mPos, std::int16_t nPos);
+    Matrix Matrix_CombineMatrix(const Matrix& dMatDest, const Matrix& dMatSrc, std::int16_t mPos, std::int16_t nPos);
+    Matrix Matrix_SwapRow(const Matrix& dMat, std::int16_t RowA, std::int16_t RowB);
+    Matrix Matrix_SwapCol(const Matrix& dMat, std::int16_t ColA, std::int16_t ColB);
+    // The record without row eRow and column eCol.
+    Matrix Matrix_SubMat(const Matrix& dMat, std::int16_t eRow, std::int16_t eCol);
+    // Appends each row's elements in their default text form, then CR LF.
+    void Matrix_PrintMatrix(const Matrix& dMat, std::string& MatrixForm);
 
     // ---- Straight-line fits (line_fits.cpp) --------------------------------
+    // The line minimising perpendicular distances; Residue(1..ndata) gets
+    // each point's distance and r is increased by their sum of squares.
+    // siga and sigb are accepted and left alone.
+    Variant Reg_FitXYPerpendicular(const BoundedArray<double>& XArray,
+                                   const BoundedArray<double>& YArray, std::int32_t ndata,
+                                   double& a, double& b, double siga, double sigb,
+                                   BoundedArray<double>& Residue, double& r);
+    // Mean and corrected two-pass variance of data(1..n); zeros below n = 2.
+    Variant STAT_AveVar(const BoundedArray<double>& data, std::int32_t n, double& ave, double& Var);
 
     // ---- Six symmetrical slopes (slopes.cpp) -------------------------------
 
@@ -119,10 +153,46 @@ public:
     // ---- Sorting (sorting.cpp) ---------------------------------------------
 
     // ---- Descriptive statistics (descriptive.cpp) --------------------------
+    // Mean of Matrix(InitialValue..FinalValue); the bounds are corrected in
+    // the caller's variables (below 1 -> 1, outside 1..ubound -> ubound).
+    // With Missing, elements equal to MissingValue are skipped. 0 when the
+    // upper bound is 0.
+    double STAT_Mean(const BoundedArray<double>& Matrix, InOut<std::int32_t> InitialValue = {},
+                     InOut<std::int32_t> FinalValue = {}, bool Missing = false);
+    // Variance of the same range (divisor n - 1, or n with Population).
+    double STAT_Var(const BoundedArray<double>& Matrix, InOut<std::int32_t> InitialValue = {},
+                    InOut<std::int32_t> FinalValue = {}, bool Population = false,
+                    bool Missing = false);
+    // Moments of data(1..n); the median is that of the whole array. Shows a
+    // message and changes nothing when n <= 1.
+    void STAT_Moments(const BoundedArray<double>& data, std::int32_t n, double& ave, double& med,
+                      double& adev, double& sdev, double& Var, double& skew, double& kurt,
+                      InOut<double> Min = {}, InOut<double> Max = {});
+    // One-pass means, population SDs, covariance and correlation of 1..n.
+    void STAT_Corr(std::int32_t n, const BoundedArray<double>& x, const BoundedArray<double>& y,
+                   double& MeanX, double& MeanY, double& SDX, double& SDY, double& CorrXY,
+                   double& CovXY);
+
 
     // ---- Two-sample tests (two_sample_tests.cpp) ---------------------------
 
     // ---- Model measures (model_measures.cpp) -------------------------------
+    // Model-adequacy measures of predicted x against observed y over pairs
+    // 1..n (n = size, or the upper bound of x when size < 1; nothing happens
+    // for n <= 2). Errors are passed over step by step.
+    Variant STAT_ModelMeasures(const BoundedArray<double>& x, const BoundedArray<double>& y,
+                               std::int32_t size, double MeanX, double MeanY, double& r2,
+                               double& mb, double& MAE, double& pMAE, double& MSEP,
+                               double& VarMSEP, BoundedArray<double>& MSEPComp, double& MEF,
+                               double& MxE, double& CD);
+    // Median-based coefficient of determination; errors passed over.
+    void STAT_ResistantR2(std::int32_t n, const BoundedArray<double>& y, double MeanY,
+                          const BoundedArray<double>& Pred, double& ResistantR2,
+                          double& AdjResistantR2);
+    // Median of elements 1 (0 with Base0) to the upper bound; 0 for two
+    // values or fewer.
+    double STAT_Median(const BoundedArray<double>& NumericArray, bool Base0 = false);
+
 
     // ---- Residual diagnostics (residuals.cpp) ------------------------------
 
