@@ -138,6 +138,7 @@ frmMain::frmMain(QWidget* parent)
     auto* bottom = new QHBoxLayout();
     addCheck(49, QStringLiteral("Always on top"), false);
     bottom->addWidget(check(49));
+    connect(check(49), &QCheckBox::toggled, this, &frmMain::Check49_Click);
     Label16 = new QLabel(central);
     Label16->setObjectName(QStringLiteral("Label16"));
     Label16->hide();
@@ -919,13 +920,25 @@ void frmMain::HScroll2_Change()
 
 void frmMain::Text1_Change(int index)
 {
-    // A confidence percentage and explicit deviation limits exclude each other.
+    // A confidence percentage and explicit deviation limits exclude each
+    // other. The rules run on every change, also on the changes they make
+    // themselves, but never write back into the box whose change started
+    // them: that box keeps what was typed or set into it.
+    const bool first = m_changeOrigin < 0;
+    if (first)
+        m_changeOrigin = index;
+    const auto clear = [this](int box) {
+        if (box != m_changeOrigin)
+            setBoxText(box, QStringLiteral("0"));
+    };
     if (index == 8) {
-        setBoxText(9, QStringLiteral("0"));
-        setBoxText(1, QStringLiteral("0"));
+        clear(9);
+        clear(1);
     } else if (index == 9 || index == 1) {
-        setBoxText(8, QStringLiteral("0"));
+        clear(8);
     }
+    if (first)
+        m_changeOrigin = -1;
 }
 
 void frmMain::Text1_LostFocus(int index)
