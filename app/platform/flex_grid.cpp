@@ -133,6 +133,8 @@ FlexGrid::FlexGrid(QWidget* parent)
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     verticalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    horizontalHeader()->setDefaultSectionSize(80);
+    horizontalHeader()->setStretchLastSection(true);
     viewport()->setAcceptDrops(true);
     setAcceptDrops(true);
     setDragDropMode(QAbstractItemView::DropOnly);
