@@ -575,8 +575,7 @@ void frmMain::setGridFormats(const QString& formatXY, const QString& formatSD)
 
 void frmMain::AssignRowNumbers()
 {
-    for (int r = 1; r < FG2->rows(); ++r)
-        FG2->setTextMatrix(r, 0, rowLabel(r));
+    FG2->setRowLabels(1, FG2->rows() - 1, rowLabel);
     FG2->setCurrentCell(1, 1);
 }
 
@@ -638,17 +637,14 @@ void frmMain::Command3_Click()
         return;
     if (out.gridRows != oldRows) {
         FG2->setRows(out.gridRows);
-        for (int r = oldRows; r < out.gridRows; ++r)
-            FG2->setTextMatrix(r, 0, rowLabel(r));
+        FG2->setRowLabels(oldRows, out.gridRows - 1, rowLabel);
     }
     for (const auto& [r, c] : out.changed)
         MatrixTOGrid(r, c);
-    if (out.hitRowLimit) {
-        Platform::message(QLatin1String(RowLimitMessage), MsgButtons::Ok, MsgIcon::Exclamation);
-        return;
-    }
     if (!out.stoppedAtEnd)
         m_text1[0]->setText(rowLabel(FG2->rows() - 1));
+    if (out.hitRowLimit)
+        Platform::message(QLatin1String(RowLimitMessage), MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
 void frmMain::Command2_Click()
