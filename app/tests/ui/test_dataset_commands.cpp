@@ -474,3 +474,16 @@ TEST_F(DatasetCommandsTest, NotesFiles)
     EXPECT_EQ(launcher.opened[0], path(QStringLiteral("KVE Files/Notes0002.TXT")));
     EXPECT_EQ(readBytes(launcher.opened[0]), QByteArray("a\r\nb\r\none\r\ntwo\r\n\r\n"));
 }
+
+TEST_F(DatasetCommandsTest, SampleDatasetOpensAndSavesUnchanged)
+{
+    const QString sample = QStringLiteral(KVE_SOURCE_DIR "/examples/crop_yield.KVE");
+    ASSERT_TRUE(open(sample));
+    EXPECT_EQ(window->grid()->rows(), 26);
+    EXPECT_EQ(window->grid()->textMatrix(15, 7), QStringLiteral("Y"));
+    EXPECT_EQ(window->grid()->textMatrix(4, 1), QStringLiteral("7.4000"));   // shown as "##.#000"
+    EXPECT_TRUE(window->check(20)->isChecked());
+    EXPECT_TRUE(notes()->toPlainText().startsWith(QStringLiteral("Winter wheat")));
+    ASSERT_TRUE(saveAs(path(QStringLiteral("Copy.KVE"))));
+    EXPECT_EQ(readBytes(path(QStringLiteral("Copy.KVE"))), readBytes(sample));
+}
