@@ -5,9 +5,12 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QDropEvent>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
+#include <QUrl>
 #include <QListWidget>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -486,4 +489,31 @@ TEST_F(DatasetCommandsTest, SampleDatasetOpensAndSavesUnchanged)
     EXPECT_TRUE(notes()->toPlainText().startsWith(QStringLiteral("Winter wheat")));
     ASSERT_TRUE(saveAs(path(QStringLiteral("Copy.KVE"))));
     EXPECT_EQ(readBytes(path(QStringLiteral("Copy.KVE"))), readBytes(sample));
+}
+
+TEST_F(DatasetCommandsTest, FilesDroppedOnTheNotesBoxAreAppended)
+{
+    writeBytes(path(QStringLiteral("d.TXT")), "dropped\r\n");
+    notes()->setPlainText(QStringLiteral("x\n"));
+    QWidget* target = notes()->viewport();
+    const QPoint at(5, 5);
+
+    QMimeData words;
+    words.setText(QStringLiteral("plain words"));
+    QDragEnterEvent wordsEnter(at, Qt::CopyAction, &words, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &wordsEnter);
+    EXPECT_FALSE(wordsEnter.isAccepted());
+    QDropEvent wordsDrop(at, Qt::CopyAction, &words, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &wordsDrop);
+    EXPECT_EQ(notes()->toPlainText(), QStringLiteral("x\n"));
+
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(path(QStringLiteral("d.TXT")))});
+    QDragEnterEvent enter(at, Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    EXPECT_EQ(enter.dropAction(), Qt::CopyAction);
+    QDropEvent drop(at, Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    EXPECT_EQ(notes()->toPlainText(), QStringLiteral("x\ndropped\n"));
 }
