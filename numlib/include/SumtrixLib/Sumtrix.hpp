@@ -175,16 +175,55 @@ public:
     Variant STAT_AveVar(const BoundedArray<double>& data, std::int32_t n, double& ave, double& Var);
 
     // ---- Six symmetrical slopes (slopes.cpp) -------------------------------
+    // The six lines OLS(Y|X), OLS(X|Y), OLS bisector, orthogonal regression,
+    // reduced major axis and mean OLS of x(1..n), y(1..n), in that order in
+    // elements 1..6 of the outputs, with their asymptotic standard errors.
+    // sigintercept is added to, not cleared: pass zeros. Sxy = 0 writes
+    // nothing. Errors are ignored statement by statement.
+    Variant Reg_Slopes(const BoundedArray<double>& XArray, const BoundedArray<double>& YArray, std::int32_t n,
+                       BoundedArray<double>& intercept, BoundedArray<double>& slope,
+                       BoundedArray<double>& sigintercept, BoundedArray<double>& sigslope);
 
     // ---- Line fit with errors in both coordinates (fit_xy_errors.cpp) ------
 
     // ---- Median fit (median_fit.cpp) ---------------------------------------
 
     // ---- Incomplete gamma and chi-square (gamma.cpp) -----------------------
+    // P(a, x), the regularized lower incomplete gamma function: the series
+    // below x = a + 1, the continued fraction from there on. A message and 0
+    // for x < 0 or a <= 0.
+    double Gamma_gammp(double a, double x);
+    // Lower and upper chi-square tails: P and Q of (df/2, chi2/2).
+    double STAT_Chi2p(double chi2, double df);
+    double STAT_Chi2q(double chi2, double df);
+    // The chi-square quantile (AS 91) for 2E-6 <= cdf <= 0.999998; outside
+    // that a message and 0.
+    double STAT_Chi2_CDF_INV(double cdf, std::int32_t df);
+    // Q(a, x) = 1 - P(a, x); a message and 0 for x < 0 or a <= 0.
+    double Gamma_gammq(double a, double x);
+    // P(a, x) by its series into gamser and ln Γ(a) into gln.
+    Variant Gamma_gser(double& gamser, double a, double x, double& gln);
+    // Q(a, x) by its continued fraction into gammcf and ln Γ(a) into gln.
+    Variant Gamma_gcf(double& gammcf, double a, double x, double& gln);
+    // ln Γ(xx) by the six-term Lanczos series, its constants and sums held
+    // in the decimal type. No argument check: xx = 0, most negative xx and
+    // xx beyond about 5E28 or below about 1E-26 fail with errors 5, 6 or 11.
+    double Gamma_gammln(double xx);
 
     // ---- Incomplete beta and F (beta.cpp) ----------------------------------
 
     // ---- Normal distribution (normal.cpp) ----------------------------------
+    // z with Φ(z) = P (AS 241); -9E99 for P <= 0 and +9E99 for P >= 1.
+    double STAT_Normal_CDF_INV(double P);
+    // z with Φ(z) = P (AS 111); 0 with IER = 1 for P <= 0 or P >= 1.
+    double STAT_InvNorm(double P, InOut<double> IER = {});
+    // Φ(x), or 1 - Φ(x) when upper (AS 66).
+    double STAT_NormProb1(double x, bool upper);
+    // P = Φ(z), Q = 1 - Φ(z) and the density at z, by a double-precision
+    // rational approximation computed in the decimal type.
+    void STAT_NormProb2(double z, double& P, double& Q, double& pdf);
+    // As STAT_NormProb2, by AS 66; 0 and 1 beyond |z| = 12.7.
+    void STAT_NormProb3(double z, double& P, double& Q, double& pdf);
 
     // ---- Student t distribution (student_t.cpp) ----------------------------
 
@@ -234,6 +273,12 @@ public:
     double STAT_Var(const BoundedArray<double>& Matrix, InOut<std::int32_t> InitialValue = {},
                     InOut<std::int32_t> FinalValue = {}, bool Population = false,
                     bool Missing = false);
+    // Means and variances (divisor n - 1) of x and y and of x - y over
+    // 1..n, n = the upper bound of x (written); the covariance (divisor n)
+    // is added onto CoVarXY.
+    void STAT_MeanVarCoVar(const BoundedArray<double>& x, const BoundedArray<double>& y,
+                           std::int32_t& n, double& MeanX, double& MeanY, double& VarX,
+                           double& VarY, double& MeanXY, double& VarXY, double& CoVarXY);
     // Moments of data(1..n); the median is that of the whole array. Shows a
     // message and changes nothing when n <= 1.
     void STAT_Moments(const BoundedArray<double>& data, std::int32_t n, double& ave, double& med,
@@ -270,6 +315,18 @@ public:
     // ---- Contingency table (contingency.cpp) -------------------------------
 
     // ---- Rank correlation (rank_correlation.cpp) ---------------------------
+    // Replaces W(1..n), sorted ascending, by its mid-ranks; S = sum of
+    // t^3 - t over the groups of t tied values.
+    void Rank_CRank(std::int32_t n, BoundedArray<double>& W, double& S);
+    // Reverses the ranks x(1..n): x = n - x + 1.
+    void Rank_Invert(BoundedArray<double>& x, std::int32_t n);
+    // Kendall's tau of the raw values 1..n with its normal approximation;
+    // errors passed over.
+    void Rank_Kendall(const BoundedArray<double>& data1, const BoundedArray<double>& data2,
+                      std::int32_t n, double& tau, double& z, double& ProbZ);
+    // Complementary error function (fractional error below 1.2e-7).
+    double Error_Erfcc(double x);
+
 
     // ---- Two-sample nonparametric tests (nonparametric.cpp) ----------------
 
