@@ -226,6 +226,19 @@ public:
     void STAT_NormProb3(double z, double& P, double& Q, double& pdf);
 
     // ---- Student t distribution (student_t.cpp) ----------------------------
+    // P(T <= |t|) for whole degrees of freedom (AS 3), or P(|T| <= |t|)
+    // with TwoTails; t becomes |t| in the caller's variable. df < 1 gives 0
+    // with iFault = 1.
+    double STAT_PROBST(double& t, double df, InOut<double> iFault = {}, bool TwoTails = false);
+    // Machine constants: 1 epsilon, 2 smallest normal, 3 largest double.
+    double STAT_SPMPAR(std::int16_t i);
+    // Entry i (0..10) of the integer machine-constant table.
+    double STAT_IPMPAR(std::int16_t i);
+    // Starting value for the normal quantile of P.
+    double STAT_STVALN(double P);
+    // a(1) + a(2) x + ... + a(n) x^(n-1).
+    double STAT_DEVLPL(const BoundedArray<double>& a, std::int16_t n, double x);
+
 
     // ---- Studentized range (studentized_range.cpp) -------------------------
 
