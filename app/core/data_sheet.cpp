@@ -3,6 +3,7 @@
 #include <QStringList>
 
 #include <cmath>
+#include <deque>
 
 #include "SumtrixLib/Format.hpp"
 
@@ -168,31 +169,63 @@ void swapXY(DataMatrix& matrix, int gridRows)
 
 int compactRows(DataMatrix& matrix, int gridRows)
 {
-    // The classic walk moves every row below a complete row up over each gap
-    // it meets; the outcome is the stable compaction done here in one pass:
-    // the complete rows of 1..M in order, then the rows after the last
-    // complete one, then empty text.
+    // The classic walk looks at rows 1..M (M = last matrix row - 1). At a
+    // complete row after a gap it moves that row and every row below it up
+    // to the gap start (each moved-from cell becomes the empty text) and goes
+    // on after the gap start. Moving the whole tail each time costs O(n^2)
+    // for a sheet of alternating rows, so the same moves are replayed here on
+    // a list of row numbers: `kept` are the rows above the walk, `gap` the
+    // open gap, `rest` the rows from the walk position down (-1: a row of
+    // empty text). When the tail is shorter than the gap, the gap rows it
+    // does not reach stay where they were, as in the walk.
     const int upper = matrix.upperRow();
     const int lastWalked = upper - 1;
-    int lastComplete = 0;
-    for (int row = 1; row <= lastWalked; ++row)
-        if (!isIncompleteRow(matrix, row))
-            lastComplete = row;
-    int target = 1;
-    for (int row = 1; row <= upper; ++row) {
-        if (row <= lastComplete && isIncompleteRow(matrix, row))
-            continue;
-        if (target != row)
-            for (int column = 1; column < DataMatrix::Columns; ++column)
-                matrix.cell(column, target) = matrix.cell(column, row);
-        ++target;
+    constexpr int EmptyRow = -1;
+    std::vector<int> kept;
+    std::vector<int> gap;
+    std::deque<int> rest;
+    for (int row = 1; row <= upper; ++row)
+        rest.push_back(row);
+    const auto incomplete = [&matrix](int row) { return row == EmptyRow || isIncompleteRow(matrix, row); };
+    while (!rest.empty() && static_cast<int>(kept.size() + gap.size()) + 1 <= lastWalked) {
+        const int row = rest.front();
+        if (incomplete(row)) {
+            gap.push_back(row);
+            rest.pop_front();
+        } else if (gap.empty()) {
+            kept.push_back(row);
+            rest.pop_front();
+        } else {
+            const std::size_t shift = gap.size();
+            const std::size_t tail = rest.size();
+            if (tail >= shift) {
+                rest.insert(rest.end(), shift, EmptyRow);
+            } else {
+                rest.insert(rest.end(), gap.begin() + static_cast<std::ptrdiff_t>(tail), gap.end());
+                rest.insert(rest.end(), tail, EmptyRow);
+            }
+            gap.clear();
+        }
     }
-    for (int row = target; row <= upper; ++row)
-        for (int column = 1; column < DataMatrix::Columns; ++column)
-            matrix.setText(column, row, QString());
-    for (int row = 1; row < gridRows && row <= upper; ++row)
-        if (isIncompleteRow(matrix, row))
-            return row;
+    std::vector<int> order = std::move(kept);
+    order.insert(order.end(), gap.begin(), gap.end());
+    order.insert(order.end(), rest.begin(), rest.end());
+
+    DataMatrix result(upper);
+    for (int target = 1; target <= upper; ++target) {
+        const int source = target <= static_cast<int>(order.size()) ? order[static_cast<std::size_t>(target - 1)]
+                                                                    : EmptyRow;
+        for (int column = 1; column < DataMatrix::Columns; ++column) {
+            if (source == EmptyRow)
+                result.setText(column, target, QString());
+            else
+                result.cell(column, target) = std::move(matrix.cell(column, source));
+        }
+    }
+    matrix = std::move(result);
+    for (int r = 1; r < gridRows && r <= upper; ++r)
+        if (isIncompleteRow(matrix, r))
+            return r;
     return 0;
 }
 

@@ -1,5 +1,8 @@
 #include "core/dataset_file.hpp"
 
+#include "core/data_sheet.hpp"
+#include "core/kve_code.hpp"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -308,7 +311,7 @@ int rowsToRead(const QString& rowCountText, int sheetRows)
 {
     if (const auto rows = sheetRowsFor(rowCountText))
         return *rows;
-    const double v = roundHalfEven(leadingNumber(rowCountText));
+    const double v = roundHalfEven(DataSheet::leadingNumber(rowCountText));
     if (v <= 0)
         return 0;
     return static_cast<int>(std::min<double>(v, std::max(sheetRows, 0)));
@@ -461,40 +464,18 @@ FileVersion programVersion()
     return {3, 1, 0};
 }
 
-double leadingNumber(const QString& text)
+QString mainCaption(const QString& dataFileName)
 {
-    qsizetype i = 0;
-    const qsizetype n = text.size();
-    while (i < n && (text[i] == QLatin1Char(' ') || text[i] == QLatin1Char('\t')))
-        ++i;
-    const qsizetype start = i;
-    if (i < n && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-')))
-        ++i;
-    qsizetype digits = 0;
-    while (i < n && text[i].isDigit() && text[i].unicode() < 128) { ++i; ++digits; }
-    if (i < n && text[i] == QLatin1Char('.')) {
-        ++i;
-        while (i < n && text[i].isDigit() && text[i].unicode() < 128) { ++i; ++digits; }
-    }
-    if (digits == 0)
-        return 0.0;
-    qsizetype end = i;
-    if (i < n && (text[i] == QLatin1Char('e') || text[i] == QLatin1Char('E'))) {
-        qsizetype j = i + 1;
-        if (j < n && (text[j] == QLatin1Char('+') || text[j] == QLatin1Char('-')))
-            ++j;
-        qsizetype expDigits = 0;
-        while (j < n && text[j].isDigit() && text[j].unicode() < 128) { ++j; ++expDigits; }
-        if (expDigits > 0)
-            end = j;
-    }
-    const auto v = parseStrictNumber(text.mid(start, end - start));
-    return v ? *v : 0.0;
+    const FileVersion v = programVersion();
+    QString caption = QStringLiteral("Veltrane v. %1.%2.%3").arg(v.major).arg(v.minor).arg(v.revision);
+    if (!dataFileName.isEmpty())
+        caption += QStringLiteral(" - ") + KVECode::GetFileName(dataFileName);
+    return caption;
 }
 
 std::optional<int> sheetRowsFor(const QString& rowCountText)
 {
-    const double v = leadingNumber(rowCountText);
+    const double v = DataSheet::leadingNumber(rowCountText);
     if (!(v >= 3))
         return std::nullopt;
     const double rows = roundHalfEven(v + 1) - 1;
@@ -612,7 +593,7 @@ LoadResult parseDataset(const QByteArray& bytes, const QString& path,
             break;
         }
         if (upper == QLatin1String("N")) {
-            if (leadingNumber(value) > MaxRows) {
+            if (DataSheet::leadingNumber(value) > MaxRows) {
                 result.error = refusal(path, QStringLiteral("its row count N=%1 is not valid "
                                                             "(at most %2 rows).")
                                                  .arg(value).arg(MaxRows));

@@ -88,6 +88,9 @@ struct FileVersion {
 // The version this program writes into its files. Files of major version
 // below 2 are refused, so this must stay at 2 or above.
 FileVersion programVersion();
+// The main window's caption: the program and its version, then " - " and
+// the name of the dataset file when one is named.
+QString mainCaption(const QString& dataFileName = QString());
 
 // What the main window keeps in a file.
 struct DatasetState {
@@ -142,9 +145,6 @@ LoadResult parseDataset(const QByteArray& bytes, const QString& path,
 // number of the text rounded half to even plus the header row, less one.
 // Nothing when the text asks for fewer than 3 rows (the sheet keeps its size).
 std::optional<int> sheetRowsFor(const QString& rowCountText);
-// The leading number of a text, as the row-count box reads it (0 when the
-// text does not begin with a number).
-double leadingNumber(const QString& text);
 
 // First data row (1..upperRow()-1) whose X or Y is missing; 0 when none is.
 int firstIncompleteRow(const DataMatrix& matrix);

@@ -58,8 +58,7 @@ RandomDataCheck checkRandomDataInput(const RandomDataInput& input)
     if (!(n > 2.0))
         return refused(QStringLiteral("Number of data points cannot be less than 3"));
     if (n > MaxRandomPoints)
-        return refused(QStringLiteral("Number of data points cannot be more than %1")
-                           .arg(MaxRandomPoints));
+        return refused(QStringLiteral("Number of data points cannot be more than 1,000,000"));
     s.n = static_cast<int>(n);
 
     if (!(s.r >= 0.0 && s.r <= 1.0))

@@ -74,6 +74,24 @@ double Sumtrix::STAT_Var(const BoundedArray<double>& Matrix, InOut<std::int32_t>
     return checkedDiv(ss, Population ? n : n - 1.0);
 }
 
+void Sumtrix::STAT_MeanVarCoVar(const BoundedArray<double>& x, const BoundedArray<double>& y,
+                                std::int32_t& n, double& MeanX, double& MeanY, double& VarX,
+                                double& VarY, double& MeanXY, double& VarXY, double& CoVarXY)
+{
+    n = x.ubound();
+    this->STAT_AveVar(x, n, MeanX, VarX);
+    this->STAT_AveVar(y, n, MeanY, VarY);
+    // The variances have divisor n - 1, the covariance divisor n; the
+    // covariance is added onto what CoVarXY holds (callers pass 0).
+    BoundedArray<double> d(0, n);
+    const double dn = n;
+    for (std::int32_t i = 1; i <= n; ++i) {
+        d(i) = checkedSub(x(i), y(i));
+        CoVarXY = checkedAdd(CoVarXY, checkedDiv(checkedMul(x(i) - MeanX, y(i) - MeanY), dn));
+    }
+    this->STAT_AveVar(d, n, MeanXY, VarXY);
+}
+
 void Sumtrix::STAT_Moments(const BoundedArray<double>& data, std::int32_t n, double& ave, double& med,
                            double& adev, double& sdev, double& Var, double& skew, double& kurt,
                            InOut<double> Min, InOut<double> Max)

@@ -193,3 +193,40 @@ TEST(Corr, ZeroSpreadFails)
     EXPECT_EQ(r, -7);
     EXPECT_EQ(cov, 0) << "written before the failing division";
 }
+
+TEST(MeanVarCoVar, MatchesReference)
+{
+    Sumtrix s;
+    for (const PairCase& c : kPairCases) {
+        SCOPED_TRACE(c.name);
+        std::int32_t n = 0;
+        double mx, my, vx, vy, md, vd, cov = 0;
+        s.STAT_MeanVarCoVar(base1(c.x), base1(c.y), n, mx, my, vx, vy, md, vd, cov);
+        EXPECT_EQ(n, static_cast<std::int32_t>(c.x.size()));
+        // Data 1e5 from 0: the covariance terms use the rounded means
+        // without a correction term, good to about eps x 1e5 x n relative.
+        const double tol = std::string(c.name) == "large offset" ? 1e-9 : 1e-12;
+        expectRel(mx, c.meanX, 1e-14, 0, "MeanX");
+        expectRel(my, c.meanY, 1e-14, 0, "MeanY");
+        expectRel(vx, c.varX, 1e-12, 0, "VarX");
+        expectRel(vy, c.varY, 1e-12, 0, "VarY");
+        expectRel(md, c.meanD, 1e-12, 1, "MeanXY");
+        expectRel(vd, c.varD, 1e-12, 0, "VarXY");
+        expectRel(cov, c.covPop, tol, 0, "CoVarXY");
+    }
+}
+
+TEST(MeanVarCoVar, CovarianceIsAddedOntoEntryValue)
+{
+    Sumtrix s;
+    std::int32_t n = 0;
+    double mx, my, vx, vy, md, vd, cov = 5;
+    // x = 1..4, y = 2, 4, 6, 8: population covariance 2.5
+    s.STAT_MeanVarCoVar(BoundedArray<double>(0, {9, 1, 2, 3, 4}), BoundedArray<double>(0, {9, 2, 4, 6, 8}),
+                        n, mx, my, vx, vy, md, vd, cov);
+    EXPECT_EQ(n, 4);
+    EXPECT_DOUBLE_EQ(cov, 7.5);
+    EXPECT_DOUBLE_EQ(vx, 5.0 / 3);
+    EXPECT_DOUBLE_EQ(md, -2.5);
+    EXPECT_DOUBLE_EQ(vd, 5.0 / 3);
+}

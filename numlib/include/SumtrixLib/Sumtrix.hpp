@@ -87,6 +87,46 @@ public:
     // interface order.
 
     // ---- Complex numbers and elementary functions (complex.cpp) ----------
+    // Complex arithmetic; products, quotients and powers are formed in polar
+    // form, angles in [0, 2 pi).
+    Complex Complex_Add(const Complex& a, const Complex& b);
+    Complex Complex_Subtract(const Complex& a, const Complex& b);
+    Complex Complex_Multiply(const Complex& a, const Complex& b);
+    Complex Complex_Divide(const Complex& a, const Complex& b);
+    Complex Complex_Power(const Complex& a, double n);
+    Complex Complex_Exp(const Complex& a);
+    Complex Complex_Log(const Complex& a);
+    // Root is redimensioned 0..n; the n roots go to Root(1..n) in order of
+    // increasing angle from the principal one; Root(0) stays (0, 0).
+    Variant Complex_Root(const Complex& a, std::int32_t n, BoundedArray<Complex>& Root);
+    double Complex_Abs(const Complex& a);
+    double FUNC_Sq(double a);
+    double FUNC_Abs(double a);
+    // |a| raised to P.
+    double FUNC_Power(double a, double P);
+    double Math_Asin(double x);
+    // x unchanged when its first decimal is 0, else the whole number below
+    // it (Up: above it).
+    double Math_Round(double x, bool Up = false);
+    // On equality both return Value2.
+    double Min(double Value1, double Value2);
+    double Max(double Value1, double Value2);
+    void Swap(double& Value1, double& Value2);
+    // |a| with the sign of b (b = 0 counts as positive).
+    double Sign(double a, double b);
+    // Sort Matrix ascending in place, then return its element 1 (MinMatrix)
+    // or its last element (MaxMatrix); any error gives 1E+99 (MinMatrix) or
+    // 1E-99 (MaxMatrix) instead.
+    double MinMatrix(BoundedArray<double>& Matrix);
+    double MaxMatrix(BoundedArray<double>& Matrix);
+    // u = modulus, V = angle in [0, 2 pi); a coordinate that is exactly 0 is
+    // replaced by 1E-30 in the caller's variable first.
+    Variant RectToPolar(InOut<double> x, InOut<double> y, double& u, double& V);
+    Variant PolarToRect(double& x, double& y, double u, double V);
+    // Logarithm of x to base y.
+    double LogY(double x, double y);
+    // a(1) + a(2) x + ... + a(n) x^(n-1).
+    double Poly_value(std::int32_t n, const BoundedArray<double>& a, double x);
 
     // ---- Polynomial roots (roots.cpp) ------------------------------------
 
@@ -135,22 +175,92 @@ public:
     Variant STAT_AveVar(const BoundedArray<double>& data, std::int32_t n, double& ave, double& Var);
 
     // ---- Six symmetrical slopes (slopes.cpp) -------------------------------
+    // The six lines OLS(Y|X), OLS(X|Y), OLS bisector, orthogonal regression,
+    // reduced major axis and mean OLS of x(1..n), y(1..n), in that order in
+    // elements 1..6 of the outputs, with their asymptotic standard errors.
+    // sigintercept is added to, not cleared: pass zeros. Sxy = 0 writes
+    // nothing. Errors are ignored statement by statement.
+    Variant Reg_Slopes(const BoundedArray<double>& XArray, const BoundedArray<double>& YArray, std::int32_t n,
+                       BoundedArray<double>& intercept, BoundedArray<double>& slope,
+                       BoundedArray<double>& sigintercept, BoundedArray<double>& sigslope);
 
     // ---- Line fit with errors in both coordinates (fit_xy_errors.cpp) ------
 
     // ---- Median fit (median_fit.cpp) ---------------------------------------
 
     // ---- Incomplete gamma and chi-square (gamma.cpp) -----------------------
+    // P(a, x), the regularized lower incomplete gamma function: the series
+    // below x = a + 1, the continued fraction from there on. A message and 0
+    // for x < 0 or a <= 0.
+    double Gamma_gammp(double a, double x);
+    // Lower and upper chi-square tails: P and Q of (df/2, chi2/2).
+    double STAT_Chi2p(double chi2, double df);
+    double STAT_Chi2q(double chi2, double df);
+    // The chi-square quantile (AS 91) for 2E-6 <= cdf <= 0.999998; outside
+    // that a message and 0.
+    double STAT_Chi2_CDF_INV(double cdf, std::int32_t df);
+    // Q(a, x) = 1 - P(a, x); a message and 0 for x < 0 or a <= 0.
+    double Gamma_gammq(double a, double x);
+    // P(a, x) by its series into gamser and ln Γ(a) into gln.
+    Variant Gamma_gser(double& gamser, double a, double x, double& gln);
+    // Q(a, x) by its continued fraction into gammcf and ln Γ(a) into gln.
+    Variant Gamma_gcf(double& gammcf, double a, double x, double& gln);
+    // ln Γ(xx) by the six-term Lanczos series, its constants and sums held
+    // in the decimal type. No argument check: xx = 0, most negative xx and
+    // xx beyond about 5E28 or below about 1E-26 fail with errors 5, 6 or 11.
+    double Gamma_gammln(double xx);
 
     // ---- Incomplete beta and F (beta.cpp) ----------------------------------
 
     // ---- Normal distribution (normal.cpp) ----------------------------------
+    // z with Φ(z) = P (AS 241); -9E99 for P <= 0 and +9E99 for P >= 1.
+    double STAT_Normal_CDF_INV(double P);
+    // z with Φ(z) = P (AS 111); 0 with IER = 1 for P <= 0 or P >= 1.
+    double STAT_InvNorm(double P, InOut<double> IER = {});
+    // Φ(x), or 1 - Φ(x) when upper (AS 66).
+    double STAT_NormProb1(double x, bool upper);
+    // P = Φ(z), Q = 1 - Φ(z) and the density at z, by a double-precision
+    // rational approximation computed in the decimal type.
+    void STAT_NormProb2(double z, double& P, double& Q, double& pdf);
+    // As STAT_NormProb2, by AS 66; 0 and 1 beyond |z| = 12.7.
+    void STAT_NormProb3(double z, double& P, double& Q, double& pdf);
 
     // ---- Student t distribution (student_t.cpp) ----------------------------
 
     // ---- Studentized range (studentized_range.cpp) -------------------------
 
     // ---- Sorting (sorting.cpp) ---------------------------------------------
+    // Classic in-place sorts, ascending. Bubble, selection and Shell sort
+    // the whole array between its bounds, the quick sorts elements l..r.
+    // Interaction reports a work count (see each method), TimeElapsed the
+    // whole seconds taken. Text compares ordinally, by UTF-16 code unit.
+    void Sort_BubbleNumbers(BoundedArray<double>& Matrix, InOut<std::int32_t> Interaction = {},
+                            InOut<std::int32_t> TimeElapsed = {});
+    void Sort_BubbleText(BoundedArray<std::string>& Matrix, InOut<std::int32_t> Interaction = {},
+                         InOut<std::int32_t> TimeElapsed = {});
+    void Sort_SelectionNumbers(BoundedArray<double>& Matrix, InOut<std::int32_t> Interaction = {},
+                               InOut<std::int32_t> TimeElapsed = {});
+    void Sort_SelectionText(BoundedArray<std::string>& Matrix,
+                            InOut<std::int32_t> Interaction = {},
+                            InOut<std::int32_t> TimeElapsed = {});
+    void Sort_ShellNumbers(BoundedArray<double>& Matrix, InOut<std::int32_t> Interaction = {},
+                           InOut<std::int32_t> TimeElapsed = {});
+    void Sort_ShellText(BoundedArray<std::string>& Matrix, InOut<std::int32_t> Interaction = {},
+                        InOut<std::int32_t> TimeElapsed = {});
+    void Sort_QuickNumbers(BoundedArray<double>& Matrix, std::int32_t l, std::int32_t r,
+                           InOut<std::int32_t> Interaction = {},
+                           InOut<std::int32_t> TimeElapsed = {});
+    void Sort_QuickText(BoundedArray<std::string>& Matrix, std::int32_t l, std::int32_t r,
+                        InOut<std::int32_t> Interaction = {},
+                        InOut<std::int32_t> TimeElapsed = {});
+    // Sorts for the statistics: arr(1..n) ascending; the companions brr and
+    // idx move with their keys.
+    void Sort_Sort1(std::int32_t n, BoundedArray<double>& arr);
+    void Sort_Sort2(std::int32_t n, BoundedArray<double>& arr, BoundedArray<double>& brr);
+    void Sort_Sort3(std::int32_t n, BoundedArray<double>& arr, BoundedArray<double>& brr,
+                    BoundedArray<double>& idx);
+    // Heapsort of a(1..n) carrying b; n below 2 leaves both as they are.
+    void Sort_HeapSort2(BoundedArray<double>& a, BoundedArray<double>& b, std::int32_t n);
 
     // ---- Descriptive statistics (descriptive.cpp) --------------------------
     // Mean of Matrix(InitialValue..FinalValue); the bounds are corrected in
@@ -163,6 +273,12 @@ public:
     double STAT_Var(const BoundedArray<double>& Matrix, InOut<std::int32_t> InitialValue = {},
                     InOut<std::int32_t> FinalValue = {}, bool Population = false,
                     bool Missing = false);
+    // Means and variances (divisor n - 1) of x and y and of x - y over
+    // 1..n, n = the upper bound of x (written); the covariance (divisor n)
+    // is added onto CoVarXY.
+    void STAT_MeanVarCoVar(const BoundedArray<double>& x, const BoundedArray<double>& y,
+                           std::int32_t& n, double& MeanX, double& MeanY, double& VarX,
+                           double& VarY, double& MeanXY, double& VarXY, double& CoVarXY);
     // Moments of data(1..n); the median is that of the whole array. Shows a
     // message and changes nothing when n <= 1.
     void STAT_Moments(const BoundedArray<double>& data, std::int32_t n, double& ave, double& med,
@@ -199,6 +315,18 @@ public:
     // ---- Contingency table (contingency.cpp) -------------------------------
 
     // ---- Rank correlation (rank_correlation.cpp) ---------------------------
+    // Replaces W(1..n), sorted ascending, by its mid-ranks; S = sum of
+    // t^3 - t over the groups of t tied values.
+    void Rank_CRank(std::int32_t n, BoundedArray<double>& W, double& S);
+    // Reverses the ranks x(1..n): x = n - x + 1.
+    void Rank_Invert(BoundedArray<double>& x, std::int32_t n);
+    // Kendall's tau of the raw values 1..n with its normal approximation;
+    // errors passed over.
+    void Rank_Kendall(const BoundedArray<double>& data1, const BoundedArray<double>& data2,
+                      std::int32_t n, double& tau, double& z, double& ProbZ);
+    // Complementary error function (fractional error below 1.2e-7).
+    double Error_Erfcc(double x);
+
 
     // ---- Two-sample nonparametric tests (nonparametric.cpp) ----------------
 
