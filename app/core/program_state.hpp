@@ -41,6 +41,11 @@ struct ProgramState {
     double RStdResidueUpper = 0.0;
     double DeviationConfidence = 0.0;
 
+    // The data sheet's display formats and the Swap box.
+    QString GridFormatXY = QStringLiteral("##.#000");
+    QString GridFormatSD = QStringLiteral("#.#0000");
+    bool SwapXY = false;
+
     // When the status line was last shown and for how many seconds.
     QTime StatusStart;
     std::int32_t StatusDuration = 0;

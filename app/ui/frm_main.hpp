@@ -1,10 +1,195 @@
 #pragma once
-// The main window.
+// frmMain: the main window. Five option pages behind a strip of toggle
+// buttons: the data sheet, the analysis options, the chart and residual
+// options, the notes and the R script panel; below them "Always on top",
+// the status line and the command buttons.
+//
+// Controls carry the names the window design gives them as Qt objectNames
+// (an indexed control as name_index: Text1_8, Option1_2, Frame9_0), so
+// that code elsewhere finds them with findChild.
 
+#include <QLineEdit>
 #include <QMainWindow>
+
+#include <array>
+#include <functional>
+#include <map>
+
+#include "core/data_matrix.hpp"
+
+class FlexGrid;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QFrame;
+class QLabel;
+class QListWidget;
+class QMimeData;
+class QPushButton;
+class QRadioButton;
+class QScrollBar;
+class QStackedWidget;
+class QTextEdit;
+class QTimer;
+class frmMain;
+class frmInfo;
+
+// The in-cell editor TxtEdit: hands Enter, Escape, Up and Down to the main
+// window before they reach the line edit.
+class CellEditor : public QLineEdit {
+    Q_OBJECT
+public:
+    using QLineEdit::QLineEdit;
+    std::function<bool(int keyCode, Qt::KeyboardModifiers shift)> onKeyDown;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
+// Where the parts of the program that are built elsewhere plug into the
+// main window. Each is empty until its part sets it.
+struct MainWindowHooks {
+    std::function<void(frmMain&)> openDataset;      // "Open" (also drops, CallLoad, command line)
+    std::function<void(frmMain&)> saveDataset;      // "Save"
+    std::function<void(frmMain&)> saveDatasetAs;    // "As"
+    std::function<void(frmMain&)> newDataset;       // "New"
+    std::function<void(frmMain&)> viewTextFile;     // "View"
+    std::function<QString(frmMain&)> evaluationRun; // "Calculate": the report text
+    std::function<void(frmMain&)> scatterPlot;      // "Scatter"
+    std::function<void(frmMain&)> rankPlot;         // "Rank"
+    std::function<void(frmMain&)> histogramPlot;    // "Histo", "Plot histogram"
+    std::function<void(frmMain&)> showAbout;        // "About"
+    std::function<void(frmMain&)> showRandom;       // "Random"
+    std::function<void(frmMain&)> refreshROutputList; // R output files of the dataset
+    std::function<void(frmMain&)> unload;           // closing the main window
+};
+MainWindowHooks& mainWindowHooks();
 
 class frmMain : public QMainWindow {
     Q_OBJECT
 public:
     explicit frmMain(QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // The main window of the program (the last one created).
+    static frmMain* instance();
+
+    DataMatrix& dataMatrix() { return m_matrix; }
+    FlexGrid* grid() const { return FG2; }
+    QLineEdit* text1(int index) const { return m_text1.at(static_cast<std::size_t>(index)); }
+    QCheckBox* check(int number) const;
+
+    // ---- data sheet -------------------------------------------------------
+    void MatrixTOGrid(int r, int c);
+    void AssignRowNumbers();
+    void RemoveEmptyRows();
+    void Command9_Click();                   // apply the row count
+    void Command30_Click();                  // remove invalid rows
+    void Command3_Click();                   // paste
+    void Command2_Click();                   // copy
+    void Check7_Click();                     // swap
+    void Fg2_KeyPress(int charCode);         // a character key on the sheet
+    void Fg2_DblClick();
+    void Fg2_GotFocus();
+    void Fg2_LeaveCell();
+    void MSHFlexGridEdit(int charCode);
+    bool EditKeyCode(int keyCode, Qt::KeyboardModifiers shift);
+    bool FG2_OLEDragOver(const QMimeData* data) const;
+    void FG2_OLEDragDrop(const QStringList& paths);
+    // Shows every data cell again (after a format change, a load).
+    void showSheet();
+    // Takes both grid formats and shows the sheet with them.
+    void setGridFormats(const QString& formatXY, const QString& formatSD);
+
+    // ---- option panels and status line ------------------------------------
+    void CheckButton_Click(int index);
+    int currentPage() const;
+    void Option1_Click(int index);
+    void Check24_Click();
+    void Check5_Click();
+    void Check6_Click();
+    void Check49_Click();
+    void Check50_Click();
+    void Check51_Click();
+    void HScroll1_Change();
+    void HScroll2_Change();
+    void Text1_Change(int index);
+    void Text1_LostFocus(int index);
+    // Shows the status line for 5 seconds (the timer hides it).
+    void showStatusInfo(const QString& text);
+    void TimerInfo_Timer();
+
+    // ---- buttons and entry points of the neighbours ------------------------
+    void Command8_Click();                   // Open
+    void Command1_Click();                   // Save
+    void Command17_Click();                  // Save As
+    void Command5_Click();                   // New
+    void Command4_Click();                   // View
+    void Command6_Click();                   // Calculate
+    void Command11_Click();                  // Scatter
+    void Command14_Click();                  // Rank
+    void Command15_Click();                  // Histogram
+    void Command10_Click();                  // About
+    void Command12_Click();                  // Random
+    void Command23_Click();                  // Compare
+    void Command24_Click();                  // eMail
+    void Command7_Click();                   // Quit
+    void Command28_Click();                  // refresh the R lists
+    void CallLoad();
+    void CallPlot();
+
+    // A new results window with caption and text, shown; in a command-line
+    // run its Auto box is ticked so that it saves, prints or closes itself.
+    frmInfo* showResults(const QString& caption, const QString& text, bool batchActions);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildDatasetPage(QFrame* page);
+    void buildOptionsPage(QFrame* page);
+    void buildGraphicsPage(QFrame* page);
+    void buildNotesPage(QFrame* page);
+    void buildRPage(QFrame* page);
+    QCheckBox* addCheck(int number, const QString& caption, bool ticked);
+    QLineEdit* addText1(int index, const QString& text);
+    void setBoxText(int index, const QString& text);
+    void refillLimits();
+    void applyFrameRule(QCheckBox* box, QWidget* frame);
+    void featureMissing(const QString& what);
+    void setStayOnTop(bool onTop);
+
+    DataMatrix m_matrix;
+    FlexGrid* FG2 = nullptr;
+    CellEditor* TxtEdit = nullptr;
+    DataCell m_editOriginal;                 // the cell as it was when the editor opened
+    int m_editRow = 0;
+    int m_editCol = 0;
+
+    std::array<QLineEdit*, 15> m_text1{};
+    std::map<int, QCheckBox*> m_checks;
+    std::array<QRadioButton*, 3> Option1{};
+    std::array<QRadioButton*, 5> Option2{};
+    std::array<QRadioButton*, 2> Option3{};
+    std::array<QRadioButton*, 3> RGraph{};
+    std::array<QPushButton*, 5> CheckButton{};
+    std::array<QFrame*, 5> Frame9{};
+    QStackedWidget* m_pages = nullptr;
+    bool m_switching = false;
+    int m_changeOrigin = -1;               // the deviation box whose change runs the rules
+    QGroupBox* Frame5 = nullptr;
+    QGroupBox* Frame6 = nullptr;
+    QGroupBox* Frame7 = nullptr;
+    QListWidget* List1 = nullptr;
+    QScrollBar* HScroll1 = nullptr;
+    QScrollBar* HScroll2 = nullptr;
+    QLabel* Label16 = nullptr;
+    QLabel* Label18 = nullptr;
+    QLabel* Label19 = nullptr;
+    QLabel* Label22 = nullptr;
+    QTimer* TimerInfo = nullptr;
+    QTextEdit* Notes = nullptr;
+    QComboBox* RFile = nullptr;
+    QListWidget* ROutputList = nullptr;
 };

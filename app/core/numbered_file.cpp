@@ -1,0 +1,51 @@
+#include "core/numbered_file.hpp"
+
+#include <QDir>
+#include <QSaveFile>
+
+#include "core/kve_code.hpp"
+
+namespace NumberedFile {
+
+QString nextFree(const QString& folder, const QString& stem)
+{
+    QString base = folder;
+    base.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    for (int number = 0; number <= 9999; ++number) {
+        const QString candidate = base + QLatin1Char('/') + stem
+                                  + QStringLiteral("%1").arg(number, 4, 10, QLatin1Char('0'))
+                                  + QStringLiteral(".TXT");
+        if (!KVECode::FileExists(candidate))
+            return candidate;
+    }
+    return QString();
+}
+
+bool writeText(const QString& path, const QString& text, QString& errorText)
+{
+    if (path.isEmpty()) {
+        errorText = QStringLiteral("No free file name is left.");
+        return false;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        errorText = file.errorString();
+        return false;
+    }
+    const QByteArray bytes = (text + QStringLiteral("\r\n")).toUtf8();
+    if (file.write(bytes) != bytes.size() || !file.commit()) {
+        errorText = file.errorString();
+        file.cancelWriting();
+        return false;
+    }
+    return true;
+}
+
+QString savedCaption(const QString& tag, const QString& path)
+{
+    if (path.size() < 21)
+        return tag + QStringLiteral(" (") + path + QLatin1Char(')');
+    return tag + QStringLiteral(" (...") + path.right(20) + QLatin1Char(')');
+}
+
+} // namespace NumberedFile

@@ -1,0 +1,99 @@
+#pragma once
+// FlexGrid: the data sheet's grid over Qt's table view. It keeps the
+// addressing of a classic flex grid: row 0 is the fixed header row and
+// column 0 the fixed row-label column (shown as the view's headers), data
+// cells run from (1, 1); Rows and Cols count the fixed row and column.
+//
+// Notifications: charPressed (a character key on the grid, with its
+// character code), doubleClicked, leaveCell (raised before the current cell
+// changes, while row()/col() still name the old cell), gotFocus and
+// filesDropped (paths of files dragged from the desktop).
+
+#include <QAbstractTableModel>
+#include <QTableView>
+
+#include <functional>
+#include <vector>
+
+class QMimeData;
+
+class FlexGridModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit FlexGridModel(QObject* parent = nullptr);
+
+    int rows() const { return m_rows; }
+    int cols() const { return m_cols; }
+    void setRows(int rows);
+    void setCols(int cols);
+    QString textMatrix(int row, int col) const;
+    void setTextMatrix(int row, int col, const QString& text);
+    // Column 0 of rows first..last at once, with one change notification.
+    void setRowLabels(int first, int last, const std::function<QString(int row)>& label);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    int m_rows = 1;
+    int m_cols = 1;
+    std::vector<QString> m_cells;        // (rows-1) x (cols-1), row-major
+    std::vector<QString> m_rowLabels;    // column 0 of rows 0..rows-1
+    std::vector<QString> m_headers;      // row 0 of columns 0..cols-1
+};
+
+class FlexGrid : public QTableView {
+    Q_OBJECT
+public:
+    explicit FlexGrid(QWidget* parent = nullptr);
+
+    int rows() const { return m_model->rows(); }
+    int cols() const { return m_model->cols(); }
+    void setRows(int rows);
+    void setCols(int cols) { m_model->setCols(cols); }
+    int fixedRows() const { return 1; }
+    int fixedCols() const { return 1; }
+    QString textMatrix(int row, int col) const { return m_model->textMatrix(row, col); }
+    void setTextMatrix(int row, int col, const QString& text) { m_model->setTextMatrix(row, col, text); }
+    void setRowLabels(int first, int last, const std::function<QString(int row)>& label)
+    {
+        m_model->setRowLabels(first, last, label);
+    }
+
+    // The current cell (data cells start at 1) and the selection's end cell.
+    int row() const { return m_row; }
+    int col() const { return m_col; }
+    void setCurrentCell(int row, int col);
+    void setRow(int row) { setCurrentCell(row, m_col); }
+    void setCol(int col) { setCurrentCell(m_row, col); }
+    int rowSel() const;
+    int colSel() const;
+    // The cell's rectangle in the coordinates of the grid's parent widget.
+    QRect cellRectInParent(int row, int col) const;
+
+    // True when the drag carries files.
+    static bool carriesFiles(const QMimeData* data);
+
+signals:
+    void charPressed(int charCode);
+    void doubleClicked();
+    void leaveCell();
+    void gotFocus();
+    void filesDropped(const QStringList& paths);
+
+protected:
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    FlexGridModel* m_model;
+    int m_row = 1;
+    int m_col = 1;
+};

@@ -1,0 +1,61 @@
+#include "platform/platform_services.hpp"
+
+#include "platform/qt_platform_services.hpp"
+
+namespace {
+
+template <class Interface, class Production>
+struct Slot {
+    Interface* installed = nullptr;
+    Interface& get()
+    {
+        if (installed)
+            return *installed;
+        static Production production;
+        return production;
+    }
+};
+
+Slot<MessageService, QtMessageService> g_messages;
+Slot<FileDialogService, QtFileDialogService> g_fileDialogs;
+Slot<PrinterService, QtPrinterService> g_printer;
+Slot<ClipboardService, QtClipboardService> g_clipboard;
+Slot<LauncherService, DesktopLauncherService> g_launcher;
+Slot<ClockService, SystemClockService> g_clock;
+
+} // namespace
+
+namespace Platform {
+
+MessageService& messages() { return g_messages.get(); }
+FileDialogService& fileDialogs() { return g_fileDialogs.get(); }
+PrinterService& printer() { return g_printer.get(); }
+ClipboardService& clipboard() { return g_clipboard.get(); }
+LauncherService& launcher() { return g_launcher.get(); }
+ClockService& clock() { return g_clock.get(); }
+
+void setMessages(MessageService* service) { g_messages.installed = service; }
+void setFileDialogs(FileDialogService* service) { g_fileDialogs.installed = service; }
+void setPrinter(PrinterService* service) { g_printer.installed = service; }
+void setClipboard(ClipboardService* service) { g_clipboard.installed = service; }
+void setLauncher(LauncherService* service) { g_launcher.installed = service; }
+void setClock(ClockService* service) { g_clock.installed = service; }
+
+QString applicationTitle()
+{
+    return QStringLiteral("KVE");
+}
+
+MsgAnswer message(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title,
+                  MsgAnswer defaultAnswer)
+{
+    MessageRequest request;
+    request.text = text;
+    request.title = title;
+    request.buttons = buttons;
+    request.icon = icon;
+    request.defaultAnswer = defaultAnswer;
+    return messages().ask(request);
+}
+
+} // namespace Platform

@@ -1,0 +1,129 @@
+#pragma once
+// The program's small layers over the outside world: message boxes, file
+// and printer dialogs, the printer, the clipboard, the editor and document
+// launcher and the clock. Windows call them through Platform::...(); the
+// production implementations use Qt, tests install scripted ones so that no
+// test ever waits on a modal box or touches the user's clipboard.
+
+#include <QString>
+#include <QTime>
+
+#include <memory>
+
+// ---- message boxes --------------------------------------------------------
+
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class MsgIcon { None, Critical, Question, Exclamation, Information };
+enum class MsgAnswer { Ok, Cancel, Yes, No };
+
+struct MessageRequest {
+    QString text;
+    QString title;                       // empty: the program's title
+    MsgButtons buttons = MsgButtons::Ok;
+    MsgIcon icon = MsgIcon::None;
+    MsgAnswer defaultAnswer = MsgAnswer::Ok;
+};
+
+class MessageService {
+public:
+    virtual ~MessageService() = default;
+    virtual MsgAnswer ask(const MessageRequest& request) = 0;
+};
+
+// ---- file dialogs ---------------------------------------------------------
+
+struct FileDialogRequest {
+    bool save = false;                   // save dialog, else open dialog
+    QString title;
+    // Filter pairs in the classic form "Description|pattern|Description|pattern".
+    QString filter;
+    int filterIndex = 1;                 // 1-based entry preselected
+    QString initialFolder;
+    QString fileName;
+};
+
+class FileDialogService {
+public:
+    virtual ~FileDialogService() = default;
+    // The chosen path, or the empty text when the user cancelled.
+    virtual QString choose(const FileDialogRequest& request) = 0;
+};
+
+// ---- printer --------------------------------------------------------------
+
+struct PrintSettings {
+    int copies = 1;
+    bool landscape = false;
+};
+
+struct PrintJob {
+    QString text;                        // printed as one block, line breaks kept
+    QString fontFamily = QStringLiteral("Courier New");
+    double pointSize = 8.0;
+    PrintSettings settings;
+};
+
+class PrinterService {
+public:
+    virtual ~PrinterService() = default;
+    // The printer dialog. False when cancelled or failed; errorText says why.
+    virtual bool setup(const QString& title, PrintSettings& settings, QString& errorText) = 0;
+    // Prints on the current printer. False, with the reason, when nothing
+    // could be printed (no printer, a failed job).
+    virtual bool print(const PrintJob& job, QString& errorText) = 0;
+};
+
+// ---- clipboard ------------------------------------------------------------
+
+class ClipboardService {
+public:
+    virtual ~ClipboardService() = default;
+    virtual QString text() = 0;          // plain text, empty when it holds none
+    virtual void setText(const QString& text) = 0;
+    virtual void clear() = 0;
+};
+
+// ---- launcher -------------------------------------------------------------
+
+class LauncherService {
+public:
+    virtual ~LauncherService() = default;
+    // Opens a text file in the user's editor, without waiting.
+    virtual bool editFile(const QString& path) = 0;
+};
+
+// ---- clock ----------------------------------------------------------------
+
+class ClockService {
+public:
+    virtual ~ClockService() = default;
+    virtual QTime currentTime() = 0;
+};
+
+namespace Platform {
+
+MessageService& messages();
+FileDialogService& fileDialogs();
+PrinterService& printer();
+ClipboardService& clipboard();
+LauncherService& launcher();
+ClockService& clock();
+
+// Install another implementation (the caller keeps ownership); nullptr
+// puts the production one back.
+void setMessages(MessageService* service);
+void setFileDialogs(FileDialogService* service);
+void setPrinter(PrinterService* service);
+void setClipboard(ClipboardService* service);
+void setLauncher(LauncherService* service);
+void setClock(ClockService* service);
+
+// The title of message boxes that name none.
+QString applicationTitle();
+
+// Shorthand for a message box.
+MsgAnswer message(const QString& text, MsgButtons buttons = MsgButtons::Ok,
+                  MsgIcon icon = MsgIcon::None, const QString& title = QString(),
+                  MsgAnswer defaultAnswer = MsgAnswer::Ok);
+
+} // namespace Platform

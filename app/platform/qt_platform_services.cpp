@@ -1,0 +1,204 @@
+#include "platform/qt_platform_services.hpp"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFontMetricsF>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QProcess>
+#include <QUrl>
+
+MsgAnswer QtMessageService::ask(const MessageRequest& request)
+{
+    QMessageBox box;
+    box.setWindowTitle(request.title.isEmpty() ? Platform::applicationTitle() : request.title);
+    box.setText(request.text);
+    switch (request.icon) {
+    case MsgIcon::Critical: box.setIcon(QMessageBox::Critical); break;
+    case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
+    case MsgIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
+    case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
+    case MsgIcon::None: break;
+    }
+    QMessageBox::StandardButtons buttons;
+    switch (request.buttons) {
+    case MsgButtons::Ok: buttons = QMessageBox::Ok; break;
+    case MsgButtons::OkCancel: buttons = QMessageBox::Ok | QMessageBox::Cancel; break;
+    case MsgButtons::YesNo: buttons = QMessageBox::Yes | QMessageBox::No; break;
+    case MsgButtons::YesNoCancel: buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel; break;
+    }
+    box.setStandardButtons(buttons);
+    const auto toButton = [](MsgAnswer a) {
+        switch (a) {
+        case MsgAnswer::Ok: return QMessageBox::Ok;
+        case MsgAnswer::Cancel: return QMessageBox::Cancel;
+        case MsgAnswer::Yes: return QMessageBox::Yes;
+        case MsgAnswer::No: return QMessageBox::No;
+        }
+        return QMessageBox::Ok;
+    };
+    if (buttons.testFlag(toButton(request.defaultAnswer)))
+        box.setDefaultButton(toButton(request.defaultAnswer));
+    switch (box.exec()) {
+    case QMessageBox::Yes: return MsgAnswer::Yes;
+    case QMessageBox::No: return MsgAnswer::No;
+    case QMessageBox::Cancel: return MsgAnswer::Cancel;
+    default: break;
+    }
+    // Closing the box with the window's close button
+    return request.buttons == MsgButtons::YesNo ? MsgAnswer::No
+           : request.buttons == MsgButtons::Ok  ? MsgAnswer::Ok
+                                                : MsgAnswer::Cancel;
+}
+
+QStringList QtFileDialogService::nameFilters(const QString& classicFilter)
+{
+    const QStringList parts = classicFilter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        // Patterns match in either case, as on the file systems the
+        // stored names come from.
+        QStringList patterns;
+        for (const QString& p : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            patterns << p.trimmed();
+            if (p.trimmed() != p.trimmed().toLower())
+                patterns << p.trimmed().toLower();
+        }
+        QString description = parts[i].trimmed();
+        const int paren = description.indexOf(QLatin1Char('('));
+        if (paren >= 0)
+            description = description.left(paren).trimmed();
+        filters << description + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+    }
+    return filters;
+}
+
+QString QtFileDialogService::choose(const FileDialogRequest& request)
+{
+    QFileDialog dialog(QApplication::activeWindow(), request.title);
+    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    // The program asks its own overwrite question.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    const QStringList filters = nameFilters(request.filter);
+    dialog.setNameFilters(filters);
+    if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
+        dialog.selectNameFilter(filters[request.filterIndex - 1]);
+    if (!request.initialFolder.isEmpty())
+        dialog.setDirectory(request.initialFolder);
+    if (!request.fileName.isEmpty())
+        dialog.selectFile(request.fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
+namespace {
+
+bool printOn(QPrinter& printer, const PrintJob& job, QString& errorText)
+{
+    printer.setCopyCount(job.settings.copies < 1 ? 1 : job.settings.copies);
+    printer.setPageOrientation(job.settings.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        errorText = QStringLiteral("The printer could not start the print job.");
+        return false;
+    }
+    QFont font(job.fontFamily);
+    font.setStyleHint(QFont::TypeWriter);
+    font.setPointSizeF(job.pointSize);
+    painter.setFont(font);
+    const QFontMetricsF metrics(font, &printer);
+    const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution())
+                            .translated(-printer.pageLayout().paintRectPixels(printer.resolution()).topLeft());
+    qreal y = 0;
+    QString text = job.text;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (const QString& line : lines) {
+        if (y + metrics.height() > page.height() && y > 0) {
+            if (!printer.newPage()) {
+                errorText = QStringLiteral("The printer could not start a new page.");
+                painter.end();
+                return false;
+            }
+            y = 0;
+        }
+        painter.drawText(QPointF(0, y + metrics.ascent()), line);
+        y += metrics.lineSpacing();
+    }
+    if (!painter.end() || printer.printerState() == QPrinter::Error) {
+        errorText = QStringLiteral("The print job failed.");
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool QtPrinterService::setup(const QString& title, PrintSettings& settings, QString& errorText)
+{
+    QPrinter printer;
+    printer.setCopyCount(settings.copies);
+    printer.setPageOrientation(settings.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    QPrintDialog dialog(&printer, QApplication::activeWindow());
+    dialog.setWindowTitle(title);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    if (dialog.exec() != QDialog::Accepted) {
+        errorText = QStringLiteral("Cancel was selected.");
+        return false;
+    }
+    settings.copies = printer.copyCount();
+    settings.landscape = printer.pageLayout().orientation() == QPageLayout::Landscape;
+    return true;
+}
+
+bool QtPrinterService::print(const PrintJob& job, QString& errorText)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    if (!m_pdfPath.isEmpty()) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(m_pdfPath);
+    } else if (QPrinterInfo::availablePrinters().isEmpty()) {
+        errorText = QStringLiteral("No printer is installed.");
+        return false;
+    }
+    return printOn(printer, job, errorText);
+}
+
+QString QtClipboardService::text()
+{
+    return QGuiApplication::clipboard()->text();
+}
+
+void QtClipboardService::setText(const QString& text)
+{
+    QGuiApplication::clipboard()->setText(text);
+}
+
+void QtClipboardService::clear()
+{
+    QGuiApplication::clipboard()->clear();
+}
+
+bool DesktopLauncherService::editFile(const QString& path)
+{
+    for (const char* variable : {"VISUAL", "EDITOR"}) {
+        const QString command = qEnvironmentVariable(variable).trimmed();
+        if (command.isEmpty())
+            continue;
+        QStringList arguments = QProcess::splitCommand(command);
+        if (arguments.isEmpty())
+            continue;
+        const QString program = arguments.takeFirst();
+        arguments << path;
+        if (QProcess::startDetached(program, arguments))
+            return true;
+    }
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}

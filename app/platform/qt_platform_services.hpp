@@ -1,0 +1,47 @@
+#pragma once
+// The production implementations of the platform layers, on Qt.
+
+#include "platform/platform_services.hpp"
+
+class QtMessageService : public MessageService {
+public:
+    MsgAnswer ask(const MessageRequest& request) override;
+};
+
+class QtFileDialogService : public FileDialogService {
+public:
+    QString choose(const FileDialogRequest& request) override;
+    // "All Files (*.*)|*.*|Text Files (*.TXT)|*.TXT" as Qt name filters.
+    static QStringList nameFilters(const QString& classicFilter);
+};
+
+// Prints on the default printer, or into a PDF file when one is named
+// (tests, and a machine without printers that is asked to print to PDF).
+class QtPrinterService : public PrinterService {
+public:
+    explicit QtPrinterService(const QString& pdfPath = QString()) : m_pdfPath(pdfPath) {}
+    bool setup(const QString& title, PrintSettings& settings, QString& errorText) override;
+    bool print(const PrintJob& job, QString& errorText) override;
+
+private:
+    QString m_pdfPath;
+};
+
+class QtClipboardService : public ClipboardService {
+public:
+    QString text() override;
+    void setText(const QString& text) override;
+    void clear() override;
+};
+
+// $VISUAL, then $EDITOR (split into program and arguments, never through a
+// shell, the path appended as one argument), else the desktop's opener.
+class DesktopLauncherService : public LauncherService {
+public:
+    bool editFile(const QString& path) override;
+};
+
+class SystemClockService : public ClockService {
+public:
+    QTime currentTime() override { return QTime::currentTime(); }
+};

@@ -1,0 +1,73 @@
+#include "platform/scripted_platform_services.hpp"
+
+#include "platform/qt_platform_services.hpp"
+
+#include <QDir>
+
+MsgAnswer ScriptedMessageService::ask(const MessageRequest& request)
+{
+    asked.push_back(request);
+    if (answers.empty())
+        return request.defaultAnswer;
+    const MsgAnswer answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+QString ScriptedFileDialogService::choose(const FileDialogRequest& request)
+{
+    asked.push_back(request);
+    if (answers.empty())
+        return QString();
+    const QString answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+bool ScriptedPrinterService::setup(const QString& title, PrintSettings& settings, QString& errorText)
+{
+    setupTitles.push_back(title);
+    if (cancelSetup) {
+        errorText = QStringLiteral("Cancel was selected.");
+        return false;
+    }
+    settings = setupAnswer;
+    return true;
+}
+
+bool ScriptedPrinterService::print(const PrintJob& job, QString& errorText)
+{
+    if (noPrinter) {
+        errorText = QStringLiteral("No printer is installed.");
+        return false;
+    }
+    const QString path = QDir(m_pdfFolder).filePath(
+        QStringLiteral("print%1.pdf").arg(pdfFiles.size(), 3, 10, QLatin1Char('0')));
+    QtPrinterService pdf(path);
+    if (!pdf.print(job, errorText))
+        return false;
+    jobs.push_back(job);
+    pdfFiles << path;
+    return true;
+}
+
+ScriptedPlatform::ScriptedPlatform(const QString& pdfFolder)
+    : printer(pdfFolder)
+{
+    Platform::setMessages(&messages);
+    Platform::setFileDialogs(&fileDialogs);
+    Platform::setPrinter(&printer);
+    Platform::setClipboard(&clipboard);
+    Platform::setLauncher(&launcher);
+    Platform::setClock(&clock);
+}
+
+ScriptedPlatform::~ScriptedPlatform()
+{
+    Platform::setMessages(nullptr);
+    Platform::setFileDialogs(nullptr);
+    Platform::setPrinter(nullptr);
+    Platform::setClipboard(nullptr);
+    Platform::setLauncher(nullptr);
+    Platform::setClock(nullptr);
+}

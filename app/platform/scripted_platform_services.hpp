@@ -1,0 +1,83 @@
+#pragma once
+// Scripted implementations of the platform layers, for tests: message boxes
+// answer from a queue (or their default answer) and are recorded, file
+// dialogs answer from a queue (an empty answer is a cancel), the printer
+// writes PDF files, the clipboard lives in memory, the launcher records the
+// files it was asked to open and the clock is set by hand.
+//
+// ScriptedPlatform installs all of them for its lifetime.
+
+#include "platform/platform_services.hpp"
+
+#include <QStringList>
+
+#include <deque>
+#include <vector>
+
+class ScriptedMessageService : public MessageService {
+public:
+    MsgAnswer ask(const MessageRequest& request) override;
+    std::deque<MsgAnswer> answers;       // consumed in order; default answer when empty
+    std::vector<MessageRequest> asked;
+};
+
+class ScriptedFileDialogService : public FileDialogService {
+public:
+    QString choose(const FileDialogRequest& request) override;
+    std::deque<QString> answers;         // consumed in order; cancel when empty
+    std::vector<FileDialogRequest> asked;
+};
+
+class ScriptedPrinterService : public PrinterService {
+public:
+    explicit ScriptedPrinterService(const QString& pdfFolder) : m_pdfFolder(pdfFolder) {}
+    bool setup(const QString& title, PrintSettings& settings, QString& errorText) override;
+    bool print(const PrintJob& job, QString& errorText) override;
+
+    bool cancelSetup = false;            // the printer dialog is cancelled
+    bool noPrinter = false;              // printing fails as without a printer
+    PrintSettings setupAnswer;           // what the printer dialog chooses
+    std::vector<QString> setupTitles;
+    std::vector<PrintJob> jobs;          // every job that printed
+    QStringList pdfFiles;                // one PDF per printed job
+
+private:
+    QString m_pdfFolder;
+};
+
+class ScriptedClipboardService : public ClipboardService {
+public:
+    QString text() override { return content; }
+    void setText(const QString& text) override { content = text; ++writes; }
+    void clear() override { content.clear(); ++clears; }
+    QString content;
+    int writes = 0;
+    int clears = 0;
+};
+
+class ScriptedLauncherService : public LauncherService {
+public:
+    bool editFile(const QString& path) override { opened << path; return true; }
+    QStringList opened;
+};
+
+class ScriptedClockService : public ClockService {
+public:
+    QTime currentTime() override { return now; }
+    QTime now = QTime(12, 0, 0);
+};
+
+class ScriptedPlatform {
+public:
+    explicit ScriptedPlatform(const QString& pdfFolder);
+    ~ScriptedPlatform();
+    ScriptedPlatform(const ScriptedPlatform&) = delete;
+    ScriptedPlatform& operator=(const ScriptedPlatform&) = delete;
+
+    ScriptedMessageService messages;
+    ScriptedFileDialogService fileDialogs;
+    ScriptedPrinterService printer;
+    ScriptedClipboardService clipboard;
+    ScriptedLauncherService launcher;
+    ScriptedClockService clock;
+};

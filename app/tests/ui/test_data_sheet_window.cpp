@@ -1,0 +1,292 @@
+// The data sheet in the main window: row count, paste, copy, swap, removal
+// of incomplete rows, the cell editor, the copy/paste keys and dropped files.
+#include "window_fixture.hpp"
+
+#include <QMimeData>
+#include <QTextEdit>
+#include <QUrl>
+
+using DataSheetWindow = WindowTest;
+
+TEST_F(DataSheetWindow, OpensWithHeadersNumberedRowsAndDesignState)
+{
+    EXPECT_EQ(grid()->rows(), 20);
+    EXPECT_EQ(grid()->cols(), 8);
+    EXPECT_EQ(matrix().upperRow(), 20);
+    const char* const headers[8] = {"#", "X (Pred)", "SD X", "Y (Obs)", "SD Y", "Rank X", "Rank Y", "Exclude"};
+    for (int c = 0; c < 8; ++c)
+        EXPECT_EQ(grid()->textMatrix(0, c), QLatin1String(headers[c]));
+    EXPECT_EQ(grid()->textMatrix(1, 0), QStringLiteral(" 1"));
+    EXPECT_EQ(grid()->textMatrix(19, 0), QStringLiteral(" 19"));
+    EXPECT_EQ(box(0)->text(), QStringLiteral("19"));
+    EXPECT_EQ(box(13)->text(), QStringLiteral("##.#000"));
+    EXPECT_EQ(box(12)->text(), QStringLiteral("#.#0000"));
+    EXPECT_EQ(grid()->row(), 1);
+    EXPECT_EQ(grid()->col(), 1);
+}
+
+TEST_F(DataSheetWindow, RowCountCases)
+{
+    struct Case { const char* typed; int gridRows; bool message; };
+    const Case cases[] = {
+        {"3", 4, false}, {"3.5", 4, false}, {"4.5", 6, false}, {" 25", 26, false},
+        {"2", 20, true}, {"1", 20, true}, {"", 20, true}, {"abc", 20, true},
+        {"1000000", 1000001, false}, {"1000001", 20, true},
+    };
+    for (const Case& c : cases) {
+        window = std::make_unique<frmMain>();
+        platform->messages.asked.clear();
+        box(0)->setText(QLatin1String(c.typed));
+        window->Command9_Click();
+        EXPECT_EQ(grid()->rows(), c.gridRows) << c.typed;
+        EXPECT_EQ(matrix().upperRow(), c.gridRows) << c.typed;
+        ASSERT_EQ(platform->messages.asked.size(), c.message ? 1u : 0u) << c.typed;
+        if (c.message && QLatin1String(c.typed) != QLatin1String("1000001")) {
+            EXPECT_EQ(platform->messages.asked[0].text,
+                      QStringLiteral("At least 3 rows (points) are requiredNumber of rows have to be at least 3"));
+        }
+        EXPECT_EQ(grid()->textMatrix(c.gridRows - 1, 0), QLatin1Char(' ') + QString::number(c.gridRows - 1));
+    }
+}
+
+TEST_F(DataSheetWindow, ShrinkingDropsRowsFromGridAndMatrixAlike)
+{
+    for (int r = 1; r <= 19; ++r) {
+        matrix().setNumber(1, r, r);
+        window->MatrixTOGrid(r, 1);
+    }
+    box(0)->setText(QStringLiteral("5"));
+    window->Command9_Click();
+    EXPECT_EQ(grid()->rows(), 6);
+    EXPECT_EQ(grid()->textMatrix(5, 1), QStringLiteral("5.0000"));
+    // Growing again brings empty rows numbered on, in the grid and in the
+    // matrix (row 6 had 6 in it before).
+    box(0)->setText(QStringLiteral("8"));
+    window->Command9_Click();
+    EXPECT_EQ(grid()->rows(), 9);
+    EXPECT_EQ(grid()->textMatrix(8, 0), QStringLiteral(" 8"));
+    for (int r = 6; r <= 9; ++r) {
+        EXPECT_TRUE(matrix().isMissing(1, r)) << r;
+        EXPECT_TRUE(grid()->textMatrix(r, 1).isEmpty() || r == 9) << r;
+    }
+    EXPECT_EQ(matrix().cell(1, 5).number(), 5);
+}
+
+TEST_F(DataSheetWindow, PasteSeveralColumnsAndSingleColumnFromTheSelection)
+{
+    platform->clipboard.content = QStringLiteral("1\t2\r\n3\t4\r\n");
+    window->check(8)->setChecked(false);
+    box(0)->setText(QStringLiteral("anything"));
+    window->Command3_Click();
+    EXPECT_EQ(grid()->textMatrix(1, 1), QStringLiteral("1.0000"));
+    EXPECT_EQ(grid()->textMatrix(1, 2), QStringLiteral("2.00000"));
+    EXPECT_EQ(grid()->textMatrix(2, 1), QStringLiteral("3.0000"));
+    EXPECT_EQ(grid()->textMatrix(2, 2), QStringLiteral("4.00000"));
+    EXPECT_TRUE(matrix().cell(2, 2).isNumber());
+    EXPECT_EQ(box(0)->text(), QStringLiteral(" 19"));
+
+    window->check(8)->setChecked(true);
+    grid()->setCurrentCell(5, 3);
+    window->Command3_Click();
+    for (int r = 5; r <= 8; ++r)
+        EXPECT_EQ(matrix().cell(3, r).number(), r - 4) << r;
+    EXPECT_EQ(grid()->textMatrix(8, 3), QStringLiteral("4.0000"));
+}
+
+TEST_F(DataSheetWindow, PasteGrowsTheSheetOnlyWithAutoIncrease)
+{
+    QString thirty;
+    for (int i = 1; i <= 30; ++i)
+        thirty += QString::number(i) + QStringLiteral("\r\n");
+    platform->clipboard.content = thirty;
+    window->Command3_Click();
+    EXPECT_EQ(grid()->rows(), 32);
+    EXPECT_EQ(matrix().upperRow(), 32);
+    EXPECT_EQ(box(0)->text(), QStringLiteral(" 31"));
+    EXPECT_EQ(grid()->textMatrix(31, 0), QStringLiteral(" 31"));
+    EXPECT_EQ(grid()->textMatrix(30, 1), QStringLiteral("30.0000"));
+
+    window = std::make_unique<frmMain>();
+    window->check(9)->setChecked(false);
+    window->Command3_Click();
+    EXPECT_EQ(grid()->rows(), 20);
+    EXPECT_EQ(box(0)->text(), QStringLiteral("19"));
+    EXPECT_EQ(grid()->textMatrix(19, 1), QStringLiteral("19.0000"));
+}
+
+TEST_F(DataSheetWindow, CopyPutsTheExactTextOnTheClipboard)
+{
+    box(0)->setText(QStringLiteral("3"));
+    window->Command9_Click();
+    matrix().setNumber(1, 1, -1.5);
+    matrix().setText(7, 1, QStringLiteral("Y"));
+    matrix().setNumber(3, 2, 2.25);
+    platform->clipboard.content = QStringLiteral("old");
+    window->Command2_Click();
+    EXPECT_EQ(platform->clipboard.content, QStringLiteral("-1.5,  0,  0,  0,  0,  0, Y\r\n"
+                                                          " 0,  0,  2.25,  0,  0,  0, \r\n"
+                                                          " 0,  0,  0,  0,  0,  0, \r\n"));
+    EXPECT_EQ(platform->clipboard.clears, 1);
+}
+
+TEST_F(DataSheetWindow, SwapTwiceRestoresDataAndHeaders)
+{
+    for (int c = 1; c <= 7; ++c) {
+        matrix().setNumber(c, 1, c);
+        window->MatrixTOGrid(1, c);
+    }
+    const DataMatrix before = matrix();
+    QCheckBox* swap = child<QCheckBox>(QStringLiteral("Check7"));
+    swap->setChecked(true);
+    EXPECT_TRUE(programState().SwapXY);
+    EXPECT_EQ(grid()->textMatrix(0, 1), QStringLiteral("X (Obs)"));
+    EXPECT_EQ(grid()->textMatrix(0, 3), QStringLiteral("Y (Pred)"));
+    EXPECT_EQ(grid()->textMatrix(0, 5), QStringLiteral("Rank X"));
+    EXPECT_EQ(matrix().cell(1, 1).number(), 3);
+    EXPECT_EQ(matrix().cell(6, 1).number(), 5);
+    EXPECT_EQ(grid()->textMatrix(1, 1), QStringLiteral("3.0000"));
+    swap->setChecked(false);
+    EXPECT_FALSE(programState().SwapXY);
+    EXPECT_EQ(grid()->textMatrix(0, 1), QStringLiteral("X (Pred)"));
+    EXPECT_EQ(grid()->textMatrix(0, 3), QStringLiteral("Y (Obs)"));
+    EXPECT_TRUE(matrix() == before);
+    EXPECT_EQ(grid()->textMatrix(1, 1), QStringLiteral("1.0000"));
+}
+
+TEST_F(DataSheetWindow, RemoveInvalidRowsLeavesTheCompleteOnes)
+{
+    // complete, missing X, missing X, complete, complete, rest empty
+    const double x[5] = {1, 0, 0, 4, 5};
+    for (int r = 1; r <= 5; ++r) {
+        if (x[r - 1] != 0)
+            matrix().setNumber(1, r, x[r - 1]);
+        matrix().setNumber(3, r, 10 * r);
+    }
+    window->showSheet();
+    window->Command30_Click();
+    EXPECT_EQ(grid()->rows(), 4);
+    EXPECT_EQ(box(0)->text(), QStringLiteral("3"));
+    EXPECT_EQ(grid()->textMatrix(2, 1), QStringLiteral("4.0000"));
+    EXPECT_EQ(grid()->textMatrix(3, 3), QStringLiteral("50.0000"));
+    EXPECT_EQ(matrix().cell(3, 2).number(), 40);
+
+    // Fewer than 3 complete rows: the row count refuses, the rows stay.
+    window = std::make_unique<frmMain>();
+    matrix().setNumber(1, 2, 1);
+    matrix().setNumber(3, 2, 1);
+    window->Command30_Click();
+    EXPECT_EQ(grid()->rows(), 20);
+    EXPECT_EQ(matrix().cell(1, 1).number(), 1);
+    EXPECT_EQ(grid()->textMatrix(1, 1), QStringLiteral("1.0000"));
+    EXPECT_FALSE(platform->messages.asked.empty());
+}
+
+TEST_F(DataSheetWindow, CellEditorTypingEscapeAndEnter)
+{
+    window->show();
+    QApplication::setActiveWindow(window.get());
+    auto* editor = child<QLineEdit>(QStringLiteral("TxtEdit"));
+    matrix().setNumber(1, 1, 7);
+    window->MatrixTOGrid(1, 1);
+
+    // A typed digit opens the editor with it and stores it at once.
+    key(grid(), Qt::Key_5, QStringLiteral("5"));
+    EXPECT_FALSE(editor->isHidden());
+    EXPECT_EQ(editor->text(), QStringLiteral("5"));
+    EXPECT_EQ(matrix().cell(1, 1).text(), QStringLiteral("5"));
+    // Escape puts the cell back as it was.
+    key(editor, Qt::Key_Escape);
+    EXPECT_TRUE(editor->isHidden());
+    EXPECT_TRUE(matrix().cell(1, 1).isNumber());
+    EXPECT_EQ(matrix().cell(1, 1).number(), 7);
+    EXPECT_EQ(grid()->textMatrix(1, 1), QStringLiteral("7.0000"));
+
+    // Enter stores the text as text and moves one row down.
+    key(grid(), Qt::Key_1, QStringLiteral("1"));
+    key(editor, Qt::Key_2, QStringLiteral("2"));
+    key(editor, Qt::Key_Return);
+    EXPECT_TRUE(editor->isHidden());
+    EXPECT_EQ(matrix().cell(1, 1).text(), QStringLiteral("12"));
+    EXPECT_EQ(grid()->textMatrix(1, 1), QStringLiteral("12.0000"));
+    EXPECT_EQ(grid()->row(), 2);
+
+    // A double click edits the raw content; Up stores and moves up.
+    matrix().setNumber(2, 2, 0.125);
+    grid()->setCurrentCell(2, 2);
+    window->Fg2_DblClick();
+    EXPECT_EQ(editor->text(), QStringLiteral("0.125"));
+    key(editor, Qt::Key_Up);
+    EXPECT_EQ(matrix().cell(2, 2).text(), QStringLiteral("0.125"));
+    EXPECT_EQ(grid()->row(), 1);
+
+    // On the last row Enter stays there.
+    grid()->setCurrentCell(19, 1);
+    key(grid(), Qt::Key_9, QStringLiteral("9"));
+    key(editor, Qt::Key_Return);
+    EXPECT_EQ(grid()->row(), 19);
+    EXPECT_EQ(matrix().cell(1, 19).text(), QStringLiteral("9"));
+
+    // Leaving the cell with the editor open stores into the cell left.
+    grid()->setCurrentCell(3, 1);
+    key(grid(), Qt::Key_4, QStringLiteral("4"));
+    key(editor, Qt::Key_2, QStringLiteral("2"));
+    grid()->setCurrentCell(6, 4);
+    EXPECT_TRUE(editor->isHidden());
+    EXPECT_EQ(matrix().cell(1, 3).text(), QStringLiteral("42"));
+    EXPECT_TRUE(matrix().isMissing(4, 6));
+}
+
+TEST_F(DataSheetWindow, CopyAndPasteKeysActOnTheSheetOnlyWhenItHasTheFocus)
+{
+    platform->clipboard.content = QStringLiteral("8\n");
+    key(grid(), Qt::Key_V, QString(QChar(22)), Qt::ControlModifier);
+    EXPECT_EQ(matrix().cell(1, 1).number(), 8);
+    key(grid(), Qt::Key_C, QString(QChar(3)), Qt::ControlModifier);
+    EXPECT_TRUE(platform->clipboard.content.startsWith(QStringLiteral(" 8,  0")));
+
+    // In a text box the keys do what the box does: the sheet is untouched.
+    platform->clipboard.content = QStringLiteral("9\n");
+    key(box(10), Qt::Key_V, QString(QChar(22)), Qt::ControlModifier);
+    key(child<QTextEdit>(QStringLiteral("Notes")), Qt::Key_V, QString(QChar(22)), Qt::ControlModifier);
+    EXPECT_EQ(matrix().cell(1, 1).number(), 8);
+    EXPECT_EQ(platform->clipboard.content, QStringLiteral("9\n"));
+}
+
+TEST_F(DataSheetWindow, DroppedFilesGoThroughTheOpenCommand)
+{
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(QStringLiteral("/data/a.KVE")), QUrl::fromLocalFile(QStringLiteral("/data/b.KVE"))});
+    QMimeData words;
+    words.setText(QStringLiteral("text"));
+    EXPECT_TRUE(window->FG2_OLEDragOver(&files));
+    EXPECT_FALSE(window->FG2_OLEDragOver(&words));
+
+    // Without the Open command the drop is refused with a message per file.
+    window->FG2_OLEDragDrop({QStringLiteral("/data/a.KVE")});
+    ASSERT_EQ(platform->messages.asked.size(), 1u);
+    EXPECT_FALSE(programState().BatchMode);
+
+    QStringList opened;
+    mainWindowHooks().openDataset = [&opened](frmMain&) {
+        EXPECT_TRUE(programState().BatchMode);
+        opened << programState().OpenRequestFile;
+    };
+    // The grid hands the paths of the files dropped on it to the window.
+    emit grid()->filesDropped({QStringLiteral("/data/a.KVE"), QStringLiteral("/data/b.KVE")});
+    EXPECT_EQ(opened, QStringList({QStringLiteral("/data/a.KVE"), QStringLiteral("/data/b.KVE")}));
+    EXPECT_FALSE(programState().BatchMode);
+}
+
+TEST_F(DataSheetWindow, GridFormatsTakenWhenAFormatBoxLosesTheFocus)
+{
+    matrix().setNumber(1, 1, 2.5);
+    matrix().setNumber(2, 1, 0.5);
+    window->showSheet();
+    box(13)->setText(QStringLiteral("0.0"));
+    box(12)->setText(QStringLiteral("0.00"));
+    EXPECT_EQ(grid()->textMatrix(1, 1), QStringLiteral("2.5000"));
+    window->Text1_LostFocus(13);
+    EXPECT_EQ(grid()->textMatrix(1, 1), QStringLiteral("2.5"));
+    EXPECT_EQ(grid()->textMatrix(1, 2), QStringLiteral("0.50"));
+    EXPECT_EQ(programState().GridFormatXY, QStringLiteral("0.0"));
+}

@@ -1,0 +1,254 @@
+// The results window: automatic names, the caption after a save, the save
+// dialog, printing to PDF, printer setup, copy, clean, zoom and the batch
+// actions of Auto.
+#include "window_fixture.hpp"
+
+#include <QDir>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "ui/frm_info.hpp"
+#include "ui/twips.hpp"
+
+namespace {
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+const QString Report = QStringLiteral("Heading\r\n=======\r\n  1.2345");
+
+} // namespace
+
+class ResultsWindow : public WindowTest {
+protected:
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        results = new frmInfo();
+        results->setWindowTitle(QStringLiteral("Results - KVE"));
+        results->setText(Report);
+        results->show();
+        folder = dir.filePath(QStringLiteral("results"));
+        QDir().mkpath(folder);
+        programState().ResultsFolder = folder;
+    }
+    QCheckBox* box(const char* name) { return results->findChild<QCheckBox*>(QLatin1String(name)); }
+    QPlainTextEdit* text() { return results->findChild<QPlainTextEdit*>(QStringLiteral("TxtInfo")); }
+
+    QPointer<frmInfo> results;
+    QString folder;
+};
+
+TEST_F(ResultsWindow, AutomaticNamesTakeTheFirstFreeNumber)
+{
+    box("Check2")->setChecked(true);
+    results->Command3_Click();
+    results->Command3_Click();
+    EXPECT_EQ(readAll(folder + QStringLiteral("/Notes0000.TXT")), (Report + QStringLiteral("\r\n")).toUtf8());
+    EXPECT_TRUE(QFile::exists(folder + QStringLiteral("/Notes0001.TXT")));
+    QFile::remove(folder + QStringLiteral("/Notes0000.TXT"));
+    results->Command3_Click();
+    EXPECT_TRUE(QFile::exists(folder + QStringLiteral("/Notes0000.TXT")));
+    EXPECT_FALSE(QFile::exists(folder + QStringLiteral("/Notes0002.TXT")));
+    EXPECT_TRUE(platform->messages.asked.empty());
+    EXPECT_TRUE(platform->fileDialogs.asked.empty());
+}
+
+TEST_F(ResultsWindow, CaptionAfterASaveStartsWithTheTag)
+{
+    box("Check2")->setChecked(true);
+    results->Command3_Click();
+    const QString path = folder + QStringLiteral("/Notes0000.TXT");
+    EXPECT_EQ(results->windowTitle(), QStringLiteral(" (...") + path.right(20) + QLatin1Char(')'));
+    results->setTag(QStringLiteral("Report"));
+    results->Command3_Click();
+    EXPECT_EQ(results->windowTitle(), QStringLiteral("Report (...") + (folder + QStringLiteral("/Notes0001.TXT")).right(20)
+                                          + QLatin1Char(')'));
+}
+
+TEST_F(ResultsWindow, SaveDialogCancelAndOverwriteQuestion)
+{
+    // Cancel: nothing written, caption as it was.
+    results->Command3_Click();
+    ASSERT_EQ(platform->fileDialogs.asked.size(), 1u);
+    const FileDialogRequest& request = platform->fileDialogs.asked[0];
+    EXPECT_TRUE(request.save);
+    EXPECT_EQ(request.title, QStringLiteral("Save"));
+    EXPECT_EQ(request.filter, QStringLiteral("All Files (*.*)|*.*|Text Files(*.TXT)|*.TXT"));
+    EXPECT_EQ(request.filterIndex, 2);
+    EXPECT_EQ(request.initialFolder, folder);
+    EXPECT_EQ(results->windowTitle(), QStringLiteral("Results - KVE"));
+    EXPECT_TRUE(QDir(folder).isEmpty());
+
+    // An existing file: No keeps it, Yes replaces it.
+    const QString path = folder + QStringLiteral("/mine.txt");
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("keep");
+    f.close();
+    platform->fileDialogs.answers = {path, path};
+    platform->messages.answers = {MsgAnswer::No, MsgAnswer::Yes};
+    results->Command3_Click();
+    EXPECT_EQ(readAll(path), QByteArray("keep"));
+    ASSERT_EQ(platform->messages.asked.size(), 1u);
+    EXPECT_EQ(platform->messages.asked[0].text,
+              QStringLiteral("The file '") + path + QStringLiteral("' already exists!\r\nDo you want to overwrite it?"));
+    EXPECT_EQ(platform->messages.asked[0].defaultAnswer, MsgAnswer::No);
+    EXPECT_EQ(platform->messages.asked[0].icon, MsgIcon::Question);
+    results->Command3_Click();
+    EXPECT_EQ(readAll(path), (Report + QStringLiteral("\r\n")).toUtf8());
+}
+
+TEST_F(ResultsWindow, SaveIntoAMissingFolderReportsTheError)
+{
+    programState().ResultsFolder = dir.filePath(QStringLiteral("no such folder"));
+    box("Check2")->setChecked(true);
+    results->Command3_Click();
+    ASSERT_EQ(platform->messages.asked.size(), 1u);
+    EXPECT_EQ(platform->messages.asked[0].title, QStringLiteral("Info"));
+    EXPECT_EQ(platform->messages.asked[0].icon, MsgIcon::Critical);
+    EXPECT_FALSE(platform->messages.asked[0].text.isEmpty());
+    EXPECT_EQ(results->windowTitle(), QStringLiteral("Results - KVE"));
+}
+
+TEST_F(ResultsWindow, PrintsTheWholeTextInCourierNew8)
+{
+    results->Command2_Click();
+    ASSERT_EQ(platform->printer.jobs.size(), 1u);
+    EXPECT_EQ(platform->printer.jobs[0].text, Report);
+    EXPECT_EQ(platform->printer.jobs[0].fontFamily, QStringLiteral("Courier New"));
+    EXPECT_EQ(platform->printer.jobs[0].pointSize, 8.0);
+    EXPECT_TRUE(readAll(platform->printer.pdfFiles[0]).startsWith("%PDF"));
+
+    // No printer: the failure is reported, not passed as success.
+    platform->printer.noPrinter = true;
+    results->Command2_Click();
+    EXPECT_EQ(platform->printer.jobs.size(), 1u);
+    ASSERT_EQ(platform->messages.asked.size(), 1u);
+    EXPECT_EQ(platform->messages.asked[0].title, QStringLiteral("Info"));
+    EXPECT_EQ(platform->messages.asked[0].icon, MsgIcon::Critical);
+}
+
+TEST_F(ResultsWindow, PrinterSetupPrintsWithTheChosenSettingsAndLeavesTheClipboard)
+{
+    platform->clipboard.content = QStringLiteral("user's text");
+    platform->printer.setupAnswer.copies = 2;
+    platform->printer.setupAnswer.landscape = true;
+    results->Command8_Click();
+    ASSERT_EQ(platform->printer.setupTitles.size(), 1u);
+    EXPECT_EQ(platform->printer.setupTitles[0], QStringLiteral("Printer"));
+    ASSERT_EQ(platform->printer.jobs.size(), 1u);
+    EXPECT_EQ(platform->printer.jobs[0].settings.copies, 2);
+    EXPECT_TRUE(platform->printer.jobs[0].settings.landscape);
+    EXPECT_EQ(platform->clipboard.content, QStringLiteral("user's text"));
+    EXPECT_EQ(platform->clipboard.clears, 0);
+
+    // Cancelling the dialog prints nothing and says so under "Plot".
+    platform->printer.cancelSetup = true;
+    results->Command8_Click();
+    EXPECT_EQ(platform->printer.jobs.size(), 1u);
+    ASSERT_EQ(platform->messages.asked.size(), 1u);
+    EXPECT_EQ(platform->messages.asked[0].title, QStringLiteral("Plot"));
+}
+
+TEST_F(ResultsWindow, CopyCleanAndZoom)
+{
+    results->Command4_Click();
+    EXPECT_EQ(platform->clipboard.content, Report);
+    ASSERT_EQ(platform->messages.asked.size(), 1u);
+    EXPECT_EQ(platform->messages.asked[0].text, QStringLiteral("Information copied in the Clipboard"));
+    EXPECT_EQ(platform->messages.asked[0].icon, MsgIcon::Information);
+
+    platform->messages.answers = {MsgAnswer::No, MsgAnswer::Yes};
+    results->Command5_Click();
+    EXPECT_EQ(results->text(), Report);
+    EXPECT_EQ(platform->messages.asked[1].text, QStringLiteral("Do you want to erase the current notes?"));
+    results->Command5_Click();
+    EXPECT_TRUE(results->text().isEmpty());
+
+    EXPECT_EQ(text()->font().pointSize(), 9);
+    results->Command6_Click(1);
+    EXPECT_EQ(text()->font().pointSize(), 10);
+    for (int i = 0; i < 100; ++i)
+        results->Command6_Click(0);
+    EXPECT_EQ(text()->font().pointSize(), frmInfo::MinPointSize);
+    for (int i = 0; i < 100; ++i)
+        results->Command6_Click(1);
+    EXPECT_EQ(text()->font().pointSize(), frmInfo::MaxPointSize);
+}
+
+TEST_F(ResultsWindow, EditingBoldColoursAndSize)
+{
+    EXPECT_TRUE(text()->isReadOnly());
+    box("Check1")->setChecked(true);
+    EXPECT_FALSE(text()->isReadOnly());
+    box("Check5")->setChecked(true);
+    EXPECT_TRUE(text()->font().bold());
+    const QString plainText = text()->styleSheet();
+    const QString plainBox = box("Check4")->styleSheet();
+    box("Check4")->setChecked(true);
+    EXPECT_TRUE(text()->styleSheet().contains(QStringLiteral("#0000FF")));
+    EXPECT_EQ(box("Check4")->styleSheet().contains(QStringLiteral("#0000FF")), false);
+    box("Check4")->setChecked(false);
+    EXPECT_EQ(text()->styleSheet(), plainText);
+    EXPECT_EQ(box("Check4")->styleSheet(), plainBox);
+
+    // A chart information window asks for 7,000 by 5,000 and opens 7,150 wide.
+    results->setSizeTwips(7000, 5000);
+    EXPECT_EQ(results->width(), twips(7150));
+    EXPECT_EQ(results->height(), twips(5000));
+    results->resize(10, 10);
+    EXPECT_EQ(results->width(), twips(7150));
+    EXPECT_EQ(results->height(), twips(4500));
+}
+
+TEST_F(ResultsWindow, EditorOpensANumberedResultsFileInTheWorkFolder)
+{
+    programState().DocumentsFolder = dir.path();
+    QDir().mkpath(dir.filePath(QStringLiteral("KVE Files")));
+    results->Command20_Click();
+    results->Command20_Click();
+    const QString first = dir.path() + QStringLiteral("/KVE Files/Results0000.TXT");
+    const QString second = dir.path() + QStringLiteral("/KVE Files/Results0001.TXT");
+    EXPECT_EQ(platform->launcher.opened, QStringList({first, second}));
+    EXPECT_EQ(readAll(first), (Report + QStringLiteral("\r\n")).toUtf8());
+    EXPECT_TRUE(platform->messages.asked.empty());
+}
+
+TEST_F(ResultsWindow, AutoActsOnEveryCombinationOfTheBatchFlags)
+{
+    for (int flags = 0; flags < 8; ++flags) {
+        const bool save = flags & 1, print = flags & 2, show = flags & 4;
+        QDir(folder).removeRecursively();
+        QDir().mkpath(folder);
+        platform->printer.jobs.clear();
+        platform->launcher.opened.clear();
+        ProgramState& state = programState();
+        state.BatchMode = true;
+        state.SaveResultsFlag = save;
+        state.PrintResultsFlag = print;
+        state.ShowResultsFlag = show;
+        QPointer<frmInfo> w = window->showResults(QStringLiteral("Results - KVE"), Report, true);
+        QApplication::processEvents();
+        const QString saved = folder + QStringLiteral("/Notes0000.TXT");
+        EXPECT_EQ(QFile::exists(saved), save) << flags;
+        EXPECT_EQ(platform->printer.jobs.size(), print ? 1u : 0u) << flags;
+        EXPECT_EQ(w.isNull() || !w->isVisible(), show) << flags;
+        EXPECT_EQ(platform->launcher.opened, save && show ? QStringList{saved} : QStringList{}) << flags;
+        delete w.data();
+        state.BatchMode = false;
+    }
+    // Outside a batch the ticked box does nothing.
+    QDir(folder).removeRecursively();
+    QDir().mkpath(folder);
+    programState().SaveResultsFlag = true;
+    QPointer<frmInfo> w = window->showResults(QStringLiteral("Results - KVE"), Report, true);
+    EXPECT_FALSE(w->findChild<QCheckBox*>(QStringLiteral("Auto"))->isChecked());
+    w->findChild<QCheckBox*>(QStringLiteral("Auto"))->setChecked(true);
+    EXPECT_TRUE(QDir(folder).isEmpty());
+    EXPECT_TRUE(platform->messages.asked.empty());
+}

@@ -1,0 +1,30 @@
+#pragma once
+// frmCompare: the model-comparison window, one for the whole program. Its
+// file list List1 holds full paths of dataset files; a selected item takes
+// part in the comparison.
+
+#include <QWidget>
+
+#include <functional>
+
+class QListWidget;
+
+class frmCompare : public QWidget {
+    Q_OBJECT
+public:
+    // The program's one comparison window, loaded on first use.
+    static frmCompare* instance();
+    static bool isLoaded();
+
+    QListWidget* list() const { return List1; }
+
+    // Opens a comparison file into the window (its own Open command without
+    // a dialog). Set by the comparison part of the program.
+    static std::function<void(frmCompare&, const QString& path)>& openComparisonFile();
+
+private:
+    explicit frmCompare(QWidget* parent = nullptr);
+    void Form_Load();
+
+    QListWidget* List1;
+};

@@ -1,0 +1,354 @@
+#include "ui/frm_info.hpp"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QFile>
+#include <QIcon>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QResizeEvent>
+
+#include "core/numbered_file.hpp"
+#include "core/program_state.hpp"
+#include "platform/platform_services.hpp"
+#include "ui/twips.hpp"
+
+namespace {
+
+// The hourglass pointer for the length of a block.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+QString programFolder()
+{
+    return QCoreApplication::applicationDirPath();
+}
+
+QCheckBox* makeCheck(QWidget* parent, const char* name, const QString& caption, int left, int top)
+{
+    auto* box = new QCheckBox(caption, parent);
+    box->setObjectName(QLatin1String(name));
+    box->move(twips(left), twips(top));
+    box->adjustSize();
+    return box;
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& tooltip, const char* iconName,
+                        const QString& fallback, int left, int top)
+{
+    auto* button = new QPushButton(parent);
+    button->setObjectName(QLatin1String(name));
+    button->setToolTip(tooltip);
+    const QIcon icon = QIcon::fromTheme(QLatin1String(iconName));
+    if (icon.isNull())
+        button->setText(fallback);
+    else
+        button->setIcon(icon);
+    button->setGeometry(twips(left), twips(top), twips(400), twips(400));
+    return button;
+}
+
+} // namespace
+
+frmInfo::frmInfo(QWidget* parent)
+    : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("frmInfo"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Results"));
+
+    TxtInfo = new QPlainTextEdit(this);
+    TxtInfo->setObjectName(QStringLiteral("TxtInfo"));
+    TxtInfo->setReadOnly(true);
+    TxtInfo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    TxtInfo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    TxtInfo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QFont font(QStringLiteral("Courier New"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setPointSize(9);
+    TxtInfo->setFont(font);
+    TxtInfo->setGeometry(twips(120), twips(120), twips(6615), twips(2650));
+
+    Check1 = makeCheck(this, "Check1", QStringLiteral("Allow editing?"), 120, 3000);
+    Check2 = makeCheck(this, "Check2", QStringLiteral("Auto saving name?"), 1680, 3000);
+    Check3 = makeCheck(this, "Check3", QStringLiteral("Always on top?"), 3600, 3000);
+    Check4 = makeCheck(this, "Check4", QStringLiteral("Ab"), 1560, 3420);
+    Check4->setToolTip(QStringLiteral("Invert colors"));
+    Check5 = makeCheck(this, "Check5", QStringLiteral("B"), 1080, 3420);
+    Check5->setToolTip(QStringLiteral("Bold"));
+    Auto = makeCheck(this, "Auto", QString(), 720, 6480);
+    Auto->resize(twips(255), twips(255));
+    Auto->hide();
+
+    Command6_1 = makeButton(this, "Command6_1", QStringLiteral("Zoom in"), "zoom-in", QStringLiteral("+"), 120, 3420);
+    Command6_0 = makeButton(this, "Command6_0", QStringLiteral("Zoom out"), "zoom-out", QStringLiteral("-"), 600, 3420);
+    Command5 = makeButton(this, "Command5", QStringLiteral("Clean"), "edit-clear", QStringLiteral("C"), 3480, 3420);
+    Command4 = makeButton(this, "Command4", QStringLiteral("Copy"), "edit-copy", QStringLiteral("Cp"), 3960, 3420);
+    Command3 = makeButton(this, "Command3", QStringLiteral("Save"), "document-save", QStringLiteral("S"), 4440, 3420);
+    Command20 = makeButton(this, "Command20", QStringLiteral("Edit with Notepad application"), "accessories-text-editor",
+                           QStringLiteral("E"), 4920, 3420);
+    Command2 = makeButton(this, "Command2", QStringLiteral("Print"), "document-print", QStringLiteral("P"), 5400, 3420);
+    Command8 = makeButton(this, "Command8", QStringLiteral("Printer setup"), "document-print-preview",
+                          QStringLiteral("PS"), 5880, 3420);
+    Command1 = makeButton(this, "Command1", QStringLiteral("Return"), "go-previous", QStringLiteral("R"), 6360, 3420);
+
+    connect(Check1, &QCheckBox::toggled, this, [this] { Check1_Click(); });
+    connect(Check3, &QCheckBox::toggled, this, [this] { Check3_Click(); });
+    connect(Check4, &QCheckBox::toggled, this, [this] { Check4_Click(); });
+    connect(Check5, &QCheckBox::toggled, this, [this] { Check5_Click(); });
+    connect(Auto, &QCheckBox::toggled, this, [this] { Auto_Click(); });
+    connect(Command6_1, &QPushButton::clicked, this, [this] { Command6_Click(1); });
+    connect(Command6_0, &QPushButton::clicked, this, [this] { Command6_Click(0); });
+    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+    connect(Command8, &QPushButton::clicked, this, [this] { Command8_Click(); });
+    connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
+    connect(Command20, &QPushButton::clicked, this, [this] { Command20_Click(); });
+    connect(Command4, &QPushButton::clicked, this, [this] { Command4_Click(); });
+    connect(Command5, &QPushButton::clicked, this, [this] { Command5_Click(); });
+
+    // The colour box always shows the scheme a click would give.
+    Check4_Click();
+    setMinimumSize(twips(7150), twips(4500));
+    resize(twips(12900), twips(9100));
+}
+
+void frmInfo::setText(const QString& text)
+{
+    QString plain = text;
+    plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    TxtInfo->setPlainText(plain);
+}
+
+QString frmInfo::text() const
+{
+    QString out = TxtInfo->toPlainText();
+    out.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return out;
+}
+
+void frmInfo::setSizeTwips(int width, int height)
+{
+    resize(twips(std::max(width, 7150)), twips(std::max(height, 4500)));
+}
+
+frmInfo* frmInfo::showReport(const QString& caption, const QString& text)
+{
+    auto* window = new frmInfo();
+    window->setWindowTitle(caption);
+    window->setText(text);
+    window->show();
+    return window;
+}
+
+void frmInfo::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    layoutControls();
+}
+
+void frmInfo::layoutControls()
+{
+    if (isMinimized())
+        return;
+    // The design measures count the window's frame and caption bar; the
+    // client area here is smaller by about that much.
+    constexpr int FrameWidth = 120;
+    constexpr int FrameHeight = 570;
+    const int w = std::max(toTwips(width()), 7150) + FrameWidth;
+    const int h = std::max(toTwips(height()), 4500) + FrameHeight;
+    TxtInfo->setGeometry(twips(120), twips(120), twips(w - 540), twips(h - 1850));
+    // The three boxes keep their design lefts unless a caption would run
+    // into the next box.
+    int nextFree = 0;
+    for (QCheckBox* box : {Check1, Check2, Check3}) {
+        const int designLeft = box == Check1 ? 120 : box == Check2 ? 1680 : 3600;
+        const int left = std::max(twips(designLeft), nextFree);
+        box->move(left, twips(h - 1500));
+        nextFree = left + box->sizeHint().width() + 8;
+    }
+    for (QWidget* control : std::initializer_list<QWidget*>{Command6_1, Command6_0, Check4, Check5, Command5,
+                                                            Command4, Command3, Command20, Command2, Command8,
+                                                            Command1})
+        control->move(control->x(), twips(h - 1080));
+    const std::pair<QWidget*, int> anchored[] = {{Command5, 3675}, {Command4, 3190}, {Command3, 2710},
+                                                 {Command20, 2230}, {Command2, 1750}, {Command8, 1270},
+                                                 {Command1, 790}};
+    for (const auto& [control, offset] : anchored)
+        control->move(twips(w - offset), control->y());
+}
+
+void frmInfo::Check1_Click()
+{
+    TxtInfo->setReadOnly(!Check1->isChecked());
+}
+
+void frmInfo::Check3_Click()
+{
+    const bool wasVisible = isVisible();
+    const QRect geometry = this->geometry();
+    setWindowFlag(Qt::WindowStaysOnTopHint, Check3->isChecked());
+    if (wasVisible) {
+        setGeometry(geometry);
+        show();
+    }
+}
+
+void frmInfo::Check4_Click()
+{
+    const QString blueScheme = QStringLiteral("background-color: #0000FF; color: #FFFFFF;");
+    const QString whiteScheme = QStringLiteral("background-color: #FFFFFF; color: palette(window-text);");
+    if (Check4->isChecked()) {
+        TxtInfo->setStyleSheet(QStringLiteral("QPlainTextEdit { %1 }").arg(blueScheme));
+        Check4->setStyleSheet(QStringLiteral("QCheckBox { %1 }").arg(whiteScheme));
+    } else {
+        TxtInfo->setStyleSheet(QStringLiteral("QPlainTextEdit { %1 }").arg(whiteScheme));
+        Check4->setStyleSheet(QStringLiteral("QCheckBox { %1 }").arg(blueScheme));
+    }
+}
+
+void frmInfo::Check5_Click()
+{
+    QFont font = TxtInfo->font();
+    font.setBold(Check5->isChecked());
+    TxtInfo->setFont(font);
+}
+
+void frmInfo::Command6_Click(int index)
+{
+    QFont font = TxtInfo->font();
+    const int size = font.pointSize() + (index == 1 ? 1 : -1);
+    if (size < MinPointSize || size > MaxPointSize)
+        return;
+    font.setPointSize(size);
+    TxtInfo->setFont(font);
+}
+
+void frmInfo::Command1_Click()
+{
+    close();
+}
+
+bool frmInfo::printText(const QString& errorTitle, bool withSetup)
+{
+    PrintJob job;
+    job.text = text();
+    job.fontFamily = QStringLiteral("Courier New");
+    job.pointSize = 8;
+    QString errorText;
+    bool ok = true;
+    {
+        WaitCursor wait;
+        if (withSetup) {
+            job.settings.copies = 1;
+            job.settings.landscape = false;
+            ok = Platform::printer().setup(QStringLiteral("Printer"), job.settings, errorText);
+        }
+        if (ok)
+            ok = Platform::printer().print(job, errorText);
+    }
+    if (!ok)
+        Platform::message(errorText, MsgButtons::Ok, MsgIcon::Critical, errorTitle);
+    return ok;
+}
+
+void frmInfo::Command2_Click()
+{
+    printText(QStringLiteral("Info"), false);
+}
+
+void frmInfo::Command8_Click()
+{
+    // The print from the setup dialog leaves the user's clipboard alone.
+    printText(QStringLiteral("Plot"), true);
+}
+
+void frmInfo::Command3_Click()
+{
+    const ProgramState& state = programState();
+    const QString folder = state.ResultsFolder.isEmpty() ? programFolder() : state.ResultsFolder;
+    QString path;
+    if (Check2->isChecked()) {
+        path = NumberedFile::nextFree(folder, QStringLiteral("Notes"));
+    } else {
+        FileDialogRequest request;
+        request.save = true;
+        request.title = QStringLiteral("Save");
+        request.filter = QStringLiteral("All Files (*.*)|*.*|Text Files") + QStringLiteral("(*.TXT)|*.TXT");
+        request.filterIndex = 2;
+        request.initialFolder = folder;
+        path = Platform::fileDialogs().choose(request);
+        if (path.isEmpty())
+            return;
+        if (QFile::exists(path)) {
+            const MsgAnswer answer = Platform::message(
+                QStringLiteral("The file '") + path + QStringLiteral("' already exists!\r\nDo you want to overwrite it?"),
+                MsgButtons::YesNo, MsgIcon::Question, QString(), MsgAnswer::No);
+            if (answer != MsgAnswer::Yes)
+                return;
+        }
+    }
+    QString errorText;
+    bool ok;
+    {
+        WaitCursor wait;
+        ok = NumberedFile::writeText(path, text(), errorText);
+    }
+    if (!ok) {
+        Platform::message(errorText, MsgButtons::Ok, MsgIcon::Critical, QStringLiteral("Info"));
+        return;
+    }
+    setWindowTitle(NumberedFile::savedCaption(m_tag, path));
+    if (Auto->isChecked() && state.BatchMode && state.ShowResultsFlag)
+        Platform::launcher().editFile(path);
+}
+
+void frmInfo::Command20_Click()
+{
+    const ProgramState& state = programState();
+    const QString folder = state.DocumentsFolder.isEmpty() ? programFolder()
+                                                           : state.DocumentsFolder + QStringLiteral("/KVE Files");
+    const QString path = NumberedFile::nextFree(folder, QStringLiteral("Results"));
+    QString errorText;
+    if (NumberedFile::writeText(path, text(), errorText))
+        Platform::launcher().editFile(path);
+}
+
+void frmInfo::Command4_Click()
+{
+    {
+        WaitCursor wait;
+        Platform::clipboard().clear();
+        Platform::clipboard().setText(text());
+    }
+    Platform::message(QStringLiteral("Information copied in the Clipboard"), MsgButtons::Ok, MsgIcon::Information);
+}
+
+void frmInfo::Command5_Click()
+{
+    if (Platform::message(QStringLiteral("Do you want to erase the current notes?"), MsgButtons::YesNo,
+                          MsgIcon::Question)
+        == MsgAnswer::Yes)
+        TxtInfo->clear();
+}
+
+void frmInfo::Auto_Click()
+{
+    const ProgramState& state = programState();
+    if (!Auto->isChecked() || !state.BatchMode)
+        return;
+    if (state.SaveResultsFlag) {
+        Check2->setChecked(true);
+        Command3_Click();
+    }
+    if (state.PrintResultsFlag)
+        Command2_Click();
+    if (state.ShowResultsFlag)
+        close();
+}

@@ -1,0 +1,73 @@
+#pragma once
+// frmInfo: the results text window. Each report gets its own instance; the
+// creator sets the caption and the text and shows it. In a command-line run
+// the hidden box Auto makes the window save, print and close itself.
+
+#include <QWidget>
+
+class QCheckBox;
+class QPlainTextEdit;
+class QPushButton;
+
+class frmInfo : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmInfo(QWidget* parent = nullptr);
+
+    // The report text; lines end in CR LF as the reports write them.
+    void setText(const QString& text);
+    QString text() const;
+    // Optional size in twips, kept within the window's smallest size.
+    void setSizeTwips(int width, int height);
+
+    // The window's Tag: the start of the caption after a save.
+    QString tag() const { return m_tag; }
+    void setTag(const QString& tag) { m_tag = tag; }
+
+    // Creates a window with caption and text and shows it.
+    static frmInfo* showReport(const QString& caption, const QString& text);
+
+    // Handlers, named after their controls.
+    void Check1_Click();
+    void Check3_Click();
+    void Check4_Click();
+    void Check5_Click();
+    void Command6_Click(int index);
+    void Command1_Click();
+    void Command2_Click();
+    void Command8_Click();
+    void Command3_Click();
+    void Command20_Click();
+    void Command4_Click();
+    void Command5_Click();
+    void Auto_Click();
+
+    // Font sizes that zoom keeps to.
+    static constexpr int MinPointSize = 4;
+    static constexpr int MaxPointSize = 72;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void layoutControls();
+    bool printText(const QString& errorTitle, bool withSetup);
+
+    QPlainTextEdit* TxtInfo;
+    QCheckBox* Check1;
+    QCheckBox* Check2;
+    QCheckBox* Check3;
+    QCheckBox* Check4;
+    QCheckBox* Check5;
+    QCheckBox* Auto;
+    QPushButton* Command6_1;
+    QPushButton* Command6_0;
+    QPushButton* Command5;
+    QPushButton* Command4;
+    QPushButton* Command3;
+    QPushButton* Command20;
+    QPushButton* Command2;
+    QPushButton* Command8;
+    QPushButton* Command1;
+    QString m_tag;
+};

@@ -1,0 +1,324 @@
+// Straight-line fits and STAT_AveVar against R (tools/oracles/line_fits.R)
+// and the worked examples.
+#include <cmath>
+#include <algorithm>
+#include <limits>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "SumtrixLib/Sumtrix.hpp"
+#include "reference/line_fits_cases.hpp"
+
+using namespace SumtrixLib;
+
+namespace {
+
+// Elements first..first+n-1 taken from v.
+BoundedArray<double> arrayFrom(const std::vector<double>& v, std::int32_t first = 1)
+{
+    BoundedArray<double> a(first, first + static_cast<std::int32_t>(v.size()) - 1);
+    for (std::size_t i = 0; i < v.size(); ++i)
+        a(first + static_cast<std::int32_t>(i)) = v[i];
+    return a;
+}
+
+std::int32_t countOf(const std::vector<double>& v) { return static_cast<std::int32_t>(v.size()); }
+
+// |actual - expected| within rel times |expected| (or rel itself near 0).
+::testing::AssertionResult closeRel(double actual, double expected, double rel)
+{
+    const double tol = rel * std::max(1.0, std::fabs(expected));
+    if (std::fabs(actual - expected) <= tol)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << actual << " vs " << expected << " (tolerance " << tol << ")";
+}
+
+template <class F>
+int errorNumberOf(F&& f)
+{
+    try {
+        f();
+    } catch (const RuntimeError& e) {
+        return e.number();
+    }
+    return 0;
+}
+
+} // namespace
+
+TEST(STAT_AveVar, AgainstRAndWorkedExample)
+{
+    Sumtrix s;
+    for (const auto& c : LineFitsReference::cases) {
+        SCOPED_TRACE(c.name);
+        double ave = -1.0;
+        double var = -1.0;
+        s.STAT_AveVar(arrayFrom(c.x), countOf(c.x), ave, var);
+        // R's mean() and var() are two-pass as well.
+        EXPECT_TRUE(closeRel(ave, c.meanX, 1e-13));
+        EXPECT_TRUE(closeRel(var, c.varX, 1e-12));
+    }
+    double ave = 0.0;
+    double var = 0.0;
+    s.STAT_AveVar(BoundedArray<double>(0, {99.0, 1, 2, 3, 4}), 4, ave, var);
+    EXPECT_EQ(ave, 2.5);
+    EXPECT_DOUBLE_EQ(var, 1.6666666666666667);
+}
+
+TEST(STAT_AveVar, FewerThanTwoValuesGiveZeros)
+{
+    Sumtrix s;
+    for (std::int32_t n : {1, 0, -3}) {
+        SCOPED_TRACE(n);
+        double ave = 7.0;
+        double var = 7.0;
+        s.STAT_AveVar(BoundedArray<double>(1, {42.0}), n, ave, var);
+        EXPECT_EQ(ave, 0.0);
+        EXPECT_EQ(var, 0.0);
+    }
+}
+
+TEST(STAT_AveVar, ArrayShorterThanNFails)
+{
+    Sumtrix s;
+    double ave = 0.0;
+    double var = 0.0;
+    EXPECT_EQ(errorNumberOf([&] { s.STAT_AveVar(BoundedArray<double>(1, {1.0, 2.0}), 3, ave, var); }),
+              ErrSubscript);
+}
+
+TEST(Reg_FitXYPerpendicular, AgainstTotalLeastSquaresInR)
+{
+    Sumtrix s;
+    for (const auto& c : LineFitsReference::cases) {
+        SCOPED_TRACE(c.name);
+        const std::int32_t n = countOf(c.x);
+        const BoundedArray<double> x = arrayFrom(c.x);
+        const BoundedArray<double> y = arrayFrom(c.y);
+        // The fit forms its spreads from raw sums of squares (Sx2 - n mx^2),
+        // which loses about log10(Sx2 / Sxx) digits; the tolerance grows
+        // with that ratio (1e9 for the case offset by 1e4).
+        double sx2 = 0.0, sxx = 0.0, sy2 = 0.0, syy = 0.0;
+        for (std::int32_t i = 0; i < n; ++i) {
+            sx2 += c.x[i] * c.x[i];
+            sy2 += c.y[i] * c.y[i];
+            sxx += (c.x[i] - c.meanX) * (c.x[i] - c.meanX);
+        }
+        double my = 0.0;
+        for (double v : c.y)
+            my += v / n;
+        for (double v : c.y)
+            syy += (v - my) * (v - my);
+        const double tol = 1e-13 * (sx2 / sxx + sy2 / syy);
+
+        double a = 0.0, b = 0.0, r = 0.0;
+        double siga = 11.0, sigb = 12.0;
+        BoundedArray<double> residue(0, n);
+        residue(0) = -5.0;
+        s.Reg_FitXYPerpendicular(x, y, n, a, b, siga, sigb, residue, r);
+        EXPECT_TRUE(closeRel(b, c.pb, tol));
+        EXPECT_TRUE(closeRel(a, c.pa, tol * std::max(1.0, std::fabs(c.meanX * c.pb / c.pa))));
+        EXPECT_TRUE(closeRel(r, c.pr, tol * std::max(1.0, c.meanX * c.meanX)));
+        for (std::int32_t i = 1; i <= n; ++i)
+            ASSERT_TRUE(closeRel(residue(i), c.presidue[i - 1], tol * std::max(1.0, std::fabs(c.meanX)))) << i;
+        EXPECT_EQ(residue(0), -5.0);
+        EXPECT_EQ(siga, 11.0);
+        EXPECT_EQ(sigb, 12.0);
+    }
+}
+
+TEST(Reg_FitXYPerpendicular, AddsToRAndTakesSecondRootOnATie)
+{
+    Sumtrix s;
+    // Six points about the centroid (1, 1) with equal spreads in x and y
+    // (B = 0, so the candidates are y = x and y = 2 - x) and equal sums of
+    // absolute perpendicular distances to both (12 / Sqr(2) each). The tie
+    // takes the second root b2 = -1, although y = x has the smaller sum of
+    // squares (20 against 36).
+    const BoundedArray<double> x(1, {4.0, -2.0, -1.0, 3.0, 0.0, 2.0});
+    const BoundedArray<double> y(1, {4.0, -2.0, 3.0, -1.0, 2.0, 0.0});
+    BoundedArray<double> residue(1, 6);
+    double a = 0.0, b = 0.0, r = 5.0;
+    s.Reg_FitXYPerpendicular(x, y, 6, a, b, 0.0, 0.0, residue, r);
+    EXPECT_EQ(b, -1.0);
+    EXPECT_EQ(a, 2.0);
+    // Squared distances to y = 2 - x: 18, 18 and four zeros, added to the 5
+    // passed in.
+    EXPECT_DOUBLE_EQ(r, 41.0);
+    EXPECT_DOUBLE_EQ(residue(1), std::sqrt(18.0));
+    EXPECT_DOUBLE_EQ(residue(2), std::sqrt(18.0));
+    EXPECT_EQ(residue(3), 0.0);
+}
+
+TEST(Reg_FitXYPerpendicular, Failures)
+{
+    Sumtrix s;
+    BoundedArray<double> residue(1, 4);
+    double a = 0.0, b = 0.0, r = 0.0;
+    // No linear association: n mx my - Sxy = 0 (division by zero); with
+    // equal spreads as well the quotient is 0 / 0 (overflow).
+    EXPECT_EQ(errorNumberOf([&] {
+                  s.Reg_FitXYPerpendicular(BoundedArray<double>(1, {0.0, 1.0, 0.0, 1.0}),
+                                           BoundedArray<double>(1, {0.0, 0.0, 2.0, 2.0}), 4, a, b,
+                                           0.0, 0.0, residue, r);
+              }),
+              ErrDivisionByZero);
+    EXPECT_EQ(errorNumberOf([&] {
+                  s.Reg_FitXYPerpendicular(BoundedArray<double>(1, {0.0, 1.0, 0.0, 1.0}),
+                                           BoundedArray<double>(1, {0.0, 0.0, 1.0, 1.0}), 4, a, b,
+                                           0.0, 0.0, residue, r);
+              }),
+              ErrOverflow);
+    // Residue shorter than the data.
+    BoundedArray<double> shortResidue(1, 2);
+    EXPECT_EQ(errorNumberOf([&] {
+                  s.Reg_FitXYPerpendicular(BoundedArray<double>(1, {1.0, 2.0, 3.0}),
+                                           BoundedArray<double>(1, {1.0, 2.5, 2.9}), 3, a, b, 0.0,
+                                           0.0, shortResidue, r);
+              }),
+              ErrSubscript);
+}
+
+namespace {
+
+struct FitResult {
+    double a = 0, b = 0, siga = 0, sigb = 0, chi2 = 0, Q = 0;
+    std::int32_t mwt = 0;
+    bool operator==(const FitResult&) const = default;
+};
+
+FitResult fitXY(Sumtrix& s, const LineFitsReference::Case& c, std::int32_t mwt, bool base0)
+{
+    FitResult f;
+    f.mwt = mwt;
+    const std::int32_t first = base0 ? 0 : 1;
+    const BoundedArray<double> x = arrayFrom(c.x, first);
+    const BoundedArray<double> y = arrayFrom(c.y, first);
+    const BoundedArray<double> sig = arrayFrom(c.sig, first);
+    if (base0)
+        s.Reg_FitXY0(x, y, countOf(c.x), sig, f.mwt, f.a, f.b, f.siga, f.sigb, f.chi2, f.Q);
+    else
+        s.Reg_FitXY(x, y, countOf(c.x), sig, f.mwt, f.a, f.b, f.siga, f.sigb, f.chi2, f.Q);
+    return f;
+}
+
+} // namespace
+
+TEST(Reg_FitXY, AgainstLmUnweightedAndWeighted)
+{
+    Sumtrix s;
+    for (const auto& c : LineFitsReference::cases) {
+        SCOPED_TRACE(c.name);
+        // The fit centres x but not y, so a rounding of the mean of x by
+        // eps |mean x| leaves about n eps |mean x| |mean y| in the sum of
+        // t y: the slope's relative error reaches n eps |mean x| |mean y| /
+        // (st2 |b|) and the intercept's that times |mean x b / a| (about
+        // 1e-6 for the case offset by 1e4, 1e-12 elsewhere). Residuals of
+        // size rms formed from values up to max |y| lose eps max|y| / rms.
+        const double eps = std::numeric_limits<double>::epsilon();
+        const double n = static_cast<double>(c.x.size());
+        double meanY = 0.0, maxY = 0.0;
+        for (double v : c.y) {
+            meanY += v / n;
+            maxY = std::max(maxY, std::fabs(v));
+        }
+        const double st2 = c.varX * (n - 1.0);
+        const double tolB = std::max(1e-12, 8.0 * eps * n * std::fabs(c.meanX * meanY) / (st2 * std::fabs(c.b)));
+        const double tolA = std::max(1e-12, tolB * std::fabs(c.meanX * c.b / c.a));
+        const double tolChi2 = std::max(1e-11, 8.0 * eps * maxY / std::sqrt(c.chi2 / n));
+        // Q comes from the incomplete gamma function, whose series and
+        // continued fraction stop at a relative step of 3E-7; the part of
+        // the series left unsummed grows to about Sqr(a) times that.
+        const double tolQ = 3e-7 * (1.0 + std::sqrt((n - 2.0) / 2.0));
+
+        const FitResult u = fitXY(s, c, 0, false);
+        EXPECT_TRUE(closeRel(u.b, c.b, tolB));
+        EXPECT_TRUE(closeRel(u.a, c.a, tolA));
+        EXPECT_TRUE(closeRel(u.siga, c.siga, tolChi2));
+        EXPECT_TRUE(closeRel(u.sigb, c.sigb, tolChi2));
+        EXPECT_TRUE(closeRel(u.chi2, c.chi2, tolChi2));
+        EXPECT_EQ(u.Q, 1.0);
+        EXPECT_EQ(u.mwt, 0);
+
+        const FitResult w = fitXY(s, c, 1, false);
+        EXPECT_TRUE(closeRel(w.b, c.wb, tolB));
+        EXPECT_TRUE(closeRel(w.a, c.wa, tolA));
+        EXPECT_TRUE(closeRel(w.siga, c.wsiga, tolChi2));
+        EXPECT_TRUE(closeRel(w.sigb, c.wsigb, tolChi2));
+        EXPECT_TRUE(closeRel(w.chi2, c.wchi2, tolChi2));
+        EXPECT_TRUE(closeRel(w.Q, c.wQ, tolQ));
+        EXPECT_EQ(w.mwt, 1);
+
+        // Any non-zero mwt weights alike; the 0-based variant is the same fit.
+        EXPECT_EQ(fitXY(s, c, -5, false), (FitResult{w.a, w.b, w.siga, w.sigb, w.chi2, w.Q, -5}));
+        EXPECT_EQ(fitXY(s, c, 0, true), u);
+        EXPECT_EQ(fitXY(s, c, 1, true), w);
+    }
+}
+
+TEST(Reg_FitXY, WeightsFallBackAndSmallFits)
+{
+    Sumtrix s;
+    // One zero sig: mwt comes back 0 and the fit is the unweighted one.
+    const BoundedArray<double> x(1, {1.0, 2.0, 3.0, 4.0});
+    const BoundedArray<double> y(1, {2.0, 4.0, 7.0, 7.5});
+    const BoundedArray<double> sig(1, {0.5, 1.0, 0.0, 2.0});
+    FitResult weighted, plain;
+    weighted.mwt = 1;
+    s.Reg_FitXY(x, y, 4, sig, weighted.mwt, weighted.a, weighted.b, weighted.siga, weighted.sigb,
+                weighted.chi2, weighted.Q);
+    s.Reg_FitXY(x, y, 4, BoundedArray<double>(), 0, plain.a, plain.b, plain.siga, plain.sigb,
+                plain.chi2, plain.Q);
+    EXPECT_EQ(weighted, plain);
+    EXPECT_EQ(weighted.mwt, 0);
+
+    // Weighted through two points: Q stays 1, chi2 is the weighted one (0).
+    FitResult two;
+    two.mwt = 1;
+    s.Reg_FitXY(BoundedArray<double>(1, {1.0, 3.0}), BoundedArray<double>(1, {2.0, 6.0}), 2,
+                BoundedArray<double>(1, {0.5, 2.0}), two.mwt, two.a, two.b, two.siga, two.sigb,
+                two.chi2, two.Q);
+    EXPECT_EQ(two.Q, 1.0);
+    EXPECT_DOUBLE_EQ(two.b, 2.0);
+    EXPECT_NEAR(two.a, 0.0, 1e-15);
+    EXPECT_NEAR(two.chi2, 0.0, 1e-28);
+    // Unweighted errors of the worked example: sqrt((1 + 4/2) / 3 * 1/6) and
+    // sqrt(1/2 * 1/6), from sx = 6, ss = 3, st2 = 2, chi2 = 1/6.
+    const auto& worked = LineFitsReference::cases.front();
+    const FitResult u = fitXY(s, worked, 0, false);
+    EXPECT_DOUBLE_EQ(u.siga, std::sqrt(1.0 / 6.0 * (1.0 + 36.0 / 6.0) / 3.0));
+    EXPECT_DOUBLE_EQ(u.sigb, std::sqrt(1.0 / 12.0));
+    EXPECT_DOUBLE_EQ(u.b, 2.5);
+}
+
+TEST(Reg_FitXY, Failures)
+{
+    Sumtrix s;
+    double a = 9, b = 9, siga = 9, sigb = 9, chi2 = 9, Q = 9;
+    // Unweighted through two points: chi2 / (ndata - 2) is 0 / 0, after a
+    // and b were written.
+    EXPECT_EQ(errorNumberOf([&] {
+                  s.Reg_FitXY(BoundedArray<double>(1, {0.0, 1.0}), BoundedArray<double>(1, {0.0, 1.0}),
+                              2, BoundedArray<double>(), 0, a, b, siga, sigb, chi2, Q);
+              }),
+              ErrOverflow);
+    EXPECT_EQ(a, 0.0);
+    EXPECT_EQ(b, 1.0);
+    // All x equal: st2 = 0.
+    EXPECT_NE(errorNumberOf([&] {
+                  s.Reg_FitXY(BoundedArray<double>(1, {2.0, 2.0, 2.0}),
+                              BoundedArray<double>(1, {1.0, 2.0, 3.0}), 3, BoundedArray<double>(), 0,
+                              a, b, siga, sigb, chi2, Q);
+              }),
+              0);
+    // Weighted with sig shorter than the data; mwt is left as passed.
+    std::int32_t mwt = 1;
+    EXPECT_EQ(errorNumberOf([&] {
+                  s.Reg_FitXY(BoundedArray<double>(1, {1.0, 2.0, 3.0}),
+                              BoundedArray<double>(1, {1.0, 2.0, 3.5}), 3,
+                              BoundedArray<double>(1, {1.0, 1.0}), mwt, a, b, siga, sigb, chi2, Q);
+              }),
+              ErrSubscript);
+    EXPECT_EQ(mwt, 1);
+}
