@@ -26,9 +26,11 @@
 #include "core/program_state.hpp"
 #include "platform/flex_grid.hpp"
 #include "platform/platform_services.hpp"
+#include "ui/dataset_commands.hpp"
 #include "ui/frm_compare.hpp"
 #include "ui/frm_info.hpp"
 #include "ui/frm_mapi.hpp"
+#include "ui/notes_page.hpp"
 #include "ui/twips.hpp"
 
 namespace {
@@ -133,6 +135,8 @@ frmMain::frmMain(QWidget* parent)
     buildGraphicsPage(Frame9[2]);
     buildNotesPage(Frame9[3]);
     buildRPage(Frame9[4]);
+    new NotesPage(*this);
+    DatasetCommands::install();
 
     // Below the pages: "Always on top", the status line, the commands.
     auto* bottom = new QHBoxLayout();
@@ -530,15 +534,15 @@ void frmMain::buildRPage(QFrame* page)
     ROutputList->setObjectName(QStringLiteral("ROutputList"));
     layout->addWidget(ROutputList, 1, 0, 1, 3);
     layout->addWidget(addCheck(51, QStringLiteral("Show all R output files?"), false), 2, 0, 1, 3);
-    layout->addWidget(addCheck(52, QStringLiteral("Assign template and overwrite current R file?"), false), 3, 0, 1, 3);
-    layout->addWidget(addCheck(54, QStringLiteral("Open graphics"), false), 4, 0);
-    layout->addWidget(addCheck(55, QStringLiteral("Open TXT files"), false), 4, 1);
-    layout->addWidget(addCheck(53, QStringLiteral("Show log"), false), 4, 2);
+    layout->addWidget(addCheck(52, QStringLiteral("Assign template and overwrite current R file?"), true), 3, 0, 1, 3);
+    layout->addWidget(addCheck(54, QStringLiteral("Open graphics"), true), 4, 0);
+    layout->addWidget(addCheck(55, QStringLiteral("Open TXT files"), true), 4, 1);
+    layout->addWidget(addCheck(53, QStringLiteral("Show log"), true), 4, 2);
     auto* graph = new QGroupBox(page);
     auto* graphLayout = new QHBoxLayout(graph);
     const char* const kinds[3] = {"BMP", "JPEG", "PNG"};
     for (int i = 0; i < 3; ++i) {
-        RGraph[i] = makeOption(graph, QStringLiteral("RGraph_%1").arg(i), QLatin1String(kinds[i]), i == 2);
+        RGraph[i] = makeOption(graph, QStringLiteral("RGraph_%1").arg(i), QLatin1String(kinds[i]), i == 0);
         graphLayout->addWidget(RGraph[i]);
     }
     layout->addWidget(graph, 5, 0, 1, 3);

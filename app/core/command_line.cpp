@@ -1,0 +1,110 @@
+#include "core/command_line.hpp"
+
+#include "core/program_state.hpp"
+
+namespace KVECode {
+
+namespace {
+void storeToken(QStringList& Parm, qsizetype k, const QString& token)
+{
+    while (Parm.size() <= k)
+        Parm.append(QString());
+    Parm[k] = token;
+}
+
+bool isBlankOnly(const QString& text)
+{
+    for (const QChar c : text) {
+        if (c != QLatin1Char(' '))
+            return false;
+    }
+    return true;
+}
+} // namespace
+
+void GetParameters(const QString& s, QStringList& Parm)
+{
+    qsizetype k = 1;
+    QString token;
+    bool slashSeen = false;
+    bool inQuotes = false;
+    for (const QChar c : s) {
+        if (c == QLatin1Char('/') && !inQuotes && isBlankOnly(token)) {
+            // A switch starts here; blanks before it belong to no token.
+            token.clear();
+            slashSeen = true;
+        } else if (c == QLatin1Char('"')) {
+            inQuotes = !inQuotes;
+        } else if (c == QLatin1Char(' ') && !inQuotes && slashSeen) {
+            if (!token.isEmpty()) {
+                storeToken(Parm, k, token);
+                ++k;
+                token.clear();
+                slashSeen = false;
+            }
+        } else {
+            token.append(c);
+        }
+    }
+    // Trailing blanks make no token.
+    if (!isBlankOnly(token))
+        storeToken(Parm, k, token);
+}
+
+CommandLineSwitches ParseSwitches(const QStringList& Parm)
+{
+    CommandLineSwitches sw;
+    for (qsizetype i = 1; i < Parm.size(); ++i) {
+        const QString& token = Parm.at(i);
+        if (token.isEmpty())
+            continue;
+        const QString value = token.mid(1);
+        switch (token.at(0).toUpper().unicode()) {
+        case 'F': sw.OpenFile = value; break;
+        case 'G': sw.Plots = true; break;
+        case 'R': sw.ResidualAnalysis = true; break;
+        case 'P': sw.Print = true; break;
+        case 'S': sw.Save = true; break;
+        case 'O': sw.Show = true; break;
+        case 'L': sw.ResultsFolder = value; break;
+        case 'X': sw.Quit = true; break;
+        case 'Y': sw.NoRun = true; break;
+        case 'C': sw.CompareFile = value; break;
+        default: break;
+        }
+    }
+    return sw;
+}
+
+void ApplySwitches(const CommandLineSwitches& switches, ProgramState& state)
+{
+    if (switches.OpenFile)
+        state.OpenRequestFile = *switches.OpenFile;
+    if (switches.Print)
+        state.PrintResultsFlag = true;
+    if (switches.Save)
+        state.SaveResultsFlag = true;
+    if (switches.Show)
+        state.ShowResultsFlag = true;
+    if (switches.ResultsFolder)
+        state.ResultsFolder = *switches.ResultsFolder;
+    if (switches.CompareFile)
+        state.CompareFileName = *switches.CompareFile;
+}
+
+QString BuildCommandLine(const QStringList& arguments)
+{
+    QStringList parts;
+    for (const QString& arg : arguments) {
+        if (!arg.contains(QLatin1Char(' ')) || arg.contains(QLatin1Char('"'))) {
+            parts.append(arg);
+        } else if (arg.size() >= 2 && arg.at(0) == QLatin1Char('/')) {
+            parts.append(arg.left(2) + QLatin1Char('"') + arg.mid(2) + QLatin1Char('"'));
+        } else {
+            parts.append(QLatin1Char('"') + arg + QLatin1Char('"'));
+        }
+    }
+    return parts.join(QLatin1Char(' '));
+}
+
+} // namespace KVECode

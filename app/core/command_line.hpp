@@ -1,0 +1,56 @@
+#pragma once
+// The command line of KVE: the tokenizer, the switches and the way main()
+// turns its arguments back into one command-line string.
+//
+// Switches: /F<file> open a dataset, /G plots, /R residual analysis,
+// /P print, /S save, /O show (and close) the report, /L<folder> folder for
+// saved reports, /X quit when done, /Y load only, /C<file> open a comparison
+// file. A value follows its letter directly: /F"/home/me/my data/a.KVE".
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+struct ProgramState;
+
+namespace KVECode {
+
+// Splits the command line `s` into tokens stored at Parm(1), Parm(2), ...
+// Parm is grown when shorter, never shrunk; element 0 is not used.
+//
+// A "/" outside double quotes at the start of a token starts a switch and is
+// dropped; anywhere else (inside a path) it is kept. Double quotes are
+// dropped. A blank ends a token only outside double quotes and only once a
+// switch has been seen since the previous token.
+void GetParameters(const QString& s, QStringList& Parm);
+
+// The switches of one command line.
+struct CommandLineSwitches {
+    std::optional<QString> OpenFile;      // /F
+    bool Plots = false;                   // /G
+    bool ResidualAnalysis = false;        // /R
+    bool Print = false;                   // /P
+    bool Save = false;                    // /S
+    bool Show = false;                    // /O
+    std::optional<QString> ResultsFolder; // /L
+    bool Quit = false;                    // /X
+    bool NoRun = false;                   // /Y
+    std::optional<QString> CompareFile;   // /C
+};
+
+// Reads the switches from Parm(1) to its last element: the first letter of a
+// token (any case) selects the switch, the rest is its value. Tokens with
+// other letters are ignored; a later token of the same letter wins.
+CommandLineSwitches ParseSwitches(const QStringList& Parm);
+
+// Carries the switches into the program-wide state. The flags and texts set
+// here are never cleared: a later command line keeps them in force.
+void ApplySwitches(const CommandLineSwitches& switches, ProgramState& state);
+
+// One command-line string from the program's arguments, so that the
+// tokenizer sees what the user typed: an argument holding a blank (and no
+// double quote) is quoted, after its switch letter when it is a switch.
+QString BuildCommandLine(const QStringList& arguments);
+
+} // namespace KVECode

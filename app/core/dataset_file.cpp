@@ -1,0 +1,739 @@
+#include "core/dataset_file.hpp"
+
+#include "core/data_sheet.hpp"
+#include "core/kve_code.hpp"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringDecoder>
+
+#include <charconv>
+#include <cmath>
+
+namespace DatasetFile {
+
+namespace {
+
+using F = OptionForm;
+
+// The option lines in file order. Keys are written exactly so: upper case
+// except "NoSound", "HIST_Pie" and the "R_" keys, and "TRESHOLD" with one H,
+// as files of every earlier version spell them.
+const std::array<OptionKey, OptionCount> kOptionKeys = {{
+    {"LSM", F::Flag, "Option1_0", -1},
+    {"WLSM", F::Flag, "Option1_1", -1},
+    {"ROBUSTR", F::Flag, "Option1_2", -1},
+    {"UNCERTAINTY_X", F::CheckState, "Check2", -1},
+    {"UNCERTAINTY_Y", F::CheckState, "Check3", -1},
+    {"AUTO_ROW", F::CheckState, "Check9", -1},
+    {"SINGLE_COLUMN", F::CheckState, "Check8", -1},
+    {"SAME_SCALE_XY", F::CheckState, "Check22", -1},
+    {"ADD_COMMENT", F::CheckState, "Check13", -1},
+    {"SHOW_EXCLUDED", F::CheckState, "Check1", -1},
+    {"PLOT_YX", F::CheckState, "Check46", -1},
+    {"SHOW_LITERATURE", F::CheckState, "Check28", -1},
+    {"NoSound", F::CheckState, "Check50", -1},
+    {"GRID_FORMAT_XY", F::Format, "Text1_13", -1},
+    {"GRID_FORMAT_SD", F::Format, "Text1_12", -1},
+    {"PARAMETER_TEST", F::CheckState, "Check10", -1},
+    {"OLS_SLS", F::CheckState, "Check20", -1},
+    {"DISTRIBUTION_ANALYSIS", F::CheckState, "Check29", -1},
+    {"MOMENT_STATISTIC", F::CheckState, "Check4", -1},
+    {"DIVERSE_MEASURES", F::CheckState, "Check11", -1},
+    {"INDEX_ANALYSIS", F::CheckState, "Check34", -1},
+    {"CONCORDANCE_TEST", F::CheckState, "Check17", -1},
+    {"GENERAL_CCC", F::CheckState, "Check30", -1},
+    {"RANK_ANALYSIS", F::CheckState, "Check12", -1},
+    {"BALANCE_ANALYSIS", F::CheckState, "Check19", -1},
+    {"ORTHOGONAL_BALANCE", F::CheckState, "Check35", -1},
+    {"MSEP_ANALYSIS", F::CheckState, "Check5", -1},
+    {"KLEIJNEN_ANALYSIS", F::CheckState, "Check18", -1},
+    {"THRESHOLD_ANALYSIS", F::CheckState, "Check24", -1},
+    {"DISTANCE_ANALYSIS", F::CheckState, "Check27", -1},
+    {"WEIGHED_DEVIANCE", F::CheckState, "Check26", -1},
+    {"RESIDUAL_ANALYSIS", F::CheckState, "Check6", -1},
+    {"HISTOGRAM_PLOT", F::CheckState, "Check33", -1},
+    {"BLAND_ALTMAN_ANALYSIS", F::CheckState, "Check47", -1},
+    {"DEVIATION_ANALYSIS", F::CheckState, "Check48", -1},
+    {"ROBUST_STATISTICS", F::CheckState, "Check56", -1},
+    {"TRESHOLD_RANK", F::Text, "Text1_10", -1},
+    {"TRESHOLD_XY", F::Text, "Text1_11", -1},
+    {"MSPE_BOOTSTRAP", F::CheckState, "Check23", -1},
+    {"MSPE_BOOTSTRAP_SUBSAMPLE", F::Text, "Text1_7", -1},
+    {"MSPE_BOOTSTRAP_SIZE", F::Text, "Text1_6", -1},
+    {"RESIDUE_1", F::Flag, "List1", 0},
+    {"RESIDUE_2", F::Flag, "List1", 1},
+    {"RESIDUE_3", F::Flag, "List1", 2},
+    {"RESIDUE_4", F::Flag, "List1", 3},
+    {"RESIDUE_5", F::Flag, "List1", 4},
+    {"RESIDUE_6", F::Flag, "List1", 5},
+    {"RESIDUE_7", F::Flag, "List1", 6},
+    {"RESIDUE_8", F::Flag, "List1", 7},
+    {"RESIDUE_9", F::Flag, "List1", 8},
+    {"RESIDUE_10", F::Flag, "List1", 9},
+    {"RESIDUE_11", F::Flag, "List1", 10},
+    {"RESIDUE_12", F::Flag, "List1", 11},
+    {"RESIDUE_13", F::Flag, "List1", 12},
+    {"RESIDUE_14", F::Flag, "List1", 13},
+    {"DEVIATION_LOWER", F::Text, "Text1_9", -1},
+    {"DEVIATION_UPPER", F::Text, "Text1_1", -1},
+    {"RESIDUAL_LOWER", F::Text, "Text1_2", -1},
+    {"RESIDUAL_UPPER", F::Text, "Text1_3", -1},
+    {"RSTD_RESIDUE_LOWER", F::Text, "Text1_4", -1},
+    {"RSTD_RESIDUE_UPPER", F::Text, "Text1_5", -1},
+    {"DEVIATION_CI_PROB", F::Text, "Text1_8", -1},
+    {"RESIDUAL_REGRESSION_PLOT", F::CheckState, "Check25", -1},
+    {"SAVE_RESIDUE_TEXT", F::CheckState, "Check21", -1},
+    {"RESIDUE_WINDOW", F::CheckState, "Check32", -1},
+    {"SHOW_RESIDUAL_PLOT", F::CheckState, "Check14", -1},
+    {"SHOW_DEVIATION_PLOT", F::CheckState, "Check31", -1},
+    {"SHOW_NORMAL_PLOT", F::CheckState, "Check36", -1},
+    {"HIST_PLOT_XY", F::CheckState, "Check37", -1},
+    {"HIST_PLOT_TOGETHER", F::Flag, "Option3_0", -1},
+    {"HIST_PLOT_SEPARATE", F::Flag, "Option3_1", -1},
+    {"HIST_PLOT_DIFFERENCE", F::CheckState, "Check42", -1},
+    {"HIST_PLOT_ABSDIFF", F::CheckState, "Check43", -1},
+    {"HIST_ACCUMULATED", F::CheckState, "Check38", -1},
+    {"HIST_PERCENTAGE", F::CheckState, "Check39", -1},
+    {"HIST_BINS", F::Text, "Text1_14", -1},
+    {"HIST_2D", F::CheckState, "Check40", -1},
+    {"HIST_3D", F::CheckState, "Check41", -1},
+    {"HIST_BAR", F::Flag, "Option2_0", -1},
+    {"HIST_LINE", F::Flag, "Option2_1", -1},
+    {"HIST_AREA", F::Flag, "Option2_2", -1},
+    {"HIST_STEP", F::Flag, "Option2_3", -1},
+    {"HIST_Pie", F::Flag, "Option2_4", -1},
+    {"R_ShowAll", F::CheckState, "Check51", -1},
+    {"R_AssignTemplate", F::CheckState, "Check52", -1},
+    {"R_OpenGraphics", F::CheckState, "Check54", -1},
+    {"R_OpenTXT", F::CheckState, "Check55", -1},
+    {"R_ShowLog", F::CheckState, "Check53", -1},
+    {"R_GraphBMP", F::Flag, "RGraph_0", -1},
+    {"R_GraphJPEG", F::Flag, "RGraph_1", -1},
+    {"R_GraphPNG", F::Flag, "RGraph_2", -1},
+    {"NOTES_BOLD", F::CheckState, "Check45", -1},
+    {"NOTES_BLUE", F::CheckState, "Check44", -1},
+    {"NOTES_SIZE", F::Size, "Notes", -1},
+}};
+
+int indexOfControl(const char* control)
+{
+    for (int i = 0; i < OptionCount; ++i)
+        if (qstrcmp(kOptionKeys[i].control, control) == 0)
+            return i;
+    return -1;
+}
+
+// Option buttons form a group by the name before the index ("Option2_4").
+QString groupOf(const OptionKey& k)
+{
+    const QString name = QString::fromLatin1(k.control);
+    const qsizetype cut = name.lastIndexOf(QLatin1Char('_'));
+    return cut < 0 ? QString() : name.left(cut);
+}
+
+bool isOptionButton(const OptionKey& k)
+{
+    return k.form == F::Flag && k.item < 0;
+}
+
+// Visual Basic's Trim: blanks only, not tabs.
+QString trimBlanks(const QString& s)
+{
+    qsizetype b = 0;
+    qsizetype e = s.size();
+    while (b < e && s[b] == QLatin1Char(' '))
+        ++b;
+    while (e > b && s[e - 1] == QLatin1Char(' '))
+        --e;
+    return s.mid(b, e - b);
+}
+
+// GetCodeValue, also returning the value before its "#" and quote stripping.
+void splitLine(const QString& line, QString& key, QString& value, QString* raw)
+{
+    QString buffer;
+    for (const QChar ch : line) {
+        if (ch == QLatin1Char(':') || ch == QLatin1Char('=')) {
+            key = trimBlanks(buffer);
+            buffer.clear();
+        } else {
+            buffer.append(ch);
+        }
+    }
+    value = trimBlanks(buffer);
+    if (raw)
+        *raw = value;
+    auto strippable = [](QChar c) { return c == QLatin1Char('"') || c == QLatin1Char('#'); };
+    if (!value.isEmpty() && strippable(value.front()))
+        value.remove(0, 1);
+    if (!value.isEmpty() && strippable(value.back()))
+        value.chop(1);
+}
+
+// Visual Basic's CInt: to the nearest integer, halves to the even one.
+double roundHalfEven(double v)
+{
+    return std::nearbyint(v);
+}
+
+QString formatSize(float size)
+{
+    char buf[64];
+    const auto res = std::to_chars(buf, buf + sizeof buf, size);
+    QString text = QString::fromLatin1(buf, res.ptr - buf);
+    // Str() puts a blank where the sign of a positive number would be.
+    if (!std::signbit(size))
+        text.prepend(QLatin1Char(' '));
+    return text;
+}
+
+// The characters 0x80..0x9F of Windows-1252; the rest is Latin-1.
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+// A cell as written between the commas of a data row.
+QString formatCell(const DataCell& cell)
+{
+    if (cell.isNumber())
+        return formatRoundTrip(cell.number());
+    if (cell.isText()) {
+        QString text = cell.text();
+        text.replace(QLatin1Char('"'), QLatin1String("\"\""));
+        return QLatin1Char('"') + text + QLatin1Char('"');
+    }
+    return QString();
+}
+
+// Cursor over the decoded text of a file, by lines and by data records.
+class Reader {
+public:
+    explicit Reader(const QString& text) : m_text(text) {}
+
+    bool atEnd() const { return m_pos >= m_text.size(); }
+    int lineNumber() const { return m_line; }
+
+    // The next line without its CR LF or LF.
+    QString readLine()
+    {
+        const qsizetype nl = m_text.indexOf(QLatin1Char('\n'), m_pos);
+        const qsizetype end = nl < 0 ? m_text.size() : nl;
+        QString line = m_text.mid(m_pos, end - m_pos);
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        m_pos = nl < 0 ? m_text.size() : nl + 1;
+        ++m_line;
+        return line;
+    }
+
+    // The fields of one data row: a comma or the line end ends a field; a
+    // field that begins with a double quote runs to the closing quote, a
+    // doubled quote inside standing for one; blanks around a field that is
+    // not quoted are dropped. False when a quote is never closed.
+    bool readRecord(std::vector<DataCell>& fields)
+    {
+        fields.clear();
+        ++m_line;
+        while (true) {
+            while (m_pos < m_text.size() && m_text[m_pos] == QLatin1Char(' '))
+                ++m_pos;
+            QString field;
+            const bool quoted = m_pos < m_text.size() && m_text[m_pos] == QLatin1Char('"');
+            if (quoted) {
+                ++m_pos;
+                bool closed = false;
+                while (m_pos < m_text.size()) {
+                    const QChar c = m_text[m_pos++];
+                    if (c == QLatin1Char('"')) {
+                        if (m_pos < m_text.size() && m_text[m_pos] == QLatin1Char('"')) {
+                            field.append(c);
+                            ++m_pos;
+                            continue;
+                        }
+                        closed = true;
+                        break;
+                    }
+                    if (c == QLatin1Char('\n'))
+                        ++m_line;
+                    field.append(c);
+                }
+                if (!closed)
+                    return false;
+                // Text after the closing quote, up to the comma, is kept.
+                field.append(trimBlanks(takeUnquoted()));
+            } else {
+                field = trimBlanks(takeUnquoted());
+            }
+            fields.push_back(quoted || !field.isEmpty() ? DataCell::fromText(field) : DataCell());
+            if (m_pos < m_text.size() && m_text[m_pos] == QLatin1Char(',')) {
+                ++m_pos;
+                continue;
+            }
+            // Line end or end of text ends the row.
+            if (m_pos < m_text.size() && m_text[m_pos] == QLatin1Char('\r'))
+                ++m_pos;
+            if (m_pos < m_text.size() && m_text[m_pos] == QLatin1Char('\n'))
+                ++m_pos;
+            return true;
+        }
+    }
+
+private:
+    QString takeUnquoted()
+    {
+        const qsizetype start = m_pos;
+        while (m_pos < m_text.size()) {
+            const QChar c = m_text[m_pos];
+            if (c == QLatin1Char(',') || c == QLatin1Char('\n'))
+                break;
+            if (c == QLatin1Char('\r') && m_pos + 1 < m_text.size()
+                && m_text[m_pos + 1] == QLatin1Char('\n'))
+                break;
+            ++m_pos;
+        }
+        return m_text.mid(start, m_pos - start);
+    }
+
+    const QString& m_text;
+    qsizetype m_pos = 0;
+    int m_line = 0;
+};
+
+// The rows that the data section holds for a row-count text: as many as
+// the sheet gets from it, or, when the sheet keeps its size, the rounded
+// count itself (never more than the sheet has).
+int rowsToRead(const QString& rowCountText, int sheetRows)
+{
+    if (const auto rows = sheetRowsFor(rowCountText))
+        return *rows;
+    const double v = roundHalfEven(DataSheet::leadingNumber(rowCountText));
+    if (v <= 0)
+        return 0;
+    return static_cast<int>(std::min<double>(v, std::max(sheetRows, 0)));
+}
+
+LoadError refusal(const QString& path, const QString& why)
+{
+    return {QStringLiteral("Load"),
+            QStringLiteral("The file '%1' could not be loaded: %2").arg(path, why), false};
+}
+
+// Files beyond this size are no dataset: a million rows take well under it.
+constexpr qint64 MaxFileBytes = qint64(1) << 30;
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+
+const std::array<OptionKey, OptionCount>& optionKeys()
+{
+    return kOptionKeys;
+}
+
+int findOptionKey(const QString& key)
+{
+    const QString upper = key.toUpper();
+    for (int i = 0; i < OptionCount; ++i)
+        if (QString::fromLatin1(kOptionKeys[i].key).toUpper() == upper)
+            return i;
+    return -1;
+}
+
+DatasetOptions designOptions()
+{
+    DatasetOptions o;
+    for (int i = 0; i < OptionCount; ++i) {
+        switch (kOptionKeys[i].form) {
+        case F::CheckState: o[i] = 0; break;
+        case F::Flag: o[i] = false; break;
+        case F::Text:
+        case F::Format: o[i] = QString(); break;
+        case F::Size: o[i] = 10.0f; break;
+        }
+    }
+    auto set = [&o](const char* control, const OptionValue& v) { o[indexOfControl(control)] = v; };
+    set("Option1_0", true);
+    for (const char* c : {"Check9", "Check8", "Check22", "Check13", "Check46", "Check10", "Check29",
+                          "Check4", "Check11", "Check17", "Check12", "Check5", "Check32", "Check37",
+                          "Check40", "Check52", "Check54", "Check55", "Check53"})
+        set(c, 1);
+    set("Text1_13", QStringLiteral("##.#000"));
+    set("Text1_12", QStringLiteral("#.#0000"));
+    set("Text1_7", QStringLiteral("200"));
+    set("Text1_6", QStringLiteral("20"));
+    set("Text1_8", QStringLiteral("95"));
+    set("Text1_14", QStringLiteral("10"));
+    set("Option3_0", true);
+    set("Option2_0", true);
+    set("RGraph_0", true);
+    // The residue columns selected at start: all but "Expected Normal
+    // Residue", "Semi-Studentized Residue" and "Deleted Residue or PRESS".
+    for (int i = 0; i < OptionCount; ++i)
+        if (kOptionKeys[i].item >= 0)
+            o[i] = !(kOptionKeys[i].item == 5 || kOptionKeys[i].item == 7 || kOptionKeys[i].item == 13);
+    return o;
+}
+
+void applyOption(DatasetOptions& options, int index, const OptionValue& value)
+{
+    const OptionKey& k = kOptionKeys.at(index);
+    options[index] = value;
+    if (isOptionButton(k) && std::get<bool>(value)) {
+        const QString group = groupOf(k);
+        for (int i = 0; i < OptionCount; ++i)
+            if (i != index && isOptionButton(kOptionKeys[i]) && groupOf(kOptionKeys[i]) == group)
+                options[i] = false;
+    }
+    const int check40 = indexOfControl("Check40");
+    const int check41 = indexOfControl("Check41");
+    if (index == check40 && std::get<int>(value) == 1) {
+        options[check41] = 0;
+    } else if (index == check41 && std::get<int>(value) == 1) {
+        options[check40] = 0;
+        const int pie = indexOfControl("Option2_4");
+        if (std::get<bool>(options[pie]))
+            applyOption(options, indexOfControl("Option2_0"), true);
+    }
+}
+
+QString formatOptionValue(OptionForm form, const OptionValue& value)
+{
+    switch (form) {
+    case F::CheckState: {
+        const int v = std::get<int>(value);
+        return v < 0 ? QString::number(v) : QLatin1Char(' ') + QString::number(v);
+    }
+    case F::Flag:
+        return std::get<bool>(value) ? QStringLiteral("True") : QStringLiteral("False");
+    case F::Text:
+    case F::Format:
+        return std::get<QString>(value);
+    case F::Size:
+        return formatSize(std::get<float>(value));
+    }
+    return QString();
+}
+
+std::optional<OptionValue> parseOptionValue(OptionForm form, const QString& text)
+{
+    switch (form) {
+    case F::CheckState: {
+        const auto v = parseStrictNumber(text);
+        if (!v)
+            return std::nullopt;
+        const double r = roundHalfEven(*v);
+        if (r < 0 || r > 2)
+            return std::nullopt;
+        return OptionValue(static_cast<int>(r));
+    }
+    case F::Flag: {
+        const QString t = trimBlanks(text);
+        if (t.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
+            return OptionValue(true);
+        if (t.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
+            return OptionValue(false);
+        if (const auto v = parseStrictNumber(t))
+            return OptionValue(*v != 0.0);
+        return std::nullopt;
+    }
+    case F::Text:
+    case F::Format:
+        return OptionValue(text);
+    case F::Size: {
+        const auto v = parseStrictNumber(text);
+        if (!v || !std::isfinite(static_cast<float>(*v)))
+            return std::nullopt;
+        return OptionValue(static_cast<float>(*v));
+    }
+    }
+    return std::nullopt;
+}
+
+void GetCodeValue(const QString& line, QString& key, QString& value)
+{
+    splitLine(line, key, value, nullptr);
+}
+
+FileVersion programVersion()
+{
+    return {3, 1, 0};
+}
+
+QString mainCaption(const QString& dataFileName)
+{
+    const FileVersion v = programVersion();
+    QString caption = QStringLiteral("Veltrane v. %1.%2.%3").arg(v.major).arg(v.minor).arg(v.revision);
+    if (!dataFileName.isEmpty())
+        caption += QStringLiteral(" - ") + KVECode::GetFileName(dataFileName);
+    return caption;
+}
+
+std::optional<int> sheetRowsFor(const QString& rowCountText)
+{
+    const double v = DataSheet::leadingNumber(rowCountText);
+    if (!(v >= 3))
+        return std::nullopt;
+    const double rows = roundHalfEven(v + 1) - 1;
+    return static_cast<int>(std::min<double>(rows, double(MaxRows) + 1));
+}
+
+int firstIncompleteRow(const DataMatrix& matrix)
+{
+    for (int r = 1; r < matrix.upperRow(); ++r)
+        if (matrix.isMissing(DataMatrix::ColX, r) || matrix.isMissing(DataMatrix::ColY, r))
+            return r;
+    return 0;
+}
+
+QString decodeText(const QByteArray& bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8(bytes);
+    if (!utf8.hasError())
+        return text;
+    text.clear();
+    text.reserve(bytes.size());
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        text.append(b >= 0x80 && b < 0xA0 ? QChar(kCp1252High[b - 0x80]) : QChar(b));
+    }
+    return text;
+}
+
+QByteArray formatDataset(const DatasetState& state, FileVersion version)
+{
+    const QLatin1String eol("\r\n");
+    QString out;
+    out += QStringLiteral("%1,%2,%3").arg(version.major).arg(version.minor).arg(version.revision) + eol;
+    for (int i = 0; i < OptionCount; ++i)
+        out += QLatin1String(kOptionKeys[i].key) + QLatin1Char('=')
+               + formatOptionValue(kOptionKeys[i].form, state.options[i]) + eol;
+
+    // "N=" must name the rows that follow, or the reader would take the
+    // notes for data: a count typed into the box but never applied is
+    // replaced by the sheet's own.
+    const int sheetRows = std::max(state.matrix.upperRow() - 1, 0);
+    const QString rowCount = sheetRowsFor(state.rowCountText) == std::optional<int>(sheetRows)
+                                 ? state.rowCountText
+                                 : QString::number(sheetRows);
+    out += QLatin1String("N=") + rowCount + eol;
+    out += QLatin1String("DATA:") + eol;
+    for (int r = 1; r <= sheetRows; ++r) {
+        for (int c = 1; c < DataMatrix::Columns; ++c) {
+            if (c > 1)
+                out += QLatin1Char(',');
+            out += formatCell(state.matrix.cell(c, r));
+        }
+        out += eol;
+    }
+    if (!state.notes.isEmpty()) {
+        QString notes = state.notes;
+        notes.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        notes.replace(QLatin1Char('\n'), eol);
+        out += QLatin1String("NOTES:") + eol + notes + eol;
+    }
+    return out.toUtf8();
+}
+
+LoadResult parseDataset(const QByteArray& bytes, const QString& path,
+                        const QString& currentRowCountText, int currentSheetRows)
+{
+    LoadResult result;
+    if (bytes.contains('\0')) {
+        result.error = refusal(path, QStringLiteral("it is not a text file."));
+        return result;
+    }
+    const QString text = decodeText(bytes);
+    Reader reader(text);
+    DatasetContent content;
+
+    // Version line: major, minor and revision; only the major is checked.
+    const QStringList parts = reader.readLine().split(QLatin1Char(','));
+    std::array<double, 3> numbers{};
+    bool versionOk = parts.size() == 3;
+    for (int i = 0; versionOk && i < 3; ++i) {
+        const auto v = parseStrictNumber(parts[i]);
+        versionOk = v.has_value() && std::abs(*v) < 1e9;
+        if (versionOk)
+            numbers[i] = roundHalfEven(*v);
+    }
+    if (!versionOk) {
+        result.error = refusal(path, QStringLiteral("it is not a KVE dataset file "
+                                                    "(its first line holds no version numbers)."));
+        return result;
+    }
+    content.version = {int(numbers[0]), int(numbers[1]), int(numbers[2])};
+    if (content.version.major < 2) {
+        result.error = {QStringLiteral("Load"),
+                        QStringLiteral("The version of this file is not compatible with this "
+                                       "version of KVE. The loading will be aborted."),
+                        true};
+        return result;
+    }
+
+    // Option section, up to the "DATA" line.
+    while (!reader.atEnd()) {
+        const QString line = reader.readLine();
+        QString key;
+        QString value;
+        QString raw;
+        splitLine(line, key, value, &raw);
+        if (key.isEmpty()) {
+            content.settings.push_back({-1, OptionValue()});
+            continue;
+        }
+        const QString upper = key.toUpper();
+        if (upper == QLatin1String("DATA")) {
+            content.hasData = true;
+            break;
+        }
+        if (upper == QLatin1String("N")) {
+            if (DataSheet::leadingNumber(value) > MaxRows) {
+                result.error = refusal(path, QStringLiteral("its row count N=%1 is not valid "
+                                                            "(at most %2 rows).")
+                                                 .arg(value).arg(MaxRows));
+                return result;
+            }
+            content.rowCountText = value;
+            continue;
+        }
+        const int index = findOptionKey(key);
+        if (index < 0)
+            continue;
+        const OptionKey& k = kOptionKeys[index];
+        // A format keeps its "#" signs: stripping them would change the
+        // format text at every load and save.
+        const auto parsed = parseOptionValue(k.form, k.form == F::Format ? raw : value);
+        if (!parsed) {
+            result.error = refusal(path, QStringLiteral("line %1 gives %2 the value '%3', "
+                                                        "which is not valid.")
+                                             .arg(reader.lineNumber())
+                                             .arg(QLatin1String(k.key), value));
+            return result;
+        }
+        content.settings.push_back({index, *parsed});
+    }
+
+    // Data section: the rows that the row count asks for.
+    if (content.hasData) {
+        const QString countText = content.rowCountText.value_or(currentRowCountText);
+        const int sheetRows = content.rowCountText ? sheetRowsFor(countText).value_or(currentSheetRows)
+                                                   : currentSheetRows;
+        const int rows = rowsToRead(countText, sheetRows);
+        content.rows.reserve(std::size_t(std::min(rows, 100000)));
+        std::vector<DataCell> fields;
+        for (int r = 1; r <= rows; ++r) {
+            if (reader.atEnd()) {
+                result.error = refusal(path, QStringLiteral("it ends after %1 of its %2 data rows.")
+                                                 .arg(r - 1).arg(rows));
+                return result;
+            }
+            const int line = reader.lineNumber() + 1;
+            if (!reader.readRecord(fields)) {
+                result.error = refusal(path, QStringLiteral("a quoted value that begins on line %1 "
+                                                            "is never closed.").arg(line));
+                return result;
+            }
+            if (fields.size() != 7) {
+                result.error = refusal(path, QStringLiteral("line %1 holds %2 values where a data "
+                                                            "row holds 7.")
+                                                 .arg(line).arg(fields.size()));
+                return result;
+            }
+            std::array<DataCell, 7> row;
+            for (int c = 0; c < 7; ++c)
+                row[c] = fields[c];
+            content.rows.push_back(std::move(row));
+        }
+
+        // Notes: every line after the "NOTES" line. The writer ends the
+        // notes with one line end, which is not part of them.
+        bool inNotes = false;
+        QStringList notes;
+        while (!reader.atEnd()) {
+            const QString line = reader.readLine();
+            if (inNotes) {
+                notes.append(line);
+                continue;
+            }
+            QString key;
+            QString value;
+            GetCodeValue(line, key, value);
+            inNotes = key.toUpper() == QLatin1String("NOTES");
+        }
+        content.notes = notes.join(QLatin1Char('\n'));
+    }
+    result.content = std::move(content);
+    return result;
+}
+
+LoadResult LoadFile(const QString& Filename, const QString& currentRowCountText, int currentSheetRows)
+{
+    QFile file(Filename);
+    if (!QFileInfo(Filename).isFile() || !file.open(QIODevice::ReadOnly)) {
+        LoadResult r;
+        r.error = refusal(Filename, (file.errorString().isEmpty() || QFileInfo(Filename).isDir()
+                                         ? QStringLiteral("the file cannot be opened")
+                                         : file.errorString())
+                                        + QLatin1Char('.'));
+        return r;
+    }
+    if (file.size() > MaxFileBytes) {
+        LoadResult r;
+        r.error = refusal(Filename, QStringLiteral("it is too large to be a dataset file."));
+        return r;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        LoadResult r;
+        r.error = refusal(Filename, file.errorString() + QLatin1Char('.'));
+        return r;
+    }
+    return parseDataset(bytes, Filename, currentRowCountText, currentSheetRows);
+}
+
+QString SaveFile(const QString& Filename, const DatasetState& state, FileVersion version)
+{
+    const QByteArray bytes = formatDataset(state, version);
+    QSaveFile file(Filename);
+    if (!file.open(QIODevice::WriteOnly))
+        return file.errorString();
+    if (file.write(bytes) != bytes.size()) {
+        const QString error = file.errorString();
+        file.cancelWriting();
+        return error;
+    }
+    if (!file.commit())
+        return file.errorString();
+    return QString();
+}
+
+void applyContent(const DatasetContent& content, DatasetState& state)
+{
+    for (const OptionSetting& s : content.settings)
+        if (s.index >= 0)
+            applyOption(state.options, s.index, s.value);
+    if (content.rowCountText) {
+        state.rowCountText = *content.rowCountText;
+        if (const auto rows = sheetRowsFor(state.rowCountText))
+            state.matrix.resize(*rows + 1);
+    }
+    state.matrix.clear();
+    if (!content.hasData) {
+        state.notes.clear();
+        return;
+    }
+    if (int(content.rows.size()) > state.matrix.upperRow() - 1)
+        state.matrix.resize(int(content.rows.size()) + 1);
+    for (std::size_t r = 0; r < content.rows.size(); ++r)
+        for (int c = 0; c < 7; ++c)
+            state.matrix.cell(c + 1, int(r) + 1) = content.rows[r][c];
+    state.notes = content.notes;
+}
+
+} // namespace DatasetFile

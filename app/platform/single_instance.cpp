@@ -1,0 +1,251 @@
+#include "platform/single_instance.hpp"
+
+#include <QDataStream>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QLocalSocket>
+#include <QStandardPaths>
+#include <QThread>
+#include <QTimer>
+
+#include <unistd.h>
+
+namespace {
+enum : quint8 {
+    KindRun = 1,
+    KindActivate = 2,
+    AnswerAccepted = 1,
+    AnswerDone = 2,
+};
+
+QString baseName()
+{
+    return QStringLiteral("KVE-%1").arg(::getuid());
+}
+
+// Reads one answer from a blocking socket; false when the connection ended
+// before a whole answer arrived.
+bool readAnswer(QLocalSocket& socket, quint8& kind, SingleInstance::Outcome& outcome)
+{
+    QDataStream in(&socket);
+    for (;;) {
+        in.startTransaction();
+        in >> kind;
+        if (kind == AnswerDone) {
+            qint32 status = 0;
+            QString reason;
+            in >> status >> reason;
+            outcome.status = status;
+            outcome.reason = reason;
+        }
+        if (in.commitTransaction())
+            return true;
+        if (socket.state() != QLocalSocket::ConnectedState && socket.bytesAvailable() == 0)
+            return false;
+        if (!socket.waitForReadyRead(-1) && socket.bytesAvailable() == 0)
+            return false;
+    }
+}
+} // namespace
+
+SingleInstance::SingleInstance(const QString& folder, QObject* parent)
+    : QObject(parent)
+    , m_folder(folder.isEmpty() ? defaultFolder() : folder)
+{
+    m_socketPath = m_folder + QLatin1Char('/') + baseName() + QStringLiteral(".socket");
+    connect(&m_server, &QLocalServer::newConnection, this, &SingleInstance::onNewConnection);
+}
+
+SingleInstance::~SingleInstance()
+{
+    stopListening();
+    delete m_connection;
+}
+
+QString SingleInstance::defaultFolder()
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty() || !QDir().mkpath(folder))
+        folder = QDir::tempPath();
+    return folder;
+}
+
+SingleInstance::Role SingleInstance::start(int waitMs)
+{
+    QDir().mkpath(m_folder);
+    const QDeadlineTimer deadline(waitMs);
+    for (;;) {
+        auto lock = std::make_unique<QLockFile>(m_folder + QLatin1Char('/') + baseName()
+                                                + QStringLiteral(".lock"));
+        // Only a lock whose process has gone counts as stale, never by age.
+        lock->setStaleLockTime(0);
+        if (lock->tryLock(0)) {
+            m_lock = std::move(lock);
+            QLocalServer::removeServer(m_socketPath);
+            m_server.setSocketOptions(QLocalServer::UserAccessOption);
+            m_server.listen(m_socketPath);
+            m_role = Role::Primary;
+            return m_role;
+        }
+        auto* socket = new QLocalSocket;
+        socket->connectToServer(m_socketPath);
+        if (socket->waitForConnected(500)) {
+            m_connection = socket;
+            m_role = Role::Secondary;
+            return m_role;
+        }
+        delete socket;
+        if (deadline.hasExpired()) {
+            m_role = Role::Unreachable;
+            return m_role;
+        }
+        QThread::msleep(100);
+    }
+}
+
+SingleInstance::Delivery SingleInstance::sendCommandLine(const QString& commandLine,
+                                                         Outcome& outcome)
+{
+    if (!m_connection)
+        return Delivery::NotReceived;
+    {
+        QDataStream out(m_connection);
+        out << quint8(KindRun) << commandLine;
+    }
+    m_connection->flush();
+    bool accepted = false;
+    for (;;) {
+        quint8 kind = 0;
+        Outcome answer;
+        if (!readAnswer(*m_connection, kind, answer))
+            return accepted ? Delivery::Lost : Delivery::NotReceived;
+        if (kind == AnswerAccepted) {
+            accepted = true;
+        } else if (kind == AnswerDone) {
+            outcome = answer;
+            return Delivery::Done;
+        }
+    }
+}
+
+bool SingleInstance::requestActivation()
+{
+    if (!m_connection)
+        return false;
+    {
+        QDataStream out(m_connection);
+        out << quint8(KindActivate) << QString();
+    }
+    m_connection->flush();
+    for (;;) {
+        quint8 kind = 0;
+        Outcome answer;
+        if (!readAnswer(*m_connection, kind, answer))
+            return false;
+        if (kind == AnswerDone)
+            return true;
+    }
+}
+
+void SingleInstance::disconnectFromPrimary()
+{
+    if (m_connection) {
+        m_connection->abort();
+        delete m_connection;
+        m_connection = nullptr;
+    }
+}
+
+SingleInstance::Outcome SingleInstance::runLocal(const QString& commandLine)
+{
+    auto outcome = std::make_shared<Outcome>();
+    m_queue.append(Request{nullptr, commandLine, outcome});
+    pump();
+    return *outcome;
+}
+
+void SingleInstance::onNewConnection()
+{
+    while (QLocalSocket* client = m_server.nextPendingConnection()) {
+        m_clients.append(client);
+        connect(client, &QLocalSocket::readyRead, this, [this, client] { onClientData(client); });
+        connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
+        onClientData(client);
+    }
+}
+
+void SingleInstance::onClientData(QLocalSocket* client)
+{
+    if (m_quitAfterQueue && !m_busy)
+        return;
+    QDataStream in(client);
+    for (;;) {
+        in.startTransaction();
+        quint8 kind = 0;
+        QString text;
+        in >> kind >> text;
+        if (!in.commitTransaction())
+            return;
+        if (kind == KindActivate) {
+            if (m_activator)
+                m_activator();
+            reply(client, AnswerAccepted, nullptr);
+            const Outcome done;
+            reply(client, AnswerDone, &done);
+        } else if (kind == KindRun) {
+            reply(client, AnswerAccepted, nullptr);
+            m_queue.append(Request{client, text, nullptr});
+            QTimer::singleShot(0, this, &SingleInstance::pump);
+        }
+    }
+}
+
+void SingleInstance::reply(QLocalSocket* client, quint8 kind, const Outcome* outcome)
+{
+    QDataStream out(client);
+    out << kind;
+    if (outcome)
+        out << qint32(outcome->status) << outcome->reason;
+    client->flush();
+}
+
+void SingleInstance::pump()
+{
+    // A request that arrives while a command line runs waits here: the loop
+    // below takes it once the running one has finished.
+    if (m_busy)
+        return;
+    m_busy = true;
+    while (!m_queue.isEmpty()) {
+        const Request request = m_queue.takeFirst();
+        const Outcome outcome = m_runner ? m_runner(request.commandLine) : Outcome{};
+        if (request.localOutcome)
+            *request.localOutcome = outcome;
+        if (request.client) {
+            reply(request.client, AnswerDone, &outcome);
+            request.client->waitForBytesWritten(1000);
+        }
+        if (outcome.quit) {
+            m_quitAfterQueue = true;
+            m_quitStatus = outcome.status;
+        }
+    }
+    m_busy = false;
+    if (m_quitAfterQueue) {
+        stopListening();
+        emit quitRequested(m_quitStatus);
+    }
+}
+
+void SingleInstance::stopListening()
+{
+    m_server.close();
+    // Every request that was taken has been carried out. A client whose
+    // request was not taken yet sees its connection end unanswered and
+    // starts again (then as the first instance, once this one has ended).
+    for (const QPointer<QLocalSocket>& client : std::as_const(m_clients)) {
+        if (client)
+            client->abort();
+    }
+    m_clients.clear();
+}

@@ -1,0 +1,366 @@
+#include "ui/dataset_commands.hpp"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QTextEdit>
+
+#include "core/kve_code.hpp"
+#include "core/program_state.hpp"
+#include "platform/flex_grid.hpp"
+#include "platform/platform_services.hpp"
+#include "ui/frm_main.hpp"
+#include "ui/notes_page.hpp"
+
+using namespace DatasetFile;
+
+namespace DatasetCommands {
+
+namespace {
+
+const QString kDatasetFilter = QStringLiteral("All Files (*.*)|*.*|KVE Files (*.KVE)|*.KVE");
+
+QString workFolder()
+{
+    return programState().DocumentsFolder + QStringLiteral("/KVE Files");
+}
+
+// The first folder of the dataset dialogs.
+QString dialogFolder()
+{
+    const ProgramState& state = programState();
+    return state.DataFolder.isEmpty() ? workFolder() : state.DataFolder;
+}
+
+bool askOverwrite(const QString& path)
+{
+    return Platform::message(QStringLiteral("The file '") + path
+                                 + QStringLiteral("' already exists. Do you want to overwrite it?"),
+                             MsgButtons::YesNo, MsgIcon::None)
+           == MsgAnswer::Yes;
+}
+
+void confirm(frmMain& window, bool Confirm, bool ConfirmBeep, bool ConfirmInfo, const QString& message,
+             const QString& status)
+{
+    if (Confirm)
+        Platform::message(message, MsgButtons::Ok, MsgIcon::Information);
+    if (ConfirmBeep && !programState().NoSoundFlag)
+        beeper()();
+    if (ConfirmInfo)
+        window.showStatusInfo(status);
+}
+
+// Keeps the hourglass up for the life of a load or save.
+struct WaitCursor {
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+// Check states as the file writes them: 0 not ticked, 1 ticked, 2 grey.
+int fileCheckState(Qt::CheckState state)
+{
+    return state == Qt::Checked ? 1 : state == Qt::PartiallyChecked ? 2 : 0;
+}
+
+Qt::CheckState qtCheckState(int state)
+{
+    return state == 1 ? Qt::Checked : state == 2 ? Qt::PartiallyChecked : Qt::Unchecked;
+}
+
+template <typename T>
+T* control(frmMain& window, const char* name)
+{
+    return window.findChild<T*>(QLatin1String(name));
+}
+
+OptionValue controlValue(frmMain& window, const OptionKey& k)
+{
+    switch (k.form) {
+    case OptionForm::CheckState:
+        return fileCheckState(control<QCheckBox>(window, k.control)->checkState());
+    case OptionForm::Flag:
+        if (k.item >= 0)
+            return control<QListWidget>(window, k.control)->item(k.item)->isSelected();
+        return control<QRadioButton>(window, k.control)->isChecked();
+    case OptionForm::Text:
+        return control<QLineEdit>(window, k.control)->text();
+    case OptionForm::Format:
+        // The format in force, which the box shows.
+        return qstrcmp(k.control, "Text1_13") == 0 ? programState().GridFormatXY : programState().GridFormatSD;
+    case OptionForm::Size:
+        return NotesPage::of(window)->fontSize();
+    }
+    return OptionValue();
+}
+
+// Sets a control as the user's change would, so its own rules follow.
+void setControl(frmMain& window, const OptionKey& k, const OptionValue& value)
+{
+    ProgramState& state = programState();
+    switch (k.form) {
+    case OptionForm::CheckState:
+        control<QCheckBox>(window, k.control)->setCheckState(qtCheckState(std::get<int>(value)));
+        break;
+    case OptionForm::Flag:
+        if (k.item >= 0) {
+            control<QListWidget>(window, k.control)->item(k.item)->setSelected(std::get<bool>(value));
+            state.ResidueSelection[static_cast<std::size_t>(k.item) + 1] = std::get<bool>(value);
+        } else {
+            control<QRadioButton>(window, k.control)->setChecked(std::get<bool>(value));
+        }
+        break;
+    case OptionForm::Text:
+        control<QLineEdit>(window, k.control)->setText(std::get<QString>(value));
+        break;
+    case OptionForm::Format:
+        if (qstrcmp(k.control, "Text1_13") == 0)
+            window.setGridFormats(std::get<QString>(value), state.GridFormatSD);
+        else
+            window.setGridFormats(state.GridFormatXY, std::get<QString>(value));
+        break;
+    case OptionForm::Size:
+        NotesPage::of(window)->setFontSize(std::get<float>(value));
+        break;
+    }
+}
+
+void reportLoadError(const LoadError& error)
+{
+    Platform::message(error.text, MsgButtons::Ok, MsgIcon::Critical, error.title);
+}
+
+} // namespace
+
+std::function<void()>& beeper()
+{
+    static std::function<void()> beep = [] { QApplication::beep(); };
+    return beep;
+}
+
+void install()
+{
+    MainWindowHooks& hooks = mainWindowHooks();
+    hooks.openDataset = [](frmMain& w) { Command8_Click(w); };
+    hooks.saveDataset = [](frmMain& w) { Command1_Click(w); };
+    hooks.saveDatasetAs = [](frmMain& w) { Command17_Click(w); };
+    hooks.newDataset = [](frmMain& w) { Command5_Click(w); };
+    hooks.viewTextFile = [](frmMain& w) { Command4_Click(w); };
+}
+
+DatasetState readWindow(frmMain& window)
+{
+    DatasetState s;
+    for (int i = 0; i < OptionCount; ++i)
+        s.options[i] = controlValue(window, optionKeys()[i]);
+    s.rowCountText = window.text1(0)->text();
+    s.matrix = window.dataMatrix();
+    // Data rows are the grid's; the matrix holds one spare row beyond them.
+    if (s.matrix.upperRow() != window.grid()->rows())
+        s.matrix.resize(window.grid()->rows());
+    s.notes = NotesPage::of(window)->notes()->toPlainText();
+    return s;
+}
+
+void applyContent(frmMain& window, const DatasetContent& content)
+{
+    for (const OptionSetting& setting : content.settings) {
+        if (setting.index < 0) {
+            // A line without a key: the only sign of it is a beep.
+            if (!programState().NoSoundFlag)
+                beeper()();
+            continue;
+        }
+        setControl(window, optionKeys()[setting.index], setting.value);
+    }
+    if (content.rowCountText) {
+        window.text1(0)->setText(*content.rowCountText);
+        window.Command9_Click();
+    }
+    if (content.hasData) {
+        const int rows = static_cast<int>(content.rows.size());
+        if (rows > window.grid()->rows() - 1) {
+            // Only a file without "N=" asks for more rows than the sheet has.
+            window.text1(0)->setText(QString::number(rows));
+            window.Command9_Click();
+        }
+        DataMatrix& matrix = window.dataMatrix();
+        for (int r = 1; r <= rows; ++r)
+            for (int c = 1; c <= 7; ++c) {
+                matrix.cell(c, r) = content.rows[static_cast<std::size_t>(r - 1)][static_cast<std::size_t>(c - 1)];
+                window.MatrixTOGrid(r, c);
+            }
+    }
+    NotesPage::of(window)->notes()->setPlainText(content.notes);
+}
+
+void clearCells(frmMain& window)
+{
+    FlexGrid* grid = window.grid();
+    DataMatrix& matrix = window.dataMatrix();
+    for (int r = 1; r < grid->rows(); ++r)
+        for (int c = 1; c < grid->cols(); ++c) {
+            grid->setTextMatrix(r, c, QString());
+            matrix.setText(c, r, QString());
+        }
+}
+
+bool LoadFile(frmMain& window, const QString& Filename, bool Confirm, bool ConfirmBeep, bool ConfirmInfo)
+{
+    LoadResult result;
+    {
+        WaitCursor wait;
+        result = DatasetFile::LoadFile(Filename, window.text1(0)->text(), window.grid()->rows() - 1);
+        if (result.ok())
+            applyContent(window, *result.content);
+    }
+    if (!result.ok()) {
+        reportLoadError(result.error);
+        return false;
+    }
+    confirm(window, Confirm, ConfirmBeep, ConfirmInfo, QStringLiteral("File loaded successfully"),
+            QStringLiteral("File loaded ..."));
+    return true;
+}
+
+bool SaveFile(frmMain& window, const QString& Filename, bool Confirm, bool ConfirmBeep, bool ConfirmInfo)
+{
+    if (firstIncompleteRow(window.dataMatrix()) > 0
+        && Platform::message(QStringLiteral("Empty rows were found in the dataset. Do you want to remove them?"),
+                             MsgButtons::YesNo, MsgIcon::Critical)
+               == MsgAnswer::Yes)
+        window.RemoveEmptyRows();
+    QString error;
+    {
+        WaitCursor wait;
+        error = DatasetFile::SaveFile(Filename, readWindow(window));
+    }
+    if (!error.isEmpty()) {
+        Platform::message(QStringLiteral("The file '%1' could not be saved: %2. The previous copy of the file "
+                                         "is unchanged.").arg(Filename, error),
+                          MsgButtons::Ok, MsgIcon::Critical, QStringLiteral("Save"));
+        return false;
+    }
+    confirm(window, Confirm, ConfirmBeep, ConfirmInfo, QStringLiteral("File saved successfully"),
+            QStringLiteral("File saved ..."));
+    return true;
+}
+
+bool Command8_Click(frmMain& window)
+{
+    ProgramState& state = programState();
+    if (!state.DataFileName.isEmpty())
+        state.DataFolder = KVECode::GetFolderPath(state.DataFileName);
+    QString file;
+    if (state.BatchMode) {
+        file = state.OpenRequestFile;
+    } else {
+        FileDialogRequest request;
+        request.title = QStringLiteral("Open dataset file");
+        request.filter = kDatasetFilter;
+        request.filterIndex = 2;
+        request.initialFolder = dialogFolder();
+        file = Platform::fileDialogs().choose(request);
+    }
+    if (file.isEmpty())
+        return true;
+
+    // The file is read whole before anything changes: a refused file never
+    // becomes the current one, and the sheet it would replace stays.
+    LoadResult result;
+    {
+        WaitCursor wait;
+        result = DatasetFile::LoadFile(file, window.text1(0)->text(), window.grid()->rows() - 1);
+    }
+    bool loaded = false;
+    if (result.ok()) {
+        state.DataFileName = file;
+        window.setWindowTitle(mainCaption(file));
+        state.DataFolder = KVECode::GetFolderPath(file);
+        clearCells(window);
+        {
+            WaitCursor wait;
+            applyContent(window, *result.content);
+        }
+        confirm(window, false, true, true, QString(), QStringLiteral("File loaded ..."));
+        loaded = true;
+    } else {
+        reportLoadError(result.error);
+    }
+    window.Command28_Click();
+    return loaded;
+}
+
+bool Command1_Click(frmMain& window)
+{
+    const QString file = programState().DataFileName;
+    if (file.isEmpty())
+        return Command17_Click(window);
+    if (KVECode::FileExists(file) && !askOverwrite(file))
+        return false;
+    window.setWindowTitle(mainCaption(file));
+    return SaveFile(window, file, false, true, true);
+}
+
+bool Command17_Click(frmMain& window)
+{
+    ProgramState& state = programState();
+    if (!state.DataFileName.isEmpty())
+        state.DataFolder = KVECode::GetFolderPath(state.DataFileName);
+    FileDialogRequest request;
+    request.save = true;
+    request.title = QStringLiteral("Save as dataset file");
+    request.filter = kDatasetFilter;
+    request.filterIndex = 2;
+    request.initialFolder = dialogFolder();
+    request.fileName = KVECode::GetFileName(state.DataFileName);
+    const QString file = Platform::fileDialogs().choose(request);
+    if (file.isEmpty())
+        return false;
+    // The caption names the chosen file only once the dataset is in it.
+    const QString previousCaption = window.windowTitle();
+    const QString previousFile = state.DataFileName;
+    window.setWindowTitle(mainCaption(file));
+    if (KVECode::FileExists(file) && !askOverwrite(file)) {
+        window.setWindowTitle(previousCaption);
+        return false;
+    }
+    state.DataFileName = file;
+    if (!SaveFile(window, file, true, false, false)) {
+        state.DataFileName = previousFile;
+        window.setWindowTitle(previousCaption);
+        return false;
+    }
+    return true;
+}
+
+void Command5_Click(frmMain& window)
+{
+    if (Platform::message(QStringLiteral("Do you want clear the dataset?"), MsgButtons::YesNo, MsgIcon::None)
+        == MsgAnswer::Yes) {
+        clearCells(window);
+        NotesPage* notes = NotesPage::of(window);
+        notes->notes()->clear();
+        // The toggles follow the plain look, so that the next save keeps it.
+        notes->resetLook();
+    }
+    window.setWindowTitle(mainCaption());
+    if (auto* list = window.findChild<QListWidget*>(QStringLiteral("ROutputList")))
+        list->clear();
+}
+
+void Command4_Click(frmMain& window)
+{
+    FileDialogRequest request;
+    request.title = QStringLiteral("Open Text File");
+    request.filter = QStringLiteral("All Files (*.*)|*.*|KVE Files (*.KVE)|*.KVE|Text Files (*.TXT)|*.TXT");
+    request.filterIndex = 2;
+    request.initialFolder = workFolder();
+    const QString path = Platform::fileDialogs().choose(request);
+    if (KVECode::FileExists(path))
+        Platform::launcher().editFile(path);
+}
+
+} // namespace DatasetCommands

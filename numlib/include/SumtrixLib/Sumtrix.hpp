@@ -1,0 +1,418 @@
+#pragma once
+// SumtrixLib: the numerical and statistical routines of KVE, as the one
+// class Sumtrix.
+//
+// Conventions shared by every method:
+// - Parameters that a method writes are taken by reference (T&), so the
+//   caller's variable changes; inputs by value or const reference. Optional
+//   parameters read 0, false or "" when omitted; a written optional
+//   parameter is an InOut<T>, and what the method writes into an omitted
+//   one is lost.
+// - Array parameters are BoundedArray<T> (absolute indexes between the
+//   array's own bounds). Methods ending in Base0 use elements 0..n-1; those
+//   ending in Base1, and those following published 1-based algorithms,
+//   elements 1..n, never touching element 0 unless documented.
+// - Trouble is reported in the method's error style (see MethodTable.hpp
+//   and Runtime.hpp): a RuntimeError, a Msg text, error 1000, a message
+//   through the MessageSink, or a failed step that assigns nothing.
+// - A method that uses another method calls it on the same object.
+// - The object's only state is LineFitState.
+
+#include <cstdint>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "SumtrixLib/BoundedArray.hpp"
+#include "SumtrixLib/Format.hpp"
+#include "SumtrixLib/MethodTable.hpp"
+#include "SumtrixLib/Params.hpp"
+#include "SumtrixLib/Runtime.hpp"
+
+namespace SumtrixLib {
+
+// ---- marker values --------------------------------------------------------
+// A missing or undefined number.
+inline constexpr double MissingValue = 1E-99;
+// The result of an interpolation whose error trap fired.
+inline constexpr double InterpolationFailed = -1E-99;
+// MinMatrix after an error.
+inline constexpr double MinMatrixFailed = 1E+99;
+// MaxMatrix after an error (the value of MissingValue).
+inline constexpr double MaxMatrixFailed = MissingValue;
+// STAT_Normal_CDF_INV for probabilities at or beyond 0 and 1.
+inline constexpr double NormalQuantileLow = -9E+99;
+inline constexpr double NormalQuantileHigh = 9E+99;
+
+// ---- records ----------------------------------------------------------------
+struct Complex {
+    double Re = 0.0;
+    double Im = 0.0;
+    bool operator==(const Complex&) const = default;
+};
+
+// A dense matrix with elements (1..r, 1..c); row 0 and column 0 exist, hold
+// 0 and are never used. A Matrix owns its elements: copying or returning one
+// copies them.
+struct Matrix {
+    std::int16_t r = 0;
+    std::int16_t c = 0;
+    BoundedArray2<double> Element;
+    bool operator==(const Matrix&) const = default;
+};
+
+// The tagged value that some methods return. Most return it empty and
+// deliver their results through their parameters.
+using Variant = std::variant<std::monostate, bool, std::int32_t, double, std::string>;
+
+// The data of the last straight-line fit with errors in both coordinates:
+// written by Reg_FitRandomXY, read by STAT_ChiXY and the searches that call
+// it. The only data a Sumtrix object keeps between calls.
+struct LineFitState {
+    BoundedArray<double> FitX;
+    BoundedArray<double> FitY;
+    BoundedArray<double> FitSigX;
+    BoundedArray<double> FitSigY;
+    BoundedArray<double> FitWeight;
+    double FitIntercept = 0.0;
+    double FitOffset = 0.0;
+    std::int32_t FitCount = 0;
+};
+
+class Sumtrix {
+public:
+    Sumtrix() = default;
+
+    // Methods are declared below family by family; MethodTable gives their
+    // interface order.
+
+    // ---- Complex numbers and elementary functions (complex.cpp) ----------
+    // Complex arithmetic; products, quotients and powers are formed in polar
+    // form, angles in [0, 2 pi).
+    Complex Complex_Add(const Complex& a, const Complex& b);
+    Complex Complex_Subtract(const Complex& a, const Complex& b);
+    Complex Complex_Multiply(const Complex& a, const Complex& b);
+    Complex Complex_Divide(const Complex& a, const Complex& b);
+    Complex Complex_Power(const Complex& a, double n);
+    Complex Complex_Exp(const Complex& a);
+    Complex Complex_Log(const Complex& a);
+    // Root is redimensioned 0..n; the n roots go to Root(1..n) in order of
+    // increasing angle from the principal one; Root(0) stays (0, 0).
+    Variant Complex_Root(const Complex& a, std::int32_t n, BoundedArray<Complex>& Root);
+    double Complex_Abs(const Complex& a);
+    double FUNC_Sq(double a);
+    double FUNC_Abs(double a);
+    // |a| raised to P.
+    double FUNC_Power(double a, double P);
+    double Math_Asin(double x);
+    // x unchanged when its first decimal is 0, else the whole number below
+    // it (Up: above it).
+    double Math_Round(double x, bool Up = false);
+    // On equality both return Value2.
+    double Min(double Value1, double Value2);
+    double Max(double Value1, double Value2);
+    void Swap(double& Value1, double& Value2);
+    // |a| with the sign of b (b = 0 counts as positive).
+    double Sign(double a, double b);
+    // Sort Matrix ascending in place, then return its element 1 (MinMatrix)
+    // or its last element (MaxMatrix); any error gives 1E+99 (MinMatrix) or
+    // 1E-99 (MaxMatrix) instead.
+    double MinMatrix(BoundedArray<double>& Matrix);
+    double MaxMatrix(BoundedArray<double>& Matrix);
+    // u = modulus, V = angle in [0, 2 pi); a coordinate that is exactly 0 is
+    // replaced by 1E-30 in the caller's variable first.
+    Variant RectToPolar(InOut<double> x, InOut<double> y, double& u, double& V);
+    Variant PolarToRect(double& x, double& y, double u, double V);
+    // Logarithm of x to base y.
+    double LogY(double x, double y);
+    // a(1) + a(2) x + ... + a(n) x^(n-1).
+    double Poly_value(std::int32_t n, const BoundedArray<double>& a, double x);
+
+    // ---- Polynomial roots (roots.cpp) ------------------------------------
+
+    // ---- Polynomial interpolation and cubic splines (interpolation.cpp) --
+
+    // ---- Simplex method (simplex.cpp) ------------------------------------
+
+    // ---- Matrix algebra on arrays (matrix_arrays.cpp) --------------------
+
+    // ---- Matrix record operations (matrix_record.cpp) --------------------
+    // Argument checks raise error 1000 (source "MatrixLib - " + operation);
+    // an index outside an element array, or a block or minor position that
+    // does not fit the matrix, raises error 9. Results are new records.
+    // An m by n record filled row by row from Values (absolute index 0 up).
+    Matrix Matrix_CreateMatrix(std::int16_t m, std::int16_t n, const BoundedArray<Variant>& Values);
+    Matrix Matrix_TransposeMatrix(const Matrix& dMat);
+    Matrix Matrix_ScaleMatrix(const Matrix& dMat, double Multiplier);
+    Matrix Matrix_AddMatrix(const Matrix& dMat1, const Matrix& dMat2);
+    Matrix Matrix_SubMatrix(const Matrix& dMat1, const Matrix& dMat2);
+    // Mirrors the upper triangle into the lower (FillBottom) or the lower
+    // into the upper, in place; only for a square record.
+    void Matrix_FillHalf(Matrix& dMat1, bool FillBottom);
+    Matrix Matrix_MultiplyMatrix(const Matrix& dMat1, const Matrix& dMat2);
+    double Matrix_Determinant(const Matrix& dMat);
+    Matrix Matrix_InvertMatrix(const Matrix& dMat);
+    // dMatSrc copied into (InsertMatrix) or added to (CombineMatrix) a copy
+    // of dMatDest with its element (1, 1) at (mPos, nPos).
+    Matrix Matrix_InsertMatrix(const Matrix& dMatDest, const Matrix& dMatSrc, std::int16_t mPos, std::int16_t nPos);
+    Matrix Matrix_CombineMatrix(const Matrix& dMatDest, const Matrix& dMatSrc, std::int16_t mPos, std::int16_t nPos);
+    Matrix Matrix_SwapRow(const Matrix& dMat, std::int16_t RowA, std::int16_t RowB);
+    Matrix Matrix_SwapCol(const Matrix& dMat, std::int16_t ColA, std::int16_t ColB);
+    // The record without row eRow and column eCol.
+    Matrix Matrix_SubMat(const Matrix& dMat, std::int16_t eRow, std::int16_t eCol);
+    // Appends each row's elements in their default text form, then CR LF.
+    void Matrix_PrintMatrix(const Matrix& dMat, std::string& MatrixForm);
+
+    // ---- Straight-line fits (line_fits.cpp) --------------------------------
+    // The line minimising perpendicular distances; Residue(1..ndata) gets
+    // each point's distance and r is increased by their sum of squares.
+    // siga and sigb are accepted and left alone.
+    Variant Reg_FitXYPerpendicular(const BoundedArray<double>& XArray,
+                                   const BoundedArray<double>& YArray, std::int32_t ndata,
+                                   double& a, double& b, double siga, double sigb,
+                                   BoundedArray<double>& Residue, double& r);
+    // Mean and corrected two-pass variance of data(1..n); zeros below n = 2.
+    Variant STAT_AveVar(const BoundedArray<double>& data, std::int32_t n, double& ave, double& Var);
+
+    // ---- Six symmetrical slopes (slopes.cpp) -------------------------------
+    // The six lines OLS(Y|X), OLS(X|Y), OLS bisector, orthogonal regression,
+    // reduced major axis and mean OLS of x(1..n), y(1..n), in that order in
+    // elements 1..6 of the outputs, with their asymptotic standard errors.
+    // sigintercept is added to, not cleared: pass zeros. Sxy = 0 writes
+    // nothing. Errors are ignored statement by statement.
+    Variant Reg_Slopes(const BoundedArray<double>& XArray, const BoundedArray<double>& YArray, std::int32_t n,
+                       BoundedArray<double>& intercept, BoundedArray<double>& slope,
+                       BoundedArray<double>& sigintercept, BoundedArray<double>& sigslope);
+
+    // ---- Line fit with errors in both coordinates (fit_xy_errors.cpp) ------
+    // The line y = a + b x through points whose x and y both carry a
+    // standard deviation (SigX, SigY), over elements 1..ubound(XArray);
+    // siga and sigb from the chi-square + 1 crossings (1E30 when none is
+    // bracketed), Q the goodness-of-fit probability, Acc the tolerance of
+    // the searches. Stores its data in the object for STAT_ChiXY.
+    Variant Reg_FitRandomXY(const BoundedArray<double>& XArray, const BoundedArray<double>& YArray,
+                            const BoundedArray<double>& SigX, const BoundedArray<double>& SigY, double& a,
+                            double& b, double& siga, double& sigb, double& chi2, double& Q, double Acc);
+    // The chi-square of the stored data about the line at angle bang
+    // (radians), less FitOffset; sets FitWeight and FitIntercept.
+    double STAT_ChiXY(const Variant& bang);
+    // Brackets a minimum of STAT_ChiXY: ax < bx < cx (or reversed) with
+    // fb below fa and fc.
+    Variant Search_mnbrak(double& ax, double& bx, double& cx, double& fa, double& fb, double& fc);
+    // Brent's minimiser of STAT_ChiXY within the bracket; writes the
+    // abscissa to xmin and returns the minimum.
+    double Search_brent(double ax, double bx, double cx, double tol, double& xmin);
+    // Brent's root finder for STAT_ChiXY between x1 and x2.
+    double Root_zbrent(const Variant& x1, const Variant& x2, const Variant& tol);
+
+    // ---- Median fit (median_fit.cpp) ---------------------------------------
+    // The least-absolute-deviation line y = a + b x through x(1..ndata),
+    // y(1..ndata); abdev is the mean absolute deviation from it and chisq
+    // the sum of squared residuals.
+    void Reg_MedFit(const BoundedArray<double>& x, const BoundedArray<double>& y, std::int32_t ndata, double& a,
+                    double& b, double& abdev, double& chisq);
+    // The slope function of the median fit at slope b: writes the median
+    // intercept aa and the sum of absolute deviations abdevt; arr(1..ndatat)
+    // is work space.
+    double STAT_rofunc(double b, const BoundedArray<double>& xt, const BoundedArray<double>& yt,
+                       BoundedArray<double>& arr, double& aa, double& abdevt, std::int32_t ndatat);
+    // The k-th smallest of arr(1..n), rearranging arr.
+    double Sort_selectf(std::int32_t k, std::int32_t n, BoundedArray<double>& arr);
+
+    // ---- Incomplete gamma and chi-square (gamma.cpp) -----------------------
+    // P(a, x), the regularized lower incomplete gamma function: the series
+    // below x = a + 1, the continued fraction from there on. A message and 0
+    // for x < 0 or a <= 0.
+    double Gamma_gammp(double a, double x);
+    // Lower and upper chi-square tails: P and Q of (df/2, chi2/2).
+    double STAT_Chi2p(double chi2, double df);
+    double STAT_Chi2q(double chi2, double df);
+    // The chi-square quantile (AS 91) for 2E-6 <= cdf <= 0.999998; outside
+    // that a message and 0.
+    double STAT_Chi2_CDF_INV(double cdf, std::int32_t df);
+    // Q(a, x) = 1 - P(a, x); a message and 0 for x < 0 or a <= 0.
+    double Gamma_gammq(double a, double x);
+    // P(a, x) by its series into gamser and ln Γ(a) into gln.
+    Variant Gamma_gser(double& gamser, double a, double x, double& gln);
+    // Q(a, x) by its continued fraction into gammcf and ln Γ(a) into gln.
+    Variant Gamma_gcf(double& gammcf, double a, double x, double& gln);
+    // ln Γ(xx) by the six-term Lanczos series, its constants and sums held
+    // in the decimal type. No argument check: xx = 0, most negative xx and
+    // xx beyond about 5E28 or below about 1E-26 fail with errors 5, 6 or 11.
+    double Gamma_gammln(double xx);
+
+    // ---- Incomplete beta and F (beta.cpp) ----------------------------------
+
+    // ---- Normal distribution (normal.cpp) ----------------------------------
+    // z with Φ(z) = P (AS 241); -9E99 for P <= 0 and +9E99 for P >= 1.
+    double STAT_Normal_CDF_INV(double P);
+    // z with Φ(z) = P (AS 111); 0 with IER = 1 for P <= 0 or P >= 1.
+    double STAT_InvNorm(double P, InOut<double> IER = {});
+    // Φ(x), or 1 - Φ(x) when upper (AS 66).
+    double STAT_NormProb1(double x, bool upper);
+    // P = Φ(z), Q = 1 - Φ(z) and the density at z, by a double-precision
+    // rational approximation computed in the decimal type.
+    void STAT_NormProb2(double z, double& P, double& Q, double& pdf);
+    // As STAT_NormProb2, by AS 66; 0 and 1 beyond |z| = 12.7.
+    void STAT_NormProb3(double z, double& P, double& Q, double& pdf);
+
+    // ---- Student t distribution (student_t.cpp) ----------------------------
+    // P(T <= |t|) for whole degrees of freedom (AS 3), or P(|T| <= |t|)
+    // with TwoTails; t becomes |t| in the caller's variable. df < 1 gives 0
+    // with iFault = 1.
+    double STAT_PROBST(double& t, double df, InOut<double> iFault = {}, bool TwoTails = false);
+    // Machine constants: 1 epsilon, 2 smallest normal, 3 largest double.
+    double STAT_SPMPAR(std::int16_t i);
+    // Entry i (0..10) of the integer machine-constant table.
+    double STAT_IPMPAR(std::int16_t i);
+    // Starting value for the normal quantile of P.
+    double STAT_STVALN(double P);
+    // a(1) + a(2) x + ... + a(n) x^(n-1).
+    double STAT_DEVLPL(const BoundedArray<double>& a, std::int16_t n, double x);
+
+
+    // ---- Studentized range (studentized_range.cpp) -------------------------
+
+    // ---- Sorting (sorting.cpp) ---------------------------------------------
+    // Classic in-place sorts, ascending. Bubble, selection and Shell sort
+    // the whole array between its bounds, the quick sorts elements l..r.
+    // Interaction reports a work count (see each method), TimeElapsed the
+    // whole seconds taken. Text compares ordinally, by UTF-16 code unit.
+    void Sort_BubbleNumbers(BoundedArray<double>& Matrix, InOut<std::int32_t> Interaction = {},
+                            InOut<std::int32_t> TimeElapsed = {});
+    void Sort_BubbleText(BoundedArray<std::string>& Matrix, InOut<std::int32_t> Interaction = {},
+                         InOut<std::int32_t> TimeElapsed = {});
+    void Sort_SelectionNumbers(BoundedArray<double>& Matrix, InOut<std::int32_t> Interaction = {},
+                               InOut<std::int32_t> TimeElapsed = {});
+    void Sort_SelectionText(BoundedArray<std::string>& Matrix,
+                            InOut<std::int32_t> Interaction = {},
+                            InOut<std::int32_t> TimeElapsed = {});
+    void Sort_ShellNumbers(BoundedArray<double>& Matrix, InOut<std::int32_t> Interaction = {},
+                           InOut<std::int32_t> TimeElapsed = {});
+    void Sort_ShellText(BoundedArray<std::string>& Matrix, InOut<std::int32_t> Interaction = {},
+                        InOut<std::int32_t> TimeElapsed = {});
+    void Sort_QuickNumbers(BoundedArray<double>& Matrix, std::int32_t l, std::int32_t r,
+                           InOut<std::int32_t> Interaction = {},
+                           InOut<std::int32_t> TimeElapsed = {});
+    void Sort_QuickText(BoundedArray<std::string>& Matrix, std::int32_t l, std::int32_t r,
+                        InOut<std::int32_t> Interaction = {},
+                        InOut<std::int32_t> TimeElapsed = {});
+    // Sorts for the statistics: arr(1..n) ascending; the companions brr and
+    // idx move with their keys.
+    void Sort_Sort1(std::int32_t n, BoundedArray<double>& arr);
+    void Sort_Sort2(std::int32_t n, BoundedArray<double>& arr, BoundedArray<double>& brr);
+    void Sort_Sort3(std::int32_t n, BoundedArray<double>& arr, BoundedArray<double>& brr,
+                    BoundedArray<double>& idx);
+    // Heapsort of a(1..n) carrying b; n below 2 leaves both as they are.
+    void Sort_HeapSort2(BoundedArray<double>& a, BoundedArray<double>& b, std::int32_t n);
+
+    // ---- Descriptive statistics (descriptive.cpp) --------------------------
+    // Mean of Matrix(InitialValue..FinalValue); the bounds are corrected in
+    // the caller's variables (below 1 -> 1, outside 1..ubound -> ubound).
+    // With Missing, elements equal to MissingValue are skipped. 0 when the
+    // upper bound is 0.
+    double STAT_Mean(const BoundedArray<double>& Matrix, InOut<std::int32_t> InitialValue = {},
+                     InOut<std::int32_t> FinalValue = {}, bool Missing = false);
+    // Variance of the same range (divisor n - 1, or n with Population).
+    double STAT_Var(const BoundedArray<double>& Matrix, InOut<std::int32_t> InitialValue = {},
+                    InOut<std::int32_t> FinalValue = {}, bool Population = false,
+                    bool Missing = false);
+    // Means and variances (divisor n - 1) of x and y and of x - y over
+    // 1..n, n = the upper bound of x (written); the covariance (divisor n)
+    // is added onto CoVarXY.
+    void STAT_MeanVarCoVar(const BoundedArray<double>& x, const BoundedArray<double>& y,
+                           std::int32_t& n, double& MeanX, double& MeanY, double& VarX,
+                           double& VarY, double& MeanXY, double& VarXY, double& CoVarXY);
+    // Moments of data(1..n); the median is that of the whole array. Shows a
+    // message and changes nothing when n <= 1.
+    void STAT_Moments(const BoundedArray<double>& data, std::int32_t n, double& ave, double& med,
+                      double& adev, double& sdev, double& Var, double& skew, double& kurt,
+                      InOut<double> Min = {}, InOut<double> Max = {});
+    // One-pass means, population SDs, covariance and correlation of 1..n.
+    void STAT_Corr(std::int32_t n, const BoundedArray<double>& x, const BoundedArray<double>& y,
+                   double& MeanX, double& MeanY, double& SDX, double& SDY, double& CorrXY,
+                   double& CovXY);
+
+
+    // ---- Two-sample tests (two_sample_tests.cpp) ---------------------------
+
+    // ---- Model measures (model_measures.cpp) -------------------------------
+    // Model-adequacy measures of predicted x against observed y over pairs
+    // 1..n (n = size, or the upper bound of x when size < 1; nothing happens
+    // for n <= 2). Errors are passed over step by step.
+    Variant STAT_ModelMeasures(const BoundedArray<double>& x, const BoundedArray<double>& y,
+                               std::int32_t size, double MeanX, double MeanY, double& r2,
+                               double& mb, double& MAE, double& pMAE, double& MSEP,
+                               double& VarMSEP, BoundedArray<double>& MSEPComp, double& MEF,
+                               double& MxE, double& CD);
+    // Median-based coefficient of determination; errors passed over.
+    void STAT_ResistantR2(std::int32_t n, const BoundedArray<double>& y, double MeanY,
+                          const BoundedArray<double>& Pred, double& ResistantR2,
+                          double& AdjResistantR2);
+    // Median of elements 1 (0 with Base0) to the upper bound; 0 for two
+    // values or fewer.
+    double STAT_Median(const BoundedArray<double>& NumericArray, bool Base0 = false);
+
+
+    // ---- Residual diagnostics (residuals.cpp) ------------------------------
+    // Diagnostics of the line y = b0 + b1 x fitted to x(1..n), y(1..n),
+    // given the sample variance VarX and the means: MSE = SSE/(n - 2) and,
+    // per point, the outputs named below (elements 1..n). An entry that is
+    // undefined (leverage 1, a zero mean) is NaN; the others are computed.
+    Variant STAT_Residue(double b0, double b1, const BoundedArray<double>& x, const BoundedArray<double>& y,
+                         double VarX, double MeanX, double MeanY, std::int32_t n, double& MSE,
+                         BoundedArray<double>& Deviation, BoundedArray<double>& Pred, BoundedArray<double>& Residue,
+                         BoundedArray<double>& SEr, BoundedArray<double>& StdtRes, BoundedArray<double>& RStdtRes,
+                         BoundedArray<double>& h, BoundedArray<double>& Cook, BoundedArray<double>& DFFITS,
+                         BoundedArray<double>& NormalResidue, BoundedArray<double>& PRESS,
+                         BoundedArray<double>& SemiStdtRes, BoundedArray<double>& WtDev);
+    // The estimate Xh' b at the point Xh (a column of p rows) of a multiple
+    // regression, its variance Xh' VarCovb Xh and standard deviation, and
+    // the confidence and prediction limits at significance level Alpha
+    // (Alpha comes back as STAT_TINV leaves it). Errors are ignored step by
+    // step.
+    Variant STAT_MReg_Statistics(const Matrix& Xh, const Matrix& b, const Matrix& VarCovb, double MSE, double n,
+                                 double& Estimate, double& Variance, double& sd, double& Alpha, double& LowCI,
+                                 double& HighCI, double& LowPI, double& HighPI);
+
+    // ---- Contingency table (contingency.cpp) -------------------------------
+
+    // ---- Rank correlation (rank_correlation.cpp) ---------------------------
+    // Replaces W(1..n), sorted ascending, by its mid-ranks; S = sum of
+    // t^3 - t over the groups of t tied values.
+    void Rank_CRank(std::int32_t n, BoundedArray<double>& W, double& S);
+    // Reverses the ranks x(1..n): x = n - x + 1.
+    void Rank_Invert(BoundedArray<double>& x, std::int32_t n);
+    // Kendall's tau of the raw values 1..n with its normal approximation;
+    // errors passed over.
+    void Rank_Kendall(const BoundedArray<double>& data1, const BoundedArray<double>& data2,
+                      std::int32_t n, double& tau, double& z, double& ProbZ);
+    // Complementary error function (fractional error below 1.2e-7).
+    double Error_Erfcc(double x);
+
+
+    // ---- Two-sample nonparametric tests (nonparametric.cpp) ----------------
+
+    // ---- Normality tests (normality.cpp) -----------------------------------
+
+    // ---- Robust scale estimators (robust.cpp) ------------------------------
+
+    // ---- Concordance coefficients (concordance.cpp) ------------------------
+
+    // ---- Interval table writer (interval_table.cpp) ------------------------
+
+    // ---- Formatting (sumtrix_format.cpp) -----------------------------------
+    // The program's fixed-width formatters, unchanged.
+    std::string FormatOutput(InOut<double> value, std::int32_t size, std::int32_t Dec,
+                             InOut<std::int16_t> Alignment = {}, bool Prob = false);
+    std::string FormatText(const std::string& Text, std::int32_t TextSize,
+                           InOut<std::int16_t> Alignment = {});
+
+    // The object's state, for the errors-in-both-coordinates fit and tests.
+    const LineFitState& lineFitState() const { return m_lineFit; }
+
+private:
+    LineFitState m_lineFit;
+};
+
+} // namespace SumtrixLib

@@ -1,0 +1,98 @@
+// Straight-line fits and the mean/variance helper they share.
+#include <cmath>
+
+#include "SumtrixLib/Sumtrix.hpp"
+
+namespace SumtrixLib {
+
+Variant Sumtrix::Reg_FitXYPerpendicular(const BoundedArray<double>& XArray,
+                                        const BoundedArray<double>& YArray, std::int32_t ndata,
+                                        double& a, double& b, double /*siga*/, double /*sigb*/,
+                                        BoundedArray<double>& Residue, double& r)
+{
+    // The means come from STAT_AveVar, so fewer than two points give means of 0.
+    double mx = 0.0;
+    double my = 0.0;
+    double unusedVar = 0.0;
+    this->STAT_AveVar(XArray, ndata, mx, unusedVar);
+    this->STAT_AveVar(YArray, ndata, my, unusedVar);
+
+    double Sy2 = 0.0;
+    double Sx2 = 0.0;
+    double Sxy = 0.0;
+    for (std::int32_t i = 1; i <= ndata; ++i) {
+        const double x = XArray(i);
+        const double y = YArray(i);
+        Sy2 = checkedAdd(Sy2, checkedMul(y, y));
+        Sx2 = checkedAdd(Sx2, checkedMul(x, x));
+        Sxy = checkedAdd(Sxy, checkedMul(x, y));
+    }
+    const double n = static_cast<double>(ndata);
+    const double Syy = checkedSub(Sy2, checkedMul(n, my * my));
+    const double Sxx = checkedSub(Sx2, checkedMul(n, mx * mx));
+    // Setting the derivative of the summed squared perpendicular distances
+    // to zero gives b^2 + 2 B b - 1 = 0: two perpendicular lines through the
+    // centroid, one the minimum and one the maximum.
+    const double B = checkedDiv((Syy - Sxx) * 0.5, checkedSub(n * mx * my, Sxy));
+    const double root = checkedSqrt(checkedAdd(checkedMul(B, B), 1.0));
+    const double b1 = -B + root;
+    const double b2 = -B - root;
+    const double a1 = my - mx * b1;
+    const double a2 = my - mx * b2;
+
+    // The choice is made on the sums of absolute perpendicular distances;
+    // a tie takes the second root.
+    const double norm1 = checkedSqrt(checkedAdd(checkedMul(b1, b1), 1.0));
+    const double norm2 = checkedSqrt(checkedAdd(checkedMul(b2, b2), 1.0));
+    double D1 = 0.0;
+    double D2 = 0.0;
+    for (std::int32_t i = 1; i <= ndata; ++i) {
+        const double x = XArray(i);
+        const double y = YArray(i);
+        D1 = checkedAdd(D1, std::fabs(y - (b1 * x + a1)) / norm1);
+        D2 = checkedAdd(D2, std::fabs(y - (b2 * x + a2)) / norm2);
+    }
+    if (D1 < D2) {
+        a = a1;
+        b = b1;
+    } else {
+        a = a2;
+        b = b2;
+    }
+
+    // r is added to, not reset: callers pass 0 for the plain sum.
+    const double denom = b * b + 1.0;
+    for (std::int32_t i = 1; i <= ndata; ++i) {
+        const double e = YArray(i) - (XArray(i) * b + a);
+        const double d2 = checkedDiv(checkedMul(e, e), denom);
+        Residue(i) = std::sqrt(d2);
+        r = checkedAdd(r, d2);
+    }
+    return {};
+}
+
+Variant Sumtrix::STAT_AveVar(const BoundedArray<double>& data, std::int32_t n, double& ave,
+                             double& Var)
+{
+    ave = 0.0;
+    Var = 0.0;
+    if (n < 2)
+        return {};
+    double sum = 0.0;
+    for (std::int32_t i = 1; i <= n; ++i)
+        sum = checkedAdd(sum, data(i));
+    ave = sum / n;
+    // Corrected two-pass variance: the (sum of s)^2 / n term removes the
+    // rounding error left in the mean.
+    double ep = 0.0;
+    double ss = 0.0;
+    for (std::int32_t i = 1; i <= n; ++i) {
+        const double s = data(i) - ave;
+        ep += s;
+        ss = checkedAdd(ss, checkedMul(s, s));
+    }
+    Var = (ss - ep * ep / n) / (n - 1);
+    return {};
+}
+
+} // namespace SumtrixLib

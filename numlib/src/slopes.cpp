@@ -1,0 +1,181 @@
+// The six least-squares lines of Isobe, Feigelson, Akritas and Babu (1990,
+// "Linear regression in astronomy I", ApJ 364, 104): OLS(Y|X), OLS(X|Y),
+// their bisector, the orthogonal regression, the reduced major axis and the
+// mean of the two OLS slopes, with the asymptotic standard errors of slope
+// and intercept given in that paper (its equations for the variances and
+// the influence terms of the intercepts).
+//
+// The method ignores run-time errors statement by statement: a statement
+// that fails (an arithmetic fault, an element missing from an array) leaves
+// its target as it was and the next statement runs. The later statements
+// read the slopes and variances back from the output arrays, so an output
+// array too short for an element skips every statement that needs it.
+#include <cmath>
+
+#include "SumtrixLib/Sumtrix.hpp"
+
+namespace SumtrixLib {
+
+namespace {
+
+// One statement: the value is computed first and stored only when both the
+// computation and the store complete.
+template <class Body>
+void statement(Body&& body)
+{
+    ignoreErrors(std::forward<Body>(body));
+}
+
+double sq(double v) { return checkedMul(v, v); }
+
+} // namespace
+
+Variant Sumtrix::Reg_Slopes(const BoundedArray<double>& XArray, const BoundedArray<double>& YArray, std::int32_t n,
+                            BoundedArray<double>& intercept, BoundedArray<double>& slope,
+                            BoundedArray<double>& sigintercept, BoundedArray<double>& sigslope)
+{
+    double Sx = 0.0, Sy = 0.0, xbar = 0.0, ybar = 0.0;
+    double Sxx = 0.0, Syy = 0.0, Sxy = 0.0;
+    double sgn = 0.0, gam1 = 0.0, gam2 = 0.0, cov = 0.0;
+    double sum1 = 0.0, sum2 = 0.0, sum3 = 0.0;
+    const double N = static_cast<double>(n);
+
+    for (std::int32_t i = 1; i <= n; ++i) {
+        statement([&] { Sx = checkedAdd(Sx, XArray(i)); });
+        statement([&] { Sy = checkedAdd(Sy, YArray(i)); });
+    }
+    statement([&] { xbar = checkedDiv(Sx, N); });
+    statement([&] { ybar = checkedDiv(Sy, N); });
+
+    // Deviations from the means; element 0 is never used.
+    BoundedArray<double> dx, dy;
+    statement([&] { dx.redim(0, n); });
+    statement([&] { dy.redim(0, n); });
+    for (std::int32_t i = 1; i <= n; ++i) {
+        statement([&] { const double v = checkedSub(XArray(i), xbar); dx(i) = v; });
+        statement([&] { const double v = checkedSub(YArray(i), ybar); dy(i) = v; });
+        statement([&] { Sxx = checkedAdd(Sxx, sq(dx(i))); });
+        statement([&] { Syy = checkedAdd(Syy, sq(dy(i))); });
+        statement([&] { Sxy = checkedAdd(Sxy, checkedMul(dx(i), dy(i))); });
+    }
+    if (Sxy == 0.0)
+        return {};
+
+    sgn = 1.0;
+    if (Sxy < 0.0)
+        sgn = -1.0;
+
+    // Slopes. b1 and b2 are read back from the array for the other four.
+    statement([&] { const double v = checkedDiv(Sxy, Sxx); slope(1) = v; });
+    statement([&] { const double v = checkedDiv(Syy, Sxy); slope(2) = v; });
+    statement([&] {
+        const double b1 = slope(1), b2 = slope(2);
+        const double v = checkedDiv(b1 * b2 - 1.0 + checkedSqrt(checkedMul(1.0 + sq(b1), 1.0 + sq(b2))), b1 + b2);
+        slope(3) = v;
+    });
+    statement([&] {
+        const double b1 = slope(1), b2 = slope(2);
+        const double d = b2 - checkedDiv(1.0, b1);
+        const double v = checkedResult(0.5 * (d + sgn * checkedSqrt(4.0 + sq(d))));
+        slope(4) = v;
+    });
+    statement([&] { const double v = sgn * checkedSqrt(checkedMul(slope(1), slope(2))); slope(5) = v; });
+    statement([&] { const double v = checkedResult(0.5 * (slope(1) + slope(2))); slope(6) = v; });
+
+    for (std::int32_t j = 1; j <= 6; ++j)
+        statement([&] { const double v = checkedSub(ybar, checkedMul(xbar, slope(j))); intercept(j) = v; });
+
+    statement([&] {
+        const double b1 = slope(1), b2 = slope(2), b3 = slope(3);
+        gam1 = checkedDiv(b3, checkedMul(b1 + b2, checkedSqrt(checkedMul(1.0 + sq(b1), 1.0 + sq(b2)))));
+    });
+    statement([&] {
+        const double b1 = slope(1), b2 = slope(2), b4 = slope(4);
+        gam2 = checkedDiv(b4, checkedSqrt(checkedAdd(4.0 * sq(b1), sq(b1 * b2 - 1.0))));
+    });
+
+    // Sums over the residuals from the two OLS lines.
+    for (std::int32_t i = 1; i <= n; ++i) {
+        statement([&] {
+            const double r1 = dy(i) - checkedMul(slope(1), dx(i));
+            sum1 = checkedAdd(sum1, sq(checkedMul(dx(i), r1)));
+        });
+        statement([&] {
+            const double r2 = dy(i) - checkedMul(slope(2), dx(i));
+            sum2 = checkedAdd(sum2, sq(checkedMul(dy(i), r2)));
+        });
+        statement([&] {
+            const double r1 = dy(i) - checkedMul(slope(1), dx(i));
+            const double r2 = dy(i) - checkedMul(slope(2), dx(i));
+            sum3 = checkedAdd(sum3, checkedMul(checkedMul(dx(i), dy(i)), checkedMul(r1, r2)));
+        });
+    }
+    statement([&] { cov = checkedDiv(sum3, checkedMul(slope(1), sq(Sxx))); });
+
+    // Slope variances (square-rooted below).
+    statement([&] { const double v = checkedDiv(sum1, sq(Sxx)); sigslope(1) = v; });
+    statement([&] { const double v = checkedDiv(sum2, sq(Sxy)); sigslope(2) = v; });
+    statement([&] {
+        const double b1 = slope(1), b2 = slope(2);
+        const double p1 = 1.0 + sq(b1), p2 = 1.0 + sq(b2);
+        const double v = checkedMul(sq(gam1), checkedResult(sq(p2) * sigslope(1) + 2.0 * p1 * p2 * cov
+                                                            + sq(p1) * sigslope(2)));
+        sigslope(3) = v;
+    });
+    statement([&] {
+        const double b1 = slope(1);
+        const double v = checkedMul(sq(gam2), checkedResult(checkedDiv(sigslope(1), sq(b1)) + 2.0 * cov
+                                                            + sq(b1) * sigslope(2)));
+        sigslope(4) = v;
+    });
+    statement([&] {
+        const double b1 = slope(1), b2 = slope(2);
+        const double v = checkedResult(0.25 * (checkedDiv(b2 * sigslope(1), b1) + 2.0 * cov
+                                               + checkedDiv(b1 * sigslope(2), b2)));
+        sigslope(5) = v;
+    });
+    statement([&] { const double v = checkedResult(0.25 * (sigslope(1) + 2.0 * cov + sigslope(2))); sigslope(6) = v; });
+
+    // Intercept variances: the squared influence terms are added to what
+    // the array holds on entry.
+    for (std::int32_t i = 1; i <= n; ++i) {
+        auto r1 = [&] { return dy(i) - checkedMul(slope(1), dx(i)); };
+        auto r2 = [&] { return dy(i) - checkedMul(slope(2), dx(i)); };
+        auto t1 = [&] { return checkedDiv(checkedMul(r1(), dx(i)), Sxx); };
+        auto t2 = [&] { return checkedDiv(checkedMul(r2(), dy(i)), Sxy); };
+        auto add = [&](std::int32_t j, double term) {
+            const double v = checkedAdd(sigintercept(j), sq(term));
+            sigintercept(j) = v;
+        };
+        statement([&] { add(1, checkedMul(r1(), 1.0 - checkedDiv(N * xbar * dx(i), Sxx))); });
+        statement([&] { add(2, checkedMul(r2(), 1.0 - checkedDiv(N * xbar * dy(i), Sxy))); });
+        statement([&] {
+            const double b1 = slope(1), b2 = slope(2), b3 = slope(3);
+            add(3, checkedResult(((1.0 + sq(b1)) * t2() + (1.0 + sq(b2)) * t1()) * gam1 * xbar * N - dy(i)
+                                 + b3 * dx(i)));
+        });
+        statement([&] {
+            const double b1 = slope(1), b4 = slope(4);
+            add(4, checkedResult(checkedDiv((sq(b1) * t2() + t1()) * gam2 * xbar * N, checkedSqrt(sq(b1))) - dy(i)
+                                 + b4 * dx(i)));
+        });
+        statement([&] {
+            const double b1 = slope(1), b2 = slope(2), b5 = slope(5);
+            add(5, checkedResult(0.5 * (t1() * checkedSqrt(checkedDiv(b2, b1)) + t2() * checkedSqrt(checkedDiv(b1, b2)))
+                                     * N * xbar
+                                 - dy(i) + b5 * dx(i)));
+        });
+        statement([&] {
+            const double b6 = slope(6);
+            add(6, checkedResult(0.5 * (t1() + t2()) * N * xbar - dy(i) + b6 * dx(i)));
+        });
+    }
+
+    for (std::int32_t j = 1; j <= 6; ++j) {
+        statement([&] { const double v = checkedSqrt(sigslope(j)); sigslope(j) = v; });
+        statement([&] { const double v = checkedDiv(checkedSqrt(sigintercept(j)), N); sigintercept(j) = v; });
+    }
+    return {};
+}
+
+} // namespace SumtrixLib

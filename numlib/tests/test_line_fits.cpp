@@ -1,0 +1,180 @@
+// Straight-line fits and STAT_AveVar against R (tools/oracles/line_fits.R)
+// and the worked examples.
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "SumtrixLib/Sumtrix.hpp"
+#include "reference/line_fits_cases.hpp"
+
+using namespace SumtrixLib;
+
+namespace {
+
+// Elements first..first+n-1 taken from v.
+BoundedArray<double> arrayFrom(const std::vector<double>& v, std::int32_t first = 1)
+{
+    BoundedArray<double> a(first, first + static_cast<std::int32_t>(v.size()) - 1);
+    for (std::size_t i = 0; i < v.size(); ++i)
+        a(first + static_cast<std::int32_t>(i)) = v[i];
+    return a;
+}
+
+std::int32_t countOf(const std::vector<double>& v) { return static_cast<std::int32_t>(v.size()); }
+
+// |actual - expected| within rel times |expected| (or rel itself near 0).
+::testing::AssertionResult closeRel(double actual, double expected, double rel)
+{
+    const double tol = rel * std::max(1.0, std::fabs(expected));
+    if (std::fabs(actual - expected) <= tol)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << actual << " vs " << expected << " (tolerance " << tol << ")";
+}
+
+template <class F>
+int errorNumberOf(F&& f)
+{
+    try {
+        f();
+    } catch (const RuntimeError& e) {
+        return e.number();
+    }
+    return 0;
+}
+
+} // namespace
+
+TEST(STAT_AveVar, AgainstRAndWorkedExample)
+{
+    Sumtrix s;
+    for (const auto& c : LineFitsReference::cases) {
+        SCOPED_TRACE(c.name);
+        double ave = -1.0;
+        double var = -1.0;
+        s.STAT_AveVar(arrayFrom(c.x), countOf(c.x), ave, var);
+        // R's mean() and var() are two-pass as well.
+        EXPECT_TRUE(closeRel(ave, c.meanX, 1e-13));
+        EXPECT_TRUE(closeRel(var, c.varX, 1e-12));
+    }
+    double ave = 0.0;
+    double var = 0.0;
+    s.STAT_AveVar(BoundedArray<double>(0, {99.0, 1, 2, 3, 4}), 4, ave, var);
+    EXPECT_EQ(ave, 2.5);
+    EXPECT_DOUBLE_EQ(var, 1.6666666666666667);
+}
+
+TEST(STAT_AveVar, FewerThanTwoValuesGiveZeros)
+{
+    Sumtrix s;
+    for (std::int32_t n : {1, 0, -3}) {
+        SCOPED_TRACE(n);
+        double ave = 7.0;
+        double var = 7.0;
+        s.STAT_AveVar(BoundedArray<double>(1, {42.0}), n, ave, var);
+        EXPECT_EQ(ave, 0.0);
+        EXPECT_EQ(var, 0.0);
+    }
+}
+
+TEST(STAT_AveVar, ArrayShorterThanNFails)
+{
+    Sumtrix s;
+    double ave = 0.0;
+    double var = 0.0;
+    EXPECT_EQ(errorNumberOf([&] { s.STAT_AveVar(BoundedArray<double>(1, {1.0, 2.0}), 3, ave, var); }),
+              ErrSubscript);
+}
+
+TEST(Reg_FitXYPerpendicular, AgainstTotalLeastSquaresInR)
+{
+    Sumtrix s;
+    for (const auto& c : LineFitsReference::cases) {
+        SCOPED_TRACE(c.name);
+        const std::int32_t n = countOf(c.x);
+        const BoundedArray<double> x = arrayFrom(c.x);
+        const BoundedArray<double> y = arrayFrom(c.y);
+        // The fit forms its spreads from raw sums of squares (Sx2 - n mx^2),
+        // which loses about log10(Sx2 / Sxx) digits; the tolerance grows
+        // with that ratio (1e9 for the case offset by 1e4).
+        double sx2 = 0.0, sxx = 0.0, sy2 = 0.0, syy = 0.0;
+        for (std::int32_t i = 0; i < n; ++i) {
+            sx2 += c.x[i] * c.x[i];
+            sy2 += c.y[i] * c.y[i];
+            sxx += (c.x[i] - c.meanX) * (c.x[i] - c.meanX);
+        }
+        double my = 0.0;
+        for (double v : c.y)
+            my += v / n;
+        for (double v : c.y)
+            syy += (v - my) * (v - my);
+        const double tol = 1e-13 * (sx2 / sxx + sy2 / syy);
+
+        double a = 0.0, b = 0.0, r = 0.0;
+        double siga = 11.0, sigb = 12.0;
+        BoundedArray<double> residue(0, n);
+        residue(0) = -5.0;
+        s.Reg_FitXYPerpendicular(x, y, n, a, b, siga, sigb, residue, r);
+        EXPECT_TRUE(closeRel(b, c.pb, tol));
+        EXPECT_TRUE(closeRel(a, c.pa, tol * std::max(1.0, std::fabs(c.meanX * c.pb / c.pa))));
+        EXPECT_TRUE(closeRel(r, c.pr, tol * std::max(1.0, c.meanX * c.meanX)));
+        for (std::int32_t i = 1; i <= n; ++i)
+            ASSERT_TRUE(closeRel(residue(i), c.presidue[i - 1], tol * std::max(1.0, std::fabs(c.meanX)))) << i;
+        EXPECT_EQ(residue(0), -5.0);
+        EXPECT_EQ(siga, 11.0);
+        EXPECT_EQ(sigb, 12.0);
+    }
+}
+
+TEST(Reg_FitXYPerpendicular, AddsToRAndTakesSecondRootOnATie)
+{
+    Sumtrix s;
+    // Six points about the centroid (1, 1) with equal spreads in x and y
+    // (B = 0, so the candidates are y = x and y = 2 - x) and equal sums of
+    // absolute perpendicular distances to both (12 / Sqr(2) each). The tie
+    // takes the second root b2 = -1, although y = x has the smaller sum of
+    // squares (20 against 36).
+    const BoundedArray<double> x(1, {4.0, -2.0, -1.0, 3.0, 0.0, 2.0});
+    const BoundedArray<double> y(1, {4.0, -2.0, 3.0, -1.0, 2.0, 0.0});
+    BoundedArray<double> residue(1, 6);
+    double a = 0.0, b = 0.0, r = 5.0;
+    s.Reg_FitXYPerpendicular(x, y, 6, a, b, 0.0, 0.0, residue, r);
+    EXPECT_EQ(b, -1.0);
+    EXPECT_EQ(a, 2.0);
+    // Squared distances to y = 2 - x: 18, 18 and four zeros, added to the 5
+    // passed in.
+    EXPECT_DOUBLE_EQ(r, 41.0);
+    EXPECT_DOUBLE_EQ(residue(1), std::sqrt(18.0));
+    EXPECT_DOUBLE_EQ(residue(2), std::sqrt(18.0));
+    EXPECT_EQ(residue(3), 0.0);
+}
+
+TEST(Reg_FitXYPerpendicular, Failures)
+{
+    Sumtrix s;
+    BoundedArray<double> residue(1, 4);
+    double a = 0.0, b = 0.0, r = 0.0;
+    // No linear association: n mx my - Sxy = 0 (division by zero); with
+    // equal spreads as well the quotient is 0 / 0 (overflow).
+    EXPECT_EQ(errorNumberOf([&] {
+                  s.Reg_FitXYPerpendicular(BoundedArray<double>(1, {0.0, 1.0, 0.0, 1.0}),
+                                           BoundedArray<double>(1, {0.0, 0.0, 2.0, 2.0}), 4, a, b,
+                                           0.0, 0.0, residue, r);
+              }),
+              ErrDivisionByZero);
+    EXPECT_EQ(errorNumberOf([&] {
+                  s.Reg_FitXYPerpendicular(BoundedArray<double>(1, {0.0, 1.0, 0.0, 1.0}),
+                                           BoundedArray<double>(1, {0.0, 0.0, 1.0, 1.0}), 4, a, b,
+                                           0.0, 0.0, residue, r);
+              }),
+              ErrOverflow);
+    // Residue shorter than the data.
+    BoundedArray<double> shortResidue(1, 2);
+    EXPECT_EQ(errorNumberOf([&] {
+                  s.Reg_FitXYPerpendicular(BoundedArray<double>(1, {1.0, 2.0, 3.0}),
+                                           BoundedArray<double>(1, {1.0, 2.5, 2.9}), 3, a, b, 0.0,
+                                           0.0, shortResidue, r);
+              }),
+              ErrSubscript);
+}
