@@ -157,7 +157,7 @@ TEST_F(MainWindowSeams, CommandsOfLaterPartsSayTheyAreMissing)
 {
     fillRows(matrix(), 5);
     window->Command6_Click();
-    window->Command1_Click();
+    window->Command11_Click();
     window->Command10_Click();
     EXPECT_EQ(platform->messages.asked.size(), 3u);
     for (const MessageRequest& m : platform->messages.asked)
