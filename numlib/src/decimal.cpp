@@ -263,11 +263,6 @@ private:
     }
 };
 
-Decimal Decimal::fromParts(bool negative, DecimalCoefficient coefficient, int scale)
-{
-    return DecimalFitter::fit(negative, U256::of(coefficient), scale, false);
-}
-
 Decimal Decimal::fromDouble(double value)
 {
     if (!std::isfinite(value))
