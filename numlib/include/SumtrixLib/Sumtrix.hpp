@@ -211,6 +211,15 @@ public:
     double Gamma_gammln(double xx);
 
     // ---- Incomplete beta and F (beta.cpp) ----------------------------------
+    // P(F >= Fvalue) for n1 numerator and n2 denominator degrees of freedom.
+    double STAT_PROBF(double Fvalue, double n1, double n2);
+    // The continued fraction of the incomplete beta function (modified
+    // Lentz); a message and the last iterate when it does not converge.
+    double STAT_BETACF(double a, double b, double x);
+    // The regularized incomplete beta function I_x(a, b); a message and 0
+    // for x outside [0, 1].
+    double STAT_BETAI(double a, double b, double x);
+
 
     // ---- Normal distribution (normal.cpp) ----------------------------------
     // z with Φ(z) = P (AS 241); -9E99 for P <= 0 and +9E99 for P >= 1.
