@@ -313,6 +313,34 @@ public:
 
 
     // ---- Two-sample tests (two_sample_tests.cpp) ---------------------------
+    // t test of equal means with pooled variances; Prob two-sided.
+    void STAT_TTESTSameVar(const BoundedArray<double>& data1, std::int32_t n1,
+                           const BoundedArray<double>& data2, std::int32_t n2, double& t,
+                           double& Prob);
+    // Paired t test with the covariance term; t = 0 when the pairs' spread
+    // is 0.
+    void STAT_TTESTPaired(const BoundedArray<double>& data1, std::int32_t n1,
+                          const BoundedArray<double>& data2, std::int32_t n2, double& t,
+                          double& Prob);
+    // F test of equal variances, larger variance on top; errors passed over
+    // step by step.
+    void STAT_FTEST(const BoundedArray<double>& data1, std::int32_t n1,
+                    const BoundedArray<double>& data2, std::int32_t n2, double& f, double& Prob);
+    // Paired t test on the differences of 1..n1 (n2 is not read).
+    void STAT_TTESTDiffPaired(const BoundedArray<double>& data1, std::int32_t n1,
+                              const BoundedArray<double>& data2, std::int32_t n2, double& t,
+                              double& Prob);
+    // t test of equal means with separate variances (Welch).
+    void STAT_TTESTDiffVar(const BoundedArray<double>& data1, std::int32_t n1,
+                           const BoundedArray<double>& data2, std::int32_t n2, double& t,
+                           double& Prob);
+    // Simultaneous F tests of intercept 0 and slope 1 of the line a + b x;
+    // nothing is written when the residual variance is not positive.
+    void STAT_SimulFTest(const BoundedArray<double>& x, const BoundedArray<double>& y, double n,
+                         double a, double b, double MeanX, double MeanY,
+                         double& Fvalue_DentAndBlackie, double& PFvalue_DentAndBlackie,
+                         double& Fvalue_Mayeretal, double& PFvalue_Mayeretal);
+
 
     // ---- Model measures (model_measures.cpp) -------------------------------
     // Model-adequacy measures of predicted x against observed y over pairs
