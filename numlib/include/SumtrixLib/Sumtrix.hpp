@@ -368,8 +368,21 @@ public:
     // Replaces W(1..n), sorted ascending, by its mid-ranks; S = sum of
     // t^3 - t over the groups of t tied values.
     void Rank_CRank(std::int32_t n, BoundedArray<double>& W, double& S);
+    // Pearson's r of x(1..n), y(1..n) with its t, two-sided probability
+    // (incomplete beta up to 499 pairs, Fisher's z above), r^2, adjusted
+    // r^2 and Fisher's z; errors passed over.
+    void Rank_Pearson(const BoundedArray<double>& x, const BoundedArray<double>& y, std::int32_t n,
+                      double& r, double& t, double& ProbT, double& r2, double& Adjr2, double& z);
     // Reverses the ranks x(1..n): x = n - x + 1.
     void Rank_Invert(BoundedArray<double>& x, std::int32_t n);
+    // Spearman's rank correlation of data1(1..n) and data2(1..n): wksp1,
+    // wksp2 and idx are dimensioned 0..n and hold, in ascending order of
+    // data2, the ranks and the point numbers; errors passed over.
+    void Rank_Spearman(const BoundedArray<double>& data1, const BoundedArray<double>& data2,
+                       std::int32_t n, BoundedArray<double>& wksp1, bool Invert1,
+                       BoundedArray<double>& wksp2, bool Invert2, BoundedArray<double>& idx,
+                       double& D, double& zd, double& ProbD, double& rs, double& t,
+                       double& Probrs);
     // Kendall's tau of the raw values 1..n with its normal approximation;
     // errors passed over.
     void Rank_Kendall(const BoundedArray<double>& data1, const BoundedArray<double>& data2,
