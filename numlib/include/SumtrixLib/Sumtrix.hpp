@@ -164,6 +164,17 @@ public:
     void Matrix_PrintMatrix(const Matrix& dMat, std::string& MatrixForm);
 
     // ---- Straight-line fits (line_fits.cpp) --------------------------------
+    // Least-squares line y = a + b x through XArray/YArray(1..ndata); with
+    // mwt <> 0 weighted by 1/sig(i)^2 (mwt is set to 0 and the fit made
+    // unweighted when a sig is 0). Writes a, b, their errors siga, sigb,
+    // chi2 and the goodness-of-fit probability Q.
+    Variant Reg_FitXY(const BoundedArray<double>& XArray, const BoundedArray<double>& YArray,
+                      std::int32_t ndata, const BoundedArray<double>& sig, InOut<std::int32_t> mwt,
+                      double& a, double& b, double& siga, double& sigb, double& chi2, double& Q);
+    // Reg_FitXY on elements 0..ndata-1.
+    Variant Reg_FitXY0(const BoundedArray<double>& XArray, const BoundedArray<double>& YArray,
+                       std::int32_t ndata, const BoundedArray<double>& sig, InOut<std::int32_t> mwt,
+                       double& a, double& b, double& siga, double& sigb, double& chi2, double& Q);
     // The line minimising perpendicular distances; Residue(1..ndata) gets
     // each point's distance and r is increased by their sum of squares.
     // siga and sigb are accepted and left alone.
@@ -257,6 +268,19 @@ public:
     void STAT_NormProb3(double z, double& P, double& Q, double& pdf);
 
     // ---- Student t distribution (student_t.cpp) ----------------------------
+    // P(T <= |t|) for whole degrees of freedom (AS 3), or P(|T| <= |t|)
+    // with TwoTails; t becomes |t| in the caller's variable. df < 1 gives 0
+    // with iFault = 1.
+    double STAT_PROBST(double& t, double df, InOut<double> iFault = {}, bool TwoTails = false);
+    // Machine constants: 1 epsilon, 2 smallest normal, 3 largest double.
+    double STAT_SPMPAR(std::int16_t i);
+    // Entry i (0..10) of the integer machine-constant table.
+    double STAT_IPMPAR(std::int16_t i);
+    // Starting value for the normal quantile of P.
+    double STAT_STVALN(double P);
+    // a(1) + a(2) x + ... + a(n) x^(n-1).
+    double STAT_DEVLPL(const BoundedArray<double>& a, std::int16_t n, double x);
+
 
     // ---- Studentized range (studentized_range.cpp) -------------------------
 
