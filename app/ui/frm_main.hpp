@@ -201,6 +201,7 @@ private:
     std::array<QFrame*, 5> Frame9{};
     QStackedWidget* m_pages = nullptr;
     bool m_switching = false;
+    int m_changeOrigin = -1;               // the deviation box whose change runs the rules
     QGroupBox* Frame5 = nullptr;
     QGroupBox* Frame6 = nullptr;
     QGroupBox* Frame7 = nullptr;
