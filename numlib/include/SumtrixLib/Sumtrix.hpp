@@ -164,6 +164,17 @@ public:
     void Matrix_PrintMatrix(const Matrix& dMat, std::string& MatrixForm);
 
     // ---- Straight-line fits (line_fits.cpp) --------------------------------
+    // Least-squares line y = a + b x through XArray/YArray(1..ndata); with
+    // mwt <> 0 weighted by 1/sig(i)^2 (mwt is set to 0 and the fit made
+    // unweighted when a sig is 0). Writes a, b, their errors siga, sigb,
+    // chi2 and the goodness-of-fit probability Q.
+    Variant Reg_FitXY(const BoundedArray<double>& XArray, const BoundedArray<double>& YArray,
+                      std::int32_t ndata, const BoundedArray<double>& sig, InOut<std::int32_t> mwt,
+                      double& a, double& b, double& siga, double& sigb, double& chi2, double& Q);
+    // Reg_FitXY on elements 0..ndata-1.
+    Variant Reg_FitXY0(const BoundedArray<double>& XArray, const BoundedArray<double>& YArray,
+                       std::int32_t ndata, const BoundedArray<double>& sig, InOut<std::int32_t> mwt,
+                       double& a, double& b, double& siga, double& sigb, double& chi2, double& Q);
     // The line minimising perpendicular distances; Residue(1..ndata) gets
     // each point's distance and r is increased by their sum of squares.
     // siga and sigb are accepted and left alone.
