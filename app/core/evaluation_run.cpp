@@ -7,7 +7,7 @@
 #include "core/kve_code.hpp"
 #include "core/regression_analysis.hpp"
 #include "core/report_text.hpp"
-#include "core/version.hpp"
+#include "core/program_info.hpp"
 
 EvaluationData gatherEvaluationData(const DataMatrix& matrix, int gridRows)
 {
@@ -42,7 +42,7 @@ EvaluationData gatherEvaluationData(const DataMatrix& matrix, int gridRows)
 
 QString buildReportHeader(const QString& dataFileName, const QDateTime& now)
 {
-    QString first = QStringLiteral("KVE v. %1.%2.%3").arg(KVEVersion::Major).arg(KVEVersion::Minor).arg(KVEVersion::Revision);
+    QString first = QStringLiteral("KVE v. ") + ProgramVersionText();
     const QString t = KVECode::GetFileName(dataFileName);
     if (t.size() > 77) {
         first += QStringLiteral(" [...") + t.right(73) + QStringLiteral("] ");

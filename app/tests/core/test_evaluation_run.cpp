@@ -74,15 +74,15 @@ TEST(EvaluationRun, ReportHeader)
     QLocale::setDefault(QLocale::c());
     const QDateTime now(QDate(2026, 3, 4), QTime(17, 8, 9));
     const QString untitled = buildReportHeader(QString(), now);
-    const QString first = QStringLiteral("KVE v. 1.0.0") + QString(36, ' ') + "[UNTITLED]" + QString(36, ' ') + "04-Mar-2026 17:08:09";
+    const QString first = QStringLiteral("KVE v. 3.1.0") + QString(36, ' ') + "[UNTITLED]" + QString(36, ' ') + "04-Mar-2026 17:08:09";
     EXPECT_EQ(untitled, first + "\r\n" + QString(first.size(), '.') + "\r\n\r\n");
 
     const QString name78(78, 'n');
-    EXPECT_TRUE(buildReportHeader("/d/" + name78, now).startsWith("KVE v. 1.0.0 [..." + QString(73, 'n') + "] 04-Mar-2026"));
+    EXPECT_TRUE(buildReportHeader("/d/" + name78, now).startsWith("KVE v. 3.1.0 [..." + QString(73, 'n') + "] 04-Mar-2026"));
     const QString name77(77, 'm');
-    EXPECT_TRUE(buildReportHeader("/d/" + name77, now).startsWith("KVE v. 1.0.0 [" + name77 + "] 04-Mar"));
-    EXPECT_TRUE(buildReportHeader("/d/ab.KVE", now).startsWith("KVE v. 1.0.0" + QString(37, ' ') + "[ab.KVE]" + QString(37, ' ') + "04-Mar"));
-    EXPECT_TRUE(buildReportHeader("/d/abc.KVE", now).startsWith("KVE v. 1.0.0" + QString(36, ' ') + "[abc.KVE]" + QString(36, ' ') + "04-Mar"));
+    EXPECT_TRUE(buildReportHeader("/d/" + name77, now).startsWith("KVE v. 3.1.0 [" + name77 + "] 04-Mar"));
+    EXPECT_TRUE(buildReportHeader("/d/ab.KVE", now).startsWith("KVE v. 3.1.0" + QString(37, ' ') + "[ab.KVE]" + QString(37, ' ') + "04-Mar"));
+    EXPECT_TRUE(buildReportHeader("/d/abc.KVE", now).startsWith("KVE v. 3.1.0" + QString(36, ' ') + "[abc.KVE]" + QString(36, ' ') + "04-Mar"));
 }
 
 TEST(EvaluationRun, WeightedMethodNotices)
