@@ -158,3 +158,34 @@ EvaluationOutcome runEvaluation(const DataMatrix& matrix, const EvaluationOption
     showStatus(options, QString());
     return out;
 }
+
+EvaluationOptions evaluationOptionsFrom(const DatasetFile::DatasetOptions& options)
+{
+    EvaluationOptions o;
+    o.method = RegressionMethod::None;
+    const auto& keys = DatasetFile::optionKeys();
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const QString control = QLatin1String(keys[i].control);
+        const DatasetFile::OptionValue& v = options[i];
+        switch (keys[i].form) {
+        case DatasetFile::OptionForm::CheckState:
+            if (std::get<int>(v) == 1)
+                o.ticked.insert(control);
+            break;
+        case DatasetFile::OptionForm::Flag:
+            if (control == QLatin1String("List1")) {
+                if (keys[i].item >= 0 && keys[i].item < 14)
+                    o.residueSelection[static_cast<std::size_t>(keys[i].item) + 1] = std::get<bool>(v);
+            } else if (control.startsWith(QLatin1String("Option1_")) && std::get<bool>(v)) {
+                o.method = static_cast<RegressionMethod>(control.mid(8).toInt());
+            }
+            break;
+        case DatasetFile::OptionForm::Text:
+            o.texts.insert(control, std::get<QString>(v));
+            break;
+        default:
+            break;
+        }
+    }
+    return o;
+}

@@ -93,3 +93,9 @@ EvaluationData gatherEvaluationData(const DataMatrix& matrix, int gridRows);
 QString buildReportHeader(const QString& dataFileName, const QDateTime& now);
 
 EvaluationOutcome runEvaluation(const DataMatrix& matrix, const EvaluationOptions& options);
+
+// The run's options as a dataset file stores them (check boxes, the method
+// buttons, text boxes and the residue-column list), for runs without a
+// window.
+#include "core/dataset_file.hpp"
+EvaluationOptions evaluationOptionsFrom(const DatasetFile::DatasetOptions& options);
