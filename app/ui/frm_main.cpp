@@ -1047,19 +1047,6 @@ frmInfo* frmMain::showResults(const QString& caption, const QString& text, bool 
     return window;
 }
 
-void frmMain::Command6_Click()
-{
-    // The run stops without a word below three used rows.
-    if (DataSheet::usedRowCount(m_matrix, FG2->rows()) < 3)
-        return;
-    if (!mainWindowHooks().evaluationRun) {
-        featureMissing(QStringLiteral("The evaluation run"));
-        return;
-    }
-    const QString report = mainWindowHooks().evaluationRun(*this);
-    showResults(QStringLiteral("Results - ") + windowTitle(), report, true);
-}
-
 void frmMain::Command11_Click()
 {
     if (DataSheet::numericPairCount(m_matrix, FG2->rows(), DataMatrix::ColX, DataMatrix::ColY) < 3) {

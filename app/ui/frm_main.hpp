@@ -55,7 +55,8 @@ struct MainWindowHooks {
     std::function<void(frmMain&)> saveDatasetAs;    // "As"
     std::function<void(frmMain&)> newDataset;       // "New"
     std::function<void(frmMain&)> viewTextFile;     // "View"
-    std::function<QString(frmMain&)> evaluationRun; // "Calculate": the report text
+    // "Calculate": replaces the evaluation run (the report text) when set.
+    std::function<QString(frmMain&)> evaluationRun;
     std::function<void(frmMain&)> scatterPlot;      // "Scatter"
     std::function<void(frmMain&)> rankPlot;         // "Rank"
     std::function<void(frmMain&)> histogramPlot;    // "Histo", "Plot histogram"
@@ -129,7 +130,7 @@ public:
     void Command17_Click();                  // Save As
     void Command5_Click();                   // New
     void Command4_Click();                   // View
-    void Command6_Click();                   // Calculate
+    void Command6_Click();                   // Calculate (frm_main_evaluation.cpp)
     void Command11_Click();                  // Scatter
     void Command14_Click();                  // Rank
     void Command15_Click();                  // Histogram

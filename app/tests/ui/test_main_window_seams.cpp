@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QListWidget>
+#include <QRadioButton>
 
 #include "ui/frm_compare.hpp"
 #include "ui/frm_info.hpp"
@@ -25,39 +26,57 @@ void fillRows(DataMatrix& m, int rows, const char* exclude = "")
 
 TEST_F(MainWindowSeams, CalculateRunsOnThreeUsedRowsAndShowsTheReport)
 {
-    int runs = 0;
-    mainWindowHooks().evaluationRun = [&runs](frmMain&) {
-        ++runs;
-        return QStringLiteral("report");
+    auto reports = [] {
+        QList<frmInfo*> found;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* info = qobject_cast<frmInfo*>(w))
+                found.append(info);
+        return found;
     };
+    mainWindowHooks().evaluationRun = nullptr;
+    const qsizetype before = reports().size();
     // Two used rows, and three rows of which one is excluded: silent stop.
     fillRows(matrix(), 2);
     window->Command6_Click();
     fillRows(matrix(), 3);
     matrix().setText(7, 2, QStringLiteral("y"));
     window->Command6_Click();
-    EXPECT_EQ(runs, 0);
+    EXPECT_EQ(reports().size(), before);
     EXPECT_TRUE(platform->messages.asked.empty());
 
     matrix().setText(7, 2, QStringLiteral("N"));
+    matrix().setNumber(3, 2, 4.5);
     window->setWindowTitle(QStringLiteral("Veltrane v. 3.1.0 - Trial.KVE"));
     window->Command6_Click();
-    EXPECT_EQ(runs, 1);
-    frmInfo* report = nullptr;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* info = qobject_cast<frmInfo*>(w))
-            report = info;
-    ASSERT_NE(report, nullptr);
+    ASSERT_EQ(reports().size(), before + 1);
+    frmInfo* report = reports().last();
     EXPECT_EQ(report->windowTitle(), QStringLiteral("Results - Veltrane v. 3.1.0 - Trial.KVE"));
-    EXPECT_EQ(report->text(), QStringLiteral("report"));
+    EXPECT_TRUE(report->text().startsWith(QStringLiteral("KVE v. ")));
+    EXPECT_TRUE(report->text().contains(QStringLiteral("REGRESSION ANALYSIS: Y = a + b×X (Neter et al., 1996)")));
     EXPECT_TRUE(report->isVisible());
     EXPECT_FALSE(report->findChild<QCheckBox*>(QStringLiteral("Auto"))->isChecked());
+    EXPECT_DOUBLE_EQ(programState().MeanY, (2 + 4.5 + 6) / 3.0);
+    EXPECT_FALSE(window->statusLine()->isVisible());
+}
+
+TEST_F(MainWindowSeams, CalculateSwitchesAWeightedFitWithoutSDsToTheRegularOne)
+{
+    mainWindowHooks().evaluationRun = nullptr;
+    fillRows(matrix(), 4);
+    window->findChild<QRadioButton*>(QStringLiteral("Option1_1"))->setChecked(true);
+    window->Option1_Click(1);
+    window->Command6_Click();
+    ASSERT_EQ(platform->messages.asked.size(), 1u);
+    EXPECT_EQ(platform->messages.asked[0].text,
+              QStringLiteral("Because at least one SD X or SD Y is zero, the Regular Least-Squares Regression will be used"));
+    EXPECT_TRUE(window->findChild<QRadioButton*>(QStringLiteral("Option1_0"))->isChecked());
 }
 
 TEST_F(MainWindowSeams, CalculateInABatchLetsTheReportSaveItself)
 {
-    mainWindowHooks().evaluationRun = [](frmMain&) { return QStringLiteral("batch report"); };
+    mainWindowHooks().evaluationRun = nullptr;
     fillRows(matrix(), 5);
+    matrix().setNumber(3, 3, 7);
     ProgramState& state = programState();
     state.BatchMode = true;
     state.SaveResultsFlag = true;
@@ -65,7 +84,9 @@ TEST_F(MainWindowSeams, CalculateInABatchLetsTheReportSaveItself)
     window->Command6_Click();
     QFile saved(dir.filePath(QStringLiteral("Notes0000.TXT")));
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
-    EXPECT_EQ(saved.readAll(), QByteArray("batch report\r\n"));
+    const QByteArray text = saved.readAll();
+    EXPECT_TRUE(text.startsWith("KVE v. "));
+    EXPECT_TRUE(text.contains("Estimate b ± SD : "));
 }
 
 TEST_F(MainWindowSeams, PlotsNeedThreePoints)
@@ -157,7 +178,7 @@ TEST_F(MainWindowSeams, CommandsWithoutTheirPartSayTheyAreMissing)
 {
     mainWindowHooks() = MainWindowHooks();
     fillRows(matrix(), 5);
-    window->Command6_Click();
+    window->Command11_Click();
     EXPECT_EQ(platform->messages.asked.size(), 1u);
     for (const MessageRequest& m : platform->messages.asked)
         EXPECT_TRUE(m.text.endsWith(QStringLiteral("is not available in this version of KVE."))) << m.text.toStdString();
