@@ -285,6 +285,13 @@ public:
     void Sort_HeapSort2(BoundedArray<double>& a, BoundedArray<double>& b, std::int32_t n);
 
     // ---- Descriptive statistics (descriptive.cpp) --------------------------
+    // Distances between x and y over 1..ubound(x): Euclidean, Minkowski for
+    // each exponent m(1..k) into MinkowskiD(1..k), Canberra, Czekanowski and
+    // Kullback-Leibler.
+    void STAT_Distance(const BoundedArray<double>& x, const BoundedArray<double>& y,
+                       double& EuclideanD, const BoundedArray<double>& m,
+                       BoundedArray<double>& MinkowskiD, double& CanberraD, double& CzekanowskiD,
+                       double& KullbackLeiblerD);
     // Mean of Matrix(InitialValue..FinalValue); the bounds are corrected in
     // the caller's variables (below 1 -> 1, outside 1..ubound -> ubound).
     // With Missing, elements equal to MissingValue are skipped. 0 when the
