@@ -72,7 +72,7 @@ bool isIncompleteRow(const DataMatrix& matrix, int row)
 }
 
 PasteOutcome paste(DataMatrix& matrix, int gridRows, const QString& text, bool singleColumn,
-                   bool autoIncrease, int startRow, int startColumn)
+                   bool autoIncrease, int startRow, int startColumn, int maxDataRows)
 {
     PasteOutcome out;
     out.gridRows = gridRows;
@@ -112,7 +112,7 @@ PasteOutcome paste(DataMatrix& matrix, int gridRows, const QString& text, bool s
                 out.stoppedAtEnd = true;
                 return out;
             }
-            if (out.gridRows - 1 >= MaxDataRows) {
+            if (out.gridRows - 1 >= maxDataRows) {
                 out.hitRowLimit = true;
                 return out;
             }

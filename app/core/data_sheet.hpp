@@ -43,7 +43,7 @@ struct PasteOutcome {
     std::vector<std::pair<int, int>> changed;   // (row, column) of every stored cell
 };
 PasteOutcome paste(DataMatrix& matrix, int gridRows, const QString& text, bool singleColumn,
-                   bool autoIncrease, int startRow, int startColumn);
+                   bool autoIncrease, int startRow, int startColumn, int maxDataRows = MaxDataRows);
 
 // The whole sheet as text: rows 1..gridRows-1, columns 1..gridCols-1.
 QString copyText(const DataMatrix& matrix, int gridRows, int gridCols);

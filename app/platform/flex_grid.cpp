@@ -89,6 +89,17 @@ void FlexGridModel::setTextMatrix(int row, int col, const QString& text)
     emit dataChanged(i, i, {Qt::DisplayRole});
 }
 
+void FlexGridModel::setRowLabels(int first, int last, const std::function<QString(int)>& label)
+{
+    first = std::max(first, 1);
+    last = std::min(last, m_rows - 1);
+    if (first > last)
+        return;
+    for (int row = first; row <= last; ++row)
+        m_rowLabels[static_cast<std::size_t>(row)] = label(row);
+    emit headerDataChanged(Qt::Vertical, first - 1, last - 1);
+}
+
 int FlexGridModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : m_rows - 1;
@@ -133,6 +144,8 @@ FlexGrid::FlexGrid(QWidget* parent)
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     verticalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    horizontalHeader()->setDefaultSectionSize(80);
+    horizontalHeader()->setStretchLastSection(true);
     viewport()->setAcceptDrops(true);
     setAcceptDrops(true);
     setDragDropMode(QAbstractItemView::DropOnly);

@@ -12,6 +12,7 @@
 #include <QAbstractTableModel>
 #include <QTableView>
 
+#include <functional>
 #include <vector>
 
 class QMimeData;
@@ -27,6 +28,8 @@ public:
     void setCols(int cols);
     QString textMatrix(int row, int col) const;
     void setTextMatrix(int row, int col, const QString& text);
+    // Column 0 of rows first..last at once, with one change notification.
+    void setRowLabels(int first, int last, const std::function<QString(int row)>& label);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -54,6 +57,10 @@ public:
     int fixedCols() const { return 1; }
     QString textMatrix(int row, int col) const { return m_model->textMatrix(row, col); }
     void setTextMatrix(int row, int col, const QString& text) { m_model->setTextMatrix(row, col, text); }
+    void setRowLabels(int first, int last, const std::function<QString(int row)>& label)
+    {
+        m_model->setRowLabels(first, last, label);
+    }
 
     // The current cell (data cells start at 1) and the selection's end cell.
     int row() const { return m_row; }

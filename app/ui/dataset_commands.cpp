@@ -59,6 +59,17 @@ struct WaitCursor {
     ~WaitCursor() { QApplication::restoreOverrideCursor(); }
 };
 
+// Check states as the file writes them: 0 not ticked, 1 ticked, 2 grey.
+int fileCheckState(Qt::CheckState state)
+{
+    return state == Qt::Checked ? 1 : state == Qt::PartiallyChecked ? 2 : 0;
+}
+
+Qt::CheckState qtCheckState(int state)
+{
+    return state == 1 ? Qt::Checked : state == 2 ? Qt::PartiallyChecked : Qt::Unchecked;
+}
+
 template <typename T>
 T* control(frmMain& window, const char* name)
 {
@@ -69,7 +80,7 @@ OptionValue controlValue(frmMain& window, const OptionKey& k)
 {
     switch (k.form) {
     case OptionForm::CheckState:
-        return static_cast<int>(control<QCheckBox>(window, k.control)->checkState());
+        return fileCheckState(control<QCheckBox>(window, k.control)->checkState());
     case OptionForm::Flag:
         if (k.item >= 0)
             return control<QListWidget>(window, k.control)->item(k.item)->isSelected();
@@ -91,7 +102,7 @@ void setControl(frmMain& window, const OptionKey& k, const OptionValue& value)
     ProgramState& state = programState();
     switch (k.form) {
     case OptionForm::CheckState:
-        control<QCheckBox>(window, k.control)->setCheckState(static_cast<Qt::CheckState>(std::get<int>(value)));
+        control<QCheckBox>(window, k.control)->setCheckState(qtCheckState(std::get<int>(value)));
         break;
     case OptionForm::Flag:
         if (k.item >= 0) {

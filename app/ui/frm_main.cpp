@@ -142,6 +142,7 @@ frmMain::frmMain(QWidget* parent)
     auto* bottom = new QHBoxLayout();
     addCheck(49, QStringLiteral("Always on top"), false);
     bottom->addWidget(check(49));
+    connect(check(49), &QCheckBox::toggled, this, &frmMain::Check49_Click);
     Label16 = new QLabel(central);
     Label16->setObjectName(QStringLiteral("Label16"));
     Label16->hide();
@@ -192,6 +193,7 @@ frmMain::frmMain(QWidget* parent)
     CheckButton[0]->setChecked(true);
     m_pages->setCurrentIndex(0);
     resize(twips(9800), twips(9300));
+    createStartupControls();
 }
 
 frmMain::~frmMain()
@@ -578,8 +580,7 @@ void frmMain::setGridFormats(const QString& formatXY, const QString& formatSD)
 
 void frmMain::AssignRowNumbers()
 {
-    for (int r = 1; r < FG2->rows(); ++r)
-        FG2->setTextMatrix(r, 0, rowLabel(r));
+    FG2->setRowLabels(1, FG2->rows() - 1, rowLabel);
     FG2->setCurrentCell(1, 1);
 }
 
@@ -641,17 +642,14 @@ void frmMain::Command3_Click()
         return;
     if (out.gridRows != oldRows) {
         FG2->setRows(out.gridRows);
-        for (int r = oldRows; r < out.gridRows; ++r)
-            FG2->setTextMatrix(r, 0, rowLabel(r));
+        FG2->setRowLabels(oldRows, out.gridRows - 1, rowLabel);
     }
     for (const auto& [r, c] : out.changed)
         MatrixTOGrid(r, c);
-    if (out.hitRowLimit) {
-        Platform::message(QLatin1String(RowLimitMessage), MsgButtons::Ok, MsgIcon::Exclamation);
-        return;
-    }
     if (!out.stoppedAtEnd)
         m_text1[0]->setText(rowLabel(FG2->rows() - 1));
+    if (out.hitRowLimit)
+        Platform::message(QLatin1String(RowLimitMessage), MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
 void frmMain::Command2_Click()
@@ -923,13 +921,25 @@ void frmMain::HScroll2_Change()
 
 void frmMain::Text1_Change(int index)
 {
-    // A confidence percentage and explicit deviation limits exclude each other.
+    // A confidence percentage and explicit deviation limits exclude each
+    // other. The rules run on every change, also on the changes they make
+    // themselves, but never write back into the box whose change started
+    // them: that box keeps what was typed or set into it.
+    const bool first = m_changeOrigin < 0;
+    if (first)
+        m_changeOrigin = index;
+    const auto clear = [this](int box) {
+        if (box != m_changeOrigin)
+            setBoxText(box, QStringLiteral("0"));
+    };
     if (index == 8) {
-        setBoxText(9, QStringLiteral("0"));
-        setBoxText(1, QStringLiteral("0"));
+        clear(9);
+        clear(1);
     } else if (index == 9 || index == 1) {
-        setBoxText(8, QStringLiteral("0"));
+        clear(8);
     }
+    if (first)
+        m_changeOrigin = -1;
 }
 
 void frmMain::Text1_LostFocus(int index)
@@ -1125,6 +1135,7 @@ void frmMain::Command7_Click()
 
 void frmMain::closeEvent(QCloseEvent* event)
 {
+    Form_Unload();
     if (mainWindowHooks().unload)
         mainWindowHooks().unload(*this);
     // Closing the main window closes every window of the program.

@@ -11,24 +11,15 @@ namespace SumtrixLib {
 
 namespace {
 
-// Horner's scheme over coefficients a[0..n-1], constant term first.
-template <std::size_t N>
-double horner(const double (&a)[N], double x)
-{
-    double s = 0.0;
-    for (std::size_t i = N; i-- > 0;)
-        s = s * x + a[i];
-    return s;
-}
-
 // AS 241 (Wichura 1988, PPND16): rational approximations for the central
 // region |p - 0.5| <= 0.425 (a/b), the intermediate tail r <= 5 (c/d) and
 // the far tail (e/f), r = sqrt(-ln min(p, 1 - p)). The coefficients are the
 // published 20- and 21-digit values, held as decimal texts and rounded to
 // double through the decimal type (which keeps 28 decimal places, so the
-// two smallest, d7 and f7, keep fewer digits).
+// two smallest, d7 and f7, keep fewer digits). Each array runs 1 to 8 with
+// the constant term in element 1, as Poly_value takes them.
 struct As241Coefficients {
-    double a[8], b[8], c[8], d[8], e[8], f[8];
+    BoundedArray<double> a{1, 8}, b{1, 8}, c{1, 8}, d{1, 8}, e{1, 8}, f{1, 8};
 };
 
 const As241Coefficients& as241()
@@ -54,11 +45,11 @@ const As241Coefficients& as241()
              "1.48753612908506148525D-02", "7.86869131145613259100D-04", "1.84631831751005468180D-05",
              "1.42151175831644588870D-07", "2.04426310338993978564D-15"},
         };
-        As241Coefficients k{};
-        double* rows[6] = {k.a, k.b, k.c, k.d, k.e, k.f};
+        As241Coefficients k;
+        BoundedArray<double>* rows[6] = {&k.a, &k.b, &k.c, &k.d, &k.e, &k.f};
         for (int r = 0; r < 6; ++r)
             for (int i = 0; i < 8; ++i)
-                rows[r][i] = Decimal::fromText(texts[r][i]).toDouble();
+                (*rows[r])(i + 1) = Decimal::fromText(texts[r][i]).toDouble();
         return k;
     }();
     return k;
@@ -130,17 +121,17 @@ double Sumtrix::STAT_Normal_CDF_INV(double P)
     const double q = P - 0.5;
     if (std::fabs(q) <= 0.425) {
         const double r = 0.180625 - q * q;
-        return q * horner(k.a, r) / horner(k.b, r);
+        return q * this->Poly_value(8, k.a, r) / this->Poly_value(8, k.b, r);
     }
     double r = q < 0.0 ? P : 1.0 - P;
     r = std::sqrt(-std::log(r));
     double result;
     if (r <= 5.0) {
         r -= 1.6;
-        result = horner(k.c, r) / horner(k.d, r);
+        result = this->Poly_value(8, k.c, r) / this->Poly_value(8, k.d, r);
     } else {
         r -= 5.0;
-        result = horner(k.e, r) / horner(k.f, r);
+        result = this->Poly_value(8, k.e, r) / this->Poly_value(8, k.f, r);
     }
     return q < 0.0 ? -result : result;
 }

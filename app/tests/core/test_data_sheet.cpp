@@ -145,6 +145,20 @@ TEST(DataSheetPaste, RunningPastTheLastRow)
     }
 }
 
+TEST(DataSheetPaste, GrowthStopsAtTheRowLimit)
+{
+    Sheet sheet;
+    QString text;
+    for (int i = 1; i <= 40; ++i)
+        text += QString::number(i) + QLatin1Char('\n');
+    const auto out = DataSheet::paste(sheet.matrix, sheet.gridRows, text, true, true, 1, 1, 25);
+    EXPECT_TRUE(out.hitRowLimit);
+    EXPECT_EQ(out.gridRows, 26);
+    EXPECT_EQ(sheet.matrix.upperRow(), 26);
+    EXPECT_EQ(sheet.matrix.cell(1, 25).number(), 25);
+    EXPECT_EQ(out.changed.size(), 25u);
+}
+
 TEST(DataSheetCopy, ExactText)
 {
     DataMatrix matrix(3);

@@ -7,6 +7,9 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
+#include <csignal>
+#include <sys/resource.h>
+
 #include "core/dataset_file.hpp"
 
 using namespace DatasetFile;
@@ -442,20 +445,28 @@ TEST(DatasetFileDisk, SaveAndLoadThroughTheFileSystem)
     ASSERT_TRUE(r.ok());
     EXPECT_EQ(r.content->notes, QStringLiteral("kept"));
 
-    // A failed save leaves the previous file as it was and says why.
-    QFile(path).setPermissions(QFileDevice::ReadOwner);
-    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    // A save that fails half-way (here: the file size limit of the process,
+    // which holds for every user) leaves the previous file as it was and
+    // says why.
     const QByteArray before = formatDataset(s);
     DatasetState other;
+    other.matrix.resize(2000);
     other.notes = QStringLiteral("lost?");
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    ::setrlimit(RLIMIT_FSIZE, &small);
     const QString error = SaveFile(path, other);
-    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    if (::geteuid() != 0) {   // root writes anywhere
-        EXPECT_FALSE(error.isEmpty());
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_FALSE(error.isEmpty());
+    {
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
         EXPECT_EQ(f.readAll(), before);
     }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("Trial.KVE")});   // no leftovers
     EXPECT_EQ(SaveFile(dir.filePath(QStringLiteral("no/such/folder/x.KVE")), s).isEmpty(), false);
 
     // Missing files and folders are refusals, not crashes.

@@ -164,6 +164,17 @@ public:
     void Matrix_PrintMatrix(const Matrix& dMat, std::string& MatrixForm);
 
     // ---- Straight-line fits (line_fits.cpp) --------------------------------
+    // Least-squares line y = a + b x through XArray/YArray(1..ndata); with
+    // mwt <> 0 weighted by 1/sig(i)^2 (mwt is set to 0 and the fit made
+    // unweighted when a sig is 0). Writes a, b, their errors siga, sigb,
+    // chi2 and the goodness-of-fit probability Q.
+    Variant Reg_FitXY(const BoundedArray<double>& XArray, const BoundedArray<double>& YArray,
+                      std::int32_t ndata, const BoundedArray<double>& sig, InOut<std::int32_t> mwt,
+                      double& a, double& b, double& siga, double& sigb, double& chi2, double& Q);
+    // Reg_FitXY on elements 0..ndata-1.
+    Variant Reg_FitXY0(const BoundedArray<double>& XArray, const BoundedArray<double>& YArray,
+                       std::int32_t ndata, const BoundedArray<double>& sig, InOut<std::int32_t> mwt,
+                       double& a, double& b, double& siga, double& sigb, double& chi2, double& Q);
     // The line minimising perpendicular distances; Residue(1..ndata) gets
     // each point's distance and r is increased by their sum of squares.
     // siga and sigb are accepted and left alone.
@@ -185,8 +196,39 @@ public:
                        BoundedArray<double>& sigintercept, BoundedArray<double>& sigslope);
 
     // ---- Line fit with errors in both coordinates (fit_xy_errors.cpp) ------
+    // The line y = a + b x through points whose x and y both carry a
+    // standard deviation (SigX, SigY), over elements 1..ubound(XArray);
+    // siga and sigb from the chi-square + 1 crossings (1E30 when none is
+    // bracketed), Q the goodness-of-fit probability, Acc the tolerance of
+    // the searches. Stores its data in the object for STAT_ChiXY.
+    Variant Reg_FitRandomXY(const BoundedArray<double>& XArray, const BoundedArray<double>& YArray,
+                            const BoundedArray<double>& SigX, const BoundedArray<double>& SigY, double& a,
+                            double& b, double& siga, double& sigb, double& chi2, double& Q, double Acc);
+    // The chi-square of the stored data about the line at angle bang
+    // (radians), less FitOffset; sets FitWeight and FitIntercept.
+    double STAT_ChiXY(const Variant& bang);
+    // Brackets a minimum of STAT_ChiXY: ax < bx < cx (or reversed) with
+    // fb below fa and fc.
+    Variant Search_mnbrak(double& ax, double& bx, double& cx, double& fa, double& fb, double& fc);
+    // Brent's minimiser of STAT_ChiXY within the bracket; writes the
+    // abscissa to xmin and returns the minimum.
+    double Search_brent(double ax, double bx, double cx, double tol, double& xmin);
+    // Brent's root finder for STAT_ChiXY between x1 and x2.
+    double Root_zbrent(const Variant& x1, const Variant& x2, const Variant& tol);
 
     // ---- Median fit (median_fit.cpp) ---------------------------------------
+    // The least-absolute-deviation line y = a + b x through x(1..ndata),
+    // y(1..ndata); abdev is the mean absolute deviation from it and chisq
+    // the sum of squared residuals.
+    void Reg_MedFit(const BoundedArray<double>& x, const BoundedArray<double>& y, std::int32_t ndata, double& a,
+                    double& b, double& abdev, double& chisq);
+    // The slope function of the median fit at slope b: writes the median
+    // intercept aa and the sum of absolute deviations abdevt; arr(1..ndatat)
+    // is work space.
+    double STAT_rofunc(double b, const BoundedArray<double>& xt, const BoundedArray<double>& yt,
+                       BoundedArray<double>& arr, double& aa, double& abdevt, std::int32_t ndatat);
+    // The k-th smallest of arr(1..n), rearranging arr.
+    double Sort_selectf(std::int32_t k, std::int32_t n, BoundedArray<double>& arr);
 
     // ---- Incomplete gamma and chi-square (gamma.cpp) -----------------------
     // P(a, x), the regularized lower incomplete gamma function: the series
@@ -377,6 +419,25 @@ public:
 
 
     // ---- Residual diagnostics (residuals.cpp) ------------------------------
+    // Diagnostics of the line y = b0 + b1 x fitted to x(1..n), y(1..n),
+    // given the sample variance VarX and the means: MSE = SSE/(n - 2) and,
+    // per point, the outputs named below (elements 1..n). An entry that is
+    // undefined (leverage 1, a zero mean) is NaN; the others are computed.
+    Variant STAT_Residue(double b0, double b1, const BoundedArray<double>& x, const BoundedArray<double>& y,
+                         double VarX, double MeanX, double MeanY, std::int32_t n, double& MSE,
+                         BoundedArray<double>& Deviation, BoundedArray<double>& Pred, BoundedArray<double>& Residue,
+                         BoundedArray<double>& SEr, BoundedArray<double>& StdtRes, BoundedArray<double>& RStdtRes,
+                         BoundedArray<double>& h, BoundedArray<double>& Cook, BoundedArray<double>& DFFITS,
+                         BoundedArray<double>& NormalResidue, BoundedArray<double>& PRESS,
+                         BoundedArray<double>& SemiStdtRes, BoundedArray<double>& WtDev);
+    // The estimate Xh' b at the point Xh (a column of p rows) of a multiple
+    // regression, its variance Xh' VarCovb Xh and standard deviation, and
+    // the confidence and prediction limits at significance level Alpha
+    // (Alpha comes back as STAT_TINV leaves it). Errors are ignored step by
+    // step.
+    Variant STAT_MReg_Statistics(const Matrix& Xh, const Matrix& b, const Matrix& VarCovb, double MSE, double n,
+                                 double& Estimate, double& Variance, double& sd, double& Alpha, double& LowCI,
+                                 double& HighCI, double& LowPI, double& HighPI);
 
     // ---- Contingency table (contingency.cpp) -------------------------------
 

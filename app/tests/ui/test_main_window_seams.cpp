@@ -1,0 +1,164 @@
+// The main window's places for its neighbours: "Calculate", the plots,
+// the comparison and mail windows, CallLoad/CallPlot and closing.
+#include "window_fixture.hpp"
+
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+
+#include "ui/frm_compare.hpp"
+#include "ui/frm_info.hpp"
+#include "ui/frm_mapi.hpp"
+
+using MainWindowSeams = WindowTest;
+
+namespace {
+void fillRows(DataMatrix& m, int rows, const char* exclude = "")
+{
+    for (int r = 1; r <= rows; ++r) {
+        m.setNumber(1, r, r);
+        m.setNumber(3, r, 2 * r);
+        m.setText(7, r, QLatin1String(exclude));
+    }
+}
+} // namespace
+
+TEST_F(MainWindowSeams, CalculateRunsOnThreeUsedRowsAndShowsTheReport)
+{
+    int runs = 0;
+    mainWindowHooks().evaluationRun = [&runs](frmMain&) {
+        ++runs;
+        return QStringLiteral("report");
+    };
+    // Two used rows, and three rows of which one is excluded: silent stop.
+    fillRows(matrix(), 2);
+    window->Command6_Click();
+    fillRows(matrix(), 3);
+    matrix().setText(7, 2, QStringLiteral("y"));
+    window->Command6_Click();
+    EXPECT_EQ(runs, 0);
+    EXPECT_TRUE(platform->messages.asked.empty());
+
+    matrix().setText(7, 2, QStringLiteral("N"));
+    window->setWindowTitle(QStringLiteral("Veltrane v. 3.1.0 - Trial.KVE"));
+    window->Command6_Click();
+    EXPECT_EQ(runs, 1);
+    frmInfo* report = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* info = qobject_cast<frmInfo*>(w))
+            report = info;
+    ASSERT_NE(report, nullptr);
+    EXPECT_EQ(report->windowTitle(), QStringLiteral("Results - Veltrane v. 3.1.0 - Trial.KVE"));
+    EXPECT_EQ(report->text(), QStringLiteral("report"));
+    EXPECT_TRUE(report->isVisible());
+    EXPECT_FALSE(report->findChild<QCheckBox*>(QStringLiteral("Auto"))->isChecked());
+}
+
+TEST_F(MainWindowSeams, CalculateInABatchLetsTheReportSaveItself)
+{
+    mainWindowHooks().evaluationRun = [](frmMain&) { return QStringLiteral("batch report"); };
+    fillRows(matrix(), 5);
+    ProgramState& state = programState();
+    state.BatchMode = true;
+    state.SaveResultsFlag = true;
+    state.ResultsFolder = dir.path();
+    window->Command6_Click();
+    QFile saved(dir.filePath(QStringLiteral("Notes0000.TXT")));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), QByteArray("batch report\r\n"));
+}
+
+TEST_F(MainWindowSeams, PlotsNeedThreePoints)
+{
+    int scatter = 0, rank = 0;
+    mainWindowHooks().scatterPlot = [&scatter](frmMain&) { ++scatter; };
+    mainWindowHooks().rankPlot = [&rank](frmMain&) { ++rank; };
+    fillRows(matrix(), 2);
+    window->Command11_Click();
+    window->Command14_Click();
+    ASSERT_EQ(platform->messages.asked.size(), 2u);
+    EXPECT_EQ(platform->messages.asked[0].text, QStringLiteral("Not enough data points to generate a plot"));
+    EXPECT_EQ(platform->messages.asked[0].icon, MsgIcon::Critical);
+    EXPECT_EQ(platform->messages.asked[1].text, QStringLiteral("Not enough rank points to generate a plot"));
+    EXPECT_EQ(scatter + rank, 0);
+
+    fillRows(matrix(), 3);
+    for (int r = 1; r <= 3; ++r) {
+        matrix().setNumber(5, r, r);
+        matrix().setNumber(6, r, r);
+    }
+    window->CallPlot();
+    window->Command14_Click();
+    EXPECT_EQ(scatter, 1);
+    EXPECT_EQ(rank, 1);
+    EXPECT_EQ(platform->messages.asked.size(), 2u);
+}
+
+TEST_F(MainWindowSeams, CompareAndMailGetTheCurrentDatasetFile)
+{
+    // No dataset file: the list and the attachments stay as they were.
+    window->Command23_Click();
+    ASSERT_TRUE(frmCompare::isLoaded());
+    EXPECT_TRUE(frmCompare::instance()->isVisible());
+    EXPECT_EQ(frmCompare::instance()->list()->count(), 0);
+    window->Command24_Click();
+    EXPECT_TRUE(frmMAPI::instance()->isVisible());
+    EXPECT_TRUE(frmMAPI::instance()->attachments()->text().isEmpty());
+
+    programState().DataFileName = QStringLiteral("/data/Trial.KVE");
+    window->Command23_Click();
+    window->Command23_Click();
+    ASSERT_EQ(frmCompare::instance()->list()->count(), 2);
+    EXPECT_EQ(frmCompare::instance()->list()->item(1)->text(), QStringLiteral("/data/Trial.KVE"));
+    window->Command24_Click();
+    EXPECT_EQ(frmMAPI::instance()->attachments()->text(), QStringLiteral("/data/Trial.KVE"));
+}
+
+TEST_F(MainWindowSeams, ComparisonWindowLoadsItsFileOnlyInABatch)
+{
+    QStringList opened;
+    frmCompare::openComparisonFile() = [&opened](frmCompare&, const QString& path) { opened << path; };
+    ProgramState& state = programState();
+    state.CompareFileName = QStringLiteral("/data/models.QCX");
+    window->Command23_Click();                 // outside a batch: the name is emptied
+    EXPECT_TRUE(opened.isEmpty());
+    EXPECT_TRUE(state.CompareFileName.isEmpty());
+    delete frmCompare::instance();
+
+    state.CompareFileName = QStringLiteral("/data/models.QCX");
+    state.BatchMode = true;
+    frmCompare::instance();
+    EXPECT_EQ(opened, QStringList{QStringLiteral("/data/models.QCX")});
+    frmCompare::instance();                    // loaded once
+    EXPECT_EQ(opened.size(), 1);
+    frmCompare::openComparisonFile() = nullptr;
+}
+
+TEST_F(MainWindowSeams, CallLoadRunsTheOpenCommandAndQuitClosesEveryWindow)
+{
+    int opens = 0;
+    mainWindowHooks().openDataset = [&opens](frmMain&) { ++opens; };
+    window->CallLoad();
+    EXPECT_EQ(opens, 1);
+
+    int unloads = 0;
+    mainWindowHooks().unload = [&unloads](frmMain&) { ++unloads; };
+    window->show();
+    QPointer<frmInfo> report = window->showResults(QStringLiteral("Results"), QStringLiteral("x"), false);
+    window->Command23_Click();
+    window->Command7_Click();
+    EXPECT_EQ(unloads, 1);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(report.isNull() || !report->isVisible());
+    EXPECT_TRUE(!frmCompare::isLoaded() || !frmCompare::instance()->isVisible());
+}
+
+TEST_F(MainWindowSeams, CommandsWithoutTheirPartSayTheyAreMissing)
+{
+    mainWindowHooks() = MainWindowHooks();
+    fillRows(matrix(), 5);
+    window->Command6_Click();
+    EXPECT_EQ(platform->messages.asked.size(), 1u);
+    for (const MessageRequest& m : platform->messages.asked)
+        EXPECT_TRUE(m.text.endsWith(QStringLiteral("is not available in this version of KVE."))) << m.text.toStdString();
+}

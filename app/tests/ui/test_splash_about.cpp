@@ -1,0 +1,184 @@
+// The splash screen on a clock set by hand, and the About box's buttons.
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "core/program_state.hpp"
+#include "platform/scripted_platform_services.hpp"
+#include "platform/system_info.hpp"
+#include "ui/frm_about.hpp"
+#include "ui/frm_splash.hpp"
+
+namespace {
+
+void click(QWidget* w)
+{
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 2), w->mapToGlobal(QPointF(2, 2)),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &press);
+}
+
+// Runs deferred deletes, so that a closed splash screen is gone.
+void settle()
+{
+    for (int i = 0; i < 3; ++i) {
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QApplication::processEvents();
+    }
+}
+
+struct SplashFixture : ::testing::Test {
+    QTemporaryDir pdf;
+    ScriptedPlatform platform{pdf.path()};
+    void SetUp() override
+    {
+        resetProgramState();
+        programState().DisclaimerText = defaultDisclaimerText();
+        platform.clock.now = QTime(12, 0, 0);
+    }
+    void TearDown() override { resetProgramState(); }
+};
+
+} // namespace
+
+TEST_F(SplashFixture, ShowsVersionPlatformAndDisclaimerOnTop)
+{
+    QPointer<frmSplash> splash = new frmSplash();
+    splash->show();
+    EXPECT_EQ(frmSplash::current(), splash.data());
+    EXPECT_EQ(splash->findChild<QLabel*>("lblVersion")->text(), QStringLiteral("Version 3.1.0"));
+    EXPECT_TRUE(splash->findChild<QLabel*>("Label2")->text().startsWith(QStringLiteral("Platform: ")));
+    EXPECT_EQ(splash->findChild<QLabel*>("lblDisclaimer")->text(), defaultDisclaimerText());
+    EXPECT_TRUE(splash->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_NE(splash->cursor().shape(), Qt::WaitCursor);
+    splash->close();
+    settle();
+    EXPECT_TRUE(splash.isNull());
+    EXPECT_EQ(frmSplash::current(), nullptr);
+
+    // In a command-line run the pointer is the hourglass.
+    programState().BatchMode = true;
+    QPointer<frmSplash> batch = new frmSplash();
+    EXPECT_EQ(batch->cursor().shape(), Qt::WaitCursor);
+    batch->close();
+    settle();
+}
+
+TEST_F(SplashFixture, CountsDownTenSecondsAndCloses)
+{
+    QPointer<frmSplash> splash = new frmSplash();
+    splash->show();
+    QList<int> bar;
+    for (int tick = 1; tick <= 20 && splash; ++tick) {
+        platform.clock.now = QTime(12, 0, 0).addMSecs(tick * 500);
+        splash->Timer1_Timer();
+        if (splash)
+            bar << splash->progressBar()->value();
+        settle();
+    }
+    // Ticks every half second: each value twice, 0 at the closing tick.
+    EXPECT_EQ(bar, (QList<int>{10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0}));
+    EXPECT_TRUE(splash.isNull());
+}
+
+TEST_F(SplashFixture, ClickOnTheBarRestartsOtherClicksAndKeysClose)
+{
+    QPointer<frmSplash> splash = new frmSplash();
+    splash->show();
+    platform.clock.now = QTime(12, 0, 8);
+    click(splash->progressBar());
+    EXPECT_EQ(splash->progressBar()->value(), 10);
+    platform.clock.now = QTime(12, 0, 17);
+    splash->Timer1_Timer();
+    settle();
+    ASSERT_FALSE(splash.isNull());
+    EXPECT_EQ(splash->progressBar()->value(), 1);
+    platform.clock.now = QTime(12, 0, 18);
+    splash->Timer1_Timer();
+    settle();
+    EXPECT_TRUE(splash.isNull());
+
+    for (const char* name : {"Frame1", "Picture1", "Picture2", "Picture3", "Label2", "lblVersion",
+                             "lblDisclaimer"}) {
+        QPointer<frmSplash> s = new frmSplash();
+        s->show();
+        click(s->findChild<QWidget*>(QLatin1String(name)));
+        settle();
+        EXPECT_TRUE(s.isNull()) << name;
+    }
+
+    QPointer<frmSplash> keyed = new frmSplash();
+    keyed->show();
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+    QApplication::sendEvent(keyed.data(), &key);
+    settle();
+    EXPECT_TRUE(keyed.isNull());
+}
+
+namespace {
+class FakeDesktop : public DesktopServices {
+public:
+    bool openUrl(const QString& url) override { urls << url; return false; }
+    bool openDocument(const QString& path) override { documents << path; return false; }
+    bool startDetached(const QString& program) override { started << program; return startWorks; }
+    QString findExecutable(const QString& name) override
+    {
+        return installed.contains(name) ? QStringLiteral("/usr/bin/") + name : QString();
+    }
+    QStringList urls, documents, started, installed;
+    bool startWorks = true;
+};
+} // namespace
+
+TEST_F(SplashFixture, AboutBoxTextsAndButtons)
+{
+    FakeDesktop desktop;
+    setDesktopServices(&desktop);
+    frmAbout about;
+    EXPECT_EQ(about.findChild<QLabel*>("lblVersion")->text(), QStringLiteral("Version 3.1.0"));
+    EXPECT_EQ(about.findChild<QLabel*>("lblDescription")->text(),
+              QStringLiteral("Veltrane was designed to assist in determining mathematical model adequacy"));
+    EXPECT_EQ(about.findChild<QPlainTextEdit*>("lblDisclaimer")->toPlainText(), defaultDisclaimerText());
+
+    about.findChild<QPushButton*>("Command1")->click();
+    ASSERT_EQ(platform.messages.asked.size(), 1u);
+    EXPECT_EQ(platform.messages.asked[0].text,
+              QStringLiteral("/F'path\\filename.KVE' = KVE datafile to open\r\n"
+                             "/G = show plots\r\n/R = perform residual analysis\r\n"
+                             "/P = print results\r\n/S = save results\r\n/O = show results\r\n"
+                             "/L'path\\' = path to save results\r\n/X = quit (usually with /P)\r\n"));
+    EXPECT_EQ(platform.messages.asked[0].icon, MsgIcon::Information);
+
+    // Web and Help: failures to open are passed over without a word.
+    about.findChild<QPushButton*>("Command2")->click();
+    about.findChild<QPushButton*>("Command3")->click();
+    EXPECT_EQ(desktop.urls, QStringList{frmAbout::webPage()});
+    ASSERT_EQ(desktop.documents.size(), 1);
+    EXPECT_TRUE(desktop.documents[0].endsWith(QStringLiteral("/KVE.pdf")));
+    EXPECT_EQ(platform.messages.asked.size(), 1u);
+
+    // Sysinfo without any tool: the message, nothing started.
+    about.findChild<QPushButton*>("cmdSysInfo")->click();
+    EXPECT_TRUE(desktop.started.isEmpty());
+    ASSERT_EQ(platform.messages.asked.size(), 2u);
+    EXPECT_EQ(platform.messages.asked[1].text, QStringLiteral("System Information is unavailable at this time"));
+    EXPECT_EQ(platform.messages.asked[1].buttons, MsgButtons::Ok);
+
+    // With one installed: started, no message; a start that fails: the message.
+    desktop.installed << QStringLiteral("hardinfo");
+    about.StartSysInfo();
+    EXPECT_EQ(desktop.started, QStringList{"/usr/bin/hardinfo"});
+    EXPECT_EQ(platform.messages.asked.size(), 2u);
+    desktop.startWorks = false;
+    about.StartSysInfo();
+    EXPECT_EQ(platform.messages.asked.size(), 3u);
+    setDesktopServices(nullptr);
+}

@@ -1,0 +1,138 @@
+#include "ui/frm_about.hpp"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+
+#include "core/program_info.hpp"
+#include "core/program_state.hpp"
+#include "platform/platform_services.hpp"
+#include "platform/system_info.hpp"
+#include "ui/twips.hpp"
+
+namespace {
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption,
+                        const QString& tooltip, int left)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    if (!tooltip.isEmpty())
+        button->setToolTip(tooltip);
+    button->setGeometry(twips(left), twips(6480), twips(800), twips(800));
+    return button;
+}
+} // namespace
+
+frmAbout::frmAbout(QWidget* parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmAbout"));
+    setWindowTitle(QStringLiteral("About KVE"));
+    setModal(true);
+
+    lblVersion = new QLabel(this);
+    lblVersion->setObjectName(QStringLiteral("lblVersion"));
+    lblVersion->setGeometry(twips(120), twips(120), twips(5040), twips(400));
+    lblDescription = new QLabel(this);
+    lblDescription->setObjectName(QStringLiteral("lblDescription"));
+    lblDescription->setWordWrap(true);
+    lblDescription->setGeometry(twips(120), twips(600), twips(5040), twips(700));
+    Text1 = new QLineEdit(this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setReadOnly(true);
+    Text1->setText(QStringLiteral("KVE is free to use; all rights in its name and its manual are reserved."));
+    Text1->setCursorPosition(0);
+    Text1->setGeometry(twips(120), twips(1560), twips(5040), twips(400));
+    lblDisclaimer = new QPlainTextEdit(this);
+    lblDisclaimer->setObjectName(QStringLiteral("lblDisclaimer"));
+    lblDisclaimer->setReadOnly(true);
+    lblDisclaimer->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    lblDisclaimer->setGeometry(twips(120), twips(2160), twips(5040), twips(3015));
+
+    Command2 = makeButton(this, "Command2", QStringLiteral("Web"), QStringLiteral("KVE Web page"), 120);
+    Command1 = makeButton(this, "Command1", QStringLiteral("Options"), QStringLiteral("Startup parameters"), 1080);
+    cmdSysInfo = makeButton(this, "cmdSysInfo", QStringLiteral("Sysinfo"), QStringLiteral("System information"), 2040);
+    Command3 = makeButton(this, "Command3", QStringLiteral("Help"), QStringLiteral("Help"), 3000);
+    cmdOK = makeButton(this, "cmdOK", QStringLiteral("Return"), QString(), 4320);
+    connect(Command1, &QPushButton::clicked, this, &frmAbout::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &frmAbout::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &frmAbout::Command3_Click);
+    connect(cmdSysInfo, &QPushButton::clicked, this, &frmAbout::cmdSysInfo_Click);
+    connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
+
+    Form_Load();
+}
+
+QString frmAbout::webPage()
+{
+    return QStringLiteral("https://kve.example.org/");
+}
+
+QString frmAbout::startupParametersText()
+{
+    const char* const lines[] = {
+        "/F'path\\filename.KVE' = KVE datafile to open",
+        "/G = show plots",
+        "/R = perform residual analysis",
+        "/P = print results",
+        "/S = save results",
+        "/O = show results",
+        "/L'path\\' = path to save results",
+        "/X = quit (usually with /P)",
+    };
+    QString text;
+    for (const char* line : lines)
+        text += QLatin1String(line) + QStringLiteral("\r\n");
+    return text;
+}
+
+void frmAbout::Form_Load()
+{
+    resize(twips(5350), twips(7800));
+    lblVersion->setText(QStringLiteral("Version ") + ProgramVersionText());
+    lblDescription->setText(
+        QStringLiteral("Veltrane was designed to assist in determining mathematical model adequacy"));
+    lblDisclaimer->setPlainText(programState().DisclaimerText);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->geometry();
+        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+    }
+}
+
+void frmAbout::Command1_Click()
+{
+    Platform::message(startupParametersText(), MsgButtons::Ok, MsgIcon::Information);
+}
+
+void frmAbout::Command2_Click()
+{
+    desktopServices().openUrl(webPage());
+}
+
+void frmAbout::Command3_Click()
+{
+    desktopServices().openDocument(QCoreApplication::applicationDirPath() + QStringLiteral("/KVE.pdf"));
+}
+
+void frmAbout::cmdSysInfo_Click()
+{
+    StartSysInfo();
+}
+
+void frmAbout::cmdOK_Click()
+{
+    close();
+}
+
+void frmAbout::StartSysInfo()
+{
+    DesktopServices& services = desktopServices();
+    const QString program =
+        FindSystemInfoTool([&services](const QString& name) { return services.findExecutable(name); });
+    if (program.isEmpty() || !services.startDetached(program))
+        Platform::message(QStringLiteral("System Information is unavailable at this time"));
+}

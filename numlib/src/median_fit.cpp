@@ -1,0 +1,167 @@
+// The least-absolute-deviation line, after the median fit of Numerical
+// Recipes (medfit/rofunc/select): start from the least-squares line,
+// bracket the slope at which the slope function changes sign by steps of
+// 1.6 times the previous one, and bisect to one hundredth of the
+// least-squares standard error of the slope. For a trial slope the
+// intercept is the median of y - b x, found by partitioning selection.
+//
+// The work arrays take the size of the data, so any number of points can
+// be fitted.
+#include <cmath>
+
+#include "SumtrixLib/Sumtrix.hpp"
+
+namespace SumtrixLib {
+
+void Sumtrix::Reg_MedFit(const BoundedArray<double>& x, const BoundedArray<double>& y, std::int32_t ndata, double& a,
+                         double& b, double& abdev, double& chisq)
+{
+    const std::int32_t n = ndata > 0 ? ndata : 0;
+    BoundedArray<double> xt(0, n), yt(0, n), arr(0, n);
+    double sx = 0.0, sy = 0.0, sxy = 0.0, sxx = 0.0;
+    for (std::int32_t j = 1; j <= ndata; ++j) {
+        xt(j) = x(j);
+        yt(j) = y(j);
+        sx = checkedAdd(sx, x(j));
+        sy = checkedAdd(sy, y(j));
+        sxy = checkedAdd(sxy, checkedMul(x(j), y(j)));
+        sxx = checkedAdd(sxx, checkedMul(x(j), x(j)));
+    }
+    // The least-squares line and the standard error of its slope.
+    const double N = static_cast<double>(ndata);
+    const double del = checkedSub(checkedMul(N, sxx), checkedMul(sx, sx));
+    double aa = checkedDiv(checkedSub(checkedMul(sy, sxx), checkedMul(sxy, sx)), del);
+    double bb = checkedDiv(checkedSub(checkedMul(N, sxy), checkedMul(sx, sy)), del);
+    chisq = 0.0;
+    for (std::int32_t j = 1; j <= ndata; ++j) {
+        const double r = y(j) - (bb * x(j) + aa);
+        chisq = checkedAdd(chisq, r * r);
+    }
+    double sigb = checkedSqrt(checkedDiv(chisq, del));
+
+    double abdevt = 0.0;
+    double b1 = bb;
+    double f1 = this->STAT_rofunc(b1, xt, yt, arr, aa, abdevt, ndata);
+    if (sigb > 0.0) {
+        double b2 = checkedAdd(bb, this->Sign(3.0 * sigb, f1));
+        double f2 = this->STAT_rofunc(b2, xt, yt, arr, aa, abdevt, ndata);
+        if (b2 == b1) {
+            a = aa;
+            b = bb;
+            abdev = checkedDiv(abdevt, N);
+            return;
+        }
+        // Bracket the sign change, widening by the golden-ish factor 1.6.
+        while (f1 * f2 > 0.0) {
+            bb = checkedAdd(b2, checkedMul(1.6, checkedSub(b2, b1)));
+            b1 = b2;
+            f1 = f2;
+            b2 = bb;
+            f2 = this->STAT_rofunc(b2, xt, yt, arr, aa, abdevt, ndata);
+        }
+        // Bisect to one hundredth of the standard error.
+        sigb = 0.01 * sigb;
+        while (std::fabs(b2 - b1) > sigb) {
+            bb = b1 + (b2 - b1) / 2.0;
+            if (bb == b1 || bb == b2)
+                break;
+            const double f = this->STAT_rofunc(bb, xt, yt, arr, aa, abdevt, ndata);
+            if (f * f1 >= 0.0) {
+                f1 = f;
+                b1 = bb;
+            } else {
+                b2 = bb;
+            }
+        }
+    }
+    a = aa;
+    b = bb;
+    abdev = checkedDiv(abdevt, N);
+    chisq = 0.0;
+    for (std::int32_t j = 1; j <= ndata; ++j) {
+        const double r = y(j) - (b * x(j) + a);
+        chisq = checkedAdd(chisq, r * r);
+    }
+}
+
+double Sumtrix::STAT_rofunc(double b, const BoundedArray<double>& xt, const BoundedArray<double>& yt,
+                            BoundedArray<double>& arr, double& aa, double& abdevt, std::int32_t ndatat)
+{
+    if (ndatat < 1)
+        return 0.0;
+    for (std::int32_t j = 1; j <= ndatat; ++j)
+        arr(j) = checkedSub(yt(j), checkedMul(xt(j), b));
+    // The intercept is the median of y - b x.
+    if (ndatat % 2 == 0) {
+        const std::int32_t k = ndatat / 2;
+        const double lower = this->Sort_selectf(k, ndatat, arr);
+        const double upper = this->Sort_selectf(k + 1, ndatat, arr);
+        aa = (lower + upper) / 2.0;
+    } else {
+        aa = this->Sort_selectf((ndatat + 1) / 2, ndatat, arr);
+    }
+    // The slope function: the sum of x over the points above the line minus
+    // the sum over those below, ignoring points within a relative 1E-7 of it.
+    abdevt = 0.0;
+    double sum = 0.0;
+    for (std::int32_t j = 1; j <= ndatat; ++j) {
+        double d = yt(j) - checkedAdd(checkedMul(xt(j), b), aa);
+        abdevt = checkedAdd(abdevt, std::fabs(d));
+        if (yt(j) != 0.0)
+            d = d / std::fabs(yt(j));
+        if (std::fabs(d) > 1E-7)
+            sum = checkedAdd(sum, checkedMul(this->Sign(1.0, d), xt(j)));
+    }
+    return sum;
+}
+
+double Sumtrix::Sort_selectf(std::int32_t k, std::int32_t n, BoundedArray<double>& arr)
+{
+    if (k < 1 || k > n)
+        raiseError(ErrSubscript);
+    std::int32_t l = 1;
+    std::int32_t ir = n;
+    for (;;) {
+        if (ir <= l + 1) {
+            if (ir == l + 1 && arr(ir) < arr(l))
+                std::swap(arr(l), arr(ir));
+            return arr(k);
+        }
+        // The middle index rounds half to even.
+        const std::int32_t mid = toInt32((static_cast<double>(l) + static_cast<double>(ir)) / 2.0);
+        std::swap(arr(mid), arr(l + 1));
+        // Median of three: arr(l) <= arr(l + 1) <= arr(ir), which also
+        // gives the partitioning scans their sentinels.
+        if (arr(l) > arr(ir))
+            std::swap(arr(l), arr(ir));
+        if (arr(l + 1) > arr(ir))
+            std::swap(arr(l + 1), arr(ir));
+        if (arr(l) > arr(l + 1))
+            std::swap(arr(l), arr(l + 1));
+        std::int32_t i = l + 1;
+        std::int32_t j = ir;
+        const double pivot = arr(l + 1);
+        for (;;) {
+            do
+                ++i;
+            while (arr(i) < pivot);
+            do
+                --j;
+            while (arr(j) > pivot);
+            if (j < i)
+                break;
+            std::swap(arr(i), arr(j));
+        }
+        arr(l + 1) = arr(j);
+        arr(j) = pivot;
+        if (j < k) {
+            l = i;
+        } else {
+            ir = j - 1;
+            if (j == k)
+                l = i;
+        }
+    }
+}
+
+} // namespace SumtrixLib
