@@ -25,6 +25,18 @@ struct QnormCase {
 
 #include "reference/normal_cases.inc"
 
+struct GammlnDecimalCase {
+    double xx;
+    double lnGamma;
+};
+struct NormalDecimalCase {
+    double z;
+    double tail; // area beyond |z|
+    double pdf;
+};
+
+#include "reference/decimal_routines.inc"
+
 constexpr double kUlp = 2.3e-16; // about one rounding of a number near 1
 
 } // namespace
@@ -155,6 +167,25 @@ TEST(NormProb2, MatchesRWithinTheApproximationAndTheDecimalPlaces)
         // 2.506628274631001 is 3E-16 off √(2π), and exp(-z²/2) in doubles
         // costs z²·1E-16 from the rounding of z²/2.
         EXPECT_NEAR(pdf, c.pdf, (2.5e-15 + 2.2e-16 * z * z) * c.pdf + 1e-28) << c.z;
+    }
+}
+
+TEST(NormProb2, FormsDensityAndTailInTheDecimalType)
+{
+    // Replayed with a model of the decimal type in Python (density and, below
+    // 7.071, the rational approximation in decimals): equal bit for bit, on
+    // both sides of 0.
+    Sumtrix s;
+    for (const auto& c : kNormalDecimalCases) {
+        double P = -1, Q = -1, pdf = -1;
+        s.STAT_NormProb2(c.z, P, Q, pdf);
+        EXPECT_EQ(Q, c.tail) << c.z;
+        EXPECT_EQ(P, 1.0 - c.tail) << c.z;
+        EXPECT_EQ(pdf, c.pdf) << c.z;
+        s.STAT_NormProb2(-c.z, P, Q, pdf);
+        EXPECT_EQ(P, c.tail) << -c.z;
+        EXPECT_EQ(Q, 1.0 - c.tail) << -c.z;
+        EXPECT_EQ(pdf, c.pdf) << -c.z;
     }
 }
 
