@@ -1,5 +1,6 @@
 // KVE: wiring only.
 #include <QApplication>
+#include <QDir>
 
 #include "SumtrixLib/Runtime.hpp"
 #include "core/command_line.hpp"
@@ -45,7 +46,8 @@ int main(int argc, char* argv[])
     };
 
     // One command line from the arguments, as the user typed it.
-    const QString commandLine = KVECode::BuildCommandLine(QApplication::arguments().mid(1));
+    const QString commandLine = KVECode::BuildCommandLine(
+        KVECode::AbsoluteSwitchPaths(QApplication::arguments().mid(1), QDir::currentPath()));
 
     SingleInstance instance;
     frmMain window;
