@@ -7,3 +7,8 @@ QString ProgramVersionText()
     const DatasetFile::FileVersion v = DatasetFile::programVersion();
     return QStringLiteral("%1.%2.%3").arg(v.major).arg(v.minor).arg(v.revision);
 }
+
+QString MainWindowCaption()
+{
+    return QStringLiteral("Veltrane v. ") + ProgramVersionText();
+}

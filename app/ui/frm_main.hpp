@@ -118,6 +118,9 @@ public:
     void Text1_LostFocus(int index);
     // Shows the status line for 5 seconds (the timer hides it).
     void showStatusInfo(const QString& text);
+    // The status line itself, for the run's step names (shown and hidden
+    // by the run, without the timer).
+    QLabel* statusLine() const { return Label16; }
     void TimerInfo_Timer();
 
     // ---- buttons and entry points of the neighbours ------------------------

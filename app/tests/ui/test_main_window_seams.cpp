@@ -153,8 +153,9 @@ TEST_F(MainWindowSeams, CallLoadRunsTheOpenCommandAndQuitClosesEveryWindow)
     EXPECT_TRUE(!frmCompare::isLoaded() || !frmCompare::instance()->isVisible());
 }
 
-TEST_F(MainWindowSeams, CommandsOfLaterPartsSayTheyAreMissing)
+TEST_F(MainWindowSeams, CommandsWithoutTheirPartSayTheyAreMissing)
 {
+    mainWindowHooks() = MainWindowHooks();
     fillRows(matrix(), 5);
     window->Command6_Click();
     EXPECT_EQ(platform->messages.asked.size(), 1u);
