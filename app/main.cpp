@@ -1,5 +1,6 @@
 // KVE: wiring only.
 #include <QApplication>
+#include <QDir>
 
 #include "SumtrixLib/Runtime.hpp"
 #include "core/command_line.hpp"
@@ -7,6 +8,21 @@
 #include "platform/single_instance.hpp"
 #include "ui/frm_about.hpp"
 #include "ui/frm_main.hpp"
+
+namespace {
+QtMessageHandler g_qtMessages = nullptr;
+
+// The offscreen platform warns about every window operation it cannot do
+// (raise, size hints); a command-line run on a server keeps stderr for its
+// own messages and reasons.
+void quietOffscreen(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type == QtWarningMsg && message.startsWith(QLatin1String("This plugin does not support")))
+        return;
+    if (g_qtMessages)
+        g_qtMessages(type, context, message);
+}
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -16,6 +32,8 @@ int main(int argc, char* argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KVE"));
+    if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+        g_qtMessages = qInstallMessageHandler(quietOffscreen);
 
     // The library's messages become the program's message boxes (and so go
     // to stderr while a command line runs).
@@ -28,7 +46,8 @@ int main(int argc, char* argv[])
     };
 
     // One command line from the arguments, as the user typed it.
-    const QString commandLine = KVECode::BuildCommandLine(QApplication::arguments().mid(1));
+    const QString commandLine = KVECode::BuildCommandLine(
+        KVECode::AbsoluteSwitchPaths(QApplication::arguments().mid(1), QDir::currentPath()));
 
     SingleInstance instance;
     frmMain window;

@@ -104,6 +104,25 @@ void ApplySwitches(const CommandLineSwitches& switches, ProgramState& state)
         state.CompareFileName = *switches.CompareFile;
 }
 
+QStringList AbsoluteSwitchPaths(const QStringList& arguments, const QString& workingFolder)
+{
+    QStringList out;
+    for (const QString& arg : arguments) {
+        const bool pathSwitch = arg.size() > 2 && arg.at(0) == QLatin1Char('/')
+                                && QStringLiteral("FLC").contains(arg.at(1).toUpper());
+        const QString value = arg.mid(2);
+        if (pathSwitch && !value.startsWith(QLatin1Char('/')) && !value.startsWith(QLatin1Char('"'))) {
+            QString folder = workingFolder;
+            if (!folder.endsWith(QLatin1Char('/')))
+                folder += QLatin1Char('/');
+            out.append(arg.left(2) + folder + value);
+        } else {
+            out.append(arg);
+        }
+    }
+    return out;
+}
+
 QString BuildCommandLine(const QStringList& arguments)
 {
     QStringList parts;

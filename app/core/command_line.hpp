@@ -50,6 +50,11 @@ CommandLineSwitches ParseSwitches(const QStringList& Parm);
 // here are never cleared: a later command line keeps them in force.
 void ApplySwitches(const CommandLineSwitches& switches, ProgramState& state);
 
+// The arguments with the relative paths of /F, /L and /C made absolute
+// against `workingFolder`: a command line handed to a running instance is
+// carried out in that instance's folder, not in the one it was typed in.
+QStringList AbsoluteSwitchPaths(const QStringList& arguments, const QString& workingFolder);
+
 // One command-line string from the program's arguments, so that the
 // tokenizer sees what the user typed: an argument holding a blank (and no
 // double quote) is quoted, after its switch letter when it is a switch.

@@ -3,9 +3,9 @@
 // progress bar that runs from 10 down to 0.
 //
 // Only the seconds part (0 to 59) of the time elapsed since the start
-// counts, as the original countdown reads it: a program busy for 60 to 69
-// seconds without a tick reads 0 to 9 and the splash stays until the
-// seconds part reaches 10 again. Times are times of day; a countdown that
+// counts, a quirk kept on purpose: a program busy for 60 to 69 seconds
+// without a tick reads 0 to 9 and the splash stays until the seconds part
+// reaches 10 again. Times are times of day; a countdown that
 // runs over midnight goes on counting.
 
 #include <QTime>

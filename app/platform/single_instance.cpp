@@ -166,6 +166,7 @@ SingleInstance::Outcome SingleInstance::runLocal(const QString& commandLine)
 
 void SingleInstance::onNewConnection()
 {
+    m_clients.removeIf([](const QPointer<QLocalSocket>& client) { return client.isNull(); });
     while (QLocalSocket* client = m_server.nextPendingConnection()) {
         m_clients.append(client);
         connect(client, &QLocalSocket::readyRead, this, [this, client] { onClientData(client); });

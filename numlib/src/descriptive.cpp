@@ -38,6 +38,61 @@ RangeSum sumRange(const BoundedArray<double>& values, std::int32_t ub, std::int3
 
 } // namespace
 
+void Sumtrix::STAT_Distance(const BoundedArray<double>& x, const BoundedArray<double>& y,
+                            double& EuclideanD, const BoundedArray<double>& m,
+                            BoundedArray<double>& MinkowskiD, double& CanberraD, double& CzekanowskiD,
+                            double& KullbackLeiblerD)
+{
+    const std::int32_t n = x.ubound();
+
+    double sum = 0.0;
+    for (std::int32_t i = 1; i <= n; ++i) {
+        const double d = checkedSub(x(i), y(i));
+        sum = checkedAdd(sum, checkedMul(d, d));
+    }
+    EuclideanD = std::sqrt(sum);
+
+    const std::int32_t k = m.ubound();
+    for (std::int32_t j = 1; j <= k; ++j) {
+        const double p = m(j);
+        double s = 0.0;
+        for (std::int32_t i = 1; i <= n; ++i)
+            s = checkedAdd(s, checkedPow(std::fabs(checkedSub(x(i), y(i))), p));
+        MinkowskiD(j) = checkedPow(s, checkedDiv(1.0, p));
+    }
+
+    // The denominator is the plain sum x + y. A pair of zeros (0/0) adds
+    // nothing: the two vectors agree there.
+    double canberra = 0.0;
+    for (std::int32_t i = 1; i <= n; ++i) {
+        const double num = std::fabs(checkedSub(x(i), y(i)));
+        const double den = checkedAdd(x(i), y(i));
+        if (num == 0.0 && den == 0.0)
+            continue;
+        canberra = checkedAdd(canberra, checkedDiv(num, den));
+    }
+    CanberraD = canberra;
+
+    double sumMin = 0.0, sumBoth = 0.0;
+    for (std::int32_t i = 1; i <= n; ++i) {
+        sumMin = checkedAdd(sumMin, this->Min(x(i), y(i)));
+        sumBoth = checkedAdd(sumBoth, checkedAdd(x(i), y(i)));
+    }
+    CzekanowskiD = 1.0 - checkedDiv(2.0 * sumMin, sumBoth);
+
+    // Pairs with x = 0 are left out; an observation y = 0 contributes
+    // 0 ln 0 = 0, its limit.
+    double kl = 0.0;
+    for (std::int32_t i = 1; i <= n; ++i) {
+        const double xi = x(i);
+        const double yi = y(i);
+        if (xi == 0.0 || yi == 0.0)
+            continue;
+        kl = checkedAdd(kl, checkedMul(yi, checkedLog(checkedDiv(yi, xi))));
+    }
+    KullbackLeiblerD = kl;
+}
+
 double Sumtrix::STAT_Mean(const BoundedArray<double>& Matrix, InOut<std::int32_t> InitialValue,
                           InOut<std::int32_t> FinalValue, bool Missing)
 {

@@ -140,9 +140,9 @@ void Sumtrix::Rank_Pearson(const BoundedArray<double>& x, const BoundedArray<dou
     // TINY keeps z and t finite for a perfect correlation.
     constexpr double TINY = 1E-20;
     const double dn = n;
-    // Every statement below reads x(i) and y(i): past the shorter array
-    // nothing is assigned, so the loops can stop there.
-    const std::int32_t last = std::min(n, std::min(x.allocated() ? x.ubound() : 0, y.allocated() ? y.ubound() : 0));
+    // Past the end of both arrays every statement of the loops fails and
+    // assigns nothing, so the loops can stop there.
+    const std::int32_t last = std::min(n, std::max(x.allocated() ? x.ubound() : 0, y.allocated() ? y.ubound() : 0));
 
     double ax = 0.0, ay = 0.0;
     for (std::int32_t i = 1; i <= last; ++i) {

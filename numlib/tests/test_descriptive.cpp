@@ -230,3 +230,69 @@ TEST(MeanVarCoVar, CovarianceIsAddedOntoEntryValue)
     EXPECT_DOUBLE_EQ(md, -2.5);
     EXPECT_DOUBLE_EQ(vd, 5.0 / 3);
 }
+
+namespace {
+struct Distances {
+    double euclidean = -7, canberra = -7, czekanowski = -7, kl = -7;
+    BoundedArray<double> minkowski;
+};
+Distances distances(Sumtrix& s, const std::vector<double>& x, const std::vector<double>& y,
+                    const std::vector<double>& m)
+{
+    Distances d;
+    d.minkowski = BoundedArray<double>(0, static_cast<std::int32_t>(m.size()));
+    s.STAT_Distance(base1(x), base1(y), d.euclidean, base1(m), d.minkowski, d.canberra, d.czekanowski, d.kl);
+    return d;
+}
+} // namespace
+
+TEST(Distance, MatchesReference)
+{
+    Sumtrix s;
+    for (const DistanceCase& c : kDistanceCases) {
+        const Distances d = distances(s, c.x, c.y, c.m);
+        expectRel(d.euclidean, c.euclidean, 1e-13, 0, "Euclidean");
+        for (std::size_t j = 0; j < c.m.size(); ++j)
+            expectRel(d.minkowski(static_cast<std::int32_t>(j) + 1), c.minkowski[j], 1e-13, 0, "Minkowski");
+        expectRel(d.canberra, c.canberra, 1e-13, 0, "Canberra");
+        expectRel(d.czekanowski, c.czekanowski, 1e-12, 0, "Czekanowski");
+        expectRel(d.kl, c.kullbackLeibler, 1e-12, 1e-12, "Kullback-Leibler");
+    }
+}
+
+TEST(Distance, EqualVectorsAndZeroObservations)
+{
+    Sumtrix s;
+    const Distances same = distances(s, {1, 2.5, 4}, {1, 2.5, 4}, {1, 2});
+    EXPECT_EQ(same.euclidean, 0);
+    EXPECT_EQ(same.minkowski(1), 0);
+    EXPECT_EQ(same.minkowski(2), 0);
+    EXPECT_EQ(same.canberra, 0);
+    EXPECT_EQ(same.czekanowski, 0);
+    EXPECT_EQ(same.kl, 0);
+
+    // a pair of zeros adds nothing to Canberra; an observation of 0 adds
+    // 0 ln 0 = 0 to Kullback-Leibler; a prediction of 0 is left out there
+    const Distances d = distances(s, {0, 2, 1, 0}, {0, 0, 2, 3}, {1});
+    EXPECT_DOUBLE_EQ(d.canberra, 2.0 / 2 + 1.0 / 3 + 3.0 / 3);
+    EXPECT_DOUBLE_EQ(d.kl, 2 * std::log(2.0));
+    EXPECT_DOUBLE_EQ(d.euclidean, std::sqrt(4 + 1 + 9));
+    EXPECT_DOUBLE_EQ(d.czekanowski, 1 - 2.0 * 1 / 8);
+}
+
+TEST(Distance, UndefinedTermsFail)
+{
+    Sumtrix s;
+    // exponent 0
+    EXPECT_NE(errorOf([&] { distances(s, {1, 2}, {2, 3}, {0}); }), 0);
+    // x + y = 0 with x != y
+    EXPECT_EQ(errorOf([&] { distances(s, {-1, 2}, {1, 3}, {1}); }), ErrDivisionByZero);
+    // a negative ratio in the logarithm
+    EXPECT_EQ(errorOf([&] { distances(s, {-1, 2}, {2, 3}, {1}); }), ErrInvalidCall);
+    // MinkowskiD shorter than m
+    double e, c, z, k;
+    BoundedArray<double> mk(0, 1);
+    EXPECT_EQ(errorOf([&] { s.STAT_Distance(base1({1, 2}), base1({2, 2}), e, base1({1, 2}), mk, c, z, k); }),
+              ErrSubscript);
+    EXPECT_EQ(mk(1), 1) << "the first exponent was written before the failure";
+}

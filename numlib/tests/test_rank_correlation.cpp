@@ -341,3 +341,17 @@ TEST(Spearman, InvertedIdenticalData)
     for (std::int32_t j = 1; j <= 5; ++j)
         EXPECT_EQ(w1(j) + w2(j), 6);
 }
+
+// n beyond the shorter array: each failing statement is skipped on its own,
+// so the sums of the longer array still run to n.
+TEST(Pearson, StepsPastTheShorterArray)
+{
+    Sumtrix s;
+    double r = 0.25, t = -7, p = -7, r2 = -7, adj = -7, z = -7;
+    s.Rank_Pearson(base1({1, 2, 3, 4, 10}), base1({2, 1, 4}), 5, r, t, p, r2, adj, z);
+    // ax = 20/5 = 4 and ay = 7/5 = 1.4; Sxy over the three pairs only
+    const double sxx = 9 + 4 + 1 + 0 + 36;
+    const double syy = 0.36 + 0.16 + 6.76;
+    const double sxy = (1 - 4) * (2 - 1.4) + (2 - 4) * (1 - 1.4) + (3 - 4) * (4 - 1.4);
+    EXPECT_NEAR(r, sxy / std::sqrt(sxx * syy), 1e-15);
+}

@@ -37,13 +37,16 @@ for (s in sets) {
   fac <- (1 - sf / en3n) * (1 - sg / en3n)
   vard <- (n - 1) * n^2 * (n + 1)^2 / 36 * fac
   zd <- (D - aved) / sqrt(vard)
-  sp <- cor.test(rx, ry, method = "pearson")     # Spearman's rs is Pearson's r of mid-ranks
+  # Spearman's rs with ties is Pearson's r of the mid-ranks; without the
+  # exact test R takes its p-value from t = rs sqrt((n - 2)/(1 - rs^2))
+  sp <- suppressWarnings(cor.test(x, y, method = "spearman", exact = FALSE))
   rs <- unname(sp$estimate)
+  ts <- rs * sqrt((n - 2) / (1 - rs^2))
   kt <- suppressWarnings(cor.test(x, y, method = "kendall", exact = FALSE, continuity = FALSE))
   tau <- unname(kt$estimate)
   tauZ <- tau / sqrt((4 * n + 10) / (9 * n * (n - 1)))
   vals <- c(r, unname(pt$statistic), probT, 1 - (1 - r^2) * (n - 1) / (n - 2), z,
-            D, zd, 2 * pnorm(-abs(zd)), rs, unname(sp$statistic), sp$p.value,
+            D, zd, 2 * pnorm(-abs(zd)), rs, ts, sp$p.value,
             tau, tauZ, 2 * pnorm(-abs(tauZ)))
   writeLines(sprintf("    {\"%s\", %s, %s, %s},", s[[1]], vec(x), vec(y), paste(num(vals), collapse = ", ")), con)
 }

@@ -139,3 +139,13 @@ TEST(BuildCommandLine, ArgumentsWithBlanksSurviveTheTokenizer)
         EXPECT_EQ(tokens(line), c.expectedTokens) << c.commandLine;
     }
 }
+
+TEST(AbsoluteSwitchPaths, RelativeFilesAndFoldersBecomeAbsolute)
+{
+    const QStringList in{"/Fdata/a b.KVE", "/f/abs/x.KVE", "/Lout/", "/C../c.QCX", "/S", "/F", "/X",
+                         "/Yrest", "plain"};
+    const QStringList expected{"/F/home/me/data/a b.KVE", "/f/abs/x.KVE", "/L/home/me/out/",
+                               "/C/home/me/../c.QCX", "/S", "/F", "/X", "/Yrest", "plain"};
+    EXPECT_EQ(AbsoluteSwitchPaths(in, QStringLiteral("/home/me")), expected);
+    EXPECT_EQ(AbsoluteSwitchPaths(in, QStringLiteral("/home/me/")), expected);
+}

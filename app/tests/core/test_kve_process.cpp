@@ -48,10 +48,10 @@ protected:
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
-    void start(QProcess& p, const QStringList& args) const
+    void start(QProcess& p, const QStringList& args, const QString& folder = QString()) const
     {
         p.setProcessEnvironment(environment());
-        p.setWorkingDirectory(home.path());
+        p.setWorkingDirectory(folder.isEmpty() ? home.path() : folder);
         p.start(QStringLiteral(KVE_BINARY), args);
         ASSERT_TRUE(p.waitForStarted(10000));
     }
@@ -159,6 +159,19 @@ TEST_F(KveProcess, SecondStartHandsOverAndReturnsAfterTheRun)
     EXPECT_EQ(refused.status, 1);
     EXPECT_TRUE(refused.err.contains(QStringLiteral("KVE: dataset file not found: "))) << refused.err.toStdString();
     EXPECT_EQ(first.state(), QProcess::Running);
+
+    // A relative file name means the file in the folder of the second start.
+    QDir(home.path()).mkpath(QStringLiteral("elsewhere"));
+    QFile bad(path(QStringLiteral("elsewhere/bad.KVE")));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("no dataset\r\n");
+    bad.close();
+    QProcess relative;
+    start(relative, {QStringLiteral("/Fbad.KVE")}, path(QStringLiteral("elsewhere")));
+    const Result relativeRun = finish(relative);
+    EXPECT_EQ(relativeRun.status, 1);
+    EXPECT_TRUE(relativeRun.err.contains(QStringLiteral("could not be loaded: ") + path(QStringLiteral("elsewhere/bad.KVE"))))
+        << relativeRun.err.toStdString();
 
     // /X handed over ends both.
     const Result quit = run({QStringLiteral("/F") + Sample, QStringLiteral("/Y"), QStringLiteral("/X")});

@@ -10,7 +10,9 @@
 
 #include <atomic>
 
+#include "SumtrixLib/Runtime.hpp"
 #include "core/settings_store.hpp"
+#include "platform/message_sinks.hpp"
 #include "platform/single_instance.hpp"
 #include "ui/frm_splash.hpp"
 #include "window_fixture.hpp"
@@ -197,6 +199,36 @@ TEST_F(StartupTest, FailuresGiveAReasonAndNeverABox)
         EXPECT_FALSE(programState().BatchMode);
     }
     EXPECT_TRUE(platform->messages.asked.empty());
+}
+
+TEST_F(StartupTest, CommandLineAtStartHidesTheSplashAndSendsMessagesToStderr)
+{
+    recordNeighbours();
+    PlatformMessageSink librarySink;
+    SumtrixLib::ScopedMessageSink library(librarySink);
+    auto run = mainWindowHooks().evaluationRun;
+    mainWindowHooks().evaluationRun = [run](frmMain& w) {
+        SumtrixLib::showMessage("No convergence", SumtrixLib::MessageIcon::Exclamation);
+        return run(w);
+    };
+
+    QTemporaryDir folder;
+    SingleInstance instance(folder.path());
+    int status = -1;
+    ASSERT_TRUE(window->Form_Load(QStringLiteral("/F") + Sample + QStringLiteral(" /X"), &instance, status));
+    EXPECT_EQ(instance.role(), SingleInstance::Role::Primary);
+    ASSERT_NE(frmSplash::current(), nullptr);
+    EXPECT_FALSE(frmSplash::current()->isVisible());
+    EXPECT_EQ(calls, QStringList{"run"});
+    EXPECT_EQ(programState().DataFileName, Sample);
+    EXPECT_TRUE(window->lastBatchOutcome().quit);
+    EXPECT_EQ(window->lastBatchOutcome().status, 0);
+    // The library's message went to stderr, not into a box.
+    EXPECT_TRUE(platform->messages.asked.empty());
+
+    // Outside a command line it is a box again.
+    SumtrixLib::showMessage("No convergence", SumtrixLib::MessageIcon::Exclamation);
+    EXPECT_EQ(platform->messages.asked.size(), 1u);
 }
 
 namespace {

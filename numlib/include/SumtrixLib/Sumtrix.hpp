@@ -281,6 +281,15 @@ public:
     // with TwoTails; t becomes |t| in the caller's variable. df < 1 gives 0
     // with iFault = 1.
     double STAT_PROBST(double& t, double df, InOut<double> iFault = {}, bool TwoTails = false);
+    // t quantile by the four-term expansion around the normal quantile. P
+    // above 1 is a percentage (P/100), and TwoTails halves P, both in the
+    // caller's variable; Alpha reverses the sign.
+    double STAT_TINV(double& P, double df, bool TwoTails = false, bool Alpha = false);
+    // Normal quantile of P (Q = 1 - P) by Newton's method on STAT_CUMNOR;
+    // the Variant holds a double.
+    Variant STAT_DINVNR(double P, double Q);
+    // Normal distribution function: Result = Phi(arg), ccum = 1 - Phi(arg).
+    void STAT_CUMNOR(double arg, double& Result, double& ccum);
     // Machine constants: 1 epsilon, 2 smallest normal, 3 largest double.
     double STAT_SPMPAR(std::int16_t i);
     // Entry i (0..10) of the integer machine-constant table.
@@ -327,6 +336,13 @@ public:
     void Sort_HeapSort2(BoundedArray<double>& a, BoundedArray<double>& b, std::int32_t n);
 
     // ---- Descriptive statistics (descriptive.cpp) --------------------------
+    // Distances between x and y over 1..ubound(x): Euclidean, Minkowski for
+    // each exponent m(1..k) into MinkowskiD(1..k), Canberra, Czekanowski and
+    // Kullback-Leibler.
+    void STAT_Distance(const BoundedArray<double>& x, const BoundedArray<double>& y,
+                       double& EuclideanD, const BoundedArray<double>& m,
+                       BoundedArray<double>& MinkowskiD, double& CanberraD, double& CzekanowskiD,
+                       double& KullbackLeiblerD);
     // Mean of Matrix(InitialValue..FinalValue); the bounds are corrected in
     // the caller's variables (below 1 -> 1, outside 1..ubound -> ubound).
     // With Missing, elements equal to MissingValue are skipped. 0 when the
