@@ -1,9 +1,28 @@
 #!/usr/bin/env bash
-# The main job of `make run`: starts KVE from the release build.
+# The main job of `make run`: KVE evaluates the bundled sample dataset
+# unattended through its own command line, saves the report into a fresh
+# folder, and this script prints where the report went and the report.
 set -euo pipefail
 BUILD_DIR="${1:-build-release}"
+ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 KVE="$BUILD_DIR/app/KVE"
+SAMPLE="$ROOT/examples/crop_yield.KVE"
+OUT_DIR="$ROOT/$BUILD_DIR/reports"
+
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   export QT_QPA_PLATFORM=offscreen
 fi
-exec "$KVE"
+mkdir -p "$OUT_DIR"
+before="$(ls "$OUT_DIR")"
+"$KVE" "/F$SAMPLE" /S "/L$OUT_DIR" /X
+report=""
+for f in "$OUT_DIR"/Notes*.TXT; do
+  case "$before" in *"$(basename "$f")"*) ;; *) report="$f" ;; esac
+done
+if [ -z "$report" ]; then
+  echo "KVE wrote no report into $OUT_DIR" >&2
+  exit 1
+fi
+echo "Report of $SAMPLE saved to $report"
+echo
+cat "$report"
