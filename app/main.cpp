@@ -2,6 +2,7 @@
 #include <QApplication>
 
 #include "ui/frm_main.hpp"
+#include "ui/frm_rnd.hpp"
 
 int main(int argc, char* argv[])
 {
@@ -11,6 +12,7 @@ int main(int argc, char* argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KVE"));
+    installRandomGenerator();
     frmMain window;
     window.show();
     return QApplication::exec();
