@@ -54,7 +54,11 @@ MsgAnswer message(const QString& text, MsgButtons buttons, MsgIcon icon, const Q
     request.title = title;
     request.buttons = buttons;
     request.icon = icon;
-    request.defaultAnswer = defaultAnswer;
+    // A question without a named default has its first button as default.
+    request.defaultAnswer = defaultAnswer == MsgAnswer::Ok
+                                    && (buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel)
+                                ? MsgAnswer::Yes
+                                : defaultAnswer;
     return messages().ask(request);
 }
 

@@ -121,7 +121,8 @@ void setClock(ClockService* service);
 // The title of message boxes that name none.
 QString applicationTitle();
 
-// Shorthand for a message box.
+// Shorthand for a message box. A question left at the default answer Ok
+// has its first button (Yes) as the default.
 MsgAnswer message(const QString& text, MsgButtons buttons = MsgButtons::Ok,
                   MsgIcon icon = MsgIcon::None, const QString& title = QString(),
                   MsgAnswer defaultAnswer = MsgAnswer::Ok);

@@ -13,8 +13,28 @@
 #include <QProcess>
 #include <QUrl>
 
+#include <cstdio>
+
+bool nobodyCanSeeWindows()
+{
+    const QString platform = QGuiApplication::platformName();
+    return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
+}
+
+MsgAnswer ConsoleMessageService::ask(const MessageRequest& request)
+{
+    const QString title = request.title.isEmpty() ? Platform::applicationTitle() : request.title;
+    QString text = request.text;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    std::fprintf(stderr, "%s: %s\n", title.toLocal8Bit().constData(), text.toLocal8Bit().constData());
+    std::fflush(stderr);
+    return request.defaultAnswer;
+}
+
 MsgAnswer QtMessageService::ask(const MessageRequest& request)
 {
+    if (nobodyCanSeeWindows())
+        return ConsoleMessageService().ask(request);
     QMessageBox box;
     box.setWindowTitle(request.title.isEmpty() ? Platform::applicationTitle() : request.title);
     box.setText(request.text);
@@ -80,6 +100,8 @@ QStringList QtFileDialogService::nameFilters(const QString& classicFilter)
 
 QString QtFileDialogService::choose(const FileDialogRequest& request)
 {
+    if (nobodyCanSeeWindows())
+        return QString();
     QFileDialog dialog(QApplication::activeWindow(), request.title);
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -143,6 +165,10 @@ bool printOn(QPrinter& printer, const PrintJob& job, QString& errorText)
 
 bool QtPrinterService::setup(const QString& title, PrintSettings& settings, QString& errorText)
 {
+    if (nobodyCanSeeWindows()) {
+        errorText = QStringLiteral("Cancel was selected.");
+        return false;
+    }
     QPrinter printer;
     printer.setCopyCount(settings.copies);
     printer.setPageOrientation(settings.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);

@@ -3,11 +3,25 @@
 
 #include "platform/platform_services.hpp"
 
+// Modal message boxes. Where nobody can see a box (Qt's offscreen or
+// minimal platform: a server, an unattended command-line run) the message
+// goes to standard error and the box answers its default, as
+// ConsoleMessageService does.
 class QtMessageService : public MessageService {
 public:
     MsgAnswer ask(const MessageRequest& request) override;
 };
 
+// Writes "title: text" to standard error and answers the default.
+class ConsoleMessageService : public MessageService {
+public:
+    MsgAnswer ask(const MessageRequest& request) override;
+};
+
+// True when windows are not shown to anybody (offscreen or minimal platform).
+bool nobodyCanSeeWindows();
+
+// File dialogs; without a visible screen every dialog counts as cancelled.
 class QtFileDialogService : public FileDialogService {
 public:
     QString choose(const FileDialogRequest& request) override;

@@ -261,7 +261,8 @@ TEST_F(DataSheetWindow, DroppedFilesGoThroughTheOpenCommand)
     EXPECT_TRUE(window->FG2_OLEDragOver(&files));
     EXPECT_FALSE(window->FG2_OLEDragOver(&words));
 
-    // Without the Open command the drop is refused with a message per file.
+    // Without an Open command the drop is refused with a message per file.
+    mainWindowHooks().openDataset = nullptr;
     window->FG2_OLEDragDrop({QStringLiteral("/data/a.KVE")});
     ASSERT_EQ(platform->messages.asked.size(), 1u);
     EXPECT_FALSE(programState().BatchMode);

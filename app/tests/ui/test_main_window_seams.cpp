@@ -153,13 +153,12 @@ TEST_F(MainWindowSeams, CallLoadRunsTheOpenCommandAndQuitClosesEveryWindow)
     EXPECT_TRUE(!frmCompare::isLoaded() || !frmCompare::instance()->isVisible());
 }
 
-TEST_F(MainWindowSeams, CommandsOfLaterPartsSayTheyAreMissing)
+TEST_F(MainWindowSeams, CommandsWithoutTheirPartSayTheyAreMissing)
 {
+    mainWindowHooks() = MainWindowHooks();
     fillRows(matrix(), 5);
     window->Command6_Click();
-    window->Command1_Click();
-    window->Command10_Click();
-    EXPECT_EQ(platform->messages.asked.size(), 3u);
+    EXPECT_EQ(platform->messages.asked.size(), 1u);
     for (const MessageRequest& m : platform->messages.asked)
         EXPECT_TRUE(m.text.endsWith(QStringLiteral("is not available in this version of KVE."))) << m.text.toStdString();
 }

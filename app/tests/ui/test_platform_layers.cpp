@@ -1,6 +1,6 @@
 // The production platform layers that can run unattended: the editor
 // launcher, printing to PDF and the file-dialog filters.
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -68,4 +68,27 @@ TEST(PlatformLayers, ClassicFiltersBecomeQtNameFilters)
               QStringList({QStringLiteral("All Files (*.*)"), QStringLiteral("Text Files (*.TXT *.txt)")}));
     EXPECT_EQ(QtFileDialogService::nameFilters(QStringLiteral("KVE Files (*.KVE)|*.KVE")),
               QStringList({QStringLiteral("KVE Files (*.KVE *.kve)")}));
+}
+
+TEST(PlatformLayers, WithoutAVisibleScreenBoxesAnswerTheirDefaultAndDialogsCancel)
+{
+    ASSERT_TRUE(nobodyCanSeeWindows());
+    QtMessageService boxes;
+    MessageRequest question;
+    question.text = QStringLiteral("Do you want to overwrite it?");
+    question.buttons = MsgButtons::YesNo;
+    question.defaultAnswer = MsgAnswer::No;
+    EXPECT_EQ(boxes.ask(question), MsgAnswer::No);
+    question.defaultAnswer = MsgAnswer::Yes;
+    EXPECT_EQ(boxes.ask(question), MsgAnswer::Yes);
+
+    QtFileDialogService dialogs;
+    FileDialogRequest open;
+    open.title = QStringLiteral("Open");
+    EXPECT_TRUE(dialogs.choose(open).isEmpty());
+    QtPrinterService printer;
+    PrintSettings settings;
+    QString error;
+    EXPECT_FALSE(printer.setup(QStringLiteral("Printer"), settings, error));
+    EXPECT_FALSE(error.isEmpty());
 }

@@ -1,0 +1,220 @@
+// The straight-line fit with errors in both coordinates and its searches.
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "SumtrixLib/Sumtrix.hpp"
+
+using namespace SumtrixLib;
+
+namespace {
+
+BoundedArray<double> base1(const std::vector<double>& v)
+{
+    BoundedArray<double> a(0, static_cast<std::int32_t>(v.size()));
+    for (std::size_t i = 0; i < v.size(); ++i)
+        a(static_cast<std::int32_t>(i) + 1) = v[i];
+    return a;
+}
+
+struct ReferenceCase {
+    const char* name;
+    std::vector<double> x, y, sx, sy;
+    double a, b, siga, sigb, chi2, Q, theta, thetaPlus, thetaMinus, scale;
+};
+
+const ReferenceCase referenceCases[] = {
+#include "reference/fit_xy_errors_cases.inc"
+};
+
+struct Fit {
+    double a = 0, b = 0, siga = 0, sigb = 0, chi2 = 0, Q = 0;
+};
+
+Fit fitxy(Sumtrix& s, const std::vector<double>& x, const std::vector<double>& y, const std::vector<double>& sx,
+          const std::vector<double>& sy, Fit f = Fit())
+{
+    s.Reg_FitRandomXY(base1(x), base1(y), base1(sx), base1(sy), f.a, f.b, f.siga, f.sigb, f.chi2, f.Q, 1E-30);
+    return f;
+}
+
+} // namespace
+
+TEST(FitXYErrors, AgreesWithDirectMinimisationOfTheChiSquare)
+{
+    Sumtrix s;
+    RecordingMessageSink sink;
+    ScopedMessageSink scoped(sink);
+    for (const ReferenceCase& rc : referenceCases) {
+        const Fit f = fitxy(s, rc.x, rc.y, rc.sx, rc.sy);
+        // The minimiser stops within an absolute 1E-10 of the angle, and
+        // near the minimum the chi-square's own rounding hides the angle to
+        // about 1E-10 as well. Where the chi-square is nearly flat (1E-4 at
+        // its minimum, no crossing of minimum + 1) the rounding hides it to
+        // about the square root of the machine precision.
+        const bool flat = rc.sigb >= 1e30;
+        const double dTheta = flat ? 1e-6 : 1e-9;
+        const double dbdTheta = 1.0 / (rc.scale * std::pow(std::cos(rc.theta), 2));
+        double maxAbsX = 0;
+        for (double v : rc.x)
+            maxAbsX = std::max(maxAbsX, std::fabs(v));
+        EXPECT_NEAR(f.b, rc.b, dTheta * dbdTheta) << rc.name;
+        EXPECT_NEAR(f.a, rc.a, dTheta * dbdTheta * maxAbsX + 1e-12) << rc.name;
+        EXPECT_NEAR(f.chi2, rc.chi2, 1e-9 * rc.chi2 + 1e-14) << rc.name;
+        // Q from the incomplete gamma function, whose series and continued
+        // fraction stop at a relative 3E-7 per term.
+        EXPECT_NEAR(f.Q, rc.Q, 1e-6 * rc.Q) << rc.name;
+        if (flat) {
+            EXPECT_EQ(f.siga, 1e30) << rc.name;
+            EXPECT_EQ(f.sigb, 1e30) << rc.name;
+            continue;
+        }
+        // The crossings of minimum + 1 are found to 2 (6E-8 |angle|) by the
+        // root finder's own tolerance.
+        const double dCross = 2 * 6e-8 * std::max(std::fabs(rc.thetaPlus), std::fabs(rc.thetaMinus)) + dTheta;
+        EXPECT_NEAR(f.sigb, rc.sigb, dCross * dbdTheta) << rc.name;
+        EXPECT_NEAR(f.siga, rc.siga, dCross * dbdTheta * maxAbsX) << rc.name;
+    }
+    EXPECT_TRUE(sink.entries.empty());
+}
+
+TEST(FitXYErrors, WorkedExample)
+{
+    Sumtrix s;
+    const Fit f = fitxy(s, {1, 2, 3, 4, 5}, {2.1, 3.9, 6.2, 7.8, 10.1}, std::vector<double>(5, 0.1),
+                        std::vector<double>(5, 0.2));
+    // To the digits printed with the example.
+    EXPECT_NEAR(f.a, 0.04197, 5e-6);
+    EXPECT_NEAR(f.b, 1.9927, 5e-5);
+    EXPECT_NEAR(f.siga, 0.2965, 5e-5);
+    EXPECT_NEAR(f.sigb, 0.08935, 5e-6);
+    EXPECT_NEAR(f.chi2, 1.3433, 5e-5);
+    EXPECT_NEAR(f.Q, 0.7189, 5e-5);
+}
+
+TEST(FitXYErrors, StateKeptOnTheObjectBetweenCalls)
+{
+    Sumtrix s;
+    const std::vector<double> x{1, 2, 3, 4, 5}, y{2.1, 3.9, 6.2, 7.8, 10.1};
+    const Fit f = fitxy(s, x, y, std::vector<double>(5, 0.1), std::vector<double>(5, 0.2));
+    const LineFitState& st = s.lineFitState();
+    EXPECT_EQ(st.FitCount, 5);
+    EXPECT_EQ(st.FitOffset, f.chi2 + 1.0);
+    EXPECT_EQ(st.FitX.ubound(), 5);
+    // y rescaled to the variance of x: var x = 2.5, var y = 9.927.
+    const double scale = std::sqrt(2.5 / 9.927);
+    for (int j = 1; j <= 5; ++j) {
+        EXPECT_EQ(st.FitX(j), x[static_cast<std::size_t>(j - 1)]);
+        EXPECT_NEAR(st.FitY(j), scale * y[static_cast<std::size_t>(j - 1)], 1e-14);
+        EXPECT_NEAR(st.FitSigY(j), scale * 0.2, 1e-15);
+    }
+    // The chi-square read later from the same object: at the fitted angle
+    // it is the minimum, less the stored offset of minimum + 1.
+    const double angle = std::atan(f.b * scale);
+    EXPECT_NEAR(s.STAT_ChiXY(angle), -1.0, 1e-9);
+    EXPECT_NEAR(s.lineFitState().FitIntercept / scale, f.a, 1e-9);
+    // ... and crosses zero where the errors were taken from.
+    const double root = s.Root_zbrent(angle, angle + 0.1, 1E-30);
+    EXPECT_NEAR(s.STAT_ChiXY(root), 0.0, 1e-6);
+    EXPECT_GT(root, angle);
+
+    // A second object keeps its own state.
+    Sumtrix other;
+    EXPECT_EQ(other.lineFitState().FitCount, 0);
+
+    // All y equal: nothing is written, not even the count; the arrays are
+    // dimensioned anew.
+    Fit untouched;
+    untouched.a = untouched.b = untouched.siga = untouched.sigb = untouched.chi2 = untouched.Q = 7.0;
+    const Fit g = fitxy(s, {1, 2, 3}, {4, 4, 4}, {1, 1, 1}, {1, 1, 1}, untouched);
+    EXPECT_EQ(g.a, 7.0);
+    EXPECT_EQ(g.b, 7.0);
+    EXPECT_EQ(g.sigb, 7.0);
+    EXPECT_EQ(g.Q, 7.0);
+    EXPECT_EQ(s.lineFitState().FitCount, 5);
+    EXPECT_EQ(s.lineFitState().FitX.ubound(), 3);
+}
+
+TEST(FitXYErrors, ExactLineGivesZeroChiSquare)
+{
+    Sumtrix s;
+    const Fit f = fitxy(s, {0, 1, 2, 3, 4}, {1, 4, 7, 10, 13}, std::vector<double>(5, 0.2), std::vector<double>(5, 0.2));
+    EXPECT_NEAR(f.b, 3.0, 1e-9);
+    EXPECT_NEAR(f.a, 1.0, 1e-8);
+    EXPECT_NEAR(f.chi2, 0.0, 1e-18);
+    EXPECT_NEAR(f.Q, 1.0, 1e-12);
+    EXPECT_LT(f.siga, 1e30);
+    EXPECT_LT(f.sigb, 1e30);
+}
+
+TEST(FitXYErrors, FaultsFailTheCall)
+{
+    Sumtrix s;
+    Fit f;
+    // All x equal: the scale is 0 and the final division fails.
+    EXPECT_THROW(fitxy(s, {2, 2, 2}, {1, 2, 4}, {1, 1, 1}, {1, 1, 1}), RuntimeError);
+    // The chi-square with no stored points divides 0 by 0.
+    Sumtrix fresh;
+    EXPECT_THROW(fresh.STAT_ChiXY(0.3), RuntimeError);
+    // SD arrays shorter than the data.
+    EXPECT_THROW(fitxy(s, {1, 2, 3, 4}, {1, 3, 2, 5}, {1, 1}, {1, 1}), RuntimeError);
+    // An angle that is not a number.
+    fitxy(s, {1, 2, 3, 4}, {1, 3, 2, 5}, {1, 1, 1, 1}, {1, 1, 1, 1});
+    EXPECT_THROW(s.STAT_ChiXY(std::string("steep")), RuntimeError);
+    EXPECT_NO_THROW(s.STAT_ChiXY(std::string("0.5")));
+}
+
+TEST(FitXYErrors, SearchMessagesGoThroughTheSink)
+{
+    Sumtrix s;
+    RecordingMessageSink sink;
+    ScopedMessageSink scoped(sink);
+    fitxy(s, {1, 2, 3, 4, 5}, {2.1, 3.9, 6.2, 7.8, 10.1}, std::vector<double>(5, 0.1), std::vector<double>(5, 0.2));
+    ASSERT_TRUE(sink.entries.empty());
+
+    // Both ends on one side of zero: the root finder says so and brackets
+    // from (0, 0.5).
+    const double root = s.Root_zbrent(0.5, 0.5, 1E-30);
+    ASSERT_EQ(sink.entries.size(), 1u);
+    EXPECT_EQ(sink.entries[0].text, "Root is being bracketed for zbrent");
+    EXPECT_EQ(sink.entries[0].icon, MessageIcon::None);
+    EXPECT_EQ(sink.entries[0].title, LibraryTitle);
+    EXPECT_TRUE(std::isfinite(root));
+
+    // A tolerance that can never be met runs the iteration limit out.
+    sink.entries.clear();
+    double xmin = 0;
+    const double fmin = s.Search_brent(0.6, 0.78, 1.0, -1.0, xmin);
+    ASSERT_EQ(sink.entries.size(), 1u);
+    EXPECT_EQ(sink.entries[0].text, "BRENT function exceeded maximum iterations");
+    EXPECT_EQ(sink.entries[0].icon, MessageIcon::Information);
+    EXPECT_EQ(fmin, s.STAT_ChiXY(xmin));
+
+    sink.entries.clear();
+    s.Root_zbrent(0.785, 1.0, -1.0);
+    ASSERT_EQ(sink.entries.size(), 1u);
+    EXPECT_EQ(sink.entries[0].text, "ZBRENT function exceeded maximum iterations");
+    EXPECT_EQ(sink.entries[0].icon, MessageIcon::None);
+}
+
+TEST(FitXYErrors, BracketAndMinimumOfTheChiSquare)
+{
+    Sumtrix s;
+    fitxy(s, {1, 2, 3, 4, 5}, {2.1, 3.9, 6.2, 7.8, 10.1}, std::vector<double>(5, 0.1), std::vector<double>(5, 0.2));
+    // Start downhill or uphill: either way the bracket holds a minimum.
+    for (const auto& [ax0, bx0] : {std::pair{0.0, 0.3}, std::pair{1.2, 1.0}, std::pair{0.3, 0.0}}) {
+        double ax = ax0, bx = bx0, cx = 0, fa = 0, fb = 0, fc = 0;
+        s.Search_mnbrak(ax, bx, cx, fa, fb, fc);
+        EXPECT_LT(fb, fa) << ax0;
+        EXPECT_LT(fb, fc) << ax0;
+        EXPECT_GT((bx - ax) * (cx - bx), 0.0) << ax0;
+        EXPECT_EQ(fa, s.STAT_ChiXY(ax));
+        EXPECT_EQ(fc, s.STAT_ChiXY(cx));
+        double xmin = 0;
+        const double fmin = s.Search_brent(ax, bx, cx, 1E-30, xmin);
+        EXPECT_NEAR(xmin, 0.785395690490283, 1e-9) << ax0;   // SciPy's minimiser, as in the table
+        EXPECT_LE(fmin, fb);
+    }
+}
