@@ -8,6 +8,7 @@
 #include "platform/single_instance.hpp"
 #include "ui/frm_about.hpp"
 #include "ui/frm_main.hpp"
+#include "ui/frm_rnd.hpp"
 
 namespace {
 QtMessageHandler g_qtMessages = nullptr;
@@ -44,6 +45,7 @@ int main(int argc, char* argv[])
         frmAbout about(&window);
         about.exec();
     };
+    installRandomGenerator();
 
     // One command line from the arguments, as the user typed it.
     const QString commandLine = KVECode::BuildCommandLine(

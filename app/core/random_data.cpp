@@ -4,6 +4,7 @@
 
 #include "core/copula_generator.hpp"
 #include "core/random_source.hpp"
+#include "core/sumtrix_instance.hpp"
 
 namespace {
 
@@ -84,6 +85,12 @@ StraightLineModel straightLineModel(const RandomDataSettings& settings)
     m.SSE = (1.0 - r2) * m.SSy;
     m.MSE = m.SSE / (n - 2.0);
     return m;
+}
+
+double libraryNormalQuantile(double p)
+{
+    double IER = 0.0;
+    return sumtrix().STAT_InvNorm(p, IER);
 }
 
 RandomDataset generateRandomData(const RandomDataSettings& settings, RandomSource& source,

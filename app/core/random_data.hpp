@@ -71,6 +71,9 @@ StraightLineModel straightLineModel(const RandomDataSettings& settings);
 
 // The standard normal quantile used for every normal deviate.
 using NormalQuantile = std::function<double(double)>;
+// The library's STAT_InvNorm, its fault indicator set to 0 before each call
+// and not read afterwards.
+double libraryNormalQuantile(double p);
 
 struct RandomDataset {
     std::vector<double> X;
