@@ -21,7 +21,7 @@ test: build
 
 release: deps
 	@cmake -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release >/dev/null
-	@cmake --build $(RELEASE_DIR) -j $(JOBS)
+	@cmake --build $(RELEASE_DIR) -j $(JOBS) --target KVE
 
 run: release
 	@bash scripts/run-main-job.sh $(RELEASE_DIR)
