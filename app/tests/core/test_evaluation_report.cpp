@@ -115,3 +115,59 @@ TEST(EvaluationReport, SwappedDataFitsTheOtherWayRound)
     EXPECT_NE(lineOf(swapped.report, "Estimate b"), lineOf(plain.report, "Estimate b"));
     EXPECT_NE(*swapped.MeanY, *plain.MeanY);
 }
+
+TEST(EvaluationReport, BadDataNeverBreaksTheRun)
+{
+    QLocale::setDefault(QLocale::c());
+    struct Case {
+        const char* what;
+        std::vector<std::array<const char*, 4>> rows;   // X, SD X, Y, SD Y
+    };
+    std::vector<Case> cases = {
+        {"constant X", {{"2", "", "1", ""}, {"2", "", "3", ""}, {"2", "", "5", ""}, {"2", "", "4", ""}}},
+        {"constant Y", {{"1", "", "3", ""}, {"2", "", "3", ""}, {"3", "", "3", ""}}},
+        {"three points on a line", {{"1", "", "2", ""}, {"2", "", "4", ""}, {"3", "", "6", ""}}},
+        {"all zeros", {{"0", "0", "0", "0"}, {"0", "0", "0", "0"}, {"0", "0", "0", "0"}}},
+        {"huge values", {{"1e300", "", "2e300", ""}, {"-1e300", "", "1e299", ""}, {"3e300", "", "-1e300", ""}}},
+        {"text in the cells", {{"abc", "x", "1", "y"}, {"2", "", "zz", ""}, {"3", "", "5", ""}, {"4", "", "", ""}}},
+    };
+    for (const Case& c : cases) {
+        DataMatrix m(static_cast<int>(c.rows.size()) + 1);
+        for (std::size_t r = 0; r < c.rows.size(); ++r)
+            for (int k = 0; k < 4; ++k)
+                if (*c.rows[r][static_cast<std::size_t>(k)])
+                    m.setText(k + 1, static_cast<int>(r) + 1, QString::fromUtf8(c.rows[r][static_cast<std::size_t>(k)]));
+        for (RegressionMethod method : {RegressionMethod::LeastSquares, RegressionMethod::WeightedLeastSquares,
+                                        RegressionMethod::LeastAbsoluteDeviation}) {
+            EvaluationOptions o;
+            o.method = method;
+            o.ticked = {QStringLiteral("Check13"), QStringLiteral("Check10"), QStringLiteral("Check20")};
+            o.gridRows = m.upperRow();
+            o.now = QDateTime(QDate(2026, 1, 1), QTime(0, 0));
+            const EvaluationOutcome out = runEvaluation(m, o);
+            ASSERT_TRUE(out.ran) << c.what;
+            EXPECT_TRUE(out.report.contains(QStringLiteral("PARAMETER PROBABILITIES"))) << c.what;
+            EXPECT_TRUE(out.report.endsWith(QString(98, QLatin1Char('-')) + QStringLiteral("\r\n"))) << c.what;
+            for (const char* bad : {"nan", "inf", "NaN", "Inf"})
+                EXPECT_FALSE(out.report.contains(QLatin1String(bad))) << c.what << ": " << bad;
+        }
+    }
+}
+
+TEST(EvaluationReport, FiftyThousandRows)
+{
+    QLocale::setDefault(QLocale::c());
+    const int n = 50000;
+    DataMatrix m(n + 1);
+    for (int r = 1; r <= n; ++r) {
+        m.setNumber(DataMatrix::ColX, r, r % 97);
+        m.setNumber(DataMatrix::ColY, r, (r % 97) * 1.1 + (r % 7) * 0.1);
+    }
+    EvaluationOptions o;
+    o.ticked = {QStringLiteral("Check10"), QStringLiteral("Check20")};
+    o.gridRows = n + 1;
+    o.now = QDateTime(QDate(2026, 1, 1), QTime(0, 0));
+    const EvaluationOutcome out = runEvaluation(m, o);
+    ASSERT_TRUE(out.ran);
+    EXPECT_TRUE(out.report.contains(QStringLiteral("N               :      50000")));
+}
