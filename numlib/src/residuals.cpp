@@ -101,4 +101,31 @@ Variant Sumtrix::STAT_Residue(double b0, double b1, const BoundedArray<double>& 
     return {};
 }
 
+Variant Sumtrix::STAT_MReg_Statistics(const Matrix& Xh, const Matrix& b, const Matrix& VarCovb, double MSE, double n,
+                                      double& Estimate, double& Variance, double& sd, double& Alpha, double& LowCI,
+                                      double& HighCI, double& LowPI, double& HighPI)
+{
+    // Every step runs on its own: a step that fails assigns nothing and the
+    // next one goes on with the values as they stand.
+    Matrix XhT, estimate, left, variance;
+    guardStep(XhT, [&] { return this->Matrix_TransposeMatrix(Xh); });
+    guardStep(estimate, [&] { return this->Matrix_MultiplyMatrix(XhT, b); });
+    guardStep(Estimate, [&] { return estimate.Element(1, 1); });
+    guardStep(left, [&] { return this->Matrix_MultiplyMatrix(XhT, VarCovb); });
+    guardStep(variance, [&] { return this->Matrix_MultiplyMatrix(left, Xh); });
+    guardStep(Variance, [&] { return variance.Element(1, 1); });
+    guardStep(sd, [&] { return checkedSqrt(Variance); });
+    double df = 0.0;
+    guardStep(df, [&] { return n - static_cast<double>(Xh.r); });
+    // The two-sided critical value; the caller's Alpha is handed on and
+    // comes back as that routine leaves it.
+    double t = 0.0;
+    guardStep(t, [&] { return this->STAT_TINV(Alpha, df, true, true); });
+    guardStep(LowCI, [&] { return checkedSub(Estimate, checkedMul(t, sd)); });
+    guardStep(HighCI, [&] { return checkedAdd(Estimate, checkedMul(t, sd)); });
+    guardStep(LowPI, [&] { return checkedSub(Estimate, checkedMul(t, checkedSqrt(checkedAdd(Variance, MSE)))); });
+    guardStep(HighPI, [&] { return checkedAdd(Estimate, checkedMul(t, checkedSqrt(checkedAdd(Variance, MSE)))); });
+    return {};
+}
+
 } // namespace SumtrixLib
