@@ -15,6 +15,7 @@
 #include <cmath>
 
 #include "SumtrixLib/Sumtrix.hpp"
+#include "variant_number.hpp"
 
 namespace SumtrixLib {
 
@@ -25,31 +26,6 @@ constexpr double HalfTurn = 3.14159265;
 constexpr double UpperAngle = 1.571;
 constexpr double Big = 1E30;
 
-// A Variant holding a number, as a double: empty is 0, True is -1, a text
-// must be a number written with a decimal point.
-double numberOf(const Variant& v)
-{
-    if (std::holds_alternative<std::monostate>(v))
-        return 0.0;
-    if (const bool* b = std::get_if<bool>(&v))
-        return *b ? -1.0 : 0.0;
-    if (const std::int32_t* i = std::get_if<std::int32_t>(&v))
-        return static_cast<double>(*i);
-    if (const double* d = std::get_if<double>(&v))
-        return *d;
-    const std::string& text = std::get<std::string>(v);
-    const std::size_t first = text.find_first_not_of(' ');
-    const std::size_t last = text.find_last_not_of(' ');
-    if (first == std::string::npos)
-        raiseError(ErrTypeMismatch);
-    double value = 0.0;
-    const char* begin = text.data() + first;
-    const char* end = text.data() + last + 1;
-    const auto [ptr, ec] = std::from_chars(begin, end, value);
-    if (ec != std::errc() || ptr != end)
-        raiseError(ErrTypeMismatch);
-    return value;
-}
 
 } // namespace
 
@@ -153,7 +129,7 @@ Variant Sumtrix::Reg_FitRandomXY(const BoundedArray<double>& XArray, const Bound
 double Sumtrix::STAT_ChiXY(const Variant& bang)
 {
     LineFitState& st = m_lineFit;
-    const double b = std::tan(numberOf(bang));
+    const double b = std::tan(variantToDouble(bang));
     double sumw = 0.0, avex = 0.0, avey = 0.0;
     for (std::int32_t j = 1; j <= st.FitCount; ++j) {
         const double w = checkedAdd(checkedMul(checkedMul(b, st.FitSigX(j)), checkedMul(b, st.FitSigX(j))),
@@ -319,9 +295,9 @@ double Sumtrix::Root_zbrent(const Variant& x1, const Variant& x2, const Variant&
 {
     constexpr int ItMax = 100;
     constexpr double Eps = 6E-8;
-    const double tolerance = numberOf(tol);
-    double a = numberOf(x1);
-    double b = numberOf(x2);
+    const double tolerance = variantToDouble(tol);
+    double a = variantToDouble(x1);
+    double b = variantToDouble(x2);
     double c = 0.0, d = 0.0, e = 0.0;
     double fa = this->STAT_ChiXY(a);
     double fb = this->STAT_ChiXY(b);

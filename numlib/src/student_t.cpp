@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "SumtrixLib/Sumtrix.hpp"
+#include "variant_number.hpp"
 #include "decimal.hpp"
 
 namespace SumtrixLib {
@@ -63,12 +64,6 @@ const CumnorCoefficients& cumnorCoefficients()
     return k;
 }
 
-double variantToDouble(const Variant& v)
-{
-    if (const double* d = std::get_if<double>(&v))
-        return *d;
-    raiseError(ErrTypeMismatch);
-}
 
 Decimal dec(double v)
 {

@@ -7,8 +7,10 @@
 #include <gtest/gtest.h>
 
 #include "SumtrixLib/Sumtrix.hpp"
+#include "test_support.hpp"
 
 using namespace SumtrixLib;
+using namespace SumtrixLib::test_support;
 
 namespace {
 #include "reference/beta_cases.inc"
@@ -22,15 +24,6 @@ double betaTolerance(double value)
     return 3e-7 * std::min(value, 1.0 - value) + 2e-16;
 }
 
-int errorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
-}
 } // namespace
 
 TEST(Betai, MatchesPbeta)

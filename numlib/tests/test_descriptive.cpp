@@ -10,19 +10,13 @@
 #include <gtest/gtest.h>
 
 #include "SumtrixLib/Sumtrix.hpp"
+#include "test_support.hpp"
 
 using namespace SumtrixLib;
+using namespace SumtrixLib::test_support;
 
 namespace {
 #include "reference/descriptive_cases.inc"
-
-BoundedArray<double> base1(const std::vector<double>& v)
-{
-    BoundedArray<double> a(0, static_cast<std::int32_t>(v.size()));
-    for (std::size_t i = 0; i < v.size(); ++i)
-        a(static_cast<std::int32_t>(i) + 1) = v[i];
-    return a;
-}
 
 // Relative agreement with R, floored at `scale` for values near 0.
 void expectRel(double actual, double expected, double rel, double scale, const char* what)
@@ -30,15 +24,6 @@ void expectRel(double actual, double expected, double rel, double scale, const c
     EXPECT_NEAR(actual, expected, rel * std::max(std::fabs(expected), scale)) << what;
 }
 
-int errorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
-}
 } // namespace
 
 TEST(Moments, MatchesReference)

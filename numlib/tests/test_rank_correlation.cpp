@@ -10,19 +10,13 @@
 #include <gtest/gtest.h>
 
 #include "SumtrixLib/Sumtrix.hpp"
+#include "test_support.hpp"
 
 using namespace SumtrixLib;
+using namespace SumtrixLib::test_support;
 
 namespace {
 #include "reference/rank_correlation_cases.inc"
-
-BoundedArray<double> base1(const std::vector<double>& v)
-{
-    BoundedArray<double> a(0, static_cast<std::int32_t>(v.size()));
-    for (std::size_t i = 0; i < v.size(); ++i)
-        a(static_cast<std::int32_t>(i) + 1) = v[i];
-    return a;
-}
 
 std::vector<double> randomWithTies(std::mt19937_64& rng, std::size_t n, int levels)
 {

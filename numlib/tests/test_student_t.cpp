@@ -8,21 +8,14 @@
 #include <gtest/gtest.h>
 
 #include "SumtrixLib/Sumtrix.hpp"
+#include "test_support.hpp"
 
 using namespace SumtrixLib;
+using namespace SumtrixLib::test_support;
 
 namespace {
 #include "reference/student_t_cases.inc"
 
-int errorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
-}
 } // namespace
 
 // AS 3 against R's pt for whole degrees of freedom. Even df: the finite

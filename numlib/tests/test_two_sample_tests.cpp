@@ -7,19 +7,13 @@
 #include <gtest/gtest.h>
 
 #include "SumtrixLib/Sumtrix.hpp"
+#include "test_support.hpp"
 
 using namespace SumtrixLib;
+using namespace SumtrixLib::test_support;
 
 namespace {
 #include "reference/two_sample_tests_cases.inc"
-
-BoundedArray<double> base1(const std::vector<double>& v)
-{
-    BoundedArray<double> a(0, static_cast<std::int32_t>(v.size()));
-    for (std::size_t i = 0; i < v.size(); ++i)
-        a(static_cast<std::int32_t>(i) + 1) = v[i];
-    return a;
-}
 
 // The probabilities come from the incomplete beta function, whose continued
 // fraction stops at a relative step of 3E-7: they agree with R to 3E-7 of
@@ -29,15 +23,6 @@ double probTolerance(double p)
     return 3e-7 * std::min(p, 1.0 - p) + 2e-16;
 }
 
-int errorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
-}
 } // namespace
 
 TEST(TwoSampleTests, MatchReference)

@@ -38,8 +38,9 @@ TEST(StrictNumberParser, AcceptsFiniteDecimalsOnly)
     for (const Case& c : cases) {
         const auto v = parseStrictNumber(QString::fromUtf8(c.text));
         EXPECT_EQ(v.has_value(), c.ok) << c.text;
-        if (c.ok && v)
+        if (c.ok && v) {
             EXPECT_DOUBLE_EQ(*v, c.value) << c.text;
+        }
     }
 }
 
