@@ -1,4 +1,4 @@
-// Fixed-width formatter and text aligner: worked examples and decided cases.
+// Fixed-width formatter and text aligner: worked examples and edge cases.
 #include <cmath>
 #include <limits>
 
