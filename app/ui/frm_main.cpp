@@ -15,7 +15,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QSettings>
 #include <QStackedWidget>
 #include <QTextEdit>
 #include <QTimer>
@@ -24,6 +23,7 @@
 #include "core/data_sheet.hpp"
 #include "core/kve_code.hpp"
 #include "core/program_state.hpp"
+#include "core/settings_store.hpp"
 #include "platform/flex_grid.hpp"
 #include "platform/platform_services.hpp"
 #include "ui/dataset_commands.hpp"
@@ -800,11 +800,7 @@ void frmMain::CheckButton_Click(int index)
         refillLimits();
     } else if (index == 4) {
         Command28_Click();
-        QString folder;
-        {
-            QSettings settings(QStringLiteral("Brannex3"), QStringLiteral("Brannex3"));
-            folder = settings.value(QStringLiteral("Config/RDir")).toString();
-        }
+        const QString folder = SettingsStore::GetSetting(QStringLiteral("RDir"));
         Label22->setText(!folder.isEmpty() && KVECode::FileExists(folder + QStringLiteral("RGui.EXE"))
                              ? folder
                              : QStringLiteral("R path not defined"));
