@@ -26,7 +26,9 @@
 #include "core/settings_store.hpp"
 #include "platform/flex_grid.hpp"
 #include "platform/platform_services.hpp"
+#include "platform/qt_platform_services.hpp"
 #include "ui/dataset_commands.hpp"
+#include "ui/frm_about.hpp"
 #include "ui/frm_compare.hpp"
 #include "ui/frm_info.hpp"
 #include "ui/frm_mapi.hpp"
@@ -1091,10 +1093,17 @@ void frmMain::Command15_Click()
 
 void frmMain::Command10_Click()
 {
-    if (mainWindowHooks().showAbout)
+    if (mainWindowHooks().showAbout) {
         mainWindowHooks().showAbout(*this);
+        return;
+    }
+    auto* about = new frmAbout(this);
+    about->setAttribute(Qt::WA_DeleteOnClose);
+    // Modal for a person; where nobody sees the screen it must not wait.
+    if (nobodyCanSeeWindows())
+        about->show();
     else
-        featureMissing(QStringLiteral("The About box"));
+        about->exec();
 }
 
 void frmMain::Command12_Click()

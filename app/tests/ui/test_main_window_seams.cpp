@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QDialog>
 #include <QListWidget>
 
 #include "ui/frm_compare.hpp"
@@ -134,6 +135,14 @@ TEST_F(MainWindowSeams, ComparisonWindowLoadsItsFileOnlyInABatch)
     frmCompare::openComparisonFile() = nullptr;
 }
 
+TEST_F(MainWindowSeams, AboutOpensTheAboutBox)
+{
+    window->Command10_Click();
+    auto* about = window->findChild<QDialog*>(QStringLiteral("frmAbout"));
+    ASSERT_NE(about, nullptr);
+    EXPECT_TRUE(about->isVisible());
+}
+
 TEST_F(MainWindowSeams, CallLoadRunsTheOpenCommandAndQuitClosesEveryWindow)
 {
     int opens = 0;
@@ -159,7 +168,7 @@ TEST_F(MainWindowSeams, CommandsWithoutTheirPartSayTheyAreMissing)
     fillRows(matrix(), 5);
     window->Command6_Click();
     window->Command1_Click();
-    window->Command10_Click();
+    window->Command12_Click();
     EXPECT_EQ(platform->messages.asked.size(), 3u);
     for (const MessageRequest& m : platform->messages.asked)
         EXPECT_TRUE(m.text.endsWith(QStringLiteral("is not available in this version of KVE."))) << m.text.toStdString();
