@@ -247,6 +247,15 @@ void frmMain::buildDatasetPage(QFrame* page)
     connect(FG2, &FlexGrid::gotFocus, this, &frmMain::Fg2_GotFocus);
     connect(FG2, &FlexGrid::leaveCell, this, &frmMain::Fg2_LeaveCell);
     connect(FG2, &FlexGrid::filesDropped, this, &frmMain::FG2_OLEDragDrop);
+    // An open editor follows its cell when the sheet scrolls.
+    const auto followCell = [this] {
+        if (!TxtEdit->isHidden()) {
+            const QRect cell = FG2->cellRectInParent(m_editRow, m_editCol);
+            TxtEdit->setGeometry(cell.x(), cell.y(), std::max(cell.width() - 1, 8), std::max(cell.height() - 1, 8));
+        }
+    };
+    connect(FG2->verticalScrollBar(), &QScrollBar::valueChanged, this, followCell);
+    connect(FG2->horizontalScrollBar(), &QScrollBar::valueChanged, this, followCell);
 
     auto* side = new QVBoxLayout();
     const struct { const char* name; const char* caption; const char* tooltip; void (frmMain::*handler)(); } buttons[] = {
