@@ -68,6 +68,26 @@ void BM_Sort_Sort2_Descending(benchmark::State& state)
 }
 BENCHMARK(BM_Sort_Sort2_Descending)->Arg(100000);
 
+// The fit without weights (the evaluation run's first call) and with
+// weights 1/sig^2, whose goodness of fit takes Q from the incomplete gamma
+// function at a = (n - 2) / 2.
+void BM_Reg_FitXY(benchmark::State& state)
+{
+    const auto n = static_cast<std::int32_t>(state.range(0));
+    const auto weights = static_cast<std::int32_t>(state.range(1));
+    const Data d = makeData(n);
+    Sumtrix s;
+    double a = 0, b = 0, siga = 0, sigb = 0, chi2 = 0, Q = 0;
+    for (auto _ : state) {
+        std::int32_t mwt = weights;
+        s.Reg_FitXY(d.x, d.y, n, d.sig, mwt, a, b, siga, sigb, chi2, Q);
+        benchmark::DoNotOptimize(b);
+        benchmark::DoNotOptimize(Q);
+    }
+    state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_Reg_FitXY)->Args({1000, 0})->Args({100000, 0})->Args({1000, 1})->Args({100000, 1});
+
 } // namespace
 
 BENCHMARK_MAIN();

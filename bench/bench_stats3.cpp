@@ -37,6 +37,34 @@ void BM_MedFit(benchmark::State& state)
 }
 BENCHMARK(BM_MedFit)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
+void BM_Residue(benchmark::State& state)
+{
+    const auto n = static_cast<std::int32_t>(state.range(0));
+    BoundedArray<double> x, y;
+    line(n, x, y);
+    double mx = 0, my = 0, sxx = 0, sxy = 0;
+    for (std::int32_t i = 1; i <= n; ++i) {
+        mx += x(i);
+        my += y(i);
+    }
+    mx /= n;
+    my /= n;
+    for (std::int32_t i = 1; i <= n; ++i) {
+        sxx += (x(i) - mx) * (x(i) - mx);
+        sxy += (x(i) - mx) * (y(i) - my);
+    }
+    const double b1 = sxy / sxx, b0 = my - b1 * mx, varX = sxx / (n - 1);
+    std::vector<BoundedArray<double>> out(13, BoundedArray<double>(0, n));
+    Sumtrix s;
+    for (auto _ : state) {
+        double mse = 0;
+        s.STAT_Residue(b0, b1, x, y, varX, mx, my, n, mse, out[0], out[1], out[2], out[3], out[4], out[5], out[6],
+                       out[7], out[8], out[9], out[10], out[11], out[12]);
+        benchmark::DoNotOptimize(mse);
+    }
+}
+BENCHMARK(BM_Residue)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 BENCHMARK_MAIN();

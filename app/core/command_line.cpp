@@ -28,14 +28,23 @@ void GetParameters(const QString& s, QStringList& Parm)
     QString token;
     bool slashSeen = false;
     bool inQuotes = false;
+    bool afterBlank = false; // the previous character was a blank outside quotes
     for (const QChar c : s) {
-        if (c == QLatin1Char('/') && !inQuotes && isBlankOnly(token)) {
-            // A switch starts here; blanks before it belong to no token.
-            token.clear();
+        const bool blank = c == QLatin1Char(' ') && !inQuotes;
+        if (c == QLatin1Char('/') && !inQuotes && (isBlankOnly(token) || afterBlank)) {
+            // A switch starts here. Text before it (a value that was split
+            // off by a blank) is a token of its own; blanks belong to none.
+            while (token.endsWith(QLatin1Char(' ')))
+                token.chop(1);
+            if (!token.isEmpty()) {
+                storeToken(Parm, k, token);
+                ++k;
+                token.clear();
+            }
             slashSeen = true;
         } else if (c == QLatin1Char('"')) {
             inQuotes = !inQuotes;
-        } else if (c == QLatin1Char(' ') && !inQuotes && slashSeen) {
+        } else if (blank && slashSeen) {
             if (!token.isEmpty()) {
                 storeToken(Parm, k, token);
                 ++k;
@@ -45,9 +54,12 @@ void GetParameters(const QString& s, QStringList& Parm)
         } else {
             token.append(c);
         }
+        afterBlank = blank;
     }
     // Trailing blanks make no token.
-    if (!isBlankOnly(token))
+    while (token.endsWith(QLatin1Char(' ')))
+        token.chop(1);
+    if (!token.isEmpty())
         storeToken(Parm, k, token);
 }
 

@@ -19,10 +19,12 @@ namespace KVECode {
 // Splits the command line `s` into tokens stored at Parm(1), Parm(2), ...
 // Parm is grown when shorter, never shrunk; element 0 is not used.
 //
-// A "/" outside double quotes at the start of a token starts a switch and is
-// dropped; anywhere else (inside a path) it is kept. Double quotes are
-// dropped. A blank ends a token only outside double quotes and only once a
-// switch has been seen since the previous token.
+// A "/" outside double quotes at the start of a token (first in the line or
+// after a blank) starts a switch and is dropped; anywhere else (inside a
+// path) it is kept. Double quotes are dropped. A blank ends a token only
+// outside double quotes and only once a switch has been seen since the
+// previous token; before a "/" it always does, so a value split off by a
+// blank never swallows the next switch.
 void GetParameters(const QString& s, QStringList& Parm);
 
 // The switches of one command line.

@@ -2,6 +2,7 @@
 
 #include "core/data_sheet.hpp"
 #include "core/kve_code.hpp"
+#include "core/program_info.hpp"
 
 #include <QFile>
 #include <QFileInfo>
@@ -466,8 +467,7 @@ FileVersion programVersion()
 
 QString mainCaption(const QString& dataFileName)
 {
-    const FileVersion v = programVersion();
-    QString caption = QStringLiteral("Veltrane v. %1.%2.%3").arg(v.major).arg(v.minor).arg(v.revision);
+    QString caption = MainWindowCaption();
     if (!dataFileName.isEmpty())
         caption += QStringLiteral(" - ") + KVECode::GetFileName(dataFileName);
     return caption;

@@ -6,5 +6,6 @@
 // Major, minor and revision joined by "." ("3.1.0"): the version that the
 // dataset files carry.
 QString ProgramVersionText();
-// The main window's caption: "Veltrane v. " followed by the version.
+// The main window's caption without a dataset: "Veltrane v. " followed by
+// the version.
 QString MainWindowCaption();

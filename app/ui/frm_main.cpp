@@ -195,6 +195,7 @@ frmMain::frmMain(QWidget* parent)
     CheckButton[0]->setChecked(true);
     m_pages->setCurrentIndex(0);
     resize(twips(9800), twips(9300));
+    createStartupControls();
 }
 
 frmMain::~frmMain()
@@ -1148,6 +1149,7 @@ void frmMain::Command7_Click()
 
 void frmMain::closeEvent(QCloseEvent* event)
 {
+    Form_Unload();
     if (mainWindowHooks().unload)
         mainWindowHooks().unload(*this);
     // Closing the main window closes every window of the program.

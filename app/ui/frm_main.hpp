@@ -33,6 +33,7 @@ class QTextEdit;
 class QTimer;
 class frmMain;
 class frmInfo;
+class SingleInstance;
 
 // The in-cell editor TxtEdit: hands Enter, Escape, Up and Down to the main
 // window before they reach the line edit.
@@ -141,6 +142,28 @@ public:
     void CallLoad();
     void CallPlot();
 
+    // ---- start-up, command line and close (frm_main_startup.cpp) ----------
+    // The start-up sequence. False when this start ends at once: its
+    // command line was handed to the running instance, or the user chose
+    // not to open a second one; exitStatus is then the process's status.
+    // `instance` may be null (no single-instance check).
+    bool Form_Load(const QString& commandLine, SingleInstance* instance, int& exitStatus);
+    // Stores the seven kept options in the settings store.
+    void Form_Unload();
+    // Carries out the command line held in the caption of PrevInstanceKVE.
+    void PrevInstanceKVE_Click();
+    void GetParameters(const QString& s, QStringList& Parm);
+    void BringWindowToFront();
+    QPushButton* prevInstanceButton() const { return PrevInstanceKVE; }
+    // How the last command line went: exit status 0 or a one-line reason,
+    // and whether it asked the program to end (/X).
+    struct BatchOutcome {
+        int status = 0;
+        QString reason;
+        bool quit = false;
+    };
+    const BatchOutcome& lastBatchOutcome() const { return m_batchOutcome; }
+
     // A new results window with caption and text, shown; in a command-line
     // run its Auto box is ticked so that it saves, prints or closes itself.
     frmInfo* showResults(const QString& caption, const QString& text, bool batchActions);
@@ -162,6 +185,7 @@ private:
     void applyFrameRule(QCheckBox* box, QWidget* frame);
     void featureMissing(const QString& what);
     void setStayOnTop(bool onTop);
+    void createStartupControls();
 
     DataMatrix m_matrix;
     FlexGrid* FG2 = nullptr;
@@ -195,4 +219,6 @@ private:
     QTextEdit* Notes = nullptr;
     QComboBox* RFile = nullptr;
     QListWidget* ROutputList = nullptr;
+    QPushButton* PrevInstanceKVE = nullptr;
+    BatchOutcome m_batchOutcome;
 };

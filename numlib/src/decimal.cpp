@@ -1,12 +1,17 @@
 // The base-10 decimal number: exact intermediate results fitted to a 96-bit
 // coefficient and at most 28 decimal places, rounding half to even.
+//
+// Every exact intermediate result fits in 256 bits: an aligned sum is below
+// 2^96·10^28 < 2^190, a full product below 2^192, a quotient is developed to
+// at most 30 significant digits. Texts longer than that keep their leading
+// digits plus a mark for any non-zero digit dropped, which is all rounding
+// needs.
 #include "decimal.hpp"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <vector>
+#include <string>
 
 #include "SumtrixLib/Runtime.hpp"
 
@@ -14,165 +19,249 @@ namespace SumtrixLib {
 
 namespace {
 
-// An unsigned integer of any size as decimal digits, least significant
-// first. Intermediate results (aligned sums, full products) exceed 128 bits.
-using Digits = std::vector<std::uint8_t>;
+using u64 = std::uint64_t;
+using u128 = DecimalCoefficient;
 
-void trim(Digits& d)
-{
-    while (!d.empty() && d.back() == 0)
-        d.pop_back();
-}
+constexpr u64 kPow10[20] = {1ULL,
+                            10ULL,
+                            100ULL,
+                            1000ULL,
+                            10000ULL,
+                            100000ULL,
+                            1000000ULL,
+                            10000000ULL,
+                            100000000ULL,
+                            1000000000ULL,
+                            10000000000ULL,
+                            100000000000ULL,
+                            1000000000000ULL,
+                            10000000000000ULL,
+                            100000000000000ULL,
+                            1000000000000000ULL,
+                            10000000000000000ULL,
+                            100000000000000000ULL,
+                            1000000000000000000ULL,
+                            10000000000000000000ULL};
 
-Digits digitsOf(DecimalCoefficient v)
-{
-    Digits d;
-    while (v != 0) {
-        d.push_back(static_cast<std::uint8_t>(v % 10));
-        v /= 10;
+// An unsigned 256-bit integer, limbs least significant first.
+struct U256 {
+    u64 w[4] = {0, 0, 0, 0};
+
+    static U256 of(u128 v)
+    {
+        U256 r;
+        r.w[0] = static_cast<u64>(v);
+        r.w[1] = static_cast<u64>(v >> 64);
+        return r;
     }
-    return d;
-}
-
-// Multiplies by 10^n.
-void shiftUp(Digits& d, int n)
-{
-    if (n > 0 && !d.empty())
-        d.insert(d.begin(), static_cast<std::size_t>(n), 0);
-}
-
-int compareDigits(const Digits& a, const Digits& b) // both trimmed
-{
-    if (a.size() != b.size())
-        return a.size() < b.size() ? -1 : 1;
-    for (std::size_t i = a.size(); i-- > 0;) {
-        if (a[i] != b[i])
-            return a[i] < b[i] ? -1 : 1;
+    bool isZero() const { return (w[0] | w[1] | w[2] | w[3]) == 0; }
+    bool isOdd() const { return (w[0] & 1) != 0; }
+    // Below 2^96: fits a coefficient.
+    bool fitsCoefficient() const { return w[3] == 0 && w[2] == 0 && (w[1] >> 32) == 0; }
+    u128 low128() const { return (static_cast<u128>(w[1]) << 64) | w[0]; }
+    int bitLength() const
+    {
+        for (int i = 3; i >= 0; --i)
+            if (w[i])
+                return 64 * i + 64 - __builtin_clzll(w[i]);
+        return 0;
     }
-    return 0;
-}
-
-Digits addDigits(const Digits& a, const Digits& b)
-{
-    Digits r;
-    const std::size_t n = std::max(a.size(), b.size());
-    r.reserve(n + 1);
-    int carry = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        int s = carry + (i < a.size() ? a[i] : 0) + (i < b.size() ? b[i] : 0);
-        r.push_back(static_cast<std::uint8_t>(s % 10));
-        carry = s / 10;
+    // *= m; false when the product needs more than 256 bits.
+    bool mulSmall(u64 m)
+    {
+        u128 carry = 0;
+        for (u64& limb : w) {
+            const u128 p = static_cast<u128>(limb) * m + carry;
+            limb = static_cast<u64>(p);
+            carry = p >> 64;
+        }
+        return carry == 0;
     }
-    if (carry)
-        r.push_back(static_cast<std::uint8_t>(carry));
-    return r;
-}
-
-// a - b for a >= b.
-Digits subDigits(const Digits& a, const Digits& b)
-{
-    Digits r;
-    r.reserve(a.size());
-    int borrow = 0;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        int s = a[i] - borrow - (i < b.size() ? b[i] : 0);
-        borrow = s < 0 ? 1 : 0;
-        r.push_back(static_cast<std::uint8_t>(s + 10 * borrow));
+    // *= 10^k; false on overflow.
+    bool mulPow10(int k)
+    {
+        while (k > 0) {
+            const int c = std::min(k, 19);
+            if (!mulSmall(kPow10[c]))
+                return false;
+            k -= c;
+        }
+        return true;
     }
-    trim(r);
-    return r;
-}
-
-Digits mulDigits(const Digits& a, const Digits& b)
-{
-    if (a.empty() || b.empty())
-        return {};
-    std::vector<unsigned> acc(a.size() + b.size(), 0);
-    for (std::size_t i = 0; i < a.size(); ++i)
-        for (std::size_t j = 0; j < b.size(); ++j)
-            acc[i + j] += static_cast<unsigned>(a[i]) * b[j];
-    Digits r(acc.size(), 0);
-    unsigned carry = 0;
-    for (std::size_t k = 0; k < acc.size(); ++k) {
-        unsigned s = acc[k] + carry;
-        r[k] = static_cast<std::uint8_t>(s % 10);
-        carry = s / 10;
+    // /= d; returns the remainder.
+    u64 divSmall(u64 d)
+    {
+        u128 rem = 0;
+        for (int i = 3; i >= 0; --i) {
+            const u128 cur = (rem << 64) | w[i];
+            w[i] = static_cast<u64>(cur / d);
+            rem = cur % d;
+        }
+        return static_cast<u64>(rem);
     }
-    trim(r);
-    return r;
-}
-
-// An exact value digits / 10^scale; `sticky` marks a non-zero remainder
-// below the last digit (a quotient that does not terminate).
-struct Exact {
-    bool negative = false;
-    Digits digits;
-    int scale = 0;
-    bool sticky = false;
+    void increment()
+    {
+        for (u64& limb : w)
+            if (++limb != 0)
+                break;
+    }
+    friend U256 operator+(const U256& a, const U256& b)
+    {
+        U256 r;
+        u128 carry = 0;
+        for (int i = 0; i < 4; ++i) {
+            const u128 s = static_cast<u128>(a.w[i]) + b.w[i] + carry;
+            r.w[i] = static_cast<u64>(s);
+            carry = s >> 64;
+        }
+        return r;
+    }
+    // a - b for a >= b.
+    friend U256 operator-(const U256& a, const U256& b)
+    {
+        U256 r;
+        u64 borrow = 0;
+        for (int i = 0; i < 4; ++i) {
+            const u64 d = a.w[i] - b.w[i] - borrow;
+            borrow = (a.w[i] < b.w[i] || (a.w[i] == b.w[i] && borrow)) ? 1 : 0;
+            r.w[i] = d;
+        }
+        return r;
+    }
+    friend int compare(const U256& a, const U256& b)
+    {
+        for (int i = 3; i >= 0; --i)
+            if (a.w[i] != b.w[i])
+                return a.w[i] < b.w[i] ? -1 : 1;
+        return 0;
+    }
 };
+
+// The product of two values below 2^128.
+U256 multiply(u128 a, u128 b)
+{
+    const u64 a0 = static_cast<u64>(a), a1 = static_cast<u64>(a >> 64);
+    const u64 b0 = static_cast<u64>(b), b1 = static_cast<u64>(b >> 64);
+    U256 r;
+    const u128 p00 = static_cast<u128>(a0) * b0;
+    const u128 p01 = static_cast<u128>(a0) * b1;
+    const u128 p10 = static_cast<u128>(a1) * b0;
+    const u128 p11 = static_cast<u128>(a1) * b1;
+    r.w[0] = static_cast<u64>(p00);
+    u128 mid = (p00 >> 64) + static_cast<u64>(p01) + static_cast<u64>(p10);
+    r.w[1] = static_cast<u64>(mid);
+    u128 high = (mid >> 64) + (p01 >> 64) + (p10 >> 64) + static_cast<u64>(p11);
+    r.w[2] = static_cast<u64>(high);
+    r.w[3] = static_cast<u64>((high >> 64) + (p11 >> 64));
+    return r;
+}
+
+int digitCount(u128 v)
+{
+    int n = 0;
+    u128 p = 1;
+    while (n < 39 && v >= p) {
+        ++n;
+        if (n < 39)
+            p *= 10;
+    }
+    return n;
+}
+
+// Writes the digits of v (at most 39) to buf; returns the end.
+char* writeDigits(char* buf, u128 v)
+{
+    // In chunks of 19 digits so that each step is a 64-bit conversion.
+    const u128 base = kPow10[19];
+    u64 chunks[3];
+    int n = 0;
+    do {
+        chunks[n++] = static_cast<u64>(v % base);
+        v /= base;
+    } while (v != 0);
+    char* p = std::to_chars(buf, buf + 20, chunks[n - 1]).ptr;
+    for (int i = n - 2; i >= 0; --i) {
+        u64 c = chunks[i];
+        for (int k = 18; k >= 0; --k) {
+            p[k] = static_cast<char>('0' + c % 10);
+            c /= 10;
+        }
+        p += 19;
+    }
+    return p;
+}
+
+std::string coefficientDigits(u128 v)
+{
+    char buf[48];
+    return std::string(buf, writeDigits(buf, v));
+}
 
 } // namespace
 
+// Rounds an exact value v / 10^scale (plus a non-zero tail below its last
+// digit when `sticky`) to the most decimal places, at most 28, whose
+// coefficient stays below 2^96; half to even. Error 6 when not even an
+// integer fits.
 class DecimalFitter {
 public:
-    // Keeps as many decimal places as fit (at most 28), rounding the dropped
-    // digits half to even; error 6 when not even an integer fits.
-    static Decimal fit(Exact x)
+    static Decimal fit(bool negative, U256 v, int scale, bool sticky)
     {
-        trim(x.digits);
-        int n = static_cast<int>(x.digits.size());
-        if (n == 0 && !x.sticky)
+        if (v.isZero() && !sticky)
             return Decimal();
-        if (x.scale < 0) {
-            // An integer with -scale zeros appended; 30 digits never fit.
-            if (n - x.scale > 30)
+        if (scale < 0) {
+            if (!v.mulPow10(-scale) || !v.fitsCoefficient())
                 raiseError(ErrOverflow);
-            shiftUp(x.digits, -x.scale);
-            n -= x.scale;
-            x.scale = 0;
+            return Decimal(negative, v.low128(), 0);
         }
-        int s = std::min(x.scale, Decimal::MaxScale);
-        if (n > 29)
-            s = std::min(s, x.scale - (n - 29));
+        // At least this many digits (log10 2 < 0.30103).
+        const int bits = v.bitLength();
+        const int digitsAtLeast = bits == 0 ? 0 : static_cast<int>((bits - 1) * 0.30102999566) + 1;
+        int s = std::min(scale, Decimal::MaxScale);
+        if (digitsAtLeast > 29)
+            s = std::min(s, scale - (digitsAtLeast - 29));
         for (; s >= 0; --s) {
-            DecimalCoefficient c = 0;
-            if (roundedAt(x, x.scale - s, c))
-                return Decimal(x.negative, c, s);
+            U256 kept = roundedAt(v, scale - s, sticky);
+            if (kept.fitsCoefficient())
+                return Decimal(negative, kept.low128(), s);
         }
         raiseError(ErrOverflow);
     }
 
 private:
-    // The digits with the lowest `drop` removed and rounded half to even;
-    // false when the rounded value is not below 2^96.
-    static bool roundedAt(const Exact& x, int drop, DecimalCoefficient& out)
+    // v with its lowest `drop` digits removed, rounded half to even.
+    static U256 roundedAt(U256 v, int drop, bool sticky)
     {
-        const Digits& d = x.digits;
-        const int n = static_cast<int>(d.size());
-        if (n - drop > 30)
-            return false;
-        DecimalCoefficient kept = 0;
-        for (int i = n - 1; i >= drop; --i)
-            kept = kept * 10 + d[static_cast<std::size_t>(i)];
-        if (drop > 0) {
-            const int first = drop - 1 < n ? d[static_cast<std::size_t>(drop - 1)] : 0;
-            bool rest = x.sticky;
-            for (int i = 0; i < std::min(drop - 1, n) && !rest; ++i)
-                rest = d[static_cast<std::size_t>(i)] != 0;
-            if (first > 5 || (first == 5 && (rest || (kept & 1) != 0)))
-                ++kept;
+        if (drop <= 0)
+            return v;
+        if (v.w[2] == 0 && v.w[3] == 0 && drop <= 38) {
+            // Within 128 bits: one division by 10^drop.
+            const u128 x = v.low128();
+            u128 p = 1;
+            for (int i = 0; i < drop; ++i)
+                p *= 10;
+            u128 q = x / p;
+            const u128 rem = x - q * p;
+            const u128 half = p / 2;
+            if (rem > half || (rem == half && (sticky || (q & 1) != 0)))
+                ++q;
+            return U256::of(q);
         }
-        if (kept >= Decimal::CoefficientLimit)
-            return false;
-        out = kept;
-        return true;
+        bool rest = sticky;
+        int below = drop - 1;
+        while (below > 0 && !v.isZero()) {
+            const int c = std::min(below, 19);
+            rest = (v.divSmall(kPow10[c]) != 0) || rest;
+            below -= c;
+        }
+        if (below > 0) // v became 0 with digits still to drop: nothing is left
+            return v;
+        const u64 first = v.divSmall(10);
+        if (first > 5 || (first == 5 && (rest || v.isOdd())))
+            v.increment();
+        return v;
     }
 };
-
-Decimal Decimal::fromParts(bool negative, DecimalCoefficient coefficient, int scale)
-{
-    return DecimalFitter::fit(Exact{negative, digitsOf(coefficient), scale, false});
-}
 
 Decimal Decimal::fromDouble(double value)
 {
@@ -180,24 +269,35 @@ Decimal Decimal::fromDouble(double value)
         raiseError(ErrOverflow);
     if (value == 0.0)
         return Decimal();
-    // 15 significant digits: d.dddddddddddddde[+-]x, correctly rounded.
+    // 15 significant digits, correctly rounded. When the shortest text that
+    // reads back as the same double has at most 15 digits, it is that
+    // rounding (the double lies within half its own spacing of it, far less
+    // than half the spacing of 15-digit numbers); otherwise the digits are
+    // formed with 15 places.
     char buf[40];
-    std::snprintf(buf, sizeof buf, "%.14e", value);
-    Exact x;
+    auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific);
+    int digits = 0;
+    for (const char* q = buf; q < res.ptr && *q != 'e'; ++q)
+        digits += *q != '.';
+    if (digits > 15)
+        res = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, 14);
+    u64 mantissa = 0;
+    digits = 0;
     const char* p = buf;
-    if (*p == '-') {
-        x.negative = true;
-        ++p;
+    for (; p < res.ptr && *p != 'e'; ++p) {
+        if (*p != '.') {
+            mantissa = mantissa * 10 + static_cast<u64>(*p - '0');
+            ++digits;
+        }
     }
-    Digits msf;
-    for (; *p && *p != 'e'; ++p) {
-        if (*p >= '0' && *p <= '9')
-            msf.push_back(static_cast<std::uint8_t>(*p - '0'));
-    }
-    const int exponent = std::atoi(p + 1);
-    x.digits.assign(msf.rbegin(), msf.rend());
-    x.scale = 14 - exponent;
-    return DecimalFitter::fit(std::move(x));
+    int exponent = 0;
+    std::from_chars(p + 1 + (p[1] == '+' ? 1 : 0), res.ptr, exponent);
+    if (exponent > 28)
+        raiseError(ErrOverflow); // 1E29 and beyond
+    if (exponent < -29)
+        return Decimal(); // below half the 28th place
+    const int scale = digits - 1 - exponent;
+    return DecimalFitter::fit(value < 0.0, U256::of(mantissa), scale, false);
 }
 
 Decimal Decimal::fromText(std::string_view text)
@@ -206,12 +306,18 @@ Decimal Decimal::fromText(std::string_view text)
     const std::size_t n = text.size();
     while (i < n && text[i] == ' ')
         ++i;
-    Exact x;
+    bool negative = false;
     if (i < n && (text[i] == '+' || text[i] == '-')) {
-        x.negative = text[i] == '-';
+        negative = text[i] == '-';
         ++i;
     }
-    Digits msf;
+    // Significant digits beyond what any fit can keep only matter as a
+    // non-zero tail: keep the first 60 and mark the rest.
+    constexpr int kKeep = 60;
+    U256 v;
+    int kept = 0;
+    int dropped = 0;
+    bool sticky = false;
     int fraction = 0;
     bool anyDigit = false;
     bool point = false;
@@ -219,8 +325,17 @@ Decimal Decimal::fromText(std::string_view text)
         const char ch = text[i];
         if (ch >= '0' && ch <= '9') {
             anyDigit = true;
-            if (!msf.empty() || ch != '0')
-                msf.push_back(static_cast<std::uint8_t>(ch - '0'));
+            const int d = ch - '0';
+            if (kept == 0 && d == 0) {
+                // leading zero: no significance
+            } else if (kept < kKeep) {
+                v.mulSmall(10);
+                v = v + U256::of(static_cast<u128>(d));
+                ++kept;
+            } else {
+                ++dropped;
+                sticky = sticky || d != 0;
+            }
             if (point)
                 ++fraction;
         } else if (ch == '.' && !point) {
@@ -250,60 +365,62 @@ Decimal Decimal::fromText(std::string_view text)
         ++i;
     if (i != n)
         raiseError(ErrTypeMismatch);
-    if (msf.empty())
+    if (kept == 0)
         return Decimal();
-    x.digits.assign(msf.rbegin(), msf.rend());
-    // A value far below the smallest place rounds to 0 whatever its digits.
-    const long scale = fraction - exponent;
-    if (scale > 1000 + static_cast<long>(msf.size()))
-        return Decimal();
-    x.scale = static_cast<int>(std::max(scale, -1000L));
-    return DecimalFitter::fit(std::move(x));
+    // value = v · 10^(dropped - fraction + exponent)
+    const long scale = static_cast<long>(fraction) - dropped - exponent;
+    if (scale > Decimal::MaxScale + kept + 1)
+        return Decimal(); // below half the 28th place
+    if (scale < -30)
+        raiseError(ErrOverflow);
+    return DecimalFitter::fit(negative, v, static_cast<int>(scale), sticky);
 }
 
 double Decimal::toDouble() const
 {
     if (m_coefficient == 0)
         return 0.0;
-    // Digits with a decimal exponent; strtod rounds correctly to nearest.
-    Digits d = digitsOf(m_coefficient);
-    std::string s;
-    s.reserve(d.size() + 8);
-    if (m_negative)
-        s.push_back('-');
-    for (std::size_t k = d.size(); k-- > 0;)
-        s.push_back(static_cast<char>('0' + d[k]));
-    s += "e-" + std::to_string(m_scale);
-    return std::strtod(s.c_str(), nullptr);
+    double r;
+    if (m_coefficient < (u128(1) << 53) && m_scale <= 22) {
+        // Both operands exact as doubles: one correctly rounded division.
+        static constexpr double kExact[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                              1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                              1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+        r = static_cast<double>(static_cast<u64>(m_coefficient)) / kExact[m_scale];
+    } else {
+        // Digits with a decimal exponent; from_chars rounds to nearest.
+        char buf[64];
+        char* p = writeDigits(buf, m_coefficient);
+        *p++ = 'e';
+        *p++ = '-';
+        p = std::to_chars(p, buf + sizeof buf, m_scale).ptr;
+        std::from_chars(buf, p, r);
+    }
+    return m_negative ? -r : r;
 }
 
 std::string Decimal::toString() const
 {
     if (m_coefficient == 0)
         return "0";
-    Digits d = digitsOf(m_coefficient);
+    std::string digits = coefficientDigits(m_coefficient);
     int scale = m_scale;
-    std::size_t lead = 0;
-    while (scale > 0 && d[lead] == 0) {
-        ++lead;
+    while (scale > 0 && digits.back() == '0') {
+        digits.pop_back();
         --scale;
     }
-    d.erase(d.begin(), d.begin() + static_cast<std::ptrdiff_t>(lead));
-    std::string s;
-    if (m_negative)
-        s.push_back('-');
-    const int n = static_cast<int>(d.size());
+    std::string s = m_negative ? "-" : "";
+    const int n = static_cast<int>(digits.size());
     if (scale >= n) {
         s += "0.";
         s.append(static_cast<std::size_t>(scale - n), '0');
-        for (int k = n; k-- > 0;)
-            s.push_back(static_cast<char>('0' + d[static_cast<std::size_t>(k)]));
+        s += digits;
+    } else if (scale > 0) {
+        s += digits.substr(0, static_cast<std::size_t>(n - scale));
+        s += '.';
+        s += digits.substr(static_cast<std::size_t>(n - scale));
     } else {
-        for (int k = n; k-- > 0;) {
-            s.push_back(static_cast<char>('0' + d[static_cast<std::size_t>(k)]));
-            if (k == scale && k > 0)
-                s.push_back('.');
-        }
+        s += digits;
     }
     return s;
 }
@@ -319,35 +436,31 @@ Decimal Decimal::abs() const
 }
 
 namespace {
-// The magnitudes of a and b as digits at their common scale.
-void aligned(const Decimal& a, const Decimal& b, Digits& da, Digits& db, int& scale)
+// The magnitudes of a and b at their common scale (below 2^190).
+void aligned(const Decimal& a, const Decimal& b, U256& va, U256& vb, int& scale)
 {
     scale = std::max(a.scale(), b.scale());
-    da = digitsOf(a.coefficient());
-    db = digitsOf(b.coefficient());
-    shiftUp(da, scale - a.scale());
-    shiftUp(db, scale - b.scale());
+    va = U256::of(a.coefficient());
+    vb = U256::of(b.coefficient());
+    va.mulPow10(scale - a.scale());
+    vb.mulPow10(scale - b.scale());
 }
 } // namespace
 
 Decimal operator+(const Decimal& a, const Decimal& b)
 {
-    Digits da, db;
-    int scale = 0;
-    aligned(a, b, da, db, scale);
-    Exact x;
-    x.scale = scale;
-    if (a.isNegative() == b.isNegative()) {
-        x.negative = a.isNegative();
-        x.digits = addDigits(da, db);
-    } else if (compareDigits(da, db) >= 0) {
-        x.negative = a.isNegative();
-        x.digits = subDigits(da, db);
-    } else {
-        x.negative = b.isNegative();
-        x.digits = subDigits(db, da);
+    if (a.scale() == b.scale() && a.isNegative() == b.isNegative()) {
+        // The common case: one 128-bit addition (each term below 2^96).
+        return DecimalFitter::fit(a.isNegative(), U256::of(a.coefficient() + b.coefficient()), a.scale(), false);
     }
-    return DecimalFitter::fit(std::move(x));
+    U256 va, vb;
+    int scale = 0;
+    aligned(a, b, va, vb, scale);
+    if (a.isNegative() == b.isNegative())
+        return DecimalFitter::fit(a.isNegative(), va + vb, scale, false);
+    if (compare(va, vb) >= 0)
+        return DecimalFitter::fit(a.isNegative(), va - vb, scale, false);
+    return DecimalFitter::fit(b.isNegative(), vb - va, scale, false);
 }
 
 Decimal operator-(const Decimal& a, const Decimal& b)
@@ -357,11 +470,8 @@ Decimal operator-(const Decimal& a, const Decimal& b)
 
 Decimal operator*(const Decimal& a, const Decimal& b)
 {
-    Exact x;
-    x.negative = a.isNegative() != b.isNegative();
-    x.digits = mulDigits(digitsOf(a.coefficient()), digitsOf(b.coefficient()));
-    x.scale = a.scale() + b.scale();
-    return DecimalFitter::fit(std::move(x));
+    return DecimalFitter::fit(a.isNegative() != b.isNegative(), multiply(a.coefficient(), b.coefficient()),
+                              a.scale() + b.scale(), false);
 }
 
 Decimal operator/(const Decimal& a, const Decimal& b)
@@ -370,42 +480,37 @@ Decimal operator/(const Decimal& a, const Decimal& b)
         raiseError(ErrDivisionByZero);
     if (a.isZero())
         return Decimal();
-    // Long division of the coefficients. Digits are produced until the
-    // quotient has a place beyond the 28th decimal or 30 significant digits,
-    // so at least one digit is always dropped when the quotient is inexact
-    // and the remainder decides ties.
-    const DecimalCoefficient B = b.coefficient();
-    DecimalCoefficient q = a.coefficient() / B;
-    DecimalCoefficient r = a.coefficient() % B;
-    Exact x;
-    x.negative = a.isNegative() != b.isNegative();
-    x.scale = a.scale() - b.scale();
-    Digits msf;
-    for (std::uint8_t d : digitsOf(q))
-        msf.insert(msf.begin(), d);
-    int significant = static_cast<int>(msf.size());
-    while (r != 0 && x.scale < 29 && significant < 30) {
-        r *= 10; // r < 2^96, so 10 r < 2^100
-        const auto digit = static_cast<std::uint8_t>(r / B);
-        r %= B;
-        msf.push_back(digit);
-        if (significant > 0 || digit != 0)
-            ++significant;
-        ++x.scale;
+    // Long division of the coefficients, up to nine digits at a time. Digits
+    // are produced until the quotient has a place beyond the 28th decimal or
+    // 30 significant digits, so an inexact quotient always has a digit
+    // dropped in the fit and the remainder decides ties.
+    const u128 B = b.coefficient();
+    u128 q = a.coefficient() / B;
+    u128 r = a.coefficient() % B;
+    int scale = a.scale() - b.scale();
+    int significant = digitCount(q);
+    while (r != 0 && scale < 29 && significant < 30) {
+        int k = std::min(9, 29 - scale);
+        if (significant > 0)
+            k = std::min(k, 30 - significant);
+        r *= kPow10[k]; // r < 2^96, so r·10^9 < 2^126
+        const u128 chunk = r / B;
+        r -= chunk * B;
+        q = q * kPow10[k] + chunk; // below 10^30
+        scale += k;
+        significant = digitCount(q);
     }
-    x.sticky = r != 0;
-    x.digits.assign(msf.rbegin(), msf.rend());
-    return DecimalFitter::fit(std::move(x));
+    return DecimalFitter::fit(a.isNegative() != b.isNegative(), U256::of(q), scale, r != 0);
 }
 
 std::strong_ordering operator<=>(const Decimal& a, const Decimal& b)
 {
     if (a.isNegative() != b.isNegative())
         return a.isNegative() ? std::strong_ordering::less : std::strong_ordering::greater;
-    Digits da, db;
+    U256 va, vb;
     int scale = 0;
-    aligned(a, b, da, db, scale);
-    int c = compareDigits(da, db);
+    aligned(a, b, va, vb, scale);
+    int c = compare(va, vb);
     if (a.isNegative())
         c = -c;
     return c < 0 ? std::strong_ordering::less

@@ -37,9 +37,6 @@ public:
 
     Decimal() = default; // 0
 
-    // Exact value of the parts, fitted (and rounded) as any result is.
-    // `scale` may be negative (coefficient * 10^-scale) or above 28.
-    static Decimal fromParts(bool negative, DecimalCoefficient coefficient, int scale);
     // A double at 15 significant digits. Error 6 for a value beyond the
     // decimal range or a value that is not finite.
     static Decimal fromDouble(double value);

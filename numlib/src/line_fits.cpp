@@ -5,6 +5,111 @@
 
 namespace SumtrixLib {
 
+namespace {
+
+// The least-squares line of Numerical Recipes' fit on elements
+// first..first+ndata-1: the slope from sums about the weighted mean of x
+// (t = x - sx/ss) instead of raw sums of squares; y is not centred.
+// b, mwt and the other outputs are the caller's variables and are written as
+// the fit goes, so a failure leaves them where it stopped.
+void fitLine(Sumtrix& self, const BoundedArray<double>& XArray, const BoundedArray<double>& YArray,
+             std::int32_t ndata, const BoundedArray<double>& sig, std::int32_t& mwt, double& a,
+             double& b, double& siga, double& sigb, double& chi2, double& Q, std::int32_t first)
+{
+    const std::int32_t last = first + ndata - 1;
+    b = 0.0;
+    // One zero sig makes the whole fit unweighted, and the caller sees mwt = 0.
+    if (mwt != 0) {
+        for (std::int32_t i = first; i <= last; ++i) {
+            if (sig(i) == 0.0) {
+                mwt = 0;
+                break;
+            }
+        }
+    }
+    const bool weighted = mwt != 0;
+
+    double ss = 0.0;
+    double sx = 0.0;
+    double sy = 0.0;
+    if (weighted) {
+        for (std::int32_t i = first; i <= last; ++i) {
+            const double wt = checkedDiv(1.0, checkedMul(sig(i), sig(i)));
+            ss = checkedAdd(ss, wt);
+            sx = checkedAdd(sx, checkedMul(XArray(i), wt));
+            sy = checkedAdd(sy, checkedMul(YArray(i), wt));
+        }
+    } else {
+        for (std::int32_t i = first; i <= last; ++i) {
+            sx = checkedAdd(sx, XArray(i));
+            sy = checkedAdd(sy, YArray(i));
+        }
+        ss = ndata;
+    }
+    const double sxoss = checkedDiv(sx, ss);
+
+    double st2 = 0.0;
+    if (weighted) {
+        for (std::int32_t i = first; i <= last; ++i) {
+            const double t = checkedDiv(XArray(i) - sxoss, sig(i));
+            st2 = checkedAdd(st2, checkedMul(t, t));
+            b = checkedAdd(b, checkedDiv(checkedMul(t, YArray(i)), sig(i)));
+        }
+    } else {
+        for (std::int32_t i = first; i <= last; ++i) {
+            const double t = checkedSub(XArray(i), sxoss);
+            st2 = checkedAdd(st2, checkedMul(t, t));
+            b = checkedAdd(b, checkedMul(t, YArray(i)));
+        }
+    }
+    b = checkedDiv(b, st2);
+    a = checkedDiv(checkedSub(sy, checkedMul(sx, b)), ss);
+    siga = checkedSqrt(checkedDiv(1.0 + checkedDiv(checkedMul(sx, sx), checkedMul(ss, st2)), ss));
+    sigb = checkedSqrt(checkedDiv(1.0, st2));
+
+    chi2 = 0.0;
+    Q = 1.0;
+    if (weighted) {
+        for (std::int32_t i = first; i <= last; ++i) {
+            const double e = checkedDiv(YArray(i) - a - b * XArray(i), sig(i));
+            chi2 = checkedAdd(chi2, checkedMul(e, e));
+        }
+        // The errors stay those implied by the sig values; Q tells whether
+        // the scatter agrees with them.
+        if (ndata > 2)
+            Q = self.Gamma_gammq((ndata - 2) / 2.0, chi2 / 2.0);
+    } else {
+        for (std::int32_t i = first; i <= last; ++i) {
+            const double e = YArray(i) - a - b * XArray(i);
+            chi2 = checkedAdd(chi2, checkedMul(e, e));
+        }
+        // Without weights the errors are scaled by the scatter about the line.
+        const double sigdat = checkedSqrt(checkedDiv(chi2, static_cast<double>(ndata - 2)));
+        siga = checkedMul(siga, sigdat);
+        sigb = checkedMul(sigb, sigdat);
+    }
+}
+
+} // namespace
+
+Variant Sumtrix::Reg_FitXY(const BoundedArray<double>& XArray, const BoundedArray<double>& YArray,
+                           std::int32_t ndata, const BoundedArray<double>& sig,
+                           InOut<std::int32_t> mwt, double& a, double& b, double& siga,
+                           double& sigb, double& chi2, double& Q)
+{
+    fitLine(*this, XArray, YArray, ndata, sig, mwt.get(), a, b, siga, sigb, chi2, Q, 1);
+    return {};
+}
+
+Variant Sumtrix::Reg_FitXY0(const BoundedArray<double>& XArray, const BoundedArray<double>& YArray,
+                            std::int32_t ndata, const BoundedArray<double>& sig,
+                            InOut<std::int32_t> mwt, double& a, double& b, double& siga,
+                            double& sigb, double& chi2, double& Q)
+{
+    fitLine(*this, XArray, YArray, ndata, sig, mwt.get(), a, b, siga, sigb, chi2, Q, 0);
+    return {};
+}
+
 Variant Sumtrix::Reg_FitXYPerpendicular(const BoundedArray<double>& XArray,
                                         const BoundedArray<double>& YArray, std::int32_t ndata,
                                         double& a, double& b, double /*siga*/, double /*sigb*/,

@@ -134,10 +134,122 @@ void Sumtrix::Rank_CRank(std::int32_t n, BoundedArray<double>& W, double& S)
         W(n) = n;
 }
 
+void Sumtrix::Rank_Pearson(const BoundedArray<double>& x, const BoundedArray<double>& y, std::int32_t n,
+                           double& r, double& t, double& ProbT, double& r2, double& Adjr2, double& z)
+{
+    // TINY keeps z and t finite for a perfect correlation.
+    constexpr double TINY = 1E-20;
+    const double dn = n;
+    // Every statement below reads x(i) and y(i): past the shorter array
+    // nothing is assigned, so the loops can stop there.
+    const std::int32_t last = std::min(n, std::min(x.allocated() ? x.ubound() : 0, y.allocated() ? y.ubound() : 0));
+
+    double ax = 0.0, ay = 0.0;
+    for (std::int32_t i = 1; i <= last; ++i) {
+        guardStep(ax, [&] { return checkedAdd(ax, x(i)); });
+        guardStep(ay, [&] { return checkedAdd(ay, y(i)); });
+    }
+    guardStep(ax, [&] { return checkedDiv(ax, dn); });
+    guardStep(ay, [&] { return checkedDiv(ay, dn); });
+
+    double sxx = 0.0, syy = 0.0, sxy = 0.0;
+    for (std::int32_t i = 1; i <= last; ++i) {
+        guardStep(sxx, [&] {
+            const double d = checkedSub(x(i), ax);
+            return checkedAdd(sxx, checkedMul(d, d));
+        });
+        guardStep(syy, [&] {
+            const double d = checkedSub(y(i), ay);
+            return checkedAdd(syy, checkedMul(d, d));
+        });
+        guardStep(sxy, [&] { return checkedAdd(sxy, checkedMul(checkedSub(x(i), ax), checkedSub(y(i), ay))); });
+    }
+    guardStep(r, [&] { return checkedDiv(sxy, checkedSqrt(checkedMul(sxx, syy))); });
+    // Fisher's z
+    guardStep(z, [&] { return 0.5 * checkedLog(checkedDiv(1.0 + r + TINY, 1.0 - r + TINY)); });
+    const double df = dn - 2.0;
+    guardStep(t, [&] { return r * checkedSqrt(checkedDiv(df, (1.0 - r + TINY) * (1.0 + r + TINY))); });
+    if (n > 499) {
+        // large samples: z sqrt(n - 1) is about standard normal
+        guardStep(ProbT, [&] { return this->Error_Erfcc(std::fabs(z * std::sqrt(dn - 1.0)) / Sqrt2Eight); });
+    } else {
+        guardStep(ProbT, [&] {
+            return this->STAT_BETAI(0.5 * df, 0.5, checkedDiv(df, checkedAdd(df, checkedMul(t, t))));
+        });
+    }
+    guardStep(r2, [&] { return checkedMul(r, r); });
+    // adjusted for k = 1 predictor
+    guardStep(Adjr2, [&] { return 1.0 - checkedDiv((1.0 - r2) * (dn - 1.0), dn - 1.0 - 1.0); });
+}
+
 void Sumtrix::Rank_Invert(BoundedArray<double>& x, std::int32_t n)
 {
     for (std::int32_t i = 1; i <= n; ++i)
         x(i) = static_cast<double>(n) - x(i) + 1.0;
+}
+
+void Sumtrix::Rank_Spearman(const BoundedArray<double>& data1, const BoundedArray<double>& data2,
+                            std::int32_t n, BoundedArray<double>& wksp1, bool Invert1,
+                            BoundedArray<double>& wksp2, bool Invert2, BoundedArray<double>& idx,
+                            double& D, double& zd, double& ProbD, double& rs, double& t,
+                            double& Probrs)
+{
+    ignoreErrors([&] { wksp1.redim(0, n); });
+    ignoreErrors([&] { wksp2.redim(0, n); });
+    ignoreErrors([&] { idx.redim(0, n); });
+    const std::int32_t last = std::min(n, std::max(data1.allocated() ? data1.ubound() : 0,
+                                                   data2.allocated() ? data2.ubound() : 0));
+    for (std::int32_t j = 1; j <= last; ++j) {
+        ignoreErrors([&] { wksp1(j) = data1(j); });
+        ignoreErrors([&] { wksp2(j) = data2(j); });
+        ignoreErrors([&] { idx(j) = j; });
+    }
+    for (std::int32_t j = last + 1; j <= n; ++j)
+        ignoreErrors([&] { idx(j) = j; });
+
+    // Ranks of data1 (sorted by it, the others carried along), then of
+    // data2; the positions end in ascending order of data2.
+    double sf = 0.0, sg = 0.0;
+    ignoreErrors([&] { this->Sort_Sort3(n, wksp1, wksp2, idx); });
+    ignoreErrors([&] { this->Rank_CRank(n, wksp1, sf); });
+    ignoreErrors([&] { this->Sort_Sort3(n, wksp2, wksp1, idx); });
+    ignoreErrors([&] { this->Rank_CRank(n, wksp2, sg); });
+    // inverted after the tie sums are taken
+    if (Invert1)
+        ignoreErrors([&] { this->Rank_Invert(wksp1, n); });
+    if (Invert2)
+        ignoreErrors([&] { this->Rank_Invert(wksp2, n); });
+
+    guardStep(D, [] { return 0.0; });
+    for (std::int32_t j = 1; j <= n; ++j) {
+        if (!guardStep(D, [&] {
+                const double d = checkedSub(wksp1(j), wksp2(j));
+                return checkedAdd(D, checkedMul(d, d));
+            }) && j > last)
+            break;   // past the data every further step fails the same way
+    }
+
+    const double en = n;
+    const double en3n = en * en * en - en;
+    double aved = 0.0, fac = 0.0, vard = 0.0;
+    guardStep(aved, [&] { return checkedDiv(en3n, 6.0) - checkedDiv(sf + sg, 12.0); });
+    guardStep(fac, [&] { return (1.0 - checkedDiv(sf, en3n)) * (1.0 - checkedDiv(sg, en3n)); });
+    guardStep(vard, [&] { return checkedMul((en - 1.0) * en * en * (en + 1.0) * (en + 1.0) / 36.0, fac); });
+    guardStep(zd, [&] { return checkedDiv(D - aved, checkedSqrt(vard)); });
+    guardStep(ProbD, [&] { return this->Error_Erfcc(std::fabs(zd) / Sqrt2Eight); });
+    guardStep(rs, [&] {
+        return checkedDiv(1.0 - checkedDiv(6.0, en3n) * (D + (sf + sg) / 12.0), checkedSqrt(fac));
+    });
+    guardStep(fac, [&] { return (1.0 + rs) * (1.0 - rs); });
+    if (fac > 0.0) {
+        guardStep(t, [&] { return rs * checkedSqrt(checkedDiv(en - 2.0, fac)); });
+        const double df = en - 2.0;
+        guardStep(Probrs, [&] {
+            return this->STAT_BETAI(0.5 * df, 0.5, checkedDiv(df, checkedAdd(df, checkedMul(t, t))));
+        });
+    } else {
+        Probrs = 0.0;
+    }
 }
 
 void Sumtrix::Rank_Kendall(const BoundedArray<double>& data1, const BoundedArray<double>& data2,

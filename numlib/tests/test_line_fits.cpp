@@ -1,6 +1,7 @@
 // Straight-line fits and STAT_AveVar against R (tools/oracles/line_fits.R)
 // and the worked examples.
 #include <cmath>
+#include <algorithm>
 #include <limits>
 #include <vector>
 
@@ -177,4 +178,147 @@ TEST(Reg_FitXYPerpendicular, Failures)
                                            0.0, shortResidue, r);
               }),
               ErrSubscript);
+}
+
+namespace {
+
+struct FitResult {
+    double a = 0, b = 0, siga = 0, sigb = 0, chi2 = 0, Q = 0;
+    std::int32_t mwt = 0;
+    bool operator==(const FitResult&) const = default;
+};
+
+FitResult fitXY(Sumtrix& s, const LineFitsReference::Case& c, std::int32_t mwt, bool base0)
+{
+    FitResult f;
+    f.mwt = mwt;
+    const std::int32_t first = base0 ? 0 : 1;
+    const BoundedArray<double> x = arrayFrom(c.x, first);
+    const BoundedArray<double> y = arrayFrom(c.y, first);
+    const BoundedArray<double> sig = arrayFrom(c.sig, first);
+    if (base0)
+        s.Reg_FitXY0(x, y, countOf(c.x), sig, f.mwt, f.a, f.b, f.siga, f.sigb, f.chi2, f.Q);
+    else
+        s.Reg_FitXY(x, y, countOf(c.x), sig, f.mwt, f.a, f.b, f.siga, f.sigb, f.chi2, f.Q);
+    return f;
+}
+
+} // namespace
+
+TEST(Reg_FitXY, AgainstLmUnweightedAndWeighted)
+{
+    Sumtrix s;
+    for (const auto& c : LineFitsReference::cases) {
+        SCOPED_TRACE(c.name);
+        // The fit centres x but not y, so a rounding of the mean of x by
+        // eps |mean x| leaves about n eps |mean x| |mean y| in the sum of
+        // t y: the slope's relative error reaches n eps |mean x| |mean y| /
+        // (st2 |b|) and the intercept's that times |mean x b / a| (about
+        // 1e-6 for the case offset by 1e4, 1e-12 elsewhere). Residuals of
+        // size rms formed from values up to max |y| lose eps max|y| / rms.
+        const double eps = std::numeric_limits<double>::epsilon();
+        const double n = static_cast<double>(c.x.size());
+        double meanY = 0.0, maxY = 0.0;
+        for (double v : c.y) {
+            meanY += v / n;
+            maxY = std::max(maxY, std::fabs(v));
+        }
+        const double st2 = c.varX * (n - 1.0);
+        const double tolB = std::max(1e-12, 8.0 * eps * n * std::fabs(c.meanX * meanY) / (st2 * std::fabs(c.b)));
+        const double tolA = std::max(1e-12, tolB * std::fabs(c.meanX * c.b / c.a));
+        const double tolChi2 = std::max(1e-11, 8.0 * eps * maxY / std::sqrt(c.chi2 / n));
+        // Q comes from the incomplete gamma function, whose series and
+        // continued fraction stop at a relative step of 3E-7; the part of
+        // the series left unsummed grows to about Sqr(a) times that.
+        const double tolQ = 3e-7 * (1.0 + std::sqrt((n - 2.0) / 2.0));
+
+        const FitResult u = fitXY(s, c, 0, false);
+        EXPECT_TRUE(closeRel(u.b, c.b, tolB));
+        EXPECT_TRUE(closeRel(u.a, c.a, tolA));
+        EXPECT_TRUE(closeRel(u.siga, c.siga, tolChi2));
+        EXPECT_TRUE(closeRel(u.sigb, c.sigb, tolChi2));
+        EXPECT_TRUE(closeRel(u.chi2, c.chi2, tolChi2));
+        EXPECT_EQ(u.Q, 1.0);
+        EXPECT_EQ(u.mwt, 0);
+
+        const FitResult w = fitXY(s, c, 1, false);
+        EXPECT_TRUE(closeRel(w.b, c.wb, tolB));
+        EXPECT_TRUE(closeRel(w.a, c.wa, tolA));
+        EXPECT_TRUE(closeRel(w.siga, c.wsiga, tolChi2));
+        EXPECT_TRUE(closeRel(w.sigb, c.wsigb, tolChi2));
+        EXPECT_TRUE(closeRel(w.chi2, c.wchi2, tolChi2));
+        EXPECT_TRUE(closeRel(w.Q, c.wQ, tolQ));
+        EXPECT_EQ(w.mwt, 1);
+
+        // Any non-zero mwt weights alike; the 0-based variant is the same fit.
+        EXPECT_EQ(fitXY(s, c, -5, false), (FitResult{w.a, w.b, w.siga, w.sigb, w.chi2, w.Q, -5}));
+        EXPECT_EQ(fitXY(s, c, 0, true), u);
+        EXPECT_EQ(fitXY(s, c, 1, true), w);
+    }
+}
+
+TEST(Reg_FitXY, WeightsFallBackAndSmallFits)
+{
+    Sumtrix s;
+    // One zero sig: mwt comes back 0 and the fit is the unweighted one.
+    const BoundedArray<double> x(1, {1.0, 2.0, 3.0, 4.0});
+    const BoundedArray<double> y(1, {2.0, 4.0, 7.0, 7.5});
+    const BoundedArray<double> sig(1, {0.5, 1.0, 0.0, 2.0});
+    FitResult weighted, plain;
+    weighted.mwt = 1;
+    s.Reg_FitXY(x, y, 4, sig, weighted.mwt, weighted.a, weighted.b, weighted.siga, weighted.sigb,
+                weighted.chi2, weighted.Q);
+    s.Reg_FitXY(x, y, 4, BoundedArray<double>(), 0, plain.a, plain.b, plain.siga, plain.sigb,
+                plain.chi2, plain.Q);
+    EXPECT_EQ(weighted, plain);
+    EXPECT_EQ(weighted.mwt, 0);
+
+    // Weighted through two points: Q stays 1, chi2 is the weighted one (0).
+    FitResult two;
+    two.mwt = 1;
+    s.Reg_FitXY(BoundedArray<double>(1, {1.0, 3.0}), BoundedArray<double>(1, {2.0, 6.0}), 2,
+                BoundedArray<double>(1, {0.5, 2.0}), two.mwt, two.a, two.b, two.siga, two.sigb,
+                two.chi2, two.Q);
+    EXPECT_EQ(two.Q, 1.0);
+    EXPECT_DOUBLE_EQ(two.b, 2.0);
+    EXPECT_NEAR(two.a, 0.0, 1e-15);
+    EXPECT_NEAR(two.chi2, 0.0, 1e-28);
+    // Unweighted errors of the worked example: sqrt((1 + 4/2) / 3 * 1/6) and
+    // sqrt(1/2 * 1/6), from sx = 6, ss = 3, st2 = 2, chi2 = 1/6.
+    const auto& worked = LineFitsReference::cases.front();
+    const FitResult u = fitXY(s, worked, 0, false);
+    EXPECT_DOUBLE_EQ(u.siga, std::sqrt(1.0 / 6.0 * (1.0 + 36.0 / 6.0) / 3.0));
+    EXPECT_DOUBLE_EQ(u.sigb, std::sqrt(1.0 / 12.0));
+    EXPECT_DOUBLE_EQ(u.b, 2.5);
+}
+
+TEST(Reg_FitXY, Failures)
+{
+    Sumtrix s;
+    double a = 9, b = 9, siga = 9, sigb = 9, chi2 = 9, Q = 9;
+    // Unweighted through two points: chi2 / (ndata - 2) is 0 / 0, after a
+    // and b were written.
+    EXPECT_EQ(errorNumberOf([&] {
+                  s.Reg_FitXY(BoundedArray<double>(1, {0.0, 1.0}), BoundedArray<double>(1, {0.0, 1.0}),
+                              2, BoundedArray<double>(), 0, a, b, siga, sigb, chi2, Q);
+              }),
+              ErrOverflow);
+    EXPECT_EQ(a, 0.0);
+    EXPECT_EQ(b, 1.0);
+    // All x equal: st2 = 0.
+    EXPECT_NE(errorNumberOf([&] {
+                  s.Reg_FitXY(BoundedArray<double>(1, {2.0, 2.0, 2.0}),
+                              BoundedArray<double>(1, {1.0, 2.0, 3.0}), 3, BoundedArray<double>(), 0,
+                              a, b, siga, sigb, chi2, Q);
+              }),
+              0);
+    // Weighted with sig shorter than the data; mwt is left as passed.
+    std::int32_t mwt = 1;
+    EXPECT_EQ(errorNumberOf([&] {
+                  s.Reg_FitXY(BoundedArray<double>(1, {1.0, 2.0, 3.0}),
+                              BoundedArray<double>(1, {1.0, 2.0, 3.5}), 3,
+                              BoundedArray<double>(1, {1.0, 1.0}), mwt, a, b, siga, sigb, chi2, Q);
+              }),
+              ErrSubscript);
+    EXPECT_EQ(mwt, 1);
 }

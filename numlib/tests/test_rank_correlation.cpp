@@ -234,3 +234,110 @@ TEST(Kendall, FailedStepsKeepOutputs)
     s.Rank_Kendall(base1({1, 2, 3}), base1({1, 3, 2}), 5, tau, z, p);
     EXPECT_EQ(tau, 0.125);
 }
+
+// Probabilities from the incomplete beta function: its continued fraction
+// stops at a relative step of 3E-7, so 3E-7 of the smaller tail.
+static double betaTolerance(double p)
+{
+    return 3e-7 * std::min(p, 1.0 - p) + 2e-16;
+}
+
+TEST(Pearson, MatchesReference)
+{
+    Sumtrix s;
+    for (const RankCase& c : kRankCases) {
+        SCOPED_TRACE(c.name);
+        const auto n = static_cast<std::int32_t>(c.x.size());
+        double r, t, p, r2, adj, z;
+        s.Rank_Pearson(base1(c.x), base1(c.y), n, r, t, p, r2, adj, z);
+        EXPECT_NEAR(r, c.r, 1e-13);
+        EXPECT_NEAR(t, c.t, 1e-12 * std::max(1.0, std::fabs(c.t)));
+        EXPECT_NEAR(z, c.z, 1e-13);
+        EXPECT_NEAR(r2, c.r * c.r, 1e-13);
+        EXPECT_NEAR(adj, c.adjr2, 1e-13);
+        // up to 499 pairs the incomplete beta function, from 500 on the
+        // erfcc of Fisher's z (whose reference is 2 pnorm(-|z| sqrt(n - 1)))
+        if (n > 499)
+            EXPECT_NEAR(p, c.probT, erfccTolerance(c.probT, std::fabs(c.z) * std::sqrt(n - 1.0) / std::sqrt(2.0)));
+        else
+            EXPECT_NEAR(p, c.probT, betaTolerance(c.probT));
+    }
+}
+
+TEST(Pearson, PerfectAndUndefinedCorrelation)
+{
+    Sumtrix s;
+    // |r| = 1: the TINY terms keep z and t finite
+    double r = -7, t = -7, p = -7, r2 = -7, adj = -7, z = -7;
+    s.Rank_Pearson(base1({1, 2, 3, 4}), base1({2, 4, 6, 8}), 4, r, t, p, r2, adj, z);
+    EXPECT_EQ(r, 1);
+    EXPECT_NEAR(z, 0.5 * std::log(2 / 1e-20), 1e-12);
+    EXPECT_TRUE(std::isfinite(t));
+    EXPECT_EQ(adj, 1);
+    // all x equal: r is not written, and what follows uses the caller's r
+    r = 0.6;
+    t = p = r2 = adj = z = -7;
+    s.Rank_Pearson(base1({3, 3, 3, 3, 3}), base1({1, 2, 4, 3, 5}), 5, r, t, p, r2, adj, z);
+    EXPECT_EQ(r, 0.6);
+    EXPECT_DOUBLE_EQ(r2, 0.36);
+    EXPECT_NEAR(z, std::atanh(0.6), 1e-15);
+    EXPECT_NEAR(t, 0.6 * std::sqrt(3 / 0.64), 1e-14);
+}
+
+TEST(Spearman, MatchesReference)
+{
+    Sumtrix s;
+    for (const RankCase& c : kRankCases) {
+        SCOPED_TRACE(c.name);
+        const auto n = static_cast<std::int32_t>(c.x.size());
+        BoundedArray<double> w1, w2, idx(0, {99});
+        double D, zd, pd, rs, t, prs;
+        s.Rank_Spearman(base1(c.x), base1(c.y), n, w1, false, w2, false, idx, D, zd, pd, rs, t, prs);
+        EXPECT_EQ(D, c.D);
+        EXPECT_NEAR(zd, c.zd, 1e-12 * std::max(1.0, std::fabs(c.zd)));
+        EXPECT_NEAR(pd, c.probD, erfccTolerance(c.probD, c.zd / std::sqrt(2.0)));
+        EXPECT_NEAR(rs, c.rs, 1e-13);
+        EXPECT_NEAR(t, c.ts, 1e-12 * std::max(1.0, std::fabs(c.ts)));
+        EXPECT_NEAR(prs, c.probRs, betaTolerance(c.probRs));
+
+        // position j describes one point: its number, its two ranks; the
+        // positions run in ascending order of data2
+        ASSERT_EQ(w1.lbound(), 0);
+        ASSERT_EQ(w1.ubound(), n);
+        ASSERT_EQ(idx.ubound(), n);
+        std::vector<bool> seen(static_cast<std::size_t>(n) + 1, false);
+        for (std::int32_t j = 1; j <= n; ++j) {
+            const auto point = static_cast<std::size_t>(idx(j));
+            ASSERT_TRUE(point >= 1 && point <= static_cast<std::size_t>(n) && !seen[point]);
+            seen[point] = true;
+            std::size_t below1 = 0, equal1 = 0, below2 = 0, equal2 = 0;
+            for (std::size_t k = 0; k < c.x.size(); ++k) {
+                below1 += c.x[k] < c.x[point - 1];
+                equal1 += c.x[k] == c.x[point - 1];
+                below2 += c.y[k] < c.y[point - 1];
+                equal2 += c.y[k] == c.y[point - 1];
+            }
+            EXPECT_EQ(w1(j), below1 + (equal1 + 1) / 2.0);
+            EXPECT_EQ(w2(j), below2 + (equal2 + 1) / 2.0);
+            if (j > 1) {
+                EXPECT_LE(c.y[static_cast<std::size_t>(idx(j - 1)) - 1], c.y[point - 1]);
+            }
+        }
+    }
+}
+
+TEST(Spearman, InvertedIdenticalData)
+{
+    Sumtrix s;
+    const auto x = base1({4, 1, 3, 5, 2});
+    BoundedArray<double> w1, w2, idx;
+    double D, zd, pd, rs, t = -7, prs = -7;
+    s.Rank_Spearman(x, x, 5, w1, true, w2, false, idx, D, zd, pd, rs, t, prs);
+    EXPECT_EQ(rs, -1);
+    EXPECT_EQ(prs, 0);
+    EXPECT_EQ(t, -7) << "t is not written when |rs| = 1";
+    EXPECT_EQ(D, 40);
+    // inversion comes after the tie sums: ranks 5..1 against 1..5
+    for (std::int32_t j = 1; j <= 5; ++j)
+        EXPECT_EQ(w1(j) + w2(j), 6);
+}

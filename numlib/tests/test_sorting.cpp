@@ -145,6 +145,9 @@ TEST(ClassicSorts, WorkCounts)
         {"quick stretch", {9, 8, 7, 6, 5}, 1, 2, 4, 1, 2, {9, 6, 7, 8, 5}},
         {"bubble one element", {7}, 3, 0, 0, 2, 0, {7}},
         {"shell one element", {7}, 3, 0, 0, 3, 0, {7}},
+        // Five elements: gap 4 moves the 5 past the 1 (one shift), then gap 1
+        // shifts the three pairs left out of order in (1, 4, 3, 2, 5).
+        {"shell 5 4 3 2 1", {5, 4, 3, 2, 1}, 1, 0, 0, 3, 4, {1, 2, 3, 4, 5}},
         {"selection one element", {7}, 3, 0, 0, 0, 0, {7}},
     };
     for (const Case& c : cases) {

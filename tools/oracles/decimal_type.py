@@ -127,6 +127,10 @@ EDGES = [
     ('/', "8", "0.0000000000000000000000000001"),
     ('/', "1", MAX),
     ('/', "2.5066282746310005", "0.0000000000000000000000000001"),
+    # Ties whose exact product needs more than 128 bits.
+    ('*', "7.9228162514264337593543950333", "0.5000000000000000000"),   # even: stays
+    ('*', "7.9228162514264337593543950335", "0.5000000000000000000"),   # odd: up
+    ('*', "-7.9228162514264337593543950333", "0.5000000000000000000"),
     ('-', "1", "1.0000000000000000000000000001"),
     ('+', "0.1", "-0.1"),
 ]
@@ -154,6 +158,8 @@ DOUBLES = [
     7.92281625142643e28, 7.92281625142644e28, 1e29, -1e29, 1e300, 5e-324, -0.0,
     0.0, -1.5, 1.000000000190015, 1e15, 1e16 + 2.0, 0.30000000000000004,
     6.0e-12, 1.0 - 2.0 ** -52, 1.0 + 2.0 ** -52, 1e-14, 37.5, -0.398942280401433,
+    1e28, 5e28, 7e28, -7.9e28, 1e20, 123e25, 2e-29, 1e-30, 1.5e-300, 25.0, 1e22, 1e23,
+    9007199254740993.0 * 1024,
 ]
 
 TO_DOUBLE = [
@@ -188,6 +194,9 @@ def main():
     doubles = list(DOUBLES)
     for _ in range(60):
         doubles.append(rng.choice([-1, 1]) * 10 ** rng.uniform(-31, 29))
+    for _ in range(60):  # doubles whose shortest text has few digits
+        k = rng.randrange(0, 16)
+        doubles.append(float("%.*fe%d" % (k, rng.uniform(1, 10), rng.randrange(-31, 29))))
     out.write("// {double, expected plain value or \"\", error number}\n")
     out.write("static const DecimalFromDoubleCase kDecimalFromDoubleCases[] = {\n")
     for x in doubles:

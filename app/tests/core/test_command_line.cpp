@@ -35,8 +35,11 @@ TEST(GetParameters, SplitsAsDocumented)
         // Slashes inside an unquoted path are kept.
         {"/F/home/u/x.KVE /L/tmp/out/ /X", {"F/home/u/x.KVE", "L/tmp/out/", "X"}},
         {"/Fa.KVE/S", {"Fa.KVE/S"}},
-        // A blank after the letter splits the value off.
+        // A blank after the letter splits the value off; the next switch
+        // still counts.
         {"/F a.KVE", {"F", "a.KVE"}},
+        {"/F a.KVE /X", {"F", "a.KVE", "X"}},
+        {"/F/d/a b.KVE /S", {"F/d/a", "b.KVE", "S"}},
         // Runs of blanks and leading blanks make no empty tokens.
         {"  /S    /X  ", {"S", "X"}},
         {"/p /o", {"p", "o"}},
@@ -45,7 +48,8 @@ TEST(GetParameters, SplitsAsDocumented)
         {"/F'a.KVE'", {"F'a.KVE'"}},
         // Before the first switch a blank does not end the token.
         {"abc def", {"abc def"}},
-        {"abc /S", {"abc /S"}},
+        {"abc /S", {"abc", "S"}},
+        {"abc/S", {"abc/S"}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(tokens(QString::fromUtf8(c.commandLine)), c.expected) << c.commandLine;

@@ -257,11 +257,23 @@ TEST_F(DatasetCommandsTest, BatchRoadsOpenWithoutDialogOrBox)
     programState().BatchMode = false;
     EXPECT_EQ(cell(1, 1), QStringLiteral("first"));
 
+    // The window's LoadFile with every confirmation; it names no file.
+    beeps = 0;
+    ASSERT_TRUE(DatasetCommands::LoadFile(*window, path(QStringLiteral("B.KVE")), true, true, false));
+    EXPECT_EQ(cell(1, 1), QStringLiteral("second"));
+    ASSERT_EQ(messages().asked.size(), 1u);
+    EXPECT_EQ(messages().asked[0].text, QStringLiteral("File loaded successfully"));
+    EXPECT_EQ(messages().asked[0].icon, MsgIcon::Information);
+    EXPECT_EQ(beeps, 1);
+    EXPECT_EQ(programState().DataFileName, path(QStringLiteral("A.KVE")));
+
     // A cancelled dialog changes nothing.
     dialogs().answers.clear();
     EXPECT_TRUE(DatasetCommands::Command8_Click(*window));
     EXPECT_EQ(programState().DataFileName, path(QStringLiteral("A.KVE")));
+    EXPECT_EQ(cell(1, 1), QStringLiteral("second"));
     EXPECT_EQ(dialogs().asked.back().title, QStringLiteral("Open dataset file"));
+    EXPECT_EQ(dialogs().asked.back().filterIndex, 2);
     EXPECT_EQ(dialogs().asked.back().initialFolder, path(QString()) + QLatin1Char('/'));
 }
 

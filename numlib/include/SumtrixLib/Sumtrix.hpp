@@ -164,6 +164,17 @@ public:
     void Matrix_PrintMatrix(const Matrix& dMat, std::string& MatrixForm);
 
     // ---- Straight-line fits (line_fits.cpp) --------------------------------
+    // Least-squares line y = a + b x through XArray/YArray(1..ndata); with
+    // mwt <> 0 weighted by 1/sig(i)^2 (mwt is set to 0 and the fit made
+    // unweighted when a sig is 0). Writes a, b, their errors siga, sigb,
+    // chi2 and the goodness-of-fit probability Q.
+    Variant Reg_FitXY(const BoundedArray<double>& XArray, const BoundedArray<double>& YArray,
+                      std::int32_t ndata, const BoundedArray<double>& sig, InOut<std::int32_t> mwt,
+                      double& a, double& b, double& siga, double& sigb, double& chi2, double& Q);
+    // Reg_FitXY on elements 0..ndata-1.
+    Variant Reg_FitXY0(const BoundedArray<double>& XArray, const BoundedArray<double>& YArray,
+                       std::int32_t ndata, const BoundedArray<double>& sig, InOut<std::int32_t> mwt,
+                       double& a, double& b, double& siga, double& sigb, double& chi2, double& Q);
     // The line minimising perpendicular distances; Residue(1..ndata) gets
     // each point's distance and r is increased by their sum of squares.
     // siga and sigb are accepted and left alone.
@@ -242,6 +253,15 @@ public:
     double Gamma_gammln(double xx);
 
     // ---- Incomplete beta and F (beta.cpp) ----------------------------------
+    // P(F >= Fvalue) for n1 numerator and n2 denominator degrees of freedom.
+    double STAT_PROBF(double Fvalue, double n1, double n2);
+    // The continued fraction of the incomplete beta function (modified
+    // Lentz); a message and the last iterate when it does not converge.
+    double STAT_BETACF(double a, double b, double x);
+    // The regularized incomplete beta function I_x(a, b); a message and 0
+    // for x outside [0, 1].
+    double STAT_BETAI(double a, double b, double x);
+
 
     // ---- Normal distribution (normal.cpp) ----------------------------------
     // z with Φ(z) = P (AS 241); -9E99 for P <= 0 and +9E99 for P >= 1.
@@ -335,6 +355,34 @@ public:
 
 
     // ---- Two-sample tests (two_sample_tests.cpp) ---------------------------
+    // t test of equal means with pooled variances; Prob two-sided.
+    void STAT_TTESTSameVar(const BoundedArray<double>& data1, std::int32_t n1,
+                           const BoundedArray<double>& data2, std::int32_t n2, double& t,
+                           double& Prob);
+    // Paired t test with the covariance term; t = 0 when the pairs' spread
+    // is 0.
+    void STAT_TTESTPaired(const BoundedArray<double>& data1, std::int32_t n1,
+                          const BoundedArray<double>& data2, std::int32_t n2, double& t,
+                          double& Prob);
+    // F test of equal variances, larger variance on top; errors passed over
+    // step by step.
+    void STAT_FTEST(const BoundedArray<double>& data1, std::int32_t n1,
+                    const BoundedArray<double>& data2, std::int32_t n2, double& f, double& Prob);
+    // Paired t test on the differences of 1..n1 (n2 is not read).
+    void STAT_TTESTDiffPaired(const BoundedArray<double>& data1, std::int32_t n1,
+                              const BoundedArray<double>& data2, std::int32_t n2, double& t,
+                              double& Prob);
+    // t test of equal means with separate variances (Welch).
+    void STAT_TTESTDiffVar(const BoundedArray<double>& data1, std::int32_t n1,
+                           const BoundedArray<double>& data2, std::int32_t n2, double& t,
+                           double& Prob);
+    // Simultaneous F tests of intercept 0 and slope 1 of the line a + b x;
+    // nothing is written when the residual variance is not positive.
+    void STAT_SimulFTest(const BoundedArray<double>& x, const BoundedArray<double>& y, double n,
+                         double a, double b, double MeanX, double MeanY,
+                         double& Fvalue_DentAndBlackie, double& PFvalue_DentAndBlackie,
+                         double& Fvalue_Mayeretal, double& PFvalue_Mayeretal);
+
 
     // ---- Model measures (model_measures.cpp) -------------------------------
     // Model-adequacy measures of predicted x against observed y over pairs
@@ -381,8 +429,21 @@ public:
     // Replaces W(1..n), sorted ascending, by its mid-ranks; S = sum of
     // t^3 - t over the groups of t tied values.
     void Rank_CRank(std::int32_t n, BoundedArray<double>& W, double& S);
+    // Pearson's r of x(1..n), y(1..n) with its t, two-sided probability
+    // (incomplete beta up to 499 pairs, Fisher's z above), r^2, adjusted
+    // r^2 and Fisher's z; errors passed over.
+    void Rank_Pearson(const BoundedArray<double>& x, const BoundedArray<double>& y, std::int32_t n,
+                      double& r, double& t, double& ProbT, double& r2, double& Adjr2, double& z);
     // Reverses the ranks x(1..n): x = n - x + 1.
     void Rank_Invert(BoundedArray<double>& x, std::int32_t n);
+    // Spearman's rank correlation of data1(1..n) and data2(1..n): wksp1,
+    // wksp2 and idx are dimensioned 0..n and hold, in ascending order of
+    // data2, the ranks and the point numbers; errors passed over.
+    void Rank_Spearman(const BoundedArray<double>& data1, const BoundedArray<double>& data2,
+                       std::int32_t n, BoundedArray<double>& wksp1, bool Invert1,
+                       BoundedArray<double>& wksp2, bool Invert2, BoundedArray<double>& idx,
+                       double& D, double& zd, double& ProbD, double& rs, double& t,
+                       double& Probrs);
     // Kendall's tau of the raw values 1..n with its normal approximation;
     // errors passed over.
     void Rank_Kendall(const BoundedArray<double>& data1, const BoundedArray<double>& data2,

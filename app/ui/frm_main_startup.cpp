@@ -1,0 +1,298 @@
+// frmMain's start-up, the command-line interpreter and the close: the
+// window's load step (Form_Load), the hand-over button PrevInstanceKVE with
+// its click handler, and the settings stored at close (Form_Unload).
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QListWidget>
+#include <QPushButton>
+
+#include <exception>
+#include <optional>
+
+#include "core/command_line.hpp"
+#include "core/dataset_file.hpp"
+#include "core/kve_code.hpp"
+#include "core/numbered_file.hpp"
+#include "core/program_state.hpp"
+#include "core/settings_store.hpp"
+#include "platform/flex_grid.hpp"
+#include "platform/message_sinks.hpp"
+#include "platform/platform_services.hpp"
+#include "platform/single_instance.hpp"
+#include "platform/special_folders.hpp"
+#include "ui/dataset_commands.hpp"
+#include "ui/frm_compare.hpp"
+#include "ui/frm_main.hpp"
+#include "ui/frm_splash.hpp"
+#include "ui/twips.hpp"
+
+namespace {
+
+const char* const HandOverCaption = "PrevInstanceKVE";
+
+// Runs one step of a command line; a run-time error inside it ends that
+// step only.
+template <class Step>
+void guarded(Step&& step)
+{
+    try {
+        step();
+    } catch (const std::exception&) {
+    } catch (...) {
+    }
+}
+
+// Notes that a results window came up while it watches.
+class ResultsWatcher : public QObject {
+public:
+    ResultsWatcher() { qApp->installEventFilter(this); }
+    ~ResultsWatcher() override { qApp->removeEventFilter(this); }
+    bool shown = false;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && watched->isWidgetType()
+            && watched->objectName() == QLatin1String("frmInfo"))
+            shown = true;
+        return false;
+    }
+};
+
+} // namespace
+
+void frmMain::createStartupControls()
+{
+    // The hand-over button lies below the window's visible part: a second
+    // start used to find it by its caption. It stays hidden here; the
+    // caption still carries the command line while one runs.
+    PrevInstanceKVE = new QPushButton(QStringLiteral("Ready for PrevInstance"), this);
+    PrevInstanceKVE->setObjectName(QStringLiteral("PrevInstanceKVE"));
+    PrevInstanceKVE->setGeometry(twips(120), twips(9360), twips(9135), twips(495));
+    PrevInstanceKVE->hide();
+    connect(PrevInstanceKVE, &QPushButton::clicked, this, &frmMain::PrevInstanceKVE_Click);
+}
+
+bool frmMain::Form_Load(const QString& commandLine, SingleInstance* instance, int& exitStatus)
+{
+    exitStatus = 0;
+    ProgramState& state = programState();
+    // A command line never waits for a person: from here on its boxes go
+    // to stderr with their default answers.
+    std::optional<UnattendedScope> unattended;
+    if (!commandLine.isEmpty())
+        unattended.emplace();
+
+    m_matrix.resize(20);
+    setWindowTitle(DatasetFile::mainCaption());
+    state.DisclaimerText = defaultDisclaimerText();
+    resize(twips(9800), twips(9300));
+
+    // Another instance running: hand the command line over, or ask.
+    bool otherInstance = false;
+    if (instance) {
+        SingleInstance::Role role = instance->start();
+        while (role != SingleInstance::Role::Primary) {
+            otherInstance = true;
+            if (commandLine.isEmpty()) {
+                const MsgAnswer answer = Platform::message(
+                    QStringLiteral("An instance of the KVE program is already running. "
+                                   "Do you want to open a new instance"),
+                    MsgButtons::YesNo, MsgIcon::Question, QStringLiteral("KVE Instance"), MsgAnswer::No);
+                if (answer != MsgAnswer::Yes) {
+                    setWindowTitle(QStringLiteral("@@@@@"));
+                    instance->requestActivation();
+                    return false;
+                }
+                instance->disconnectFromPrimary();
+                break;
+            }
+            if (role == SingleInstance::Role::Unreachable) {
+                exitStatus = 1;
+                writeErrorLine(QStringLiteral("KVE: another KVE is running but does not answer; "
+                                              "the command line was not carried out"));
+                return false;
+            }
+            SingleInstance::Outcome outcome;
+            switch (instance->sendCommandLine(commandLine, outcome)) {
+            case SingleInstance::Delivery::Done:
+                exitStatus = outcome.status;
+                if (!outcome.reason.isEmpty())
+                    writeErrorLine(outcome.reason);
+                return false;
+            case SingleInstance::Delivery::Lost:
+                exitStatus = 1;
+                writeErrorLine(QStringLiteral("KVE: the running KVE ended before it had carried out "
+                                              "the command line"));
+                return false;
+            case SingleInstance::Delivery::NotReceived:
+                // It was ending: start again, as the first instance if it has gone.
+                otherInstance = false;
+                role = instance->start();
+                break;
+            }
+        }
+        if (role == SingleInstance::Role::Primary) {
+            instance->setRunner([this](const QString& line) {
+                BringWindowToFront();
+                PrevInstanceKVE->setText(line);
+                PrevInstanceKVE_Click();
+                return SingleInstance::Outcome{m_batchOutcome.status, m_batchOutcome.reason,
+                                               m_batchOutcome.quit};
+            });
+            instance->setActivator([this] { BringWindowToFront(); });
+        }
+    }
+
+    PrevInstanceKVE->setText(QLatin1String(HandOverCaption));
+    state.GridFormatXY = QStringLiteral("##.#000");
+    state.GridFormatSD = QStringLiteral("#.#0000");
+    m_text1[13]->setText(state.GridFormatXY);
+    m_text1[12]->setText(state.GridFormatSD);
+
+    if (!otherInstance)
+        (new frmSplash())->show();
+
+    AssignRowNumbers();
+    TxtEdit->clear();
+
+    for (int i = 0; i < List1->count() && i + 1 < static_cast<int>(state.ResidueSelection.size()); ++i)
+        state.ResidueSelection[static_cast<std::size_t>(i + 1)] = List1->item(i)->isSelected();
+
+    for (const PersistedOption& option : PersistedOptions) {
+        const auto stored = SettingsStore::CheckStateFromSetting(
+            SettingsStore::GetSetting(QLatin1String(option.key)));
+        if (!stored)
+            continue;
+        if (auto* box = findChild<QCheckBox*>(QLatin1String(option.control))) {
+            box->setTristate(*stored == Qt::PartiallyChecked);
+            box->setCheckState(*stored);
+        }
+    }
+
+    state.DocumentsFolder = ShellServices::GetSpecialFolder(ShellServices::FolderDocuments);
+    state.ProgramFilesFolder = ShellServices::GetSpecialFolder(ShellServices::FolderProgramFiles);
+    QString warning;
+    if (!EnsureWorkFolder(state.DocumentsFolder, warning))
+        Platform::message(warning, MsgButtons::Ok, MsgIcon::Exclamation);
+
+    if (!commandLine.isEmpty()) {
+        if (frmSplash* splash = frmSplash::current())
+            splash->hide();
+        PrevInstanceKVE->setText(commandLine);
+        if (instance && instance->role() == SingleInstance::Role::Primary) {
+            // In turn with requests that come in meanwhile; the outcome is
+            // this command line's, the end is asked by any of them.
+            const SingleInstance::Outcome own = instance->runLocal(commandLine);
+            m_batchOutcome = {own.status, own.reason, own.quit || instance->quitPending()};
+        } else {
+            PrevInstanceKVE_Click();
+        }
+        if (m_batchOutcome.status != 0 && !m_batchOutcome.reason.isEmpty())
+            writeErrorLine(m_batchOutcome.reason);
+    }
+    return true;
+}
+
+void frmMain::GetParameters(const QString& s, QStringList& Parm)
+{
+    KVECode::GetParameters(s, Parm);
+}
+
+void frmMain::BringWindowToFront()
+{
+    if (!isVisible())
+        return;
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+}
+
+void frmMain::PrevInstanceKVE_Click()
+{
+    ProgramState& state = programState();
+    UnattendedScope unattended;
+    BatchOutcome outcome;
+    const auto fail = [&outcome](const QString& reason) {
+        if (outcome.status == 0) {
+            outcome.status = 1;
+            outcome.reason = QStringLiteral("KVE: ") + reason;
+        }
+    };
+
+    QStringList Parm{QString(), QString()};
+    KVECode::CommandLineSwitches sw;
+    guarded([&] { setWindowState(windowState() & ~Qt::WindowMinimized); });
+    guarded([&] {
+        GetParameters(PrevInstanceKVE->text(), Parm);
+        sw = KVECode::ParseSwitches(Parm);
+        KVECode::ApplySwitches(sw, state);
+    });
+    guarded([&] {
+        if (frmSplash* splash = frmSplash::current())
+            splash->hide();
+    });
+    state.BatchMode = true;
+
+    if (sw.OpenFile && !KVECode::FileExists(*sw.OpenFile))
+        fail(sw.OpenFile->isEmpty() ? QStringLiteral("/F names no dataset file")
+                                    : QStringLiteral("dataset file not found: ") + *sw.OpenFile);
+    if (KVECode::FileExists(state.OpenRequestFile)) {
+        const QString file = state.OpenRequestFile;
+        bool loaded = false;
+        guarded([&] { DatasetCommands::clearCells(*this); });
+        guarded([&] { loaded = DatasetCommands::Command8_Click(*this); });
+        if (!loaded)
+            fail(QStringLiteral("the dataset could not be loaded: ") + file);
+        if (!sw.NoRun) {
+            guarded([&] {
+                check(14)->setChecked(sw.Plots);
+                if (sw.Plots)
+                    Command11_Click();
+            });
+            guarded([&] { check(6)->setChecked(sw.ResidualAnalysis); });
+            // Where the results window will save its report, to tell
+            // afterwards whether it did.
+            const QString folder = state.ResultsFolder.isEmpty() ? QCoreApplication::applicationDirPath()
+                                                                 : state.ResultsFolder;
+            const QString expected = NumberedFile::nextFree(folder, QStringLiteral("Notes"));
+            ResultsWatcher watcher;
+            guarded([&] { Command6_Click(); });
+            if (state.SaveResultsFlag && watcher.shown && (expected.isEmpty() || !QFile::exists(expected)))
+                fail(QStringLiteral("the report could not be saved in ") + folder);
+            guarded([&] {
+                if (sw.Plots)
+                    Command14_Click();
+            });
+        }
+    }
+
+    if (sw.CompareFile && !KVECode::FileExists(*sw.CompareFile))
+        fail(QStringLiteral("comparison file not found: ") + *sw.CompareFile);
+    if (KVECode::FileExists(state.CompareFileName))
+        guarded([&] { frmCompare::instance()->show(); });
+
+    PrevInstanceKVE->setText(QLatin1String(HandOverCaption));
+    state.BatchMode = false;
+
+    if (sw.Quit) {
+        outcome.quit = true;
+    } else if (sw.NoRun) {
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    } else {
+        setWindowState(windowState() | Qt::WindowMinimized);
+    }
+    m_batchOutcome = outcome;
+}
+
+void frmMain::Form_Unload()
+{
+    for (const PersistedOption& option : PersistedOptions) {
+        if (auto* box = findChild<QCheckBox*>(QLatin1String(option.control)))
+            SettingsStore::SaveSetting(QLatin1String(option.key),
+                                       SettingsStore::SettingFromCheckState(box->checkState()));
+    }
+}

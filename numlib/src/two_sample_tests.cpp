@@ -1,0 +1,137 @@
+// Two-sample tests after Numerical Recipes (ttest, tutest, tptest, ftest):
+// t tests of equal means with pooled and with separate variances, paired
+// with the covariance term and on the differences, the F test of equal
+// variances, and the simultaneous F tests of intercept 0 and slope 1.
+#include <cmath>
+
+#include "SumtrixLib/Sumtrix.hpp"
+
+namespace SumtrixLib {
+
+namespace {
+
+// Two-sided probability of a t at least as far from 0 with df degrees of
+// freedom: I_x(df/2, 1/2) with x = df/(df + t^2).
+double twoSidedT(Sumtrix& s, double t, double df)
+{
+    return s.STAT_BETAI(0.5 * df, 0.5, checkedDiv(df, checkedAdd(df, checkedMul(t, t))));
+}
+
+} // namespace
+
+void Sumtrix::STAT_TTESTSameVar(const BoundedArray<double>& data1, std::int32_t n1,
+                                const BoundedArray<double>& data2, std::int32_t n2, double& t,
+                                double& Prob)
+{
+    double ave1 = 0.0, var1 = 0.0, ave2 = 0.0, var2 = 0.0;
+    this->STAT_AveVar(data1, n1, ave1, var1);
+    this->STAT_AveVar(data2, n2, ave2, var2);
+    const double dn1 = n1, dn2 = n2;
+    const double df = dn1 + dn2 - 2.0;
+    const double svar = checkedDiv((dn1 - 1.0) * var1 + (dn2 - 1.0) * var2, df);
+    t = checkedDiv(ave1 - ave2, checkedSqrt(svar * (1.0 / dn1 + 1.0 / dn2)));
+    Prob = twoSidedT(*this, t, df);
+}
+
+void Sumtrix::STAT_TTESTPaired(const BoundedArray<double>& data1, std::int32_t n1,
+                               const BoundedArray<double>& data2, std::int32_t n2, double& t,
+                               double& Prob)
+{
+    double ave1 = 0.0, var1 = 0.0, ave2 = 0.0, var2 = 0.0;
+    this->STAT_AveVar(data1, n1, ave1, var1);
+    this->STAT_AveVar(data2, n2, ave2, var2);
+    const double dn1 = n1;
+    double cov = 0.0;
+    for (std::int32_t i = 1; i <= n1; ++i)
+        cov = checkedAdd(cov, checkedMul(data1(i) - ave1, data2(i) - ave2));
+    const double df = dn1 - 1.0;
+    cov = checkedDiv(cov, df);
+    // s1^2 + s2^2 - 2 cov is the variance of the differences; for pairs
+    // that differ by a constant it is 0 and may round to just below it,
+    // which counts as no spread (t = 0) rather than failing the root.
+    const double spread = checkedDiv(var1 + var2 - 2.0 * cov, dn1);
+    const double sd = spread > 0.0 ? std::sqrt(spread) : 0.0;
+    t = sd > 0.0 ? checkedDiv(ave1 - ave2, sd) : 0.0;
+    Prob = twoSidedT(*this, t, df);
+}
+
+void Sumtrix::STAT_FTEST(const BoundedArray<double>& data1, std::int32_t n1,
+                         const BoundedArray<double>& data2, std::int32_t n2, double& f, double& Prob)
+{
+    // Every statement is a step of its own: a failed one (a zero variance
+    // below the line, say) assigns nothing, and the next one runs.
+    double ave = 0.0, var1 = 0.0, var2 = 0.0;
+    ignoreErrors([&] { this->STAT_AveVar(data1, n1, ave, var1); });
+    ignoreErrors([&] { this->STAT_AveVar(data2, n2, ave, var2); });
+    double df1 = 0.0, df2 = 0.0;
+    if (var1 > var2) {
+        guardStep(f, [&] { return checkedDiv(var1, var2); });
+        df1 = static_cast<double>(n1) - 1.0;
+        df2 = static_cast<double>(n2) - 1.0;
+    } else {
+        guardStep(f, [&] { return checkedDiv(var2, var1); });
+        df1 = static_cast<double>(n2) - 1.0;
+        df2 = static_cast<double>(n1) - 1.0;
+    }
+    guardStep(Prob, [&] { return 2.0 * this->STAT_PROBF(f, df1, df2); });
+    if (Prob > 1.0)
+        Prob = 2.0 - Prob;
+}
+
+void Sumtrix::STAT_TTESTDiffPaired(const BoundedArray<double>& data1, std::int32_t n1,
+                                   const BoundedArray<double>& data2, std::int32_t /*n2*/,
+                                   double& t, double& Prob)
+{
+    BoundedArray<double> d(0, n1 > 0 ? n1 : 0);
+    for (std::int32_t i = 1; i <= n1; ++i)
+        d(i) = checkedSub(data1(i), data2(i));
+    double ave = 0.0, var = 0.0;
+    this->STAT_AveVar(d, n1, ave, var);
+    const double df = static_cast<double>(n1) - 1.0;
+    t = var > 0.0 ? checkedDiv(ave, std::sqrt(checkedDiv(var, n1))) : 0.0;
+    Prob = twoSidedT(*this, t, df);
+}
+
+void Sumtrix::STAT_TTESTDiffVar(const BoundedArray<double>& data1, std::int32_t n1,
+                                const BoundedArray<double>& data2, std::int32_t n2, double& t,
+                                double& Prob)
+{
+    double ave1 = 0.0, var1 = 0.0, ave2 = 0.0, var2 = 0.0;
+    this->STAT_AveVar(data1, n1, ave1, var1);
+    this->STAT_AveVar(data2, n2, ave2, var2);
+    const double dn1 = n1, dn2 = n2;
+    const double v1 = checkedDiv(var1, dn1), v2 = checkedDiv(var2, dn2);
+    t = checkedDiv(ave1 - ave2, checkedSqrt(v1 + v2));
+    // Welch-Satterthwaite degrees of freedom, a real number.
+    const double df = checkedDiv(checkedMul(v1 + v2, v1 + v2),
+                                 checkedAdd(checkedDiv(v1 * v1, dn1 - 1.0), checkedDiv(v2 * v2, dn2 - 1.0)));
+    Prob = twoSidedT(*this, t, df);
+}
+
+void Sumtrix::STAT_SimulFTest(const BoundedArray<double>& x, const BoundedArray<double>& y, double n,
+                              double a, double b, double MeanX, double MeanY,
+                              double& Fvalue_DentAndBlackie, double& PFvalue_DentAndBlackie,
+                              double& Fvalue_Mayeretal, double& PFvalue_Mayeretal)
+{
+    // Residuals about the line through (MeanX, MeanY) with slope b; S is
+    // the (b - 1)^2 sum of x^2 of the quadratic form of (a, b - 1).
+    const std::int32_t m = toInt32(n);
+    double S = 0.0, SSE = 0.0;
+    const double bm1sq = (b - 1.0) * (b - 1.0);
+    for (std::int32_t i = 1; i <= m; ++i) {
+        S = checkedAdd(S, checkedMul(checkedMul(x(i), x(i)), bm1sq));
+        const double fitted = (x(i) - MeanX) * b + MeanY;
+        const double r = checkedSub(y(i), fitted);
+        SSE = checkedAdd(SSE, checkedMul(r, r));
+    }
+    const double s2 = checkedDiv(SSE, n - 2.0);
+    if (s2 <= 0.0)
+        return;
+    const double Q = checkedAdd(checkedAdd(a * a * n, 2.0 * n * MeanX * a * (b - 1.0)), S);
+    Fvalue_DentAndBlackie = checkedDiv(Q * (n - 2.0), 2.0 * n * s2);
+    PFvalue_DentAndBlackie = this->STAT_PROBF(Fvalue_DentAndBlackie, 2.0, n - 2.0);
+    Fvalue_Mayeretal = checkedDiv(Q, 2.0 * s2);
+    PFvalue_Mayeretal = this->STAT_PROBF(Fvalue_Mayeretal, 2.0, n - 2.0);
+}
+
+} // namespace SumtrixLib
