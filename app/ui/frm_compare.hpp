@@ -19,7 +19,7 @@ public:
     QListWidget* list() const { return List1; }
 
     // Opens a comparison file into the window (its own Open command without
-    // a dialog). Set by the comparison part of the program.
+    // a dialog). Set by the model comparison.
     static std::function<void(frmCompare&, const QString& path)>& openComparisonFile();
 
 private:

@@ -15,7 +15,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QSettings>
 #include <QStackedWidget>
 #include <QTextEdit>
 #include <QTimer>
@@ -24,9 +23,12 @@
 #include "core/data_sheet.hpp"
 #include "core/kve_code.hpp"
 #include "core/program_state.hpp"
+#include "core/settings_store.hpp"
 #include "platform/flex_grid.hpp"
 #include "platform/platform_services.hpp"
+#include "platform/qt_platform_services.hpp"
 #include "ui/dataset_commands.hpp"
+#include "ui/frm_about.hpp"
 #include "ui/frm_compare.hpp"
 #include "ui/frm_info.hpp"
 #include "ui/frm_mapi.hpp"
@@ -246,6 +248,15 @@ void frmMain::buildDatasetPage(QFrame* page)
     connect(FG2, &FlexGrid::gotFocus, this, &frmMain::Fg2_GotFocus);
     connect(FG2, &FlexGrid::leaveCell, this, &frmMain::Fg2_LeaveCell);
     connect(FG2, &FlexGrid::filesDropped, this, &frmMain::FG2_OLEDragDrop);
+    // An open editor follows its cell when the sheet scrolls.
+    const auto followCell = [this] {
+        if (!TxtEdit->isHidden()) {
+            const QRect cell = FG2->cellRectInParent(m_editRow, m_editCol);
+            TxtEdit->setGeometry(cell.x(), cell.y(), std::max(cell.width() - 1, 8), std::max(cell.height() - 1, 8));
+        }
+    };
+    connect(FG2->verticalScrollBar(), &QScrollBar::valueChanged, this, followCell);
+    connect(FG2->horizontalScrollBar(), &QScrollBar::valueChanged, this, followCell);
 
     auto* side = new QVBoxLayout();
     const struct { const char* name; const char* caption; const char* tooltip; void (frmMain::*handler)(); } buttons[] = {
@@ -801,11 +812,7 @@ void frmMain::CheckButton_Click(int index)
         refillLimits();
     } else if (index == 4) {
         Command28_Click();
-        QString folder;
-        {
-            QSettings settings(QStringLiteral("Brannex3"), QStringLiteral("Brannex3"));
-            folder = settings.value(QStringLiteral("Config/RDir")).toString();
-        }
+        const QString folder = SettingsStore::GetSetting(QStringLiteral("RDir"));
         Label22->setText(!folder.isEmpty() && KVECode::FileExists(folder + QStringLiteral("RGui.EXE"))
                              ? folder
                              : QStringLiteral("R path not defined"));
@@ -1083,10 +1090,17 @@ void frmMain::Command15_Click()
 
 void frmMain::Command10_Click()
 {
-    if (mainWindowHooks().showAbout)
+    if (mainWindowHooks().showAbout) {
         mainWindowHooks().showAbout(*this);
+        return;
+    }
+    auto* about = new frmAbout(this);
+    about->setAttribute(Qt::WA_DeleteOnClose);
+    // Modal for a person; where nobody sees the screen it must not wait.
+    if (nobodyCanSeeWindows())
+        about->show();
     else
-        featureMissing(QStringLiteral("The About box"));
+        about->exec();
 }
 
 void frmMain::Command12_Click()

@@ -47,8 +47,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 };
 
-// Where the parts of the program that are built elsewhere plug into the
-// main window. Each is empty until its part sets it.
+// Where the commands and windows that live elsewhere plug into the main
+// window. Each is empty until the code that provides it sets it.
 struct MainWindowHooks {
     std::function<void(frmMain&)> openDataset;      // "Open" (also drops, CallLoad, command line)
     std::function<void(frmMain&)> saveDataset;      // "Save"

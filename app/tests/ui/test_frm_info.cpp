@@ -197,6 +197,14 @@ TEST_F(ResultsWindow, EditingBoldColoursAndSize)
     EXPECT_EQ(text()->styleSheet(), plainText);
     EXPECT_EQ(box("Check4")->styleSheet(), plainBox);
 
+    const QSize size = results->size();
+    box("Check3")->setChecked(true);
+    EXPECT_TRUE(results->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(results->isVisible());
+    EXPECT_EQ(results->size(), size);
+    box("Check3")->setChecked(false);
+    EXPECT_FALSE(results->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+
     // A chart information window asks for 7,000 by 5,000 and opens 7,150 wide.
     results->setSizeTwips(7000, 5000);
     EXPECT_EQ(results->width(), twips(7150));

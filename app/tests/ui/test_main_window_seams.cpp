@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QDialog>
 #include <QListWidget>
 #include <QRadioButton>
 
@@ -155,6 +156,14 @@ TEST_F(MainWindowSeams, ComparisonWindowLoadsItsFileOnlyInABatch)
     frmCompare::openComparisonFile() = nullptr;
 }
 
+TEST_F(MainWindowSeams, AboutOpensTheAboutBox)
+{
+    window->Command10_Click();
+    auto* about = window->findChild<QDialog*>(QStringLiteral("frmAbout"));
+    ASSERT_NE(about, nullptr);
+    EXPECT_TRUE(about->isVisible());
+}
+
 TEST_F(MainWindowSeams, CallLoadRunsTheOpenCommandAndQuitClosesEveryWindow)
 {
     int opens = 0;
@@ -179,7 +188,9 @@ TEST_F(MainWindowSeams, CommandsWithoutTheirPartSayTheyAreMissing)
     mainWindowHooks() = MainWindowHooks();
     fillRows(matrix(), 5);
     window->Command11_Click();
-    EXPECT_EQ(platform->messages.asked.size(), 1u);
+    window->Command1_Click();
+    window->Command12_Click();
+    EXPECT_EQ(platform->messages.asked.size(), 3u);
     for (const MessageRequest& m : platform->messages.asked)
         EXPECT_TRUE(m.text.endsWith(QStringLiteral("is not available in this version of KVE."))) << m.text.toStdString();
 }

@@ -2,6 +2,8 @@
 // the option rules, the limit bands, the status line and keep-on-top.
 #include "window_fixture.hpp"
 
+#include "core/settings_store.hpp"
+
 #include <QGroupBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -298,6 +300,18 @@ TEST_F(OptionPanels, RScriptPageListsTemplatesOnceAndTheRPath)
         names << templates->itemText(i);
     EXPECT_EQ(names, QStringList({QStringLiteral("singlecodea.r"), QStringLiteral("SingleCodeB.R")}));
     EXPECT_EQ(child<QLabel>(QStringLiteral("Label22"))->text(), QStringLiteral("R path not defined"));
+    // A stored R folder shows when the R program is in it.
+    const QString rFolder = dir.filePath(QStringLiteral("R/bin/"));
+    QDir().mkpath(rFolder);
+    ASSERT_TRUE(SettingsStore::SaveSetting(QStringLiteral("RDir"), rFolder));
+    child<QPushButton>(QStringLiteral("CheckButton_0"))->click();
+    child<QPushButton>(QStringLiteral("CheckButton_4"))->click();
+    EXPECT_EQ(child<QLabel>(QStringLiteral("Label22"))->text(), QStringLiteral("R path not defined"));
+    QFile(rFolder + QStringLiteral("RGui.EXE")).open(QIODevice::WriteOnly);
+    child<QPushButton>(QStringLiteral("CheckButton_0"))->click();
+    child<QPushButton>(QStringLiteral("CheckButton_4"))->click();
+    EXPECT_EQ(child<QLabel>(QStringLiteral("Label22"))->text(), rFolder);
+    SettingsStore::DeleteSetting(QStringLiteral("RDir"));
 
     // The chosen template stays chosen over a refresh.
     templates->setCurrentIndex(1);
