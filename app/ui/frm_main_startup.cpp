@@ -21,7 +21,7 @@
 #include "platform/message_sinks.hpp"
 #include "platform/platform_services.hpp"
 #include "platform/single_instance.hpp"
-#include "platform/special_folders.hpp"
+#include "platform/user_folders.hpp"
 #include "ui/dataset_commands.hpp"
 #include "ui/frm_compare.hpp"
 #include "ui/frm_main.hpp"

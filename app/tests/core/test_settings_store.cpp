@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "core/settings_store.hpp"
-#include "platform/special_folders.hpp"
+#include "platform/user_folders.hpp"
 
 TEST(SettingsStore, KeepsValuesUnderBrannex3Config)
 {
@@ -45,7 +45,7 @@ TEST(SettingsStore, OnlyZeroOneAndTwoAreCheckStates)
     EXPECT_EQ(SettingsStore::SettingFromCheckState(Qt::Checked), QStringLiteral("1"));
 }
 
-TEST(SpecialFolders, DocumentsProgramFilesAndWorkFolder)
+TEST(UserFolders, DocumentsProgramFilesAndWorkFolder)
 {
     const QString docs = ShellServices::GetSpecialFolder(ShellServices::FolderDocuments);
     EXPECT_EQ(docs, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
@@ -64,7 +64,7 @@ TEST(SpecialFolders, DocumentsProgramFilesAndWorkFolder)
     EXPECT_TRUE(EnsureWorkFolder(root, warning));
 }
 
-TEST(SpecialFolders, WorkFolderThatCannotBeMadeGivesAWarning)
+TEST(UserFolders, WorkFolderThatCannotBeMadeGivesAWarning)
 {
     QString warning;
     // No documents folder: nothing is made at the root.

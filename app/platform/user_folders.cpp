@@ -1,0 +1,51 @@
+#include "platform/user_folders.hpp"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace ShellServices {
+
+QString GetSpecialFolder(int folderId)
+{
+    QString path;
+    if (folderId == FolderDocuments)
+        path = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    else if (folderId == FolderProgramFiles)
+        path = QStringLiteral("/usr/lib");
+    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    return path;
+}
+
+bool FolderExists(const QString& path)
+{
+    return !path.isEmpty() && QFileInfo(path).isDir();
+}
+
+} // namespace ShellServices
+
+QString WorkFolderPath(const QString& documentsFolder)
+{
+    if (documentsFolder.isEmpty())
+        return QString();
+    return documentsFolder + QStringLiteral("/KVE Files");
+}
+
+bool EnsureWorkFolder(const QString& documentsFolder, QString& warning)
+{
+    warning.clear();
+    const QString work = WorkFolderPath(documentsFolder);
+    if (work.isEmpty()) {
+        warning = QStringLiteral("No documents folder was found; the work folder \"KVE Files\" "
+                                 "was not created.");
+        return false;
+    }
+    if (ShellServices::FolderExists(work))
+        return true;
+    if (!QDir().mkpath(work) || !ShellServices::FolderExists(work)) {
+        warning = QStringLiteral("The work folder \"%1\" could not be created.").arg(work);
+        return false;
+    }
+    return true;
+}
