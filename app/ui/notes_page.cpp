@@ -146,19 +146,26 @@ QString NotesPage::startFolder() const
     return file.isEmpty() ? QCoreApplication::applicationDirPath() : KVECode::GetFolderPath(file);
 }
 
-void NotesPage::Command21_Click()
+// The text-file dialog of the notes; cancelling it says so and gives "".
+QString NotesPage::chooseTextFile(bool save, const QString& title)
 {
     FileDialogRequest request;
-    request.save = true;
-    request.title = QStringLiteral("Save text file");
+    request.save = save;
+    request.title = title;
     request.filter = kTextFilter;
     request.filterIndex = 2;
     request.initialFolder = startFolder();
     const QString path = Platform::fileDialogs().choose(request);
-    if (path.isEmpty()) {
+    if (path.isEmpty())
         showError(kCancelled);
+    return path;
+}
+
+void NotesPage::Command21_Click()
+{
+    const QString path = chooseTextFile(true, QStringLiteral("Save text file"));
+    if (path.isEmpty())
         return;
-    }
     if (KVECode::FileExists(path)
         && Platform::message(QStringLiteral("The file '") + path + QStringLiteral("' already exists!\r\n")
                                  + QStringLiteral("Do you want to overwrite it?"),
@@ -202,16 +209,9 @@ void NotesPage::append(const QString& text)
 
 void NotesPage::Command22_Click()
 {
-    FileDialogRequest request;
-    request.title = QStringLiteral("Open text file");
-    request.filter = kTextFilter;
-    request.filterIndex = 2;
-    request.initialFolder = startFolder();
-    const QString path = Platform::fileDialogs().choose(request);
-    if (path.isEmpty()) {
-        showError(kCancelled);
+    const QString path = chooseTextFile(false, QStringLiteral("Open text file"));
+    if (path.isEmpty())
         return;
-    }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     QString buffer;
     QString errorText;

@@ -49,6 +49,7 @@ protected:
 
 private:
     QString startFolder() const;
+    QString chooseTextFile(bool save, const QString& title);
     // The text of a file, each line followed by a line break.
     static bool readLines(const QString& path, QString& buffer, QString& errorText);
     void append(const QString& text);
