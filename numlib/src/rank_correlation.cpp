@@ -20,17 +20,17 @@ namespace {
 constexpr double Sqrt2Eight = 1.4142136;
 
 // Sums over the groups of tied values (t values each) that the variance of
-// Kendall's S needs: t(t - 1), t(t - 1)(2t + 5) and t(t - 1)(t - 2). In
-// double, as the cubes outgrow 64-bit integers long before n does.
+// Kendall's S needs. In double, as the cubes outgrow 64-bit integers long
+// before n does.
 struct TieSums {
-    double pairs2 = 0.0;
-    double v = 0.0;
-    double triples6 = 0.0;
+    double pairs = 0.0;     // t(t - 1)
+    double spread = 0.0;    // t(t - 1)(2t + 5)
+    double triples = 0.0;   // t(t - 1)(t - 2)
     void add(double t)
     {
-        pairs2 += t * (t - 1.0);
-        v += t * (t - 1.0) * (2.0 * t + 5.0);
-        triples6 += t * (t - 1.0) * (t - 2.0);
+        pairs += t * (t - 1.0);
+        spread += t * (t - 1.0) * (2.0 * t + 5.0);
+        triples += t * (t - 1.0) * (t - 2.0);
     }
 };
 
@@ -302,11 +302,11 @@ void Sumtrix::Rank_Kendall(const BoundedArray<double>& data1, const BoundedArray
         const double dn = n;
         const TieSums& tx = counts.tiesX;
         const TieSums& ty = counts.tiesY;
-        const double pairs = dn * (dn - 1.0);
-        double varS = (pairs * (2.0 * dn + 5.0) - tx.v - ty.v) / 18.0
-                      + checkedDiv(tx.pairs2 * ty.pairs2, 2.0 * pairs);
+        const double nn1 = dn * (dn - 1.0);
+        double varS = (nn1 * (2.0 * dn + 5.0) - tx.spread - ty.spread) / 18.0
+                      + checkedDiv(tx.pairs * ty.pairs, 2.0 * nn1);
         if (n > 2)
-            varS += checkedDiv(tx.triples6 * ty.triples6, 9.0 * pairs * (dn - 2.0));
+            varS += checkedDiv(tx.triples * ty.triples, 9.0 * nn1 * (dn - 2.0));
         return checkedDiv(varS, static_cast<double>(counts.na) * static_cast<double>(counts.nb));
     });
     guardStep(z, [&] { return checkedDiv(tau, checkedSqrt(svar)); });
