@@ -8,8 +8,10 @@ namespace SumtrixLib {
 namespace {
 
 // The least-squares line of Numerical Recipes' fit on elements
-// first..first+ndata-1: the slope from sums about the weighted mean of x
-// (t = x - sx/ss) instead of raw sums of squares; y is not centred.
+// first..first+ndata-1: the slope from sums about the weighted means of x
+// and y (t = x - sx/ss against y - sy/ss) instead of raw sums of squares,
+// so data far from zero keep their digits. Centring y changes nothing in
+// exact arithmetic, since the t sum to zero.
 // b, mwt and the other outputs are the caller's variables and are written as
 // the fit goes, so a failure leaves them where it stopped.
 void fitLine(Sumtrix& self, const BoundedArray<double>& XArray, const BoundedArray<double>& YArray,
@@ -47,19 +49,20 @@ void fitLine(Sumtrix& self, const BoundedArray<double>& XArray, const BoundedArr
         ss = ndata;
     }
     const double sxoss = checkedDiv(sx, ss);
+    const double syoss = checkedDiv(sy, ss);
 
     double st2 = 0.0;
     if (weighted) {
         for (std::int32_t i = first; i <= last; ++i) {
             const double t = checkedDiv(XArray(i) - sxoss, sig(i));
             st2 = checkedAdd(st2, checkedMul(t, t));
-            b = checkedAdd(b, checkedDiv(checkedMul(t, YArray(i)), sig(i)));
+            b = checkedAdd(b, checkedDiv(checkedMul(t, checkedSub(YArray(i), syoss)), sig(i)));
         }
     } else {
         for (std::int32_t i = first; i <= last; ++i) {
             const double t = checkedSub(XArray(i), sxoss);
             st2 = checkedAdd(st2, checkedMul(t, t));
-            b = checkedAdd(b, checkedMul(t, YArray(i)));
+            b = checkedAdd(b, checkedMul(t, checkedSub(YArray(i), syoss)));
         }
     }
     b = checkedDiv(b, st2);
@@ -69,9 +72,11 @@ void fitLine(Sumtrix& self, const BoundedArray<double>& XArray, const BoundedArr
 
     chi2 = 0.0;
     Q = 1.0;
+    // The residuals y - a - b x, formed about the weighted means (the line
+    // passes through them) so that they do not cancel on data far from zero.
     if (weighted) {
         for (std::int32_t i = first; i <= last; ++i) {
-            const double e = checkedDiv(YArray(i) - a - b * XArray(i), sig(i));
+            const double e = checkedDiv((YArray(i) - syoss) - b * (XArray(i) - sxoss), sig(i));
             chi2 = checkedAdd(chi2, checkedMul(e, e));
         }
         // The errors stay those implied by the sig values; Q tells whether
@@ -80,7 +85,7 @@ void fitLine(Sumtrix& self, const BoundedArray<double>& XArray, const BoundedArr
             Q = self.Gamma_gammq((ndata - 2) / 2.0, chi2 / 2.0);
     } else {
         for (std::int32_t i = first; i <= last; ++i) {
-            const double e = YArray(i) - a - b * XArray(i);
+            const double e = (YArray(i) - syoss) - b * (XArray(i) - sxoss);
             chi2 = checkedAdd(chi2, checkedMul(e, e));
         }
         // Without weights the errors are scaled by the scatter about the line.
@@ -122,23 +127,23 @@ Variant Sumtrix::Reg_FitXYPerpendicular(const BoundedArray<double>& XArray,
     this->STAT_AveVar(XArray, ndata, mx, unusedVar);
     this->STAT_AveVar(YArray, ndata, my, unusedVar);
 
-    double Sy2 = 0.0;
-    double Sx2 = 0.0;
+    // Spreads and co-spread from deviations about the means, so that data
+    // far from zero keep their digits (the same values as Sy2 - n my^2,
+    // Sx2 - n mx^2 and Sxy - n mx my in exact arithmetic).
+    double Syy = 0.0;
+    double Sxx = 0.0;
     double Sxy = 0.0;
     for (std::int32_t i = 1; i <= ndata; ++i) {
-        const double x = XArray(i);
-        const double y = YArray(i);
-        Sy2 = checkedAdd(Sy2, checkedMul(y, y));
-        Sx2 = checkedAdd(Sx2, checkedMul(x, x));
-        Sxy = checkedAdd(Sxy, checkedMul(x, y));
+        const double dx = checkedSub(XArray(i), mx);
+        const double dy = checkedSub(YArray(i), my);
+        Syy = checkedAdd(Syy, checkedMul(dy, dy));
+        Sxx = checkedAdd(Sxx, checkedMul(dx, dx));
+        Sxy = checkedAdd(Sxy, checkedMul(dx, dy));
     }
-    const double n = static_cast<double>(ndata);
-    const double Syy = checkedSub(Sy2, checkedMul(n, my * my));
-    const double Sxx = checkedSub(Sx2, checkedMul(n, mx * mx));
     // Setting the derivative of the summed squared perpendicular distances
     // to zero gives b^2 + 2 B b - 1 = 0: two perpendicular lines through the
     // centroid, one the minimum and one the maximum.
-    const double B = checkedDiv((Syy - Sxx) * 0.5, checkedSub(n * mx * my, Sxy));
+    const double B = checkedDiv((Syy - Sxx) * 0.5, -Sxy);
     const double root = checkedSqrt(checkedAdd(checkedMul(B, B), 1.0));
     const double b1 = -B + root;
     const double b2 = -B - root;
@@ -146,16 +151,17 @@ Variant Sumtrix::Reg_FitXYPerpendicular(const BoundedArray<double>& XArray,
     const double a2 = my - mx * b2;
 
     // The choice is made on the sums of absolute perpendicular distances;
-    // a tie takes the second root.
+    // a tie takes the second root. Both lines pass through the centroid, so
+    // the distances come from the deviations too.
     const double norm1 = checkedSqrt(checkedAdd(checkedMul(b1, b1), 1.0));
     const double norm2 = checkedSqrt(checkedAdd(checkedMul(b2, b2), 1.0));
     double D1 = 0.0;
     double D2 = 0.0;
     for (std::int32_t i = 1; i <= ndata; ++i) {
-        const double x = XArray(i);
-        const double y = YArray(i);
-        D1 = checkedAdd(D1, std::fabs(y - (b1 * x + a1)) / norm1);
-        D2 = checkedAdd(D2, std::fabs(y - (b2 * x + a2)) / norm2);
+        const double dx = XArray(i) - mx;
+        const double dy = YArray(i) - my;
+        D1 = checkedAdd(D1, std::fabs(dy - b1 * dx) / norm1);
+        D2 = checkedAdd(D2, std::fabs(dy - b2 * dx) / norm2);
     }
     if (D1 < D2) {
         a = a1;
@@ -168,7 +174,7 @@ Variant Sumtrix::Reg_FitXYPerpendicular(const BoundedArray<double>& XArray,
     // r is added to, not reset: callers pass 0 for the plain sum.
     const double denom = b * b + 1.0;
     for (std::int32_t i = 1; i <= ndata; ++i) {
-        const double e = YArray(i) - (XArray(i) * b + a);
+        const double e = (YArray(i) - my) - b * (XArray(i) - mx);
         const double d2 = checkedDiv(checkedMul(e, e), denom);
         Residue(i) = std::sqrt(d2);
         r = checkedAdd(r, d2);

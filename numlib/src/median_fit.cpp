@@ -4,6 +4,7 @@
 // 1.6 times the previous one, and bisect to one hundredth of the
 // least-squares standard error of the slope. For a trial slope the
 // intercept is the median of y - b x, found by partitioning selection.
+// The search runs on the data shifted by their means (see Reg_MedFit).
 //
 // The work arrays take the size of the data, so any number of points can
 // be fitted.
@@ -17,24 +18,49 @@ void Sumtrix::Reg_MedFit(const BoundedArray<double>& x, const BoundedArray<doubl
                          double& b, double& abdev, double& chisq)
 {
     const std::int32_t n = ndata > 0 ? ndata : 0;
+    const double N = static_cast<double>(ndata);
+
+    // The fit runs on the data shifted by their means, so that the
+    // least-squares start, the slope function's sums of x and its dead band
+    // (relative to y) keep their digits on data far from zero. Shifting both
+    // coordinates leaves the slope and the residuals as they are and moves
+    // the intercept by my - b mx. Each mean is corrected by the mean of the
+    // deviations from it, so that equal values deviate by exactly 0.
+    double mx = 0.0, my = 0.0;
+    for (std::int32_t j = 1; j <= ndata; ++j) {
+        mx = checkedAdd(mx, x(j));
+        my = checkedAdd(my, y(j));
+    }
+    mx = checkedDiv(mx, N);
+    my = checkedDiv(my, N);
+    double ex = 0.0, ey = 0.0;
+    for (std::int32_t j = 1; j <= ndata; ++j) {
+        ex += x(j) - mx;
+        ey += y(j) - my;
+    }
+    mx += ex / N;
+    my += ey / N;
+    auto originalIntercept = [&](double centredIntercept, double slope) {
+        return checkedAdd(checkedSub(my, checkedMul(slope, mx)), centredIntercept);
+    };
+
     BoundedArray<double> xt(0, n), yt(0, n), arr(0, n);
     double sx = 0.0, sy = 0.0, sxy = 0.0, sxx = 0.0;
     for (std::int32_t j = 1; j <= ndata; ++j) {
-        xt(j) = x(j);
-        yt(j) = y(j);
-        sx = checkedAdd(sx, x(j));
-        sy = checkedAdd(sy, y(j));
-        sxy = checkedAdd(sxy, checkedMul(x(j), y(j)));
-        sxx = checkedAdd(sxx, checkedMul(x(j), x(j)));
+        xt(j) = checkedSub(x(j), mx);
+        yt(j) = checkedSub(y(j), my);
+        sx = checkedAdd(sx, xt(j));
+        sy = checkedAdd(sy, yt(j));
+        sxy = checkedAdd(sxy, checkedMul(xt(j), yt(j)));
+        sxx = checkedAdd(sxx, checkedMul(xt(j), xt(j)));
     }
     // The least-squares line and the standard error of its slope.
-    const double N = static_cast<double>(ndata);
     const double del = checkedSub(checkedMul(N, sxx), checkedMul(sx, sx));
     double aa = checkedDiv(checkedSub(checkedMul(sy, sxx), checkedMul(sxy, sx)), del);
     double bb = checkedDiv(checkedSub(checkedMul(N, sxy), checkedMul(sx, sy)), del);
     chisq = 0.0;
     for (std::int32_t j = 1; j <= ndata; ++j) {
-        const double r = y(j) - (bb * x(j) + aa);
+        const double r = yt(j) - (bb * xt(j) + aa);
         chisq = checkedAdd(chisq, r * r);
     }
     double sigb = checkedSqrt(checkedDiv(chisq, del));
@@ -46,7 +72,7 @@ void Sumtrix::Reg_MedFit(const BoundedArray<double>& x, const BoundedArray<doubl
         double b2 = checkedAdd(bb, this->Sign(3.0 * sigb, f1));
         double f2 = this->STAT_rofunc(b2, xt, yt, arr, aa, abdevt, ndata);
         if (b2 == b1) {
-            a = aa;
+            a = originalIntercept(aa, bb);
             b = bb;
             abdev = checkedDiv(abdevt, N);
             return;
@@ -74,12 +100,12 @@ void Sumtrix::Reg_MedFit(const BoundedArray<double>& x, const BoundedArray<doubl
             }
         }
     }
-    a = aa;
+    a = originalIntercept(aa, bb);
     b = bb;
     abdev = checkedDiv(abdevt, N);
     chisq = 0.0;
     for (std::int32_t j = 1; j <= ndata; ++j) {
-        const double r = y(j) - (b * x(j) + a);
+        const double r = yt(j) - (bb * xt(j) + aa);
         chisq = checkedAdd(chisq, r * r);
     }
 }

@@ -19,10 +19,26 @@ namespace {
 // The divisor of every normal probability here: sqrt(2) to eight digits.
 constexpr double Sqrt2Eight = 1.4142136;
 
+// Sums over the groups of tied values (t values each) that the variance of
+// Kendall's S needs. In double, as the cubes outgrow 64-bit integers long
+// before n does.
+struct TieSums {
+    double pairs = 0.0;     // t(t - 1)
+    double spread = 0.0;    // t(t - 1)(2t + 5)
+    double triples = 0.0;   // t(t - 1)(t - 2)
+    void add(double t)
+    {
+        pairs += t * (t - 1.0);
+        spread += t * (t - 1.0) * (2.0 * t + 5.0);
+        triples += t * (t - 1.0) * (t - 2.0);
+    }
+};
+
 // Number of pairs within runs of equal values of a sorted sequence,
-// sum of t(t - 1)/2 over the runs.
+// sum of t(t - 1)/2 over the runs; the runs of more than one value are
+// added to ties when given.
 template <class Equal>
-std::int64_t tiedPairs(std::size_t count, Equal&& equal)
+std::int64_t tiedPairs(std::size_t count, Equal&& equal, TieSums* ties = nullptr)
 {
     std::int64_t pairs = 0;
     std::size_t i = 0;
@@ -32,6 +48,8 @@ std::int64_t tiedPairs(std::size_t count, Equal&& equal)
             ++j;
         const auto t = static_cast<std::int64_t>(j - i);
         pairs += t * (t - 1) / 2;
+        if (ties != nullptr && t > 1)
+            ties->add(static_cast<double>(t));
         i = j;
     }
     return pairs;
@@ -68,13 +86,16 @@ std::int64_t mergeSortCountingInversions(std::vector<double>& v)
 
 // Kendall's pair counts over all pairs j < k: na pairs not tied in x, nb
 // pairs not tied in y, and score = concordant - discordant pairs among the
-// pairs tied in neither. Counted in O(n log n) after Knight (1966): sort by
-// (x, y), count the ties in x and in both, then count the discordant pairs
-// as the inversions of y in that order and the ties in y after sorting it.
+// pairs tied in neither; with the sums over the tied groups of x and of y.
+// Counted in O(n log n) after Knight (1966): sort by (x, y), count the ties
+// in x and in both, then count the discordant pairs as the inversions of y
+// in that order and the ties in y after sorting it.
 struct KendallCounts {
     std::int64_t na = 0;
     std::int64_t nb = 0;
     std::int64_t score = 0;
+    TieSums tiesX;
+    TieSums tiesY;
 };
 
 KendallCounts kendallCounts(const std::vector<double>& x, const std::vector<double>& y)
@@ -85,9 +106,9 @@ KendallCounts kendallCounts(const std::vector<double>& x, const std::vector<doub
     std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
         return x[a] < x[b] || (x[a] == x[b] && y[a] < y[b]);
     });
-    const std::int64_t tiedX = tiedPairs(n, [&](std::size_t i, std::size_t j) {
-        return x[order[i]] == x[order[j]];
-    });
+    KendallCounts c;
+    const std::int64_t tiedX = tiedPairs(
+        n, [&](std::size_t i, std::size_t j) { return x[order[i]] == x[order[j]]; }, &c.tiesX);
     const std::int64_t tiedBoth = tiedPairs(n, [&](std::size_t i, std::size_t j) {
         return x[order[i]] == x[order[j]] && y[order[i]] == y[order[j]];
     });
@@ -97,10 +118,10 @@ KendallCounts kendallCounts(const std::vector<double>& x, const std::vector<doub
     // Within a run of equal x the y are ascending, so every inversion is a
     // pair with x ascending and y descending: a discordant pair.
     const std::int64_t discordant = mergeSortCountingInversions(ys);
-    const std::int64_t tiedY = tiedPairs(n, [&](std::size_t i, std::size_t j) { return ys[i] == ys[j]; });
+    const std::int64_t tiedY =
+        tiedPairs(n, [&](std::size_t i, std::size_t j) { return ys[i] == ys[j]; }, &c.tiesY);
 
     const auto all = static_cast<std::int64_t>(n) * static_cast<std::int64_t>(n > 0 ? n - 1 : 0) / 2;
-    KendallCounts c;
     c.na = all - tiedX;
     c.nb = all - tiedY;
     const std::int64_t untied = all - tiedX - tiedY + tiedBoth;
@@ -271,11 +292,22 @@ void Sumtrix::Rank_Kendall(const BoundedArray<double>& data1, const BoundedArray
         const double nb = static_cast<double>(counts.nb);
         return checkedDiv(static_cast<double>(counts.score), checkedSqrt(na * nb));
     });
-    // Variance of tau under independence, in double: (4n + 10)/(9n(n - 1)).
+    // Variance of tau under independence: that of S (Kendall 1970, with the
+    // corrections for the tied groups in x and in y) over na nb, as tau is
+    // S / Sqr(na nb). Without ties it is (4n + 10)/(9n(n - 1)). It cannot
+    // be formed when every pair is tied in x or in y, nor for n < 2; z and
+    // ProbZ then keep their values.
     double svar = 0.0;
     guardStep(svar, [&] {
         const double dn = n;
-        return checkedDiv(4.0 * dn + 10.0, 9.0 * dn * (dn - 1.0));
+        const TieSums& tx = counts.tiesX;
+        const TieSums& ty = counts.tiesY;
+        const double nn1 = dn * (dn - 1.0);
+        double varS = (nn1 * (2.0 * dn + 5.0) - tx.spread - ty.spread) / 18.0
+                      + checkedDiv(tx.pairs * ty.pairs, 2.0 * nn1);
+        if (n > 2)
+            varS += checkedDiv(tx.triples * ty.triples, 9.0 * nn1 * (dn - 2.0));
+        return checkedDiv(varS, static_cast<double>(counts.na) * static_cast<double>(counts.nb));
     });
     guardStep(z, [&] { return checkedDiv(tau, checkedSqrt(svar)); });
     guardStep(ProbZ, [&] { return this->Error_Erfcc(std::fabs(z) / Sqrt2Eight); });

@@ -154,10 +154,12 @@ Variant Sumtrix::Reg_Slopes(const BoundedArray<double>& XArray, const BoundedArr
             add(3, checkedResult(((1.0 + sq(b1)) * t2() + (1.0 + sq(b2)) * t1()) * gam1 * xbar * N - dy(i)
                                  + b3 * dx(i)));
         });
+        // The slope's influence term is gam2 (t1 + b1^2 t2) n / b1: dividing
+        // by |b1| = Sqr(b1^2) takes the sign of the covariance back with sgn.
         statement([&] {
             const double b1 = slope(1), b4 = slope(4);
-            add(4, checkedResult(checkedDiv((sq(b1) * t2() + t1()) * gam2 * xbar * N, checkedSqrt(sq(b1))) - dy(i)
-                                 + b4 * dx(i)));
+            add(4, checkedResult(sgn * checkedDiv((sq(b1) * t2() + t1()) * gam2 * xbar * N, checkedSqrt(sq(b1)))
+                                 - dy(i) + b4 * dx(i)));
         });
         statement([&] {
             const double b1 = slope(1), b2 = slope(2), b5 = slope(5);

@@ -1,5 +1,7 @@
 // The straight-line fit with errors in both coordinates and its searches.
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -43,13 +45,22 @@ TEST(FitXYErrors, AgreesWithDirectMinimisationOfTheChiSquare)
     ScopedMessageSink scoped(sink);
     for (const ReferenceCase& rc : referenceCases) {
         const Fit f = fitxy(s, rc.x, rc.y, rc.sx, rc.sy);
-        // The minimiser stops within an absolute 1E-10 of the angle, and
-        // near the minimum the chi-square's own rounding hides the angle to
-        // about 1E-10 as well. Where the chi-square is nearly flat (1E-4 at
-        // its minimum, no crossing of minimum + 1) the rounding hides it to
-        // about the square root of the machine precision.
+        // The minimiser stops within an absolute 1E-10 of the angle, but
+        // near the minimum the chi-square's own rounding (n terms, about
+        // n eps chi2) hides the angle: the chi-square rises by 1 over the
+        // distance to the crossings, so by that rounding over that distance
+        // times Sqr(n eps chi2), some 1E-9 to 1E-8 here. Where it finds the
+        // minimum inside that band depends on the starting slope. Where the
+        // chi-square is nearly flat (1E-4 at its minimum, no crossing of
+        // minimum + 1) the rounding hides it to about the square root of the
+        // machine precision.
         const bool flat = rc.sigb >= 1e30;
-        const double dTheta = flat ? 1e-6 : 1e-9;
+        const double toCrossing =
+            std::min(std::fabs(rc.thetaPlus - rc.theta), std::fabs(rc.theta - rc.thetaMinus));
+        const double dTheta =
+            flat ? 1e-6
+                 : std::max(1e-9, toCrossing * std::sqrt(static_cast<double>(rc.x.size())
+                                                         * std::numeric_limits<double>::epsilon() * rc.chi2));
         const double dbdTheta = 1.0 / (rc.scale * std::pow(std::cos(rc.theta), 2));
         double maxAbsX = 0;
         for (double v : rc.x)

@@ -45,6 +45,18 @@ int errorNumberOf(F&& f)
     return 0;
 }
 
+// The rounding that a mean formed as a plain sum over n typically carries:
+// about sqrt(n) roundings of eps times the largest value. The fits work on
+// deviations about such means, so on data far from zero this is what they
+// lose.
+double meanRounding(const std::vector<double>& v)
+{
+    double maxAbs = 0.0;
+    for (double e : v)
+        maxAbs = std::max(maxAbs, std::fabs(e));
+    return std::sqrt(static_cast<double>(v.size())) * std::numeric_limits<double>::epsilon() * maxAbs;
+}
+
 } // namespace
 
 TEST(STAT_AveVar, AgainstRAndWorkedExample)
@@ -96,32 +108,37 @@ TEST(Reg_FitXYPerpendicular, AgainstTotalLeastSquaresInR)
         const std::int32_t n = countOf(c.x);
         const BoundedArray<double> x = arrayFrom(c.x);
         const BoundedArray<double> y = arrayFrom(c.y);
-        // The fit forms its spreads from raw sums of squares (Sx2 - n mx^2),
-        // which loses about log10(Sx2 / Sxx) digits; the tolerance grows
-        // with that ratio (1e9 for the case offset by 1e4).
-        double sx2 = 0.0, sxx = 0.0, sy2 = 0.0, syy = 0.0;
-        for (std::int32_t i = 0; i < n; ++i) {
-            sx2 += c.x[i] * c.x[i];
-            sy2 += c.y[i] * c.y[i];
-            sxx += (c.x[i] - c.meanX) * (c.x[i] - c.meanX);
-        }
+        // Spreads and distances come from deviations about the means, so
+        // the only error beyond a few roundings is that of the means: the
+        // centroid moves by (dx, dy), each signed distance by up to
+        // shift = dy + |b| dx (times 1/Sqr(1 + b^2) <= 1), the sum of
+        // squared distances by n shift^2, and the spreads by n dx^2 and
+        // n dy^2. Spreads formed as Sx2 - n mx^2 would lose every digit on
+        // the rows offset by 1e9.
+        const double dx = meanRounding(c.x);
+        const double dy = meanRounding(c.y);
+        const double shift = dy + std::fabs(c.pb) * dx;
         double my = 0.0;
         for (double v : c.y)
             my += v / n;
-        for (double v : c.y)
-            syy += (v - my) * (v - my);
-        const double tol = 1e-13 * (sx2 / sxx + sy2 / syy);
+        double sxy = 0.0;
+        for (std::int32_t i = 0; i < n; ++i)
+            sxy += (c.x[i] - c.meanX) * (c.y[i] - my);
+        const double tolB = std::max(1e-12, n * (dx * dx + dy * dy) / std::fabs(sxy));
+        const double tolA = std::max(1e-12, (shift + std::fabs(c.meanX * c.pb) * tolB) / std::fabs(c.pa));
+        const double tolR = std::max(1e-12, n * shift * shift / c.pr);
+        const double tolResidue = std::max(1e-12, shift);
 
         double a = 0.0, b = 0.0, r = 0.0;
         double siga = 11.0, sigb = 12.0;
         BoundedArray<double> residue(0, n);
         residue(0) = -5.0;
         s.Reg_FitXYPerpendicular(x, y, n, a, b, siga, sigb, residue, r);
-        EXPECT_TRUE(closeRel(b, c.pb, tol));
-        EXPECT_TRUE(closeRel(a, c.pa, tol * std::max(1.0, std::fabs(c.meanX * c.pb / c.pa))));
-        EXPECT_TRUE(closeRel(r, c.pr, tol * std::max(1.0, c.meanX * c.meanX)));
+        EXPECT_TRUE(closeRel(b, c.pb, tolB));
+        EXPECT_TRUE(closeRel(a, c.pa, tolA));
+        EXPECT_TRUE(closeRel(r, c.pr, tolR));
         for (std::int32_t i = 1; i <= n; ++i)
-            ASSERT_TRUE(closeRel(residue(i), c.presidue[i - 1], tol * std::max(1.0, std::fabs(c.meanX)))) << i;
+            ASSERT_TRUE(closeRel(residue(i), c.presidue[i - 1], tolResidue)) << i;
         EXPECT_EQ(residue(0), -5.0);
         EXPECT_EQ(siga, 11.0);
         EXPECT_EQ(sigb, 12.0);
@@ -210,23 +227,25 @@ TEST(Reg_FitXY, AgainstLmUnweightedAndWeighted)
     Sumtrix s;
     for (const auto& c : LineFitsReference::cases) {
         SCOPED_TRACE(c.name);
-        // The fit centres x but not y, so a rounding of the mean of x by
-        // eps |mean x| leaves about n eps |mean x| |mean y| in the sum of
-        // t y: the slope's relative error reaches n eps |mean x| |mean y| /
-        // (st2 |b|) and the intercept's that times |mean x b / a| (about
-        // 1e-6 for the case offset by 1e4, 1e-12 elsewhere). Residuals of
-        // size rms formed from values up to max |y| lose eps max|y| / rms.
-        const double eps = std::numeric_limits<double>::epsilon();
+        // The slope and the residuals come from deviations about the
+        // (weighted) means, so beyond a few roundings only the error of
+        // those means remains (about dx and dy, see meanRounding): the
+        // slope's sums move by n dx dy, the line by shift = dy + |b| dx,
+        // every residual by up to shift and chi2 by n shift^2 (over sig^2
+        // when weighted). Summing t y with y uncentred would lose every
+        // digit of the slope on the row offset by 1e9.
         const double n = static_cast<double>(c.x.size());
-        double meanY = 0.0, maxY = 0.0;
-        for (double v : c.y) {
-            meanY += v / n;
-            maxY = std::max(maxY, std::fabs(v));
-        }
+        const double dx = meanRounding(c.x);
+        const double dy = meanRounding(c.y);
+        double maxWeight = 0.0;
+        for (double v : c.sig)
+            maxWeight = std::max(maxWeight, 1.0 / (v * v));
         const double st2 = c.varX * (n - 1.0);
-        const double tolB = std::max(1e-12, 8.0 * eps * n * std::fabs(c.meanX * meanY) / (st2 * std::fabs(c.b)));
-        const double tolA = std::max(1e-12, tolB * std::fabs(c.meanX * c.b / c.a));
-        const double tolChi2 = std::max(1e-11, 8.0 * eps * maxY / std::sqrt(c.chi2 / n));
+        const double tolB = std::max(1e-12, n * dx * dy / (st2 * std::fabs(c.b)));
+        const double shift = dy + std::fabs(c.b) * dx;
+        const double tolA = std::max(1e-12, (shift + std::fabs(c.meanX * c.b) * tolB) / std::fabs(c.a));
+        const double tolChi2 = std::max(1e-11, n * shift * shift / c.chi2);
+        const double tolWChi2 = std::max(1e-11, n * shift * shift * maxWeight / c.wchi2);
         // Q comes from the incomplete gamma function, whose series and
         // continued fraction stop at a relative step of 3E-7; the part of
         // the series left unsummed grows to about Sqr(a) times that.
@@ -244,9 +263,9 @@ TEST(Reg_FitXY, AgainstLmUnweightedAndWeighted)
         const FitResult w = fitXY(s, c, 1, false);
         EXPECT_TRUE(closeRel(w.b, c.wb, tolB));
         EXPECT_TRUE(closeRel(w.a, c.wa, tolA));
-        EXPECT_TRUE(closeRel(w.siga, c.wsiga, tolChi2));
-        EXPECT_TRUE(closeRel(w.sigb, c.wsigb, tolChi2));
-        EXPECT_TRUE(closeRel(w.chi2, c.wchi2, tolChi2));
+        EXPECT_TRUE(closeRel(w.siga, c.wsiga, tolWChi2));
+        EXPECT_TRUE(closeRel(w.sigb, c.wsigb, tolWChi2));
+        EXPECT_TRUE(closeRel(w.chi2, c.wchi2, tolWChi2));
         EXPECT_TRUE(closeRel(w.Q, c.wQ, tolQ));
         EXPECT_EQ(w.mwt, 1);
 

@@ -35,8 +35,8 @@ struct ReferenceCase {
     std::vector<double> x, y;
     double slope[6];
     double intercept[6];
-    double sigintercept[2];
-    double sigslope[2];
+    double sigintercept[6];
+    double sigslope[6];
 };
 
 const ReferenceCase referenceCases[] = {
@@ -79,7 +79,10 @@ TEST(Slopes, AgreeWithR)
             const double itol = rel * (std::fabs(rc.intercept[j - 1]) + std::fabs(o.slope(j)) * std::fabs(rc.x[0]));
             EXPECT_NEAR(o.intercept(j), rc.intercept[j - 1], itol) << rc.name << " intercept " << j;
         }
-        for (int j = 1; j <= 2; ++j) {
+        // Standard errors: the sandwich errors of R's fits for lines 1 and
+        // 2, the delta method on the sample moments for lines 3 to 6; with
+        // a negative covariance as well as a positive one.
+        for (int j = 1; j <= 6; ++j) {
             EXPECT_NEAR(o.sigslope(j), rc.sigslope[j - 1], rel * rc.sigslope[j - 1]) << rc.name << " sigslope " << j;
             EXPECT_NEAR(o.sigintercept(j), rc.sigintercept[j - 1], rel * rc.sigintercept[j - 1])
                 << rc.name << " sigintercept " << j;
