@@ -31,9 +31,16 @@ QString folded(const QString& text)
 QString writeWhole(const QString& path, const QByteArray& bytes)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered, so that a short write (a full disk) shows in the count
+    // instead of committing a cut file.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return QStringLiteral("%1: %2").arg(path, file.errorString());
-    if (file.write(bytes) != bytes.size() || !file.commit())
+    if (file.write(bytes) != bytes.size()) {
+        const QString why = file.errorString();
+        file.cancelWriting();
+        return QStringLiteral("%1: %2").arg(path, why);
+    }
+    if (!file.commit())
         return QStringLiteral("%1: %2").arg(path, file.errorString());
     return QString();
 }

@@ -263,37 +263,33 @@ QString HeaderSafeText(const QString& text)
 QByteArray EncodeQuotedPrintable(const QByteArray& text)
 {
     static const char hex[] = "0123456789ABCDEF";
+    const auto crlfAt = [&text](qsizetype i) {
+        return i + 1 < text.size() && text[i] == '\r' && text[i + 1] == '\n';
+    };
     QByteArray out;
-    const QList<QByteArray> lines = text.split('\n');
-    for (qsizetype li = 0; li < lines.size(); ++li) {
-        QByteArray line = lines[li];
-        const bool hasBreak = li + 1 < lines.size();
-        // The CR of a CR LF break is the break itself; any other CR is data.
-        if (hasBreak && line.endsWith('\r'))
-            line.chop(1);
-        else if (hasBreak)
-            line += '\n';                  // a bare LF: kept as data
-        if (!hasBreak && line.isEmpty())
-            break;
-        int used = 0;
-        for (qsizetype i = 0; i < line.size(); ++i) {
-            const auto b = static_cast<unsigned char>(line[i]);
-            const bool last = i + 1 == line.size();
-            QByteArray unit;
-            if ((b >= 33 && b <= 126 && b != '=') || ((b == ' ' || b == '\t') && !last))
-                unit = QByteArray(1, static_cast<char>(b));
-            else
-                unit = QByteArray("=") + hex[b >> 4] + hex[b & 15];
-            // Soft break: an encoded line holds at most 75 characters and "=".
-            if (used + unit.size() > 75) {
-                out += "=\r\n";
-                used = 0;
-            }
-            out += unit;
-            used += static_cast<int>(unit.size());
-        }
-        if (hasBreak)
+    int used = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (crlfAt(i)) {
             out += CrLf;
+            used = 0;
+            ++i;
+            continue;
+        }
+        // A lone CR or LF is data and is encoded like any other control byte.
+        const auto b = static_cast<unsigned char>(text[i]);
+        const bool lineEnd = i + 1 == text.size() || crlfAt(i + 1);
+        QByteArray unit;
+        if ((b >= 33 && b <= 126 && b != '=') || ((b == ' ' || b == '\t') && !lineEnd))
+            unit = QByteArray(1, static_cast<char>(b));
+        else
+            unit = QByteArray("=") + hex[b >> 4] + hex[b & 15];
+        // Soft break: an encoded line holds at most 75 characters and "=".
+        if (used + unit.size() > 75) {
+            out += "=\r\n";
+            used = 0;
+        }
+        out += unit;
+        used += static_cast<int>(unit.size());
     }
     return out;
 }

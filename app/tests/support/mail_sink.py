@@ -14,7 +14,8 @@ program's own MIME builder).
       Reads a JSON list of base64-encoded messages from standard input and
       writes a JSON list of parsed messages to standard output.
 
-A parsed message: {"headers": [[name, decoded value], ...], "body": base64
+A parsed message: {"headers": [[name, decoded value], ...], "from" and "to":
+[[display name, address], ...], "body": base64
 of the decoded text part, "charset", "attachments": [{"filename",
 "content": base64, "content_type"}], "raw": base64 of the message}.
 """
@@ -38,6 +39,10 @@ def parse_message(raw):
         "attachments": [],
         "raw": base64.b64encode(raw).decode("ascii"),
     }
+    for field in ("From", "To"):
+        header = msg[field]
+        if header is not None:
+            result[field.lower()] = [[a.display_name, a.addr_spec] for a in header.addresses]
     for part in msg.walk():
         if part.is_multipart():
             continue
