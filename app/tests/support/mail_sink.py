@@ -25,8 +25,10 @@ import base64
 import email
 import email.policy
 import json
+import logging
 import os
 import sys
+import warnings
 
 
 def parse_message(raw):
@@ -76,13 +78,16 @@ class Sink:
 
 
 async def serve(folder, credentials):
+    # A test server: plain-text AUTH on purpose, and no chatter on stderr.
+    warnings.simplefilter("ignore")
+    logging.getLogger("mail.log").setLevel(logging.ERROR)
     from aiosmtpd.smtp import SMTP, AuthResult
 
     def authenticate(server, session, envelope, mechanism, auth_data):
         ok = (credentials is not None
               and auth_data.login.decode() == credentials[0]
               and auth_data.password.decode() == credentials[1])
-        return AuthResult(success=ok)
+        return AuthResult(success=ok, handled=False)
 
     sink = Sink(folder)
     options = {}
