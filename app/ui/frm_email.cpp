@@ -11,21 +11,13 @@
 #include "core/kve_code.hpp"
 #include "core/program_state.hpp"
 #include "platform/platform_services.hpp"
+#include "ui/picture_button.hpp"
 #include "ui/twips.hpp"
 #include "ui/wait_cursor.hpp"
 
 namespace {
 
 const QString Title = QStringLiteral("eMail");
-
-QPushButton* pictureButton(QWidget* parent, const char* name, QStyle::StandardPixmap picture, const QString& caption,
-                           const QString& tooltip)
-{
-    auto* button = new QPushButton(parent->style()->standardIcon(picture), caption, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setToolTip(tooltip);
-    return button;
-}
 
 } // namespace
 

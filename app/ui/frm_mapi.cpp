@@ -22,6 +22,7 @@
 #include "platform/user_folders.hpp"
 #include "ui/frm_email.hpp"
 #include "ui/mail_settings_dialog.hpp"
+#include "ui/picture_button.hpp"
 #include "ui/twips.hpp"
 #include "ui/wait_cursor.hpp"
 
@@ -54,15 +55,6 @@ void showSendError(const MailError& error)
 {
     NormalCursor normal;
     Platform::message(MailSend::ErrorText(error), MsgButtons::Ok, MsgIcon::Critical, QStringLiteral("Error"));
-}
-
-QPushButton* pictureButton(QWidget* parent, const char* name, QStyle::StandardPixmap picture, const QString& caption,
-                           const QString& tooltip)
-{
-    auto* button = new QPushButton(parent->style()->standardIcon(picture), caption, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setToolTip(tooltip);
-    return button;
 }
 
 } // namespace

@@ -10,21 +10,9 @@
 #include <sys/resource.h>
 
 #include "core/contacts.hpp"
+#include "support/test_files.hpp"
 
 namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 // For its lifetime no file may grow beyond a few bytes: writes fail as on
 // a full disk, also for root. The signal the limit sends is ignored so that
@@ -89,7 +77,7 @@ TEST(ContactsFile, ReadingDropsDuplicatesAndBlankLines)
          {QString::fromUtf8("Müller, Jörg <j@x.org>")}, 1},
     };
     for (const Case& c : cases) {
-        writeAll(path, c.file);
+        writeBytes(path, c.file);
         const Contacts::ReadResult read = Contacts::Read(path);
         EXPECT_TRUE(read.error.isEmpty()) << c.label;
         EXPECT_EQ(read.entries, c.entries) << c.label;
@@ -111,18 +99,18 @@ TEST(ContactsFile, AppendingAndRewritingKeepTheOldFileOnFailure)
 
     // Created with its folder when missing; one CR LF after every entry.
     EXPECT_EQ(Contacts::Append(path, {QStringLiteral("ann@x.org"), QString::fromUtf8("Jörg <j@x.org>")}), QString());
-    EXPECT_EQ(readAll(path), QByteArray("ann@x.org\r\nJ\xC3\xB6rg <j@x.org>\r\n"));
+    EXPECT_EQ(readBytes(path), QByteArray("ann@x.org\r\nJ\xC3\xB6rg <j@x.org>\r\n"));
 
     // The old bytes stay as they are; a last line without break gets one.
-    writeAll(path, "M\xFCller <m@x.org>");
+    writeBytes(path, "M\xFCller <m@x.org>");
     EXPECT_EQ(Contacts::Append(path, {QStringLiteral("bob@y.org")}), QString());
-    EXPECT_EQ(readAll(path), QByteArray("M\xFCller <m@x.org>\r\nbob@y.org\r\n"));
+    EXPECT_EQ(readBytes(path), QByteArray("M\xFCller <m@x.org>\r\nbob@y.org\r\n"));
 
     EXPECT_EQ(Contacts::Write(path, {QStringLiteral("b@y.org"), QStringLiteral("a@x.org")}), QString());
-    EXPECT_EQ(readAll(path), QByteArray("b@y.org\r\na@x.org\r\n"));
+    EXPECT_EQ(readBytes(path), QByteArray("b@y.org\r\na@x.org\r\n"));
 
     // A write that fails half-way leaves the previous file whole.
-    const QByteArray before = readAll(path);
+    const QByteArray before = readBytes(path);
     QStringList many;
     for (int i = 0; i < 200; ++i)
         many << QStringLiteral("person%1@x.org").arg(i);
@@ -131,7 +119,7 @@ TEST(ContactsFile, AppendingAndRewritingKeepTheOldFileOnFailure)
         EXPECT_FALSE(Contacts::Write(path, many).isEmpty());
         EXPECT_FALSE(Contacts::Append(path, many).isEmpty());
     }
-    EXPECT_EQ(readAll(path), before);
+    EXPECT_EQ(readBytes(path), before);
     EXPECT_EQ(QDir(dir.filePath(QStringLiteral("KVE Files"))).entryList(QDir::Files),
               QStringList{QStringLiteral("Contacts.DAT")})
         << "no temporary file is left behind";

@@ -7,6 +7,7 @@
 #include "core/mail_message.hpp"
 #include "core/mail_send.hpp"
 #include "support/mail_sink.hpp"
+#include "support/test_files.hpp"
 
 namespace {
 
@@ -22,15 +23,6 @@ MailContent content(const QString& subject, const QString& message)
     c.date = QDateTime(QDate(2025, 3, 4), QTime(5, 6, 7), QTimeZone(3600));
     c.uniqueId = QStringLiteral("0123456789abcdef0123456789abcdef");
     return c;
-}
-
-QByteArray allBytes(int repeats)
-{
-    QByteArray bytes;
-    for (int r = 0; r < repeats; ++r)
-        for (int b = 0; b < 256; ++b)
-            bytes += static_cast<char>(b);
-    return bytes;
 }
 
 // Lines end with CR LF and nowhere else; no line is longer than 998
@@ -148,8 +140,8 @@ TEST(MailMessage, PythonReadsBackWhatWasBuilt)
         Case c{"empty message, one binary attachment", content(QStringLiteral("Results"), QString()),
                QStringLiteral("Results"), {{QString(), QStringLiteral("ann@x.org")}},
                "NO MESSAGE\r\n\r\n\r\n\r\n" + QByteArray(50, '-') + "\r\n" + QByteArray(50, '-') + "\r\n", {}};
-        c.content.attachments = {{QStringLiteral("data.bin"), allBytes(3)}};
-        c.attachments = {{QStringLiteral("data.bin"), allBytes(3)}};
+        c.content.attachments = {{QStringLiteral("data.bin"), allByteValues(3)}};
+        c.attachments = {{QStringLiteral("data.bin"), allByteValues(3)}};
         cases << c;
     }
     {

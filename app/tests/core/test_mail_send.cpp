@@ -8,15 +8,14 @@
 #include <gtest/gtest.h>
 
 #include "core/mail_send.hpp"
+#include "support/test_files.hpp"
 
 namespace {
 
 QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
 {
     const QString path = dir.filePath(name);
-    QFile f(path);
-    f.open(QIODevice::WriteOnly);
-    f.write(bytes);
+    writeBytes(path, bytes);
     return path;
 }
 

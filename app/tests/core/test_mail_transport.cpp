@@ -12,17 +12,9 @@
 #include "core/mail_send.hpp"
 #include "platform/mail_transport.hpp"
 #include "support/mail_sink.hpp"
+#include "support/test_files.hpp"
 
 namespace {
-
-QByteArray allBytes(int repeats)
-{
-    QByteArray bytes;
-    for (int r = 0; r < repeats; ++r)
-        for (int b = 0; b < 256; ++b)
-            bytes += static_cast<char>(b);
-    return bytes;
-}
 
 MailContent content(const QString& message, const QList<MailAttachment>& attachments = {})
 {
@@ -62,19 +54,13 @@ void writeScript(const QString& path, const QByteArray& text)
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 } // namespace
 
 TEST(SmtpTransport, MessagesArriveWholeOneConnectionEach)
 {
     MailSink sink;
     ASSERT_GT(sink.port(), 0) << "the loopback SMTP server did not start";
-    const QByteArray data = allBytes(40);
+    const QByteArray data = allByteValues(40);
     // An empty message with a binary attachment, then a text with lines
     // that SMTP itself gives a meaning (a lone point ends the data).
     const MailContent first = content(QString(), {{QStringLiteral("trial.KVE"), data}});
@@ -173,16 +159,16 @@ TEST(SendmailTransport, GetsTheMessageOnItsInputWithoutAShell)
     qputenv("KVE_TEST_MESSAGE", message.toLocal8Bit());
     writeScript(program, "#!/bin/sh\nprintf '%s|' \"$#\" \"$@\" > \"$KVE_TEST_RECORD\"\ncat > \"$KVE_TEST_MESSAGE\"\n");
 
-    const MailContent c = content(QStringLiteral("Dear Ann"), {{QStringLiteral("a.KVE"), allBytes(4)}});
+    const MailContent c = content(QStringLiteral("Dear Ann"), {{QStringLiteral("a.KVE"), allByteValues(4)}});
     const MailEnvelope e = envelope(c);
     SendmailTransport sendmail(program);
     EXPECT_FALSE(sendmail.ready(MailServer()).failed());
     const MailError sent = sendmail.send(MailServer(), e);
     EXPECT_FALSE(sent.failed()) << sent.description.toStdString();
-    EXPECT_EQ(readAll(record), QByteArray("2|-t|-oi|"));
+    EXPECT_EQ(readBytes(record), QByteArray("2|-t|-oi|"));
     QByteArray lf = e.message;
     lf.replace("\r\n", "\n");
-    EXPECT_EQ(readAll(message), lf) << "the local mail system reads LF lines";
+    EXPECT_EQ(readBytes(message), lf) << "the local mail system reads LF lines";
 
     // With no SMTP host the system transport finds sendmail on the PATH.
     const QByteArray path = qgetenv("PATH");
@@ -191,7 +177,7 @@ TEST(SendmailTransport, GetsTheMessageOnItsInputWithoutAShell)
     QFile::remove(message);
     SystemMailTransport system;
     EXPECT_FALSE(system.send(MailServer(), e).failed());
-    EXPECT_EQ(readAll(message), lf);
+    EXPECT_EQ(readBytes(message), lf);
     qputenv("PATH", path);
 
     // Failures: the exit status and what the program said; no program.

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -29,21 +30,9 @@
 #include "ui/frm_email.hpp"
 #include "ui/frm_mapi.hpp"
 #include "ui/mail_settings_dialog.hpp"
+#include "support/test_files.hpp"
 
 namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 const QByteArray Rules = QByteArray(50, '-') + "\r\n" + QByteArray(50, '-') + "\r\n";
 
@@ -104,7 +93,7 @@ protected:
     QString attachment(const QString& name, const QByteArray& bytes)
     {
         const QString path = dir.filePath(name);
-        writeAll(path, bytes);
+        writeBytes(path, bytes);
         return path;
     }
 
@@ -143,6 +132,12 @@ TEST_F(MailWindows, CaptionsOfBothWindows)
     }
     EXPECT_EQ(box("txtSendTo")->toolTip(), QStringLiteral("Format: \"LAST Name, FIRST Name <eMail>; \""));
     EXPECT_TRUE(showMessage()->isChecked());
+
+    // Entering the recipient box selects its whole text.
+    box("txtSendTo")->setText(QStringLiteral("ann@x.org; bob@y.org"));
+    QFocusEvent focus(QEvent::FocusIn, Qt::TabFocusReason);
+    QApplication::sendEvent(box("txtSendTo"), &focus);
+    EXPECT_EQ(box("txtSendTo")->textCursor().selectedText(), QStringLiteral("ann@x.org; bob@y.org"));
 
     frmeMail contacts(window);
     EXPECT_EQ(contacts.windowTitle(), QStringLiteral("eMail"));
@@ -194,7 +189,7 @@ TEST_F(MailWindows, SendsThroughLibcurlToALoopbackServer)
     ASSERT_EQ(files.size(), 1);
     EXPECT_EQ(files[0].toObject().value(QStringLiteral("filename")).toString(), QStringLiteral("Trial 1.KVE"));
     EXPECT_EQ(base64Field(files[0].toObject(), "content"), data);
-    EXPECT_EQ(readAll(contactsFile), QByteArray("Smith, Ann <ann@x.org>\r\n"));
+    EXPECT_EQ(readBytes(contactsFile), QByteArray("Smith, Ann <ann@x.org>\r\n"));
 
     // A refused connection: the error box with libcurl's number and reason.
     // The recipient was recorded before the send, as always.
@@ -208,7 +203,7 @@ TEST_F(MailWindows, SendsThroughLibcurlToALoopbackServer)
     EXPECT_EQ(boxes()[0].icon, MsgIcon::Critical);
     EXPECT_TRUE(boxes()[0].text.startsWith(QStringLiteral("Error code:  7\r\nError description: Couldn't connect")))
         << boxes()[0].text.toStdString();
-    EXPECT_EQ(readAll(contactsFile), QByteArray("Smith, Ann <ann@x.org>\r\nSmith, Ann <ann@x.org>\r\n"));
+    EXPECT_EQ(readBytes(contactsFile), QByteArray("Smith, Ann <ann@x.org>\r\nSmith, Ann <ann@x.org>\r\n"));
 
     // The window stays usable: the next send goes out.
     EXPECT_TRUE(window->isEnabled());
@@ -282,7 +277,7 @@ TEST_F(MailWindows, PreviewAndAPasswordAskedOncePerRun)
     ASSERT_EQ(mail->dialogs.previews.size(), 1);
     EXPECT_TRUE(mail->dialogs.previews[0].contains(QStringLiteral("To: ann@x.org; bob@y.org\nSubject: Trial\n")));
     EXPECT_TRUE(mail->transport.sent.empty());
-    EXPECT_EQ(readAll(contactsFile), QByteArray("ann@x.org\r\nbob@y.org\r\n"));
+    EXPECT_EQ(readBytes(contactsFile), QByteArray("ann@x.org\r\nbob@y.org\r\n"));
 
     // Send: the password of the run, not asked again.
     window->cmdSend_Click();
@@ -300,12 +295,12 @@ TEST_F(MailWindows, PreviewAndAPasswordAskedOncePerRun)
     window->cmdSend_Click();
     EXPECT_EQ(mail->dialogs.passwordQuestions.size(), 2);
     EXPECT_EQ(mail->transport.sent.size(), 2u);
-    EXPECT_EQ(readAll(contactsFile).count('\n'), 6);
+    EXPECT_EQ(readBytes(contactsFile).count('\n'), 6);
 
     // The password is nowhere in the settings.
     const QSettings store(QStringLiteral("Brannex3"), QStringLiteral("Brannex3"));
-    EXPECT_FALSE(readAll(store.fileName()).contains(secret.toUtf8()));
-    EXPECT_TRUE(readAll(store.fileName()).contains("MailUser=kve"));
+    EXPECT_FALSE(readBytes(store.fileName()).contains(secret.toUtf8()));
+    EXPECT_TRUE(readBytes(store.fileName()).contains("MailUser=kve"));
 }
 
 TEST_F(MailWindows, AddingAndRemovingAttachments)
@@ -340,7 +335,7 @@ TEST_F(MailWindows, AddingAndRemovingAttachments)
 
 TEST_F(MailWindows, PickedContactsJoinTheRecipients)
 {
-    writeAll(contactsFile, "Smith, Ann <ann@x.org>\r\nbob@y.org\r\nLab <lab@z.org>\r\n");
+    writeBytes(contactsFile, "Smith, Ann <ann@x.org>\r\nbob@y.org\r\nLab <lab@z.org>\r\n");
     box("txtSendTo")->setText(QStringLiteral("x@y.org"));
     const auto pick = [](std::initializer_list<int> rows, bool returned) {
         QTimer::singleShot(0, [rows, returned] {
@@ -371,7 +366,7 @@ TEST_F(MailWindows, PickedContactsJoinTheRecipients)
 
 TEST_F(MailWindows, ContactsListRemoveAndReturn)
 {
-    writeAll(contactsFile, "Smith, Ann <ann@x.org>\r\nann@x.org\r\nANN@X.ORG\r\n\r\nbob@y.org\r\nLab <lab@z.org>\r\n");
+    writeBytes(contactsFile, "Smith, Ann <ann@x.org>\r\nann@x.org\r\nANN@X.ORG\r\n\r\nbob@y.org\r\nLab <lab@z.org>\r\n");
     auto contacts = std::make_unique<frmeMail>(window);
     QLabel* label = in<QLabel>(contacts.get(), "Label1");
     QListWidget* list = contacts->list();
@@ -402,7 +397,7 @@ TEST_F(MailWindows, ContactsListRemoveAndReturn)
     list->item(1)->setSelected(true);
     contacts->cmdOK_Click();
     EXPECT_EQ(programState().SelectedAddresses, QStringLiteral("Smith, Ann <ann@x.org>; Lab <lab@z.org>"));
-    EXPECT_EQ(readAll(contactsFile), QByteArray("Smith, Ann <ann@x.org>\r\nLab <lab@z.org>\r\n"));
+    EXPECT_EQ(readBytes(contactsFile), QByteArray("Smith, Ann <ann@x.org>\r\nLab <lab@z.org>\r\n"));
 
     // Unticked: the file stays; a new window starts with nothing handed back.
     contacts = std::make_unique<frmeMail>(window);
@@ -412,7 +407,7 @@ TEST_F(MailWindows, ContactsListRemoveAndReturn)
     contacts->Command2_Click();
     in<QCheckBox>(contacts.get(), "Check1")->setChecked(false);
     contacts->cmdOK_Click();
-    EXPECT_EQ(readAll(contactsFile), QByteArray("Smith, Ann <ann@x.org>\r\nLab <lab@z.org>\r\n"));
+    EXPECT_EQ(readBytes(contactsFile), QByteArray("Smith, Ann <ann@x.org>\r\nLab <lab@z.org>\r\n"));
     EXPECT_TRUE(programState().SelectedAddresses.isEmpty());
 
     // No file: none is created, and the list says so.
@@ -426,7 +421,7 @@ TEST_F(MailWindows, ContactsListRemoveAndReturn)
 
 TEST_F(MailWindows, ContactsImportShowsItsProgressInTheCaption)
 {
-    writeAll(contactsFile, "ann@x.org\r\n");
+    writeBytes(contactsFile, "ann@x.org\r\n");
     const QString vcf = attachment(QStringLiteral("export.vcf"),
                                    "BEGIN:VCARD\r\nN:Smith;Ann\r\nEMAIL:ann@x.org\r\nEND:VCARD\r\n"
                                    "BEGIN:VCARD\r\nN:Jones;Bob\r\nEMAIL:bob@y.org\r\nEND:VCARD\r\n"
@@ -444,7 +439,7 @@ TEST_F(MailWindows, ContactsImportShowsItsProgressInTheCaption)
         entries << contacts.list()->item(i)->text();
     EXPECT_EQ(entries, (QStringList{"ann@x.org", "Jones, Bob <bob@y.org>", "Lab, Office <lab@z.org>"}));
     EXPECT_EQ(in<QLabel>(&contacts, "Label1")->text(), QStringLiteral("3 contacts"));
-    EXPECT_EQ(readAll(contactsFile), QByteArray("ann@x.org\r\n")) << "the import alone writes nothing";
+    EXPECT_EQ(readBytes(contactsFile), QByteArray("ann@x.org\r\n")) << "the import alone writes nothing";
 
     // A file that is no contacts export: the message, the list unchanged.
     const QString other = attachment(QStringLiteral("notes.csv"), "Name,Phone\r\nAnn,123\r\n");
@@ -457,7 +452,7 @@ TEST_F(MailWindows, ContactsImportShowsItsProgressInTheCaption)
     EXPECT_EQ(contacts.list()->count(), 3);
 
     contacts.cmdOK_Click();
-    EXPECT_EQ(readAll(contactsFile), QByteArray("ann@x.org\r\nJones, Bob <bob@y.org>\r\nLab, Office <lab@z.org>\r\n"));
+    EXPECT_EQ(readBytes(contactsFile), QByteArray("ann@x.org\r\nJones, Bob <bob@y.org>\r\nLab, Office <lab@z.org>\r\n"));
 }
 
 TEST_F(MailWindows, SettingsDialogChecksAndStores)
