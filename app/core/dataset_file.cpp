@@ -701,7 +701,9 @@ QString SaveFile(const QString& Filename, const DatasetState& state, FileVersion
 {
     const QByteArray bytes = formatDataset(state, version);
     QSaveFile file(Filename);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered, so that a short write (a full disk) shows in the count
+    // instead of committing a cut file.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return file.errorString();
     if (file.write(bytes) != bytes.size()) {
         const QString error = file.errorString();

@@ -28,7 +28,9 @@ bool writeText(const QString& path, const QString& text, QString& errorText)
         return false;
     }
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered, so that a short write (a full disk) shows in the count
+    // instead of committing a cut file.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         errorText = file.errorString();
         return false;
     }

@@ -26,6 +26,9 @@ struct ProgramState {
     QString DataFileName;
     QString DataFolder;
     QString DisclaimerText;
+    // The entries picked in the contacts window, joined by "; ": emptied when
+    // that window opens, set by its "Return", read by the mail window.
+    QString SelectedAddresses;
 
     bool NoSoundFlag = false;
     // Which columns the residual table shows: entries 1..14 (0 unused).

@@ -25,6 +25,12 @@ Slot<ClockService, SystemClockService> g_clock;
 
 } // namespace
 
+QStringList FileDialogService::chooseFiles(const FileDialogRequest& request)
+{
+    const QString path = choose(request);
+    return path.isEmpty() ? QStringList() : QStringList{path};
+}
+
 namespace Platform {
 
 MessageService& messages() { return g_messages.get(); }

@@ -6,6 +6,7 @@
 // test ever waits on a modal box or touches the user's clipboard.
 
 #include <QString>
+#include <QStringList>
 #include <QTime>
 
 #include <memory>
@@ -47,6 +48,9 @@ public:
     virtual ~FileDialogService() = default;
     // The chosen path, or the empty text when the user cancelled.
     virtual QString choose(const FileDialogRequest& request) = 0;
+    // An open dialog in which several existing files can be chosen: their
+    // full paths, none when the user cancelled. By default one file.
+    virtual QStringList chooseFiles(const FileDialogRequest& request);
 };
 
 // ---- printer --------------------------------------------------------------

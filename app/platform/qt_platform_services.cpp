@@ -98,16 +98,18 @@ QStringList QtFileDialogService::nameFilters(const QString& classicFilter)
     return filters;
 }
 
-QString QtFileDialogService::choose(const FileDialogRequest& request)
+namespace {
+
+QStringList runFileDialog(const FileDialogRequest& request, QFileDialog::FileMode mode)
 {
     if (nobodyCanSeeWindows())
-        return QString();
+        return {};
     QFileDialog dialog(QApplication::activeWindow(), request.title);
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setFileMode(mode);
     // The program asks its own overwrite question.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-    const QStringList filters = nameFilters(request.filter);
+    const QStringList filters = QtFileDialogService::nameFilters(request.filter);
     dialog.setNameFilters(filters);
     if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
         dialog.selectNameFilter(filters[request.filterIndex - 1]);
@@ -115,9 +117,23 @@ QString QtFileDialogService::choose(const FileDialogRequest& request)
         dialog.setDirectory(request.initialFolder);
     if (!request.fileName.isEmpty())
         dialog.selectFile(request.fileName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return QString();
-    return dialog.selectedFiles().constFirst();
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles();
+}
+
+} // namespace
+
+QString QtFileDialogService::choose(const FileDialogRequest& request)
+{
+    const QStringList files
+        = runFileDialog(request, request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    return files.isEmpty() ? QString() : files.constFirst();
+}
+
+QStringList QtFileDialogService::chooseFiles(const FileDialogRequest& request)
+{
+    return runFileDialog(request, QFileDialog::ExistingFiles);
 }
 
 namespace {

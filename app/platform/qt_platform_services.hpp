@@ -25,6 +25,7 @@ bool nobodyCanSeeWindows();
 class QtFileDialogService : public FileDialogService {
 public:
     QString choose(const FileDialogRequest& request) override;
+    QStringList chooseFiles(const FileDialogRequest& request) override;
     // "All Files (*.*)|*.*|Text Files (*.TXT)|*.TXT" as Qt name filters.
     static QStringList nameFilters(const QString& classicFilter);
 };

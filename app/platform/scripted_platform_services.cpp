@@ -24,6 +24,16 @@ QString ScriptedFileDialogService::choose(const FileDialogRequest& request)
     return answer;
 }
 
+QStringList ScriptedFileDialogService::chooseFiles(const FileDialogRequest& request)
+{
+    if (fileLists.empty())
+        return FileDialogService::chooseFiles(request);
+    asked.push_back(request);
+    const QStringList answer = fileLists.front();
+    fileLists.pop_front();
+    return answer;
+}
+
 bool ScriptedPrinterService::setup(const QString& title, PrintSettings& settings, QString& errorText)
 {
     setupTitles.push_back(title);

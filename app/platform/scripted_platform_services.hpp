@@ -24,7 +24,10 @@ public:
 class ScriptedFileDialogService : public FileDialogService {
 public:
     QString choose(const FileDialogRequest& request) override;
+    // Several files: the next list of fileLists, else one answer of answers.
+    QStringList chooseFiles(const FileDialogRequest& request) override;
     std::deque<QString> answers;         // consumed in order; cancel when empty
+    std::deque<QStringList> fileLists;
     std::vector<FileDialogRequest> asked;
 };
 

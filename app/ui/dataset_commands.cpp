@@ -13,6 +13,7 @@
 #include "platform/platform_services.hpp"
 #include "ui/frm_main.hpp"
 #include "ui/notes_page.hpp"
+#include "ui/wait_cursor.hpp"
 
 using namespace DatasetFile;
 
@@ -52,12 +53,6 @@ void confirm(frmMain& window, bool Confirm, bool ConfirmBeep, bool ConfirmInfo, 
     if (ConfirmInfo)
         window.showStatusInfo(status);
 }
-
-// Keeps the hourglass up for the life of a load or save.
-struct WaitCursor {
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 // Check states as the file writes them: 0 not ticked, 1 ticked, 2 grey.
 int fileCheckState(Qt::CheckState state)

@@ -13,17 +13,9 @@
 #include "core/program_state.hpp"
 #include "platform/platform_services.hpp"
 #include "ui/twips.hpp"
+#include "ui/wait_cursor.hpp"
 
 namespace {
-
-// The hourglass pointer for the length of a block.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 QString programFolder()
 {

@@ -459,8 +459,14 @@ TEST(DatasetFileDisk, SaveAndLoadThroughTheFileSystem)
     small.rlim_cur = 4096;
     ::setrlimit(RLIMIT_FSIZE, &small);
     const QString error = SaveFile(path, other);
+    // The same for a file smaller than the write buffer, which the buffer
+    // would otherwise hand to the disk only at the commit.
+    DatasetState shortOne;
+    shortOne.notes = QString(6000, QLatin1Char('n'));
+    const QString shortError = SaveFile(path, shortOne);
     ::setrlimit(RLIMIT_FSIZE, &saved);
     EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(shortError.isEmpty());
     {
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));

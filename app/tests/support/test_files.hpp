@@ -1,0 +1,33 @@
+#pragma once
+// Small files for tests: read and write whole files, and binary content
+// that holds every byte value.
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+
+#include <gtest/gtest.h>
+
+// The whole file; empty when it cannot be read.
+inline QByteArray readBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+inline void writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
+    f.write(bytes);
+}
+
+// The byte values 0 to 255 in order, `repeats` times.
+inline QByteArray allByteValues(int repeats)
+{
+    QByteArray bytes;
+    for (int r = 0; r < repeats; ++r)
+        for (int b = 0; b < 256; ++b)
+            bytes += static_cast<char>(b);
+    return bytes;
+}
