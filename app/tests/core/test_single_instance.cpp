@@ -57,6 +57,16 @@ bool spinUntil(Pred done, int limitMs = 20000)
     return true;
 }
 
+// The first instance's runner: records each command line it carries out
+// and ends it with `outcome`.
+void recordRuns(SingleInstance& first, QStringList& received, const SingleInstance::Outcome& outcome = {})
+{
+    first.setRunner([&received, outcome](const QString& line) {
+        received.append(line);
+        return outcome;
+    });
+}
+
 } // namespace
 
 TEST(SingleInstance, SecondStartHandsOverAndGetsTheOutcome)
@@ -66,10 +76,7 @@ TEST(SingleInstance, SecondStartHandsOverAndGetsTheOutcome)
     ASSERT_EQ(first.start(), SingleInstance::Role::Primary);
 
     QStringList received;
-    first.setRunner([&](const QString& line) {
-        received.append(line);
-        return SingleInstance::Outcome{3, QStringLiteral("not found: /d/ä b.KVE"), false};
-    });
+    recordRuns(first, received, SingleInstance::Outcome{3, QStringLiteral("not found: /d/ä b.KVE"), false});
 
     const QString line = QStringLiteral("/F\"/d/ä b.KVE\" /S /X");
     SecondStart second(dir.path(), line);
@@ -288,10 +295,7 @@ TEST(SingleInstance, ASecondStartStopsWaitingForAnInstanceThatHangs)
     SingleInstance first(dir.path());
     ASSERT_EQ(first.start(), SingleInstance::Role::Primary);
     QStringList received;
-    first.setRunner([&](const QString& line) {
-        received.append(line);
-        return SingleInstance::Outcome{};
-    });
+    recordRuns(first, received);
 
     // The first instance handles no events (it hangs): the second gives up
     // after its wait, with a delivery that says so.
