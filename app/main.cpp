@@ -4,7 +4,10 @@
 
 #include "SumtrixLib/Runtime.hpp"
 #include "core/command_line.hpp"
+#include "core/program_info.hpp"
 #include "platform/message_sinks.hpp"
+#include "platform/qt_platform_services.hpp"
+#include "platform/runtime_folder.hpp"
 #include "platform/single_instance.hpp"
 #include "ui/frm_about.hpp"
 #include "ui/frm_main.hpp"
@@ -27,12 +30,15 @@ void quietOffscreen(QtMsgType type, const QMessageLogContext& context, const QSt
 
 int main(int argc, char* argv[])
 {
+    // A private runtime folder where the session gives none (before Qt
+    // looks for it).
+    EnsureRuntimeFolder();
     // Without a display, run on Qt's offscreen platform.
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
         && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("KVE"));
+    QApplication::setApplicationName(ProgramName());
     if (QGuiApplication::platformName() == QLatin1String("offscreen"))
         g_qtMessages = qInstallMessageHandler(quietOffscreen);
 
@@ -51,10 +57,14 @@ int main(int argc, char* argv[])
     const QString commandLine = KVECode::BuildCommandLine(
         KVECode::AbsoluteSwitchPaths(QApplication::arguments().mid(1), QDir::currentPath()));
 
+    // The hand-over is between starts on one desktop; a start that nobody
+    // sees (offscreen) neither hands over nor takes a hand-over: it runs
+    // its own command line.
     SingleInstance instance;
+    SingleInstance* handOver = nobodyCanSeeWindows() ? nullptr : &instance;
     frmMain window;
     int status = 0;
-    if (!window.Form_Load(commandLine, &instance, status))
+    if (!window.Form_Load(commandLine, handOver, status))
         return status;
     if (window.lastBatchOutcome().quit) {
         window.close();

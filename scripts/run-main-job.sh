@@ -2,6 +2,8 @@
 # The main job of `make run`: KVE evaluates the bundled sample dataset
 # unattended through its own command line, saves the report into a fresh
 # folder, and this script prints where the report went and the report.
+# KVE runs with a runtime folder of its own, so that it never hands its
+# job to a KVE the user has open, nor takes one over.
 set -euo pipefail
 BUILD_DIR="${1:-build-release}"
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
@@ -13,8 +15,10 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   export QT_QPA_PLATFORM=offscreen
 fi
 mkdir -p "$OUT_DIR"
+RUNTIME_DIR="$(mktemp -d "${TMPDIR:-/tmp}/kve-run-XXXXXX")"
+trap 'rm -rf "$RUNTIME_DIR"' EXIT
 before="$(ls "$OUT_DIR")"
-"$KVE" "/F$SAMPLE" /S "/L$OUT_DIR" /X
+XDG_RUNTIME_DIR="$RUNTIME_DIR" "$KVE" "/F$SAMPLE" /S "/L$OUT_DIR" /X
 report=""
 for f in "$OUT_DIR"/Notes*.TXT; do
   case "$before" in *"$(basename "$f")"*) ;; *) report="$f" ;; esac

@@ -1,9 +1,8 @@
 #include "core/numbered_file.hpp"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QSaveFile>
-
-#include "core/kve_code.hpp"
 
 namespace NumberedFile {
 
@@ -15,7 +14,11 @@ QString nextFree(const QString& folder, const QString& stem)
         const QString candidate = base + QLatin1Char('/') + stem
                                   + QStringLiteral("%1").arg(number, 4, 10, QLatin1Char('0'))
                                   + QStringLiteral(".TXT");
-        if (!KVECode::FileExists(candidate))
+        // Free only when nothing at all has the name: a folder or a link
+        // (also one that points nowhere) keeps its name, so that the text is
+        // never written into a folder's place nor through a link elsewhere.
+        const QFileInfo info(candidate);
+        if (!info.exists() && !info.isSymLink())
             return candidate;
     }
     return QString();

@@ -6,8 +6,10 @@
 
 namespace NumberedFile {
 
-// folder + "/" + stem + the first free four-digit number from 0000 + ".TXT".
-// A "\" in the folder counts as "/". Empty when all 10,000 names are taken.
+// folder + "/" + stem + the first free four-digit number from 0000 + ".TXT":
+// the first name that nothing has (no file, folder or link, not even a
+// dangling one). A "\" in the folder counts as "/". Empty when all 10,000
+// names are taken.
 QString nextFree(const QString& folder, const QString& stem);
 
 // Writes `text` followed by CR LF (temp file + rename, so a failed write

@@ -1,6 +1,14 @@
 #include "core/program_info.hpp"
 
+#include <QCoreApplication>
+
 #include "core/dataset_file.hpp"
+#include "core/kve_code.hpp"
+
+QString ProgramName()
+{
+    return QStringLiteral("KVE");
+}
 
 QString ProgramVersionText()
 {
@@ -10,5 +18,17 @@ QString ProgramVersionText()
 
 QString MainWindowCaption()
 {
-    return QStringLiteral("Veltrane v. ") + ProgramVersionText();
+    return ProgramName() + QStringLiteral(" v. ") + ProgramVersionText();
+}
+
+QString ComparisonWindowCaption(const QString& compareFileName)
+{
+    if (compareFileName.isEmpty())
+        return ProgramName();
+    return MainWindowCaption() + QStringLiteral(" - ") + KVECode::GetFileName(compareFileName);
+}
+
+QString ManualPath()
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/KVE.html");
 }

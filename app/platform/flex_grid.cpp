@@ -211,8 +211,32 @@ void FlexGrid::currentChanged(const QModelIndex& current, const QModelIndex& pre
     QTableView::currentChanged(current, previous);
 }
 
+bool FlexGrid::focusNextPrevChild(bool next)
+{
+    // Tab walks the cells until it would wrap around: past the last cell
+    // (before the first with Shift+Tab) the focus moves on to the controls
+    // around the grid.
+    const QModelIndex current = currentIndex();
+    if (current.isValid() && isEnabled()) {
+        const QModelIndex target = moveCursor(next ? MoveNext : MovePrevious, Qt::NoModifier);
+        const bool wraps = !target.isValid() || target == current
+                           || (next ? std::pair(target.row(), target.column()) < std::pair(current.row(), current.column())
+                                    : std::pair(target.row(), target.column()) > std::pair(current.row(), current.column()));
+        if (!wraps)
+            return QTableView::focusNextPrevChild(next);
+    }
+    return QWidget::focusNextPrevChild(next);
+}
+
 void FlexGrid::keyPressEvent(QKeyEvent* event)
 {
+    // Ctrl+Tab leaves the grid from any cell.
+    if ((event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab)
+        && (event->modifiers() & Qt::ControlModifier)) {
+        const bool back = event->key() == Qt::Key_Backtab || (event->modifiers() & Qt::ShiftModifier);
+        QWidget::focusNextPrevChild(!back);
+        return;
+    }
     if (event->matches(QKeySequence::Copy)) {
         emit charPressed(3);
         return;

@@ -4,6 +4,11 @@
 // column 0 the fixed row-label column (shown as the view's headers), data
 // cells run from (1, 1); Rows and Cols count the fixed row and column.
 //
+// Keyboard: the arrow keys move inside the grid, and so do Tab and
+// Shift+Tab, except that Tab on the last cell and Shift+Tab on the first
+// leave it for the next and the previous control; Ctrl+Tab and
+// Ctrl+Shift+Tab always leave it.
+//
 // Notifications: charPressed (a character key on the grid, with its
 // character code), doubleClicked, leaveCell (raised before the current cell
 // changes, while row()/col() still name the old cell), gotFocus and
@@ -86,6 +91,7 @@ signals:
 protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;

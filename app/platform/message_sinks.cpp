@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "core/program_info.hpp"
+
 void PlatformMessageSink::show(const std::string& text, const std::string& title,
                                SumtrixLib::MessageIcon icon)
 {
@@ -51,7 +53,7 @@ QString UnattendedMessageService::lineOf(const MessageRequest& request)
     text.replace(QStringLiteral("\r\n"), QStringLiteral(" / "));
     text.replace(QLatin1Char('\n'), QStringLiteral(" / "));
     text.replace(QLatin1Char('\r'), QStringLiteral(" / "));
-    const QString prefix = QStringLiteral("KVE: ");
+    const QString prefix = ProgramName() + QStringLiteral(": ");
     if (request.title.isEmpty() || request.title == Platform::applicationTitle())
         return prefix + text;
     return prefix + request.title + QStringLiteral(": ") + text;

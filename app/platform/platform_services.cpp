@@ -1,5 +1,6 @@
 #include "platform/platform_services.hpp"
 
+#include "core/program_info.hpp"
 #include "platform/qt_platform_services.hpp"
 
 namespace {
@@ -49,7 +50,7 @@ void setClock(ClockService* service) { g_clock.installed = service; }
 
 QString applicationTitle()
 {
-    return QStringLiteral("KVE");
+    return ProgramName();
 }
 
 MsgAnswer message(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title,
@@ -66,6 +67,15 @@ MsgAnswer message(const QString& text, MsgButtons buttons, MsgIcon icon, const Q
                                 ? MsgAnswer::Yes
                                 : defaultAnswer;
     return messages().ask(request);
+}
+
+bool openInEditor(const QString& path)
+{
+    QString errorText;
+    if (launcher().editFile(path, errorText))
+        return true;
+    message(errorText, MsgButtons::Ok, MsgIcon::Exclamation);
+    return false;
 }
 
 } // namespace Platform

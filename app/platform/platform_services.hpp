@@ -58,6 +58,10 @@ public:
 struct PrintSettings {
     int copies = 1;
     bool landscape = false;
+    // Chosen in the printer dialog: a PDF file to print into ("Print to
+    // File"), else the printer by its name; both empty for the default printer.
+    QString outputFile;
+    QString printerName;
 };
 
 struct PrintJob {
@@ -72,8 +76,9 @@ public:
     virtual ~PrinterService() = default;
     // The printer dialog. False when cancelled or failed; errorText says why.
     virtual bool setup(const QString& title, PrintSettings& settings, QString& errorText) = 0;
-    // Prints on the current printer. False, with the reason, when nothing
-    // could be printed (no printer, a failed job).
+    // Prints on the printer or into the PDF file of the job's settings.
+    // False, with the reason, when nothing could be printed (no printer for
+    // a print on paper, a failed job).
     virtual bool print(const PrintJob& job, QString& errorText) = 0;
 };
 
@@ -92,8 +97,9 @@ public:
 class LauncherService {
 public:
     virtual ~LauncherService() = default;
-    // Opens a text file in the user's editor, without waiting.
-    virtual bool editFile(const QString& path) = 0;
+    // Opens a text file in the user's editor, without waiting. False, with
+    // the reason, when no editor could be started.
+    virtual bool editFile(const QString& path, QString& errorText) = 0;
 };
 
 // ---- clock ----------------------------------------------------------------
@@ -130,5 +136,9 @@ QString applicationTitle();
 MsgAnswer message(const QString& text, MsgButtons buttons = MsgButtons::Ok,
                   MsgIcon icon = MsgIcon::None, const QString& title = QString(),
                   MsgAnswer defaultAnswer = MsgAnswer::Ok);
+
+// Opens a text file in the user's editor; when none can be started, a box
+// says why. False in that case.
+bool openInEditor(const QString& path);
 
 } // namespace Platform

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QDesktopServices>
 #include <QFileDialog>
 #include <QFontMetricsF>
 #include <QMessageBox>
@@ -11,7 +10,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
-#include <QUrl>
+#include <QStandardPaths>
 
 #include <cstdio>
 
@@ -195,20 +194,34 @@ bool QtPrinterService::setup(const QString& title, PrintSettings& settings, QStr
         errorText = QStringLiteral("Cancel was selected.");
         return false;
     }
+    settings = chosenSettings(printer);
+    return true;
+}
+
+PrintSettings QtPrinterService::chosenSettings(const QPrinter& printer)
+{
+    PrintSettings settings;
     settings.copies = printer.copyCount();
     settings.landscape = printer.pageLayout().orientation() == QPageLayout::Landscape;
-    return true;
+    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
+        settings.outputFile = printer.outputFileName();
+    else
+        settings.printerName = printer.printerName();
+    return settings;
 }
 
 bool QtPrinterService::print(const PrintJob& job, QString& errorText)
 {
     QPrinter printer(QPrinter::HighResolution);
-    if (!m_pdfPath.isEmpty()) {
+    const QString pdf = m_pdfPath.isEmpty() ? job.settings.outputFile : m_pdfPath;
+    if (!pdf.isEmpty()) {
         printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(m_pdfPath);
+        printer.setOutputFileName(pdf);
     } else if (QPrinterInfo::availablePrinters().isEmpty()) {
         errorText = QStringLiteral("No printer is installed.");
         return false;
+    } else if (!job.settings.printerName.isEmpty()) {
+        printer.setPrinterName(job.settings.printerName);
     }
     return printOn(printer, job, errorText);
 }
@@ -228,19 +241,71 @@ void QtClipboardService::clear()
     QGuiApplication::clipboard()->clear();
 }
 
-bool DesktopLauncherService::editFile(const QString& path)
+EditorEnvironment EditorEnvironment::current()
 {
-    for (const char* variable : {"VISUAL", "EDITOR"}) {
-        const QString command = qEnvironmentVariable(variable).trimmed();
-        if (command.isEmpty())
-            continue;
-        QStringList arguments = QProcess::splitCommand(command);
-        if (arguments.isEmpty())
-            continue;
-        const QString program = arguments.takeFirst();
-        arguments << path;
-        if (QProcess::startDetached(program, arguments))
-            return true;
+    return {qEnvironmentVariable("VISUAL"), qEnvironmentVariable("EDITOR"),
+            [](const QString& name) { return QStandardPaths::findExecutable(name); }};
+}
+
+namespace {
+
+// A variable's command split into an installed program and its arguments.
+std::optional<EditorCommand> installedCommand(const QString& variable, const EditorEnvironment& environment)
+{
+    QStringList words = QProcess::splitCommand(variable.trimmed());
+    if (words.isEmpty())
+        return std::nullopt;
+    const QString program = environment.findExecutable(words.takeFirst());
+    if (program.isEmpty())
+        return std::nullopt;
+    return EditorCommand{program, words};
+}
+
+} // namespace
+
+std::optional<EditorCommand> chooseEditor(const QString& path, const EditorEnvironment& environment)
+{
+    if (auto visual = installedCommand(environment.visual, environment)) {
+        visual->arguments << path;
+        return visual;
     }
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    const QString opener = environment.findExecutable(QStringLiteral("xdg-open"));
+    if (!opener.isEmpty())
+        return EditorCommand{opener, {path}};
+    if (auto editor = installedCommand(environment.editor, environment)) {
+        for (const char* name : {"x-terminal-emulator", "xterm"}) {
+            const QString terminal = environment.findExecutable(QLatin1String(name));
+            if (terminal.isEmpty())
+                continue;
+            // "-e" takes the rest of the line as the program and its arguments.
+            return EditorCommand{terminal, QStringList{QStringLiteral("-e"), editor->program}
+                                               + editor->arguments + QStringList{path}};
+        }
+    }
+    return std::nullopt;
+}
+
+bool DesktopLauncherService::start(const EditorCommand& command)
+{
+    return QProcess::startDetached(command.program, command.arguments);
+}
+
+bool DesktopLauncherService::editFile(const QString& path, QString& errorText)
+{
+    if (nobodyCanSeeWindows()) {
+        errorText = QStringLiteral("No editor can be shown without a display; the file is '%1'.").arg(path);
+        return false;
+    }
+    const std::optional<EditorCommand> command = chooseEditor(path, EditorEnvironment::current());
+    if (!command) {
+        errorText = QStringLiteral("No editor was found to open '%1'. Set VISUAL to a text editor, or install "
+                                   "xdg-utils or a terminal emulator for the editor in EDITOR.")
+                        .arg(path);
+        return false;
+    }
+    if (!start(*command)) {
+        errorText = QStringLiteral("The editor '%1' could not be started.").arg(command->program);
+        return false;
+    }
+    return true;
 }

@@ -3,6 +3,13 @@
 
 #include "platform/platform_services.hpp"
 
+#include <QStringList>
+
+class QPrinter;
+
+#include <functional>
+#include <optional>
+
 // Modal message boxes. Where nobody can see a box (Qt's offscreen or
 // minimal platform: a server, an unattended command-line run) the message
 // goes to standard error and the box answers its default, as
@@ -30,13 +37,17 @@ public:
     static QStringList nameFilters(const QString& classicFilter);
 };
 
-// Prints on the default printer, or into a PDF file when one is named
-// (tests, and a machine without printers that is asked to print to PDF).
+// Prints on the printer of a job's settings (the default printer when it
+// names none) or into the PDF file the printer dialog chose, which needs no
+// printer installed. A service made with `pdfPath` prints every job into
+// that file.
 class QtPrinterService : public PrinterService {
 public:
     explicit QtPrinterService(const QString& pdfPath = QString()) : m_pdfPath(pdfPath) {}
     bool setup(const QString& title, PrintSettings& settings, QString& errorText) override;
     bool print(const PrintJob& job, QString& errorText) override;
+    // What the printer dialog chose, read from its printer.
+    static PrintSettings chosenSettings(const QPrinter& printer);
 
 private:
     QString m_pdfPath;
@@ -49,11 +60,37 @@ public:
     void clear() override;
 };
 
-// $VISUAL, then $EDITOR (split into program and arguments, never through a
-// shell, the path appended as one argument), else the desktop's opener.
+// A program to start with its arguments; never run through a shell.
+struct EditorCommand {
+    QString program;
+    QStringList arguments;
+};
+
+// What the choice of an editor depends on: the two variables and the
+// programs installed.
+struct EditorEnvironment {
+    QString visual;                                         // $VISUAL
+    QString editor;                                         // $EDITOR
+    std::function<QString(const QString& name)> findExecutable; // full path, empty when missing
+    // The process's own variables and PATH.
+    static EditorEnvironment current();
+};
+
+// How a text file is opened for editing: $VISUAL when it names an installed
+// program; else the desktop's default application for text files
+// (xdg-open); else the terminal editor of $EDITOR inside a terminal emulator
+// (x-terminal-emulator -e, else xterm -e), since a terminal editor started
+// without a terminal shows nothing. The variables are split into program
+// and arguments; the path is always one argument of its own. Nothing when
+// none of these exists.
+std::optional<EditorCommand> chooseEditor(const QString& path, const EditorEnvironment& environment);
+
+// Opens text files with chooseEditor's program, detached. Without a display
+// nothing can be shown, and it says so.
 class DesktopLauncherService : public LauncherService {
 public:
-    bool editFile(const QString& path) override;
+    bool editFile(const QString& path, QString& errorText) override;
+    static bool start(const EditorCommand& command);
 };
 
 class SystemClockService : public ClockService {

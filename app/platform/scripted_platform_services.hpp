@@ -3,7 +3,8 @@
 // answer from a queue (or their default answer) and are recorded, file
 // dialogs answer from a queue (an empty answer is a cancel), the printer
 // writes PDF files, the clipboard lives in memory, the launcher records the
-// files it was asked to open and the clock is set by hand.
+// files it was asked to open (or fails as without an editor) and the clock
+// is set by hand.
 //
 // ScriptedPlatform installs all of them for its lifetime.
 
@@ -38,7 +39,7 @@ public:
     bool print(const PrintJob& job, QString& errorText) override;
 
     bool cancelSetup = false;            // the printer dialog is cancelled
-    bool noPrinter = false;              // printing fails as without a printer
+    bool noPrinter = false;              // no printer: only PDF files can be printed
     PrintSettings setupAnswer;           // what the printer dialog chooses
     std::vector<QString> setupTitles;
     std::vector<PrintJob> jobs;          // every job that printed
@@ -60,8 +61,17 @@ public:
 
 class ScriptedLauncherService : public LauncherService {
 public:
-    bool editFile(const QString& path) override { opened << path; return true; }
+    bool editFile(const QString& path, QString& errorText) override
+    {
+        if (!noEditor.isEmpty()) {
+            errorText = noEditor;
+            return false;
+        }
+        opened << path;
+        return true;
+    }
     QStringList opened;
+    QString noEditor;                    // when set: no editor, this is why
 };
 
 class ScriptedClockService : public ClockService {

@@ -1,5 +1,6 @@
 #include "platform/single_instance.hpp"
 
+#include <QCryptographicHash>
 #include <QDataStream>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -8,7 +9,11 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
+
 #include <unistd.h>
+
+#include "core/program_info.hpp"
 
 namespace {
 enum : quint8 {
@@ -18,14 +23,29 @@ enum : quint8 {
     AnswerDone = 2,
 };
 
-QString baseName()
+// The name of the lock and the socket: the user and the desktop, in
+// characters that are safe in a file name. A desktop name too long for a
+// socket path is replaced by its digest.
+QString baseName(const QString& desktop)
 {
-    return QStringLiteral("KVE-%1").arg(::getuid());
+    QString name = QStringLiteral("KVE-%1").arg(::getuid());
+    if (desktop.isEmpty())
+        return name;
+    QString key;
+    for (const QChar c : desktop)
+        key += c.isLetterOrNumber() && c.unicode() < 128 ? c
+               : c == QLatin1Char('.') || c == QLatin1Char('-') ? c
+                                                                : QLatin1Char('_');
+    if (key.size() > 40)
+        key = QString::fromLatin1(QCryptographicHash::hash(desktop.toUtf8(), QCryptographicHash::Sha1).toHex().left(16));
+    return name + QLatin1Char('-') + key;
 }
 
-// Reads one answer from a blocking socket; false when the connection ended
-// before a whole answer arrived.
-bool readAnswer(QLocalSocket& socket, quint8& kind, SingleInstance::Outcome& outcome)
+enum class Read { Answer, Ended, TimedOut };
+
+// Reads one answer from a blocking socket, waiting until `deadline`.
+Read readAnswer(QLocalSocket& socket, quint8& kind, SingleInstance::Outcome& outcome,
+                const QDeadlineTimer& deadline)
 {
     QDataStream in(&socket);
     for (;;) {
@@ -39,20 +59,24 @@ bool readAnswer(QLocalSocket& socket, quint8& kind, SingleInstance::Outcome& out
             outcome.reason = reason;
         }
         if (in.commitTransaction())
-            return true;
+            return Read::Answer;
         if (socket.state() != QLocalSocket::ConnectedState && socket.bytesAvailable() == 0)
-            return false;
-        if (!socket.waitForReadyRead(-1) && socket.bytesAvailable() == 0)
-            return false;
+            return Read::Ended;
+        if (deadline.hasExpired())
+            return Read::TimedOut;
+        if (!socket.waitForReadyRead(static_cast<int>(std::min<qint64>(deadline.remainingTime(), 1000)))
+            && socket.bytesAvailable() == 0 && socket.state() != QLocalSocket::ConnectedState)
+            return Read::Ended;
     }
 }
 } // namespace
 
-SingleInstance::SingleInstance(const QString& folder, QObject* parent)
+SingleInstance::SingleInstance(const QString& folder, const QString& desktop, QObject* parent)
     : QObject(parent)
     , m_folder(folder.isEmpty() ? defaultFolder() : folder)
+    , m_baseName(baseName(desktop))
 {
-    m_socketPath = m_folder + QLatin1Char('/') + baseName() + QStringLiteral(".socket");
+    m_socketPath = m_folder + QLatin1Char('/') + m_baseName + QStringLiteral(".socket");
     connect(&m_server, &QLocalServer::newConnection, this, &SingleInstance::onNewConnection);
 }
 
@@ -70,20 +94,47 @@ QString SingleInstance::defaultFolder()
     return folder;
 }
 
+QString SingleInstance::currentDesktop()
+{
+    QStringList parts;
+    const QString wayland = qEnvironmentVariable("WAYLAND_DISPLAY");
+    if (!wayland.isEmpty())
+        parts << wayland;
+    QString x = qEnvironmentVariable("DISPLAY");
+    if (!x.isEmpty()) {
+        // ":0" and ":0.0" name the same display (the part after "." is a
+        // screen of it).
+        const qsizetype colon = x.lastIndexOf(QLatin1Char(':'));
+        const qsizetype dot = x.indexOf(QLatin1Char('.'), colon + 1);
+        if (colon >= 0 && dot > colon)
+            x.truncate(dot);
+        parts << QStringLiteral("x") + x;
+    }
+    return parts.join(QLatin1Char('-'));
+}
+
 SingleInstance::Role SingleInstance::start(int waitMs)
 {
     QDir().mkpath(m_folder);
     const QDeadlineTimer deadline(waitMs);
     for (;;) {
-        auto lock = std::make_unique<QLockFile>(m_folder + QLatin1Char('/') + baseName()
+        auto lock = std::make_unique<QLockFile>(m_folder + QLatin1Char('/') + m_baseName
                                                 + QStringLiteral(".lock"));
         // Only a lock whose process has gone counts as stale, never by age.
         lock->setStaleLockTime(0);
         if (lock->tryLock(0)) {
-            m_lock = std::move(lock);
             QLocalServer::removeServer(m_socketPath);
             m_server.setSocketOptions(QLocalServer::UserAccessOption);
-            m_server.listen(m_socketPath);
+            if (!m_server.listen(m_socketPath)) {
+                // Nobody could reach this process: holding the lock would
+                // make every later start wait for it in vain. It lets go
+                // and runs on its own.
+                m_listenError = m_server.errorString();
+                lock->unlock();
+                m_role = Role::Standalone;
+                return m_role;
+            }
+            m_lock = std::move(lock);
             m_role = Role::Primary;
             return m_role;
         }
@@ -104,10 +155,11 @@ SingleInstance::Role SingleInstance::start(int waitMs)
 }
 
 SingleInstance::Delivery SingleInstance::sendCommandLine(const QString& commandLine,
-                                                         Outcome& outcome)
+                                                         Outcome& outcome, int waitMs)
 {
     if (!m_connection)
         return Delivery::NotReceived;
+    const QDeadlineTimer deadline(waitMs);
     {
         QDataStream out(m_connection);
         out << quint8(KindRun) << commandLine;
@@ -117,7 +169,13 @@ SingleInstance::Delivery SingleInstance::sendCommandLine(const QString& commandL
     for (;;) {
         quint8 kind = 0;
         Outcome answer;
-        if (!readAnswer(*m_connection, kind, answer))
+        const Read read = readAnswer(*m_connection, kind, answer, deadline);
+        if (read == Read::TimedOut) {
+            // Let go, so that the running instance sees that nobody waits.
+            disconnectFromPrimary();
+            return Delivery::TimedOut;
+        }
+        if (read == Read::Ended)
             return accepted ? Delivery::Lost : Delivery::NotReceived;
         if (kind == AnswerAccepted) {
             accepted = true;
@@ -128,10 +186,11 @@ SingleInstance::Delivery SingleInstance::sendCommandLine(const QString& commandL
     }
 }
 
-bool SingleInstance::requestActivation()
+bool SingleInstance::requestActivation(int waitMs)
 {
     if (!m_connection)
         return false;
+    const QDeadlineTimer deadline(waitMs);
     {
         QDataStream out(m_connection);
         out << quint8(KindActivate) << QString();
@@ -140,7 +199,7 @@ bool SingleInstance::requestActivation()
     for (;;) {
         quint8 kind = 0;
         Outcome answer;
-        if (!readAnswer(*m_connection, kind, answer))
+        if (readAnswer(*m_connection, kind, answer, deadline) != Read::Answer)
             return false;
         if (kind == AnswerDone)
             return true;
@@ -158,6 +217,13 @@ void SingleInstance::disconnectFromPrimary()
 
 SingleInstance::Outcome SingleInstance::runLocal(const QString& commandLine)
 {
+    // Its turn would come only after the run that called it, which waits
+    // for it: it is not run, and the caller hears so.
+    if (m_busy)
+        return Outcome{1,
+                       QStringLiteral("%1: the command line was not carried out: another one is being carried out")
+                           .arg(ProgramName()),
+                       false};
     auto outcome = std::make_shared<Outcome>();
     m_queue.append(Request{nullptr, commandLine, outcome});
     pump();
@@ -219,6 +285,11 @@ void SingleInstance::pump()
     m_busy = true;
     while (!m_queue.isEmpty()) {
         const Request request = m_queue.takeFirst();
+        // A start that stopped waiting (its connection is gone) has been
+        // told that its command line was not carried out: it is not run.
+        if (!request.localOutcome
+            && (!request.client || request.client->state() != QLocalSocket::ConnectedState))
+            continue;
         const Outcome outcome = m_runner ? m_runner(request.commandLine) : Outcome{};
         if (request.localOutcome)
             *request.localOutcome = outcome;

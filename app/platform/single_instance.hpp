@@ -1,13 +1,15 @@
 #pragma once
-// One running KVE per user, and the hand-over of a second start's command
-// line to it.
+// One running KVE per user and desktop, and the hand-over of a second
+// start's command line to it.
 //
 // The first instance holds a lock file and listens on a local socket, both
-// in the user's runtime folder and reachable by the same user only. A
-// second start finds the lock taken, connects, sends its command line and
-// waits until the first instance has carried it out; then it ends with the
-// outcome of that run. Requests that arrive while a command line runs are
-// queued and carried out in turn, never dropped.
+// in the user's runtime folder, reachable by the same user only and named
+// after the user and the desktop (the display), so that starts on another
+// display never meet it. A second start finds the lock taken, connects,
+// sends its command line and waits until the first instance has carried it
+// out; then it ends with the outcome of that run. Requests that arrive while
+// a command line runs are queued and carried out in turn. A start without a
+// display takes no part at all (the caller does not use this class then).
 //
 // Wire format (QDataStream, both ways): request = quint8 kind, QString text;
 // answers = quint8 Accepted, later quint8 Done, qint32 status, QString reason.
@@ -31,6 +33,8 @@ public:
         Primary,     // this process holds the lock and listens
         Secondary,   // another instance runs and is connected
         Unreachable, // another instance holds the lock but does not answer
+        Standalone,  // the socket could not be opened: this process runs on
+                     // its own and leaves the lock to later starts
     };
 
     // What a command line's run came to.
@@ -42,26 +46,36 @@ public:
     using Runner = std::function<Outcome(const QString& commandLine)>;
 
     // `folder`: where the lock and the socket live; empty for the user's
-    // runtime folder.
-    explicit SingleInstance(const QString& folder = QString(), QObject* parent = nullptr);
+    // runtime folder. `desktop`: the display the instance belongs to.
+    explicit SingleInstance(const QString& folder = QString(), const QString& desktop = currentDesktop(),
+                            QObject* parent = nullptr);
     ~SingleInstance() override;
 
     // Takes the lock or connects to the instance that holds it, retrying
     // for up to `waitMs` while the other instance starts up or ends.
     Role start(int waitMs = 10000);
     Role role() const { return m_role; }
+    // Why the socket could not be opened (role Standalone).
+    QString listenError() const { return m_listenError; }
 
     // ---- second start ----
     enum class Delivery {
         Done,        // carried out; status and reason tell how it went
         NotReceived, // the other instance ended before taking it: start again
         Lost,        // taken, but the other instance ended before finishing
+        TimedOut,    // no outcome within the wait: the other instance may hang
     };
-    // Sends the command line and waits, without a time limit, until it has
-    // been carried out.
-    Delivery sendCommandLine(const QString& commandLine, Outcome& outcome);
-    // Asks the running instance to bring its main window to the front.
-    bool requestActivation();
+    // How long a second start waits for its command line's outcome. A long
+    // evaluation in the running instance delays even the acceptance, so the
+    // limit is generous; it only ends the wait for one that hangs.
+    static constexpr int HandOverWaitMs = 10 * 60 * 1000;
+    // Sends the command line and waits until it has been carried out, at
+    // most `waitMs`. After a time-out the connection is given up, and the
+    // running instance drops the request if it has not started it yet.
+    Delivery sendCommandLine(const QString& commandLine, Outcome& outcome, int waitMs = HandOverWaitMs);
+    // Asks the running instance to bring its main window to the front;
+    // false when it gave no answer within `waitMs`.
+    bool requestActivation(int waitMs = 5000);
     // Gives up the connection (a second start that runs on its own).
     void disconnectFromPrimary();
 
@@ -71,7 +85,9 @@ public:
     void setRunner(Runner runner) { m_runner = std::move(runner); }
     void setActivator(std::function<void()> activator) { m_activator = std::move(activator); }
     // Carries out a command line of this process itself, in turn with any
-    // queued requests; returns its outcome.
+    // queued requests; returns its outcome. Called while a command line is
+    // being carried out, it cannot wait for its turn: it runs nothing and
+    // says so in a failed outcome.
     Outcome runLocal(const QString& commandLine);
     // True while a command line is being carried out.
     bool busy() const { return m_busy; }
@@ -84,6 +100,9 @@ public:
 
     // The folder used when none is given.
     static QString defaultFolder();
+    // The desktop this process shows its windows on: its Wayland and X
+    // displays (WAYLAND_DISPLAY, DISPLAY).
+    static QString currentDesktop();
 
 signals:
     // A run asked the program to end and the queue is empty: the program
@@ -104,7 +123,9 @@ private:
     void reply(QLocalSocket* client, quint8 kind, const Outcome* outcome);
 
     QString m_folder;
+    QString m_baseName;
     QString m_socketPath;
+    QString m_listenError;
     std::unique_ptr<QLockFile> m_lock;
     QLocalServer m_server;
     QLocalSocket* m_connection = nullptr; // second start's connection

@@ -42,11 +42,6 @@ QString FindSystemInfoTool(const std::function<QString(const QString&)>& findExe
     return QString();
 }
 
-bool DesktopServices::openUrl(const QString& url)
-{
-    return QDesktopServices::openUrl(QUrl(url));
-}
-
 bool DesktopServices::openDocument(const QString& path)
 {
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path));

@@ -34,8 +34,6 @@ QString FindSystemInfoTool(const std::function<QString(const QString&)>& findExe
 class DesktopServices {
 public:
     virtual ~DesktopServices() = default;
-    // Opens a web address in the user's browser.
-    virtual bool openUrl(const QString& url);
     // Opens a file with the program the desktop associates with its type.
     virtual bool openDocument(const QString& path);
     // Starts a program (no shell) and does not wait for it.

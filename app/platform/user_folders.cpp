@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include "core/kve_code.hpp"
+
 namespace ShellServices {
 
 QString GetSpecialFolder(int folderId)
@@ -30,6 +32,14 @@ QString WorkFolderPath(const QString& documentsFolder)
     if (documentsFolder.isEmpty())
         return QString();
     return documentsFolder + QStringLiteral("/KVE Files");
+}
+
+QString DialogStartFolder(const QString& dataFileName, const QString& documentsFolder)
+{
+    if (!dataFileName.isEmpty())
+        return KVECode::GetFolderPath(dataFileName);
+    const QString work = WorkFolderPath(documentsFolder);
+    return work.isEmpty() ? QDir::homePath() : work;
 }
 
 bool EnsureWorkFolder(const QString& documentsFolder, QString& warning)

@@ -23,6 +23,11 @@ bool FolderExists(const QString& path);
 // empty folder means "no folder", never the root).
 QString WorkFolderPath(const QString& documentsFolder);
 
+// Where the save and open dialogs of reports and notes start: the folder of
+// the current dataset file, else the work folder, else the home folder
+// (never the program's own folder, which is not writable once installed).
+QString DialogStartFolder(const QString& dataFileName, const QString& documentsFolder);
+
 // Creates the work folder when missing. Returns false, with a one-line
 // warning, when there is no documents folder or the work folder cannot be
 // created; start-up goes on either way.

@@ -355,7 +355,7 @@ void Command4_Click(frmMain& window)
     request.initialFolder = workFolder();
     const QString path = Platform::fileDialogs().choose(request);
     if (KVECode::FileExists(path))
-        Platform::launcher().editFile(path);
+        Platform::openInEditor(path);
 }
 
 } // namespace DatasetCommands

@@ -1,9 +1,7 @@
 #include "ui/frm_about.hpp"
 
-#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -41,12 +39,16 @@ frmAbout::frmAbout(QWidget* parent)
     lblDescription->setObjectName(QStringLiteral("lblDescription"));
     lblDescription->setWordWrap(true);
     lblDescription->setGeometry(twips(120), twips(600), twips(5040), twips(700));
-    Text1 = new QLineEdit(this);
+    // The legal notice wraps at the box's width and scrolls when it is
+    // longer than the box, so that all of it can be read.
+    Text1 = new QPlainTextEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setReadOnly(true);
-    Text1->setText(QStringLiteral("KVE is free to use; all rights in its name and its manual are reserved."));
-    Text1->setCursorPosition(0);
-    Text1->setGeometry(twips(120), twips(1560), twips(5040), twips(400));
+    Text1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    Text1->setPlainText(legalNotice());
+    Text1->setGeometry(twips(120), twips(1380), twips(5040), twips(720));
     lblDisclaimer = new QPlainTextEdit(this);
     lblDisclaimer->setObjectName(QStringLiteral("lblDisclaimer"));
     lblDisclaimer->setReadOnly(true);
@@ -63,13 +65,17 @@ frmAbout::frmAbout(QWidget* parent)
     connect(Command3, &QPushButton::clicked, this, &frmAbout::Command3_Click);
     connect(cmdSysInfo, &QPushButton::clicked, this, &frmAbout::cmdSysInfo_Click);
     connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
+    // The box opens with the focus on the button that closes it.
+    cmdOK->setDefault(true);
+    cmdOK->setFocus();
 
     Form_Load();
 }
 
-QString frmAbout::webPage()
+QString frmAbout::legalNotice()
 {
-    return QStringLiteral("https://kve.example.org/");
+    return ProgramName()
+           + QStringLiteral(" is free to use; all rights in its name and its manual are reserved.");
 }
 
 QString frmAbout::startupParametersText()
@@ -95,7 +101,7 @@ void frmAbout::Form_Load()
     resize(twips(5350), twips(7800));
     lblVersion->setText(QStringLiteral("Version ") + ProgramVersionText());
     lblDescription->setText(
-        QStringLiteral("Veltrane was designed to assist in determining mathematical model adequacy"));
+        ProgramName() + QStringLiteral(" was designed to assist in determining mathematical model adequacy"));
     lblDisclaimer->setPlainText(programState().DisclaimerText);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->geometry();
@@ -108,14 +114,16 @@ void frmAbout::Command1_Click()
     Platform::message(startupParametersText(), MsgButtons::Ok, MsgIcon::Information);
 }
 
+// "Web" and "Help" both open the user manual that comes with the program,
+// with the desktop's opener.
 void frmAbout::Command2_Click()
 {
-    desktopServices().openUrl(webPage());
+    desktopServices().openDocument(ManualPath());
 }
 
 void frmAbout::Command3_Click()
 {
-    desktopServices().openDocument(QCoreApplication::applicationDirPath() + QStringLiteral("/KVE.pdf"));
+    desktopServices().openDocument(ManualPath());
 }
 
 void frmAbout::cmdSysInfo_Click()

@@ -1,12 +1,12 @@
 #pragma once
 // frmAbout: the About box, opened modally by the main window's "About"
-// button: version, description, disclaimer, and buttons for the start-up
-// parameters, the web page, the manual and the system-information tool.
+// button: version, description, legal notice, disclaimer, and buttons for
+// the start-up parameters, the user manual ("Web" and "Help") and the
+// system-information tool.
 
 #include <QDialog>
 
 class QLabel;
-class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 
@@ -15,8 +15,8 @@ class frmAbout : public QDialog {
 public:
     explicit frmAbout(QWidget* parent = nullptr);
 
-    // The product's web page.
-    static QString webPage();
+    // The legal notice of the box Text1.
+    static QString legalNotice();
     // The start-up parameters help of "Options".
     static QString startupParametersText();
 
@@ -32,7 +32,7 @@ private:
     QLabel* lblVersion;
     QLabel* lblDescription;
     QPlainTextEdit* lblDisclaimer;
-    QLineEdit* Text1;
+    QPlainTextEdit* Text1;
     QPushButton* Command2;
     QPushButton* Command1;
     QPushButton* cmdSysInfo;

@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QVBoxLayout>
 
+#include "core/program_info.hpp"
 #include "core/program_state.hpp"
 
 namespace {
@@ -39,7 +40,7 @@ frmCompare::frmCompare(QWidget* parent)
 {
     setObjectName(QStringLiteral("frmCompare"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QStringLiteral("Comparison of models"));
+    setWindowTitle(ComparisonWindowCaption());
     List1 = new QListWidget(this);
     List1->setObjectName(QStringLiteral("List1"));
     List1->setSelectionMode(QAbstractItemView::ExtendedSelection);

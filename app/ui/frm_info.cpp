@@ -12,6 +12,8 @@
 #include "core/numbered_file.hpp"
 #include "core/program_state.hpp"
 #include "platform/platform_services.hpp"
+#include "platform/user_folders.hpp"
+#include "ui/colour_scheme.hpp"
 #include "ui/twips.hpp"
 #include "ui/wait_cursor.hpp"
 
@@ -194,15 +196,7 @@ void frmInfo::Check3_Click()
 
 void frmInfo::Check4_Click()
 {
-    const QString blueScheme = QStringLiteral("background-color: #0000FF; color: #FFFFFF;");
-    const QString whiteScheme = QStringLiteral("background-color: #FFFFFF; color: palette(window-text);");
-    if (Check4->isChecked()) {
-        TxtInfo->setStyleSheet(QStringLiteral("QPlainTextEdit { %1 }").arg(blueScheme));
-        Check4->setStyleSheet(QStringLiteral("QCheckBox { %1 }").arg(whiteScheme));
-    } else {
-        TxtInfo->setStyleSheet(QStringLiteral("QPlainTextEdit { %1 }").arg(whiteScheme));
-        Check4->setStyleSheet(QStringLiteral("QCheckBox { %1 }").arg(blueScheme));
-    }
+    showColourScheme(TxtInfo, Check4, Check4->isChecked());
 }
 
 void frmInfo::Check5_Click()
@@ -227,7 +221,7 @@ void frmInfo::Command1_Click()
     close();
 }
 
-bool frmInfo::printText(const QString& errorTitle, bool withSetup)
+bool frmInfo::printText(const QString& errorTitle, bool withSetup, QString* failure)
 {
     PrintJob job;
     job.text = text();
@@ -245,8 +239,11 @@ bool frmInfo::printText(const QString& errorTitle, bool withSetup)
         if (ok)
             ok = Platform::printer().print(job, errorText);
     }
-    if (!ok)
+    if (!ok) {
         Platform::message(errorText, MsgButtons::Ok, MsgIcon::Critical, errorTitle);
+        if (failure)
+            *failure = errorText;
+    }
     return ok;
 }
 
@@ -263,28 +260,41 @@ void frmInfo::Command8_Click()
 
 void frmInfo::Command3_Click()
 {
+    saveText(nullptr);
+}
+
+bool frmInfo::saveText(QString* failure)
+{
     const ProgramState& state = programState();
-    const QString folder = state.ResultsFolder.isEmpty() ? programFolder() : state.ResultsFolder;
     QString path;
     if (Check2->isChecked()) {
+        const QString folder = state.ResultsFolder.isEmpty() ? programFolder() : state.ResultsFolder;
         path = NumberedFile::nextFree(folder, QStringLiteral("Notes"));
+        if (failure)
+            *failure = QStringLiteral("the report could not be saved in ") + folder;
     } else {
         FileDialogRequest request;
         request.save = true;
         request.title = QStringLiteral("Save");
         request.filter = QStringLiteral("All Files (*.*)|*.*|Text Files") + QStringLiteral("(*.TXT)|*.TXT");
         request.filterIndex = 2;
-        request.initialFolder = folder;
+        // The user's own folders: the program's folder is not writable
+        // once installed.
+        request.initialFolder = state.ResultsFolder.isEmpty()
+                                    ? DialogStartFolder(state.DataFileName, state.DocumentsFolder)
+                                    : state.ResultsFolder;
         path = Platform::fileDialogs().choose(request);
         if (path.isEmpty())
-            return;
+            return false;
         if (QFile::exists(path)) {
             const MsgAnswer answer = Platform::message(
                 QStringLiteral("The file '") + path + QStringLiteral("' already exists!\r\nDo you want to overwrite it?"),
                 MsgButtons::YesNo, MsgIcon::Question, QString(), MsgAnswer::No);
             if (answer != MsgAnswer::Yes)
-                return;
+                return false;
         }
+        if (failure)
+            *failure = QStringLiteral("the report could not be saved as ") + path;
     }
     QString errorText;
     bool ok;
@@ -294,11 +304,14 @@ void frmInfo::Command3_Click()
     }
     if (!ok) {
         Platform::message(errorText, MsgButtons::Ok, MsgIcon::Critical, QStringLiteral("Info"));
-        return;
+        if (failure)
+            *failure += QStringLiteral(": ") + errorText;
+        return false;
     }
     setWindowTitle(NumberedFile::savedCaption(m_tag, path));
     if (Auto->isChecked() && state.BatchMode && state.ShowResultsFlag)
-        Platform::launcher().editFile(path);
+        Platform::openInEditor(path);
+    return true;
 }
 
 void frmInfo::Command20_Click()
@@ -309,7 +322,7 @@ void frmInfo::Command20_Click()
     const QString path = NumberedFile::nextFree(folder, QStringLiteral("Results"));
     QString errorText;
     if (NumberedFile::writeText(path, text(), errorText))
-        Platform::launcher().editFile(path);
+        Platform::openInEditor(path);
 }
 
 void frmInfo::Command4_Click()
@@ -335,12 +348,20 @@ void frmInfo::Auto_Click()
     const ProgramState& state = programState();
     if (!Auto->isChecked() || !state.BatchMode)
         return;
+    // The command line learns how each step went: a report that was not
+    // saved or printed makes the run fail.
     if (state.SaveResultsFlag) {
         Check2->setChecked(true);
-        Command3_Click();
+        QString failure;
+        const bool saved = saveText(&failure);
+        emit batchStepDone(BatchStep::Save, saved ? QString() : failure);
     }
-    if (state.PrintResultsFlag)
-        Command2_Click();
+    if (state.PrintResultsFlag) {
+        QString failure;
+        const bool printed = printText(QStringLiteral("Info"), false, &failure);
+        emit batchStepDone(BatchStep::Print,
+                           printed ? QString() : QStringLiteral("the report could not be printed: ") + failure);
+    }
     if (state.ShowResultsFlag)
         close();
 }

@@ -46,12 +46,23 @@ public:
     static constexpr int MinPointSize = 4;
     static constexpr int MaxPointSize = 72;
 
+    // The steps of the batch actions that a command line waits for.
+    enum class BatchStep { Save, Print };
+
+signals:
+    // A batch action's step has ended: `failure` is empty when it was done,
+    // else one line saying what was not done and why.
+    void batchStepDone(frmInfo::BatchStep step, const QString& failure);
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void layoutControls();
-    bool printText(const QString& errorTitle, bool withSetup);
+    // Print and Save; false when nothing was printed or written, with the
+    // reason in `failure` when given.
+    bool printText(const QString& errorTitle, bool withSetup, QString* failure = nullptr);
+    bool saveText(QString* failure);
 
     QPlainTextEdit* TxtInfo;
     QCheckBox* Check1;

@@ -22,6 +22,7 @@
 
 #include "core/data_sheet.hpp"
 #include "core/kve_code.hpp"
+#include "core/program_info.hpp"
 #include "core/program_state.hpp"
 #include "core/settings_store.hpp"
 #include "platform/flex_grid.hpp"
@@ -108,7 +109,7 @@ frmMain::frmMain(QWidget* parent)
 {
     g_instance = this;
     setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(QStringLiteral("KVE"));
+    setWindowTitle(ProgramName());
 
     auto* central = new QWidget(this);
     setCentralWidget(central);

@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QFile>
 #include <QListWidget>
 #include <QPushButton>
 
@@ -14,7 +13,7 @@
 #include "core/command_line.hpp"
 #include "core/dataset_file.hpp"
 #include "core/kve_code.hpp"
-#include "core/numbered_file.hpp"
+#include "core/program_info.hpp"
 #include "core/program_state.hpp"
 #include "core/settings_store.hpp"
 #include "platform/flex_grid.hpp"
@@ -24,6 +23,7 @@
 #include "platform/user_folders.hpp"
 #include "ui/dataset_commands.hpp"
 #include "ui/frm_compare.hpp"
+#include "ui/frm_info.hpp"
 #include "ui/frm_main.hpp"
 #include "ui/frm_splash.hpp"
 #include "ui/twips.hpp"
@@ -44,21 +44,38 @@ void guarded(Step&& step)
     }
 }
 
-// Notes that a results window came up while it watches.
+// Follows the results windows that come up while it watches: whether one
+// came up, whether a report was saved, and what their batch actions could
+// not do.
 class ResultsWatcher : public QObject {
 public:
     ResultsWatcher() { qApp->installEventFilter(this); }
     ~ResultsWatcher() override { qApp->removeEventFilter(this); }
     bool shown = false;
+    bool saved = false;
+    QStringList failures;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Show && watched->isWidgetType()
-            && watched->objectName() == QLatin1String("frmInfo"))
-            shown = true;
+        if (event->type() != QEvent::Show)
+            return false;
+        auto* window = qobject_cast<frmInfo*>(watched);
+        if (!window || m_followed.contains(window))
+            return false;
+        shown = true;
+        m_followed << window;
+        connect(window, &frmInfo::batchStepDone, this, [this](frmInfo::BatchStep step, const QString& failure) {
+            if (!failure.isEmpty())
+                failures << failure;
+            else if (step == frmInfo::BatchStep::Save)
+                saved = true;
+        });
         return false;
     }
+
+private:
+    QList<QObject*> m_followed;
 };
 
 } // namespace
@@ -92,15 +109,20 @@ bool frmMain::Form_Load(const QString& commandLine, SingleInstance* instance, in
 
     // Another instance running: hand the command line over, or ask.
     bool otherInstance = false;
+    const QString name = ProgramName();
     if (instance) {
         SingleInstance::Role role = instance->start();
-        while (role != SingleInstance::Role::Primary) {
+        if (role == SingleInstance::Role::Standalone)
+            writeErrorLine(QStringLiteral("%1: other starts cannot hand their command lines to this %1: %2")
+                               .arg(name, instance->listenError()));
+        while (role == SingleInstance::Role::Secondary || role == SingleInstance::Role::Unreachable) {
             otherInstance = true;
             if (commandLine.isEmpty()) {
                 const MsgAnswer answer = Platform::message(
-                    QStringLiteral("An instance of the KVE program is already running. "
-                                   "Do you want to open a new instance"),
-                    MsgButtons::YesNo, MsgIcon::Question, QStringLiteral("KVE Instance"), MsgAnswer::No);
+                    QStringLiteral("An instance of the %1 program is already running. "
+                                   "Do you want to open a new instance")
+                        .arg(name),
+                    MsgButtons::YesNo, MsgIcon::Question, name + QStringLiteral(" Instance"), MsgAnswer::No);
                 if (answer != MsgAnswer::Yes) {
                     setWindowTitle(QStringLiteral("@@@@@"));
                     instance->requestActivation();
@@ -111,8 +133,9 @@ bool frmMain::Form_Load(const QString& commandLine, SingleInstance* instance, in
             }
             if (role == SingleInstance::Role::Unreachable) {
                 exitStatus = 1;
-                writeErrorLine(QStringLiteral("KVE: another KVE is running but does not answer; "
-                                              "the command line was not carried out"));
+                writeErrorLine(QStringLiteral("%1: another %1 is running but does not answer; "
+                                              "the command line was not carried out")
+                                   .arg(name));
                 return false;
             }
             SingleInstance::Outcome outcome;
@@ -124,8 +147,16 @@ bool frmMain::Form_Load(const QString& commandLine, SingleInstance* instance, in
                 return false;
             case SingleInstance::Delivery::Lost:
                 exitStatus = 1;
-                writeErrorLine(QStringLiteral("KVE: the running KVE ended before it had carried out "
-                                              "the command line"));
+                writeErrorLine(QStringLiteral("%1: the running %1 ended before it had carried out "
+                                              "the command line")
+                                   .arg(name));
+                return false;
+            case SingleInstance::Delivery::TimedOut:
+                exitStatus = 1;
+                writeErrorLine(QStringLiteral("%1: the running %1 gave no outcome within %2 minutes (it may "
+                                              "hang); the command line was not carried out or not finished")
+                                   .arg(name)
+                                   .arg(SingleInstance::HandOverWaitMs / 60000));
                 return false;
             case SingleInstance::Delivery::NotReceived:
                 // It was ending: start again, as the first instance if it has gone.
@@ -219,7 +250,7 @@ void frmMain::PrevInstanceKVE_Click()
     const auto fail = [&outcome](const QString& reason) {
         if (outcome.status == 0) {
             outcome.status = 1;
-            outcome.reason = QStringLiteral("KVE: ") + reason;
+            outcome.reason = ProgramName() + QStringLiteral(": ") + reason;
         }
     };
 
@@ -254,15 +285,14 @@ void frmMain::PrevInstanceKVE_Click()
                     Command11_Click();
             });
             guarded([&] { check(6)->setChecked(sw.ResidualAnalysis); });
-            // Where the results window will save its report, to tell
-            // afterwards whether it did.
-            const QString folder = state.ResultsFolder.isEmpty() ? QCoreApplication::applicationDirPath()
-                                                                 : state.ResultsFolder;
-            const QString expected = NumberedFile::nextFree(folder, QStringLiteral("Notes"));
+            // The results window saves and prints its report itself; it
+            // tells how that went.
             ResultsWatcher watcher;
             guarded([&] { Command6_Click(); });
-            if (state.SaveResultsFlag && watcher.shown && (expected.isEmpty() || !QFile::exists(expected)))
-                fail(QStringLiteral("the report could not be saved in ") + folder);
+            for (const QString& failure : std::as_const(watcher.failures))
+                fail(failure);
+            if (state.SaveResultsFlag && watcher.shown && !watcher.saved)
+                fail(QStringLiteral("the report was not saved"));
             guarded([&] {
                 if (sw.Plots)
                     Command14_Click();

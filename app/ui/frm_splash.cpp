@@ -36,7 +36,7 @@ frmSplash::frmSplash(QWidget* parent)
     g_current = this;
     setObjectName(QStringLiteral("frmSplash"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QStringLiteral("KVE"));
+    setWindowTitle(ProgramName());
     resize(twips(9100), twips(5450));
 
     Frame1 = new QFrame(this);
@@ -44,7 +44,7 @@ frmSplash::frmSplash(QWidget* parent)
     Frame1->setFrameShape(QFrame::Box);
     Frame1->setGeometry(0, 0, twips(8865), twips(5235));
 
-    Picture3 = makeLabel(Frame1, "Picture3", QStringLiteral("KVE"), QStringLiteral("Veltrane"),
+    Picture3 = makeLabel(Frame1, "Picture3", ProgramName(), ProgramName(),
                          240, 240, 4000, 1300);
     QFont big = Picture3->font();
     big.setPointSize(36);

@@ -16,6 +16,8 @@
 #include "core/numbered_file.hpp"
 #include "core/program_state.hpp"
 #include "platform/platform_services.hpp"
+#include "platform/user_folders.hpp"
+#include "ui/colour_scheme.hpp"
 #include "ui/frm_main.hpp"
 
 namespace {
@@ -32,15 +34,6 @@ QStringList localFiles(const QMimeData* data)
             if (url.isLocalFile())
                 files << url.toLocalFile();
     return files;
-}
-
-void setColours(QWidget* widget, QPalette::ColorRole background, const QColor& back,
-                QPalette::ColorRole foreground, const QColor& fore)
-{
-    QPalette p = widget->palette();
-    p.setColor(background, back);
-    p.setColor(foreground, fore);
-    widget->setPalette(p);
 }
 
 void showError(const QString& description)
@@ -60,7 +53,6 @@ NotesPage::NotesPage(frmMain& window)
     m_bold = window.check(45);
     connect(m_invert, &QCheckBox::toggled, this, &NotesPage::Check44_Click);
     connect(m_bold, &QCheckBox::toggled, this, &NotesPage::Check45_Click);
-    m_invert->setAutoFillBackground(true);
     const struct { const char* name; void (NotesPage::*handler)(); } buttons[] = {
         {"Command18_1", &NotesPage::Command18_Click}, {"Command19_2", &NotesPage::Command19_Click},
         {"Command16", &NotesPage::Command16_Click},   {"Command21", &NotesPage::Command21_Click},
@@ -104,15 +96,7 @@ void NotesPage::resetLook()
 
 void NotesPage::Check44_Click()
 {
-    // The toggle always shows the scheme that a click would give.
-    const QColor windowText = QApplication::palette().color(QPalette::WindowText);
-    if (m_invert->isChecked()) {
-        setColours(m_notes, QPalette::Base, blue(), QPalette::Text, white());
-        setColours(m_invert, QPalette::Window, white(), QPalette::WindowText, windowText);
-    } else {
-        setColours(m_notes, QPalette::Base, white(), QPalette::Text, windowText);
-        setColours(m_invert, QPalette::Window, blue(), QPalette::WindowText, white());
-    }
+    showColourScheme(m_notes, m_invert, m_invert->isChecked());
 }
 
 void NotesPage::Check45_Click()
@@ -142,8 +126,8 @@ void NotesPage::Command16_Click()
 
 QString NotesPage::startFolder() const
 {
-    const QString& file = programState().DataFileName;
-    return file.isEmpty() ? QCoreApplication::applicationDirPath() : KVECode::GetFolderPath(file);
+    const ProgramState& state = programState();
+    return DialogStartFolder(state.DataFileName, state.DocumentsFolder);
 }
 
 // The text-file dialog of the notes; cancelling it says so and gives "".
@@ -236,7 +220,7 @@ void NotesPage::Command20_Click()
     text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
     QString errorText;
     if (NumberedFile::writeText(path, text, errorText))
-        Platform::launcher().editFile(path);
+        Platform::openInEditor(path);
 }
 
 void NotesPage::Notes_OLEDragDrop(const QStringList& files)

@@ -4,7 +4,6 @@
 // file, edit a numbered copy in the editor), and text files dropped on the
 // box. The window builds the controls; this object gives them their work.
 
-#include <QColor>
 #include <QObject>
 #include <QStringList>
 
@@ -23,8 +22,6 @@ public:
 
     static constexpr double MinFontSize = 4;
     static constexpr double MaxFontSize = 72;
-    static QColor blue() { return QColor(0, 0, 255); }
-    static QColor white() { return QColor(255, 255, 255); }
 
     QTextEdit* notes() const { return m_notes; }
     float fontSize() const;

@@ -45,7 +45,7 @@ TEST(EvaluationReport, SampleDatasetGoldenReport)
     const DatasetFile::DatasetState state = loadSample();
     const EvaluationOutcome out = runEvaluation(state.matrix, sampleOptions(state));
     ASSERT_TRUE(out.ran);
-    EXPECT_EQ(out.caption, QStringLiteral("Results - Veltrane v. 3.1.0 - crop_yield.KVE"));
+    EXPECT_EQ(out.caption, QStringLiteral("Results - KVE v. 3.1.0 - crop_yield.KVE"));
     ASSERT_TRUE(out.MeanY.has_value());
 
     const QByteArray actual = out.report.toUtf8();

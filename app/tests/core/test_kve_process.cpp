@@ -1,15 +1,22 @@
 // The built KVE started as another program would start it: unattended
 // command-line runs, exit statuses, the hand-over to a running instance and
-// the settings kept between runs. Each test gives KVE its own HOME and no
-// display, so KVE chooses the offscreen platform by itself.
+// the settings kept between runs. Each test gives KVE its own HOME and
+// runtime folder and no display, so KVE chooses the offscreen platform by
+// itself; the hand-over tests give it displays of its own (Xvfb). No
+// printer is reachable (CUPS_SERVER names nothing).
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -26,17 +33,21 @@ class KveProcess : public ::testing::Test {
 protected:
     QTemporaryDir home;
 
-    QProcessEnvironment environment() const
+    // `display`: the X display to start on; empty for none.
+    QProcessEnvironment environment(const QString& display = QString()) const
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             env.remove(QLatin1String(name));
+        if (!display.isEmpty())
+            env.insert(QStringLiteral("DISPLAY"), display);
         const QString h = home.path();
         env.insert(QStringLiteral("HOME"), h);
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), h + QStringLiteral("/.config"));
         env.insert(QStringLiteral("XDG_DATA_HOME"), h + QStringLiteral("/.local/share"));
         env.insert(QStringLiteral("XDG_CACHE_HOME"), h + QStringLiteral("/.cache"));
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), h + QStringLiteral("/runtime"));
+        env.insert(QStringLiteral("CUPS_SERVER"), h + QStringLiteral("/no-cups.sock"));
         return env;
     }
 
@@ -48,9 +59,10 @@ protected:
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
-    void start(QProcess& p, const QStringList& args, const QString& folder = QString()) const
+    void start(QProcess& p, const QStringList& args, const QString& folder = QString(),
+               const QProcessEnvironment& env = QProcessEnvironment()) const
     {
-        p.setProcessEnvironment(environment());
+        p.setProcessEnvironment(env.isEmpty() ? environment() : env);
         p.setWorkingDirectory(folder.isEmpty() ? home.path() : folder);
         p.start(QStringLiteral(KVE_BINARY), args);
         ASSERT_TRUE(p.waitForStarted(10000));
@@ -69,14 +81,61 @@ protected:
         return r;
     }
 
-    Result run(const QStringList& args, int limitMs = 60000) const
+    Result run(const QStringList& args, int limitMs = 60000,
+               const QProcessEnvironment& env = QProcessEnvironment()) const
     {
         QProcess p;
-        start(p, args);
+        start(p, args, QString(), env);
         return finish(p, limitMs);
     }
 
     QString path(const QString& name) const { return home.path() + QLatin1Char('/') + name; }
+};
+
+
+// An X display of its own (Xvfb on the first free display number), for the
+// tests of the hand-over between starts on one desktop.
+class VirtualDisplay {
+public:
+    VirtualDisplay()
+    {
+        const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+        if (xvfb.isEmpty())
+            return;
+        // -displayfd: Xvfb picks a free number and writes it to stdout.
+        m_server.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                              QStringLiteral("0"), QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
+                              QStringLiteral("tcp")});
+        if (!m_server.waitForStarted(10000))
+            return;
+        QByteArray out;
+        QElapsedTimer waited;
+        waited.start();
+        while (!out.contains('\n') && waited.elapsed() < 20000 && m_server.state() == QProcess::Running) {
+            m_server.waitForReadyRead(200);
+            out += m_server.readAllStandardOutput();
+        }
+        bool ok = false;
+        const int number = out.trimmed().toInt(&ok);
+        if (ok)
+            m_name = QStringLiteral(":%1").arg(number);
+    }
+    ~VirtualDisplay()
+    {
+        if (m_server.state() == QProcess::NotRunning)
+            return;
+        m_server.terminate();
+        if (!m_server.waitForFinished(5000)) {
+            m_server.kill();
+            m_server.waitForFinished();
+        }
+    }
+    // ":N", or empty when no display could be started.
+    QString name() const { return m_name; }
+
+private:
+    QProcess m_server;
+    QString m_name;
 };
 
 } // namespace
@@ -145,56 +204,6 @@ TEST_F(KveProcess, BrokenCommandLinesAndMissingFilesEndNonZeroWithAReason)
     }
 }
 
-TEST_F(KveProcess, SecondStartHandsOverAndReturnsAfterTheRun)
-{
-    // The first instance loads without running and stays (/Y, no /X).
-    QProcess first;
-    start(first, {QStringLiteral("/F") + Sample, QStringLiteral("/Y")});
-    ASSERT_FALSE(first.waitForFinished(1500)) << "the first instance ended on its own";
-
-    // A second start's command line is carried out by the first instance:
-    // the reason of its failure comes back with the exit status.
-    const Result refused = run({QStringLiteral("/F") + path(QStringLiteral("missing.KVE"))});
-    ASSERT_TRUE(refused.finished);
-    EXPECT_EQ(refused.status, 1);
-    EXPECT_TRUE(refused.err.contains(QStringLiteral("KVE: dataset file not found: "))) << refused.err.toStdString();
-    EXPECT_EQ(first.state(), QProcess::Running);
-
-    // A relative file name means the file in the folder of the second start.
-    QDir(home.path()).mkpath(QStringLiteral("elsewhere"));
-    QFile bad(path(QStringLiteral("elsewhere/bad.KVE")));
-    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
-    bad.write("no dataset\r\n");
-    bad.close();
-    QProcess relative;
-    start(relative, {QStringLiteral("/Fbad.KVE")}, path(QStringLiteral("elsewhere")));
-    const Result relativeRun = finish(relative);
-    EXPECT_EQ(relativeRun.status, 1);
-    EXPECT_TRUE(relativeRun.err.contains(QStringLiteral("could not be loaded: ") + path(QStringLiteral("elsewhere/bad.KVE"))))
-        << relativeRun.err.toStdString();
-
-    // /X handed over ends both.
-    const Result quit = run({QStringLiteral("/F") + Sample, QStringLiteral("/Y"), QStringLiteral("/X")});
-    ASSERT_TRUE(quit.finished);
-    EXPECT_EQ(quit.status, 0) << quit.err.toStdString();
-    const Result firstEnd = finish(first, 20000);
-    EXPECT_TRUE(firstEnd.finished);
-    EXPECT_EQ(firstEnd.status, 0);
-}
-
-TEST_F(KveProcess, AnInstanceThatWasKilledDoesNotBlockTheNextStart)
-{
-    QProcess first;
-    start(first, {});
-    QThread::msleep(1000);
-    first.kill();
-    first.waitForFinished();
-
-    const Result next = run({QStringLiteral("/X")}, 30000);
-    ASSERT_TRUE(next.finished);
-    EXPECT_EQ(next.status, 0) << next.err.toStdString();
-}
-
 TEST_F(KveProcess, SettingsAreReadAtStartAndWrittenAtClose)
 {
     {
@@ -233,4 +242,154 @@ TEST_F(KveProcess, WorkFolderThatCannotBeMadeIsOnlyAWarning)
     ASSERT_TRUE(r.finished);
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(r.err.contains(QStringLiteral("KVE Files"))) << r.err.toStdString();
+}
+
+TEST_F(KveProcess, ReportGoesUnderANameNothingElseHas)
+{
+    // Notes0000.TXT is a link that points nowhere (outside the folder) and
+    // Notes0001.TXT a folder: the report takes the next name nobody has.
+    const QString out = path(QStringLiteral("out/"));
+    QDir(home.path()).mkpath(QStringLiteral("out"));
+    QDir(home.path()).mkpath(QStringLiteral("elsewhere"));
+    ASSERT_TRUE(QFile::link(path(QStringLiteral("elsewhere/report.TXT")), out + QStringLiteral("Notes0000.TXT")));
+    ASSERT_TRUE(QDir(out).mkdir(QStringLiteral("Notes0001.TXT")));
+    const Result r = run({QStringLiteral("/F") + Sample, QStringLiteral("/S"), QStringLiteral("/L") + out,
+                          QStringLiteral("/X")});
+    ASSERT_TRUE(r.finished);
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(QFileInfo(out + QStringLiteral("Notes0002.TXT")).isFile());
+    EXPECT_TRUE(QDir(path(QStringLiteral("elsewhere"))).isEmpty());
+    EXPECT_TRUE(QDir(out + QStringLiteral("Notes0001.TXT")).isEmpty());
+}
+
+TEST_F(KveProcess, AFailedPrintEndsWithItsReason)
+{
+    const Result r = run({QStringLiteral("/F") + Sample, QStringLiteral("/P"), QStringLiteral("/X")});
+    ASSERT_TRUE(r.finished);
+    EXPECT_EQ(r.status, 1) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("KVE: the report could not be printed: No printer is installed.")))
+        << r.err.toStdString();
+}
+
+TEST_F(KveProcess, WithoutARuntimeFolderItMakesAPrivateOneSilently)
+{
+    QDir(home.path()).mkpath(QStringLiteral("tmp"));
+    QProcessEnvironment env = environment();
+    env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    env.insert(QStringLiteral("TMPDIR"), path(QStringLiteral("tmp")));
+    const Result r = run({QStringLiteral("/X")}, 30000, env);
+    ASSERT_TRUE(r.finished);
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_FALSE(r.err.contains(QStringLiteral("XDG_RUNTIME_DIR"))) << r.err.toStdString();
+    const QString folder = path(QStringLiteral("tmp/kve-runtime-%1").arg(::getuid()));
+    struct stat info {};
+    ASSERT_EQ(::lstat(QFile::encodeName(folder).constData(), &info), 0);
+    EXPECT_TRUE(S_ISDIR(info.st_mode));
+    EXPECT_EQ(info.st_mode & 07777, 0700u);
+}
+
+// Starts on displays of their own.
+class KveDesktop : public KveProcess {
+protected:
+    void SetUp() override
+    {
+        KveProcess::SetUp();
+        if (displayA.name().isEmpty())
+            GTEST_SKIP() << "Xvfb could not be started";
+    }
+
+    // Starts KVE on `display` and waits until it takes hand-overs.
+    void startFirst(QProcess& p, const QStringList& args, const QString& display) const
+    {
+        start(p, args, QString(), environment(display));
+        QElapsedTimer waited;
+        waited.start();
+        while (QDir(path(QStringLiteral("runtime"))).entryList({QStringLiteral("*.socket")}, QDir::System).isEmpty()
+               && waited.elapsed() < 30000 && p.state() == QProcess::Running)
+            QThread::msleep(50);
+    }
+
+    VirtualDisplay displayA;
+};
+
+TEST_F(KveDesktop, StartsOnTheSameDisplayHandOverAllOthersRunTheirOwnJob)
+{
+    // The first instance evaluates and saves its own report, and stays.
+    QDir(home.path()).mkpath(QStringLiteral("a"));
+    QProcess first;
+    startFirst(first, {QStringLiteral("/F") + Sample, QStringLiteral("/S"), QStringLiteral("/L") + path(QStringLiteral("a/"))},
+               displayA.name());
+    ASSERT_EQ(first.state(), QProcess::Running) << first.readAllStandardError().toStdString();
+
+    // Without a display, or offscreen on the same display, or on another
+    // display: each runs its own job and its /X ends only itself.
+    VirtualDisplay displayB;
+    QProcessEnvironment offscreenOnA = environment(displayA.name());
+    offscreenOnA.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    const struct {
+        const char* name;
+        QProcessEnvironment env;
+    } others[] = {
+        {"headless", environment()},
+        {"offscreen", offscreenOnA},
+        {"display B", environment(displayB.name())},
+    };
+    ASSERT_FALSE(displayB.name().isEmpty());
+    for (const auto& other : others) {
+        const QString out = path(QLatin1String(other.name) + QLatin1Char('/'));
+        QDir().mkpath(out);
+        const Result r = run({QStringLiteral("/F") + Sample, QStringLiteral("/S"), QStringLiteral("/L") + out,
+                              QStringLiteral("/X")},
+                             60000, other.env);
+        ASSERT_TRUE(r.finished) << other.name;
+        EXPECT_EQ(r.status, 0) << other.name << ": " << r.err.toStdString();
+        EXPECT_TRUE(QFile::exists(out + QStringLiteral("Notes0000.TXT"))) << other.name;
+        // Had it been handed over, its /X would end the first instance.
+        ASSERT_FALSE(first.waitForFinished(1500)) << other.name << " ended the first instance";
+    }
+    EXPECT_TRUE(QFile::exists(path(QStringLiteral("a/Notes0000.TXT"))));
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("a/Notes0001.TXT"))));
+
+    // On the same display the first instance carries the command line out:
+    // the reason of its failure comes back with the exit status.
+    const QProcessEnvironment onA = environment(displayA.name());
+    const Result refused = run({QStringLiteral("/F") + path(QStringLiteral("missing.KVE"))}, 60000, onA);
+    ASSERT_TRUE(refused.finished);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("KVE: dataset file not found: "))) << refused.err.toStdString();
+    EXPECT_EQ(first.state(), QProcess::Running);
+
+    // A relative file name means the file in the folder of the second start.
+    QDir(home.path()).mkpath(QStringLiteral("elsewhere"));
+    QFile bad(path(QStringLiteral("elsewhere/bad.KVE")));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("no dataset\r\n");
+    bad.close();
+    QProcess relative;
+    start(relative, {QStringLiteral("/Fbad.KVE")}, path(QStringLiteral("elsewhere")), onA);
+    const Result relativeRun = finish(relative);
+    EXPECT_EQ(relativeRun.status, 1);
+    EXPECT_TRUE(relativeRun.err.contains(QStringLiteral("could not be loaded: ") + path(QStringLiteral("elsewhere/bad.KVE"))))
+        << relativeRun.err.toStdString();
+
+    // /X handed over ends both.
+    const Result quit = run({QStringLiteral("/F") + Sample, QStringLiteral("/Y"), QStringLiteral("/X")}, 60000, onA);
+    ASSERT_TRUE(quit.finished);
+    EXPECT_EQ(quit.status, 0) << quit.err.toStdString();
+    const Result firstEnd = finish(first, 20000);
+    EXPECT_TRUE(firstEnd.finished);
+    EXPECT_EQ(firstEnd.status, 0) << firstEnd.err.toStdString();
+}
+
+TEST_F(KveDesktop, AnInstanceThatWasKilledDoesNotBlockTheNextStart)
+{
+    QProcess first;
+    startFirst(first, {}, displayA.name());
+    ASSERT_EQ(first.state(), QProcess::Running);
+    first.kill();
+    first.waitForFinished();
+
+    const Result next = run({QStringLiteral("/X")}, 30000, environment(displayA.name()));
+    ASSERT_TRUE(next.finished);
+    EXPECT_EQ(next.status, 0) << next.err.toStdString();
 }

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "core/numbered_file.hpp"
@@ -33,6 +34,29 @@ TEST(NumberedFile, FirstFreeNumberFromZeroGapsReused)
     QDir(folder).mkdir(QStringLiteral("sub"));
     QString windowsStyle = folder + QStringLiteral("\\sub");
     EXPECT_EQ(NumberedFile::nextFree(windowsStyle, QStringLiteral("Notes")), folder + QStringLiteral("/sub/Notes0000.TXT"));
+}
+
+TEST(NumberedFile, ANameIsFreeOnlyWhenNothingHasIt)
+{
+    // Whatever holds a name keeps it: a folder, a link that points nowhere
+    // (a report written through it would land outside the folder), a link
+    // to another folder, a plain file.
+    QTemporaryDir dir;
+    QTemporaryDir elsewhere;
+    const QString folder = dir.path();
+    const auto name = [&](int n) { return folder + QStringLiteral("/Notes%1.TXT").arg(n, 4, 10, QLatin1Char('0')); };
+    ASSERT_TRUE(QDir().mkdir(name(0)));
+    ASSERT_TRUE(QFile::link(elsewhere.filePath(QStringLiteral("gone.TXT")), name(1)));
+    ASSERT_TRUE(QFile::link(elsewhere.path(), name(2)));
+    QString error;
+    ASSERT_TRUE(NumberedFile::writeText(name(3), QStringLiteral("x"), error));
+    EXPECT_EQ(NumberedFile::nextFree(folder, QStringLiteral("Notes")), name(4));
+
+    // The name found is written inside the folder and nothing elsewhere.
+    ASSERT_TRUE(NumberedFile::writeText(name(4), QStringLiteral("report"), error));
+    EXPECT_TRUE(QFileInfo(name(4)).isFile());
+    EXPECT_FALSE(QFileInfo(name(4)).isSymLink());
+    EXPECT_TRUE(QDir(elsewhere.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
 }
 
 TEST(NumberedFile, WritesTextWithClosingLineEndOrReportsTheFailure)

@@ -1,6 +1,8 @@
-// One instance per user: a second start hands its command line over and
-// waits until it has been carried out; requests are queued, never dropped.
+// One instance per user and desktop: a second start hands its command line
+// over and waits until it has been carried out, within a limit; requests
+// are queued and carried out in turn.
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLockFile>
@@ -55,6 +57,16 @@ bool spinUntil(Pred done, int limitMs = 20000)
     return true;
 }
 
+// The first instance's runner: records each command line it carries out
+// and ends it with `outcome`.
+void recordRuns(SingleInstance& first, QStringList& received, const SingleInstance::Outcome& outcome = {})
+{
+    first.setRunner([&received, outcome](const QString& line) {
+        received.append(line);
+        return outcome;
+    });
+}
+
 } // namespace
 
 TEST(SingleInstance, SecondStartHandsOverAndGetsTheOutcome)
@@ -64,10 +76,7 @@ TEST(SingleInstance, SecondStartHandsOverAndGetsTheOutcome)
     ASSERT_EQ(first.start(), SingleInstance::Role::Primary);
 
     QStringList received;
-    first.setRunner([&](const QString& line) {
-        received.append(line);
-        return SingleInstance::Outcome{3, QStringLiteral("not found: /d/ä b.KVE"), false};
-    });
+    recordRuns(first, received, SingleInstance::Outcome{3, QStringLiteral("not found: /d/ä b.KVE"), false});
 
     const QString line = QStringLiteral("/F\"/d/ä b.KVE\" /S /X");
     SecondStart second(dir.path(), line);
@@ -172,7 +181,7 @@ TEST(SingleInstance, LockWithoutAnAnsweringInstanceAndStaleLocks)
         // up after its wait instead of hanging.
         QLockFile held(lockPath);
         ASSERT_TRUE(held.tryLock(0));
-        SingleInstance second(dir.path());
+        SingleInstance second(dir.path(), QString());
         QElapsedTimer timer;
         timer.start();
         EXPECT_EQ(second.start(300), SingleInstance::Role::Unreachable);
@@ -189,11 +198,126 @@ TEST(SingleInstance, LockWithoutAnAnsweringInstanceAndStaleLocks)
     ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
     stale.write(QByteArray::number(deadPid) + "\nKVE\n" + QSysInfo::machineHostName().toUtf8() + "\n");
     stale.close();
-    SingleInstance next(dir.path());
+    SingleInstance next(dir.path(), QString());
     EXPECT_EQ(next.start(1000), SingleInstance::Role::Primary);
 
     // The socket is for this user only.
     const QFile::Permissions perms =
         QFile::permissions(dir.path() + QStringLiteral("/KVE-%1.socket").arg(::getuid()));
     EXPECT_FALSE(perms & (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther));
+}
+
+TEST(SingleInstance, StartsOnAnotherDesktopRunOnTheirOwn)
+{
+    QTemporaryDir dir;
+    SingleInstance first(dir.path(), QStringLiteral("x:1"));
+    ASSERT_EQ(first.start(), SingleInstance::Role::Primary);
+    // Another display: a first instance of its own, in the same folder.
+    SingleInstance other(dir.path(), QStringLiteral("x:2"));
+    EXPECT_EQ(other.start(1000), SingleInstance::Role::Primary);
+    SingleInstance wayland(dir.path(), QStringLiteral("wayland-0-x:1"));
+    EXPECT_EQ(wayland.start(1000), SingleInstance::Role::Primary);
+    // The same display: the hand-over.
+    SingleInstance same(dir.path(), QStringLiteral("x:1"));
+    EXPECT_EQ(same.start(1000), SingleInstance::Role::Secondary);
+}
+
+TEST(SingleInstance, TheDesktopIsTheWaylandAndTheXDisplay)
+{
+    const QByteArray keptWayland = qgetenv("WAYLAND_DISPLAY");
+    const QByteArray keptX = qgetenv("DISPLAY");
+    const struct {
+        const char* wayland;
+        const char* x;
+        const char* desktop;
+    } cases[] = {
+        {"", "", ""},
+        {"", ":0", "x:0"},
+        {"", ":0.1", "x:0"}, // a screen of display 0
+        {"", "host:10.0", "xhost:10"},
+        {"wayland-0", "", "wayland-0"},
+        {"wayland-1", ":1", "wayland-1-x:1"},
+    };
+    for (const auto& c : cases) {
+        qputenv("WAYLAND_DISPLAY", c.wayland);
+        qputenv("DISPLAY", c.x);
+        EXPECT_EQ(SingleInstance::currentDesktop(), QLatin1String(c.desktop)) << c.wayland << " " << c.x;
+    }
+    qputenv("WAYLAND_DISPLAY", keptWayland);
+    qputenv("DISPLAY", keptX);
+}
+
+TEST(SingleInstance, ASocketThatCannotBeOpenedLeavesTheLockToLaterStarts)
+{
+    // Something that is not a socket holds the socket's name: listening
+    // fails. The start runs on its own instead of holding a lock nobody
+    // can reach, so later starts neither wait nor fail.
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("KVE-%1.socket").arg(::getuid())));
+    SingleInstance first(dir.path(), QString());
+    EXPECT_EQ(first.start(), SingleInstance::Role::Standalone);
+    EXPECT_FALSE(first.listenError().isEmpty());
+
+    QElapsedTimer timer;
+    timer.start();
+    SingleInstance later(dir.path(), QString());
+    EXPECT_EQ(later.start(10000), SingleInstance::Role::Standalone);
+    EXPECT_LT(timer.elapsed(), 3000);
+}
+
+TEST(SingleInstance, ALocalRunDuringARunRunsNothingAndSaysSo)
+{
+    QTemporaryDir dir;
+    SingleInstance first(dir.path());
+    ASSERT_EQ(first.start(), SingleInstance::Role::Primary);
+    QStringList order;
+    SingleInstance::Outcome nested{0, QString(), false};
+    first.setRunner([&](const QString& line) {
+        order.append(line);
+        if (line == QStringLiteral("/Fouter"))
+            nested = first.runLocal(QStringLiteral("/Finner"));
+        return SingleInstance::Outcome{};
+    });
+    const SingleInstance::Outcome outer = first.runLocal(QStringLiteral("/Fouter"));
+    EXPECT_EQ(outer.status, 0);
+    EXPECT_EQ(nested.status, 1);
+    EXPECT_FALSE(nested.reason.isEmpty());
+    EXPECT_FALSE(nested.quit);
+    // Neither then nor later.
+    QCoreApplication::processEvents();
+    EXPECT_EQ(first.runLocal(QStringLiteral("/Fnext")).status, 0);
+    EXPECT_EQ(order, (QStringList{"/Fouter", "/Fnext"}));
+}
+
+TEST(SingleInstance, ASecondStartStopsWaitingForAnInstanceThatHangs)
+{
+    QTemporaryDir dir;
+    SingleInstance first(dir.path());
+    ASSERT_EQ(first.start(), SingleInstance::Role::Primary);
+    QStringList received;
+    recordRuns(first, received);
+
+    // The first instance handles no events (it hangs): the second gives up
+    // after its wait, with a delivery that says so.
+    SingleInstance::Delivery delivery = SingleInstance::Delivery::Done;
+    QElapsedTimer timer;
+    timer.start();
+    std::thread t([&] {
+        SingleInstance second(dir.path());
+        if (second.start(3000) == SingleInstance::Role::Secondary) {
+            SingleInstance::Outcome outcome;
+            delivery = second.sendCommandLine(QStringLiteral("/Fgiven-up /X"), outcome, 300);
+        }
+    });
+    t.join();
+    EXPECT_EQ(delivery, SingleInstance::Delivery::TimedOut);
+    EXPECT_LT(timer.elapsed(), 5000);
+
+    // When it comes back, the request nobody waits for any more is not
+    // carried out (it would end the program); the next one is.
+    SecondStart next(dir.path(), QStringLiteral("/Fnext"));
+    ASSERT_TRUE(spinUntil([&] { return next.finished.load(); }));
+    EXPECT_EQ(next.delivery, SingleInstance::Delivery::Done);
+    EXPECT_EQ(received, QStringList{"/Fnext"});
+    EXPECT_FALSE(first.quitPending());
 }

@@ -3,6 +3,7 @@
 #include "window_fixture.hpp"
 
 #include <QMimeData>
+#include <QPushButton>
 #include <QTextEdit>
 #include <QUrl>
 
@@ -234,6 +235,67 @@ TEST_F(DataSheetWindow, CellEditorTypingEscapeAndEnter)
     EXPECT_TRUE(editor->isHidden());
     EXPECT_EQ(matrix().cell(1, 3).text(), QStringLiteral("42"));
     EXPECT_TRUE(matrix().isMissing(4, 6));
+}
+
+TEST_F(DataSheetWindow, TabLeavesTheSheetAtItsEndsAndCtrlTabAlways)
+{
+    window->show();
+    QApplication::setActiveWindow(window.get());
+    const int lastRow = grid()->rows() - 1;
+    const int lastCol = grid()->cols() - 1;
+    const auto focusAfter = [&](int row, int col, int keyCode, Qt::KeyboardModifiers modifiers) {
+        grid()->setFocus();
+        grid()->setCurrentCell(row, col);
+        key(grid(), keyCode, QString(), modifiers);
+        return QApplication::focusWidget();
+    };
+
+    // Inside the sheet Tab, Shift+Tab and the arrows move between cells.
+    const struct {
+        int row, col, key;
+        Qt::KeyboardModifiers modifiers;
+        int toRow, toCol;
+    } inside[] = {
+        {1, 1, Qt::Key_Tab, Qt::NoModifier, 1, 2},
+        {1, lastCol, Qt::Key_Tab, Qt::NoModifier, 2, 1},
+        {2, 1, Qt::Key_Backtab, Qt::ShiftModifier, 1, lastCol},
+        {lastRow, lastCol, Qt::Key_Backtab, Qt::ShiftModifier, lastRow, lastCol - 1},
+        {3, 3, Qt::Key_Down, Qt::NoModifier, 4, 3},
+        {3, 3, Qt::Key_Right, Qt::NoModifier, 3, 4},
+    };
+    for (const auto& c : inside) {
+        EXPECT_EQ(focusAfter(c.row, c.col, c.key, c.modifiers), grid()) << c.row << "," << c.col;
+        EXPECT_EQ(grid()->row(), c.toRow) << c.row << "," << c.col;
+        EXPECT_EQ(grid()->col(), c.toCol) << c.row << "," << c.col;
+    }
+
+    // Past the last cell, before the first, and with Ctrl from anywhere, the
+    // focus goes on to the controls around the sheet (the command buttons
+    // can be reached by keyboard).
+    const struct {
+        int row, col, key;
+        Qt::KeyboardModifiers modifiers;
+    } leaving[] = {
+        {lastRow, lastCol, Qt::Key_Tab, Qt::NoModifier},
+        {1, 1, Qt::Key_Backtab, Qt::ShiftModifier},
+        {5, 3, Qt::Key_Tab, Qt::ControlModifier},
+        {5, 3, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier},
+    };
+    for (const auto& c : leaving) {
+        QWidget* focus = focusAfter(c.row, c.col, c.key, c.modifiers);
+        EXPECT_NE(focus, grid()) << c.row << "," << c.col << " key " << c.key;
+        EXPECT_NE(focus, nullptr);
+    }
+
+    // Going round by Tab alone reaches Calculate.
+    grid()->setFocus();
+    grid()->setCurrentCell(lastRow, lastCol);
+    bool reached = false;
+    for (int i = 0; i < 200 && !reached; ++i) {
+        key(QApplication::focusWidget(), Qt::Key_Tab);
+        reached = QApplication::focusWidget() == child<QPushButton>(QStringLiteral("Command6"));
+    }
+    EXPECT_TRUE(reached);
 }
 
 TEST_F(DataSheetWindow, CopyAndPasteKeysActOnTheSheetOnlyWhenItHasTheFocus)

@@ -2,6 +2,9 @@
 // dialogs and message boxes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
@@ -64,6 +67,21 @@ protected:
     ScriptedMessageService& messages() { return m_platform->messages; }
     ScriptedFileDialogService& dialogs() { return m_platform->fileDialogs; }
     QTextEdit* notes() { return window->findChild<QTextEdit*>(QStringLiteral("Notes")); }
+    // The colour of most of a control's pixels as it is drawn: its
+    // background, whatever way it was coloured.
+    static QColor background(QWidget* widget)
+    {
+        const QImage image = widget->grab().toImage();
+        std::map<QRgb, int> counts;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                ++counts[image.pixel(x, y) | 0xff000000u];
+        const auto most = std::max_element(counts.begin(), counts.end(),
+                                           [](const auto& a, const auto& b) { return a.second < b.second; });
+        return most == counts.end() ? QColor() : QColor(most->first);
+    }
+    static QColor blue() { return QColor(0, 0, 255); }
+    static QColor white() { return QColor(255, 255, 255); }
     NotesPage& page() { return *NotesPage::of(*window); }
     QString cell(int c, int r) { return window->dataMatrix().cell(c, r).text(); }
     void typeCell(int c, int r, const QString& text)
@@ -145,7 +163,7 @@ TEST_F(DatasetCommandsTest, FreshWindowSavesTheDesignStateFile)
     EXPECT_TRUE(asked(QStringLiteral("Empty rows were found in the dataset. Do you want to remove them?")));
     EXPECT_TRUE(asked(QStringLiteral("File saved successfully")));
     EXPECT_EQ(programState().DataFileName, path(QStringLiteral("Design.KVE")));
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("Veltrane v. 3.1.0 - Design.KVE"));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("KVE v. 3.1.0 - Design.KVE"));
     ASSERT_EQ(dialogs().asked.size(), 1u);
     const FileDialogRequest& d = dialogs().asked[0];
     EXPECT_TRUE(d.save);
@@ -161,13 +179,13 @@ TEST_F(DatasetCommandsTest, EverythingComesBackAndSavesByteIdentical)
     const QByteArray original = everythingChangedFile();
     writeBytes(path(QStringLiteral("Trial.KVE")), original);
     ASSERT_TRUE(open(path(QStringLiteral("Trial.KVE"))));
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("Veltrane v. 3.1.0 - Trial.KVE"));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("KVE v. 3.1.0 - Trial.KVE"));
     EXPECT_EQ(window->grid()->rows(), 26);
     EXPECT_EQ(cell(1, 25), QStringLiteral("18.75"));
     EXPECT_TRUE(window->findChild<QRadioButton*>(QStringLiteral("Option1_2"))->isChecked());
     EXPECT_EQ(window->check(13)->checkState(), Qt::PartiallyChecked);
     EXPECT_TRUE(window->check(44)->isChecked());
-    EXPECT_EQ(notes()->palette().color(QPalette::Base), NotesPage::blue());
+    EXPECT_EQ(background(notes()->viewport()), blue());
     EXPECT_TRUE(notes()->font().bold());
     EXPECT_EQ(notes()->font().pointSizeF(), 12.5);
     EXPECT_EQ(notes()->toPlainText(), QStringLiteral("Field trial, \"plot B\".\n\nSecond paragraph."));
@@ -318,7 +336,7 @@ TEST_F(DatasetCommandsTest, SaveQuestionsAndFailures)
     EXPECT_FALSE(DatasetCommands::Command17_Click(*window));
     EXPECT_EQ(readBytes(path(QStringLiteral("Other.KVE"))), QByteArray("keep"));
     EXPECT_EQ(programState().DataFileName, path(QStringLiteral("S.KVE")));
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("Veltrane v. 3.1.0 - S.KVE"));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("KVE v. 3.1.0 - S.KVE"));
     EXPECT_EQ(dialogs().asked.back().fileName, QStringLiteral("S.KVE"));
 
     // A save that cannot be written is reported; the current file stays named.
@@ -327,7 +345,7 @@ TEST_F(DatasetCommandsTest, SaveQuestionsAndFailures)
     messages().answers = {MsgAnswer::No};
     EXPECT_FALSE(DatasetCommands::Command17_Click(*window));
     EXPECT_EQ(programState().DataFileName, path(QStringLiteral("S.KVE")));
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("Veltrane v. 3.1.0 - S.KVE"));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("KVE v. 3.1.0 - S.KVE"));
     ASSERT_FALSE(messages().asked.empty());
     EXPECT_EQ(messages().asked.back().title, QStringLiteral("Save"));
     EXPECT_TRUE(messages().asked.back().text.contains(QStringLiteral("could not be saved")));
@@ -368,7 +386,7 @@ TEST_F(DatasetCommandsTest, NewClearsOnYesAndAlwaysDropsTheFileName)
     DatasetCommands::Command5_Click(*window);
     EXPECT_EQ(messages().asked.back().text, QStringLiteral("Do you want clear the dataset?"));
     EXPECT_EQ(cell(1, 25), QStringLiteral("18.75"));
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("Veltrane v. 3.1.0"));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("KVE v. 3.1.0"));
     EXPECT_EQ(outputs->count(), 0);
 
     messages().answers = {MsgAnswer::Yes};
@@ -380,9 +398,8 @@ TEST_F(DatasetCommandsTest, NewClearsOnYesAndAlwaysDropsTheFileName)
     EXPECT_EQ(notes()->font().pointSizeF(), 10.0);
     EXPECT_FALSE(notes()->font().bold());
     EXPECT_FALSE(window->check(44)->isChecked());
-    EXPECT_EQ(notes()->palette().color(QPalette::Base), NotesPage::white());
-    EXPECT_EQ(window->check(44)->palette().color(QPalette::Window), NotesPage::blue());
-    EXPECT_EQ(window->check(44)->palette().color(QPalette::WindowText), NotesPage::white());
+    EXPECT_EQ(background(notes()->viewport()), white());
+    EXPECT_EQ(background(window->check(44)), blue());
     EXPECT_TRUE(window->findChild<QRadioButton*>(QStringLiteral("Option1_2"))->isChecked());   // options stay
     EXPECT_EQ(programState().DataFileName, path(QStringLiteral("N.KVE")));
 }
@@ -405,17 +422,20 @@ TEST_F(DatasetCommandsTest, ViewOpensOnlyExistingFiles)
 
 TEST_F(DatasetCommandsTest, NotesLookButtons)
 {
+    // As drawn: the box white on blue while ticked, the toggle in the
+    // other scheme, its own background painted (white text on the style's
+    // grey could not be read).
     QCheckBox* invert = window->check(44);
-    const QColor windowText = QApplication::palette().color(QPalette::WindowText);
+    window->show();
+    EXPECT_EQ(background(invert), blue());
+    EXPECT_EQ(background(notes()->viewport()), white());
+    notes()->setPlainText(QStringLiteral("text"));
     invert->setChecked(true);
-    EXPECT_EQ(notes()->palette().color(QPalette::Base), NotesPage::blue());
-    EXPECT_EQ(notes()->palette().color(QPalette::Text), NotesPage::white());
-    EXPECT_EQ(invert->palette().color(QPalette::Window), NotesPage::white());
-    EXPECT_EQ(invert->palette().color(QPalette::WindowText), windowText);
+    EXPECT_EQ(background(notes()->viewport()), blue());
+    EXPECT_EQ(background(invert), white());
     invert->setChecked(false);
-    EXPECT_EQ(notes()->palette().color(QPalette::Base), NotesPage::white());
-    EXPECT_EQ(notes()->palette().color(QPalette::Text), windowText);
-    EXPECT_EQ(invert->palette().color(QPalette::Window), NotesPage::blue());
+    EXPECT_EQ(background(notes()->viewport()), white());
+    EXPECT_EQ(background(invert), blue());
 
     window->check(45)->setChecked(true);
     EXPECT_TRUE(notes()->font().bold());
@@ -448,7 +468,9 @@ TEST_F(DatasetCommandsTest, NotesFiles)
     page().Command21_Click();
     EXPECT_EQ(readBytes(path(QStringLiteral("n.TXT"))), QByteArray("one\r\ntwo\r\n"));
     EXPECT_EQ(dialogs().asked.back().title, QStringLiteral("Save text file"));
-    EXPECT_EQ(dialogs().asked.back().initialFolder, QCoreApplication::applicationDirPath());
+    // Without a dataset file the dialogs start in the work folder (the
+    // program's own folder is not writable once installed).
+    EXPECT_EQ(dialogs().asked.back().initialFolder, path(QStringLiteral("KVE Files")));
     notes()->setPlainText(QStringLiteral("other"));
     dialogs().answers.push_back(path(QStringLiteral("n.TXT")));
     messages().answers = {MsgAnswer::No};
@@ -480,6 +502,11 @@ TEST_F(DatasetCommandsTest, NotesFiles)
                               path(QStringLiteral("n.TXT"))});
     EXPECT_EQ(notes()->toPlainText(), QStringLiteral("a\nb\none\ntwo\n"));
 
+    // With a dataset file, in its folder.
+    programState().DataFileName = path(QStringLiteral("trials/T.KVE"));
+    page().Command22_Click();
+    EXPECT_EQ(dialogs().asked.back().initialFolder, path(QStringLiteral("trials/")));
+
     // Edit: the first free numbered file in the work folder.
     writeBytes(path(QStringLiteral("KVE Files/Notes0000.TXT")), "x");
     writeBytes(path(QStringLiteral("KVE Files/Notes0001.TXT")), "x");
@@ -488,6 +515,13 @@ TEST_F(DatasetCommandsTest, NotesFiles)
     ASSERT_EQ(launcher.opened.size(), 1);
     EXPECT_EQ(launcher.opened[0], path(QStringLiteral("KVE Files/Notes0002.TXT")));
     EXPECT_EQ(readBytes(launcher.opened[0]), QByteArray("a\r\nb\r\none\r\ntwo\r\n\r\n"));
+
+    // No editor at all: a box says so.
+    launcher.noEditor = QStringLiteral("No editor was found.");
+    page().Command20_Click();
+    EXPECT_EQ(launcher.opened.size(), 1);
+    EXPECT_EQ(messages().asked.back().text, QStringLiteral("No editor was found."));
+    EXPECT_EQ(messages().asked.back().icon, MsgIcon::Exclamation);
 }
 
 TEST_F(DatasetCommandsTest, SampleDatasetOpensAndSavesUnchanged)

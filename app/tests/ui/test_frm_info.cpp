@@ -4,6 +4,8 @@
 #include "window_fixture.hpp"
 
 #include <QDir>
+
+#include <map>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -103,6 +105,68 @@ TEST_F(ResultsWindow, SaveDialogCancelAndOverwriteQuestion)
     EXPECT_EQ(readAll(path), (Report + QStringLiteral("\r\n")).toUtf8());
 }
 
+TEST_F(ResultsWindow, SaveDialogStartsInTheUsersFolders)
+{
+    // Without a results folder: the dataset's folder, else the work folder;
+    // never the program's own folder.
+    ProgramState& state = programState();
+    state.ResultsFolder.clear();
+    state.DocumentsFolder = dir.path();
+    const struct {
+        QString dataFile;
+        QString start;
+    } cases[] = {
+        {dir.filePath(QStringLiteral("trials/T.KVE")), dir.filePath(QStringLiteral("trials/"))},
+        {QString(), dir.filePath(QStringLiteral("KVE Files"))},
+    };
+    for (const auto& c : cases) {
+        state.DataFileName = c.dataFile;
+        results->Command3_Click();
+        ASSERT_FALSE(platform->fileDialogs.asked.empty());
+        EXPECT_EQ(platform->fileDialogs.asked.back().initialFolder, c.start) << c.dataFile.toStdString();
+    }
+}
+
+TEST_F(ResultsWindow, BatchActionsTellWhatWasNotDone)
+{
+    // The command line learns of a report that was not saved or printed,
+    // with the reason.
+    ProgramState& state = programState();
+    state.BatchMode = true;
+    state.SaveResultsFlag = true;
+    state.PrintResultsFlag = true;
+    const struct {
+        QString resultsFolder;
+        bool noPrinter;
+        const char* saveFailure; // start of the reason; empty: saved
+        const char* printFailure;
+    } cases[] = {
+        {folder, false, "", ""},
+        {dir.filePath(QStringLiteral("no such folder")), false, "the report could not be saved in ", ""},
+        {folder, true, "", "the report could not be printed: No printer is installed."},
+    };
+    for (const auto& c : cases) {
+        state.ResultsFolder = c.resultsFolder;
+        platform->printer.noPrinter = c.noPrinter;
+        auto* w = new frmInfo();
+        w->setText(Report);
+        std::map<frmInfo::BatchStep, QString> steps;
+        QObject::connect(w, &frmInfo::batchStepDone,
+                         [&](frmInfo::BatchStep step, const QString& failure) { steps[step] = failure; });
+        w->show();
+        w->findChild<QCheckBox*>(QStringLiteral("Auto"))->setChecked(true);
+        ASSERT_EQ(steps.size(), 2u);
+        const QString& saveFailure = steps[frmInfo::BatchStep::Save];
+        if (*c.saveFailure)
+            EXPECT_TRUE(saveFailure.startsWith(QLatin1String(c.saveFailure))) << saveFailure.toStdString();
+        else
+            EXPECT_TRUE(saveFailure.isEmpty()) << saveFailure.toStdString();
+        EXPECT_EQ(steps[frmInfo::BatchStep::Print], QLatin1String(c.printFailure));
+        delete w;
+    }
+    state.BatchMode = false;
+}
+
 TEST_F(ResultsWindow, SaveIntoAMissingFolderReportsTheError)
 {
     programState().ResultsFolder = dir.filePath(QStringLiteral("no such folder"));
@@ -147,10 +211,25 @@ TEST_F(ResultsWindow, PrinterSetupPrintsWithTheChosenSettingsAndLeavesTheClipboa
     EXPECT_EQ(platform->clipboard.content, QStringLiteral("user's text"));
     EXPECT_EQ(platform->clipboard.clears, 0);
 
+    // Without a printer, a PDF file chosen in the dialog is still printed
+    // into; only a print on paper fails.
+    platform->printer.noPrinter = true;
+    platform->printer.setupAnswer.outputFile = dir.filePath(QStringLiteral("report.pdf"));
+    results->Command8_Click();
+    ASSERT_EQ(platform->printer.jobs.size(), 2u);
+    EXPECT_EQ(platform->printer.jobs[1].settings.outputFile, dir.filePath(QStringLiteral("report.pdf")));
+    EXPECT_TRUE(platform->messages.asked.empty());
+    results->Command2_Click();
+    EXPECT_EQ(platform->printer.jobs.size(), 2u);
+    ASSERT_EQ(platform->messages.asked.size(), 1u);
+    EXPECT_EQ(platform->messages.asked[0].text, QStringLiteral("No printer is installed."));
+    platform->messages.asked.clear();
+    platform->printer.noPrinter = false;
+
     // Cancelling the dialog prints nothing and says so under "Plot".
     platform->printer.cancelSetup = true;
     results->Command8_Click();
-    EXPECT_EQ(platform->printer.jobs.size(), 1u);
+    EXPECT_EQ(platform->printer.jobs.size(), 2u);
     ASSERT_EQ(platform->messages.asked.size(), 1u);
     EXPECT_EQ(platform->messages.asked[0].title, QStringLiteral("Plot"));
 }

@@ -47,11 +47,11 @@ TEST_F(MainWindowSeams, CalculateRunsOnThreeUsedRowsAndShowsTheReport)
 
     matrix().setText(7, 2, QStringLiteral("N"));
     matrix().setNumber(3, 2, 4.5);
-    window->setWindowTitle(QStringLiteral("Veltrane v. 3.1.0 - Trial.KVE"));
+    window->setWindowTitle(QStringLiteral("KVE v. 3.1.0 - Trial.KVE"));
     window->Command6_Click();
     ASSERT_EQ(reports().size(), before + 1);
     frmInfo* report = reports().last();
-    EXPECT_EQ(report->windowTitle(), QStringLiteral("Results - Veltrane v. 3.1.0 - Trial.KVE"));
+    EXPECT_EQ(report->windowTitle(), QStringLiteral("Results - KVE v. 3.1.0 - Trial.KVE"));
     EXPECT_TRUE(report->text().startsWith(QStringLiteral("KVE v. ")));
     EXPECT_TRUE(report->text().contains(QStringLiteral("REGRESSION ANALYSIS: Y = a + b×X (Neter et al., 1996)")));
     EXPECT_TRUE(report->isVisible());

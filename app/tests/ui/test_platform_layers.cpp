@@ -1,9 +1,11 @@
-// The production platform layers that can run unattended: the editor
-// launcher, printing to PDF and the file-dialog filters.
+// The production platform layers that can run unattended: the choice and
+// start of an editor, printing to PDF and the file-dialog filters.
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QPrinter>
+#include <QPrinterInfo>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -11,7 +13,44 @@
 
 #include "platform/qt_platform_services.hpp"
 
-TEST(PlatformLayers, EditorGetsThePathAsOneArgumentWithoutAShell)
+TEST(PlatformLayers, EditorChoiceVisualThenTheDesktopThenATerminalEditor)
+{
+    // A name a shell would act on: always one argument of its own.
+    const QString path = QStringLiteral("/home/u/KVE Files/Results 0000; rm -rf x $(id).TXT");
+    const struct {
+        const char* visual;
+        const char* editor;
+        QStringList installed;
+        QStringList command; // program, then arguments; empty: none found
+    } cases[] = {
+        // $VISUAL first, split into program and arguments.
+        {"gedit --new-window", "vim", {"gedit", "xdg-open", "xterm"}, {"/usr/bin/gedit", "--new-window", path}},
+        // Unset or naming nothing installed: the desktop's default application.
+        {"", "nano", {"xdg-open", "x-terminal-emulator", "nano"}, {"/usr/bin/xdg-open", path}},
+        {"no-such-editor", "", {"xdg-open"}, {"/usr/bin/xdg-open", path}},
+        // No opener: the terminal editor inside a terminal emulator.
+        {"", "vim -u NONE", {"vim", "x-terminal-emulator", "xterm"},
+         {"/usr/bin/x-terminal-emulator", "-e", "/usr/bin/vim", "-u", "NONE", path}},
+        {"", "nano", {"nano", "xterm"}, {"/usr/bin/xterm", "-e", "/usr/bin/nano", path}},
+        // Nothing that could show the file.
+        {"", "nano", {"nano"}, {}},
+        {"", "", {"xterm"}, {}},
+    };
+    for (const auto& c : cases) {
+        EditorEnvironment environment;
+        environment.visual = QLatin1String(c.visual);
+        environment.editor = QLatin1String(c.editor);
+        const QStringList installed = c.installed;
+        environment.findExecutable = [installed](const QString& name) {
+            return installed.contains(name) ? QStringLiteral("/usr/bin/") + name : QString();
+        };
+        const std::optional<EditorCommand> command = chooseEditor(path, environment);
+        const QStringList got = command ? QStringList{command->program} + command->arguments : QStringList{};
+        EXPECT_EQ(got, c.command) << c.visual << " | " << c.editor;
+    }
+}
+
+TEST(PlatformLayers, EditorIsStartedWithoutAShell)
 {
     QTemporaryDir dir;
     const QString script = dir.filePath(QStringLiteral("editor.sh"));
@@ -23,12 +62,9 @@ TEST(PlatformLayers, EditorGetsThePathAsOneArgumentWithoutAShell)
     }
     QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     qputenv("KVE_TEST_RECORD", record.toLocal8Bit());
-    qputenv("VISUAL", (script + QStringLiteral(" --wait")).toLocal8Bit());
 
-    // A name a shell would act on.
     const QString path = dir.filePath(QStringLiteral("Results 0000; rm -rf x $(id).TXT"));
-    DesktopLauncherService launcher;
-    ASSERT_TRUE(launcher.editFile(path));
+    ASSERT_TRUE(DesktopLauncherService::start({script, {QStringLiteral("--wait"), path}}));
     QElapsedTimer waited;
     waited.start();
     while (!QFile::exists(record) && waited.elapsed() < 10000)
@@ -36,7 +72,12 @@ TEST(PlatformLayers, EditorGetsThePathAsOneArgumentWithoutAShell)
     QFile f(record);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(QString::fromLocal8Bit(f.readAll()), QStringLiteral("2|--wait|") + path + QLatin1Char('|'));
-    qunsetenv("VISUAL");
+
+    // Where nobody sees windows, no editor is started, and it says so.
+    ASSERT_TRUE(nobodyCanSeeWindows());
+    QString error;
+    EXPECT_FALSE(DesktopLauncherService().editFile(path, error));
+    EXPECT_TRUE(error.contains(path)) << error.toStdString();
 }
 
 TEST(PlatformLayers, PrintsLongTextOverSeveralPdfPages)
@@ -60,6 +101,38 @@ TEST(PlatformLayers, PrintsLongTextOverSeveralPdfPages)
     QtPrinterService nowhere(dir.filePath(QStringLiteral("missing/folder/out.pdf")));
     EXPECT_FALSE(nowhere.print(job, error));
     EXPECT_FALSE(error.isEmpty());
+}
+
+TEST(PlatformLayers, PrintToAPdfFileNeedsNoPrinter)
+{
+    // What the printer dialog chose for "Print to File (PDF)" comes back as
+    // the job's output file ...
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("chosen.pdf"));
+    QPrinter chosen;
+    chosen.setOutputFormat(QPrinter::PdfFormat);
+    chosen.setOutputFileName(pdf);
+    chosen.setCopyCount(2);
+    PrintJob job;
+    job.text = QStringLiteral("report\r\n");
+    job.settings = QtPrinterService::chosenSettings(chosen);
+    EXPECT_EQ(job.settings.outputFile, pdf);
+    EXPECT_EQ(job.settings.copies, 2);
+
+    // ... and is printed into, printers or none.
+    QtPrinterService printer;
+    QString error;
+    ASSERT_TRUE(printer.print(job, error)) << error.toStdString();
+    QFile f(pdf);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(f.readAll().startsWith("%PDF"));
+
+    // A print on paper without a printer says why.
+    if (!QPrinterInfo::availablePrinters().isEmpty())
+        GTEST_SKIP() << "a printer is installed here";
+    job.settings = PrintSettings();
+    EXPECT_FALSE(printer.print(job, error));
+    EXPECT_EQ(error, QStringLiteral("No printer is installed."));
 }
 
 TEST(PlatformLayers, ClassicFiltersBecomeQtNameFilters)

@@ -1,5 +1,6 @@
 // The splash screen on a clock set by hand, and the About box's buttons.
 #include <QApplication>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
@@ -7,10 +8,12 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include "core/program_info.hpp"
 #include "core/program_state.hpp"
 #include "platform/scripted_platform_services.hpp"
 #include "platform/system_info.hpp"
@@ -126,14 +129,13 @@ TEST_F(SplashFixture, ClickOnTheBarRestartsOtherClicksAndKeysClose)
 namespace {
 class FakeDesktop : public DesktopServices {
 public:
-    bool openUrl(const QString& url) override { urls << url; return false; }
     bool openDocument(const QString& path) override { documents << path; return false; }
     bool startDetached(const QString& program) override { started << program; return startWorks; }
     QString findExecutable(const QString& name) override
     {
         return installed.contains(name) ? QStringLiteral("/usr/bin/") + name : QString();
     }
-    QStringList urls, documents, started, installed;
+    QStringList documents, started, installed;
     bool startWorks = true;
 };
 } // namespace
@@ -145,7 +147,7 @@ TEST_F(SplashFixture, AboutBoxTextsAndButtons)
     frmAbout about;
     EXPECT_EQ(about.findChild<QLabel*>("lblVersion")->text(), QStringLiteral("Version 3.1.0"));
     EXPECT_EQ(about.findChild<QLabel*>("lblDescription")->text(),
-              QStringLiteral("Veltrane was designed to assist in determining mathematical model adequacy"));
+              QStringLiteral("KVE was designed to assist in determining mathematical model adequacy"));
     EXPECT_EQ(about.findChild<QPlainTextEdit*>("lblDisclaimer")->toPlainText(), defaultDisclaimerText());
 
     about.findChild<QPushButton*>("Command1")->click();
@@ -157,12 +159,13 @@ TEST_F(SplashFixture, AboutBoxTextsAndButtons)
                              "/L'path\\' = path to save results\r\n/X = quit (usually with /P)\r\n"));
     EXPECT_EQ(platform.messages.asked[0].icon, MsgIcon::Information);
 
-    // Web and Help: failures to open are passed over without a word.
+    // Web and Help open the manual beside the program (the build puts it
+    // there); failures to open are passed over without a word.
     about.findChild<QPushButton*>("Command2")->click();
     about.findChild<QPushButton*>("Command3")->click();
-    EXPECT_EQ(desktop.urls, QStringList{frmAbout::webPage()});
-    ASSERT_EQ(desktop.documents.size(), 1);
-    EXPECT_TRUE(desktop.documents[0].endsWith(QStringLiteral("/KVE.pdf")));
+    EXPECT_EQ(desktop.documents, QStringList({ManualPath(), ManualPath()}));
+    EXPECT_TRUE(QFileInfo(ManualPath()).isFile()) << ManualPath().toStdString();
+    EXPECT_TRUE(QFileInfo(QFileInfo(QStringLiteral(KVE_BINARY)).absolutePath() + QStringLiteral("/KVE.html")).isFile());
     EXPECT_EQ(platform.messages.asked.size(), 1u);
 
     // Sysinfo without any tool: the message, nothing started.
@@ -181,4 +184,23 @@ TEST_F(SplashFixture, AboutBoxTextsAndButtons)
     about.StartSysInfo();
     EXPECT_EQ(platform.messages.asked.size(), 3u);
     setDesktopServices(nullptr);
+}
+
+TEST_F(SplashFixture, AboutBoxOpensOnReturnAndShowsTheWholeNotice)
+{
+    frmAbout about;
+    about.show();
+    QApplication::setActiveWindow(&about);
+    settle();
+    EXPECT_EQ(QApplication::focusWidget(), about.findChild<QPushButton*>("cmdOK"));
+
+    // The notice wraps at the box's width: nothing is cut off at the side,
+    // and what is longer than the box scrolls.
+    auto* notice = about.findChild<QPlainTextEdit*>("Text1");
+    ASSERT_NE(notice, nullptr);
+    EXPECT_EQ(notice->toPlainText(), frmAbout::legalNotice());
+    EXPECT_TRUE(notice->toPlainText().startsWith(QStringLiteral("KVE ")));
+    EXPECT_EQ(notice->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    EXPECT_EQ(notice->horizontalScrollBar()->maximum(), 0);
+    EXPECT_NE(notice->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
 }

@@ -76,7 +76,7 @@ TEST_F(StartupTest, LoadWithoutCommandLine)
     int status = -1;
     ASSERT_TRUE(window->Form_Load(QString(), nullptr, status));
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("Veltrane v. 3.1.0"));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("KVE v. 3.1.0"));
     EXPECT_EQ(window->prevInstanceButton()->text(), QStringLiteral("PrevInstanceKVE"));
     EXPECT_EQ(window->prevInstanceButton()->objectName(), QStringLiteral("PrevInstanceKVE"));
     ASSERT_NE(frmSplash::current(), nullptr);
@@ -189,7 +189,10 @@ TEST_F(StartupTest, FailuresGiveAReasonAndNeverABox)
         {QStringLiteral("/F") + Sample + QStringLiteral(" /S /L") + dir2.path() + QStringLiteral("/missing/ /X"),
          "KVE: the report could not be saved in "},
         {QStringLiteral("/C") + dir2.path() + QStringLiteral("/none.QCX"), "KVE: comparison file not found: "},
+        {QStringLiteral("/F") + Sample + QStringLiteral(" /P /X"),
+         "KVE: the report could not be printed: No printer is installed."},
     };
+    platform->printer.noPrinter = true;
     for (const auto& c : cases) {
         resetProgramState();
         const auto& outcome = runCommandLine(c.line);
@@ -298,7 +301,7 @@ TEST_F(StartupTest, SecondStartWithoutCommandLineAsks)
         int status = -1;
         EXPECT_TRUE(window->Form_Load(QString(), &second, status));
         EXPECT_EQ(frmSplash::current(), nullptr);
-        EXPECT_EQ(window->windowTitle(), QStringLiteral("Veltrane v. 3.1.0"));
+        EXPECT_EQ(window->windowTitle(), QStringLiteral("KVE v. 3.1.0"));
         EXPECT_EQ(first.activations.load(), 1);
     }
 }
