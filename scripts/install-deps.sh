@@ -7,7 +7,7 @@ PACKAGES=(
   build-essential cmake make pkg-config
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-dejavu-core fonts-liberation
+  fonts-dejavu-core fonts-liberation xvfb
   libcurl4-openssl-dev python3-aiosmtpd
 )
 
