@@ -13,15 +13,20 @@ namespace SumtrixLib {
 namespace {
 
 constexpr std::int32_t MaxIterations = 80;
-// Every StepPeriod-th iteration takes a shortened step, which breaks the
-// rare limit cycle of the full step.
+// Every StepPeriod-th iteration takes a shortened step, by the fraction
+// StepFraction(iteration / StepPeriod), which breaks the rare limit cycle
+// of the full step.
 constexpr std::int32_t StepPeriod = 10;
-// Scales the rounding-error bound of the polynomial's value.
-constexpr double ErrorBoundFactor = 2E-7;
-// Absolute tolerance on each component of the step.
-constexpr double StepTolerance = 2E-7;
-// The fractions of the shortened step.
 constexpr std::array<double, 9> StepFraction{0, 0.5, 0.25, 0.75, 0.13, 0.38, 0.62, 0.88, 1.0};
+// x is taken for a root when the polynomial's value there is within this
+// factor of the bound sum |a(k)| |x|^(k-1) on its rounding error. The
+// complex products work in polar form with pi held to 15 digits, so each
+// carries a relative error of a few 1E-15: a much smaller factor is never
+// met, and a much larger one (the 2E-7 of single-precision code) accepts
+// roots good to only about 7 digits. Deflating by such a root spoils the
+// quotient, most of all at high degree (roots of a random polynomial of
+// degree 50 then come out wrong by more than 0.5).
+constexpr double ErrorBoundFactor = 1E-14;
 
 Complex real(double v)
 {
@@ -65,19 +70,15 @@ Variant Sumtrix::Root_laguer(const BoundedArray<Complex>& a, std::int32_t m, Com
         const Complex dx = this->Max(abp, abm) > 0.0
                                ? this->Complex_Divide(real(m), gp)
                                : this->Complex_Exp({checkedLog(1.0 + abx), static_cast<double>(iter)});
+        // Converged when the step no longer changes x.
         const Complex x1 = this->Complex_Subtract(x, dx);
-        if (std::fabs(x.Re - x1.Re) <= StepTolerance && std::fabs(x.Im - x1.Im) <= StepTolerance)
+        if (x1 == x)
             return {};
-        if (iter % StepPeriod != 0) {
+        if (iter % StepPeriod != 0)
             x = x1;
-        } else {
-            const double q = checkedDiv(iter, m);
-            if (q <= static_cast<double>(StepFraction.size() - 1)) {
-                const std::int32_t k = toInt32(q);
-                x = this->Complex_Subtract(
-                    x, this->Complex_Multiply(real(StepFraction[static_cast<std::size_t>(k)]), dx));
-            }
-        }
+        else
+            x = this->Complex_Subtract(
+                x, this->Complex_Multiply(real(StepFraction[static_cast<std::size_t>(iter / StepPeriod)]), dx));
     }
     showMessage("Function ROOT_LAGUER: too many iterations", MessageIcon::Information);
     return {};
