@@ -8,12 +8,22 @@
 // artificials, then the right-hand side. Row m + 1 is the phase-one
 // objective, row m + 2 the objective s c (s = -1 when maximising).
 //
+// The tableau holds the problem scaled by powers of two: each constraint
+// row by its largest coefficient, the objective by its largest coefficient
+// and the right-hand sides by their largest. Such scaling is exact and
+// leaves every pivot choice of phase two as it was, but the tolerance 1E-7
+// below then measures against the data's own size: unscaled, data in the
+// millions had legitimate entries of the basis inverse (around 1E-6 and
+// below) set to 0 and reported an infeasible point as the optimum. Values
+// are scaled back for the report.
+//
 // Pivots follow the steepest reduced cost with the lowest row on equal
 // ratios. After a degenerate pivot (a zero step), where that rule can cycle
 // forever, the next pivot follows Bland's rule: the lowest-numbered
 // improving column enters and, among equal ratios, the row whose basic
 // variable has the lowest number leaves. Bland's rule cannot cycle, and a
 // cap on the number of pivots guards against rounding.
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -150,6 +160,12 @@ private:
     bool bland = false;
 };
 
+// The power of two nearest below the largest magnitude (0 when all are 0).
+int binaryExponent(double largest)
+{
+    return largest > 0.0 ? std::ilogb(largest) : 0;
+}
+
 // Checks the problem before anything is built; "" when it is well formed.
 std::string problemFault(const BoundedArray2<double>& Coefficients, const BoundedArray<double>& Objectives,
                          const BoundedArray<double>& RHS, std::int32_t m, std::int32_t N, std::int32_t m1,
@@ -195,12 +211,28 @@ bool Sumtrix::LP_SimplexMethod(const BoundedArray2<double>& Coefficients, const 
         }
         const double s = Maximize ? -1.0 : 1.0;
 
+        // Scale exponents: row i is multiplied by 2^-rowExp(i), the
+        // objective by 2^-objExp and every right-hand side by 2^-rhsExp.
+        BoundedArray<int> rowExp(0, m);
+        double largestRhs = 0.0, largestObjective = 0.0;
+        for (std::int32_t i = 1; i <= m; ++i) {
+            double largest = 0.0;
+            for (std::int32_t j = 1; j <= N; ++j)
+                largest = std::max(largest, std::fabs(Coefficients(i, j)));
+            rowExp(i) = binaryExponent(largest);
+            largestRhs = std::max(largestRhs, std::ldexp(RHS(i), -rowExp(i)));
+        }
+        for (std::int32_t j = 1; j <= N; ++j)
+            largestObjective = std::max(largestObjective, std::fabs(Objectives(j)));
+        const int rhsExp = binaryExponent(largestRhs);
+        const int objExp = binaryExponent(largestObjective);
+
         Simplex lp(m, N, m1, m3);
         auto& T = lp.T;
         const std::int32_t rhs = lp.rhs;
         for (std::int32_t i = 1; i <= m; ++i) {
             for (std::int32_t j = 1; j <= N; ++j)
-                T(i, j) = Coefficients(i, j);
+                T(i, j) = std::ldexp(Coefficients(i, j), -rowExp(i));
             if (i <= m1) {
                 lp.B(i) = N + i;
                 T(i, N + i) = 1.0;
@@ -216,9 +248,20 @@ bool Sumtrix::LP_SimplexMethod(const BoundedArray2<double>& Coefficients, const 
             }
         }
         for (std::int32_t i = 1; i <= m; ++i)
-            T(i, rhs) = RHS(i);
+            T(i, rhs) = std::ldexp(RHS(i), -rowExp(i) - rhsExp);
         for (std::int32_t j = 1; j <= N; ++j)
-            T(m + 2, j) = s * Objectives(j);
+            T(m + 2, j) = std::ldexp(s * Objectives(j), -objExp);
+
+        // The value of the variable of column k (basic in row l) in the
+        // problem's own units: a slack or surplus carries its row's scale.
+        auto variableValue = [&](std::int32_t k, std::int32_t l) {
+            int e = rhsExp;
+            if (k > N + m1)
+                e += rowExp(k - N + m2);
+            else if (k > N)
+                e += rowExp(k - N);
+            return std::ldexp(T(l, rhs), e);
+        };
 
         Output = "Revised Simplex\r\n\r\n\r\nLinear Matrix:\r\n\r\n";
         for (std::int32_t i = 1; i <= m; ++i) {
@@ -286,21 +329,22 @@ bool Sumtrix::LP_SimplexMethod(const BoundedArray2<double>& Coefficients, const 
                 Output += "\r\nSurplus/Slack\r\n";
                 slackHeading = true;
             }
-            Output += "X" + indexText(k) + " = " + valueText(rounded7(T(l, rhs))) + "\r\n";
+            Output += "X" + indexText(k) + " = " + valueText(rounded7(variableValue(k, l))) + "\r\n";
         }
         if (m1 > 0) {
             Output += "\r\nDuals\r\n";
             for (std::int32_t i = 1; i <= m1; ++i)
-                Output += "b" + indexText(i) + " = " + valueText(rounded7(-s * T(m + 2, N + i))) + "\r\n";
+                Output += "b" + indexText(i) + " = "
+                          + valueText(rounded7(std::ldexp(-s * T(m + 2, N + i), objExp - rowExp(i)))) + "\r\n";
         }
-        ObjFunction = rounded7(-s * T(m + 2, rhs));
+        ObjFunction = rounded7(std::ldexp(-s * T(m + 2, rhs), objExp + rhsExp));
         Output += "\r\nObjective function (Z): " + valueText(ObjFunction);
 
         Solution.redim(0, N + m + m3 + 1);
         for (std::int32_t k = 1; k <= lp.lastChoice; ++k) {
             const std::int32_t l = lp.basicRow(k);
             if (l != 0)
-                Solution(k) = T(l, rhs);
+                Solution(k) = variableValue(k, l);
         }
         Msg = MsgOptimal;
         return true;
