@@ -267,8 +267,10 @@ bool Sumtrix::LP_SimplexMethod(const BoundedArray2<double>& Coefficients, const 
         for (std::int32_t i = 1; i <= m; ++i) {
             for (std::int32_t j = 1; j <= N; ++j) {
                 const double v = Coefficients(i, j);
-                if (v != 0.0)
-                    Output += (v > 0.0 ? "+" : "-") + valueText(std::fabs(v)) + "X" + indexText(j) + "  ";
+                if (v != 0.0) {
+                    Output += v > 0.0 ? '+' : '-';
+                    Output += valueText(std::fabs(v)) + "X" + indexText(j) + "  ";
+                }
             }
             Output += i <= m1 ? "<=  " : i <= m1 + m2 ? "=  " : ">=  ";
             Output += valueText(RHS(i)) + "\r\n";

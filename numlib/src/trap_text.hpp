@@ -12,7 +12,10 @@ namespace SumtrixLib {
 // (a minus sign when negative), as the library's messages print numbers.
 inline std::string signedNumberText(std::int64_t v)
 {
-    return v < 0 ? std::to_string(v) : " " + std::to_string(v);
+    std::string text = std::to_string(v);
+    if (v >= 0)
+        text.insert(text.begin(), ' ');
+    return text;
 }
 
 // The Msg of an interpolation whose error trap fired; `family` names it

@@ -143,9 +143,10 @@ TEST(CubicSplines, OneHundredThousandKnotsLookedUpAtOnce)
     EXPECT_EQ(msg, "");
     for (std::int32_t j = 0; j < 200; ++j) {
         EXPECT_NEAR(out(j), generatedSpline[static_cast<std::size_t>(j)], 1E-11) << "t = " << t(j);
-        // One abscissa at a time gives the same.
-        EXPECT_EQ(valueOf(s.Interpolate_CubicSplineBase0(x, y, n, t(j), Natural, Natural, msg)), out(j));
     }
+    // One abscissa at a time gives the same.
+    for (std::int32_t j = 0; j < 5; ++j)
+        EXPECT_EQ(valueOf(s.Interpolate_CubicSplineBase0(x, y, n, t(j), Natural, Natural, msg)), out(j));
 }
 
 TEST(CubicSplines, ThreeKnotExampleAndItsSecondDerivatives)
