@@ -12,6 +12,7 @@
 #include "test_support.hpp"
 
 using namespace SumtrixLib;
+using SumtrixLib::test_support::base0;
 using SumtrixLib::test_support::base1;
 using SumtrixLib::test_support::errorOf;
 
@@ -29,14 +30,6 @@ const PolynomialCase polynomialCases[] = {
 #include "reference/interpolation_cases.inc"
 #undef POLYNOMIAL_CASES
 };
-
-BoundedArray<double> base0(const std::vector<double>& v)
-{
-    BoundedArray<double> a(0, static_cast<std::int32_t>(v.size()) - 1);
-    for (std::size_t i = 0; i < v.size(); ++i)
-        a(static_cast<std::int32_t>(i)) = v[i];
-    return a;
-}
 
 // One of the six methods, called on points given as plain vectors.
 // The points are the first n of x and y.

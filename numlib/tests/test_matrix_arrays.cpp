@@ -12,6 +12,7 @@
 #include "test_support.hpp"
 
 using namespace SumtrixLib;
+using SumtrixLib::test_support::base0;
 using SumtrixLib::test_support::base1;
 using SumtrixLib::test_support::errorOf;
 
@@ -93,14 +94,6 @@ double relativeDeviation(const std::vector<double>& x, const std::vector<double>
     for (std::size_t i = 0; i < y.size(); ++i)
         d = std::max(d, std::fabs(x.at(i) - y[i]));
     return d / std::max(maxAbs(y), std::numeric_limits<double>::min());
-}
-
-BoundedArray<double> base0(const std::vector<double>& v)
-{
-    BoundedArray<double> a(0, static_cast<std::int32_t>(v.size()) - 1);
-    for (std::size_t i = 0; i < v.size(); ++i)
-        a(static_cast<std::int32_t>(i)) = v[i];
-    return a;
 }
 
 std::vector<double> values(const BoundedArray<double>& a, int from, int to)

@@ -13,6 +13,7 @@
 #include "test_support.hpp"
 
 using namespace SumtrixLib;
+using SumtrixLib::test_support::base0;
 using SumtrixLib::test_support::base1;
 using SumtrixLib::test_support::errorOf;
 
@@ -42,14 +43,6 @@ const std::vector<double> generatedSpline =
 #include "reference/interpolation_cases.inc"
 #undef GENERATED_SPLINE
     ;
-
-BoundedArray<double> base0(const std::vector<double>& v)
-{
-    BoundedArray<double> a(0, static_cast<std::int32_t>(v.size()) - 1);
-    for (std::size_t i = 0; i < v.size(); ++i)
-        a(static_cast<std::int32_t>(i)) = v[i];
-    return a;
-}
 
 double maxAbs(const std::vector<double>& v)
 {
