@@ -164,8 +164,8 @@ public:
     // Knots in increasing order. A trapped run-time error gives -1E-99 and
     // its description in Msg. Shammas and Chapra-Canale: natural splines on
     // knots 1..n, -1E-99 without a message for x outside the knots.
-    // Shammas: a pivot below ErrorTolerance (0 becomes 1E-11, written back)
-    // or fewer than three knots give "Derivative error".
+    // Shammas: a pivot whose magnitude is below ErrorTolerance (0 becomes
+    // 1E-11, written back) or fewer than three knots give "Derivative error".
     double Interpolate_CubicSpline_Shammas(const BoundedArray<double>& XArray, const BoundedArray<double>& YArray,
                                            std::int32_t n, double x, InOut<double> ErrorTolerance = {},
                                            InOut<std::string> Msg = {});
@@ -204,9 +204,11 @@ public:
     // ---- Simplex method (simplex.cpp) ------------------------------------
     // Optimises c x (Objectives c(1..N); maximum with Maximize) subject to
     // Coefficients(1..m, 1..N) x {<=, =, >=} RHS(1..m), x >= 0, the rows
-    // ordered by kind with MD(1..3) = counts of <=, = and >= rows. Writes a
-    // text report into Output and, at an optimum, Solution(0..N + m + m3 + 1)
-    // (the basic variables' values) and ObjFunction; Msg tells the outcome.
+    // ordered by kind with MD(1..3) = counts of <=, = and >= rows, right-hand
+    // sides non-negative (a problem that breaks this is refused: false and
+    // Msg says why). Writes a text report into Output and, at an optimum,
+    // Solution(0..N + m + m3 + 1) (the basic variables' values) and
+    // ObjFunction; Msg tells the outcome.
     bool LP_SimplexMethod(const BoundedArray2<double>& Coefficients, const BoundedArray<double>& Objectives,
                           const BoundedArray<double>& RHS, const BoundedArray<std::int16_t>& MD, bool Maximize,
                           std::string& Msg, std::string& Output, BoundedArray<double>& Solution,
