@@ -18,6 +18,15 @@ inline BoundedArray<double> base1(const std::vector<double>& v)
     return a;
 }
 
+// The values in elements 0..n-1.
+inline BoundedArray<double> base0(const std::vector<double>& v)
+{
+    BoundedArray<double> a(0, static_cast<std::int32_t>(v.size()) - 1);
+    for (std::size_t i = 0; i < v.size(); ++i)
+        a(static_cast<std::int32_t>(i)) = v[i];
+    return a;
+}
+
 // The number of the run-time error that `f` raises; 0 when it raises none.
 inline int errorOf(const std::function<void()>& f)
 {

@@ -129,12 +129,110 @@ public:
     double Poly_value(std::int32_t n, const BoundedArray<double>& a, double x);
 
     // ---- Polynomial roots (roots.cpp) ------------------------------------
+    // The polynomial a(1) + a(2) z + ... + a(m + 1) z^m (complex
+    // coefficients, a(0) unused). Root_laguer refines the root x from its
+    // starting value by Laguerre's method (its = iterations used; after 80 a
+    // message and the last iterate).
+    Variant Root_laguer(const BoundedArray<Complex>& a, std::int32_t m, Complex& x, std::int32_t& its);
+    // All m roots into roots(1..m) by Laguerre iteration and deflation, with
+    // Polish refined on the full polynomial, sorted by real part. An
+    // imaginary part below 1E-10 of the real part's magnitude is set to 0.
+    Variant Root_zroots(const BoundedArray<Complex>& a, std::int32_t m, BoundedArray<Complex>& roots, bool Polish);
 
-    // ---- Polynomial interpolation and cubic splines (interpolation.cpp) --
+    // ---- Polynomial interpolation (interpolation.cpp) ---------------------
+    // The polynomial of degree n - 1 through the points (XArray(k),
+    // YArray(k)), k = 0..n-1 (Base0) or 1..n (Base1), at x. Nodes need not
+    // be ordered. A trapped run-time error gives -1E-99 and its description
+    // in Msg; otherwise Msg is left as it was.
+    double Interpolate_LagrangeBase0(const BoundedArray<double>& XArray, const BoundedArray<double>& YArray,
+                                     std::int32_t n, double x, std::string& Msg);
+    double Interpolate_LagrangeBase1(const BoundedArray<double>& XArray, const BoundedArray<double>& YArray,
+                                     std::int32_t n, double x, std::string& Msg);
+    // At a node, that node's value exactly.
+    double Interpolate_BarycentricBase0(const BoundedArray<double>& XArray, const BoundedArray<double>& YArray,
+                                        std::int32_t n, double x, std::string& Msg);
+    double Interpolate_BarycentricBase1(const BoundedArray<double>& XArray, const BoundedArray<double>& YArray,
+                                        std::int32_t n, double x, std::string& Msg);
+    // Divided differences; with Equidistant only the first two nodes are
+    // read and the others taken as equally spaced.
+    double Interpolate_NewtonBase0(const BoundedArray<double>& XArray, const BoundedArray<double>& YArray,
+                                   std::int32_t n, double x, bool Equidistant, std::string& Msg);
+    double Interpolate_NewtonBase1(const BoundedArray<double>& XArray, const BoundedArray<double>& YArray,
+                                   std::int32_t n, double x, bool Equidistant, std::string& Msg);
+
+    // ---- Cubic splines (splines.cpp) ----------------------------------------
+    // Knots in increasing order. A trapped run-time error gives -1E-99 and
+    // its description in Msg. Shammas and Chapra-Canale: natural splines on
+    // knots 1..n, -1E-99 without a message for x outside the knots.
+    // Shammas: a pivot whose magnitude is below ErrorTolerance (0 becomes
+    // 1E-11, written back) or fewer than three knots give "Derivative error".
+    double Interpolate_CubicSpline_Shammas(const BoundedArray<double>& XArray, const BoundedArray<double>& YArray,
+                                           std::int32_t n, double x, InOut<double> ErrorTolerance = {},
+                                           InOut<std::string> Msg = {});
+    // Also the first (dY) and second (d2Y) derivative at x. Two knots give
+    // the straight line through them.
+    double Interpolate_CubicSpline_ChapraAndCanale(const BoundedArray<double>& XArray,
+                                                   const BoundedArray<double>& YArray, std::int32_t n, double x,
+                                                   InOut<double> dY = {}, InOut<double> d2Y = {},
+                                                   InOut<std::string> Msg = {});
+    double Interpolate_CubicSpline_ChapraAndCanale2(const BoundedArray<double>& XArray,
+                                                    const BoundedArray<double>& YArray, std::int32_t n, double x,
+                                                    InOut<double> dY = {}, InOut<double> d2Y = {},
+                                                    InOut<std::string> Msg = {});
+    // The spline with end slopes dY1, dYn (above 9.9E29: a natural end; an
+    // omitted one is 0, a horizontal end) on knots 0..n-1 (Base0) or 1..n
+    // (Base1); x outside the knots is extrapolated with the end interval's
+    // cubic. Coincident bracketing knots give 1E-99. The Variant holds a
+    // double.
+    Variant Interpolate_CubicSplineBase0(const BoundedArray<double>& XArray, const BoundedArray<double>& YArray,
+                                         std::int32_t n, double x, double dY1 = 0, double dYn = 0,
+                                         InOut<std::string> Msg = {});
+    // The Base0 spline at x(0..ubound) into y(0..ubound), the table built
+    // once; y is not resized.
+    void Interpolate_CubicSplineBase0Matrix(const BoundedArray<double>& XArray, const BoundedArray<double>& YArray,
+                                            std::int32_t n, const BoundedArray<double>& x, BoundedArray<double>& y,
+                                            double dY1 = 0, double dYn = 0, InOut<std::string> Msg = {});
+    Variant Interpolate_CubicSplineBase1(const BoundedArray<double>& XArray, const BoundedArray<double>& YArray,
+                                         std::int32_t n, double x, double dY1 = 0, double dYn = 0,
+                                         InOut<std::string> Msg = {});
+    // Natural-spline second derivatives of knots 0..n-1 by a tridiagonal
+    // solve: Deriv(k - 1) = M(k) for the interior knots, h(k) = X(k) -
+    // X(k - 1); false when a pivot's magnitude is below ErrorTolerance.
+    bool GetDerivatives(const BoundedArray<double>& XArray, const BoundedArray<double>& YArray,
+                        BoundedArray<double>& Deriv, BoundedArray<double>& h, std::int32_t n, double ErrorTolerance);
 
     // ---- Simplex method (simplex.cpp) ------------------------------------
+    // Optimises c x (Objectives c(1..N); maximum with Maximize) subject to
+    // Coefficients(1..m, 1..N) x {<=, =, >=} RHS(1..m), x >= 0, the rows
+    // ordered by kind with MD(1..3) = counts of <=, = and >= rows, right-hand
+    // sides non-negative (a problem that breaks this is refused: false and
+    // Msg says why). Writes a text report into Output and, at an optimum,
+    // Solution(0..N + m + m3 + 1) (the basic variables' values) and
+    // ObjFunction; Msg tells the outcome.
+    bool LP_SimplexMethod(const BoundedArray2<double>& Coefficients, const BoundedArray<double>& Objectives,
+                          const BoundedArray<double>& RHS, const BoundedArray<std::int16_t>& MD, bool Maximize,
+                          std::string& Msg, std::string& Output, BoundedArray<double>& Solution,
+                          double& ObjFunction);
 
     // ---- Matrix algebra on arrays (matrix_arrays.cpp) --------------------
+    // Matrices are 2-D arrays used from (1, 1) to their upper bounds;
+    // results are redimensioned from 1. Transpose, Invert and Multiply trap
+    // every run-time error: false with its description in Msg, "Normal end"
+    // and true on success.
+    bool Matrix_Transpose(const BoundedArray2<double>& Matrix1, BoundedArray2<double>& Result, std::string& Msg);
+    // Gauss-Jordan with partial pivoting; Matrix1 is reduced in place.
+    bool Matrix_Invert(BoundedArray2<double>& Matrix1, BoundedArray2<double>& Result, std::string& Msg);
+    bool Matrix_Multiply(const BoundedArray2<double>& Matrix1, const BoundedArray2<double>& Matrix2,
+                         BoundedArray2<double>& Result, std::string& Msg);
+    // Tridiagonal system: sub-diagonal a(2..n), diagonal b(1..n),
+    // super-diagonal c(1..n-1), right side r(1..n), solution u(1..n); false
+    // at a zero pivot.
+    bool Matrix_TriDiag(const BoundedArray<double>& a, const BoundedArray<double>& b, const BoundedArray<double>& c,
+                        const BoundedArray<double>& r, BoundedArray<double>& u, std::int32_t n);
+    // The same on indexes 0..n-1, factorising a and b in place and solving
+    // into D; false when a pivot's magnitude is below ErrorTolerance.
+    bool Matrix_TriDiagonal(std::int32_t n, BoundedArray<double>& a, BoundedArray<double>& b,
+                            const BoundedArray<double>& c, BoundedArray<double>& D, const Variant& ErrorTolerance);
 
     // ---- Matrix record operations (matrix_record.cpp) --------------------
     // Argument checks raise error 1000 (source "MatrixLib - " + operation);

@@ -1,0 +1,115 @@
+#!/usr/bin/python3
+"""Reference solutions of linear programmes for LP_SimplexMethod, from
+scipy.optimize.linprog(method="highs").
+
+Each problem is written as the method takes it: constraint rows ordered
+less-or-equal, equal, greater-or-equal (counts m1, m2, m3), right-hand sides
+non-negative, x >= 0. For an optimum the script also decides whether x is
+unique: it minimises and maximises every x_j over the optimal face (the
+constraints plus c x = z*); x is written only when every range is below 1e-7.
+Writes numlib/tests/reference/simplex_cases.inc.
+Run from the repository root: /usr/bin/python3 tools/oracles/simplex.py
+"""
+import numpy as np
+import scipy
+from scipy.optimize import linprog
+
+rng = np.random.default_rng(20261213)
+cases = []  # (name, A, b, (m1, m2, m3), c, maximize)
+
+
+def add(name, A, b, kinds, c, maximize):
+    cases.append((name, np.asarray(A, dtype=float), np.asarray(b, dtype=float), kinds,
+                   np.asarray(c, dtype=float), maximize))
+
+
+def random_problem(name, n, m1, m2, m3, scale=1.0, maximize=True, x_scale=1.0):
+    # Feasible by construction around x0 >= 0; a row bounding the sum of x
+    # keeps a maximum finite.
+    x0 = rng.uniform(0, 2, n) * x_scale
+    rows, rhs, kinds = [], [], []
+    for kind, count in (("le", m1), ("eq", m2), ("ge", m3)):
+        for _ in range(count):
+            a = rng.uniform(-1, 3, n)
+            v = a @ x0
+            slack = rng.uniform(0.1, 1.0) * x_scale
+            if kind == "le":
+                b = v + slack
+            elif kind == "eq":
+                b = v
+            else:
+                b = v - slack
+            if b < 0:
+                a = np.abs(a)
+                v = a @ x0
+                b = v + slack if kind == "le" else v if kind == "eq" else max(v - slack, 0.0)
+            rows.append(a * scale)
+            rhs.append(b * scale)
+            kinds.append(kind)
+    if m1 > 0:
+        rows[0] = np.ones(n) * scale
+        rhs[0] = (x0.sum() + x_scale) * scale
+    add(name, rows, rhs, (m1, m2, m3), rng.uniform(-1, 3, n) * scale, maximize)
+
+
+add("two less-or-equal rows, maximise", [[1, 1], [1, 3]], [4, 6], (2, 0, 0), [3, 2], True)
+add("unbounded", [[1, -1]], [1], (1, 0, 0), [1, 0], True)
+add("infeasible", [[1], [1]], [3, 5], (1, 0, 1), [1], True)
+# Beale's example: Dantzig's rule with the lowest-row tie-break cycles on it.
+add("Beale's cycling example", [[0.25, -60, -1 / 25, 9], [0.5, -90, -1 / 50, 3], [0, 0, 1, 0]], [0, 0, 1],
+    (3, 0, 0), [-0.75, 150, -1 / 50, 6], False)
+add("equality rows only", [[1, 2, 1], [2, 1, 3]], [4, 5], (0, 2, 0), [1, 1, 1], False)
+add("redundant equality rows", [[1, 1, 0], [2, 2, 0], [0, 1, 1]], [2, 4, 3], (0, 3, 0), [1, 2, 3], False)
+add("greater-or-equal rows, minimise (diet)", [[2, 1, 0], [1, 2, 2], [0, 1, 3]], [8, 10, 6], (0, 0, 3),
+    [3, 2, 4], False)
+add("all three kinds", [[1, 1, 1], [1, -1, 0], [0, 1, 1]], [10, 1, 3], (1, 1, 1), [2, 3, 1], True)
+add("zero right-hand sides (degenerate start)", [[1, -1], [-1, 2], [1, 1]], [0, 0, 5], (3, 0, 0), [1, 1], True)
+for k, (n, m1, m2, m3) in enumerate([(3, 2, 0, 1), (4, 2, 1, 1), (5, 3, 1, 2), (6, 2, 2, 2), (8, 4, 2, 3)]):
+    random_problem("random %d variables, rows %d/%d/%d" % (n, m1, m2, m3), n, m1, m2, m3, maximize=k % 2 == 0)
+random_problem("random, values near 1e6", 4, 2, 1, 1, scale=1e6)
+random_problem("random, values near 1e9", 5, 2, 2, 1, scale=1e9, maximize=False)
+random_problem("random, values near 1e-6", 4, 1, 1, 2, scale=1e-6)
+random_problem("random, solution near 1e9", 4, 2, 1, 1, x_scale=1e9)
+random_problem("random, minimise", 5, 2, 1, 2, maximize=False)
+
+
+def solve(A, b, kinds, c, maximize):
+    m1, m2, m3 = kinds
+    sign = -1.0 if maximize else 1.0
+    A_ub = np.vstack([A[:m1], -A[m1 + m2:]]) if m1 + m3 else None
+    b_ub = np.concatenate([b[:m1], -b[m1 + m2:]]) if m1 + m3 else None
+    A_eq = A[m1:m1 + m2] if m2 else None
+    b_eq = b[m1:m1 + m2] if m2 else None
+    res = linprog(sign * c, A_ub=A_ub, b_ub=b_ub, A_eq=A_eq, b_eq=b_eq, bounds=(0, None), method="highs")
+    if res.status != 0:
+        return res.status, 0.0, None
+    z = sign * res.fun
+    # Is x unique? Range of each x_j over the optimal face.
+    face_eq = np.vstack([A_eq, c]) if A_eq is not None else c[None, :]
+    face_b = np.concatenate([b_eq, [z]]) if b_eq is not None else np.array([z])
+    unique = True
+    for j in range(len(c)):
+        e = np.zeros(len(c))
+        e[j] = 1.0
+        lo = linprog(e, A_ub=A_ub, b_ub=b_ub, A_eq=face_eq, b_eq=face_b, bounds=(0, None), method="highs")
+        hi = linprog(-e, A_ub=A_ub, b_ub=b_ub, A_eq=face_eq, b_eq=face_b, bounds=(0, None), method="highs")
+        if lo.status != 0 or hi.status != 0 or (-hi.fun - lo.fun) > 1e-7 * max(1.0, abs(lo.fun)):
+            unique = False
+    return 0, z, res.x if unique else None
+
+
+def num(v):
+    return "{" + ", ".join(repr(float(t)) for t in np.ravel(v)) + "}"
+
+
+lines = ["// Generated by tools/oracles/simplex.py (scipy.optimize.linprog, HiGHS, SciPy %s); do not edit."
+         % scipy.__version__,
+         "// { name, m, N, A row by row, b, {m1, m2, m3}, c, maximize, linprog status (0 optimal,",
+         "//   2 infeasible, 3 unbounded), optimal objective, x ({} when not unique) }"]
+for name, A, b, kinds, c, maximize in cases:
+    status, z, x = solve(A, b, kinds, c, maximize)
+    lines.append('{"%s", %d, %d, %s, %s, {%d, %d, %d}, %s, %s, %d, %r, %s},'
+                 % (name, A.shape[0], A.shape[1], num(A), num(b), *kinds, num(c), "true" if maximize else "false",
+                    status, float(z), num(x) if x is not None else "{}"))
+with open("numlib/tests/reference/simplex_cases.inc", "w") as f:
+    f.write("\n".join(lines) + "\n")
