@@ -2,6 +2,7 @@
 // mid-ranks and its normal approximation, and the Kolmogorov-Smirnov tests
 // with the asymptotic tail Q(lambda) and Stephens' effective-size correction
 // (after the Numerical Recipes routines kstwo, ksone and probks).
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -158,8 +159,10 @@ double Sumtrix::STAT_ProbKS(double alam)
     for (std::int32_t j = 1; j <= 100; ++j) {
         const double term = fac * std::exp(a2 * j * j);
         sum += term;
+        // For small lambda the partial sums swing about a Q close to 1 and
+        // may stop a little above it: a probability is at most 1.
         if (std::fabs(term) <= Eps1 * previous || std::fabs(term) <= Eps2 * sum)
-            return sum;
+            return std::min(sum, 1.0);
         fac = -fac;
         previous = std::fabs(term);
     }
