@@ -138,11 +138,13 @@ double Sumtrix::STAT_QTRNG(double P, double V, double r, double& iFault)
     if (std::fabs(p1 - P) < PCUT)
         return result;
 
-    // A second point on the other side of P, then secant steps.
+    // A second starting point meant to fall on the other side of P, then
+    // secant steps. p1 stays the probability of q1: the secant needs the
+    // probabilities of the points it has.
     double p2 = 0.0;
     if (p1 > P)
-        p1 = 1.75 * P - 0.75 * p1;
-    if (p1 < P)
+        p2 = 1.75 * P - 0.75 * p1;
+    else
         p2 = P + (P - p1) * (1.0 - P) / (1.0 - p1) * 0.75;
     if (p2 < 0.8)
         p2 = 0.8;
