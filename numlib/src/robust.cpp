@@ -59,6 +59,61 @@ BoundedArray<double> sortedFiniteCopy(Sumtrix& s, const BoundedArray<double>& x,
     return y;
 }
 
+// One pass of Hoare's partition of w(l..r) about the value pivot, which
+// stands in the range: scanning from both ends, out-of-place pairs are
+// exchanged until the scans cross, leaving w(l..j) <= pivot <= w(i..r).
+void partition(BoundedArray<double>& w, std::int32_t l, std::int32_t r, double pivot, std::int32_t& i,
+               std::int32_t& j)
+{
+    i = l;
+    j = r;
+    while (i <= j) {
+        while (w(i) < pivot)
+            ++i;
+        while (pivot < w(j))
+            --j;
+        if (i <= j) {
+            std::swap(w(i), w(j));
+            ++i;
+            --j;
+        }
+    }
+}
+
+// The high median of the distances from one point, by Croux and
+// Rousseeuw's binary search over its two sorted runs of distances: medA(k,
+// Amin) the k-th candidate of the shorter run A (nA values), medB(k) the
+// k-th distance of the longer run B (nB values).
+template <class MedA, class MedB>
+double snInnerMedian(Sumtrix& s, std::int32_t nA, std::int32_t nB, MedA&& medA, MedB&& medB)
+{
+    const std::int32_t diff = nB - nA;
+    std::int32_t leftA = 1, leftB = 1, rightA = nB;
+    const std::int32_t Amin = diff / 2 + 1;
+    const std::int32_t Amax = diff / 2 + nA;
+    while (leftA < rightA) {
+        const std::int32_t length = rightA - leftA + 1;
+        const std::int32_t even = 1 - length % 2;
+        const std::int32_t half = (length - 1) / 2;
+        const std::int32_t tryA = leftA + half;
+        const std::int32_t tryB = leftB + half;
+        if (tryA < Amin) {
+            leftA = tryA + even;
+        } else if (tryA > Amax) {
+            rightA = tryA;
+            leftB = tryB + even;
+        } else if (medA(tryA, Amin) >= medB(tryB)) {
+            rightA = tryA;
+            leftB = tryB + even;
+        } else {
+            leftA = tryA + even;
+        }
+    }
+    if (leftA > Amax)
+        return medB(leftB);
+    return s.Min(medA(leftA, Amin), medB(leftB));
+}
+
 } // namespace
 
 void Sumtrix::Robust_sort(const BoundedArray<double>& a, std::int32_t n, BoundedArray<double>& b)
@@ -79,20 +134,8 @@ void Sumtrix::Robust_sort(const BoundedArray<double>& a, std::int32_t n, Bounded
         std::int32_t r = hi(top);
         --top;
         while (l < r) {
-            const double pivot = b(toInt32((static_cast<double>(l) + r) / 2.0));
-            std::int32_t i = l;
-            std::int32_t j = r;
-            do {
-                while (b(i) < pivot)
-                    ++i;
-                while (pivot < b(j))
-                    --j;
-                if (i <= j) {
-                    std::swap(b(i), b(j));
-                    ++i;
-                    --j;
-                }
-            } while (i <= j);
+            std::int32_t i = 0, j = 0;
+            partition(b, l, r, b(toInt32((static_cast<double>(l) + r) / 2.0)), i, j);
             if (j - l < r - i) {
                 if (i < r) {
                     ++top;
@@ -124,20 +167,8 @@ double Sumtrix::Robust_Pull(const BoundedArray<double>& a, std::int32_t n, std::
     std::int32_t l = 1;
     std::int32_t lr = n;
     while (l < lr) {
-        const double pivot = w(k);
-        std::int32_t i = l;
-        std::int32_t j = lr;
-        while (i <= j) {
-            while (w(i) < pivot)
-                ++i;
-            while (pivot < w(j))
-                --j;
-            if (i <= j) {
-                std::swap(w(i), w(j));
-                ++i;
-                --j;
-            }
-        }
+        std::int32_t i = 0, j = 0;
+        partition(w, l, lr, w(k), i, j);
         if (j < k)
             l = i;
         if (k < i)
@@ -274,81 +305,23 @@ double Sumtrix::Robust_Sn(const BoundedArray<double>& x, std::int32_t n)
 {
     const BoundedArray<double> y = sortedFiniteCopy(*this, x, n);
     // a2(i): the high median of the distances from y(i), found by a binary
-    // search over the two sorted halves (below and above i).
+    // search over the two sorted halves below and above i: A, the nA
+    // distances on the shorter side, and B, the nB on the longer one.
     BoundedArray<double> a2(0, n);
     a2(1) = y(n / 2 + 1) - y(1);
     const std::int32_t mid = (n + 1) / 2;
-
     for (std::int32_t i = 2; i <= mid; ++i) {
-        const std::int32_t nA = i - 1;
-        const std::int32_t nB = n - i;
-        const std::int32_t diff = nB - nA;
-        std::int32_t leftA = 1, leftB = 1, rightA = nB;
-        const std::int32_t Amin = diff / 2 + 1;
-        const std::int32_t Amax = diff / 2 + nA;
-        while (leftA < rightA) {
-            const std::int32_t length = rightA - leftA + 1;
-            const std::int32_t even = 1 - length % 2;
-            const std::int32_t half = (length - 1) / 2;
-            const std::int32_t tryA = leftA + half;
-            const std::int32_t tryB = leftB + half;
-            if (tryA < Amin) {
-                leftA = tryA + even;
-            } else if (tryA > Amax) {
-                rightA = tryA;
-                leftB = tryB + even;
-            } else {
-                const double medA = y(i) - y(i - tryA + Amin - 1);
-                const double medB = y(tryB + i) - y(i);
-                if (medA >= medB) {
-                    rightA = tryA;
-                    leftB = tryB + even;
-                } else {
-                    leftA = tryA + even;
-                }
-            }
-        }
-        if (leftA > Amax)
-            a2(i) = y(leftB + i) - y(i);
-        else
-            a2(i) = this->Min(y(i) - y(i - leftA + Amin - 1), y(leftB + i) - y(i));
+        // A below i (distances y(i) - y(j)), B above it.
+        a2(i) = snInnerMedian(
+            *this, i - 1, n - i, [&](std::int32_t tryA, std::int32_t Amin) { return y(i) - y(i - tryA + Amin - 1); },
+            [&](std::int32_t tryB) { return y(tryB + i) - y(i); });
     }
-
     for (std::int32_t i = mid + 1; i <= n - 1; ++i) {
-        const std::int32_t nA = n - i;
-        const std::int32_t nB = i - 1;
-        const std::int32_t diff = nB - nA;
-        std::int32_t leftA = 1, leftB = 1, rightA = nB;
-        const std::int32_t Amin = diff / 2 + 1;
-        const std::int32_t Amax = diff / 2 + nA;
-        while (leftA < rightA) {
-            const std::int32_t length = rightA - leftA + 1;
-            const std::int32_t even = 1 - length % 2;
-            const std::int32_t half = (length - 1) / 2;
-            const std::int32_t tryA = leftA + half;
-            const std::int32_t tryB = leftB + half;
-            if (tryA < Amin) {
-                leftA = tryA + even;
-            } else if (tryA > Amax) {
-                rightA = tryA;
-                leftB = tryB + even;
-            } else {
-                const double medA = y(i + tryA - Amin + 1) - y(i);
-                const double medB = y(i) - y(i - tryB);
-                if (medA >= medB) {
-                    rightA = tryA;
-                    leftB = tryB + even;
-                } else {
-                    leftA = tryA + even;
-                }
-            }
-        }
-        if (leftA > Amax)
-            a2(i) = y(i) - y(i - leftB);
-        else
-            a2(i) = this->Min(y(i + leftA - Amin + 1) - y(i), y(i) - y(i - leftB));
+        // A above i, B below it.
+        a2(i) = snInnerMedian(
+            *this, n - i, i - 1, [&](std::int32_t tryA, std::int32_t Amin) { return y(i + tryA - Amin + 1) - y(i); },
+            [&](std::int32_t tryB) { return y(i) - y(i - tryB); });
     }
-
     a2(n) = y(n) - y(mid);
     return snSmallSample(n) * SnFactor * this->Robust_Pull(a2, n, mid);
 }

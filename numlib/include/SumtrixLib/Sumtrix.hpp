@@ -496,7 +496,8 @@ public:
     // with mid-ranks, tie-corrected variance Var and the normal deviate
     // rv = |D| / sqrt(Var); D = R - nb (N + 1)/2 - 0.5 with R the rank sum of
     // ix2; sig is the one-sided upper tail of rv; larger is D > 0. All
-    // values equal: returns at once with sig = 1, larger false.
+    // values equal: returns at once with sig = 1, larger false. Any number
+    // of values (work arrays sized to the samples).
     void STAT_MannWhitney(const BoundedArray<double>& ix1, const BoundedArray<double>& ix2, double& D,
                           double& rv, double& Var, double& sig, InOut<bool> larger = {});
     // Two-sample Kolmogorov-Smirnov: KS the largest difference of the two
@@ -561,7 +562,8 @@ public:
     // b(1..n) = a(1..n) ascending (non-recursive quicksort); n below 1
     // fails with error 9.
     void Robust_sort(const BoundedArray<double>& a, std::int32_t n, BoundedArray<double>& b);
-    // The k-th smallest of a(1..n); a is not changed.
+    // The k-th smallest of a(1..n); a is not changed. k = 0 reads element 0
+    // of the work copy, 0; k beyond 0..n fails with error 9.
     double Robust_Pull(const BoundedArray<double>& a, std::int32_t n, std::int32_t k);
     // Qn = dn 2.2219 times the k-th smallest |x(i) - x(j)|, i < j, with
     // h = n\2 + 1 and k = h(h - 1)/2; dn the small-sample factor (0 below 2
