@@ -161,6 +161,9 @@ double Sumtrix::Robust_Pull(const BoundedArray<double>& a, std::int32_t n, std::
     // k-th smallest stands there.
     requireCount(n);
     requireFiniteValues(a, 1, n);
+    // Of no values, element 0 of the work copy, 0 (Qn of one value asks so).
+    if (n > 0 && (k < 1 || k > n))
+        raiseError(ErrSubscript);
     BoundedArray<double> w(0, n);
     for (std::int32_t i = 1; i <= n; ++i)
         w(i) = a(i);

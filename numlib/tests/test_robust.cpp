@@ -220,6 +220,7 @@ TEST(RobustScale, BadInput)
         {"Qn difference beyond the doubles", [&] { s.Robust_Qn(base1({-1e308, 1e308}), 2); }, ErrOverflow},
         {"sort n above the array", [&] { s.Robust_sort(five, 6, out); }, ErrSubscript},
         {"Pull k above n", [&] { s.Robust_Pull(five, 5, 6); }, ErrSubscript},
+        {"Pull k = 0", [&] { s.Robust_Pull(base1({-1, -2}), 2, 0); }, ErrSubscript},
     };
     for (const Case& c : cases)
         EXPECT_EQ(errorOf(c.call), c.error) << c.what;

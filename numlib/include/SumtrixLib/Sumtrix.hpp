@@ -562,8 +562,8 @@ public:
     // b(1..n) = a(1..n) ascending (non-recursive quicksort); n below 1
     // fails with error 9.
     void Robust_sort(const BoundedArray<double>& a, std::int32_t n, BoundedArray<double>& b);
-    // The k-th smallest of a(1..n); a is not changed. k = 0 reads element 0
-    // of the work copy, 0; k beyond 0..n fails with error 9.
+    // The k-th smallest of a(1..n); a is not changed. k outside 1..n fails
+    // with error 9 (of no values, k = 0 gives 0).
     double Robust_Pull(const BoundedArray<double>& a, std::int32_t n, std::int32_t k);
     // Qn = dn 2.2219 times the k-th smallest |x(i) - x(j)|, i < j, with
     // h = n\2 + 1 and k = h(h - 1)/2; dn the small-sample factor (0 below 2
