@@ -14,7 +14,8 @@
 # the library forms) after checking it against ks.test's to 1e-14. The
 # probabilities are Q(lambda) = 2 sum_j (-1)^(j-1) exp(-2 j^2 lambda^2) at
 # lambda = (sqrt(ne) + 0.12 + 0.11/sqrt(ne)) D, summed here to 200 terms (the
-# theta-function form below lambda = 0.3).
+# theta-function form below lambda = 0.3); it agrees with
+# scipy.special.kolmogorov (tools/oracles/kolmogorov.py) to 1e-16.
 # Run from the repository root:  Rscript tools/oracles/nonparametric.R
 source("tools/oracles/common.R")
 source("tools/oracles/weyl_data.R")
