@@ -20,11 +20,12 @@
 //   sums are in long double about the median of the sorted data, so data
 //   far from zero do not cancel;
 // - the powers other than 1 and 2 have no such decomposition: their rows
-//   stay O(n^2), in four interleaved partial sums that vectorise, with the
-//   rows split over threads. Each row is summed in the same order whatever
-//   the thread count, so the results do not depend on it.
-// The column sums of the cross kernel (for its symmetrised projection) are
-// the row sums with x and y exchanged, since g(x_i - y_j) = g(y_j - x_i).
+//   stay O(n^2), in eight interleaved partial sums that vectorise, with the
+//   rows split over threads. Each row and column is summed in the same
+//   order whatever the thread count, so the results do not depend on it.
+// The column sums of the cross kernel (for its symmetrised projection) come
+// with the power rows; for the sorted sums they are the row sums with x and
+// y exchanged, since g(x_i - y_j) = g(y_j - x_i).
 //
 // The fast sums assume that every term succeeds: they run when the data and
 // Delta are finite and within 1e100 (for the powers, when every row comes
@@ -202,84 +203,112 @@ private:
     std::vector<long double> m_p1, m_p2;
 };
 
-// Runs f(lo, hi) over the rows 0..m-1 split in contiguous blocks, one per
-// thread; what a thread cannot be started for runs on the calling thread.
+// Runs f(lo, hi) over the items 0..count-1 split in contiguous ranges, one
+// per thread and at least `minPerThread` items each; what a thread cannot be
+// started for runs on the calling thread.
 template <class F>
-void forRowBlocks(std::size_t m, unsigned threads, F f)
+void forBlocks(std::size_t count, std::size_t minPerThread, unsigned threads, F f)
 {
     if (threads == 0)
         threads = std::max(1u, std::thread::hardware_concurrency());
-    const std::size_t blocks = std::min<std::size_t>(threads, std::max<std::size_t>(1, m / RowsPerThread));
+    const std::size_t blocks = std::min<std::size_t>(threads, std::max<std::size_t>(1, count / minPerThread));
     std::vector<std::thread> pool;
     std::size_t lo = 0;
     try {
         for (std::size_t b = 1; b < blocks; ++b) {
-            const std::size_t hi = m * b / blocks;
+            const std::size_t hi = count * b / blocks;
             pool.emplace_back(f, lo, hi);
             lo = hi;
         }
     } catch (const std::system_error&) {
         // no further threads: the rest runs here
     }
-    f(lo, m);
+    f(lo, count);
     for (std::thread& t : pool)
         t.join();
 }
 
-// sum_j g(a - b_j) - g(a + b_j) for one row, in four interleaved partial
-// sums (lane l takes j = l, l + 4, ...), added pairwise at the end; inlined
-// into each build of the row functions below.
+// sum_j g(a - b_j) - g(a + b_j) for one row, in eight interleaved partial
+// sums (lane l takes j = l, l + 8, ...) added pairwise at the end; each
+// term is also added to its column's sum col[j]. Inlined into each build of
+// the row functions below.
 template <class G>
-[[gnu::always_inline]] inline double powerRow(double a, const double* b, std::size_t m, const G& g)
+[[gnu::always_inline]] inline double powerRow(double a, const double* __restrict b, std::size_t m,
+                                              double* __restrict col, const G& g)
 {
-    double acc[4] = {0.0, 0.0, 0.0, 0.0};
+    double acc[8] = {};
     std::size_t j = 0;
-    for (; j + 4 <= m; j += 4)
-        for (std::size_t l = 0; l < 4; ++l)
-            acc[l] = (acc[l] + g(a - b[j + l])) - g(a + b[j + l]);
-    for (std::size_t l = 0; j < m; ++j, ++l)
-        acc[l] = (acc[l] + g(a - b[j])) - g(a + b[j]);
-    return (acc[0] + acc[1]) + (acc[2] + acc[3]);
+    for (; j + 8 <= m; j += 8) {
+        for (std::size_t l = 0; l < 8; ++l) {
+            const double t = g(a - b[j + l]) - g(a + b[j + l]);
+            acc[l] += t;
+            col[j + l] += t;
+        }
+    }
+    for (std::size_t l = 0; j < m; ++j, ++l) {
+        const double t = g(a - b[j]) - g(a + b[j]);
+        acc[l] += t;
+        col[j] += t;
+    }
+    return ((acc[0] + acc[1]) + (acc[2] + acc[3])) + ((acc[4] + acc[5]) + (acc[6] + acc[7]));
 }
 
 // The rows of the power distances, with every argument limited at `delta`
 // (+infinity for none): g(min(|u|, delta)) is g(Delta) beyond the bound. On
-// x86-64 each is also built for AVX2 and chosen when the processor has it;
-// both builds add in the same order and give the same sums.
+// x86-64 each is also built for AVX2 and AVX-512, one chosen by what the
+// processor has; all builds add in the same order and give the same sums.
 #if defined(__x86_64__) && defined(__GNUC__)
-#define GCCC_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
+#define GCCC_VECTOR_CLONES __attribute__((target_clones("avx512f", "avx2", "default")))
 #else
 #define GCCC_VECTOR_CLONES
 #endif
 
-GCCC_VECTOR_CLONES double rowPower15(double a, const double* b, std::size_t m, double delta)
+GCCC_VECTOR_CLONES double rowPower15(double a, const double* b, std::size_t m, double delta, double* col)
 {
     // |u|^1.5 as |u| sqrt|u|: within an ulp of the power, and it vectorises.
-    return powerRow(a, b, m, [=](double u) {
+    return powerRow(a, b, m, col, [=](double u) {
         const double v = std::min(std::fabs(u), delta);
         return v * std::sqrt(v);
     });
 }
 
-GCCC_VECTOR_CLONES double rowPower05(double a, const double* b, std::size_t m, double delta)
+GCCC_VECTOR_CLONES double rowPower05(double a, const double* b, std::size_t m, double delta, double* col)
 {
-    return powerRow(a, b, m, [=](double u) { return std::sqrt(std::min(std::fabs(u), delta)); });
+    return powerRow(a, b, m, col, [=](double u) { return std::sqrt(std::min(std::fabs(u), delta)); });
 }
 
-double rowPower(double a, const double* b, std::size_t m, double delta, double P)
+double rowPower(double a, const double* b, std::size_t m, double delta, double P, double* col)
 {
-    return powerRow(a, b, m, [=](double u) { return std::pow(std::min(std::fabs(u), delta), P); });
+    return powerRow(a, b, m, col, [=](double u) { return std::pow(std::min(std::fabs(u), delta), P); });
 }
 
-void powerRows(const double* a, const double* b, std::size_t m, double delta, double P, double* out,
+// Rows and columns of a power distance in one sweep. The rows fall into a
+// fixed number of bands whatever the thread count; each band adds its rows'
+// terms to column sums of its own in row order, and the bands' column sums
+// are added in band order, so neither rows nor columns depend on the
+// number of threads.
+constexpr std::size_t MaxBands = 32;
+
+void powerSums(const double* a, const double* b, std::size_t m, double delta, double P, double* rows, double* cols,
                unsigned threads)
 {
-    forRowBlocks(m, threads, [&](std::size_t lo, std::size_t hi) {
-        for (std::size_t i = lo; i < hi; ++i)
-            out[i] = P == 1.5   ? rowPower15(a[i], b, m, delta)
-                     : P == 0.5 ? rowPower05(a[i], b, m, delta)
-                                : rowPower(a[i], b, m, delta, P);
+    const std::size_t bands = std::clamp<std::size_t>(m / RowsPerThread, 1, MaxBands);
+    std::vector<double> partial(bands * m, 0.0);
+    forBlocks(bands, 1, threads, [&](std::size_t lo, std::size_t hi) {
+        for (std::size_t k = lo; k < hi; ++k) {
+            double* col = partial.data() + k * m;
+            for (std::size_t i = m * k / bands; i < m * (k + 1) / bands; ++i)
+                rows[i] = P == 1.5   ? rowPower15(a[i], b, m, delta, col)
+                          : P == 0.5 ? rowPower05(a[i], b, m, delta, col)
+                                     : rowPower(a[i], b, m, delta, P, col);
+        }
     });
+    for (std::size_t j = 0; j < m; ++j) {
+        double sum = 0.0;
+        for (std::size_t k = 0; k < bands; ++k)
+            sum += partial[k * m + j];
+        cols[j] = sum;
+    }
 }
 
 struct OwnSums {
@@ -459,7 +488,7 @@ bool Pass::fastCross(std::vector<double>& rows, std::vector<double>& cols, unsig
     case GcccKind::ClipAbsolute:
     case GcccKind::Huber: {
         const SortedSums sortedY(y, m_n), sortedX(x, m_n);
-        forRowBlocks(n, threads, [&](std::size_t lo, std::size_t hi) {
+        forBlocks(n, RowsPerThread, threads, [&](std::size_t lo, std::size_t hi) {
             for (std::size_t i = lo + 1; i <= hi; ++i) {
                 rows[i] = static_cast<double>(sortedRow(x[i], sortedY));
                 cols[i] = static_cast<double>(sortedRow(y[i], sortedX));
@@ -477,8 +506,7 @@ bool Pass::fastCross(std::vector<double>& rows, std::vector<double>& cols, unsig
         }
         const double delta =
             m_d.kind == GcccKind::ClipPower ? m_d.Delta : std::numeric_limits<double>::infinity();
-        powerRows(x + 1, y + 1, n, delta, m_d.P, rows.data() + 1, threads);
-        powerRows(y + 1, x + 1, n, delta, m_d.P, cols.data() + 1, threads);
+        powerSums(x + 1, y + 1, n, delta, m_d.P, rows.data() + 1, cols.data() + 1, threads);
         // A term that overflowed or had no value: the literal loop decides.
         for (std::size_t i = 1; i <= n; ++i)
             if (!std::isfinite(rows[i]) || !std::isfinite(cols[i]))

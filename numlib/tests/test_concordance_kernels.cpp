@@ -96,7 +96,7 @@ bool same(double a, double b)
 
 // The fast sums (sorted data and prefix sums, vectorised rows for the
 // powers) equal the literal loop to 1e-12 of the largest sum, for data
-// around 0, 20 and 1e6 with ties, n not a multiple of the four lanes, and
+// around 0, 20 and 1e6 with ties, n not a multiple of the eight lanes, and
 // leave the terms exactly as the literal loop does.
 TEST(GcccKernels, FastSumsEqualTheLiteralLoop)
 {
