@@ -143,8 +143,7 @@ private:
     double m_Delta = 0.0;
     detail::GcccTerms m_terms;
     double m_A = 0.0, m_B = 0.0, m_C = 0.0;
-    double m_VarA = 0.0, m_VarB = 0.0, m_VarC = 0.0, m_CovAB = 0.0, m_CovAC = 0.0, m_CovBC = 0.0;
-    double m_Num = 0.0, m_Den = 0.0, m_VarNum = 0.0, m_VarDen = 0.0, m_CovNumDen = 0.0, m_VarRg = 0.0;
+    double m_Num = 0.0, m_Den = 0.0, m_VarRg = 0.0;
     double m_TCrit = 0.0;
 };
 
@@ -301,41 +300,27 @@ void GcccWork::estimate(const VariantResults<Slot>& out)
     m_A = totD / pairs;
     m_B = totT / pairs;
     m_C = totX / pairs;
-    ignoreErrors([&] { out.rg.set(n1 * (m_C - m_A) / (dn * m_B + m_A + n1 * m_C)); });
-
-    double sAA = 0.0, sBB = 0.0, sCC = 0.0, sAB = 0.0, sAC = 0.0, sBC = 0.0;
-    for (std::int32_t i = 1; i <= n; ++i) {
-        const auto k = static_cast<std::size_t>(i);
-        const double dA = m_HD[k] - m_A, dB = m_HT[k] - m_B, dC = m_HX[k] - m_C;
-        sAA += dA * dA;
-        sBB += dB * dB;
-        sCC += dC * dC;
-        sAB += dA * dB;
-        sAC += dA * dC;
-        sBC += dB * dC;
-    }
-    const double nSquared = std::pow(dn, 2);
-    m_VarA = sAA * 4.0 / nSquared;
-    m_VarB = sBB * 4.0 / nSquared;
-    m_VarC = sCC * 4.0 / nSquared;
-    m_CovAB = sAB * 4.0 / nSquared;
-    m_CovAC = sAC * 4.0 / nSquared;
-    m_CovBC = sBC * 4.0 / nSquared;
-
-    // Delta method for Num / Den.
-    const double n1Squared = std::pow(n1, 2);
     m_Num = n1 * (m_C - m_A);
     m_Den = dn * m_B + m_A + n1 * m_C;
-    m_VarNum = n1Squared * (m_VarC + m_VarA - 2.0 * m_CovAC);
-    m_VarDen = nSquared * m_VarB + n1Squared * m_VarC + m_VarA + 2.0 * n1 * m_CovAC + 2.0 * dn * n1 * m_CovBC
-               + 2.0 * dn * m_CovAB;
-    m_CovNumDen = n1Squared * m_VarC - n1 * n2 * m_CovAC + pairs * m_CovBC - n1 * m_VarA - pairs * m_CovAB;
-    // Var(Num/Den) = (VarDen/Den^2 + VarNum/Num^2 - 2 CovNumDen/(Num Den)) rg^2,
-    // taken over Den^2 so that it holds at Num = 0 too (rg = 0, as for a
-    // constant column or Delta < 0), where the ratio form has no value.
+    ignoreErrors([&] { out.rg.set(m_Num / m_Den); });
+
+    // The delta method for rg = Num/Den: Var rg = Var(Num - rg Den) / Den^2,
+    // with the variance over the projections, 4/n^2 sum over i of
+    // ((n - 1)(dC_i - dA_i) - rg (n dB_i + dA_i + (n - 1) dC_i))^2, where
+    // dA_i = HD(i) - A and so on. This equals (VarDen/Den^2 + VarNum/Num^2 -
+    // 2 CovNumDen/(Num Den)) rg^2 over the variances and covariances of A, B
+    // and C, but has a value at Num = 0 (rg = 0, as for a constant column or
+    // Delta < 0), and does not cancel when rg is near 1.
     ignoreErrors([&] {
         const double rg = out.rg.get();
-        m_VarRg = (m_VarNum - 2.0 * rg * m_CovNumDen + std::pow(rg, 2) * m_VarDen) / std::pow(m_Den, 2);
+        double sum = 0.0;
+        for (std::int32_t i = 1; i <= n; ++i) {
+            const auto k = static_cast<std::size_t>(i);
+            const double dA = m_HD[k] - m_A, dB = m_HT[k] - m_B, dC = m_HX[k] - m_C;
+            const double linear = n1 * (dC - dA) - rg * (dn * dB + dA + n1 * dC);
+            sum += linear * linear;
+        }
+        m_VarRg = sum * 4.0 / std::pow(dn, 2) / std::pow(m_Den, 2);
     });
     ignoreErrors([&] { out.se_rg.set(checkedSqrt(m_VarRg)); });
 
@@ -396,6 +381,21 @@ void Sumtrix::STAT_CCC(std::int32_t n, double r, double MeanX, double MeanY, dou
 
     double Sxy = 0.0, z975 = 0.0, sY = 0.0, sX = 0.0, var_rc = 0.0, q = 0.0;
     Matrix d, S;
+    // The test and the limits on Fisher's z scale: t / se with its P value,
+    // and t -+ z975 se with their back-transforms.
+    const auto zScale = [&](const double& t, const double& se, double& statistic, double& p, double& lower,
+                            double& lowerBack, double& upper, double& upperBack) {
+        step([&] { storeDiv(statistic, t, se); });
+        step([&] { twoSided(p, statistic); });
+        step([&] {
+            storeSub(lower, t, mul(z975, se));
+            storeTanh(lowerBack, lower);
+        });
+        step([&] {
+            storeAdd(upper, t, mul(z975, se));
+            storeTanh(upperBack, upper);
+        });
+    };
 
     step([&] { storeMul(Sxy, r, checkedSqrt(mul(VarX, VarY))); });
     step([&] { z975 = -this->STAT_InvNorm(0.05 / 2.0, 0.0); });
@@ -436,16 +436,7 @@ void Sumtrix::STAT_CCC(std::int32_t n, double r, double MeanX, double MeanY, dou
     if (!(rc >= 1.0)) {
         step([&] { storeMul(trc, 0.5, checkedLog(div(add(1.0, rc), sub(1.0, rc)))); });
         step([&] { SEtrc = checkedSqrt(div(var_rc, power(sub(1.0, power(rc, 2)), 2))); });
-        step([&] { storeDiv(ztrc, trc, SEtrc); });
-        step([&] { twoSided(pztrc, ztrc); });
-        step([&] {
-            storeSub(ztrcll95_1, trc, mul(z975, SEtrc));
-            storeTanh(ztrcll95_2, ztrcll95_1);
-        });
-        step([&] {
-            storeAdd(ztrcul95_1, trc, mul(z975, SEtrc));
-            storeTanh(ztrcul95_2, ztrcul95_1);
-        });
+        zScale(trc, SEtrc, ztrc, pztrc, ztrcll95_1, ztrcll95_2, ztrcul95_1, ztrcul95_2);
     }
 
     step([&] {
@@ -517,16 +508,7 @@ void Sumtrix::STAT_CCC(std::int32_t n, double r, double MeanX, double MeanY, dou
     });
     step([&] { storeMul(tGr, 0.5, checkedLog(div(add(1.0, Gr), sub(1.0, Gr)))); });
     step([&] { storeDiv(SEtGr, SEGr, sub(1.0, power(Gr, 2))); });
-    step([&] { storeDiv(tGrz, tGr, SEtGr); });
-    step([&] { twoSided(ptGrz, tGrz); });
-    step([&] {
-        storeSub(ztGrll95_1, tGr, mul(z975, SEtGr));
-        storeTanh(ztGrll95_2, ztGrll95_1);
-    });
-    step([&] {
-        storeAdd(ztGrul95_1, tGr, mul(z975, SEtGr));
-        storeTanh(ztGrul95_2, ztGrul95_1);
-    });
+    zScale(tGr, SEtGr, tGrz, ptGrz, ztGrll95_1, ztGrll95_2, ztGrul95_1, ztGrul95_2);
 }
 
 Sumtrix::ConcordanceCorrelation Sumtrix::STAT_CCC(std::int32_t n, double r, double MeanX, double MeanY,

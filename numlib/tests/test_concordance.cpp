@@ -354,19 +354,18 @@ double lin(const std::vector<double>& x, const std::vector<double>& y)
 } // namespace
 
 // Against the brute force over ordered pairs (50-digit decimal arithmetic
-// up to n = 200, numpy double precision at n = 2000). Rounding, and the
-// cancellation in the delta-method variance for rg near 1, stay within 1e-11
-// of the larger of the value and 1.
+// up to n = 200, numpy double precision at n = 2000): within 1e-12 of the
+// larger of the value and 1.
 //
 // Far from zero the kernels of variants 2 to 7 grow with the data's
 // distance from zero while rg depends on their differences: the coefficient
 // of these distances is not location-invariant (only the squared distance
 // is, and its variant runs on centred data). Each kernel term is rounded at
-// 1e-16 of g(2 mean), and the differences are smaller by about
-// (mean/spread)^k: at 1e6 +- 10 they keep 3 to 8 digits, at 1e9 +- 3 the
-// power variant keeps 3 and the Huber variant none (where the Huber pieces
-// are quadratic the terms are 4e18 and their differences about 10). Those
-// cases are compared with their own tolerance or not at all.
+// 1e-16 of g(2 mean), so the results lose digits with the ratio of mean to
+// spread: at 1e6 +- 10 they keep 6 to 9 digits; at 1e9 +- 3 variants 2, 4,
+// 5 and 6 keep 5, the power variant 3 and the Huber variant none (where the
+// Huber pieces are quadratic the terms are 4e18 and their differences about
+// 10). Those cases have their own tolerance, or none.
 TEST(Gccc2, MatchesBruteForce)
 {
     for (const GcccCase& c : kGcccCases) {
@@ -376,11 +375,11 @@ TEST(Gccc2, MatchesBruteForce)
         const bool far9 = std::strcmp(c.name, "around 1e9") == 0;
         for (int k = 1; k <= 7; ++k) {
             SCOPED_TRACE("variant " + std::to_string(k));
-            double tolerance = 1e-11;
+            double tolerance = 1e-12;
             if (k > 1 && far6)
-                tolerance = 1e-3;
+                tolerance = 2e-6;
             if (k > 1 && far9)
-                tolerance = (k == 3 || k == 7) ? -1 : 1e-4;
+                tolerance = k == 3 ? 1e-2 : k == 7 ? -1 : 1e-4;
             if (tolerance < 0)
                 continue;
             const auto& expected = c.expected[static_cast<std::size_t>(k - 1)];
