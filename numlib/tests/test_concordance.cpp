@@ -208,7 +208,7 @@ TEST(Ccc, LiaoStandardErrorHasTheGradientOfGr)
 
 // On simulated normal data the delta-method standard error of Gr agrees
 // with the jackknife. (The gradient given with the worked example made it
-// 3 to 100 times too large on these sets.)
+// 2.7 to 130 times too large on these sets.)
 TEST(Ccc, LiaoStandardErrorMatchesJackknife)
 {
     const struct {
