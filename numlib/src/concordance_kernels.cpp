@@ -2,9 +2,10 @@
 //
 // The template evaluates the distance function g 6 n^2 + 6 n times per
 // variant. The fast pass gives the same sums with far less work:
-// - SumD and SumT do not depend on i and are formed once per variant (twice
-//   when a term fails, since the first row starts from the terms that the
-//   previous variant left and every later row from those the first left);
+// - SumD and SumT do not depend on i: they are formed once for the first row
+//   and once for all later rows (the two differ only when a term fails, as
+//   the first row starts from the terms that the previous variant left and
+//   every later row from those the first row left);
 // - the cross sums over j come from the data sorted once, with prefix sums:
 //     squared distance:  sum_j (x_i - y_j)^2 - (x_i + y_j)^2 = -4 x_i sum_j y_j;
 //     absolute distance: sum_j |a - y_j| splits where y_j passes a, giving
@@ -131,9 +132,6 @@ public:
         return std::isfinite(v) ? v : NaN;
     }
 
-    GcccKind kind() const { return m_kind; }
-    double P() const { return m_P; }
-    double Delta() const { return m_Delta; }
     double limit() const { return m_limit; }
 
 private:
