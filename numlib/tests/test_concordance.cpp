@@ -143,10 +143,10 @@ TEST(Ccc, MatchesEpiRAndLiao)
 }
 
 // The worked example of n = 12, r = 0.8, means 10 and 11, variances 4 and 9,
-// VarXY = 3.4, to the six digits given with it. Liao's standard error is
-// 0.119333 with the true gradient (the table above); the gradient given
-// with the example, d = (-0.0736, -0.0582, 0.1177, 0.0790), is not that of
-// Gr and gave 0.128034.
+// VarXY = 3.4, to six digits. Liao's standard error is 0.119333 with the
+// gradient of Gr (the table above); a gradient whose first two components
+// are not the partial derivatives of Gr, d = (-0.0736, -0.0582, 0.1177,
+// 0.0790) against (-0.0531, -0.0120, 0.1177, 0.0790), gives 0.128034.
 TEST(Ccc, WorkedExample)
 {
     const Ccc o = cccOf({12, 0.8, 10, 11, 4, 9, 3.4});
@@ -207,8 +207,8 @@ TEST(Ccc, LiaoStandardErrorHasTheGradientOfGr)
 }
 
 // On simulated normal data the delta-method standard error of Gr agrees
-// with the jackknife. (The gradient given with the worked example made it
-// 2.7 to 130 times too large on these sets.)
+// with the jackknife. (That wrong gradient makes it 2.7 to 130 times too
+// large on these sets.)
 TEST(Ccc, LiaoStandardErrorMatchesJackknife)
 {
     const struct {
@@ -263,8 +263,8 @@ TEST(Ccc, DegenerateInput)
         EXPECT_EQ(o[Ar], 1);
         EXPECT_EQ(o[Gr], 1);
         // Gr is 1 whatever the sample when X = Y: its gradient is
-        // (-0.5, -0.5, 1, 0)/VarX and d' S d = 0 (the gradient given with
-        // the worked example made it sqrt(8/n)).
+        // (-0.5, -0.5, 1, 0)/VarX and d' S d = 0 (the wrong gradient,
+        // (-1.5, -1.5, 1, 0)/VarX, makes it sqrt(8/n)).
         EXPECT_EQ(o[SEGr], 0);
         EXPECT_EQ(o[Grz], inf);
         EXPECT_EQ(o[pGrz], 0);
