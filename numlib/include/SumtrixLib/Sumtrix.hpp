@@ -19,6 +19,7 @@
 // - The object's only state is LineFitState.
 
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <variant>
 #include <vector>
@@ -675,6 +676,84 @@ public:
     double Robust_Whimed(BoundedArray<double>& a, BoundedArray<std::int32_t>& iw, std::int32_t n);
 
     // ---- Concordance coefficients (concordance.cpp) ------------------------
+    // Every step of these three runs on its own: a step that fails leaves
+    // its output as it was, except that a failing last division,
+    // multiplication, addition or subtraction stores its infinity or NaN.
+    // They never report a failure, apart from STAT_GCCC2 and STAT_GCCC when
+    // their work arrays cannot be allocated (n < 0, or out of memory).
+    //
+    // Lin's concordance correlation coefficient rc of n pairs from Pearson's
+    // r, the means, the variances and the variance of the differences X - Y:
+    // the bias correction Cb, the location and scale shifts u and V, the
+    // standard error of rc with its normal test and 95 % limits, the same on
+    // Fisher's z scale (limits on the z scale, _1, and back on the rc scale,
+    // _2; all eight left alone when rc >= 1), Nickerson's coefficient, and
+    // Liao's accuracy Ar and improved coefficient Gr = Ar r with the
+    // delta-method standard error of Gr, its test, limits and z-scale family.
+    void STAT_CCC(std::int32_t n, double r, double MeanX, double MeanY, double VarX, double VarY, double& Cb,
+                  double& u, double& V, double& rc, double& SErc, double& z, double& pz, double& zll95,
+                  double& zul95, double& trc, double& SEtrc, double& ztrc, double& pztrc, double& ztrcll95_1,
+                  double& ztrcul95_1, double& ztrcll95_2, double& ztrcul95_2, double VarXY,
+                  double& rc_Nickerson, double& Ar, double& Gr, double& SEGr, double& Grz, double& pGrz,
+                  double& Grzll95, double& Grzul95, double& tGr, double& SEtGr, double& tGrz, double& ptGrz,
+                  double& ztGrll95_1, double& ztGrll95_2, double& ztGrul95_1, double& ztGrul95_2);
+    // The outputs of STAT_CCC as one record; what the call leaves unwritten
+    // stays NaN.
+    struct ConcordanceCorrelation {
+        static constexpr double Unset = std::numeric_limits<double>::quiet_NaN();
+        double Cb = Unset, u = Unset, V = Unset, rc = Unset, SErc = Unset, z = Unset, pz = Unset;
+        double zll95 = Unset, zul95 = Unset;
+        double trc = Unset, SEtrc = Unset, ztrc = Unset, pztrc = Unset;
+        double ztrcll95_1 = Unset, ztrcul95_1 = Unset, ztrcll95_2 = Unset, ztrcul95_2 = Unset;
+        double rc_Nickerson = Unset, Ar = Unset, Gr = Unset, SEGr = Unset, Grz = Unset, pGrz = Unset;
+        double Grzll95 = Unset, Grzul95 = Unset;
+        double tGr = Unset, SEtGr = Unset, tGrz = Unset, ptGrz = Unset;
+        double ztGrll95_1 = Unset, ztGrll95_2 = Unset, ztGrul95_1 = Unset, ztGrul95_2 = Unset;
+    };
+    ConcordanceCorrelation STAT_CCC(std::int32_t n, double r, double MeanX, double MeanY, double VarX,
+                                    double VarY, double VarXY);
+
+    // The generalized concordance correlation coefficient of King and
+    // Chinchilli of x(1..n), y(1..n) for seven distance functions: element k
+    // of each output holds variant k (label in GcccVariantLabels): the
+    // estimate rg, its delta-method standard error (the cross kernel's
+    // projection symmetrised in x and y), Fisher's z with its standard error,
+    // and 95 % limits with t(0.975, n - 2) on the z scale and back on the rg
+    // scale. P is the exponent of variants 3 and 6; variants 4 to 7 limit
+    // their arguments at a bound from the 5 %-winsorised data. Only elements
+    // 1..7 are written; an element the arrays lack is skipped. x and y
+    // elements beyond their bounds count as not a number.
+    void STAT_GCCC2(std::int32_t n, const BoundedArray<double>& x, const BoundedArray<double>& y,
+                    BoundedArray<double>& rg, BoundedArray<double>& se_rg, BoundedArray<double>& z,
+                    BoundedArray<double>& se_z, BoundedArray<double>& z_lcl, BoundedArray<double>& z_ucl,
+                    BoundedArray<double>& lcl, BoundedArray<double>& ucl, double P);
+    // One variant's results; what the call leaves unwritten stays NaN.
+    struct GeneralizedConcordance {
+        static constexpr double Unset = std::numeric_limits<double>::quiet_NaN();
+        double rg = Unset, se_rg = Unset, z = Unset, se_z = Unset;
+        double z_lcl = Unset, z_ucl = Unset, lcl = Unset, ucl = Unset;
+    };
+    // STAT_GCCC2 as records: element k - 1 holds variant k.
+    std::array<GeneralizedConcordance, 7> STAT_GCCC2(std::int32_t n, const BoundedArray<double>& x,
+                                                     const BoundedArray<double>& y, double P);
+    // The report's labels of the seven variants, in their order.
+    static constexpr std::array<std::string_view, 7> GcccVariantLabels{
+        "SQUARED distance                           ",
+        "ABSOLUTE distance                          ",
+        "ABSOLUTE distance to POWER 1.5             ",
+        "Winsorized Squared distance                ",
+        "Winsorized Absolute distance               ",
+        "Winsorized Absolute distance to POWER 1.5  ",
+        "Huber function                             ",
+    };
+    // One variant of STAT_GCCC2 into scalars: code 1, 2, 3, 4, 5, 6 gives
+    // variant 1, 2, 3, 4, 6, 7 (code 5 with P = 1 is variant 5). Any other
+    // code writes nothing.
+    void STAT_GCCC(std::int32_t n, const BoundedArray<double>& x, const BoundedArray<double>& y, double& rg,
+                   double& se_rg, double& z, double& se_z, double& z_lcl, double& z_ucl, double& lcl,
+                   double& ucl, std::int32_t code, double P);
+    GeneralizedConcordance STAT_GCCC(std::int32_t n, const BoundedArray<double>& x,
+                                     const BoundedArray<double>& y, std::int32_t code, double P);
 
     // ---- Interval table writer (interval_table.cpp) ------------------------
     // The report table of confidence and prediction intervals of the line
