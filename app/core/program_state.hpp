@@ -10,6 +10,19 @@
 #include <array>
 #include <cstdint>
 
+// The acceptance limits of deviations and residues and the confidence of
+// the deviation interval: set on the residual panel or derived by a run,
+// and kept from run to run.
+struct AcceptanceLimits {
+    double DeviationLower = 0.0;
+    double DeviationUpper = 0.0;
+    double ResidualLower = 0.0;
+    double ResidualUpper = 0.0;
+    double RStdResidueLower = 0.0;
+    double RStdResidueUpper = 0.0;
+    double DeviationConfidence = 0.0;
+};
+
 struct ProgramState {
     // Batch state
     bool BatchMode = false;
@@ -49,6 +62,9 @@ struct ProgramState {
     // When the status line was last shown and for how many seconds.
     QTime StatusStart;
     std::int32_t StatusDuration = 0;
+
+    AcceptanceLimits acceptanceLimits() const;
+    void setAcceptanceLimits(const AcceptanceLimits& limits);
 };
 
 // The one instance, living for the whole program.

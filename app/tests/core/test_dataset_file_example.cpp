@@ -1,7 +1,8 @@
 // The sample dataset shipped in examples/: written by KVE's own writer.
-// Running this test with KVE_UPDATE_EXAMPLES=1 writes the file anew; every
-// other run checks that the committed file is exactly what the writer gives
-// and that it holds what the sample promises.
+// Running this test binary by itself with KVE_UPDATE_EXAMPLES=1 writes the
+// file anew (ctest refuses it); every other run checks that the committed
+// file is exactly what the writer gives and that it holds what the sample
+// promises.
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -86,6 +87,9 @@ DatasetState exampleState()
 TEST(ExampleDataset, CommittedFileIsWhatTheWriterGives)
 {
     if (qEnvironmentVariableIntValue("KVE_UPDATE_EXAMPLES") == 1) {
+        // Only on purpose, never inside a whole test run.
+        ASSERT_FALSE(qEnvironmentVariableIsSet("KVE_UNDER_CTEST"))
+            << "KVE_UPDATE_EXAMPLES is refused under ctest: run this test binary by itself to rewrite the example";
         ASSERT_EQ(SaveFile(kExample, exampleState()), QString());
     }
     QFile f(kExample);

@@ -34,7 +34,6 @@ TEST_F(MainWindowSeams, CalculateRunsOnThreeUsedRowsAndShowsTheReport)
                 found.append(info);
         return found;
     };
-    mainWindowHooks().evaluationRun = nullptr;
     const qsizetype before = reports().size();
     // Two used rows, and three rows of which one is excluded: silent stop.
     fillRows(matrix(), 2);
@@ -62,7 +61,6 @@ TEST_F(MainWindowSeams, CalculateRunsOnThreeUsedRowsAndShowsTheReport)
 
 TEST_F(MainWindowSeams, CalculateSwitchesAWeightedFitWithoutSDsToTheRegularOne)
 {
-    mainWindowHooks().evaluationRun = nullptr;
     fillRows(matrix(), 4);
     window->findChild<QRadioButton*>(QStringLiteral("Option1_1"))->setChecked(true);
     window->Option1_Click(1);
@@ -75,7 +73,6 @@ TEST_F(MainWindowSeams, CalculateSwitchesAWeightedFitWithoutSDsToTheRegularOne)
 
 TEST_F(MainWindowSeams, CalculateInABatchLetsTheReportSaveItself)
 {
-    mainWindowHooks().evaluationRun = nullptr;
     fillRows(matrix(), 5);
     matrix().setNumber(3, 3, 7);
     ProgramState& state = programState();
@@ -183,7 +180,7 @@ TEST_F(MainWindowSeams, CallLoadRunsTheOpenCommandAndQuitClosesEveryWindow)
     EXPECT_TRUE(!frmCompare::isLoaded() || !frmCompare::instance()->isVisible());
 }
 
-TEST_F(MainWindowSeams, CommandsWithoutTheirPartSayTheyAreMissing)
+TEST_F(MainWindowSeams, CommandsNotBuiltYetSayTheyAreMissing)
 {
     mainWindowHooks() = MainWindowHooks();
     fillRows(matrix(), 5);
