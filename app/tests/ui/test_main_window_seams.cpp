@@ -59,6 +59,41 @@ TEST_F(MainWindowSeams, CalculateRunsOnThreeUsedRowsAndShowsTheReport)
     EXPECT_FALSE(window->statusLine()->isVisible());
 }
 
+TEST_F(MainWindowSeams, CalculateOnTheSampleWritesTheGoldenReport)
+{
+    // The sample opened as "Open" opens it, calculated as "Calculate" does:
+    // the report is the golden one but for its first line (the date).
+    auto lastReport = [] {
+        frmInfo* last = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* info = qobject_cast<frmInfo*>(w))
+                last = info;
+        return last ? last->text() : QString();
+    };
+    auto afterFirstLine = [](const QString& text) { return text.mid(text.indexOf(QStringLiteral("\r\n"))); };
+    QFile golden(QStringLiteral(KVE_SOURCE_DIR "/app/tests/core/golden/crop_yield_report.txt"));
+    ASSERT_TRUE(golden.open(QIODevice::ReadOnly));
+    const QString expected = QString::fromUtf8(golden.readAll());
+
+    ProgramState& state = programState();
+    state.BatchMode = true;
+    state.OpenRequestFile = QStringLiteral(KVE_SOURCE_DIR "/examples/crop_yield.KVE");
+    window->Command8_Click();
+    state.BatchMode = false;
+    window->Command6_Click();
+    const QString report = lastReport();
+    ASSERT_FALSE(report.isEmpty());
+    EXPECT_TRUE(report.startsWith(QStringLiteral("KVE v. 3.1.0") + QString(33, QLatin1Char(' ')) + QStringLiteral("[crop_yield.KVE]")));
+    EXPECT_EQ(afterFirstLine(report).toStdString(), afterFirstLine(expected).toStdString());
+
+    // The sheet's "Swap" reaches the run: the same report, named as swapped.
+    window->check(CheckBox::Swap)->setChecked(true);
+    window->Command6_Click();
+    const QString swapped = lastReport();
+    EXPECT_TRUE(swapped.contains(QStringLiteral("\r\nRegular Least-Squares Regression\r\nSwapped X <=> Y\r\n\r\n")));
+    EXPECT_NE(afterFirstLine(swapped), afterFirstLine(report));
+}
+
 TEST_F(MainWindowSeams, CalculateSwitchesAWeightedFitWithoutSDsToTheRegularOne)
 {
     fillRows(matrix(), 4);
