@@ -13,23 +13,6 @@ ProgramState& programState()
     return instance();
 }
 
-AcceptanceLimits ProgramState::acceptanceLimits() const
-{
-    return {DeviationLower, DeviationUpper, ResidualLower, ResidualUpper, RStdResidueLower, RStdResidueUpper,
-            DeviationConfidence};
-}
-
-void ProgramState::setAcceptanceLimits(const AcceptanceLimits& limits)
-{
-    DeviationLower = limits.DeviationLower;
-    DeviationUpper = limits.DeviationUpper;
-    ResidualLower = limits.ResidualLower;
-    ResidualUpper = limits.ResidualUpper;
-    RStdResidueLower = limits.RStdResidueLower;
-    RStdResidueUpper = limits.RStdResidueUpper;
-    DeviationConfidence = limits.DeviationConfidence;
-}
-
 void resetProgramState()
 {
     instance() = ProgramState();

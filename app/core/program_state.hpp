@@ -23,7 +23,9 @@ struct AcceptanceLimits {
     double DeviationConfidence = 0.0;
 };
 
-struct ProgramState {
+// The acceptance limits are part of it, under their own names
+// (DeviationLower, ...), and go to and from each run as one record.
+struct ProgramState : AcceptanceLimits {
     // Batch state
     bool BatchMode = false;
     QString OpenRequestFile;
@@ -44,15 +46,9 @@ struct ProgramState {
     // Which columns the residual table shows: entries 1..14 (0 unused).
     std::array<bool, 15> ResidueSelection{};
 
-    // Shared with the evaluation run
+    // Shared with the evaluation run: the mean of the observed values (for
+    // the percentage bands); the limits are the AcceptanceLimits above.
     double MeanY = 0.0;
-    double DeviationLower = 0.0;
-    double DeviationUpper = 0.0;
-    double ResidualLower = 0.0;
-    double ResidualUpper = 0.0;
-    double RStdResidueLower = 0.0;
-    double RStdResidueUpper = 0.0;
-    double DeviationConfidence = 0.0;
 
     // The data sheet's display formats and the Swap box.
     QString GridFormatXY = QStringLiteral("##.#000");
@@ -63,8 +59,8 @@ struct ProgramState {
     QTime StatusStart;
     std::int32_t StatusDuration = 0;
 
-    AcceptanceLimits acceptanceLimits() const;
-    void setAcceptanceLimits(const AcceptanceLimits& limits);
+    const AcceptanceLimits& acceptanceLimits() const { return *this; }
+    void setAcceptanceLimits(const AcceptanceLimits& limits) { static_cast<AcceptanceLimits&>(*this) = limits; }
 };
 
 // The one instance, living for the whole program.

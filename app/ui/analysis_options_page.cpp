@@ -29,10 +29,7 @@ AnalysisOptionsPage::AnalysisOptionsPage(MainControls& controls, QWidget* parent
 
     QGroupBox* options = addFrame(QStringLiteral("Options..."));
     auto* optionsLayout = new QVBoxLayout(options);
-    const struct {
-        CheckBox box;
-        const char* caption;
-    } general[] = {
+    const CheckSpec general[] = {
         {CheckBox::AutoIncreaseRows, "Auto increase rows"}, {CheckBox::PasteSingleColumn, "Paste single column"},
         {CheckBox::SameScaleXY, "Same scale for X- and Y-axis"}, {CheckBox::AddComments, "Add comments to output"},
         {CheckBox::ShowExcluded, "Show excluded data points"}, {CheckBox::PlotYXLine, "Plot Y = X line"},
@@ -44,10 +41,7 @@ AnalysisOptionsPage::AnalysisOptionsPage(MainControls& controls, QWidget* parent
 
     QGroupBox* calculations = addFrame(QStringLiteral("Calculations..."));
     auto* calculationsLayout = new QGridLayout(calculations);
-    const struct {
-        CheckBox box;
-        const char* caption;
-    } sections[] = {
+    const CheckSpec sections[] = {
         {CheckBox::ParameterTests, "Parameter tests"},      {CheckBox::OlsSls, "OLS and SLS coefficients"},
         {CheckBox::DistributionAnalysis, "Distribution analysis"}, {CheckBox::MomentStatistics, "Moment statistics"},
         {CheckBox::DiverseMeasures, "Diverse measures"},    {CheckBox::IndexAnalysis, "Index analysis"},

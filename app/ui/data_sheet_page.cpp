@@ -25,16 +25,6 @@ QString rowLabel(int row)
     return QLatin1Char(' ') + QString::number(row);
 }
 
-QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption,
-                        const QString& tooltip = QString())
-{
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    if (!tooltip.isEmpty())
-        button->setToolTip(tooltip);
-    return button;
-}
-
 } // namespace
 
 void CellEditor::keyPressEvent(QKeyEvent* event)

@@ -29,16 +29,6 @@ namespace {
 
 frmMain* g_instance = nullptr;
 
-QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption,
-                        const QString& tooltip = QString())
-{
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    if (!tooltip.isEmpty())
-        button->setToolTip(tooltip);
-    return button;
-}
-
 } // namespace
 
 MainWindowHooks& mainWindowHooks()

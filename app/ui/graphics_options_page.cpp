@@ -66,10 +66,7 @@ GraphicsOptionsPage::GraphicsOptionsPage(MainControls& controls, QWidget* parent
     residualLayout->addWidget(HScroll2, 2, 4);
     residualLayout->addWidget(Label19, 2, 5);
     auto* plots = new QVBoxLayout();
-    const struct {
-        CheckBox box;
-        const char* caption;
-    } plotBoxes[] = {
+    const CheckSpec plotBoxes[] = {
         {CheckBox::ResidualPlot, "Residual plot"},       {CheckBox::SaveResidueFile, "Save residues to a text file"},
         {CheckBox::ResidueRegression, "Residue regression && plots"}, {CheckBox::DeviationPlot, "Deviation plot"},
         {CheckBox::ResidueWindow, "Separate window"},    {CheckBox::NormalPlot, "Normal plot"},
@@ -173,26 +170,29 @@ void GraphicsOptionsPage::refillLimits()
                DataSheet::formatPattern(state.DeviationConfidence * 100, QStringLiteral("##0.00")));
 }
 
+void GraphicsOptionsPage::setBand(QScrollBar* bar, QLabel* label, double& lower, TextBox lowerBox, double& upper,
+                                  TextBox upperBox)
+{
+    const double meanY = programState().MeanY;
+    const double p = bar->value() / 100.0;
+    label->setText(DataSheet::formatPattern(p * 100, QStringLiteral("0")) + QLatin1Char('%'));
+    lower = -p * meanY;
+    setBoxText(lowerBox, DataSheet::formatPattern(lower, QStringLiteral("0.0000")));
+    upper = meanY * p;
+    setBoxText(upperBox, DataSheet::formatPattern(upper, QStringLiteral("0.0000")));
+}
+
 void GraphicsOptionsPage::HScroll1_Change()
 {
     ProgramState& state = programState();
-    const double p = HScroll1->value() / 100.0;
-    Label18->setText(DataSheet::formatPattern(p * 100, QStringLiteral("0")) + QLatin1Char('%'));
-    state.DeviationLower = -p * state.MeanY;
-    setBoxText(TextBox::DeviationLower, DataSheet::formatPattern(state.DeviationLower, QStringLiteral("0.0000")));
-    state.DeviationUpper = state.MeanY * p;
-    setBoxText(TextBox::DeviationUpper, DataSheet::formatPattern(state.DeviationUpper, QStringLiteral("0.0000")));
+    setBand(HScroll1, Label18, state.DeviationLower, TextBox::DeviationLower, state.DeviationUpper,
+            TextBox::DeviationUpper);
 }
 
 void GraphicsOptionsPage::HScroll2_Change()
 {
     ProgramState& state = programState();
-    const double p = HScroll2->value() / 100.0;
-    Label19->setText(DataSheet::formatPattern(p * 100, QStringLiteral("0")) + QLatin1Char('%'));
-    state.ResidualLower = -p * state.MeanY;
-    setBoxText(TextBox::ResidualLower, DataSheet::formatPattern(state.ResidualLower, QStringLiteral("0.0000")));
-    state.ResidualUpper = state.MeanY * p;
-    setBoxText(TextBox::ResidualUpper, DataSheet::formatPattern(state.ResidualUpper, QStringLiteral("0.0000")));
+    setBand(HScroll2, Label19, state.ResidualLower, TextBox::ResidualLower, state.ResidualUpper, TextBox::ResidualUpper);
 }
 
 void GraphicsOptionsPage::Text1_Change(TextBox box)

@@ -32,6 +32,9 @@ protected:
 
 private:
     void setBoxText(TextBox box, const QString& text);
+    // A percentage band: the limits +-(value of `bar`) % of MeanY, shown
+    // in their boxes and beside the bar.
+    void setBand(QScrollBar* bar, QLabel* label, double& lower, TextBox lowerBox, double& upper, TextBox upperBox);
 
     QGroupBox* Frame5 = nullptr;
     QListWidget* List1 = nullptr;

@@ -1,6 +1,7 @@
 #include "ui/main_window_controls.hpp"
 
 #include <QCheckBox>
+#include <QPushButton>
 
 namespace {
 
@@ -33,6 +34,15 @@ QString textBoxName(TextBox box)
 QString optionControlName(DatasetFile::Option option)
 {
     return QLatin1String(kOptionControls[static_cast<std::size_t>(DatasetFile::indexOf(option))]);
+}
+
+QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption, const QString& tooltip)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    if (!tooltip.isEmpty())
+        button->setToolTip(tooltip);
+    return button;
 }
 
 QCheckBox* MainControls::check(CheckBox box) const

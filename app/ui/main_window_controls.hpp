@@ -14,6 +14,8 @@
 
 class QCheckBox;
 class QLineEdit;
+class QPushButton;
+class QWidget;
 
 // Check boxes by number.
 enum class CheckBox : int {
@@ -100,6 +102,16 @@ QString textBoxName(TextBox box);       // "Text1_8"
 // "Option1_0", "Text1_8"; "List1" for the residue columns, one item each;
 // "Notes" for the notes' font size).
 QString optionControlName(DatasetFile::Option option);
+
+// A command button with its objectName and tooltip.
+QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption,
+                        const QString& tooltip = QString());
+
+// A check box of a page and its caption, for the pages' tables of boxes.
+struct CheckSpec {
+    CheckBox box;
+    const char* caption;
+};
 
 // The numbered controls of the main window, filled in by the pages as they
 // build them.

@@ -69,11 +69,7 @@ QRadioButton* OptionPage::addRadio(const QString& name, const QString& caption, 
 QPushButton* OptionPage::addButton(const QString& name, const QString& caption, const QString& tooltip,
                                    QWidget* parent)
 {
-    auto* button = new QPushButton(caption, parent ? parent : this);
-    button->setObjectName(name);
-    if (!tooltip.isEmpty())
-        button->setToolTip(tooltip);
-    return button;
+    return makeButton(parent ? parent : this, name, caption, tooltip);
 }
 
 QGroupBox* OptionPage::addFrame(const QString& caption, const QString& name, QWidget* parent)
