@@ -11,6 +11,7 @@
 #include <set>
 
 #include "core/dataset_file.hpp"
+#include "support/test_env.hpp"
 
 using namespace DatasetFile;
 
@@ -95,6 +96,20 @@ TEST(ExampleDataset, CommittedFileIsWhatTheWriterGives)
     QFile f(kExample);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll().toStdString(), formatDataset(exampleState()).toStdString());
+}
+
+TEST(ExampleDataset, RewritingTheExampleIsRefusedUnderCtest)
+{
+    QFile before(kExample);
+    ASSERT_TRUE(before.open(QIODevice::ReadOnly));
+    const QByteArray bytes = before.readAll();
+    const ChildTestRun run = runTestUnderCtest(QStringLiteral("ExampleDataset.CommittedFileIsWhatTheWriterGives"),
+                                               QStringLiteral("KVE_UPDATE_EXAMPLES"));
+    EXPECT_NE(run.status, 0) << run.output.toStdString();
+    EXPECT_TRUE(run.output.contains(QStringLiteral("KVE_UPDATE_EXAMPLES is refused under ctest"))) << run.output.toStdString();
+    QFile after(kExample);
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), bytes);
 }
 
 TEST(ExampleDataset, HoldsWhatTheSamplePromises)

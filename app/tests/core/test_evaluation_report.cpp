@@ -13,6 +13,7 @@
 
 #include "core/dataset_file.hpp"
 #include "core/evaluation/evaluation_run.hpp"
+#include "support/test_env.hpp"
 
 namespace {
 
@@ -67,6 +68,20 @@ TEST(EvaluationReport, SampleDatasetGoldenReport)
     QFile golden(goldenPath);
     ASSERT_TRUE(golden.open(QIODevice::ReadOnly)) << goldenPath.toStdString();
     EXPECT_EQ(actual.toStdString(), golden.readAll().toStdString());
+}
+
+TEST(EvaluationReport, UpdatingTheGoldenFileIsRefusedUnderCtest)
+{
+    QFile before(goldenPath);
+    ASSERT_TRUE(before.open(QIODevice::ReadOnly));
+    const QByteArray bytes = before.readAll();
+    const ChildTestRun run =
+        runTestUnderCtest(QStringLiteral("EvaluationReport.SampleDatasetGoldenReport"), QStringLiteral("KVE_UPDATE_GOLDEN"));
+    EXPECT_NE(run.status, 0) << run.output.toStdString();
+    EXPECT_TRUE(run.output.contains(QStringLiteral("KVE_UPDATE_GOLDEN is refused under ctest"))) << run.output.toStdString();
+    QFile after(goldenPath);
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), bytes);
 }
 
 TEST(EvaluationReport, MethodVariants)
