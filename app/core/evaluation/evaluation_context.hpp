@@ -76,6 +76,9 @@ struct EvaluationContext {
     QList<RunRequest> requests{};       // for the window, in the order it is to carry them out
 
     void request(RunRequest r) { requests.append(std::move(r)); }
+    // The caption of a window of the run: "Results - ", "Deviation Analyses - "
+    // ... followed by the main window's caption.
+    QString windowCaption(const QString& prefix) const { return prefix + mainCaption; }
 };
 
 // Runs one step of the run: a failing library call or arithmetic error ends

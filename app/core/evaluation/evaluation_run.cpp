@@ -209,7 +209,7 @@ EvaluationOutcome runEvaluation(DataMatrix& matrix, const EvaluationInput& input
     }
 
     out.ran = true;
-    out.caption = QStringLiteral("Results - ") + input.mainCaption;
+    out.caption = ctx.windowCaption(QStringLiteral("Results - "));
     out.header = ctx.reportHeader;
     out.report = ctx.report.text();
     out.requests = ctx.requests;

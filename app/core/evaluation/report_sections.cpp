@@ -13,7 +13,7 @@ namespace {
 // charts drawn after it come below its row.
 void showReportWindow(EvaluationContext& ctx)
 {
-    ctx.request(RunRequests::ShowReport{QStringLiteral("Results - ") + ctx.mainCaption, ctx.report.text(),
+    ctx.request(RunRequests::ShowReport{ctx.windowCaption(QStringLiteral("Results - ")), ctx.report.text(),
                                         ctx.batchMode});
 }
 

@@ -4,7 +4,8 @@
 // switch holds it shows the row's status text (a row without one leaves the
 // previous text standing) and calls its writer inside an error guard of its
 // own, so that a section that fails ends there and the run goes on with the
-// next one, keeping what the section had written.
+// next one, keeping what the section had written. One row shows the report
+// window; the rows after it are the charts drawn once the report is shown.
 //
 // Adding a section:
 //  1. Write it in a file of its own in this folder, one file per part of
@@ -25,6 +26,8 @@
 //       Command6_Click carries requests out in order.
 //  2. Declare the writer and add its row in report_sections.cpp, at its
 //     place in the report: status text, switch, writer.
+//  3. Test it in app/tests/core against its oracle, through runEvaluation
+//     with the section's box ticked in EvaluationSettings.
 
 #include <span>
 
