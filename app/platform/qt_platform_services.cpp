@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QColorDialog>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFontMetricsF>
@@ -13,6 +14,7 @@
 #include <QProcess>
 #include <QUrl>
 
+#include <algorithm>
 #include <cstdio>
 
 bool nobodyCanSeeWindows()
@@ -139,9 +141,25 @@ bool printOn(QPrinter& printer, const PrintJob& job, QString& errorText)
     const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution())
                             .translated(-printer.pageLayout().paintRectPixels(printer.resolution()).topLeft());
     qreal y = 0;
+    if (!job.picture.isNull() && !job.pictureSize.isEmpty()) {
+        // The drawing at the top left in its own size, or smaller to fit
+        // the page; the text begins below it after one empty line.
+        const QRect bounds = job.picture.boundingRect();
+        QSizeF target = job.pictureSize * (printer.resolution() / 72.0);
+        if (target.width() > page.width() || target.height() > page.height())
+            target.scale(page.size(), Qt::KeepAspectRatio);
+        painter.save();
+        painter.scale(target.width() / std::max(1, bounds.width()), target.height() / std::max(1, bounds.height()));
+        painter.drawPicture(-bounds.topLeft(), job.picture);
+        painter.restore();
+        y = target.height();
+        if (!job.text.isEmpty())
+            y += metrics.lineSpacing();
+    }
     QString text = job.text;
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    const QStringList lines = text.split(QLatin1Char('\n'));
+    const QStringList lines = text.isEmpty() && !job.picture.isNull() ? QStringList()
+                                                                       : text.split(QLatin1Char('\n'));
     for (const QString& line : lines) {
         if (y + metrics.height() > page.height() && y > 0) {
             if (!printer.newPage()) {
@@ -170,6 +188,12 @@ bool QtPrinterService::setup(const QString& title, PrintSettings& settings, QStr
         return false;
     }
     QPrinter printer;
+    if (!settings.outputFile.isEmpty()) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(settings.outputFile);
+    } else if (!settings.printerName.isEmpty()) {
+        printer.setPrinterName(settings.printerName);
+    }
     printer.setCopyCount(settings.copies);
     printer.setPageOrientation(settings.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     QPrintDialog dialog(&printer, QApplication::activeWindow());
@@ -181,15 +205,24 @@ bool QtPrinterService::setup(const QString& title, PrintSettings& settings, QStr
     }
     settings.copies = printer.copyCount();
     settings.landscape = printer.pageLayout().orientation() == QPageLayout::Landscape;
+    settings.printerName = printer.printerName();
+    settings.outputFile = printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName() : QString();
     return true;
 }
 
 bool QtPrinterService::print(const PrintJob& job, QString& errorText)
 {
     QPrinter printer(QPrinter::HighResolution);
-    if (!m_pdfPath.isEmpty()) {
+    const QString pdfPath = !m_pdfPath.isEmpty() ? m_pdfPath : job.settings.outputFile;
+    if (!pdfPath.isEmpty()) {
         printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(m_pdfPath);
+        printer.setOutputFileName(pdfPath);
+    } else if (!job.settings.printerName.isEmpty()) {
+        printer.setPrinterName(job.settings.printerName);
+        if (!printer.isValid()) {
+            errorText = QStringLiteral("The printer ") + job.settings.printerName + QStringLiteral(" is not available.");
+            return false;
+        }
     } else if (QPrinterInfo::availablePrinters().isEmpty()) {
         errorText = QStringLiteral("No printer is installed.");
         return false;
@@ -205,6 +238,26 @@ QString QtClipboardService::text()
 void QtClipboardService::setText(const QString& text)
 {
     QGuiApplication::clipboard()->setText(text);
+}
+
+QImage QtClipboardService::image()
+{
+    return QGuiApplication::clipboard()->image();
+}
+
+void QtClipboardService::setImage(const QImage& image)
+{
+    QGuiApplication::clipboard()->setImage(image);
+}
+
+std::optional<QColor> QtColorDialogService::choose(const QColor& colour)
+{
+    if (nobodyCanSeeWindows())
+        return std::nullopt;
+    const QColor chosen = QColorDialog::getColor(colour, QApplication::activeWindow());
+    if (!chosen.isValid())
+        return std::nullopt;
+    return chosen;
 }
 
 void QtClipboardService::clear()

@@ -29,8 +29,10 @@ public:
     static QStringList nameFilters(const QString& classicFilter);
 };
 
-// Prints on the default printer, or into a PDF file when one is named
-// (tests, and a machine without printers that is asked to print to PDF).
+// Prints on the printer chosen in the printer dialog (the default one when
+// none was chosen), into the PDF file the dialog named when the user chose
+// printing to a file, or into a PDF file given here (tests, and a machine
+// without printers that is asked to print to PDF).
 class QtPrinterService : public PrinterService {
 public:
     explicit QtPrinterService(const QString& pdfPath = QString()) : m_pdfPath(pdfPath) {}
@@ -45,7 +47,15 @@ class QtClipboardService : public ClipboardService {
 public:
     QString text() override;
     void setText(const QString& text) override;
+    QImage image() override;
+    void setImage(const QImage& image) override;
     void clear() override;
+};
+
+// The colour dialog; without a visible screen it counts as cancelled.
+class QtColorDialogService : public ColorDialogService {
+public:
+    std::optional<QColor> choose(const QColor& colour) override;
 };
 
 // $VISUAL, then $EDITOR (split into program and arguments, never through a

@@ -24,6 +24,16 @@ QString ScriptedFileDialogService::choose(const FileDialogRequest& request)
     return answer;
 }
 
+std::optional<QColor> ScriptedColorDialogService::choose(const QColor& colour)
+{
+    asked.push_back(colour);
+    if (answers.empty())
+        return std::nullopt;
+    const std::optional<QColor> answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
 bool ScriptedPrinterService::setup(const QString& title, PrintSettings& settings, QString& errorText)
 {
     setupTitles.push_back(title);
@@ -58,6 +68,7 @@ ScriptedPlatform::ScriptedPlatform(const QString& pdfFolder)
     Platform::setFileDialogs(&fileDialogs);
     Platform::setPrinter(&printer);
     Platform::setClipboard(&clipboard);
+    Platform::setColorDialog(&colorDialog);
     Platform::setLauncher(&launcher);
     Platform::setClock(&clock);
 }
@@ -68,6 +79,7 @@ ScriptedPlatform::~ScriptedPlatform()
     Platform::setFileDialogs(nullptr);
     Platform::setPrinter(nullptr);
     Platform::setClipboard(nullptr);
+    Platform::setColorDialog(nullptr);
     Platform::setLauncher(nullptr);
     Platform::setClock(nullptr);
 }

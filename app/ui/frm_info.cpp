@@ -13,17 +13,9 @@
 #include "core/program_state.hpp"
 #include "platform/platform_services.hpp"
 #include "ui/twips.hpp"
+#include "ui/wait_cursor.hpp"
 
 namespace {
-
-// The hourglass pointer for the length of a block.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 QString programFolder()
 {
@@ -157,12 +149,8 @@ void frmInfo::layoutControls()
 {
     if (isMinimized())
         return;
-    // The design measures count the window's frame and caption bar; the
-    // client area here is smaller by about that much.
-    constexpr int FrameWidth = 120;
-    constexpr int FrameHeight = 570;
-    const int w = std::max(toTwips(width()), 7150) + FrameWidth;
-    const int h = std::max(toTwips(height()), 4500) + FrameHeight;
+    const int w = std::max(toTwips(width()), 7150) + FrameWidthTwips;
+    const int h = std::max(toTwips(height()), 4500) + FrameHeightTwips;
     TxtInfo->setGeometry(twips(120), twips(120), twips(w - 540), twips(h - 1850));
     // The three boxes keep their design lefts unless a caption would run
     // into the next box.

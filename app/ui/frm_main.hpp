@@ -33,6 +33,8 @@ class QTextEdit;
 class QTimer;
 class frmMain;
 class frmInfo;
+class frmPlot;
+struct XYPlot;
 class SingleInstance;
 
 // The in-cell editor TxtEdit: hands Enter, Escape, Up and Down to the main
@@ -142,6 +144,12 @@ public:
     void Command28_Click();                  // refresh the R lists
     void CallLoad();
     void CallPlot();
+
+    // ---- charts (frm_main_plots.cpp) ----------------------------------------
+    // Creates, fills and shows a new chart window for an XY chart. A failure
+    // is thrown to the caller; a window already shown stays open, any other
+    // is deleted.
+    static frmPlot* CreateXYPlot(const XYPlot& plot);
 
     // ---- start-up, command line and close (frm_main_startup.cpp) ----------
     // The start-up sequence. False when this start ends at once: its
