@@ -226,6 +226,21 @@ ChartView::ChartView(QWidget* parent)
     m_chart->setMargins(QMargins(Pad, Pad, Pad, Pad));
     m_chart->legend()->setAlignment(Qt::AlignRight);
     scene->addItem(m_chart);
+    m_valueX = new QValueAxis();
+    m_valueY = new QValueAxis();
+    m_categories = new QBarCategoryAxis();
+    for (QValueAxis* axis : {m_valueX, m_valueY}) {
+        axis->setLabelFormat(QStringLiteral("%.6g"));
+        axis->setMinorGridLineVisible(false);
+    }
+    for (QAbstractAxis* axis : std::initializer_list<QAbstractAxis*>{m_valueX, m_valueY, m_categories}) {
+        axis->setLabelsColor(Qt::black);
+        axis->setLinePenColor(Qt::black);
+        axis->setTitleVisible(false);
+    }
+    m_chart->addAxis(m_valueX, Qt::AlignBottom);
+    m_chart->addAxis(m_categories, Qt::AlignBottom);
+    m_chart->addAxis(m_valueY, Qt::AlignLeft);
     m_plotFrame = scene->addRect(QRectF(), Qt::NoPen, Qt::NoBrush);
     m_plotFrameInner = scene->addRect(QRectF(), Qt::NoPen, Qt::NoBrush);
     m_title = scene->addSimpleText(QString());
@@ -278,11 +293,10 @@ void ChartView::resizeEvent(QResizeEvent* event)
 
 void ChartView::rebuild()
 {
+    // The axes stay with the chart and are only shown or hidden: a removed
+    // axis leaves its labels on the scene until the event loop runs again,
+    // and a picture may be taken before that.
     m_chart->removeAllSeries();
-    for (QAbstractAxis* axis : m_chart->axes()) {
-        m_chart->removeAxis(axis);
-        delete axis;
-    }
     *m_drawn = Drawn();
 
     // Texts in their fonts.
@@ -334,27 +348,13 @@ void ChartView::rebuild()
 void ChartView::buildXY()
 {
     Drawn& d = *m_drawn;
-    auto axisFor = [this](int id) {
-        const ChartAxis& a = m_model.Axis(id);
-        const ChartValueScale s = m_model.effectiveScale(id);
-        auto* axis = new QValueAxis();
-        axis->setRange(s.Minimum, s.Maximum > s.Minimum ? s.Maximum : s.Minimum + 1);
-        axis->setTickCount(std::clamp(s.MajorDivision, 1, 100) + 1);
-        axis->setMinorTickCount(std::clamp(s.MinorDivision - 1, 0, 20));
-        axis->setLabelFormat(QStringLiteral("%.6g"));
-        axis->setLabelsFont(toQFont(a.Labels(1)));
-        axis->setLabelsColor(Qt::black);
-        axis->setLinePenColor(Qt::black);
-        axis->setGridLineVisible(a.GridPen.Style != 0);
-        axis->setGridLinePen(toQPen(a.GridPen));
-        axis->setMinorGridLineVisible(false);
-        axis->setTitleVisible(false);
-        return axis;
-    };
-    d.valueX = axisFor(0);
-    d.valueY = axisFor(1);
-    m_chart->addAxis(d.valueX, Qt::AlignBottom);
-    m_chart->addAxis(d.valueY, Qt::AlignLeft);
+    d.valueX = m_valueX;
+    d.valueY = m_valueY;
+    configureValueAxis(m_valueX, 0);
+    configureValueAxis(m_valueY, 1);
+    m_valueX->setVisible(true);
+    m_valueY->setVisible(true);
+    m_categories->setVisible(false);
 
     for (int k : m_model.drawnSeries()) {
         const ChartSeries& s = m_model.SeriesCollection(k);
@@ -409,35 +409,21 @@ void ChartView::buildCategories()
     const bool depth = m_model.isThreeDimensional();
     const int rows = m_model.RowCount();
 
-    d.categories = new QBarCategoryAxis();
+    d.categories = m_categories;
+    d.valueY = m_valueY;
     QStringList labels;
     for (int r = 1; r <= rows; ++r)
         labels << m_model.rowLabel(r);
-    d.categories->append(labels);
+    m_categories->clear();
+    m_categories->append(labels);
     const ChartAxis& ax = m_model.Axis(0);
-    d.categories->setLabelsFont(toQFont(ax.Labels(1)));
-    d.categories->setLabelsColor(Qt::black);
-    d.categories->setLinePenColor(Qt::black);
-    d.categories->setGridLineVisible(ax.GridPen.Style != 0);
-    d.categories->setGridLinePen(toQPen(ax.GridPen));
-    d.categories->setTitleVisible(false);
-    m_chart->addAxis(d.categories, Qt::AlignBottom);
-
-    const ChartAxis& ay = m_model.Axis(1);
-    const ChartValueScale sy = m_model.effectiveScale(1);
-    d.valueY = new QValueAxis();
-    d.valueY->setRange(sy.Minimum, sy.Maximum > sy.Minimum ? sy.Maximum : sy.Minimum + 1);
-    d.valueY->setTickCount(std::clamp(sy.MajorDivision, 1, 100) + 1);
-    d.valueY->setMinorTickCount(std::clamp(sy.MinorDivision - 1, 0, 20));
-    d.valueY->setLabelFormat(QStringLiteral("%.6g"));
-    d.valueY->setLabelsFont(toQFont(ay.Labels(1)));
-    d.valueY->setLabelsColor(Qt::black);
-    d.valueY->setLinePenColor(Qt::black);
-    d.valueY->setGridLineVisible(ay.GridPen.Style != 0);
-    d.valueY->setGridLinePen(toQPen(ay.GridPen));
-    d.valueY->setMinorGridLineVisible(false);
-    d.valueY->setTitleVisible(false);
-    m_chart->addAxis(d.valueY, Qt::AlignLeft);
+    m_categories->setLabelsFont(toQFont(ax.Labels(1)));
+    m_categories->setGridLineVisible(ax.GridPen.Style != 0);
+    m_categories->setGridLinePen(toQPen(ax.GridPen));
+    configureValueAxis(m_valueY, 1);
+    m_categories->setVisible(true);
+    m_valueY->setVisible(true);
+    m_valueX->setVisible(false);
 
     const auto fillBrush = [depth](const ChartColor& colour, bool across) {
         if (!depth)
@@ -547,6 +533,9 @@ void ChartView::buildCategories()
 
 void ChartView::buildPies()
 {
+    m_valueX->setVisible(false);
+    m_valueY->setVisible(false);
+    m_categories->setVisible(false);
     const std::vector<int> drawn = m_model.drawnSeries();
     const double count = static_cast<double>(drawn.size());
     int index = 0;
@@ -561,17 +550,34 @@ void ChartView::buildPies()
             pie->append(m_model.rowLabel(r + 1), v > 0 ? v : 0.0);
         }
         m_chart->addSeries(pie);
-        // Each slice a shade of the series' colour.
-        const QColor base = toQColor(s.DataPoint.BrushFillColor);
+        // Each slice a shade of the series' colour, towards white.
+        const ChartColor& base = s.DataPoint.BrushFillColor;
         const QList<QPieSlice*> slices = pie->slices();
         for (qsizetype i = 0; i < slices.size(); ++i) {
-            const int step = static_cast<int>(i % 6);
-            slices[i]->setBrush(step % 2 == 0 ? base.lighter(100 + 20 * step) : base.darker(100 + 20 * step));
+            const double t = static_cast<double>(i % 6) / 7.0;
+            const auto shade = [t](int part) { return static_cast<int>(std::lround(part + (255 - part) * t)); };
+            slices[i]->setBrush(QColor(shade(base.Red), shade(base.Green), shade(base.Blue)));
             slices[i]->setPen(toQPen(s.DataPoint.EdgePen));
         }
+        // One legend for the rows: the first pie's.
+        if (index > 0)
+            for (QLegendMarker* m : m_chart->legend()->markers(pie))
+                m->setVisible(false);
         m_drawn->entries.push_back({pie, k, Drawn::Entry::Pie});
         ++index;
     }
+}
+
+void ChartView::configureValueAxis(QValueAxis* axis, int axisId)
+{
+    const ChartAxis& a = m_model.Axis(axisId);
+    const ChartValueScale s = m_model.effectiveScale(axisId);
+    axis->setRange(s.Minimum, s.Maximum > s.Minimum ? s.Maximum : s.Minimum + 1);
+    axis->setTickCount(std::clamp(s.MajorDivision, 1, 100) + 1);
+    axis->setMinorTickCount(std::clamp(s.MinorDivision - 1, 0, 20));
+    axis->setLabelsFont(toQFont(a.Labels(1)));
+    axis->setGridLineVisible(a.GridPen.Style != 0);
+    axis->setGridLinePen(toQPen(a.GridPen));
 }
 
 void ChartView::buildStatLines()
@@ -656,6 +662,10 @@ void ChartView::layoutItems()
     if (chartRect.width() < 10 || chartRect.height() < 10)
         chartRect = QRectF(backRect.topLeft(), QSizeF(std::max(10.0, backRect.width()), std::max(10.0, backRect.height())));
     m_chart->setGeometry(chartRect);
+    // Lay the legend and the chart out now, so that a picture taken before
+    // the event loop runs again shows them in place.
+    if (QGraphicsLayout* layout = m_chart->legend()->layout())
+        layout->activate();
     if (QGraphicsLayout* layout = m_chart->layout())
         layout->activate();
     const QRectF plot = m_chart->mapRectToScene(m_chart->plotArea());

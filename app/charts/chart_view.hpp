@@ -24,6 +24,8 @@ class QChart;
 class QAbstractSeries;
 class QGraphicsRectItem;
 class QGraphicsSimpleTextItem;
+class QBarCategoryAxis;
+class QValueAxis;
 
 // An element of a chart, as a double click finds it.
 struct ChartElement {
@@ -99,12 +101,16 @@ private:
     void buildCategories();
     void buildPies();
     void buildStatLines();
+    void configureValueAxis(QValueAxis* axis, int axisId);
     std::vector<QPointF> barCorners(int series, int row, double value);
 
     ChartModel m_model;
     bool m_dirty = true;
     bool m_posted = false;
     QChart* m_chart = nullptr;
+    QValueAxis* m_valueX = nullptr;
+    QValueAxis* m_valueY = nullptr;
+    QBarCategoryAxis* m_categories = nullptr;
     QGraphicsRectItem* m_backdropShadow = nullptr;
     QGraphicsRectItem* m_backdrop = nullptr;
     QGraphicsRectItem* m_backdropInner = nullptr;
