@@ -505,7 +505,14 @@ void ChartView::buildCategories()
             m_chart->addSeries(area);
             area->attachAxis(d.categories);
             area->attachAxis(d.valueY);
-            area->setBrush(fillBrush(s.DataPoint.BrushFillColor, false));
+            // Several areas overlap: each lets the ones behind show through.
+            QBrush brush = fillBrush(s.DataPoint.BrushFillColor, false);
+            if (m_model.drawnSeries().size() > 1 && brush.style() == Qt::SolidPattern) {
+                QColor see = brush.color();
+                see.setAlpha(170);
+                brush.setColor(see);
+            }
+            area->setBrush(brush);
             area->setPen(toQPen(s.DataPoint.EdgePen));
             d.entries.push_back({area, k, Drawn::Entry::Area});
             named = area;

@@ -218,11 +218,11 @@ bool QtPrinterService::print(const PrintJob& job, QString& errorText)
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdfPath);
     } else if (!job.settings.printerName.isEmpty()) {
-        printer.setPrinterName(job.settings.printerName);
-        if (!printer.isValid()) {
+        if (QPrinterInfo::printerInfo(job.settings.printerName).isNull()) {
             errorText = QStringLiteral("The printer ") + job.settings.printerName + QStringLiteral(" is not available.");
             return false;
         }
+        printer.setPrinterName(job.settings.printerName);
     } else if (QPrinterInfo::availablePrinters().isEmpty()) {
         errorText = QStringLiteral("No printer is installed.");
         return false;
