@@ -361,13 +361,8 @@ void ChartView::buildXY()
         const std::vector<ChartModel::Point> pts = m_model.points(k);
         QAbstractSeries* named = nullptr;
         if (m_model.drawsLine(k)) {
-            auto* line = new QLineSeries();
-            for (const ChartModel::Point& p : pts)
-                line->append(p.x, p.y);
+            QLineSeries* line = addLine(pts, d.valueX);
             line->setName(s.LegendText);
-            m_chart->addSeries(line);
-            line->attachAxis(d.valueX);
-            line->attachAxis(d.valueY);
             // In an XY chart the line between the points takes the points'
             // edge colour, in the series pen's style and width.
             line->setPen(toQPen(s.Pen.Style, s.DataPoint.EdgePen.VtColor, s.Pen.Width));
@@ -375,29 +370,15 @@ void ChartView::buildXY()
             named = line;
         }
         if (m_model.drawsMarkers(k)) {
-            const ChartMarker& marker = s.DataPoint.Marker;
-            auto* scatter = new QScatterSeries();
-            for (const ChartModel::Point& p : pts)
-                scatter->append(p.x, p.y);
+            QScatterSeries* scatter = addMarkers(k, pts, d.valueX);
             scatter->setName(s.LegendText);
-            m_chart->addSeries(scatter);
-            scatter->attachAxis(d.valueX);
-            scatter->attachAxis(d.valueY);
-            const int px = markerPixels(marker.Size);
-            scatter->setMarkerSize(px);
-            scatter->setLightMarker(markerImage(marker.Style, marker.Pen.VtColor, marker.FillColor, px));
-            scatter->setColor(toQColor(marker.FillColor));
-            scatter->setBorderColor(toQColor(marker.Pen.VtColor));
-            d.entries.push_back({scatter, k, Drawn::Entry::Markers});
             if (named)
-                for (QLegendMarker* m : m_chart->legend()->markers(named))
-                    m->setVisible(false);
+                showInLegend(named, false);
             named = scatter;
         }
         if (named) {
             d.anchor = d.anchor ? d.anchor : named;
-            for (QLegendMarker* m : m_chart->legend()->markers(named))
-                m->setVisible(!s.LegendText.isEmpty());
+            showInLegend(named, !s.LegendText.isEmpty());
         }
     }
 }
@@ -446,9 +427,7 @@ void ChartView::buildCategories()
             d.bars->append(set);
             d.barSeries.push_back(k);
         }
-        m_chart->addSeries(d.bars);
-        d.bars->attachAxis(d.categories);
-        d.bars->attachAxis(d.valueY);
+        addToAxes(d.bars, d.categories);
         for (std::size_t i = 0; i < d.barSeries.size(); ++i) {
             const ChartSeries& s = m_model.SeriesCollection(d.barSeries[i]);
             QBarSet* set = d.bars->barSets().at(static_cast<qsizetype>(i));
@@ -465,13 +444,8 @@ void ChartView::buildCategories()
         const std::vector<ChartModel::Point> pts = m_model.points(k);
         QAbstractSeries* named = nullptr;
         if (type == ChartType::Line2D || type == ChartType::Line3D) {
-            auto* line = new QLineSeries();
-            for (const ChartModel::Point& p : pts)
-                line->append(p.x, p.y);
+            QLineSeries* line = addLine(pts, d.categories);
             line->setName(s.LegendText);
-            m_chart->addSeries(line);
-            line->attachAxis(d.categories);
-            line->attachAxis(d.valueY);
             QPen pen = s.ShowLine ? toQPen(s.Pen) : QPen(Qt::NoPen);
             if (depth && pen.style() != Qt::NoPen)
                 pen.setWidthF(pen.widthF() + 3);
@@ -502,9 +476,7 @@ void ChartView::buildCategories()
             area->setUpperSeries(upper);
             area->setLowerSeries(lower);
             area->setName(s.LegendText);
-            m_chart->addSeries(area);
-            area->attachAxis(d.categories);
-            area->attachAxis(d.valueY);
+            addToAxes(area, d.categories);
             // Several areas overlap: each lets the ones behind show through.
             QBrush brush = fillBrush(s.DataPoint.BrushFillColor, false);
             if (m_model.drawnSeries().size() > 1 && brush.style() == Qt::SolidPattern) {
@@ -517,24 +489,10 @@ void ChartView::buildCategories()
             d.entries.push_back({area, k, Drawn::Entry::Area});
             named = area;
         }
-        if (m_model.drawsMarkers(k) && !pts.empty()) {
-            const ChartMarker& marker = s.DataPoint.Marker;
-            auto* scatter = new QScatterSeries();
-            for (const ChartModel::Point& p : pts)
-                scatter->append(p.x, p.y);
-            m_chart->addSeries(scatter);
-            scatter->attachAxis(d.categories);
-            scatter->attachAxis(d.valueY);
-            const int px = markerPixels(marker.Size);
-            scatter->setMarkerSize(px);
-            scatter->setLightMarker(markerImage(marker.Style, marker.Pen.VtColor, marker.FillColor, px));
-            for (QLegendMarker* m : m_chart->legend()->markers(scatter))
-                m->setVisible(false);
-            d.entries.push_back({scatter, k, Drawn::Entry::Markers});
-        }
+        if (m_model.drawsMarkers(k) && !pts.empty())
+            showInLegend(addMarkers(k, pts, d.categories), false);
         d.anchor = d.anchor ? d.anchor : named;
-        for (QLegendMarker* m : m_chart->legend()->markers(named))
-            m->setVisible(!s.LegendText.isEmpty());
+        showInLegend(named, !s.LegendText.isEmpty());
     }
 }
 
@@ -568,11 +526,48 @@ void ChartView::buildPies()
         }
         // One legend for the rows: the first pie's.
         if (index > 0)
-            for (QLegendMarker* m : m_chart->legend()->markers(pie))
-                m->setVisible(false);
+            showInLegend(pie, false);
         m_drawn->entries.push_back({pie, k, Drawn::Entry::Pie});
         ++index;
     }
+}
+
+void ChartView::addToAxes(QAbstractSeries* series, QAbstractAxis* xAxis)
+{
+    m_chart->addSeries(series);
+    series->attachAxis(xAxis);
+    series->attachAxis(m_valueY);
+}
+
+void ChartView::showInLegend(QAbstractSeries* series, bool shown)
+{
+    for (QLegendMarker* m : m_chart->legend()->markers(series))
+        m->setVisible(shown);
+}
+
+QLineSeries* ChartView::addLine(const std::vector<ChartModel::Point>& points, QAbstractAxis* xAxis)
+{
+    auto* line = new QLineSeries();
+    for (const ChartModel::Point& p : points)
+        line->append(p.x, p.y);
+    addToAxes(line, xAxis);
+    return line;
+}
+
+QScatterSeries* ChartView::addMarkers(int series, const std::vector<ChartModel::Point>& points, QAbstractAxis* xAxis)
+{
+    const ChartMarker& marker = m_model.SeriesCollection(series).DataPoint.Marker;
+    auto* scatter = new QScatterSeries();
+    for (const ChartModel::Point& p : points)
+        scatter->append(p.x, p.y);
+    addToAxes(scatter, xAxis);
+    const int px = markerPixels(marker.Size);
+    scatter->setMarkerSize(px);
+    scatter->setLightMarker(markerImage(marker.Style, marker.Pen.VtColor, marker.FillColor, px));
+    scatter->setColor(toQColor(marker.FillColor));
+    scatter->setBorderColor(toQColor(marker.Pen.VtColor));
+    m_drawn->entries.push_back({scatter, series, Drawn::Entry::Markers});
+    return scatter;
 }
 
 void ChartView::configureValueAxis(QValueAxis* axis, int axisId)
@@ -608,30 +603,24 @@ void ChartView::buildStatLines()
         const ChartStatValues v = m_model.statValues(k);
         if (v.count == 0)
             continue;
-        const auto addLine = [&](int flag, double y0, double y1) {
-            auto* line = new QLineSeries();
-            line->append(from, y0);
-            line->append(to, y1);
-            m_chart->addSeries(line);
-            line->attachAxis(xAxis);
-            line->attachAxis(d.valueY);
+        const auto addStatLine = [&](int flag, double y0, double y1) {
+            QLineSeries* line = addLine({{0, from, y0}, {0, to, y1}}, xAxis);
             line->setPen(toQPen(stat.Style(flag), stat.VtColor, stat.Width));
-            for (QLegendMarker* m : m_chart->legend()->markers(line))
-                m->setVisible(false);
+            showInLegend(line, false);
             d.entries.push_back({line, k, Drawn::Entry::Stat});
         };
         if (stat.Flag & ChartStatLine::Minimum)
-            addLine(ChartStatLine::Minimum, v.minimum, v.minimum);
+            addStatLine(ChartStatLine::Minimum, v.minimum, v.minimum);
         if (stat.Flag & ChartStatLine::Maximum)
-            addLine(ChartStatLine::Maximum, v.maximum, v.maximum);
+            addStatLine(ChartStatLine::Maximum, v.maximum, v.maximum);
         if (stat.Flag & ChartStatLine::Mean)
-            addLine(ChartStatLine::Mean, v.mean, v.mean);
+            addStatLine(ChartStatLine::Mean, v.mean, v.mean);
         if (stat.Flag & ChartStatLine::StandardDeviation) {
-            addLine(ChartStatLine::StandardDeviation, v.mean - v.standardDeviation, v.mean - v.standardDeviation);
-            addLine(ChartStatLine::StandardDeviation, v.mean + v.standardDeviation, v.mean + v.standardDeviation);
+            addStatLine(ChartStatLine::StandardDeviation, v.mean - v.standardDeviation, v.mean - v.standardDeviation);
+            addStatLine(ChartStatLine::StandardDeviation, v.mean + v.standardDeviation, v.mean + v.standardDeviation);
         }
         if ((stat.Flag & ChartStatLine::Trend) && v.hasTrend)
-            addLine(ChartStatLine::Trend, v.trendIntercept + v.trendSlope * from,
+            addStatLine(ChartStatLine::Trend, v.trendIntercept + v.trendSlope * from,
                     v.trendIntercept + v.trendSlope * to);
     }
 }

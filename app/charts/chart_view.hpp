@@ -21,7 +21,10 @@
 #include "charts/chart_model.hpp"
 
 class QChart;
+class QAbstractAxis;
 class QAbstractSeries;
+class QLineSeries;
+class QScatterSeries;
 class QGraphicsRectItem;
 class QGraphicsSimpleTextItem;
 class QBarCategoryAxis;
@@ -102,6 +105,12 @@ private:
     void buildPies();
     void buildStatLines();
     void configureValueAxis(QValueAxis* axis, int axisId);
+    // A series on the chart, against `xAxis` and the value axis Y.
+    void addToAxes(QAbstractSeries* series, QAbstractAxis* xAxis);
+    void showInLegend(QAbstractSeries* series, bool shown);
+    QLineSeries* addLine(const std::vector<ChartModel::Point>& points, QAbstractAxis* xAxis);
+    // The markers of a model series at its points.
+    QScatterSeries* addMarkers(int series, const std::vector<ChartModel::Point>& points, QAbstractAxis* xAxis);
     std::vector<QPointF> barCorners(int series, int row, double value);
 
     ChartModel m_model;

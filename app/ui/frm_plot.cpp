@@ -1,7 +1,6 @@
 #include "ui/frm_plot.hpp"
 
 #include <QFileInfo>
-#include <QIcon>
 #include <QImageWriter>
 #include <QPushButton>
 #include <QResizeEvent>
@@ -13,6 +12,7 @@
 
 #include "charts/chart_view.hpp"
 #include "ui/frm_info.hpp"
+#include "ui/picture_button.hpp"
 #include "ui/twips.hpp"
 #include "ui/wait_cursor.hpp"
 
@@ -44,21 +44,6 @@ QPushButton* makeToggle(QWidget* parent, const char* name, const QString& captio
     box->setCheckable(true);
     box->setGeometry(twips(left), twips(top), twips(800), twips(300));
     return box;
-}
-
-QPushButton* makePictureButton(QWidget* parent, const char* name, const QString& tooltip, const char* iconName,
-                               const QString& fallback, int left, int top)
-{
-    auto* button = new QPushButton(parent);
-    button->setObjectName(QLatin1String(name));
-    button->setToolTip(tooltip);
-    const QIcon icon = QIcon::fromTheme(QLatin1String(iconName));
-    if (icon.isNull())
-        button->setText(fallback);
-    else
-        button->setIcon(icon);
-    button->setGeometry(twips(left), twips(top), twips(400), twips(400));
-    return button;
 }
 
 QScrollBar* makeScrollBar(QWidget* parent, const char* name, int left, int top)
