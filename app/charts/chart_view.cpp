@@ -5,6 +5,7 @@
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
+#include <QGraphicsItem>
 #include <QGraphicsLayout>
 #include <QGraphicsRectItem>
 #include <QGraphicsScene>
@@ -186,14 +187,60 @@ QImage markerImage(int style, const ChartColor& outline, const ChartColor& fill,
     return image;
 }
 
+namespace {
+
+// The markers of one series, drawn as one item: a scatter series of Qt
+// Charts makes an item per point, which takes minutes for 100,000 points.
+class MarkerLayer : public QGraphicsItem {
+public:
+    MarkerLayer(QImage marker, std::vector<ChartModel::Point> points)
+        : m_marker(std::move(marker))
+        , m_points(std::move(points))
+    {
+    }
+    QRectF boundingRect() const override { return m_bounds; }
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*) override
+    {
+        painter->setClipRect(m_bounds);
+        const QPointF half(m_marker.width() / 2.0, m_marker.height() / 2.0);
+        for (const QPointF& c : m_centres)
+            painter->drawImage(c - half, m_marker);
+    }
+    const std::vector<ChartModel::Point>& points() const { return m_points; }
+    // Places the markers: `map` gives a point's position on the scene,
+    // `plot` is the plot area (markers on its edge show whole).
+    template <class Map>
+    void place(const Map& map, const QRectF& plot)
+    {
+        prepareGeometryChange();
+        const double r = m_marker.width() / 2.0 + 1;
+        m_bounds = plot.adjusted(-r, -r, r, r);
+        m_centres.clear();
+        m_centres.reserve(m_points.size());
+        for (const ChartModel::Point& p : m_points)
+            m_centres.push_back(map(p.x, p.y));
+        update();
+    }
+
+private:
+    QImage m_marker;
+    std::vector<ChartModel::Point> m_points;
+    std::vector<QPointF> m_centres;
+    QRectF m_bounds;
+};
+
+} // namespace
+
 // What the last drawing made of the model, for finding elements again.
 struct ChartView::Drawn {
     struct Entry {
         QAbstractSeries* series;
         int number;                      // the model's series number
         enum Role { Markers, Line, Bars, Area, Pie, Stat } role;
+        MarkerLayer* markers = nullptr;  // Markers: the drawn markers (series is their legend entry)
     };
     std::vector<Entry> entries;
+    std::vector<std::unique_ptr<MarkerLayer>> layers;
     QBarSeries* bars = nullptr;
     std::vector<int> barSeries;          // model series of each bar set, in order
     QAbstractSeries* anchor = nullptr;   // a series attached to both axes, for mapping
@@ -556,17 +603,21 @@ QLineSeries* ChartView::addLine(const std::vector<ChartModel::Point>& points, QA
 
 QScatterSeries* ChartView::addMarkers(int series, const std::vector<ChartModel::Point>& points, QAbstractAxis* xAxis)
 {
+    // The scatter series stays empty: it gives the legend entry and the
+    // mapping onto the axes; the layer draws the markers.
     const ChartMarker& marker = m_model.SeriesCollection(series).DataPoint.Marker;
     auto* scatter = new QScatterSeries();
-    for (const ChartModel::Point& p : points)
-        scatter->append(p.x, p.y);
     addToAxes(scatter, xAxis);
     const int px = markerPixels(marker.Size);
+    const QImage image = markerImage(marker.Style, marker.Pen.VtColor, marker.FillColor, px);
     scatter->setMarkerSize(px);
-    scatter->setLightMarker(markerImage(marker.Style, marker.Pen.VtColor, marker.FillColor, px));
     scatter->setColor(toQColor(marker.FillColor));
     scatter->setBorderColor(toQColor(marker.Pen.VtColor));
-    m_drawn->entries.push_back({scatter, series, Drawn::Entry::Markers});
+    auto layer = std::make_unique<MarkerLayer>(image, points);
+    layer->setZValue(0.5);
+    scene()->addItem(layer.get());
+    m_drawn->entries.push_back({scatter, series, Drawn::Entry::Markers, layer.get()});
+    m_drawn->layers.push_back(std::move(layer));
     return scatter;
 }
 
@@ -665,6 +716,9 @@ void ChartView::layoutItems()
     if (QGraphicsLayout* layout = m_chart->layout())
         layout->activate();
     const QRectF plot = m_chart->mapRectToScene(m_chart->plotArea());
+    for (const Drawn::Entry& entry : m_drawn->entries)
+        if (entry.markers)
+            entry.markers->place(scenePosition(entry.series), plot);
 
     if (m_title->isVisible())
         m_title->setPos(backRect.center().x() - m_title->boundingRect().width() / 2, backRect.top() + inset);
@@ -683,6 +737,32 @@ void ChartView::layoutItems()
     m_plotShadow->setRect(plot.translated(ShadowOffset, ShadowOffset));
     m_plotShadow->setVisible(axes && plotBack.ShadowStyle == 1);
     applyFrame(m_plotFrame, m_plotFrameInner, plot.adjusted(-2, -2, 2, 2), axes ? plotBack.FrameStyle : 0);
+}
+
+std::function<QPointF(double, double)> ChartView::scenePosition(QAbstractSeries* series)
+{
+    // The axes are linear: two points mapped by the chart give every other.
+    // They are the axes' ends, so that values far from zero keep their
+    // precision.
+    double x0 = 0, x1 = 1, y0 = 0, y1 = 1;
+    if (m_valueX->isVisible()) {
+        x0 = m_valueX->min();
+        x1 = m_valueX->max();
+    } else {
+        x0 = -0.5;
+        x1 = std::max(0.5, m_model.RowCount() - 0.5);
+    }
+    y0 = m_valueY->min();
+    y1 = m_valueY->max();
+    if (!(x1 > x0))
+        x1 = x0 + 1;
+    if (!(y1 > y0))
+        y1 = y0 + 1;
+    const QPointF a = m_chart->mapToScene(m_chart->mapToPosition(QPointF(x0, y0), series));
+    const QPointF b = m_chart->mapToScene(m_chart->mapToPosition(QPointF(x1, y1), series));
+    return [=](double x, double y) {
+        return QPointF(a.x() + (x - x0) / (x1 - x0) * (b.x() - a.x()), a.y() + (y - y0) / (y1 - y0) * (b.y() - a.y()));
+    };
 }
 
 QRectF ChartView::plotArea()
@@ -761,8 +841,9 @@ ChartElement ChartView::elementAt(const QPoint& position)
         if (entry.role != Drawn::Entry::Markers)
             continue;
         const double reach = std::max(HitRadius, markerPixels(m_model.SeriesCollection(entry.number).DataPoint.Marker.Size) / 2.0);
-        for (const ChartModel::Point& p : m_model.points(entry.number)) {
-            const QPointF c = m_chart->mapToScene(m_chart->mapToPosition(QPointF(p.x, p.y), entry.series));
+        const auto position = scenePosition(entry.series);
+        for (const ChartModel::Point& p : entry.markers->points()) {
+            const QPointF c = position(p.x, p.y);
             const double dist = std::hypot(c.x() - at.x(), c.y() - at.y());
             if (dist <= reach && (best < 0 || dist < best)) {
                 best = dist;

@@ -15,6 +15,7 @@
 #include <QImage>
 #include <QPicture>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -112,6 +113,8 @@ private:
     // The markers of a model series at its points.
     QScatterSeries* addMarkers(int series, const std::vector<ChartModel::Point>& points, QAbstractAxis* xAxis);
     std::vector<QPointF> barCorners(int series, int row, double value);
+    // Where a value (x, y) lies on the scene, along the axes of `series`.
+    std::function<QPointF(double, double)> scenePosition(QAbstractSeries* series);
 
     ChartModel m_model;
     bool m_dirty = true;

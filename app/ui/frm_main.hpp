@@ -150,6 +150,9 @@ public:
     // is thrown to the caller; a window already shown stays open, any other
     // is deleted.
     static frmPlot* CreateXYPlot(const XYPlot& plot);
+    // CreateXYPlot for a caller that goes on after a failure: the failure's
+    // description is shown in a box titled "Plot". False after a failure.
+    static bool drawXYPlot(const XYPlot& plot);
 
     // ---- start-up, command line and close (frm_main_startup.cpp) ----------
     // The start-up sequence. False when this start ends at once: its

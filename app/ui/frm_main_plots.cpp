@@ -31,23 +31,16 @@ void plotCommand(frmMain& main, PlotCommand command)
     options.swapXY = programState().SwapXY;
     options.mainCaption = main.windowTitle();
 
-    QString failure;
     PlotPoints points;
     {
         WaitCursor wait;
         points = buildPlotPoints(main.dataMatrix(), command, options);
-        if (points.status == PlotPoints::Status::Ok) {
-            try {
-                frmMain::CreateXYPlot(points.plot);
-            } catch (const std::exception& e) {
-                failure = QString::fromUtf8(e.what());
-            }
-        }
     }
-    if (points.status != PlotPoints::Status::Ok)
+    if (points.status != PlotPoints::Status::Ok) {
         Platform::message(points.message, MsgButtons::Ok, MsgIcon::Critical, points.messageTitle);
-    else if (!failure.isEmpty())
-        Platform::message(failure, MsgButtons::Ok, MsgIcon::Critical, QStringLiteral("Plot"));
+        return;
+    }
+    frmMain::drawXYPlot(points.plot);
 }
 
 } // namespace
@@ -90,6 +83,23 @@ frmPlot* frmMain::CreateXYPlot(const XYPlot& plot)
             delete window.data();
         throw;
     }
+}
+
+bool frmMain::drawXYPlot(const XYPlot& plot)
+{
+    QString failure;
+    {
+        WaitCursor wait;
+        try {
+            CreateXYPlot(plot);
+        } catch (const std::exception& e) {
+            failure = QString::fromUtf8(e.what());
+        }
+    }
+    if (failure.isEmpty())
+        return true;
+    Platform::message(failure, MsgButtons::Ok, MsgIcon::Critical, QStringLiteral("Plot"));
+    return false;
 }
 
 void frmMain::Command11_Click()

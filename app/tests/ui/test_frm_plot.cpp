@@ -139,6 +139,17 @@ TEST_F(FrmPlotTest, BuilderFailureLeavesOnlyAShownWindow)
         // with it the window was shown before the failure and stays.
         EXPECT_EQ(plotWindows().size(), sameScale ? 1 : 0) << sameScale;
     }
+
+    // A caller that goes on afterwards gets the description in a box.
+    XYPlot plot = runPlot(5);
+    plot.Cols = 7;
+    EXPECT_FALSE(frmMain::drawXYPlot(plot));
+    ASSERT_EQ(platform.messages.asked.size(), 1u);
+    EXPECT_EQ(lastMessage().text, QStringLiteral("Subscript out of range"));
+    EXPECT_EQ(lastMessage().title, QStringLiteral("Plot"));
+    EXPECT_EQ(lastMessage().icon, MsgIcon::Critical);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(frmMain::drawXYPlot(runPlot(5)));
 }
 
 TEST_F(FrmPlotTest, LayoutAtTheSmallestSizeAndLarger)

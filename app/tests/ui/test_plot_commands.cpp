@@ -136,3 +136,26 @@ TEST_F(PlotCommands, BoxesInsteadOfAChart)
     ASSERT_EQ(plots().size(), 1);
     EXPECT_EQ(chartOf(plots().front()).ChartData().at(2, 3), 0.0);
 }
+
+TEST_F(PlotCommands, FiftyThousandRows)
+{
+    const int rows = 50000;
+    matrix().resize(rows + 1);
+    grid()->setRows(rows + 1);
+    fill(rows);
+    window->Command11_Click();
+    ASSERT_EQ(plots().size(), 1);
+    frmPlot* plot = plots().front();
+    const ChartModel& chart = chartOf(plot);
+    EXPECT_EQ(chart.Footnote.Text, QStringLiteral("n =  50000"));
+    EXPECT_EQ(chart.SeriesCollection(3).DataPoint.Marker.Size, 100);
+    EXPECT_EQ(chart.points(3).size(), static_cast<std::size_t>(rows));
+    const QImage picture = plot->chart()->toImage();
+    EXPECT_EQ(picture.size(), plot->chart()->size());
+    // About a hundred points share each pixel here: one of the last ones is found.
+    const QPointF last = plot->chart()->positionOf(3, rows, 2 * rows + 1);
+    const ChartElement found = plot->chart()->elementAt(last.toPoint());
+    EXPECT_EQ(found.kind, ChartElement::Kind::Point);
+    EXPECT_EQ(found.series, 3);
+    EXPECT_GT(found.dataPoint, rows - 500);
+}
