@@ -59,10 +59,10 @@ public:
 struct PrintSettings {
     int copies = 1;
     bool landscape = false;
-    // The printer chosen in the printer dialog (empty: the default one), and
-    // the file it prints into when the user chose printing to a file.
-    QString printerName;
+    // Chosen in the printer dialog: a PDF file to print into ("Print to
+    // File"), else the printer by its name; both empty for the default printer.
     QString outputFile;
+    QString printerName;
 };
 
 struct PrintJob {

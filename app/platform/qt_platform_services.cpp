@@ -188,12 +188,6 @@ bool QtPrinterService::setup(const QString& title, PrintSettings& settings, QStr
         return false;
     }
     QPrinter printer;
-    if (!settings.outputFile.isEmpty()) {
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(settings.outputFile);
-    } else if (!settings.printerName.isEmpty()) {
-        printer.setPrinterName(settings.printerName);
-    }
     printer.setCopyCount(settings.copies);
     printer.setPageOrientation(settings.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     QPrintDialog dialog(&printer, QApplication::activeWindow());
@@ -203,29 +197,34 @@ bool QtPrinterService::setup(const QString& title, PrintSettings& settings, QStr
         errorText = QStringLiteral("Cancel was selected.");
         return false;
     }
+    settings = chosenSettings(printer);
+    return true;
+}
+
+PrintSettings QtPrinterService::chosenSettings(const QPrinter& printer)
+{
+    PrintSettings settings;
     settings.copies = printer.copyCount();
     settings.landscape = printer.pageLayout().orientation() == QPageLayout::Landscape;
-    settings.printerName = printer.printerName();
-    settings.outputFile = printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName() : QString();
-    return true;
+    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
+        settings.outputFile = printer.outputFileName();
+    else
+        settings.printerName = printer.printerName();
+    return settings;
 }
 
 bool QtPrinterService::print(const PrintJob& job, QString& errorText)
 {
     QPrinter printer(QPrinter::HighResolution);
-    const QString pdfPath = !m_pdfPath.isEmpty() ? m_pdfPath : job.settings.outputFile;
-    if (!pdfPath.isEmpty()) {
+    const QString pdf = m_pdfPath.isEmpty() ? job.settings.outputFile : m_pdfPath;
+    if (!pdf.isEmpty()) {
         printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(pdfPath);
-    } else if (!job.settings.printerName.isEmpty()) {
-        if (QPrinterInfo::printerInfo(job.settings.printerName).isNull()) {
-            errorText = QStringLiteral("The printer ") + job.settings.printerName + QStringLiteral(" is not available.");
-            return false;
-        }
-        printer.setPrinterName(job.settings.printerName);
+        printer.setOutputFileName(pdf);
     } else if (QPrinterInfo::availablePrinters().isEmpty()) {
         errorText = QStringLiteral("No printer is installed.");
         return false;
+    } else if (!job.settings.printerName.isEmpty()) {
+        printer.setPrinterName(job.settings.printerName);
     }
     return printOn(printer, job, errorText);
 }
@@ -250,16 +249,6 @@ void QtClipboardService::setImage(const QImage& image)
     QGuiApplication::clipboard()->setImage(image);
 }
 
-std::optional<QColor> QtColorDialogService::choose(const QColor& colour)
-{
-    if (nobodyCanSeeWindows())
-        return std::nullopt;
-    const QColor chosen = QColorDialog::getColor(colour, QApplication::activeWindow());
-    if (!chosen.isValid())
-        return std::nullopt;
-    return chosen;
-}
-
 void QtClipboardService::clear()
 {
     QGuiApplication::clipboard()->clear();
@@ -280,4 +269,14 @@ bool DesktopLauncherService::editFile(const QString& path)
             return true;
     }
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+std::optional<QColor> QtColorDialogService::choose(const QColor& colour)
+{
+    if (nobodyCanSeeWindows())
+        return std::nullopt;
+    const QColor chosen = QColorDialog::getColor(colour, QApplication::activeWindow());
+    if (!chosen.isValid())
+        return std::nullopt;
+    return chosen;
 }

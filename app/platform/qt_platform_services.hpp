@@ -3,6 +3,13 @@
 
 #include "platform/platform_services.hpp"
 
+#include <QStringList>
+
+class QPrinter;
+
+#include <functional>
+#include <optional>
+
 // Modal message boxes. Where nobody can see a box (Qt's offscreen or
 // minimal platform: a server, an unattended command-line run) the message
 // goes to standard error and the box answers its default, as
@@ -29,15 +36,17 @@ public:
     static QStringList nameFilters(const QString& classicFilter);
 };
 
-// Prints on the printer chosen in the printer dialog (the default one when
-// none was chosen), into the PDF file the dialog named when the user chose
-// printing to a file, or into a PDF file given here (tests, and a machine
-// without printers that is asked to print to PDF).
+// Prints on the printer of a job's settings (the default printer when it
+// names none) or into the PDF file the printer dialog chose, which needs no
+// printer installed. A service made with `pdfPath` prints every job into
+// that file.
 class QtPrinterService : public PrinterService {
 public:
     explicit QtPrinterService(const QString& pdfPath = QString()) : m_pdfPath(pdfPath) {}
     bool setup(const QString& title, PrintSettings& settings, QString& errorText) override;
     bool print(const PrintJob& job, QString& errorText) override;
+    // What the printer dialog chose, read from its printer.
+    static PrintSettings chosenSettings(const QPrinter& printer);
 
 private:
     QString m_pdfPath;
@@ -52,11 +61,6 @@ public:
     void clear() override;
 };
 
-// The colour dialog; without a visible screen it counts as cancelled.
-class QtColorDialogService : public ColorDialogService {
-public:
-    std::optional<QColor> choose(const QColor& colour) override;
-};
 
 // $VISUAL, then $EDITOR (split into program and arguments, never through a
 // shell, the path appended as one argument), else the desktop's opener.
@@ -68,4 +72,10 @@ public:
 class SystemClockService : public ClockService {
 public:
     QTime currentTime() override { return QTime::currentTime(); }
+};
+
+// The colour dialog; without a visible screen it counts as cancelled.
+class QtColorDialogService : public ColorDialogService {
+public:
+    std::optional<QColor> choose(const QColor& colour) override;
 };

@@ -24,16 +24,6 @@ QString ScriptedFileDialogService::choose(const FileDialogRequest& request)
     return answer;
 }
 
-std::optional<QColor> ScriptedColorDialogService::choose(const QColor& colour)
-{
-    asked.push_back(colour);
-    if (answers.empty())
-        return std::nullopt;
-    const std::optional<QColor> answer = answers.front();
-    answers.pop_front();
-    return answer;
-}
-
 bool ScriptedPrinterService::setup(const QString& title, PrintSettings& settings, QString& errorText)
 {
     setupTitles.push_back(title);
@@ -82,4 +72,14 @@ ScriptedPlatform::~ScriptedPlatform()
     Platform::setColorDialog(nullptr);
     Platform::setLauncher(nullptr);
     Platform::setClock(nullptr);
+}
+
+std::optional<QColor> ScriptedColorDialogService::choose(const QColor& colour)
+{
+    asked.push_back(colour);
+    if (answers.empty())
+        return std::nullopt;
+    const std::optional<QColor> answer = answers.front();
+    answers.pop_front();
+    return answer;
 }

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QFile>
+#include <QIcon>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QResizeEvent>
@@ -11,11 +12,18 @@
 #include "core/numbered_file.hpp"
 #include "core/program_state.hpp"
 #include "platform/platform_services.hpp"
-#include "ui/picture_button.hpp"
 #include "ui/twips.hpp"
-#include "ui/wait_cursor.hpp"
 
 namespace {
+
+// The hourglass pointer for the length of a block.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
 
 QString programFolder()
 {
@@ -29,6 +37,21 @@ QCheckBox* makeCheck(QWidget* parent, const char* name, const QString& caption, 
     box->move(twips(left), twips(top));
     box->adjustSize();
     return box;
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& tooltip, const char* iconName,
+                        const QString& fallback, int left, int top)
+{
+    auto* button = new QPushButton(parent);
+    button->setObjectName(QLatin1String(name));
+    button->setToolTip(tooltip);
+    const QIcon icon = QIcon::fromTheme(QLatin1String(iconName));
+    if (icon.isNull())
+        button->setText(fallback);
+    else
+        button->setIcon(icon);
+    button->setGeometry(twips(left), twips(top), twips(400), twips(400));
+    return button;
 }
 
 } // namespace
@@ -63,17 +86,17 @@ frmInfo::frmInfo(QWidget* parent)
     Auto->resize(twips(255), twips(255));
     Auto->hide();
 
-    Command6_1 = makePictureButton(this, "Command6_1", QStringLiteral("Zoom in"), "zoom-in", QStringLiteral("+"), 120, 3420);
-    Command6_0 = makePictureButton(this, "Command6_0", QStringLiteral("Zoom out"), "zoom-out", QStringLiteral("-"), 600, 3420);
-    Command5 = makePictureButton(this, "Command5", QStringLiteral("Clean"), "edit-clear", QStringLiteral("C"), 3480, 3420);
-    Command4 = makePictureButton(this, "Command4", QStringLiteral("Copy"), "edit-copy", QStringLiteral("Cp"), 3960, 3420);
-    Command3 = makePictureButton(this, "Command3", QStringLiteral("Save"), "document-save", QStringLiteral("S"), 4440, 3420);
-    Command20 = makePictureButton(this, "Command20", QStringLiteral("Edit with Notepad application"), "accessories-text-editor",
+    Command6_1 = makeButton(this, "Command6_1", QStringLiteral("Zoom in"), "zoom-in", QStringLiteral("+"), 120, 3420);
+    Command6_0 = makeButton(this, "Command6_0", QStringLiteral("Zoom out"), "zoom-out", QStringLiteral("-"), 600, 3420);
+    Command5 = makeButton(this, "Command5", QStringLiteral("Clean"), "edit-clear", QStringLiteral("C"), 3480, 3420);
+    Command4 = makeButton(this, "Command4", QStringLiteral("Copy"), "edit-copy", QStringLiteral("Cp"), 3960, 3420);
+    Command3 = makeButton(this, "Command3", QStringLiteral("Save"), "document-save", QStringLiteral("S"), 4440, 3420);
+    Command20 = makeButton(this, "Command20", QStringLiteral("Edit with Notepad application"), "accessories-text-editor",
                            QStringLiteral("E"), 4920, 3420);
-    Command2 = makePictureButton(this, "Command2", QStringLiteral("Print"), "document-print", QStringLiteral("P"), 5400, 3420);
-    Command8 = makePictureButton(this, "Command8", QStringLiteral("Printer setup"), "document-print-preview",
+    Command2 = makeButton(this, "Command2", QStringLiteral("Print"), "document-print", QStringLiteral("P"), 5400, 3420);
+    Command8 = makeButton(this, "Command8", QStringLiteral("Printer setup"), "document-print-preview",
                           QStringLiteral("PS"), 5880, 3420);
-    Command1 = makePictureButton(this, "Command1", QStringLiteral("Return"), "go-previous", QStringLiteral("R"), 6360, 3420);
+    Command1 = makeButton(this, "Command1", QStringLiteral("Return"), "go-previous", QStringLiteral("R"), 6360, 3420);
 
     connect(Check1, &QCheckBox::toggled, this, [this] { Check1_Click(); });
     connect(Check3, &QCheckBox::toggled, this, [this] { Check3_Click(); });
@@ -134,8 +157,12 @@ void frmInfo::layoutControls()
 {
     if (isMinimized())
         return;
-    const int w = std::max(toTwips(width()), 7150) + FrameWidthTwips;
-    const int h = std::max(toTwips(height()), 4500) + FrameHeightTwips;
+    // The design measures count the window's frame and caption bar; the
+    // client area here is smaller by about that much.
+    constexpr int FrameWidth = 120;
+    constexpr int FrameHeight = 570;
+    const int w = std::max(toTwips(width()), 7150) + FrameWidth;
+    const int h = std::max(toTwips(height()), 4500) + FrameHeight;
     TxtInfo->setGeometry(twips(120), twips(120), twips(w - 540), twips(h - 1850));
     // The three boxes keep their design lefts unless a caption would run
     // into the next box.

@@ -1,6 +1,7 @@
 #include "ui/frm_plot.hpp"
 
 #include <QFileInfo>
+#include <QIcon>
 #include <QImageWriter>
 #include <QPushButton>
 #include <QResizeEvent>
@@ -97,16 +98,26 @@ frmPlot::frmPlot(QWidget* parent)
     btnInfo->setObjectName(QStringLiteral("btnInfo"));
     btnInfo->setGeometry(twips(4440), twips(7800), twips(800), twips(300));
     btnInfo->hide();
-    Command4 = makePictureButton(this, "Command4", QStringLiteral("Save as bitmap"), "document-save-as",
-                                 QStringLiteral("S"), 5640, 7680);
-    Command3 = makePictureButton(this, "Command3", QStringLiteral("Copy to clipboard (use 'Paste Special' as metafile)"),
-                                 "edit-copy", QStringLiteral("Cp"), 6120, 7680);
-    Command5 = makePictureButton(this, "Command5", QStringLiteral("Print"), "document-print", QStringLiteral("P"),
-                                 6600, 7680);
-    Command2 = makePictureButton(this, "Command2", QStringLiteral("Printer setup"), "document-print-preview",
-                                 QStringLiteral("PS"), 7080, 7680);
-    Command1 = makePictureButton(this, "Command1", QStringLiteral("Return"), "go-previous", QStringLiteral("R"),
-                                 7560, 7680);
+    const struct {
+        QPushButton*& button;
+        const char* name;
+        QStyle::StandardPixmap picture;  // where the desktop's theme has no picture of its own
+        const char* themePicture;
+        const char* tooltip;
+        int left;
+    } pictures[] = {
+        {Command4, "Command4", QStyle::SP_DialogSaveButton, "document-save-as", "Save as bitmap", 5640},
+        {Command3, "Command3", QStyle::SP_FileDialogDetailedView, "edit-copy",
+         "Copy to clipboard (use 'Paste Special' as metafile)", 6120},
+        {Command5, "Command5", QStyle::SP_FileIcon, "document-print", "Print", 6600},
+        {Command2, "Command2", QStyle::SP_FileDialogListView, "document-print-preview", "Printer setup", 7080},
+        {Command1, "Command1", QStyle::SP_ArrowBack, "go-previous", "Return", 7560},
+    };
+    for (const auto& p : pictures) {
+        p.button = pictureButton(this, p.name, p.picture, QString(), QLatin1String(p.tooltip));
+        p.button->setIcon(QIcon::fromTheme(QLatin1String(p.themePicture), p.button->icon()));
+        p.button->setGeometry(twips(p.left), twips(7680), twips(400), twips(400));
+    }
 
     HScroll1->setRange(0, 14);
     HScroll2->setRange(10, 500);
@@ -131,7 +142,7 @@ frmPlot::frmPlot(QWidget* parent)
     connect(HScroll1, &QScrollBar::valueChanged, this, [this] { HScroll1_Change(); });
     connect(HScroll2, &QScrollBar::valueChanged, this, [this] { HScroll2_Change(); });
 
-    setMinimumSize(twips(MinOuterWidth - FrameWidthTwips), twips(MinOuterHeight - FrameHeightTwips));
+    setMinimumSize(twips(MinOuterWidth - FrameWidth), twips(MinOuterHeight - FrameHeight));
     resize(twips(8115), twips(8205));
     Form_Load();
 }
@@ -174,8 +185,8 @@ void frmPlot::Form_Resize()
 {
     if (isMinimized())
         return;
-    const int W = std::max(toTwips(width()) + FrameWidthTwips, MinOuterWidth);
-    const int H = std::max(toTwips(height()) + FrameHeightTwips, MinOuterHeight);
+    const int W = std::max(toTwips(width()) + FrameWidth, MinOuterWidth);
+    const int H = std::max(toTwips(height()) + FrameHeight, MinOuterHeight);
     const std::pair<QWidget*, int> buttons[] = {
         {Command4, 2710}, {Command3, 2230}, {Command5, 1750}, {Command2, 1270}, {Command1, 790},
     };

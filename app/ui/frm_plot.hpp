@@ -78,9 +78,12 @@ public:
     void HScroll1_Change();
     void HScroll2_Change();
 
-    // Smallest outer size of the window, in twips.
+    // Smallest outer size of the window, in twips, and how much the frame
+    // and caption bar take of the outer size.
     static constexpr int MinOuterWidth = 8350;
     static constexpr int MinOuterHeight = 8750;
+    static constexpr int FrameWidth = 120;
+    static constexpr int FrameHeight = 570;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

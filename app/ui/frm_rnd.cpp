@@ -18,11 +18,19 @@
 #include "platform/flex_grid.hpp"
 #include "platform/platform_services.hpp"
 #include "ui/frm_main.hpp"
-#include "ui/wait_cursor.hpp"
 
 namespace {
 
 QPointer<frmRND> theWindow;
+
+// The hourglass for the life of a generation.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
 
 void showError(const QString& text)
 {

@@ -1,12 +1,15 @@
 #pragma once
-// The small picture buttons of the windows: an icon from the desktop's
-// theme (a short caption where the theme has none), a tooltip, and the
-// design's 400 x 400 twips at a position in twips.
+// A picture button: a push button with a picture of the style's own set, an
+// optional caption and a tooltip, named for tests.
 
-#include <QString>
+#include <QPushButton>
+#include <QStyle>
 
-class QPushButton;
-class QWidget;
-
-QPushButton* makePictureButton(QWidget* parent, const char* name, const QString& tooltip, const char* iconName,
-                               const QString& fallback, int left, int top);
+inline QPushButton* pictureButton(QWidget* parent, const char* name, QStyle::StandardPixmap picture,
+                                  const QString& caption, const QString& tooltip)
+{
+    auto* button = new QPushButton(parent->style()->standardIcon(picture), caption, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setToolTip(tooltip);
+    return button;
+}

@@ -13,8 +13,3 @@ inline int toTwips(int pixels)
 {
     return pixels * 15;
 }
-
-// The window designs give outer sizes, which count the frame and caption
-// bar; a window's client area is smaller by about this much.
-constexpr int FrameWidthTwips = 120;
-constexpr int FrameHeightTwips = 570;

@@ -157,8 +157,8 @@ TEST_F(FrmPlotTest, LayoutAtTheSmallestSizeAndLarger)
     frmPlot* window = newPlot();
     window->resize(100, 100);
     EXPECT_EQ(window->size(), window->minimumSize());
-    EXPECT_EQ(window->width(), twips(frmPlot::MinOuterWidth - FrameWidthTwips));
-    EXPECT_EQ(window->height(), twips(frmPlot::MinOuterHeight - FrameHeightTwips));
+    EXPECT_EQ(window->width(), twips(frmPlot::MinOuterWidth - frmPlot::FrameWidth));
+    EXPECT_EQ(window->height(), twips(frmPlot::MinOuterHeight - frmPlot::FrameHeight));
     struct Place { const char* name; int left; int top; };
     const Place design[] = {
         {"Chart", 120, 120},   {"Check2", 120, 7440},  {"Check8", 2640, 7440},  {"HScroll2", 3480, 7440},

@@ -1,14 +1,12 @@
 // The production platform layers that can run unattended: the editor
-// launcher, printing to PDF, the clipboard's pictures and the dialogs
-// without a screen.
+// launcher, printing to PDF and the file-dialog filters.
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QPainter>
-#include <QPicture>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QPainter>
 
 #include <gtest/gtest.h>
 
@@ -65,44 +63,6 @@ TEST(PlatformLayers, PrintsLongTextOverSeveralPdfPages)
     EXPECT_FALSE(error.isEmpty());
 }
 
-TEST(PlatformLayers, PrintsAPictureIntoTheFileThePrinterDialogChose)
-{
-    QTemporaryDir dir;
-    PrintJob job;
-    QPainter painter(&job.picture);
-    painter.fillRect(QRect(0, 0, 400, 300), Qt::red);
-    painter.end();
-    job.pictureSize = QSizeF(300, 225);
-    job.text = QStringLiteral("Histogram Range:\r\n\r\nR1 = [0.00, 1.00]");
-    job.settings.outputFile = dir.filePath(QStringLiteral("chart.pdf"));
-    QtPrinterService printer;
-    QString error;
-    ASSERT_TRUE(printer.print(job, error)) << error.toStdString();
-    QFile f(job.settings.outputFile);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(f.readAll().startsWith("%PDF"));
-
-    // A printer chosen by name that the system does not know is an error.
-    PrintJob named;
-    named.text = QStringLiteral("x");
-    named.settings.printerName = QStringLiteral("No Such Printer 4711");
-    EXPECT_FALSE(printer.print(named, error));
-    EXPECT_EQ(error, QStringLiteral("The printer No Such Printer 4711 is not available."));
-}
-
-TEST(PlatformLayers, ClipboardHoldsPictures)
-{
-    QtClipboardService clipboard;
-    QImage picture(40, 30, QImage::Format_RGB32);
-    picture.fill(Qt::blue);
-    clipboard.setImage(picture);
-    const QImage back = clipboard.image();
-    EXPECT_EQ(back.size(), picture.size());
-    EXPECT_EQ(back.pixelColor(5, 5), QColor(Qt::blue));
-    clipboard.clear();
-    EXPECT_TRUE(clipboard.image().isNull());
-}
-
 TEST(PlatformLayers, ClassicFiltersBecomeQtNameFilters)
 {
     EXPECT_EQ(QtFileDialogService::nameFilters(QStringLiteral("All Files (*.*)|*.*|Text Files(*.TXT)|*.TXT")),
@@ -132,5 +92,41 @@ TEST(PlatformLayers, WithoutAVisibleScreenBoxesAnswerTheirDefaultAndDialogsCance
     QString error;
     EXPECT_FALSE(printer.setup(QStringLiteral("Printer"), settings, error));
     EXPECT_FALSE(error.isEmpty());
+}
+
+TEST(PlatformLayers, PrintsAPictureIntoTheFileThePrinterDialogChose)
+{
+    QTemporaryDir dir;
+    PrintJob job;
+    QPainter painter(&job.picture);
+    painter.fillRect(QRect(0, 0, 400, 300), Qt::red);
+    painter.end();
+    job.pictureSize = QSizeF(300, 225);
+    job.text = QStringLiteral("Histogram Range:\r\n\r\nR1 = [0.00, 1.00]");
+    job.settings.outputFile = dir.filePath(QStringLiteral("chart.pdf"));
+    QtPrinterService printer;
+    QString error;
+    ASSERT_TRUE(printer.print(job, error)) << error.toStdString();
+    QFile f(job.settings.outputFile);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(f.readAll().startsWith("%PDF"));
+}
+
+TEST(PlatformLayers, ClipboardHoldsPictures)
+{
+    QtClipboardService clipboard;
+    QImage picture(40, 30, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    clipboard.setImage(picture);
+    const QImage back = clipboard.image();
+    EXPECT_EQ(back.size(), picture.size());
+    EXPECT_EQ(back.pixelColor(5, 5), QColor(Qt::blue));
+    clipboard.clear();
+    EXPECT_TRUE(clipboard.image().isNull());
+}
+
+TEST(PlatformLayers, ColourDialogWithoutAScreenCancels)
+{
+    ASSERT_TRUE(nobodyCanSeeWindows());
     EXPECT_FALSE(QtColorDialogService().choose(Qt::red).has_value());
 }
