@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QColorDialog>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFontMetricsF>
@@ -269,14 +268,4 @@ bool DesktopLauncherService::editFile(const QString& path)
             return true;
     }
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-}
-
-std::optional<QColor> QtColorDialogService::choose(const QColor& colour)
-{
-    if (nobodyCanSeeWindows())
-        return std::nullopt;
-    const QColor chosen = QColorDialog::getColor(colour, QApplication::activeWindow());
-    if (!chosen.isValid())
-        return std::nullopt;
-    return chosen;
 }

@@ -61,7 +61,6 @@ public:
     void clear() override;
 };
 
-
 // $VISUAL, then $EDITOR (split into program and arguments, never through a
 // shell, the path appended as one argument), else the desktop's opener.
 class DesktopLauncherService : public LauncherService {

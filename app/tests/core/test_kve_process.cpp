@@ -224,17 +224,6 @@ TEST_F(KveProcess, SettingsAreReadAtStartAndWrittenAtClose)
     EXPECT_EQ(s.value(QStringLiteral("Config/RDir")).toString(), QStringLiteral("/usr/lib/R/bin/"));
 }
 
-TEST_F(KveProcess, WorkFolderThatCannotBeMadeIsOnlyAWarning)
-{
-    QFile blocker(path(QStringLiteral("Documents")));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    const Result r = run({QStringLiteral("/X")}, 30000);
-    ASSERT_TRUE(r.finished);
-    EXPECT_EQ(r.status, 0);
-    EXPECT_TRUE(r.err.contains(QStringLiteral("KVE Files"))) << r.err.toStdString();
-}
-
 TEST_F(KveProcess, PlotSwitchOpensTheChartWindows)
 {
     // The sample with its rank columns filled, as a rank analysis leaves them.
@@ -276,4 +265,15 @@ TEST_F(KveProcess, PlotSwitchOpensTheChartWindows)
     EXPECT_EQ(charts, QStringList({QStringLiteral("frmPlot\tPlot - ranked.KVE\tObserved vs Model-Predicted"),
                                    QStringLiteral("frmPlot\tPlot - ranked.KVE\tRank of Observed vs Rank of Model-Predicted")}))
         << windows.join(QLatin1Char('|')).toStdString();
+}
+
+TEST_F(KveProcess, WorkFolderThatCannotBeMadeIsOnlyAWarning)
+{
+    QFile blocker(path(QStringLiteral("Documents")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const Result r = run({QStringLiteral("/X")}, 30000);
+    ASSERT_TRUE(r.finished);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("KVE Files"))) << r.err.toStdString();
 }
