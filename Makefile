@@ -1,9 +1,10 @@
 # The two commands of the README: `make run` and `make test`.
 BUILD_DIR   ?= build
 RELEASE_DIR ?= build-release
+SANITIZE_DIR ?= build-sanitize
 JOBS        ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build test run release bench clean
+.PHONY: all deps configure build test test-sanitize run release bench clean
 
 all: build
 
@@ -23,6 +24,12 @@ release: deps
 	@cmake -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release >/dev/null
 	@cmake --build $(RELEASE_DIR) -j $(JOBS) --target KVE
 
+# The whole suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer.
+test-sanitize: deps
+	@cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=Debug -DKVE_SANITIZE=ON >/dev/null
+	@cmake --build $(SANITIZE_DIR) -j $(JOBS)
+	@cd $(SANITIZE_DIR) && ctest --output-on-failure -j $(JOBS)
+
 run: release
 	@bash scripts/run-main-job.sh $(RELEASE_DIR)
 
@@ -30,4 +37,4 @@ bench: release
 	@cmake --build $(RELEASE_DIR) -j $(JOBS) --target benchmarks
 
 clean:
-	rm -rf $(BUILD_DIR) $(RELEASE_DIR)
+	rm -rf $(BUILD_DIR) $(RELEASE_DIR) $(SANITIZE_DIR)
