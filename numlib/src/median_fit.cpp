@@ -17,6 +17,10 @@ void Sumtrix::Reg_MedFit(const BoundedArray<double>& x, const BoundedArray<doubl
                          double& b, double& abdev, double& chisq)
 {
     const std::int32_t n = ndata > 0 ? ndata : 0;
+    // The points are all read: a count beyond the arrays fails before the
+    // work arrays are dimensioned for it.
+    x.requireRange(1, n);
+    y.requireRange(1, n);
     BoundedArray<double> xt(0, n), yt(0, n), arr(0, n);
     double sx = 0.0, sy = 0.0, sxy = 0.0, sxx = 0.0;
     for (std::int32_t j = 1; j <= ndata; ++j) {
@@ -98,7 +102,7 @@ double Sumtrix::STAT_rofunc(double b, const BoundedArray<double>& xt, const Boun
         const double upper = this->Sort_selectf(k + 1, ndatat, arr);
         aa = (lower + upper) / 2.0;
     } else {
-        aa = this->Sort_selectf((ndatat + 1) / 2, ndatat, arr);
+        aa = this->Sort_selectf(ndatat / 2 + 1, ndatat, arr);   // (ndatat + 1) / 2 for odd ndatat
     }
     // The slope function: the sum of x over the points above the line minus
     // the sum over those below, ignoring points within a relative 1E-7 of it.

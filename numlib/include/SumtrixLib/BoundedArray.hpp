@@ -25,7 +25,11 @@ public:
 
     bool allocated() const { return m_allocated; }
     std::int32_t lbound() const { checkAllocated(); return m_lower; }
-    std::int32_t ubound() const { checkAllocated(); return m_lower + static_cast<std::int32_t>(m_data.size()) - 1; }
+    std::int32_t ubound() const
+    {
+        checkAllocated();
+        return static_cast<std::int32_t>(m_lower + static_cast<std::int64_t>(m_data.size()) - 1);
+    }
     std::size_t size() const { return m_data.size(); }
 
     T& operator()(std::int32_t i) { return m_data[offset(i)]; }
@@ -36,10 +40,9 @@ public:
     // Dimensions anew: every element becomes T().
     void redim(std::int32_t lower, std::int32_t upper)
     {
-        if (upper < lower - 1)
-            raiseError(ErrSubscript);
+        const std::size_t n = elementCount(lower, upper);
         m_lower = lower;
-        m_data.assign(static_cast<std::size_t>(upper - lower + 1), T());
+        m_data.assign(n, T());
         m_allocated = true;
     }
     // Changes the upper bound keeping the elements that remain.
@@ -49,9 +52,17 @@ public:
             redim(0, upper);
             return;
         }
-        if (upper < m_lower - 1)
+        m_data.resize(elementCount(m_lower, upper), T());
+    }
+    // Raises error 9 unless every index first..last is an element (nothing
+    // to check when last < first).
+    void requireRange(std::int32_t first, std::int32_t last) const
+    {
+        if (last < first)
+            return;
+        if (!m_allocated || first < m_lower
+            || static_cast<std::int64_t>(last) - m_lower >= static_cast<std::int64_t>(m_data.size()))
             raiseError(ErrSubscript);
-        m_data.resize(static_cast<std::size_t>(upper - m_lower + 1), T());
     }
     void erase()
     {
@@ -69,6 +80,18 @@ public:
     }
 
 private:
+    // Elements lower..upper: error 9 when upper < lower - 1, error 6 when
+    // there are more than a 32-bit count can hold (the bounds would no
+    // longer describe the array).
+    static std::size_t elementCount(std::int32_t lower, std::int32_t upper)
+    {
+        const std::int64_t n = static_cast<std::int64_t>(upper) - lower + 1;
+        if (n < 0)
+            raiseError(ErrSubscript);
+        if (n > INT32_MAX)
+            raiseError(ErrOverflow);
+        return static_cast<std::size_t>(n);
+    }
     void checkAllocated() const
     {
         if (!m_allocated)
@@ -107,8 +130,12 @@ public:
 
     void redim(std::int32_t lower1, std::int32_t upper1, std::int32_t lower2, std::int32_t upper2)
     {
-        if (upper1 < lower1 - 1 || upper2 < lower2 - 1)
+        const std::int64_t rowCount = static_cast<std::int64_t>(upper1) - lower1 + 1;
+        const std::int64_t colCount = static_cast<std::int64_t>(upper2) - lower2 + 1;
+        if (rowCount < 0 || colCount < 0)
             raiseError(ErrSubscript);
+        if (rowCount > INT32_MAX || colCount > INT32_MAX)
+            raiseError(ErrOverflow);
         m_l1 = lower1;
         m_u1 = upper1;
         m_l2 = lower2;
