@@ -7,11 +7,26 @@
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
+#include <new>
+#include <stdexcept>
 #include <vector>
 
 #include "SumtrixLib/Runtime.hpp"
 
 namespace SumtrixLib {
+
+// Runs an allocation; running out of memory raises error 7.
+template <class Allocate>
+void withMemory(Allocate&& allocate)
+{
+    try {
+        allocate();
+    } catch (const std::bad_alloc&) {
+        raiseError(ErrOutOfMemory);
+    } catch (const std::length_error&) {
+        raiseError(ErrOutOfMemory);
+    }
+}
 
 template <class T>
 class BoundedArray {
@@ -37,12 +52,15 @@ public:
     T& operator[](std::int32_t i) { return m_data[offset(i)]; }
     const T& operator[](std::int32_t i) const { return m_data[offset(i)]; }
 
-    // Dimensions anew: every element becomes T().
+    // Dimensions anew: every element becomes T(). An array that cannot be
+    // had raises error 7 and stays as it was.
     void redim(std::int32_t lower, std::int32_t upper)
     {
         const std::size_t n = elementCount(lower, upper);
+        std::vector<T> fresh;
+        withMemory([&] { fresh.assign(n, T()); });
+        m_data = std::move(fresh);
         m_lower = lower;
-        m_data.assign(n, T());
         m_allocated = true;
     }
     // Changes the upper bound keeping the elements that remain.
@@ -52,7 +70,8 @@ public:
             redim(0, upper);
             return;
         }
-        m_data.resize(elementCount(m_lower, upper), T());
+        const std::size_t n = elementCount(m_lower, upper);
+        withMemory([&] { m_data.resize(n, T()); });
     }
     // Raises error 9 unless every index first..last is an element (nothing
     // to check when last < first).
@@ -136,11 +155,15 @@ public:
             raiseError(ErrSubscript);
         if (rowCount > INT32_MAX || colCount > INT32_MAX)
             raiseError(ErrOverflow);
+        std::vector<T> fresh;
+        withMemory([&] {
+            fresh.assign(static_cast<std::size_t>(rowCount) * static_cast<std::size_t>(colCount), T());
+        });
+        m_data = std::move(fresh);
         m_l1 = lower1;
         m_u1 = upper1;
         m_l2 = lower2;
         m_u2 = upper2;
-        m_data.assign(static_cast<std::size_t>(rows()) * static_cast<std::size_t>(cols()), T());
         m_allocated = true;
     }
     // Changes the last dimension's upper bound keeping the elements that remain.
