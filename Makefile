@@ -4,7 +4,7 @@ RELEASE_DIR ?= build-release
 SANITIZE_DIR ?= build-sanitize
 JOBS        ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build test test-sanitize run release bench clean
+.PHONY: all deps configure check-deps build test test-sanitize run release bench clean
 
 all: build
 
@@ -17,7 +17,11 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
-test: build
+# Every package the configured build uses must come from scripts/install-deps.sh.
+check-deps: configure
+	@bash scripts/check-deps.sh $(BUILD_DIR)
+
+test: check-deps build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
 release: deps
