@@ -2,9 +2,11 @@
 BUILD_DIR   ?= build
 RELEASE_DIR ?= build-release
 SANITIZE_DIR ?= build-sanitize
+FUZZ_DIR    ?= build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS        ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure check-deps build test test-sanitize run release bench clean
+.PHONY: all deps configure check-deps build test test-sanitize fuzz run release bench clean
 
 all: build
 
@@ -34,6 +36,21 @@ test-sanitize: deps
 	@cmake --build $(SANITIZE_DIR) -j $(JOBS)
 	@cd $(SANITIZE_DIR) && ctest --output-on-failure -j $(JOBS)
 
+# Builds the fuzz targets of tools/fuzz with clang's libFuzzer and runs each
+# for FUZZ_SECONDS on a copy of its seed corpus (new inputs stay in
+# $(FUZZ_DIR)/corpus; crashes are written to $(FUZZ_DIR)). Not part of CI.
+fuzz: deps
+	@command -v clang++ >/dev/null || { echo "make fuzz needs clang and libclang-rt-14-dev"; exit 1; }
+	@cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+	       -DKVE_SANITIZE=ON -DKVE_FUZZ=ON >/dev/null
+	@cmake --build $(FUZZ_DIR) -j $(JOBS) --target fuzzers
+	@for t in dataset_file command_line format; do \
+	  mkdir -p $(FUZZ_DIR)/corpus/$$t && cp -n tools/fuzz/corpus/$$t/* $(FUZZ_DIR)/corpus/$$t/; \
+	  echo "fuzz_$$t: $(FUZZ_SECONDS) s"; \
+	  (cd $(FUZZ_DIR) && QT_QPA_PLATFORM=offscreen ./tools/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) \
+	     -print_final_stats=1 corpus/$$t) || exit 1; \
+	done
+
 run: release
 	@bash scripts/run-main-job.sh $(RELEASE_DIR)
 
@@ -41,4 +58,4 @@ bench: release
 	@cmake --build $(RELEASE_DIR) -j $(JOBS) --target benchmarks
 
 clean:
-	rm -rf $(BUILD_DIR) $(RELEASE_DIR) $(SANITIZE_DIR)
+	rm -rf $(BUILD_DIR) $(RELEASE_DIR) $(SANITIZE_DIR) $(FUZZ_DIR)
