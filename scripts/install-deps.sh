@@ -9,6 +9,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core fonts-liberation xvfb
   libcurl4-openssl-dev python3-aiosmtpd
+  r-base-core
 )
 
 missing=()

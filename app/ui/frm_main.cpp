@@ -562,6 +562,7 @@ void frmMain::buildRPage(QFrame* page)
     Label22 = new QLabel(page);
     Label22->setObjectName(QStringLiteral("Label22"));
     layout->addWidget(Label22, 6, 0, 1, 3);
+    addRCommands(page, layout);
     connect(check(51), &QCheckBox::toggled, this, &frmMain::Check51_Click);
 }
 
@@ -813,10 +814,7 @@ void frmMain::CheckButton_Click(int index)
         refillLimits();
     } else if (index == 4) {
         Command28_Click();
-        const QString folder = SettingsStore::GetSetting(QStringLiteral("RDir"));
-        Label22->setText(!folder.isEmpty() && KVECode::FileExists(folder + QStringLiteral("RGui.EXE"))
-                             ? folder
-                             : QStringLiteral("R path not defined"));
+        showRFolder();
     }
 }
 
@@ -1145,32 +1143,6 @@ void frmMain::closeEvent(QCloseEvent* event)
         if (window != this && window->isVisible())
             window->close();
     event->accept();
-}
-
-void frmMain::Command28_Click()
-{
-    const ProgramState& state = programState();
-    const QString chosen = RFile->currentText();
-    QStringList folders;
-    if (!state.DataFileName.isEmpty())
-        folders << KVECode::GetFolderPath(state.DataFileName);
-    if (!state.DocumentsFolder.isEmpty())
-        folders << state.DocumentsFolder + QStringLiteral("/KVE Files/");
-    folders << QCoreApplication::applicationDirPath();
-    QStringList names;
-    for (const QString& folder : folders) {
-        const QStringList found = QDir(folder).entryList({QStringLiteral("SingleCode*.R")}, QDir::Files, QDir::Name);
-        for (const QString& name : found)
-            if (!names.contains(name, Qt::CaseInsensitive))
-                names << name;
-    }
-    RFile->clear();
-    RFile->addItems(names);
-    const int keep = static_cast<int>(names.indexOf(chosen));
-    if (keep >= 0)
-        RFile->setCurrentIndex(keep);
-    if (mainWindowHooks().refreshROutputList)
-        mainWindowHooks().refreshROutputList(*this);
 }
 
 void frmMain::CallLoad()

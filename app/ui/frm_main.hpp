@@ -22,6 +22,7 @@ class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QFrame;
+class QGridLayout;
 class QLabel;
 class QListWidget;
 class QMimeData;
@@ -34,6 +35,7 @@ class QTimer;
 class frmMain;
 class frmInfo;
 class SingleInstance;
+class RPage;
 
 // The in-cell editor TxtEdit: hands Enter, Escape, Up and Down to the main
 // window before they reach the line edit.
@@ -62,7 +64,6 @@ struct MainWindowHooks {
     std::function<void(frmMain&)> histogramPlot;    // "Histo", "Plot histogram"
     std::function<void(frmMain&)> showAbout;        // "About"
     std::function<void(frmMain&)> showRandom;       // "Random"
-    std::function<void(frmMain&)> refreshROutputList; // R output files of the dataset
     std::function<void(frmMain&)> unload;           // closing the main window
 };
 MainWindowHooks& mainWindowHooks();
@@ -139,9 +140,20 @@ public:
     void Command23_Click();                  // Compare
     void Command24_Click();                  // eMail
     void Command7_Click();                   // Quit
-    void Command28_Click();                  // refresh the R lists
     void CallLoad();
     void CallPlot();
+
+    // ---- R page (frm_main_r.cpp) -------------------------------------------
+    void Command25_Click();                  // R Script: run the chosen template
+    void Command26_Click();                  // open the ticked R outputs
+    void Command27_Click();                  // delete the ticked R outputs
+    void Command28_Click();                  // refresh the R lists
+    void Command29_Click();                  // Load R: R's console
+    void Command31_Click();                  // R path
+    void Command32_Click();                  // edit the chosen template
+    void Command33_Click();                  // check/uncheck all outputs
+    // Label22 after the switch to the R page.
+    void showRFolder();
 
     // ---- start-up, command line and close (frm_main_startup.cpp) ----------
     // The start-up sequence. False when this start ends at once: its
@@ -179,6 +191,7 @@ private:
     void buildGraphicsPage(QFrame* page);
     void buildNotesPage(QFrame* page);
     void buildRPage(QFrame* page);
+    void addRCommands(QWidget* page, QGridLayout* layout);
     QCheckBox* addCheck(int number, const QString& caption, bool ticked);
     QLineEdit* addText1(int index, const QString& text);
     void setBoxText(int index, const QString& text);
@@ -222,4 +235,5 @@ private:
     QListWidget* ROutputList = nullptr;
     QPushButton* PrevInstanceKVE = nullptr;
     BatchOutcome m_batchOutcome;
+    RPage* m_rPage = nullptr;
 };
