@@ -266,7 +266,10 @@ private:
         }
         // A dataset saved under a ".CSV" name would be replaced by its own
         // R data file.
-        if (QFileInfo(m_result.dataFile) == QFileInfo(m_request.namedFile)) {
+        const QFileInfo dataInfo(m_result.dataFile);
+        const QFileInfo namedInfo(m_request.namedFile);
+        if (dataInfo.absoluteFilePath() == namedInfo.absoluteFilePath()
+            || (dataInfo.exists() && dataInfo.canonicalFilePath() == namedInfo.canonicalFilePath())) {
             m_host.message(QStringLiteral("The R data file would replace '%1'. Save it under another "
                                           "name first.")
                                .arg(m_request.namedFile),

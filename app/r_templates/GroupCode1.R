@@ -1,3 +1,4 @@
+FILESEL <- "GC1"   # the tag in the names of this template's outputs
 # KVE R template: several models' predictions of the same observations.
 #
 # KVE writes the models ticked in the comparison window beside the R script
@@ -7,9 +8,9 @@
 #     Rscript <name>.R <picture type>
 # with the picture type BMP, JPG or PNG. Afterwards it opens the files
 # <name>_<tag>_text*.TXT and <name>_<tag>_graph*.<type>, where <tag> is the
-# quoted text on the FILESEL line below. Copy this file under another
+# quoted text of the first line (the first line that holds the word
+# FILESEL names the tag). Copy this file under another
 # GroupCode*.R name and change the tag to keep the outputs apart.
-FILESEL <- "GC1"
 
 args <- commandArgs(trailingOnly = FALSE)
 script <- sub("^--file=", "", args[grep("^--file=", args)][1])

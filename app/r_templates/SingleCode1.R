@@ -1,3 +1,4 @@
+FILESEL <- "SC1"   # the tag in the names of this template's outputs
 # KVE R template: observed against predicted values of one dataset.
 #
 # KVE writes the dataset beside the R script file as <name>.CSV, seven
@@ -6,9 +7,9 @@
 #     Rscript <name>.R <picture type>
 # with the picture type BMP, JPG or PNG. Afterwards it opens the files
 # <name>_<tag>_text*.TXT and <name>_<tag>_graph*.<type>, where <tag> is the
-# quoted text on the FILESEL line below. Copy this file under another
+# quoted text of the first line (the first line that holds the word
+# FILESEL names the tag). Copy this file under another
 # SingleCode*.R name and change the tag to keep the outputs apart.
-FILESEL <- "SC1"
 
 args <- commandArgs(trailingOnly = FALSE)
 script <- sub("^--file=", "", args[grep("^--file=", args)][1])
