@@ -112,8 +112,8 @@ QStringList CompareRFrame::tickedFiles(const QListWidget* models)
     QStringList files;
     for (int i = 0; i < models->count(); ++i) {
         const QListWidgetItem* item = models->item(i);
-        const bool ticked = item->flags().testFlag(Qt::ItemIsUserCheckable) ? item->checkState() == Qt::Checked
-                                                                            : item->isSelected();
+        const bool hasCheckBox = item->data(Qt::CheckStateRole).isValid();
+        const bool ticked = hasCheckBox ? item->checkState() == Qt::Checked : item->isSelected();
         if (ticked)
             files << item->text();
     }

@@ -20,8 +20,8 @@ public:
     void Command28_Click();
     void showRFolder();
 
-    // The ticked files of the list, in list order: items with a check box
-    // count when ticked, others when selected.
+    // The ticked files of the list, in list order: items that show a check
+    // box count when ticked, others when selected.
     static QStringList tickedFiles(const QListWidget* models);
 
 private:
