@@ -138,6 +138,7 @@ frmMain::frmMain(QWidget* parent)
     buildGraphicsPage(Frame9[2]);
     buildNotesPage(Frame9[3]);
     buildRPage(Frame9[4]);
+    addRCommands();
     new NotesPage(*this);
     DatasetCommands::install();
 
@@ -536,7 +537,9 @@ void frmMain::buildNotesPage(QFrame* page)
 void frmMain::buildRPage(QFrame* page)
 {
     auto* layout = new QGridLayout(page);
-    layout->addWidget(new QLabel(QStringLiteral("R template"), page), 0, 0);
+    auto* label20 = new QLabel(QStringLiteral("Templates:"), page);
+    label20->setObjectName(QStringLiteral("Label20"));
+    layout->addWidget(label20, 0, 0);
     RFile = new QComboBox(page);
     RFile->setObjectName(QStringLiteral("RFile"));
     layout->addWidget(RFile, 0, 1);
@@ -562,7 +565,6 @@ void frmMain::buildRPage(QFrame* page)
     Label22 = new QLabel(page);
     Label22->setObjectName(QStringLiteral("Label22"));
     layout->addWidget(Label22, 6, 0, 1, 3);
-    addRCommands(page, layout);
     connect(check(51), &QCheckBox::toggled, this, &frmMain::Check51_Click);
 }
 

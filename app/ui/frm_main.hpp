@@ -22,7 +22,6 @@ class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QFrame;
-class QGridLayout;
 class QLabel;
 class QListWidget;
 class QMimeData;
@@ -191,7 +190,8 @@ private:
     void buildGraphicsPage(QFrame* page);
     void buildNotesPage(QFrame* page);
     void buildRPage(QFrame* page);
-    void addRCommands(QWidget* page, QGridLayout* layout);
+    // The R page's commands (frm_main_r.cpp), once the pages are built.
+    void addRCommands();
     QCheckBox* addCheck(int number, const QString& caption, bool ticked);
     QLineEdit* addText1(int index, const QString& text);
     void setBoxText(int index, const QString& text);

@@ -1,43 +1,56 @@
 // frmMain's R page: the command buttons and their handlers, which run R
 // templates on the current dataset (see RPage).
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
 
 #include "core/program_state.hpp"
 #include "platform/flex_grid.hpp"
 #include "ui/frm_main.hpp"
 #include "ui/r_page.hpp"
 
-void frmMain::addRCommands(QWidget* page, QGridLayout* layout)
+void frmMain::addRCommands()
 {
+    // The page's controls, by their names.
+    auto* page = findChild<QWidget*>(QStringLiteral("Frame9_4"));
+    auto* layout = qobject_cast<QGridLayout*>(page->layout());
+    const auto named = [this](const char* name) { return findChild<QCheckBox*>(QLatin1String(name)); };
     RPageControls controls;
     controls.window = this;
-    controls.RFile = RFile;
-    controls.ROutputList = ROutputList;
-    controls.showAll = check(51);
-    controls.Check52 = check(52);
-    controls.Check53 = check(53);
-    controls.Check54 = check(54);
-    controls.Check55 = check(55);
-    controls.RGraph = RGraph;
-    controls.Label22 = Label22;
+    controls.RFile = findChild<QComboBox*>(QStringLiteral("RFile"));
+    controls.ROutputList = findChild<QListWidget*>(QStringLiteral("ROutputList"));
+    controls.showAll = named("Check51");
+    controls.Check52 = named("Check52");
+    controls.Check53 = named("Check53");
+    controls.Check54 = named("Check54");
+    controls.Check55 = named("Check55");
+    for (int i = 0; i < 3; ++i)
+        controls.RGraph[static_cast<std::size_t>(i)] = findChild<QRadioButton*>(QStringLiteral("RGraph_%1").arg(i));
+    controls.Label22 = findChild<QLabel*>(QStringLiteral("Label22"));
     m_rPage = new RPage(RVariant::Single, controls, this);
     m_rPage->namedFile = [] { return programState().DataFileName; };
     m_rPage->gatherData = [this](RRunRequest& request) {
-        request.matrix = &m_matrix;
-        request.sheetRows = FG2->rows();
-        request.sheetCols = FG2->cols();
+        request.matrix = &dataMatrix();
+        request.sheetRows = grid()->rows();
+        request.sheetCols = grid()->cols();
     };
 
+    controls.RFile->setToolTip(QStringLiteral("R template to be used"));
+    if (auto* refresh = page->findChild<QPushButton*>(QStringLiteral("Command28")))
+        refresh->setToolTip(QStringLiteral("Refresh"));
+
     // "R path:" and the folder on one line, the commands below them.
-    layout->removeWidget(Label22);
+    layout->removeWidget(controls.Label22);
     auto* pathRow = new QHBoxLayout();
     auto* label21 = new QLabel(QStringLiteral("R path:"), page);
     label21->setObjectName(QStringLiteral("Label21"));
     pathRow->addWidget(label21);
-    pathRow->addWidget(Label22, 1);
+    pathRow->addWidget(controls.Label22, 1);
     layout->addLayout(pathRow, 6, 0, 1, 3);
     auto* commands = new QHBoxLayout();
     m_rPage->addButtons(page, commands);
