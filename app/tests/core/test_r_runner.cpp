@@ -255,30 +255,40 @@ TEST_F(RRun, PictureTypesJpgInAWindowPngToTheDesktopWithOneMessage)
     EXPECT_EQ(readBytes(data(QStringLiteral("pics_P1_graph1.PNG"))).mid(1, 3), QByteArray("PNG"));
 }
 
-TEST_F(RRun, KeptScriptWithCrLfLineEnds)
+TEST_F(RRun, TemplateWithCrLfLineEndsCopiedThenKept)
 {
-    // The R script file is there, "overwrite" is off and the answer is No:
-    // the script is kept, and it names the code used in the header.
     RRunRequest request = single(QStringLiteral("crlf.KVE"));
+    request.templateName = QStringLiteral("SingleCodeCrLf.R");
+    const QByteArray crlf = "FILESEL <- \"CR1\"\r\n"
+                            "a <- commandArgs(trailingOnly = FALSE)\r\n"
+                            "base <- sub(\"\\\\.R$\", \"\", sub(\"^--file=\", \"\", a[grep(\"^--file=\", a)][1]))\r\n"
+                            "writeLines(c(\"first\", \"second\"), paste0(base, \"_CR1_text1.TXT\"))\r\n"
+                            "cat(\"done\\r\\n\")\r\n";
+    writeBytes(data(QStringLiteral("SingleCodeCrLf.R")), crlf);
+    const RRunResult copied = runRScript(request, host);
+    ASSERT_EQ(copied.outcome, RRunResult::Outcome::Completed) << s(host.boxTexts().join(QLatin1Char('\n')));
+    EXPECT_EQ(readBytes(data(QStringLiteral("crlf.R"))), crlf);
+    EXPECT_EQ(copied.tag, QStringLiteral("CR1"));
+    EXPECT_EQ(copied.codePath, data(QStringLiteral("SingleCodeCrLf.R")));
+    ASSERT_EQ(host.texts.size(), 1u);
+    EXPECT_TRUE(host.texts[0].text.endsWith(QStringLiteral("\r\n\r\nfirst\r\nsecond\r\n"))) << s(host.texts[0].text);
+    EXPECT_EQ(s(host.box(QStringLiteral("RScript messages"))->text), "done\r\n");
+
+    // The R script file is there, "overwrite" is off and the answer is No:
+    // the script is kept, and the header names it as the code used.
+    host = RecordingHost();
     request.overwriteScript = false;
-    const QByteArray script = "FILESEL <- \"CR1\"\r\n"
-                              "a <- commandArgs(trailingOnly = FALSE)\r\n"
-                              "base <- sub(\"\\\\.R$\", \"\", sub(\"^--file=\", \"\", a[grep(\"^--file=\", a)][1]))\r\n"
-                              "writeLines(c(\"first\", \"second\"), paste0(base, \"_CR1_text1.TXT\"))\r\n"
-                              "cat(\"done\\r\\n\")\r\n";
-    writeBytes(data(QStringLiteral("crlf.R")), script);
+    request.templateName = QStringLiteral("SingleCode1.R");
     host.answers = {false};
-    const RRunResult result = runRScript(request, host);
-    ASSERT_EQ(result.outcome, RRunResult::Outcome::Completed) << s(host.boxTexts().join(QLatin1Char('\n')));
+    const RRunResult kept = runRScript(request, host);
+    ASSERT_EQ(kept.outcome, RRunResult::Outcome::Completed) << s(host.boxTexts().join(QLatin1Char('\n')));
     EXPECT_EQ(s(host.questions.join(QLatin1Char('\n'))), s("Do you want to overwrite '" + data(QStringLiteral("crlf.R")) + "' ? | "));
     EXPECT_TRUE(host.boxTexts().contains("The file '" + data(QStringLiteral("crlf.R")) + "' will be used for calculations"));
-    EXPECT_EQ(readBytes(data(QStringLiteral("crlf.R"))), script);
-    EXPECT_EQ(result.tag, QStringLiteral("CR1"));
+    EXPECT_EQ(readBytes(data(QStringLiteral("crlf.R"))), crlf);
     ASSERT_EQ(host.texts.size(), 1u);
-    EXPECT_TRUE(host.texts[0].text.endsWith(QStringLiteral("## Using R code file: ") + data(QStringLiteral("crlf.R"))
-                                            + QStringLiteral("\r\n\r\nfirst\r\nsecond\r\n")))
+    EXPECT_TRUE(host.texts[0].text.contains(QStringLiteral("## Using R code file: ") + data(QStringLiteral("crlf.R"))
+                                            + QStringLiteral("\r\n")))
         << s(host.texts[0].text);
-    EXPECT_EQ(s(host.box(QStringLiteral("RScript messages"))->text), "done\r\n");
 }
 
 TEST_F(RRun, FailingTemplateShowsRsErrorInTheLogOrItsExitCode)
