@@ -17,9 +17,11 @@ QString interval(double lower, double upper)
     return QLatin1Char('[') + F(lower, 10, 5).trimmed() + QStringLiteral(", ") + F(upper, 10, 5).trimmed() + QLatin1Char(']');
 }
 
+// A z value the library could not form (a standard error of 0) has no
+// probability either, whatever the library derived from it.
 QString zWithP(double z, double p)
 {
-    return F(z, 10, 5) + QStringLiteral(" (") + FP(p, 10, 5) + QStringLiteral(" )");
+    return F(z, 10, 5) + QStringLiteral(" (") + FP(std::isfinite(z) ? p : NotComputed, 10, 5) + QStringLiteral(" )");
 }
 
 } // namespace
