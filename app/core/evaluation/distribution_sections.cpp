@@ -9,26 +9,6 @@
 
 using SumtrixLib::BoundedArray;
 
-namespace {
-
-// Shapiro-Wilk's W and its probability for data(1..n). A fault code other
-// than 2 (more than 5000 values, still computed) leaves both not computed.
-std::pair<double, double> shapiroWilk(SumtrixLib::Sumtrix& lib, const BoundedArray<double>& data, std::int32_t n,
-                                      BoundedArray<double>& a)
-{
-    double SW = NotComputed, ProbSW = NotComputed;
-    std::int32_t iFault = 0;
-    if (libraryStep({&SW, &ProbSW}, [&] {
-            bool INIT = false;
-            lib.STAT_ShapiroWilk(INIT, data, n, n, n, a, SW, ProbSW, iFault);
-        })
-        && iFault != 0 && iFault != 2)
-        SW = ProbSW = NotComputed;
-    return {SW, ProbSW};
-}
-
-} // namespace
-
 void writeDistributionSection(EvaluationContext& ctx)
 {
     ReportText& report = ctx.report;

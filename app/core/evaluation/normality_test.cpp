@@ -6,6 +6,20 @@
 
 using SumtrixLib::BoundedArray;
 
+std::pair<double, double> shapiroWilk(SumtrixLib::Sumtrix& lib, const BoundedArray<double>& data, std::int32_t n,
+                                      BoundedArray<double>& a)
+{
+    double SW = NotComputed, ProbSW = NotComputed;
+    std::int32_t iFault = 0;
+    if (libraryStep({&SW, &ProbSW}, [&] {
+            bool INIT = false;
+            lib.STAT_ShapiroWilk(INIT, data, n, n, n, a, SW, ProbSW, iFault);
+        })
+        && iFault != 0 && iFault != 2)
+        SW = ProbSW = NotComputed;
+    return {SW, ProbSW};
+}
+
 QString NormalityTest(SumtrixLib::Sumtrix& lib, const std::vector<double>& w, std::int32_t n, std::int16_t iTest,
                       bool Adjusted)
 {
@@ -25,16 +39,8 @@ QString NormalityTest(SumtrixLib::Sumtrix& lib, const std::vector<double>& w, st
         for (double* v : edf)
             *v = NotComputed;
 
-    // The same array z now receives the Shapiro-Wilk coefficients. Fault 2
-    // (more than 5000 values) still gives W and its probability.
-    double SW = NotComputed, ProbSW = NotComputed;
-    std::int32_t swFault = 0;
-    if (libraryStep({&SW, &ProbSW}, [&] {
-            bool INIT = false;
-            lib.STAT_ShapiroWilk(INIT, data, n, n, n, z, SW, ProbSW, swFault);
-        })
-        && swFault != 0 && swFault != 2)
-        SW = ProbSW = NotComputed;
+    // The same array z now receives the Shapiro-Wilk coefficients.
+    const auto [SW, ProbSW] = shapiroWilk(lib, data, n, z);
 
     ReportText t;
     t.underlined(QStringLiteral("Goodness-of-Fit Analyses (Davis and Stephens, 1989)"));

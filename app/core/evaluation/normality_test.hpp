@@ -7,11 +7,20 @@
 #include <QString>
 
 #include <cstdint>
+#include <utility>
 #include <vector>
+
+#include "SumtrixLib/BoundedArray.hpp"
 
 namespace SumtrixLib {
 class Sumtrix;
 }
+
+// Shapiro-Wilk's W and its probability for data(1..n), the coefficients
+// computed afresh into a (room for n). A fault code other than 2 (more than
+// 5000 values, still computed) leaves both not computed.
+std::pair<double, double> shapiroWilk(SumtrixLib::Sumtrix& lib, const SumtrixLib::BoundedArray<double>& data,
+                                      std::int32_t n, SumtrixLib::BoundedArray<double>& a);
 
 // The block for w(1..n) (element 0 unused), CR LF line ends; it ends with
 // its closing "!! These calculations were [not ]adjusted for Normal

@@ -251,8 +251,7 @@ TEST_F(StartupTest, CommandLineAtStartHidesTheSplashAndSendsMessagesToStderr)
     PlatformMessageSink librarySink;
     SumtrixLib::ScopedMessageSink library(librarySink);
     // A library message while the command line runs (the scatter plot of /G
-    // comes before the run); the run's rank analysis writes the sample's
-    // ranks, so the rank plot after the run draws them.
+    // comes before the run, the rank plot after it).
     mainWindowHooks().scatterPlot = [this](frmMain&) {
         calls << QStringLiteral("scatter");
         SumtrixLib::showMessage("No convergence", SumtrixLib::MessageIcon::Exclamation);
