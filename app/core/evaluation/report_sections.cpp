@@ -6,6 +6,19 @@
 void writeRegressionSection(EvaluationContext& ctx);
 void writeParameterTestsSection(EvaluationContext& ctx);
 void writeOlsSlsSection(EvaluationContext& ctx);
+// balance_sections.cpp
+void writeBalanceSection(EvaluationContext& ctx);
+void writeOrthogonalBalanceSection(EvaluationContext& ctx);
+// msep_sections.cpp
+void writeMsepSection(EvaluationContext& ctx);
+void writeMsepBootstrapSection(EvaluationContext& ctx);
+// difference_regression_sections.cpp
+void writeKleijnenSection(EvaluationContext& ctx);
+void writeBlandAltmanSection(EvaluationContext& ctx);
+// threshold_distance_sections.cpp
+void writeThresholdSection(EvaluationContext& ctx);
+void writeDistanceSection(EvaluationContext& ctx);
+void writeWeighedDevianceSection(EvaluationContext& ctx);
 
 namespace {
 
@@ -22,11 +35,23 @@ bool always(const EvaluationSettings&)
     return true;
 }
 
-const std::array<ReportSection, 4> kSections = {{
+const std::array<ReportSection, 13> kSections = {{
     {nullptr, always, writeRegressionSection},   // "Regression..." shows from before the fit
     {"Parameters...", [](const EvaluationSettings& s) { return s.sections.parameterTests; },
      writeParameterTestsSection},
     {"OLS and SLS...", [](const EvaluationSettings& s) { return s.sections.olsSls; }, writeOlsSlsSection},
+    {"Balance analysis...", [](const EvaluationSettings& s) { return s.sections.balance; }, writeBalanceSection},
+    {"Orthogonal balance...", [](const EvaluationSettings& s) { return s.sections.orthogonalBalance; },
+     writeOrthogonalBalanceSection},
+    {"MSEP analysis...", [](const EvaluationSettings& s) { return s.sections.msep; }, writeMsepSection},
+    {"MSEP bootstrap...", [](const EvaluationSettings& s) { return s.sections.msepBootstrap; },
+     writeMsepBootstrapSection},
+    {"Kleijnen analysis...", [](const EvaluationSettings& s) { return s.sections.kleijnen; }, writeKleijnenSection},
+    {"Bland and Altman analysis...", [](const EvaluationSettings& s) { return s.sections.blandAltman; },
+     writeBlandAltmanSection},
+    {"Threshold analysis...", [](const EvaluationSettings& s) { return s.sections.threshold; }, writeThresholdSection},
+    {nullptr, [](const EvaluationSettings& s) { return s.sections.distance; }, writeDistanceSection},
+    {nullptr, [](const EvaluationSettings& s) { return s.sections.weighedDeviance; }, writeWeighedDevianceSection},
     {nullptr, always, showReportWindow},
 }};
 
