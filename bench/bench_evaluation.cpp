@@ -13,10 +13,13 @@
 #include <QFile>
 #include <QTextStream>
 
+#include <algorithm>
 #include <cstdlib>
+#include <numeric>
 #include <random>
 
 #include "core/evaluation/evaluation_run.hpp"
+#include "core/random_source.hpp"
 
 namespace {
 
@@ -65,6 +68,78 @@ void runWith(benchmark::State& state, RegressionMethod method)
     state.SetComplexityN(n);
 }
 
+// The rank columns as the rank analysis leaves them: the ranks of X and Y
+// (the generated values have no ties).
+void writeRanks(DataMatrix& m, int n)
+{
+    for (int column : {int(DataMatrix::ColX), int(DataMatrix::ColY)}) {
+        std::vector<int> rows(static_cast<std::size_t>(n));
+        std::iota(rows.begin(), rows.end(), 1);
+        std::sort(rows.begin(), rows.end(),
+                  [&](int a, int b) { return m.cell(column, a).number() < m.cell(column, b).number(); });
+        for (int k = 0; k < n; ++k)
+            m.setNumber(column == DataMatrix::ColX ? DataMatrix::ColRankX : DataMatrix::ColRankY,
+                        rows[static_cast<std::size_t>(k)], k + 1);
+    }
+}
+
+// The sections from the balance analysis to the weighed deviance, all of
+// them or one alone (its index below), with the bootstrap at 200
+// sub-samples of 20 % and both threshold tables.
+struct MiddleSection {
+    const char* name;
+    bool EvaluationSettings::Sections::*box;
+};
+const MiddleSection kMiddleSections[] = {
+    {"balance", &EvaluationSettings::Sections::balance},
+    {"orthogonal balance", &EvaluationSettings::Sections::orthogonalBalance},
+    {"MSEP", &EvaluationSettings::Sections::msep},
+    {"MSEP bootstrap", &EvaluationSettings::Sections::msepBootstrap},
+    {"Kleijnen", &EvaluationSettings::Sections::kleijnen},
+    {"Bland and Altman", &EvaluationSettings::Sections::blandAltman},
+    {"threshold", &EvaluationSettings::Sections::threshold},
+    {"distance", &EvaluationSettings::Sections::distance},
+    {"weighed deviance", &EvaluationSettings::Sections::weighedDeviance},
+};
+
+void runMiddleSections(benchmark::State& state, int n, int only)
+{
+    DataMatrix m = generated(n);
+    writeRanks(m, n);
+    EvaluationInput o;
+    o.settings.method = RegressionMethod::LeastSquares;
+    for (int k = 0; k < static_cast<int>(std::size(kMiddleSections)); ++k)
+        if (only < 0 || only == k)
+            o.settings.sections.*kMiddleSections[k].box = true;
+    o.settings.bootstrapSubsamples = 200;
+    o.settings.bootstrapSizePercent = 20;
+    o.settings.rankThreshold = QString::number(n / 2);
+    o.settings.xyThreshold = QStringLiteral("6");
+    o.gridRows = n + 1;
+    o.mainCaption = QStringLiteral("bench");
+    o.now = QDateTime(QDate(2026, 1, 1), QTime(0, 0));
+    SeededRandomSource random(1);
+    o.random = &random;
+    for (auto _ : state) {
+        EvaluationOutcome out = runEvaluation(m, o);
+        benchmark::DoNotOptimize(out.report);
+    }
+    if (only >= 0)
+        state.SetLabel(kMiddleSections[only].name);
+}
+
+void BM_EvaluationMiddleSections(benchmark::State& state)
+{
+    runMiddleSections(state, static_cast<int>(state.range(0)), -1);
+}
+
+// At 100,000 rows, each section alone with the regression it needs; the
+// regression alone is BM_EvaluationLeastSquares/100000.
+void BM_EvaluationMiddleSectionAlone(benchmark::State& state)
+{
+    runMiddleSections(state, 100000, static_cast<int>(state.range(0)));
+}
+
 void BM_EvaluationLeastSquares(benchmark::State& state) { runWith(state, RegressionMethod::LeastSquares); }
 void BM_EvaluationWeighted(benchmark::State& state) { runWith(state, RegressionMethod::WeightedLeastSquares); }
 void BM_EvaluationMedianFit(benchmark::State& state) { runWith(state, RegressionMethod::LeastAbsoluteDeviation); }
@@ -74,4 +149,6 @@ void BM_EvaluationMedianFit(benchmark::State& state) { runWith(state, Regression
 BENCHMARK(BM_EvaluationLeastSquares)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EvaluationWeighted)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EvaluationMedianFit)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EvaluationMiddleSections)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EvaluationMiddleSectionAlone)->DenseRange(0, 8)->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();
