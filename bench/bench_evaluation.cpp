@@ -18,7 +18,9 @@
 #include <numeric>
 #include <random>
 
+#include "SumtrixLib/Sumtrix.hpp"
 #include "core/evaluation/evaluation_run.hpp"
+#include "core/evaluation/msep_sections.hpp"
 #include "core/random_source.hpp"
 
 namespace {
@@ -168,6 +170,37 @@ void BM_EvaluationAllSections(benchmark::State& state)
     runMiddleSections(state, static_cast<int>(state.range(0)), -1, true);
 }
 
+// Where the bootstrap's time goes at 100,000 rows, 200 sub-samples of 20 %:
+// the whole of it, and the uniform draws alone (one per row and sub-sample).
+void BM_MsepBootstrap(benchmark::State& state)
+{
+    const int n = 100000;
+    const DataMatrix m = generated(n);
+    std::vector<double> x(n + 1), y(n + 1);
+    for (int r = 1; r <= n; ++r) {
+        x[static_cast<std::size_t>(r)] = m.cell(DataMatrix::ColX, r).number();
+        y[static_cast<std::size_t>(r)] = m.cell(DataMatrix::ColY, r).number();
+    }
+    SumtrixLib::Sumtrix lib;
+    SeededRandomSource random(1);
+    for (auto _ : state) {
+        const BootstrapResult r = BootstrapMSEP(lib, random, 200, 20, x, y, 6, 6);
+        benchmark::DoNotOptimize(r.BSMSEP);
+    }
+}
+
+void BM_MsepBootstrapDrawsOnly(benchmark::State& state)
+{
+    SeededRandomSource random(1);
+    RandomSource& source = random;
+    for (auto _ : state) {
+        int taken = 0;
+        for (int k = 0; k < 200 * 100000; ++k)
+            taken += 100.0 * source.nextUniform() <= 20;
+        benchmark::DoNotOptimize(taken);
+    }
+}
+
 void BM_EvaluationLeastSquares(benchmark::State& state) { runWith(state, RegressionMethod::LeastSquares); }
 void BM_EvaluationWeighted(benchmark::State& state) { runWith(state, RegressionMethod::WeightedLeastSquares); }
 void BM_EvaluationMedianFit(benchmark::State& state) { runWith(state, RegressionMethod::LeastAbsoluteDeviation); }
@@ -193,4 +226,6 @@ BENCHMARK(BM_EvaluationGeneralizedCcc)->Arg(1000)->Arg(10000)->Arg(100000)->Unit
 BENCHMARK(BM_EvaluationMiddleSections)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EvaluationMiddleSectionAlone)->DenseRange(0, 8)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EvaluationAllSections)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MsepBootstrap)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MsepBootstrapDrawsOnly)->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();
