@@ -305,8 +305,13 @@ TEST_F(KveProcess, PlotSwitchOpensTheChartWindows)
         if (w.startsWith(QStringLiteral("frmPlot\t")))
             charts << w;
     charts.sort();
-    EXPECT_EQ(charts, QStringList({QStringLiteral("frmPlot\tPlot - ranked.KVE\tObserved vs Model-Predicted"),
-                                   QStringLiteral("frmPlot\tPlot - ranked.KVE\tRank of Observed vs Rank of Model-Predicted")}))
+    // Besides the two plots, the charts of the sections the sample ticks:
+    // Bland and Altman's, Kleijnen's and the weighed deviance.
+    EXPECT_EQ(charts, QStringList({QStringLiteral("frmPlot\tPlot - ranked.KVE\tBland and Altman Analysis"),
+                                   QStringLiteral("frmPlot\tPlot - ranked.KVE\tKleijnen Analysis"),
+                                   QStringLiteral("frmPlot\tPlot - ranked.KVE\tObserved vs Model-Predicted"),
+                                   QStringLiteral("frmPlot\tPlot - ranked.KVE\tRank of Observed vs Rank of Model-Predicted"),
+                                   QStringLiteral("frmPlot\tPlot - ranked.KVE\tWeighed Deviance vs Model-Predicted")}))
         << windows.join(QLatin1Char('|')).toStdString();
 }
 
