@@ -16,7 +16,7 @@
 #include <cstdlib>
 #include <random>
 
-#include "core/evaluation_run.hpp"
+#include "core/evaluation/evaluation_run.hpp"
 
 namespace {
 
@@ -50,10 +50,11 @@ DataMatrix generated(int n)
 void runWith(benchmark::State& state, RegressionMethod method)
 {
     const int n = static_cast<int>(state.range(0));
-    const DataMatrix m = generated(n);
-    EvaluationOptions o;
-    o.method = method;
-    o.ticked = {QStringLiteral("Check13"), QStringLiteral("Check10"), QStringLiteral("Check20")};
+    DataMatrix m = generated(n);
+    EvaluationInput o;
+    o.settings.method = method;
+    o.settings.sections.parameterTests = true;
+    o.settings.sections.olsSls = true;
     o.gridRows = n + 1;
     o.mainCaption = QStringLiteral("bench");
     o.now = QDateTime(QDate(2026, 1, 1), QTime(0, 0));

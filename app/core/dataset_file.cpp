@@ -18,127 +18,6 @@ namespace {
 
 using F = OptionForm;
 
-// The option lines in file order. Keys are written exactly so: upper case
-// except "NoSound", "HIST_Pie" and the "R_" keys, and "TRESHOLD" with one H,
-// as files of every earlier version spell them.
-const std::array<OptionKey, OptionCount> kOptionKeys = {{
-    {"LSM", F::Flag, "Option1_0", -1},
-    {"WLSM", F::Flag, "Option1_1", -1},
-    {"ROBUSTR", F::Flag, "Option1_2", -1},
-    {"UNCERTAINTY_X", F::CheckState, "Check2", -1},
-    {"UNCERTAINTY_Y", F::CheckState, "Check3", -1},
-    {"AUTO_ROW", F::CheckState, "Check9", -1},
-    {"SINGLE_COLUMN", F::CheckState, "Check8", -1},
-    {"SAME_SCALE_XY", F::CheckState, "Check22", -1},
-    {"ADD_COMMENT", F::CheckState, "Check13", -1},
-    {"SHOW_EXCLUDED", F::CheckState, "Check1", -1},
-    {"PLOT_YX", F::CheckState, "Check46", -1},
-    {"SHOW_LITERATURE", F::CheckState, "Check28", -1},
-    {"NoSound", F::CheckState, "Check50", -1},
-    {"GRID_FORMAT_XY", F::Format, "Text1_13", -1},
-    {"GRID_FORMAT_SD", F::Format, "Text1_12", -1},
-    {"PARAMETER_TEST", F::CheckState, "Check10", -1},
-    {"OLS_SLS", F::CheckState, "Check20", -1},
-    {"DISTRIBUTION_ANALYSIS", F::CheckState, "Check29", -1},
-    {"MOMENT_STATISTIC", F::CheckState, "Check4", -1},
-    {"DIVERSE_MEASURES", F::CheckState, "Check11", -1},
-    {"INDEX_ANALYSIS", F::CheckState, "Check34", -1},
-    {"CONCORDANCE_TEST", F::CheckState, "Check17", -1},
-    {"GENERAL_CCC", F::CheckState, "Check30", -1},
-    {"RANK_ANALYSIS", F::CheckState, "Check12", -1},
-    {"BALANCE_ANALYSIS", F::CheckState, "Check19", -1},
-    {"ORTHOGONAL_BALANCE", F::CheckState, "Check35", -1},
-    {"MSEP_ANALYSIS", F::CheckState, "Check5", -1},
-    {"KLEIJNEN_ANALYSIS", F::CheckState, "Check18", -1},
-    {"THRESHOLD_ANALYSIS", F::CheckState, "Check24", -1},
-    {"DISTANCE_ANALYSIS", F::CheckState, "Check27", -1},
-    {"WEIGHED_DEVIANCE", F::CheckState, "Check26", -1},
-    {"RESIDUAL_ANALYSIS", F::CheckState, "Check6", -1},
-    {"HISTOGRAM_PLOT", F::CheckState, "Check33", -1},
-    {"BLAND_ALTMAN_ANALYSIS", F::CheckState, "Check47", -1},
-    {"DEVIATION_ANALYSIS", F::CheckState, "Check48", -1},
-    {"ROBUST_STATISTICS", F::CheckState, "Check56", -1},
-    {"TRESHOLD_RANK", F::Text, "Text1_10", -1},
-    {"TRESHOLD_XY", F::Text, "Text1_11", -1},
-    {"MSPE_BOOTSTRAP", F::CheckState, "Check23", -1},
-    {"MSPE_BOOTSTRAP_SUBSAMPLE", F::Text, "Text1_7", -1},
-    {"MSPE_BOOTSTRAP_SIZE", F::Text, "Text1_6", -1},
-    {"RESIDUE_1", F::Flag, "List1", 0},
-    {"RESIDUE_2", F::Flag, "List1", 1},
-    {"RESIDUE_3", F::Flag, "List1", 2},
-    {"RESIDUE_4", F::Flag, "List1", 3},
-    {"RESIDUE_5", F::Flag, "List1", 4},
-    {"RESIDUE_6", F::Flag, "List1", 5},
-    {"RESIDUE_7", F::Flag, "List1", 6},
-    {"RESIDUE_8", F::Flag, "List1", 7},
-    {"RESIDUE_9", F::Flag, "List1", 8},
-    {"RESIDUE_10", F::Flag, "List1", 9},
-    {"RESIDUE_11", F::Flag, "List1", 10},
-    {"RESIDUE_12", F::Flag, "List1", 11},
-    {"RESIDUE_13", F::Flag, "List1", 12},
-    {"RESIDUE_14", F::Flag, "List1", 13},
-    {"DEVIATION_LOWER", F::Text, "Text1_9", -1},
-    {"DEVIATION_UPPER", F::Text, "Text1_1", -1},
-    {"RESIDUAL_LOWER", F::Text, "Text1_2", -1},
-    {"RESIDUAL_UPPER", F::Text, "Text1_3", -1},
-    {"RSTD_RESIDUE_LOWER", F::Text, "Text1_4", -1},
-    {"RSTD_RESIDUE_UPPER", F::Text, "Text1_5", -1},
-    {"DEVIATION_CI_PROB", F::Text, "Text1_8", -1},
-    {"RESIDUAL_REGRESSION_PLOT", F::CheckState, "Check25", -1},
-    {"SAVE_RESIDUE_TEXT", F::CheckState, "Check21", -1},
-    {"RESIDUE_WINDOW", F::CheckState, "Check32", -1},
-    {"SHOW_RESIDUAL_PLOT", F::CheckState, "Check14", -1},
-    {"SHOW_DEVIATION_PLOT", F::CheckState, "Check31", -1},
-    {"SHOW_NORMAL_PLOT", F::CheckState, "Check36", -1},
-    {"HIST_PLOT_XY", F::CheckState, "Check37", -1},
-    {"HIST_PLOT_TOGETHER", F::Flag, "Option3_0", -1},
-    {"HIST_PLOT_SEPARATE", F::Flag, "Option3_1", -1},
-    {"HIST_PLOT_DIFFERENCE", F::CheckState, "Check42", -1},
-    {"HIST_PLOT_ABSDIFF", F::CheckState, "Check43", -1},
-    {"HIST_ACCUMULATED", F::CheckState, "Check38", -1},
-    {"HIST_PERCENTAGE", F::CheckState, "Check39", -1},
-    {"HIST_BINS", F::Text, "Text1_14", -1},
-    {"HIST_2D", F::CheckState, "Check40", -1},
-    {"HIST_3D", F::CheckState, "Check41", -1},
-    {"HIST_BAR", F::Flag, "Option2_0", -1},
-    {"HIST_LINE", F::Flag, "Option2_1", -1},
-    {"HIST_AREA", F::Flag, "Option2_2", -1},
-    {"HIST_STEP", F::Flag, "Option2_3", -1},
-    {"HIST_Pie", F::Flag, "Option2_4", -1},
-    {"R_ShowAll", F::CheckState, "Check51", -1},
-    {"R_AssignTemplate", F::CheckState, "Check52", -1},
-    {"R_OpenGraphics", F::CheckState, "Check54", -1},
-    {"R_OpenTXT", F::CheckState, "Check55", -1},
-    {"R_ShowLog", F::CheckState, "Check53", -1},
-    {"R_GraphBMP", F::Flag, "RGraph_0", -1},
-    {"R_GraphJPEG", F::Flag, "RGraph_1", -1},
-    {"R_GraphPNG", F::Flag, "RGraph_2", -1},
-    {"NOTES_BOLD", F::CheckState, "Check45", -1},
-    {"NOTES_BLUE", F::CheckState, "Check44", -1},
-    {"NOTES_SIZE", F::Size, "Notes", -1},
-}};
-
-int indexOfControl(const char* control)
-{
-    for (int i = 0; i < OptionCount; ++i)
-        if (qstrcmp(kOptionKeys[i].control, control) == 0)
-            return i;
-    return -1;
-}
-
-// Option buttons form a group by the name before the index ("Option2_4").
-QString groupOf(const OptionKey& k)
-{
-    const QString name = QString::fromLatin1(k.control);
-    const qsizetype cut = name.lastIndexOf(QLatin1Char('_'));
-    return cut < 0 ? QString() : name.left(cut);
-}
-
-bool isOptionButton(const OptionKey& k)
-{
-    return k.form == F::Flag && k.item < 0;
-}
-
 // Visual Basic's Trim: blanks only, not tabs.
 QString trimBlanks(const QString& s)
 {
@@ -331,77 +210,6 @@ constexpr qint64 MaxFileBytes = qint64(1) << 30;
 
 // ---------------------------------------------------------------------------
 
-const std::array<OptionKey, OptionCount>& optionKeys()
-{
-    return kOptionKeys;
-}
-
-int findOptionKey(const QString& key)
-{
-    const QString upper = key.toUpper();
-    for (int i = 0; i < OptionCount; ++i)
-        if (QString::fromLatin1(kOptionKeys[i].key).toUpper() == upper)
-            return i;
-    return -1;
-}
-
-DatasetOptions designOptions()
-{
-    DatasetOptions o;
-    for (int i = 0; i < OptionCount; ++i) {
-        switch (kOptionKeys[i].form) {
-        case F::CheckState: o[i] = 0; break;
-        case F::Flag: o[i] = false; break;
-        case F::Text:
-        case F::Format: o[i] = QString(); break;
-        case F::Size: o[i] = 10.0f; break;
-        }
-    }
-    auto set = [&o](const char* control, const OptionValue& v) { o[indexOfControl(control)] = v; };
-    set("Option1_0", true);
-    for (const char* c : {"Check9", "Check8", "Check22", "Check13", "Check46", "Check10", "Check29",
-                          "Check4", "Check11", "Check17", "Check12", "Check5", "Check32", "Check37",
-                          "Check40", "Check52", "Check54", "Check55", "Check53"})
-        set(c, 1);
-    set("Text1_13", QStringLiteral("##.#000"));
-    set("Text1_12", QStringLiteral("#.#0000"));
-    set("Text1_7", QStringLiteral("200"));
-    set("Text1_6", QStringLiteral("20"));
-    set("Text1_8", QStringLiteral("95"));
-    set("Text1_14", QStringLiteral("10"));
-    set("Option3_0", true);
-    set("Option2_0", true);
-    set("RGraph_0", true);
-    // The residue columns selected at start: all but "Expected Normal
-    // Residue", "Semi-Studentized Residue" and "Deleted Residue or PRESS".
-    for (int i = 0; i < OptionCount; ++i)
-        if (kOptionKeys[i].item >= 0)
-            o[i] = !(kOptionKeys[i].item == 5 || kOptionKeys[i].item == 7 || kOptionKeys[i].item == 13);
-    return o;
-}
-
-void applyOption(DatasetOptions& options, int index, const OptionValue& value)
-{
-    const OptionKey& k = kOptionKeys.at(index);
-    options[index] = value;
-    if (isOptionButton(k) && std::get<bool>(value)) {
-        const QString group = groupOf(k);
-        for (int i = 0; i < OptionCount; ++i)
-            if (i != index && isOptionButton(kOptionKeys[i]) && groupOf(kOptionKeys[i]) == group)
-                options[i] = false;
-    }
-    const int check40 = indexOfControl("Check40");
-    const int check41 = indexOfControl("Check41");
-    if (index == check40 && std::get<int>(value) == 1) {
-        options[check41] = 0;
-    } else if (index == check41 && std::get<int>(value) == 1) {
-        options[check40] = 0;
-        const int pie = indexOfControl("Option2_4");
-        if (std::get<bool>(options[pie]))
-            applyOption(options, indexOfControl("Option2_0"), true);
-    }
-}
-
 QString formatOptionValue(OptionForm form, const OptionValue& value)
 {
     switch (form) {
@@ -511,8 +319,8 @@ QByteArray formatDataset(const DatasetState& state, FileVersion version)
     QString out;
     out += QStringLiteral("%1,%2,%3").arg(version.major).arg(version.minor).arg(version.revision) + eol;
     for (int i = 0; i < OptionCount; ++i)
-        out += QLatin1String(kOptionKeys[i].key) + QLatin1Char('=')
-               + formatOptionValue(kOptionKeys[i].form, state.options[i]) + eol;
+        out += QLatin1String(optionKeys()[static_cast<std::size_t>(i)].key) + QLatin1Char('=')
+               + formatOptionValue(optionKeys()[static_cast<std::size_t>(i)].form, state.options[i]) + eol;
 
     // "N=" must name the rows that follow, or the reader would take the
     // notes for data: a count typed into the box but never applied is
@@ -605,7 +413,7 @@ LoadResult parseDataset(const QByteArray& bytes, const QString& path,
         const int index = findOptionKey(key);
         if (index < 0)
             continue;
-        const OptionKey& k = kOptionKeys[index];
+        const OptionKey& k = optionKeys()[static_cast<std::size_t>(index)];
         // A format keeps its "#" signs: stripping them would change the
         // format text at every load and save.
         const auto parsed = parseOptionValue(k.form, k.form == F::Format ? raw : value);

@@ -22,47 +22,16 @@
 #include <array>
 #include <cstdint>
 #include <optional>
-#include <variant>
 #include <vector>
 
 #include "core/data_matrix.hpp"
+#include "core/dataset_options.hpp"
 
 namespace DatasetFile {
 
 // ---------------------------------------------------------------------------
-// The option lines: one table serves the writer, the reader and the window.
+// The option lines: the table of dataset_options.hpp.
 
-enum class OptionForm {
-    CheckState, // check box state, written " 0" / " 1" / " 2"
-    Flag,       // option button or list item selection, written "True" / "False"
-    Text,       // text box text, unchanged
-    Format,     // grid number format, unchanged
-    Size,       // notes font size, written " 10"
-};
-
-struct OptionKey {
-    const char* key;     // as written in the file
-    OptionForm form;
-    const char* control; // objectName of the control that shows the value
-    int item;            // item of the list control (List1), -1 for the others
-};
-
-inline constexpr int OptionCount = 94;
-const std::array<OptionKey, OptionCount>& optionKeys();
-// Index of the entry whose key equals `key` in any case; -1 when none does.
-int findOptionKey(const QString& key);
-
-// One option value: a check state, a flag, a text or format, a font size.
-using OptionValue = std::variant<int, bool, QString, float>;
-using DatasetOptions = std::array<OptionValue, OptionCount>;
-
-// The options as the main window shows them at start.
-DatasetOptions designOptions();
-// Sets entry `index` the way the user's change of the control would as far
-// as the values go: choosing an option button clears the others of its
-// group; ticking "2D Graph" clears "3D Graph" and ticking "3D Graph" clears
-// "2D Graph" and moves a chosen "Pie" to "Bar".
-void applyOption(DatasetOptions& options, int index, const OptionValue& value);
 // The value as written after "KEY=".
 QString formatOptionValue(OptionForm form, const OptionValue& value);
 // The value of a line read back; nothing when it does not convert.
@@ -94,7 +63,7 @@ QString mainCaption(const QString& dataFileName = QString());
 
 // What the main window keeps in a file.
 struct DatasetState {
-    DatasetOptions options = designOptions();
+    DatasetOptions options = defaultOptions();
     QString rowCountText = QStringLiteral("19"); // the row-count box, as typed
     DataMatrix matrix{20};                       // data rows 1..upperRow()-1
     QString notes;                               // line breaks as "\n"

@@ -10,7 +10,22 @@
 #include <array>
 #include <cstdint>
 
-struct ProgramState {
+// The acceptance limits of deviations and residues and the confidence of
+// the deviation interval: set on the residual panel or derived by a run,
+// and kept from run to run.
+struct AcceptanceLimits {
+    double DeviationLower = 0.0;
+    double DeviationUpper = 0.0;
+    double ResidualLower = 0.0;
+    double ResidualUpper = 0.0;
+    double RStdResidueLower = 0.0;
+    double RStdResidueUpper = 0.0;
+    double DeviationConfidence = 0.0;
+};
+
+// The acceptance limits are part of it, under their own names
+// (DeviationLower, ...), and go to and from each run as one record.
+struct ProgramState : AcceptanceLimits {
     // Batch state
     bool BatchMode = false;
     QString OpenRequestFile;
@@ -34,15 +49,9 @@ struct ProgramState {
     // Which columns the residual table shows: entries 1..14 (0 unused).
     std::array<bool, 15> ResidueSelection{};
 
-    // Shared with the evaluation run
+    // Shared with the evaluation run: the mean of the observed values (for
+    // the percentage bands); the limits are the AcceptanceLimits above.
     double MeanY = 0.0;
-    double DeviationLower = 0.0;
-    double DeviationUpper = 0.0;
-    double ResidualLower = 0.0;
-    double ResidualUpper = 0.0;
-    double RStdResidueLower = 0.0;
-    double RStdResidueUpper = 0.0;
-    double DeviationConfidence = 0.0;
 
     // The data sheet's display formats and the Swap box.
     QString GridFormatXY = QStringLiteral("##.#000");
@@ -52,6 +61,9 @@ struct ProgramState {
     // When the status line was last shown and for how many seconds.
     QTime StatusStart;
     std::int32_t StatusDuration = 0;
+
+    const AcceptanceLimits& acceptanceLimits() const { return *this; }
+    void setAcceptanceLimits(const AcceptanceLimits& limits) { static_cast<AcceptanceLimits&>(*this) = limits; }
 };
 
 // The one instance, living for the whole program.

@@ -10,8 +10,18 @@ void ReportText::heading(const QString& title)
 
 void ReportText::firstHeading(const QString& title)
 {
-    // The rule is as long as the heading in characters.
-    m_text += title + QStringLiteral("\r\n") + QString(title.size(), QLatin1Char('=')) + QStringLiteral("\r\n");
+    underlined(title, QLatin1Char('='));
+}
+
+void ReportText::underlined(const QString& title, QChar ruleChar)
+{
+    line(title);
+    rule(static_cast<int>(title.size()), ruleChar);
+}
+
+void ReportText::rule(int length, QChar ch)
+{
+    line(QString(length, ch));
 }
 
 void ReportText::comment(const QString& text)
@@ -25,6 +35,11 @@ void ReportText::line(const QString& text)
     m_text += text + QStringLiteral("\r\n");
 }
 
+void ReportText::columns(const QString& left, const QString& right, int gap)
+{
+    line(left + QString(gap, QLatin1Char(' ')) + right);
+}
+
 QString F(double value, int width, int decimals)
 {
     return KVECode::FormatFixedWidth(value, width, decimals);
@@ -33,4 +48,24 @@ QString F(double value, int width, int decimals)
 QString FP(double value, int width, int decimals)
 {
     return KVECode::FormatFixedWidth(value, width, decimals, 0, true);
+}
+
+QString padded(const QString& text, int width)
+{
+    return text.leftJustified(width, QLatin1Char(' '));
+}
+
+QString field(const QString& label, int labelWidth, const QString& value)
+{
+    return padded(label, labelWidth) + QStringLiteral(": ") + value;
+}
+
+QString plusMinus(const QString& value, const QString& sd)
+{
+    return value + QStringLiteral(" ± ") + sd;
+}
+
+QString withP(const QString& value, const QString& p)
+{
+    return value + QStringLiteral(" (") + p + QLatin1Char(')');
 }

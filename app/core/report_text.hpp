@@ -1,6 +1,13 @@
 #pragma once
 // Building report text: headings with their rules, comment lines that only
-// appear when comments are asked for, number fields, CR LF line ends.
+// appear when comments are asked for, labelled number fields, CR LF line
+// ends. Sections compose their lines from these pieces and never pad a
+// label by hand:
+//
+//   report.line(field("Estimate a ± SD", 16, plusMinus(F(a, 10, 5), F(siga, 10, 5))));
+//       -> "Estimate a ± SD : " F(a,10,5) " ± " F(siga,10,5)
+//   report.columns(field("MSE", 16, F(mse, 10, 5)), field("Root MSE", 20, F(root, 10, 5)));
+//       -> "MSE             : " F " " x 10 "Root MSE            : " F
 
 #include <QString>
 
@@ -17,10 +24,16 @@ public:
     void heading(const QString& title);
     // The heading of the report's first section: no line breaks before it.
     void firstHeading(const QString& title);
+    // A title line and under it a rule of `ruleChar` as long as the title.
+    void underlined(const QString& title, QChar ruleChar = QLatin1Char('-'));
+    // A line of `length` times `ch`.
+    void rule(int length, QChar ch = QLatin1Char('-'));
     // "!! text !!", only when comments are on.
     void comment(const QString& text);
     // A line and its CR LF.
     void line(const QString& text = QString());
+    // Two fields on one line, `gap` blanks between them.
+    void columns(const QString& left, const QString& right, int gap = 10);
     void append(const QString& text) { m_text += text; }
     void newLine() { m_text += QStringLiteral("\r\n"); }
 
@@ -33,6 +46,18 @@ private:
 };
 
 // F(w,d): a right-aligned number field of w characters with d decimals.
+// A value that is no number (a statistic that could not be computed)
+// prints "n/a".
 QString F(double value, int width, int decimals);
 // F(w,d,P): the same for a probability, which never prints as zero.
 QString FP(double value, int width, int decimals);
+
+// `text` followed by blanks up to `width` characters.
+QString padded(const QString& text, int width);
+// A labelled field: the label padded to `labelWidth` characters, ": ",
+// then the value text.
+QString field(const QString& label, int labelWidth, const QString& value);
+// "value ± sd".
+QString plusMinus(const QString& value, const QString& sd);
+// "value (p)": a statistic followed by its probability in parentheses.
+QString withP(const QString& value, const QString& p);

@@ -9,23 +9,25 @@
 #include <array>
 #include <optional>
 
+#include "core/dataset_options.hpp"
+
 // An option of the main window kept between runs.
 struct PersistedOption {
     const char* key;
-    const char* control;   // objectName of the check box on frmMain
+    DatasetFile::Option option;   // the check box's option
     const char* caption;
-    bool designTicked;     // state when the key is absent
+    bool defaultTicked;           // state when the key is absent
 };
 
 // In the order they are read at start and written at close.
 inline constexpr std::array<PersistedOption, 7> PersistedOptions{{
-    {"AutoIncreaseRows", "Check9", "Auto increase rows", true},
-    {"PasteSingleColumn", "Check8", "Paste single column", true},
-    {"SameScaleXYAxis", "Check22", "Same scale for X- and Y-axis", true},
-    {"AddComments", "Check13", "Add comments to output", true},
-    {"ShowExcluded", "Check1", "Show excluded data points", false},
-    {"PlotYXLine", "Check46", "Plot Y = X line", true},
-    {"ShowRef", "Check28", "Show references", false},
+    {"AutoIncreaseRows", DatasetFile::Option::AutoIncreaseRows, "Auto increase rows", true},
+    {"PasteSingleColumn", DatasetFile::Option::PasteSingleColumn, "Paste single column", true},
+    {"SameScaleXYAxis", DatasetFile::Option::SameScaleXY, "Same scale for X- and Y-axis", true},
+    {"AddComments", DatasetFile::Option::AddComments, "Add comments to output", true},
+    {"ShowExcluded", DatasetFile::Option::ShowExcluded, "Show excluded data points", false},
+    {"PlotYXLine", DatasetFile::Option::PlotYXLine, "Plot Y = X line", true},
+    {"ShowRef", DatasetFile::Option::ShowReferences, "Show references", false},
 }};
 
 namespace SettingsStore {
@@ -34,12 +36,12 @@ namespace SettingsStore {
 QString GetSetting(const QString& key);
 // Stores `value` under `key`; false when the store could not be written.
 bool SaveSetting(const QString& key, const QString& value);
-// Removes `key` (tests, and a user restoring the design state).
+// Removes `key` (tests, and a user going back to the defaults).
 void DeleteSetting(const QString& key);
 
 // The check state a stored text stands for. Only "0", "1" and "2" count;
 // an absent, empty or other value gives nothing, so the check box keeps
-// its design state.
+// its default state.
 std::optional<Qt::CheckState> CheckStateFromSetting(const QString& text);
 // The stored text of a check state.
 QString SettingFromCheckState(Qt::CheckState state);

@@ -1,10 +1,7 @@
 #include "ui/dataset_commands.hpp"
 
 #include <QApplication>
-#include <QCheckBox>
-#include <QLineEdit>
 #include <QListWidget>
-#include <QRadioButton>
 #include <QTextEdit>
 
 #include "core/kve_code.hpp"
@@ -54,74 +51,6 @@ void confirm(frmMain& window, bool Confirm, bool ConfirmBeep, bool ConfirmInfo, 
         window.showStatusInfo(status);
 }
 
-// Check states as the file writes them: 0 not ticked, 1 ticked, 2 grey.
-int fileCheckState(Qt::CheckState state)
-{
-    return state == Qt::Checked ? 1 : state == Qt::PartiallyChecked ? 2 : 0;
-}
-
-Qt::CheckState qtCheckState(int state)
-{
-    return state == 1 ? Qt::Checked : state == 2 ? Qt::PartiallyChecked : Qt::Unchecked;
-}
-
-template <typename T>
-T* control(frmMain& window, const char* name)
-{
-    return window.findChild<T*>(QLatin1String(name));
-}
-
-OptionValue controlValue(frmMain& window, const OptionKey& k)
-{
-    switch (k.form) {
-    case OptionForm::CheckState:
-        return fileCheckState(control<QCheckBox>(window, k.control)->checkState());
-    case OptionForm::Flag:
-        if (k.item >= 0)
-            return control<QListWidget>(window, k.control)->item(k.item)->isSelected();
-        return control<QRadioButton>(window, k.control)->isChecked();
-    case OptionForm::Text:
-        return control<QLineEdit>(window, k.control)->text();
-    case OptionForm::Format:
-        // The format in force, which the box shows.
-        return qstrcmp(k.control, "Text1_13") == 0 ? programState().GridFormatXY : programState().GridFormatSD;
-    case OptionForm::Size:
-        return NotesPage::of(window)->fontSize();
-    }
-    return OptionValue();
-}
-
-// Sets a control as the user's change would, so its own rules follow.
-void setControl(frmMain& window, const OptionKey& k, const OptionValue& value)
-{
-    ProgramState& state = programState();
-    switch (k.form) {
-    case OptionForm::CheckState:
-        control<QCheckBox>(window, k.control)->setCheckState(qtCheckState(std::get<int>(value)));
-        break;
-    case OptionForm::Flag:
-        if (k.item >= 0) {
-            control<QListWidget>(window, k.control)->item(k.item)->setSelected(std::get<bool>(value));
-            state.ResidueSelection[static_cast<std::size_t>(k.item) + 1] = std::get<bool>(value);
-        } else {
-            control<QRadioButton>(window, k.control)->setChecked(std::get<bool>(value));
-        }
-        break;
-    case OptionForm::Text:
-        control<QLineEdit>(window, k.control)->setText(std::get<QString>(value));
-        break;
-    case OptionForm::Format:
-        if (qstrcmp(k.control, "Text1_13") == 0)
-            window.setGridFormats(std::get<QString>(value), state.GridFormatSD);
-        else
-            window.setGridFormats(state.GridFormatXY, std::get<QString>(value));
-        break;
-    case OptionForm::Size:
-        NotesPage::of(window)->setFontSize(std::get<float>(value));
-        break;
-    }
-}
-
 void reportLoadError(const LoadError& error)
 {
     Platform::message(error.text, MsgButtons::Ok, MsgIcon::Critical, error.title);
@@ -148,9 +77,8 @@ void install()
 DatasetState readWindow(frmMain& window)
 {
     DatasetState s;
-    for (int i = 0; i < OptionCount; ++i)
-        s.options[i] = controlValue(window, optionKeys()[i]);
-    s.rowCountText = window.text1(0)->text();
+    s.options = window.gatherOptions();
+    s.rowCountText = window.text1(TextBox::RowCount)->text();
     s.matrix = window.dataMatrix();
     // Data rows are the grid's; the matrix holds one spare row beyond them.
     if (s.matrix.upperRow() != window.grid()->rows())
@@ -168,17 +96,17 @@ void applyContent(frmMain& window, const DatasetContent& content)
                 beeper()();
             continue;
         }
-        setControl(window, optionKeys()[setting.index], setting.value);
+        window.applyOption(optionAt(setting.index), setting.value);
     }
     if (content.rowCountText) {
-        window.text1(0)->setText(*content.rowCountText);
+        window.text1(TextBox::RowCount)->setText(*content.rowCountText);
         window.Command9_Click();
     }
     if (content.hasData) {
         const int rows = static_cast<int>(content.rows.size());
         if (rows > window.grid()->rows() - 1) {
             // Only a file without "N=" asks for more rows than the sheet has.
-            window.text1(0)->setText(QString::number(rows));
+            window.text1(TextBox::RowCount)->setText(QString::number(rows));
             window.Command9_Click();
         }
         DataMatrix& matrix = window.dataMatrix();
@@ -207,7 +135,7 @@ bool LoadFile(frmMain& window, const QString& Filename, bool Confirm, bool Confi
     LoadResult result;
     {
         WaitCursor wait;
-        result = DatasetFile::LoadFile(Filename, window.text1(0)->text(), window.grid()->rows() - 1);
+        result = DatasetFile::LoadFile(Filename, window.text1(TextBox::RowCount)->text(), window.grid()->rows() - 1);
         if (result.ok())
             applyContent(window, *result.content);
     }
@@ -267,7 +195,7 @@ bool Command8_Click(frmMain& window)
     LoadResult result;
     {
         WaitCursor wait;
-        result = DatasetFile::LoadFile(file, window.text1(0)->text(), window.grid()->rows() - 1);
+        result = DatasetFile::LoadFile(file, window.text1(TextBox::RowCount)->text(), window.grid()->rows() - 1);
     }
     bool loaded = false;
     if (result.ok()) {

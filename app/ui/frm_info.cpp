@@ -151,19 +151,19 @@ void frmInfo::layoutControls()
 {
     if (isMinimized())
         return;
-    // The design measures count the window's frame and caption bar; the
+    // The window's measures in twips count its frame and caption bar; the
     // client area here is smaller by about that much.
     constexpr int FrameWidth = 120;
     constexpr int FrameHeight = 570;
     const int w = std::max(toTwips(width()), 7150) + FrameWidth;
     const int h = std::max(toTwips(height()), 4500) + FrameHeight;
     TxtInfo->setGeometry(twips(120), twips(120), twips(w - 540), twips(h - 1850));
-    // The three boxes keep their design lefts unless a caption would run
+    // The three boxes keep their usual lefts unless a caption would run
     // into the next box.
     int nextFree = 0;
     for (QCheckBox* box : {Check1, Check2, Check3}) {
-        const int designLeft = box == Check1 ? 120 : box == Check2 ? 1680 : 3600;
-        const int left = std::max(twips(designLeft), nextFree);
+        const int usualLeft = box == Check1 ? 120 : box == Check2 ? 1680 : 3600;
+        const int left = std::max(twips(usualLeft), nextFree);
         box->move(left, twips(h - 1500));
         nextFree = left + box->sizeHint().width() + 8;
     }

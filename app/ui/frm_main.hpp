@@ -1,51 +1,45 @@
 #pragma once
-// frmMain: the main window. Five option pages behind a strip of toggle
-// buttons: the data sheet, the analysis options, the chart and residual
-// options, the notes and the R script panel; below them "Always on top",
-// the status line and the command buttons.
+// frmMain: the main window. Five pages behind a strip of toggle buttons:
+// the data sheet (data_sheet_page), the analysis options and the graphics
+// options (analysis_options_page, graphics_options_page), the notes and the
+// R script panel; below them "Always on top", the status line and the
+// command buttons.
 //
-// Controls carry the names the window design gives them as Qt objectNames
-// (an indexed control as name_index: Text1_8, Option1_2, Frame9_0), so
-// that code elsewhere finds them with findChild.
+// The code is split along the window's seams: frm_main.cpp builds the
+// window, switches the pages and gathers and sets the dataset options;
+// frm_main_commands.cpp holds the command buttons, frm_main_evaluation.cpp
+// "Calculate", frm_main_startup.cpp the start-up, the command line and the
+// close.
+//
+// Controls carry their documented names as Qt objectNames (an indexed
+// control as name_index: Text1_8, Option1_2, Frame9_0), so that code
+// elsewhere finds them with findChild.
 
-#include <QLineEdit>
 #include <QMainWindow>
 
 #include <array>
 #include <functional>
-#include <map>
 
 #include "core/data_matrix.hpp"
+#include "core/dataset_options.hpp"
+#include "ui/data_sheet_page.hpp"
+#include "ui/main_window_controls.hpp"
 
+class AnalysisOptionsPage;
 class FlexGrid;
+class GraphicsOptionsPage;
+class OptionPage;
 class QCheckBox;
-class QComboBox;
-class QGroupBox;
-class QFrame;
 class QLabel;
-class QListWidget;
+class QLineEdit;
 class QMimeData;
 class QPushButton;
-class QRadioButton;
-class QScrollBar;
 class QStackedWidget;
-class QTextEdit;
 class QTimer;
+class RScriptPage;
 class frmMain;
 class frmInfo;
 class SingleInstance;
-
-// The in-cell editor TxtEdit: hands Enter, Escape, Up and Down to the main
-// window before they reach the line edit.
-class CellEditor : public QLineEdit {
-    Q_OBJECT
-public:
-    using QLineEdit::QLineEdit;
-    std::function<bool(int keyCode, Qt::KeyboardModifiers shift)> onKeyDown;
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-};
 
 // Where the commands and windows that live elsewhere plug into the main
 // window. Each is empty until the code that provides it sets it.
@@ -55,8 +49,6 @@ struct MainWindowHooks {
     std::function<void(frmMain&)> saveDatasetAs;    // "As"
     std::function<void(frmMain&)> newDataset;       // "New"
     std::function<void(frmMain&)> viewTextFile;     // "View"
-    // "Calculate": replaces the evaluation run (the report text) when set.
-    std::function<QString(frmMain&)> evaluationRun;
     std::function<void(frmMain&)> scatterPlot;      // "Scatter"
     std::function<void(frmMain&)> rankPlot;         // "Rank"
     std::function<void(frmMain&)> histogramPlot;    // "Histo", "Plot histogram"
@@ -76,47 +68,47 @@ public:
     // The main window of the program (the last one created).
     static frmMain* instance();
 
-    DataMatrix& dataMatrix() { return m_matrix; }
-    FlexGrid* grid() const { return FG2; }
-    QLineEdit* text1(int index) const { return m_text1.at(static_cast<std::size_t>(index)); }
-    QCheckBox* check(int number) const;
+    DataMatrix& dataMatrix() { return m_sheet->matrix(); }
+    FlexGrid* grid() const { return m_sheet->grid(); }
+    DataSheetPage& sheet() const { return *m_sheet; }
+    QLineEdit* text1(TextBox box) const { return m_controls.text(box); }
+    QLineEdit* text1(int index) const { return text1(static_cast<TextBox>(index)); }
+    QCheckBox* check(CheckBox box) const { return m_controls.check(box); }
+    QCheckBox* check(int number) const { return check(static_cast<CheckBox>(number)); }
 
-    // ---- data sheet -------------------------------------------------------
-    void MatrixTOGrid(int r, int c);
-    void AssignRowNumbers();
-    void RemoveEmptyRows();
-    void Command9_Click();                   // apply the row count
-    void Command30_Click();                  // remove invalid rows
-    void Command3_Click();                   // paste
-    void Command2_Click();                   // copy
-    void Check7_Click();                     // swap
-    void Fg2_KeyPress(int charCode);         // a character key on the sheet
-    void Fg2_DblClick();
-    void Fg2_GotFocus();
-    void Fg2_LeaveCell();
-    void MSHFlexGridEdit(int charCode);
-    bool EditKeyCode(int keyCode, Qt::KeyboardModifiers shift);
-    bool FG2_OLEDragOver(const QMimeData* data) const;
-    void FG2_OLEDragDrop(const QStringList& paths);
+    // ---- the dataset options ----------------------------------------------
+    // Every option as the controls show it: what Save writes and what
+    // Calculate reads.
+    DatasetFile::DatasetOptions gatherOptions() const;
+    // Sets the control of one option as the user's change would, so that
+    // its rules follow (a file's options are applied one by one, in file
+    // order).
+    void applyOption(DatasetFile::Option option, const DatasetFile::OptionValue& value);
+
+    // ---- data sheet (data_sheet_page.cpp) ---------------------------------
+    void MatrixTOGrid(int r, int c) { m_sheet->MatrixTOGrid(r, c); }
+    void AssignRowNumbers() { m_sheet->AssignRowNumbers(); }
+    void RemoveEmptyRows() { m_sheet->RemoveEmptyRows(); }
+    void Command9_Click() { m_sheet->Command9_Click(); }     // apply the row count
+    void Command30_Click() { m_sheet->Command30_Click(); }   // remove invalid rows
+    void Command3_Click() { m_sheet->Command3_Click(); }     // paste
+    void Command2_Click() { m_sheet->Command2_Click(); }     // copy
+    void Check7_Click() { m_sheet->Check7_Click(); }         // swap
+    void Fg2_DblClick() { m_sheet->Fg2_DblClick(); }
+    bool FG2_OLEDragOver(const QMimeData* data) const { return m_sheet->FG2_OLEDragOver(data); }
+    void FG2_OLEDragDrop(const QStringList& paths) { m_sheet->FG2_OLEDragDrop(paths); }
     // Shows every data cell again (after a format change, a load).
-    void showSheet();
+    void showSheet() { m_sheet->showSheet(); }
     // Takes both grid formats and shows the sheet with them.
     void setGridFormats(const QString& formatXY, const QString& formatSD);
 
-    // ---- option panels and status line ------------------------------------
+    // ---- pages, option rules and status line -------------------------------
     void CheckButton_Click(int index);
     int currentPage() const;
     void Option1_Click(int index);
-    void Check24_Click();
-    void Check5_Click();
-    void Check6_Click();
-    void Check49_Click();
-    void Check50_Click();
-    void Check51_Click();
-    void HScroll1_Change();
-    void HScroll2_Change();
-    void Text1_Change(int index);
     void Text1_LostFocus(int index);
+    void Check49_Click();                    // always on top
+    void Check51_Click();                    // all R output files
     // Shows the status line for 5 seconds (the timer hides it).
     void showStatusInfo(const QString& text);
     // The status line itself, for the run's step names (shown and hidden
@@ -124,7 +116,7 @@ public:
     QLabel* statusLine() const { return Label16; }
     void TimerInfo_Timer();
 
-    // ---- buttons and entry points of the neighbours ------------------------
+    // ---- buttons and entry points of the neighbours (frm_main_commands.cpp)
     void Command8_Click();                   // Open
     void Command1_Click();                   // Save
     void Command17_Click();                  // Save As
@@ -171,55 +163,28 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void buildDatasetPage(QFrame* page);
-    void buildOptionsPage(QFrame* page);
-    void buildGraphicsPage(QFrame* page);
-    void buildNotesPage(QFrame* page);
-    void buildRPage(QFrame* page);
-    QCheckBox* addCheck(int number, const QString& caption, bool ticked);
-    QLineEdit* addText1(int index, const QString& text);
-    void setBoxText(int index, const QString& text);
-    void refillLimits();
-    void applyFrameRule(QCheckBox* box, QWidget* frame);
     void featureMissing(const QString& what);
     void setStayOnTop(bool onTop);
     void createStartupControls();
+    void connectCommands();
+    std::array<OptionPage*, 4> optionPages() const;
 
-    DataMatrix m_matrix;
-    FlexGrid* FG2 = nullptr;
-    CellEditor* TxtEdit = nullptr;
-    DataCell m_editOriginal;                 // the cell as it was when the editor opened
-    int m_editRow = 0;
-    int m_editCol = 0;
-
-    std::array<QLineEdit*, 15> m_text1{};
-    std::map<int, QCheckBox*> m_checks;
-    std::array<QRadioButton*, 3> Option1{};
-    std::array<QRadioButton*, 5> Option2{};
-    std::array<QRadioButton*, 2> Option3{};
-    std::array<QRadioButton*, 3> RGraph{};
+    MainControls m_controls;
+    DataSheetPage* m_sheet = nullptr;
+    AnalysisOptionsPage* m_analysis = nullptr;
+    GraphicsOptionsPage* m_graphics = nullptr;
+    OptionPage* m_notes = nullptr;
+    RScriptPage* m_rScript = nullptr;
     std::array<QPushButton*, 5> CheckButton{};
-    std::array<QFrame*, 5> Frame9{};
     QStackedWidget* m_pages = nullptr;
     bool m_switching = false;
-    int m_changeOrigin = -1;               // the deviation box whose change runs the rules
-    QGroupBox* Frame5 = nullptr;
-    QGroupBox* Frame6 = nullptr;
-    QGroupBox* Frame7 = nullptr;
-    QListWidget* List1 = nullptr;
-    QScrollBar* HScroll1 = nullptr;
-    QScrollBar* HScroll2 = nullptr;
     QLabel* Label16 = nullptr;
-    QLabel* Label18 = nullptr;
-    QLabel* Label19 = nullptr;
-    QLabel* Label22 = nullptr;
     QTimer* TimerInfo = nullptr;
-    QTextEdit* Notes = nullptr;
-    QComboBox* RFile = nullptr;
-    QListWidget* ROutputList = nullptr;
     QPushButton* PrevInstanceKVE = nullptr;
+    // The outcome of the last Calculate: why it wrote no report, if it did
+    // not (read by the command line).
+    QString m_lastRunRefusal;
     BatchOutcome m_batchOutcome;
 };

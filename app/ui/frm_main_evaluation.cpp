@@ -1,52 +1,44 @@
-// "Calculate": the main window gathers its controls, the evaluation run
-// (app/core) writes the report, and the window applies what the run asks
-// for: boxes, the method it switched to, the results window, MeanY.
+// "Calculate": the main window gathers its options, the evaluation run
+// (app/core/evaluation) writes the report, and the window carries out what
+// the run asks for: boxes, the method it switched to, the report window,
+// and the values the run leaves in the program's state.
 #include <QApplication>
 #include <QCheckBox>
 #include <QDateTime>
 #include <QLabel>
-#include <QListWidget>
-#include <QRadioButton>
 
-#include "core/data_sheet.hpp"
-#include "core/evaluation_run.hpp"
+#include "core/evaluation/evaluation_run.hpp"
 #include "core/program_state.hpp"
 #include "platform/flex_grid.hpp"
 #include "platform/platform_services.hpp"
 #include "ui/frm_info.hpp"
 #include "ui/frm_main.hpp"
+#include "ui/wait_cursor.hpp"
+
+namespace {
+
+template <class... Visitors>
+struct Overloaded : Visitors... {
+    using Visitors::operator()...;
+};
+template <class... Visitors>
+Overloaded(Visitors...) -> Overloaded<Visitors...>;
+
+} // namespace
 
 void frmMain::Command6_Click()
 {
     ProgramState& state = programState();
-    if (mainWindowHooks().evaluationRun) {
-        if (DataSheet::usedRowCount(m_matrix, FG2->rows()) < 3)
-            return;
-        const QString text = mainWindowHooks().evaluationRun(*this);
-        showResults(QStringLiteral("Results - ") + windowTitle(), text, true);
-        return;
-    }
-
-    EvaluationOptions options;
-    options.method = RegressionMethod::None;
-    for (int i = 0; i < 3; ++i)
-        if (Option1[static_cast<std::size_t>(i)]->isChecked())
-            options.method = static_cast<RegressionMethod>(i);
-    for (const auto& [number, box] : m_checks)
-        if (box->isChecked())
-            options.ticked.insert(box->objectName());
-    for (std::size_t i = 0; i < m_text1.size(); ++i)
-        if (m_text1[i])
-            options.texts.insert(m_text1[i]->objectName(), m_text1[i]->text());
-    for (int i = 0; i < List1->count() && i < 14; ++i)
-        options.residueSelection[static_cast<std::size_t>(i) + 1] = List1->item(i)->isSelected();
-    state.ResidueSelection = options.residueSelection;
-    options.gridRows = FG2->rows();
-    options.mainCaption = windowTitle();
-    options.dataFileName = state.DataFileName;
-    options.batchMode = state.BatchMode;
-    options.now = QDateTime::currentDateTime();
-    options.status = [this](const QString& text) {
+    EvaluationInput input;
+    input.settings = EvaluationSettings::fromOptions(gatherOptions(), m_sheet->switches());
+    state.ResidueSelection = input.settings.residueColumns;
+    input.gridRows = grid()->rows();
+    input.mainCaption = windowTitle();
+    input.dataFileName = state.DataFileName;
+    input.batchMode = state.BatchMode;
+    input.now = QDateTime::currentDateTime();
+    input.limits = state.acceptanceLimits();
+    input.status = [this](const QString& text) {
         if (text.isEmpty()) {
             Label16->hide();
             return;
@@ -56,43 +48,41 @@ void frmMain::Command6_Click()
         Label16->repaint();
     };
 
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const EvaluationOutcome outcome = runEvaluation(m_matrix, options);
-    QApplication::restoreOverrideCursor();
+    EvaluationOutcome outcome;
+    {
+        WaitCursor wait;
+        outcome = runEvaluation(dataMatrix(), input);
+    }
     Label16->hide();
+    m_lastRunRefusal = outcome.ran ? QString() : outcome.refusal;
 
     if (outcome.MeanY)
         state.MeanY = *outcome.MeanY;
-    frmInfo* report = nullptr;
+    state.setAcceptanceLimits(outcome.limits);
     for (const RunRequest& request : outcome.requests) {
-        switch (request.kind) {
-        case RunRequest::Kind::Notice:
-            Platform::message(request.text, MsgButtons::Ok, MsgIcon::Information);
-            break;
-        case RunRequest::Kind::ErrorBox:
-            Platform::message(request.text, MsgButtons::Ok, MsgIcon::Critical);
-            break;
-        case RunRequest::Kind::SelectMethod: {
-            const int index = static_cast<int>(request.method);
-            Option1[static_cast<std::size_t>(index)]->setChecked(true);
-            Option1_Click(index);
-            break;
-        }
-        case RunRequest::Kind::ShowReport:
-            report = showResults(request.caption, request.text, false);
-            break;
-        case RunRequest::Kind::SetAuto:
-            if (report)
-                if (auto* autoBox = report->findChild<QCheckBox*>(QStringLiteral("Auto")))
-                    autoBox->setChecked(true);
-            break;
-        case RunRequest::Kind::SideWindow:
-            showResults(request.caption, request.text, false);
-            break;
-        case RunRequest::Kind::Histograms:
-        case RunRequest::Kind::Chart:
-            // Drawn by the chart windows once they exist.
-            break;
-        }
+        std::visit(Overloaded{
+                       [](const RunRequests::Notice& r) {
+                           Platform::message(r.text, MsgButtons::Ok, MsgIcon::Information);
+                       },
+                       [](const RunRequests::ErrorBox& r) {
+                           Platform::message(r.text, MsgButtons::Ok, MsgIcon::Critical);
+                       },
+                       [this](const RunRequests::SelectMethod& r) {
+                           const auto button = r.method == RegressionMethod::WeightedLeastSquares
+                                                   ? DatasetFile::Option::WeightedLeastSquares
+                                               : r.method == RegressionMethod::LeastAbsoluteDeviation
+                                                   ? DatasetFile::Option::RobustRegression
+                                                   : DatasetFile::Option::LeastSquares;
+                           applyOption(button, true);
+                           Option1_Click(static_cast<int>(r.method));
+                       },
+                       [this](const RunRequests::ShowReport& r) {
+                           frmInfo* report = showResults(r.caption, r.text, false);
+                           if (r.autoActions)
+                               if (auto* autoBox = report->findChild<QCheckBox*>(QStringLiteral("Auto")))
+                                   autoBox->setChecked(true);
+                       },
+                   },
+                   request);
     }
 }

@@ -25,6 +25,7 @@
 #include "ui/frm_compare.hpp"
 #include "ui/frm_info.hpp"
 #include "ui/frm_main.hpp"
+#include "ui/main_window_controls.hpp"
 #include "ui/frm_splash.hpp"
 #include "ui/twips.hpp"
 
@@ -102,7 +103,7 @@ bool frmMain::Form_Load(const QString& commandLine, SingleInstance* instance, in
     if (!commandLine.isEmpty())
         unattended.emplace();
 
-    m_matrix.resize(20);
+    dataMatrix().resize(20);
     setWindowTitle(DatasetFile::mainCaption());
     state.DisclaimerText = defaultDisclaimerText();
     resize(twips(9800), twips(9300));
@@ -180,24 +181,25 @@ bool frmMain::Form_Load(const QString& commandLine, SingleInstance* instance, in
     PrevInstanceKVE->setText(QLatin1String(HandOverCaption));
     state.GridFormatXY = QStringLiteral("##.#000");
     state.GridFormatSD = QStringLiteral("#.#0000");
-    m_text1[13]->setText(state.GridFormatXY);
-    m_text1[12]->setText(state.GridFormatSD);
+    text1(TextBox::GridFormatXY)->setText(state.GridFormatXY);
+    text1(TextBox::GridFormatSD)->setText(state.GridFormatSD);
 
     if (!otherInstance)
         (new frmSplash())->show();
 
     AssignRowNumbers();
-    TxtEdit->clear();
 
-    for (int i = 0; i < List1->count() && i + 1 < static_cast<int>(state.ResidueSelection.size()); ++i)
-        state.ResidueSelection[static_cast<std::size_t>(i + 1)] = List1->item(i)->isSelected();
+    const DatasetFile::DatasetOptions options = gatherOptions();
+    for (int column = 1; column <= 14; ++column)
+        state.ResidueSelection[static_cast<std::size_t>(column)] =
+            DatasetFile::isChosen(options, DatasetFile::residueOption(column));
 
     for (const PersistedOption& option : PersistedOptions) {
         const auto stored = SettingsStore::CheckStateFromSetting(
             SettingsStore::GetSetting(QLatin1String(option.key)));
         if (!stored)
             continue;
-        if (auto* box = findChild<QCheckBox*>(QLatin1String(option.control))) {
+        if (auto* box = findChild<QCheckBox*>(optionControlName(option.option))) {
             box->setTristate(*stored == Qt::PartiallyChecked);
             box->setCheckState(*stored);
         }
@@ -280,17 +282,21 @@ void frmMain::PrevInstanceKVE_Click()
             fail(QStringLiteral("the dataset could not be loaded: ") + file);
         if (!sw.NoRun) {
             guarded([&] {
-                check(14)->setChecked(sw.Plots);
+                check(CheckBox::ResidualPlot)->setChecked(sw.Plots);
                 if (sw.Plots)
                     Command11_Click();
             });
-            guarded([&] { check(6)->setChecked(sw.ResidualAnalysis); });
+            guarded([&] { check(CheckBox::ResidualAnalysis)->setChecked(sw.ResidualAnalysis); });
             // The results window saves and prints its report itself; it
             // tells how that went.
             ResultsWatcher watcher;
+            m_lastRunRefusal.clear();
             guarded([&] { Command6_Click(); });
             for (const QString& failure : std::as_const(watcher.failures))
                 fail(failure);
+            // A command line that asked for a run and got no report says why.
+            if (!watcher.shown && !m_lastRunRefusal.isEmpty())
+                fail(m_lastRunRefusal);
             if (state.SaveResultsFlag && watcher.shown && !watcher.saved)
                 fail(QStringLiteral("the report was not saved"));
             guarded([&] {
@@ -325,7 +331,7 @@ void frmMain::PrevInstanceKVE_Click()
 void frmMain::Form_Unload()
 {
     for (const PersistedOption& option : PersistedOptions) {
-        if (auto* box = findChild<QCheckBox*>(QLatin1String(option.control)))
+        if (auto* box = findChild<QCheckBox*>(optionControlName(option.option)))
             SettingsStore::SaveSetting(QLatin1String(option.key),
                                        SettingsStore::SettingFromCheckState(box->checkState()));
     }

@@ -1,6 +1,7 @@
 #pragma once
-// Window measures in twips (1/1440 inch), as the window designs give them,
-// turned into pixels at 96 dots per inch (15 twips to the pixel).
+// Window measures in twips (1/1440 inch), the unit the windows' sizes and
+// places are given in, turned into pixels at 96 dots per inch (15 twips to
+// the pixel).
 
 #include <QtGlobal>
 

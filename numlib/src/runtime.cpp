@@ -41,10 +41,22 @@ void raiseMatrixError(const std::string& operation, const std::string& descripti
     throw RuntimeError(ErrMatrix, std::string(MatrixSourcePrefix) + operation, description);
 }
 
+namespace {
+thread_local std::uint64_t t_overflows = 0;
+} // namespace
+
+std::uint64_t overflowCount() noexcept
+{
+    return t_overflows;
+}
+
 double checkedResult(double v)
 {
-    if (!std::isfinite(v))
+    if (!std::isfinite(v)) {
+        if (std::isinf(v))
+            ++t_overflows;
         raiseError(ErrOverflow);
+    }
     return v;
 }
 

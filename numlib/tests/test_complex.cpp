@@ -8,8 +8,10 @@
 #include <gtest/gtest.h>
 
 #include "SumtrixLib/Sumtrix.hpp"
+#include "test_support.hpp"
 
 using namespace SumtrixLib;
+using test_support::errorOf;
 using std::numbers::pi;
 
 namespace {
@@ -36,17 +38,6 @@ double angle0(Cx z)
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "(" << got.Re << ", " << got.Im << ") vs " << expected
                                          << " (tolerance " << tol << ")";
-}
-
-template <class F>
-int errorNumberOf(F&& f)
-{
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
 }
 
 const std::vector<Complex> samples = {
@@ -167,12 +158,12 @@ TEST(ComplexFunctions, WorkedExamples)
 TEST(ComplexFunctions, Failures)
 {
     Sumtrix s;
-    EXPECT_EQ(errorNumberOf([&] { s.Complex_Divide({1, 2}, {0, 0}); }), ErrDivisionByZero);
-    EXPECT_EQ(errorNumberOf([&] { s.Complex_Multiply({1e200, 0}, {1e200, 1}); }), ErrOverflow);
-    EXPECT_NE(errorNumberOf([&] { s.Complex_Power({0, 0}, -2.0); }), 0);
+    EXPECT_EQ(errorOf([&] { s.Complex_Divide({1, 2}, {0, 0}); }), ErrDivisionByZero);
+    EXPECT_EQ(errorOf([&] { s.Complex_Multiply({1e200, 0}, {1e200, 1}); }), ErrOverflow);
+    EXPECT_NE(errorOf([&] { s.Complex_Power({0, 0}, -2.0); }), 0);
     // n = 0: Root is dimensioned 0..0 before the division by n fails.
     BoundedArray<Complex> roots(1, 4);
-    EXPECT_EQ(errorNumberOf([&] { s.Complex_Root({1, 1}, 0, roots); }), ErrDivisionByZero);
+    EXPECT_EQ(errorOf([&] { s.Complex_Root({1, 1}, 0, roots); }), ErrDivisionByZero);
     EXPECT_EQ(roots.lbound(), 0);
     EXPECT_EQ(roots.ubound(), 0);
 }
@@ -185,8 +176,8 @@ TEST(ElementaryFunctions, ScalarCases)
     EXPECT_EQ(s.FUNC_Power(-2.0, 3.0), 8.0);
     EXPECT_EQ(s.FUNC_Power(0.0, 0.0), 1.0);
     EXPECT_DOUBLE_EQ(s.FUNC_Power(-9.0, 0.5), 3.0);
-    EXPECT_NE(errorNumberOf([&] { s.FUNC_Power(0.0, -1.0); }), 0);
-    EXPECT_EQ(errorNumberOf([&] { s.FUNC_Sq(1e200); }), ErrOverflow);
+    EXPECT_NE(errorOf([&] { s.FUNC_Power(0.0, -1.0); }), 0);
+    EXPECT_EQ(errorOf([&] { s.FUNC_Sq(1e200); }), ErrOverflow);
 
     // The library's pi / 2 at +-1, 0 beyond.
     EXPECT_EQ(s.Math_Asin(1.0), 3.14159265358979 / 2.0);
@@ -227,16 +218,16 @@ TEST(ElementaryFunctions, ScalarCases)
 
     EXPECT_DOUBLE_EQ(s.LogY(8.0, 2.0), 3.0);
     EXPECT_DOUBLE_EQ(s.LogY(0.001, 10.0), -3.0);
-    EXPECT_EQ(errorNumberOf([&] { s.LogY(0.0, 2.0); }), ErrInvalidCall);
-    EXPECT_EQ(errorNumberOf([&] { s.LogY(2.0, -1.0); }), ErrInvalidCall);
-    EXPECT_EQ(errorNumberOf([&] { s.LogY(2.0, 1.0); }), ErrDivisionByZero);
+    EXPECT_EQ(errorOf([&] { s.LogY(0.0, 2.0); }), ErrInvalidCall);
+    EXPECT_EQ(errorOf([&] { s.LogY(2.0, -1.0); }), ErrInvalidCall);
+    EXPECT_EQ(errorOf([&] { s.LogY(2.0, 1.0); }), ErrDivisionByZero);
 
     const BoundedArray<double> coefficients(0, {99.0, 1.0, 2.0, 3.0});
     EXPECT_EQ(s.Poly_value(3, coefficients, 2.0), 17.0);
     EXPECT_EQ(s.Poly_value(1, coefficients, 2.0), 1.0);
     EXPECT_EQ(s.Poly_value(0, coefficients, 2.0), 0.0);
     EXPECT_EQ(s.Poly_value(-2, coefficients, 2.0), 0.0);
-    EXPECT_EQ(errorNumberOf([&] { s.Poly_value(4, coefficients, 2.0); }), ErrSubscript);
+    EXPECT_EQ(errorOf([&] { s.Poly_value(4, coefficients, 2.0); }), ErrSubscript);
 }
 
 TEST(ElementaryFunctions, MinMatrixAndMaxMatrixSortInPlace)

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <new>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -141,6 +143,58 @@ TEST(ErrorStyles, FailedStepKeepsTheTargetsOldValue)
     EXPECT_TRUE(guardStep(target, [] { return checkedDiv(1, 4); }));
     EXPECT_EQ(target, 0.25);
     EXPECT_FALSE(ignoreErrors([] { checkedLog(-1); }));
+    // Any other failure of the standard library is a failed step too.
+    EXPECT_FALSE(ignoreErrors([] { std::vector<int>().at(1); }));
+}
+
+TEST(ErrorStyles, OverflowsAreCounted)
+{
+    // Results beyond the double range count; undefined ones (0 / 0, the
+    // square root of a negative number) do not, although 0 / 0 raises 6 too.
+    struct Case {
+        const char* what;
+        std::function<void()> f;
+        int number;
+        std::uint64_t counted;
+    };
+    const Case cases[] = {
+        {"product", [] { checkedMul(1e300, 1e300); }, ErrOverflow, 1},
+        {"sum", [] { checkedAdd(1.7e308, 1.7e308); }, ErrOverflow, 1},
+        {"quotient", [] { checkedDiv(1e300, 1e-300); }, ErrOverflow, 1},
+        {"exponential", [] { checkedExp(1000); }, ErrOverflow, 1},
+        {"0 / 0", [] { checkedDiv(0, 0); }, ErrOverflow, 0},
+        {"x / 0", [] { checkedDiv(1, 0); }, ErrDivisionByZero, 0},
+        {"square root", [] { checkedSqrt(-1); }, ErrInvalidCall, 0},
+        {"within range", [] { checkedMul(1e150, 1e150); }, 0, 0},
+    };
+    for (const Case& c : cases) {
+        const std::uint64_t before = overflowCount();
+        int number = 0;
+        try {
+            c.f();
+        } catch (const RuntimeError& e) {
+            number = e.number();
+        }
+        EXPECT_EQ(number, c.number) << c.what;
+        EXPECT_EQ(overflowCount() - before, c.counted) << c.what;
+    }
+    // A step that passes over an overflow still counts it.
+    const std::uint64_t before = overflowCount();
+    double sum = 0;
+    for (double v : {1e308, 1e308, 1.0})
+        guardStep(sum, [&] { return checkedAdd(sum, v); });
+    EXPECT_EQ(sum, 1e308 + 1.0);
+    EXPECT_EQ(overflowCount() - before, 1u);
+}
+
+TEST(ErrorStyles, OutOfMemoryIsNoFailedStep)
+{
+    const auto outOfMemory = [] { throw std::bad_alloc(); };
+    double target = 42;
+    EXPECT_THROW(guardStep(target, [&] { outOfMemory(); return 1.0; }), std::bad_alloc);
+    EXPECT_EQ(target, 42);
+    EXPECT_THROW(ignoreErrors(outOfMemory), std::bad_alloc);
+    EXPECT_THROW(trapToMarker(MinMatrixFailed, [&] { outOfMemory(); return 1.0; }), std::bad_alloc);
 }
 
 TEST(ErrorStyles, MarkerTrap)

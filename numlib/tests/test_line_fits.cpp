@@ -8,9 +8,11 @@
 #include <gtest/gtest.h>
 
 #include "SumtrixLib/Sumtrix.hpp"
+#include "test_support.hpp"
 #include "reference/line_fits_cases.hpp"
 
 using namespace SumtrixLib;
+using test_support::errorOf;
 
 namespace {
 
@@ -32,17 +34,6 @@ std::int32_t countOf(const std::vector<double>& v) { return static_cast<std::int
     if (std::fabs(actual - expected) <= tol)
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << actual << " vs " << expected << " (tolerance " << tol << ")";
-}
-
-template <class F>
-int errorNumberOf(F&& f)
-{
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
 }
 
 // The rounding that a mean formed as a plain sum over n typically carries:
@@ -96,7 +87,7 @@ TEST(STAT_AveVar, ArrayShorterThanNFails)
     Sumtrix s;
     double ave = 0.0;
     double var = 0.0;
-    EXPECT_EQ(errorNumberOf([&] { s.STAT_AveVar(BoundedArray<double>(1, {1.0, 2.0}), 3, ave, var); }),
+    EXPECT_EQ(errorOf([&] { s.STAT_AveVar(BoundedArray<double>(1, {1.0, 2.0}), 3, ave, var); }),
               ErrSubscript);
 }
 
@@ -175,13 +166,13 @@ TEST(Reg_FitXYPerpendicular, Failures)
     double a = 0.0, b = 0.0, r = 0.0;
     // No linear association: n mx my - Sxy = 0 (division by zero); with
     // equal spreads as well the quotient is 0 / 0 (overflow).
-    EXPECT_EQ(errorNumberOf([&] {
+    EXPECT_EQ(errorOf([&] {
                   s.Reg_FitXYPerpendicular(BoundedArray<double>(1, {0.0, 1.0, 0.0, 1.0}),
                                            BoundedArray<double>(1, {0.0, 0.0, 2.0, 2.0}), 4, a, b,
                                            0.0, 0.0, residue, r);
               }),
               ErrDivisionByZero);
-    EXPECT_EQ(errorNumberOf([&] {
+    EXPECT_EQ(errorOf([&] {
                   s.Reg_FitXYPerpendicular(BoundedArray<double>(1, {0.0, 1.0, 0.0, 1.0}),
                                            BoundedArray<double>(1, {0.0, 0.0, 1.0, 1.0}), 4, a, b,
                                            0.0, 0.0, residue, r);
@@ -189,7 +180,7 @@ TEST(Reg_FitXYPerpendicular, Failures)
               ErrOverflow);
     // Residue shorter than the data.
     BoundedArray<double> shortResidue(1, 2);
-    EXPECT_EQ(errorNumberOf([&] {
+    EXPECT_EQ(errorOf([&] {
                   s.Reg_FitXYPerpendicular(BoundedArray<double>(1, {1.0, 2.0, 3.0}),
                                            BoundedArray<double>(1, {1.0, 2.5, 2.9}), 3, a, b, 0.0,
                                            0.0, shortResidue, r);
@@ -317,7 +308,7 @@ TEST(Reg_FitXY, Failures)
     double a = 9, b = 9, siga = 9, sigb = 9, chi2 = 9, Q = 9;
     // Unweighted through two points: chi2 / (ndata - 2) is 0 / 0, after a
     // and b were written.
-    EXPECT_EQ(errorNumberOf([&] {
+    EXPECT_EQ(errorOf([&] {
                   s.Reg_FitXY(BoundedArray<double>(1, {0.0, 1.0}), BoundedArray<double>(1, {0.0, 1.0}),
                               2, BoundedArray<double>(), 0, a, b, siga, sigb, chi2, Q);
               }),
@@ -325,7 +316,7 @@ TEST(Reg_FitXY, Failures)
     EXPECT_EQ(a, 0.0);
     EXPECT_EQ(b, 1.0);
     // All x equal: st2 = 0.
-    EXPECT_NE(errorNumberOf([&] {
+    EXPECT_NE(errorOf([&] {
                   s.Reg_FitXY(BoundedArray<double>(1, {2.0, 2.0, 2.0}),
                               BoundedArray<double>(1, {1.0, 2.0, 3.0}), 3, BoundedArray<double>(), 0,
                               a, b, siga, sigb, chi2, Q);
@@ -333,7 +324,7 @@ TEST(Reg_FitXY, Failures)
               0);
     // Weighted with sig shorter than the data; mwt is left as passed.
     std::int32_t mwt = 1;
-    EXPECT_EQ(errorNumberOf([&] {
+    EXPECT_EQ(errorOf([&] {
                   s.Reg_FitXY(BoundedArray<double>(1, {1.0, 2.0, 3.0}),
                               BoundedArray<double>(1, {1.0, 2.0, 3.5}), 3,
                               BoundedArray<double>(1, {1.0, 1.0}), mwt, a, b, siga, sigb, chi2, Q);

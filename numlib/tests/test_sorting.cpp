@@ -11,8 +11,10 @@
 #include <gtest/gtest.h>
 
 #include "SumtrixLib/Sumtrix.hpp"
+#include "test_support.hpp"
 
 using namespace SumtrixLib;
+using test_support::errorOf;
 
 namespace {
 
@@ -44,17 +46,6 @@ std::int64_t inversions(const std::vector<double>& v)
             if (v[i] > v[j])
                 ++count;
     return count;
-}
-
-template <class F>
-int errorNumberOf(F&& f)
-{
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
 }
 
 using NumberSort = std::function<void(Sumtrix&, BoundedArray<double>&, std::int32_t&, std::int32_t&)>;
@@ -217,12 +208,12 @@ TEST(ClassicSorts, Failures)
 {
     Sumtrix s;
     BoundedArray<double> unallocated;
-    EXPECT_EQ(errorNumberOf([&] { s.Sort_BubbleNumbers(unallocated); }), ErrSubscript);
-    EXPECT_EQ(errorNumberOf([&] { s.Sort_ShellNumbers(unallocated); }), ErrSubscript);
+    EXPECT_EQ(errorOf([&] { s.Sort_BubbleNumbers(unallocated); }), ErrSubscript);
+    EXPECT_EQ(errorOf([&] { s.Sort_ShellNumbers(unallocated); }), ErrSubscript);
     BoundedArray<double> m(1, {3.0, 2.0, 1.0});
-    EXPECT_EQ(errorNumberOf([&] { s.Sort_QuickNumbers(m, 1, 4); }), ErrSubscript);
+    EXPECT_EQ(errorOf([&] { s.Sort_QuickNumbers(m, 1, 4); }), ErrSubscript);
     BoundedArray<std::string> texts(1, {"b", "a"});
-    EXPECT_EQ(errorNumberOf([&] { s.Sort_QuickText(texts, 0, 2); }), ErrSubscript);
+    EXPECT_EQ(errorOf([&] { s.Sort_QuickText(texts, 0, 2); }), ErrSubscript);
 }
 
 namespace {
@@ -348,10 +339,10 @@ TEST(CompanionSorts, Failures)
     // A companion shorter than n fails with a subscript error.
     BoundedArray<double> arr = arrayFrom(tiedValues(40, 3), 1);
     BoundedArray<double> brr(1, 10);
-    EXPECT_EQ(errorNumberOf([&] { s.Sort_Sort2(40, arr, brr); }), ErrSubscript);
+    EXPECT_EQ(errorOf([&] { s.Sort_Sort2(40, arr, brr); }), ErrSubscript);
     // n beyond the key array.
     BoundedArray<double> keys(1, {2.0, 1.0});
-    EXPECT_EQ(errorNumberOf([&] { s.Sort_Sort1(3, keys); }), ErrSubscript);
+    EXPECT_EQ(errorOf([&] { s.Sort_Sort1(3, keys); }), ErrSubscript);
     BoundedArray<double> b(1, {2.0, 1.0});
-    EXPECT_EQ(errorNumberOf([&] { s.Sort_HeapSort2(keys, b, 3); }), ErrSubscript);
+    EXPECT_EQ(errorOf([&] { s.Sort_HeapSort2(keys, b, 3); }), ErrSubscript);
 }

@@ -41,13 +41,13 @@ LoadResult parse(const QByteArray& bytes, const QString& box = QStringLiteral("1
     return parseDataset(bytes, QStringLiteral("/data/Trial.KVE"), box, sheetRows);
 }
 
-// The design-state file with its option and data sections replaced.
+// The defaults file with its option and data sections replaced.
 QByteArray withBody(const QByteArray& optionLines, const QByteArray& tail)
 {
     return "3,1,0\r\n" + optionLines + tail;
 }
 
-// Save, read back onto a fresh design state, and return it.
+// Save, read back onto fresh defaults, and return it.
 DatasetState reload(const DatasetState& state)
 {
     const LoadResult r = parse(formatDataset(state));
@@ -58,16 +58,16 @@ DatasetState reload(const DatasetState& state)
     return back;
 }
 
-// Every option moved away from its design state.
+// Every option moved away from its default.
 DatasetOptions everyOptionChanged()
 {
-    DatasetOptions o = designOptions();
+    DatasetOptions o = defaultOptions();
     for (int i = 0; i < OptionCount; ++i) {
         const OptionKey& k = optionKeys()[i];
         switch (k.form) {
         case OptionForm::CheckState: o[i] = std::get<int>(o[i]) == 1 ? 0 : 1; break;
         case OptionForm::Flag:
-            if (k.item >= 0)
+            if (k.group == OptionGroup::None)
                 o[i] = !std::get<bool>(o[i]);
             break;
         case OptionForm::Text: o[i] = QStringLiteral("%1.25").arg(i); break;
@@ -75,7 +75,7 @@ DatasetOptions everyOptionChanged()
         case OptionForm::Size: o[i] = 12.5f; break;
         }
     }
-    // One choice per group of option buttons, none of them the design one.
+    // One choice per group of option buttons, none of them the default one.
     for (const char* key : {"ROBUSTR", "HIST_PLOT_SEPARATE", "HIST_STEP", "R_GraphPNG"})
         applyOption(o, indexOf(key), true);
     o[indexOf("HIST_3D")] = 2;   // a grey box keeps its state too
@@ -84,10 +84,10 @@ DatasetOptions everyOptionChanged()
 
 } // namespace
 
-TEST(DatasetFileFormat, DesignStateIsByteExact)
+TEST(DatasetFileFormat, DefaultsAreByteExact)
 {
     // The fixture was typed from the file layout, not produced by the writer.
-    EXPECT_EQ(bytesOf(formatDataset(DatasetState())), bytesOf(readFixture("design_state.KVE")));
+    EXPECT_EQ(bytesOf(formatDataset(DatasetState())), bytesOf(readFixture("defaults.KVE")));
 }
 
 TEST(DatasetFileFormat, CellsNotesAndRowCount)

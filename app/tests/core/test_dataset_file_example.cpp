@@ -1,7 +1,8 @@
 // The sample dataset shipped in examples/: written by KVE's own writer.
-// Running this test with KVE_UPDATE_EXAMPLES=1 writes the file anew; every
-// other run checks that the committed file is exactly what the writer gives
-// and that it holds what the sample promises.
+// Running this test binary by itself with KVE_UPDATE_EXAMPLES=1 writes the
+// file anew (ctest refuses it); every other run checks that the committed
+// file is exactly what the writer gives and that it holds what the sample
+// promises.
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -10,6 +11,7 @@
 #include <set>
 
 #include "core/dataset_file.hpp"
+#include "support/test_env.hpp"
 
 using namespace DatasetFile;
 
@@ -86,11 +88,28 @@ DatasetState exampleState()
 TEST(ExampleDataset, CommittedFileIsWhatTheWriterGives)
 {
     if (qEnvironmentVariableIntValue("KVE_UPDATE_EXAMPLES") == 1) {
+        // Only on purpose, never inside a whole test run.
+        ASSERT_FALSE(qEnvironmentVariableIsSet("KVE_UNDER_CTEST"))
+            << "KVE_UPDATE_EXAMPLES is refused under ctest: run this test binary by itself to rewrite the example";
         ASSERT_EQ(SaveFile(kExample, exampleState()), QString());
     }
     QFile f(kExample);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll().toStdString(), formatDataset(exampleState()).toStdString());
+}
+
+TEST(ExampleDataset, RewritingTheExampleIsRefusedUnderCtest)
+{
+    QFile before(kExample);
+    ASSERT_TRUE(before.open(QIODevice::ReadOnly));
+    const QByteArray bytes = before.readAll();
+    const ChildTestRun run = runTestUnderCtest(QStringLiteral("ExampleDataset.CommittedFileIsWhatTheWriterGives"),
+                                               QStringLiteral("KVE_UPDATE_EXAMPLES"));
+    EXPECT_NE(run.status, 0) << run.output.toStdString();
+    EXPECT_TRUE(run.output.contains(QStringLiteral("KVE_UPDATE_EXAMPLES is refused under ctest"))) << run.output.toStdString();
+    QFile after(kExample);
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), bytes);
 }
 
 TEST(ExampleDataset, HoldsWhatTheSamplePromises)

@@ -7,10 +7,13 @@
 #include <QFile>
 #include <QLocale>
 
+#include <cmath>
+
 #include <gtest/gtest.h>
 
 #include "core/dataset_file.hpp"
-#include "core/evaluation_run.hpp"
+#include "core/evaluation/evaluation_run.hpp"
+#include "support/test_env.hpp"
 
 namespace {
 
@@ -27,9 +30,12 @@ DatasetFile::DatasetState loadSample()
     return state;
 }
 
-EvaluationOptions sampleOptions(const DatasetFile::DatasetState& state)
+// The run as the window starts it for the sample: its options read as the
+// window reads the controls that show them.
+EvaluationInput sampleInput(const DatasetFile::DatasetState& state)
 {
-    EvaluationOptions o = evaluationOptionsFrom(state.options);
+    EvaluationInput o;
+    o.settings = EvaluationSettings::fromOptions(state.options);
     o.gridRows = state.matrix.upperRow();
     o.dataFileName = samplePath;
     o.mainCaption = DatasetFile::mainCaption(samplePath);
@@ -42,14 +48,19 @@ EvaluationOptions sampleOptions(const DatasetFile::DatasetState& state)
 TEST(EvaluationReport, SampleDatasetGoldenReport)
 {
     QLocale::setDefault(QLocale::c());
-    const DatasetFile::DatasetState state = loadSample();
-    const EvaluationOutcome out = runEvaluation(state.matrix, sampleOptions(state));
+    DatasetFile::DatasetState state = loadSample();
+    const EvaluationOutcome out = runEvaluation(state.matrix, sampleInput(state));
     ASSERT_TRUE(out.ran);
     EXPECT_EQ(out.caption, QStringLiteral("Results - KVE v. 3.1.0 - crop_yield.KVE"));
     ASSERT_TRUE(out.MeanY.has_value());
 
     const QByteArray actual = out.report.toUtf8();
     if (qEnvironmentVariableIsSet("KVE_UPDATE_GOLDEN")) {
+        // Rewriting the golden file is a deliberate act: never as part of
+        // a whole test run, where it would make this test pass whatever
+        // the report says.
+        ASSERT_FALSE(qEnvironmentVariableIsSet("KVE_UNDER_CTEST"))
+            << "KVE_UPDATE_GOLDEN is refused under ctest: run this test binary by itself to update the golden file";
         QFile f(goldenPath);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(actual);
@@ -59,15 +70,29 @@ TEST(EvaluationReport, SampleDatasetGoldenReport)
     EXPECT_EQ(actual.toStdString(), golden.readAll().toStdString());
 }
 
+TEST(EvaluationReport, UpdatingTheGoldenFileIsRefusedUnderCtest)
+{
+    QFile before(goldenPath);
+    ASSERT_TRUE(before.open(QIODevice::ReadOnly));
+    const QByteArray bytes = before.readAll();
+    const ChildTestRun run =
+        runTestUnderCtest(QStringLiteral("EvaluationReport.SampleDatasetGoldenReport"), QStringLiteral("KVE_UPDATE_GOLDEN"));
+    EXPECT_NE(run.status, 0) << run.output.toStdString();
+    EXPECT_TRUE(run.output.contains(QStringLiteral("KVE_UPDATE_GOLDEN is refused under ctest"))) << run.output.toStdString();
+    QFile after(goldenPath);
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), bytes);
+}
+
 TEST(EvaluationReport, MethodVariants)
 {
     QLocale::setDefault(QLocale::c());
-    const DatasetFile::DatasetState state = loadSample();
+    DatasetFile::DatasetState state = loadSample();
 
     // Least-absolute deviation: six lines, Q from the incomplete gamma, no
     // parameter t tests for a and b.
-    EvaluationOptions o = sampleOptions(state);
-    o.method = RegressionMethod::LeastAbsoluteDeviation;
+    EvaluationInput o = sampleInput(state);
+    o.settings.method = RegressionMethod::LeastAbsoluteDeviation;
     EvaluationOutcome out = runEvaluation(state.matrix, o);
     ASSERT_TRUE(out.ran);
     EXPECT_TRUE(out.report.contains(QStringLiteral("Robust Regression (Median)\r\n")));
@@ -77,16 +102,17 @@ TEST(EvaluationReport, MethodVariants)
     EXPECT_FALSE(out.report.contains(QStringLiteral("H0: b = 1            T-value")));
 
     // Weighted with every SD present: the errors-in-both fit.
-    o = sampleOptions(state);
-    o.method = RegressionMethod::WeightedLeastSquares;
+    o = sampleInput(state);
+    o.settings.method = RegressionMethod::WeightedLeastSquares;
     out = runEvaluation(state.matrix, o);
     ASSERT_TRUE(out.ran);
-    EXPECT_EQ(out.requests.first().kind, RunRequest::Kind::ShowReport);
+    ASSERT_EQ(out.requests.size(), 1);
+    EXPECT_TRUE(std::holds_alternative<RunRequests::ShowReport>(out.requests.first()));
     EXPECT_TRUE(out.report.contains(QStringLiteral("Weighted Least-Squares Regression\r\n\r\n")));
 
     // Comments off: no explanation line anywhere.
-    o = sampleOptions(state);
-    o.ticked.remove(QStringLiteral("Check13"));
+    o = sampleInput(state);
+    o.settings.comments = false;
     out = runEvaluation(state.matrix, o);
     EXPECT_FALSE(out.report.contains(QStringLiteral("\r\n!!")));
 }
@@ -99,10 +125,11 @@ TEST(EvaluationReport, SwappedDataFitsTheOtherWayRound)
         std::swap(state.matrix.cell(DataMatrix::ColX, r), state.matrix.cell(DataMatrix::ColY, r));
         std::swap(state.matrix.cell(DataMatrix::ColSDX, r), state.matrix.cell(DataMatrix::ColSDY, r));
     }
-    EvaluationOptions o = sampleOptions(state);
-    o.ticked << QStringLiteral("Check7");
+    EvaluationInput o = sampleInput(state);
+    o.settings.sheet.swapped = true;
     const EvaluationOutcome swapped = runEvaluation(state.matrix, o);
-    const EvaluationOutcome plain = runEvaluation(loadSample().matrix, sampleOptions(loadSample()));
+    DatasetFile::DatasetState plainState = loadSample();
+    const EvaluationOutcome plain = runEvaluation(plainState.matrix, sampleInput(plainState));
     EXPECT_TRUE(swapped.report.contains(QStringLiteral("Swapped X <=> Y\r\n")));
     // r is symmetric; the slope is not.
     auto lineOf = [](const QString& report, const QString& label) {
@@ -139,9 +166,10 @@ TEST(EvaluationReport, BadDataNeverBreaksTheRun)
                     m.setText(k + 1, static_cast<int>(r) + 1, QString::fromUtf8(c.rows[r][static_cast<std::size_t>(k)]));
         for (RegressionMethod method : {RegressionMethod::LeastSquares, RegressionMethod::WeightedLeastSquares,
                                         RegressionMethod::LeastAbsoluteDeviation}) {
-            EvaluationOptions o;
-            o.method = method;
-            o.ticked = {QStringLiteral("Check13"), QStringLiteral("Check10"), QStringLiteral("Check20")};
+            EvaluationInput o;
+            o.settings.method = method;
+            o.settings.sections.parameterTests = true;
+            o.settings.sections.olsSls = true;
             o.gridRows = m.upperRow();
             o.now = QDateTime(QDate(2026, 1, 1), QTime(0, 0));
             const EvaluationOutcome out = runEvaluation(m, o);
@@ -163,11 +191,48 @@ TEST(EvaluationReport, FiftyThousandRows)
         m.setNumber(DataMatrix::ColX, r, r % 97);
         m.setNumber(DataMatrix::ColY, r, (r % 97) * 1.1 + (r % 7) * 0.1);
     }
-    EvaluationOptions o;
-    o.ticked = {QStringLiteral("Check10"), QStringLiteral("Check20")};
+    EvaluationInput o;
+    o.settings.comments = false;
+    o.settings.sections.parameterTests = true;
+    o.settings.sections.olsSls = true;
     o.gridRows = n + 1;
     o.now = QDateTime(QDate(2026, 1, 1), QTime(0, 0));
     const EvaluationOutcome out = runEvaluation(m, o);
     ASSERT_TRUE(out.ran);
     EXPECT_TRUE(out.report.contains(QStringLiteral("N               :      50000")));
+}
+
+TEST(EvaluationReport, StatisticsThatOverflowPrintNotAvailable)
+{
+    // Values near the largest double: every sum of squares overflows. What
+    // could not be computed prints "n/a", never a plain zero that reads
+    // like a result.
+    QLocale::setDefault(QLocale::c());
+    DataMatrix m(5);
+    const double rows[4][2] = {{1e308, 1.1e308}, {1.5e308, 1.4e308}, {1.2e308, 1.3e308}, {1.7e308, 1.6e308}};
+    for (int r = 1; r <= 4; ++r) {
+        m.setNumber(DataMatrix::ColX, r, rows[r - 1][0]);
+        m.setNumber(DataMatrix::ColY, r, rows[r - 1][1]);
+    }
+    EvaluationInput o;
+    o.settings.sections.parameterTests = true;
+    o.settings.sections.olsSls = true;
+    o.gridRows = m.upperRow();
+    o.now = QDateTime(QDate(2026, 1, 1), QTime(0, 0));
+    const EvaluationOutcome out = runEvaluation(m, o);
+    ASSERT_TRUE(out.ran);
+    auto lineOf = [&out](const QString& label) {
+        for (const QString& l : out.report.split(QStringLiteral("\r\n")))
+            if (l.startsWith(label))
+                return l;
+        return QString();
+    };
+    for (const char* label : {"Estimate a ± SD", "Estimate b ± SD", "MSE ", "r² ", "Resistant r²", "Chi² ",
+                               "H0: r = 0", "OLS (Y/X)/Vertical LS", "Reduced Major Axis"}) {
+        const QString line = lineOf(QString::fromUtf8(label));
+        EXPECT_TRUE(line.contains(QStringLiteral("n/a"))) << line.toStdString();
+        EXPECT_FALSE(line.contains(QStringLiteral(" 0.00000"))) << line.toStdString();
+    }
+    // The program's mean is not replaced by a value that is none.
+    EXPECT_FALSE(out.MeanY.has_value() && !std::isfinite(*out.MeanY));
 }

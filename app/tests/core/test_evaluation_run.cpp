@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/evaluation_run.hpp"
+#include "core/evaluation/evaluation_run.hpp"
 
 namespace {
 
@@ -22,14 +22,21 @@ DataMatrix makeMatrix(const std::vector<std::array<const char*, 5>>& rows)
     return m;
 }
 
-EvaluationOptions defaultOptions(int gridRows)
+// A run as a fresh window starts it: least squares, comments on, no
+// section ticked.
+EvaluationInput runInput(int gridRows)
 {
-    EvaluationOptions o;
-    o.gridRows = gridRows;
-    o.ticked = {QStringLiteral("Check13"), QStringLiteral("Check32")};
-    o.mainCaption = QStringLiteral("KVE - sample.KVE");
-    o.now = QDateTime(QDate(2026, 12, 10), QTime(9, 5, 7));
-    return o;
+    EvaluationInput in;
+    in.gridRows = gridRows;
+    in.mainCaption = QStringLiteral("KVE - sample.KVE");
+    in.now = QDateTime(QDate(2026, 12, 10), QTime(9, 5, 7));
+    return in;
+}
+
+template <class Kind>
+bool is(const RunRequest& request)
+{
+    return std::holds_alternative<Kind>(request);
 }
 
 } // namespace
@@ -60,13 +67,32 @@ TEST(EvaluationRun, UsedRowRule)
     EXPECT_EQ(gatherEvaluationData(spare, 2).N, 1);
 }
 
-TEST(EvaluationRun, FewerThanThreeRowsEndSilently)
+TEST(EvaluationRun, FewerThanThreeRowsEndSilentlyButSayWhy)
 {
-    const DataMatrix m = makeMatrix({{"1", "", "2", "", ""}, {"2", "", "3", "", ""}, {"3", "", "5", "", "Y"}});
-    const EvaluationOutcome out = runEvaluation(m, defaultOptions(4));
-    EXPECT_FALSE(out.ran);
-    EXPECT_TRUE(out.requests.isEmpty());
-    EXPECT_FALSE(out.MeanY.has_value());
+    // No box and no window; the reason is there for a command line that
+    // asked for a report.
+    struct Case {
+        std::vector<std::array<const char*, 5>> rows;
+        const char* refusal;
+    };
+    const Case cases[] = {
+        {{}, "nothing to evaluate: the dataset holds no data rows"},
+        {{{"", "1", "2", "", ""}, {"", "", "3", "", ""}}, "nothing to evaluate: the dataset holds no data rows"},
+        {{{"1", "", "2", "", "Y"}, {"2", "", "3", "", "0"}, {"3", "", "5", "", "yes"}},
+         "nothing to evaluate: every data row is excluded"},
+        {{{"1", "", "2", "", ""}, {"2", "", "3", "", ""}, {"3", "", "5", "", "Y"}},
+         "nothing to evaluate: only 2 data rows are used; the evaluation needs at least 3"},
+        {{{"1", "", "2", "", ""}, {"2", "", "3", "", "Y"}},
+         "nothing to evaluate: only 1 data row is used; the evaluation needs at least 3"},
+    };
+    for (const Case& c : cases) {
+        DataMatrix m = c.rows.empty() ? DataMatrix(20) : makeMatrix(c.rows);
+        const EvaluationOutcome out = runEvaluation(m, runInput(m.upperRow()));
+        EXPECT_FALSE(out.ran);
+        EXPECT_TRUE(out.requests.isEmpty());
+        EXPECT_FALSE(out.MeanY.has_value());
+        EXPECT_EQ(out.refusal, QLatin1String(c.refusal));
+    }
 }
 
 TEST(EvaluationRun, ReportHeader)
@@ -90,69 +116,80 @@ TEST(EvaluationRun, WeightedMethodNotices)
     const DataMatrix full = makeMatrix({{"1", "0.1", "1.2", "0.2", ""}, {"2", "0.1", "1.9", "0.2", ""},
                                         {"3", "0.1", "3.3", "0.2", ""}, {"4", "0.1", "3.8", "0.2", ""}});
     // Both uncertainties ignored: exactly one notice, then the regular fit.
-    EvaluationOptions o = defaultOptions(5);
-    o.method = RegressionMethod::WeightedLeastSquares;
-    o.ticked << QStringLiteral("Check2") << QStringLiteral("Check3");
-    EvaluationOutcome out = runEvaluation(full, o);
+    EvaluationInput o = runInput(5);
+    o.settings.method = RegressionMethod::WeightedLeastSquares;
+    o.settings.ignoreUncertaintyX = o.settings.ignoreUncertaintyY = true;
+    DataMatrix m = full;
+    EvaluationOutcome out = runEvaluation(m, o);
     ASSERT_TRUE(out.ran);
-    ASSERT_GE(out.requests.size(), 2);
-    EXPECT_EQ(out.requests[0].kind, RunRequest::Kind::Notice);
-    EXPECT_EQ(out.requests[0].text, QStringLiteral("Because both uncertainties are being ignored, the Regular Least-Squares Regression will be used"));
-    EXPECT_EQ(out.requests[1].kind, RunRequest::Kind::SelectMethod);
-    EXPECT_EQ(out.requests[2].kind, RunRequest::Kind::ShowReport);
+    ASSERT_EQ(out.requests.size(), 3);
+    ASSERT_TRUE(is<RunRequests::Notice>(out.requests[0]));
+    EXPECT_EQ(std::get<RunRequests::Notice>(out.requests[0]).text, QStringLiteral("Because both uncertainties are being ignored, the Regular Least-Squares Regression will be used"));
+    ASSERT_TRUE(is<RunRequests::SelectMethod>(out.requests[1]));
+    EXPECT_EQ(std::get<RunRequests::SelectMethod>(out.requests[1]).method, RegressionMethod::LeastSquares);
+    EXPECT_TRUE(is<RunRequests::ShowReport>(out.requests[2]));
     EXPECT_TRUE(out.report.contains("\r\n\r\nRegular Least-Squares Regression\r\n\r\nREGRESSION ANALYSIS"));
 
     // A missing SD Y in the third row: the second notice, once.
     DataMatrix gap = full;
     gap.setText(DataMatrix::ColSDY, 3, QString());
     gap.setText(DataMatrix::ColSDY, 4, QString());
-    o = defaultOptions(5);
-    o.method = RegressionMethod::WeightedLeastSquares;
+    o = runInput(5);
+    o.settings.method = RegressionMethod::WeightedLeastSquares;
     out = runEvaluation(gap, o);
     ASSERT_TRUE(out.ran);
-    EXPECT_EQ(out.requests[0].text, QStringLiteral("Because at least one SD X or SD Y is zero, the Regular Least-Squares Regression will be used"));
-    EXPECT_EQ(out.requests[1].kind, RunRequest::Kind::SelectMethod);
-    EXPECT_EQ(out.requests[2].kind, RunRequest::Kind::ShowReport);
+    ASSERT_EQ(out.requests.size(), 3);
+    ASSERT_TRUE(is<RunRequests::Notice>(out.requests[0]));
+    EXPECT_EQ(std::get<RunRequests::Notice>(out.requests[0]).text, QStringLiteral("Because at least one SD X or SD Y is zero, the Regular Least-Squares Regression will be used"));
+    EXPECT_TRUE(is<RunRequests::SelectMethod>(out.requests[1]));
+    EXPECT_TRUE(is<RunRequests::ShowReport>(out.requests[2]));
     EXPECT_EQ(out.methodUsed, RegressionMethod::LeastSquares);
 
     // Only X ignored and every SD Y present: weighted, with its method lines.
-    o = defaultOptions(5);
-    o.method = RegressionMethod::WeightedLeastSquares;
-    o.ticked << QStringLiteral("Check2");
-    out = runEvaluation(full, o);
-    EXPECT_EQ(out.requests[0].kind, RunRequest::Kind::ShowReport);
+    o = runInput(5);
+    o.settings.method = RegressionMethod::WeightedLeastSquares;
+    o.settings.ignoreUncertaintyX = true;
+    out = runEvaluation(m, o);
+    ASSERT_EQ(out.requests.size(), 1);
+    EXPECT_TRUE(is<RunRequests::ShowReport>(out.requests[0]));
     EXPECT_TRUE(out.report.contains("\r\n\r\nWeighted Least-Squares Regression\r\nIgnored uncertainties in X\r\n\r\nREGRESSION"));
 }
 
 TEST(EvaluationRun, NoMethodSelected)
 {
-    const DataMatrix m = makeMatrix({{"1", "", "1.2", "", ""}, {"2", "", "1.9", "", ""}, {"3", "", "3.3", "", ""}});
-    EvaluationOptions o = defaultOptions(4);
-    o.method = RegressionMethod::None;
+    DataMatrix m = makeMatrix({{"1", "", "1.2", "", ""}, {"2", "", "1.9", "", ""}, {"3", "", "3.3", "", ""}});
+    EvaluationInput o = runInput(4);
+    o.settings.method = RegressionMethod::None;
     const EvaluationOutcome out = runEvaluation(m, o);
     EXPECT_FALSE(out.ran);
     ASSERT_EQ(out.requests.size(), 1);
-    EXPECT_EQ(out.requests[0].kind, RunRequest::Kind::ErrorBox);
-    EXPECT_EQ(out.requests[0].text, QStringLiteral("No option for regression is selected"));
+    ASSERT_TRUE(is<RunRequests::ErrorBox>(out.requests[0]));
+    EXPECT_EQ(std::get<RunRequests::ErrorBox>(out.requests[0]).text, QStringLiteral("No option for regression is selected"));
+    EXPECT_EQ(out.refusal, QStringLiteral("No option for regression is selected"));
 }
 
 TEST(EvaluationRun, BatchRunTicksAutoAfterShowing)
 {
-    const DataMatrix m = makeMatrix({{"1", "", "1.2", "", ""}, {"2", "", "1.9", "", ""}, {"3", "", "3.3", "", ""}});
-    EvaluationOptions o = defaultOptions(4);
-    o.batchMode = true;
-    const EvaluationOutcome out = runEvaluation(m, o);
-    ASSERT_EQ(out.requests.size(), 2);
-    EXPECT_EQ(out.requests[0].kind, RunRequest::Kind::ShowReport);
-    EXPECT_EQ(out.requests[0].caption, QStringLiteral("Results - KVE - sample.KVE"));
-    EXPECT_EQ(out.requests[1].kind, RunRequest::Kind::SetAuto);
+    DataMatrix m = makeMatrix({{"1", "", "1.2", "", ""}, {"2", "", "1.9", "", ""}, {"3", "", "3.3", "", ""}});
+    EvaluationInput o = runInput(4);
+    for (bool batch : {false, true}) {
+        o.batchMode = batch;
+        const EvaluationOutcome out = runEvaluation(m, o);
+        ASSERT_EQ(out.requests.size(), 1);
+        ASSERT_TRUE(is<RunRequests::ShowReport>(out.requests[0]));
+        const auto& show = std::get<RunRequests::ShowReport>(out.requests[0]);
+        EXPECT_EQ(show.caption, QStringLiteral("Results - KVE - sample.KVE"));
+        EXPECT_EQ(show.text, out.report);
+        EXPECT_EQ(show.autoActions, batch);
+    }
 }
 
 TEST(EvaluationRun, CommentsAndSwapLines)
 {
-    const DataMatrix m = makeMatrix({{"1", "", "1.2", "", ""}, {"2", "", "1.9", "", ""}, {"3", "", "3.3", "", ""}});
-    EvaluationOptions o = defaultOptions(4);
-    o.ticked = {QStringLiteral("Check7")};
+    DataMatrix m = makeMatrix({{"1", "", "1.2", "", ""}, {"2", "", "1.9", "", ""}, {"3", "", "3.3", "", ""}});
+    EvaluationInput o = runInput(4);
+    o.settings.comments = false;
+    o.settings.sheet.swapped = true;
     const EvaluationOutcome out = runEvaluation(m, o);
     EXPECT_TRUE(out.report.contains("Regular Least-Squares Regression\r\nSwapped X <=> Y\r\n\r\n"));
     for (const QString& line : out.report.split("\r\n"))
@@ -160,4 +197,131 @@ TEST(EvaluationRun, CommentsAndSwapLines)
     EXPECT_FALSE(out.report.contains(QLatin1Char('\n') + QStringLiteral("x")));
     // Every line ends in CR LF: no bare LF.
     EXPECT_EQ(out.report.count("\n"), out.report.count("\r\n"));
+}
+
+TEST(EvaluationRun, SettingsComeFromTheDatasetOptions)
+{
+    using DatasetFile::Option;
+    const DatasetFile::DatasetOptions defaults = DatasetFile::defaultOptions();
+    const EvaluationSettings start = EvaluationSettings::fromOptions(defaults);
+    EXPECT_EQ(start.method, RegressionMethod::LeastSquares);
+    EXPECT_TRUE(start.comments);
+    EXPECT_EQ(start.bootstrapSubsamples, 200);
+    EXPECT_EQ(start.bootstrapSizePercent, 20);
+    EXPECT_EQ(start.deviationConfidencePercent, std::optional<double>(95));
+    EXPECT_TRUE(start.rankThreshold.isEmpty());
+    EXPECT_TRUE(start.residueWindow);
+    for (int column = 1; column <= 14; ++column)
+        EXPECT_EQ(start.residueColumns[static_cast<std::size_t>(column)], column != 6 && column != 8 && column != 14)
+            << column;
+
+    // Each check box switches its own field and no other; a grey box
+    // (state 2) does not count as ticked.
+    using Sections = EvaluationSettings::Sections;
+    struct Switch {
+        Option option;
+        bool Sections::*field;
+    };
+    const Switch switches[] = {
+        {Option::ParameterTests, &Sections::parameterTests}, {Option::OlsSls, &Sections::olsSls},
+        {Option::DistributionAnalysis, &Sections::distribution}, {Option::MomentStatistics, &Sections::moments},
+        {Option::RobustStatistics, &Sections::robustStatistics}, {Option::DiverseMeasures, &Sections::diverseMeasures},
+        {Option::IndexAnalysis, &Sections::index}, {Option::ConcordanceTests, &Sections::concordance},
+        {Option::GeneralizedCcc, &Sections::generalizedCcc}, {Option::RankAnalysis, &Sections::rank},
+        {Option::BalanceAnalysis, &Sections::balance}, {Option::OrthogonalBalance, &Sections::orthogonalBalance},
+        {Option::MsepAnalysis, &Sections::msep}, {Option::MsepBootstrap, &Sections::msepBootstrap},
+        {Option::KleijnenAnalysis, &Sections::kleijnen}, {Option::BlandAltman, &Sections::blandAltman},
+        {Option::ThresholdTable, &Sections::threshold}, {Option::DistanceAnalysis, &Sections::distance},
+        {Option::WeighedDeviance, &Sections::weighedDeviance}, {Option::DeviationAnalysis, &Sections::deviation},
+        {Option::ResidualAnalysis, &Sections::residual}, {Option::ResidueRegression, &Sections::residueRegression},
+        {Option::HistogramPlots, &Sections::histograms}, {Option::ShowReferences, &Sections::references},
+    };
+    DatasetFile::DatasetOptions none = defaults;
+    for (const Switch& sw : switches)
+        none[static_cast<std::size_t>(DatasetFile::indexOf(sw.option))] = 0;
+    for (const Switch& sw : switches) {
+        for (int state : {1, 2}) {
+            DatasetFile::DatasetOptions o = none;
+            o[static_cast<std::size_t>(DatasetFile::indexOf(sw.option))] = state;
+            const Sections on = EvaluationSettings::fromOptions(o).sections;
+            for (const Switch& other : switches)
+                EXPECT_EQ(on.*other.field, state == 1 && other.field == sw.field)
+                    << DatasetFile::optionKey(sw.option).key << " state " << state << " -> "
+                    << DatasetFile::optionKey(other.option).key;
+        }
+    }
+
+    // The method buttons, none of them chosen, the boxes as typed, the sheet.
+    struct Method {
+        Option chosen;
+        RegressionMethod method;
+    };
+    for (const Method& m : {Method{Option::WeightedLeastSquares, RegressionMethod::WeightedLeastSquares},
+                            Method{Option::RobustRegression, RegressionMethod::LeastAbsoluteDeviation}}) {
+        DatasetFile::DatasetOptions o = defaults;
+        DatasetFile::applyOption(o, m.chosen, true);
+        EXPECT_EQ(EvaluationSettings::fromOptions(o).method, m.method);
+    }
+    DatasetFile::DatasetOptions o = defaults;
+    DatasetFile::applyOption(o, Option::LeastSquares, false);
+    DatasetFile::applyOption(o, Option::IgnoreUncertaintyY, 1);
+    DatasetFile::applyOption(o, Option::AddComments, 0);
+    DatasetFile::applyOption(o, Option::BootstrapSubsamples, QStringLiteral(" 150 samples"));
+    DatasetFile::applyOption(o, Option::BootstrapSize, QStringLiteral("many"));
+    DatasetFile::applyOption(o, Option::RankThreshold, QStringLiteral("7"));
+    DatasetFile::applyOption(o, Option::DeviationConfidence, QString());
+    DatasetFile::applyOption(o, DatasetFile::residueOption(6), true);
+    const EvaluationSettings s = EvaluationSettings::fromOptions(o, SheetSwitches{true, false, true});
+    EXPECT_EQ(s.method, RegressionMethod::None);
+    EXPECT_FALSE(s.ignoreUncertaintyX);
+    EXPECT_TRUE(s.ignoreUncertaintyY);
+    EXPECT_FALSE(s.comments);
+    EXPECT_EQ(s.bootstrapSubsamples, 150);
+    EXPECT_EQ(s.bootstrapSizePercent, 0);
+    EXPECT_EQ(s.rankThreshold, QStringLiteral("7"));
+    EXPECT_FALSE(s.deviationConfidencePercent.has_value());
+    EXPECT_TRUE(s.residueColumns[6]);
+    EXPECT_TRUE(s.sheet.swapped);
+    EXPECT_FALSE(s.sheet.invertRanksX);
+    EXPECT_TRUE(s.sheet.invertRanksY);
+}
+
+TEST(EvaluationRun, SectionsRunInReportOrderWhenTicked)
+{
+    // The status line names each ticked section as it starts and is hidden
+    // at the end; the report holds the ticked sections in order.
+    DataMatrix m = makeMatrix({{"1", "", "1.2", "", ""}, {"2", "", "1.9", "", ""}, {"3", "", "3.3", "", ""},
+                               {"4", "", "4.1", "", ""}});
+    struct Case {
+        bool parameterTests, olsSls;
+        QStringList status;
+        QStringList headings;
+    };
+    const QString regression = QStringLiteral("REGRESSION ANALYSIS");
+    const QString parameters = QStringLiteral("PARAMETER PROBABILITIES");
+    const QString olsSls = QStringLiteral("ORDINARY (OLS)");
+    const Case cases[] = {
+        {false, false, {"Regression...", ""}, {regression}},
+        {true, false, {"Regression...", "Parameters...", ""}, {regression, parameters}},
+        {false, true, {"Regression...", "OLS and SLS...", ""}, {regression, olsSls}},
+        {true, true, {"Regression...", "Parameters...", "OLS and SLS...", ""}, {regression, parameters, olsSls}},
+    };
+    for (const Case& c : cases) {
+        EvaluationInput o = runInput(5);
+        o.settings.sections.parameterTests = c.parameterTests;
+        o.settings.sections.olsSls = c.olsSls;
+        QStringList shown;
+        o.status = [&shown](const QString& text) { shown << text; };
+        const EvaluationOutcome out = runEvaluation(m, o);
+        EXPECT_EQ(shown, c.status);
+        qsizetype at = 0;
+        for (const QString& h : {regression, parameters, olsSls}) {
+            const qsizetype found = out.report.indexOf(h);
+            EXPECT_EQ(found >= 0, c.headings.contains(h)) << h.toStdString();
+            if (found >= 0) {
+                EXPECT_GT(found, at) << h.toStdString();
+                at = found;
+            }
+        }
+    }
 }

@@ -21,7 +21,6 @@
 namespace {
 
 const QString Sample = QStringLiteral(KVE_SOURCE_DIR "/examples/crop_yield.KVE");
-const QString EvaluationMissing = QStringLiteral("The evaluation run is not available");
 
 struct Result {
     int status = -1;
@@ -151,8 +150,6 @@ TEST_F(KveProcess, SavesTheReportUnderTheNextFreeNumberAndEnds)
     EXPECT_EQ(first.status, 0) << first.err.toStdString();
     // The work folder is made on the way.
     EXPECT_TRUE(QFileInfo(path(QStringLiteral("Documents/KVE Files"))).isDir());
-    if (first.err.contains(EvaluationMissing))
-        GTEST_SKIP() << "the evaluation run is not built yet, so there is no report to save";
     EXPECT_TRUE(QFile::exists(out + QStringLiteral("Notes0000.TXT")));
 
     const Result second = run(args);
@@ -165,10 +162,47 @@ TEST_F(KveProcess, ReportThatCannotBeSavedEndsNonZero)
     const Result r = run({QStringLiteral("/F") + Sample, QStringLiteral("/S"),
                        QStringLiteral("/L") + path(QStringLiteral("no such folder/")), QStringLiteral("/X")});
     ASSERT_TRUE(r.finished);
-    if (r.err.contains(EvaluationMissing))
-        GTEST_SKIP() << "the evaluation run is not built yet, so there is no report to save";
     EXPECT_NE(r.status, 0);
     EXPECT_TRUE(r.err.contains(QStringLiteral("KVE: the report could not be saved"))) << r.err.toStdString();
+}
+
+TEST_F(KveProcess, NothingToEvaluateEndsNonZeroWithAReason)
+{
+    // The sample's options with other data sections: none at all, two rows,
+    // every row excluded. No report is saved and the reason says why.
+    QFile sample(Sample);
+    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+    const QByteArray all = sample.readAll();
+    const QByteArray options = all.left(all.indexOf("\r\nN=") + 2);
+    struct Case {
+        const char* name;
+        QByteArray data;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"nodata.KVE", "", "KVE: nothing to evaluate: the dataset holds no data rows"},
+        {"two.KVE", "N=2\r\nDATA:\r\n\"1\",,\"2\",,,,\r\n\"2\",,\"3\",,,,\r\n",
+         "KVE: nothing to evaluate: only 2 data rows are used; the evaluation needs at least 3"},
+        {"excluded.KVE",
+         "N=3\r\nDATA:\r\n\"1\",,\"2\",,,,\"Y\"\r\n\"2\",,\"3\",,,,\"y\"\r\n\"3\",,\"3\",,,,\"0\"\r\n",
+         "KVE: nothing to evaluate: every data row is excluded"},
+    };
+    QDir(home.path()).mkpath(QStringLiteral("out"));
+    for (const Case& c : cases) {
+        QFile f(path(QLatin1String(c.name)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(options + c.data);
+        f.close();
+        const Result r = run({QStringLiteral("/F") + f.fileName(), QStringLiteral("/S"),
+                              QStringLiteral("/L") + path(QStringLiteral("out/")), QStringLiteral("/X")});
+        ASSERT_TRUE(r.finished) << c.name;
+        EXPECT_EQ(r.status, 1) << c.name;
+        EXPECT_TRUE(r.err.contains(QLatin1String(c.reason))) << c.name << ": " << r.err.toStdString();
+        // Each message on a line of its own.
+        for (const QString& line : r.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+            EXPECT_EQ(line.count(QStringLiteral("KVE: ")), 1) << line.toStdString();
+    }
+    EXPECT_TRUE(QDir(path(QStringLiteral("out"))).isEmpty());
 }
 
 TEST_F(KveProcess, BrokenCommandLinesAndMissingFilesEndNonZeroWithAReason)
@@ -233,7 +267,7 @@ TEST_F(KveProcess, SettingsAreReadAtStartAndWrittenAtClose)
         const char* key;
         const char* value;
     } expected[] = {
-        {"AutoIncreaseRows", "1"}, // "7" was passed over: the design state
+        {"AutoIncreaseRows", "1"}, // "7" was passed over: the default
         {"PasteSingleColumn", "1"}, {"SameScaleXYAxis", "1"},
         {"AddComments", "0"},      {"ShowExcluded", "0"},      {"PlotYXLine", "1"},
         {"ShowRef", "1"},

@@ -28,9 +28,9 @@ private:
     std::deque<double> m_values;
 };
 
-RandomDataInput designInput()
+RandomDataInput defaultInput()
 {
-    // The window's design state, with both variances filled in.
+    // The window as it opens, with both variances filled in.
     RandomDataInput in;
     in.meanY = "12";
     in.varianceY = "9";
@@ -78,7 +78,7 @@ TEST(RandomDataCheck, MessagesInTheirOrder)
         {"mean not a number", [](RandomDataInput& in) { in.meanY = "1x"; in.count = "2"; }, "Mean of Observed (Y): \"1x\" is not a number", 0, 0},
     };
     for (const Case& c : cases) {
-        RandomDataInput in = designInput();
+        RandomDataInput in = defaultInput();
         c.edit(in);
         const RandomDataCheck check = checkRandomDataInput(in);
         EXPECT_EQ(check.message, QString::fromUtf8(c.message)) << c.what;
@@ -92,7 +92,7 @@ TEST(RandomDataCheck, MessagesInTheirOrder)
 
 TEST(RandomDataCheck, AcceptedInputsCarryAllValues)
 {
-    RandomDataInput in = designInput();
+    RandomDataInput in = defaultInput();
     in.meanX = " -3.25 ";
     in.method = RandomMethod::ClaytonCopula;
     const RandomDataCheck check = checkRandomDataInput(in);

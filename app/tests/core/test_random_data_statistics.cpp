@@ -30,7 +30,7 @@ struct Target {
 
 const Target Targets[] = {
     {"independent", 0.0, 1.0, 0.0, 1.0, 0.0},
-    {"design-like", 10.0, 4.0, 12.0, 9.0, 0.5},
+    {"window defaults", 10.0, 4.0, 12.0, 9.0, 0.5},
     {"negative means, r 0.8", -50.0, 0.25, -3.0, 100.0, 0.8},
     {"r 1 read as 0.999", 1e3, 1e4, 2e3, 4e4, 0.999},
 };

@@ -12,7 +12,7 @@ TEST(SystemInfo, PlatformTextHasThreeLines)
                              "  Version: 6.1.0-18-amd64"));
     EXPECT_EQ(PlatformText({"freebsd", "", "14.0"}),
               QStringLiteral("Platform: Freebsd\r\n       OS: N/A\r\n  Version: 14.0"));
-    // A failed query: the label keeps its design text.
+    // A failed query: the label keeps the text it was built with.
     EXPECT_EQ(PlatformText({"", "Debian", "6.1"}), QString());
 
     const QString here = PlatformText(querySystemVersion());

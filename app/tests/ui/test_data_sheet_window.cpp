@@ -9,7 +9,7 @@
 
 using DataSheetWindow = WindowTest;
 
-TEST_F(DataSheetWindow, OpensWithHeadersNumberedRowsAndDesignState)
+TEST_F(DataSheetWindow, OpensWithHeadersNumberedRowsAndDefaults)
 {
     EXPECT_EQ(grid()->rows(), 20);
     EXPECT_EQ(grid()->cols(), 8);
@@ -44,7 +44,7 @@ TEST_F(DataSheetWindow, RowCountCases)
         ASSERT_EQ(platform->messages.asked.size(), c.message ? 1u : 0u) << c.typed;
         if (c.message && QLatin1String(c.typed) != QLatin1String("1000001")) {
             EXPECT_EQ(platform->messages.asked[0].text,
-                      QStringLiteral("At least 3 rows (points) are requiredNumber of rows have to be at least 3"));
+                      QStringLiteral("At least 3 rows (points) are required. Number of rows have to be at least 3"));
         }
         EXPECT_EQ(grid()->textMatrix(c.gridRows - 1, 0), QLatin1Char(' ') + QString::number(c.gridRows - 1));
     }

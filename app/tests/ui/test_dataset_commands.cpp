@@ -126,7 +126,7 @@ QByteArray everythingChangedFile()
         switch (k.form) {
         case OptionForm::CheckState: s.options[i] = std::get<int>(s.options[i]) == 1 ? 0 : 1; break;
         case OptionForm::Flag:
-            if (k.item >= 0)
+            if (k.group == OptionGroup::None)
                 s.options[i] = !std::get<bool>(s.options[i]);
             break;
         case OptionForm::Text: s.options[i] = QStringLiteral("%1.25").arg(i); break;
@@ -154,16 +154,16 @@ QByteArray everythingChangedFile()
 
 } // namespace
 
-TEST_F(DatasetCommandsTest, FreshWindowSavesTheDesignStateFile)
+TEST_F(DatasetCommandsTest, FreshWindowSavesTheDefaultsFile)
 {
-    ASSERT_TRUE(saveAs(path(QStringLiteral("Design.KVE"))));
-    QFile fixture(QStringLiteral(KVE_SOURCE_DIR "/app/tests/core/dataset_file_data/design_state.KVE"));
+    ASSERT_TRUE(saveAs(path(QStringLiteral("Defaults.KVE"))));
+    QFile fixture(QStringLiteral(KVE_SOURCE_DIR "/app/tests/core/dataset_file_data/defaults.KVE"));
     ASSERT_TRUE(fixture.open(QIODevice::ReadOnly));
-    EXPECT_EQ(readBytes(path(QStringLiteral("Design.KVE"))).toStdString(), fixture.readAll().toStdString());
+    EXPECT_EQ(readBytes(path(QStringLiteral("Defaults.KVE"))).toStdString(), fixture.readAll().toStdString());
     EXPECT_TRUE(asked(QStringLiteral("Empty rows were found in the dataset. Do you want to remove them?")));
     EXPECT_TRUE(asked(QStringLiteral("File saved successfully")));
-    EXPECT_EQ(programState().DataFileName, path(QStringLiteral("Design.KVE")));
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("KVE v. 3.1.0 - Design.KVE"));
+    EXPECT_EQ(programState().DataFileName, path(QStringLiteral("Defaults.KVE")));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("KVE v. 3.1.0 - Defaults.KVE"));
     ASSERT_EQ(dialogs().asked.size(), 1u);
     const FileDialogRequest& d = dialogs().asked[0];
     EXPECT_TRUE(d.save);

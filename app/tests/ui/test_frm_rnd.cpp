@@ -53,8 +53,8 @@ protected:
             box(i)->setText(texts[i]);
     }
 
-    // An old dataset in every cell of the 19 design rows: numbers, SDs,
-    // ranks and exclusion marks.
+    // An old dataset in every cell of the 19 rows a window starts with:
+    // numbers, SDs, ranks and exclusion marks.
     void fillOldDataset()
     {
         for (int r = 1; r < main.grid()->rows(); ++r) {
@@ -85,7 +85,7 @@ std::vector<double> column(frmMain& main, int col)
 
 } // namespace
 
-TEST_F(FrmRndTest, OpensWithItsDesignState)
+TEST_F(FrmRndTest, OpensWithItsDefaults)
 {
     EXPECT_TRUE(rnd->isVisible());
     EXPECT_EQ(rnd->windowTitle(), QStringLiteral("Random Generator"));

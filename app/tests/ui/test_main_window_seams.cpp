@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QListWidget>
 #include <QRadioButton>
+#include <QSet>
 
 #include "ui/frm_compare.hpp"
 #include "ui/frm_info.hpp"
@@ -34,7 +35,6 @@ TEST_F(MainWindowSeams, CalculateRunsOnThreeUsedRowsAndShowsTheReport)
                 found.append(info);
         return found;
     };
-    mainWindowHooks().evaluationRun = nullptr;
     const qsizetype before = reports().size();
     // Two used rows, and three rows of which one is excluded: silent stop.
     fillRows(matrix(), 2);
@@ -60,9 +60,47 @@ TEST_F(MainWindowSeams, CalculateRunsOnThreeUsedRowsAndShowsTheReport)
     EXPECT_FALSE(window->statusLine()->isVisible());
 }
 
+TEST_F(MainWindowSeams, CalculateOnTheSampleWritesTheGoldenReport)
+{
+    // The sample opened as "Open" opens it, calculated as "Calculate" does:
+    // the report is the golden one but for its first line (the date).
+    // The text of the one results window that the last Calculate opened.
+    QSet<QWidget*> seen;
+    auto lastReport = [&seen] {
+        QString text;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* info = qobject_cast<frmInfo*>(w); info && !seen.contains(w)) {
+                seen.insert(w);
+                text = info->text();
+            }
+        return text;
+    };
+    auto afterFirstLine = [](const QString& text) { return text.mid(text.indexOf(QStringLiteral("\r\n"))); };
+    QFile golden(QStringLiteral(KVE_SOURCE_DIR "/app/tests/core/golden/crop_yield_report.txt"));
+    ASSERT_TRUE(golden.open(QIODevice::ReadOnly));
+    const QString expected = QString::fromUtf8(golden.readAll());
+
+    ProgramState& state = programState();
+    state.BatchMode = true;
+    state.OpenRequestFile = QStringLiteral(KVE_SOURCE_DIR "/examples/crop_yield.KVE");
+    window->Command8_Click();
+    state.BatchMode = false;
+    window->Command6_Click();
+    const QString report = lastReport();
+    ASSERT_FALSE(report.isEmpty());
+    EXPECT_TRUE(report.startsWith(QStringLiteral("KVE v. 3.1.0") + QString(33, QLatin1Char(' ')) + QStringLiteral("[crop_yield.KVE]")));
+    EXPECT_EQ(afterFirstLine(report).toStdString(), afterFirstLine(expected).toStdString());
+
+    // The sheet's "Swap" reaches the run: the same report, named as swapped.
+    window->check(CheckBox::Swap)->setChecked(true);
+    window->Command6_Click();
+    const QString swapped = lastReport();
+    EXPECT_TRUE(swapped.contains(QStringLiteral("\r\nRegular Least-Squares Regression\r\nSwapped X <=> Y\r\n\r\n")));
+    EXPECT_NE(afterFirstLine(swapped), afterFirstLine(report));
+}
+
 TEST_F(MainWindowSeams, CalculateSwitchesAWeightedFitWithoutSDsToTheRegularOne)
 {
-    mainWindowHooks().evaluationRun = nullptr;
     fillRows(matrix(), 4);
     window->findChild<QRadioButton*>(QStringLiteral("Option1_1"))->setChecked(true);
     window->Option1_Click(1);
@@ -75,7 +113,6 @@ TEST_F(MainWindowSeams, CalculateSwitchesAWeightedFitWithoutSDsToTheRegularOne)
 
 TEST_F(MainWindowSeams, CalculateInABatchLetsTheReportSaveItself)
 {
-    mainWindowHooks().evaluationRun = nullptr;
     fillRows(matrix(), 5);
     matrix().setNumber(3, 3, 7);
     ProgramState& state = programState();
@@ -163,7 +200,7 @@ TEST_F(MainWindowSeams, CallLoadRunsTheOpenCommandAndQuitClosesEveryWindow)
     EXPECT_TRUE(!frmCompare::isLoaded() || !frmCompare::instance()->isVisible());
 }
 
-TEST_F(MainWindowSeams, CommandsWithoutTheirPartSayTheyAreMissing)
+TEST_F(MainWindowSeams, CommandsNotBuiltYetSayTheyAreMissing)
 {
     mainWindowHooks() = MainWindowHooks();
     fillRows(matrix(), 5);

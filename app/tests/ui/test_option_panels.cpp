@@ -1,4 +1,4 @@
-// The option pages: the controls and their design states, the tab strip,
+// The option pages: the controls and their defaults, the tab strip,
 // the option rules, the limit bands, the status line and keep-on-top.
 #include "window_fixture.hpp"
 
@@ -18,7 +18,7 @@
 
 using OptionPanels = WindowTest;
 
-TEST_F(OptionPanels, ControlsCarryTheirNamesCaptionsAndDesignStates)
+TEST_F(OptionPanels, ControlsCarryTheirNamesCaptionsAndDefaults)
 {
     struct Check { int number; const char* caption; bool ticked; };
     const Check checks[] = {

@@ -9,8 +9,11 @@
 #include <QThread>
 
 #include <atomic>
+#include <functional>
+#include <memory>
 
 #include "SumtrixLib/Runtime.hpp"
+#include "core/dataset_file.hpp"
 #include "core/settings_store.hpp"
 #include "platform/message_sinks.hpp"
 #include "platform/single_instance.hpp"
@@ -44,7 +47,8 @@ protected:
         return window->lastBatchOutcome();
     }
 
-    // The neighbours' commands, recorded in the order they ran.
+    // The neighbours' commands and the runs (the report window coming up),
+    // recorded in the order they happened, with the switches each run saw.
     QStringList calls;
     bool residualAnalysisAtRun = false;
     bool residualPlotAtRun = false;
@@ -54,19 +58,52 @@ protected:
         MainWindowHooks& hooks = mainWindowHooks();
         hooks.scatterPlot = [this](frmMain&) { calls << QStringLiteral("scatter"); };
         hooks.rankPlot = [this](frmMain&) { calls << QStringLiteral("rank"); };
-        hooks.evaluationRun = [this](frmMain& w) {
+        m_runs = std::make_unique<ReportWatcher>([this] {
             calls << QStringLiteral("run");
-            residualAnalysisAtRun = w.check(6)->isChecked();
-            residualPlotAtRun = w.check(14)->isChecked();
+            residualAnalysisAtRun = window->check(CheckBox::ResidualAnalysis)->isChecked();
+            residualPlotAtRun = window->check(CheckBox::ResidualPlot)->isChecked();
             batchModeAtRun = programState().BatchMode;
-            // The run writes the ranks back, as the rank plot needs them.
-            for (int r = 1; r <= 5; ++r) {
-                w.dataMatrix().setNumber(5, r, r);
-                w.dataMatrix().setNumber(6, r, 6 - r);
-            }
-            return QStringLiteral("Report line 1\r\nReport line 2");
-        };
+        });
     }
+
+    // The sample with ranks in its rank columns, so that the rank plot after
+    // a run has points to draw.
+    QString rankedSample()
+    {
+        const DatasetFile::LoadResult loaded = DatasetFile::LoadFile(Sample, QStringLiteral("19"), 19);
+        EXPECT_TRUE(loaded.ok());
+        DatasetFile::DatasetState state;
+        if (loaded.ok())
+            DatasetFile::applyContent(*loaded.content, state);
+        for (int r = 1; r < state.matrix.upperRow(); ++r) {
+            state.matrix.setNumber(DataMatrix::ColRankX, r, r);
+            state.matrix.setNumber(DataMatrix::ColRankY, r, state.matrix.upperRow() - r);
+        }
+        const QString path = m_files.filePath(QStringLiteral("ranked.KVE"));
+        EXPECT_EQ(DatasetFile::SaveFile(path, state), QString());
+        return path;
+    }
+
+private:
+    // Calls `shown` whenever a results window comes up.
+    class ReportWatcher : public QObject {
+    public:
+        explicit ReportWatcher(std::function<void()> shown) : m_shown(std::move(shown)) { qApp->installEventFilter(this); }
+        ~ReportWatcher() override { qApp->removeEventFilter(this); }
+
+    protected:
+        bool eventFilter(QObject* watched, QEvent* event) override
+        {
+            if (event->type() == QEvent::Show && watched->objectName() == QLatin1String("frmInfo"))
+                m_shown();
+            return false;
+        }
+
+    private:
+        std::function<void()> m_shown;
+    };
+    std::unique_ptr<ReportWatcher> m_runs;
+    QTemporaryDir m_files;
 };
 
 } // namespace
@@ -100,7 +137,7 @@ TEST_F(StartupTest, SettingsAppliedAtStartAndStoredAtClose)
     SettingsStore::SaveSetting(QStringLiteral("AddComments"), QStringLiteral("0"));
     SettingsStore::SaveSetting(QStringLiteral("ShowExcluded"), QStringLiteral("2"));
     SettingsStore::SaveSetting(QStringLiteral("ShowRef"), QStringLiteral("1"));
-    SettingsStore::SaveSetting(QStringLiteral("PlotYXLine"), QString());              // empty: design
+    SettingsStore::SaveSetting(QStringLiteral("PlotYXLine"), QString());              // empty: the default
 
     int status = 0;
     ASSERT_TRUE(window->Form_Load(QString(), nullptr, status));
@@ -138,15 +175,19 @@ TEST_F(StartupTest, CommandLineRunsInOrderAndTheReportSavesItself)
     ASSERT_TRUE(window->Form_Load(QString(), nullptr, status));
     window->show();
 
-    const auto& first = runCommandLine(QStringLiteral("/F\"") + Sample + QStringLiteral("\" /g /R /S /L") + folder);
+    const QString ranked = rankedSample();
+    const auto& first = runCommandLine(QStringLiteral("/F\"") + ranked + QStringLiteral("\" /g /R /S /L") + folder);
     EXPECT_EQ(first.status, 0) << first.reason.toStdString();
     EXPECT_FALSE(first.quit);
     EXPECT_EQ(calls, (QStringList{"scatter", "run", "rank"}));
     EXPECT_TRUE(residualAnalysisAtRun);
     EXPECT_TRUE(residualPlotAtRun);
     EXPECT_TRUE(batchModeAtRun);
-    EXPECT_EQ(programState().DataFileName, Sample);
-    EXPECT_EQ(readAll(folder + QStringLiteral("Notes0000.TXT")), QStringLiteral("Report line 1\r\nReport line 2\r\n"));
+    EXPECT_EQ(programState().DataFileName, ranked);
+    const QString saved = readAll(folder + QStringLiteral("Notes0000.TXT"));
+    EXPECT_TRUE(saved.startsWith(QStringLiteral("KVE v. "))) << saved.left(80).toStdString();
+    EXPECT_TRUE(saved.contains(QStringLiteral("[ranked.KVE]")));
+    EXPECT_TRUE(saved.contains(QStringLiteral("\r\nREGRESSION ANALYSIS: Y = a + b×X (Neter et al., 1996)\r\n")));
     EXPECT_TRUE(window->isMinimized());
     EXPECT_FALSE(programState().BatchMode);
     EXPECT_EQ(window->prevInstanceButton()->text(), QStringLiteral("PrevInstanceKVE"));
@@ -209,24 +250,26 @@ TEST_F(StartupTest, CommandLineAtStartHidesTheSplashAndSendsMessagesToStderr)
     recordNeighbours();
     PlatformMessageSink librarySink;
     SumtrixLib::ScopedMessageSink library(librarySink);
-    auto run = mainWindowHooks().evaluationRun;
-    mainWindowHooks().evaluationRun = [run](frmMain& w) {
+    // A library message while the command line runs (the scatter plot of /G
+    // comes before the run); the sample has no ranks, so the rank plot after
+    // the run has its own message.
+    mainWindowHooks().scatterPlot = [this](frmMain&) {
+        calls << QStringLiteral("scatter");
         SumtrixLib::showMessage("No convergence", SumtrixLib::MessageIcon::Exclamation);
-        return run(w);
     };
 
     QTemporaryDir folder;
     SingleInstance instance(folder.path());
     int status = -1;
-    ASSERT_TRUE(window->Form_Load(QStringLiteral("/F") + Sample + QStringLiteral(" /X"), &instance, status));
+    ASSERT_TRUE(window->Form_Load(QStringLiteral("/F") + Sample + QStringLiteral(" /G /X"), &instance, status));
     EXPECT_EQ(instance.role(), SingleInstance::Role::Primary);
     ASSERT_NE(frmSplash::current(), nullptr);
     EXPECT_FALSE(frmSplash::current()->isVisible());
-    EXPECT_EQ(calls, QStringList{"run"});
+    EXPECT_EQ(calls, (QStringList{"scatter", "run"}));
     EXPECT_EQ(programState().DataFileName, Sample);
     EXPECT_TRUE(window->lastBatchOutcome().quit);
     EXPECT_EQ(window->lastBatchOutcome().status, 0);
-    // The library's message went to stderr, not into a box.
+    // The messages went to stderr, not into a box.
     EXPECT_TRUE(platform->messages.asked.empty());
 
     // Outside a command line it is a box again.

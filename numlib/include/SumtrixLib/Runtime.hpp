@@ -14,10 +14,13 @@
 //   (e) errors ignored:         guardStep() assigns a step's result only
 //                               when the step completes;
 // and the narrow marker trap of MinMatrix/MaxMatrix: trapToMarker().
+// Running out of memory is never a failed step: the guards let
+// std::bad_alloc through to the caller.
 
 #include <cmath>
 #include <cstdint>
 #include <exception>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -76,6 +79,13 @@ double checkedSqrt(double x);                   // 5 below 0
 double checkedLog(double x);                    // 5 at or below 0
 double checkedExp(double x);                    // 6 on overflow
 double checkedPow(double base, double exponent); // 5 for a negative base to a fractional power, 0 to a negative power
+// How many results beyond the double range the checked arithmetic has met
+// on this thread (0 / 0 and other undefined results are not counted).
+// Methods that pass over errors statement by statement go on after such a
+// result with what their sums held before it; a caller that must not
+// present those values as results compares the count before and after a
+// call.
+std::uint64_t overflowCount() noexcept;
 // Conversion to 16- and 32-bit integers: rounds half to even, 6 when out of range.
 std::int16_t toInt16(double v);
 std::int32_t toInt32(double v);
@@ -164,6 +174,8 @@ bool guardStep(T& target, Step&& step)
         return true;
     } catch (const RuntimeError&) {
         return false;
+    } catch (const std::bad_alloc&) {
+        throw;
     } catch (const std::exception&) {
         return false;
     }
@@ -179,6 +191,8 @@ bool ignoreErrors(Step&& step)
         return true;
     } catch (const RuntimeError&) {
         return false;
+    } catch (const std::bad_alloc&) {
+        throw;
     } catch (const std::exception&) {
         return false;
     }
@@ -192,6 +206,8 @@ double trapToMarker(double marker, Body&& body)
         return body();
     } catch (const RuntimeError&) {
         return marker;
+    } catch (const std::bad_alloc&) {
+        throw;
     } catch (const std::exception&) {
         return marker;
     }

@@ -19,6 +19,7 @@
 // - The object's only state is LineFitState.
 
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <variant>
 #include <vector>
@@ -399,6 +400,21 @@ public:
 
 
     // ---- Studentized range (studentized_range.cpp) -------------------------
+    // The studentized range of r means with V degrees of freedom for the
+    // error variance, after AS 190 (Lund and Lund 1983). iFault is written:
+    // 0 none, 1 for V < 1 or r < 2.
+    // P(range <= Q) by a truncated double quadrature; above 120 df each row
+    // keeps its infinite-df term alone. 0 for Q <= 0 or iFault 1.
+    double STAT_PRTRNG(double Q, double V, double r, double& iFault);
+    // The quantile for 0.90 <= P <= 0.99 by secant steps from STAT_QTRNG0
+    // (at most 8 evaluations). iFault 2 (P outside [0.9, 0.99], ahead of 1)
+    // and 1 give 0; 9 when an inner call reports a fault, with the value
+    // reached so far.
+    double STAT_QTRNG(double P, double V, double r, double& iFault);
+    // Starting value of that quantile (AS 190.2); iFault is STAT_InvNorm's
+    // IER. No argument check: r <= 1 fails the logarithm, V = 0 divides by
+    // zero.
+    double STAT_QTRNG0(double P, double V, double r, double& iFault);
 
     // ---- Sorting (sorting.cpp) ---------------------------------------------
     // Classic in-place sorts, ascending. Bubble, selection and Shell sort
@@ -538,6 +554,14 @@ public:
                                  double& HighCI, double& LowPI, double& HighPI);
 
     // ---- Contingency table (contingency.cpp) -------------------------------
+    // Chi-square analysis of the counts nn(1..ni, 1..nj): expected counts
+    // from the margins, or Prop times the total for every cell when Prop > 0.
+    // df counts the rows and columns that are not empty; ProbChiSQ is the
+    // upper tail, MissingValue when df <= 0. CramerV is not written when
+    // min(used rows, used columns) is 1. An all-zero table fails (error 6).
+    void STAT_Contingency1(const BoundedArray2<std::int32_t>& nn, std::int32_t ni, std::int32_t nj,
+                           double Prop, double& chisq, double& df, double& ProbChiSQ, double& CramerV,
+                           double& CCC);
 
     // ---- Rank correlation (rank_correlation.cpp) ---------------------------
     // Replaces W(1..n), sorted ascending, by its mid-ranks; S = sum of
@@ -567,14 +591,178 @@ public:
 
 
     // ---- Two-sample nonparametric tests (nonparametric.cpp) ----------------
+    // Mann-Whitney rank-sum test of ix1(1..ubound) against ix2(1..ubound)
+    // with mid-ranks, tie-corrected variance Var and the normal deviate
+    // rv = |D| / sqrt(Var); D = R - nb (N + 1)/2 - 0.5 with R the rank sum of
+    // ix2; sig is the one-sided upper tail of rv; larger is D > 0. All
+    // values equal: returns at once with sig = 1, larger false. Any number
+    // of values (work arrays sized to the samples).
+    void STAT_MannWhitney(const BoundedArray<double>& ix1, const BoundedArray<double>& ix2, double& D,
+                          double& rv, double& Var, double& sig, InOut<bool> larger = {});
+    // Two-sample Kolmogorov-Smirnov: KS the largest difference of the two
+    // empirical distribution functions (tied values stepped together),
+    // en = n1 n2 / (n1 + n2), ProbKS = STAT_ProbKS((sqrt(en) + 0.12 +
+    // 0.11 / sqrt(en)) KS). n1 or n2 = 0 fails.
+    void STAT_KolmogorovSmirnov2(const BoundedArray<double>& data1, std::int32_t n1,
+                                 const BoundedArray<double>& data2, std::int32_t n2, double& KS,
+                                 double& en, double& ProbKS);
+    // One-sample Kolmogorov-Smirnov against the uniform distribution on
+    // (0, 1): data(1..n) must already be cumulative probabilities of the
+    // reference distribution (as STAT_EDFGOF test 1 takes them), and each
+    // sorted value is compared with the empirical fractions around it.
+    void STAT_KolmogorovSmirnov1(const BoundedArray<double>& data, std::int32_t n, double& KS,
+                                 double& ProbKS);
+    // Q(alam) = 2 sum (-1)^(j-1) exp(-2 j^2 alam^2); 1 when the series has
+    // not converged after 100 terms.
+    double STAT_ProbKS(double alam);
 
     // ---- Normality tests (normality.cpp) -----------------------------------
+    // Shapiro-Wilk W of data1 (AS R94, Royston 1995): n values of which the
+    // n1 smallest are uncensored (the first n1 are sorted and used); a
+    // holds the n/2 coefficients, computed unless INIT is true (INIT is set
+    // true). n2 is the room the caller has given a: at least n/2. SW < 0 on
+    // entry asks for the significance of -SW only. iFault: 0; 1 n or n1
+    // below 3; 2 n above 5000 (still computed); 3 n2 below n/2; 4 n1 above
+    // n, or censoring with n below 20; 5 more than 80 % censored; 6 range
+    // below 1E-19.
+    void STAT_ShapiroWilk(bool& INIT, const BoundedArray<double>& data1, std::int32_t n, std::int32_t n1,
+                          std::int32_t n2, BoundedArray<double>& a, double& SW, double& ProbSW,
+                          std::int32_t& iFault);
+    // c(1) + c(2) x + ... + c(NOrd) x^(NOrd-1) (AS 181).
+    double STAT_Poly(const BoundedArray<double>& c, std::int32_t NOrd, double x);
+    // Goodness of fit from the empirical distribution function (AS 248,
+    // Stephens' modified forms with Adjusted): Kolmogorov D, Kuiper V,
+    // Cramer-von Mises W2, Watson U2 and Anderson-Darling a2 of W(1..n).
+    // iTest 1: W already holds probabilities of a fully specified
+    // distribution (no significance levels); 2: normal with mean and
+    // variance estimated (xbar, S2); 3: exponential with the mean
+    // estimated. Tests 2 and 3 write the probability transforms into z(1..n)
+    // and the significance levels W2P, U2P and A2P. iFault: 0; 1 iTest not
+    // 1..3; 2 n below 2 (3 for test 2); 4 a probability outside (0, 1);
+    // 5 zero variance; 6 mean not positive. A fault writes no statistic.
+    void STAT_EDFGOF(const BoundedArray<double>& W, BoundedArray<double>& z, std::int32_t n, double& xbar,
+                     double& S2, double& D, double& V, double& W2, double& W2P, double& U2, double& U2P,
+                     double& a2, double& A2P, std::int16_t& iFault, std::int16_t iTest,
+                     bool Adjusted = false);
+    // The five EDF statistics of the ascending probabilities z(1..n); a z
+    // below 1E-37 is raised to 1E-37 in the array. iFault 4, and nothing
+    // written, when a z lies outside (0, 1).
+    void STATS(BoundedArray<double>& z, std::int32_t n, double& D, double& V, double& W2, double& U2,
+               double& a2, std::int16_t& iFault);
+    // Significance level of a modified EDF statistic t from the cut points
+    // CUT(1..3) and the rows COEF(1..4, 1..3) of exp(c1 + t (c2 + t c3)):
+    // 1 - p below the second cut point, p from there on. The last row is
+    // held at its minimum beyond it, so p stays within [0, 1].
+    double PValue(double t, const BoundedArray<double>& CUT, const BoundedArray2<double>& COEF);
 
     // ---- Robust scale estimators (robust.cpp) ------------------------------
+    // Croux and Rousseeuw (1992): no list of the pairwise distances; every
+    // work array is 0..n. Values must be finite (error 6 otherwise).
+    // b(1..n) = a(1..n) ascending (non-recursive quicksort); n below 1
+    // fails with error 9.
+    void Robust_sort(const BoundedArray<double>& a, std::int32_t n, BoundedArray<double>& b);
+    // The k-th smallest of a(1..n); a is not changed. k outside 1..n fails
+    // with error 9 (of no values, k = 0 gives 0).
+    double Robust_Pull(const BoundedArray<double>& a, std::int32_t n, std::int32_t k);
+    // Qn = dn 2.2219 times the k-th smallest |x(i) - x(j)|, i < j, with
+    // h = n\2 + 1 and k = h(h - 1)/2; dn the small-sample factor (0 below 2
+    // values). O(n log n).
+    double Robust_Qn(const BoundedArray<double>& x, std::int32_t n);
+    // Sn = cn 1.1926 times lomed over i of himed over j of |x(i) - x(j)|;
+    // cn the small-sample factor. O(n log n).
+    double Robust_Sn(const BoundedArray<double>& x, std::int32_t n);
+    // The weighted high median of a(1..n) with whole weights iw(1..n); a
+    // and iw are overwritten with the last candidates.
+    double Robust_Whimed(BoundedArray<double>& a, BoundedArray<std::int32_t>& iw, std::int32_t n);
 
     // ---- Concordance coefficients (concordance.cpp) ------------------------
+    // Every step of these three runs on its own: a step that fails leaves
+    // its output as it was, except that a failing last division,
+    // multiplication, addition or subtraction stores its infinity or NaN.
+    // They never report a failure, apart from STAT_GCCC2 and STAT_GCCC when
+    // their work arrays cannot be allocated (n < 0, or out of memory).
+    //
+    // Lin's concordance correlation coefficient rc of n pairs from Pearson's
+    // r, the means, the variances and the variance of the differences X - Y:
+    // the bias correction Cb, the location and scale shifts u and V, the
+    // standard error of rc with its normal test and 95 % limits, the same on
+    // Fisher's z scale (limits on the z scale, _1, and back on the rc scale,
+    // _2; all eight left alone when rc >= 1), Nickerson's coefficient, and
+    // Liao's accuracy Ar and improved coefficient Gr = Ar r with the
+    // delta-method standard error of Gr, its test, limits and z-scale family.
+    void STAT_CCC(std::int32_t n, double r, double MeanX, double MeanY, double VarX, double VarY, double& Cb,
+                  double& u, double& V, double& rc, double& SErc, double& z, double& pz, double& zll95,
+                  double& zul95, double& trc, double& SEtrc, double& ztrc, double& pztrc, double& ztrcll95_1,
+                  double& ztrcul95_1, double& ztrcll95_2, double& ztrcul95_2, double VarXY,
+                  double& rc_Nickerson, double& Ar, double& Gr, double& SEGr, double& Grz, double& pGrz,
+                  double& Grzll95, double& Grzul95, double& tGr, double& SEtGr, double& tGrz, double& ptGrz,
+                  double& ztGrll95_1, double& ztGrll95_2, double& ztGrul95_1, double& ztGrul95_2);
+    // The outputs of STAT_CCC as one record; what the call leaves unwritten
+    // stays NaN.
+    struct ConcordanceCorrelation {
+        static constexpr double Unset = std::numeric_limits<double>::quiet_NaN();
+        double Cb = Unset, u = Unset, V = Unset, rc = Unset, SErc = Unset, z = Unset, pz = Unset;
+        double zll95 = Unset, zul95 = Unset;
+        double trc = Unset, SEtrc = Unset, ztrc = Unset, pztrc = Unset;
+        double ztrcll95_1 = Unset, ztrcul95_1 = Unset, ztrcll95_2 = Unset, ztrcul95_2 = Unset;
+        double rc_Nickerson = Unset, Ar = Unset, Gr = Unset, SEGr = Unset, Grz = Unset, pGrz = Unset;
+        double Grzll95 = Unset, Grzul95 = Unset;
+        double tGr = Unset, SEtGr = Unset, tGrz = Unset, ptGrz = Unset;
+        double ztGrll95_1 = Unset, ztGrll95_2 = Unset, ztGrul95_1 = Unset, ztGrul95_2 = Unset;
+    };
+    ConcordanceCorrelation STAT_CCC(std::int32_t n, double r, double MeanX, double MeanY, double VarX,
+                                    double VarY, double VarXY);
+
+    // The generalized concordance correlation coefficient of King and
+    // Chinchilli of x(1..n), y(1..n) for seven distance functions: element k
+    // of each output holds variant k (label in GcccVariantLabels): the
+    // estimate rg, its delta-method standard error (the cross kernel's
+    // projection symmetrised in x and y), Fisher's z with its standard error,
+    // and 95 % limits with t(0.975, n - 2) on the z scale and back on the rg
+    // scale. P is the exponent of variants 3 and 6; variants 4 to 7 limit
+    // their arguments at a bound from the 5 %-winsorised data. Only elements
+    // 1..7 are written; an element the arrays lack is skipped. x and y
+    // elements beyond their bounds count as not a number.
+    void STAT_GCCC2(std::int32_t n, const BoundedArray<double>& x, const BoundedArray<double>& y,
+                    BoundedArray<double>& rg, BoundedArray<double>& se_rg, BoundedArray<double>& z,
+                    BoundedArray<double>& se_z, BoundedArray<double>& z_lcl, BoundedArray<double>& z_ucl,
+                    BoundedArray<double>& lcl, BoundedArray<double>& ucl, double P);
+    // One variant's results; what the call leaves unwritten stays NaN.
+    struct GeneralizedConcordance {
+        static constexpr double Unset = std::numeric_limits<double>::quiet_NaN();
+        double rg = Unset, se_rg = Unset, z = Unset, se_z = Unset;
+        double z_lcl = Unset, z_ucl = Unset, lcl = Unset, ucl = Unset;
+    };
+    // STAT_GCCC2 as records: element k - 1 holds variant k.
+    std::array<GeneralizedConcordance, 7> STAT_GCCC2(std::int32_t n, const BoundedArray<double>& x,
+                                                     const BoundedArray<double>& y, double P);
+    // The report's labels of the seven variants, in their order.
+    static constexpr std::array<std::string_view, 7> GcccVariantLabels{
+        "SQUARED distance                           ",
+        "ABSOLUTE distance                          ",
+        "ABSOLUTE distance to POWER 1.5             ",
+        "Winsorized Squared distance                ",
+        "Winsorized Absolute distance               ",
+        "Winsorized Absolute distance to POWER 1.5  ",
+        "Huber function                             ",
+    };
+    // One variant of STAT_GCCC2 into scalars: code 1, 2, 3, 4, 5, 6 gives
+    // variant 1, 2, 3, 4, 6, 7 (code 5 with P = 1 is variant 5). Any other
+    // code writes nothing.
+    void STAT_GCCC(std::int32_t n, const BoundedArray<double>& x, const BoundedArray<double>& y, double& rg,
+                   double& se_rg, double& z, double& se_z, double& z_lcl, double& z_ucl, double& lcl,
+                   double& ucl, std::int32_t code, double P);
+    GeneralizedConcordance STAT_GCCC(std::int32_t n, const BoundedArray<double>& x,
+                                     const BoundedArray<double>& y, std::int32_t code, double P);
 
     // ---- Interval table writer (interval_table.cpp) ------------------------
+    // The report table of confidence and prediction intervals of the line
+    // y = a + b x at x(1..n), then the counts of intervals that exclude
+    // zero, the residual sum of squares and both intervals at the mean of
+    // x; CR LF line ends. Prob above 1 is a percentage and becomes Prob/100
+    // in the caller's variable. t is replaced. n <= 2 or all x equal fail.
+    void STAT_CPI(double a, double b, std::int32_t n, const BoundedArray<double>& x,
+                  const BoundedArray<double>& y, double& Prob, std::string& t);
 
     // ---- Formatting (sumtrix_format.cpp) -----------------------------------
     // The program's fixed-width formatters, unchanged.

@@ -1,0 +1,120 @@
+#pragma once
+// What the sections of one evaluation run share: the used rows, the
+// settings, the fitted line and the values the regression step computes
+// for everyone (RunResults), the library object, the random source, the
+// dataset for values written back, the acceptance limits kept between
+// runs, the report being written and the requests for the window.
+
+#include <QList>
+#include <QString>
+
+#include <array>
+#include <functional>
+#include <initializer_list>
+#include <limits>
+#include <utility>
+#include <vector>
+
+#include "SumtrixLib/BoundedArray.hpp"
+#include "SumtrixLib/Runtime.hpp"
+#include "core/data_matrix.hpp"
+#include "core/evaluation/evaluation_settings.hpp"
+#include "core/evaluation/run_requests.hpp"
+#include "core/program_state.hpp"
+#include "core/report_text.hpp"
+
+namespace SumtrixLib {
+class Sumtrix;
+}
+class RandomSource;
+
+// The used rows, arrays indexed 1..N (element 0 unused).
+struct EvaluationData {
+    int N = 0;
+    std::vector<double> X, SDX, Y, SDY;
+};
+
+// A value that could not be computed (its step failed or never wrote it):
+// the report prints it as "n/a".
+inline constexpr double NotComputed = std::numeric_limits<double>::quiet_NaN();
+
+// What the regression step computes once for all later sections. A value
+// stays NotComputed when the step that sets it fails; values that the
+// chosen method does not compute at all are 0 (siga, sigb and Q of the
+// least-absolute-deviation line, the six lines outside least squares).
+// Per-row arrays hold 0..N (element 0 is 0).
+struct RunResults {
+    double a = 0, b = 0, siga = 0, sigb = 0, chi2 = 0, Q = 0, abdev = 0;
+    std::array<double, 7> intercept{}, slope{}, sigintercept{}, sigslope{};   // 1..6
+    double MeanX = 0, MeanY = 0, VarX = 0, VarY = 0, MeanXY = 0, VarXY = 0, CoVarXY = 0;
+    double MSE = 0;
+    std::vector<double> Deviation, Pred, Residue, SEr, StdtRes, RStdtRes, h, Cook, DFFITS, NormalResidue, PRESS,
+        SemiStdtRes, WtDev;
+    double ResistantR2 = 0, AdjResistantR2 = 0;
+    double r2 = 0, mb = 0, MAE = 0, pMAE = 0, MSEP = 0, VarMSEP = 0, MEF = 0, MxE = 0, CD = 0;
+    std::array<double, 6> MSEPComp{};                                          // 1..5
+    double r = 0, t = 0, ProbT = 0, Adjr2 = 0, z = 0;
+};
+
+struct EvaluationContext {
+    const EvaluationSettings& settings;
+    const EvaluationData& data;
+    RegressionMethod method;            // the fit in use, after the notices
+    SumtrixLib::Sumtrix& lib;
+    RandomSource& random;
+    // The dataset: sections that write values back into the sheet (ranks)
+    // change it here and ask the window to show the cells again.
+    DataMatrix& matrix;
+    int gridRows;                       // the sheet's row count, header row included
+    AcceptanceLimits& limits;           // program-wide, kept between runs
+    QString mainCaption;                // the main window's caption
+    QString dataFileName;
+    bool batchMode = false;             // a command-line run: nobody waits at the screen
+    QString reportHeader{};             // the report's opening block; side windows start with it too
+    RunResults results{};
+    ReportText report{};
+    QList<RunRequest> requests{};       // for the window, in the order it is to carry them out
+
+    void request(RunRequest r) { requests.append(std::move(r)); }
+    // The caption of a window of the run: "Results - ", "Deviation Analyses - "
+    // ... followed by the main window's caption.
+    QString windowCaption(const QString& prefix) const { return prefix + mainCaption; }
+};
+
+// Runs one step of the run: a failing library call or arithmetic error ends
+// the step, and the run goes on with what the step had written by then.
+// Running out of memory is no failed step; it ends the run.
+template <class Step>
+bool step(Step&& s)
+{
+    return SumtrixLib::ignoreErrors(std::forward<Step>(s));
+}
+
+// Runs one library call whose results are `outputs`. They start as
+// NotComputed. When the call fails, or a sum inside it went beyond the
+// double range (the library passes over such a statement and goes on with
+// what the sum held before), none of them is a result: all are
+// NotComputed and print "n/a". Outputs the call leaves unwritten stay
+// NotComputed too. Returns whether the results stand. An output the
+// library adds onto (CoVarXY, sigintercept) must start at 0: leave it out
+// of `outputs`, set it to 0 and mark it when the call does not stand.
+bool libraryStep(const std::vector<double*>& outputs, const std::function<void()>& call);
+
+// Whether every value was computed. A step whose inputs were not is not
+// run: its results stay NotComputed rather than being made from nothing.
+bool allComputed(std::initializer_list<double> values);
+
+// The value `compute` returns; NotComputed when it fails or overflows.
+double computed(const std::function<double()>& compute);
+
+// num / den; 0 when den is 0 (no test can be made), NotComputed when either
+// is not computed.
+double ratio(double num, double den);
+// The two-sided P value of a t statistic with df degrees of freedom,
+// 1 - STAT_PROBST(t, df, two tails); NotComputed when t is not computed or
+// the probability cannot be formed.
+double twoSidedP(SumtrixLib::Sumtrix& lib, double t, double df);
+
+// The library's arrays from and to the run's vectors (same indexes).
+SumtrixLib::BoundedArray<double> toArray(const std::vector<double>& v);
+std::vector<double> toVector(const SumtrixLib::BoundedArray<double>& a);

@@ -1,0 +1,222 @@
+// The evaluation run: the used rows, the method and its notices, the frame
+// of the report, and the walk over the section table.
+#include "core/evaluation/evaluation_run.hpp"
+
+#include <QLocale>
+
+#include <cmath>
+#include <new>
+
+#include "core/evaluation/report_sections.hpp"
+#include "core/kve_code.hpp"
+#include "core/program_info.hpp"
+#include "core/random_source.hpp"
+#include "core/sumtrix_instance.hpp"
+
+namespace {
+
+// The row rule of the run: X not empty, the exclusion mark not beginning
+// with "Y", "y" or "0".
+bool isExcluded(const DataMatrix& matrix, int row)
+{
+    const QString mark = matrix.cell(DataMatrix::ColExclude, row).toDisplayString();
+    if (mark.isEmpty())
+        return false;
+    const QChar first = mark.at(0).toUpper();
+    return first == QLatin1Char('Y') || first == QLatin1Char('0');
+}
+
+int lastSheetRow(const DataMatrix& matrix, int gridRows)
+{
+    return std::min(gridRows - 1, matrix.upperRow());
+}
+
+// Why fewer than 3 rows are used, for a command line that asked for a report.
+QString nothingToEvaluate(const DataMatrix& matrix, int gridRows, int used)
+{
+    int rows = 0;
+    for (int r = 1; r <= lastSheetRow(matrix, gridRows); ++r)
+        if (!matrix.cell(DataMatrix::ColX, r).isMissing())
+            ++rows;
+    QString why;
+    if (rows == 0)
+        why = QStringLiteral("the dataset holds no data rows");
+    else if (used == 0)
+        why = QStringLiteral("every data row is excluded");
+    else
+        why = QStringLiteral("only %1 data row%2 used; the evaluation needs at least 3")
+                  .arg(used)
+                  .arg(used == 1 ? QStringLiteral(" is") : QStringLiteral("s are"));
+    return QStringLiteral("nothing to evaluate: ") + why;
+}
+
+void showStatus(const EvaluationInput& input, const QString& text)
+{
+    if (input.status)
+        input.status(text);
+}
+
+void writeMethodLines(ReportText& report, const EvaluationSettings& s, RegressionMethod method)
+{
+    switch (method) {
+    case RegressionMethod::LeastSquares:
+        report.line(QStringLiteral("Regular Least-Squares Regression"));
+        break;
+    case RegressionMethod::WeightedLeastSquares:
+        report.line(QStringLiteral("Weighted Least-Squares Regression"));
+        if (s.ignoreUncertaintyX)
+            report.line(QStringLiteral("Ignored uncertainties in X"));
+        if (s.ignoreUncertaintyY)
+            report.line(QStringLiteral("Ignored uncertainties in Y"));
+        break;
+    case RegressionMethod::LeastAbsoluteDeviation:
+        report.line(QStringLiteral("Robust Regression (Median)"));
+        break;
+    case RegressionMethod::None:
+        break;
+    }
+    if (s.sheet.swapped)
+        report.line(QStringLiteral("Swapped X <=> Y"));
+    report.newLine();
+}
+
+} // namespace
+
+EvaluationData gatherEvaluationData(const DataMatrix& matrix, int gridRows)
+{
+    EvaluationData d;
+    d.X.push_back(0);
+    d.SDX.push_back(0);
+    d.Y.push_back(0);
+    d.SDY.push_back(0);
+    for (int r = 1; r <= lastSheetRow(matrix, gridRows); ++r) {
+        const DataCell& x = matrix.cell(DataMatrix::ColX, r);
+        // A cell holding a number is never the empty text.
+        if (x.isMissing() || isExcluded(matrix, r))
+            continue;
+        ++d.N;
+        // A cell that is not a number reads as 0; the row is still used.
+        d.X.push_back(x.toNumber().value_or(0.0));
+        const DataCell& sdx = matrix.cell(DataMatrix::ColSDX, r);
+        d.SDX.push_back(sdx.isMissing() ? 0.0 : sdx.toNumber().value_or(0.0));
+        d.Y.push_back(matrix.cell(DataMatrix::ColY, r).toNumber().value_or(0.0));
+        const DataCell& sdy = matrix.cell(DataMatrix::ColSDY, r);
+        d.SDY.push_back(sdy.isMissing() ? 0.0 : sdy.toNumber().value_or(0.0));
+    }
+    return d;
+}
+
+QString buildReportHeader(const QString& dataFileName, const QDateTime& now)
+{
+    QString first = QStringLiteral("KVE v. ") + ProgramVersionText();
+    const QString t = KVECode::GetFileName(dataFileName);
+    if (t.size() > 77) {
+        first += QStringLiteral(" [...") + t.right(73) + QStringLiteral("] ");
+    } else if (t.isEmpty()) {
+        const int k = (80 - 8) / 2;
+        first += QString(k, QLatin1Char(' ')) + QStringLiteral("[UNTITLED]") + QString(k, QLatin1Char(' '));
+    } else {
+        const int k = static_cast<int>((80 - t.size()) / 2);
+        first += QString(k, QLatin1Char(' ')) + QLatin1Char('[') + t + QLatin1Char(']') + QString(k, QLatin1Char(' '));
+    }
+    first += QLocale().toString(now, QStringLiteral("dd-MMM-yyyy hh:mm:ss"));
+    return first + QStringLiteral("\r\n") + QString(first.size(), QLatin1Char('.')) + QStringLiteral("\r\n\r\n");
+}
+
+EvaluationOutcome runEvaluation(DataMatrix& matrix, const EvaluationInput& input)
+{
+    EvaluationOutcome out;
+    out.limits = input.limits;
+    const EvaluationSettings& s = input.settings;
+    EvaluationData data = gatherEvaluationData(matrix, input.gridRows);
+    if (data.N < 3) {
+        out.refusal = nothingToEvaluate(matrix, input.gridRows, data.N);
+        return out;
+    }
+
+    for (std::size_t i = 1; i <= static_cast<std::size_t>(data.N); ++i) {
+        if (s.ignoreUncertaintyX)
+            data.SDX[i] = 1E-30;
+        if (s.ignoreUncertaintyY)
+            data.SDY[i] = 1E-30;
+    }
+
+    // Notices that switch the weighted method to the regular one.
+    QList<RunRequest> requests;
+    RegressionMethod method = s.method;
+    auto switchToRegular = [&](const QString& text) {
+        requests.append(RunRequests::Notice{text});
+        requests.append(RunRequests::SelectMethod{RegressionMethod::LeastSquares});
+        method = RegressionMethod::LeastSquares;
+    };
+    if (s.ignoreUncertaintyX && s.ignoreUncertaintyY && method == RegressionMethod::WeightedLeastSquares)
+        switchToRegular(QStringLiteral("Because both uncertainties are being ignored, the Regular Least-Squares Regression will be used"));
+    if (method == RegressionMethod::WeightedLeastSquares) {
+        for (std::size_t i = 1; i <= static_cast<std::size_t>(data.N); ++i) {
+            if ((data.SDX[i] == 0 && !s.ignoreUncertaintyX) || (data.SDY[i] == 0 && !s.ignoreUncertaintyY)) {
+                switchToRegular(QStringLiteral("Because at least one SD X or SD Y is zero, the Regular Least-Squares Regression will be used"));
+                break;
+            }
+        }
+    }
+
+    showStatus(input, QStringLiteral("Regression..."));
+    if (method == RegressionMethod::None) {
+        out.refusal = QStringLiteral("No option for regression is selected");
+        out.requests.append(RunRequests::ErrorBox{out.refusal});
+        showStatus(input, QString());
+        return out;
+    }
+    out.methodUsed = method;
+
+    std::optional<SeededRandomSource> clockSeeded;
+    if (!input.random)
+        clockSeeded.emplace(SeededRandomSource::clockSeed());
+    RandomSource& random = input.random ? *input.random : *clockSeeded;
+    EvaluationContext ctx{.settings = s,
+                          .data = data,
+                          .method = method,
+                          .lib = sumtrix(),
+                          .random = random,
+                          .matrix = matrix,
+                          .gridRows = input.gridRows,
+                          .limits = out.limits,
+                          .mainCaption = input.mainCaption,
+                          .dataFileName = input.dataFileName,
+                          .batchMode = input.batchMode};
+    ctx.requests = requests;
+    try {
+        computeRegression(ctx);
+        ctx.reportHeader = buildReportHeader(input.dataFileName, input.now);
+        ctx.report.setComments(s.comments);
+        ctx.report.append(ctx.reportHeader);
+        writeMethodLines(ctx.report, s, method);
+        for (const ReportSection& section : reportSections()) {
+            if (!section.enabled(s))
+                continue;
+            if (section.status)
+                showStatus(input, QString::fromUtf8(section.status));
+            step([&] { section.write(ctx); });
+        }
+    } catch (const std::bad_alloc&) {
+        // Not a step that failed: the report would lack whatever did not fit.
+        out.refusal = QStringLiteral("There is not enough memory to complete the evaluation.");
+        out.requests = requests;
+        out.requests.append(RunRequests::ErrorBox{out.refusal});
+        out.limits = input.limits;
+        showStatus(input, QString());
+        return out;
+    }
+
+    out.ran = true;
+    out.caption = ctx.windowCaption(QStringLiteral("Results - "));
+    out.header = ctx.reportHeader;
+    out.report = ctx.report.text();
+    out.requests = ctx.requests;
+    // The shared mean feeds the percentage bands; one that could not be
+    // computed leaves the last one.
+    if (std::isfinite(ctx.results.MeanY))
+        out.MeanY = ctx.results.MeanY;
+    showStatus(input, QString());
+    return out;
+}

@@ -1,0 +1,67 @@
+#include "core/evaluation/evaluation_settings.hpp"
+
+#include "core/data_sheet.hpp"
+
+using DatasetFile::Option;
+
+EvaluationSettings EvaluationSettings::fromOptions(const DatasetFile::DatasetOptions& o, const SheetSwitches& sheet)
+{
+    const auto ticked = [&o](Option option) { return DatasetFile::isTicked(o, option); };
+    const auto text = [&o](Option option) { return DatasetFile::textOf(o, option); };
+
+    EvaluationSettings s;
+    s.method = RegressionMethod::None;
+    if (DatasetFile::isChosen(o, Option::LeastSquares))
+        s.method = RegressionMethod::LeastSquares;
+    else if (DatasetFile::isChosen(o, Option::WeightedLeastSquares))
+        s.method = RegressionMethod::WeightedLeastSquares;
+    else if (DatasetFile::isChosen(o, Option::RobustRegression))
+        s.method = RegressionMethod::LeastAbsoluteDeviation;
+    s.ignoreUncertaintyX = ticked(Option::IgnoreUncertaintyX);
+    s.ignoreUncertaintyY = ticked(Option::IgnoreUncertaintyY);
+    s.comments = ticked(Option::AddComments);
+    s.sheet = sheet;
+
+    Sections& c = s.sections;
+    c.parameterTests = ticked(Option::ParameterTests);
+    c.olsSls = ticked(Option::OlsSls);
+    c.distribution = ticked(Option::DistributionAnalysis);
+    c.moments = ticked(Option::MomentStatistics);
+    c.robustStatistics = ticked(Option::RobustStatistics);
+    c.diverseMeasures = ticked(Option::DiverseMeasures);
+    c.index = ticked(Option::IndexAnalysis);
+    c.concordance = ticked(Option::ConcordanceTests);
+    c.generalizedCcc = ticked(Option::GeneralizedCcc);
+    c.rank = ticked(Option::RankAnalysis);
+    c.balance = ticked(Option::BalanceAnalysis);
+    c.orthogonalBalance = ticked(Option::OrthogonalBalance);
+    c.msep = ticked(Option::MsepAnalysis);
+    c.msepBootstrap = ticked(Option::MsepBootstrap);
+    c.kleijnen = ticked(Option::KleijnenAnalysis);
+    c.blandAltman = ticked(Option::BlandAltman);
+    c.threshold = ticked(Option::ThresholdTable);
+    c.distance = ticked(Option::DistanceAnalysis);
+    c.weighedDeviance = ticked(Option::WeighedDeviance);
+    c.deviation = ticked(Option::DeviationAnalysis);
+    c.residual = ticked(Option::ResidualAnalysis);
+    c.residueRegression = ticked(Option::ResidueRegression);
+    c.histograms = ticked(Option::HistogramPlots);
+    c.references = ticked(Option::ShowReferences);
+
+    s.bootstrapSubsamples = DataSheet::leadingNumber(text(Option::BootstrapSubsamples));
+    s.bootstrapSizePercent = DataSheet::leadingNumber(text(Option::BootstrapSize));
+    s.rankThreshold = text(Option::RankThreshold);
+    s.xyThreshold = text(Option::XYThreshold);
+    if (!text(Option::DeviationConfidence).isEmpty())
+        s.deviationConfidencePercent = DataSheet::leadingNumber(text(Option::DeviationConfidence));
+
+    for (int column = 1; column <= 14; ++column)
+        s.residueColumns[static_cast<std::size_t>(column)] = DatasetFile::isChosen(o, DatasetFile::residueOption(column));
+    s.residueToFile = ticked(Option::SaveResidueFile);
+    s.residueWindow = ticked(Option::ResidueWindow);
+
+    s.plots.residual = ticked(Option::ResidualPlot);
+    s.plots.deviation = ticked(Option::DeviationPlot);
+    s.plots.normal = ticked(Option::NormalPlot);
+    return s;
+}

@@ -1,0 +1,235 @@
+// The regression step of the run and the first three sections of the
+// report: the fit by the chosen method with the values every later section
+// reads, the regression section, the parameter tests and the ordinary and
+// symmetrical least-squares lines.
+#include <algorithm>
+#include <cmath>
+
+#include "SumtrixLib/Sumtrix.hpp"
+#include "core/evaluation/report_sections.hpp"
+
+using SumtrixLib::BoundedArray;
+
+namespace {
+
+// A per-row result of STAT_Residue, 0..N: element 0 is 0, the rows start
+// as not computed.
+std::vector<double> rowsNotComputed(int n)
+{
+    std::vector<double> v(static_cast<std::size_t>(n) + 1, NotComputed);
+    v[0] = 0;
+    return v;
+}
+
+// The run's array of six lines from the library's (1..6).
+void copyLines(std::array<double, 7>& to, const BoundedArray<double>& from, bool stands)
+{
+    for (int i = 1; i <= 6; ++i)
+        to[static_cast<std::size_t>(i)] = stands ? from(i) : NotComputed;
+}
+
+} // namespace
+
+// Each library call writes its results through libraryStep: what a call
+// could not compute prints "n/a". Values the chosen method does not compute
+// at all stay 0: siga, sigb and Q of the least-absolute-deviation line, abdev
+// of the others, the six lines outside least squares.
+void computeRegression(EvaluationContext& ctx)
+{
+    SumtrixLib::Sumtrix& lib = ctx.lib;
+    RunResults& res = ctx.results;
+    const EvaluationData& data = ctx.data;
+    const std::int32_t n = data.N;
+    const BoundedArray<double> X = toArray(data.X), Y = toArray(data.Y), SDX = toArray(data.SDX),
+                               SDY = toArray(data.SDY);
+
+    switch (ctx.method) {
+    case RegressionMethod::LeastSquares: {
+        libraryStep({&res.a, &res.b, &res.siga, &res.sigb, &res.chi2, &res.Q}, [&] {
+            std::int32_t mwt = 0;
+            lib.Reg_FitXY(X, Y, n, SDX, mwt, res.a, res.b, res.siga, res.sigb, res.chi2, res.Q);
+        });
+        // The intercepts' variances are added onto what the array holds.
+        BoundedArray<double> ic(0, 6), sl(0, 6), sic(0, 6), ssl(0, 6);
+        for (int i = 1; i <= 6; ++i)
+            ic(i) = sl(i) = ssl(i) = NotComputed;
+        const bool stands = libraryStep({}, [&] { lib.Reg_Slopes(X, Y, n, ic, sl, sic, ssl); });
+        for (int i = 1; i <= 6; ++i)
+            if (std::isnan(ic(i)))
+                sic(i) = NotComputed;
+        copyLines(res.intercept, ic, stands);
+        copyLines(res.slope, sl, stands);
+        copyLines(res.sigintercept, sic, stands);
+        copyLines(res.sigslope, ssl, stands);
+        break;
+    }
+    case RegressionMethod::WeightedLeastSquares:
+        libraryStep({&res.a, &res.b, &res.siga, &res.sigb, &res.chi2, &res.Q}, [&] {
+            lib.Reg_FitRandomXY(X, Y, SDX, SDY, res.a, res.b, res.siga, res.sigb, res.chi2, res.Q, 1E-30);
+        });
+        break;
+    case RegressionMethod::LeastAbsoluteDeviation:
+        libraryStep({&res.a, &res.b, &res.abdev, &res.chi2}, [&] { lib.Reg_MedFit(X, Y, n, res.a, res.b, res.abdev, res.chi2); });
+        break;
+    case RegressionMethod::None:
+        break;
+    }
+
+    // The covariance is added onto what CoVarXY holds.
+    res.CoVarXY = 0;
+    if (!libraryStep({&res.MeanX, &res.MeanY, &res.VarX, &res.VarY, &res.MeanXY, &res.VarXY}, [&] {
+            std::int32_t nn = n;
+            lib.STAT_MeanVarCoVar(X, Y, nn, res.MeanX, res.MeanY, res.VarX, res.VarY, res.MeanXY, res.VarXY,
+                                  res.CoVarXY);
+        }))
+        res.CoVarXY = NotComputed;
+
+    std::vector<double>* const rows[] = {&res.Deviation, &res.Pred,    &res.Residue,       &res.SEr,
+                                         &res.StdtRes,   &res.RStdtRes, &res.h,            &res.Cook,
+                                         &res.DFFITS,    &res.NormalResidue, &res.PRESS,   &res.SemiStdtRes,
+                                         &res.WtDev};
+    std::vector<BoundedArray<double>> arrays(std::size(rows), toArray(rowsNotComputed(n)));
+    res.MSE = NotComputed;
+    const bool residuesStand =
+        allComputed({res.a, res.b, res.VarX, res.MeanX, res.MeanY})
+        && libraryStep({&res.MSE}, [&] {
+               lib.STAT_Residue(res.a, res.b, X, Y, res.VarX, res.MeanX, res.MeanY, n, res.MSE, arrays[0], arrays[1],
+                                arrays[2], arrays[3], arrays[4], arrays[5], arrays[6], arrays[7], arrays[8], arrays[9],
+                                arrays[10], arrays[11], arrays[12]);
+           });
+    for (std::size_t k = 0; k < std::size(rows); ++k)
+        *rows[k] = residuesStand ? toVector(arrays[k]) : rowsNotComputed(n);
+    const BoundedArray<double>& Pred = arrays[1];
+
+    res.ResistantR2 = res.AdjResistantR2 = NotComputed;
+    if (residuesStand && allComputed({res.MeanY}))
+        libraryStep({&res.ResistantR2, &res.AdjResistantR2}, [&] {
+            lib.STAT_ResistantR2(n, Y, res.MeanY, Pred, res.ResistantR2, res.AdjResistantR2);
+        });
+    BoundedArray<double> comp(0, 5);
+    for (int i = 1; i <= 5; ++i)
+        comp(i) = NotComputed;
+    for (double* v : {&res.r2, &res.mb, &res.MAE, &res.pMAE, &res.MSEP, &res.VarMSEP, &res.MEF, &res.MxE, &res.CD})
+        *v = NotComputed;
+    const bool measuresStand = allComputed({res.MeanX, res.MeanY})
+                               && libraryStep({&res.r2, &res.mb, &res.MAE, &res.pMAE, &res.MSEP, &res.VarMSEP,
+                                               &res.MEF, &res.MxE, &res.CD},
+                                              [&] {
+                                                  lib.STAT_ModelMeasures(X, Y, 0, res.MeanX, res.MeanY, res.r2, res.mb,
+                                                                         res.MAE, res.pMAE, res.MSEP, res.VarMSEP,
+                                                                         comp, res.MEF, res.MxE, res.CD);
+                                              });
+    for (int i = 1; i <= 5; ++i)
+        res.MSEPComp[static_cast<std::size_t>(i)] = measuresStand ? comp(i) : NotComputed;
+    // Pearson's r² replaces that of the model measures where it is computed.
+    if (!libraryStep({&res.r, &res.t, &res.ProbT, &res.Adjr2, &res.z},
+                     [&] { lib.Rank_Pearson(X, Y, n, res.r, res.t, res.ProbT, res.r2, res.Adjr2, res.z); }))
+        res.r2 = NotComputed;
+}
+
+void writeRegressionSection(EvaluationContext& ctx)
+{
+    ReportText& report = ctx.report;
+    const RunResults& res = ctx.results;
+    const int N = ctx.data.N;
+    report.firstHeading(QStringLiteral("REGRESSION ANALYSIS: Y = a + b×X (Neter et al., 1996)"));
+    report.comment(QStringLiteral(".Pearson's r is a parametric coefficient of correlation that measures the association of two continuous"));
+    report.comment(QStringLiteral(" random variables"));
+    report.comment(QStringLiteral(".Goodness-of-fit is believable if Q(Chi²) > 0.1"));
+    if (ctx.method != RegressionMethod::LeastAbsoluteDeviation) {
+        const int L = 16;   // labels of the left column
+        const int R = 20;   // labels of the right column
+        const double rootMse = std::isnan(res.MSE) ? NotComputed : computed([&] { return SumtrixLib::checkedSqrt(res.MSE); });
+        report.line(field(QStringLiteral("Estimate a ± SD"), L, plusMinus(F(res.a, 10, 5), F(res.siga, 10, 5))));
+        report.line(field(QStringLiteral("Estimate b ± SD"), L, plusMinus(F(res.b, 10, 5), F(res.sigb, 10, 5))));
+        report.columns(field(QStringLiteral("MSE"), L, F(res.MSE, 10, 5)), field(QStringLiteral("Root MSE"), R, F(rootMse, 10, 5)));
+        report.columns(field(QStringLiteral("N"), L, F(N, 10, 0)), field(QStringLiteral("r"), R, F(res.r, 10, 5)));
+        report.columns(field(QStringLiteral("r²"), L, F(res.r2, 10, 5)), field(QStringLiteral("Adj. r²"), R, F(res.Adjr2, 10, 5)));
+        report.columns(field(QStringLiteral("Resistant r²"), L, F(res.ResistantR2, 10, 5)),
+                       field(QStringLiteral("Adj. Resistant r²"), R, F(res.AdjResistantR2, 10, 5)));
+        report.columns(field(QStringLiteral("Chi²"), L, F(res.chi2, 10, 5)), field(QStringLiteral("Q(Chi²)"), R, FP(res.Q, 10, 5)));
+    } else {
+        const int L = 19;
+        const int R = 20;
+        const double q = std::isnan(res.chi2)
+                             ? NotComputed
+                             : computed([&] { return ctx.lib.Gamma_gammq(static_cast<double>(N - 2) / 2.0, res.chi2 / 2.0); });
+        report.line(field(QStringLiteral("Estimate a"), L, F(res.a, 10, 5)));
+        report.line(field(QStringLiteral("Estimate b"), L, F(res.b, 10, 5)));
+        report.line(field(QStringLiteral("Absolute Deviation"), L, F(res.abdev, 10, 5)));
+        report.columns(field(QStringLiteral("N"), L, F(N, 10, 0)), QString());
+        report.columns(field(QStringLiteral("Resistant r²"), L, F(res.ResistantR2, 10, 5)),
+                       field(QStringLiteral("Adj. Resistant r²"), R, F(res.AdjResistantR2, 10, 5)));
+        report.columns(field(QStringLiteral("Chi²"), L, F(res.chi2, 10, 5)), field(QStringLiteral("Q(Chi²)"), R, FP(q, 10, 5)));
+    }
+}
+
+namespace {
+
+// "H0: ...            T-value (P-value): " and the like: the hypothesis in
+// a column of 21 characters, then the statistic's name.
+QString hypothesis(const QString& h0, const QString& statistic)
+{
+    return padded(h0, 21) + statistic + QStringLiteral(" (P-value)");
+}
+
+} // namespace
+
+void writeParameterTestsSection(EvaluationContext& ctx)
+{
+    ReportText& report = ctx.report;
+    const RunResults& res = ctx.results;
+    const EvaluationData& data = ctx.data;
+    double FDB = NotComputed, PFDB = NotComputed, FM = NotComputed, PFM = NotComputed;
+    if (allComputed({res.a, res.b, res.MeanX, res.MeanY}))
+        libraryStep({&FDB, &PFDB, &FM, &PFM}, [&] {
+            BoundedArray<double> X = toArray(data.X), Y = toArray(data.Y);
+            double n = data.N;
+            double a = res.a, b = res.b, mx = res.MeanX, my = res.MeanY;
+            ctx.lib.STAT_SimulFTest(X, Y, n, a, b, mx, my, FDB, PFDB, FM, PFM);
+        });
+    const QString t = QStringLiteral("T-value");
+    const QString f = QStringLiteral("F-value");
+    report.heading(QStringLiteral("PARAMETER PROBABILITIES (Neter et al., 1996)"));
+    report.line(field(hypothesis(QStringLiteral("H0: r = 0"), t), 0, withP(F(res.t, 10, 5), FP(res.ProbT, 7, 5))));
+    const double df = data.N - 2;
+    if (res.siga > 0) {
+        const double ta = ratio(res.a, res.siga);
+        report.line(field(hypothesis(QStringLiteral("H0: a = 0"), t), 0, withP(F(ta, 10, 5), FP(twoSidedP(ctx.lib, ta, df), 7, 5))));
+    }
+    if (res.sigb > 0) {
+        const double tb = ratio(res.b, res.sigb);
+        report.line(field(hypothesis(QStringLiteral("H0: b = 0"), t), 0, withP(F(tb, 10, 5), FP(twoSidedP(ctx.lib, tb, df), 7, 5))));
+        const double t1 = ratio(res.b - 1, res.sigb);
+        report.line(field(hypothesis(QStringLiteral("H0: b = 1"), t), 0, withP(F(t1, 10, 5), FP(twoSidedP(ctx.lib, t1, df), 7, 5))));
+    }
+    const QString joint = hypothesis(QStringLiteral("H0: a = 0 & b = 1"), f);
+    report.line(field(joint, 0, withP(F(FDB, 10, 5), FP(PFDB, 7, 5))) + QStringLiteral(" (Dent and Blackie, 1979)"));
+    report.line(field(joint, 0, withP(F(FM, 10, 5), FP(PFM, 7, 5))) + QStringLiteral(" (Mayer et al., 1994)"));
+}
+
+void writeOlsSlsSection(EvaluationContext& ctx)
+{
+    ReportText& report = ctx.report;
+    const RunResults& res = ctx.results;
+    static const char* const labels[] = {
+        "OLS (Y/X)/Vertical LS", "OLS (X/Y)/Horizontal LS", "OLS Bisector",
+        "Orthogonal/Perpendicular", "Reduced Major Axis", "Mean OLS (Y/X and X/Y)",
+    };
+    report.heading(QStringLiteral("ORDINARY (OLS) AND SYMMETRICAL LEAST-SQUARE REGRESSIONS (Isobe et al., 1990)"));
+    report.line(QStringLiteral("Regression type               Intercept: a ± SD [P(H0: a = 0)]      Slope: b ± SD [P(H0: b = 1)]"));
+    report.rule(98);
+    const double df = ctx.data.N - 2;
+    for (std::size_t i = 1; i <= 6; ++i) {
+        // Outside the least-squares method the six lines are not computed:
+        // their values stay 0, the t values 0 / 0 cannot be formed, and the
+        // rows print P = 1 (no test made) rather than a made-up value.
+        const double pa = twoSidedP(ctx.lib, ratio(res.intercept[i], res.sigintercept[i]), df);
+        const double pb = twoSidedP(ctx.lib, ratio(res.slope[i] - 1, res.sigslope[i]), df);
+        report.line(field(QString::fromLatin1(labels[i - 1]), 25,
+                          withP(plusMinus(F(res.intercept[i], 10, 5), F(res.sigintercept[i], 10, 5)), FP(pa, 7, 5))
+                              + QStringLiteral("     ")
+                              + withP(plusMinus(F(res.slope[i], 10, 5), F(res.sigslope[i], 10, 5)), FP(pb, 7, 5))));
+    }
+    report.rule(98);
+}

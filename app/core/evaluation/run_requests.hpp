@@ -1,0 +1,42 @@
+#pragma once
+// What a run asks of the window that started it, in the order the window
+// is to carry it out: message boxes, the method button it switched to, the
+// report window. A section that opens a window of its own (a side window,
+// a chart) adds its kind here together with the section, and the window's
+// Command6_Click gets one more visitor branch.
+
+#include <QString>
+
+#include <variant>
+
+#include "core/evaluation/evaluation_settings.hpp"
+
+namespace RunRequests {
+
+// An information box (OK only).
+struct Notice {
+    QString text;
+};
+
+// A box with the critical icon (OK only).
+struct ErrorBox {
+    QString text;
+};
+
+// Choose the method button, as the user's own click would.
+struct SelectMethod {
+    RegressionMethod method;
+};
+
+// Show the report in a new results window; in a command-line run its
+// Auto box is ticked at once, so that it saves, prints or closes itself.
+struct ShowReport {
+    QString caption;
+    QString text;
+    bool autoActions = false;
+};
+
+} // namespace RunRequests
+
+using RunRequest = std::variant<RunRequests::Notice, RunRequests::ErrorBox, RunRequests::SelectMethod,
+                                RunRequests::ShowReport>;

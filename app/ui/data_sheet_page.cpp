@@ -1,0 +1,346 @@
+#include "ui/data_sheet_page.hpp"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+#include "core/data_sheet.hpp"
+#include "core/program_state.hpp"
+#include "platform/flex_grid.hpp"
+#include "platform/platform_services.hpp"
+
+namespace {
+
+const char* const RowCountMessage = "At least 3 rows (points) are required. Number of rows have to be at least 3";
+const char* const RowLimitMessage = "The dataset cannot have more than 1,000,000 rows.";
+
+QString rowLabel(int row)
+{
+    return QLatin1Char(' ') + QString::number(row);
+}
+
+} // namespace
+
+void CellEditor::keyPressEvent(QKeyEvent* event)
+{
+    int code = 0;
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: code = 13; break;
+    case Qt::Key_Escape: code = 27; break;
+    case Qt::Key_Up: code = 38; break;
+    case Qt::Key_Down: code = 40; break;
+    default: break;
+    }
+    if (code != 0 && onKeyDown && onKeyDown(code, event->modifiers()))
+        return;
+    QLineEdit::keyPressEvent(event);
+}
+
+DataSheetPage::DataSheetPage(MainControls& controls, QWidget* parent)
+    : QFrame(parent)
+    , m_controls(controls)
+    , m_matrix(20)
+{
+    setObjectName(QStringLiteral("Frame9_0"));
+    auto* layout = new QHBoxLayout(this);
+    FG2 = new FlexGrid(this);
+    FG2->setObjectName(QStringLiteral("FG2"));
+    FG2->setCols(8);
+    FG2->setRows(20);
+    layout->addWidget(FG2, 1);
+
+    TxtEdit = new CellEditor(this);
+    TxtEdit->setObjectName(QStringLiteral("TxtEdit"));
+    TxtEdit->hide();
+    TxtEdit->onKeyDown = [this](int code, Qt::KeyboardModifiers shift) { return EditKeyCode(code, shift); };
+
+    connect(FG2, &FlexGrid::charPressed, this, &DataSheetPage::Fg2_KeyPress);
+    connect(FG2, &FlexGrid::doubleClicked, this, &DataSheetPage::Fg2_DblClick);
+    connect(FG2, &FlexGrid::gotFocus, this, &DataSheetPage::Fg2_GotFocus);
+    connect(FG2, &FlexGrid::leaveCell, this, &DataSheetPage::Fg2_LeaveCell);
+    connect(FG2, &FlexGrid::filesDropped, this, &DataSheetPage::FG2_OLEDragDrop);
+    // An open editor follows its cell when the sheet scrolls.
+    const auto followCell = [this] {
+        if (!TxtEdit->isHidden()) {
+            const QRect cell = FG2->cellRectInParent(m_editRow, m_editCol);
+            TxtEdit->setGeometry(cell.x(), cell.y(), std::max(cell.width() - 1, 8), std::max(cell.height() - 1, 8));
+        }
+    };
+    connect(FG2->verticalScrollBar(), &QScrollBar::valueChanged, this, followCell);
+    connect(FG2->horizontalScrollBar(), &QScrollBar::valueChanged, this, followCell);
+
+    auto* side = new QVBoxLayout();
+    QPushButton* copy = makeButton(this, QStringLiteral("Command2"), QStringLiteral("Copy"), QStringLiteral("Copy to clipboard"));
+    QPushButton* paste = makeButton(this, QStringLiteral("Command3"), QStringLiteral("Paste"), QStringLiteral("Paste from clipboard"));
+    m_scatter = makeButton(this, QStringLiteral("Command11"), QStringLiteral("Scatter"));
+    m_rank = makeButton(this, QStringLiteral("Command14"), QStringLiteral("Rank"));
+    m_histogram = makeButton(this, QStringLiteral("HistoButton"), QStringLiteral("Histo"));
+    m_random = makeButton(this, QStringLiteral("Command12"), QStringLiteral("Random"), QStringLiteral("Generate random numbers"));
+    for (QPushButton* button : {copy, paste, m_scatter, m_rank, m_histogram, m_random})
+        side->addWidget(button);
+    connect(copy, &QPushButton::clicked, this, &DataSheetPage::Command2_Click);
+    connect(paste, &QPushButton::clicked, this, &DataSheetPage::Command3_Click);
+
+    auto* swap = new QCheckBox(QStringLiteral("Swap"), this);
+    swap->setObjectName(checkBoxName(CheckBox::Swap));
+    swap->setToolTip(QStringLiteral("Swap X to Y"));
+    m_controls.checks[static_cast<int>(CheckBox::Swap)] = swap;
+    connect(swap, &QCheckBox::toggled, this, &DataSheetPage::Check7_Click);
+    side->addWidget(swap);
+    m_invertX = new QCheckBox(QStringLiteral("Invert X ranks"), this);
+    m_invertX->setObjectName(QStringLiteral("InvertXRanks"));
+    m_invertY = new QCheckBox(QStringLiteral("Invert Y ranks"), this);
+    m_invertY->setObjectName(QStringLiteral("InvertYRanks"));
+    side->addWidget(m_invertX);
+    side->addWidget(m_invertY);
+
+    auto* points = new QGroupBox(QStringLiteral("Dataset points"), this);
+    auto* pointsLayout = new QGridLayout(points);
+    auto* rows = new QLineEdit(QStringLiteral("19"), points);
+    rows->setObjectName(textBoxName(TextBox::RowCount));
+    rows->setToolTip(QStringLiteral("Number of rows"));
+    m_controls.texts[static_cast<std::size_t>(TextBox::RowCount)] = rows;
+    pointsLayout->addWidget(rows, 0, 0, 1, 2);
+    QPushButton* apply = makeButton(points, QStringLiteral("Command9"), QStringLiteral("Apply"),
+                                    QStringLiteral("Apply number of rows"));
+    QPushButton* remove = makeButton(points, QStringLiteral("Command30"), QStringLiteral("Remove"),
+                                     QStringLiteral("Remove invalid rows"));
+    pointsLayout->addWidget(apply, 1, 0);
+    pointsLayout->addWidget(remove, 1, 1);
+    connect(apply, &QPushButton::clicked, this, &DataSheetPage::Command9_Click);
+    connect(remove, &QPushButton::clicked, this, &DataSheetPage::Command30_Click);
+    side->addWidget(points);
+    side->addStretch();
+    layout->addLayout(side);
+
+    // The sheet as it opens: headers, numbered rows.
+    const char* const headers[8] = {"#", "X (Pred)", "SD X", "Y (Obs)", "SD Y", "Rank X", "Rank Y", "Exclude"};
+    for (int c = 0; c < 8; ++c)
+        FG2->setTextMatrix(0, c, QLatin1String(headers[c]));
+    AssignRowNumbers();
+    TxtEdit->clear();
+}
+
+SheetSwitches DataSheetPage::switches() const
+{
+    return {m_controls.check(CheckBox::Swap)->isChecked(), m_invertX->isChecked(), m_invertY->isChecked()};
+}
+
+void DataSheetPage::MatrixTOGrid(int r, int c)
+{
+    const ProgramState& state = programState();
+    FG2->setTextMatrix(r, c, DataSheet::formatCell(m_matrix.cell(c, r), c, state.GridFormatXY, state.GridFormatSD));
+}
+
+void DataSheetPage::showSheet()
+{
+    for (int r = 1; r < FG2->rows(); ++r)
+        for (int c = 1; c < FG2->cols(); ++c)
+            MatrixTOGrid(r, c);
+}
+
+void DataSheetPage::AssignRowNumbers()
+{
+    FG2->setRowLabels(1, FG2->rows() - 1, rowLabel);
+    FG2->setCurrentCell(1, 1);
+}
+
+void DataSheetPage::Command9_Click()
+{
+    const double n = DataSheet::leadingNumber(m_controls.text(TextBox::RowCount)->text());
+    if (n < 3) {
+        Platform::message(QLatin1String(RowCountMessage));
+        return;
+    }
+    if (n + 1 > DataSheet::MaxDataRows + 1.5) {
+        Platform::message(QLatin1String(RowLimitMessage), MsgButtons::Ok, MsgIcon::Exclamation);
+        return;
+    }
+    const int rows = static_cast<int>(DataSheet::roundHalfEven(n + 1));
+    if (rows - 1 > DataSheet::MaxDataRows) {
+        Platform::message(QLatin1String(RowLimitMessage), MsgButtons::Ok, MsgIcon::Exclamation);
+        return;
+    }
+    const int oldRows = FG2->rows();
+    FG2->setRows(rows);
+    m_matrix.resize(rows);
+    // Rows that leave the sheet leave the matrix too: the row that becomes
+    // the spare row, and rows that come back later, start empty.
+    for (int r = std::min(oldRows, rows); r <= rows; ++r)
+        for (int c = 1; c < DataMatrix::Columns; ++c)
+            m_matrix.setEmpty(c, r);
+    AssignRowNumbers();
+}
+
+void DataSheetPage::RemoveEmptyRows()
+{
+    const int firstIncomplete = DataSheet::compactRows(m_matrix, FG2->rows());
+    if (firstIncomplete > 0) {
+        m_controls.text(TextBox::RowCount)->setText(QString::number(firstIncomplete - 1));
+        Command9_Click();
+    }
+    showSheet();
+}
+
+void DataSheetPage::Command30_Click()
+{
+    RemoveEmptyRows();
+}
+
+void DataSheetPage::Command3_Click()
+{
+    const QString text = Platform::clipboard().text();
+    const bool singleColumn = m_controls.check(CheckBox::PasteSingleColumn)->isChecked();
+    int startRow = 1;
+    int startCol = 1;
+    if (singleColumn) {
+        startRow = FG2->rowSel();
+        startCol = FG2->colSel();
+    }
+    const int oldRows = FG2->rows();
+    const DataSheet::PasteOutcome out =
+        DataSheet::paste(m_matrix, oldRows, text, singleColumn, m_controls.check(CheckBox::AutoIncreaseRows)->isChecked(),
+                         startRow, startCol);
+    if (out.ignored)
+        return;
+    if (out.gridRows != oldRows) {
+        FG2->setRows(out.gridRows);
+        FG2->setRowLabels(oldRows, out.gridRows - 1, rowLabel);
+    }
+    for (const auto& [r, c] : out.changed)
+        MatrixTOGrid(r, c);
+    if (!out.stoppedAtEnd)
+        m_controls.text(TextBox::RowCount)->setText(rowLabel(FG2->rows() - 1));
+    if (out.hitRowLimit)
+        Platform::message(QLatin1String(RowLimitMessage), MsgButtons::Ok, MsgIcon::Exclamation);
+}
+
+void DataSheetPage::Command2_Click()
+{
+    const QString text = DataSheet::copyText(m_matrix, FG2->rows(), FG2->cols());
+    Platform::clipboard().clear();
+    Platform::clipboard().setText(text);
+}
+
+void DataSheetPage::Check7_Click()
+{
+    const bool swapped = m_controls.check(CheckBox::Swap)->isChecked();
+    programState().SwapXY = swapped;
+    FG2->setTextMatrix(0, 1, swapped ? QStringLiteral("X (Obs)") : QStringLiteral("X (Pred)"));
+    FG2->setTextMatrix(0, 3, swapped ? QStringLiteral("Y (Pred)") : QStringLiteral("Y (Obs)"));
+    DataSheet::swapXY(m_matrix, FG2->rows());
+    for (int r = 1; r < FG2->rows(); ++r)
+        for (int c = 1; c <= 6; ++c)
+            MatrixTOGrid(r, c);
+}
+
+void DataSheetPage::Fg2_KeyPress(int charCode)
+{
+    // Copy and paste keys reach the sheet only while it has the focus.
+    if (charCode == 22) {
+        Command3_Click();
+        return;
+    }
+    if (charCode == 3) {
+        Command2_Click();
+        return;
+    }
+    MSHFlexGridEdit(charCode);
+}
+
+void DataSheetPage::Fg2_DblClick()
+{
+    MSHFlexGridEdit(32);
+}
+
+void DataSheetPage::MSHFlexGridEdit(int charCode)
+{
+    const int r = FG2->row();
+    const int c = FG2->col();
+    m_editRow = r;
+    m_editCol = c;
+    m_editOriginal = m_matrix.cell(c, r);
+    if (charCode > 32 || charCode < 0) {
+        const QString typed = QString(QChar(charCode));
+        TxtEdit->setText(typed);
+        m_matrix.setText(c, r, typed);
+    } else {
+        TxtEdit->setText(m_matrix.cell(c, r).toDisplayString());
+    }
+    TxtEdit->setCursorPosition(static_cast<int>(TxtEdit->text().size()));
+    const QRect cell = FG2->cellRectInParent(r, c);
+    TxtEdit->setGeometry(cell.x(), cell.y(), std::max(cell.width() - 1, 8), std::max(cell.height() - 1, 8));
+    TxtEdit->show();
+    TxtEdit->raise();
+    TxtEdit->setFocus();
+}
+
+bool DataSheetPage::EditKeyCode(int keyCode, Qt::KeyboardModifiers)
+{
+    switch (keyCode) {
+    case 13:
+    case 40:
+    case 38:
+        FG2->setFocus();
+        QCoreApplication::processEvents();
+        // The grid's got-focus commit; done here too for a window that
+        // does not have the focus (the commit acts once).
+        Fg2_GotFocus();
+        if (keyCode == 38) {
+            if (FG2->row() > FG2->fixedRows())
+                FG2->setRow(FG2->row() - 1);
+        } else if (FG2->row() < FG2->rows() - 1) {
+            FG2->setRow(FG2->row() + 1);
+        }
+        return true;
+    case 27:
+        // The cell goes back to what it held before the editor opened.
+        TxtEdit->hide();
+        m_matrix.cell(m_editCol, m_editRow) = m_editOriginal;
+        MatrixTOGrid(m_editRow, m_editCol);
+        FG2->setFocus();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void DataSheetPage::Fg2_GotFocus()
+{
+    if (TxtEdit->isHidden())
+        return;
+    const int r = FG2->row();
+    const int c = FG2->col();
+    m_matrix.setText(c, r, TxtEdit->text());
+    MatrixTOGrid(r, c);
+    TxtEdit->hide();
+}
+
+void DataSheetPage::Fg2_LeaveCell()
+{
+    Fg2_GotFocus();
+}
+
+bool DataSheetPage::FG2_OLEDragOver(const QMimeData* data) const
+{
+    return FlexGrid::carriesFiles(data);
+}
+
+void DataSheetPage::FG2_OLEDragDrop(const QStringList& paths)
+{
+    ProgramState& state = programState();
+    for (const QString& path : paths) {
+        state.BatchMode = true;
+        state.OpenRequestFile = path;
+        if (openDataset)
+            openDataset();
+        state.BatchMode = false;
+    }
+}

@@ -1,0 +1,86 @@
+#pragma once
+// The "Dataset" page of the main window: the data sheet FG2 with its cell
+// editor, the row count, paste, copy, swap and the removal of incomplete
+// rows, the rank-inversion switches, and the buttons that plot or generate
+// the dataset. The page keeps the dataset (DataMatrix); the grid shows
+// formatted copies of its cells.
+
+#include <QFrame>
+#include <QLineEdit>
+
+#include <functional>
+
+#include "core/data_matrix.hpp"
+#include "core/evaluation/evaluation_settings.hpp"
+#include "ui/main_window_controls.hpp"
+
+class FlexGrid;
+class QMimeData;
+class QPushButton;
+
+// The in-cell editor TxtEdit: hands Enter, Escape, Up and Down to the page
+// before they reach the line edit.
+class CellEditor : public QLineEdit {
+    Q_OBJECT
+public:
+    using QLineEdit::QLineEdit;
+    std::function<bool(int keyCode, Qt::KeyboardModifiers shift)> onKeyDown;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
+class DataSheetPage : public QFrame {
+    Q_OBJECT
+public:
+    DataSheetPage(MainControls& controls, QWidget* parent);
+
+    DataMatrix& matrix() { return m_matrix; }
+    FlexGrid* grid() const { return FG2; }
+    // The sheet's switches that a run reads (Swap, the rank inversions).
+    SheetSwitches switches() const;
+
+    // The buttons the window gives their commands: Scatter, Rank, Histo,
+    // Random.
+    QPushButton* scatterButton() const { return m_scatter; }
+    QPushButton* rankButton() const { return m_rank; }
+    QPushButton* histogramButton() const { return m_histogram; }
+    QPushButton* randomButton() const { return m_random; }
+    // "Open" for a file dropped on the sheet (in batch mode, the file in
+    // OpenRequestFile); the window sets it.
+    std::function<void()> openDataset;
+
+    void MatrixTOGrid(int r, int c);
+    void AssignRowNumbers();
+    // Shows every data cell again (after a format change, a load).
+    void showSheet();
+    void RemoveEmptyRows();
+    void Command9_Click();                   // apply the row count
+    void Command30_Click();                  // remove invalid rows
+    void Command3_Click();                   // paste
+    void Command2_Click();                   // copy
+    void Check7_Click();                     // swap
+    void Fg2_KeyPress(int charCode);         // a character key on the sheet
+    void Fg2_DblClick();
+    void Fg2_GotFocus();
+    void Fg2_LeaveCell();
+    void MSHFlexGridEdit(int charCode);
+    bool EditKeyCode(int keyCode, Qt::KeyboardModifiers shift);
+    bool FG2_OLEDragOver(const QMimeData* data) const;
+    void FG2_OLEDragDrop(const QStringList& paths);
+
+private:
+    MainControls& m_controls;
+    DataMatrix m_matrix;
+    FlexGrid* FG2 = nullptr;
+    CellEditor* TxtEdit = nullptr;
+    DataCell m_editOriginal;                 // the cell as it was when the editor opened
+    int m_editRow = 0;
+    int m_editCol = 0;
+    QCheckBox* m_invertX = nullptr;
+    QCheckBox* m_invertY = nullptr;
+    QPushButton* m_scatter = nullptr;
+    QPushButton* m_rank = nullptr;
+    QPushButton* m_histogram = nullptr;
+    QPushButton* m_random = nullptr;
+};

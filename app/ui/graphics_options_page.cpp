@@ -1,0 +1,236 @@
+#include "ui/graphics_options_page.hpp"
+
+#include <QCheckBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+#include "core/data_sheet.hpp"
+#include "core/program_state.hpp"
+
+GraphicsOptionsPage::GraphicsOptionsPage(MainControls& controls, QWidget* parent)
+    : OptionPage(controls, QStringLiteral("Frame9_2"), parent)
+{
+    auto* layout = new QGridLayout(this);
+
+    Frame5 = addFrame(QStringLiteral("Residual analysis..."), QStringLiteral("Frame5"));
+    auto* residualLayout = new QGridLayout(Frame5);
+    List1 = new QListWidget(Frame5);
+    List1->setObjectName(QStringLiteral("List1"));
+    List1->setSelectionMode(QAbstractItemView::MultiSelection);
+    for (const char* caption : {"X Value", "Y Value", "Deviation", "Y Predicted", "Residue", "Expected Normal Residue",
+                                "SE of Residue", "Semi-Studentized Residue", "Studentized Residue",
+                                "Studentized Deleted Residue", "Leverage", "Cook's D", "DFFITS",
+                                "Deleted Residue or PRESS"})
+        new QListWidgetItem(QLatin1String(caption), List1);
+    residualLayout->addWidget(List1, 0, 0, 6, 1);
+    residualLayout->addWidget(new QLabel(QStringLiteral("Limits for"), Frame5), 0, 1);
+    residualLayout->addWidget(new QLabel(QStringLiteral("Lower"), Frame5), 0, 2);
+    residualLayout->addWidget(new QLabel(QStringLiteral("Upper"), Frame5), 0, 3);
+    residualLayout->addWidget(new QLabel(QStringLiteral("% of Obs"), Frame5), 0, 4, 1, 2);
+    const struct {
+        const char* label;
+        TextBox lower;
+        TextBox upper;
+    } limits[] = {{"Deviation", TextBox::DeviationLower, TextBox::DeviationUpper},
+                  {"Residual", TextBox::ResidualLower, TextBox::ResidualUpper},
+                  {"RStd Res", TextBox::RStdResidueLower, TextBox::RStdResidueUpper}};
+    for (int i = 0; i < 3; ++i) {
+        residualLayout->addWidget(new QLabel(QLatin1String(limits[i].label), Frame5), i + 1, 1);
+        residualLayout->addWidget(addText(limits[i].lower), i + 1, 2);
+        residualLayout->addWidget(addText(limits[i].upper), i + 1, 3);
+    }
+    HScroll1 = new QScrollBar(Qt::Horizontal, Frame5);
+    HScroll1->setObjectName(QStringLiteral("HScroll1"));
+    HScroll2 = new QScrollBar(Qt::Horizontal, Frame5);
+    HScroll2->setObjectName(QStringLiteral("HScroll2"));
+    for (QScrollBar* bar : {HScroll1, HScroll2}) {
+        bar->setRange(0, 100);
+        bar->setSingleStep(1);
+        bar->setPageStep(10);
+        bar->setMinimumWidth(80);
+    }
+    Label18 = new QLabel(Frame5);
+    Label18->setObjectName(QStringLiteral("Label18"));
+    Label19 = new QLabel(Frame5);
+    Label19->setObjectName(QStringLiteral("Label19"));
+    residualLayout->addWidget(HScroll1, 1, 4);
+    residualLayout->addWidget(Label18, 1, 5);
+    residualLayout->addWidget(HScroll2, 2, 4);
+    residualLayout->addWidget(Label19, 2, 5);
+    auto* plots = new QVBoxLayout();
+    const CheckSpec plotBoxes[] = {
+        {CheckBox::ResidualPlot, "Residual plot"},       {CheckBox::SaveResidueFile, "Save residues to a text file"},
+        {CheckBox::ResidueRegression, "Residue regression && plots"}, {CheckBox::DeviationPlot, "Deviation plot"},
+        {CheckBox::ResidueWindow, "Separate window"},    {CheckBox::NormalPlot, "Normal plot"},
+    };
+    for (const auto& p : plotBoxes)
+        plots->addWidget(addCheck(p.box, QLatin1String(p.caption)));
+    residualLayout->addLayout(plots, 4, 1, 2, 5);
+    layout->addWidget(Frame5, 0, 0, 1, 2);
+
+    QGroupBox* histogram = addFrame(QStringLiteral("Histogram..."));
+    auto* histogramLayout = new QGridLayout(histogram);
+    histogramLayout->addWidget(addCheck(CheckBox::HistogramXY, QStringLiteral("Plot Y and X")), 0, 0);
+    histogramLayout->addWidget(addCheck(CheckBox::HistogramDifference, QStringLiteral("Plot X and X difference")), 1, 0);
+    histogramLayout->addWidget(addCheck(CheckBox::HistogramAbsDifference, QStringLiteral("Abs(difference)")), 2, 0);
+    auto* together = new QGroupBox(histogram);
+    auto* togetherLayout = new QVBoxLayout(together);
+    togetherLayout->addWidget(addRadio(QStringLiteral("Option3_0"), QStringLiteral("Together"), together));
+    togetherLayout->addWidget(addRadio(QStringLiteral("Option3_1"), QStringLiteral("Separate"), together));
+    histogramLayout->addWidget(together, 0, 1, 2, 1);
+    histogramLayout->addWidget(addCheck(CheckBox::HistogramAccumulated, QStringLiteral("Accumulated")), 3, 0);
+    histogramLayout->addWidget(addCheck(CheckBox::HistogramPercentage, QStringLiteral("Percentage")), 4, 0);
+    histogramLayout->addWidget(new QLabel(QStringLiteral("# of Bins"), histogram), 2, 1);
+    histogramLayout->addWidget(addText(TextBox::HistogramBins), 3, 1);
+    auto* graphKind = new QGroupBox(histogram);
+    auto* graphKindLayout = new QGridLayout(graphKind);
+    graphKindLayout->addWidget(addCheck(CheckBox::Histogram2D, QStringLiteral("2D Graph")), 0, 0);
+    graphKindLayout->addWidget(addCheck(CheckBox::Histogram3D, QStringLiteral("3D Graph")), 0, 1);
+    const char* const kinds[5] = {"Bar", "Line", "Area", "Step", "Pie"};
+    for (int i = 0; i < 5; ++i)
+        graphKindLayout->addWidget(addRadio(QStringLiteral("Option2_%1").arg(i), QLatin1String(kinds[i]), graphKind),
+                                   1 + i / 3, i % 3);
+    histogramLayout->addWidget(graphKind, 0, 2, 4, 1);
+    m_plot = addButton(QStringLiteral("Command15"), QStringLiteral("Plot"), QStringLiteral("Plot histogram"), histogram);
+    histogramLayout->addWidget(m_plot, 4, 2);
+    layout->addWidget(histogram, 1, 0, 1, 2);
+
+    layout->addWidget(new QLabel(QStringLiteral("Deviation CI % Prob"), this), 2, 0);
+    layout->addWidget(addText(TextBox::DeviationConfidence), 2, 1);
+    layout->setRowStretch(3, 1);
+
+    bindOptions();
+
+    // One of "2D Graph" and "3D Graph" at a time.
+    QCheckBox* graph2D = m_controls.check(CheckBox::Histogram2D);
+    QCheckBox* graph3D = m_controls.check(CheckBox::Histogram3D);
+    connect(graph2D, &QCheckBox::toggled, this, [graph3D](bool on) {
+        if (on)
+            graph3D->setChecked(false);
+    });
+    connect(graph3D, &QCheckBox::toggled, this, [graph2D](bool on) {
+        if (on)
+            graph2D->setChecked(false);
+    });
+    connect(HScroll1, &QScrollBar::valueChanged, this, &GraphicsOptionsPage::HScroll1_Change);
+    connect(HScroll2, &QScrollBar::valueChanged, this, &GraphicsOptionsPage::HScroll2_Change);
+    for (TextBox box : {TextBox::DeviationConfidence, TextBox::DeviationLower, TextBox::DeviationUpper})
+        connect(m_controls.text(box), &QLineEdit::textChanged, this, [this, box] { Text1_Change(box); });
+    m_controls.text(TextBox::HistogramBins)->installEventFilter(this);
+    // The residual frame follows "Residual analysis" on the "Options" page.
+    connect(m_controls.check(CheckBox::ResidualAnalysis), &QCheckBox::toggled, this, &GraphicsOptionsPage::Check6_Click);
+    Check6_Click();
+}
+
+void GraphicsOptionsPage::Check6_Click()
+{
+    QCheckBox* box = m_controls.check(CheckBox::ResidualAnalysis);
+    Frame5->setEnabled(box->isChecked() && box->isEnabled());
+}
+
+void GraphicsOptionsPage::setBoxText(TextBox box, const QString& text)
+{
+    // Setting a box to the text it holds is no change and raises nothing.
+    QLineEdit* edit = m_controls.text(box);
+    if (edit->text() != text)
+        edit->setText(text);
+}
+
+void GraphicsOptionsPage::refillLimits()
+{
+    ProgramState& state = programState();
+    if (state.DeviationLower == 0)
+        state.DeviationLower = -0.1 * state.MeanY;
+    if (state.ResidualLower == 0)
+        state.ResidualLower = -0.1 * state.MeanY;
+    if (state.DeviationUpper == 0)
+        state.DeviationUpper = 0.1 * state.MeanY;
+    if (state.ResidualUpper == 0)
+        state.ResidualUpper = 0.1 * state.MeanY;
+    if (state.RStdResidueLower == 0)
+        state.RStdResidueLower = -2.5;
+    if (state.RStdResidueUpper == 0)
+        state.RStdResidueUpper = 2.5;
+    const QString four = QStringLiteral("0.0000");
+    setBoxText(TextBox::DeviationLower, DataSheet::formatPattern(state.DeviationLower, four));
+    setBoxText(TextBox::DeviationUpper, DataSheet::formatPattern(state.DeviationUpper, four));
+    setBoxText(TextBox::ResidualLower, DataSheet::formatPattern(state.ResidualLower, four));
+    setBoxText(TextBox::ResidualUpper, DataSheet::formatPattern(state.ResidualUpper, four));
+    setBoxText(TextBox::RStdResidueLower, DataSheet::formatPattern(state.RStdResidueLower, four));
+    setBoxText(TextBox::RStdResidueUpper, DataSheet::formatPattern(state.RStdResidueUpper, four));
+    setBoxText(TextBox::DeviationConfidence,
+               DataSheet::formatPattern(state.DeviationConfidence * 100, QStringLiteral("##0.00")));
+}
+
+void GraphicsOptionsPage::setBand(QScrollBar* bar, QLabel* label, double& lower, TextBox lowerBox, double& upper,
+                                  TextBox upperBox)
+{
+    const double meanY = programState().MeanY;
+    const double p = bar->value() / 100.0;
+    label->setText(DataSheet::formatPattern(p * 100, QStringLiteral("0")) + QLatin1Char('%'));
+    lower = -p * meanY;
+    setBoxText(lowerBox, DataSheet::formatPattern(lower, QStringLiteral("0.0000")));
+    upper = meanY * p;
+    setBoxText(upperBox, DataSheet::formatPattern(upper, QStringLiteral("0.0000")));
+}
+
+void GraphicsOptionsPage::HScroll1_Change()
+{
+    ProgramState& state = programState();
+    setBand(HScroll1, Label18, state.DeviationLower, TextBox::DeviationLower, state.DeviationUpper,
+            TextBox::DeviationUpper);
+}
+
+void GraphicsOptionsPage::HScroll2_Change()
+{
+    ProgramState& state = programState();
+    setBand(HScroll2, Label19, state.ResidualLower, TextBox::ResidualLower, state.ResidualUpper, TextBox::ResidualUpper);
+}
+
+void GraphicsOptionsPage::Text1_Change(TextBox box)
+{
+    // A confidence percentage and explicit deviation limits exclude each
+    // other. The rules run on every change, also on the changes they make
+    // themselves, but never write back into the box whose change started
+    // them: that box keeps what was typed or set into it.
+    const int index = static_cast<int>(box);
+    const bool first = m_changeOrigin < 0;
+    if (first)
+        m_changeOrigin = index;
+    const auto clear = [this](TextBox other) {
+        if (static_cast<int>(other) != m_changeOrigin)
+            setBoxText(other, QStringLiteral("0"));
+    };
+    if (box == TextBox::DeviationConfidence) {
+        clear(TextBox::DeviationLower);
+        clear(TextBox::DeviationUpper);
+    } else if (box == TextBox::DeviationLower || box == TextBox::DeviationUpper) {
+        clear(TextBox::DeviationConfidence);
+    }
+    if (first)
+        m_changeOrigin = -1;
+}
+
+void GraphicsOptionsPage::Text1_LostFocus(TextBox box)
+{
+    if (box != TextBox::HistogramBins)
+        return;
+    QLineEdit* bins = m_controls.text(TextBox::HistogramBins);
+    if (DataSheet::leadingNumber(bins->text()) < 3)
+        bins->setText(QStringLiteral("3"));
+}
+
+bool GraphicsOptionsPage::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusOut && watched == m_controls.text(TextBox::HistogramBins))
+        Text1_LostFocus(TextBox::HistogramBins);
+    return OptionPage::eventFilter(watched, event);
+}

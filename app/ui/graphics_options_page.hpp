@@ -1,0 +1,47 @@
+#pragma once
+// The "Graphics" page of the main window: the residual table's columns and
+// plots with the acceptance limits and their percentage bands, the
+// histogram options and the deviation confidence, with their rules (one of
+// "2D Graph" and "3D Graph", the confidence and the deviation limits
+// exclusive, at least 3 bins).
+
+#include "ui/option_page.hpp"
+
+class QLabel;
+class QListWidget;
+class QScrollBar;
+
+class GraphicsOptionsPage : public OptionPage {
+    Q_OBJECT
+public:
+    GraphicsOptionsPage(MainControls& controls, QWidget* parent);
+
+    // Fills the limit boxes from the shared limits, deriving those still 0
+    // from MeanY (the "Dataset" tab does this as it opens).
+    void refillLimits();
+    void Check6_Click();                     // the residual frame
+    void HScroll1_Change();                  // deviation band
+    void HScroll2_Change();                  // residual band
+    void Text1_Change(TextBox box);
+    void Text1_LostFocus(TextBox box);       // the bin count
+
+    QPushButton* plotButton() const { return m_plot; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void setBoxText(TextBox box, const QString& text);
+    // A percentage band: the limits +-(value of `bar`) % of MeanY, shown
+    // in their boxes and beside the bar.
+    void setBand(QScrollBar* bar, QLabel* label, double& lower, TextBox lowerBox, double& upper, TextBox upperBox);
+
+    QGroupBox* Frame5 = nullptr;
+    QListWidget* List1 = nullptr;
+    QScrollBar* HScroll1 = nullptr;
+    QScrollBar* HScroll2 = nullptr;
+    QLabel* Label18 = nullptr;
+    QLabel* Label19 = nullptr;
+    QPushButton* m_plot = nullptr;
+    int m_changeOrigin = -1;               // the box whose change runs the rules
+};

@@ -1,0 +1,586 @@
+// Kernel sums of the generalized concordance coefficients.
+//
+// The template evaluates the distance function g 6 n^2 + 6 n times per
+// variant. The fast pass gives the same sums with far less work:
+// - SumD and SumT do not depend on i: they are formed once for the first row
+//   and once for all later rows (the two differ only when a term fails, as
+//   the first row starts from the terms that the previous variant left and
+//   every later row from those the first row left);
+// - the cross sums over j come from the data sorted once, with prefix sums:
+//     squared distance:  sum_j (x_i - y_j)^2 - (x_i + y_j)^2 = -4 x_i sum_j y_j;
+//     absolute distance: sum_j |a - y_j| splits where y_j passes a, giving
+//                        a k - S(k) + (S(n) - S(k)) - a (n - k) with S the
+//                        prefix sums of the sorted y; a = x_i for the
+//                        differences and a = -x_i for the sums, as
+//                        |x_i + y_j| = |-x_i - y_j|;
+//     clipped and Huber: the j with |a - y_j| <= Delta form one window of
+//                        the sorted y; inside it the quadratic or absolute
+//                        sums, outside it the limit term or the linear piece.
+//   Window and split points are found on the same rounded differences that
+//   the literal loop tests, so every term takes the same branch. The prefix
+//   sums are in long double about the median of the sorted data, so data
+//   far from zero do not cancel;
+// - the powers other than 1 and 2 have no such decomposition: their rows
+//   stay O(n^2), in eight interleaved partial sums that vectorise, with the
+//   rows split over threads. Each row and column is summed in the same
+//   order whatever the thread count, so the results do not depend on it.
+// The column sums of the cross kernel (for its symmetrised projection) come
+// with the power rows; for the sorted sums they are the row sums with x and
+// y exchanged, since g(x_i - y_j) = g(y_j - x_i).
+//
+// The fast sums assume that every term succeeds: they run when the data and
+// Delta are finite and within 1e100 (for the powers, when every row comes
+// out finite). Otherwise the cross sums come from the literal loop, in
+// which a failed term keeps its previous value.
+#include "concordance_kernels.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <new>
+#include <system_error>
+#include <thread>
+
+namespace SumtrixLib::detail {
+
+namespace {
+
+constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
+// Data and bounds up to this magnitude make no term of the fast kinds
+// overflow: squares and products stay below 1e201.
+constexpr double FastLimit = 1e100;
+// Rows per thread below which threads cost more than they save.
+constexpr std::size_t RowsPerThread = 256;
+
+bool isClipped(GcccKind kind)
+{
+    return kind == GcccKind::ClipSquare || kind == GcccKind::ClipAbsolute || kind == GcccKind::ClipPower;
+}
+
+bool usesDelta(GcccKind kind)
+{
+    return isClipped(kind) || kind == GcccKind::Huber;
+}
+
+// A failed evaluation leaves the term as it was.
+inline void take(double& term, double value)
+{
+    if (std::isfinite(value))
+        term = value;
+}
+
+// The distance function of a pass. Each evaluation returns NaN when it
+// fails: an argument or a result that is not finite.
+class Distance {
+public:
+    Distance(GcccKind kind, double P, double Delta) : m_kind(kind), m_P(P), m_Delta(Delta)
+    {
+        switch (kind) {
+        case GcccKind::ClipSquare:
+            m_limit = Delta * Delta;
+            break;
+        case GcccKind::ClipAbsolute:
+            m_limit = std::fabs(Delta);
+            break;
+        case GcccKind::ClipPower:
+            m_limit = std::pow(std::fabs(Delta), P);
+            break;
+        default:
+            m_limit = 0.0;
+            break;
+        }
+    }
+
+    // g; for the Huber kind the piece that |u| against Delta selects.
+    double g(double u) const
+    {
+        switch (m_kind) {
+        case GcccKind::Square:
+        case GcccKind::ClipSquare:
+            return u * u;
+        case GcccKind::Absolute:
+        case GcccKind::ClipAbsolute:
+            return std::fabs(u);
+        case GcccKind::Power:
+        case GcccKind::ClipPower:
+            return std::pow(std::fabs(u), m_P);
+        case GcccKind::Huber: {
+            const double a = std::fabs(u);
+            return a > m_Delta ? a * m_Delta - m_Delta * m_Delta * 0.5 : u * u * 0.5;
+        }
+        }
+        return NaN;
+    }
+
+    // A term of an observation's own values (clipped already for the
+    // clipped kinds).
+    double own(double u) const
+    {
+        if (!std::isfinite(u))
+            return NaN;
+        const double v = g(u);
+        return std::isfinite(v) ? v : NaN;
+    }
+
+    // A cross term g(x_i - y_j) or g(x_i + y_j); the clipped kinds take
+    // g(Delta) for an argument beyond Delta.
+    double cross(double u) const
+    {
+        if (!std::isfinite(u))
+            return NaN;
+        const double v = isClipped(m_kind) && std::fabs(u) > m_Delta ? m_limit : g(u);
+        return std::isfinite(v) ? v : NaN;
+    }
+
+    double limit() const { return m_limit; }
+
+private:
+    GcccKind m_kind;
+    double m_P;
+    double m_Delta;
+    double m_limit;
+};
+
+// The values b(1..n) sorted, with long-double prefix sums of b - c and
+// (b - c)^2 about the median c.
+class SortedSums {
+public:
+    SortedSums(const double* v, std::int32_t n) : m_b(v + 1, v + 1 + n)
+    {
+        std::sort(m_b.begin(), m_b.end());
+        const std::size_t m = m_b.size();
+        m_c = m == 0 ? 0.0L : static_cast<long double>(m_b[m / 2]);
+        m_p1.assign(m + 1, 0.0L);
+        m_p2.assign(m + 1, 0.0L);
+        for (std::size_t k = 0; k < m; ++k) {
+            const long double d = static_cast<long double>(m_b[k]) - m_c;
+            m_p1[k + 1] = m_p1[k] + d;
+            m_p2[k + 1] = m_p2[k] + d * d;
+        }
+    }
+
+    std::size_t size() const { return m_b.size(); }
+
+    // The rounded differences a - b_j fall as j grows. First j with
+    // a - b_j <= t, and first j with a - b_j < t.
+    std::size_t firstAtMost(double a, double t) const
+    {
+        return static_cast<std::size_t>(
+            std::partition_point(m_b.begin(), m_b.end(), [&](double b) { return a - b > t; }) - m_b.begin());
+    }
+    std::size_t firstBelow(double a, double t) const
+    {
+        return static_cast<std::size_t>(
+            std::partition_point(m_b.begin(), m_b.end(), [&](double b) { return a - b >= t; }) - m_b.begin());
+    }
+
+    // Sum of |a - b_j| over lo <= j < hi.
+    long double sumAbs(std::size_t lo, std::size_t hi, double a) const
+    {
+        if (hi <= lo)
+            return 0.0L;
+        const std::size_t m = std::clamp(firstAtMost(a, 0.0), lo, hi);
+        const long double ac = static_cast<long double>(a) - m_c;
+        return ac * static_cast<long double>(m - lo) - (m_p1[m] - m_p1[lo]) + (m_p1[hi] - m_p1[m])
+               - ac * static_cast<long double>(hi - m);
+    }
+
+    // Sum of (a - b_j)^2 over lo <= j < hi.
+    long double sumSq(std::size_t lo, std::size_t hi, double a) const
+    {
+        if (hi <= lo)
+            return 0.0L;
+        const long double ac = static_cast<long double>(a) - m_c;
+        const long double k = static_cast<long double>(hi - lo);
+        return k * ac * ac - 2.0L * ac * (m_p1[hi] - m_p1[lo]) + (m_p2[hi] - m_p2[lo]);
+    }
+
+private:
+    std::vector<double> m_b;
+    long double m_c = 0.0L;
+    std::vector<long double> m_p1, m_p2;
+};
+
+// Runs f(lo, hi) over the items 0..count-1 split in contiguous ranges, one
+// per thread and at least `minPerThread` items each; what a thread cannot be
+// started for runs on the calling thread.
+template <class F>
+void forBlocks(std::size_t count, std::size_t minPerThread, unsigned threads, F f)
+{
+    if (threads == 0)
+        threads = std::max(1u, std::thread::hardware_concurrency());
+    const std::size_t blocks = std::min<std::size_t>(threads, std::max<std::size_t>(1, count / minPerThread));
+    std::vector<std::thread> pool;
+    std::size_t lo = 0;
+    try {
+        for (std::size_t b = 1; b < blocks; ++b) {
+            const std::size_t hi = count * b / blocks;
+            pool.emplace_back(f, lo, hi);
+            lo = hi;
+        }
+    } catch (const std::system_error&) {
+        // no further threads: the rest runs here
+    }
+    f(lo, count);
+    for (std::thread& t : pool)
+        t.join();
+}
+
+// sum_j g(a - b_j) - g(a + b_j) for one row, in eight interleaved partial
+// sums (lane l takes j = l, l + 8, ...) added pairwise at the end; each
+// term is also added to its column's sum col[j]. Inlined into each build of
+// the row functions below.
+template <class G>
+[[gnu::always_inline]] inline double powerRow(double a, const double* __restrict b, std::size_t m,
+                                              double* __restrict col, const G& g)
+{
+    double acc[8] = {};
+    std::size_t j = 0;
+    for (; j + 8 <= m; j += 8) {
+        for (std::size_t l = 0; l < 8; ++l) {
+            const double t = g(a - b[j + l]) - g(a + b[j + l]);
+            acc[l] += t;
+            col[j + l] += t;
+        }
+    }
+    for (std::size_t l = 0; j < m; ++j, ++l) {
+        const double t = g(a - b[j]) - g(a + b[j]);
+        acc[l] += t;
+        col[j] += t;
+    }
+    return ((acc[0] + acc[1]) + (acc[2] + acc[3])) + ((acc[4] + acc[5]) + (acc[6] + acc[7]));
+}
+
+// The rows of the power distances, with every argument limited at `delta`
+// (+infinity for none): g(min(|u|, delta)) is g(Delta) beyond the bound. On
+// x86-64 each is also built for AVX2 and AVX-512, one chosen by what the
+// processor has; all builds add in the same order and give the same sums.
+#if defined(__x86_64__) && defined(__GNUC__)
+#define GCCC_VECTOR_CLONES __attribute__((target_clones("avx512f", "avx2", "default")))
+#else
+#define GCCC_VECTOR_CLONES
+#endif
+
+GCCC_VECTOR_CLONES double rowPower15(double a, const double* b, std::size_t m, double delta, double* col)
+{
+    // |u|^1.5 as |u| sqrt|u|: within an ulp of the power, and it vectorises.
+    return powerRow(a, b, m, col, [=](double u) {
+        const double v = std::min(std::fabs(u), delta);
+        return v * std::sqrt(v);
+    });
+}
+
+GCCC_VECTOR_CLONES double rowPower05(double a, const double* b, std::size_t m, double delta, double* col)
+{
+    return powerRow(a, b, m, col, [=](double u) { return std::sqrt(std::min(std::fabs(u), delta)); });
+}
+
+double rowPower(double a, const double* b, std::size_t m, double delta, double P, double* col)
+{
+    return powerRow(a, b, m, col, [=](double u) { return std::pow(std::min(std::fabs(u), delta), P); });
+}
+
+// Rows and columns of a power distance in one sweep. The rows fall into a
+// fixed number of bands whatever the thread count; each band adds its rows'
+// terms to column sums of its own in row order, and the bands' column sums
+// are added in band order, so neither rows nor columns depend on the
+// number of threads.
+constexpr std::size_t MaxBands = 32;
+
+void powerSums(const double* a, const double* b, std::size_t m, double delta, double P, double* rows, double* cols,
+               unsigned threads)
+{
+    const std::size_t bands = std::clamp<std::size_t>(m / RowsPerThread, 1, MaxBands);
+    std::vector<double> partial(bands * m, 0.0);
+    forBlocks(bands, 1, threads, [&](std::size_t lo, std::size_t hi) {
+        for (std::size_t k = lo; k < hi; ++k) {
+            double* col = partial.data() + k * m;
+            for (std::size_t i = m * k / bands; i < m * (k + 1) / bands; ++i)
+                rows[i] = P == 1.5   ? rowPower15(a[i], b, m, delta, col)
+                          : P == 0.5 ? rowPower05(a[i], b, m, delta, col)
+                                     : rowPower(a[i], b, m, delta, P, col);
+        }
+    });
+    for (std::size_t j = 0; j < m; ++j) {
+        double sum = 0.0;
+        for (std::size_t k = 0; k < bands; ++k)
+            sum += partial[k * m + j];
+        cols[j] = sum;
+    }
+}
+
+struct OwnSums {
+    double sumD = 0.0;
+    double sumT = 0.0;
+};
+
+class Pass {
+public:
+    explicit Pass(const GcccPassData& d) : m_d(d), m_dist(d.kind, d.P, d.Delta), m_n(std::max(d.n, 0)) {}
+
+    void literal(GcccTerms& t, GcccKernels& out) const;
+    void fast(GcccTerms& t, GcccKernels& out, unsigned threads) const;
+
+private:
+    bool clipped() const { return isClipped(m_d.kind); }
+    // The arguments of an observation's own terms.
+    double argD(std::int32_t i) const { return clipped() ? m_d.clipD[i] : m_d.x[i] - m_d.y[i]; }
+    double argS(std::int32_t i) const { return clipped() ? m_d.clipS[i] : m_d.x[i] + m_d.y[i]; }
+    double argX(std::int32_t i) const { return 2.0 * (clipped() ? m_d.clipX[i] : m_d.x[i]); }
+    double argY(std::int32_t i) const { return 2.0 * (clipped() ? m_d.clipY[i] : m_d.y[i]); }
+
+    void pairTerms(std::int32_t j, GcccTerms& t) const
+    {
+        take(t.pairD, 0.5 * m_dist.own(argD(j)));
+        take(t.pairS, 0.5 * m_dist.own(argS(j)));
+        take(t.pairX, 0.25 * m_dist.own(argX(j)));
+        take(t.pairY, 0.25 * m_dist.own(argY(j)));
+    }
+    void ownTerms(std::int32_t i, GcccTerms& t) const
+    {
+        take(t.ownD, m_dist.own(argD(i)));
+        take(t.ownS, m_dist.own(argS(i)));
+        take(t.ownX, m_dist.own(argX(i)));
+        take(t.ownY, m_dist.own(argY(i)));
+        take(t.ownD2, m_dist.own(argD(i)));
+        take(t.ownS2, m_dist.own(argS(i)));
+    }
+    // KD(i), KT(i) and the j = i cross term from the own terms just taken.
+    void finishRow(std::int32_t i, const GcccTerms& t, double sumD, double sumT, GcccKernels& out,
+                   std::vector<double>& diag) const
+    {
+        const double n2 = static_cast<double>(m_n) - 2.0;
+        out.KD[static_cast<std::size_t>(i)] = (n2 / 2.0) * (t.ownD - t.ownS) + sumD;
+        out.KT[static_cast<std::size_t>(i)] = (n2 / 4.0) * (t.ownX + t.ownY) + sumT;
+        diag[static_cast<std::size_t>(i)] = t.ownD2 - t.ownS2;
+    }
+
+    OwnSums ownSums(GcccTerms& t) const;
+    void literalCross(GcccTerms& t, std::vector<double>& rows, std::vector<double>& cols) const;
+    bool fastCross(std::vector<double>& rows, std::vector<double>& cols, unsigned threads) const;
+    long double sortedRow(double a, const SortedSums& s) const;
+
+    const GcccPassData& m_d;
+    Distance m_dist;
+    std::int32_t m_n;
+};
+
+void Pass::literal(GcccTerms& t, GcccKernels& out) const
+{
+    const auto n = static_cast<std::size_t>(m_n);
+    std::vector<double> cols(n + 1, 0.0), diag(n + 1, 0.0);
+    for (std::int32_t i = 1; i <= m_n; ++i) {
+        double sumD = 0.0, sumT = 0.0, sumX = 0.0;
+        const double xi = m_d.x[i];
+        for (std::int32_t j = 1; j <= m_n; ++j) {
+            pairTerms(j, t);
+            take(t.crossD, m_dist.cross(xi - m_d.y[j]));
+            take(t.crossS, m_dist.cross(xi + m_d.y[j]));
+            sumD = (sumD + t.pairD) - t.pairS;
+            sumT = (sumT + t.pairX) + t.pairY;
+            sumX = (sumX + t.crossD) - t.crossS;
+            double& col = cols[static_cast<std::size_t>(j)];
+            col = (col + t.crossD) - t.crossS;
+        }
+        ownTerms(i, t);
+        finishRow(i, t, sumD, sumT, out, diag);
+        out.KX[static_cast<std::size_t>(i)] = sumX - diag[static_cast<std::size_t>(i)];
+    }
+    for (std::size_t i = 1; i <= n; ++i)
+        out.KXt[i] = cols[i] - diag[i];
+}
+
+OwnSums Pass::ownSums(GcccTerms& t) const
+{
+    OwnSums s;
+    for (std::int32_t j = 1; j <= m_n; ++j) {
+        pairTerms(j, t);
+        s.sumD = (s.sumD + t.pairD) - t.pairS;
+        s.sumT = (s.sumT + t.pairX) + t.pairY;
+    }
+    return s;
+}
+
+void Pass::literalCross(GcccTerms& t, std::vector<double>& rows, std::vector<double>& cols) const
+{
+    std::fill(cols.begin(), cols.end(), 0.0);
+    for (std::int32_t i = 1; i <= m_n; ++i) {
+        double sumX = 0.0;
+        const double xi = m_d.x[i];
+        for (std::int32_t j = 1; j <= m_n; ++j) {
+            take(t.crossD, m_dist.cross(xi - m_d.y[j]));
+            take(t.crossS, m_dist.cross(xi + m_d.y[j]));
+            sumX = (sumX + t.crossD) - t.crossS;
+            double& col = cols[static_cast<std::size_t>(j)];
+            col = (col + t.crossD) - t.crossS;
+        }
+        rows[static_cast<std::size_t>(i)] = sumX;
+    }
+}
+
+// F(a) - F(-a) for the kinds with sorted sums, F(a) being the sum over j of
+// the cross term at a - b_j.
+long double Pass::sortedRow(double a, const SortedSums& s) const
+{
+    const std::size_t m = s.size();
+    if (m_d.kind == GcccKind::Absolute)
+        return s.sumAbs(0, m, a) - s.sumAbs(0, m, -a);
+
+    // The window of j with |a - b_j| <= Delta; empty for Delta < 0.
+    struct Window {
+        std::size_t lo, hi;
+        long double count() const { return static_cast<long double>(hi - lo); }
+    };
+    const double delta = m_d.Delta;
+    const auto window = [&](double q) {
+        const std::size_t lo = s.firstAtMost(q, delta);
+        const std::size_t hi = std::max(lo, s.firstBelow(q, -delta));
+        return Window{lo, hi};
+    };
+    const Window w1 = window(a), w2 = window(-a);
+    const long double limit = m_dist.limit();
+    switch (m_d.kind) {
+    case GcccKind::ClipSquare:
+        return (s.sumSq(w1.lo, w1.hi, a) - s.sumSq(w2.lo, w2.hi, -a)) + (w2.count() - w1.count()) * limit;
+    case GcccKind::ClipAbsolute:
+        return (s.sumAbs(w1.lo, w1.hi, a) - s.sumAbs(w2.lo, w2.hi, -a)) + (w2.count() - w1.count()) * limit;
+    case GcccKind::Huber: {
+        const long double outside1 = s.sumAbs(0, w1.lo, a) + s.sumAbs(w1.hi, m, a);
+        const long double outside2 = s.sumAbs(0, w2.lo, -a) + s.sumAbs(w2.hi, m, -a);
+        const long double halfSquare = static_cast<long double>(delta * delta * 0.5);
+        return 0.5L * (s.sumSq(w1.lo, w1.hi, a) - s.sumSq(w2.lo, w2.hi, -a))
+               + static_cast<long double>(delta) * (outside1 - outside2)
+               + (w1.count() - w2.count()) * halfSquare;
+    }
+    default:
+        return NaN;
+    }
+}
+
+bool Pass::fastCross(std::vector<double>& rows, std::vector<double>& cols, unsigned threads) const
+{
+    const double* x = m_d.x;
+    const double* y = m_d.y;
+    for (std::int32_t i = 1; i <= m_n; ++i)
+        if (!(std::fabs(x[i]) <= FastLimit && std::fabs(y[i]) <= FastLimit))
+            return false;
+    if (usesDelta(m_d.kind) && !(std::fabs(m_d.Delta) <= FastLimit && std::isfinite(m_dist.limit())))
+        return false;
+
+    const auto n = static_cast<std::size_t>(m_n);
+    switch (m_d.kind) {
+    case GcccKind::Square: {
+        long double sx = 0.0L, sy = 0.0L;
+        for (std::size_t i = 1; i <= n; ++i) {
+            sx += x[i];
+            sy += y[i];
+        }
+        for (std::size_t i = 1; i <= n; ++i) {
+            rows[i] = static_cast<double>(-4.0L * x[i] * sy);
+            cols[i] = static_cast<double>(-4.0L * y[i] * sx);
+        }
+        return true;
+    }
+    case GcccKind::Absolute:
+    case GcccKind::ClipSquare:
+    case GcccKind::ClipAbsolute:
+    case GcccKind::Huber: {
+        const SortedSums sortedY(y, m_n), sortedX(x, m_n);
+        forBlocks(n, RowsPerThread, threads, [&](std::size_t lo, std::size_t hi) {
+            for (std::size_t i = lo + 1; i <= hi; ++i) {
+                rows[i] = static_cast<double>(sortedRow(x[i], sortedY));
+                cols[i] = static_cast<double>(sortedRow(y[i], sortedX));
+            }
+        });
+        return true;
+    }
+    case GcccKind::Power:
+    case GcccKind::ClipPower: {
+        if (m_d.kind == GcccKind::ClipPower && m_d.Delta < 0.0) {
+            // every cross term is g(Delta): each row and column sums to 0
+            std::fill(rows.begin(), rows.end(), 0.0);
+            std::fill(cols.begin(), cols.end(), 0.0);
+            return true;
+        }
+        const double delta =
+            m_d.kind == GcccKind::ClipPower ? m_d.Delta : std::numeric_limits<double>::infinity();
+        powerSums(x + 1, y + 1, n, delta, m_d.P, rows.data() + 1, cols.data() + 1, threads);
+        // A term that overflowed or had no value: the literal loop decides.
+        for (std::size_t i = 1; i <= n; ++i)
+            if (!std::isfinite(rows[i]) || !std::isfinite(cols[i]))
+                return false;
+        return true;
+    }
+    }
+    return false;
+}
+
+void Pass::fast(GcccTerms& t, GcccKernels& out, unsigned threads) const
+{
+    const auto n = static_cast<std::size_t>(m_n);
+    const OwnSums first = ownSums(t);
+    const OwnSums later = m_n >= 2 ? ownSums(t) : first;
+
+    std::vector<double> rows(n + 1, 0.0), cols(n + 1, 0.0), diag(n + 1, 0.0);
+    bool done = false;
+    try {
+        done = fastCross(rows, cols, threads);
+    } catch (const std::bad_alloc&) {
+        done = false;
+    }
+    if (!done) {
+        literalCross(t, rows, cols);
+    } else if (m_n >= 1) {
+        // the cross terms as the last pair (n, n) leaves them
+        take(t.crossD, m_dist.cross(m_d.x[m_n] - m_d.y[m_n]));
+        take(t.crossS, m_dist.cross(m_d.x[m_n] + m_d.y[m_n]));
+    }
+
+    for (std::int32_t i = 1; i <= m_n; ++i) {
+        const OwnSums& s = i == 1 ? first : later;
+        ownTerms(i, t);
+        finishRow(i, t, s.sumD, s.sumT, out, diag);
+        const auto k = static_cast<std::size_t>(i);
+        out.KX[k] = rows[k] - diag[k];
+        out.KXt[k] = cols[k] - diag[k];
+    }
+}
+
+} // namespace
+
+GcccKind gcccKind(int variant, double P)
+{
+    switch (variant) {
+    case 1:
+        return GcccKind::Square;
+    case 2:
+        return GcccKind::Absolute;
+    case 3:
+        return P == 2.0 ? GcccKind::Square : P == 1.0 ? GcccKind::Absolute : GcccKind::Power;
+    case 4:
+        return GcccKind::ClipSquare;
+    case 5:
+        return GcccKind::ClipAbsolute;
+    case 6:
+        return P == 2.0 ? GcccKind::ClipSquare : P == 1.0 ? GcccKind::ClipAbsolute : GcccKind::ClipPower;
+    default:
+        return GcccKind::Huber;
+    }
+}
+
+void gcccKernelPass(const GcccPassData& data, GcccTerms& terms, GcccKernels& out, GcccPath path,
+                    unsigned threads)
+{
+    const auto size = static_cast<std::size_t>(std::max(data.n, 0)) + 1;
+    out.KD.assign(size, 0.0);
+    out.KT.assign(size, 0.0);
+    out.KX.assign(size, 0.0);
+    out.KXt.assign(size, 0.0);
+    const Pass pass(data);
+    if (path == GcccPath::Literal)
+        pass.literal(terms, out);
+    else
+        pass.fast(terms, out, threads);
+}
+
+} // namespace SumtrixLib::detail

@@ -1,0 +1,76 @@
+#pragma once
+// The kernel sums of the generalized concordance coefficients (King and
+// Chinchilli): for every observation i the sums over the other observations
+// j of the paired-difference kernel (KD), the doubled-value kernel (KT) and
+// the cross kernel g(x_i - y_j) - g(x_i + y_j) (KX), plus the column sums of
+// the cross kernel (KXt) that its symmetrised projection needs.
+//
+// Internal to the library; the tests compare the fast sums with the literal
+// double loop through this interface.
+#include <cstdint>
+#include <vector>
+
+namespace SumtrixLib::detail {
+
+// The distance function of one kernel pass. The seven variants map onto
+// these; an exponent of 1 or 2 turns a power distance into the absolute or
+// squared one (same values, faster sums).
+enum class GcccKind {
+    Square,        // u^2
+    Absolute,      // |u|
+    Power,         // |u|^P
+    ClipSquare,    // u^2, arguments limited at Delta
+    ClipAbsolute,  // |u|, arguments limited at Delta
+    ClipPower,     // |u|^P, arguments limited at Delta
+    Huber,         // u^2/2 up to |u| = Delta, Delta |u| - Delta^2/2 beyond
+};
+
+// The kind of variant 1..7 for the exponent P (variant 5 uses exponent 1).
+GcccKind gcccKind(int variant, double P);
+
+// The twelve distance terms of the template, in their order of evaluation.
+// A term whose evaluation fails keeps its previous value, so they carry
+// over from pair to pair and from one variant to the next.
+struct GcccTerms {
+    // 0.5 g(x_j - y_j), 0.5 g(x_j + y_j), 0.25 g(2 x_j), 0.25 g(2 y_j)
+    double pairD = 0.0, pairS = 0.0, pairX = 0.0, pairY = 0.0;
+    // g(x_i - y_j), g(x_i + y_j)
+    double crossD = 0.0, crossS = 0.0;
+    // g(x_i - y_i), g(x_i + y_i), g(2 x_i), g(2 y_i), then the first two
+    // again for the removal of j = i from KX
+    double ownD = 0.0, ownS = 0.0, ownX = 0.0, ownY = 0.0, ownD2 = 0.0, ownS2 = 0.0;
+};
+
+// One kernel pass. Arrays are indexed 1..n (element 0 unused). The clipped
+// arrays (ClipD, ClipS, ClipX, ClipY) are read by the clipped kinds only;
+// the cross terms always take x and y.
+struct GcccPassData {
+    GcccKind kind = GcccKind::Square;
+    std::int32_t n = 0;
+    const double* x = nullptr;
+    const double* y = nullptr;
+    const double* clipD = nullptr;
+    const double* clipS = nullptr;
+    const double* clipX = nullptr;
+    const double* clipY = nullptr;
+    double P = 1.0;
+    double Delta = 0.0;
+};
+
+// KD, KT, KX, KXt with elements 0..n (element 0 unused).
+struct GcccKernels {
+    std::vector<double> KD, KT, KX, KXt;
+};
+
+enum class GcccPath {
+    Fast,     // the O(n log n) sums (vectorised O(n^2) rows for the powers), literal where they do not apply
+    Literal,  // the double loop over i and j, term by term
+};
+
+// Runs step 1 of the template: fills `out` and leaves in `terms` the values
+// the literal loop leaves. `threads` = 0 uses one thread per core; the
+// results do not depend on it.
+void gcccKernelPass(const GcccPassData& data, GcccTerms& terms, GcccKernels& out,
+                    GcccPath path = GcccPath::Fast, unsigned threads = 0);
+
+} // namespace SumtrixLib::detail
