@@ -222,8 +222,6 @@ DataResult comparisonData(const ModelFiles& files)
 Concordance concordance(int n, double r, double meanX, double meanY, double varX, double varY,
                         double varXY)
 {
-    // Lin's coefficient rc = Cb r with its asymptotic standard error.
-    Q_UNUSED(varXY);
     Concordance c;
     // Without spread in either column there is no scale shift and no
     // correlation: nothing to report.
@@ -231,20 +229,13 @@ Concordance concordance(int n, double r, double meanX, double meanY, double varX
         c.Cb = c.CCC = c.pCCC = NaN;
         return c;
     }
-    const double sX = std::sqrt(varX);
-    const double sY = std::sqrt(varY);
-    const double V = sY / sX;
-    const double u = (meanY - meanX) / std::sqrt(sY * sX);
-    c.Cb = 2.0 / (u * u + (V + 1.0 / V));
-    const double d = meanY - meanX;
-    c.CCC = 2.0 * r * sX * sY / (d * d + (varX + varY));
-    const double rc = c.CCC;
-    const double var = ((1 - r * r) * rc * rc * (1 - rc * rc) / (r * r) + 2 * rc * rc * rc * (1 - rc) * u * u / r
-                        - rc * rc * rc * rc * u * u * u * u / (2 * r * r))
-                       / (n - 2);
-    const double se = std::sqrt(var);
-    const double z = se > 0 ? rc / se : 0.0;
-    c.pCCC = std::erfc(std::fabs(z) / std::sqrt(2.0));
+    const SumtrixLib::Sumtrix::ConcordanceCorrelation lin =
+        sumtrix().STAT_CCC(n, r, meanX, meanY, varX, varY, varXY);
+    c.Cb = lin.Cb;
+    c.CCC = lin.rc;
+    // A zero standard error (perfect agreement) leaves no test: the
+    // library's z of 0 would read as P = 1.
+    c.pCCC = lin.SErc > 0 ? lin.pz : NaN;
     return c;
 }
 
@@ -446,7 +437,7 @@ ComparisonResults computeComparison(const ComparisonData& data)
             // Correlation and concordance of the two prediction columns.
             pearson(data.X[i], data.X[j], n, p.r, p.pR);
             const Concordance c = concordance(n, p.r, moments[j].mean, moments[i].mean, moments[j].var,
-                                              moments[i].var, NaN);
+                                              moments[i].var, 0.0);
             p.Cb = finiteOrNaN(c.Cb);
             p.CCC = finiteOrNaN(c.CCC);
             p.pCCC = finiteOrNaN(c.pCCC);

@@ -120,8 +120,10 @@ std::array<int, BestCount> bestModels(const std::vector<ModelIndexes>& models);
 // DAIC = AIC(column) - AIC(row): 1 / (1 + e^(DAIC/2)), finite for every DAIC.
 double aicProbability(double DAIC);
 
-// Lin's concordance of two columns from their summary statistics: the
-// accuracy Cb, the coefficient and the two-sided P-value of its normal test.
+// Lin's concordance of two columns from their summary statistics (the
+// library's STAT_CCC): the accuracy Cb, the coefficient and the two-sided
+// P-value of its normal test; NaN where a column has no spread or the
+// coefficient has no standard error. varXY is passed on unread.
 struct Concordance {
     double Cb = 0, CCC = 0, pCCC = 0;
 };
