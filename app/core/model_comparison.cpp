@@ -1,6 +1,5 @@
 #include "core/model_comparison.hpp"
 
-#include <QFileInfo>
 #include <QLocale>
 
 #include <algorithm>
@@ -62,10 +61,6 @@ struct ParsedModel {
 ParsedModel parseModel(const QString& path)
 {
     ParsedModel parsed;
-    if (!QFileInfo::exists(path)) {
-        parsed.refusal = QStringLiteral("The file '%1' could not be loaded: it does not exist.").arg(path);
-        return parsed;
-    }
     try {
         // A file without "N=" holds five rows, the count an empty sheet has.
         const DatasetFile::LoadResult loaded = DatasetFile::LoadFile(path, QStringLiteral("5"), 5);

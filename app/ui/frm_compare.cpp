@@ -2,17 +2,12 @@
 
 #include <QApplication>
 #include <QDateTime>
-#include <QDragEnterEvent>
-#include <QDragMoveEvent>
-#include <QDropEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
-#include <QUrl>
 
 #include "core/comparison_file.hpp"
 #include "core/kve_code.hpp"
@@ -20,6 +15,7 @@
 #include "core/program_state.hpp"
 #include "core/settings_store.hpp"
 #include "platform/platform_services.hpp"
+#include "ui/file_drop.hpp"
 #include "ui/frm_info.hpp"
 #include "ui/frm_main.hpp"
 #include "ui/picture_button.hpp"
@@ -48,18 +44,6 @@ QLabel* label(QWidget* parent, const QString& text, int left, int top)
     l->move(twips(left), twips(top));
     l->adjustSize();
     return l;
-}
-
-// The local files a drag carries; empty when it carries none.
-QStringList droppedFiles(const QMimeData* data)
-{
-    QStringList paths;
-    if (!data || !data->hasUrls())
-        return paths;
-    for (const QUrl& url : data->urls())
-        if (url.isLocalFile())
-            paths << url.toLocalFile();
-    return paths;
 }
 
 } // namespace
@@ -391,34 +375,15 @@ bool frmCompare::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched != List1->viewport())
         return QWidget::eventFilter(watched, event);
-    switch (event->type()) {
-    case QEvent::DragEnter:
-    case QEvent::DragMove: {
-        // A file list is taken as a copy, when the source offers copying.
-        auto* drag = static_cast<QDragMoveEvent*>(event);
-        if (!droppedFiles(drag->mimeData()).isEmpty() && (drag->possibleActions() & Qt::CopyAction)) {
-            drag->setDropAction(Qt::CopyAction);
-            drag->accept();
-        } else {
-            drag->ignore();
-        }
+    // A file list is taken as a copy, when the source offers copying.
+    if (filterFileDrop(
+            event,
+            [](const QStringList& files, Qt::DropActions offered) {
+                return !files.isEmpty() && (offered & Qt::CopyAction);
+            },
+            [this](const QStringList& files) { List1_OLEDragDrop(files); }))
         return true;
-    }
-    case QEvent::Drop: {
-        auto* drop = static_cast<QDropEvent*>(event);
-        const QStringList paths = droppedFiles(drop->mimeData());
-        if (paths.isEmpty()) {
-            drop->ignore();
-            return true;
-        }
-        drop->setDropAction(Qt::CopyAction);
-        drop->accept();
-        List1_OLEDragDrop(paths);
-        return true;
-    }
-    default:
-        return QWidget::eventFilter(watched, event);
-    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void frmCompare::Command5_Click()

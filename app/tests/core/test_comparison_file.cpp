@@ -5,9 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <sys/resource.h>
-
 #include "core/comparison_file.hpp"
 #include "support/test_files.hpp"
 
@@ -75,14 +72,8 @@ TEST(ComparisonFile, FailedSavesLeaveThePreviousFile)
     QList<Entry> many;
     for (int i = 0; i < 500; ++i)
         many.append({i % 2 == 0, QStringLiteral("/data/model number %1.KVE").arg(i)});
-    ::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved{};
-    ::getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit small = saved;
-    small.rlim_cur = 4096;
-    ::setrlimit(RLIMIT_FSIZE, &small);
-    const QString cut = ComparisonFile::save(path, many);
-    ::setrlimit(RLIMIT_FSIZE, &saved);
+    QString cut;
+    withFileSizeLimit(4096, [&] { cut = ComparisonFile::save(path, many); });
     EXPECT_FALSE(cut.isEmpty());
     EXPECT_EQ(readBytes(path), before);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("models.QCX")});

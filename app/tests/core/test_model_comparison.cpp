@@ -200,7 +200,7 @@ TEST(ModelComparison, UnreadableOrDifferingFilesStopWithAMessage)
         {"no data part", model(QStringLiteral("nodata.KVE"), QByteArray(), "3,1,0\r\nN=8\r\n"),
          QStringLiteral("Model files have to hold data!\n\nThe file '%1' has no \"DATA:\" line.\n\nCalculation aborted!")},
         {"a missing file", dir.filePath(QStringLiteral("gone.KVE")),
-         QStringLiteral("The file '%1' could not be loaded: it does not exist.\n\nCalculation aborted!")},
+         QStringLiteral("The file '%1' could not be loaded: the file does not exist.\n\nCalculation aborted!")},
         {"fewer rows than N", model(QStringLiteral("cut.KVE"), rows.left(20)),
          QStringLiteral("The file '%1' could not be loaded: it ends after 2 of its 8 data rows.\n\nCalculation aborted!")},
         {"a predicted value with a decimal comma",

@@ -8,6 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <functional>
+#include <sys/resource.h>
+
 // The whole file; empty when it cannot be read.
 inline QByteArray readBytes(const QString& path)
 {
@@ -30,4 +34,18 @@ inline QByteArray allByteValues(int repeats)
         for (int b = 0; b < 256; ++b)
             bytes += static_cast<char>(b);
     return bytes;
+}
+
+// Runs `work` with the process's file size limit at `bytes`, so that a
+// write beyond it fails half-way for every user, root included.
+inline void withFileSizeLimit(rlim_t bytes, const std::function<void()>& work)
+{
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    work();
+    ::setrlimit(RLIMIT_FSIZE, &saved);
 }
