@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
-#include <functional>
 #include <limits>
 #include <thread>
 
@@ -77,7 +76,8 @@ ParsedModel parseModel(const QString& path)
             parsed.predicted.append(cellText(row[DataMatrix::ColX - 1]));
         }
     } catch (const std::exception& e) {
-        parsed.refusal = QStringLiteral("The file '%1' could not be loaded: %2").arg(path, QString::fromLocal8Bit(e.what()));
+        parsed.refusal = QStringLiteral("The file '%1' could not be loaded: %2")
+                             .arg(path, QString::fromLocal8Bit(e.what()));
     }
     return parsed;
 }
@@ -513,7 +513,9 @@ QString text(const QString& t, int width, std::int16_t alignment)
 struct SectionRow {
     QString name;                                        // 10 characters
     bool diagonalDash;                                   // "-----" on the diagonal, else blanks
-    std::function<QString(const PairStatistics&)> cell;
+    double PairStatistics::*value;
+    int decimals;
+    bool probability;                                    // never printed as zero
 };
 
 void writeSection(QString& out, const QString& heading, const QStringList& explanation, int width,
@@ -546,7 +548,8 @@ void writeSection(QString& out, const QString& heading, const QStringList& expla
             out += rows[k].name + QString(i * width, QLatin1Char(' '));
             out += rows[k].diagonalDash ? dash : blank;
             for (int j = i + 1; j < K; ++j)
-                out += rows[k].cell(res.pair(i, j));
+                out += cell(res.pair(i, j).*rows[k].value, width, rows[k].decimals, SumtrixLib::AlignRight,
+                            rows[k].probability);
         }
     }
     out += Eol + rule + Eol;
@@ -605,18 +608,18 @@ QString formatReport(const ComparisonData& data, const ComparisonResults& res, c
         out += QLatin1String(line) + Eol;
     out += Eol + Eol;
 
-    constexpr std::int16_t R = SumtrixLib::AlignRight;
+    using P = PairStatistics;
     writeSection(out, QStringLiteral("Correlation Coefficient Analysis"),
                  {QStringLiteral("!! .Pearson correlation among model-predicted values"),
                   QStringLiteral("!! .Concordance correlation among model-predicted values"),
                   QStringLiteral("!! .Cb measures accuracy"),
                   QStringLiteral("!! .The P-value indicates if r and CCC are different from zero")},
                  8,
-                 {{QStringLiteral(" r      : "), true, [&](const PairStatistics& p) { return cell(p.r, 8, DC); }},
-                  {QStringLiteral(" P-value: "), true, [&](const PairStatistics& p) { return cell(p.pR, 8, DP, R, true); }},
-                  {QStringLiteral(" Cb     : "), true, [&](const PairStatistics& p) { return cell(p.Cb, 8, DC); }},
-                  {QStringLiteral(" CCC    : "), true, [&](const PairStatistics& p) { return cell(p.CCC, 8, DC); }},
-                  {QStringLiteral(" P-value: "), true, [&](const PairStatistics& p) { return cell(p.pCCC, 8, DP, R, true); }}},
+                 {{QStringLiteral(" r      : "), true, &P::r, DC, false},
+                  {QStringLiteral(" P-value: "), true, &P::pR, DP, true},
+                  {QStringLiteral(" Cb     : "), true, &P::Cb, DC, false},
+                  {QStringLiteral(" CCC    : "), true, &P::CCC, DC, false},
+                  {QStringLiteral(" P-value: "), true, &P::pCCC, DP, true}},
                  data, res);
     out += Eol + Eol;
     writeSection(out, QStringLiteral("Pairwise MSEP Analysis (Wallach and Goffinet, 1989)"),
@@ -625,28 +628,29 @@ QString formatReport(const ComparisonData& data, const ComparisonResults& res, c
                   QStringLiteral("!! .The P-value indicates if the mean value is different from zero using a "
                                  "t-test")},
                  12,
-                 {{QStringLiteral(" Mean   : "), true, [&](const PairStatistics& p) { return cell(p.msepMean, 12, DS); }},
-                  {QStringLiteral(" P-value: "), false, [&](const PairStatistics& p) { return cell(p.msepP, 12, DP, R, true); }}},
+                 {{QStringLiteral(" Mean   : "), true, &P::msepMean, DS, false},
+                  {QStringLiteral(" P-value: "), false, &P::msepP, DP, true}},
                  data, res);
     out += Eol + Eol;
     writeSection(out, QStringLiteral("Pairwise Deviation Correlation Analysis"),
                  {QStringLiteral("!! .The P-value indicates if the deviation correlation is different from zero")},
                  8,
-                 {{QStringLiteral(" Corr   : "), true, [&](const PairStatistics& p) { return cell(p.devR, 8, DC); }},
-                  {QStringLiteral(" P-value: "), false, [&](const PairStatistics& p) { return cell(p.devP, 8, DP, R, true); }}},
+                 {{QStringLiteral(" Corr   : "), true, &P::devR, DC, false},
+                  {QStringLiteral(" P-value: "), false, &P::devP, DP, true}},
                  data, res);
     out += Eol + Eol;
     writeSection(out, QStringLiteral("Delta Akaike's Information Criterion (DAIC)"),
-                 {QStringLiteral("!! .If the DAIC is positive, there is a P probability that model i (row) is correct"),
+                 {QStringLiteral("!! .If the DAIC is positive, there is a P probability that model i (row) is "
+                                 "correct"),
                   QStringLiteral("    and (1 - P) probability that model (i + 1) (column) is correct"),
-                  QStringLiteral("!! .If the DAIC is negative, there is a P probability that model (i + 1) (column) "
-                                 "is correct"),
+                  QStringLiteral("!! .If the DAIC is negative, there is a P probability that model (i + 1) "
+                                 "(column) is correct"),
                   QStringLiteral("    and (1 - P) probability that model i (row) is correct"),
                   QStringLiteral("!! .Correct model means more likely, higher likelihood in predicting observed "
                                  "values (linearly)")},
                  8,
-                 {{QStringLiteral(" DAIC   : "), true, [&](const PairStatistics& p) { return cell(p.DAIC, 8, DC); }},
-                  {QStringLiteral(" P-value: "), false, [&](const PairStatistics& p) { return cell(p.pDAIC, 8, DP, R, true); }}},
+                 {{QStringLiteral(" DAIC   : "), true, &P::DAIC, DC, false},
+                  {QStringLiteral(" P-value: "), false, &P::pDAIC, DP, true}},
                  data, res);
     return out;
 }

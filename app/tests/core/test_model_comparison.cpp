@@ -112,7 +112,8 @@ TEST(ModelComparison, NumbersAgreeWithR)
         EXPECT_TRUE(near(res.obsMedian, c.obs[2], Tight));
         for (std::size_t m = 0; m < c.models.size(); ++m) {
             const ModelIndexes& mi = res.models[m];
-            const double got[] = {mi.mean, mi.sd, mi.median, mi.r2, mi.MSEP, mi.MB, mi.MEF, mi.CD, mi.Cb, mi.CCC, mi.AIC};
+            const double got[] = {mi.mean, mi.sd, mi.median, mi.r2,  mi.MSEP, mi.MB,
+                                  mi.MEF,  mi.CD, mi.Cb,     mi.CCC, mi.AIC};
             for (std::size_t k = 0; k < 11; ++k)
                 EXPECT_TRUE(near(got[k], c.models[m][k], Tight, 1e-12)) << "model " << m << " index " << k;
         }
@@ -175,15 +176,18 @@ TEST(ModelComparison, GoldenReport)
 TEST(ModelComparison, UnreadableOrDifferingFilesStopWithAMessage)
 {
     QTemporaryDir dir;
-    const auto model = [&](const QString& name, const QByteArray& rows, const QByteArray& head = "3,1,0\r\nN=8\r\nDATA:\r\n") {
+    const QByteArray N8 = "3,1,0\r\nN=8\r\nDATA:\r\n";
+    const auto model = [&](const QString& name, const QByteArray& rows, const QByteArray& head) {
         const QString path = dir.filePath(name);
         writeBytes(path, head + rows);
         return path;
     };
-    const QByteArray rows = "1,,2,,,,\r\n2,,3,,,,\r\n3,,5,,,,\r\n4,,4,,,,\r\n5,,6,,,,\r\n6,,8,,,,\r\n7,,12.5,,,,\r\n8,,9,,,,\r\n";
-    const QString good = model(QStringLiteral("good.KVE"), rows);
+    const QByteArray rows = "1,,2,,,,\r\n2,,3,,,,\r\n3,,5,,,,\r\n4,,4,,,,\r\n"
+                            "5,,6,,,,\r\n6,,8,,,,\r\n7,,12.5,,,,\r\n8,,9,,,,\r\n";
+    const QString good = model(QStringLiteral("good.KVE"), rows, N8);
     QByteArray changed = rows;
     changed.replace("12.5", "\"12.50\"");
+    const QString aborted = QStringLiteral("\n\nCalculation aborted!");
 
     struct Case {
         const char* what;
@@ -191,22 +195,23 @@ TEST(ModelComparison, UnreadableOrDifferingFilesStopWithAMessage)
         QString text;   // the message, the file's path put in for %1
     };
     const Case cases[] = {
-        {"an observed value written otherwise", model(QStringLiteral("other.KVE"), changed),
-         QStringLiteral("Observed values have to be identical!\n\nPlease check observed value # 7 of file "
-                        "'%1'\n\nCalculation aborted!")},
-        {"another row count", model(QStringLiteral("short.KVE"), rows.left(rows.lastIndexOf("8,,9")), "3,1,0\r\nN=7\r\nDATA:\r\n"),
+        {"an observed value written otherwise", model(QStringLiteral("other.KVE"), changed, N8),
+         QStringLiteral("Observed values have to be identical!\n\nPlease check observed value # 7 of file '%1'")
+             + aborted},
+        {"another row count",
+         model(QStringLiteral("short.KVE"), rows.left(rows.lastIndexOf("8,,9")), "3,1,0\r\nN=7\r\nDATA:\r\n"),
          QStringLiteral("Row counts have to be identical!\n\nThe file '%1' holds 7 rows, the file '") + good
-             + QStringLiteral("' 8.\n\nCalculation aborted!")},
+             + QStringLiteral("' 8.") + aborted},
         {"no data part", model(QStringLiteral("nodata.KVE"), QByteArray(), "3,1,0\r\nN=8\r\n"),
-         QStringLiteral("Model files have to hold data!\n\nThe file '%1' has no \"DATA:\" line.\n\nCalculation aborted!")},
+         QStringLiteral("Model files have to hold data!\n\nThe file '%1' has no \"DATA:\" line.") + aborted},
         {"a missing file", dir.filePath(QStringLiteral("gone.KVE")),
-         QStringLiteral("The file '%1' could not be loaded: the file does not exist.\n\nCalculation aborted!")},
-        {"fewer rows than N", model(QStringLiteral("cut.KVE"), rows.left(20)),
-         QStringLiteral("The file '%1' could not be loaded: it ends after 2 of its 8 data rows.\n\nCalculation aborted!")},
+         QStringLiteral("The file '%1' could not be loaded: the file does not exist.") + aborted},
+        {"fewer rows than N", model(QStringLiteral("cut.KVE"), rows.left(20), N8),
+         QStringLiteral("The file '%1' could not be loaded: it ends after 2 of its 8 data rows.") + aborted},
         {"a predicted value with a decimal comma",
-         model(QStringLiteral("comma.KVE"), QByteArray(rows).replace("3,,5", "\"3,1\",,5")),
-         QStringLiteral("Predicted values have to be numbers!\n\nPlease check predicted value # 3 of file '%1'\n\n"
-                        "Calculation aborted!")},
+         model(QStringLiteral("comma.KVE"), QByteArray(rows).replace("3,,5", "\"3,1\",,5"), N8),
+         QStringLiteral("Predicted values have to be numbers!\n\nPlease check predicted value # 3 of file '%1'")
+             + aborted},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -219,8 +224,9 @@ TEST(ModelComparison, UnreadableOrDifferingFilesStopWithAMessage)
     // An observed value missing before the last one, in every file alike.
     QByteArray gap = rows;
     gap.replace("4,,4,,,,", "4,,,,,,");
-    const QString gapped = model(QStringLiteral("gap1.KVE"), gap);
-    const Outcome holed = runComparison({{1, gapped}, {2, model(QStringLiteral("gap2.KVE"), gap)}}, {}, FixedClock);
+    const QString gapped = model(QStringLiteral("gap1.KVE"), gap, N8);
+    const QString gapped2 = model(QStringLiteral("gap2.KVE"), gap, N8);
+    const Outcome holed = runComparison({{1, gapped}, {2, gapped2}}, {}, FixedClock);
     EXPECT_EQ(holed.failure.text, QStringLiteral("Observed values have to be numbers!\n\nPlease check observed value "
                                                  "# 4 of file '%1'\n\nCalculation aborted!")
                                       .arg(gapped));

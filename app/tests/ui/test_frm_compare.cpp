@@ -271,7 +271,8 @@ TEST_F(CompareWindowTest, CalculateShowsTheReportOrSaysWhyNot)
     compare->appendFile(DataDir + QStringLiteral("model_b.KVE"), false);
     compare->Command6_Click();
     ASSERT_EQ(platform->messages.asked.size(), 1u);
-    EXPECT_EQ(platform->messages.asked[0].text, QStringLiteral("At least two files have to be selected for comparison"));
+    EXPECT_EQ(platform->messages.asked[0].text,
+              QStringLiteral("At least two files have to be selected for comparison"));
     EXPECT_EQ(platform->messages.asked[0].icon, MsgIcon::Critical);
     EXPECT_TRUE(platform->messages.asked[0].title.isEmpty());
 
@@ -354,7 +355,8 @@ TEST_F(CompareWindowTest, CommandLineOpensTheLoadedWindow)
 {
     const QString a = touch(QStringLiteral("A.KVE"));
     const QString qcx = path(QStringLiteral("models.QCX"));
-    writeBytes(qcx, "#TRUE#,\"" + a.toUtf8() + "\"\r\n#TRUE#,\"" + path(QStringLiteral("gone.KVE")).toUtf8() + "\"\r\n");
+    const QString gone = path(QStringLiteral("gone.KVE"));
+    writeBytes(qcx, "#TRUE#,\"" + a.toUtf8() + "\"\r\n#TRUE#,\"" + gone.toUtf8() + "\"\r\n");
     const auto run = [this](const QString& line) {
         window->prevInstanceButton()->setText(line);
         window->PrevInstanceKVE_Click();
@@ -383,6 +385,7 @@ TEST_F(CompareWindowTest, CommandLineOpensTheLoadedWindow)
     writeBytes(damaged, "not a list\r\n");
     const frmMain::BatchOutcome& bad = run(QStringLiteral("/C") + damaged);
     EXPECT_EQ(bad.status, 1);
-    EXPECT_TRUE(bad.reason.startsWith(QStringLiteral("KVE: the comparison file '") + damaged)) << bad.reason.toStdString();
+    EXPECT_TRUE(bad.reason.startsWith(QStringLiteral("KVE: the comparison file '") + damaged))
+        << bad.reason.toStdString();
     EXPECT_EQ(loaded->list()->count(), 2);
 }
