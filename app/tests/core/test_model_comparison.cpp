@@ -88,11 +88,22 @@ ComparisonData formulaData()
 // the test folder so that the legend does not depend on the checkout.
 std::vector<ModelFile> fixtureModels()
 {
-    QDir::setCurrent(QStringLiteral(KVE_SOURCE_DIR "/app/tests/core"));
     return {{1, QStringLiteral("comparison_data/model_a.KVE")},
             {3, QStringLiteral("comparison_data/model_b.KVE")},
             {4, QStringLiteral("comparison_data/model_c.KVE")}};
 }
+
+// The working folder for the life of the object.
+class InFolder {
+public:
+    explicit InFolder(const QString& folder) : m_previous(QDir::currentPath()) { QDir::setCurrent(folder); }
+    ~InFolder() { QDir::setCurrent(m_previous); }
+    InFolder(const InFolder&) = delete;
+    InFolder& operator=(const InFolder&) = delete;
+
+private:
+    QString m_previous;
+};
 
 } // namespace
 
@@ -153,10 +164,15 @@ TEST(ModelComparison, NumbersAgreeWithR)
 TEST(ModelComparison, GoldenReport)
 {
     QLocale::setDefault(QLocale::c());
+    const InFolder testFolder(QStringLiteral(KVE_SOURCE_DIR "/app/tests/core"));
     const Outcome out = runComparison(fixtureModels(), ComparisonOptions(), FixedClock);
     ASSERT_TRUE(out.report) << out.failure.text.toStdString();
     const QByteArray actual = out.report->toUtf8();
     if (qEnvironmentVariableIsSet("KVE_UPDATE_GOLDEN")) {
+        // A deliberate act, never part of a whole test run; the new file is
+        // then checked against R with tools/oracles/model_comparison.R.
+        ASSERT_FALSE(qEnvironmentVariableIsSet("KVE_UNDER_CTEST"))
+            << "KVE_UPDATE_GOLDEN is refused under ctest: run this test binary by itself to update the golden file";
         QFile f(GoldenPath);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(actual);
