@@ -1,5 +1,6 @@
 #include "core/model_comparison.hpp"
 
+#include <QFileInfo>
 #include <QLocale>
 
 #include <algorithm>
@@ -83,8 +84,10 @@ ParsedModel parseModel(const QString& path)
 }
 
 // Parses the files side by side (they are independent, and parsing is
-// most of the time of a comparison of large files); a few threads at most,
-// since each holds a whole parsed file while it works.
+// most of the time of a comparison of large files). Each thread holds a
+// whole parsed file, about ten times its size on disk, while it works:
+// a few threads for files of up to some hundred thousand rows, one for
+// files near the million rows a dataset may hold.
 std::vector<ParsedModel> parseModels(const std::vector<ModelFile>& models)
 {
     std::vector<ParsedModel> parsed(models.size());
@@ -93,8 +96,13 @@ std::vector<ParsedModel> parseModels(const std::vector<ModelFile>& models)
         for (std::size_t m = next++; m < models.size(); m = next++)
             parsed[m] = parseModel(models[m].path);
     };
-    const std::size_t threads = std::min<std::size_t>(std::clamp(std::thread::hardware_concurrency(), 1u, 4u),
-                                                      models.size());
+    constexpr qint64 BytesInFlight = qint64(64) << 20;
+    qint64 largest = 1;
+    for (const ModelFile& model : models)
+        largest = std::max(largest, QFileInfo(model.path).size());
+    const std::size_t threads = std::min<std::size_t>(
+        {std::size_t(std::clamp(std::thread::hardware_concurrency(), 1u, 4u)),
+         std::size_t(std::max<qint64>(BytesInFlight / largest, 1)), models.size()});
     std::vector<std::thread> helpers;
     for (std::size_t t = 1; t < threads; ++t)
         helpers.emplace_back(work);
