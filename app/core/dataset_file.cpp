@@ -324,9 +324,18 @@ QByteArray formatDataset(const DatasetState& state, FileVersion version)
 
     // "N=" must name the rows that follow, or the reader would take the
     // notes for data: a count typed into the box but never applied is
-    // replaced by the sheet's own.
+    // replaced by the sheet's own, and so is a text that would not read
+    // back as written, blanks aside (a ":" or "=" in it, a quote or "#" at
+    // an end).
     const int sheetRows = std::max(state.matrix.upperRow() - 1, 0);
+    const auto readsBack = [](const QString& text) {
+        QString key;
+        QString value;
+        splitLine(QLatin1String("N=") + text, key, value, nullptr);
+        return key == QLatin1String("N") && value == trimBlanks(text);
+    };
     const QString rowCount = sheetRowsFor(state.rowCountText) == std::optional<int>(sheetRows)
+                                     && readsBack(state.rowCountText)
                                  ? state.rowCountText
                                  : QString::number(sheetRows);
     out += QLatin1String("N=") + rowCount + eol;

@@ -127,7 +127,8 @@ void frmCompare::buildFilePage()
     List1->setAcceptDrops(true);
     List1->viewport()->setAcceptDrops(true);
     List1->setDragDropMode(QAbstractItemView::DropOnly);
-    List1->viewport()->installEventFilter(this);
+    m_listViewport = List1->viewport();
+    m_listViewport->installEventFilter(this);
 
     QPushButton* up = pictureButton(Frame1, "Command3", QStyle::SP_ArrowUp, QString(), QStringLiteral("Move up"));
     place(up, 7920, 240, 450, 450);
@@ -373,7 +374,7 @@ void frmCompare::List1_OLEDragDrop(const QStringList& paths)
 
 bool frmCompare::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != List1->viewport())
+    if (watched != m_listViewport)
         return QWidget::eventFilter(watched, event);
     // A file list is taken as a copy, when the source offers copying.
     if (filterFileDrop(

@@ -94,6 +94,7 @@ private:
     QLabel* Label1 = nullptr;
     QListWidget* List1 = nullptr;
     QLabel* Label22 = nullptr;
+    QObject* m_listViewport = nullptr;   // kept: compared while the list may be going
     std::array<QLineEdit*, 4> Text1{};
     bool m_switching = false;       // set while the page switch moves the toggles
     QString m_openError;            // why the last Open read no file

@@ -39,6 +39,8 @@ class QTimer;
 class RScriptPage;
 class frmMain;
 class frmInfo;
+class frmPlot;
+struct XYPlot;
 class SingleInstance;
 
 // Where the commands and windows that live elsewhere plug into the main
@@ -134,6 +136,15 @@ public:
     void Command28_Click();                  // refresh the R lists
     void CallLoad();
     void CallPlot();
+
+    // ---- charts (frm_main_plots.cpp) ----------------------------------------
+    // Creates, fills and shows a new chart window for an XY chart. A failure
+    // is thrown to the caller; a window already shown stays open, any other
+    // is deleted.
+    static frmPlot* CreateXYPlot(const XYPlot& plot);
+    // CreateXYPlot for a caller that goes on after a failure: the failure's
+    // description is shown in a box titled "Plot". False after a failure.
+    static bool drawXYPlot(const XYPlot& plot);
 
     // ---- start-up, command line and close (frm_main_startup.cpp) ----------
     // The start-up sequence. False when this start ends at once: its

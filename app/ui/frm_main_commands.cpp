@@ -78,32 +78,6 @@ frmInfo* frmMain::showResults(const QString& caption, const QString& text, bool 
     return window;
 }
 
-void frmMain::Command11_Click()
-{
-    if (DataSheet::numericPairCount(dataMatrix(), grid()->rows(), DataMatrix::ColX, DataMatrix::ColY) < 3) {
-        Platform::message(QStringLiteral("Not enough data points to generate a plot"), MsgButtons::Ok,
-                          MsgIcon::Critical);
-        return;
-    }
-    if (mainWindowHooks().scatterPlot)
-        mainWindowHooks().scatterPlot(*this);
-    else
-        featureMissing(QStringLiteral("The scatter plot"));
-}
-
-void frmMain::Command14_Click()
-{
-    if (DataSheet::numericPairCount(dataMatrix(), grid()->rows(), DataMatrix::ColRankX, DataMatrix::ColRankY) < 3) {
-        Platform::message(QStringLiteral("Not enough rank points to generate a plot"), MsgButtons::Ok,
-                          MsgIcon::Critical);
-        return;
-    }
-    if (mainWindowHooks().rankPlot)
-        mainWindowHooks().rankPlot(*this);
-    else
-        featureMissing(QStringLiteral("The rank plot"));
-}
-
 void frmMain::Command15_Click()
 {
     if (mainWindowHooks().histogramPlot)
@@ -200,9 +174,4 @@ void frmMain::Command28_Click()
 void frmMain::CallLoad()
 {
     Command8_Click();
-}
-
-void frmMain::CallPlot()
-{
-    Command11_Click();
 }

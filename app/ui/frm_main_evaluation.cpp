@@ -82,6 +82,7 @@ void frmMain::Command6_Click()
                                if (auto* autoBox = report->findChild<QCheckBox*>(QStringLiteral("Auto")))
                                    autoBox->setChecked(true);
                        },
+                       [](const RunRequests::Chart& r) { frmMain::drawXYPlot(r.plot); },
                    },
                    request);
     }

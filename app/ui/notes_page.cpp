@@ -51,7 +51,8 @@ NotesPage::NotesPage(frmMain& window)
             connect(button, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
         }
     m_notes->setAcceptDrops(true);
-    m_notes->viewport()->installEventFilter(this);
+    m_notesViewport = m_notes->viewport();
+    m_notesViewport->installEventFilter(this);
     resetLook();
 }
 
@@ -223,7 +224,7 @@ void NotesPage::Notes_OLEDragDrop(const QStringList& files)
 
 bool NotesPage::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_notes->viewport()
+    if (watched == m_notesViewport
         && filterFileDrop(
             event, [this](const QStringList& files, Qt::DropActions) { return Notes_OLEDragOver(files); },
             [this](const QStringList& files) { Notes_OLEDragDrop(files); }))

@@ -10,6 +10,7 @@
 #include <variant>
 
 #include "core/evaluation/evaluation_settings.hpp"
+#include "core/xy_plot.hpp"
 
 namespace RunRequests {
 
@@ -36,7 +37,12 @@ struct ShowReport {
     bool autoActions = false;
 };
 
+// Draw an XY chart in a new chart window, as the scatter plot does.
+struct Chart {
+    XYPlot plot;
+};
+
 } // namespace RunRequests
 
 using RunRequest = std::variant<RunRequests::Notice, RunRequests::ErrorBox, RunRequests::SelectMethod,
-                                RunRequests::ShowReport>;
+                                RunRequests::ShowReport, RunRequests::Chart>;
