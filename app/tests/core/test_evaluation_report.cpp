@@ -13,6 +13,7 @@
 
 #include "core/dataset_file.hpp"
 #include "core/evaluation/evaluation_run.hpp"
+#include "support/test_files.hpp"
 #include "support/test_env.hpp"
 
 namespace {
@@ -54,20 +55,7 @@ TEST(EvaluationReport, SampleDatasetGoldenReport)
     EXPECT_EQ(out.caption, QStringLiteral("Results - KVE v. 3.1.0 - crop_yield.KVE"));
     ASSERT_TRUE(out.MeanY.has_value());
 
-    const QByteArray actual = out.report.toUtf8();
-    if (qEnvironmentVariableIsSet("KVE_UPDATE_GOLDEN")) {
-        // Rewriting the golden file is a deliberate act: never as part of
-        // a whole test run, where it would make this test pass whatever
-        // the report says.
-        ASSERT_FALSE(qEnvironmentVariableIsSet("KVE_UNDER_CTEST"))
-            << "KVE_UPDATE_GOLDEN is refused under ctest: run this test binary by itself to update the golden file";
-        QFile f(goldenPath);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(actual);
-    }
-    QFile golden(goldenPath);
-    ASSERT_TRUE(golden.open(QIODevice::ReadOnly)) << goldenPath.toStdString();
-    EXPECT_EQ(actual.toStdString(), golden.readAll().toStdString());
+    expectGolden(goldenPath, out.report.toUtf8());
 }
 
 TEST(EvaluationReport, UpdatingTheGoldenFileIsRefusedUnderCtest)

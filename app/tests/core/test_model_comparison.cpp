@@ -167,17 +167,9 @@ TEST(ModelComparison, GoldenReport)
     const InFolder testFolder(QStringLiteral(KVE_SOURCE_DIR "/app/tests/core"));
     const Outcome out = runComparison(fixtureModels(), ComparisonOptions(), FixedClock);
     ASSERT_TRUE(out.report) << out.failure.text.toStdString();
-    const QByteArray actual = out.report->toUtf8();
-    if (qEnvironmentVariableIsSet("KVE_UPDATE_GOLDEN")) {
-        // A deliberate act, never part of a whole test run; the new file is
-        // then checked against R with tools/oracles/model_comparison.R.
-        ASSERT_FALSE(qEnvironmentVariableIsSet("KVE_UNDER_CTEST"))
-            << "KVE_UPDATE_GOLDEN is refused under ctest: run this test binary by itself to update the golden file";
-        QFile f(GoldenPath);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(actual);
-    }
-    EXPECT_EQ(actual.toStdString(), readBytes(GoldenPath).toStdString());
+    // A rewritten golden file is then checked against R with
+    // tools/oracles/model_comparison.R.
+    expectGolden(GoldenPath, out.report->toUtf8());
     EXPECT_EQ(reportCaption(), QStringLiteral("Results - Model Comparison"));
 
     // Numbers are read with "." whatever the user's locale.

@@ -26,6 +26,21 @@ inline void writeBytes(const QString& path, const QByteArray& bytes)
     f.write(bytes);
 }
 
+// Compares `actual` with a golden file byte for byte. With KVE_UPDATE_GOLDEN
+// set the file is rewritten first: a deliberate act, refused under ctest,
+// where it would make the test pass whatever the output says.
+inline void expectGolden(const QString& path, const QByteArray& actual)
+{
+    if (qEnvironmentVariableIsSet("KVE_UPDATE_GOLDEN")) {
+        if (qEnvironmentVariableIsSet("KVE_UNDER_CTEST"))
+            ADD_FAILURE() << "KVE_UPDATE_GOLDEN is refused under ctest: run this test binary by itself to update "
+                             "the golden file";
+        else
+            writeBytes(path, actual);
+    }
+    EXPECT_EQ(actual.toStdString(), readBytes(path).toStdString()) << path.toStdString();
+}
+
 // The byte values 0 to 255 in order, `repeats` times.
 inline QByteArray allByteValues(int repeats)
 {
