@@ -13,9 +13,9 @@
 #include "core/kve_code.hpp"
 #include "core/program_info.hpp"
 #include "core/program_state.hpp"
-#include "core/settings_store.hpp"
 #include "platform/platform_services.hpp"
 #include "ui/file_drop.hpp"
+#include "ui/frm_compare_r.hpp"
 #include "ui/frm_info.hpp"
 #include "ui/frm_main.hpp"
 #include "ui/picture_button.hpp"
@@ -47,12 +47,6 @@ QLabel* label(QWidget* parent, const QString& text, int left, int top)
 }
 
 } // namespace
-
-CompareWindowHooks& compareWindowHooks()
-{
-    static CompareWindowHooks hooks;
-    return hooks;
-}
 
 frmCompare* frmCompare::instance()
 {
@@ -140,13 +134,8 @@ void frmCompare::buildFilePage()
 
 void frmCompare::buildRPage()
 {
-    // The R runner's controls (templates, outputs, run buttons) join this
-    // page; the window itself only shows the R folder.
-    Frame2 = new QFrame(this);
-    Frame2->setObjectName(QStringLiteral("Frame2"));
-    Label22 = label(Frame2, QString(), 120, 3840);
-    Label22->setObjectName(QStringLiteral("Label22"));
-    Label22->setMinimumWidth(twips(8700));
+    // Group R runs on the ticked models of List1.
+    Frame2 = new CompareRFrame(List1, this);
 }
 
 void frmCompare::buildOptionsPage()
@@ -205,14 +194,15 @@ void frmCompare::Form_Load()
         Command9_Click();
     else
         state.CompareFileName.clear();
-    for (QFrame* frame : {Frame1, Frame2, Frame3})
+    const std::array<QWidget*, 3> frames{Frame1, Frame2, Frame3};
+    for (QWidget* frame : frames)
         place(frame, 120, 600, 9000, 4200);
     showPage(0);
 }
 
 void frmCompare::showPage(int index)
 {
-    const std::array<QFrame*, 3> frames{Frame1, Frame2, Frame3};
+    const std::array<QWidget*, 3> frames{Frame1, Frame2, Frame3};
     for (int i = 0; i < 3; ++i)
         frames[static_cast<std::size_t>(i)]->setVisible(i == index);
     frames[static_cast<std::size_t>(index)]->raise();
@@ -238,19 +228,13 @@ void frmCompare::Check1_Click(int index)
     showPage(index);
     if (index == 1) {
         Command28_Click();
-        QString folder = SettingsStore::GetSetting(QStringLiteral("RDirQCX"));
-        if (folder.isEmpty())
-            folder = SettingsStore::GetSetting(QStringLiteral("RDir"));
-        Label22->setText(!folder.isEmpty() && KVECode::FileExists(folder + QStringLiteral("RGui.EXE"))
-                             ? folder
-                             : QStringLiteral("R path not defined"));
+        Frame2->showRFolder();
     }
 }
 
 void frmCompare::Command28_Click()
 {
-    if (compareWindowHooks().refreshRLists)
-        compareWindowHooks().refreshRLists(*this);
+    Frame2->Command28_Click();
 }
 
 // ---------------------------------------------------------------------------

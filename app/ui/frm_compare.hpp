@@ -2,13 +2,12 @@
 // frmCompare: the model-comparison window, one for the whole program. Its
 // file list List1 holds full paths of dataset files (one model each); a
 // ticked item takes part in the comparison. The list is kept in comparison
-// files (*.QCX). Three pages: the files, the R page (filled by the R
-// runner) and the report options.
+// files (*.QCX). Three pages: the files, the R page (group R runs on
+// the ticked models) and the report options.
 
 #include <QWidget>
 
 #include <array>
-#include <functional>
 #include <vector>
 
 #include "core/model_comparison.hpp"
@@ -18,14 +17,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
-
-class frmCompare;
-
-// What the R runner plugs into the window.
-struct CompareWindowHooks {
-    std::function<void(frmCompare&)> refreshRLists;   // Command28_Click: its template and output lists
-};
-CompareWindowHooks& compareWindowHooks();
+class CompareRFrame;
 
 class frmCompare : public QWidget {
     Q_OBJECT
@@ -40,7 +32,8 @@ public:
     static QString showFromCommandLine();
 
     QListWidget* list() const { return List1; }
-    QFrame* rPage() const { return Frame2; }
+    // The R page.
+    CompareRFrame* rFrame() const { return Frame2; }
     QLabel* fileCountLabel() const { return Label1; }
     QLineEdit* text1(int index) const { return Text1[static_cast<std::size_t>(index)]; }
 
@@ -89,11 +82,10 @@ private:
 
     std::array<QPushButton*, 3> Check1{};
     QFrame* Frame1 = nullptr;
-    QFrame* Frame2 = nullptr;
+    CompareRFrame* Frame2 = nullptr;
     QFrame* Frame3 = nullptr;
     QLabel* Label1 = nullptr;
     QListWidget* List1 = nullptr;
-    QLabel* Label22 = nullptr;
     QObject* m_listViewport = nullptr;   // kept: compared while the list may be going
     std::array<QLineEdit*, 4> Text1{};
     bool m_switching = false;       // set while the page switch moves the toggles

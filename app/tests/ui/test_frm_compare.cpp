@@ -1,6 +1,7 @@
 // The comparison window: its file list (add, drop, remove, moves), the
 // comparison file it saves and opens, its pages, "Calculate" and the
 // command line's /C, with scripted dialogs and boxes.
+#include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -15,6 +16,7 @@
 #include "core/settings_store.hpp"
 #include "support/test_files.hpp"
 #include "ui/frm_compare.hpp"
+#include "ui/frm_compare_r.hpp"
 #include "ui/frm_info.hpp"
 #include "ui/twips.hpp"
 #include "window_fixture.hpp"
@@ -201,8 +203,10 @@ TEST_F(CompareWindowTest, SaveAndOpenTheComparisonFile)
     EXPECT_EQ(platform->messages.asked[1].icon, MsgIcon::Critical);
     EXPECT_EQ(state.CompareFileName, qcx);
 
-    // Read back after the second dataset was deleted: it is left out.
+    // Read back after the second dataset was deleted: it is left out. The
+    // R page then lists the outputs named after the file.
     QFile::remove(b);
+    touch(QStringLiteral("models_GC1_text1.TXT"));
     platform->fileDialogs.answers.push_back(qcx);
     compare->Command9_Click();
     const FileDialogRequest& openAsked = platform->fileDialogs.asked.back();
@@ -213,6 +217,9 @@ TEST_F(CompareWindowTest, SaveAndOpenTheComparisonFile)
     EXPECT_EQ(ticks(), QList<bool>{true});
     EXPECT_EQ(label(), QStringLiteral("File names (1 files)"));
     EXPECT_EQ(compare->windowTitle(), QStringLiteral("KVE v. 3.1.0 - models.QCX"));
+    auto* outputs = compare->findChild<QListWidget*>(QStringLiteral("ROutputList"));
+    ASSERT_EQ(outputs->count(), 1);
+    EXPECT_EQ(outputs->item(0)->text(), QStringLiteral("models_GC1_text1.TXT"));
 
     // A damaged file is read whole first: the list and the caption stay.
     const QString damaged = path(QStringLiteral("damaged.QCX"));
@@ -238,25 +245,35 @@ TEST_F(CompareWindowTest, PagesAndTheRFolder)
     EXPECT_TRUE(files->isChecked());
     EXPECT_TRUE(compare->list()->isVisible());
 
-    int refreshes = 0;
-    compareWindowHooks().refreshRLists = [&refreshes](frmCompare&) { ++refreshes; };
+    // The R page refreshes its template list and shows the stored R folder
+    // when it is switched to.
+    auto* templates = compare->findChild<QComboBox*>(QStringLiteral("RFile"));
+    auto* outputs = compare->findChild<QListWidget*>(QStringLiteral("ROutputList"));
+    ASSERT_TRUE(templates && outputs);
+    programState().CompareFileName = path(QStringLiteral("models.QCX"));
+    touch(QStringLiteral("models_GC1_text1.TXT"));
+    EXPECT_EQ(templates->count(), 0);
     SettingsStore::DeleteSetting(QStringLiteral("RDirQCX"));
     SettingsStore::DeleteSetting(QStringLiteral("RDir"));
     r->click();
     EXPECT_TRUE(r->isChecked());
     EXPECT_FALSE(files->isChecked());
-    EXPECT_TRUE(compare->rPage()->isVisible());
+    EXPECT_TRUE(compare->rFrame()->isVisible());
     EXPECT_FALSE(compare->list()->isVisible());
-    EXPECT_EQ(refreshes, 1);
+    EXPECT_EQ(templates->findText(QStringLiteral("GroupCode1.R")), 0);
+    ASSERT_EQ(outputs->count(), 1);
+    EXPECT_EQ(outputs->item(0)->text(), QStringLiteral("models_GC1_text1.TXT"));
     EXPECT_EQ(compare->findChild<QLabel*>(QStringLiteral("Label22"))->text(), QStringLiteral("R path not defined"));
     const QString rFolder = dir.path() + QLatin1Char('/');
-    writeBytes(rFolder + QStringLiteral("RGui.EXE"), "");
+    for (const char* program : {"Rscript", "R"}) {
+        writeBytes(rFolder + QLatin1String(program), "");
+        QFile::setPermissions(rFolder + QLatin1String(program), QFile::ReadOwner | QFile::ExeOwner);
+    }
     SettingsStore::SaveSetting(QStringLiteral("RDirQCX"), rFolder);
     options->click();
     r->click();
     EXPECT_EQ(compare->findChild<QLabel*>(QStringLiteral("Label22"))->text(), rFolder);
     SettingsStore::DeleteSetting(QStringLiteral("RDirQCX"));
-    compareWindowHooks() = CompareWindowHooks();
 
     options->click();
     EXPECT_TRUE(compare->text1(0)->isVisible());
