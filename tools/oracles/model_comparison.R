@@ -6,7 +6,7 @@
 # two models' deviations and the AIC difference with its probability.
 #
 # Run from the repository root:
-#   Rscript tools/oracles/model_comparison.R
+#   Rscript tools/oracles/model_comparison.R app/tests/core/reference
 # It writes app/tests/core/reference/model_comparison_cases.inc and then
 # checks the golden report app/tests/core/golden/model_comparison_report.txt
 # (the fixture models in app/tests/core/comparison_data, ticked as list
