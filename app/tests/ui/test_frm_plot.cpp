@@ -230,13 +230,17 @@ TEST_F(FrmPlotTest, BackdropColoursThroughTheColourDialog)
     EXPECT_EQ(chart.Backdrop.BrushStyle, 0);
     EXPECT_EQ(chart.Backdrop.FillStyle, 1);
 
-    // Cancelling keeps the colour the dialog held, which the plot area gets.
+    // The dialog opens at the colour it held; cancelling changes nothing.
     click(window, "Check7");
     EXPECT_EQ(platform.colorDialog.asked.size(), 2u);
     EXPECT_EQ(platform.colorDialog.asked.back(), QColor(10, 20, 30));
-    EXPECT_EQ(chart.Plot.Backdrop.BrushStyle, 1);
-    EXPECT_EQ(chart.Plot.Backdrop.BrushFillColor, (ChartColor{10, 20, 30}));
+    EXPECT_EQ(chart.Plot.Backdrop.BrushStyle, 0);
+    EXPECT_EQ(chart.Plot.Backdrop.FillStyle, 0);
     EXPECT_TRUE(platform.messages.asked.empty());
+    click(window, "Check7");
+    platform.colorDialog.answers = {QColor(40, 50, 60)};
+    click(window, "Check7");
+    EXPECT_EQ(chart.Plot.Backdrop.BrushFillColor, (ChartColor{40, 50, 60}));
 
     // After a print through the printer setup the dialog reports a cancel:
     // the colour stays and the box stays ticked.
@@ -252,11 +256,13 @@ TEST_F(FrmPlotTest, BackdropColoursThroughTheColourDialog)
     EXPECT_EQ(chart.Plot.Backdrop.BrushStyle, 0);
     EXPECT_TRUE(child<QPushButton>(window, "Check7")->isChecked());
 
-    // Another window keeps its own dialog: there cancelling raises nothing.
+    // Another window keeps its own dialog: there cancelling raises nothing
+    // and the dialog opens at black.
     frmPlot* other = newPlot();
     click(other, "Check6");
     EXPECT_EQ(platform.messages.asked.size(), 1u);
-    EXPECT_EQ(other->chart()->model().Backdrop.BrushFillColor, (ChartColor{0, 0, 0}));
+    EXPECT_EQ(platform.colorDialog.asked.back(), QColor(Qt::black));
+    EXPECT_EQ(other->chart()->model().Backdrop.BrushStyle, 0);
 }
 
 TEST_F(FrmPlotTest, SaveAsPicture)
