@@ -16,34 +16,13 @@
 #include "charts/chart_view.hpp"
 #include "core/xy_plot.hpp"
 #include "platform/scripted_platform_services.hpp"
+#include "support/chart_pictures.hpp"
 #include "ui/frm_info.hpp"
 #include "ui/frm_main.hpp"
 #include "ui/frm_plot.hpp"
 #include "ui/twips.hpp"
 
 namespace {
-
-// One of the evaluation run's charts: columns 0..3, series 3 only.
-XYPlot runPlot(int points, bool sameScale = false)
-{
-    XYPlot plot;
-    plot.PlotData = PlotMatrix(points + 1, 4);
-    for (int r = 1; r <= points; ++r) {
-        plot.PlotData.set(r, 1, r);
-        plot.PlotData.set(r, 2, r);
-        plot.PlotData.set(r, 3, 20 + 4 * r);
-    }
-    plot.n = points;
-    plot.Cols = 3;
-    plot.SameScale = sameScale;
-    plot.TitleText = QStringLiteral("Bland and Altman Analysis");
-    plot.FootnoteTitle = pointCountFootnote(points);
-    plot.AxisXTitle = QStringLiteral("Average");
-    plot.AxisYTitle = QStringLiteral("Difference");
-    plot.Marker[3] = 2;
-    plot.PlotCaption = QStringLiteral("crop_yield.KVE");
-    return plot;
-}
 
 QList<frmPlot*> plotWindows()
 {

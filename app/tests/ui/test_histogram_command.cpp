@@ -9,6 +9,7 @@
 
 #include "charts/chart_view.hpp"
 #include "core/histogram.hpp"
+#include "support/chart_pictures.hpp"
 #include "ui/frm_info.hpp"
 #include "ui/frm_plot.hpp"
 
@@ -26,20 +27,6 @@ public:
     }
     QList<QPointer<frmPlot>> shown;
 };
-
-// How many strongly coloured pixels have the hue of `colour`.
-int pixelsOfHue(const QImage& image, const QColor& colour)
-{
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x) {
-            const QColor c = image.pixelColor(x, y);
-            const int apart = std::abs(c.hsvHue() - colour.hsvHue());
-            if (c.hsvSaturation() > 100 && c.value() > 60 && std::min(apart, 360 - apart) < 12)
-                ++count;
-        }
-    return count;
-}
 
 class HistogramWindows : public WindowTest {
 protected:

@@ -12,48 +12,12 @@
 #include "core/histogram.hpp"
 #include "core/xy_plot.hpp"
 #include "platform/scripted_platform_services.hpp"
+#include "support/chart_pictures.hpp"
 #include "ui/frm_main.hpp"
 #include "ui/frm_plot.hpp"
 #include "ui/frm_stat_opt.hpp"
 
 namespace {
-
-// One of the evaluation run's charts: columns 0..3, series 3 only, the
-// points (r, 20 + 4r) for rows r = 1..points.
-XYPlot runPlot(int points)
-{
-    XYPlot plot;
-    plot.PlotData = PlotMatrix(points + 1, 4);
-    for (int r = 1; r <= points; ++r) {
-        plot.PlotData.set(r, 1, r);
-        plot.PlotData.set(r, 2, r);
-        plot.PlotData.set(r, 3, 20 + 4 * r);
-    }
-    plot.n = points;
-    plot.Cols = 3;
-    plot.TitleText = QStringLiteral("Bland and Altman Analysis");
-    plot.FootnoteTitle = pointCountFootnote(points);
-    plot.AxisXTitle = QStringLiteral("Average");
-    plot.AxisYTitle = QStringLiteral("Difference");
-    plot.Marker[3] = 9;
-    plot.PlotCaption = QStringLiteral("trial.KVE");
-    return plot;
-}
-
-// How many pixels near `colour` the picture holds.
-int pixelsOf(const QImage& image, const QColor& colour)
-{
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x) {
-            const QColor c = image.pixelColor(x, y);
-            if (std::abs(c.red() - colour.red()) + std::abs(c.green() - colour.green())
-                    + std::abs(c.blue() - colour.blue())
-                < 60)
-                ++count;
-        }
-    return count;
-}
 
 class PlotEditing : public ::testing::Test {
 protected:
@@ -130,10 +94,10 @@ TEST_F(PlotEditing, StatsChosenInTheOptionsWindow)
     for (const auto& [flag, style] : styles)
         EXPECT_EQ(stat.Style(flag), style) << flag;
     // The lines are drawn in their colour; unticking takes them away.
-    EXPECT_GT(pixelsOf(window->chart()->toImage(), Qt::red), 300);
+    EXPECT_GT(pixelsInImage(window->chart()->toImage(), Qt::red), 300);
     statsBox(window)->click();
     EXPECT_EQ(stat.Flag, 0);
-    EXPECT_EQ(pixelsOf(window->chart()->toImage(), Qt::red), 0);
+    EXPECT_EQ(pixelsInImage(window->chart()->toImage(), Qt::red), 0);
 
     // Ticked again: the last choices; the close box unticks all five, so
     // no line is drawn although the box stays ticked.
@@ -319,7 +283,7 @@ TEST_F(PlotEditing, SeriesColours)
     EXPECT_EQ(points.DataPoint.BrushFillColor, red);
     EXPECT_EQ(points.DataPoint.Marker.FillColor, red);
     EXPECT_EQ(points.DataPoint.Marker.Pen.VtColor, red);
-    EXPECT_GT(pixelsOf(window->chart()->toImage(), Qt::red), 30);
+    EXPECT_GT(pixelsInImage(window->chart()->toImage(), Qt::red), 30);
 
     // A line chart colours the line.
     HistogramPlot histogram;
