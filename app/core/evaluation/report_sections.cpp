@@ -30,12 +30,19 @@ void showReportWindow(EvaluationContext& ctx)
                                         ctx.batchMode});
 }
 
+// The histogram windows open after the residual sections, before the
+// references and the report window.
+void requestHistograms(EvaluationContext& ctx)
+{
+    ctx.request(RunRequests::Histograms{});
+}
+
 bool always(const EvaluationSettings&)
 {
     return true;
 }
 
-const std::array<ReportSection, 12> kSections = {{
+const std::array<ReportSection, 13> kSections = {{
     {nullptr, always, writeRegressionSection},   // "Regression..." shows from before the fit
     {"Parameters...", [](const EvaluationSettings& s) { return s.sections.parameterTests; },
      writeParameterTestsSection},
@@ -50,6 +57,7 @@ const std::array<ReportSection, 12> kSections = {{
     {"Generalized CCC...", [](const EvaluationSettings& s) { return s.sections.generalizedCcc; },
      writeGeneralizedCccSection},
     {"Rank analysis...", [](const EvaluationSettings& s) { return s.sections.rank; }, writeRankSection},
+    {nullptr, [](const EvaluationSettings& s) { return s.sections.histograms; }, requestHistograms},
     {nullptr, always, showReportWindow},
 }};
 

@@ -20,12 +20,19 @@ class ShowRecorder : public QObject {
 public:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Show)
+        if (event->type() == QEvent::Show) {
             if (auto* plot = qobject_cast<frmPlot*>(watched); plot && !shown.contains(plot))
                 shown << plot;
+            if (auto* info = qobject_cast<frmInfo*>(watched); info && !reports.contains(info)) {
+                reports << info;
+                plotsBeforeReport = shown.size();
+            }
+        }
         return false;
     }
     QList<QPointer<frmPlot>> shown;
+    QList<QPointer<frmInfo>> reports;
+    qsizetype plotsBeforeReport = -1;     // charts shown before the last report window
 };
 
 class HistogramWindows : public WindowTest {
@@ -191,6 +198,28 @@ TEST_F(HistogramWindows, MessagesInsteadOfCharts)
     window->Command13_Click();
     EXPECT_TRUE(recorder.shown.isEmpty());
     EXPECT_TRUE(platform->messages.asked.empty());
+}
+
+TEST_F(HistogramWindows, TheRunDrawsThemBeforeItsReport)
+{
+    // "Histogram plots" ticked: "Calculate" opens the panel's charts (here
+    // X, Y and X - Y apart) before the report window; unticked, none.
+    fill(8);
+    option("Option3_1")->click();
+    window->check(42)->setChecked(true);
+    window->check(CheckBox::HistogramPlots)->setChecked(true);
+    window->Command6_Click();
+    ASSERT_EQ(recorder.reports.size(), 1);
+    EXPECT_EQ(recorder.plotsBeforeReport, 3);
+    ASSERT_EQ(recorder.shown.size(), 3);
+    EXPECT_EQ(chartOf(recorder.shown[2]).Title.Text, QStringLiteral("Histogram of X - Y"));
+    EXPECT_TRUE(platform->messages.asked.empty());
+
+    recorder.shown.clear();
+    window->check(CheckBox::HistogramPlots)->setChecked(false);
+    window->Command6_Click();
+    EXPECT_EQ(recorder.reports.size(), 2);
+    EXPECT_TRUE(recorder.shown.isEmpty());
 }
 
 TEST_F(HistogramWindows, PanelRules)
