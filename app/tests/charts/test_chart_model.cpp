@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "SumtrixLib/Runtime.hpp"
+#include "support/runtime_errors.hpp"
 #include "charts/chart_model.hpp"
 #include "charts/xy_chart.hpp"
 
@@ -29,16 +30,6 @@ XYPlot runPlot(const std::vector<std::pair<double, double>>& points)
     plot.TitleText = QStringLiteral("Residue vs Regression-Predicted");
     plot.FootnoteTitle = pointCountFootnote(plot.n);
     return plot;
-}
-
-int errorNumber(const std::function<void()>& step)
-{
-    try {
-        step();
-    } catch (const SumtrixLib::RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
 }
 
 } // namespace

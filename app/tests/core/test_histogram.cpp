@@ -9,6 +9,7 @@
 #include <tuple>
 
 #include "SumtrixLib/Runtime.hpp"
+#include "support/runtime_errors.hpp"
 #include "core/histogram.hpp"
 
 namespace {
@@ -22,16 +23,6 @@ HistogramPlot plotOf(std::vector<double> x, std::vector<double> y, int bins, boo
     p.ShowX = showX;
     p.ShowY = showY;
     return p;
-}
-
-int errorNumber(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const SumtrixLib::RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
 }
 
 // Rows 1..rows of a dataset: X = r, Y = 2r.
