@@ -453,14 +453,19 @@ void ChartView::buildCategories()
     m_valueY->setVisible(true);
     m_valueX->setVisible(false);
 
-    const auto fillBrush = [depth](const ChartColor& colour, bool across) {
+    // `alpha` below 255 lets what lies behind show through.
+    const auto fillBrush = [depth](const ChartColor& colour, bool across, int alpha = 255) {
+        const auto seeThrough = [alpha](QColor c) {
+            c.setAlpha(alpha);
+            return c;
+        };
         if (!depth)
-            return QBrush(toQColor(colour));
+            return QBrush(seeThrough(toQColor(colour)));
         // Depth shading: light on the near side, dark on the far one.
         QLinearGradient g(0, 0, across ? 1 : 0, across ? 0 : 1);
         g.setCoordinateMode(QGradient::ObjectMode);
-        g.setColorAt(0, toQColor(colour).lighter(150));
-        g.setColorAt(1, toQColor(colour).darker(160));
+        g.setColorAt(0, seeThrough(toQColor(colour).lighter(150)));
+        g.setColorAt(1, seeThrough(toQColor(colour).darker(160)));
         return QBrush(g);
     };
 
@@ -539,13 +544,7 @@ void ChartView::buildCategories()
             area->setName(s.LegendText);
             addToAxes(area, d.categories);
             // Several areas overlap: each lets the ones behind show through.
-            QBrush brush = fillBrush(s.DataPoint.BrushFillColor, false);
-            if (m_model.drawnSeries().size() > 1 && brush.style() == Qt::SolidPattern) {
-                QColor see = brush.color();
-                see.setAlpha(170);
-                brush.setColor(see);
-            }
-            area->setBrush(brush);
+            area->setBrush(fillBrush(s.DataPoint.BrushFillColor, false, m_model.drawnSeries().size() > 1 ? 170 : 255));
             area->setPen(toQPen(s.DataPoint.EdgePen));
             d.entries.push_back({area, k, Drawn::Entry::Area});
             named = area;
