@@ -108,8 +108,11 @@ std::optional<T> nextAnswer(std::deque<std::optional<T>>& answers)
 {
     if (answers.empty())
         return std::nullopt;
-    std::optional<T> answer = answers.front();
+    const bool cancelled = !answers.front();
+    T answer = cancelled ? T() : std::move(*answers.front());
     answers.pop_front();
+    if (cancelled)
+        return std::nullopt;
     return answer;
 }
 
