@@ -43,12 +43,19 @@ void showReportWindow(EvaluationContext& ctx)
                                         ctx.batchMode});
 }
 
+// The histogram windows open after the residual sections, before the
+// references and the report window.
+void requestHistograms(EvaluationContext& ctx)
+{
+    ctx.request(RunRequests::Histograms{});
+}
+
 bool always(const EvaluationSettings&)
 {
     return true;
 }
 
-const std::array<ReportSection, 21> kSections = {{
+const std::array<ReportSection, 22> kSections = {{
     {nullptr, always, writeRegressionSection},   // "Regression..." shows from before the fit
     {"Parameters...", [](const EvaluationSettings& s) { return s.sections.parameterTests; },
      writeParameterTestsSection},
@@ -75,6 +82,7 @@ const std::array<ReportSection, 21> kSections = {{
     {"Threshold analysis...", [](const EvaluationSettings& s) { return s.sections.threshold; }, writeThresholdSection},
     {nullptr, [](const EvaluationSettings& s) { return s.sections.distance; }, writeDistanceSection},
     {nullptr, [](const EvaluationSettings& s) { return s.sections.weighedDeviance; }, writeWeighedDevianceSection},
+    {nullptr, [](const EvaluationSettings& s) { return s.sections.histograms; }, requestHistograms},
     {nullptr, always, showReportWindow},
 }};
 
