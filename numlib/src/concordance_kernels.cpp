@@ -271,22 +271,22 @@ private:
 // (b - c)^2 about the median c.
 class SortedSums {
 public:
-    // The values sign * v(1..n).
-    SortedSums(const double* v, std::int32_t n, double sign = 1.0) : m_b(v + 1, v + 1 + n)
+    SortedSums() = default;
+    SortedSums(const double* v, std::int32_t n) : m_b(v + 1, v + 1 + n)
     {
-        if (sign < 0.0)
-            for (double& b : m_b)
-                b = -b;
         std::sort(m_b.begin(), m_b.end());
-        const std::size_t m = m_b.size();
-        m_c = m == 0 ? 0.0L : static_cast<long double>(m_b[m / 2]);
-        m_p1.assign(m + 1, 0.0L);
-        m_p2.assign(m + 1, 0.0L);
-        for (std::size_t k = 0; k < m; ++k) {
-            const long double d = static_cast<long double>(m_b[k]) - m_c;
-            m_p1[k + 1] = m_p1[k] + d;
-            m_p2[k + 1] = m_p2[k] + d * d;
-        }
+        sums();
+    }
+
+    // The values negated, in their order.
+    SortedSums negated() const
+    {
+        SortedSums s;
+        s.m_b.assign(m_b.rbegin(), m_b.rend());
+        for (double& b : s.m_b)
+            b = -b;
+        s.sums();
+        return s;
     }
 
     std::size_t size() const { return m_b.size(); }
@@ -334,6 +334,19 @@ public:
     }
 
 private:
+    void sums()
+    {
+        const std::size_t m = m_b.size();
+        m_c = m == 0 ? 0.0L : static_cast<long double>(m_b[m / 2]);
+        m_p1.assign(m + 1, 0.0L);
+        m_p2.assign(m + 1, 0.0L);
+        for (std::size_t k = 0; k < m; ++k) {
+            const long double d = static_cast<long double>(m_b[k]) - m_c;
+            m_p1[k + 1] = m_p1[k] + d;
+            m_p2[k + 1] = m_p2[k] + d * d;
+        }
+    }
+
     std::vector<double> m_b;
     long double m_c = 0.0L;
     std::vector<long double> m_p1, m_p2;
@@ -429,15 +442,29 @@ double rowPower(double a, const double* b, std::size_t m, double delta, double P
 // The rows of the power distances for data on one side of zero: p = side xc
 // and q = side yc, the difference term of |p - q| and the expanded term of
 // v = p + q (see Expansion). With w = min(v, D) (D infinite when nothing is
-// limited) the expanded term is phi(w) + beta (w - v) for a <= Delta and
-// psi(w) - psi(D) beyond; r = sqrt(a + w), ra = sqrt(a) give
-//   P = 1.5: phi = w^2 (2 r + ra) / (2 (r + ra)^2), psi = w (2 a + w + r ra) / (r + ra);
-//   P = 0.5: phi = -w^2 / (2 ra (r + ra)^2),      psi = w / (r + ra);
-// products and quotients of positive values, so no digits are lost.
+// limited) the expanded term is phi(w) + beta (w - v) for a <= Delta, and
+// beyond it 0 for v > D and psi(v) - psi(D) otherwise. With
+// d = sqrt(a + w) - sqrt(a):
+//   P = 1.5: phi = d^2 (sqrt(a + w) + sqrt(a) / 2), psi = d (2 a + w + sqrt(a + w) sqrt(a));
+//   P = 0.5: phi = -d^2 / (2 sqrt(a)),              psi = d;
+// products of values that carry no cancellation once d is. d comes from
+// r = sqrt(t), t = a + w rounded, and ra = sqrt(a), with the residuals of
+// both roots and the rounding of t (exact where w is small against a):
+//   d = (r - ra) + ((t - r^2) - ((t - a) - w) - (a - ra^2)) / (2 ra).
+// No division, so the rows cost little more than those of raw data.
 struct FarShape {
     double a, ra, beta, shift, psiShift;
     bool inside;
 };
+
+// d and r of the comment above.
+[[gnu::always_inline]] inline double farRoot(double a, double ra, double raResidual, double halfOverRa, double w,
+                                             double& r)
+{
+    const double t = std::max(a + w, 0.0);
+    r = std::sqrt(t);
+    return (r - ra) + ((std::fma(-r, r, t) - ((t - a) - w)) - raResidual) * halfOverRa;
+}
 
 GCCC_VECTOR_CLONES double rowPower15Far(double p, const double* q, std::size_t m, double delta, FarShape s,
                                         double* col)
@@ -447,16 +474,19 @@ GCCC_VECTOR_CLONES double rowPower15Far(double p, const double* q, std::size_t m
         return v * std::sqrt(v);
     };
     const double a = s.a, ra = s.ra, beta = s.beta, shift = s.shift, psiShift = s.psiShift;
+    const double raResidual = std::fma(-ra, ra, a), halfOverRa = 0.5 / ra, halfRa = 0.5 * ra;
     if (s.inside)
         return powerRow(p, q, m, col, [=](double pi, double qj) {
             const double v = pi + qj, w = std::min(v, shift);
-            const double r = std::sqrt(std::max(a + w, 0.0)), h = r + ra;
-            return diff(pi - qj) - (w * w * (2.0 * r + ra) / (2.0 * h * h) + beta * (w - v));
+            double r;
+            const double d = farRoot(a, ra, raResidual, halfOverRa, w, r);
+            return diff(pi - qj) - (d * d * (r + halfRa) + beta * (w - v));
         });
     return powerRow(p, q, m, col, [=](double pi, double qj) {
-        const double w = std::min(pi + qj, shift);
-        const double r = std::sqrt(std::max(a + w, 0.0));
-        return diff(pi - qj) - (w * (2.0 * a + w + r * ra) / (r + ra) - psiShift);
+        const double v = pi + qj;
+        double r;
+        const double d = farRoot(a, ra, raResidual, halfOverRa, v, r);
+        return diff(pi - qj) - (v > shift ? 0.0 : d * (2.0 * a + v + r * ra) - psiShift);
     });
 }
 
@@ -465,16 +495,19 @@ GCCC_VECTOR_CLONES double rowPower05Far(double p, const double* q, std::size_t m
 {
     const auto diff = [=](double u) { return std::sqrt(std::min(std::fabs(u), delta)); };
     const double a = s.a, ra = s.ra, beta = s.beta, shift = s.shift, psiShift = s.psiShift;
+    const double raResidual = std::fma(-ra, ra, a), halfOverRa = 0.5 / ra;
     if (s.inside)
         return powerRow(p, q, m, col, [=](double pi, double qj) {
             const double v = pi + qj, w = std::min(v, shift);
-            const double r = std::sqrt(std::max(a + w, 0.0)), h = r + ra;
-            return diff(pi - qj) - (beta * (w - v) - w * w / (2.0 * ra * h * h));
+            double r;
+            const double d = farRoot(a, ra, raResidual, halfOverRa, w, r);
+            return diff(pi - qj) - (beta * (w - v) - d * d * halfOverRa);
         });
     return powerRow(p, q, m, col, [=](double pi, double qj) {
-        const double w = std::min(pi + qj, shift);
-        const double r = std::sqrt(std::max(a + w, 0.0));
-        return diff(pi - qj) - (w / (r + ra) - psiShift);
+        const double v = pi + qj;
+        double r;
+        const double d = farRoot(a, ra, raResidual, halfOverRa, v, r);
+        return diff(pi - qj) - (v > shift ? 0.0 : d - psiShift);
     });
 }
 
@@ -485,7 +518,7 @@ double rowPowerFar(double p, const double* q, std::size_t m, double delta, doubl
     const bool inside = e.inside();
     return powerRow(p, q, m, col, [&](double pi, double qj) {
         const double v = pi + qj, w = std::min(v, shift);
-        const double term = inside ? e.phi(w) + beta * (w - v) : e.psi(w) - psiShift;
+        const double term = inside ? e.phi(w) + beta * (w - v) : v > shift ? 0.0 : e.psi(v) - psiShift;
         return std::pow(std::min(std::fabs(pi - qj), delta), P) - term;
     });
 }
@@ -821,11 +854,16 @@ bool Pass::fastCross(std::vector<double>& rows, std::vector<double>& cols, unsig
             return true;
         }
         // v = side x_i + side y_j = side x_i - b_j with b the sorted -side y
-        const SortedSums farY(y, m_n, -m_side), farX(x, m_n, -m_side);
+        // (the absolute distance has no terms of v)
+        const bool negate = m_side > 0 && m_d.kind != GcccKind::Absolute;
+        const SortedSums farY = negate ? sortedY.negated() : SortedSums();
+        const SortedSums farX = negate ? sortedX.negated() : SortedSums();
+        const SortedSums& byY = m_side > 0 ? farY : sortedY;
+        const SortedSums& byX = m_side > 0 ? farX : sortedX;
         forBlocks(n, RowsPerThread, threads, [&](std::size_t lo, std::size_t hi) {
             for (std::size_t i = lo + 1; i <= hi; ++i) {
-                rows[i] = static_cast<double>(sortedDiff(x[i], sortedY) - sortedFar(m_side * x[i], farY));
-                cols[i] = static_cast<double>(sortedDiff(y[i], sortedX) - sortedFar(m_side * y[i], farX));
+                rows[i] = static_cast<double>(sortedDiff(x[i], sortedY) - sortedFar(m_side * x[i], byY));
+                cols[i] = static_cast<double>(sortedDiff(y[i], sortedX) - sortedFar(m_side * y[i], byX));
             }
         });
         return true;
