@@ -95,6 +95,8 @@ public:
             m_sortY.redim(0, n);
             m_winX.redim(0, n);
             m_winY.redim(0, n);
+            m_centredWX.redim(0, n);
+            m_centredWY.redim(0, n);
             m_clipD.assign(size, 0.0);
             m_clipS.assign(size, 0.0);
             m_HD.assign(size, 0.0);
@@ -133,6 +135,7 @@ private:
     std::vector<double> m_x, m_y;      // x(1..n), y(1..n); NaN where the caller's arrays end
     detail::GcccCentre m_centre;       // the common mean c, x - c and y - c (empty unless all finite)
     BoundedArray<double> m_sortX, m_sortY, m_winX, m_winY;  // WinX and WinY hold ClipX and ClipY from variant 4 on
+    BoundedArray<double> m_centredWX, m_centredWY;          // WinX - c and WinY - c
     std::vector<double> m_clipD, m_clipS, m_HD, m_HT, m_HX;
     detail::GcccKernels m_K;
 
@@ -182,17 +185,16 @@ void GcccWork::prepare()
     }
 
     const double c = m_centre.c;
-    BoundedArray<double> centredX(0, n), centredY(0, n);
     for (std::int32_t i = 1; i <= n; ++i) {
-        centredX(i) = m_winX(i) - c;
-        centredY(i) = m_winY(i) - c;
+        m_centredWX(i) = m_winX(i) - c;
+        m_centredWY(i) = m_winY(i) - c;
     }
     double meanDiff = 0.0, varDiff = 0.0;
     m_CovWXY = 0.0;
     std::int32_t count = n;
     ignoreErrors([&] {
-        m_lib.STAT_MeanVarCoVar(centredX, centredY, count, m_MeanWX, m_MeanWY, m_VarWX, m_VarWY, meanDiff, varDiff,
-                                m_CovWXY);
+        m_lib.STAT_MeanVarCoVar(m_centredWX, m_centredWY, count, m_MeanWX, m_MeanWY, m_VarWX, m_VarWY, meanDiff,
+                                varDiff, m_CovWXY);
     });
 
     // Each bound with the means of the centred data; the sums' bound is
