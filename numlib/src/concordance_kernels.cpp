@@ -271,22 +271,10 @@ private:
 // (b - c)^2 about the median c.
 class SortedSums {
 public:
-    SortedSums() = default;
     SortedSums(const double* v, std::int32_t n) : m_b(v + 1, v + 1 + n)
     {
         std::sort(m_b.begin(), m_b.end());
         sums();
-    }
-
-    // The values negated, in their order.
-    SortedSums negated() const
-    {
-        SortedSums s;
-        s.m_b.assign(m_b.rbegin(), m_b.rend());
-        for (double& b : s.m_b)
-            b = -b;
-        s.sums();
-        return s;
     }
 
     std::size_t size() const { return m_b.size(); }
@@ -776,36 +764,51 @@ long double Pass::sortedRow(double a, const SortedSums& s) const
     }
 }
 
-// The sum over j of the expanded term of v_j = p - b_j, b the sorted
-// -side yc (or -side xc): the j below m have v_j > D (limited, or Huber's
-// linear piece), the others v_j <= D.
-long double Pass::sortedFar(double p, const SortedSums& s) const
+// The sum over j of the expanded term of v_j = side (a + b_j), b the
+// sorted centred y (or x) and a the centred x_i (or y_i). The limited j
+// (v_j > D; Huber's linear piece) form one end of the sorted b: the upper
+// for side +1, the lower for side -1.
+long double Pass::sortedFar(double a, const SortedSums& s) const
 {
     const std::size_t n = s.size();
     if (m_d.kind == GcccKind::Absolute)
         return 0.0L;
     const Expansion& e = m_expansion;
-    const long double D = e.shift(), a = e.a(), Delta = m_d.Delta;
-    const std::size_t m = s.firstAtMost(p, e.shift());
-    const long double limited = static_cast<long double>(m);
-    const long double pl = p;
+    const long double D = e.shift(), twoC = e.a(), Delta = m_d.Delta;
+    const bool up = m_side > 0;
+    // first j with a + b_j > D (side +1), first j with -a - b_j <= D (side -1)
+    const std::size_t k = up ? s.firstBelow(-a, -e.shift()) : s.firstAtMost(-a, e.shift());
+    struct Range {
+        std::size_t lo, hi;
+    };
+    const Range limited = up ? Range{k, n} : Range{0, k}, within = up ? Range{0, k} : Range{k, n};
+    const long double count = static_cast<long double>(limited.hi - limited.lo);
+    // sums of v_j - K and (v_j - K)^2 over a range: v_j - K is
+    // -((K - a) - b_j) for side +1 and (-a - K) - b_j for side -1
+    const long double al = a;
+    const auto lin = [&](Range r, long double K) {
+        return up ? -s.sumLin(r.lo, r.hi, K - al) : s.sumLin(r.lo, r.hi, -al - K);
+    };
+    const auto sq = [&](Range r, long double K) {
+        return up ? s.sumSq(r.lo, r.hi, K - al) : s.sumSq(r.lo, r.hi, -al - K);
+    };
     switch (m_d.kind) {
     case GcccKind::ClipSquare:
         if (e.inside())
-            return s.sumSq(m, n, pl) + limited * D * D - 2.0L * a * s.sumLin(0, m, pl - D);
+            return sq(within, 0.0L) + count * D * D - 2.0L * twoC * lin(limited, D);
         if (Delta < 0.0L)
-            return limited * Delta * Delta;
-        return s.sumSq(m, n, pl - D) + 2.0L * Delta * s.sumLin(m, n, pl - D);
+            return count * Delta * Delta;
+        return sq(within, D) + 2.0L * Delta * lin(within, D);
     case GcccKind::ClipAbsolute:
         if (e.inside())
-            return -s.sumLin(0, m, pl - D);
+            return -lin(limited, D);
         if (Delta < 0.0L)
-            return -limited * Delta;
-        return s.sumLin(m, n, pl - D);
+            return -count * Delta;
+        return lin(within, D);
     case GcccKind::Huber:
         if (e.inside())
-            return 0.5L * s.sumSq(m, n, pl) + D * s.sumLin(0, m, pl - D / 2.0L);
-        return 0.5L * s.sumSq(m, n, pl - D);
+            return 0.5L * sq(within, 0.0L) + D * lin(limited, D / 2.0L);
+        return 0.5L * sq(within, D);
     default:
         return NaN;
     }
@@ -853,17 +856,10 @@ bool Pass::fastCross(std::vector<double>& rows, std::vector<double>& cols, unsig
             });
             return true;
         }
-        // v = side x_i + side y_j = side x_i - b_j with b the sorted -side y
-        // (the absolute distance has no terms of v)
-        const bool negate = m_side > 0 && m_d.kind != GcccKind::Absolute;
-        const SortedSums farY = negate ? sortedY.negated() : SortedSums();
-        const SortedSums farX = negate ? sortedX.negated() : SortedSums();
-        const SortedSums& byY = m_side > 0 ? farY : sortedY;
-        const SortedSums& byX = m_side > 0 ? farX : sortedX;
         forBlocks(n, RowsPerThread, threads, [&](std::size_t lo, std::size_t hi) {
             for (std::size_t i = lo + 1; i <= hi; ++i) {
-                rows[i] = static_cast<double>(sortedDiff(x[i], sortedY) - sortedFar(m_side * x[i], byY));
-                cols[i] = static_cast<double>(sortedDiff(y[i], sortedX) - sortedFar(m_side * y[i], byX));
+                rows[i] = static_cast<double>(sortedDiff(x[i], sortedY) - sortedFar(x[i], sortedY));
+                cols[i] = static_cast<double>(sortedDiff(y[i], sortedX) - sortedFar(y[i], sortedX));
             }
         });
         return true;
