@@ -127,6 +127,7 @@ public:
     void Command6_Click();                   // Calculate (frm_main_evaluation.cpp)
     void Command11_Click();                  // Scatter
     void Command14_Click();                  // Rank
+    void Command13_Click();                  // Histo: the histogram charts (also the run's)
     void Command15_Click();                  // Histogram
     void Command10_Click();                  // About
     void Command12_Click();                  // Random

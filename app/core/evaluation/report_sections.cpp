@@ -6,6 +6,17 @@
 void writeRegressionSection(EvaluationContext& ctx);
 void writeParameterTestsSection(EvaluationContext& ctx);
 void writeOlsSlsSection(EvaluationContext& ctx);
+// deviation_section.cpp
+void writeDeviationSection(EvaluationContext& ctx);
+// residual_sections.cpp: the residue regression runs inside the residual section
+void writeResidualSection(EvaluationContext& ctx);
+// closing_sections.cpp
+void requestHistograms(EvaluationContext& ctx);
+void writeReferencesSection(EvaluationContext& ctx);
+void requestResidualPlot(EvaluationContext& ctx);
+void requestDeviationPlot(EvaluationContext& ctx);
+void requestNormalPlot(EvaluationContext& ctx);
+void requestResidueRegressionPlots(EvaluationContext& ctx);
 
 namespace {
 
@@ -22,12 +33,22 @@ bool always(const EvaluationSettings&)
     return true;
 }
 
-const std::array<ReportSection, 4> kSections = {{
+const std::array<ReportSection, 12> kSections = {{
     {nullptr, always, writeRegressionSection},   // "Regression..." shows from before the fit
     {"Parameters...", [](const EvaluationSettings& s) { return s.sections.parameterTests; },
      writeParameterTestsSection},
     {"OLS and SLS...", [](const EvaluationSettings& s) { return s.sections.olsSls; }, writeOlsSlsSection},
+    {"Deviation analysis...", [](const EvaluationSettings& s) { return s.sections.deviation; }, writeDeviationSection},
+    {"Residual analysis...", [](const EvaluationSettings& s) { return s.sections.residual; }, writeResidualSection},
+    {nullptr, [](const EvaluationSettings& s) { return s.sections.histograms; }, requestHistograms},
+    {nullptr, [](const EvaluationSettings& s) { return s.sections.references; }, writeReferencesSection},
     {nullptr, always, showReportWindow},
+    // The closing charts: each carries its own status text, shown while the
+    // window draws it.
+    {nullptr, [](const EvaluationSettings& s) { return s.sections.residual && s.plots.residual; }, requestResidualPlot},
+    {nullptr, [](const EvaluationSettings& s) { return s.sections.residual && s.plots.deviation; }, requestDeviationPlot},
+    {nullptr, [](const EvaluationSettings& s) { return s.sections.residual && s.plots.normal; }, requestNormalPlot},
+    {nullptr, [](const EvaluationSettings& s) { return s.sections.residueRegression; }, requestResidueRegressionPlots},
 }};
 
 } // namespace

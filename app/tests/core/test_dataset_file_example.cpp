@@ -66,10 +66,18 @@ DatasetState exampleState()
         if (row.exclude)
             s.matrix.setText(DataMatrix::ColExclude, r, QLatin1String(row.exclude));
     }
-    // Besides the sections ticked at start: the OLS and SLS coefficients and
-    // the generalized concordance coefficients.
-    applyOption(s.options, findOptionKey(QStringLiteral("OLS_SLS")), 1);
-    applyOption(s.options, findOptionKey(QStringLiteral("GENERAL_CCC")), 1);
+    // Every section that writes text is ticked, so that the sample's report
+    // is the whole report: comments, references, the bootstrap, both
+    // threshold tables, the deviation analysis and the residual analysis
+    // with its regression, written into the report itself.
+    for (const char* key : {"OLS_SLS", "GENERAL_CCC", "INDEX_ANALYSIS", "BALANCE_ANALYSIS", "ORTHOGONAL_BALANCE",
+                            "KLEIJNEN_ANALYSIS", "THRESHOLD_ANALYSIS", "DISTANCE_ANALYSIS", "WEIGHED_DEVIANCE",
+                            "RESIDUAL_ANALYSIS", "BLAND_ALTMAN_ANALYSIS", "DEVIATION_ANALYSIS", "ROBUST_STATISTICS",
+                            "MSPE_BOOTSTRAP", "SHOW_LITERATURE", "RESIDUAL_REGRESSION_PLOT"})
+        applyOption(s.options, findOptionKey(QLatin1String(key)), 1);
+    applyOption(s.options, findOptionKey(QStringLiteral("RESIDUE_WINDOW")), 0);
+    applyOption(s.options, findOptionKey(QStringLiteral("TRESHOLD_RANK")), QStringLiteral("12"));
+    applyOption(s.options, findOptionKey(QStringLiteral("TRESHOLD_XY")), QStringLiteral("6"));
     s.notes = QStringLiteral(
         "Winter wheat grain yield (t/ha at 15 % moisture) at 25 site-years of a regional\n"
         "variety trial network. Synthetic example data shipped with KVE.\n"

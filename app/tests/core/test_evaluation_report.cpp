@@ -236,3 +236,86 @@ TEST(EvaluationReport, StatisticsThatOverflowPrintNotAvailable)
     // The program's mean is not replaced by a value that is none.
     EXPECT_FALSE(out.MeanY.has_value() && !std::isfinite(*out.MeanY));
 }
+
+namespace {
+
+// Compares `actual` with a golden file; with KVE_UPDATE_GOLDEN (never under
+// ctest) writes it first.
+void expectGolden(const QString& path, const QString& actual)
+{
+    const QByteArray bytes = actual.toUtf8();
+    if (qEnvironmentVariableIsSet("KVE_UPDATE_GOLDEN")) {
+        ASSERT_FALSE(qEnvironmentVariableIsSet("KVE_UNDER_CTEST"))
+            << "KVE_UPDATE_GOLDEN is refused under ctest: run this test binary by itself to update the golden file";
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    QFile golden(path);
+    ASSERT_TRUE(golden.open(QIODevice::ReadOnly)) << path.toStdString();
+    EXPECT_EQ(bytes.toStdString(), golden.readAll().toStdString()) << path.toStdString();
+}
+
+// The run's requests in order, one line each: the side windows and the
+// report window by caption, the charts by title and axes.
+QString requestList(const EvaluationOutcome& out)
+{
+    QString list;
+    for (const RunRequest& r : out.requests) {
+        if (const auto* chart = std::get_if<RunRequests::Chart>(&r))
+            list += QStringLiteral("chart: %1 | %2 | %3 | %4\r\n")
+                        .arg(chart->plot.TitleText, chart->plot.AxisXTitle, chart->plot.AxisYTitle, chart->status);
+        else if (const auto* side = std::get_if<RunRequests::ShowSideWindow>(&r))
+            list += QStringLiteral("window: ") + side->caption + QStringLiteral("\r\n");
+        else if (const auto* report = std::get_if<RunRequests::ShowReport>(&r))
+            list += QStringLiteral("report: ") + report->caption + QStringLiteral("\r\n");
+        else if (std::holds_alternative<RunRequests::Histograms>(r))
+            list += QStringLiteral("histograms\r\n");
+        else if (const auto* editor = std::get_if<RunRequests::OpenInEditor>(&r))
+            list += QStringLiteral("editor: ") + editor->path + QStringLiteral("\r\n");
+        else
+            list += QStringLiteral("other\r\n");
+    }
+    return list;
+}
+
+} // namespace
+
+TEST(EvaluationReport, SideWindowsAndRequestsGolden)
+{
+    // The deviation analysis's interval window and the ordered requests of
+    // the sample; and the whole report of a dataset far from zero with every
+    // residual column. Checked once against R with
+    // tools/oracles/report_sections_iii.R.
+    QLocale::setDefault(QLocale::c());
+    const QString golden = QStringLiteral(KVE_SOURCE_DIR "/app/tests/core/golden/");
+    struct Case {
+        QString dataset, stem;
+        bool report;   // the sample's report has a test of its own
+    };
+    const Case cases[] = {
+        {samplePath, QStringLiteral("crop_yield"), false},
+        {golden + QStringLiteral("offset_residuals.KVE"), QStringLiteral("offset_residuals"), true},
+    };
+    for (const Case& c : cases) {
+        const DatasetFile::LoadResult loaded = DatasetFile::LoadFile(c.dataset, QStringLiteral("19"), 20);
+        ASSERT_TRUE(loaded.ok()) << loaded.error.text.toStdString();
+        DatasetFile::DatasetState state;
+        DatasetFile::applyContent(*loaded.content, state);
+        EvaluationInput o = sampleInput(state);
+        o.dataFileName = c.dataset;
+        o.mainCaption = DatasetFile::mainCaption(c.dataset);
+        const EvaluationOutcome out = runEvaluation(state.matrix, o);
+        ASSERT_TRUE(out.ran) << c.stem.toStdString();
+        if (c.report)
+            expectGolden(golden + c.stem + QStringLiteral("_report.txt"), out.report);
+        QString deviationWindow;
+        for (const RunRequest& r : out.requests)
+            if (const auto* side = std::get_if<RunRequests::ShowSideWindow>(&r);
+                side && side->caption.startsWith(QStringLiteral("Deviation Analyses - ")))
+                deviationWindow = side->text;
+        EXPECT_FALSE(deviationWindow.isEmpty()) << c.stem.toStdString();
+        expectGolden(golden + c.stem + QStringLiteral("_deviation_window.txt"), deviationWindow);
+        expectGolden(golden + c.stem + QStringLiteral("_requests.txt"), requestList(out));
+    }
+}

@@ -99,6 +99,44 @@ TEST_F(MainWindowSeams, CalculateOnTheSampleWritesTheGoldenReport)
     EXPECT_NE(afterFirstLine(swapped), afterFirstLine(report));
 }
 
+TEST_F(MainWindowSeams, CalculateShowsItsSideWindowsHistogramsAndTheResidueFile)
+{
+    // The side windows open before the report, the histogram command runs
+    // as its button does, and the residue file written into the dataset's
+    // folder is handed to the editor.
+    QStringList shown;
+    auto newWindows = [&shown] {
+        QStringList captions;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* info = qobject_cast<frmInfo*>(w); info && !shown.contains(info->windowTitle())) {
+                shown << info->windowTitle();
+                captions << info->windowTitle();
+            }
+        captions.sort();
+        return captions;
+    };
+    int histograms = 0;
+    mainWindowHooks().histogramPlot = [&histograms](frmMain&) { ++histograms; };
+    fillRows(matrix(), 6);
+    matrix().setNumber(3, 4, 9.5);
+    programState().DataFileName = dir.filePath(QStringLiteral("Trial.KVE"));
+    window->setWindowTitle(QStringLiteral("KVE v. 3.1.0 - Trial.KVE"));
+    for (CheckBox box : {CheckBox::DeviationAnalysis, CheckBox::ResidualAnalysis, CheckBox::ResidueWindow,
+                         CheckBox::SaveResidueFile, CheckBox::HistogramPlots})
+        window->check(box)->setChecked(true);
+    window->Command6_Click();
+    EXPECT_EQ(newWindows(), QStringList({QStringLiteral("Deviation Analyses - KVE v. 3.1.0 - Trial.KVE"),
+                                         QStringLiteral("Residue Analyses - KVE v. 3.1.0 - Trial.KVE"),
+                                         QStringLiteral("Results - KVE v. 3.1.0 - Trial.KVE")}));
+    EXPECT_EQ(histograms, 1);
+    EXPECT_EQ(platform->launcher.opened, QStringList({dir.filePath(QStringLiteral("Residue0000.TXT"))}));
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("Residue0000.TXT"))));
+    EXPECT_FALSE(window->statusLine()->isVisible());
+    // The limits the run settled stay for the next run.
+    EXPECT_DOUBLE_EQ(programState().LeverageCutoff, 4.0 / 6);
+    EXPECT_NE(programState().DeviationLower, 0.0);
+}
+
 TEST_F(MainWindowSeams, CalculateSwitchesAWeightedFitWithoutSDsToTheRegularOne)
 {
     fillRows(matrix(), 4);
