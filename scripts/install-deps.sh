@@ -11,6 +11,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core fonts-liberation xvfb
   libcurl4-openssl-dev python3-aiosmtpd
+  r-base-core
 )
 
 # `install-deps.sh --list` prints the list, for scripts/check-deps.sh.

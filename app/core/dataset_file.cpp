@@ -77,19 +77,6 @@ constexpr char16_t kCp1252High[32] = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-// A cell as written between the commas of a data row.
-QString formatCell(const DataCell& cell)
-{
-    if (cell.isNumber())
-        return formatRoundTrip(cell.number());
-    if (cell.isText()) {
-        QString text = cell.text();
-        text.replace(QLatin1Char('"'), QLatin1String("\"\""));
-        return QLatin1Char('"') + text + QLatin1Char('"');
-    }
-    return QString();
-}
-
 // Cursor over the decoded text of a file, by lines and by data records.
 class Reader {
 public:
@@ -207,6 +194,22 @@ LoadError refusal(const QString& path, const QString& why)
 constexpr qint64 MaxFileBytes = qint64(1) << 30;
 
 } // namespace
+
+QString formatCell(const DataCell& cell)
+{
+    if (cell.isNumber())
+        return formatRoundTrip(cell.number());
+    if (cell.isText())
+        return quoteText(cell.text());
+    return QString();
+}
+
+QString quoteText(const QString& text)
+{
+    QString quoted = text;
+    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
 
 // ---------------------------------------------------------------------------
 

@@ -42,6 +42,7 @@ class frmInfo;
 class frmPlot;
 struct XYPlot;
 class SingleInstance;
+class RPage;
 
 // Where the commands and windows that live elsewhere plug into the main
 // window. Each is empty until the code that provides it sets it.
@@ -56,7 +57,6 @@ struct MainWindowHooks {
     std::function<void(frmMain&)> histogramPlot;    // "Histo", "Plot histogram"
     std::function<void(frmMain&)> showAbout;        // "About"
     std::function<void(frmMain&)> showRandom;       // "Random"
-    std::function<void(frmMain&)> refreshROutputList; // R output files of the dataset
     std::function<void(frmMain&)> unload;           // closing the main window
 };
 MainWindowHooks& mainWindowHooks();
@@ -134,9 +134,20 @@ public:
     void Command23_Click();                  // Compare
     void Command24_Click();                  // eMail
     void Command7_Click();                   // Quit
-    void Command28_Click();                  // refresh the R lists
     void CallLoad();
     void CallPlot();
+
+    // ---- R page (frm_main_r.cpp) -------------------------------------------
+    void Command25_Click();                  // R Script: run the chosen template
+    void Command26_Click();                  // open the ticked R outputs
+    void Command27_Click();                  // delete the ticked R outputs
+    void Command28_Click();                  // refresh the R lists
+    void Command29_Click();                  // Load R: R's console
+    void Command31_Click();                  // R path
+    void Command32_Click();                  // edit the chosen template
+    void Command33_Click();                  // check/uncheck all outputs
+    // Label22 after the switch to the R page.
+    void showRFolder();
 
     // ---- charts (frm_main_plots.cpp) ----------------------------------------
     // Creates, fills and shows a new chart window for an XY chart. A failure
@@ -181,6 +192,8 @@ private:
     void setStayOnTop(bool onTop);
     void createStartupControls();
     void connectCommands();
+    // The R page's commands (frm_main_r.cpp), once the pages are built.
+    void addRCommands();
     std::array<OptionPage*, 4> optionPages() const;
 
     MainControls m_controls;
@@ -199,4 +212,5 @@ private:
     // not (read by the command line).
     QString m_lastRunRefusal;
     BatchOutcome m_batchOutcome;
+    RPage* m_rPage = nullptr;
 };

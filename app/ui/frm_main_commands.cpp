@@ -149,33 +149,6 @@ void frmMain::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-void frmMain::Command28_Click()
-{
-    const ProgramState& state = programState();
-    QComboBox* RFile = m_rScript->templates();
-    const QString chosen = RFile->currentText();
-    QStringList folders;
-    if (!state.DataFileName.isEmpty())
-        folders << KVECode::GetFolderPath(state.DataFileName);
-    if (!state.DocumentsFolder.isEmpty())
-        folders << state.DocumentsFolder + QStringLiteral("/KVE Files/");
-    folders << QCoreApplication::applicationDirPath();
-    QStringList names;
-    for (const QString& folder : folders) {
-        const QStringList found = QDir(folder).entryList({QStringLiteral("SingleCode*.R")}, QDir::Files, QDir::Name);
-        for (const QString& name : found)
-            if (!names.contains(name, Qt::CaseInsensitive))
-                names << name;
-    }
-    RFile->clear();
-    RFile->addItems(names);
-    const int keep = static_cast<int>(names.indexOf(chosen));
-    if (keep >= 0)
-        RFile->setCurrentIndex(keep);
-    if (mainWindowHooks().refreshROutputList)
-        mainWindowHooks().refreshROutputList(*this);
-}
-
 void frmMain::CallLoad()
 {
     Command8_Click();

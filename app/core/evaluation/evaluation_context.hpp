@@ -32,6 +32,7 @@ class RandomSource;
 struct EvaluationData {
     int N = 0;
     std::vector<double> X, SDX, Y, SDY;
+    std::vector<int> sheetRow;          // the sheet row each used row came from
 };
 
 // A value that could not be computed (its step failed or never wrote it):

@@ -89,6 +89,7 @@ EvaluationData gatherEvaluationData(const DataMatrix& matrix, int gridRows)
     d.SDX.push_back(0);
     d.Y.push_back(0);
     d.SDY.push_back(0);
+    d.sheetRow.push_back(0);
     for (int r = 1; r <= lastSheetRow(matrix, gridRows); ++r) {
         const DataCell& x = matrix.cell(DataMatrix::ColX, r);
         // A cell holding a number is never the empty text.
@@ -102,6 +103,7 @@ EvaluationData gatherEvaluationData(const DataMatrix& matrix, int gridRows)
         d.Y.push_back(matrix.cell(DataMatrix::ColY, r).toNumber().value_or(0.0));
         const DataCell& sdy = matrix.cell(DataMatrix::ColSDY, r);
         d.SDY.push_back(sdy.isMissing() ? 0.0 : sdy.toNumber().value_or(0.0));
+        d.sheetRow.push_back(r);
     }
     return d;
 }

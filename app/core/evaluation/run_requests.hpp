@@ -60,8 +60,15 @@ struct OpenInEditor {
     QString path;
 };
 
+// The rank section wrote "Rank X" and "Rank Y" of sheet rows 1..lastRow:
+// the sheet shows those cells again, each as its plain text ("3", "2.5",
+// ".").
+struct ShowRanks {
+    int lastRow = 0;
+};
+
 } // namespace RunRequests
 
 using RunRequest = std::variant<RunRequests::Notice, RunRequests::ErrorBox, RunRequests::SelectMethod,
-                                RunRequests::ShowReport, RunRequests::Chart, RunRequests::ShowSideWindow,
-                                RunRequests::Histograms, RunRequests::OpenInEditor>;
+                                RunRequests::ShowReport, RunRequests::Chart, RunRequests::ShowRanks,
+                                RunRequests::ShowSideWindow, RunRequests::Histograms, RunRequests::OpenInEditor>;

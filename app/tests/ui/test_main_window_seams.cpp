@@ -137,6 +137,36 @@ TEST_F(MainWindowSeams, CalculateShowsItsSideWindowsHistogramsAndTheResidueFile)
     EXPECT_NE(programState().DeviationLower, 0.0);
 }
 
+TEST_F(MainWindowSeams, CalculateWritesTheRanksIntoTheSheet)
+{
+    // Rows 1, 3, 4 and 5 are used (X of rows 1 and 4 tied), row 2 is
+    // excluded, row 6 is excluded after the last used row and keeps its
+    // cells; X ranks inverted.
+    const double xs[] = {3, 8, 1, 3, 6, 4};
+    const double ys[] = {2.5, 9, 1, 4, 3, 5};
+    for (int r = 1; r <= 6; ++r) {
+        matrix().setNumber(DataMatrix::ColX, r, xs[r - 1]);
+        matrix().setNumber(DataMatrix::ColY, r, ys[r - 1]);
+    }
+    matrix().setText(DataMatrix::ColExclude, 2, QStringLiteral("Y"));
+    matrix().setText(DataMatrix::ColExclude, 6, QStringLiteral("yes"));
+    for (int c : {5, 6}) {
+        matrix().setText(c, 6, QStringLiteral("7"));
+        window->MatrixTOGrid(6, c);
+    }
+    window->check(CheckBox::RankAnalysis)->setChecked(true);
+    child<QCheckBox>(QStringLiteral("InvertXRanks"))->setChecked(true);
+    window->Command6_Click();
+
+    const char* const rankX[] = {"2.5", ".", "4", "2.5", "1", "7"};
+    const char* const rankY[] = {"2", ".", "1", "4", "3", "7"};
+    for (int r = 1; r <= 6; ++r) {
+        EXPECT_EQ(grid()->textMatrix(r, 5), QLatin1String(rankX[r - 1])) << "row " << r;
+        EXPECT_EQ(grid()->textMatrix(r, 6), QLatin1String(rankY[r - 1])) << "row " << r;
+    }
+    EXPECT_EQ(matrix().cell(DataMatrix::ColRankX, 5).number(), 1.0);
+}
+
 TEST_F(MainWindowSeams, CalculateSwitchesAWeightedFitWithoutSDsToTheRegularOne)
 {
     fillRows(matrix(), 4);
