@@ -288,10 +288,13 @@ TEST_F(KveProcess, PlotSwitchOpensTheChartWindows)
     ranked.close();
 
     // KVE lists the windows it shows as the command line ends it; /X: the
-    // chart windows are made and nothing waits for them.
+    // chart windows are made and nothing waits for them. /G with /R: the
+    // scatter and rank charts around the run, and the run's residual plot;
+    // the sample's residue regression adds its two charts.
     const QString list = path(QStringLiteral("windows.txt"));
     qputenv("KVE_WINDOW_LIST", list.toLocal8Bit());
-    const Result r = run({QStringLiteral("/F") + ranked.fileName(), QStringLiteral("/G"), QStringLiteral("/X")});
+    const Result r = run({QStringLiteral("/F") + ranked.fileName(), QStringLiteral("/G"), QStringLiteral("/R"),
+                          QStringLiteral("/X")});
     qunsetenv("KVE_WINDOW_LIST");
     ASSERT_TRUE(r.finished);
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
@@ -305,8 +308,11 @@ TEST_F(KveProcess, PlotSwitchOpensTheChartWindows)
         if (w.startsWith(QStringLiteral("frmPlot\t")))
             charts << w;
     charts.sort();
-    EXPECT_EQ(charts, QStringList({QStringLiteral("frmPlot\tPlot - ranked.KVE\tObserved vs Model-Predicted"),
-                                   QStringLiteral("frmPlot\tPlot - ranked.KVE\tRank of Observed vs Rank of Model-Predicted")}))
+    EXPECT_EQ(charts, QStringList({QStringLiteral("frmPlot\tPlot - ranked.KVE\tDeviation vs Model-Predicted"),
+                                   QStringLiteral("frmPlot\tPlot - ranked.KVE\tObserved vs Model-Predicted"),
+                                   QStringLiteral("frmPlot\tPlot - ranked.KVE\tRank of Observed vs Rank of Model-Predicted"),
+                                   QStringLiteral("frmPlot\tPlot - ranked.KVE\tResidue vs Regression-Predicted"),
+                                   QStringLiteral("frmPlot\tPlot - ranked.KVE\tStudentized Residue vs Regression-Predicted")}))
         << windows.join(QLatin1Char('|')).toStdString();
 }
 
