@@ -8,6 +8,7 @@
 #include <QFileInfo>
 
 #include <cmath>
+#include <limits>
 
 #include "SumtrixLib/Sumtrix.hpp"
 #include "core/evaluation/normality_test.hpp"
@@ -107,9 +108,63 @@ void settleLimits(EvaluationContext& ctx)
     l.DffitsCutoff = 2 * std::sqrt(2 / N);
 }
 
+// Cook's D is marked when it lies above the median of F(p, n - p), that is
+// when 1 - STAT_PROBF(D, 2, N - 2) > 0.5. One F probability per row is most
+// of the time of a long table, so the median is bracketed once by bisection
+// on the same probability: D up to `below` is not marked, D from `above` on
+// is, and only a D between the two is judged by its own probability. The
+// marks are the same as with one probability per row.
+class CookRule {
+public:
+    CookRule(SumtrixLib::Sumtrix& lib, int N) : m_lib(lib), m_N(N)
+    {
+        if (markedAt(0))
+            return;
+        double lo = 0, hi = 1;
+        for (int k = 0; k < 64 && !markedAt(hi); ++k) {
+            lo = hi;
+            hi *= 2;
+        }
+        if (!markedAt(hi))
+            return;
+        for (int k = 0; k < 200 && hi - lo > 1e-12 * hi; ++k) {
+            const double mid = lo + (hi - lo) / 2;
+            if (markedAt(mid))
+                hi = mid;
+            else
+                lo = mid;
+        }
+        m_below = lo;
+        m_above = hi;
+    }
+
+    bool operator()(double D) const
+    {
+        if (D <= m_below)
+            return false;
+        if (D >= m_above)
+            return true;
+        return markedAt(D);
+    }
+
+private:
+    bool markedAt(double D) const
+    {
+        const double upper = computed([&] { return m_lib.STAT_PROBF(D, 2, m_N - 2.0); });
+        return !std::isnan(upper) && 1 - upper > 0.5;
+    }
+
+    SumtrixLib::Sumtrix& m_lib;
+    int m_N;
+    // Without a bracket (the probability cannot be formed) every D is
+    // judged by itself.
+    double m_below = -std::numeric_limits<double>::infinity();
+    double m_above = std::numeric_limits<double>::infinity();
+};
+
 // Whether the report marks value v of a column. A value that could not be
 // computed prints "n/a" and is not judged.
-bool marked(EvaluationContext& ctx, Mark mark, double v)
+bool marked(EvaluationContext& ctx, const CookRule& cook, Mark mark, double v)
 {
     if (std::isnan(v))
         return false;
@@ -125,11 +180,8 @@ bool marked(EvaluationContext& ctx, Mark mark, double v)
         return !(-2.5 <= v && v <= 2.5);
     case Mark::Leverage:
         return v >= l.LeverageCutoff;
-    case Mark::Cook: {
-        // Influential when Cook's D lies above the median of F(p, n - p).
-        const double upper = computed([&] { return ctx.lib.STAT_PROBF(v, 2, ctx.data.N - 2.0); });
-        return !std::isnan(upper) && 1 - upper > 0.5;
-    }
+    case Mark::Cook:
+        return cook(v);
     case Mark::Dffits:
         return std::fabs(v) >= l.DffitsCutoff;
     }
@@ -162,12 +214,13 @@ Table residueTable(EvaluationContext& ctx, bool forFile)
                                        std::int16_t{3})
                     + QLatin1Char(' ');
     t.rows.reserve(N);
+    const CookRule cook(ctx.lib, N);
     for (int i = 1; i <= N; ++i) {
         QString row = F(i, numberWidth, 0) + QLatin1Char(' ');
         for (const ResidueColumn* column : shown) {
             const double v = column->values(ctx)[static_cast<std::size_t>(i)];
             row += F(v, 9, 4);
-            row += !forFile && marked(ctx, column->mark, v) ? QLatin1Char('*') : QLatin1Char(' ');
+            row += !forFile && marked(ctx, cook, column->mark, v) ? QLatin1Char('*') : QLatin1Char(' ');
         }
         t.rows.append(row);
     }
