@@ -19,6 +19,19 @@ void writeConcordanceSection(EvaluationContext& ctx);
 void writeGeneralizedCccSection(EvaluationContext& ctx);
 // rank_section.cpp
 void writeRankSection(EvaluationContext& ctx);
+// balance_sections.cpp
+void writeBalanceSection(EvaluationContext& ctx);
+void writeOrthogonalBalanceSection(EvaluationContext& ctx);
+// msep_sections.cpp
+void writeMsepSection(EvaluationContext& ctx);
+void writeMsepBootstrapSection(EvaluationContext& ctx);
+// difference_regression_sections.cpp
+void writeKleijnenSection(EvaluationContext& ctx);
+void writeBlandAltmanSection(EvaluationContext& ctx);
+// threshold_distance_sections.cpp
+void writeThresholdSection(EvaluationContext& ctx);
+void writeDistanceSection(EvaluationContext& ctx);
+void writeWeighedDevianceSection(EvaluationContext& ctx);
 // deviation_section.cpp
 void writeDeviationSection(EvaluationContext& ctx);
 // residual_sections.cpp: the residue regression runs inside the residual section
@@ -61,6 +74,18 @@ const ReportSection kSections[] = {
     {"Generalized CCC...", [](const EvaluationSettings& s) { return s.sections.generalizedCcc; },
      writeGeneralizedCccSection},
     {"Rank analysis...", [](const EvaluationSettings& s) { return s.sections.rank; }, writeRankSection},
+    {"Balance analysis...", [](const EvaluationSettings& s) { return s.sections.balance; }, writeBalanceSection},
+    {"Orthogonal balance...", [](const EvaluationSettings& s) { return s.sections.orthogonalBalance; },
+     writeOrthogonalBalanceSection},
+    {"MSEP analysis...", [](const EvaluationSettings& s) { return s.sections.msep; }, writeMsepSection},
+    {"MSEP bootstrap...", [](const EvaluationSettings& s) { return s.sections.msepBootstrap; },
+     writeMsepBootstrapSection},
+    {"Kleijnen analysis...", [](const EvaluationSettings& s) { return s.sections.kleijnen; }, writeKleijnenSection},
+    {"Bland and Altman analysis...", [](const EvaluationSettings& s) { return s.sections.blandAltman; },
+     writeBlandAltmanSection},
+    {"Threshold analysis...", [](const EvaluationSettings& s) { return s.sections.threshold; }, writeThresholdSection},
+    {nullptr, [](const EvaluationSettings& s) { return s.sections.distance; }, writeDistanceSection},
+    {nullptr, [](const EvaluationSettings& s) { return s.sections.weighedDeviance; }, writeWeighedDevianceSection},
     {"Deviation analysis...", [](const EvaluationSettings& s) { return s.sections.deviation; }, writeDeviationSection},
     {"Residual analysis...", [](const EvaluationSettings& s) { return s.sections.residual; }, writeResidualSection},
     {nullptr, [](const EvaluationSettings& s) { return s.sections.histograms; }, requestHistograms},

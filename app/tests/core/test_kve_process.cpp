@@ -308,11 +308,17 @@ TEST_F(KveProcess, PlotSwitchOpensTheChartWindows)
         if (w.startsWith(QStringLiteral("frmPlot\t")))
             charts << w;
     charts.sort();
-    EXPECT_EQ(charts, QStringList({QStringLiteral("frmPlot\tPlot - ranked.KVE\tDeviation vs Model-Predicted"),
+    // Besides the two plots, the charts of the sections the sample ticks:
+    // Bland and Altman's, Kleijnen's and the weighed deviance; the run's
+    // residual plot (/R) and the two residue regression charts.
+    EXPECT_EQ(charts, QStringList({QStringLiteral("frmPlot\tPlot - ranked.KVE\tBland and Altman Analysis"),
+                                   QStringLiteral("frmPlot\tPlot - ranked.KVE\tDeviation vs Model-Predicted"),
+                                   QStringLiteral("frmPlot\tPlot - ranked.KVE\tKleijnen Analysis"),
                                    QStringLiteral("frmPlot\tPlot - ranked.KVE\tObserved vs Model-Predicted"),
                                    QStringLiteral("frmPlot\tPlot - ranked.KVE\tRank of Observed vs Rank of Model-Predicted"),
                                    QStringLiteral("frmPlot\tPlot - ranked.KVE\tResidue vs Regression-Predicted"),
-                                   QStringLiteral("frmPlot\tPlot - ranked.KVE\tStudentized Residue vs Regression-Predicted")}))
+                                   QStringLiteral("frmPlot\tPlot - ranked.KVE\tStudentized Residue vs Regression-Predicted"),
+                                   QStringLiteral("frmPlot\tPlot - ranked.KVE\tWeighed Deviance vs Model-Predicted")}))
         << windows.join(QLatin1Char('|')).toStdString();
 }
 

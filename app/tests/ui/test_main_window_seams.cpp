@@ -77,7 +77,17 @@ TEST_F(MainWindowSeams, CalculateOnTheSampleWritesTheGoldenReport)
             }
         return text;
     };
-    auto afterFirstLine = [](const QString& text) { return text.mid(text.indexOf(QStringLiteral("\r\n"))); };
+    // The bootstrap's draws are seeded from the clock in the window: its
+    // four result lines are left out of the comparison (the golden test
+    // runs them from a fixed seed).
+    auto afterFirstLine = [](const QString& text) {
+        QStringList lines = text.mid(text.indexOf(QStringLiteral("\r\n"))).split(QStringLiteral("\r\n"));
+        lines.removeIf([](const QString& l) {
+            return l.startsWith(QStringLiteral("Mean MSEP ")) || l.startsWith(QStringLiteral("Variance of MSEP "))
+                   || l.startsWith(QStringLiteral("Mean Var MSEP ")) || l.startsWith(QStringLiteral("Variance of Var MSEP "));
+        });
+        return lines.join(QStringLiteral("\r\n"));
+    };
     QFile golden(QStringLiteral(KVE_SOURCE_DIR "/app/tests/core/golden/crop_yield_report.txt"));
     ASSERT_TRUE(golden.open(QIODevice::ReadOnly));
     const QString expected = QString::fromUtf8(golden.readAll());
