@@ -157,6 +157,50 @@ TEST_F(KveProcess, SavesTheReportUnderTheNextFreeNumberAndEnds)
     EXPECT_TRUE(QFile::exists(out + QStringLiteral("Notes0001.TXT")));
 }
 
+TEST_F(KveProcess, EverySectionTickedWritesTheWholeReportAlsoOnBadData)
+{
+    // The sample ticks every section of the report, /R the residual
+    // analysis. With its own data and
+    // with data no statistic can be formed on (constant X, a text cell),
+    // the unattended run ends with 0 and the folder holds the one whole
+    // report, nothing half-written beside it.
+    QFile sample(Sample);
+    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+    const QByteArray all = sample.readAll();
+    const QByteArray options = all.left(all.indexOf("\r\nN=") + 2);
+    const struct {
+        const char* name;
+        QByteArray content;
+    } cases[] = {
+        {"sample.KVE", all},
+        {"constant.KVE", options + "N=4\r\nDATA:\r\n\"2\",,\"1\",,,,\r\n\"2\",,\"3\",,,,\r\n\"2\",,\"abc\",,,,\r\n"
+                                   "\"2\",,\"4\",,,,\r\n"},
+    };
+    for (const auto& c : cases) {
+        QFile f(path(QLatin1String(c.name)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(c.content);
+        f.close();
+        const QString out = path(QStringLiteral("out-") + QLatin1String(c.name) + QLatin1Char('/'));
+        QDir().mkpath(out);
+        // /R: the command line ticks the residual analysis only on request.
+        const Result r = run({QStringLiteral("/F") + f.fileName(), QStringLiteral("/R"), QStringLiteral("/S"),
+                              QStringLiteral("/L") + out, QStringLiteral("/X")});
+        ASSERT_TRUE(r.finished) << c.name;
+        EXPECT_EQ(r.status, 0) << c.name << ": " << r.err.toStdString();
+        EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Notes0000.TXT")}) << c.name;
+        QFile saved(out + QStringLiteral("Notes0000.TXT"));
+        ASSERT_TRUE(saved.open(QIODevice::ReadOnly)) << c.name;
+        const QString report = QString::fromUtf8(saved.readAll());
+        for (const char* heading : {"\r\nREGRESSION ANALYSIS", "\r\nBOOTSTRAP ANALYSIS OF MSEP\r\n",
+                                    "\r\nDEVIATION ANALYSIS\r\n", "\r\nAnalysis of Residuals\r\n",
+                                    "\r\nRESIDUE REGRESSION ANALYSIS\r\n", "\r\nREFERENCES\r\n"})
+            EXPECT_TRUE(report.contains(QLatin1String(heading))) << c.name << ": " << heading;
+        EXPECT_TRUE(report.trimmed().endsWith(QStringLiteral("(American Society of Agricultural Engineers). 39:47-54.")))
+            << c.name << ": " << report.right(200).toStdString();
+    }
+}
+
 TEST_F(KveProcess, ReportThatCannotBeSavedEndsNonZero)
 {
     const Result r = run({QStringLiteral("/F") + Sample, QStringLiteral("/S"),
