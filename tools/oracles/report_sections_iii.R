@@ -52,17 +52,10 @@ option <- function(key) {
   line <- kve[startsWith(kve, paste0(key, "="))][1]
   trimws(sub("^[^=]*=", "", line))
 }
-start <- which(kve == "DATA:") + 1
-stop <- which(kve == "NOTES:") - 1
-if (length(stop) == 0) stop <- length(kve)
-x <- c(); y <- c()
-for (l in kve[start:stop]) {
-  cl <- scan(text = l, what = "", sep = ",", quiet = TRUE, na.strings = character())
-  mark <- if (length(cl) >= 7) cl[7] else ""
-  if (is.na(cl[1]) || cl[1] == "") next
-  if (nchar(mark) > 0 && toupper(substr(mark, 1, 1)) %in% c("Y", "0")) next
-  x <- c(x, as.numeric(cl[1])); y <- c(y, as.numeric(cl[3]))
-}
+here <- dirname(normalizePath(sub("^--file=", "", grep("^--file=", commandArgs(FALSE), value = TRUE)[1])))
+source(file.path(here, "report_check.R"))
+rows <- usedRows(kve)
+x <- rows$x; y <- rows$y
 n <- length(x)
 
 # The confidence box is a percentage; what is no level strictly between 0

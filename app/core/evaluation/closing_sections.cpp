@@ -6,6 +6,7 @@
 
 #include "core/data_sheet.hpp"
 #include "core/evaluation/report_sections.hpp"
+#include "core/evaluation/run_chart.hpp"
 
 namespace {
 
@@ -56,26 +57,14 @@ RunRequests::Chart closingChart(const EvaluationContext& ctx, const QString& tit
                                 MarkerStyle marker, double scale = 1, const QString& status = QString())
 {
     const int N = ctx.data.N;
-    XYPlot plot;
-    plot.PlotData = PlotMatrix(N + 1, 4);
-    for (int i = 1; i <= N; ++i) {
-        const double xi = x[static_cast<std::size_t>(i)];
-        plot.PlotData.set(i, 1, xi);
-        plot.PlotData.set(i, 2, xi);
-        plot.PlotData.set(i, 3, scale * y[static_cast<std::size_t>(i)]);
-    }
-    plot.n = N;
-    plot.Cols = 3;
-    plot.SameScale = false;
-    plot.TitleText = title;
-    plot.FootnoteTitle = pointCountFootnote(N);
-    plot.AxisXTitle = xTitle;
-    plot.AxisYTitle = yTitle;
+    XYPlot plot = runPointsChart(x, y, N, title, xTitle, yTitle, ctx.mainCaption);
+    if (scale != 1)
+        for (int i = 1; i <= N; ++i)
+            plot.PlotData.set(i, 3, scale * y[static_cast<std::size_t>(i)]);
     plot.Marker[3] = marker.style;
     plot.MarkerColor1[3] = marker.red;
     plot.MarkerColor2[3] = marker.green;
     plot.MarkerColor3[3] = marker.blue;
-    plot.PlotCaption = plotCaptionFrom(ctx.mainCaption);
     return RunRequests::Chart{plot, status};
 }
 

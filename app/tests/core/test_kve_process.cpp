@@ -137,6 +137,14 @@ private:
     QString m_name;
 };
 
+// The sample dataset's bytes.
+QByteArray readSample()
+{
+    QFile sample(Sample);
+    EXPECT_TRUE(sample.open(QIODevice::ReadOnly));
+    return sample.readAll();
+}
+
 } // namespace
 
 TEST_F(KveProcess, SavesTheReportUnderTheNextFreeNumberAndEnds)
@@ -160,14 +168,11 @@ TEST_F(KveProcess, SavesTheReportUnderTheNextFreeNumberAndEnds)
 TEST_F(KveProcess, EverySectionTickedWritesTheWholeReportAlsoOnBadData)
 {
     // The sample ticks every section of the report, /R the residual
-    // analysis. With its own data and
-    // with data no statistic can be formed on (constant X, a text cell),
-    // the unattended run ends with 0 and the folder holds the one whole
-    // report, nothing half-written beside it.
-    QFile sample(Sample);
-    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
-    const QByteArray all = sample.readAll();
-    const QByteArray options = all.left(all.indexOf("\r\nN=") + 2);
+    // analysis. With its own data and with data no statistic can be formed
+    // on (constant X, a text cell), the unattended run ends with 0 and the
+    // folder holds the one whole report, nothing half-written beside it.
+    const QByteArray all = readSample();
+    const QByteArray options = all.left(all.indexOf("\r\nN=") + 2);   // the options, before "N="
     const struct {
         const char* name;
         QByteArray content;
@@ -214,10 +219,8 @@ TEST_F(KveProcess, NothingToEvaluateEndsNonZeroWithAReason)
 {
     // The sample's options with other data sections: none at all, two rows,
     // every row excluded. No report is saved and the reason says why.
-    QFile sample(Sample);
-    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
-    const QByteArray all = sample.readAll();
-    const QByteArray options = all.left(all.indexOf("\r\nN=") + 2);
+    const QByteArray all = readSample();
+    const QByteArray options = all.left(all.indexOf("\r\nN=") + 2);   // the options, before "N="
     struct Case {
         const char* name;
         QByteArray data;
