@@ -3,6 +3,7 @@
 
 #include "SumtrixLib/Runtime.hpp"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -38,8 +39,12 @@ std::string stripLeadingBlanks(const std::string& s)
 // fraction digits.
 void roundDecimal(double absValue, int dec, std::string& intPart, std::string& fracPart)
 {
+    // std::to_chars writes what printf's "%.14e" writes, without the cost
+    // of printf (a long report formats hundreds of thousands of fields).
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.14e", absValue);
+    const std::to_chars_result written =
+        std::to_chars(buf, buf + sizeof buf - 1, absValue, std::chars_format::scientific, 14);
+    *written.ptr = '\0';
     std::string digits;
     digits += buf[0];
     digits.append(buf + 2, 14);
