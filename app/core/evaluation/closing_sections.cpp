@@ -93,10 +93,6 @@ int residualPlotScale(const std::vector<double>& RStdtRes)
     return s > 9 ? static_cast<int>(s) : 1;
 }
 
-void requestHistograms(EvaluationContext& ctx)
-{
-    ctx.request(RunRequests::Histograms{});
-}
 
 void writeReferencesSection(EvaluationContext& ctx)
 {

@@ -1,7 +1,5 @@
 #include "core/evaluation/report_sections.hpp"
 
-#include <array>
-
 // regression_sections.cpp
 void writeRegressionSection(EvaluationContext& ctx);
 void writeParameterTestsSection(EvaluationContext& ctx);
@@ -37,7 +35,6 @@ void writeDeviationSection(EvaluationContext& ctx);
 // residual_sections.cpp: the residue regression runs inside the residual section
 void writeResidualSection(EvaluationContext& ctx);
 // closing_sections.cpp
-void requestHistograms(EvaluationContext& ctx);
 void writeReferencesSection(EvaluationContext& ctx);
 void requestResidualPlot(EvaluationContext& ctx);
 void requestDeviationPlot(EvaluationContext& ctx);
@@ -52,6 +49,13 @@ void showReportWindow(EvaluationContext& ctx)
 {
     ctx.request(RunRequests::ShowReport{ctx.windowCaption(QStringLiteral("Results - ")), ctx.report.text(),
                                         ctx.batchMode});
+}
+
+// The histogram windows open after the residual sections, before the
+// references and the report window.
+void requestHistograms(EvaluationContext& ctx)
+{
+    ctx.request(RunRequests::Histograms{});
 }
 
 bool always(const EvaluationSettings&)

@@ -51,14 +51,14 @@ struct ShowSideWindow {
     QString text;
 };
 
-// Draw the histograms, exactly as the histogram button does.
-struct Histograms {
-};
-
 // Open a file the run wrote in the user's text editor, without waiting.
 struct OpenInEditor {
     QString path;
 };
+
+// Draw the histograms of the data sheet with the histogram panel's choices,
+// as the "Histo" button does (its message boxes included).
+struct Histograms {};
 
 // The rank section wrote "Rank X" and "Rank Y" of sheet rows 1..lastRow:
 // the sheet shows those cells again, each as its plain text ("3", "2.5",

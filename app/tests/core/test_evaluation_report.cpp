@@ -25,6 +25,7 @@
 #include "core/dataset_file.hpp"
 #include "core/evaluation/evaluation_run.hpp"
 #include "core/random_source.hpp"
+#include "support/test_files.hpp"
 #include "support/test_env.hpp"
 
 namespace {
@@ -94,20 +95,7 @@ TEST(EvaluationReport, SampleDatasetGoldenReport)
         EXPECT_EQ(out.caption, c.caption);
         ASSERT_TRUE(out.MeanY.has_value());
 
-        const QByteArray actual = out.report.toUtf8();
-        if (qEnvironmentVariableIsSet("KVE_UPDATE_GOLDEN")) {
-            // Rewriting the golden files is a deliberate act: never as part
-            // of a whole test run, where it would make this test pass
-            // whatever the report says.
-            ASSERT_FALSE(qEnvironmentVariableIsSet("KVE_UNDER_CTEST"))
-                << "KVE_UPDATE_GOLDEN is refused under ctest: run this test binary by itself to update the golden file";
-            QFile f(c.golden);
-            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-            f.write(actual);
-        }
-        QFile golden(c.golden);
-        ASSERT_TRUE(golden.open(QIODevice::ReadOnly)) << c.golden.toStdString();
-        EXPECT_EQ(actual.toStdString(), golden.readAll().toStdString()) << c.golden.toStdString();
+        expectGolden(c.golden, out.report.toUtf8());
     }
 }
 

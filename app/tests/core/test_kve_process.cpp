@@ -258,6 +258,10 @@ TEST_F(KveProcess, BrokenCommandLinesAndMissingFilesEndNonZeroWithAReason)
     ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
     bad.write("this is no dataset\r\n");
     bad.close();
+    QFile badList(path(QStringLiteral("bad.QCX")));
+    ASSERT_TRUE(badList.open(QIODevice::WriteOnly));
+    badList.write("this is no list of files\r\n");
+    badList.close();
 
     struct Case {
         QStringList args;
@@ -269,6 +273,7 @@ TEST_F(KveProcess, BrokenCommandLinesAndMissingFilesEndNonZeroWithAReason)
         {{"/F", path("missing.KVE"), "/X"}, "KVE: /F names no dataset file"},
         {{"/F" + path("bad.KVE"), "/X"}, "KVE: the dataset could not be loaded: "},
         {{"/C" + path("missing.QCX"), "/X"}, "KVE: comparison file not found: "},
+        {{"/C" + path("bad.QCX"), "/X"}, "KVE: the comparison file '"},
     };
     for (const Case& c : cases) {
         const Result r = run(c.args, 30000);
@@ -277,8 +282,14 @@ TEST_F(KveProcess, BrokenCommandLinesAndMissingFilesEndNonZeroWithAReason)
         EXPECT_TRUE(r.err.contains(QLatin1String(c.reason))) << r.err.toStdString();
     }
 
-    // Loading only, and a command line without a file, end well.
-    for (const QStringList& args : {QStringList{"/F" + Sample, "/Y", "/X"}, QStringList{"/X"}}) {
+    // Loading only, a comparison file, and a command line without a file,
+    // end well.
+    QFile goodList(path(QStringLiteral("good.QCX")));
+    ASSERT_TRUE(goodList.open(QIODevice::WriteOnly));
+    goodList.write(("#TRUE#,\"" + Sample + "\"\r\n").toUtf8());
+    goodList.close();
+    for (const QStringList& args : {QStringList{"/F" + Sample, "/Y", "/X"}, QStringList{"/C" + path("good.QCX"), "/X"},
+                                    QStringList{"/X"}}) {
         const Result r = run(args, 30000);
         ASSERT_TRUE(r.finished);
         EXPECT_EQ(r.status, 0) << r.err.toStdString();
