@@ -6,11 +6,19 @@
 // With KVE_BENCH_DATA_DIR set, the datasets are also written there as CSV
 // (x, sdx, y, sdy) so that bench/evaluation_side_by_side.R can time the same
 // statistics in R on the same data.
+//
+// BM_WholeReport is the whole report, every section ticked; beside it,
+// BM_WholeReportRScript times bench/whole_report_side_by_side.R (started
+// with Rscript) on the same data in the same run: compare the two lines of
+// one size and one generalized-CCC setting.
 #include <benchmark/benchmark.h>
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTextStream>
 
 #include <algorithm>
@@ -24,6 +32,18 @@
 #include "core/random_source.hpp"
 
 namespace {
+
+void writeCsv(const DataMatrix& m, int n, const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return;
+    QTextStream out(&f);
+    out << "x,sdx,y,sdy\n";
+    for (int r = 1; r <= n; ++r)
+        out << formatRoundTrip(m.cell(1, r).number()) << ',' << formatRoundTrip(m.cell(2, r).number()) << ','
+            << formatRoundTrip(m.cell(3, r).number()) << ',' << formatRoundTrip(m.cell(4, r).number()) << '\n';
+}
 
 DataMatrix generated(int n)
 {
@@ -39,16 +59,8 @@ DataMatrix generated(int n)
         m.setNumber(DataMatrix::ColY, r, 0.2 + 0.97 * x + noise(rng));
         m.setNumber(DataMatrix::ColSDY, r, sds(rng));
     }
-    if (const char* dir = std::getenv("KVE_BENCH_DATA_DIR")) {
-        QFile f(QDir(QString::fromLocal8Bit(dir)).filePath(QStringLiteral("evaluation_%1.csv").arg(n)));
-        if (f.open(QIODevice::WriteOnly)) {
-            QTextStream out(&f);
-            out << "x,sdx,y,sdy\n";
-            for (int r = 1; r <= n; ++r)
-                out << formatRoundTrip(m.cell(1, r).number()) << ',' << formatRoundTrip(m.cell(2, r).number()) << ','
-                    << formatRoundTrip(m.cell(3, r).number()) << ',' << formatRoundTrip(m.cell(4, r).number()) << '\n';
-        }
-    }
+    if (const char* dir = std::getenv("KVE_BENCH_DATA_DIR"))
+        writeCsv(m, n, QDir(QString::fromLocal8Bit(dir)).filePath(QStringLiteral("evaluation_%1.csv").arg(n)));
     return m;
 }
 
@@ -216,8 +228,97 @@ void BM_EvaluationGeneralizedCcc(benchmark::State& state)
     runWith(state, RegressionMethod::LeastSquares, Sections::GeneralizedCccOnly);
 }
 
+// Every section of the report ticked, as the sample dataset has them: both
+// threshold tables, the bootstrap, the deviation analysis, the residual
+// table with all its columns in the report, the residue regression, the
+// references and every closing chart; the generalized CCC on or off.
+EvaluationInput wholeReportInput(int n, bool generalizedCcc)
+{
+    EvaluationInput o;
+    o.settings.method = RegressionMethod::LeastSquares;
+    EvaluationSettings::Sections& s = o.settings.sections;
+    s.parameterTests = s.olsSls = s.distribution = s.moments = s.robustStatistics = true;
+    s.diverseMeasures = s.index = s.concordance = s.rank = true;
+    s.generalizedCcc = generalizedCcc;
+    s.balance = s.orthogonalBalance = s.msep = s.msepBootstrap = true;
+    s.kleijnen = s.blandAltman = s.threshold = s.distance = s.weighedDeviance = true;
+    s.deviation = s.residual = s.residueRegression = s.histograms = s.references = true;
+    o.settings.bootstrapSubsamples = 200;
+    o.settings.bootstrapSizePercent = 20;
+    o.settings.rankThreshold = QStringLiteral("12");
+    o.settings.xyThreshold = QStringLiteral("6");
+    o.settings.deviationConfidencePercent = 95;
+    o.settings.residueColumns.fill(true);
+    o.settings.plots = {true, true, true};
+    o.gridRows = n + 1;
+    o.mainCaption = QStringLiteral("KVE v. 3.1.0 - bench.KVE");
+    o.now = QDateTime(QDate(2026, 1, 1), QTime(0, 0));
+    return o;
+}
+
+// range(0): rows; range(1): the generalized CCC on (1) or off (0).
+void BM_WholeReport(benchmark::State& state)
+{
+    const int n = static_cast<int>(state.range(0));
+    EvaluationInput o = wholeReportInput(n, state.range(1) != 0);
+    SeededRandomSource random(20261210);
+    o.random = &random;
+    for (auto _ : state) {
+        state.PauseTiming();
+        DataMatrix m = generated(n);   // the run writes the ranks into the sheet
+        state.ResumeTiming();
+        EvaluationOutcome out = runEvaluation(m, o);
+        benchmark::DoNotOptimize(out.report);
+    }
+    state.SetComplexityN(n);
+}
+
+// The equivalent R script on the same data, timed by itself (the time of
+// its computations, without R's start and the reading of the data).
+void BM_WholeReportRScript(benchmark::State& state)
+{
+    const int n = static_cast<int>(state.range(0));
+    const QString rscript = QStandardPaths::findExecutable(QStringLiteral("Rscript"));
+    if (rscript.isEmpty()) {
+        state.SkipWithError("Rscript not found");
+        return;
+    }
+    QTemporaryDir dir;
+    const QString csv = dir.filePath(QStringLiteral("whole_%1.csv").arg(n));
+    writeCsv(generated(n), n, csv);
+    const QString script = QStringLiteral(KVE_SOURCE_DIR "/bench/whole_report_side_by_side.R");
+    const int repeats = n <= 10000 ? 3 : 1;
+    for (auto _ : state) {
+        QProcess r;
+        r.start(rscript, {script, csv, QString::number(state.range(1)), QString::number(repeats)});
+        if (!r.waitForFinished(-1) || r.exitCode() != 0) {
+            state.SkipWithError(("Rscript failed: " + r.readAllStandardError().left(300)).constData());
+            return;
+        }
+        const QString printed = QString::fromUtf8(r.readAllStandardOutput());
+        const qsizetype at = printed.indexOf(QStringLiteral("elapsed_ms="));
+        if (at < 0) {
+            state.SkipWithError("the script printed no time");
+            return;
+        }
+        state.SetIterationTime(printed.mid(at + 11).section(QLatin1Char('\n'), 0, 0).toDouble() / 1000.0);
+    }
+}
+
 } // namespace
 
+BENCHMARK(BM_WholeReport)
+    ->ArgsProduct({{1000, 10000, 100000}, {0, 1}})
+    ->ArgNames({"rows", "gccc"})
+    ->Unit(benchmark::kMillisecond);
+// R's generalized CCC sums its kernels over all pairs: ten minutes at
+// 10,000 rows, days at 100,000; it runs at 1,000 rows only.
+BENCHMARK(BM_WholeReportRScript)
+    ->Args({1000, 0})->Args({1000, 1})->Args({10000, 0})->Args({100000, 0})
+    ->ArgNames({"rows", "gccc"})
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EvaluationLeastSquares)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EvaluationWeighted)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EvaluationMedianFit)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);

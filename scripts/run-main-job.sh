@@ -18,7 +18,7 @@ mkdir -p "$OUT_DIR"
 RUNTIME_DIR="$(mktemp -d "${TMPDIR:-/tmp}/kve-run-XXXXXX")"
 trap 'rm -rf "$RUNTIME_DIR"' EXIT
 before="$(ls "$OUT_DIR")"
-XDG_RUNTIME_DIR="$RUNTIME_DIR" "$KVE" "/F$SAMPLE" /S "/L$OUT_DIR" /X
+XDG_RUNTIME_DIR="$RUNTIME_DIR" "$KVE" "/F$SAMPLE" /R /S "/L$OUT_DIR" /X
 report=""
 for f in "$OUT_DIR"/Notes*.TXT; do
   case "$before" in *"$(basename "$f")"*) ;; *) report="$f" ;; esac

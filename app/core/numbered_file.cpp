@@ -11,8 +11,12 @@ QString nextFree(const QString& folder, const QString& stem)
 {
     QString base = folder;
     base.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    // An empty folder is the current one (no separator, never the root); a
+    // folder given with its closing separator gets no second one.
+    if (!base.isEmpty() && !base.endsWith(QLatin1Char('/')))
+        base += QLatin1Char('/');
     for (int number = 0; number <= 9999; ++number) {
-        const QString candidate = base + QLatin1Char('/') + stem
+        const QString candidate = base + stem
                                   + QStringLiteral("%1").arg(number, 4, 10, QLatin1Char('0'))
                                   + QStringLiteral(".TXT");
         // Free only when nothing at all has the name: a folder or a link

@@ -8,8 +8,9 @@ namespace NumberedFile {
 
 // folder + "/" + stem + the first free four-digit number from 0000 + ".TXT":
 // the first name that nothing has (no file, folder or link, not even a
-// dangling one). A "\" in the folder counts as "/". Empty when all 10,000
-// names are taken.
+// dangling one). A "\" in the folder counts as "/"; a folder ending in a
+// separator gets no second one, and an empty folder gives a bare name (the
+// current folder). Empty when all 10,000 names are taken.
 QString nextFree(const QString& folder, const QString& stem);
 
 // Writes `text` followed by CR LF (temp file + rename, so a failed write

@@ -12,7 +12,8 @@
 
 // The acceptance limits of deviations and residues and the confidence of
 // the deviation interval: set on the residual panel or derived by a run,
-// and kept from run to run.
+// and kept from run to run. The two cut-offs of the residual table are set
+// by every run with a residual analysis.
 struct AcceptanceLimits {
     double DeviationLower = 0.0;
     double DeviationUpper = 0.0;
@@ -21,6 +22,8 @@ struct AcceptanceLimits {
     double RStdResidueLower = 0.0;
     double RStdResidueUpper = 0.0;
     double DeviationConfidence = 0.0;
+    double LeverageCutoff = 0.0;
+    double DffitsCutoff = 0.0;
 };
 
 // The acceptance limits are part of it, under their own names

@@ -91,9 +91,19 @@ void frmMain::Command6_Click()
                                if (auto* autoBox = report->findChild<QCheckBox*>(QStringLiteral("Auto")))
                                    autoBox->setChecked(true);
                        },
-                       [](const RunRequests::Chart& r) { frmMain::drawXYPlot(r.plot); },
+                       [this](const RunRequests::Chart& r) {
+                           if (!r.status.isEmpty()) {
+                               Label16->setText(r.status);
+                               Label16->show();
+                               Label16->repaint();
+                           }
+                           frmMain::drawXYPlot(r.plot);
+                       },
+                       [this](const RunRequests::ShowSideWindow& r) { showResults(r.caption, r.text, false); },
                        [this](const RunRequests::Histograms&) { Command13_Click(); },
+                       [](const RunRequests::OpenInEditor& r) { Platform::openInEditor(r.path); },
                    },
                    request);
     }
+    Label16->hide();
 }

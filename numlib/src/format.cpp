@@ -3,6 +3,7 @@
 
 #include "SumtrixLib/Runtime.hpp"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -38,8 +39,12 @@ std::string stripLeadingBlanks(const std::string& s)
 // fraction digits.
 void roundDecimal(double absValue, int dec, std::string& intPart, std::string& fracPart)
 {
+    // std::to_chars writes what printf's "%.14e" writes, without the cost
+    // of printf (a long report formats hundreds of thousands of fields).
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.14e", absValue);
+    const std::to_chars_result written =
+        std::to_chars(buf, buf + sizeof buf - 1, absValue, std::chars_format::scientific, 14);
+    *written.ptr = '\0';
     std::string digits;
     digits += buf[0];
     digits.append(buf + 2, 14);
@@ -185,16 +190,17 @@ std::string FormatFixedWidth(InOut<double> value, std::int32_t size, std::int32_
     if (measured.empty())
         return std::string(size > 0 ? static_cast<std::size_t>(size) : 0, ' ');
 
-    // The printing pattern: a "0" before the point and Dec places after it.
-    // Leading "#"s would change nothing, as the integer part prints in full.
-    std::string printing;
+    // The printing pattern is "0." and Dec places ("#" when Dec is 0): the
+    // same rounding as the measured text, with a "0" before the point where
+    // the integer part is empty. It is made from the measured text rather
+    // than formatted a second time (long tables print many fields).
+    std::string printed = measured;
     if (Dec != 0) {
-        printing = "0.";
-        printing.append(Dec > 0 ? static_cast<std::size_t>(Dec) : 0, '0');
-    } else {
-        printing = "#";
+        const std::size_t digits = printed[0] == '-' ? 1 : 0;
+        if (digits < printed.size() && printed[digits] == '.')
+            printed.insert(digits, 1, '0');
     }
-    return AlignText(FormatNumberPattern(value.get(), printing), size, Alignment.get());
+    return AlignText(printed, size, Alignment.get());
 }
 
 } // namespace SumtrixLib

@@ -1,13 +1,31 @@
 # Reading the numbers of a KVE report and comparing them with R's, for the
-# report oracles (report_sections_i.R, report_sections_ii.R). They source
-# this file and keep the counters `bad` and `checked` in their own global
-# environment.
+# report oracles (report_sections_i.R, report_sections_ii.R; the dataset
+# reader also for report_sections_iii.R). They source this file and keep the
+# counters `bad` and `checked` in their own global environment.
 #
 # A printed number must be the R value rounded to its decimals (either
 # neighbour when the R value lies within rounding noise of a boundary). A
 # probability field never shows zero: a value below the field's last unit is
 # raised by one unit, and the R value is raised alike. "n/a" must stand where
 # R has no value.
+
+# X and Y of the rows a run uses, from the lines of a .KVE file: its DATA
+# block holds X, SD X, Y, SD Y and the exclusion mark; a row is used when X
+# is not empty and the mark does not begin with "Y", "y" or "0".
+usedRows <- function(kve) {
+  start <- which(kve == "DATA:") + 1
+  stop <- which(kve == "NOTES:") - 1
+  if (length(stop) == 0) stop <- length(kve)
+  x <- c(); y <- c()
+  for (l in kve[start:stop]) {
+    cl <- scan(text = l, what = "", sep = ",", quiet = TRUE, na.strings = character())
+    mark <- if (length(cl) >= 7) cl[7] else ""
+    if (is.na(cl[1]) || cl[1] == "") next
+    if (nchar(mark) > 0 && toupper(substr(mark, 1, 1)) %in% c("Y", "0")) next
+    x <- c(x, as.numeric(cl[1])); y <- c(y, as.numeric(cl[3]))
+  }
+  list(x = x, y = y)
+}
 
 # The lines of the section whose heading starts with `title`, without the
 # heading and its rule; NULL when the report has no such section. A heading

@@ -59,17 +59,10 @@ args <- commandArgs(trailingOnly = TRUE)
 kve <- sub("\r$", "", readLines(args[1], warn = FALSE, encoding = "UTF-8"))
 report <- sub("\r$", "", readLines(args[2], warn = FALSE, encoding = "UTF-8"))
 
-start <- which(kve == "DATA:") + 1
-stop <- which(kve == "NOTES:") - 1
-if (length(stop) == 0) stop <- length(kve)
-x <- c(); y <- c()
-for (l in kve[start:stop]) {
-  cl <- scan(text = l, what = "", sep = ",", quiet = TRUE, na.strings = character())
-  mark <- if (length(cl) >= 7) cl[7] else ""
-  if (is.na(cl[1]) || cl[1] == "") next
-  if (nchar(mark) > 0 && toupper(substr(mark, 1, 1)) %in% c("Y", "0")) next
-  x <- c(x, as.numeric(cl[1])); y <- c(y, as.numeric(cl[3]))
-}
+here <- dirname(normalizePath(sub("^--file=", "", grep("^--file=", commandArgs(FALSE), value = TRUE)[1])))
+source(file.path(here, "report_check.R"))
+rows <- usedRows(kve)
+x <- rows$x; y <- rows$y
 n <- length(x)
 mx <- mean(x); my <- mean(y); vx <- var(x); vy <- var(y)
 zq <- qnorm(0.975)
@@ -77,8 +70,6 @@ zq <- qnorm(0.975)
 # ---- the report, section by section --------------------------------------
 # (The distribution section's inner title "Empiriral Distribution Function
 # for Normality" is underlined like a heading but belongs to the section.)
-here <- dirname(normalizePath(sub("^--file=", "", grep("^--file=", commandArgs(FALSE), value = TRUE)[1])))
-source(file.path(here, "report_check.R"))
 section <- sectionReader(report, "Empiriral Distribution Function for Normality")
 bad <- 0; checked <- 0
 

@@ -75,8 +75,15 @@ struct EvaluationContext {
     RunResults results{};
     ReportText report{};
     QList<RunRequest> requests{};       // for the window, in the order it is to carry them out
+    // Shows the name of a step under way on the status line; may be empty.
+    std::function<void(const QString&)> status{};
 
     void request(RunRequest r) { requests.append(std::move(r)); }
+    void showStatus(const QString& text) const
+    {
+        if (status)
+            status(text);
+    }
     // The caption of a window of the run: "Results - ", "Deviation Analyses - "
     // ... followed by the main window's caption.
     QString windowCaption(const QString& prefix) const { return prefix + mainCaption; }

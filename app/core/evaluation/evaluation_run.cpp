@@ -187,6 +187,7 @@ EvaluationOutcome runEvaluation(DataMatrix& matrix, const EvaluationInput& input
                           .dataFileName = input.dataFileName,
                           .batchMode = input.batchMode};
     ctx.requests = requests;
+    ctx.status = input.status;
     try {
         computeRegression(ctx);
         ctx.reportHeader = buildReportHeader(input.dataFileName, input.now);

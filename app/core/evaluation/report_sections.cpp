@@ -1,7 +1,5 @@
 #include "core/evaluation/report_sections.hpp"
 
-#include <array>
-
 // regression_sections.cpp
 void writeRegressionSection(EvaluationContext& ctx);
 void writeParameterTestsSection(EvaluationContext& ctx);
@@ -32,6 +30,16 @@ void writeBlandAltmanSection(EvaluationContext& ctx);
 void writeThresholdSection(EvaluationContext& ctx);
 void writeDistanceSection(EvaluationContext& ctx);
 void writeWeighedDevianceSection(EvaluationContext& ctx);
+// deviation_section.cpp
+void writeDeviationSection(EvaluationContext& ctx);
+// residual_sections.cpp: the residue regression runs inside the residual section
+void writeResidualSection(EvaluationContext& ctx);
+// closing_sections.cpp
+void writeReferencesSection(EvaluationContext& ctx);
+void requestResidualPlot(EvaluationContext& ctx);
+void requestDeviationPlot(EvaluationContext& ctx);
+void requestNormalPlot(EvaluationContext& ctx);
+void requestResidueRegressionPlots(EvaluationContext& ctx);
 
 namespace {
 
@@ -55,7 +63,7 @@ bool always(const EvaluationSettings&)
     return true;
 }
 
-const std::array<ReportSection, 22> kSections = {{
+const ReportSection kSections[] = {
     {nullptr, always, writeRegressionSection},   // "Regression..." shows from before the fit
     {"Parameters...", [](const EvaluationSettings& s) { return s.sections.parameterTests; },
      writeParameterTestsSection},
@@ -82,9 +90,18 @@ const std::array<ReportSection, 22> kSections = {{
     {"Threshold analysis...", [](const EvaluationSettings& s) { return s.sections.threshold; }, writeThresholdSection},
     {nullptr, [](const EvaluationSettings& s) { return s.sections.distance; }, writeDistanceSection},
     {nullptr, [](const EvaluationSettings& s) { return s.sections.weighedDeviance; }, writeWeighedDevianceSection},
+    {"Deviation analysis...", [](const EvaluationSettings& s) { return s.sections.deviation; }, writeDeviationSection},
+    {"Residual analysis...", [](const EvaluationSettings& s) { return s.sections.residual; }, writeResidualSection},
     {nullptr, [](const EvaluationSettings& s) { return s.sections.histograms; }, requestHistograms},
+    {nullptr, [](const EvaluationSettings& s) { return s.sections.references; }, writeReferencesSection},
     {nullptr, always, showReportWindow},
-}};
+    // The closing charts: each carries its own status text, shown while the
+    // window draws it.
+    {nullptr, [](const EvaluationSettings& s) { return s.sections.residual && s.plots.residual; }, requestResidualPlot},
+    {nullptr, [](const EvaluationSettings& s) { return s.sections.residual && s.plots.deviation; }, requestDeviationPlot},
+    {nullptr, [](const EvaluationSettings& s) { return s.sections.residual && s.plots.normal; }, requestNormalPlot},
+    {nullptr, [](const EvaluationSettings& s) { return s.sections.residueRegression; }, requestResidueRegressionPlots},
+};
 
 } // namespace
 

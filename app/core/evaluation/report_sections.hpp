@@ -44,3 +44,8 @@ std::span<const ReportSection> reportSections();
 // The regression step (regression_sections.cpp): fits the line by the
 // chosen method and computes the values every section reads.
 void computeRegression(EvaluationContext& ctx);
+
+// The factor of the residual plot's vertical axis for the studentized
+// deleted residues of rows 1..N (closing_sections.cpp): 10 x round(50 /
+// their range), or 1 when that is below 10 or there is no range.
+int residualPlotScale(const std::vector<double>& RStdtRes);

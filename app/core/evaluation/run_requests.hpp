@@ -37,9 +37,23 @@ struct ShowReport {
     bool autoActions = false;
 };
 
-// Draw an XY chart in a new chart window, as the scatter plot does.
+// Draw an XY chart in a new chart window, as the scatter plot does; the
+// status line shows `status` (when given) while it is drawn.
 struct Chart {
     XYPlot plot;
+    QString status{};
+};
+
+// Show a text in a results window of its own, beside the report: the
+// deviation analysis's interval table, the residual analysis.
+struct ShowSideWindow {
+    QString caption;
+    QString text;
+};
+
+// Open a file the run wrote in the user's text editor, without waiting.
+struct OpenInEditor {
+    QString path;
 };
 
 // Draw the histograms of the data sheet with the histogram panel's choices,
@@ -57,4 +71,4 @@ struct ShowRanks {
 
 using RunRequest = std::variant<RunRequests::Notice, RunRequests::ErrorBox, RunRequests::SelectMethod,
                                 RunRequests::ShowReport, RunRequests::Chart, RunRequests::ShowRanks,
-                                RunRequests::Histograms>;
+                                RunRequests::ShowSideWindow, RunRequests::Histograms, RunRequests::OpenInEditor>;

@@ -66,18 +66,16 @@ DatasetState exampleState()
         if (row.exclude)
             s.matrix.setText(DataMatrix::ColExclude, r, QLatin1String(row.exclude));
     }
-    // Besides the sections ticked at start: the OLS and SLS coefficients,
-    // the robust statistics, the index analysis and the generalized
-    // concordance coefficients.
-    applyOption(s.options, findOptionKey(QStringLiteral("OLS_SLS")), 1);
-    applyOption(s.options, findOptionKey(QStringLiteral("ROBUST_STATISTICS")), 1);
-    applyOption(s.options, findOptionKey(QStringLiteral("INDEX_ANALYSIS")), 1);
-    applyOption(s.options, findOptionKey(QStringLiteral("GENERAL_CCC")), 1);
-    // The balance, difference regression, threshold, distance and weighed
-    // deviance sections, with a threshold for ranks and one for yields.
-    for (const char* key : {"BALANCE_ANALYSIS", "ORTHOGONAL_BALANCE", "KLEIJNEN_ANALYSIS", "BLAND_ALTMAN_ANALYSIS",
-                            "THRESHOLD_ANALYSIS", "DISTANCE_ANALYSIS", "WEIGHED_DEVIANCE"})
+    // Every section that writes text is ticked, so that the sample's report
+    // is the whole report: comments, references, the bootstrap, both
+    // threshold tables, the deviation analysis and the residual analysis
+    // with its regression, written into the report itself.
+    for (const char* key : {"OLS_SLS", "GENERAL_CCC", "INDEX_ANALYSIS", "BALANCE_ANALYSIS", "ORTHOGONAL_BALANCE",
+                            "KLEIJNEN_ANALYSIS", "THRESHOLD_ANALYSIS", "DISTANCE_ANALYSIS", "WEIGHED_DEVIANCE",
+                            "RESIDUAL_ANALYSIS", "BLAND_ALTMAN_ANALYSIS", "DEVIATION_ANALYSIS", "ROBUST_STATISTICS",
+                            "MSPE_BOOTSTRAP", "SHOW_LITERATURE", "RESIDUAL_REGRESSION_PLOT"})
         applyOption(s.options, findOptionKey(QLatin1String(key)), 1);
+    applyOption(s.options, findOptionKey(QStringLiteral("RESIDUE_WINDOW")), 0);
     applyOption(s.options, findOptionKey(QStringLiteral("TRESHOLD_RANK")), QStringLiteral("12"));
     applyOption(s.options, findOptionKey(QStringLiteral("TRESHOLD_XY")), QStringLiteral("6"));
     s.notes = QStringLiteral(

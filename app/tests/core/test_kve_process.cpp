@@ -137,6 +137,14 @@ private:
     QString m_name;
 };
 
+// The sample dataset's bytes.
+QByteArray readSample()
+{
+    QFile sample(Sample);
+    EXPECT_TRUE(sample.open(QIODevice::ReadOnly));
+    return sample.readAll();
+}
+
 } // namespace
 
 TEST_F(KveProcess, SavesTheReportUnderTheNextFreeNumberAndEnds)
@@ -157,6 +165,47 @@ TEST_F(KveProcess, SavesTheReportUnderTheNextFreeNumberAndEnds)
     EXPECT_TRUE(QFile::exists(out + QStringLiteral("Notes0001.TXT")));
 }
 
+TEST_F(KveProcess, EverySectionTickedWritesTheWholeReportAlsoOnBadData)
+{
+    // The sample ticks every section of the report, /R the residual
+    // analysis. With its own data and with data no statistic can be formed
+    // on (constant X, a text cell), the unattended run ends with 0 and the
+    // folder holds the one whole report, nothing half-written beside it.
+    const QByteArray all = readSample();
+    const QByteArray options = all.left(all.indexOf("\r\nN=") + 2);   // the options, before "N="
+    const struct {
+        const char* name;
+        QByteArray content;
+    } cases[] = {
+        {"sample.KVE", all},
+        {"constant.KVE", options + "N=4\r\nDATA:\r\n\"2\",,\"1\",,,,\r\n\"2\",,\"3\",,,,\r\n\"2\",,\"abc\",,,,\r\n"
+                                   "\"2\",,\"4\",,,,\r\n"},
+    };
+    for (const auto& c : cases) {
+        QFile f(path(QLatin1String(c.name)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(c.content);
+        f.close();
+        const QString out = path(QStringLiteral("out-") + QLatin1String(c.name) + QLatin1Char('/'));
+        QDir().mkpath(out);
+        // /R: the command line ticks the residual analysis only on request.
+        const Result r = run({QStringLiteral("/F") + f.fileName(), QStringLiteral("/R"), QStringLiteral("/S"),
+                              QStringLiteral("/L") + out, QStringLiteral("/X")});
+        ASSERT_TRUE(r.finished) << c.name;
+        EXPECT_EQ(r.status, 0) << c.name << ": " << r.err.toStdString();
+        EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Notes0000.TXT")}) << c.name;
+        QFile saved(out + QStringLiteral("Notes0000.TXT"));
+        ASSERT_TRUE(saved.open(QIODevice::ReadOnly)) << c.name;
+        const QString report = QString::fromUtf8(saved.readAll());
+        for (const char* heading : {"\r\nREGRESSION ANALYSIS", "\r\nBOOTSTRAP ANALYSIS OF MSEP\r\n",
+                                    "\r\nDEVIATION ANALYSIS\r\n", "\r\nAnalysis of Residuals\r\n",
+                                    "\r\nRESIDUE REGRESSION ANALYSIS\r\n", "\r\nREFERENCES\r\n"})
+            EXPECT_TRUE(report.contains(QLatin1String(heading))) << c.name << ": " << heading;
+        EXPECT_TRUE(report.trimmed().endsWith(QStringLiteral("(American Society of Agricultural Engineers). 39:47-54.")))
+            << c.name << ": " << report.right(200).toStdString();
+    }
+}
+
 TEST_F(KveProcess, ReportThatCannotBeSavedEndsNonZero)
 {
     const Result r = run({QStringLiteral("/F") + Sample, QStringLiteral("/S"),
@@ -170,10 +219,8 @@ TEST_F(KveProcess, NothingToEvaluateEndsNonZeroWithAReason)
 {
     // The sample's options with other data sections: none at all, two rows,
     // every row excluded. No report is saved and the reason says why.
-    QFile sample(Sample);
-    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
-    const QByteArray all = sample.readAll();
-    const QByteArray options = all.left(all.indexOf("\r\nN=") + 2);
+    const QByteArray all = readSample();
+    const QByteArray options = all.left(all.indexOf("\r\nN=") + 2);   // the options, before "N="
     struct Case {
         const char* name;
         QByteArray data;
@@ -299,10 +346,13 @@ TEST_F(KveProcess, PlotSwitchOpensTheChartWindows)
     ranked.close();
 
     // KVE lists the windows it shows as the command line ends it; /X: the
-    // chart windows are made and nothing waits for them.
+    // chart windows are made and nothing waits for them. /G with /R: the
+    // scatter and rank charts around the run, and the run's residual plot;
+    // the sample's residue regression adds its two charts.
     const QString list = path(QStringLiteral("windows.txt"));
     qputenv("KVE_WINDOW_LIST", list.toLocal8Bit());
-    const Result r = run({QStringLiteral("/F") + ranked.fileName(), QStringLiteral("/G"), QStringLiteral("/X")});
+    const Result r = run({QStringLiteral("/F") + ranked.fileName(), QStringLiteral("/G"), QStringLiteral("/R"),
+                          QStringLiteral("/X")});
     qunsetenv("KVE_WINDOW_LIST");
     ASSERT_TRUE(r.finished);
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
@@ -317,11 +367,15 @@ TEST_F(KveProcess, PlotSwitchOpensTheChartWindows)
             charts << w;
     charts.sort();
     // Besides the two plots, the charts of the sections the sample ticks:
-    // Bland and Altman's, Kleijnen's and the weighed deviance.
+    // Bland and Altman's, Kleijnen's and the weighed deviance; the run's
+    // residual plot (/R) and the two residue regression charts.
     EXPECT_EQ(charts, QStringList({QStringLiteral("frmPlot\tPlot - ranked.KVE\tBland and Altman Analysis"),
+                                   QStringLiteral("frmPlot\tPlot - ranked.KVE\tDeviation vs Model-Predicted"),
                                    QStringLiteral("frmPlot\tPlot - ranked.KVE\tKleijnen Analysis"),
                                    QStringLiteral("frmPlot\tPlot - ranked.KVE\tObserved vs Model-Predicted"),
                                    QStringLiteral("frmPlot\tPlot - ranked.KVE\tRank of Observed vs Rank of Model-Predicted"),
+                                   QStringLiteral("frmPlot\tPlot - ranked.KVE\tResidue vs Regression-Predicted"),
+                                   QStringLiteral("frmPlot\tPlot - ranked.KVE\tStudentized Residue vs Regression-Predicted"),
                                    QStringLiteral("frmPlot\tPlot - ranked.KVE\tWeighed Deviance vs Model-Predicted")}))
         << windows.join(QLatin1Char('|')).toStdString();
 }

@@ -34,6 +34,14 @@ TEST(NumberedFile, FirstFreeNumberFromZeroGapsReused)
     QDir(folder).mkdir(QStringLiteral("sub"));
     QString windowsStyle = folder + QStringLiteral("\\sub");
     EXPECT_EQ(NumberedFile::nextFree(windowsStyle, QStringLiteral("Notes")), folder + QStringLiteral("/sub/Notes0000.TXT"));
+    // A folder stored with its closing separator gets no second one; no
+    // folder at all is the current one, never the root.
+    EXPECT_EQ(NumberedFile::nextFree(folder + QStringLiteral("/sub/"), QStringLiteral("Notes")),
+              folder + QStringLiteral("/sub/Notes0000.TXT"));
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(folder));
+    EXPECT_EQ(NumberedFile::nextFree(QString(), QStringLiteral("Notes")), QStringLiteral("Notes0000.TXT"));
+    QDir::setCurrent(before);
 }
 
 TEST(NumberedFile, ANameIsFreeOnlyWhenNothingHasIt)

@@ -85,7 +85,8 @@ protected:
     }
 
 private:
-    // Calls `shown` whenever a results window comes up.
+    // Calls `shown` whenever a report window comes up (the run's side
+    // windows, "Deviation Analyses - ..." and the like, are not counted).
     class ReportWatcher : public QObject {
     public:
         explicit ReportWatcher(std::function<void()> shown) : m_shown(std::move(shown)) { qApp->installEventFilter(this); }
@@ -94,7 +95,8 @@ private:
     protected:
         bool eventFilter(QObject* watched, QEvent* event) override
         {
-            if (event->type() == QEvent::Show && watched->objectName() == QLatin1String("frmInfo"))
+            if (event->type() == QEvent::Show && watched->objectName() == QLatin1String("frmInfo")
+                && static_cast<QWidget*>(watched)->windowTitle().startsWith(QLatin1String("Results - ")))
                 m_shown();
             return false;
         }

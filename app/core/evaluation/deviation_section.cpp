@@ -1,0 +1,211 @@
+// The deviation analysis: the deviations X - Y of the model from the
+// observations regressed on the model's predictions, the test of their mean
+// with its confidence and prediction intervals, the bounds of the model's
+// accuracy of Freese (1960) and Reynolds (1984) under three assumptions
+// about its bias, the goodness-of-fit block of the deviations, and the
+// interval table of every point in a results window of its own.
+#include <cmath>
+
+#include "SumtrixLib/Sumtrix.hpp"
+#include "core/evaluation/normality_test.hpp"
+#include "core/evaluation/report_sections.hpp"
+
+using SumtrixLib::BoundedArray;
+using SumtrixLib::checkedAdd;
+using SumtrixLib::checkedDiv;
+using SumtrixLib::checkedMul;
+using SumtrixLib::checkedSqrt;
+using SumtrixLib::checkedSub;
+
+namespace {
+
+// A number as plain text, without blanks, to at most 15 significant
+// digits: 100 - 100 x 0.05 prints "95", not its binary neighbour.
+QString plainNumber(double v)
+{
+    return QString::number(v, 'g', 15);
+}
+
+double deviationConfidence(const EvaluationSettings& settings, double kept)
+{
+    // The box holds a percentage. A level strictly between 0 and 100 % is
+    // taken as it stands; 0, 100 or more, a negative number or a text that
+    // is no number gives 95 %. An empty box keeps the level of an earlier
+    // run or of the residual analysis, or 95 % when there is none.
+    double confidence = kept;
+    if (settings.deviationConfidencePercent) {
+        const double percent = *settings.deviationConfidencePercent;
+        confidence = percent > 0 && percent < 100 ? percent / 100 : 0.95;
+    }
+    if (!(confidence > 0 && confidence < 1))
+        confidence = 0.95;
+    return confidence;
+}
+
+std::vector<double> runDeviations(const EvaluationContext& ctx)
+{
+    // The regression step's deviations; when that step could not form them
+    // (no line through constant predictions) they are X - Y all the same.
+    const std::vector<double>& run = ctx.results.Deviation;
+    bool complete = run.size() == ctx.data.X.size();
+    for (std::size_t i = 1; complete && i < run.size(); ++i)
+        complete = std::isfinite(run[i]);
+    if (complete)
+        return run;
+    std::vector<double> d(ctx.data.X.size(), NotComputed);
+    d[0] = 0;
+    for (std::size_t i = 1; i < d.size(); ++i)
+        d[i] = computed([&] { return checkedSub(ctx.data.X[i], ctx.data.Y[i]); });
+    return d;
+}
+
+// The block of the report for the deviations at significance level alpha
+// (a fraction), and the per-point interval table (empty when it could not
+// be formed).
+void DeviationAnalysis(EvaluationContext& ctx, const std::vector<double>& Deviation, double alpha, ReportText& T,
+                       QString& table)
+{
+    SumtrixLib::Sumtrix& lib = ctx.lib;
+    const std::int32_t n = ctx.data.N;
+    const BoundedArray<double> XArray = toArray(ctx.data.X), SigX = toArray(ctx.data.SDX), D = toArray(Deviation);
+    bool deviationsStand = true;
+    for (std::int32_t i = 1; i <= n; ++i)
+        deviationsStand = deviationsStand && std::isfinite(D(i));
+
+    // The unweighted line of the deviations on the predictions, Pearson's
+    // r of the two, and the mean and variance of the deviations.
+    double a = NotComputed, b = NotComputed, siga = NotComputed, sigb = NotComputed, chi2 = NotComputed,
+           Q = NotComputed;
+    double r = NotComputed, t = NotComputed, ProbT = NotComputed, r2 = NotComputed, Adjr2 = NotComputed,
+           z = NotComputed;
+    double MeanDev = NotComputed, VarDev = NotComputed, SumDev2 = NotComputed, SSE = NotComputed;
+    if (deviationsStand) {
+        libraryStep({&a, &b, &siga, &sigb, &chi2, &Q}, [&] {
+            std::int32_t mwt = 0;
+            lib.Reg_FitXY(XArray, D, n, SigX, mwt, a, b, siga, sigb, chi2, Q);
+        });
+        libraryStep({&r, &t, &ProbT, &r2, &Adjr2, &z}, [&] { lib.Rank_Pearson(XArray, D, n, r, t, ProbT, r2, Adjr2, z); });
+        libraryStep({&MeanDev, &VarDev}, [&] { lib.STAT_AveVar(D, n, MeanDev, VarDev); });
+        libraryStep({&SumDev2}, [&] {
+            SumDev2 = 0;
+            for (std::int32_t i = 1; i <= n; ++i)
+                SumDev2 = checkedAdd(SumDev2, checkedMul(D(i), D(i)));
+        });
+        if (allComputed({a, b}))
+            libraryStep({&SSE}, [&] {
+                SSE = 0;
+                for (std::int32_t i = 1; i <= n; ++i) {
+                    const double e = checkedSub(D(i), checkedAdd(a, checkedMul(b, XArray(i))));
+                    SSE = checkedAdd(SSE, checkedMul(e, e));
+                }
+            });
+    }
+    const double MSE = std::isnan(SSE) ? NotComputed : computed([&] { return checkedDiv(SSE, n - 2.0); });
+
+    // The bounds of Freese and Reynolds: sqrt(z² S / chi²(p; df)) with z²
+    // the chi-square quantile of 1 - alpha at one degree of freedom. Under
+    // a constant bias S is the sum of squares about the mean deviation,
+    // taken as (n - 1) VarDev from the centred variance rather than as
+    // SumDev2 - n MeanDev², which cancels when the bias is large against
+    // the spread.
+    const double z2 = computed([&] { return lib.STAT_Chi2_CDF_INV(1 - alpha, 1); });
+    const auto bound = [&](double S, double cdf, std::int32_t df) {
+        if (!allComputed({S, z2}))
+            return NotComputed;
+        return computed([&] { return checkedSqrt(checkedDiv(checkedMul(z2, S), lib.STAT_Chi2_CDF_INV(cdf, df))); });
+    };
+    const double aboutMean = std::isnan(VarDev) ? NotComputed : computed([&] { return checkedMul(n - 1.0, VarDev); });
+
+    // The t quantile of both intervals of the mean deviation.
+    const double tq = computed([&] {
+        double P = 1 - alpha / 2;
+        return lib.STAT_TINV(P, n - 1.0, false, false);
+    });
+    const double seMean = std::isnan(VarDev) ? NotComputed : computed([&] { return checkedSqrt(VarDev / n); });
+    const double sePrediction =
+        std::isnan(VarDev) ? NotComputed : computed([&] { return checkedSqrt(checkedAdd(VarDev, VarDev / n)); });
+    const double tMean = allComputed({MeanDev, seMean}) ? computed([&] { return checkedDiv(MeanDev, seMean); })
+                                                        : NotComputed;
+    const QString L = plainNumber(100 - 100 * alpha);
+
+    const int W = 33;   // the label column
+    T.heading(QStringLiteral("DEVIATION ANALYSIS"));
+    T.line(QStringLiteral("Regression of: Deviation = a + b×'Model-Predicted'"));
+    T.line(field(QStringLiteral("Estimate a ± SD"), W, plusMinus(F(a, 10, 5), F(siga, 10, 5))));
+    T.line(field(QStringLiteral("Estimate b ± SD"), W, plusMinus(F(b, 10, 5), F(sigb, 10, 5))));
+    if (siga > 0) {
+        const double ta = ratio(a, siga);
+        T.line(field(QStringLiteral("H0: a = 0; T-value (P-value)"), W,
+                     withP(F(ta, 10, 5), FP(twoSidedP(lib, ta, n - 2.0), 7, 5))));
+    }
+    if (sigb > 0) {
+        const double tb = ratio(b, sigb);
+        T.line(field(QStringLiteral("H0: b = 0; T-value (P-value)"), W,
+                     withP(F(tb, 10, 5), FP(twoSidedP(lib, tb, n - 2.0), 7, 5))));
+    }
+    T.line(field(QStringLiteral("r²"), W, F(r2, 10, 5)));
+    T.line(field(QStringLiteral("MSE"), W, F(MSE, 10, 5)));
+    T.line(field(QStringLiteral("Mean deviation"), W,
+                 F(MeanDev, 10, 5) + QStringLiteral(" (P = ") + FP(twoSidedP(lib, tMean, n - 1.0), 7, 5)
+                     + QLatin1Char(')')));
+    const auto interval = [](double centre, double halfWidth) {
+        return F(centre - halfWidth, 10, 5) + QStringLiteral(" to ") + F(centre + halfWidth, 10, 5);
+    };
+    T.line(QStringLiteral("Confidence interval (") + L + QStringLiteral("%)        : ") + interval(MeanDev, tq * seMean));
+    T.line(QStringLiteral("Prediction interval (") + L + QStringLiteral("%)        : ")
+           + interval(MeanDev, tq * sePrediction));
+    T.line(field(QStringLiteral("Variance deviation"), W, F(VarDev, 10, 5)));
+    T.line(field(QStringLiteral("S deviation"), W,
+                 F(std::isnan(VarDev) ? NotComputed : computed([&] { return checkedSqrt(VarDev); }), 10, 5)));
+    T.line();
+    T.line(QStringLiteral("Confidence Interval of the Distribution of the |Deviations| (Freese, 1960; Reynolds, 1984)"));
+    T.rule(90);
+    T.line(QStringLiteral("Assuming ") + L + QStringLiteral("% of probability"));
+    T.line(field(QStringLiteral("Root of sum of deviation squared"), W,
+                 F(std::isnan(SumDev2) ? NotComputed : computed([&] { return checkedSqrt(SumDev2); }), 10, 5)));
+    const auto bounds = [&](const QString& label, double S, double lowerCdf, double upperCdf, std::int32_t df) {
+        T.line(field(label, W,
+                     F(bound(S, lowerCdf, df), 10, 5) + QStringLiteral(" to ") + F(bound(S, upperCdf, df), 10, 5)));
+    };
+    bounds(QStringLiteral("Assuming no mean bias"), SumDev2, 1 - alpha, alpha, n);
+    bounds(QStringLiteral("Assuming constant mean bias"), aboutMean, 1 - alpha, alpha, n - 1);
+    bounds(QStringLiteral("Assuming proportional bias"), SSE, 1 - alpha / 2, alpha / 2, n - 2);
+
+    // The goodness-of-fit block of the deviations (not when they overflow:
+    // there is nothing to test then).
+    T.newLine();
+    if (deviationsStand)
+        T.append(NormalityTest(lib, Deviation, n, 2, false));
+
+    // The confidence and prediction intervals of the deviation line at every
+    // point, at the same level.
+    table.clear();
+    if (allComputed({a, b})) {
+        std::string t;
+        double Prob = 1 - alpha;
+        if (step([&] { lib.STAT_CPI(a, b, n, XArray, D, Prob, t); }))
+            table = QString::fromStdString(t);
+    }
+}
+
+} // namespace
+
+void writeDeviationSection(EvaluationContext& ctx)
+{
+    AcceptanceLimits& limits = ctx.limits;
+    limits.DeviationConfidence = deviationConfidence(ctx.settings, limits.DeviationConfidence);
+    const double alpha = 1 - limits.DeviationConfidence;
+
+    ReportText T(ctx.settings.comments);
+    QString table;
+    DeviationAnalysis(ctx, runDeviations(ctx), alpha, T, table);
+    ctx.report.append(T.text());
+    if (table.isEmpty())
+        return;
+    ReportText window;
+    window.append(ctx.reportHeader);
+    window.underlined(QStringLiteral("Deviation Analysis - Confidence and Prediction Interval"), QLatin1Char('='));
+    window.newLine();
+    window.append(table);
+    ctx.request(RunRequests::ShowSideWindow{ctx.windowCaption(QStringLiteral("Deviation Analyses - ")), window.text()});
+}

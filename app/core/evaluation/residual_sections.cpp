@@ -1,0 +1,411 @@
+// The residual analysis: the acceptance limits of deviations and residues,
+// the table of regression diagnostics of every point with the columns the
+// user chose and marks on the values out of their limits, the normality of
+// three kinds of residue, the deviations against their acceptance interval
+// and the regression of the residues on the fitted values. The text goes
+// into the report or into a results window of its own; the table can go
+// into a residue file instead, which is then opened in the user's editor.
+#include <QFileInfo>
+
+#include <cmath>
+#include <limits>
+
+#include "SumtrixLib/Sumtrix.hpp"
+#include "core/evaluation/normality_test.hpp"
+#include "core/evaluation/report_sections.hpp"
+#include "core/kve_code.hpp"
+#include "core/numbered_file.hpp"
+
+using SumtrixLib::BoundedArray;
+
+namespace {
+
+// How a column marks a value out of its limits in the report.
+enum class Mark { None, Deviation, Residue, DeletedResidue, Leverage, Cook, Dffits };
+
+struct ResidueColumn {
+    const char* reportHeader;
+    const char* fileHeader;
+    const std::vector<double>& (*values)(const EvaluationContext& ctx);
+    Mark mark;
+};
+
+// The columns of the table in their fixed order (1..14, as the list of
+// columns offers them). The report and the file head some of them
+// differently; both texts are the established ones.
+const ResidueColumn kColumns[] = {
+    {"X values", "X values", [](const EvaluationContext& c) -> const std::vector<double>& { return c.data.X; }, Mark::None},
+    {"Y values", "Y values", [](const EvaluationContext& c) -> const std::vector<double>& { return c.data.Y; }, Mark::None},
+    {"Deviation", "Deviation", [](const EvaluationContext& c) -> const std::vector<double>& { return c.results.Deviation; },
+     Mark::Deviation},
+    {"Y Pred.", "Y Pred.", [](const EvaluationContext& c) -> const std::vector<double>& { return c.results.Pred; },
+     Mark::None},
+    {"Residue", "Y Residue", [](const EvaluationContext& c) -> const std::vector<double>& { return c.results.Residue; },
+     Mark::Residue},
+    {"NormRes", "NormRes",
+     [](const EvaluationContext& c) -> const std::vector<double>& { return c.results.NormalResidue; }, Mark::None},
+    {"SE Res.", "SE Res.", [](const EvaluationContext& c) -> const std::vector<double>& { return c.results.SEr; },
+     Mark::None},
+    {"SemiStdtR", "SemiStdR",
+     [](const EvaluationContext& c) -> const std::vector<double>& { return c.results.SemiStdtRes; }, Mark::None},
+    {"StdtRes", "StdRes", [](const EvaluationContext& c) -> const std::vector<double>& { return c.results.StdtRes; },
+     Mark::None},
+    {"RStdtRes", "RSdtRed", [](const EvaluationContext& c) -> const std::vector<double>& { return c.results.RStdtRes; },
+     Mark::DeletedResidue},
+    {"Leverage", "Leverage", [](const EvaluationContext& c) -> const std::vector<double>& { return c.results.h; },
+     Mark::Leverage},
+    {"Cook'D", "Cook'D", [](const EvaluationContext& c) -> const std::vector<double>& { return c.results.Cook; },
+     Mark::Cook},
+    {"DFFITS", "DFFITS", [](const EvaluationContext& c) -> const std::vector<double>& { return c.results.DFFITS; },
+     Mark::Dffits},
+    {"PRESS", "PRESS", [](const EvaluationContext& c) -> const std::vector<double>& { return c.results.PRESS; },
+     Mark::None},
+};
+
+// Assigns a limit only when it could be formed: a limit kept for later runs
+// is never a value that is none.
+void setLimit(double& limit, double value)
+{
+    if (std::isfinite(value))
+        limit = value;
+}
+
+// Fills in the limits that are still 0 and sets both cut-offs (p = 2
+// parameters of the fitted line). The acceptance interval of the deviations
+// is ∓ z SE of the mean of Y, z the normal quantile of the confidence; a
+// confidence still unknown is read off limits set on the residual panel.
+void settleLimits(EvaluationContext& ctx)
+{
+    AcceptanceLimits& l = ctx.limits;
+    SumtrixLib::Sumtrix& lib = ctx.lib;
+    const RunResults& res = ctx.results;
+    const double N = ctx.data.N;
+    const double SE = std::isnan(res.VarY) ? NotComputed : computed([&] { return SumtrixLib::checkedSqrt(res.VarY / N); });
+    if (l.DeviationConfidence == 0) {
+        if (l.DeviationLower != 0 || l.DeviationUpper != 0) {
+            if (!std::isnan(SE))
+                setLimit(l.DeviationConfidence, computed([&] {
+                             return lib.STAT_NormProb1(SumtrixLib::checkedDiv(l.DeviationLower, SE), true);
+                         }));
+        } else {
+            l.DeviationConfidence = 0.95;
+        }
+    }
+    if (l.DeviationLower == 0 && l.DeviationUpper == 0 && !std::isnan(SE) && l.DeviationConfidence != 0) {
+        double IER = 0;
+        setLimit(l.DeviationLower, computed([&] { return -lib.STAT_InvNorm(l.DeviationConfidence, IER) * SE; }));
+        l.DeviationUpper = -l.DeviationLower;
+    }
+    if (l.ResidualLower == 0)
+        setLimit(l.ResidualLower, -0.1 * res.MeanY);
+    if (l.ResidualUpper == 0)
+        setLimit(l.ResidualUpper, 0.1 * res.MeanY);
+    if (l.RStdResidueLower == 0)
+        l.RStdResidueLower = -2.5;
+    if (l.RStdResidueUpper == 0)
+        l.RStdResidueUpper = 2.5;
+    l.LeverageCutoff = 4 / N;
+    l.DffitsCutoff = 2 * std::sqrt(2 / N);
+}
+
+// Cook's D is marked when it lies above the median of F(p, n - p), that is
+// when 1 - STAT_PROBF(D, 2, N - 2) > 0.5. One F probability per row is most
+// of the time of a long table, so the median is bracketed once by bisection
+// on the same probability: D up to `below` is not marked, D from `above` on
+// is, and only a D between the two is judged by its own probability. The
+// marks are the same as with one probability per row.
+class CookRule {
+public:
+    CookRule(SumtrixLib::Sumtrix& lib, int N) : m_lib(lib), m_N(N)
+    {
+        if (markedAt(0))
+            return;
+        double lo = 0, hi = 1;
+        for (int k = 0; k < 64 && !markedAt(hi); ++k) {
+            lo = hi;
+            hi *= 2;
+        }
+        if (!markedAt(hi))
+            return;
+        for (int k = 0; k < 200 && hi - lo > 1e-12 * hi; ++k) {
+            const double mid = lo + (hi - lo) / 2;
+            if (markedAt(mid))
+                hi = mid;
+            else
+                lo = mid;
+        }
+        m_below = lo;
+        m_above = hi;
+    }
+
+    bool operator()(double D) const
+    {
+        if (D <= m_below)
+            return false;
+        if (D >= m_above)
+            return true;
+        return markedAt(D);
+    }
+
+private:
+    bool markedAt(double D) const
+    {
+        const double upper = computed([&] { return m_lib.STAT_PROBF(D, 2, m_N - 2.0); });
+        return !std::isnan(upper) && 1 - upper > 0.5;
+    }
+
+    SumtrixLib::Sumtrix& m_lib;
+    int m_N;
+    // Without a bracket (the probability cannot be formed) every D is
+    // judged by itself.
+    double m_below = -std::numeric_limits<double>::infinity();
+    double m_above = std::numeric_limits<double>::infinity();
+};
+
+// Whether the report marks value v of a column. A value that could not be
+// computed prints "n/a" and is not judged.
+bool marked(EvaluationContext& ctx, const CookRule& cook, Mark mark, double v)
+{
+    if (std::isnan(v))
+        return false;
+    const AcceptanceLimits& l = ctx.limits;
+    switch (mark) {
+    case Mark::None:
+        return false;
+    case Mark::Deviation:
+        return !(l.DeviationLower <= v && v <= l.DeviationUpper);
+    case Mark::Residue:
+        return !(l.ResidualLower <= v && v <= l.ResidualUpper);
+    case Mark::DeletedResidue:
+        return !(-2.5 <= v && v <= 2.5);
+    case Mark::Leverage:
+        return v >= l.LeverageCutoff;
+    case Mark::Cook:
+        return cook(v);
+    case Mark::Dffits:
+        return std::fabs(v) >= l.DffitsCutoff;
+    }
+    return false;
+}
+
+struct Table {
+    QString header;
+    int width = 0;                        // the rule's length
+    QStringList rows;
+};
+
+// The table of the chosen columns: the report's marks and headers, or the
+// file's (no marks). The row number takes three places below 1,000 rows
+// and as many as N has digits from there on.
+Table residueTable(EvaluationContext& ctx, bool forFile)
+{
+    const int N = ctx.data.N;
+    const int numberWidth = N < 1000 ? 3 : static_cast<int>(QString::number(N).size());
+    std::vector<const ResidueColumn*> shown;
+    for (std::size_t c = 1; c <= 14; ++c)
+        if (ctx.settings.residueColumns[c])
+            shown.push_back(&kColumns[c - 1]);
+
+    Table t;
+    t.width = 10 * static_cast<int>(shown.size()) + numberWidth;
+    t.header = KVECode::AlignText(QStringLiteral("#"), numberWidth, std::int16_t{3}) + QLatin1Char(' ');
+    for (const ResidueColumn* column : shown)
+        t.header += KVECode::AlignText(QString::fromLatin1(forFile ? column->fileHeader : column->reportHeader), 9,
+                                       std::int16_t{3})
+                    + QLatin1Char(' ');
+    t.rows.reserve(N);
+    const CookRule cook(ctx.lib, N);
+    for (int i = 1; i <= N; ++i) {
+        QString row = F(i, numberWidth, 0) + QLatin1Char(' ');
+        for (const ResidueColumn* column : shown) {
+            const double v = column->values(ctx)[static_cast<std::size_t>(i)];
+            row += F(v, 9, 4);
+            row += !forFile && marked(ctx, cook, column->mark, v) ? QLatin1Char('*') : QLatin1Char(' ');
+        }
+        t.rows.append(row);
+    }
+    return t;
+}
+
+// Shapiro-Wilk's W of v(1..N) and its probability; not computed when a
+// value is not (nothing to test).
+std::pair<double, double> normalityOf(EvaluationContext& ctx, const std::vector<double>& v, BoundedArray<double>& a)
+{
+    for (std::size_t i = 1; i < v.size(); ++i)
+        if (!std::isfinite(v[i]))
+            return {NotComputed, NotComputed};
+    return shapiroWilk(ctx.lib, toArray(v), ctx.data.N, a);
+}
+
+// The text after "the character after the first ' - '" of the main
+// window's caption: the dataset's name (from the third character when the
+// caption holds no " - ").
+QString captionTail(const QString& caption)
+{
+    const qsizetype dash = caption.indexOf(QStringLiteral(" - "));
+    return dash >= 0 ? caption.mid(dash + 3) : caption.mid(2);
+}
+
+// The residue file: written whole, atomically, under the first free
+// number in the dataset's folder (the current folder when there is none).
+// The text tells where it went, or in one line why it could not be written;
+// only a file that was written is opened in the editor.
+void writeResidueFile(EvaluationContext& ctx, ReportText& text)
+{
+    const QString folder = ctx.dataFileName.isEmpty() ? QString() : KVECode::GetFolderPath(ctx.dataFileName);
+    const QString path = NumberedFile::nextFree(folder, QStringLiteral("Residue"));
+    const Table table = residueTable(ctx, true);
+    const QString rule(table.width, QLatin1Char('-'));
+    QStringList lines = {QStringLiteral("Analysis of Residuals"), QString(21, QLatin1Char('=')),
+                         QStringLiteral("Data file: ") + folder + captionTail(ctx.mainCaption), QString(),
+                         table.header, rule};
+    lines += table.rows;
+    lines += {QString(), rule};
+    QString error;
+    if (!NumberedFile::writeText(path, lines.join(QStringLiteral("\r\n")), error)) {
+        text.line(path.isEmpty() ? QStringLiteral("Residue calculation could not be saved: ") + error
+                                 : QStringLiteral("Residue calculation could not be saved in file ") + path
+                                       + QStringLiteral(": ") + error);
+        return;
+    }
+    text.line(QStringLiteral("Residue calculation saved in file:"));
+    text.line(path);
+    ctx.request(RunRequests::OpenInEditor{path});
+}
+
+void writeResidueRegression(EvaluationContext& ctx, ReportText& text)
+{
+    ctx.showStatus(QStringLiteral("Residue regression..."));
+    SumtrixLib::Sumtrix& lib = ctx.lib;
+    RunResults& res = ctx.results;
+    const std::int32_t n = ctx.data.N;
+    const BoundedArray<double> Pred = toArray(res.Pred), Residue = toArray(res.Residue), SDX = toArray(ctx.data.SDX);
+    bool stands = true;
+    for (std::int32_t i = 1; i <= n; ++i)
+        stands = stands && std::isfinite(Pred(i)) && std::isfinite(Residue(i));
+
+    // The run's own fit variables receive this line; no later section
+    // reads them.
+    for (double* v : {&res.a, &res.b, &res.siga, &res.sigb, &res.chi2, &res.Q, &res.r, &res.t, &res.ProbT, &res.r2,
+                      &res.Adjr2, &res.z})
+        *v = NotComputed;
+    if (stands) {
+        libraryStep({&res.a, &res.b, &res.siga, &res.sigb, &res.chi2, &res.Q}, [&] {
+            std::int32_t mwt = 0;
+            lib.Reg_FitXY(Pred, Residue, n, SDX, mwt, res.a, res.b, res.siga, res.sigb, res.chi2, res.Q);
+        });
+        libraryStep({&res.r, &res.t, &res.ProbT, &res.r2, &res.Adjr2, &res.z},
+                    [&] { lib.Rank_Pearson(Pred, Residue, n, res.r, res.t, res.ProbT, res.r2, res.Adjr2, res.z); });
+    }
+
+    const int W = 16;
+    text.heading(QStringLiteral("RESIDUE REGRESSION ANALYSIS"));
+    text.line(QStringLiteral("Regression of: Residue = a + b×'Regression-Predicted'"));
+    text.line(field(QStringLiteral("Estimate a ± SD"), W, plusMinus(F(res.a, 10, 5), F(res.siga, 10, 5))));
+    text.line(field(QStringLiteral("Estimate b ± SD"), W, plusMinus(F(res.b, 10, 5), F(res.sigb, 10, 5))));
+    text.line(field(QStringLiteral("r²"), W, F(res.r2, 10, 5)));
+    const double df = n - 2.0;
+    const auto test = [&](const QString& h0, double t) {
+        text.line(padded(h0, 21) + QStringLiteral("T-value (P-value): ")
+                  + withP(F(t, 10, 5), FP(twoSidedP(lib, t, df), 7, 5)));
+    };
+    if (res.siga > 0)
+        test(QStringLiteral("H0: a = 0"), ratio(res.a, res.siga));
+    if (res.sigb > 0)
+        test(QStringLiteral("H0: b = 0"), ratio(res.b, res.sigb));
+}
+
+} // namespace
+
+void writeResidualSection(EvaluationContext& ctx)
+{
+    const EvaluationSettings& s = ctx.settings;
+    const RunResults& res = ctx.results;
+    AcceptanceLimits& l = ctx.limits;
+    const int N = ctx.data.N;
+    settleLimits(ctx);
+
+    ReportText text(s.comments);
+    text.underlined(QStringLiteral("Analysis of Residuals"), QLatin1Char('='));
+    if (s.comments) {
+        text.comment(QStringLiteral(".NormRes is the expected residual value under the normality assumption"));
+        text.comment(QStringLiteral(".SemiSdtR is the semi studentized residue"));
+        text.comment(QStringLiteral(".RSdtRes is used to identify outliers usually when outside of the range -2.5 to 2.5"));
+        text.comment(QStringLiteral(".Leverage is used to identify points with high leverage; if Leverage > ")
+                     + F(l.LeverageCutoff, 6, 4));
+        text.comment(QStringLiteral(".Cook's D is used to identify the influence of the ith point on all fitted values; if P(F(Cook's D, p, n-p)) > 0.5"));
+        text.comment(QStringLiteral(".DFFITS is used to identify the influence of the ith point on the fitted value; if |DFFITS| > ")
+                     + F(l.DffitsCutoff, 6, 4));
+        text.line();
+    }
+
+    if (s.residueToFile) {
+        writeResidueFile(ctx, text);
+    } else {
+        const Table table = residueTable(ctx, false);
+        text.line(table.header);
+        text.rule(table.width);
+        for (const QString& row : table.rows)
+            text.line(row);
+        text.rule(table.width);
+        text.line(QStringLiteral("SE Res = standard error of the residual"));
+        text.line(QStringLiteral("StdtRes = studentized residual, which is the residual divided by its standard error"));
+        text.line(QStringLiteral("RStdtRes = studentized residual with the current observation removed"));
+        text.line(QStringLiteral("Leverage = diagonal element in the H matrix; used to detect extreme points in the dataset"));
+        text.line();
+
+        BoundedArray<double> work(0, N);
+        const struct {
+            const char* label;
+            const std::vector<double>& values;
+        } kinds[] = {
+            {"SW's W-value for normality for Residue (P-value < W) : ", res.Residue},
+            {"SW's W-value for normality for StdtRes (P-value < W) : ", res.StdtRes},
+            {"SW's W-value for normality for RStdtRes(P-value < W) : ", res.RStdtRes},
+        };
+        for (const auto& kind : kinds) {
+            const auto [SW, ProbSW] = normalityOf(ctx, kind.values, work);
+            text.line(QString::fromUtf8(kind.label) + withP(F(SW, 10, 5), FP(ProbSW, 10, 5)));
+        }
+        text.line();
+
+        // A deviation X - Y below the lower limit is an observation above
+        // its upper acceptance limit, and the other way round.
+        int above = 0, below = 0;
+        for (std::size_t i = 1; i <= static_cast<std::size_t>(N); ++i) {
+            const double d = res.Deviation[i];
+            below += d < l.DeviationLower;
+            above += d > l.DeviationUpper;
+        }
+        const auto percentOfN = [N](double count) { return count * 100 / N; };
+        text.underlined(QStringLiteral("Analysis of Deviation"));
+        text.line(QStringLiteral("Deviation interval [lower - upper]                     : [")
+                  + F(l.DeviationLower, 10, 4).trimmed() + QStringLiteral(", ") + F(l.DeviationUpper, 10, 4).trimmed()
+                  + QLatin1Char(']'));
+        const double ofMean = std::isnan(res.MeanY) ? NotComputed : computed([&] {
+            return SumtrixLib::checkedDiv(-l.DeviationLower * 100, res.MeanY);
+        });
+        text.line(QStringLiteral("Deviation interval as ± % of the Mean of Y (observed)  : ") + F(ofMean, 10, 4)
+                  + QLatin1Char('%'));
+        text.line(QStringLiteral("Approximate (1 - Alpha), %                             :")
+                  + F(l.DeviationConfidence * 100, 10, 2));
+        text.line(QStringLiteral("Number of data points above the upper acceptance limit :") + F(below, 10, 0)
+                  + QStringLiteral(" (") + F(percentOfN(below), 10, 5) + QStringLiteral("%)"));
+        text.line(QStringLiteral("Number of data points below the lower acceptance limit :") + F(above, 10, 0)
+                  + QStringLiteral(" (") + F(percentOfN(above), 10, 5) + QStringLiteral("%)"));
+        text.line(QStringLiteral("Percentage of data points out of the acceptance limits :")
+                  + F(percentOfN(above + below), 10, 5) + QLatin1Char('%'));
+
+        if (s.sections.residueRegression)
+            writeResidueRegression(ctx, text);
+    }
+
+    if (s.residueWindow) {
+        ctx.request(RunRequests::ShowSideWindow{ctx.windowCaption(QStringLiteral("Residue Analyses - ")),
+                                                ctx.reportHeader + text.text()});
+    } else {
+        ctx.report.newLine();
+        ctx.report.newLine();
+        ctx.report.append(text.text());
+    }
+}
