@@ -19,17 +19,20 @@ void FlexGridModel::setRows(int rows)
         rows = 1;
     if (rows == m_rows)
         return;
-    const std::size_t width = static_cast<std::size_t>(m_cols - 1);
+    const auto keep = [this](int rows) {
+        if (m_source)
+            return;
+        m_cells.resize(static_cast<std::size_t>(rows - 1) * static_cast<std::size_t>(m_cols - 1));
+        m_rowLabels.resize(static_cast<std::size_t>(rows));
+    };
     if (rows > m_rows) {
         beginInsertRows(QModelIndex(), m_rows - 1, rows - 2);
-        m_cells.resize(static_cast<std::size_t>(rows - 1) * width);
-        m_rowLabels.resize(static_cast<std::size_t>(rows));
+        keep(rows);
         m_rows = rows;
         endInsertRows();
     } else {
         beginRemoveRows(QModelIndex(), rows - 1, m_rows - 2);
-        m_cells.resize(static_cast<std::size_t>(rows - 1) * width);
-        m_rowLabels.resize(static_cast<std::size_t>(rows));
+        keep(rows);
         m_rows = rows;
         endRemoveRows();
     }
@@ -42,12 +45,14 @@ void FlexGridModel::setCols(int cols)
     if (cols == m_cols)
         return;
     beginResetModel();
-    std::vector<QString> cells(static_cast<std::size_t>(m_rows - 1) * static_cast<std::size_t>(cols - 1));
-    for (int r = 1; r < m_rows; ++r)
-        for (int c = 1; c < std::min(cols, m_cols); ++c)
-            cells[static_cast<std::size_t>(r - 1) * static_cast<std::size_t>(cols - 1) + static_cast<std::size_t>(c - 1)]
-                = textMatrix(r, c);
-    m_cells.swap(cells);
+    if (!m_source) {
+        std::vector<QString> cells(static_cast<std::size_t>(m_rows - 1) * static_cast<std::size_t>(cols - 1));
+        for (int r = 1; r < m_rows; ++r)
+            for (int c = 1; c < std::min(cols, m_cols); ++c)
+                cells[static_cast<std::size_t>(r - 1) * static_cast<std::size_t>(cols - 1)
+                      + static_cast<std::size_t>(c - 1)] = textMatrix(r, c);
+        m_cells.swap(cells);
+    }
     m_headers.resize(static_cast<std::size_t>(cols));
     m_cols = cols;
     endResetModel();
@@ -59,6 +64,8 @@ QString FlexGridModel::textMatrix(int row, int col) const
         return QString();
     if (row == 0)
         return m_headers[static_cast<std::size_t>(col)];
+    if (m_source)
+        return m_source(row, col);
     if (col == 0)
         return m_rowLabels[static_cast<std::size_t>(row)];
     return m_cells[static_cast<std::size_t>(row - 1) * static_cast<std::size_t>(m_cols - 1)
@@ -73,6 +80,10 @@ void FlexGridModel::setTextMatrix(int row, int col, const QString& text)
         m_headers[static_cast<std::size_t>(col)] = text;
         if (col > 0)
             emit headerDataChanged(Qt::Horizontal, col - 1, col - 1);
+        return;
+    }
+    if (m_source) {
+        cellsChanged(row, col, row, col);
         return;
     }
     if (col == 0) {
@@ -95,9 +106,45 @@ void FlexGridModel::setRowLabels(int first, int last, const std::function<QStrin
     last = std::min(last, m_rows - 1);
     if (first > last)
         return;
-    for (int row = first; row <= last; ++row)
-        m_rowLabels[static_cast<std::size_t>(row)] = label(row);
+    if (!m_source)
+        for (int row = first; row <= last; ++row)
+            m_rowLabels[static_cast<std::size_t>(row)] = label(row);
     emit headerDataChanged(Qt::Vertical, first - 1, last - 1);
+}
+
+void FlexGridModel::setCellSource(CellSource source)
+{
+    beginResetModel();
+    m_source = std::move(source);
+    if (m_source) {
+        std::vector<QString>().swap(m_cells);
+        std::vector<QString>().swap(m_rowLabels);
+    } else {
+        m_cells.assign(static_cast<std::size_t>(m_rows - 1) * static_cast<std::size_t>(m_cols - 1), QString());
+        m_rowLabels.assign(static_cast<std::size_t>(m_rows), QString());
+    }
+    endResetModel();
+}
+
+void FlexGridModel::cellsChanged(int firstRow, int firstCol, int lastRow, int lastCol)
+{
+    firstRow = std::max(firstRow, 1);
+    lastRow = std::min(lastRow, m_rows - 1);
+    firstCol = std::max(firstCol, 0);
+    lastCol = std::min(lastCol, m_cols - 1);
+    if (firstRow > lastRow || firstCol > lastCol)
+        return;
+    if (firstCol == 0)
+        emit headerDataChanged(Qt::Vertical, firstRow - 1, lastRow - 1);
+    if (lastCol >= 1)
+        emit dataChanged(index(firstRow - 1, std::max(firstCol, 1) - 1), index(lastRow - 1, lastCol - 1),
+                         {Qt::DisplayRole});
+}
+
+void FlexGridModel::resetCells()
+{
+    beginResetModel();
+    endResetModel();
 }
 
 int FlexGridModel::rowCount(const QModelIndex& parent) const
@@ -156,6 +203,14 @@ void FlexGrid::setRows(int rows)
     m_model->setRows(rows);
     if (m_row >= rows)
         m_row = rows - 1 >= 1 ? rows - 1 : 1;
+}
+
+void FlexGrid::resetCells()
+{
+    const int row = m_row;
+    const int col = m_col;
+    m_model->resetCells();
+    setCurrentCell(row, col);
 }
 
 void FlexGrid::setCurrentCell(int row, int col)

@@ -52,6 +52,8 @@ DataSheetPage::DataSheetPage(MainControls& controls, QWidget* parent)
     auto* layout = new QHBoxLayout(this);
     FG2 = new FlexGrid(this);
     FG2->setObjectName(QStringLiteral("FG2"));
+    // The grid shows the matrix: a cell is formatted when it comes into view.
+    FG2->setCellSource([this](int r, int c) { return c == 0 ? rowLabel(r) : shownText(r, c); });
     FG2->setCols(8);
     FG2->setRows(20);
     layout->addWidget(FG2, 1);
@@ -133,17 +135,22 @@ SheetSwitches DataSheetPage::switches() const
     return {m_controls.check(CheckBox::Swap)->isChecked(), m_invertX->isChecked(), m_invertY->isChecked()};
 }
 
+QString DataSheetPage::shownText(int r, int c) const
+{
+    if (r > m_matrix.upperRow() || c >= DataMatrix::Columns)
+        return QString();
+    const ProgramState& state = programState();
+    return DataSheet::formatCell(m_matrix.cell(c, r), c, state.GridFormatXY, state.GridFormatSD);
+}
+
 void DataSheetPage::MatrixTOGrid(int r, int c)
 {
-    const ProgramState& state = programState();
-    FG2->setTextMatrix(r, c, DataSheet::formatCell(m_matrix.cell(c, r), c, state.GridFormatXY, state.GridFormatSD));
+    FG2->cellsChanged(r, c, r, c);
 }
 
 void DataSheetPage::showSheet()
 {
-    for (int r = 1; r < FG2->rows(); ++r)
-        for (int c = 1; c < FG2->cols(); ++c)
-            MatrixTOGrid(r, c);
+    FG2->cellsChanged(1, 1, FG2->rows() - 1, FG2->cols() - 1);
 }
 
 void DataSheetPage::AssignRowNumbers()
@@ -214,8 +221,18 @@ void DataSheetPage::Command3_Click()
         FG2->setRows(out.gridRows);
         FG2->setRowLabels(oldRows, out.gridRows - 1, rowLabel);
     }
-    for (const auto& [r, c] : out.changed)
-        MatrixTOGrid(r, c);
+    if (!out.changed.empty()) {
+        // The stored cells in one announcement of the block they lie in.
+        int firstRow = out.changed.front().first, lastRow = firstRow;
+        int firstCol = out.changed.front().second, lastCol = firstCol;
+        for (const auto& [r, c] : out.changed) {
+            firstRow = std::min(firstRow, r);
+            lastRow = std::max(lastRow, r);
+            firstCol = std::min(firstCol, c);
+            lastCol = std::max(lastCol, c);
+        }
+        FG2->cellsChanged(firstRow, firstCol, lastRow, lastCol);
+    }
     if (!out.stoppedAtEnd)
         m_controls.text(TextBox::RowCount)->setText(rowLabel(FG2->rows() - 1));
     if (out.hitRowLimit)
@@ -236,9 +253,7 @@ void DataSheetPage::Check7_Click()
     FG2->setTextMatrix(0, 1, swapped ? QStringLiteral("X (Obs)") : QStringLiteral("X (Pred)"));
     FG2->setTextMatrix(0, 3, swapped ? QStringLiteral("Y (Pred)") : QStringLiteral("Y (Obs)"));
     DataSheet::swapXY(m_matrix, FG2->rows());
-    for (int r = 1; r < FG2->rows(); ++r)
-        for (int c = 1; c <= 6; ++c)
-            MatrixTOGrid(r, c);
+    FG2->cellsChanged(1, 1, FG2->rows() - 1, 6);
 }
 
 void DataSheetPage::Fg2_KeyPress(int charCode)

@@ -2,8 +2,9 @@
 // The "Dataset" page of the main window: the data sheet FG2 with its cell
 // editor, the row count, paste, copy, swap and the removal of incomplete
 // rows, the rank-inversion switches, and the buttons that plot or generate
-// the dataset. The page keeps the dataset (DataMatrix); the grid shows
-// formatted copies of its cells.
+// the dataset. The page keeps the dataset (DataMatrix); the grid shows its
+// cells formatted, each when it comes into view: whoever changes the matrix
+// announces the change through MatrixTOGrid (one cell) or showSheet (all).
 
 #include <QFrame>
 #include <QLineEdit>
@@ -54,6 +55,9 @@ public:
     void AssignRowNumbers();
     // Shows every data cell again (after a format change, a load).
     void showSheet();
+    // The grid's text of data cell (r, c): the matrix cell under the
+    // column's format.
+    QString shownText(int r, int c) const;
     void RemoveEmptyRows();
     void Command9_Click();                   // apply the row count
     void Command30_Click();                  // remove invalid rows

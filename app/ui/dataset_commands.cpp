@@ -111,10 +111,10 @@ void applyContent(frmMain& window, const DatasetContent& content)
         }
         DataMatrix& matrix = window.dataMatrix();
         for (int r = 1; r <= rows; ++r)
-            for (int c = 1; c <= 7; ++c) {
+            for (int c = 1; c <= 7; ++c)
                 matrix.cell(c, r) = content.rows[static_cast<std::size_t>(r - 1)][static_cast<std::size_t>(c - 1)];
-                window.MatrixTOGrid(r, c);
-            }
+        // The sheet learns of the new cells in one reset.
+        window.grid()->resetCells();
     }
     NotesPage::of(window)->notes()->setPlainText(content.notes);
 }
@@ -123,11 +123,11 @@ void clearCells(frmMain& window)
 {
     FlexGrid* grid = window.grid();
     DataMatrix& matrix = window.dataMatrix();
-    for (int r = 1; r < grid->rows(); ++r)
-        for (int c = 1; c < grid->cols(); ++c) {
-            grid->setTextMatrix(r, c, QString());
-            matrix.setText(c, r, QString());
-        }
+    const DataCell empty = DataCell::fromText(QString());
+    for (int r = 1; r < grid->rows() && r <= matrix.upperRow(); ++r)
+        for (int c = 1; c < grid->cols() && c < DataMatrix::Columns; ++c)
+            matrix.cell(c, r) = empty;
+    window.showSheet();
 }
 
 bool LoadFile(frmMain& window, const QString& Filename, bool Confirm, bool ConfirmBeep, bool ConfirmInfo)

@@ -28,10 +28,12 @@ class Sumtrix;
 }
 class RandomSource;
 
-// The used rows, arrays indexed 1..N (element 0 unused).
+// The used rows, arrays indexed 1..N (element 0 is 0). They are the
+// library's arrays as they stand: sections hand them to library calls
+// directly, without a copy.
 struct EvaluationData {
     int N = 0;
-    std::vector<double> X, SDX, Y, SDY;
+    SumtrixLib::BoundedArray<double> X, SDX, Y, SDY;   // 0..N
 };
 
 // A value that could not be computed (its step failed or never wrote it):
@@ -118,3 +120,7 @@ double twoSidedP(SumtrixLib::Sumtrix& lib, double t, double df);
 // The library's arrays from and to the run's vectors (same indexes).
 SumtrixLib::BoundedArray<double> toArray(const std::vector<double>& v);
 std::vector<double> toVector(const SumtrixLib::BoundedArray<double>& a);
+// The used rows' arrays are library arrays already: a library call takes
+// ctx.data.X itself. This is the array for code that wants an array it may
+// change: a copy.
+SumtrixLib::BoundedArray<double> toArray(const SumtrixLib::BoundedArray<double>& a);
