@@ -1,7 +1,9 @@
 #include "core/data_matrix.hpp"
 
+#include <algorithm>
 #include <array>
 #include <bit>
+#include <iterator>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -441,24 +443,66 @@ void DataMatrix::resize(int upperRow)
 {
     if (upperRow < 0)
         upperRow = 0;
-    m_cells.resize(static_cast<std::size_t>(upperRow + 1) * Columns);
+    if (static_cast<std::size_t>(upperRow) < m_rows.size()) {
+        m_rows.resize(static_cast<std::size_t>(upperRow));
+        if (m_rows.size() < m_rows.capacity() / 2)
+            m_rows.shrink_to_fit();
+    }
     m_upperRow = upperRow;
 }
 
 void DataMatrix::clear()
 {
-    for (DataCell& c : m_cells)
-        c = DataCell();
+    std::vector<Row>().swap(m_rows);
+}
+
+void DataMatrix::emptyRows(int first, int last)
+{
+    first = std::max(first, 1);
+    last = std::min(last, static_cast<int>(m_rows.size()));
+    for (int r = first; r <= last; ++r)
+        m_rows[static_cast<std::size_t>(r - 1)] = Row();
+}
+
+void DataMatrix::takeRows(std::vector<Row>&& rows)
+{
+    if (m_rows.size() > rows.size())
+        rows.insert(rows.end(), std::make_move_iterator(m_rows.begin() + static_cast<std::ptrdiff_t>(rows.size())),
+                    std::make_move_iterator(m_rows.end()));
+    m_rows = std::move(rows);
+    m_upperRow = std::max(m_upperRow, static_cast<int>(m_rows.size()));
 }
 
 const DataCell& DataMatrix::cell(int column, int row) const
 {
     if (column < 0 || column >= Columns || row < 0 || row > m_upperRow)
         throw std::out_of_range("DataMatrix: subscript out of range");
-    return m_cells[static_cast<std::size_t>(row) * Columns + static_cast<std::size_t>(column)];
+    static const DataCell empty;
+    if (column == 0 || row == 0 || static_cast<std::size_t>(row) > m_rows.size())
+        return empty;
+    return m_rows[static_cast<std::size_t>(row - 1)][static_cast<std::size_t>(column - 1)];
 }
 
 DataCell& DataMatrix::cell(int column, int row)
 {
-    return const_cast<DataCell&>(static_cast<const DataMatrix*>(this)->cell(column, row));
+    if (column <= 0 || column >= Columns || row <= 0 || row > m_upperRow)
+        throw std::out_of_range("DataMatrix: subscript out of range");
+    if (static_cast<std::size_t>(row) > m_rows.size())
+        m_rows.resize(static_cast<std::size_t>(m_upperRow));
+    return m_rows[static_cast<std::size_t>(row - 1)][static_cast<std::size_t>(column - 1)];
+}
+
+bool DataMatrix::operator==(const DataMatrix& o) const
+{
+    if (m_upperRow != o.m_upperRow)
+        return false;
+    static const Row empty;
+    const std::size_t rows = std::max(m_rows.size(), o.m_rows.size());
+    for (std::size_t r = 0; r < rows; ++r) {
+        const Row& a = r < m_rows.size() ? m_rows[r] : empty;
+        const Row& b = r < o.m_rows.size() ? o.m_rows[r] : empty;
+        if (!(a == b))
+            return false;
+    }
+    return true;
 }

@@ -9,6 +9,7 @@
 
 #include <QString>
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -97,6 +98,8 @@ public:
     // Columns of the dataset.
     enum Column { ColNumber = 0, ColX = 1, ColSDX = 2, ColY = 3, ColSDY = 4,
                   ColRankX = 5, ColRankY = 6, ColExclude = 7 };
+    // The cells of columns 1..7 of one row.
+    using Row = std::array<DataCell, Columns - 1>;
 
     explicit DataMatrix(int upperRow = 20);
 
@@ -105,19 +108,31 @@ public:
     void resize(int upperRow);
     // Empties every cell, keeping the size.
     void clear();
+    // Empties the cells of rows first..last.
+    void emptyRows(int first, int last);
+    // Rows 1..rows.size() become `rows`, taken over without a copy; the
+    // matrix grows when it has fewer rows (the rows after them keep their
+    // cells).
+    void takeRows(std::vector<Row>&& rows);
 
+    // Row 0 and column 0 hold no data: read, they give an empty cell; they
+    // cannot be set (std::out_of_range, as for a subscript beyond the
+    // matrix).
     const DataCell& cell(int column, int row) const;
+    // Rows that were never set take no memory: setting a cell in one keeps
+    // every row from then on, so a reference to a cell taken before that
+    // (after a resize) does not survive it.
     DataCell& cell(int column, int row);
     void setText(int column, int row, const QString& text) { cell(column, row) = DataCell::fromText(text); }
     void setNumber(int column, int row, double v) { cell(column, row) = DataCell::fromNumber(v); }
     void setEmpty(int column, int row) { cell(column, row) = DataCell(); }
     bool isMissing(int column, int row) const { return cell(column, row).isMissing(); }
 
-    bool operator==(const DataMatrix& o) const { return m_upperRow == o.m_upperRow && m_cells == o.m_cells; }
+    bool operator==(const DataMatrix& o) const;
 
 private:
     int m_upperRow = 0;
-    std::vector<DataCell> m_cells;      // row-major: row * Columns + column
+    std::vector<Row> m_rows;            // rows 1..m_rows.size(); the rows after them are empty
 };
 
 // The program's one strict number parser: finite decimals with "." as the

@@ -141,7 +141,7 @@ public:
     // a double quote runs to the closing quote, a doubled quote inside
     // standing for one; blanks around a field that is not quoted are
     // dropped. False when a quote is never closed.
-    bool readRecord(std::array<DataCell, 7>& row, int& count)
+    bool readRecord(DataMatrix::Row& row, int& count)
     {
         count = 0;
         ++m_line;
@@ -411,8 +411,8 @@ QByteArray formatDataset(const DatasetState& state, FileVersion version)
     return out.toUtf8();
 }
 
-LoadResult parseDataset(const QByteArray& bytes, const QString& path,
-                        const QString& currentRowCountText, int currentSheetRows)
+LoadResult parseDataset(QByteArrayView bytes, const QString& path, const QString& currentRowCountText,
+                        int currentSheetRows)
 {
     LoadResult result;
     if (bytes.contains('\0')) {
@@ -420,7 +420,7 @@ LoadResult parseDataset(const QByteArray& bytes, const QString& path,
         return result;
     }
     // UTF-8 when the bytes are valid UTF-8, as decodeText() reads them.
-    Reader reader(bytes, QByteArrayView(bytes).isValidUtf8());
+    Reader reader(bytes, bytes.isValidUtf8());
     DatasetContent content;
 
     // Version line: major, minor and revision; only the major is checked.
@@ -499,7 +499,7 @@ LoadResult parseDataset(const QByteArray& bytes, const QString& path,
         // A row takes at least its six commas: a count far beyond what the
         // file can hold reserves nothing for rows that are not there.
         content.rows.reserve(std::size_t(std::min<qsizetype>(rows, reader.remainingBytes() / 6 + 1)));
-        std::array<DataCell, 7> row;
+        DataMatrix::Row row;
         int fields = 0;
         for (int r = 1; r <= rows; ++r) {
             if (reader.atEnd()) {
@@ -558,6 +558,16 @@ LoadResult LoadFile(const QString& Filename, const QString& currentRowCountText,
         LoadResult r;
         r.error = refusal(Filename, QStringLiteral("it is too large to be a dataset file."));
         return r;
+    }
+    // The file's pages as they lie in the system's cache, without a copy;
+    // read whole where it cannot be mapped.
+    if (file.size() > 0) {
+        if (uchar* mapped = file.map(0, file.size())) {
+            const LoadResult r = parseDataset(QByteArrayView(mapped, file.size()), Filename, currentRowCountText,
+                                              currentSheetRows);
+            file.unmap(mapped);
+            return r;
+        }
     }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {

@@ -180,9 +180,7 @@ void DataSheetPage::Command9_Click()
     m_matrix.resize(rows);
     // Rows that leave the sheet leave the matrix too: the row that becomes
     // the spare row, and rows that come back later, start empty.
-    for (int r = std::min(oldRows, rows); r <= rows; ++r)
-        for (int c = 1; c < DataMatrix::Columns; ++c)
-            m_matrix.setEmpty(c, r);
+    m_matrix.emptyRows(std::min(oldRows, rows), rows);
     AssignRowNumbers();
 }
 

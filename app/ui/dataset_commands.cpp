@@ -89,6 +89,11 @@ DatasetState readWindow(frmMain& window)
 
 void applyContent(frmMain& window, const DatasetContent& content)
 {
+    applyContent(window, DatasetContent(content));
+}
+
+void applyContent(frmMain& window, DatasetContent&& content)
+{
     for (const OptionSetting& setting : content.settings) {
         if (setting.index < 0) {
             // A line without a key: the only sign of it is a beep.
@@ -109,11 +114,9 @@ void applyContent(frmMain& window, const DatasetContent& content)
             window.text1(TextBox::RowCount)->setText(QString::number(rows));
             window.Command9_Click();
         }
-        DataMatrix& matrix = window.dataMatrix();
-        for (int r = 1; r <= rows; ++r)
-            for (int c = 1; c <= 7; ++c)
-                matrix.cell(c, r) = content.rows[static_cast<std::size_t>(r - 1)][static_cast<std::size_t>(c - 1)];
-        // The sheet learns of the new cells in one reset.
+        // The rows read become the sheet's rows 1..rows as they are, and the
+        // sheet learns of them in one reset.
+        window.dataMatrix().takeRows(std::move(content.rows));
         window.grid()->resetCells();
     }
     NotesPage::of(window)->notes()->setPlainText(content.notes);
@@ -137,7 +140,7 @@ bool LoadFile(frmMain& window, const QString& Filename, bool Confirm, bool Confi
         WaitCursor wait;
         result = DatasetFile::LoadFile(Filename, window.text1(TextBox::RowCount)->text(), window.grid()->rows() - 1);
         if (result.ok())
-            applyContent(window, *result.content);
+            applyContent(window, std::move(*result.content));
     }
     if (!result.ok()) {
         reportLoadError(result.error);
@@ -205,7 +208,7 @@ bool Command8_Click(frmMain& window)
         clearCells(window);
         {
             WaitCursor wait;
-            applyContent(window, *result.content);
+            applyContent(window, std::move(*result.content));
         }
         confirm(window, false, true, true, QString(), QStringLiteral("File loaded ..."));
         loaded = true;
