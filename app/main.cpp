@@ -1,6 +1,8 @@
 // KVE: wiring only.
 #include <QApplication>
 #include <QDir>
+#include <QSaveFile>
+#include <QWidget>
 
 #include "SumtrixLib/Runtime.hpp"
 #include "core/command_line.hpp"
@@ -26,6 +28,27 @@ void quietOffscreen(QtMsgType type, const QMessageLogContext& context, const QSt
     if (g_qtMessages)
         g_qtMessages(type, context, message);
 }
+// When KVE_WINDOW_LIST names a file, the program writes there, as it ends
+// after a command line, one line per window it shows: object name, caption
+// and accessible name, separated by tabs. Scripts and tests see so which
+// windows a command line opened, also where nobody sees the screen.
+void listWindows()
+{
+    const QString path = qEnvironmentVariable("KVE_WINDOW_LIST");
+    if (path.isEmpty())
+        return;
+    QString text;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible())
+            text += window->objectName() + QLatin1Char('\t') + window->windowTitle() + QLatin1Char('\t')
+                    + window->accessibleName() + QLatin1Char('\n');
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write(text.toUtf8());
+        file.commit();
+    }
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -67,6 +90,7 @@ int main(int argc, char* argv[])
     if (!window.Form_Load(commandLine, handOver, status))
         return status;
     if (window.lastBatchOutcome().quit) {
+        listWindows();
         window.close();
         return window.lastBatchOutcome().status;
     }
@@ -76,6 +100,7 @@ int main(int argc, char* argv[])
     int quitStatus = 0;
     QObject::connect(&instance, &SingleInstance::quitRequested, &window, [&](int s) {
         quitStatus = s;
+        listWindows();
         window.close();
         QApplication::quit();
     });

@@ -47,14 +47,29 @@ DataMatrix generated(int n)
     return m;
 }
 
-void runWith(benchmark::State& state, RegressionMethod method)
+// Which sections a benchmark line ticks besides the regression section.
+enum class Sections { Regression, Measures, GeneralizedCccOnly };
+
+void runWith(benchmark::State& state, RegressionMethod method, Sections sections = Sections::Regression)
 {
     const int n = static_cast<int>(state.range(0));
     DataMatrix m = generated(n);
     EvaluationInput o;
     o.settings.method = method;
-    o.settings.sections.parameterTests = true;
-    o.settings.sections.olsSls = true;
+    EvaluationSettings::Sections& s = o.settings.sections;
+    if (sections == Sections::GeneralizedCccOnly) {
+        s.generalizedCcc = true;
+    } else {
+        s.parameterTests = true;
+        s.olsSls = true;
+    }
+    if (sections == Sections::Measures) {
+        // Everything from the regression to the ranks but the generalized
+        // concordance coefficients, which have their own line.
+        s.distribution = s.moments = s.robustStatistics = true;
+        s.diverseMeasures = s.index = true;
+        s.concordance = s.rank = true;
+    }
     o.gridRows = n + 1;
     o.mainCaption = QStringLiteral("bench");
     o.now = QDateTime(QDate(2026, 1, 1), QTime(0, 0));
@@ -68,10 +83,23 @@ void runWith(benchmark::State& state, RegressionMethod method)
 void BM_EvaluationLeastSquares(benchmark::State& state) { runWith(state, RegressionMethod::LeastSquares); }
 void BM_EvaluationWeighted(benchmark::State& state) { runWith(state, RegressionMethod::WeightedLeastSquares); }
 void BM_EvaluationMedianFit(benchmark::State& state) { runWith(state, RegressionMethod::LeastAbsoluteDeviation); }
+// The regression sections and the distribution, moment, robust, diverse
+// measure, index, concordance and rank sections.
+void BM_EvaluationMeasureSections(benchmark::State& state)
+{
+    runWith(state, RegressionMethod::LeastSquares, Sections::Measures);
+}
+// The regression section and the generalized concordance coefficients.
+void BM_EvaluationGeneralizedCcc(benchmark::State& state)
+{
+    runWith(state, RegressionMethod::LeastSquares, Sections::GeneralizedCccOnly);
+}
 
 } // namespace
 
 BENCHMARK(BM_EvaluationLeastSquares)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EvaluationWeighted)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EvaluationMedianFit)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EvaluationMeasureSections)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EvaluationGeneralizedCcc)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();

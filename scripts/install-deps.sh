@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs, only when missing, every Debian package that the build, the tests,
-# the benchmarks and the reference-table scripts need.
+# the benchmarks and the reference-table scripts need. PACKAGES is the one
+# list: scripts/check-deps.sh (run by `make test`) fails when the build or
+# the tests use a package that it does not bring in.
 set -euo pipefail
 
 PACKAGES=(
@@ -9,7 +11,14 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core fonts-liberation xvfb
   libcurl4-openssl-dev python3-aiosmtpd
+  r-base-core
 )
+
+# `install-deps.sh --list` prints the list, for scripts/check-deps.sh.
+if [ "${1:-}" = "--list" ]; then
+  printf '%s\n' "${PACKAGES[@]}"
+  exit 0
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -243,13 +243,4 @@ int usedRowCount(const DataMatrix& matrix, int gridRows)
     return used;
 }
 
-int numericPairCount(const DataMatrix& matrix, int gridRows, int columnA, int columnB)
-{
-    int count = 0;
-    for (int row = 1; row < gridRows && row <= matrix.upperRow(); ++row)
-        if (matrix.cell(columnA, row).toNumber() && matrix.cell(columnB, row).toNumber())
-            ++count;
-    return count;
-}
-
 } // namespace DataSheet

@@ -60,7 +60,5 @@ int compactRows(DataMatrix& matrix, int gridRows);
 // Rows 1..gridRows-1 that an evaluation uses: X not empty and an exclusion
 // mark that does not begin with "Y" (either case) or "0".
 int usedRowCount(const DataMatrix& matrix, int gridRows);
-// Rows whose two cells in the given columns both read as numbers.
-int numericPairCount(const DataMatrix& matrix, int gridRows, int columnA, int columnB);
 
 } // namespace DataSheet

@@ -80,19 +80,6 @@ constexpr char16_t kCp1252High[32] = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-// A cell as written between the commas of a data row.
-QString formatCell(const DataCell& cell)
-{
-    if (cell.isNumber())
-        return formatRoundTrip(cell.number());
-    if (cell.isText()) {
-        QString text = cell.text();
-        text.replace(QLatin1Char('"'), QLatin1String("\"\""));
-        return QLatin1Char('"') + text + QLatin1Char('"');
-    }
-    return QString();
-}
-
 // Windows-1252 bytes as text.
 QString fromCp1252(QByteArrayView bytes)
 {
@@ -277,6 +264,22 @@ constexpr qint64 MaxFileBytes = qint64(1) << 30;
 
 } // namespace
 
+QString formatCell(const DataCell& cell)
+{
+    if (cell.isNumber())
+        return formatRoundTrip(cell.number());
+    if (cell.isText())
+        return quoteText(cell.text());
+    return QString();
+}
+
+QString quoteText(const QString& text)
+{
+    QString quoted = text;
+    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
 // ---------------------------------------------------------------------------
 
 QString formatOptionValue(OptionForm form, const OptionValue& value)
@@ -387,9 +390,18 @@ QByteArray formatDataset(const DatasetState& state, FileVersion version)
 
     // "N=" must name the rows that follow, or the reader would take the
     // notes for data: a count typed into the box but never applied is
-    // replaced by the sheet's own.
+    // replaced by the sheet's own, and so is a text that would not read
+    // back as written, blanks aside (a ":" or "=" in it, a quote or "#" at
+    // an end).
     const int sheetRows = std::max(state.matrix.upperRow() - 1, 0);
+    const auto readsBack = [](const QString& text) {
+        QString key;
+        QString value;
+        splitLine(QLatin1String("N=") + text, key, value, nullptr);
+        return key == QLatin1String("N") && value == trimBlanks(text);
+    };
     const QString rowCount = sheetRowsFor(state.rowCountText) == std::optional<int>(sheetRows)
+                                     && readsBack(state.rowCountText)
                                  ? state.rowCountText
                                  : QString::number(sheetRows);
     out += QLatin1String("N=") + rowCount + eol;

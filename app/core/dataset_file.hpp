@@ -47,6 +47,12 @@ std::optional<OptionValue> parseOptionValue(OptionForm form, const QString& text
 // "#" or double quote.
 void GetCodeValue(const QString& line, QString& key, QString& value);
 
+// The write form of the sequential text files (data rows, the R data file):
+// a number bare with ".", a text in double quotes with a quote inside
+// doubled, a cell never set as nothing.
+QString formatCell(const DataCell& cell);
+QString quoteText(const QString& text);
+
 // ---------------------------------------------------------------------------
 // The whole dataset, as written and as read.
 

@@ -160,4 +160,46 @@ std::int16_t CountChar(const QString& text, QChar ch)
     return static_cast<std::int16_t>(text.count(ch));
 }
 
+QStringList ConsoleRows(const QString& text, int width)
+{
+    QStringList rows;
+    QString normalized = text;
+    normalized.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    normalized.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    const QStringList lines = normalized.split(QLatin1Char('\n'));
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString& line = lines[i];
+        if (i == lines.size() - 1 && line.isEmpty())
+            break;                      // the text's final line end
+        if (line.isEmpty()) {
+            rows.append(QString());
+            continue;
+        }
+        for (qsizetype at = 0; at < line.size(); at += width)
+            rows.append(line.mid(at, width));
+    }
+    return rows;
+}
+
+QString ConsoleText(const QString& text, bool byLines)
+{
+    const QStringList rows = ConsoleRows(text, 80);
+    QString result;
+    if (byLines) {
+        for (const QString& row : rows) {
+            const QString trimmed = row.trimmed();
+            if (!trimmed.isEmpty())
+                result += trimmed + QStringLiteral("\r\n");
+        }
+        return result;
+    }
+    QString screen;
+    for (const QString& row : rows) {
+        screen += row.leftJustified(80, QLatin1Char(' '));
+        if (screen.size() >= 400)
+            break;
+    }
+    return screen.left(400).leftJustified(400, QLatin1Char(' '));
+}
+
 } // namespace KVECode

@@ -38,4 +38,12 @@ std::int32_t SplitText(const QString& text, const QString& delimiter, QStringLis
 std::int32_t ParseFileSelection(const QString& selection, QStringList& names);
 std::int16_t CountChar(const QString& text, QChar ch);
 
+// Lays `text` out in console rows of `width` columns: every line of the
+// text, long lines broken every `width` characters.
+QStringList ConsoleRows(const QString& text, int width = 80);
+// A program's console text as the program shows it: by lines, every
+// non-blank 80-column row trimmed and followed by CR LF; otherwise the
+// first 400 characters of the screen, padded with blanks.
+QString ConsoleText(const QString& text, bool byLines);
+
 } // namespace KVECode

@@ -11,6 +11,8 @@
 
 #include <cstdint>
 
+#include "core/kve_code.hpp"
+
 namespace KVECode {
 
 // The console that stands for ConsoleHandle: allocate before a run whose
@@ -33,9 +35,5 @@ std::int32_t RunAndWait(QString& commandLine);
 // trimmed and followed by CR LF; otherwise the first 400 characters of the
 // screen, padded with blanks. Frees the console.
 QString ReadConsoleText(bool byLines);
-
-// Lays `text` out in console rows of `width` columns (for tests and for
-// ReadConsoleText).
-QStringList ConsoleRows(const QString& text, int width = 80);
 
 } // namespace KVECode

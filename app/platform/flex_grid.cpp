@@ -20,8 +20,10 @@ void FlexGridModel::setRows(int rows)
     if (rows == m_rows)
         return;
     const auto keep = [this](int rows) {
-        if (m_source)
+        if (m_source) {
+            dropSetTexts(rows, 0, m_rows - 1, m_cols - 1);
             return;
+        }
         m_cells.resize(static_cast<std::size_t>(rows - 1) * static_cast<std::size_t>(m_cols - 1));
         m_rowLabels.resize(static_cast<std::size_t>(rows));
     };
@@ -45,7 +47,9 @@ void FlexGridModel::setCols(int cols)
     if (cols == m_cols)
         return;
     beginResetModel();
-    if (!m_source) {
+    if (m_source) {
+        dropSetTexts(1, cols, m_rows - 1, m_cols - 1);
+    } else {
         std::vector<QString> cells(static_cast<std::size_t>(m_rows - 1) * static_cast<std::size_t>(cols - 1));
         for (int r = 1; r < m_rows; ++r)
             for (int c = 1; c < std::min(cols, m_cols); ++c)
@@ -64,8 +68,12 @@ QString FlexGridModel::textMatrix(int row, int col) const
         return QString();
     if (row == 0)
         return m_headers[static_cast<std::size_t>(col)];
-    if (m_source)
+    if (m_source) {
+        if (!m_setTexts.empty())
+            if (const auto set = m_setTexts.find(cellKey(row, col)); set != m_setTexts.end())
+                return set->second;
         return m_source(row, col);
+    }
     if (col == 0)
         return m_rowLabels[static_cast<std::size_t>(row)];
     return m_cells[static_cast<std::size_t>(row - 1) * static_cast<std::size_t>(m_cols - 1)
@@ -83,7 +91,8 @@ void FlexGridModel::setTextMatrix(int row, int col, const QString& text)
         return;
     }
     if (m_source) {
-        cellsChanged(row, col, row, col);
+        m_setTexts[cellKey(row, col)] = text;
+        announce(row, col, row, col);
         return;
     }
     if (col == 0) {
@@ -106,7 +115,9 @@ void FlexGridModel::setRowLabels(int first, int last, const std::function<QStrin
     last = std::min(last, m_rows - 1);
     if (first > last)
         return;
-    if (!m_source)
+    if (m_source)
+        dropSetTexts(first, 0, last, 0);
+    else
         for (int row = first; row <= last; ++row)
             m_rowLabels[static_cast<std::size_t>(row)] = label(row);
     emit headerDataChanged(Qt::Vertical, first - 1, last - 1);
@@ -116,6 +127,7 @@ void FlexGridModel::setCellSource(CellSource source)
 {
     beginResetModel();
     m_source = std::move(source);
+    m_setTexts.clear();
     if (m_source) {
         std::vector<QString>().swap(m_cells);
         std::vector<QString>().swap(m_rowLabels);
@@ -127,6 +139,21 @@ void FlexGridModel::setCellSource(CellSource source)
 }
 
 void FlexGridModel::cellsChanged(int firstRow, int firstCol, int lastRow, int lastCol)
+{
+    dropSetTexts(firstRow, firstCol, lastRow, lastCol);
+    announce(firstRow, firstCol, lastRow, lastCol);
+}
+
+void FlexGridModel::dropSetTexts(int firstRow, int firstCol, int lastRow, int lastCol)
+{
+    std::erase_if(m_setTexts, [&](const auto& set) {
+        const int row = static_cast<int>(set.first >> 32);
+        const int col = static_cast<int>(set.first & 0xFFFF'FFFFu);
+        return row >= firstRow && row <= lastRow && col >= firstCol && col <= lastCol;
+    });
+}
+
+void FlexGridModel::announce(int firstRow, int firstCol, int lastRow, int lastCol)
 {
     firstRow = std::max(firstRow, 1);
     lastRow = std::min(lastRow, m_rows - 1);
@@ -144,6 +171,7 @@ void FlexGridModel::cellsChanged(int firstRow, int firstCol, int lastRow, int la
 void FlexGridModel::resetCells()
 {
     beginResetModel();
+    m_setTexts.clear();
     endResetModel();
 }
 

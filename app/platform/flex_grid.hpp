@@ -13,7 +13,9 @@
 // keeps, set cell by cell with setTextMatrix, or come from a cell source:
 // then the grid keeps no texts, asks the source for the cells it shows, and
 // the owner announces changes (cellsChanged, resetCells), so a sheet of a
-// million rows costs nothing until it is looked at.
+// million rows costs nothing until it is looked at. A text set on a cell
+// with setTextMatrix is shown there, in place of the source's, until the
+// owner announces that cell again.
 //
 // Notifications: charPressed (a character key on the grid, with its
 // character code), doubleClicked, leaveCell (raised before the current cell
@@ -23,7 +25,9 @@
 #include <QAbstractTableModel>
 #include <QTableView>
 
+#include <cstdint>
 #include <functional>
+#include <unordered_map>
 #include <vector>
 
 class QMimeData;
@@ -41,8 +45,9 @@ public:
     void setRows(int rows);
     void setCols(int cols);
     QString textMatrix(int row, int col) const;
-    // With a cell source, setting a data cell or a row label only announces
-    // that the source's text of it changed.
+    // With a cell source, the text set on a data cell or a row label is
+    // shown until cellsChanged or resetCells takes that cell back to the
+    // source.
     void setTextMatrix(int row, int col, const QString& text);
     // Column 0 of rows first..last at once, with one change notification.
     void setRowLabels(int first, int last, const std::function<QString(int row)>& label);
@@ -66,6 +71,14 @@ private:
     int m_rows = 1;
     int m_cols = 1;
     CellSource m_source;
+    // With a source: the texts set on cells, by (row << 32 | col).
+    std::unordered_map<std::uint64_t, QString> m_setTexts;
+    static std::uint64_t cellKey(int row, int col)
+    {
+        return (static_cast<std::uint64_t>(row) << 32) | static_cast<std::uint32_t>(col);
+    }
+    void announce(int firstRow, int firstCol, int lastRow, int lastCol);
+    void dropSetTexts(int firstRow, int firstCol, int lastRow, int lastCol);
     std::vector<QString> m_cells;        // without a source: (rows-1) x (cols-1), row-major
     std::vector<QString> m_rowLabels;    // without a source: column 0 of rows 0..rows-1
     std::vector<QString> m_headers;      // row 0 of columns 0..cols-1

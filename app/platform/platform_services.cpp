@@ -21,6 +21,7 @@ Slot<MessageService, QtMessageService> g_messages;
 Slot<FileDialogService, QtFileDialogService> g_fileDialogs;
 Slot<PrinterService, QtPrinterService> g_printer;
 Slot<ClipboardService, QtClipboardService> g_clipboard;
+Slot<ColorDialogService, QtColorDialogService> g_colorDialog;
 Slot<LauncherService, DesktopLauncherService> g_launcher;
 Slot<ClockService, SystemClockService> g_clock;
 
@@ -38,6 +39,7 @@ MessageService& messages() { return g_messages.get(); }
 FileDialogService& fileDialogs() { return g_fileDialogs.get(); }
 PrinterService& printer() { return g_printer.get(); }
 ClipboardService& clipboard() { return g_clipboard.get(); }
+ColorDialogService& colorDialog() { return g_colorDialog.get(); }
 LauncherService& launcher() { return g_launcher.get(); }
 ClockService& clock() { return g_clock.get(); }
 
@@ -45,6 +47,7 @@ void setMessages(MessageService* service) { g_messages.installed = service; }
 void setFileDialogs(FileDialogService* service) { g_fileDialogs.installed = service; }
 void setPrinter(PrinterService* service) { g_printer.installed = service; }
 void setClipboard(ClipboardService* service) { g_clipboard.installed = service; }
+void setColorDialog(ColorDialogService* service) { g_colorDialog.installed = service; }
 void setLauncher(LauncherService* service) { g_launcher.installed = service; }
 void setClock(ClockService* service) { g_clock.installed = service; }
 

@@ -1,15 +1,20 @@
 #pragma once
-// The program's small layers over the outside world: message boxes, file
-// and printer dialogs, the printer, the clipboard, the editor and document
+// The program's small layers over the outside world: message boxes, file,
+// printer and colour dialogs, the printer, the clipboard, the editor and document
 // launcher and the clock. Windows call them through Platform::...(); the
 // production implementations use Qt, tests install scripted ones so that no
 // test ever waits on a modal box or touches the user's clipboard.
 
+#include <QColor>
+#include <QImage>
+#include <QPicture>
+#include <QSizeF>
 #include <QString>
 #include <QStringList>
 #include <QTime>
 
 #include <memory>
+#include <optional>
 
 // ---- message boxes --------------------------------------------------------
 
@@ -65,6 +70,11 @@ struct PrintSettings {
 };
 
 struct PrintJob {
+    // A drawing printed first, at the page's top left, `pictureSize` points
+    // (1/72 inch) large (scaled down to the page when larger); the text then
+    // starts below it after one empty line.
+    QPicture picture;
+    QSizeF pictureSize;
     QString text;                        // printed as one block, line breaks kept
     QString fontFamily = QStringLiteral("Courier New");
     double pointSize = 8.0;
@@ -89,7 +99,19 @@ public:
     virtual ~ClipboardService() = default;
     virtual QString text() = 0;          // plain text, empty when it holds none
     virtual void setText(const QString& text) = 0;
+    virtual QImage image() = 0;          // a picture, null when it holds none
+    virtual void setImage(const QImage& image) = 0;
     virtual void clear() = 0;
+};
+
+// ---- colour dialog --------------------------------------------------------
+
+class ColorDialogService {
+public:
+    virtual ~ColorDialogService() = default;
+    // The colour dialog, opened at `colour`. The chosen colour, or nothing
+    // when the user cancelled.
+    virtual std::optional<QColor> choose(const QColor& colour) = 0;
 };
 
 // ---- launcher -------------------------------------------------------------
@@ -116,6 +138,7 @@ MessageService& messages();
 FileDialogService& fileDialogs();
 PrinterService& printer();
 ClipboardService& clipboard();
+ColorDialogService& colorDialog();
 LauncherService& launcher();
 ClockService& clock();
 
@@ -125,6 +148,7 @@ void setMessages(MessageService* service);
 void setFileDialogs(FileDialogService* service);
 void setPrinter(PrinterService* service);
 void setClipboard(ClipboardService* service);
+void setColorDialog(ColorDialogService* service);
 void setLauncher(LauncherService* service);
 void setClock(ClockService* service);
 

@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <cstdio>
 
 bool nobodyCanSeeWindows()
@@ -154,9 +155,25 @@ bool printOn(QPrinter& printer, const PrintJob& job, QString& errorText)
     const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution())
                             .translated(-printer.pageLayout().paintRectPixels(printer.resolution()).topLeft());
     qreal y = 0;
+    if (!job.picture.isNull() && !job.pictureSize.isEmpty()) {
+        // The drawing at the top left in its own size, or smaller to fit
+        // the page; the text begins below it after one empty line.
+        const QRect bounds = job.picture.boundingRect();
+        QSizeF target = job.pictureSize * (printer.resolution() / 72.0);
+        if (target.width() > page.width() || target.height() > page.height())
+            target.scale(page.size(), Qt::KeepAspectRatio);
+        painter.save();
+        painter.scale(target.width() / std::max(1, bounds.width()), target.height() / std::max(1, bounds.height()));
+        painter.drawPicture(-bounds.topLeft(), job.picture);
+        painter.restore();
+        y = target.height();
+        if (!job.text.isEmpty())
+            y += metrics.lineSpacing();
+    }
     QString text = job.text;
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    const QStringList lines = text.split(QLatin1Char('\n'));
+    const QStringList lines = text.isEmpty() && !job.picture.isNull() ? QStringList()
+                                                                       : text.split(QLatin1Char('\n'));
     for (const QString& line : lines) {
         if (y + metrics.height() > page.height() && y > 0) {
             if (!printer.newPage()) {
@@ -234,6 +251,16 @@ QString QtClipboardService::text()
 void QtClipboardService::setText(const QString& text)
 {
     QGuiApplication::clipboard()->setText(text);
+}
+
+QImage QtClipboardService::image()
+{
+    return QGuiApplication::clipboard()->image();
+}
+
+void QtClipboardService::setImage(const QImage& image)
+{
+    QGuiApplication::clipboard()->setImage(image);
 }
 
 void QtClipboardService::clear()

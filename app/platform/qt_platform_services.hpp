@@ -57,6 +57,8 @@ class QtClipboardService : public ClipboardService {
 public:
     QString text() override;
     void setText(const QString& text) override;
+    QImage image() override;
+    void setImage(const QImage& image) override;
     void clear() override;
 };
 
@@ -96,4 +98,10 @@ public:
 class SystemClockService : public ClockService {
 public:
     QTime currentTime() override { return QTime::currentTime(); }
+};
+
+// The colour dialog; without a visible screen it counts as cancelled.
+class QtColorDialogService : public ColorDialogService {
+public:
+    std::optional<QColor> choose(const QColor& colour) override;
 };

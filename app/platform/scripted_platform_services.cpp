@@ -70,6 +70,7 @@ ScriptedPlatform::ScriptedPlatform(const QString& pdfFolder)
     Platform::setFileDialogs(&fileDialogs);
     Platform::setPrinter(&printer);
     Platform::setClipboard(&clipboard);
+    Platform::setColorDialog(&colorDialog);
     Platform::setLauncher(&launcher);
     Platform::setClock(&clock);
 }
@@ -80,6 +81,17 @@ ScriptedPlatform::~ScriptedPlatform()
     Platform::setFileDialogs(nullptr);
     Platform::setPrinter(nullptr);
     Platform::setClipboard(nullptr);
+    Platform::setColorDialog(nullptr);
     Platform::setLauncher(nullptr);
     Platform::setClock(nullptr);
+}
+
+std::optional<QColor> ScriptedColorDialogService::choose(const QColor& colour)
+{
+    asked.push_back(colour);
+    if (answers.empty())
+        return std::nullopt;
+    const std::optional<QColor> answer = answers.front();
+    answers.pop_front();
+    return answer;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // Scripted implementations of the platform layers, for tests: message boxes
-// answer from a queue (or their default answer) and are recorded, file
-// dialogs answer from a queue (an empty answer is a cancel), the printer
+// answer from a queue (or their default answer) and are recorded, file and
+// colour dialogs answer from a queue (an empty answer is a cancel), the printer
 // writes PDF files, the clipboard lives in memory, the launcher records the
 // files it was asked to open (or fails as without an editor) and the clock
 // is set by hand.
@@ -52,11 +52,21 @@ private:
 class ScriptedClipboardService : public ClipboardService {
 public:
     QString text() override { return content; }
-    void setText(const QString& text) override { content = text; ++writes; }
-    void clear() override { content.clear(); ++clears; }
+    void setText(const QString& text) override { content = text; picture = QImage(); ++writes; }
+    QImage image() override { return picture; }
+    void setImage(const QImage& image) override { picture = image; content.clear(); ++writes; }
+    void clear() override { content.clear(); picture = QImage(); ++clears; }
     QString content;
+    QImage picture;
     int writes = 0;
     int clears = 0;
+};
+
+class ScriptedColorDialogService : public ColorDialogService {
+public:
+    std::optional<QColor> choose(const QColor& colour) override;
+    std::deque<std::optional<QColor>> answers;   // consumed in order; cancel when empty
+    std::vector<QColor> asked;                   // the colour each dialog opened at
 };
 
 class ScriptedLauncherService : public LauncherService {
@@ -91,6 +101,7 @@ public:
     ScriptedFileDialogService fileDialogs;
     ScriptedPrinterService printer;
     ScriptedClipboardService clipboard;
+    ScriptedColorDialogService colorDialog;
     ScriptedLauncherService launcher;
     ScriptedClockService clock;
 };

@@ -52,6 +52,11 @@ bool DesktopServices::startDetached(const QString& program)
     return QProcess::startDetached(program, {});
 }
 
+bool DesktopServices::startProgram(const QString& program, const QStringList& arguments)
+{
+    return QProcess::startDetached(program, arguments);
+}
+
 QString DesktopServices::findExecutable(const QString& name)
 {
     return QStandardPaths::findExecutable(name);

@@ -38,6 +38,8 @@ public:
     virtual bool openDocument(const QString& path);
     // Starts a program (no shell) and does not wait for it.
     virtual bool startDetached(const QString& program);
+    // The same with arguments, each passed to the program as it stands.
+    virtual bool startProgram(const QString& program, const QStringList& arguments);
     // Full path of a program on the PATH; empty when not found.
     virtual QString findExecutable(const QString& name);
 };

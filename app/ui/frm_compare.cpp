@@ -6,6 +6,7 @@
 
 #include "core/program_info.hpp"
 #include "core/program_state.hpp"
+#include "ui/frm_compare_r.hpp"
 
 namespace {
 QPointer<frmCompare>& loaded()
@@ -46,6 +47,8 @@ frmCompare::frmCompare(QWidget* parent)
     List1->setSelectionMode(QAbstractItemView::ExtendedSelection);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(List1);
+    Frame2 = new CompareRFrame(List1, this);
+    layout->addWidget(Frame2);
     resize(640, 400);
 }
 
@@ -58,4 +61,9 @@ void frmCompare::Form_Load()
     } else {
         state.CompareFileName.clear();
     }
+}
+
+void frmCompare::Command28_Click()
+{
+    Frame2->Command28_Click();
 }

@@ -8,6 +8,7 @@
 #include <functional>
 
 class QListWidget;
+class CompareRFrame;
 
 class frmCompare : public QWidget {
     Q_OBJECT
@@ -17,6 +18,9 @@ public:
     static bool isLoaded();
 
     QListWidget* list() const { return List1; }
+    // The R page and its list refresh.
+    CompareRFrame* rFrame() const { return Frame2; }
+    void Command28_Click();
 
     // Opens a comparison file into the window (its own Open command without
     // a dialog). Set by the model comparison.
@@ -27,4 +31,5 @@ private:
     void Form_Load();
 
     QListWidget* List1;
+    CompareRFrame* Frame2;
 };

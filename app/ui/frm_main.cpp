@@ -121,6 +121,7 @@ frmMain::frmMain(QWidget* parent)
         connect(button, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
     }
     outer->addLayout(commands);
+    addRCommands();
     connectCommands();
 
     TimerInfo = new QTimer(this);
@@ -241,10 +242,7 @@ void frmMain::CheckButton_Click(int index)
         m_graphics->refillLimits();
     } else if (index == 4) {
         Command28_Click();
-        const QString folder = SettingsStore::GetSetting(QStringLiteral("RDir"));
-        m_rScript->folderLabel()->setText(!folder.isEmpty() && KVECode::FileExists(folder + QStringLiteral("RGui.EXE"))
-                                              ? folder
-                                              : QStringLiteral("R path not defined"));
+        showRFolder();
     }
 }
 

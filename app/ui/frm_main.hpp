@@ -39,7 +39,10 @@ class QTimer;
 class RScriptPage;
 class frmMain;
 class frmInfo;
+class frmPlot;
+struct XYPlot;
 class SingleInstance;
+class RPage;
 
 // Where the commands and windows that live elsewhere plug into the main
 // window. Each is empty until the code that provides it sets it.
@@ -54,7 +57,6 @@ struct MainWindowHooks {
     std::function<void(frmMain&)> histogramPlot;    // "Histo", "Plot histogram"
     std::function<void(frmMain&)> showAbout;        // "About"
     std::function<void(frmMain&)> showRandom;       // "Random"
-    std::function<void(frmMain&)> refreshROutputList; // R output files of the dataset
     std::function<void(frmMain&)> unload;           // closing the main window
 };
 MainWindowHooks& mainWindowHooks();
@@ -131,9 +133,29 @@ public:
     void Command23_Click();                  // Compare
     void Command24_Click();                  // eMail
     void Command7_Click();                   // Quit
-    void Command28_Click();                  // refresh the R lists
     void CallLoad();
     void CallPlot();
+
+    // ---- R page (frm_main_r.cpp) -------------------------------------------
+    void Command25_Click();                  // R Script: run the chosen template
+    void Command26_Click();                  // open the ticked R outputs
+    void Command27_Click();                  // delete the ticked R outputs
+    void Command28_Click();                  // refresh the R lists
+    void Command29_Click();                  // Load R: R's console
+    void Command31_Click();                  // R path
+    void Command32_Click();                  // edit the chosen template
+    void Command33_Click();                  // check/uncheck all outputs
+    // Label22 after the switch to the R page.
+    void showRFolder();
+
+    // ---- charts (frm_main_plots.cpp) ----------------------------------------
+    // Creates, fills and shows a new chart window for an XY chart. A failure
+    // is thrown to the caller; a window already shown stays open, any other
+    // is deleted.
+    static frmPlot* CreateXYPlot(const XYPlot& plot);
+    // CreateXYPlot for a caller that goes on after a failure: the failure's
+    // description is shown in a box titled "Plot". False after a failure.
+    static bool drawXYPlot(const XYPlot& plot);
 
     // ---- start-up, command line and close (frm_main_startup.cpp) ----------
     // The start-up sequence. False when this start ends at once: its
@@ -169,6 +191,8 @@ private:
     void setStayOnTop(bool onTop);
     void createStartupControls();
     void connectCommands();
+    // The R page's commands (frm_main_r.cpp), once the pages are built.
+    void addRCommands();
     std::array<OptionPage*, 4> optionPages() const;
 
     MainControls m_controls;
@@ -187,4 +211,5 @@ private:
     // not (read by the command line).
     QString m_lastRunRefusal;
     BatchOutcome m_batchOutcome;
+    RPage* m_rPage = nullptr;
 };

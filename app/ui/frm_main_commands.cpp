@@ -78,32 +78,6 @@ frmInfo* frmMain::showResults(const QString& caption, const QString& text, bool 
     return window;
 }
 
-void frmMain::Command11_Click()
-{
-    if (DataSheet::numericPairCount(dataMatrix(), grid()->rows(), DataMatrix::ColX, DataMatrix::ColY) < 3) {
-        Platform::message(QStringLiteral("Not enough data points to generate a plot"), MsgButtons::Ok,
-                          MsgIcon::Critical);
-        return;
-    }
-    if (mainWindowHooks().scatterPlot)
-        mainWindowHooks().scatterPlot(*this);
-    else
-        featureMissing(QStringLiteral("The scatter plot"));
-}
-
-void frmMain::Command14_Click()
-{
-    if (DataSheet::numericPairCount(dataMatrix(), grid()->rows(), DataMatrix::ColRankX, DataMatrix::ColRankY) < 3) {
-        Platform::message(QStringLiteral("Not enough rank points to generate a plot"), MsgButtons::Ok,
-                          MsgIcon::Critical);
-        return;
-    }
-    if (mainWindowHooks().rankPlot)
-        mainWindowHooks().rankPlot(*this);
-    else
-        featureMissing(QStringLiteral("The rank plot"));
-}
-
 void frmMain::Command15_Click()
 {
     if (mainWindowHooks().histogramPlot)
@@ -170,39 +144,7 @@ void frmMain::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-void frmMain::Command28_Click()
-{
-    const ProgramState& state = programState();
-    QComboBox* RFile = m_rScript->templates();
-    const QString chosen = RFile->currentText();
-    QStringList folders;
-    if (!state.DataFileName.isEmpty())
-        folders << KVECode::GetFolderPath(state.DataFileName);
-    if (!state.DocumentsFolder.isEmpty())
-        folders << state.DocumentsFolder + QStringLiteral("/KVE Files/");
-    folders << QCoreApplication::applicationDirPath();
-    QStringList names;
-    for (const QString& folder : folders) {
-        const QStringList found = QDir(folder).entryList({QStringLiteral("SingleCode*.R")}, QDir::Files, QDir::Name);
-        for (const QString& name : found)
-            if (!names.contains(name, Qt::CaseInsensitive))
-                names << name;
-    }
-    RFile->clear();
-    RFile->addItems(names);
-    const int keep = static_cast<int>(names.indexOf(chosen));
-    if (keep >= 0)
-        RFile->setCurrentIndex(keep);
-    if (mainWindowHooks().refreshROutputList)
-        mainWindowHooks().refreshROutputList(*this);
-}
-
 void frmMain::CallLoad()
 {
     Command8_Click();
-}
-
-void frmMain::CallPlot()
-{
-    Command11_Click();
 }

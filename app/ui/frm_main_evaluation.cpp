@@ -76,12 +76,22 @@ void frmMain::Command6_Click()
                            applyOption(button, true);
                            Option1_Click(static_cast<int>(r.method));
                        },
+                       [this](const RunRequests::ShowRanks& r) {
+                           // The rank columns as the rank section wrote them, in
+                           // their plain text.
+                           FlexGrid* sheet = grid();
+                           const DataMatrix& m = dataMatrix();
+                           for (int row = 1; row <= r.lastRow && row < sheet->rows(); ++row)
+                               for (int c : {int(DataMatrix::ColRankX), int(DataMatrix::ColRankY)})
+                                   sheet->setTextMatrix(row, c, m.cell(c, row).toDisplayString());
+                       },
                        [this](const RunRequests::ShowReport& r) {
                            frmInfo* report = showResults(r.caption, r.text, false);
                            if (r.autoActions)
                                if (auto* autoBox = report->findChild<QCheckBox*>(QStringLiteral("Auto")))
                                    autoBox->setChecked(true);
                        },
+                       [](const RunRequests::Chart& r) { frmMain::drawXYPlot(r.plot); },
                    },
                    request);
     }

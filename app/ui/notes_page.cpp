@@ -64,7 +64,8 @@ NotesPage::NotesPage(frmMain& window)
             connect(button, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
         }
     m_notes->setAcceptDrops(true);
-    m_notes->viewport()->installEventFilter(this);
+    m_notesViewport = m_notes->viewport();
+    m_notesViewport->installEventFilter(this);
     resetLook();
 }
 
@@ -236,7 +237,7 @@ void NotesPage::Notes_OLEDragDrop(const QStringList& files)
 
 bool NotesPage::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_notes->viewport()) {
+    if (watched == m_notesViewport) {
         switch (event->type()) {
         case QEvent::DragEnter:
         case QEvent::DragMove: {

@@ -53,6 +53,10 @@ private:
 
     frmMain& m_window;
     QTextEdit* m_notes = nullptr;
+    // The box's viewport, whose drag and drop events are filtered. Kept
+    // apart because events still arrive while the box is being destroyed,
+    // when the box may no longer be asked for it.
+    QObject* m_notesViewport = nullptr;
     QCheckBox* m_invert = nullptr;
     QCheckBox* m_bold = nullptr;
 };

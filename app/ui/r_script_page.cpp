@@ -14,7 +14,9 @@ RScriptPage::RScriptPage(MainControls& controls, QWidget* parent)
     : OptionPage(controls, QStringLiteral("Frame9_4"), parent)
 {
     auto* layout = new QGridLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("R template"), this), 0, 0);
+    auto* label20 = new QLabel(QStringLiteral("Templates:"), this);
+    label20->setObjectName(QStringLiteral("Label20"));
+    layout->addWidget(label20, 0, 0);
     RFile = new QComboBox(this);
     RFile->setObjectName(QStringLiteral("RFile"));
     layout->addWidget(RFile, 0, 1);

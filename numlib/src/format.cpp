@@ -1,6 +1,8 @@
 // Fixed-width number and text formatting (FormatFixedWidth, AlignText).
 #include "SumtrixLib/Format.hpp"
 
+#include "SumtrixLib/Runtime.hpp"
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -87,6 +89,8 @@ std::size_t Utf8Length(const std::string& text)
 
 std::string FormatNumberPattern(double value, const std::string& pattern)
 {
+    // NaN and the infinities have no decimal form: the overflow error.
+    checkedResult(value);
     const std::size_t point = pattern.find('.');
     const std::string intPattern = pattern.substr(0, point);
     const std::string fracPattern = point == std::string::npos ? std::string() : pattern.substr(point + 1);
@@ -120,6 +124,8 @@ std::string FormatNumberPattern(double value, const std::string& pattern)
 
 std::string AlignText(const std::string& Text, std::int32_t TextSize, InOut<std::int16_t> Alignment)
 {
+    if (TextSize > MaxFieldWidth)
+        raiseError(ErrInvalidCall);
     if (Text.empty())
         return std::string();
     const long size = TextSize < 0 ? 0 : TextSize;
@@ -142,22 +148,35 @@ std::string AlignText(const std::string& Text, std::int32_t TextSize, InOut<std:
 std::string FormatFixedWidth(InOut<double> value, std::int32_t size, std::int32_t Dec,
                              InOut<std::int16_t> Alignment, bool Prob)
 {
+    // Refused before anything is written back.
+    if (size > MaxFieldWidth)
+        raiseError(ErrInvalidCall);
     if (Alignment.get() == 0)
         Alignment = AlignRight;
-
-    std::string measuring = Dec != 0 ? "." + std::string(Dec > 0 ? static_cast<std::size_t>(Dec) : 0, '0')
-                                     : std::string("#");
 
     if (Prob) {
         if (value.get() < 0)
             value = 0.0;
-        if (std::floor(value.get() * std::pow(10.0, Dec)) == 0)
-            value = value.get() + std::pow(10.0, -Dec);
+        const double places = static_cast<double>(Dec);   // -Dec may not fit an int
+        if (std::floor(value.get() * std::pow(10.0, places)) == 0)
+            value = value.get() + std::pow(10.0, -places);
     }
 
     if (!std::isfinite(value.get()))
         return AlignText("n/a", size, Alignment.get());
 
+    // The measured text holds the point and all Dec places: wider than the
+    // field whatever the value, so it is not built.
+    if (Dec > 0 && Dec >= size)
+        return AlignText("n/a", size, Alignment.get());
+
+    std::string measuring;
+    if (Dec != 0) {
+        measuring = ".";
+        measuring.append(Dec > 0 ? static_cast<std::size_t>(Dec) : 0, '0');
+    } else {
+        measuring = "#";
+    }
     const std::string measured = FormatNumberPattern(value.get(), measuring);
     if (static_cast<long>(measured.size()) > size)
         return AlignText("n/a", size, Alignment.get());
@@ -166,14 +185,14 @@ std::string FormatFixedWidth(InOut<double> value, std::int32_t size, std::int32_
     if (measured.empty())
         return std::string(size > 0 ? static_cast<std::size_t>(size) : 0, ' ');
 
+    // The printing pattern: a "0" before the point and Dec places after it.
+    // Leading "#"s would change nothing, as the integer part prints in full.
     std::string printing;
     if (Dec != 0) {
-        const long hashes = static_cast<long>(size) - Dec - 2;
-        printing = std::string(hashes > 0 ? static_cast<std::size_t>(hashes) : 0, '#') + "0."
-                   + std::string(Dec > 0 ? static_cast<std::size_t>(Dec) : 0, '0');
+        printing = "0.";
+        printing.append(Dec > 0 ? static_cast<std::size_t>(Dec) : 0, '0');
     } else {
-        const long hashes = static_cast<long>(size) - 1;
-        printing = std::string(hashes > 0 ? static_cast<std::size_t>(hashes) : 0, '#');
+        printing = "#";
     }
     return AlignText(FormatNumberPattern(value.get(), printing), size, Alignment.get());
 }

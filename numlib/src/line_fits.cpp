@@ -1,5 +1,7 @@
 // Straight-line fits and the mean/variance helper they share.
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "SumtrixLib/Sumtrix.hpp"
 
@@ -18,7 +20,11 @@ void fitLine(Sumtrix& self, const BoundedArray<double>& XArray, const BoundedArr
              std::int32_t ndata, const BoundedArray<double>& sig, std::int32_t& mwt, double& a,
              double& b, double& siga, double& sigb, double& chi2, double& Q, std::int32_t first)
 {
-    const std::int32_t last = first + ndata - 1;
+    // The last element, worked out where first + ndata - 1 cannot overflow;
+    // the largest index is as far as any array reaches.
+    const std::int32_t last = ndata < 1 ? first - 1
+                                        : static_cast<std::int32_t>(std::min<std::int64_t>(
+                                              static_cast<std::int64_t>(first) + ndata - 1, INT32_MAX));
     b = 0.0;
     // One zero sig makes the whole fit unweighted, and the caller sees mwt = 0.
     if (mwt != 0) {
@@ -89,7 +95,7 @@ void fitLine(Sumtrix& self, const BoundedArray<double>& XArray, const BoundedArr
             chi2 = checkedAdd(chi2, checkedMul(e, e));
         }
         // Without weights the errors are scaled by the scatter about the line.
-        const double sigdat = checkedSqrt(checkedDiv(chi2, static_cast<double>(ndata - 2)));
+        const double sigdat = checkedSqrt(checkedDiv(chi2, static_cast<double>(ndata) - 2.0));
         siga = checkedMul(siga, sigdat);
         sigb = checkedMul(sigb, sigdat);
     }

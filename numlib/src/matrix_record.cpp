@@ -65,13 +65,17 @@ std::string defaultText(double v)
     std::string out = negative ? "-" : "";
     if (exponent >= 15 || exponent < -5) {
         out += digits.substr(0, 1);
-        if (digits.size() > 1)
-            out += "." + digits.substr(1);
+        if (digits.size() > 1) {
+            out += '.';
+            out.append(digits, 1);
+        }
         char e[16];
         std::snprintf(e, sizeof e, "E%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
         out += e;
     } else if (exponent < 0) {
-        out += "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
+        out += "0.";
+        out.append(static_cast<std::size_t>(-exponent - 1), '0');
+        out += digits;
     } else {
         const std::size_t intDigits = static_cast<std::size_t>(exponent) + 1;
         if (digits.size() <= intDigits) {

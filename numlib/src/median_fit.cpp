@@ -18,6 +18,11 @@ void Sumtrix::Reg_MedFit(const BoundedArray<double>& x, const BoundedArray<doubl
                          double& b, double& abdev, double& chisq)
 {
     const std::int32_t n = ndata > 0 ? ndata : 0;
+    // The points are all read: a count beyond the arrays fails before the
+    // work arrays are dimensioned for it.
+    x.requireRange(1, n);
+    y.requireRange(1, n);
+
     const double N = static_cast<double>(ndata);
 
     // The fit runs on the data shifted by their means, so that the
@@ -124,7 +129,7 @@ double Sumtrix::STAT_rofunc(double b, const BoundedArray<double>& xt, const Boun
         const double upper = this->Sort_selectf(k + 1, ndatat, arr);
         aa = (lower + upper) / 2.0;
     } else {
-        aa = this->Sort_selectf((ndatat + 1) / 2, ndatat, arr);
+        aa = this->Sort_selectf(ndatat / 2 + 1, ndatat, arr);   // (ndatat + 1) / 2 for odd ndatat
     }
     // The slope function: the sum of x over the points above the line minus
     // the sum over those below, ignoring points within a relative 1E-7 of it.

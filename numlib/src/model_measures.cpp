@@ -166,6 +166,28 @@ bool resistantR2AtOnce(std::int32_t n, const BoundedArray<double>& y, double Mea
     return true;
 }
 
+// STAT_Median of elements 1..n of a work array of values >= 0 that holds
+// only its first elements, the others being 0: the zeros sort first.
+double medianOfFirst(Sumtrix& s, const BoundedArray<double>& held, std::int32_t n)
+{
+    const std::int32_t stored = held.ubound();
+    if (stored >= n)
+        return s.STAT_Median(held, false);
+    const std::int64_t count = n;
+    if (count <= 2)
+        return 0.0;
+    std::vector<double> sorted(held.data().begin() + 1, held.data().end());
+    std::stable_sort(sorted.begin(), sorted.end());
+    const std::int64_t zeros = count - static_cast<std::int64_t>(sorted.size());
+    const auto at = [&](std::int64_t k) {
+        return k < zeros ? 0.0 : sorted[static_cast<std::size_t>(k - zeros)];
+    };
+    const std::int64_t mid = count / 2;
+    if (count % 2 == 1)
+        return at(mid);
+    return checkedDiv(checkedAdd(at(mid - 1), at(mid)), 2.0);
+}
+
 } // namespace
 
 Variant Sumtrix::STAT_ModelMeasures(const BoundedArray<double>& x, const BoundedArray<double>& y,
@@ -299,23 +321,25 @@ void Sumtrix::STAT_ResistantR2(std::int32_t n, const BoundedArray<double>& y, do
 void resistantR2StepByStep(Sumtrix& lib, std::int32_t n, const BoundedArray<double>& y, double MeanY,
                            const BoundedArray<double>& Pred, double& ResistantR2, double& AdjResistantR2)
 {
+    // Every statement reads y(i): past its end nothing is assigned, and the
+    // work arrays' elements there stay 0. They are held only up to y's end;
+    // the medians count the zeros beyond it up to n.
+    const std::int32_t last = std::min(n, upperOr(y, 0));
     // Work arrays 0..n; element 0 stays unused.
     BoundedArray<double> residue;
     BoundedArray<double> deviation;
     ignoreErrors([&] {
-        residue.redim(0, n);
-        deviation.redim(0, n);
+        residue.redim(0, last);
+        deviation.redim(0, last);
     });
-    // Every statement reads y(i): past its end nothing is assigned.
-    const std::int32_t last = std::min(n, upperOr(y, 0));
     for (std::int32_t i = 1; i <= last; ++i) {
         ignoreErrors([&] { residue(i) = std::fabs(checkedSub(y(i), Pred(i))); });
         ignoreErrors([&] { deviation(i) = std::fabs(checkedSub(y(i), MeanY)); });
     }
 
     double mr = 0.0, md = 0.0;
-    guardStep(mr, [&] { return lib.STAT_Median(residue, false); });
-    guardStep(md, [&] { return lib.STAT_Median(deviation, false); });
+    guardStep(mr, [&] { return medianOfFirst(lib, residue, n); });
+    guardStep(md, [&] { return medianOfFirst(lib, deviation, n); });
     guardStep(ResistantR2, [&] {
         const double q = checkedDiv(mr, md);
         return checkedSub(1.0, checkedMul(q, q));

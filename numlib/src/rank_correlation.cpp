@@ -215,17 +215,30 @@ void Sumtrix::Rank_Spearman(const BoundedArray<double>& data1, const BoundedArra
                             double& D, double& zd, double& ProbD, double& rs, double& t,
                             double& Probrs)
 {
-    ignoreErrors([&] { wksp1.redim(0, n); });
-    ignoreErrors([&] { wksp2.redim(0, n); });
-    ignoreErrors([&] { idx.redim(0, n); });
-    const std::int32_t last = std::min(n, std::max(data1.allocated() ? data1.ubound() : 0,
-                                                   data2.allocated() ? data2.ubound() : 0));
+    // The work arrays are dimensioned for n pairs only when the data reach
+    // that far: a count beyond both arrays fails these steps like any
+    // other, rather than claiming memory for pairs that do not exist.
+    const std::int32_t reach = std::max(data1.allocated() ? data1.ubound() : 0,
+                                        data2.allocated() ? data2.ubound() : 0);
+    const auto dimension = [&](BoundedArray<double>& a) {
+        ignoreErrors([&] {
+            if (n > reach)
+                raiseError(ErrSubscript);
+            a.redim(0, n);
+        });
+    };
+    dimension(wksp1);
+    dimension(wksp2);
+    dimension(idx);
+    const std::int32_t last = std::min(n, reach);
     for (std::int32_t j = 1; j <= last; ++j) {
         ignoreErrors([&] { wksp1(j) = data1(j); });
         ignoreErrors([&] { wksp2(j) = data2(j); });
         ignoreErrors([&] { idx(j) = j; });
     }
-    for (std::int32_t j = last + 1; j <= n; ++j)
+    // Past the data only idx is written, as far as it reaches.
+    const std::int32_t idxLast = std::min(n, idx.allocated() ? idx.ubound() : 0);
+    for (std::int32_t j = last + 1; j <= idxLast; ++j)
         ignoreErrors([&] { idx(j) = j; });
 
     // Ranks of data1 (sorted by it, the others carried along), then of

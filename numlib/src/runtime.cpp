@@ -14,6 +14,7 @@ std::string errorDescription(std::int32_t number)
     switch (number) {
     case 5: return "Invalid procedure call or argument";
     case 6: return "Overflow";
+    case 7: return "Out of memory";
     case 9: return "Subscript out of range";
     case 11: return "Division by zero";
     case 13: return "Type mismatch";

@@ -12,6 +12,7 @@
 // array too short for an element skips every statement that needs it.
 // Where no statement can fail, the same statements run at once without
 // their guards (fault_watch.hpp).
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -173,8 +174,14 @@ void slopesStepByStep(const BoundedArray<double>& XArray, const BoundedArray<dou
     double sgn = 0.0, gam1 = 0.0, gam2 = 0.0, cov = 0.0;
     double sum1 = 0.0, sum2 = 0.0, sum3 = 0.0;
     const double N = static_cast<double>(n);
+    // Past the end of both input arrays every statement of a pass either
+    // fails or adds nothing (the deviations there are 0), so the passes and
+    // the deviation arrays stop there: a count far beyond the data costs
+    // neither a pass over it nor memory for it.
+    const std::int32_t last = std::min(n, std::max(XArray.allocated() ? XArray.ubound() : 0,
+                                                    YArray.allocated() ? YArray.ubound() : 0));
 
-    for (std::int32_t i = 1; i <= n; ++i) {
+    for (std::int32_t i = 1; i <= last; ++i) {
         statement([&] { Sx = checkedAdd(Sx, XArray(i)); });
         statement([&] { Sy = checkedAdd(Sy, YArray(i)); });
     }
@@ -183,9 +190,9 @@ void slopesStepByStep(const BoundedArray<double>& XArray, const BoundedArray<dou
 
     // Deviations from the means; element 0 is never used.
     BoundedArray<double> dx, dy;
-    statement([&] { dx.redim(0, n); });
-    statement([&] { dy.redim(0, n); });
-    for (std::int32_t i = 1; i <= n; ++i) {
+    statement([&] { dx.redim(0, last); });
+    statement([&] { dy.redim(0, last); });
+    for (std::int32_t i = 1; i <= last; ++i) {
         statement([&] { const double v = checkedSub(XArray(i), xbar); dx(i) = v; });
         statement([&] { const double v = checkedSub(YArray(i), ybar); dy(i) = v; });
         statement([&] { Sxx = checkedAdd(Sxx, sq(dx(i))); });
@@ -229,7 +236,7 @@ void slopesStepByStep(const BoundedArray<double>& XArray, const BoundedArray<dou
     });
 
     // Sums over the residuals from the two OLS lines.
-    for (std::int32_t i = 1; i <= n; ++i) {
+    for (std::int32_t i = 1; i <= last; ++i) {
         statement([&] {
             const double r1 = dy(i) - checkedMul(slope(1), dx(i));
             sum1 = checkedAdd(sum1, sq(checkedMul(dx(i), r1)));
@@ -272,7 +279,7 @@ void slopesStepByStep(const BoundedArray<double>& XArray, const BoundedArray<dou
 
     // Intercept variances: the squared influence terms are added to what
     // the array holds on entry.
-    for (std::int32_t i = 1; i <= n; ++i) {
+    for (std::int32_t i = 1; i <= last; ++i) {
         auto r1 = [&] { return dy(i) - checkedMul(slope(1), dx(i)); };
         auto r2 = [&] { return dy(i) - checkedMul(slope(2), dx(i)); };
         auto t1 = [&] { return checkedDiv(checkedMul(r1(), dx(i)), Sxx); };

@@ -255,6 +255,13 @@ void sortWithCompanions(std::int32_t n, BoundedArray<double>& arr,
     constexpr std::int32_t M = 7;
     if (n < 0)
         raiseError(ErrSubscript); // the stack 0..n cannot be dimensioned
+    // From two elements on every index 1..n is read: each array must have
+    // them all before the stack is dimensioned or anything moves.
+    if (n >= 2) {
+        arr.requireRange(1, n);
+        for (const BoundedArray<double>* c : companions)
+            c->requireRange(1, n);
+    }
     const auto exchange = [&](std::int32_t x, std::int32_t y) {
         std::swap(arr(x), arr(y));
         for (BoundedArray<double>* c : companions)

@@ -82,6 +82,10 @@ void Sumtrix::STAT_TTESTDiffPaired(const BoundedArray<double>& data1, std::int32
                                    const BoundedArray<double>& data2, std::int32_t /*n2*/,
                                    double& t, double& Prob)
 {
+    // Both samples must hold the n1 pairs before the differences are
+    // dimensioned for them.
+    data1.requireRange(1, n1);
+    data2.requireRange(1, n1);
     BoundedArray<double> d(0, n1 > 0 ? n1 : 0);
     for (std::int32_t i = 1; i <= n1; ++i)
         d(i) = checkedSub(data1(i), data2(i));

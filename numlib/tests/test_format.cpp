@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include "SumtrixLib/Format.hpp"
+#include "test_support.hpp"
 
 using namespace SumtrixLib;
+using SumtrixLib::test_support::errorOf;
 
 namespace {
 
@@ -127,6 +129,40 @@ TEST(FormatNumberPattern, PatternRules)
     EXPECT_EQ(FormatNumberPattern(0.0, "#"), "");
     EXPECT_EQ(FormatNumberPattern(0.5, "###0.00"), "0.50");
     EXPECT_EQ(FormatNumberPattern(123456.0, "#0.0"), "123456.0");
+}
+
+TEST(FormatNumberPattern, NonFiniteValuesRaiseTheOverflowError)
+{
+    for (double v : {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
+                     -std::numeric_limits<double>::infinity()})
+        for (const char* pattern : {"#", ".00", "###0.0##"})
+            EXPECT_EQ(errorOf([&] { FormatNumberPattern(v, pattern); }), ErrOverflow) << v << " " << pattern;
+}
+
+// Extreme sizes and places: a field wider than MaxFieldWidth is refused
+// before anything is written back; extreme places give the field's usual
+// text without building a text of that many digits.
+TEST(FormatFixedWidth, ExtremeSizesAndPlaces)
+{
+    constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+    constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+    for (std::int32_t size : {kMax, MaxFieldWidth + 1}) {
+        double v = -1.0;
+        std::int16_t a = 0;
+        EXPECT_EQ(errorOf([&] { FormatFixedWidth(v, size, 2, a, true); }), ErrInvalidCall) << size;
+        EXPECT_EQ(v, -1.0);
+        EXPECT_EQ(a, 0);
+        EXPECT_EQ(errorOf([&] { AlignText("x", size, a); }), ErrInvalidCall) << size;
+    }
+    EXPECT_EQ(FormatFixedWidth(0.5, 8, kMax), "     n/a");
+    EXPECT_EQ(FormatFixedWidth(0.5, 8, 8), "     n/a");
+    EXPECT_EQ(FormatFixedWidth(0.5, 8, 7), "0.500000");   // measured fits, printed text cut
+    // any negative Dec measures with a lone point, like -1
+    EXPECT_EQ(FormatFixedWidth(0.3, 5, kMin), "  0.0");
+    EXPECT_EQ(FormatFixedWidth(12.7, 6, kMin), FormatFixedWidth(12.7, 6, -1));
+    double p = 0.0;
+    EXPECT_EQ(FormatFixedWidth(p, 8, kMax, 0, true), "     n/a");
+    EXPECT_EQ(FormatFixedWidth(2.5, MaxFieldWidth, 2).size(), static_cast<std::size_t>(MaxFieldWidth));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // The class frame: interface order, error mechanisms, arrays, records,
 // parameter passing.
+#include <array>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -9,8 +10,11 @@
 #include <gtest/gtest.h>
 
 #include "SumtrixLib/Sumtrix.hpp"
+#include "test_support.hpp"
 
 using namespace SumtrixLib;
+using SumtrixLib::test_support::base1;
+using SumtrixLib::test_support::errorOf;
 
 TEST(MethodTable, InterfaceOrder)
 {
@@ -236,6 +240,157 @@ TEST(BoundedArrays, AbsoluteIndexesAndBounds)
     m.redimPreserve(4);
     EXPECT_EQ(m(2, 3), 1.5);
     EXPECT_EQ(m.ubound(2), 4);
+}
+
+// Bounds whose element count does not fit 32 bits are refused with the
+// overflow error before anything changes; a negative count stays error 9.
+TEST(BoundedArrays, CountsBeyondThirtyTwoBits)
+{
+    constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+    constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+    BoundedArray<double> a(1, {1.0, 2.0});
+    EXPECT_EQ(errorOf([&] { a.redim(0, kMax); }), ErrOverflow);
+    EXPECT_EQ(errorOf([&] { a.redim(kMin, kMax); }), ErrOverflow);
+    EXPECT_EQ(errorOf([&] { a.redim(kMin, -1); }), ErrOverflow);
+    // one element at either end of the index range
+    a.redim(kMax, kMax);
+    EXPECT_EQ(a.ubound(), kMax);
+    a.redim(kMin, kMin);
+    EXPECT_EQ(a.ubound(), kMin);
+    a = BoundedArray<double>(1, {1.0, 2.0});
+    EXPECT_EQ(errorOf([&] { a.redim(5, 3); }), ErrSubscript);
+    EXPECT_EQ(errorOf([&] { a.redim(kMax, kMin); }), ErrSubscript);
+    a.redimPreserve(2);
+    BoundedArray<double> b(-5, {1.0});
+    EXPECT_EQ(errorOf([&] { b.redimPreserve(kMax); }), ErrOverflow);
+    EXPECT_EQ(a, BoundedArray<double>(1, {1.0, 2.0}));
+    EXPECT_EQ(b, BoundedArray<double>(-5, {1.0}));
+
+    BoundedArray2<double> m(0, 1, 0, 1);
+    EXPECT_EQ(errorOf([&] { m.redim(0, kMax, 0, 1); }), ErrOverflow);
+    EXPECT_EQ(errorOf([&] { m.redim(0, 1, kMin, 0); }), ErrOverflow);
+    EXPECT_EQ(errorOf([&] { m.redim(0, 1, 3, 1); }), ErrSubscript);
+    EXPECT_EQ(m.ubound(1), 1);
+
+#if !defined(__SANITIZE_ADDRESS__)
+    // More memory than there is: error 7, the array as it was. (Under
+    // AddressSanitizer a failed allocation ends the process instead.)
+    BoundedArray<std::array<char, 4096>> pages(1, 2);
+    EXPECT_EQ(errorOf([&] { pages.redim(0, kMax - 1); }), ErrOutOfMemory);
+    EXPECT_EQ(errorOf([&] { pages.redimPreserve(kMax - 1); }), ErrOutOfMemory);
+    EXPECT_EQ(pages.lbound(), 1);
+    EXPECT_EQ(pages.ubound(), 2);
+#endif
+
+    // requireRange: every index first..last must be an element
+    const BoundedArray<double> r(1, {1.0, 2.0, 3.0});
+    EXPECT_EQ(errorOf([&] { r.requireRange(1, 3); }), 0);
+    EXPECT_EQ(errorOf([&] { r.requireRange(2, 1); }), 0);
+    EXPECT_EQ(errorOf([&] { r.requireRange(0, 3); }), ErrSubscript);
+    EXPECT_EQ(errorOf([&] { r.requireRange(1, kMax); }), ErrSubscript);
+    EXPECT_EQ(errorOf([&] { BoundedArray<double>().requireRange(1, 1); }), ErrSubscript);
+}
+
+// Counts far beyond the data, up to the largest 32-bit count: a method
+// that raises its errors fails at once with error 9 (or 6 where the count
+// itself cannot be dimensioned), before dimensioning anything for the count
+// and without touching the caller's arrays; a method that passes over its
+// errors returns promptly. None overflows, none takes memory for the count.
+TEST(Counts, FarBeyondTheDataFailAtOnceAndTouchNothing)
+{
+    constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+    const std::vector<double> values{5, 3, 9, 1, 7, 2, 8, 6, 4, 10};
+    const BoundedArray<double> data = base1(values);
+    Sumtrix s;
+
+    struct Case {
+        const char* method;
+        int expected;   // error number, 0 for none
+        std::function<void(Sumtrix&, std::int32_t, BoundedArray<double>&, BoundedArray<double>&)> call;
+    };
+    double a = -7, b = -7, c = -7, d = -7, e = -7, f = -7;
+    std::int32_t mwt = 0;
+    const BoundedArray<double> sig = base1(std::vector<double>(values.size(), 1.0));
+    const Case cases[] = {
+        {"Sort_Sort1", ErrSubscript, [](Sumtrix& s, std::int32_t n, auto& x, auto&) { s.Sort_Sort1(n, x); }},
+        {"Sort_Sort2", ErrSubscript, [](Sumtrix& s, std::int32_t n, auto& x, auto& y) { s.Sort_Sort2(n, x, y); }},
+        {"Sort_Sort3", ErrSubscript,
+         [](Sumtrix& s, std::int32_t n, auto& x, auto& y) {
+             BoundedArray<double> idx = base1({1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
+             s.Sort_Sort3(n, x, y, idx);
+         }},
+        {"Reg_MedFit", ErrSubscript,
+         [&](Sumtrix& s, std::int32_t n, auto& x, auto& y) { s.Reg_MedFit(x, y, n, a, b, c, d); }},
+        {"STAT_TTESTDiffPaired", ErrSubscript,
+         [&](Sumtrix& s, std::int32_t n, auto& x, auto& y) { s.STAT_TTESTDiffPaired(x, n, y, n, a, b); }},
+        {"Reg_FitXY", ErrSubscript,
+         [&](Sumtrix& s, std::int32_t n, auto& x, auto& y) { s.Reg_FitXY(x, y, n, sig, mwt, a, b, c, d, e, f); }},
+        {"Reg_FitXY0", ErrSubscript,
+         [&](Sumtrix& s, std::int32_t n, auto& x, auto& y) { s.Reg_FitXY0(x, y, n, sig, mwt, a, b, c, d, e, f); }},
+        {"Reg_Slopes", 0,
+         [](Sumtrix& s, std::int32_t n, auto& x, auto& y) {
+             BoundedArray<double> i1(0, 6), s1(0, 6), i2(0, 6), s2(0, 6);
+             s.Reg_Slopes(x, y, n, i1, s1, i2, s2);
+         }},
+        {"STAT_ResistantR2", 0,
+         [&](Sumtrix& s, std::int32_t n, auto& x, auto& y) { s.STAT_ResistantR2(n, y, 5.5, x, a, b); }},
+        {"Rank_Spearman", 0,
+         [&](Sumtrix& s, std::int32_t n, auto& x, auto& y) {
+             BoundedArray<double> w1, w2, idx;
+             s.Rank_Spearman(x, y, n, w1, false, w2, false, idx, a, b, c, d, e, f);
+             EXPECT_FALSE(w1.allocated() || w2.allocated() || idx.allocated()) << n;
+         }},
+        {"Rank_Kendall", 0, [&](Sumtrix& s, std::int32_t n, auto& x, auto& y) { s.Rank_Kendall(x, y, n, a, b, c); }},
+        {"STAT_rofunc", ErrSubscript,
+         [&](Sumtrix& s, std::int32_t n, auto& x, auto& y) {
+             BoundedArray<double> work(0, 10);
+             s.STAT_rofunc(0.5, x, y, work, a, b, n);
+         }},
+    };
+    for (const Case& k : cases) {
+        for (std::int32_t n : {kMax, kMax - 1, std::int32_t{1} << 30, 12}) {
+            BoundedArray<double> x = data;
+            BoundedArray<double> y = base1({2, 4, 6, 8, 10, 1, 3, 5, 7, 9});
+            const BoundedArray<double> y0 = y;
+            EXPECT_EQ(errorOf([&] { k.call(s, n, x, y); }), k.expected) << k.method << " n = " << n;
+            EXPECT_EQ(x, data) << k.method << " n = " << n;
+            EXPECT_EQ(y, y0) << k.method << " n = " << n;
+        }
+    }
+    // A companion that does not reach n fails before the keys move.
+    BoundedArray<double> keys = data;
+    BoundedArray<double> shortCompanion(1, 9);
+    EXPECT_EQ(errorOf([&] { s.Sort_Sort2(10, keys, shortCompanion); }), ErrSubscript);
+    EXPECT_EQ(keys, data);
+    // The roots are dimensioned 0..n: the largest count cannot be.
+    BoundedArray<Complex> roots(0, {Complex{1, 1}});
+    EXPECT_EQ(errorOf([&] { s.Complex_Root({1, 0}, kMax, roots); }), ErrOverflow);
+    EXPECT_EQ(roots.ubound(), 0);
+    // The smallest count: the fits fail on their division, without overflow.
+    constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+    EXPECT_EQ(errorOf([&] { s.Reg_FitXY(data, data, kMin, sig, mwt, a, b, c, d, e, f); }), ErrOverflow);
+    EXPECT_EQ(errorOf([&] { s.Reg_FitXY0(data, data, kMin, sig, mwt, a, b, c, d, e, f); }), ErrOverflow);
+}
+
+// The resistant r^2 of a count beyond y holds only y's pairs, yet still
+// reads the pairs past them as residues and deviations of 0: the same
+// result as those pairs written out with a prediction and a value at the mean.
+TEST(Counts, ResistantR2PastTheDataCountsZeros)
+{
+    Sumtrix s;
+    const std::vector<double> y{1, 4, 2, 8, 5, 7};
+    const std::vector<double> pred{1.5, 3, 2.5, 7, 5.5, 6};
+    const double meanY = 4.5;
+    for (std::int32_t n : {7, 9, 12, 13}) {
+        std::vector<double> yn = y, pn = pred;
+        yn.resize(static_cast<std::size_t>(n), meanY);
+        pn.resize(static_cast<std::size_t>(n), meanY);
+        double r2 = -7, adj = -7, r2Written = -7, adjWritten = -7;
+        s.STAT_ResistantR2(n, base1(y), meanY, base1(pred), r2, adj);
+        s.STAT_ResistantR2(n, base1(yn), meanY, base1(pn), r2Written, adjWritten);
+        EXPECT_EQ(r2, r2Written) << n;
+        EXPECT_EQ(adj, adjWritten) << n;
+    }
 }
 
 TEST(Records, MatrixOwnsItsElements)

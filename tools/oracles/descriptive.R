@@ -2,7 +2,7 @@
 # cor, cov and dist, and the moment formulas written out. Run from the
 # repository root:  Rscript tools/oracles/descriptive.R
 source("tools/oracles/common.R")
-set.seed(8115)
+set.seed(20261210)
 
 con <- file(out_path("descriptive_cases.inc"), "w")
 header(con, "descriptive.R")

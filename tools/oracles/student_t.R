@@ -18,6 +18,22 @@ for (df in c(1, 2, 3, 4, 5, 6, 7, 10, 11, 25, 30, 99, 100, 1000, 5001)) {
 }
 writeLines("};", con)
 
+# Degrees of freedom from 1e7 on, where the finite series would need df/2
+# terms. The distribution function through the incomplete beta function,
+# P(|T| <= t) = I_x(1/2, df/2) with x = t^2 / (df + t^2), which stays exact at
+# any df (pt itself switches to a normal approximation above 4e5); pnorm(t),
+# the plain normal limit, is recorded beside it.
+writeLines("struct ProbstLargeDfCase { double t, df, lower, twoTails, normal; };", con)
+writeLines("const ProbstLargeDfCase kProbstLargeDfCases[] = {", con)
+for (df in c(1e7, 1e7 + 1, 123456789, 1e10, 2^53, 2^53 + 2, 2^60)) {
+  for (t in c(0, 0.1, 0.75, 1.7, 3.7, 8, 40)) {
+    both <- pbeta(t^2 / (df + t^2), 0.5, df / 2)
+    writeLines(sprintf("    {%s, %s, %s, %s, %s},", num(t), num(df), num(0.5 + 0.5 * both), num(both),
+                       num(pnorm(t))), con)
+  }
+}
+writeLines("};", con)
+
 expansion <- function(p, df) {
   x <- abs(qnorm(p)); xx <- x^2
   g1 <- (xx + 1) * x / 4

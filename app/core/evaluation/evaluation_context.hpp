@@ -34,6 +34,7 @@ class RandomSource;
 struct EvaluationData {
     int N = 0;
     SumtrixLib::BoundedArray<double> X, SDX, Y, SDY;   // 0..N
+    std::vector<int> sheetRow;          // the sheet row each used row came from
 };
 
 // A value that could not be computed (its step failed or never wrote it):
@@ -117,10 +118,3 @@ double ratio(double num, double den);
 // the probability cannot be formed.
 double twoSidedP(SumtrixLib::Sumtrix& lib, double t, double df);
 
-// The library's arrays from and to the run's vectors (same indexes).
-SumtrixLib::BoundedArray<double> toArray(const std::vector<double>& v);
-std::vector<double> toVector(const SumtrixLib::BoundedArray<double>& a);
-// The used rows' arrays are library arrays already: a library call takes
-// ctx.data.X itself. This is the array for code that wants an array it may
-// change: a copy.
-SumtrixLib::BoundedArray<double> toArray(const SumtrixLib::BoundedArray<double>& a);

@@ -89,6 +89,9 @@ EvaluationData gatherEvaluationData(const DataMatrix& matrix, int gridRows)
         v->reserve(static_cast<std::size_t>(last) + 1);
         v->push_back(0);
     }
+    std::vector<int> sheetRow;
+    sheetRow.reserve(static_cast<std::size_t>(last) + 1);
+    sheetRow.push_back(0);
     int n = 0;
     for (int r = 1; r <= last; ++r) {
         const DataCell& x = matrix.cell(DataMatrix::ColX, r);
@@ -102,6 +105,7 @@ EvaluationData gatherEvaluationData(const DataMatrix& matrix, int gridRows)
         SDX.push_back(matrix.cell(DataMatrix::ColSDX, r).toNumber().value_or(0.0));
         Y.push_back(matrix.cell(DataMatrix::ColY, r).toNumber().value_or(0.0));
         SDY.push_back(matrix.cell(DataMatrix::ColSDY, r).toNumber().value_or(0.0));
+        sheetRow.push_back(r);
     }
     EvaluationData d;
     d.N = n;
@@ -109,6 +113,7 @@ EvaluationData gatherEvaluationData(const DataMatrix& matrix, int gridRows)
     d.SDX = SumtrixLib::BoundedArray<double>(0, std::move(SDX));
     d.Y = SumtrixLib::BoundedArray<double>(0, std::move(Y));
     d.SDY = SumtrixLib::BoundedArray<double>(0, std::move(SDY));
+    d.sheetRow = std::move(sheetRow);
     return d;
 }
 

@@ -6,6 +6,19 @@
 void writeRegressionSection(EvaluationContext& ctx);
 void writeParameterTestsSection(EvaluationContext& ctx);
 void writeOlsSlsSection(EvaluationContext& ctx);
+// distribution_sections.cpp
+void writeDistributionSection(EvaluationContext& ctx);
+void writeMomentsSection(EvaluationContext& ctx);
+void writeRobustStatisticsSection(EvaluationContext& ctx);
+// diverse_measures_section.cpp
+void writeDiverseMeasuresSection(EvaluationContext& ctx);
+// index_section.cpp
+void writeIndexSection(EvaluationContext& ctx);
+// concordance_sections.cpp
+void writeConcordanceSection(EvaluationContext& ctx);
+void writeGeneralizedCccSection(EvaluationContext& ctx);
+// rank_section.cpp
+void writeRankSection(EvaluationContext& ctx);
 
 namespace {
 
@@ -22,11 +35,21 @@ bool always(const EvaluationSettings&)
     return true;
 }
 
-const std::array<ReportSection, 4> kSections = {{
+const std::array<ReportSection, 12> kSections = {{
     {nullptr, always, writeRegressionSection},   // "Regression..." shows from before the fit
     {"Parameters...", [](const EvaluationSettings& s) { return s.sections.parameterTests; },
      writeParameterTestsSection},
     {"OLS and SLS...", [](const EvaluationSettings& s) { return s.sections.olsSls; }, writeOlsSlsSection},
+    {"Distribution...", [](const EvaluationSettings& s) { return s.sections.distribution; }, writeDistributionSection},
+    {"Moments...", [](const EvaluationSettings& s) { return s.sections.moments; }, writeMomentsSection},
+    {"Robust statistics...", [](const EvaluationSettings& s) { return s.sections.robustStatistics; },
+     writeRobustStatisticsSection},
+    {"Mean bias...", [](const EvaluationSettings& s) { return s.sections.diverseMeasures; }, writeDiverseMeasuresSection},
+    {"Index...", [](const EvaluationSettings& s) { return s.sections.index; }, writeIndexSection},
+    {"Concordance...", [](const EvaluationSettings& s) { return s.sections.concordance; }, writeConcordanceSection},
+    {"Generalized CCC...", [](const EvaluationSettings& s) { return s.sections.generalizedCcc; },
+     writeGeneralizedCccSection},
+    {"Rank analysis...", [](const EvaluationSettings& s) { return s.sections.rank; }, writeRankSection},
     {nullptr, always, showReportWindow},
 }};
 

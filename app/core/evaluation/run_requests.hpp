@@ -10,6 +10,7 @@
 #include <variant>
 
 #include "core/evaluation/evaluation_settings.hpp"
+#include "core/xy_plot.hpp"
 
 namespace RunRequests {
 
@@ -36,7 +37,19 @@ struct ShowReport {
     bool autoActions = false;
 };
 
+// Draw an XY chart in a new chart window, as the scatter plot does.
+struct Chart {
+    XYPlot plot;
+};
+
+// The rank section wrote "Rank X" and "Rank Y" of sheet rows 1..lastRow:
+// the sheet shows those cells again, each as its plain text ("3", "2.5",
+// ".").
+struct ShowRanks {
+    int lastRow = 0;
+};
+
 } // namespace RunRequests
 
 using RunRequest = std::variant<RunRequests::Notice, RunRequests::ErrorBox, RunRequests::SelectMethod,
-                                RunRequests::ShowReport>;
+                                RunRequests::ShowReport, RunRequests::Chart, RunRequests::ShowRanks>;

@@ -269,7 +269,7 @@ TEST(DataSheetRemoveRows, OnePassAgreesWithTheClassicWalk)
     }
 }
 
-TEST(DataSheetRows, UsedRowsAndNumericPairs)
+TEST(DataSheetRows, UsedRows)
 {
     DataMatrix matrix(8);
     const char* const marks[7] = {"", "Y", "yes", "0", "1", "N", "no"};
@@ -281,7 +281,6 @@ TEST(DataSheetRows, UsedRowsAndNumericPairs)
     matrix.setText(1, 7, QString());                     // X missing: not used
     // rows 1, 5, 6 are used ("" "1" "N"); "Y", "yes", "0" are excluded
     EXPECT_EQ(DataSheet::usedRowCount(matrix, 8), 3);
-    EXPECT_EQ(DataSheet::numericPairCount(matrix, 8, 1, 3), 6);
 }
 
 TEST(DataSheetRemoveRows, LargeAlternatingSheetKeepsEveryCompleteRow)

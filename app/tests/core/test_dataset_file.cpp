@@ -126,6 +126,8 @@ TEST(DatasetFileFormat, RowCountNamesTheRowsThatFollow)
     const Case cases[] = {
         {"19", 19, "N=19"}, {" 31", 31, "N= 31"}, {"4.5", 5, "N=4.5"},
         {"25", 19, "N=19"}, {"2", 19, "N=19"}, {"", 19, "N=19"}, {"3.5", 3, "N=3.5"},
+        // texts the reader would not give back as written
+        {"19\"", 19, "N=19"}, {"19#", 19, "N=19"}, {"19:5", 19, "N=19"}, {"19=x", 19, "N=19"},
     };
     for (const Case& c : cases) {
         DatasetState s;
@@ -138,6 +140,11 @@ TEST(DatasetFileFormat, RowCountNamesTheRowsThatFollow)
         ASSERT_TRUE(r.ok()) << c.box;
         EXPECT_EQ(int(r.content->rows.size()), c.sheetRows) << c.box;
         EXPECT_EQ(r.content->notes, QStringLiteral("x")) << c.box;
+        // read and saved, the file stays as it is from then on
+        DatasetState back;
+        applyContent(*r.content, back);
+        const QByteArray saved = formatDataset(back);
+        EXPECT_EQ(bytesOf(formatDataset(reload(back))), bytesOf(saved)) << c.box;
     }
 }
 

@@ -66,9 +66,12 @@ DatasetState exampleState()
         if (row.exclude)
             s.matrix.setText(DataMatrix::ColExclude, r, QLatin1String(row.exclude));
     }
-    // Besides the sections ticked at start: the OLS and SLS coefficients and
-    // the generalized concordance coefficients.
+    // Besides the sections ticked at start: the OLS and SLS coefficients,
+    // the robust statistics, the index analysis and the generalized
+    // concordance coefficients.
     applyOption(s.options, findOptionKey(QStringLiteral("OLS_SLS")), 1);
+    applyOption(s.options, findOptionKey(QStringLiteral("ROBUST_STATISTICS")), 1);
+    applyOption(s.options, findOptionKey(QStringLiteral("INDEX_ANALYSIS")), 1);
     applyOption(s.options, findOptionKey(QStringLiteral("GENERAL_CCC")), 1);
     s.notes = QStringLiteral(
         "Winter wheat grain yield (t/ha at 15 % moisture) at 25 site-years of a regional\n"

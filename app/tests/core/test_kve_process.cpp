@@ -267,6 +267,49 @@ TEST_F(KveProcess, SettingsAreReadAtStartAndWrittenAtClose)
     EXPECT_EQ(s.value(QStringLiteral("Config/RDir")).toString(), QStringLiteral("/usr/lib/R/bin/"));
 }
 
+TEST_F(KveProcess, PlotSwitchOpensTheChartWindows)
+{
+    // The sample with its rank columns filled, as a rank analysis leaves them.
+    QFile in(Sample);
+    ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+    QStringList lines = QString::fromUtf8(in.readAll()).split(QStringLiteral("\r\n"));
+    int row = 0;
+    bool data = false;
+    for (QString& line : lines) {
+        if (data && line.contains(QStringLiteral(",,,"))) {
+            ++row;
+            line.replace(line.indexOf(QStringLiteral(",,,")), 3, QStringLiteral(",\"%1\",\"%2\",").arg(row).arg(30 - row));
+        }
+        data = data || line == QStringLiteral("DATA:");
+    }
+    QFile ranked(path(QStringLiteral("ranked.KVE")));
+    ASSERT_TRUE(ranked.open(QIODevice::WriteOnly));
+    ranked.write(lines.join(QStringLiteral("\r\n")).toUtf8());
+    ranked.close();
+
+    // KVE lists the windows it shows as the command line ends it; /X: the
+    // chart windows are made and nothing waits for them.
+    const QString list = path(QStringLiteral("windows.txt"));
+    qputenv("KVE_WINDOW_LIST", list.toLocal8Bit());
+    const Result r = run({QStringLiteral("/F") + ranked.fileName(), QStringLiteral("/G"), QStringLiteral("/X")});
+    qunsetenv("KVE_WINDOW_LIST");
+    ASSERT_TRUE(r.finished);
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_FALSE(r.err.contains(QStringLiteral("not available"))) << r.err.toStdString();
+
+    QFile listed(list);
+    ASSERT_TRUE(listed.open(QIODevice::ReadOnly));
+    const QStringList windows = QString::fromUtf8(listed.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QStringList charts;
+    for (const QString& w : windows)
+        if (w.startsWith(QStringLiteral("frmPlot\t")))
+            charts << w;
+    charts.sort();
+    EXPECT_EQ(charts, QStringList({QStringLiteral("frmPlot\tPlot - ranked.KVE\tObserved vs Model-Predicted"),
+                                   QStringLiteral("frmPlot\tPlot - ranked.KVE\tRank of Observed vs Rank of Model-Predicted")}))
+        << windows.join(QLatin1Char('|')).toStdString();
+}
+
 TEST_F(KveProcess, WorkFolderThatCannotBeMadeIsOnlyAWarning)
 {
     QFile blocker(path(QStringLiteral("Documents")));

@@ -298,26 +298,32 @@ TEST_F(OptionPanels, RScriptPageListsTemplatesOnceAndTheRPath)
     QStringList names;
     for (int i = 0; i < templates->count(); ++i)
         names << templates->itemText(i);
-    EXPECT_EQ(names, QStringList({QStringLiteral("singlecodea.r"), QStringLiteral("SingleCodeB.R")}));
+    // Each name once, spelled as in the first folder holding it; the
+    // program's own template comes from the program's folder.
+    EXPECT_EQ(names, QStringList({QStringLiteral("SingleCode1.R"), QStringLiteral("singlecodea.r"),
+                                  QStringLiteral("SingleCodeB.R")}));
     EXPECT_EQ(child<QLabel>(QStringLiteral("Label22"))->text(), QStringLiteral("R path not defined"));
-    // A stored R folder shows when the R program is in it.
+    // A stored R folder shows when R's programs, Rscript and R, are in it.
     const QString rFolder = dir.filePath(QStringLiteral("R/bin/"));
     QDir().mkpath(rFolder);
     ASSERT_TRUE(SettingsStore::SaveSetting(QStringLiteral("RDir"), rFolder));
-    child<QPushButton>(QStringLiteral("CheckButton_0"))->click();
-    child<QPushButton>(QStringLiteral("CheckButton_4"))->click();
-    EXPECT_EQ(child<QLabel>(QStringLiteral("Label22"))->text(), QStringLiteral("R path not defined"));
-    QFile(rFolder + QStringLiteral("RGui.EXE")).open(QIODevice::WriteOnly);
-    child<QPushButton>(QStringLiteral("CheckButton_0"))->click();
-    child<QPushButton>(QStringLiteral("CheckButton_4"))->click();
-    EXPECT_EQ(child<QLabel>(QStringLiteral("Label22"))->text(), rFolder);
+    const auto reshow = [this] {
+        child<QPushButton>(QStringLiteral("CheckButton_0"))->click();
+        child<QPushButton>(QStringLiteral("CheckButton_4"))->click();
+        return child<QLabel>(QStringLiteral("Label22"))->text();
+    };
+    EXPECT_EQ(reshow(), QStringLiteral("R path not defined"));
+    for (const char* program : {"Rscript", "R"}) {
+        QFile f(rFolder + QLatin1String(program));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
+        f.close();
+        EXPECT_EQ(reshow(), program == std::string("R") ? rFolder : QStringLiteral("R path not defined"));
+    }
     SettingsStore::DeleteSetting(QStringLiteral("RDir"));
 
     // The chosen template stays chosen over a refresh.
-    templates->setCurrentIndex(1);
-    int outputRefreshes = 0;
-    mainWindowHooks().refreshROutputList = [&outputRefreshes](frmMain&) { ++outputRefreshes; };
+    templates->setCurrentIndex(templates->findText(QStringLiteral("SingleCodeB.R")));
     window->check(51)->setChecked(true);
     EXPECT_EQ(templates->currentText(), QStringLiteral("SingleCodeB.R"));
-    EXPECT_EQ(outputRefreshes, 1);
 }

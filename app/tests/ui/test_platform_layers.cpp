@@ -8,6 +8,7 @@
 #include <QPrinterInfo>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QPainter>
 
 #include <gtest/gtest.h>
 
@@ -164,4 +165,41 @@ TEST(PlatformLayers, WithoutAVisibleScreenBoxesAnswerTheirDefaultAndDialogsCance
     QString error;
     EXPECT_FALSE(printer.setup(QStringLiteral("Printer"), settings, error));
     EXPECT_FALSE(error.isEmpty());
+}
+
+TEST(PlatformLayers, PrintsAPictureIntoTheFileThePrinterDialogChose)
+{
+    QTemporaryDir dir;
+    PrintJob job;
+    QPainter painter(&job.picture);
+    painter.fillRect(QRect(0, 0, 400, 300), Qt::red);
+    painter.end();
+    job.pictureSize = QSizeF(300, 225);
+    job.text = QStringLiteral("Histogram Range:\r\n\r\nR1 = [0.00, 1.00]");
+    job.settings.outputFile = dir.filePath(QStringLiteral("chart.pdf"));
+    QtPrinterService printer;
+    QString error;
+    ASSERT_TRUE(printer.print(job, error)) << error.toStdString();
+    QFile f(job.settings.outputFile);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(f.readAll().startsWith("%PDF"));
+}
+
+TEST(PlatformLayers, ClipboardHoldsPictures)
+{
+    QtClipboardService clipboard;
+    QImage picture(40, 30, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    clipboard.setImage(picture);
+    const QImage back = clipboard.image();
+    EXPECT_EQ(back.size(), picture.size());
+    EXPECT_EQ(back.pixelColor(5, 5), QColor(Qt::blue));
+    clipboard.clear();
+    EXPECT_TRUE(clipboard.image().isNull());
+}
+
+TEST(PlatformLayers, ColourDialogWithoutAScreenCancels)
+{
+    ASSERT_TRUE(nobodyCanSeeWindows());
+    EXPECT_FALSE(QtColorDialogService().choose(Qt::red).has_value());
 }

@@ -251,8 +251,7 @@ TEST_F(StartupTest, CommandLineAtStartHidesTheSplashAndSendsMessagesToStderr)
     PlatformMessageSink librarySink;
     SumtrixLib::ScopedMessageSink library(librarySink);
     // A library message while the command line runs (the scatter plot of /G
-    // comes before the run); the sample has no ranks, so the rank plot after
-    // the run has its own message.
+    // comes before the run, the rank plot after it).
     mainWindowHooks().scatterPlot = [this](frmMain&) {
         calls << QStringLiteral("scatter");
         SumtrixLib::showMessage("No convergence", SumtrixLib::MessageIcon::Exclamation);
@@ -265,7 +264,7 @@ TEST_F(StartupTest, CommandLineAtStartHidesTheSplashAndSendsMessagesToStderr)
     EXPECT_EQ(instance.role(), SingleInstance::Role::Primary);
     ASSERT_NE(frmSplash::current(), nullptr);
     EXPECT_FALSE(frmSplash::current()->isVisible());
-    EXPECT_EQ(calls, (QStringList{"scatter", "run"}));
+    EXPECT_EQ(calls, (QStringList{"scatter", "run", "rank"}));
     EXPECT_EQ(programState().DataFileName, Sample);
     EXPECT_TRUE(window->lastBatchOutcome().quit);
     EXPECT_EQ(window->lastBatchOutcome().status, 0);

@@ -7,11 +7,26 @@
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
+#include <new>
+#include <stdexcept>
 #include <vector>
 
 #include "SumtrixLib/Runtime.hpp"
 
 namespace SumtrixLib {
+
+// Runs an allocation; running out of memory raises error 7.
+template <class Allocate>
+void withMemory(Allocate&& allocate)
+{
+    try {
+        allocate();
+    } catch (const std::bad_alloc&) {
+        raiseError(ErrOutOfMemory);
+    } catch (const std::length_error&) {
+        raiseError(ErrOutOfMemory);
+    }
+}
 
 template <class T>
 class BoundedArray {
@@ -28,7 +43,11 @@ public:
 
     bool allocated() const { return m_allocated; }
     std::int32_t lbound() const { checkAllocated(); return m_lower; }
-    std::int32_t ubound() const { checkAllocated(); return m_lower + static_cast<std::int32_t>(m_data.size()) - 1; }
+    std::int32_t ubound() const
+    {
+        checkAllocated();
+        return static_cast<std::int32_t>(m_lower + static_cast<std::int64_t>(m_data.size()) - 1);
+    }
     std::size_t size() const { return m_data.size(); }
 
     T& operator()(std::int32_t i) { return m_data[offset(i)]; }
@@ -36,13 +55,15 @@ public:
     T& operator[](std::int32_t i) { return m_data[offset(i)]; }
     const T& operator[](std::int32_t i) const { return m_data[offset(i)]; }
 
-    // Dimensions anew: every element becomes T().
+    // Dimensions anew: every element becomes T(). An array that cannot be
+    // had raises error 7 and stays as it was.
     void redim(std::int32_t lower, std::int32_t upper)
     {
-        if (upper < lower - 1)
-            raiseError(ErrSubscript);
+        const std::size_t n = elementCount(lower, upper);
+        std::vector<T> fresh;
+        withMemory([&] { fresh.assign(n, T()); });
+        m_data = std::move(fresh);
         m_lower = lower;
-        m_data.assign(static_cast<std::size_t>(upper - lower + 1), T());
         m_allocated = true;
     }
     // Changes the upper bound keeping the elements that remain.
@@ -52,9 +73,18 @@ public:
             redim(0, upper);
             return;
         }
-        if (upper < m_lower - 1)
+        const std::size_t n = elementCount(m_lower, upper);
+        withMemory([&] { m_data.resize(n, T()); });
+    }
+    // Raises error 9 unless every index first..last is an element (nothing
+    // to check when last < first).
+    void requireRange(std::int32_t first, std::int32_t last) const
+    {
+        if (last < first)
+            return;
+        if (!m_allocated || first < m_lower
+            || static_cast<std::int64_t>(last) - m_lower >= static_cast<std::int64_t>(m_data.size()))
             raiseError(ErrSubscript);
-        m_data.resize(static_cast<std::size_t>(upper - m_lower + 1), T());
     }
     void erase()
     {
@@ -77,6 +107,18 @@ public:
     }
 
 private:
+    // Elements lower..upper: error 9 when upper < lower - 1, error 6 when
+    // there are more than a 32-bit count can hold (the bounds would no
+    // longer describe the array).
+    static std::size_t elementCount(std::int32_t lower, std::int32_t upper)
+    {
+        const std::int64_t n = static_cast<std::int64_t>(upper) - lower + 1;
+        if (n < 0)
+            raiseError(ErrSubscript);
+        if (n > INT32_MAX)
+            raiseError(ErrOverflow);
+        return static_cast<std::size_t>(n);
+    }
     void checkAllocated() const
     {
         if (!m_allocated)
@@ -115,13 +157,21 @@ public:
 
     void redim(std::int32_t lower1, std::int32_t upper1, std::int32_t lower2, std::int32_t upper2)
     {
-        if (upper1 < lower1 - 1 || upper2 < lower2 - 1)
+        const std::int64_t rowCount = static_cast<std::int64_t>(upper1) - lower1 + 1;
+        const std::int64_t colCount = static_cast<std::int64_t>(upper2) - lower2 + 1;
+        if (rowCount < 0 || colCount < 0)
             raiseError(ErrSubscript);
+        if (rowCount > INT32_MAX || colCount > INT32_MAX)
+            raiseError(ErrOverflow);
+        std::vector<T> fresh;
+        withMemory([&] {
+            fresh.assign(static_cast<std::size_t>(rowCount) * static_cast<std::size_t>(colCount), T());
+        });
+        m_data = std::move(fresh);
         m_l1 = lower1;
         m_u1 = upper1;
         m_l2 = lower2;
         m_u2 = upper2;
-        m_data.assign(static_cast<std::size_t>(rows()) * static_cast<std::size_t>(cols()), T());
         m_allocated = true;
     }
     // Changes the last dimension's upper bound keeping the elements that remain.

@@ -11,6 +11,10 @@
 
 namespace SumtrixLib {
 
+// The widest field either formatter builds; a wider one is refused with
+// error 5 (a report column is a few dozen characters).
+inline constexpr std::int32_t MaxFieldWidth = 1 << 20;
+
 // Alignment codes of both formatters.
 enum : std::int16_t { AlignLeft = 1, AlignCentre = 2, AlignRight = 3 };
 
@@ -19,19 +23,21 @@ enum : std::int16_t { AlignLeft = 1, AlignCentre = 2, AlignRight = 3 };
 // caller sees it. In probability mode a negative value becomes 0 and a value
 // that would print as zero is raised by one unit of the last place; the
 // changed value is written back. A number that does not fit, and a
-// non-finite one, prints "n/a".
+// non-finite one, prints "n/a". A size above MaxFieldWidth raises error 5.
 std::string FormatFixedWidth(InOut<double> value, std::int32_t size, std::int32_t Dec,
                              InOut<std::int16_t> Alignment = {}, bool Prob = false);
 
 // Aligns `Text` in a field of `TextSize` characters: 1 left, 2 centre,
 // 3 right; any other code becomes 1 (written back). A longer text is cut.
+// A size above MaxFieldWidth raises error 5.
 std::string AlignText(const std::string& Text, std::int32_t TextSize,
                       InOut<std::int16_t> Alignment = {});
 
 // Formats a value with a number pattern made of "#", "0" and ".", as the
 // report patterns do: halves rounded away from zero on the value's decimal
 // form at 15 significant digits, the integer part printed in full, a zero
-// integer part printed only under a "0". Exposed for the report code.
+// integer part printed only under a "0". Exposed for the report code. NaN
+// and the infinities raise error 6.
 std::string FormatNumberPattern(double value, const std::string& pattern);
 
 // Number of characters (code points) of a UTF-8 text.

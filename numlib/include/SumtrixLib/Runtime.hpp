@@ -30,6 +30,7 @@ namespace SumtrixLib {
 enum ErrorNumber : std::int32_t {
     ErrInvalidCall = 5,        // invalid procedure call or argument
     ErrOverflow = 6,
+    ErrOutOfMemory = 7,
     ErrSubscript = 9,          // subscript out of range
     ErrDivisionByZero = 11,
     ErrTypeMismatch = 13,

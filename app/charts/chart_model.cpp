@@ -1,0 +1,390 @@
+#include "charts/chart_model.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "SumtrixLib/Runtime.hpp"
+
+namespace {
+
+constexpr const char* Source = "Chart";
+
+[[noreturn]] void outOfRange()
+{
+    SumtrixLib::raiseError(SumtrixLib::ErrSubscript, Source);
+}
+
+[[noreturn]] void invalidValue()
+{
+    SumtrixLib::raiseError(SumtrixLib::ErrInvalidCall, Source);
+}
+
+// Colours a new series starts with, by series number.
+constexpr std::array<std::array<int, 3>, 8> Palette{{
+    {0, 90, 180}, {220, 80, 0}, {0, 150, 60}, {180, 0, 120},
+    {120, 120, 0}, {0, 150, 170}, {140, 70, 20}, {90, 90, 90},
+}};
+
+ChartSeries newSeries(int number)
+{
+    const auto& rgb = Palette[static_cast<std::size_t>((number - 1) % static_cast<int>(Palette.size()))];
+    const ChartColor colour{rgb[0], rgb[1], rgb[2]};
+    ChartSeries s;
+    s.Pen.VtColor = colour;
+    s.DataPoint.BrushFillColor = colour;
+    s.DataPoint.EdgePen.VtColor = colour;
+    s.DataPoint.Marker.Pen.VtColor = colour;
+    s.DataPoint.Marker.FillColor = colour;
+    return s;
+}
+
+int flagIndex(int flag)
+{
+    switch (flag) {
+    case ChartStatLine::Minimum: return 0;
+    case ChartStatLine::Maximum: return 1;
+    case ChartStatLine::Mean: return 2;
+    case ChartStatLine::StandardDeviation: return 3;
+    case ChartStatLine::Trend: return 4;
+    default: invalidValue();
+    }
+}
+
+} // namespace
+
+bool isChartTypeCode(int code)
+{
+    return (code >= 0 && code <= 7) || code == 14 || code == 16;
+}
+
+void ChartColor::Set(int red, int green, int blue)
+{
+    for (int part : {red, green, blue})
+        if (part < 0 || part > 255)
+            invalidValue();
+    Red = red;
+    Green = green;
+    Blue = blue;
+}
+
+ChartColor ChartColor::fromRGB(qint32 rgb)
+{
+    return {rgb & 255, (rgb >> 8) & 255, (rgb >> 16) & 255};
+}
+
+ChartFont& ChartAxis::Labels(int entry)
+{
+    if (entry < 1 || entry > labelCount())
+        outOfRange();
+    return m_labels[static_cast<std::size_t>(entry - 1)];
+}
+
+const ChartFont& ChartAxis::Labels(int entry) const
+{
+    return const_cast<ChartAxis*>(this)->Labels(entry);
+}
+
+int ChartStatLine::Style(int flag) const
+{
+    return m_styles[static_cast<std::size_t>(flagIndex(flag))];
+}
+
+void ChartStatLine::setStyle(int flag, int style)
+{
+    if (style < 0 || style > 8)
+        invalidValue();
+    m_styles[static_cast<std::size_t>(flagIndex(flag))] = style;
+}
+
+ChartModel::ChartModel()
+{
+    setChartData(PlotMatrix(1, 4));
+}
+
+void ChartModel::setChartTypeCode(int code)
+{
+    if (!isChartTypeCode(code))
+        invalidValue();
+    m_chartType = static_cast<ChartType>(code);
+}
+
+bool ChartModel::isThreeDimensional() const
+{
+    switch (m_chartType) {
+    case ChartType::Bar3D:
+    case ChartType::Line3D:
+    case ChartType::Area3D:
+    case ChartType::Step3D:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void ChartModel::setRowCount(int rows)
+{
+    if (rows < 0)
+        invalidValue();
+    m_data.resize(rows, m_data.columns());
+    m_row = std::clamp(m_row, 1, std::max(1, rows));
+}
+
+void ChartModel::setColumnCount(int columns)
+{
+    if (columns < 0)
+        invalidValue();
+    m_data.resize(m_data.rows(), columns);
+    m_columnLabels.resize(static_cast<std::size_t>(columns));
+    // Series keep their settings while their column stays.
+    const std::size_t kept = m_series.size();
+    m_series.resize(static_cast<std::size_t>(columns));
+    for (std::size_t i = kept; i < m_series.size(); ++i)
+        m_series[i] = newSeries(static_cast<int>(i) + 1);
+    m_column = std::clamp(m_column, 1, std::max(1, columns));
+}
+
+void ChartModel::setChartData(const PlotMatrix& data)
+{
+    m_data = data;
+    setColumnCount(data.columns());
+    setRowCount(data.rows());
+}
+
+void ChartModel::setRow(int row)
+{
+    if (row < 1 || row > RowCount())
+        outOfRange();
+    m_row = row;
+}
+
+void ChartModel::setColumn(int column)
+{
+    if (column < 1 || column > ColumnCount())
+        outOfRange();
+    m_column = column;
+}
+
+std::optional<double> ChartModel::Data() const
+{
+    if (m_row > RowCount() || m_column > ColumnCount())
+        outOfRange();
+    return m_data.at(m_row - 1, m_column - 1);
+}
+
+void ChartModel::setData(double value)
+{
+    if (m_row > RowCount() || m_column > ColumnCount())
+        outOfRange();
+    m_data.set(m_row - 1, m_column - 1, value);
+}
+
+QString ChartModel::ColumnLabel() const
+{
+    return columnLabel(m_column);
+}
+
+void ChartModel::setColumnLabel(const QString& label)
+{
+    if (m_column > ColumnCount())
+        outOfRange();
+    m_columnLabels[static_cast<std::size_t>(m_column - 1)] = label;
+}
+
+QString ChartModel::columnLabel(int column) const
+{
+    if (column < 1 || column > ColumnCount())
+        outOfRange();
+    return m_columnLabels[static_cast<std::size_t>(column - 1)];
+}
+
+QString ChartModel::rowLabel(int row) const
+{
+    return QStringLiteral("R%1").arg(row);
+}
+
+ChartAxis& ChartModel::Axis(int axisId)
+{
+    if (axisId < 0 || axisId > 1)
+        outOfRange();
+    return m_axes[static_cast<std::size_t>(axisId)];
+}
+
+const ChartAxis& ChartModel::Axis(int axisId) const
+{
+    return const_cast<ChartModel*>(this)->Axis(axisId);
+}
+
+void ChartModel::checkSeries(int number) const
+{
+    if (number < 1 || number > ColumnCount())
+        outOfRange();
+}
+
+ChartSeries& ChartModel::SeriesCollection(int number)
+{
+    checkSeries(number);
+    return m_series[static_cast<std::size_t>(number - 1)];
+}
+
+const ChartSeries& ChartModel::SeriesCollection(int number) const
+{
+    checkSeries(number);
+    return m_series[static_cast<std::size_t>(number - 1)];
+}
+
+std::vector<int> ChartModel::drawnSeries() const
+{
+    std::vector<int> out;
+    for (int k = 1; k <= ColumnCount(); ++k) {
+        if (m_series[static_cast<std::size_t>(k - 1)].Excluded)
+            continue;
+        if (isXY() && (k % 2 == 0 || k + 1 > ColumnCount()))
+            continue;
+        out.push_back(k);
+    }
+    return out;
+}
+
+bool ChartModel::drawsMarkers(int series) const
+{
+    const ChartSeries& s = SeriesCollection(series);
+    return s.SeriesMarker.Show && s.DataPoint.Marker.Visible;
+}
+
+bool ChartModel::drawsLine(int series) const
+{
+    const ChartSeries& s = SeriesCollection(series);
+    return s.ShowLine && s.Pen.Style != 0;
+}
+
+std::vector<ChartModel::Point> ChartModel::points(int series) const
+{
+    checkSeries(series);
+    std::vector<Point> out;
+    if (isXY()) {
+        if (series + 1 > ColumnCount())
+            return out;
+        for (int r = 0; r < m_data.rows(); ++r) {
+            const std::optional<double> x = m_data.at(r, series - 1);
+            const std::optional<double> y = m_data.at(r, series);
+            if (x && y)
+                out.push_back({r + 1, *x, *y});
+        }
+    } else {
+        for (int r = 0; r < m_data.rows(); ++r)
+            if (const std::optional<double> y = m_data.at(r, series - 1))
+                out.push_back({r + 1, static_cast<double>(r), *y});
+    }
+    return out;
+}
+
+ChartStatValues ChartModel::statValues(int series) const
+{
+    const std::vector<Point> pts = points(series);
+    ChartStatValues v;
+    v.count = static_cast<int>(pts.size());
+    if (pts.empty())
+        return v;
+    // Two passes about the means, so that values far from zero keep their
+    // precision.
+    double sx = 0, sy = 0;
+    v.minimum = v.maximum = pts.front().y;
+    for (const Point& p : pts) {
+        sx += p.x;
+        sy += p.y;
+        v.minimum = std::min(v.minimum, p.y);
+        v.maximum = std::max(v.maximum, p.y);
+    }
+    const double n = static_cast<double>(pts.size());
+    const double mx = sx / n;
+    v.mean = sy / n;
+    double sxx = 0, syy = 0, sxy = 0;
+    for (const Point& p : pts) {
+        const double dx = p.x - mx;
+        const double dy = p.y - v.mean;
+        sxx += dx * dx;
+        syy += dy * dy;
+        sxy += dx * dy;
+    }
+    v.standardDeviation = pts.size() > 1 ? std::sqrt(syy / (n - 1)) : 0.0;
+    if (sxx > 0) {
+        v.hasTrend = true;
+        v.trendSlope = sxy / sxx;
+        v.trendIntercept = v.mean - v.trendSlope * mx;
+    }
+    return v;
+}
+
+ChartValueScale ChartModel::effectiveScale(int axisId) const
+{
+    const ChartAxis& axis = Axis(axisId);
+    if (!axis.ValueScale.Auto)
+        return axis.ValueScale;
+    double low = std::numeric_limits<double>::infinity();
+    double high = -low;
+    for (int k : drawnSeries()) {
+        if (!drawsMarkers(k) && !drawsLine(k) && isXY())
+            continue;
+        for (const Point& p : points(k)) {
+            const double v = isXY() && axisId == 0 ? p.x : p.y;
+            low = std::min(low, v);
+            high = std::max(high, v);
+        }
+    }
+    if (!isXY()) {
+        if (axisId == 0) {
+            // Categories: one division per row.
+            ChartValueScale rows;
+            rows.Minimum = 0;
+            rows.Maximum = RowCount();
+            rows.MajorDivision = std::max(1, RowCount());
+            rows.MinorDivision = 1;
+            return rows;
+        }
+        // Bars, areas and steps stand on zero.
+        if (low <= high) {
+            low = std::min(low, 0.0);
+            high = std::max(high, 0.0);
+        }
+    }
+    return automaticScale(low, high);
+}
+
+void ChartModel::setAutoScale(int axisId, bool automatic)
+{
+    ChartAxis& axis = Axis(axisId);
+    if (!automatic && axis.ValueScale.Auto) {
+        axis.ValueScale = effectiveScale(axisId);
+    }
+    axis.ValueScale.Auto = automatic;
+}
+
+ChartValueScale automaticScale(double low, double high)
+{
+    ChartValueScale s;
+    s.Auto = true;
+    if (!(low <= high) || !std::isfinite(low) || !std::isfinite(high)) {
+        low = 0;
+        high = 1;
+    }
+    if (low == high) {
+        const double pad = low == 0 ? 1.0 : std::abs(low) * 0.1;
+        low -= pad;
+        high += pad;
+    }
+    const double raw = (high - low) / 5.0;
+    const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
+    const double mantissa = raw / magnitude;
+    const double unit = mantissa <= 1.0 ? 1.0 : mantissa <= 2.0 ? 2.0 : mantissa <= 5.0 ? 5.0 : 10.0;
+    const double step = unit * magnitude;
+    // A little slack, so that a limit on a tick is not moved out by rounding.
+    constexpr double slack = 1e-9;
+    const double first = std::floor(low / step + slack);
+    const double last = std::ceil(high / step - slack);
+    s.Minimum = first * step;
+    s.Maximum = last * step;
+    s.MajorDivision = std::max(1, static_cast<int>(std::lround(last - first)));
+    s.MinorDivision = unit == 5.0 ? 5 : 2;
+    return s;
+}

@@ -1,0 +1,95 @@
+// The distribution, moment and robust-statistics sections: normality of X
+// and Y, their moments (whose means and variances later sections read),
+// and the robust scale estimators Sn and Qn.
+#include <cmath>
+
+#include "SumtrixLib/Sumtrix.hpp"
+#include "core/evaluation/normality_test.hpp"
+#include "core/evaluation/report_sections.hpp"
+
+using SumtrixLib::BoundedArray;
+
+void writeDistributionSection(EvaluationContext& ctx)
+{
+    ReportText& report = ctx.report;
+    const EvaluationData& data = ctx.data;
+    const std::int32_t n = data.N;
+    report.heading(QStringLiteral("DISTRIBUTION ANALYSES (Shapiro and Wilk, 1965)"));
+    report.comment(QStringLiteral(".SW is the Shapiro-Wilk's W-value (0 to 1) that measures normal distribution in which small values lead"));
+    report.comment(QStringLiteral(" to the rejection of the null hypothesis of normality"));
+
+    BoundedArray<double> a(0, n);
+    for (const auto& [values, name] : {std::pair{&data.X, "X"}, std::pair{&data.Y, "Y"}}) {
+        const auto [SW, ProbSW] = shapiroWilk(ctx.lib, *values, n, a);
+        report.line(QStringLiteral("SW's W-value for normality for %1 (P-value < W) : ").arg(QLatin1String(name))
+                    + withP(F(SW, 10, 5), FP(ProbSW, 10, 5)));
+    }
+
+    report.newLine();
+    report.underlined(QStringLiteral("Empiriral Distribution Function for Normality"), QLatin1Char('='));
+    report.line(QStringLiteral("Predicted values (X):"));
+    report.append(NormalityTest(ctx.lib, data.X, n, 2, false));
+    report.newLine();
+    report.newLine();
+    report.line(QStringLiteral("Observed values (Y):"));
+    // The block ends without a line break; the next heading supplies it.
+    report.append(NormalityTest(ctx.lib, data.Y, n, 2, false));
+}
+
+void writeMomentsSection(EvaluationContext& ctx)
+{
+    struct Moments {
+        double ave = NotComputed, med = NotComputed, adev = NotComputed, sdev = NotComputed, Var = NotComputed,
+               skew = NotComputed, kurt = NotComputed, Min = NotComputed, Max = NotComputed;
+    };
+    RunResults& res = ctx.results;
+    const std::int32_t n = ctx.data.N;
+    auto moments = [&](const BoundedArray<double>& data) {
+        Moments m;
+        libraryStep({&m.ave, &m.med, &m.adev, &m.sdev, &m.Var, &m.skew, &m.kurt, &m.Min, &m.Max}, [&] {
+            ctx.lib.STAT_Moments(data, n, m.ave, m.med, m.adev, m.sdev, m.Var, m.skew, m.kurt, m.Min, m.Max);
+        });
+        return m;
+    };
+    const Moments x = moments(ctx.data.X);
+    const Moments y = moments(ctx.data.Y);
+    // From here on the later sections read these means and variances. Where
+    // the moments could not be computed they keep the regression step's.
+    for (const auto& [to, from] : {std::pair{&res.MeanX, x.ave}, std::pair{&res.VarX, x.Var},
+                                   std::pair{&res.MeanY, y.ave}, std::pair{&res.VarY, y.Var}})
+        if (!std::isnan(from))
+            *to = from;
+
+    ReportText& report = ctx.report;
+    report.heading(QStringLiteral("MOMENT ANALYSES (Neter et al., 1996)"));
+    auto pair = [&](const char* left, double xv, const char* right, double yv) {
+        report.columns(field(QString::fromUtf8(left), 11, F(xv, 10, 5)), field(QString::fromUtf8(right), 11, F(yv, 10, 5)), 5);
+    };
+    pair("X Abs Mean", x.adev, "Y Abs Mean", y.adev);
+    pair("X Min", x.Min, "Y Min", y.Min);
+    pair("X Max", x.Max, "Y Max", y.Max);
+    pair("X Mean", x.ave, "Y Mean", y.ave);
+    pair("X Median", x.med, "Y Median", y.med);
+    pair("X Variance", x.Var, "Y Variance", y.Var);
+    pair("X Std. Dev.", x.sdev, "Y Std. Dev.", y.sdev);
+    pair("X Skewness", x.skew, "Y Skewness", y.skew);
+    pair("X Kurtosis", x.kurt, "Y Kurtosis", y.kurt);
+    pair("X - Y Mean", res.MeanXY, "X - Y Var", res.VarXY);
+    report.line(field(QStringLiteral("Covariance"), 11, F(res.CoVarXY, 10, 5)));
+}
+
+void writeRobustStatisticsSection(EvaluationContext& ctx)
+{
+    const std::int32_t n = ctx.data.N;
+    const BoundedArray<double>& X = ctx.data.X;
+    const BoundedArray<double>& Y = ctx.data.Y;
+    const double SnX = computed([&] { return ctx.lib.Robust_Sn(X, n); });
+    const double QnX = computed([&] { return ctx.lib.Robust_Qn(X, n); });
+    const double SnY = computed([&] { return ctx.lib.Robust_Sn(Y, n); });
+    const double QnY = computed([&] { return ctx.lib.Robust_Qn(Y, n); });
+
+    ReportText& report = ctx.report;
+    report.heading(QStringLiteral("ROBUST STATISTICS (Croux and Rousseeuw , 1992; Rousseeuw and Croux, 1993)"));
+    report.columns(field(QStringLiteral("X Sn"), 11, F(SnX, 10, 5)), field(QStringLiteral("Y Sn"), 11, F(SnY, 10, 5)), 5);
+    report.columns(field(QStringLiteral("X Qn"), 11, F(QnX, 10, 5)), field(QStringLiteral("Y Qn"), 11, F(QnY, 10, 5)), 5);
+}

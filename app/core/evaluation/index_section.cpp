@@ -1,0 +1,68 @@
+// The index section: the model judged by the ratios of predicted to observed
+// values, their mean and spread, two confidence intervals of the mean ratio
+// and the probabilities that it is 0 and 1.
+#include <cmath>
+
+#include "SumtrixLib/Sumtrix.hpp"
+#include "core/evaluation/report_sections.hpp"
+
+using SumtrixLib::BoundedArray;
+
+// The ratios X(i)/Y(i), i = 1..n, a row with Y = 0 counting as ratio 0: their
+// mean and standard deviation, and the two-sided probabilities of the mean
+// ratio being 0 and 1 (t tests with n - 2 degrees of freedom). With all
+// ratios equal no test can be made: both probabilities stay not computed.
+void RatioAnalysis(SumtrixLib::Sumtrix& lib, const BoundedArray<double>& X, const BoundedArray<double>& Y, std::int32_t n,
+                   double& meanRatio, double& sdRatio, double& pRatio0, double& pRatio1)
+{
+    // A ratio beyond the double range is infinite; the moments then fail
+    // and print "n/a".
+    BoundedArray<double> ratio(0, n);
+    for (std::int32_t i = 1; i <= n; ++i)
+        if (Y(i) != 0)
+            ratio(i) = X(i) / Y(i);
+    libraryStep({&meanRatio, &sdRatio}, [&] {
+        double med = 0, adev = 0, Var = 0, skew = 0, kurt = 0;
+        lib.STAT_Moments(ratio, n, meanRatio, med, adev, sdRatio, Var, skew, kurt);
+    });
+    pRatio0 = pRatio1 = NotComputed;
+    if (!allComputed({meanRatio, sdRatio}))
+        return;
+    const double se = sdRatio / std::sqrt(static_cast<double>(n));
+    const double t0 = computed([&] { return SumtrixLib::checkedDiv(meanRatio, se); });
+    const double t1 = computed([&] { return SumtrixLib::checkedDiv(meanRatio - 1, se); });
+    pRatio0 = twoSidedP(lib, t0, n - 2);
+    pRatio1 = twoSidedP(lib, t1, n - 2);
+}
+
+void writeIndexSection(EvaluationContext& ctx)
+{
+    const RunResults& res = ctx.results;
+    const std::int32_t N = ctx.data.N;
+    ReportText& report = ctx.report;
+    report.heading(QStringLiteral("INDEX ANALYSIS"));
+    double meanRatio = NotComputed, sdRatio = NotComputed, p0 = NotComputed, p1 = NotComputed;
+    RatioAnalysis(ctx.lib, ctx.data.X, ctx.data.Y, N, meanRatio, sdRatio, p0, p1);
+
+    const int L = 13;
+    // The ratio of the means has no line when the observed mean is 0.
+    if (res.MeanY != 0)
+        report.line(field(QStringLiteral("Ave(X)/Ave(Y)"), L, F(ratio(res.MeanX, res.MeanY), 10, 5)));
+    report.line(field(QStringLiteral("Ave(X/Y)"), L, F(meanRatio, 10, 5)));
+    report.line(field(QStringLiteral("SD(X/Y)"), L, F(sdRatio, 10, 5)));
+    // The intervals take Student's t with N degrees of freedom: its lower
+    // P/2 point, a negative value, so the first limit is the lower one.
+    const double se = allComputed({sdRatio}) ? sdRatio / std::sqrt(static_cast<double>(N)) : NotComputed;
+    for (const auto& [P, label] : {std::pair{0.05, "CI (P=0.05)"}, std::pair{0.10, "CI (P=0.10)"}}) {
+        const double t = computed([&, P = P] {
+            double p = P;
+            return ctx.lib.STAT_TINV(p, N, true, false);
+        });
+        const double lower = allComputed({meanRatio, se, t}) ? meanRatio + t * se : NotComputed;
+        const double upper = allComputed({meanRatio, se, t}) ? meanRatio - t * se : NotComputed;
+        report.line(field(QLatin1String(label), L, QLatin1Char('[') + F(lower, 10, 5) + QLatin1Char(',') + F(upper, 10, 5) + QLatin1Char(']')));
+    }
+    // Plain numbers: these probabilities are not raised above zero.
+    report.line(field(QStringLiteral("P(Ratio = 0)"), L, F(p0, 10, 5)));
+    report.line(field(QStringLiteral("P(Ratio = 1)"), L, F(p1, 10, 5)));
+}

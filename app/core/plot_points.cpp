@@ -1,0 +1,136 @@
+#include "core/plot_points.hpp"
+
+#include <algorithm>
+
+namespace {
+
+// What differs between the two commands.
+struct CommandColumns {
+    int x;
+    int y;
+    const char* xName;
+    const char* yName;
+};
+
+CommandColumns columnsOf(PlotCommand command)
+{
+    if (command == PlotCommand::Rank)
+        return {DataMatrix::ColRankX, DataMatrix::ColRankY, "Rank X", "Rank Y"};
+    return {DataMatrix::ColX, DataMatrix::ColY, "X (Pred)", "Y (Obs)"};
+}
+
+// Points-matrix columns: the pairs of series 1, 3, 5 and 7.
+enum PlotColumn { Series1Y = 1, PointX = 2, PointY = 3, LineX = 4, LineY = 5, ExcludedX = 6, ExcludedY = 7 };
+
+} // namespace
+
+int plotRowCount(const DataMatrix& matrix, int gridRows, PlotCommand command)
+{
+    const int last = std::min(gridRows - 1, matrix.upperRow());
+    int n = 0;
+    for (int row = 1; row <= last; ++row) {
+        if (matrix.isMissing(DataMatrix::ColX, row))
+            break;
+        if (command == PlotCommand::Rank && matrix.isMissing(DataMatrix::ColRankX, row))
+            break;
+        n = row;
+    }
+    return n;
+}
+
+bool isPlotExcluded(const DataCell& mark)
+{
+    const QString text = mark.toDisplayString();
+    return !text.isEmpty() && text.at(0).toUpper() == QLatin1Char('Y');
+}
+
+PlotPoints buildPlotPoints(const DataMatrix& matrix, PlotCommand command, const PlotCommandOptions& options)
+{
+    PlotPoints out;
+    const bool rank = command == PlotCommand::Rank;
+    const int N = plotRowCount(matrix, options.gridRows, command);
+    if (N < 3) {
+        out.status = PlotPoints::Status::TooFewRows;
+        out.message = rank ? QStringLiteral("Not enough rank points to generate a plot")
+                           : QStringLiteral("Not enough data points to generate a plot");
+        return out;
+    }
+
+    const CommandColumns cols = columnsOf(command);
+    XYPlot& plot = out.plot;
+    plot.PlotData = PlotMatrix(N + 1, 8);
+    PlotMatrix& m = plot.PlotData;
+    int n = N;
+    bool excludedShown = false;
+    for (int i = 1; i <= N; ++i) {
+        const bool excluded = isPlotExcluded(matrix.cell(DataMatrix::ColExclude, i));
+        if (options.showExcluded) {
+            // Every used row is drawn; a cell that is not a number counts as 0.
+            const double x = matrix.cell(cols.x, i).toNumber().value_or(0.0);
+            const double y = matrix.cell(cols.y, i).toNumber().value_or(0.0);
+            m.set(i, Series1Y, x);
+            m.set(i, PointX, x);
+            m.set(i, PointY, y);
+            if (options.plotYEqualsX) {
+                m.set(i, LineX, x);
+                m.set(i, LineY, x);
+            }
+            m.set(i, ExcludedX, x);
+            if (excluded) {
+                // The point moves from the plotted points to the excluded ones.
+                excludedShown = true;
+                m.clear(i, PointY);
+                m.set(i, ExcludedY, y);
+            }
+        } else if (excluded) {
+            --n;                          // left out: the row's cells stay empty
+        } else {
+            const std::optional<double> x = matrix.cell(cols.x, i).toNumber();
+            const std::optional<double> y = matrix.cell(cols.y, i).toNumber();
+            if (!x || !y) {
+                out.status = PlotPoints::Status::NotNumeric;
+                out.messageTitle = QStringLiteral("Plot");
+                out.message = QStringLiteral("The \"%1\" cell of row %2 does not hold a number, so the plot "
+                                             "cannot be drawn.")
+                                  .arg(QLatin1String(!x ? cols.xName : cols.yName))
+                                  .arg(i);
+                return out;
+            }
+            m.set(i, Series1Y, *x);
+            m.set(i, PointX, *x);
+            m.set(i, PointY, *y);
+            if (options.plotYEqualsX) {
+                m.set(i, LineX, *x);
+                m.set(i, LineY, *x);
+            }
+        }
+    }
+
+    plot.n = n;
+    plot.Cols = excludedShown ? 7 : 5;
+    plot.Marker[3] = rank ? 4 : 1;
+    plot.Marker[7] = 12;
+    if (rank) {
+        plot.MarkerColor3[5] = 255;       // the Y = X line blue
+        plot.MarkerColor1[7] = 255;       // excluded points red
+    } else {
+        plot.MarkerColor1[5] = 255;       // the Y = X line red
+    }
+    plot.SameScale = rank || options.sameScale;
+    if (rank) {
+        plot.TitleText = QStringLiteral("Rank of Observed vs Rank of Model-Predicted");
+        plot.AxisXTitle = QStringLiteral("Rank of X");
+        plot.AxisYTitle = QStringLiteral("Rank of Y");
+    } else if (options.swapXY) {
+        plot.TitleText = QStringLiteral("Model-Predicted vs Observed");
+        plot.AxisXTitle = QStringLiteral("Observed (X)");
+        plot.AxisYTitle = QStringLiteral("Model-Predicted (Y)");
+    } else {
+        plot.TitleText = QStringLiteral("Observed vs Model-Predicted");
+        plot.AxisXTitle = QStringLiteral("Model-Predicted (X)");
+        plot.AxisYTitle = QStringLiteral("Observed (Y)");
+    }
+    plot.FootnoteTitle = pointCountFootnote(n);
+    plot.PlotCaption = plotCaptionFrom(options.mainCaption);
+    return out;
+}

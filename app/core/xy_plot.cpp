@@ -1,0 +1,34 @@
+#include "core/xy_plot.hpp"
+
+#include "SumtrixLib/Runtime.hpp"
+#include "core/data_matrix.hpp"
+
+QString pointCountFootnote(int n)
+{
+    return QStringLiteral("n = ") + (n < 0 ? QString() : QStringLiteral(" ")) + QString::number(n);
+}
+
+QString plotCaptionFrom(const QString& mainCaption)
+{
+    const qsizetype dash = mainCaption.indexOf(QLatin1Char('-'));
+    if (dash >= 1)
+        return mainCaption.mid(dash + 2);
+    return QStringLiteral("Untitled");
+}
+
+int markerSizeForPoints(int n)
+{
+    if (n < 50)
+        return 200;
+    if (n < 100)
+        return 150;
+    return 100;
+}
+
+double fontSizeFromText(const QString& text)
+{
+    const std::optional<double> size = parseStrictNumber(text);
+    if (!size)
+        SumtrixLib::raiseError(SumtrixLib::ErrTypeMismatch, "CreateXYPlot");
+    return *size;
+}

@@ -1,0 +1,301 @@
+// The chart model without a display: its data grid and series, the
+// automatic scales, the statistic-line values, and what the XY chart
+// builder's chart steps put into it.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "SumtrixLib/Runtime.hpp"
+#include "charts/chart_model.hpp"
+#include "charts/xy_chart.hpp"
+
+namespace {
+
+// A points matrix of the evaluation run's kind (columns 0..3): the points
+// (x, y) in series 3, their X in column 1.
+XYPlot runPlot(const std::vector<std::pair<double, double>>& points)
+{
+    XYPlot plot;
+    plot.PlotData = PlotMatrix(static_cast<int>(points.size()) + 1, 4);
+    int r = 1;
+    for (const auto& [x, y] : points) {
+        plot.PlotData.set(r, 1, x);
+        plot.PlotData.set(r, 2, x);
+        plot.PlotData.set(r, 3, y);
+        ++r;
+    }
+    plot.n = static_cast<int>(points.size());
+    plot.Cols = 3;
+    plot.TitleText = QStringLiteral("Residue vs Regression-Predicted");
+    plot.FootnoteTitle = pointCountFootnote(plot.n);
+    return plot;
+}
+
+int errorNumber(const std::function<void()>& step)
+{
+    try {
+        step();
+    } catch (const SumtrixLib::RuntimeError& e) {
+        return e.number();
+    }
+    return 0;
+}
+
+} // namespace
+
+TEST(ChartModel, GridAddressingAndSeries)
+{
+    ChartModel chart;
+    EXPECT_EQ(chart.chartType(), ChartType::XY2D);
+    EXPECT_EQ(chart.ColumnCount(), 4);            // the first series exist before any data
+
+    // A builder's counts give way to the matrix it hands over.
+    chart.setRowCount(3);
+    chart.setColumnCount(1);
+    PlotMatrix data(10, 2);
+    data.set(0, 0, 1.5);
+    data.set(9, 1, -2);
+    chart.setChartData(data);
+    EXPECT_EQ(chart.RowCount(), 10);
+    EXPECT_EQ(chart.ColumnCount(), 2);
+
+    // Row and Column count from 1.
+    chart.setRow(1);
+    chart.setColumn(1);
+    EXPECT_EQ(chart.Data(), 1.5);
+    chart.setRow(10);
+    chart.setColumn(2);
+    EXPECT_EQ(chart.Data(), -2.0);
+    chart.setColumnLabel(QStringLiteral("Y"));
+    EXPECT_EQ(chart.columnLabel(2), QStringLiteral("Y"));
+    EXPECT_EQ(chart.rowLabel(3), QStringLiteral("R3"));
+
+    // Series 3 does not exist with two columns; series keep their settings
+    // while their column stays.
+    chart.SeriesCollection(2).LegendText = QStringLiteral("kept");
+    EXPECT_EQ(errorNumber([&] { chart.SeriesCollection(3); }), SumtrixLib::ErrSubscript);
+    chart.setColumnCount(8);
+    EXPECT_EQ(chart.SeriesCollection(2).LegendText, QStringLiteral("kept"));
+    EXPECT_NO_THROW(chart.SeriesCollection(8));
+
+    struct Bad { const char* what; std::function<void()> step; int number; };
+    const Bad bad[] = {
+        {"row 0", [&] { chart.setRow(0); }, SumtrixLib::ErrSubscript},
+        {"column beyond the grid", [&] { chart.setColumn(9); }, SumtrixLib::ErrSubscript},
+        {"axis 2", [&] { chart.Axis(2); }, SumtrixLib::ErrSubscript},
+        {"label entry 2", [&] { chart.Axis(0).Labels(2); }, SumtrixLib::ErrSubscript},
+        {"chart type 9", [&] { chart.setChartTypeCode(9); }, SumtrixLib::ErrInvalidCall},
+        {"colour part 256", [&] { chart.Backdrop.BrushFillColor.Set(0, 256, 0); }, SumtrixLib::ErrInvalidCall},
+        {"pen style 9", [&] { chart.SeriesCollection(3).StatLine.setStyle(ChartStatLine::Mean, 9); },
+         SumtrixLib::ErrInvalidCall},
+    };
+    for (const Bad& b : bad)
+        EXPECT_EQ(errorNumber(b.step), b.number) << b.what;
+    for (int code : {0, 1, 2, 3, 4, 5, 6, 7, 14, 16})
+        EXPECT_NO_THROW(chart.setChartTypeCode(code)) << code;
+}
+
+TEST(ChartModel, AutomaticScales)
+{
+    struct Case { double low, high, minimum, maximum; int major, minor; };
+    const Case cases[] = {
+        {0, 10, 0, 10, 5, 2},
+        {20, 60, 20, 60, 4, 2},
+        {0.4, 61, 0, 80, 4, 2},
+        {-3.2, 7.9, -5, 10, 3, 5},
+        {1e9, 1e9 + 10, 1e9, 1e9 + 10, 5, 2},       // far from zero: the step stays 2
+        {0.001, 0.0042, 0.001, 0.005, 4, 2},
+        {5, 5, 4.4, 5.6, 6, 2},                      // one value: a tenth on either side
+        {0, 0, -1, 1, 4, 5},
+        {1, 0, 0, 1, 5, 2},                          // no values
+    };
+    for (const Case& c : cases) {
+        const ChartValueScale s = automaticScale(c.low, c.high);
+        EXPECT_NEAR(s.Minimum, c.minimum, 1e-9 * std::max(1.0, std::abs(c.minimum))) << c.low << " " << c.high;
+        EXPECT_NEAR(s.Maximum, c.maximum, 1e-9 * std::max(1.0, std::abs(c.maximum))) << c.low << " " << c.high;
+        EXPECT_EQ(s.MajorDivision, c.major) << c.low << " " << c.high;
+        EXPECT_EQ(s.MinorDivision, c.minor) << c.low << " " << c.high;
+        EXPECT_LE(s.Minimum, std::min(c.low, c.high));
+        EXPECT_GE(s.Maximum, c.low > c.high ? 1.0 : c.high);
+    }
+}
+
+TEST(ChartModel, CommonScaleOfBothAxes)
+{
+    // X from 0 to 10, Y from 20 to 60.
+    const XYPlot plot = runPlot({{0, 20}, {4, 35}, {10, 60}});
+    ChartModel chart;
+    fillXYChart(chart, plot);
+    const ChartValueScale x = chart.effectiveScale(0);
+    const ChartValueScale y = chart.effectiveScale(1);
+    EXPECT_EQ(x, (ChartValueScale{true, 0, 10, 5, 2}));
+    EXPECT_EQ(y, (ChartValueScale{true, 20, 60, 4, 2}));
+
+    applyCommonScale(chart);
+    for (int id = 0; id < 2; ++id)
+        EXPECT_EQ(chart.Axis(id).ValueScale, (ChartValueScale{false, 0, 60, 5, 2})) << "axis " << id;
+
+    // Switching automatic scaling off alone keeps what the axis shows.
+    ChartModel other;
+    fillXYChart(other, plot);
+    other.setAutoScale(1, false);
+    EXPECT_EQ(other.Axis(1).ValueScale, (ChartValueScale{false, 20, 60, 4, 2}));
+}
+
+TEST(ChartModel, XYBuilderSetsTheSeriesRoles)
+{
+    // The scatter command's matrix: columns 0..7, series 7 with values in
+    // every row although Cols is 5.
+    XYPlot plot;
+    plot.PlotData = PlotMatrix(4, 8);
+    for (int r = 1; r <= 3; ++r)
+        for (int c = 1; c <= 7; ++c)
+            plot.PlotData.set(r, c, r * 10 + c);
+    plot.n = 3;
+    plot.Cols = 5;
+    plot.TitleText = QStringLiteral("T");
+    plot.FootnoteTitle = pointCountFootnote(3);
+    plot.AxisXTitle = QStringLiteral("X title");
+    plot.AxisYTitle = QStringLiteral("Y title");
+
+    ChartModel chart;
+    fillXYChart(chart, plot);
+    EXPECT_EQ(chart.Title.Text, QStringLiteral("T"));
+    EXPECT_EQ(chart.Title.VtFont, (ChartFont{QStringLiteral("Arial"), 14, 0}));
+    EXPECT_EQ(chart.Footnote.Text, QStringLiteral("n =  3"));
+    EXPECT_EQ(chart.Footnote.VtFont.Size, 8);
+    EXPECT_EQ(chart.Axis(0).AxisTitle.Text, QStringLiteral("X title"));
+    EXPECT_EQ(chart.Axis(1).AxisTitle.VtFont.Size, 10);
+    EXPECT_EQ(chart.Axis(1).Labels(1).Size, 12);
+    EXPECT_EQ(chart.RowCount(), 4);
+    EXPECT_EQ(chart.ColumnCount(), 8);
+
+    struct Role { int series; const char* legend; bool markers; bool line; };
+    const Role roles[] = {
+        {1, "", false, false},
+        {3, "Obs", true, false},
+        {5, "Y=X", false, true},
+        {7, "", false, false},           // hidden: Cols is below 7
+    };
+    for (const Role& r : roles) {
+        EXPECT_EQ(chart.SeriesCollection(r.series).LegendText, QLatin1String(r.legend)) << r.series;
+        EXPECT_EQ(chart.drawsMarkers(r.series), r.markers) << r.series;
+        EXPECT_EQ(chart.drawsLine(r.series), r.line) << r.series;
+    }
+    // Series 3 draws (column 2, column 3) of every row.
+    const std::vector<ChartModel::Point> points = chart.points(3);
+    ASSERT_EQ(points.size(), 3u);
+    EXPECT_EQ(points[1].row, 3);
+    EXPECT_EQ(points[1].x, 22);
+    EXPECT_EQ(points[1].y, 23);
+
+    plot.Cols = 7;
+    ChartModel shown;
+    fillXYChart(shown, plot);
+    EXPECT_EQ(shown.SeriesCollection(7).LegendText, QStringLiteral("Excluded"));
+    EXPECT_TRUE(shown.drawsMarkers(7));
+    EXPECT_FALSE(shown.drawsLine(7));
+
+    // The run's matrices have columns 0..3: series 5 and 7 are not touched.
+    ChartModel run;
+    fillXYChart(run, runPlot({{1, 2}, {2, 3}, {3, 5}}));
+    EXPECT_EQ(run.ColumnCount(), 4);
+    EXPECT_EQ(run.drawnSeries(), (std::vector<int>{1, 3}));
+    EXPECT_EQ(errorNumber([&] { run.SeriesCollection(5); }), SumtrixLib::ErrSubscript);
+
+    // A font size that is not a number fails the builder.
+    XYPlot badFont = runPlot({{1, 2}});
+    badFont.TitleFontSize = QStringLiteral("big");
+    ChartModel failed;
+    EXPECT_EQ(errorNumber([&] { fillXYChart(failed, badFont); }), SumtrixLib::ErrTypeMismatch);
+}
+
+TEST(ChartModel, SeriesStyling)
+{
+    XYPlot plot = runPlot({{1, 2}, {2, 3}, {3, 5}});
+    plot.Marker[1] = 2;
+    plot.MarkerColor1[1] = 10;
+    plot.MarkerColor2[1] = 20;
+    plot.MarkerColor3[1] = 30;
+    struct Case { int n; int size; };
+    for (const Case& c : {Case{49, 200}, Case{50, 150}, Case{99, 150}, Case{100, 100}}) {
+        plot.n = c.n;
+        ChartModel chart;
+        fillXYChart(chart, plot);
+        styleXYSeries(chart, plot, 1, true);
+        const ChartSeries& s = chart.SeriesCollection(1);
+        EXPECT_FALSE(s.SeriesMarker.Auto);
+        EXPECT_EQ(s.DataPoint.Marker.Style, 2);
+        EXPECT_EQ(s.DataPoint.Marker.Size, c.size) << c.n;
+        const ChartColor colour{10, 20, 30};
+        EXPECT_EQ(s.DataPoint.BrushFillColor, colour);
+        EXPECT_EQ(s.DataPoint.Marker.FillColor, colour);
+        EXPECT_EQ(s.DataPoint.Marker.Pen.VtColor, colour);
+        EXPECT_EQ(s.DataPoint.EdgePen.VtColor, colour);
+    }
+
+    // Colour entries left 0: black markers, outlines and edges; without the
+    // marker the series keeps its style and size.
+    ChartModel chart;
+    fillXYChart(chart, plot);
+    const ChartMarker before = chart.SeriesCollection(3).DataPoint.Marker;
+    styleXYSeries(chart, plot, 3, false);
+    const ChartSeries& s3 = chart.SeriesCollection(3);
+    EXPECT_EQ(s3.DataPoint.Marker.Style, before.Style);
+    EXPECT_EQ(s3.DataPoint.Marker.Size, before.Size);
+    for (const ChartColor& c : {s3.DataPoint.BrushFillColor, s3.DataPoint.Marker.FillColor,
+                                s3.DataPoint.Marker.Pen.VtColor, s3.DataPoint.EdgePen.VtColor})
+        EXPECT_EQ(c, (ChartColor{0, 0, 0}));
+
+    plot.Marker[1] = 15;
+    EXPECT_EQ(errorNumber([&] { styleXYSeries(chart, plot, 1, true); }), SumtrixLib::ErrInvalidCall);
+    plot.Marker[1] = 0;
+    plot.MarkerColor2[1] = 300;
+    EXPECT_EQ(errorNumber([&] { styleXYSeries(chart, plot, 1, true); }), SumtrixLib::ErrInvalidCall);
+    EXPECT_EQ(errorNumber([&] { styleXYSeries(chart, plot, 8, true); }), SumtrixLib::ErrSubscript);
+}
+
+TEST(ChartModel, StatisticValuesOfASeries)
+{
+    // Y = 1e9 + 2 X + e with e = +1, -1, -1, +1 at X = 1, 2, 3, 4: the sum of
+    // (X - 2.5) e is 0, so the least-squares slope is 2 and the intercept 1e9.
+    ChartModel chart;
+    fillXYChart(chart, runPlot({{1, 1e9 + 3}, {2, 1e9 + 3}, {3, 1e9 + 5}, {4, 1e9 + 9}}));
+    const ChartStatValues v = chart.statValues(3);
+    EXPECT_EQ(v.count, 4);
+    EXPECT_EQ(v.minimum, 1e9 + 3);
+    EXPECT_EQ(v.maximum, 1e9 + 9);
+    EXPECT_DOUBLE_EQ(v.mean, 1e9 + 5);
+    // Deviations -2, -2, 0, 4: sum of squares 24, divided by 3.
+    EXPECT_NEAR(v.standardDeviation, std::sqrt(8.0), 1e-12);
+    ASSERT_TRUE(v.hasTrend);
+    EXPECT_NEAR(v.trendSlope, 2.0, 1e-12);
+    EXPECT_NEAR(v.trendIntercept, 1e9, 1e-6);
+
+    // One point: no spread, no trend.
+    ChartModel single;
+    fillXYChart(single, runPlot({{1, 7}}));
+    const ChartStatValues one = single.statValues(3);
+    EXPECT_EQ(one.count, 1);
+    EXPECT_EQ(one.standardDeviation, 0);
+    EXPECT_FALSE(one.hasTrend);
+}
+
+TEST(ChartModel, CategoryChartsDrawEverySeriesFromZero)
+{
+    ChartModel chart;
+    chart.setChartTypeCode(1);
+    PlotMatrix bins(3, 2);
+    bins.set(0, 0, 2);
+    bins.set(1, 0, 5);
+    bins.set(2, 0, 1);
+    bins.set(0, 1, 3);
+    chart.setChartData(bins);
+    EXPECT_EQ(chart.drawnSeries(), (std::vector<int>{1, 2}));
+    EXPECT_EQ(chart.points(2).size(), 1u);          // the empty cells are no points
+    EXPECT_EQ(chart.points(1)[1].x, 1.0);            // x is the row's position
+    EXPECT_EQ(chart.effectiveScale(1).Minimum, 0.0);
+    EXPECT_GE(chart.effectiveScale(1).Maximum, 5.0);
+    chart.SeriesCollection(1).Excluded = true;
+    EXPECT_EQ(chart.drawnSeries(), (std::vector<int>{2}));
+}

@@ -1,0 +1,411 @@
+// The chart window offscreen with scripted dialogs, printer and clipboard:
+// the XY chart builder's window, its layout, the style boxes and marker
+// scroll bars, saving, copying and printing, the information button.
+#include <QApplication>
+#include <QFile>
+#include <QImageReader>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "SumtrixLib/Runtime.hpp"
+#include "charts/chart_view.hpp"
+#include "core/xy_plot.hpp"
+#include "platform/scripted_platform_services.hpp"
+#include "ui/frm_info.hpp"
+#include "ui/frm_main.hpp"
+#include "ui/frm_plot.hpp"
+#include "ui/twips.hpp"
+
+namespace {
+
+// One of the evaluation run's charts: columns 0..3, series 3 only.
+XYPlot runPlot(int points, bool sameScale = false)
+{
+    XYPlot plot;
+    plot.PlotData = PlotMatrix(points + 1, 4);
+    for (int r = 1; r <= points; ++r) {
+        plot.PlotData.set(r, 1, r);
+        plot.PlotData.set(r, 2, r);
+        plot.PlotData.set(r, 3, 20 + 4 * r);
+    }
+    plot.n = points;
+    plot.Cols = 3;
+    plot.SameScale = sameScale;
+    plot.TitleText = QStringLiteral("Bland and Altman Analysis");
+    plot.FootnoteTitle = pointCountFootnote(points);
+    plot.AxisXTitle = QStringLiteral("Average");
+    plot.AxisYTitle = QStringLiteral("Difference");
+    plot.Marker[3] = 2;
+    plot.PlotCaption = QStringLiteral("crop_yield.KVE");
+    return plot;
+}
+
+QList<frmPlot*> plotWindows()
+{
+    QList<frmPlot*> out;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* plot = qobject_cast<frmPlot*>(w); plot && plot->isVisible())
+            out << plot;
+    return out;
+}
+
+class FrmPlotTest : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        QList<QPointer<QWidget>> windows;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            windows << w;
+        for (const QPointer<QWidget>& w : windows)
+            delete w.data();
+    }
+
+    frmPlot* newPlot(const XYPlot& plot = runPlot(5))
+    {
+        frmPlot* window = frmMain::CreateXYPlot(plot);
+        window->chart()->Refresh();
+        return window;
+    }
+    template <class T>
+    static T* child(QWidget* window, const char* name)
+    {
+        T* found = window->findChild<T*>(QLatin1String(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    static void click(QWidget* window, const char* name) { child<QPushButton>(window, name)->click(); }
+    const MessageRequest& lastMessage() const { return platform.messages.asked.back(); }
+
+    QTemporaryDir dir;
+    ScriptedPlatform platform{dir.path()};
+};
+
+} // namespace
+
+TEST_F(FrmPlotTest, BuilderFillsAndShowsANewWindow)
+{
+    frmPlot* window = newPlot(runPlot(60));
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Plot - crop_yield.KVE"));
+    EXPECT_EQ(window->accessibleName(), QStringLiteral("Bland and Altman Analysis"));
+    const ChartModel& chart = window->chart()->model();
+    EXPECT_EQ(chart.Plot.WallPen.Style, 0);
+    // Series 3's marker came through the scroll bars.
+    EXPECT_EQ(window->styleScrollBar()->value(), 2);
+    EXPECT_EQ(window->sizeScrollBar()->value(), 150);
+    EXPECT_EQ(chart.SeriesCollection(3).DataPoint.Marker.Style, 2);
+    EXPECT_EQ(chart.SeriesCollection(3).DataPoint.Marker.Size, 150);
+    EXPECT_TRUE(chart.Axis(0).ValueScale.Auto);
+
+    // A style equal to the scroll bar's value changes nothing: series 3
+    // keeps the marker the chart had.
+    XYPlot plot = runPlot(5);
+    plot.Marker[3] = 0;
+    frmPlot* second = newPlot(plot);
+    EXPECT_EQ(second->chart()->model().SeriesCollection(3).DataPoint.Marker.Style, ChartMarker().Style);
+    EXPECT_EQ(plotWindows().size(), 2);
+
+    // With the common scale both axes end alike.
+    frmPlot* common = newPlot(runPlot(5, true));
+    const ChartModel& c = common->chart()->model();
+    EXPECT_FALSE(c.Axis(0).ValueScale.Auto);
+    EXPECT_EQ(c.Axis(0).ValueScale, c.Axis(1).ValueScale);
+    // X 1..5 (automatic 1 to 5), Y 24..40 (automatic 20 to 40).
+    EXPECT_EQ(c.Axis(0).ValueScale.Minimum, 1);
+    EXPECT_EQ(c.Axis(0).ValueScale.Maximum, 40);
+}
+
+TEST_F(FrmPlotTest, BuilderFailureLeavesOnlyAShownWindow)
+{
+    // Cols 7 on a matrix with columns 0..3: series 5 does not exist, so the
+    // series styling fails.
+    for (bool sameScale : {false, true}) {
+        XYPlot plot = runPlot(5, sameScale);
+        plot.Cols = 7;
+        int number = 0;
+        try {
+            frmMain::CreateXYPlot(plot);
+        } catch (const SumtrixLib::RuntimeError& e) {
+            number = e.number();
+        }
+        EXPECT_EQ(number, SumtrixLib::ErrSubscript);
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        // Without the common scale the window was never shown and is gone;
+        // with it the window was shown before the failure and stays.
+        EXPECT_EQ(plotWindows().size(), sameScale ? 1 : 0) << sameScale;
+    }
+
+    // A caller that goes on afterwards gets the description in a box.
+    XYPlot plot = runPlot(5);
+    plot.Cols = 7;
+    EXPECT_FALSE(frmMain::drawXYPlot(plot));
+    ASSERT_EQ(platform.messages.asked.size(), 1u);
+    EXPECT_EQ(lastMessage().text, QStringLiteral("Subscript out of range"));
+    EXPECT_EQ(lastMessage().title, QStringLiteral("Plot"));
+    EXPECT_EQ(lastMessage().icon, MsgIcon::Critical);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(frmMain::drawXYPlot(runPlot(5)));
+}
+
+TEST_F(FrmPlotTest, LayoutAtTheSmallestSizeAndLarger)
+{
+    frmPlot* window = newPlot();
+    window->resize(100, 100);
+    EXPECT_EQ(window->size(), window->minimumSize());
+    EXPECT_EQ(window->width(), twips(frmPlot::MinOuterWidth - frmPlot::FrameWidth));
+    EXPECT_EQ(window->height(), twips(frmPlot::MinOuterHeight - frmPlot::FrameHeight));
+    struct Place { const char* name; int left; int top; };
+    const Place design[] = {
+        {"Chart", 120, 120},   {"Check2", 120, 7440},  {"Check8", 2640, 7440},  {"HScroll2", 3480, 7440},
+        {"Check5", 120, 7800}, {"Check1", 2640, 7800}, {"HScroll1", 3480, 7800}, {"btnInfo", 4440, 7800},
+        {"Command4", 5640, 7680}, {"Command3", 6120, 7680}, {"Command5", 6600, 7680}, {"Command2", 7080, 7680},
+        {"Command1", 7560, 7680},
+    };
+    for (const Place& p : design) {
+        QWidget* control = child<QWidget>(window, p.name);
+        EXPECT_NEAR(control->x(), twips(p.left), 1) << p.name;
+        EXPECT_NEAR(control->y(), twips(p.top), 1) << p.name;
+    }
+    EXPECT_NEAR(window->chart()->width(), twips(7810), 1);
+    EXPECT_NEAR(window->chart()->height(), twips(7220), 1);
+
+    // Larger: the chart grows with the window, the rows keep to the bottom
+    // and the buttons to the right.
+    window->resize(window->width() + 200, window->height() + 100);
+    EXPECT_NEAR(window->chart()->width(), twips(7810) + 200, 1);
+    EXPECT_NEAR(window->chart()->height(), twips(7220) + 100, 1);
+    EXPECT_NEAR(child<QWidget>(window, "Command1")->x(), twips(7560) + 200, 1);
+    EXPECT_NEAR(child<QWidget>(window, "Check5")->y(), twips(7800) + 100, 1);
+    EXPECT_NEAR(child<QWidget>(window, "Check5")->x(), twips(120), 1);
+}
+
+TEST_F(FrmPlotTest, StyleBoxesAndScrollBars)
+{
+    frmPlot* window = newPlot();
+    const ChartModel& chart = window->chart()->model();
+    struct Box { const char* name; std::function<int()> value; };
+    const Box boxes[] = {
+        {"Check1", [&] { return chart.LegendVisible ? 1 : 0; }},
+        {"Check2", [&] { return chart.Plot.Backdrop.ShadowStyle; }},
+        {"Check3", [&] { return chart.Plot.WallPen.Style; }},
+        {"Check4", [&] { return chart.Axis(0).GridPen.Style * 10 + chart.Axis(1).GridPen.Style; }},
+        {"Check5", [&] { return chart.Backdrop.ShadowStyle; }},
+    };
+    const int ticked[] = {1, 1, 1, 11, 1};
+    for (std::size_t i = 0; i < std::size(boxes); ++i) {
+        QPushButton* box = child<QPushButton>(window, boxes[i].name);
+        EXPECT_FALSE(box->isChecked()) << boxes[i].name;
+        box->click();
+        EXPECT_EQ(boxes[i].value(), ticked[i]) << boxes[i].name;
+        box->click();
+        EXPECT_EQ(boxes[i].value(), 0) << boxes[i].name;
+    }
+
+    window->styleScrollBar()->setValue(12);
+    window->sizeScrollBar()->setValue(480);
+    EXPECT_EQ(chart.SeriesCollection(3).DataPoint.Marker.Style, 12);
+    EXPECT_EQ(chart.SeriesCollection(3).DataPoint.Marker.Size, 480);
+
+    // A chart with fewer than three series: nothing changes, nothing is said.
+    window->chart()->edit().setChartData(PlotMatrix(3, 2));
+    window->styleScrollBar()->setValue(3);
+    EXPECT_TRUE(platform.messages.asked.empty());
+}
+
+TEST_F(FrmPlotTest, BackdropColoursThroughTheColourDialog)
+{
+    frmPlot* window = newPlot();
+    const ChartModel& chart = window->chart()->model();
+    platform.colorDialog.answers = {QColor(10, 20, 30)};
+    click(window, "Check6");
+    EXPECT_EQ(chart.Backdrop.FillStyle, 1);
+    EXPECT_EQ(chart.Backdrop.BrushStyle, 1);
+    EXPECT_EQ(chart.Backdrop.BrushFillColor, (ChartColor{10, 20, 30}));
+    click(window, "Check6");                       // unticked: the colour goes, the fill style stays
+    EXPECT_EQ(chart.Backdrop.BrushStyle, 0);
+    EXPECT_EQ(chart.Backdrop.FillStyle, 1);
+
+    // Cancelling keeps the colour the dialog held, which the plot area gets.
+    click(window, "Check7");
+    EXPECT_EQ(platform.colorDialog.asked.size(), 2u);
+    EXPECT_EQ(platform.colorDialog.asked.back(), QColor(10, 20, 30));
+    EXPECT_EQ(chart.Plot.Backdrop.BrushStyle, 1);
+    EXPECT_EQ(chart.Plot.Backdrop.BrushFillColor, (ChartColor{10, 20, 30}));
+    EXPECT_TRUE(platform.messages.asked.empty());
+
+    // After a print through the printer setup the dialog reports a cancel:
+    // the colour stays and the box stays ticked.
+    click(window, "Check7");
+    click(window, "Command2");
+    ASSERT_EQ(platform.printer.jobs.size(), 1u);
+    platform.colorDialog.answers.clear();
+    click(window, "Check7");
+    ASSERT_EQ(platform.messages.asked.size(), 1u);
+    EXPECT_EQ(lastMessage().text, QStringLiteral("Cancel was selected."));
+    EXPECT_EQ(lastMessage().title, QStringLiteral("Plot"));
+    EXPECT_EQ(lastMessage().icon, MsgIcon::Critical);
+    EXPECT_EQ(chart.Plot.Backdrop.BrushStyle, 0);
+    EXPECT_TRUE(child<QPushButton>(window, "Check7")->isChecked());
+
+    // Another window keeps its own dialog: there cancelling raises nothing.
+    frmPlot* other = newPlot();
+    click(other, "Check6");
+    EXPECT_EQ(platform.messages.asked.size(), 1u);
+    EXPECT_EQ(other->chart()->model().Backdrop.BrushFillColor, (ChartColor{0, 0, 0}));
+}
+
+TEST_F(FrmPlotTest, SaveAsPicture)
+{
+    frmPlot* window = newPlot();
+    const QSize size = window->chart()->size();
+    struct Case { const char* answer; const char* written; const char* format; const char* start; };
+    const Case cases[] = {
+        {"chart.bmp", "chart.bmp", "bmp", "BM"},
+        {"chart", "chart.Bmp", "bmp", "BM"},                 // the default extension
+        {"chart.png", "chart.png", "png", "\x89PNG"},
+        {"chart.JPG", "chart.JPG", "jpeg", "\xFF\xD8"},
+    };
+    for (const Case& c : cases) {
+        platform.fileDialogs.answers = {dir.filePath(QLatin1String(c.answer))};
+        click(window, "Command4");
+        const QString path = dir.filePath(QLatin1String(c.written));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << c.written;
+        EXPECT_TRUE(file.readAll().startsWith(c.start)) << c.written;
+        QImageReader reader(path);
+        EXPECT_EQ(reader.format(), QByteArray(c.format)) << c.written;
+        EXPECT_EQ(reader.size(), size) << c.written;
+    }
+    EXPECT_EQ(platform.fileDialogs.asked.front().filter, QStringLiteral("Pictures (*.Bmp)|*.Bmp"));
+    // The name chosen before is offered again; the clipboard keeps the chart.
+    EXPECT_EQ(platform.fileDialogs.asked.back().fileName, dir.filePath(QStringLiteral("chart.png")));
+    EXPECT_EQ(platform.clipboard.picture.size(), size);
+    EXPECT_TRUE(platform.messages.asked.empty());
+
+    // Cancelling saves nothing, not even under the name chosen before.
+    QFile::remove(dir.filePath(QStringLiteral("chart.JPG")));
+    platform.fileDialogs.answers.clear();
+    click(window, "Command4");
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("chart.JPG"))));
+    EXPECT_TRUE(platform.messages.asked.empty());
+
+    // A folder that does not exist: a box with the reason, no file.
+    const QString missing = dir.filePath(QStringLiteral("no such folder/chart.bmp"));
+    platform.fileDialogs.answers = {missing};
+    click(window, "Command4");
+    ASSERT_EQ(platform.messages.asked.size(), 1u);
+    EXPECT_TRUE(lastMessage().text.startsWith(QStringLiteral("The picture could not be saved as ") + missing))
+        << lastMessage().text.toStdString();
+    EXPECT_EQ(lastMessage().title, QStringLiteral("Plot"));
+    EXPECT_FALSE(QFile::exists(missing));
+}
+
+TEST_F(FrmPlotTest, CopyAndPrint)
+{
+    frmPlot* window = newPlot();
+    const QSize size = window->chart()->size();
+    click(window, "Command3");
+    EXPECT_EQ(platform.clipboard.picture.size(), size);
+    ASSERT_EQ(platform.messages.asked.size(), 1u);
+    EXPECT_EQ(lastMessage().text, QStringLiteral("Graph was copied into the clipboard successfully"));
+    EXPECT_EQ(lastMessage().title, QStringLiteral("Plot"));
+    EXPECT_EQ(lastMessage().icon, MsgIcon::Information);
+
+    // Print with the information text: the chart, then the text below it,
+    // into a PDF; the clipboard ends empty.
+    window->setInfoTag(QStringLiteral("Histogram Range:\r\n\r\nR1 = [0.00, 1.00]"));
+    click(window, "Command5");
+    ASSERT_EQ(platform.printer.jobs.size(), 1u);
+    const PrintJob& job = platform.printer.jobs.back();
+    EXPECT_FALSE(job.picture.isNull());
+    EXPECT_NEAR(job.pictureSize.width(), size.width() * 0.75, 0.01);
+    EXPECT_EQ(job.text, window->infoTag());
+    EXPECT_EQ(job.fontFamily, QStringLiteral("Courier New"));
+    EXPECT_EQ(job.pointSize, 8);
+    EXPECT_FALSE(job.settings.landscape);
+    EXPECT_EQ(job.settings.copies, 1);
+    QFile pdf(platform.printer.pdfFiles.back());
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(pdf.readAll().startsWith("%PDF"));
+    EXPECT_TRUE(platform.clipboard.picture.isNull());
+
+    // The printer setup: what the dialog chose is printed, without the text.
+    platform.printer.setupAnswer.copies = 2;
+    platform.printer.setupAnswer.landscape = true;
+    click(window, "Command2");
+    ASSERT_EQ(platform.printer.jobs.size(), 2u);
+    EXPECT_EQ(platform.printer.setupTitles.back(), QStringLiteral("Printer"));
+    EXPECT_EQ(platform.printer.jobs.back().settings.copies, 2);
+    EXPECT_TRUE(platform.printer.jobs.back().settings.landscape);
+    EXPECT_TRUE(platform.printer.jobs.back().text.isEmpty());
+    // ... and the print with the text goes back to portrait and one copy.
+    click(window, "Command5");
+    EXPECT_EQ(platform.printer.jobs.back().settings.copies, 1);
+    EXPECT_FALSE(platform.printer.jobs.back().settings.landscape);
+
+    // Failures: a cancelled setup and a missing printer, each in a box.
+    platform.printer.cancelSetup = true;
+    click(window, "Command2");
+    EXPECT_EQ(lastMessage().text, QStringLiteral("Cancel was selected."));
+    platform.printer.noPrinter = true;
+    click(window, "Command5");
+    EXPECT_EQ(lastMessage().text, QStringLiteral("No printer is installed."));
+    EXPECT_EQ(lastMessage().title, QStringLiteral("Plot"));
+    EXPECT_EQ(platform.printer.jobs.size(), 3u);
+}
+
+TEST_F(FrmPlotTest, InformationButton)
+{
+    frmPlot* window = newPlot();
+    EXPECT_FALSE(window->infoButton()->isVisible());
+    const auto infoWindows = [] {
+        QList<frmInfo*> infos;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* info = qobject_cast<frmInfo*>(w))
+                infos << info;
+        return infos;
+    };
+    window->btnInfo_Click();                       // no text: nothing opens
+    EXPECT_TRUE(infoWindows().isEmpty());
+
+    window->setInfoTag(QStringLiteral("Histogram Range:\r\n\r\nR1 = [0.00, 1.00]"));
+    window->btnInfo_Click();
+    window->btnInfo_Click();                       // each click another window
+    const QList<frmInfo*> infos = infoWindows();
+    ASSERT_EQ(infos.size(), 2);
+    EXPECT_EQ(infos[0]->text(), window->infoTag());
+    EXPECT_EQ(infos[0]->windowTitle(), QStringLiteral("Results"));
+    EXPECT_EQ(infos[0]->width(), twips(7150));
+    EXPECT_EQ(infos[0]->height(), twips(5000));
+}
+
+TEST_F(FrmPlotTest, ColourValuesTakenApart)
+{
+    struct Case { qint32 colour; int red, green, blue; };
+    const Case cases[] = {{0, 0, 0, 0}, {255, 255, 0, 0}, {128 + 256 * 128 + 65536 * 255, 128, 128, 255},
+                          {0xFFFFFF, 255, 255, 255}, {65536 * 7 + 3, 3, 0, 7}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(frmPlot::RedFromRGB(c.colour), c.red);
+        EXPECT_EQ(frmPlot::GreenFromRGB(c.colour), c.green);
+        EXPECT_EQ(frmPlot::BlueFromRGB(c.colour), c.blue);
+    }
+}
+
+TEST_F(FrmPlotTest, StatsBoxDrawsTheRememberedStatistics)
+{
+    frmPlot* window = newPlot();
+    const ChartStatLine& stat = window->chart()->model().SeriesCollection(3).StatLine;
+    EXPECT_EQ(stat.VtColor, (ChartColor{128, 128, 255}));
+    EXPECT_EQ(stat.Width, 2);
+    click(window, "Check8");
+    EXPECT_EQ(stat.Flag, 31);
+    EXPECT_EQ(stat.Style(ChartStatLine::Mean), 2);
+    EXPECT_EQ(stat.Style(ChartStatLine::Trend), 6);
+    click(window, "Check8");
+    EXPECT_EQ(stat.Flag, 0);
+}
