@@ -139,18 +139,52 @@ QString DataSheetPage::shownText(int r, int c) const
 {
     if (r > m_matrix.upperRow() || c >= DataMatrix::Columns)
         return QString();
+    const DataCell& cell = m_matrix.cell(c, r);
+    if ((c == DataMatrix::ColRankX || c == DataMatrix::ColRankY) && r <= m_ranksAsWrittenUpTo
+        && !m_ranksShownAgain.contains(rankKey(r, c)))
+        return cell.toDisplayString();
     const ProgramState& state = programState();
-    return DataSheet::formatCell(m_matrix.cell(c, r), c, state.GridFormatXY, state.GridFormatSD);
+    return DataSheet::formatCell(cell, c, state.GridFormatXY, state.GridFormatSD);
+}
+
+void DataSheetPage::showRanksAsWritten(int lastRow)
+{
+    m_ranksShownAgain.clear();
+    m_ranksAsWrittenUpTo = std::min(lastRow, FG2->rows() - 1);
+    FG2->cellsChanged(1, DataMatrix::ColRankX, m_ranksAsWrittenUpTo, DataMatrix::ColRankY);
+}
+
+void DataSheetPage::cellsShownAgain(int firstRow, int firstCol, int lastRow, int lastCol)
+{
+    if (m_ranksAsWrittenUpTo > 0 && firstCol <= DataMatrix::ColRankY && lastCol >= DataMatrix::ColRankX) {
+        if (firstRow <= 1 && lastRow >= m_ranksAsWrittenUpTo && firstCol <= DataMatrix::ColRankX
+            && lastCol >= DataMatrix::ColRankY) {
+            m_ranksAsWrittenUpTo = 0;
+            m_ranksShownAgain.clear();
+        } else {
+            for (int r = std::max(firstRow, 1); r <= std::min(lastRow, m_ranksAsWrittenUpTo); ++r)
+                for (int c = std::max<int>(firstCol, DataMatrix::ColRankX); c <= std::min<int>(lastCol, DataMatrix::ColRankY); ++c)
+                    m_ranksShownAgain.insert(rankKey(r, c));
+        }
+    }
+    FG2->cellsChanged(firstRow, firstCol, lastRow, lastCol);
 }
 
 void DataSheetPage::MatrixTOGrid(int r, int c)
 {
-    FG2->cellsChanged(r, c, r, c);
+    cellsShownAgain(r, c, r, c);
 }
 
 void DataSheetPage::showSheet()
 {
-    FG2->cellsChanged(1, 1, FG2->rows() - 1, FG2->cols() - 1);
+    cellsShownAgain(1, 1, FG2->rows() - 1, FG2->cols() - 1);
+}
+
+void DataSheetPage::resetSheet()
+{
+    m_ranksAsWrittenUpTo = 0;
+    m_ranksShownAgain.clear();
+    FG2->resetCells();
 }
 
 void DataSheetPage::AssignRowNumbers()
@@ -177,6 +211,7 @@ void DataSheetPage::Command9_Click()
     }
     const int oldRows = FG2->rows();
     FG2->setRows(rows);
+    m_ranksAsWrittenUpTo = std::min(m_ranksAsWrittenUpTo, rows - 1);
     m_matrix.resize(rows);
     // Rows that leave the sheet leave the matrix too: the row that becomes
     // the spare row, and rows that come back later, start empty.
@@ -229,6 +264,10 @@ void DataSheetPage::Command3_Click()
             firstCol = std::min(firstCol, c);
             lastCol = std::max(lastCol, c);
         }
+        if (firstCol <= DataMatrix::ColRankY && lastCol >= DataMatrix::ColRankX)
+            for (const auto& [r, c] : out.changed)
+                if ((c == DataMatrix::ColRankX || c == DataMatrix::ColRankY) && r <= m_ranksAsWrittenUpTo)
+                    m_ranksShownAgain.insert(rankKey(r, c));
         FG2->cellsChanged(firstRow, firstCol, lastRow, lastCol);
     }
     if (!out.stoppedAtEnd)
@@ -251,7 +290,7 @@ void DataSheetPage::Check7_Click()
     FG2->setTextMatrix(0, 1, swapped ? QStringLiteral("X (Obs)") : QStringLiteral("X (Pred)"));
     FG2->setTextMatrix(0, 3, swapped ? QStringLiteral("Y (Pred)") : QStringLiteral("Y (Obs)"));
     DataSheet::swapXY(m_matrix, FG2->rows());
-    FG2->cellsChanged(1, 1, FG2->rows() - 1, 6);
+    cellsShownAgain(1, 1, FG2->rows() - 1, 6);
 }
 
 void DataSheetPage::Fg2_KeyPress(int charCode)

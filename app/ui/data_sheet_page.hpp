@@ -9,7 +9,9 @@
 #include <QFrame>
 #include <QLineEdit>
 
+#include <cstdint>
 #include <functional>
+#include <unordered_set>
 
 #include "core/data_matrix.hpp"
 #include "core/evaluation/evaluation_settings.hpp"
@@ -58,6 +60,11 @@ public:
     // The grid's text of data cell (r, c): the matrix cell under the
     // column's format.
     QString shownText(int r, int c) const;
+    // The rank columns of rows 1..lastRow show their cells' plain text (as
+    // the rank section writes them) until those cells are shown again.
+    void showRanksAsWritten(int lastRow);
+    // The cells were replaced by a load: every cell shown anew, in one reset.
+    void resetSheet();
     void RemoveEmptyRows();
     void Command9_Click();                   // apply the row count
     void Command30_Click();                  // remove invalid rows
@@ -77,6 +84,13 @@ private:
     MainControls& m_controls;
     DataMatrix m_matrix;
     FlexGrid* FG2 = nullptr;
+    // Rank cells of rows 1..m_ranksAsWrittenUpTo show their plain text,
+    // apart from those shown again since (by rankKey).
+    int m_ranksAsWrittenUpTo = 0;
+    std::unordered_set<std::uint64_t> m_ranksShownAgain;
+    static std::uint64_t rankKey(int r, int c) { return (static_cast<std::uint64_t>(r) << 3) | static_cast<unsigned>(c); }
+    // Cells shown again from the matrix under their format.
+    void cellsShownAgain(int firstRow, int firstCol, int lastRow, int lastCol);
     CellEditor* TxtEdit = nullptr;
     DataCell m_editOriginal;                 // the cell as it was when the editor opened
     int m_editRow = 0;

@@ -8,6 +8,7 @@
 #include "core/program_state.hpp"
 #include "platform/flex_grid.hpp"
 #include "platform/platform_services.hpp"
+#include "ui/data_sheet_page.hpp"
 #include "ui/frm_main.hpp"
 #include "ui/notes_page.hpp"
 #include "ui/wait_cursor.hpp"
@@ -117,7 +118,7 @@ void applyContent(frmMain& window, DatasetContent&& content)
         // The rows read become the sheet's rows 1..rows as they are, and the
         // sheet learns of them in one reset.
         window.dataMatrix().takeRows(std::move(content.rows));
-        window.grid()->resetCells();
+        window.sheet().resetSheet();
     }
     NotesPage::of(window)->notes()->setPlainText(content.notes);
 }

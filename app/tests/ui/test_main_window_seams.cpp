@@ -131,6 +131,9 @@ TEST_F(MainWindowSeams, CalculateWritesTheRanksIntoTheSheet)
     window->MatrixTOGrid(1, 5);
     EXPECT_EQ(grid()->textMatrix(1, 5), QLatin1String("3"));
     EXPECT_EQ(grid()->textMatrix(1, 6), QLatin1String("2"));
+    EXPECT_EQ(grid()->textMatrix(4, 5), QLatin1String("2.5"));
+    window->showSheet();
+    EXPECT_EQ(grid()->textMatrix(4, 5), QLatin1String("3"));
 }
 
 TEST_F(MainWindowSeams, CalculateSwitchesAWeightedFitWithoutSDsToTheRegularOne)
