@@ -73,6 +73,13 @@ static void BM_GcccKernelPass(benchmark::State& state)
     d.clipX = d.clipY = d.y;
     d.P = 1.5;
     d.Delta = 50.0;
+    // the data lie above zero: centred, as the library passes them
+    const detail::GcccCentre centre = detail::gcccCentre(d.x, d.y, n);
+    d.side = centre.side;
+    d.xc = centre.xc.data();
+    d.yc = centre.yc.data();
+    d.twoCentre = 2.0 * centre.c;
+    d.DeltaShift = d.Delta - d.twoCentre;
     detail::GcccKernels k;
     for (auto _ : state) {
         detail::GcccTerms t;

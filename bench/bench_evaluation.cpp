@@ -13,10 +13,15 @@
 #include <QFile>
 #include <QTextStream>
 
+#include <algorithm>
 #include <cstdlib>
+#include <numeric>
 #include <random>
 
+#include "SumtrixLib/Sumtrix.hpp"
 #include "core/evaluation/evaluation_run.hpp"
+#include "core/evaluation/msep_sections.hpp"
+#include "core/random_source.hpp"
 
 namespace {
 
@@ -80,6 +85,122 @@ void runWith(benchmark::State& state, RegressionMethod method, Sections sections
     state.SetComplexityN(n);
 }
 
+// The rank columns as the rank analysis leaves them: the ranks of X and Y
+// (the generated values have no ties).
+void writeRanks(DataMatrix& m, int n)
+{
+    for (int column : {int(DataMatrix::ColX), int(DataMatrix::ColY)}) {
+        std::vector<int> rows(static_cast<std::size_t>(n));
+        std::iota(rows.begin(), rows.end(), 1);
+        std::sort(rows.begin(), rows.end(),
+                  [&](int a, int b) { return m.cell(column, a).number() < m.cell(column, b).number(); });
+        for (int k = 0; k < n; ++k)
+            m.setNumber(column == DataMatrix::ColX ? DataMatrix::ColRankX : DataMatrix::ColRankY,
+                        rows[static_cast<std::size_t>(k)], k + 1);
+    }
+}
+
+// The sections from the balance analysis to the weighed deviance, all of
+// them or one alone (its index below), with the bootstrap at 200
+// sub-samples of 20 % and both threshold tables.
+struct MiddleSection {
+    const char* name;
+    bool EvaluationSettings::Sections::*box;
+};
+const MiddleSection kMiddleSections[] = {
+    {"balance", &EvaluationSettings::Sections::balance},
+    {"orthogonal balance", &EvaluationSettings::Sections::orthogonalBalance},
+    {"MSEP", &EvaluationSettings::Sections::msep},
+    {"MSEP bootstrap", &EvaluationSettings::Sections::msepBootstrap},
+    {"Kleijnen", &EvaluationSettings::Sections::kleijnen},
+    {"Bland and Altman", &EvaluationSettings::Sections::blandAltman},
+    {"threshold", &EvaluationSettings::Sections::threshold},
+    {"distance", &EvaluationSettings::Sections::distance},
+    {"weighed deviance", &EvaluationSettings::Sections::weighedDeviance},
+};
+
+void runMiddleSections(benchmark::State& state, int n, int only, bool allBefore = false)
+{
+    DataMatrix m = generated(n);
+    writeRanks(m, n);
+    EvaluationInput o;
+    o.settings.method = RegressionMethod::LeastSquares;
+    if (allBefore) {
+        EvaluationSettings::Sections& s = o.settings.sections;
+        s.parameterTests = s.olsSls = true;
+        s.distribution = s.moments = s.robustStatistics = true;
+        s.diverseMeasures = s.index = true;
+        s.concordance = s.generalizedCcc = s.rank = true;
+    }
+    for (int k = 0; k < static_cast<int>(std::size(kMiddleSections)); ++k)
+        if (only < 0 || only == k)
+            o.settings.sections.*kMiddleSections[k].box = true;
+    o.settings.bootstrapSubsamples = 200;
+    o.settings.bootstrapSizePercent = 20;
+    o.settings.rankThreshold = QString::number(n / 2);
+    o.settings.xyThreshold = QStringLiteral("6");
+    o.gridRows = n + 1;
+    o.mainCaption = QStringLiteral("bench");
+    o.now = QDateTime(QDate(2026, 1, 1), QTime(0, 0));
+    SeededRandomSource random(1);
+    o.random = &random;
+    for (auto _ : state) {
+        EvaluationOutcome out = runEvaluation(m, o);
+        benchmark::DoNotOptimize(out.report);
+    }
+    if (only >= 0)
+        state.SetLabel(kMiddleSections[only].name);
+}
+
+void BM_EvaluationMiddleSections(benchmark::State& state)
+{
+    runMiddleSections(state, static_cast<int>(state.range(0)), -1);
+}
+
+// At 100,000 rows, each section alone with the regression it needs; the
+// regression alone is BM_EvaluationLeastSquares/100000.
+void BM_EvaluationMiddleSectionAlone(benchmark::State& state)
+{
+    runMiddleSections(state, 100000, static_cast<int>(state.range(0)));
+}
+
+// Every section so far, from the regression to the weighed deviance.
+void BM_EvaluationAllSections(benchmark::State& state)
+{
+    runMiddleSections(state, static_cast<int>(state.range(0)), -1, true);
+}
+
+// Where the bootstrap's time goes at 100,000 rows, 200 sub-samples of 20 %:
+// the whole of it, and the uniform draws alone (one per row and sub-sample).
+void BM_MsepBootstrap(benchmark::State& state)
+{
+    const int n = 100000;
+    const DataMatrix m = generated(n);
+    std::vector<double> x(n + 1), y(n + 1);
+    for (int r = 1; r <= n; ++r) {
+        x[static_cast<std::size_t>(r)] = m.cell(DataMatrix::ColX, r).number();
+        y[static_cast<std::size_t>(r)] = m.cell(DataMatrix::ColY, r).number();
+    }
+    SumtrixLib::Sumtrix lib;
+    SeededRandomSource random(1);
+    for (auto _ : state) {
+        const BootstrapResult r = BootstrapMSEP(lib, random, 200, 20, x, y, 6, 6);
+        benchmark::DoNotOptimize(r.BSMSEP);
+    }
+}
+
+void BM_MsepBootstrapDrawsOnly(benchmark::State& state)
+{
+    SeededRandomSource random(1);
+    RandomSource& source = random;
+    for (auto _ : state) {
+        int taken = 0;
+        for (int k = 0; k < 200 * 100000; ++k)
+            taken += 100.0 * source.nextUniform() <= 20;
+        benchmark::DoNotOptimize(taken);
+    }
+}
+
 void BM_EvaluationLeastSquares(benchmark::State& state) { runWith(state, RegressionMethod::LeastSquares); }
 void BM_EvaluationWeighted(benchmark::State& state) { runWith(state, RegressionMethod::WeightedLeastSquares); }
 void BM_EvaluationMedianFit(benchmark::State& state) { runWith(state, RegressionMethod::LeastAbsoluteDeviation); }
@@ -102,4 +223,9 @@ BENCHMARK(BM_EvaluationWeighted)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(bench
 BENCHMARK(BM_EvaluationMedianFit)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EvaluationMeasureSections)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EvaluationGeneralizedCcc)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EvaluationMiddleSections)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EvaluationMiddleSectionAlone)->DenseRange(0, 8)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EvaluationAllSections)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MsepBootstrap)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MsepBootstrapDrawsOnly)->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();

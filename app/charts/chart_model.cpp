@@ -33,7 +33,8 @@ ChartSeries newSeries(int number)
     ChartSeries s;
     s.Pen.VtColor = colour;
     s.DataPoint.BrushFillColor = colour;
-    s.DataPoint.EdgePen.VtColor = colour;
+    // Bars, areas and slices are edged in black until a builder says otherwise.
+    s.DataPoint.EdgePen.VtColor = ChartColor{0, 0, 0};
     s.DataPoint.Marker.Pen.VtColor = colour;
     s.DataPoint.Marker.FillColor = colour;
     return s;
@@ -314,6 +315,32 @@ ChartStatValues ChartModel::statValues(int series) const
         v.trendIntercept = v.mean - v.trendSlope * mx;
     }
     return v;
+}
+
+std::vector<ChartStatSegment> ChartModel::statLines(int series, double from, double to) const
+{
+    std::vector<ChartStatSegment> out;
+    const int flags = SeriesCollection(series).StatLine.Flag;
+    if (flags == 0)
+        return out;
+    const ChartStatValues v = statValues(series);
+    if (v.count == 0)
+        return out;
+    const auto level = [&](int flag, double y) { out.push_back({flag, from, y, to, y}); };
+    if (flags & ChartStatLine::Minimum)
+        level(ChartStatLine::Minimum, v.minimum);
+    if (flags & ChartStatLine::Maximum)
+        level(ChartStatLine::Maximum, v.maximum);
+    if (flags & ChartStatLine::Mean)
+        level(ChartStatLine::Mean, v.mean);
+    if (flags & ChartStatLine::StandardDeviation) {
+        level(ChartStatLine::StandardDeviation, v.mean - v.standardDeviation);
+        level(ChartStatLine::StandardDeviation, v.mean + v.standardDeviation);
+    }
+    if ((flags & ChartStatLine::Trend) && v.hasTrend)
+        out.push_back({ChartStatLine::Trend, from, v.trendIntercept + v.trendSlope * from, to,
+                       v.trendIntercept + v.trendSlope * to});
+    return out;
 }
 
 ChartValueScale ChartModel::effectiveScale(int axisId) const

@@ -181,6 +181,14 @@ struct ChartStatValues {
     bool hasTrend = false;                        // at least two distinct X
 };
 
+// One statistic line as drawn: from (x0, y0) to (x1, y1) in the values of
+// the axes, in the pen of statistic `flag`.
+struct ChartStatSegment {
+    int flag;
+    double x0, y0, x1, y1;
+    bool operator==(const ChartStatSegment&) const = default;
+};
+
 class ChartModel {
 public:
     // An empty two-dimensional XY chart: one row and four columns without
@@ -255,6 +263,12 @@ public:
     // Minimum, maximum, mean, sample standard deviation and least-squares
     // trend of a series' Y values.
     ChartStatValues statValues(int series) const;
+    // The statistic lines that the flags of a series ask for, across the
+    // plot from x = from to x = to: the minimum, the maximum and the mean
+    // as level lines, the standard deviation as two level lines at the
+    // mean minus and plus it, the trend as the least-squares line. None for
+    // a series without points; no trend without two distinct X.
+    std::vector<ChartStatSegment> statLines(int series, double from, double to) const;
 
 private:
     void checkSeries(int number) const;

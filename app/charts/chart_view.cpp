@@ -453,14 +453,19 @@ void ChartView::buildCategories()
     m_valueY->setVisible(true);
     m_valueX->setVisible(false);
 
-    const auto fillBrush = [depth](const ChartColor& colour, bool across) {
+    // `alpha` below 255 lets what lies behind show through.
+    const auto fillBrush = [depth](const ChartColor& colour, bool across, int alpha = 255) {
+        const auto seeThrough = [alpha](QColor c) {
+            c.setAlpha(alpha);
+            return c;
+        };
         if (!depth)
-            return QBrush(toQColor(colour));
+            return QBrush(seeThrough(toQColor(colour)));
         // Depth shading: light on the near side, dark on the far one.
         QLinearGradient g(0, 0, across ? 1 : 0, across ? 0 : 1);
         g.setCoordinateMode(QGradient::ObjectMode);
-        g.setColorAt(0, toQColor(colour).lighter(150));
-        g.setColorAt(1, toQColor(colour).darker(160));
+        g.setColorAt(0, seeThrough(toQColor(colour).lighter(150)));
+        g.setColorAt(1, seeThrough(toQColor(colour).darker(160)));
         return QBrush(g);
     };
 
@@ -491,12 +496,26 @@ void ChartView::buildCategories()
         const std::vector<ChartModel::Point> pts = m_model.points(k);
         QAbstractSeries* named = nullptr;
         if (type == ChartType::Line2D || type == ChartType::Line3D) {
+            const QPen pen = s.ShowLine ? toQPen(s.Pen) : QPen(Qt::NoPen);
+            if (depth && pen.style() != Qt::NoPen) {
+                // A ribbon: edged in the series' pen, its face in the
+                // points' fill colour.
+                QPen edge = pen;
+                edge.setWidthF(pen.widthF() + 6);
+                QLineSeries* edgeLine = addLine(pts, d.categories);
+                edgeLine->setPen(edge);
+                showInLegend(edgeLine, false);
+                d.entries.push_back({edgeLine, k, Drawn::Entry::Line});
+            }
             QLineSeries* line = addLine(pts, d.categories);
             line->setName(s.LegendText);
-            QPen pen = s.ShowLine ? toQPen(s.Pen) : QPen(Qt::NoPen);
-            if (depth && pen.style() != Qt::NoPen)
-                pen.setWidthF(pen.widthF() + 3);
-            line->setPen(pen);
+            if (depth && pen.style() != Qt::NoPen) {
+                QPen face(toQColor(s.DataPoint.BrushFillColor));
+                face.setWidthF(pen.widthF() + 2);
+                line->setPen(face);
+            } else {
+                line->setPen(pen);
+            }
             d.entries.push_back({line, k, Drawn::Entry::Line});
             named = line;
         } else {
@@ -525,13 +544,7 @@ void ChartView::buildCategories()
             area->setName(s.LegendText);
             addToAxes(area, d.categories);
             // Several areas overlap: each lets the ones behind show through.
-            QBrush brush = fillBrush(s.DataPoint.BrushFillColor, false);
-            if (m_model.drawnSeries().size() > 1 && brush.style() == Qt::SolidPattern) {
-                QColor see = brush.color();
-                see.setAlpha(170);
-                brush.setColor(see);
-            }
-            area->setBrush(brush);
+            area->setBrush(fillBrush(s.DataPoint.BrushFillColor, false, m_model.drawnSeries().size() > 1 ? 170 : 255));
             area->setPen(toQPen(s.DataPoint.EdgePen));
             d.entries.push_back({area, k, Drawn::Entry::Area});
             named = area;
@@ -649,30 +662,12 @@ void ChartView::buildStatLines()
     }
     for (int k : m_model.drawnSeries()) {
         const ChartStatLine& stat = m_model.SeriesCollection(k).StatLine;
-        if (stat.Flag == 0)
-            continue;
-        const ChartStatValues v = m_model.statValues(k);
-        if (v.count == 0)
-            continue;
-        const auto addStatLine = [&](int flag, double y0, double y1) {
-            QLineSeries* line = addLine({{0, from, y0}, {0, to, y1}}, xAxis);
-            line->setPen(toQPen(stat.Style(flag), stat.VtColor, stat.Width));
+        for (const ChartStatSegment& segment : m_model.statLines(k, from, to)) {
+            QLineSeries* line = addLine({{0, segment.x0, segment.y0}, {0, segment.x1, segment.y1}}, xAxis);
+            line->setPen(toQPen(stat.Style(segment.flag), stat.VtColor, stat.Width));
             showInLegend(line, false);
             d.entries.push_back({line, k, Drawn::Entry::Stat});
-        };
-        if (stat.Flag & ChartStatLine::Minimum)
-            addStatLine(ChartStatLine::Minimum, v.minimum, v.minimum);
-        if (stat.Flag & ChartStatLine::Maximum)
-            addStatLine(ChartStatLine::Maximum, v.maximum, v.maximum);
-        if (stat.Flag & ChartStatLine::Mean)
-            addStatLine(ChartStatLine::Mean, v.mean, v.mean);
-        if (stat.Flag & ChartStatLine::StandardDeviation) {
-            addStatLine(ChartStatLine::StandardDeviation, v.mean - v.standardDeviation, v.mean - v.standardDeviation);
-            addStatLine(ChartStatLine::StandardDeviation, v.mean + v.standardDeviation, v.mean + v.standardDeviation);
         }
-        if ((stat.Flag & ChartStatLine::Trend) && v.hasTrend)
-            addStatLine(ChartStatLine::Trend, v.trendIntercept + v.trendSlope * from,
-                    v.trendIntercept + v.trendSlope * to);
     }
 }
 
@@ -978,7 +973,7 @@ void ChartView::activate(const ChartElement& element)
     case ChartElement::Kind::Footnote: emit footnoteActivated(); break;
     case ChartElement::Kind::Axis: emit axisActivated(element.axisId, 1); break;
     case ChartElement::Kind::AxisTitle: emit axisTitleActivated(element.axisId, 1); break;
-    case ChartElement::Kind::AxisLabel: emit axisLabelActivated(element.axisId, 1, element.labelEntry, 1); break;
+    case ChartElement::Kind::AxisLabel: emit axisLabelActivated(element.axisId, 1, 1, element.labelEntry); break;
     case ChartElement::Kind::Series: emit seriesActivated(element.series); break;
     case ChartElement::Kind::Point: emit pointActivated(element.series, element.dataPoint); break;
     }

@@ -2,7 +2,7 @@
 // ChartView: the chart control of the chart windows. It holds one ChartModel
 // and draws it with Qt Charts: the XY, bar, line, area, step and pie types
 // (the three-dimensional ones as their two-dimensional forms with depth
-// shading), the title, footnote and axis titles in their fonts, markers of
+// shading, a line as a ribbon), the title, footnote and axis titles in their fonts, markers of
 // styles 0 to 14, the backdrops with shadow, frame and fill, the plot wall,
 // grid lines and the statistic lines of each series.
 //

@@ -3,11 +3,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include "core/dataset_file.hpp"
 #include "core/mail_message.hpp"
+#include "core/whole_file.hpp"
 
 namespace Contacts {
 
@@ -30,19 +30,8 @@ QString folded(const QString& text)
 
 QString writeWhole(const QString& path, const QByteArray& bytes)
 {
-    QSaveFile file(path);
-    // Unbuffered, so that a short write (a full disk) shows in the count
-    // instead of committing a cut file.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return QStringLiteral("%1: %2").arg(path, file.errorString());
-    if (file.write(bytes) != bytes.size()) {
-        const QString why = file.errorString();
-        file.cancelWriting();
-        return QStringLiteral("%1: %2").arg(path, why);
-    }
-    if (!file.commit())
-        return QStringLiteral("%1: %2").arg(path, file.errorString());
-    return QString();
+    const QString why = writeWholeFile(path, bytes);
+    return why.isEmpty() ? why : QStringLiteral("%1: %2").arg(path, why);
 }
 
 QByteArray linesWithCrLf(const QStringList& lines)

@@ -1,13 +1,15 @@
 #include "core/data_matrix.hpp"
 
+#include <QByteArray>
+
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <iterator>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <limits>
 #include <stdexcept>
 
@@ -129,11 +131,18 @@ std::optional<double> parseStrictNumber(std::string_view text)
     }
     if (p != end)
         return std::nullopt;
-    // An overflow, or an underflow of a non-zero number to nothing, is
-    // refused (result_out_of_range).
     double v = 0;
     const auto [ptr, ec] = std::from_chars(text.data() + numberStart, text.data() + end, v);
-    if (ec != std::errc() || ptr != text.data() + end || !std::isfinite(v))
+    if (ec == std::errc::result_out_of_range) {
+        // Overflow is refused below; an underflow reads as Qt reads it.
+        bool ok = false;
+        v = QByteArray::fromRawData(text.data() + begin, static_cast<qsizetype>(end - begin)).toDouble(&ok);
+        if (!ok)
+            return std::nullopt;
+    } else if (ec != std::errc() || ptr != text.data() + end) {
+        return std::nullopt;
+    }
+    if (!std::isfinite(v))
         return std::nullopt;
     return v;
 }

@@ -3,10 +3,10 @@
 #include "core/data_sheet.hpp"
 #include "core/kve_code.hpp"
 #include "core/program_info.hpp"
+#include "core/whole_file.hpp"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <charconv>
@@ -558,11 +558,13 @@ LoadResult parseDataset(QByteArrayView bytes, const QString& path, const QString
 LoadResult LoadFile(const QString& Filename, const QString& currentRowCountText, int currentSheetRows)
 {
     QFile file(Filename);
-    if (!QFileInfo(Filename).isFile() || !file.open(QIODevice::ReadOnly)) {
+    const QFileInfo info(Filename);
+    if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
+        // A file never opened has no error text of its own.
         LoadResult r;
-        r.error = refusal(Filename, (file.errorString().isEmpty() || QFileInfo(Filename).isDir()
-                                         ? QStringLiteral("the file cannot be opened")
-                                         : file.errorString())
+        r.error = refusal(Filename, (!info.exists()    ? QStringLiteral("the file does not exist")
+                                     : !info.isFile() ? QStringLiteral("the file cannot be opened")
+                                                      : file.errorString())
                                         + QLatin1Char('.'));
         return r;
     }
@@ -592,20 +594,7 @@ LoadResult LoadFile(const QString& Filename, const QString& currentRowCountText,
 
 QString SaveFile(const QString& Filename, const DatasetState& state, FileVersion version)
 {
-    const QByteArray bytes = formatDataset(state, version);
-    QSaveFile file(Filename);
-    // Unbuffered, so that a short write (a full disk) shows in the count
-    // instead of committing a cut file.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return file.errorString();
-    if (file.write(bytes) != bytes.size()) {
-        const QString error = file.errorString();
-        file.cancelWriting();
-        return error;
-    }
-    if (!file.commit())
-        return file.errorString();
-    return QString();
+    return writeWholeFile(Filename, formatDataset(state, version));
 }
 
 void applyContent(const DatasetContent& content, DatasetState& state)

@@ -2,7 +2,8 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
+
+#include "core/whole_file.hpp"
 
 namespace NumberedFile {
 
@@ -30,20 +31,10 @@ bool writeText(const QString& path, const QString& text, QString& errorText)
         errorText = QStringLiteral("No free file name is left.");
         return false;
     }
-    QSaveFile file(path);
-    // Unbuffered, so that a short write (a full disk) shows in the count
-    // instead of committing a cut file.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        errorText = file.errorString();
-        return false;
-    }
-    const QByteArray bytes = (text + QStringLiteral("\r\n")).toUtf8();
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        errorText = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    return true;
+    const QString why = writeWholeFile(path, (text + QStringLiteral("\r\n")).toUtf8());
+    if (!why.isEmpty())
+        errorText = why;
+    return why.isEmpty();
 }
 
 QString savedCaption(const QString& tag, const QString& path)

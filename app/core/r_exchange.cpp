@@ -24,13 +24,6 @@ qsizetype lastSeparator(const QString& path)
     return std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
 }
 
-// A cell's content as the comparison reads it: the text, a number's digits,
-// the empty text for a cell never set.
-QString cellText(const DataCell& cell)
-{
-    return cell.isEmpty() ? QString() : cell.toDisplayString();
-}
-
 bool isNumber(const QString& text)
 {
     return parseStrictNumber(text).has_value();
@@ -182,46 +175,6 @@ GroupDataFile groupDataFile(const GroupData& data)
     }
     file.bytes = out.toUtf8();
     return file;
-}
-
-GroupRead readModelFiles(const QStringList& modelFiles)
-{
-    GroupRead result;
-    GroupData data;
-    std::vector<bool> stored;
-    for (const QString& path : modelFiles) {
-        const DatasetFile::LoadResult loaded = DatasetFile::LoadFile(path, QStringLiteral("19"), 20);
-        if (!loaded.ok()) {
-            result.message = loaded.error.text;
-            result.title = loaded.error.title;
-            return result;
-        }
-        const auto& rows = loaded.content->rows;
-        if (qsizetype(rows.size()) > data.observed.size()) {
-            data.observed.resize(qsizetype(rows.size()));
-            stored.resize(rows.size(), false);
-        }
-        QStringList predicted;
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            const QString observed = cellText(rows[i][DataMatrix::ColY - 1]);
-            if (stored[i] && data.observed[qsizetype(i)] != observed) {
-                result.message = QStringLiteral("Observed values have to be identical!\r\n\r\n"
-                                                "Please check observed value # %1 of file '%2'\r\n\r\n"
-                                                "Calculation aborted!")
-                                     .arg(i + 1)
-                                     .arg(path);
-                result.title = QStringLiteral("Model Comparison");
-                return result;
-            }
-            data.observed[qsizetype(i)] = observed;
-            stored[i] = true;
-            predicted << cellText(rows[i][DataMatrix::ColX - 1]);
-        }
-        data.predicted.push_back(predicted);
-        data.modelFiles << path;
-    }
-    result.data = std::move(data);
-    return result;
 }
 
 QString titleLine(const QString& shownName, const QDateTime& when)

@@ -80,7 +80,8 @@ QString cleanTag(const QString& tag);
 // in the sequential write form, every line ending in CR LF.
 QByteArray singleDataFile(const DataMatrix& matrix, int sheetRows, int sheetCols);
 
-// The compared models as the group run reads them.
+// The compared models as the group run reads them (the comparison's
+// reader, ModelComparison::readModelFiles).
 struct GroupData {
     QStringList observed;                  // observed value of rows 1..R, as read
     std::vector<QStringList> predicted;    // per model, rows 1..R, as read
@@ -96,15 +97,6 @@ struct GroupDataFile {
 // rows up to the first whose observed value is not a number, every value
 // quoted. A model value that is not a number is written as the empty text.
 GroupDataFile groupDataFile(const GroupData& data);
-
-// Reading the ticked model files: their observed values must agree row by
-// row. On failure, the message and its title.
-struct GroupRead {
-    std::optional<GroupData> data;
-    QString message;
-    QString title;
-};
-GroupRead readModelFiles(const QStringList& modelFiles);
 
 // ---- output header -----------------------------------------------------------
 

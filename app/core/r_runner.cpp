@@ -8,6 +8,7 @@
 
 #include "core/data_matrix.hpp"
 #include "core/kve_code.hpp"
+#include "core/model_comparison.hpp"
 #include "core/numbered_file.hpp"
 #include "core/program_info.hpp"
 #include "core/settings_store.hpp"
@@ -178,12 +179,17 @@ public:
 
         RExchange::GroupData models;
         if (group) {
-            RExchange::GroupRead read = RExchange::readModelFiles(m_request.modelFiles);
-            if (!read.data) {
-                m_host.message(read.message, RHost::Icon::Critical, read.title);
+            std::vector<ModelComparison::ModelFile> ticked;
+            for (const QString& path : m_request.modelFiles)
+                ticked.push_back({int(ticked.size()) + 1, path});
+            ModelComparison::ReadResult read = ModelComparison::readModelFiles(ticked);
+            if (!read.files) {
+                m_host.message(read.failure.text, RHost::Icon::Critical, read.failure.title);
                 return m_result;
             }
-            models = std::move(*read.data);
+            models.observed = std::move(read.files->observed);
+            models.predicted = std::move(read.files->predicted);
+            models.modelFiles = std::move(read.files->paths);
         }
         if (!writeDataFile(models))
             return m_result;

@@ -3,9 +3,16 @@
 #include "SumtrixLib/Runtime.hpp"
 #include "core/data_matrix.hpp"
 
+QString plainNumberText(double value)
+{
+    if (value == 0)
+        value = 0;                       // no sign for a negative zero
+    return (value < 0 ? QString() : QStringLiteral(" ")) + formatRoundTrip(value);
+}
+
 QString pointCountFootnote(int n)
 {
-    return QStringLiteral("n = ") + (n < 0 ? QString() : QStringLiteral(" ")) + QString::number(n);
+    return QStringLiteral("n = ") + plainNumberText(n);
 }
 
 QString plotCaptionFrom(const QString& mainCaption)

@@ -42,6 +42,11 @@ struct XYPlot {
     QString PlotCaption;                 // the window's caption after "Plot - "
 };
 
+// A number as the plain number-to-text conversion writes it: a blank in the
+// place of the sign of a number that is not negative, "." as the decimal
+// point, no grouping, the shortest form that reads back ("4", "2.5").
+QString plainNumberText(double value);
+
 // The footnote of the XY charts: "n = " and the count written with a blank
 // in the place of its sign ("n =  25").
 QString pointCountFootnote(int n);

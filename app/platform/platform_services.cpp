@@ -22,6 +22,8 @@ Slot<FileDialogService, QtFileDialogService> g_fileDialogs;
 Slot<PrinterService, QtPrinterService> g_printer;
 Slot<ClipboardService, QtClipboardService> g_clipboard;
 Slot<ColorDialogService, QtColorDialogService> g_colorDialog;
+Slot<FontDialogService, QtFontDialogService> g_fontDialog;
+Slot<InputBoxService, QtInputBoxService> g_inputBox;
 Slot<LauncherService, DesktopLauncherService> g_launcher;
 Slot<ClockService, SystemClockService> g_clock;
 
@@ -40,6 +42,8 @@ FileDialogService& fileDialogs() { return g_fileDialogs.get(); }
 PrinterService& printer() { return g_printer.get(); }
 ClipboardService& clipboard() { return g_clipboard.get(); }
 ColorDialogService& colorDialog() { return g_colorDialog.get(); }
+FontDialogService& fontDialog() { return g_fontDialog.get(); }
+InputBoxService& inputBox() { return g_inputBox.get(); }
 LauncherService& launcher() { return g_launcher.get(); }
 ClockService& clock() { return g_clock.get(); }
 
@@ -48,6 +52,8 @@ void setFileDialogs(FileDialogService* service) { g_fileDialogs.installed = serv
 void setPrinter(PrinterService* service) { g_printer.installed = service; }
 void setClipboard(ClipboardService* service) { g_clipboard.installed = service; }
 void setColorDialog(ColorDialogService* service) { g_colorDialog.installed = service; }
+void setFontDialog(FontDialogService* service) { g_fontDialog.installed = service; }
+void setInputBox(InputBoxService* service) { g_inputBox.installed = service; }
 void setLauncher(LauncherService* service) { g_launcher.installed = service; }
 void setClock(ClockService* service) { g_clock.installed = service; }
 

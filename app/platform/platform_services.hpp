@@ -1,6 +1,6 @@
 #pragma once
 // The program's small layers over the outside world: message boxes, file,
-// printer and colour dialogs, the printer, the clipboard, the editor and document
+// printer, colour and font dialogs, the input box, the printer, the clipboard, the editor and document
 // launcher and the clock. Windows call them through Platform::...(); the
 // production implementations use Qt, tests install scripted ones so that no
 // test ever waits on a modal box or touches the user's clipboard.
@@ -114,6 +114,40 @@ public:
     virtual std::optional<QColor> choose(const QColor& colour) = 0;
 };
 
+// ---- font dialog ----------------------------------------------------------
+
+struct FontChoice {
+    QString name;
+    double size = 10.0;                  // points
+    bool bold = false;
+    bool italic = false;
+    bool operator==(const FontChoice&) const = default;
+};
+
+class FontDialogService {
+public:
+    virtual ~FontDialogService() = default;
+    // The font dialog, opened at `font`. The chosen font, or nothing when
+    // the user cancelled.
+    virtual std::optional<FontChoice> choose(const FontChoice& font) = 0;
+};
+
+// ---- input box ------------------------------------------------------------
+
+struct InputBoxRequest {
+    QString prompt;
+    QString title;
+    QString defaultText;                 // the answer the box starts with
+};
+
+class InputBoxService {
+public:
+    virtual ~InputBoxService() = default;
+    // A one-line text box with a prompt. The text entered (possibly empty)
+    // when confirmed, nothing when the user cancelled.
+    virtual std::optional<QString> ask(const InputBoxRequest& request) = 0;
+};
+
 // ---- launcher -------------------------------------------------------------
 
 class LauncherService {
@@ -139,6 +173,8 @@ FileDialogService& fileDialogs();
 PrinterService& printer();
 ClipboardService& clipboard();
 ColorDialogService& colorDialog();
+FontDialogService& fontDialog();
+InputBoxService& inputBox();
 LauncherService& launcher();
 ClockService& clock();
 
@@ -149,6 +185,8 @@ void setFileDialogs(FileDialogService* service);
 void setPrinter(PrinterService* service);
 void setClipboard(ClipboardService* service);
 void setColorDialog(ColorDialogService* service);
+void setFontDialog(FontDialogService* service);
+void setInputBox(InputBoxService* service);
 void setLauncher(LauncherService* service);
 void setClock(ClockService* service);
 

@@ -105,3 +105,16 @@ class QtColorDialogService : public ColorDialogService {
 public:
     std::optional<QColor> choose(const QColor& colour) override;
 };
+
+// The font dialog (every font the system has); without a visible screen it
+// counts as cancelled.
+class QtFontDialogService : public FontDialogService {
+public:
+    std::optional<FontChoice> choose(const FontChoice& font) override;
+};
+
+// The input box; without a visible screen it counts as cancelled.
+class QtInputBoxService : public InputBoxService {
+public:
+    std::optional<QString> ask(const InputBoxRequest& request) override;
+};

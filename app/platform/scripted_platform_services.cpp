@@ -71,6 +71,8 @@ ScriptedPlatform::ScriptedPlatform(const QString& pdfFolder)
     Platform::setPrinter(&printer);
     Platform::setClipboard(&clipboard);
     Platform::setColorDialog(&colorDialog);
+    Platform::setFontDialog(&fontDialog);
+    Platform::setInputBox(&inputBox);
     Platform::setLauncher(&launcher);
     Platform::setClock(&clock);
 }
@@ -82,6 +84,8 @@ ScriptedPlatform::~ScriptedPlatform()
     Platform::setPrinter(nullptr);
     Platform::setClipboard(nullptr);
     Platform::setColorDialog(nullptr);
+    Platform::setFontDialog(nullptr);
+    Platform::setInputBox(nullptr);
     Platform::setLauncher(nullptr);
     Platform::setClock(nullptr);
 }
@@ -94,4 +98,34 @@ std::optional<QColor> ScriptedColorDialogService::choose(const QColor& colour)
     const std::optional<QColor> answer = answers.front();
     answers.pop_front();
     return answer;
+}
+
+namespace {
+
+// The next answer of a queue; nothing (a cancel) when it is empty.
+template <class T>
+std::optional<T> nextAnswer(std::deque<std::optional<T>>& answers)
+{
+    if (answers.empty())
+        return std::nullopt;
+    const bool cancelled = !answers.front();
+    T answer = cancelled ? T() : std::move(*answers.front());
+    answers.pop_front();
+    if (cancelled)
+        return std::nullopt;
+    return answer;
+}
+
+} // namespace
+
+std::optional<FontChoice> ScriptedFontDialogService::choose(const FontChoice& font)
+{
+    asked.push_back(font);
+    return nextAnswer(answers);
+}
+
+std::optional<QString> ScriptedInputBoxService::ask(const InputBoxRequest& request)
+{
+    asked.push_back(request);
+    return nextAnswer(answers);
 }

@@ -1,7 +1,8 @@
 #pragma once
 // Scripted implementations of the platform layers, for tests: message boxes
-// answer from a queue (or their default answer) and are recorded, file and
-// colour dialogs answer from a queue (an empty answer is a cancel), the printer
+// answer from a queue (or their default answer) and are recorded, file,
+// colour and font dialogs and the input box answer from a queue (an empty
+// answer is a cancel), the printer
 // writes PDF files, the clipboard lives in memory, the launcher records the
 // files it was asked to open (or fails as without an editor) and the clock
 // is set by hand.
@@ -69,6 +70,20 @@ public:
     std::vector<QColor> asked;                   // the colour each dialog opened at
 };
 
+class ScriptedFontDialogService : public FontDialogService {
+public:
+    std::optional<FontChoice> choose(const FontChoice& font) override;
+    std::deque<std::optional<FontChoice>> answers;   // consumed in order; cancel when empty
+    std::vector<FontChoice> asked;                   // the font each dialog opened at
+};
+
+class ScriptedInputBoxService : public InputBoxService {
+public:
+    std::optional<QString> ask(const InputBoxRequest& request) override;
+    std::deque<std::optional<QString>> answers;      // consumed in order; cancel when empty
+    std::vector<InputBoxRequest> asked;
+};
+
 class ScriptedLauncherService : public LauncherService {
 public:
     bool editFile(const QString& path, QString& errorText) override
@@ -102,6 +117,8 @@ public:
     ScriptedPrinterService printer;
     ScriptedClipboardService clipboard;
     ScriptedColorDialogService colorDialog;
+    ScriptedFontDialogService fontDialog;
+    ScriptedInputBoxService inputBox;
     ScriptedLauncherService launcher;
     ScriptedClockService clock;
 };

@@ -150,7 +150,7 @@ void frmMain::connectCommands()
 {
     connect(m_sheet->scatterButton(), &QPushButton::clicked, this, &frmMain::Command11_Click);
     connect(m_sheet->rankButton(), &QPushButton::clicked, this, &frmMain::Command14_Click);
-    connect(m_sheet->histogramButton(), &QPushButton::clicked, this, &frmMain::Command15_Click);
+    connect(m_sheet->histogramButton(), &QPushButton::clicked, this, &frmMain::Command13_Click);
     connect(m_sheet->randomButton(), &QPushButton::clicked, this, &frmMain::Command12_Click);
     m_sheet->openDataset = [this] { Command8_Click(); };
     connect(m_graphics->plotButton(), &QPushButton::clicked, this, &frmMain::Command15_Click);

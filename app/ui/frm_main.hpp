@@ -41,6 +41,7 @@ class frmMain;
 class frmInfo;
 class frmPlot;
 struct XYPlot;
+struct HistogramPlot;
 class SingleInstance;
 class RPage;
 
@@ -127,7 +128,8 @@ public:
     void Command6_Click();                   // Calculate (frm_main_evaluation.cpp)
     void Command11_Click();                  // Scatter
     void Command14_Click();                  // Rank
-    void Command15_Click();                  // Histogram
+    void Command13_Click();                  // Histo (also the run's "Histogram plots")
+    void Command15_Click();                  // Plot histogram (the histogram panel)
     void Command10_Click();                  // About
     void Command12_Click();                  // Random
     void Command23_Click();                  // Compare
@@ -156,6 +158,10 @@ public:
     // CreateXYPlot for a caller that goes on after a failure: the failure's
     // description is shown in a box titled "Plot". False after a failure.
     static bool drawXYPlot(const XYPlot& plot);
+    // Creates, fills and shows a new chart window for a histogram
+    // (frm_main_histogram.cpp); none when neither series is shown. A
+    // failure is thrown to the caller before any window is shown.
+    static frmPlot* CreateHistogramPlot(const HistogramPlot& plot);
 
     // ---- start-up, command line and close (frm_main_startup.cpp) ----------
     // The start-up sequence. False when this start ends at once: its

@@ -78,14 +78,6 @@ frmInfo* frmMain::showResults(const QString& caption, const QString& text, bool 
     return window;
 }
 
-void frmMain::Command15_Click()
-{
-    if (mainWindowHooks().histogramPlot)
-        mainWindowHooks().histogramPlot(*this);
-    else
-        featureMissing(QStringLiteral("The histogram"));
-}
-
 void frmMain::Command10_Click()
 {
     if (mainWindowHooks().showAbout) {

@@ -89,6 +89,7 @@ void frmMain::Command6_Click()
                                    autoBox->setChecked(true);
                        },
                        [](const RunRequests::Chart& r) { frmMain::drawXYPlot(r.plot); },
+                       [this](const RunRequests::Histograms&) { Command13_Click(); },
                    },
                    request);
     }

@@ -308,8 +308,12 @@ void frmMain::PrevInstanceKVE_Click()
 
     if (sw.CompareFile && !KVECode::FileExists(*sw.CompareFile))
         fail(QStringLiteral("comparison file not found: ") + *sw.CompareFile);
-    if (KVECode::FileExists(state.CompareFileName))
-        guarded([&] { frmCompare::instance()->show(); });
+    if (KVECode::FileExists(state.CompareFileName)) {
+        QString unread;
+        guarded([&] { unread = frmCompare::showFromCommandLine(); });
+        if (!unread.isEmpty())
+            fail(unread);
+    }
 
     PrevInstanceKVE->setText(QLatin1String(HandOverCaption));
     state.BatchMode = false;

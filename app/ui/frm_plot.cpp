@@ -142,6 +142,16 @@ frmPlot::frmPlot(QWidget* parent)
     connect(HScroll1, &QScrollBar::valueChanged, this, [this] { HScroll1_Change(); });
     connect(HScroll2, &QScrollBar::valueChanged, this, [this] { HScroll2_Change(); });
 
+    connect(Chart, &ChartView::chartActivated, this, &frmPlot::Chart_ChartActivated);
+    connect(Chart, &ChartView::plotActivated, this, &frmPlot::Chart_PlotActivated);
+    connect(Chart, &ChartView::titleActivated, this, &frmPlot::Chart_TitleActivated);
+    connect(Chart, &ChartView::footnoteActivated, this, &frmPlot::Chart_FootnoteActivated);
+    connect(Chart, &ChartView::axisActivated, this, &frmPlot::Chart_AxisActivated);
+    connect(Chart, &ChartView::axisTitleActivated, this, &frmPlot::Chart_AxisTitleActivated);
+    connect(Chart, &ChartView::axisLabelActivated, this, &frmPlot::Chart_AxisLabelActivated);
+    connect(Chart, &ChartView::seriesActivated, this, &frmPlot::Chart_SeriesActivated);
+    connect(Chart, &ChartView::pointActivated, this, &frmPlot::Chart_PointActivated);
+
     setMinimumSize(twips(MinOuterWidth - FrameWidth), twips(MinOuterHeight - FrameHeight));
     resize(twips(8115), twips(8205));
     Form_Load();
@@ -155,8 +165,7 @@ void frmPlot::Form_Load()
     stat.Width = 2;
 }
 
-template <class Step>
-void frmPlot::guarded(Step&& step)
+void frmPlot::guarded(const std::function<void()>& step)
 {
     try {
         step();
@@ -238,14 +247,31 @@ void frmPlot::Check7_Click()
     chooseBackdropColor(Check7, true);
 }
 
-QColor frmPlot::chooseColor()
+std::optional<QColor> frmPlot::chooseColor()
 {
     const std::optional<QColor> chosen = Platform::colorDialog().choose(m_dialog.color);
     if (chosen)
         m_dialog.color = *chosen;
     else if (m_dialog.cancelError)
         throw PlotError("Cancel was selected.");
-    return m_dialog.color;
+    return chosen;
+}
+
+std::optional<ChartFont> frmPlot::chooseFont(const ChartFont& font)
+{
+    m_dialog.flags = 3;
+    const std::optional<FontChoice> chosen =
+        Platform::fontDialog().choose(FontChoice{font.Name, font.Size, font.bold(), font.italic()});
+    if (!chosen) {
+        if (m_dialog.cancelError)
+            throw PlotError("Cancel was selected.");
+        return std::nullopt;
+    }
+    ChartFont out;
+    out.Name = chosen->name;
+    out.Size = chosen->size;
+    out.Style = chosen->bold && chosen->italic ? 3 : chosen->italic ? 2 : chosen->bold ? 1 : 0;
+    return out;
 }
 
 void frmPlot::chooseBackdropColor(QPushButton* box, bool plotArea)
@@ -256,8 +282,11 @@ void frmPlot::chooseBackdropColor(QPushButton* box, bool plotArea)
             (plotArea ? chart.Plot.Backdrop : chart.Backdrop).BrushStyle = 0;
             return;
         }
-        const QColor colour = chooseColor();
-        const qint32 rgb = colour.red() + 256 * colour.green() + 65536 * colour.blue();
+        // A cancelled dialog changes nothing; the box stays ticked.
+        const std::optional<QColor> colour = chooseColor();
+        if (!colour)
+            return;
+        const qint32 rgb = colour->red() + 256 * colour->green() + 65536 * colour->blue();
         ChartModel& chart = Chart->edit();
         ChartBackdrop& backdrop = plotArea ? chart.Plot.Backdrop : chart.Backdrop;
         backdrop.FillStyle = 1;

@@ -5,16 +5,23 @@
 // closed. Beside the chart: the style boxes (drawn as toggle buttons), the
 // two scroll bars for the markers of the third series, the information
 // button, and return, print with the printer dialog, copy, save as picture
-// and print with the information text.
+// and print with the information text. A double click on an element of the
+// chart restyles it (frm_plot_edit.cpp); the "Stats" box draws statistic
+// lines through the options window frmStatOpt (frm_plot_stats.cpp).
 
 #include <QColor>
 #include <QWidget>
 
 #include <array>
+#include <functional>
+#include <optional>
 
 #include "platform/platform_services.hpp"
 
 class ChartView;
+struct ChartFont;
+class ChartModel;
+struct ChartText;
 class QPushButton;
 class QScrollBar;
 
@@ -46,7 +53,7 @@ public:
     // what the user chose in it stay for the window's later dialogs.
     struct DialogState {
         bool cancelError = false;        // cancelling raises an error (set by the print setup)
-        int flags = 0;
+        int flags = 0;                   // 4 by the print setup, 3 by the font dialog
         int copies = 1;
         bool landscape = false;
         QColor color = Qt::black;        // the colour dialog's colour
@@ -55,9 +62,12 @@ public:
         QString defaultExt;
     };
     DialogState& dialog() { return m_dialog; }
-    // The colour dialog at the dialog's colour. Cancelling keeps that
-    // colour, or throws when cancelling raises an error.
-    QColor chooseColor();
+    // The colour dialog at the dialog's colour: the colour chosen, nothing
+    // when cancelled, or a throw when cancelling raises an error.
+    std::optional<QColor> chooseColor();
+    // The font dialog at `font` (screen and printer fonts): the font
+    // chosen, with the same cancel rules.
+    std::optional<ChartFont> chooseFont(const ChartFont& font);
 
     // Handlers, named after their controls.
     void Form_Load();
@@ -78,6 +88,17 @@ public:
     void HScroll1_Change();
     void HScroll2_Change();
 
+    // Double clicks on the chart's elements.
+    void Chart_ChartActivated();
+    void Chart_PlotActivated();
+    void Chart_TitleActivated();
+    void Chart_FootnoteActivated();
+    void Chart_AxisActivated(int axisId, int axisIndex);
+    void Chart_AxisTitleActivated(int axisId, int axisIndex);
+    void Chart_AxisLabelActivated(int axisId, int axisIndex, int labelSetIndex, int labelIndex);
+    void Chart_SeriesActivated(int series);
+    void Chart_PointActivated(int series, int dataPoint);
+
     // Smallest outer size of the window, in twips, and how much the frame
     // and caption bar take of the outer size.
     static constexpr int MinOuterWidth = 8350;
@@ -92,11 +113,12 @@ protected:
 private:
     void Form_Resize();
     void chooseBackdropColor(QPushButton* box, bool plotArea);
+    // A text of the chart through the label prompt, then its font.
+    void editText(const std::function<ChartText&(ChartModel&)>& element);
     PrintJob chartPrintJob();
     // Runs a command; a run-time error shows its description in a box
     // titled "Plot".
-    template <class Step>
-    void guarded(Step&& step);
+    void guarded(const std::function<void()>& step);
 
     ChartView* Chart;
     QPushButton* Check1;

@@ -109,17 +109,17 @@ GraphicsOptionsPage::GraphicsOptionsPage(MainControls& controls, QWidget* parent
 
     bindOptions();
 
-    // One of "2D Graph" and "3D Graph" at a time.
-    QCheckBox* graph2D = m_controls.check(CheckBox::Histogram2D);
-    QCheckBox* graph3D = m_controls.check(CheckBox::Histogram3D);
-    connect(graph2D, &QCheckBox::toggled, this, [graph3D](bool on) {
-        if (on)
-            graph3D->setChecked(false);
-    });
-    connect(graph3D, &QCheckBox::toggled, this, [graph2D](bool on) {
-        if (on)
-            graph2D->setChecked(false);
-    });
+    const std::pair<CheckBox, void (GraphicsOptionsPage::*)()> rules[] = {
+        {CheckBox::HistogramXY, &GraphicsOptionsPage::Check37_Click},
+        {CheckBox::Histogram2D, &GraphicsOptionsPage::Check40_Click},
+        {CheckBox::Histogram3D, &GraphicsOptionsPage::Check41_Click},
+        {CheckBox::HistogramDifference, &GraphicsOptionsPage::Check42_Click},
+    };
+    for (const auto& [box, rule] : rules)
+        connect(m_controls.check(box), &QCheckBox::stateChanged, this, [this, rule = rule] { (this->*rule)(); });
+    // The boxes that enable others start as their defaults ask.
+    Check37_Click();
+    Check42_Click();
     connect(HScroll1, &QScrollBar::valueChanged, this, &GraphicsOptionsPage::HScroll1_Change);
     connect(HScroll2, &QScrollBar::valueChanged, this, &GraphicsOptionsPage::HScroll2_Change);
     for (TextBox box : {TextBox::DeviationConfidence, TextBox::DeviationLower, TextBox::DeviationUpper})
@@ -193,6 +193,47 @@ void GraphicsOptionsPage::HScroll2_Change()
 {
     ProgramState& state = programState();
     setBand(HScroll2, Label19, state.ResidualLower, TextBox::ResidualLower, state.ResidualUpper, TextBox::ResidualUpper);
+}
+
+bool GraphicsOptionsPage::ticked(CheckBox box) const
+{
+    return m_controls.check(box)->checkState() == Qt::Checked;
+}
+
+QRadioButton* GraphicsOptionsPage::option(const char* name) const
+{
+    return findChild<QRadioButton*>(QLatin1String(name));
+}
+
+void GraphicsOptionsPage::Check37_Click()
+{
+    const bool on = ticked(CheckBox::HistogramXY);
+    option("Option3_0")->setEnabled(on);
+    option("Option3_1")->setEnabled(on);
+}
+
+void GraphicsOptionsPage::Check42_Click()
+{
+    m_controls.check(CheckBox::HistogramAbsDifference)->setEnabled(ticked(CheckBox::HistogramDifference));
+}
+
+void GraphicsOptionsPage::Check40_Click()
+{
+    if (!ticked(CheckBox::Histogram2D))
+        return;
+    m_controls.check(CheckBox::Histogram3D)->setCheckState(Qt::Unchecked);
+    option("Option2_4")->setEnabled(true);
+}
+
+void GraphicsOptionsPage::Check41_Click()
+{
+    // A pie has no third dimension: "Bar" takes its place.
+    if (!ticked(CheckBox::Histogram3D))
+        return;
+    m_controls.check(CheckBox::Histogram2D)->setCheckState(Qt::Unchecked);
+    if (option("Option2_4")->isChecked())
+        option("Option2_0")->setChecked(true);
+    option("Option2_4")->setEnabled(false);
 }
 
 void GraphicsOptionsPage::Text1_Change(TextBox box)

@@ -1,14 +1,16 @@
 #pragma once
 // The "Graphics" page of the main window: the residual table's columns and
 // plots with the acceptance limits and their percentage bands, the
-// histogram options and the deviation confidence, with their rules (one of
-// "2D Graph" and "3D Graph", the confidence and the deviation limits
-// exclusive, at least 3 bins).
+// histogram options and the deviation confidence, with their rules (the
+// histogram panel's boxes that enable others, one of "2D Graph" and
+// "3D Graph" with no pie in three dimensions, the confidence and the
+// deviation limits exclusive, at least 3 bins).
 
 #include "ui/option_page.hpp"
 
 class QLabel;
 class QListWidget;
+class QRadioButton;
 class QScrollBar;
 
 class GraphicsOptionsPage : public OptionPage {
@@ -24,6 +26,11 @@ public:
     void HScroll2_Change();                  // residual band
     void Text1_Change(TextBox box);
     void Text1_LostFocus(TextBox box);       // the bin count
+    // The histogram panel's rules; each runs whenever its box changes.
+    void Check37_Click();                    // "Plot Y and X": "Together" and "Separate"
+    void Check40_Click();                    // "2D Graph"
+    void Check41_Click();                    // "3D Graph"
+    void Check42_Click();                    // "Plot X and X difference": "Abs(difference)"
 
     QPushButton* plotButton() const { return m_plot; }
 
@@ -32,6 +39,8 @@ protected:
 
 private:
     void setBoxText(TextBox box, const QString& text);
+    bool ticked(CheckBox box) const;
+    QRadioButton* option(const char* name) const;
     // A percentage band: the limits +-(value of `bar`) % of MeanY, shown
     // in their boxes and beside the bar.
     void setBand(QScrollBar* bar, QLabel* label, double& lower, TextBox lowerBox, double& upper, TextBox upperBox);

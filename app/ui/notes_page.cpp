@@ -3,13 +3,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QFile>
-#include <QMimeData>
 #include <QPushButton>
 #include <QTextEdit>
-#include <QUrl>
 
 #include "core/dataset_file.hpp"
 #include "core/kve_code.hpp"
@@ -18,6 +14,7 @@
 #include "platform/platform_services.hpp"
 #include "platform/user_folders.hpp"
 #include "ui/colour_scheme.hpp"
+#include "ui/file_drop.hpp"
 #include "ui/frm_main.hpp"
 
 namespace {
@@ -25,16 +22,6 @@ namespace {
 const QString kTextFilter = QStringLiteral("All Files (*.*)|*.*|Text Files (*.TXT)|*.TXT");
 // What a cancelled file dialog reports, as an error like any other.
 const QString kCancelled = QStringLiteral("Cancel was selected.");
-
-QStringList localFiles(const QMimeData* data)
-{
-    QStringList files;
-    if (data && data->hasUrls())
-        for (const QUrl& url : data->urls())
-            if (url.isLocalFile())
-                files << url.toLocalFile();
-    return files;
-}
 
 void showError(const QString& description)
 {
@@ -237,34 +224,10 @@ void NotesPage::Notes_OLEDragDrop(const QStringList& files)
 
 bool NotesPage::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_notesViewport) {
-        switch (event->type()) {
-        case QEvent::DragEnter:
-        case QEvent::DragMove: {
-            auto* drag = static_cast<QDragMoveEvent*>(event);
-            if (Notes_OLEDragOver(localFiles(drag->mimeData()))) {
-                drag->setDropAction(Qt::CopyAction);
-                drag->accept();
-            } else {
-                drag->ignore();
-            }
-            return true;
-        }
-        case QEvent::Drop: {
-            auto* drop = static_cast<QDropEvent*>(event);
-            const QStringList files = localFiles(drop->mimeData());
-            if (files.isEmpty()) {
-                drop->ignore();
-            } else {
-                drop->setDropAction(Qt::CopyAction);
-                drop->accept();
-                Notes_OLEDragDrop(files);
-            }
-            return true;
-        }
-        default:
-            break;
-        }
-    }
+    if (watched == m_notesViewport
+        && filterFileDrop(
+            event, [this](const QStringList& files, Qt::DropActions) { return Notes_OLEDragOver(files); },
+            [this](const QStringList& files) { Notes_OLEDragDrop(files); }))
+        return true;
     return QObject::eventFilter(watched, event);
 }

@@ -95,6 +95,8 @@ public:
             m_sortY.redim(0, n);
             m_winX.redim(0, n);
             m_winY.redim(0, n);
+            m_centredWX.redim(0, n);
+            m_centredWY.redim(0, n);
             m_clipD.assign(size, 0.0);
             m_clipS.assign(size, 0.0);
             m_HD.assign(size, 0.0);
@@ -104,6 +106,7 @@ public:
             m_K.KT.assign(size, 0.0);
             m_K.KX.assign(size, 0.0);
             m_K.KXt.assign(size, 0.0);
+            m_centre = detail::gcccCentre(m_x.data(), m_y.data(), n);
         } catch (const std::bad_alloc&) {
             raiseError(7, LibrarySource, "Out of memory");
         }
@@ -126,14 +129,13 @@ private:
         return v;
     }
     void clip();
-    void centre();
 
     Sumtrix& m_lib;
     std::int32_t m_n;
     std::vector<double> m_x, m_y;      // x(1..n), y(1..n); NaN where the caller's arrays end
-    std::vector<double> m_xc, m_yc;    // centred copies for the squared distance
-    bool m_centred = false;
+    detail::GcccCentre m_centre;       // the common mean c, x - c and y - c (empty unless all finite)
     BoundedArray<double> m_sortX, m_sortY, m_winX, m_winY;  // WinX and WinY hold ClipX and ClipY from variant 4 on
+    BoundedArray<double> m_centredWX, m_centredWY;          // WinX - c and WinY - c
     std::vector<double> m_clipD, m_clipS, m_HD, m_HT, m_HX;
     detail::GcccKernels m_K;
 
@@ -141,6 +143,7 @@ private:
     double m_LowX = 0.0, m_HighX = 0.0, m_LowY = 0.0, m_HighY = 0.0;
     double m_MeanWX = 0.0, m_MeanWY = 0.0, m_VarWX = 0.0, m_VarWY = 0.0, m_CovWXY = 0.0;
     double m_Delta = 0.0;
+    double m_DeltaShift = 0.0;  // Delta - |2c| for data on one side of zero
     detail::GcccTerms m_terms;
     double m_A = 0.0, m_B = 0.0, m_C = 0.0;
     double m_Num = 0.0, m_Den = 0.0, m_VarRg = 0.0;
@@ -149,7 +152,10 @@ private:
 
 // The bound Delta of variants 4 to 7: the larger of mean + 1.5 SD of the
 // sums x + y and of the differences x - y, from the data winsorised at the
-// 5 % and 95 % order statistics.
+// 5 % and 95 % order statistics. The moments are those of the winsorised
+// data less the common mean c (when the data are finite), so that Delta is
+// formed as 2c + (its part from the centred sums): for data far from zero
+// the variants 4 to 7 need Delta - 2c to the data's own precision.
 void GcccWork::prepare()
 {
     const std::int32_t n = m_n;
@@ -178,21 +184,36 @@ void GcccWork::prepare()
         m_winY(i) = yi <= m_LowY ? m_LowY : (yi > m_HighY ? m_HighY : yi);
     }
 
+    const double c = m_centre.c;
+    for (std::int32_t i = 1; i <= n; ++i) {
+        m_centredWX(i) = m_winX(i) - c;
+        m_centredWY(i) = m_winY(i) - c;
+    }
     double meanDiff = 0.0, varDiff = 0.0;
     m_CovWXY = 0.0;
     std::int32_t count = n;
     ignoreErrors([&] {
-        m_lib.STAT_MeanVarCoVar(m_winX, m_winY, count, m_MeanWX, m_MeanWY, m_VarWX, m_VarWY, meanDiff, varDiff,
-                                m_CovWXY);
+        m_lib.STAT_MeanVarCoVar(m_centredWX, m_centredWY, count, m_MeanWX, m_MeanWY, m_VarWX, m_VarWY, meanDiff,
+                                varDiff, m_CovWXY);
     });
 
+    // Each bound with the means of the centred data; the sums' bound is
+    // 2c + bySum.
+    double bySum = NaN, sumBound = NaN;
     guardStep(m_Delta, [&] {
         const double sdSum = checkedSqrt(add(add(m_VarWX, m_VarWY), mul(2.0, m_CovWXY)));
-        const double bySum = add(add(m_MeanWX, m_MeanWY), mul(1.5, sdSum));
+        bySum = add(add(m_MeanWX, m_MeanWY), mul(1.5, sdSum));
         const double sdDiff = checkedSqrt(sub(add(m_VarWX, m_VarWY), mul(2.0, m_CovWXY)));
         const double byDiff = add(sub(m_MeanWX, m_MeanWY), mul(1.5, sdDiff));
-        return m_lib.Max(bySum, byDiff);
+        sumBound = add(2.0 * c, bySum);
+        return m_lib.Max(sumBound, byDiff);
     });
+    // Delta - |2c| for data on one side of zero: from the sums' bound,
+    // bySum (above zero) or 4c + bySum (below); otherwise Delta - |2c|.
+    if (m_Delta == sumBound)
+        m_DeltaShift = m_centre.side < 0 ? 4.0 * c + bySum : bySum;
+    else
+        m_DeltaShift = m_Delta - std::fabs(2.0 * c);
 }
 
 // The clipping pass of variants 4 to 6, from the raw data: differences and
@@ -221,33 +242,13 @@ void GcccWork::clip()
     }
 }
 
-// The squared distance gives the same coefficient and standard error for
-// x - c and y - c whatever c, but its kernel means grow with the square of
-// the data's distance from zero and cancel in C - A. It therefore runs on
-// data centred at the mean of all 2n values (when they are all finite).
-void GcccWork::centre()
-{
-    if (m_centred)
-        return;
-    m_centred = true;
-    m_xc = m_x;
-    m_yc = m_y;
-    long double sum = 0.0L;
-    for (std::int32_t i = 1; i <= m_n; ++i) {
-        const double xi = m_x[static_cast<std::size_t>(i)], yi = m_y[static_cast<std::size_t>(i)];
-        if (!std::isfinite(xi) || !std::isfinite(yi))
-            return;
-        sum += static_cast<long double>(xi) + yi;
-    }
-    if (m_n == 0)
-        return;
-    const double c = static_cast<double>(sum / (2.0L * m_n));
-    for (std::int32_t i = 1; i <= m_n; ++i) {
-        m_xc[static_cast<std::size_t>(i)] = m_x[static_cast<std::size_t>(i)] - c;
-        m_yc[static_cast<std::size_t>(i)] = m_y[static_cast<std::size_t>(i)] - c;
-    }
-}
-
+// The kernel terms grow with the data's distance from zero while rg rests
+// on their differences. The squared distance gives the same coefficient for
+// x - c and y - c whatever c: it runs on data centred at the mean of all 2n
+// values (when they are all finite). The other distances are not
+// location-invariant; for data on one side of zero their pass takes the
+// centred data and expands the terms of the sums about 2c instead (see
+// GcccPassData), which leaves every result as it is in exact arithmetic.
 void GcccWork::kernelPass(int variant, double P)
 {
     detail::GcccPassData d;
@@ -264,10 +265,16 @@ void GcccWork::kernelPass(int variant, double P)
         d.clipX = m_winX.data().data();
         d.clipY = m_winY.data().data();
     }
-    if (d.kind == detail::GcccKind::Square && variant <= 3) {
-        centre();
-        d.x = m_xc.data();
-        d.y = m_yc.data();
+    const bool centred = !m_centre.xc.empty();
+    if (centred && d.kind == detail::GcccKind::Square && variant <= 3) {
+        d.x = m_centre.xc.data();
+        d.y = m_centre.yc.data();
+    } else if (centred && m_centre.side != 0) {
+        d.side = m_centre.side;
+        d.xc = m_centre.xc.data();
+        d.yc = m_centre.yc.data();
+        d.twoCentre = std::fabs(2.0 * m_centre.c);
+        d.DeltaShift = m_DeltaShift;
     }
     ignoreErrors([&] { detail::gcccKernelPass(d, m_terms, m_K); });
 }

@@ -32,6 +32,24 @@
 // Delta are finite and within 1e100 (for the powers, when every row comes
 // out finite). Otherwise the cross sums come from the literal loop, in
 // which a failed term keeps its previous value.
+//
+// Data on one side of zero come centred (see GcccPassData): the terms of the
+// arguments near 2c, |2c| + v, are taken less the affine function of v that
+// follows g there, so a term is of the size of the data's spread. For each
+// kind, with a = |2c|, D = Delta - a and beta = g'(a):
+//   absolute distance: |2c + w| - (a + v) = 0;
+//   power:   phi(v) = (a + v)^P - a^P - beta v;
+//   clipped and Huber, a <= Delta: the same expansion at a; the clipped
+//            pieces become g(Delta) less it, D^2 + 2 a (D - v) for the
+//            square, D - v for |u|, phi(D) + beta (D - v) for the power,
+//            D (v - D/2) for Huber's linear piece;
+//   clipped and Huber, a > Delta: less g(Delta) (Huber: less its linear
+//            piece), so that the limited terms are 0 and the others
+//            (v - D)(v - D + 2 Delta), v - D, (a + v)^P - Delta^P and
+//            (v - D)^2 / 2; with Delta < 0 every argument is limited and the
+//            clipped kinds keep g(Delta), as the raw terms are.
+// The literal loop evaluates the same terms one by one, so both paths
+// agree for data far from zero too.
 #include "concordance_kernels.hpp"
 
 #include <algorithm>
@@ -141,6 +159,114 @@ private:
     double m_limit;
 };
 
+// The terms of the arguments near 2c for data on one side of zero, as
+// functions of v = |u| - a, a = |2c|: g less the affine function of v
+// described at the top of this file.
+class Expansion {
+public:
+    Expansion(GcccKind kind, double P, double a, double Delta, double shift)
+        : m_kind(kind), m_P(P), m_a(a), m_Delta(Delta),
+          m_limits(isClipped(kind) || kind == GcccKind::Huber),
+          m_shift(m_limits ? shift : std::numeric_limits<double>::infinity()), m_inside(m_shift >= 0.0)
+    {
+        if (!(a > 0.0))
+            return;  // not used: the pass works on raw data
+        m_ra = std::sqrt(a);
+        m_aP = std::pow(a, P);
+        m_beta = P * std::pow(a, P - 1.0);
+        if (kind == GcccKind::ClipPower) {
+            m_phiShift = m_inside ? phi(m_shift) : 0.0;
+            m_psiShift = !m_inside && Delta >= 0.0 ? psi(m_shift) : 0.0;
+        }
+    }
+
+    // Whether |u| = a + v lies beyond Delta: a limited argument, or
+    // Huber's linear piece.
+    bool clipped(double v) const { return m_limits && v > m_shift; }
+
+    // The term of v; `limited` takes g(Delta) (Huber: the linear piece) in
+    // place of g(a + v). NaN when it fails.
+    double value(double v, bool limited) const
+    {
+        const double r = term(v, limited);
+        return std::isfinite(v) && std::isfinite(r) ? r : NaN;
+    }
+
+    // (a + v)^P - a^P - beta v, without cancellation: a binomial series
+    // where v is small against a.
+    double phi(double v) const
+    {
+        const double t = v / m_a;
+        if (std::fabs(t) < 0.125) {
+            double coefficient = m_P * (m_P - 1.0) / 2.0, power = t * t;
+            double sum = coefficient * power;
+            for (int k = 3; k < 64; ++k) {
+                coefficient *= (m_P - (k - 1)) / k;
+                power *= t;
+                const double term = coefficient * power;
+                sum += term;
+                if (std::fabs(term) <= 1e-17 * std::fabs(sum))
+                    break;
+            }
+            return m_aP * sum;
+        }
+        return std::pow(std::max(m_a + v, 0.0), m_P) - m_aP - m_beta * v;
+    }
+    // (a + v)^P - a^P.
+    double psi(double v) const { return m_aP * std::expm1(m_P * std::log1p(v / m_a)); }
+
+    double a() const { return m_a; }
+    double ra() const { return m_ra; }
+    double beta() const { return m_beta; }
+    double shift() const { return m_shift; }
+    bool inside() const { return m_inside; }
+    double psiShift() const { return m_psiShift; }
+
+private:
+    double term(double v, bool limited) const
+    {
+        const double D = m_shift;
+        switch (m_kind) {
+        case GcccKind::Square:
+            return v * v;
+        case GcccKind::Absolute:
+            return 0.0;
+        case GcccKind::Power:
+            return phi(v);
+        case GcccKind::ClipSquare:
+            if (m_inside)
+                return limited ? D * D + 2.0 * m_a * (D - v) : v * v;
+            if (limited)
+                return m_Delta < 0.0 ? m_Delta * m_Delta : 0.0;
+            return (v - D) * ((v - D) + 2.0 * m_Delta);
+        case GcccKind::ClipAbsolute:
+            if (m_inside)
+                return limited ? D - v : 0.0;
+            if (limited)
+                return m_Delta < 0.0 ? -m_Delta : 0.0;
+            return v - D;
+        case GcccKind::ClipPower:
+            if (m_inside)
+                return limited ? m_phiShift + m_beta * (D - v) : phi(v);
+            if (limited)
+                return m_Delta < 0.0 ? std::pow(-m_Delta, m_P) : 0.0;
+            return psi(v) - m_psiShift;
+        case GcccKind::Huber:
+            if (m_inside)
+                return limited ? D * (v - D / 2.0) : v * v / 2.0;
+            return limited ? 0.0 : (v - D) * (v - D) / 2.0;
+        }
+        return NaN;
+    }
+
+    GcccKind m_kind;
+    double m_P, m_a, m_Delta;
+    bool m_limits;
+    double m_shift;
+    bool m_inside;
+    double m_ra = 0.0, m_aP = 0.0, m_beta = 0.0, m_phiShift = 0.0, m_psiShift = 0.0;
+};
+
 // The values b(1..n) sorted, with long-double prefix sums of b - c and
 // (b - c)^2 about the median c.
 class SortedSums {
@@ -148,15 +274,7 @@ public:
     SortedSums(const double* v, std::int32_t n) : m_b(v + 1, v + 1 + n)
     {
         std::sort(m_b.begin(), m_b.end());
-        const std::size_t m = m_b.size();
-        m_c = m == 0 ? 0.0L : static_cast<long double>(m_b[m / 2]);
-        m_p1.assign(m + 1, 0.0L);
-        m_p2.assign(m + 1, 0.0L);
-        for (std::size_t k = 0; k < m; ++k) {
-            const long double d = static_cast<long double>(m_b[k]) - m_c;
-            m_p1[k + 1] = m_p1[k] + d;
-            m_p2[k + 1] = m_p2[k] + d * d;
-        }
+        sums();
     }
 
     std::size_t size() const { return m_b.size(); }
@@ -185,17 +303,38 @@ public:
                - ac * static_cast<long double>(hi - m);
     }
 
-    // Sum of (a - b_j)^2 over lo <= j < hi.
-    long double sumSq(std::size_t lo, std::size_t hi, double a) const
+    // Sum of a - b_j over lo <= j < hi.
+    long double sumLin(std::size_t lo, std::size_t hi, long double a) const
     {
         if (hi <= lo)
             return 0.0L;
-        const long double ac = static_cast<long double>(a) - m_c;
+        return (a - m_c) * static_cast<long double>(hi - lo) - (m_p1[hi] - m_p1[lo]);
+    }
+
+    // Sum of (a - b_j)^2 over lo <= j < hi.
+    long double sumSq(std::size_t lo, std::size_t hi, long double a) const
+    {
+        if (hi <= lo)
+            return 0.0L;
+        const long double ac = a - m_c;
         const long double k = static_cast<long double>(hi - lo);
         return k * ac * ac - 2.0L * ac * (m_p1[hi] - m_p1[lo]) + (m_p2[hi] - m_p2[lo]);
     }
 
 private:
+    void sums()
+    {
+        const std::size_t m = m_b.size();
+        m_c = m == 0 ? 0.0L : static_cast<long double>(m_b[m / 2]);
+        m_p1.assign(m + 1, 0.0L);
+        m_p2.assign(m + 1, 0.0L);
+        for (std::size_t k = 0; k < m; ++k) {
+            const long double d = static_cast<long double>(m_b[k]) - m_c;
+            m_p1[k + 1] = m_p1[k] + d;
+            m_p2[k + 1] = m_p2[k] + d * d;
+        }
+    }
+
     std::vector<double> m_b;
     long double m_c = 0.0L;
     std::vector<long double> m_p1, m_p2;
@@ -226,29 +365,36 @@ void forBlocks(std::size_t count, std::size_t minPerThread, unsigned threads, F 
         t.join();
 }
 
-// sum_j g(a - b_j) - g(a + b_j) for one row, in eight interleaved partial
-// sums (lane l takes j = l, l + 8, ...) added pairwise at the end; each
-// term is also added to its column's sum col[j]. Inlined into each build of
-// the row functions below.
-template <class G>
+// sum_j term(a, b_j) for one row, in eight interleaved partial sums (lane l
+// takes j = l, l + 8, ...) added pairwise at the end; each term is also
+// added to its column's sum col[j]. Inlined into each build of the row
+// functions below.
+template <class T>
 [[gnu::always_inline]] inline double powerRow(double a, const double* __restrict b, std::size_t m,
-                                              double* __restrict col, const G& g)
+                                              double* __restrict col, const T& term)
 {
     double acc[8] = {};
     std::size_t j = 0;
     for (; j + 8 <= m; j += 8) {
         for (std::size_t l = 0; l < 8; ++l) {
-            const double t = g(a - b[j + l]) - g(a + b[j + l]);
+            const double t = term(a, b[j + l]);
             acc[l] += t;
             col[j + l] += t;
         }
     }
     for (std::size_t l = 0; j < m; ++j, ++l) {
-        const double t = g(a - b[j]) - g(a + b[j]);
+        const double t = term(a, b[j]);
         acc[l] += t;
         col[j] += t;
     }
     return ((acc[0] + acc[1]) + (acc[2] + acc[3])) + ((acc[4] + acc[5]) + (acc[6] + acc[7]));
+}
+
+// g(a - b) - g(a + b), the cross term of raw data.
+template <class G>
+[[gnu::always_inline]] inline auto rawTerm(const G& g)
+{
+    return [=](double a, double b) { return g(a - b) - g(a + b); };
 }
 
 // The rows of the power distances, with every argument limited at `delta`
@@ -264,20 +410,105 @@ template <class G>
 GCCC_VECTOR_CLONES double rowPower15(double a, const double* b, std::size_t m, double delta, double* col)
 {
     // |u|^1.5 as |u| sqrt|u|: within an ulp of the power, and it vectorises.
-    return powerRow(a, b, m, col, [=](double u) {
-        const double v = std::min(std::fabs(u), delta);
-        return v * std::sqrt(v);
-    });
+    return powerRow(a, b, m, col, rawTerm([=](double u) {
+                        const double v = std::min(std::fabs(u), delta);
+                        return v * std::sqrt(v);
+                    }));
 }
 
 GCCC_VECTOR_CLONES double rowPower05(double a, const double* b, std::size_t m, double delta, double* col)
 {
-    return powerRow(a, b, m, col, [=](double u) { return std::sqrt(std::min(std::fabs(u), delta)); });
+    return powerRow(a, b, m, col, rawTerm([=](double u) { return std::sqrt(std::min(std::fabs(u), delta)); }));
 }
 
 double rowPower(double a, const double* b, std::size_t m, double delta, double P, double* col)
 {
-    return powerRow(a, b, m, col, [=](double u) { return std::pow(std::min(std::fabs(u), delta), P); });
+    return powerRow(a, b, m, col,
+                    rawTerm([=](double u) { return std::pow(std::min(std::fabs(u), delta), P); }));
+}
+
+// The rows of the power distances for data on one side of zero: p = side xc
+// and q = side yc, the difference term of |p - q| and the expanded term of
+// v = p + q (see Expansion). With w = min(v, D) (D infinite when nothing is
+// limited) the expanded term is phi(w) + beta (w - v) for a <= Delta, and
+// beyond it 0 for v > D and psi(v) - psi(D) otherwise. With
+// d = sqrt(a + w) - sqrt(a):
+//   P = 1.5: phi = d^2 (sqrt(a + w) + sqrt(a) / 2), psi = d (2 a + w + sqrt(a + w) sqrt(a));
+//   P = 0.5: phi = -d^2 / (2 sqrt(a)),              psi = d;
+// products of values that carry no cancellation once d is. d comes from
+// r = sqrt(t), t = a + w rounded, and ra = sqrt(a), with the residuals of
+// both roots and the rounding of t (exact where w is small against a):
+//   d = (r - ra) + ((t - r^2) - ((t - a) - w) - (a - ra^2)) / (2 ra).
+// No division, so the rows cost little more than those of raw data.
+struct FarShape {
+    double a, ra, beta, shift, psiShift;
+    bool inside;
+};
+
+// d and r of the comment above.
+[[gnu::always_inline]] inline double farRoot(double a, double ra, double raResidual, double halfOverRa, double w,
+                                             double& r)
+{
+    const double t = std::max(a + w, 0.0);
+    r = std::sqrt(t);
+    return (r - ra) + ((std::fma(-r, r, t) - ((t - a) - w)) - raResidual) * halfOverRa;
+}
+
+GCCC_VECTOR_CLONES double rowPower15Far(double p, const double* q, std::size_t m, double delta, FarShape s,
+                                        double* col)
+{
+    const auto diff = [=](double u) {
+        const double v = std::min(std::fabs(u), delta);
+        return v * std::sqrt(v);
+    };
+    const double a = s.a, ra = s.ra, beta = s.beta, shift = s.shift, psiShift = s.psiShift;
+    const double raResidual = std::fma(-ra, ra, a), halfOverRa = 0.5 / ra, halfRa = 0.5 * ra;
+    if (s.inside)
+        return powerRow(p, q, m, col, [=](double pi, double qj) {
+            const double v = pi + qj, w = std::min(v, shift);
+            double r;
+            const double d = farRoot(a, ra, raResidual, halfOverRa, w, r);
+            return diff(pi - qj) - (d * d * (r + halfRa) + beta * (w - v));
+        });
+    return powerRow(p, q, m, col, [=](double pi, double qj) {
+        const double v = pi + qj;
+        double r;
+        const double d = farRoot(a, ra, raResidual, halfOverRa, v, r);
+        return diff(pi - qj) - (v > shift ? 0.0 : d * (2.0 * a + v + r * ra) - psiShift);
+    });
+}
+
+GCCC_VECTOR_CLONES double rowPower05Far(double p, const double* q, std::size_t m, double delta, FarShape s,
+                                        double* col)
+{
+    const auto diff = [=](double u) { return std::sqrt(std::min(std::fabs(u), delta)); };
+    const double a = s.a, ra = s.ra, beta = s.beta, shift = s.shift, psiShift = s.psiShift;
+    const double raResidual = std::fma(-ra, ra, a), halfOverRa = 0.5 / ra;
+    if (s.inside)
+        return powerRow(p, q, m, col, [=](double pi, double qj) {
+            const double v = pi + qj, w = std::min(v, shift);
+            double r;
+            const double d = farRoot(a, ra, raResidual, halfOverRa, w, r);
+            return diff(pi - qj) - (beta * (w - v) - d * d * halfOverRa);
+        });
+    return powerRow(p, q, m, col, [=](double pi, double qj) {
+        const double v = pi + qj;
+        double r;
+        const double d = farRoot(a, ra, raResidual, halfOverRa, v, r);
+        return diff(pi - qj) - (v > shift ? 0.0 : d - psiShift);
+    });
+}
+
+double rowPowerFar(double p, const double* q, std::size_t m, double delta, double P, const Expansion& e,
+                   double* col)
+{
+    const double beta = e.beta(), shift = e.shift(), psiShift = e.psiShift();
+    const bool inside = e.inside();
+    return powerRow(p, q, m, col, [&](double pi, double qj) {
+        const double v = pi + qj, w = std::min(v, shift);
+        const double term = inside ? e.phi(w) + beta * (w - v) : v > shift ? 0.0 : e.psi(v) - psiShift;
+        return std::pow(std::min(std::fabs(pi - qj), delta), P) - term;
+    });
 }
 
 // Rows and columns of a power distance in one sweep. The rows fall into a
@@ -287,18 +518,28 @@ double rowPower(double a, const double* b, std::size_t m, double delta, double P
 // number of threads.
 constexpr std::size_t MaxBands = 32;
 
-void powerSums(const double* a, const double* b, std::size_t m, double delta, double P, double* rows, double* cols,
-               unsigned threads)
+// `far` set: a and b are p and q of rowPower15Far.
+void powerSums(const double* a, const double* b, std::size_t m, double delta, double P, const Expansion* far,
+               double* rows, double* cols, unsigned threads)
 {
     const std::size_t bands = std::clamp<std::size_t>(m / RowsPerThread, 1, MaxBands);
     std::vector<double> partial(bands * m, 0.0);
+    FarShape shape{};
+    if (far)
+        shape = FarShape{far->a(), far->ra(), far->beta(), far->shift(), far->psiShift(), far->inside()};
     forBlocks(bands, 1, threads, [&](std::size_t lo, std::size_t hi) {
         for (std::size_t k = lo; k < hi; ++k) {
             double* col = partial.data() + k * m;
-            for (std::size_t i = m * k / bands; i < m * (k + 1) / bands; ++i)
-                rows[i] = P == 1.5   ? rowPower15(a[i], b, m, delta, col)
-                          : P == 0.5 ? rowPower05(a[i], b, m, delta, col)
-                                     : rowPower(a[i], b, m, delta, P, col);
+            for (std::size_t i = m * k / bands; i < m * (k + 1) / bands; ++i) {
+                if (far)
+                    rows[i] = P == 1.5   ? rowPower15Far(a[i], b, m, delta, shape, col)
+                              : P == 0.5 ? rowPower05Far(a[i], b, m, delta, shape, col)
+                                         : rowPowerFar(a[i], b, m, delta, P, *far, col);
+                else
+                    rows[i] = P == 1.5   ? rowPower15(a[i], b, m, delta, col)
+                              : P == 0.5 ? rowPower05(a[i], b, m, delta, col)
+                                         : rowPower(a[i], b, m, delta, P, col);
+            }
         }
     });
     for (std::size_t j = 0; j < m; ++j) {
@@ -316,34 +557,71 @@ struct OwnSums {
 
 class Pass {
 public:
-    explicit Pass(const GcccPassData& d) : m_d(d), m_dist(d.kind, d.P, d.Delta), m_n(std::max(d.n, 0)) {}
+    explicit Pass(const GcccPassData& d)
+        : m_d(d), m_dist(d.kind, d.P, d.Delta), m_n(std::max(d.n, 0)), m_far(d.side != 0),
+          m_side(d.side < 0 ? -1.0 : 1.0), m_expansion(d.kind, d.P, d.twoCentre, d.Delta, d.DeltaShift)
+    {
+    }
 
     void literal(GcccTerms& t, GcccKernels& out) const;
     void fast(GcccTerms& t, GcccKernels& out, unsigned threads) const;
 
 private:
     bool clipped() const { return isClipped(m_d.kind); }
-    // The arguments of an observation's own terms.
+    // The arguments of an observation's own terms (raw data).
     double argD(std::int32_t i) const { return clipped() ? m_d.clipD[i] : m_d.x[i] - m_d.y[i]; }
     double argS(std::int32_t i) const { return clipped() ? m_d.clipS[i] : m_d.x[i] + m_d.y[i]; }
     double argX(std::int32_t i) const { return 2.0 * (clipped() ? m_d.clipX[i] : m_d.x[i]); }
     double argY(std::int32_t i) const { return 2.0 * (clipped() ? m_d.clipY[i] : m_d.y[i]); }
 
+    // The term of an argument near 2c, from v = side (xc + yc) or side 2 xc.
+    double far(double v) const { return m_expansion.value(v, m_expansion.clipped(v)); }
+
+    // g of an observation's own arguments: the difference, the sum, the
+    // doubled x and y. NaN when the evaluation fails.
+    double ownD(std::int32_t i) const { return m_far ? m_dist.cross(m_d.xc[i] - m_d.yc[i]) : m_dist.own(argD(i)); }
+    double ownS(std::int32_t i) const { return m_far ? far(m_side * (m_d.xc[i] + m_d.yc[i])) : m_dist.own(argS(i)); }
+    // The doubled values of the clipped kinds are limited together: both
+    // take g(Delta) when either lies beyond Delta.
+    double ownXY(std::int32_t i, bool ofY) const
+    {
+        if (!m_far)
+            return m_dist.own(ofY ? argY(i) : argX(i));
+        const double vx = m_side * 2.0 * m_d.xc[i], vy = m_side * 2.0 * m_d.yc[i];
+        const double v = ofY ? vy : vx;
+        const bool limited = clipped() ? m_expansion.clipped(vx) || m_expansion.clipped(vy) : m_expansion.clipped(v);
+        return m_expansion.value(v, limited);
+    }
+    // g(x_i - y_j) and g(x_i + y_j).
+    double crossD(std::int32_t i, std::int32_t j) const
+    {
+        return m_far ? m_dist.cross(m_d.xc[i] - m_d.yc[j]) : m_dist.cross(m_d.x[i] - m_d.y[j]);
+    }
+    double crossS(std::int32_t i, std::int32_t j) const
+    {
+        return m_far ? far(m_side * (m_d.xc[i] + m_d.yc[j])) : m_dist.cross(m_d.x[i] + m_d.y[j]);
+    }
+
     void pairTerms(std::int32_t j, GcccTerms& t) const
     {
-        take(t.pairD, 0.5 * m_dist.own(argD(j)));
-        take(t.pairS, 0.5 * m_dist.own(argS(j)));
-        take(t.pairX, 0.25 * m_dist.own(argX(j)));
-        take(t.pairY, 0.25 * m_dist.own(argY(j)));
+        take(t.pairD, 0.5 * ownD(j));
+        take(t.pairS, 0.5 * ownS(j));
+        take(t.pairX, 0.25 * ownXY(j, false));
+        take(t.pairY, 0.25 * ownXY(j, true));
     }
     void ownTerms(std::int32_t i, GcccTerms& t) const
     {
-        take(t.ownD, m_dist.own(argD(i)));
-        take(t.ownS, m_dist.own(argS(i)));
-        take(t.ownX, m_dist.own(argX(i)));
-        take(t.ownY, m_dist.own(argY(i)));
-        take(t.ownD2, m_dist.own(argD(i)));
-        take(t.ownS2, m_dist.own(argS(i)));
+        take(t.ownD, ownD(i));
+        take(t.ownS, ownS(i));
+        take(t.ownX, ownXY(i, false));
+        take(t.ownY, ownXY(i, true));
+        take(t.ownD2, ownD(i));
+        take(t.ownS2, ownS(i));
+    }
+    void crossTerms(std::int32_t i, std::int32_t j, GcccTerms& t) const
+    {
+        take(t.crossD, crossD(i, j));
+        take(t.crossS, crossS(i, j));
     }
     // KD(i), KT(i) and the j = i cross term from the own terms just taken.
     void finishRow(std::int32_t i, const GcccTerms& t, double sumD, double sumT, GcccKernels& out,
@@ -359,10 +637,15 @@ private:
     void literalCross(GcccTerms& t, std::vector<double>& rows, std::vector<double>& cols) const;
     bool fastCross(std::vector<double>& rows, std::vector<double>& cols, unsigned threads) const;
     long double sortedRow(double a, const SortedSums& s) const;
+    long double sortedDiff(double a, const SortedSums& s) const;
+    long double sortedFar(double p, const SortedSums& s) const;
 
     const GcccPassData& m_d;
     Distance m_dist;
     std::int32_t m_n;
+    bool m_far;
+    double m_side;
+    Expansion m_expansion;
 };
 
 void Pass::literal(GcccTerms& t, GcccKernels& out) const
@@ -371,11 +654,9 @@ void Pass::literal(GcccTerms& t, GcccKernels& out) const
     std::vector<double> cols(n + 1, 0.0), diag(n + 1, 0.0);
     for (std::int32_t i = 1; i <= m_n; ++i) {
         double sumD = 0.0, sumT = 0.0, sumX = 0.0;
-        const double xi = m_d.x[i];
         for (std::int32_t j = 1; j <= m_n; ++j) {
             pairTerms(j, t);
-            take(t.crossD, m_dist.cross(xi - m_d.y[j]));
-            take(t.crossS, m_dist.cross(xi + m_d.y[j]));
+            crossTerms(i, j, t);
             sumD = (sumD + t.pairD) - t.pairS;
             sumT = (sumT + t.pairX) + t.pairY;
             sumX = (sumX + t.crossD) - t.crossS;
@@ -406,10 +687,8 @@ void Pass::literalCross(GcccTerms& t, std::vector<double>& rows, std::vector<dou
     std::fill(cols.begin(), cols.end(), 0.0);
     for (std::int32_t i = 1; i <= m_n; ++i) {
         double sumX = 0.0;
-        const double xi = m_d.x[i];
         for (std::int32_t j = 1; j <= m_n; ++j) {
-            take(t.crossD, m_dist.cross(xi - m_d.y[j]));
-            take(t.crossS, m_dist.cross(xi + m_d.y[j]));
+            crossTerms(i, j, t);
             sumX = (sumX + t.crossD) - t.crossS;
             double& col = cols[static_cast<std::size_t>(j)];
             col = (col + t.crossD) - t.crossS;
@@ -418,26 +697,54 @@ void Pass::literalCross(GcccTerms& t, std::vector<double>& rows, std::vector<dou
     }
 }
 
-// F(a) - F(-a) for the kinds with sorted sums, F(a) being the sum over j of
-// the cross term at a - b_j.
+// The j with |a - b_j| <= Delta form one window of the sorted b; empty for
+// Delta < 0.
+struct Window {
+    std::size_t lo, hi;
+    long double count() const { return static_cast<long double>(hi - lo); }
+};
+Window windowOf(const SortedSums& s, double a, double delta)
+{
+    const std::size_t lo = s.firstAtMost(a, delta);
+    const std::size_t hi = std::max(lo, s.firstBelow(a, -delta));
+    return Window{lo, hi};
+}
+
+// The sum over j of the cross term at a - b_j, for the kinds with sorted
+// sums: the differences of centred data.
+long double Pass::sortedDiff(double a, const SortedSums& s) const
+{
+    const std::size_t m = s.size();
+    if (m_d.kind == GcccKind::Absolute)
+        return s.sumAbs(0, m, a);
+    const double delta = m_d.Delta;
+    const Window w = windowOf(s, a, delta);
+    const long double limit = m_dist.limit();
+    switch (m_d.kind) {
+    case GcccKind::ClipSquare:
+        return s.sumSq(w.lo, w.hi, a) + (static_cast<long double>(m) - w.count()) * limit;
+    case GcccKind::ClipAbsolute:
+        return s.sumAbs(w.lo, w.hi, a) + (static_cast<long double>(m) - w.count()) * limit;
+    case GcccKind::Huber: {
+        const long double outside = s.sumAbs(0, w.lo, a) + s.sumAbs(w.hi, m, a);
+        const long double halfSquare = static_cast<long double>(delta * delta * 0.5);
+        return 0.5L * s.sumSq(w.lo, w.hi, a) + static_cast<long double>(delta) * outside
+               - (static_cast<long double>(m) - w.count()) * halfSquare;
+    }
+    default:
+        return NaN;
+    }
+}
+
+// F(a) - F(-a), F(a) being the sum over j of the cross term at a - b_j:
+// the row of raw data (|x_i + y_j| = |-x_i - y_j|).
 long double Pass::sortedRow(double a, const SortedSums& s) const
 {
     const std::size_t m = s.size();
     if (m_d.kind == GcccKind::Absolute)
         return s.sumAbs(0, m, a) - s.sumAbs(0, m, -a);
-
-    // The window of j with |a - b_j| <= Delta; empty for Delta < 0.
-    struct Window {
-        std::size_t lo, hi;
-        long double count() const { return static_cast<long double>(hi - lo); }
-    };
     const double delta = m_d.Delta;
-    const auto window = [&](double q) {
-        const std::size_t lo = s.firstAtMost(q, delta);
-        const std::size_t hi = std::max(lo, s.firstBelow(q, -delta));
-        return Window{lo, hi};
-    };
-    const Window w1 = window(a), w2 = window(-a);
+    const Window w1 = windowOf(s, a, delta), w2 = windowOf(s, -a, delta);
     const long double limit = m_dist.limit();
     switch (m_d.kind) {
     case GcccKind::ClipSquare:
@@ -457,19 +764,73 @@ long double Pass::sortedRow(double a, const SortedSums& s) const
     }
 }
 
+// The sum over j of the expanded term of v_j = side (a + b_j), b the
+// sorted centred y (or x) and a the centred x_i (or y_i). The limited j
+// (v_j > D; Huber's linear piece) form one end of the sorted b: the upper
+// for side +1, the lower for side -1.
+long double Pass::sortedFar(double a, const SortedSums& s) const
+{
+    const std::size_t n = s.size();
+    if (m_d.kind == GcccKind::Absolute)
+        return 0.0L;
+    const Expansion& e = m_expansion;
+    const long double D = e.shift(), twoC = e.a(), Delta = m_d.Delta;
+    const bool up = m_side > 0;
+    // first j with a + b_j > D (side +1), first j with -a - b_j <= D (side -1)
+    const std::size_t k = up ? s.firstBelow(-a, -e.shift()) : s.firstAtMost(-a, e.shift());
+    struct Range {
+        std::size_t lo, hi;
+    };
+    const Range limited = up ? Range{k, n} : Range{0, k}, within = up ? Range{0, k} : Range{k, n};
+    const long double count = static_cast<long double>(limited.hi - limited.lo);
+    // sums of v_j - K and (v_j - K)^2 over a range: v_j - K is
+    // -((K - a) - b_j) for side +1 and (-a - K) - b_j for side -1
+    const long double al = a;
+    const auto lin = [&](Range r, long double K) {
+        return up ? -s.sumLin(r.lo, r.hi, K - al) : s.sumLin(r.lo, r.hi, -al - K);
+    };
+    const auto sq = [&](Range r, long double K) {
+        return up ? s.sumSq(r.lo, r.hi, K - al) : s.sumSq(r.lo, r.hi, -al - K);
+    };
+    switch (m_d.kind) {
+    case GcccKind::ClipSquare:
+        if (e.inside())
+            return sq(within, 0.0L) + count * D * D - 2.0L * twoC * lin(limited, D);
+        if (Delta < 0.0L)
+            return count * Delta * Delta;
+        return sq(within, D) + 2.0L * Delta * lin(within, D);
+    case GcccKind::ClipAbsolute:
+        if (e.inside())
+            return -lin(limited, D);
+        if (Delta < 0.0L)
+            return -count * Delta;
+        return lin(within, D);
+    case GcccKind::Huber:
+        if (e.inside())
+            return 0.5L * sq(within, 0.0L) + D * lin(limited, D / 2.0L);
+        return 0.5L * sq(within, D);
+    default:
+        return NaN;
+    }
+}
+
 bool Pass::fastCross(std::vector<double>& rows, std::vector<double>& cols, unsigned threads) const
 {
-    const double* x = m_d.x;
-    const double* y = m_d.y;
+    const double* x = m_far ? m_d.xc : m_d.x;
+    const double* y = m_far ? m_d.yc : m_d.y;
     for (std::int32_t i = 1; i <= m_n; ++i)
         if (!(std::fabs(x[i]) <= FastLimit && std::fabs(y[i]) <= FastLimit))
             return false;
     if (usesDelta(m_d.kind) && !(std::fabs(m_d.Delta) <= FastLimit && std::isfinite(m_dist.limit())))
         return false;
+    if (m_far && usesDelta(m_d.kind) && !(std::fabs(m_d.DeltaShift) <= FastLimit))
+        return false;
 
     const auto n = static_cast<std::size_t>(m_n);
     switch (m_d.kind) {
     case GcccKind::Square: {
+        // (x_i - y_j)^2 - (x_i + y_j)^2 = -4 x_i y_j; for centred data
+        // side (xc_i + yc_j) less its expansion is (xc_i + yc_j)^2 as well.
         long double sx = 0.0L, sy = 0.0L;
         for (std::size_t i = 1; i <= n; ++i) {
             sx += x[i];
@@ -486,10 +847,19 @@ bool Pass::fastCross(std::vector<double>& rows, std::vector<double>& cols, unsig
     case GcccKind::ClipAbsolute:
     case GcccKind::Huber: {
         const SortedSums sortedY(y, m_n), sortedX(x, m_n);
+        if (!m_far) {
+            forBlocks(n, RowsPerThread, threads, [&](std::size_t lo, std::size_t hi) {
+                for (std::size_t i = lo + 1; i <= hi; ++i) {
+                    rows[i] = static_cast<double>(sortedRow(x[i], sortedY));
+                    cols[i] = static_cast<double>(sortedRow(y[i], sortedX));
+                }
+            });
+            return true;
+        }
         forBlocks(n, RowsPerThread, threads, [&](std::size_t lo, std::size_t hi) {
             for (std::size_t i = lo + 1; i <= hi; ++i) {
-                rows[i] = static_cast<double>(sortedRow(x[i], sortedY));
-                cols[i] = static_cast<double>(sortedRow(y[i], sortedX));
+                rows[i] = static_cast<double>(sortedDiff(x[i], sortedY) - sortedFar(x[i], sortedY));
+                cols[i] = static_cast<double>(sortedDiff(y[i], sortedX) - sortedFar(y[i], sortedX));
             }
         });
         return true;
@@ -504,7 +874,16 @@ bool Pass::fastCross(std::vector<double>& rows, std::vector<double>& cols, unsig
         }
         const double delta =
             m_d.kind == GcccKind::ClipPower ? m_d.Delta : std::numeric_limits<double>::infinity();
-        powerSums(x + 1, y + 1, n, delta, m_d.P, rows.data() + 1, cols.data() + 1, threads);
+        if (m_far) {
+            std::vector<double> p(n), q(n);
+            for (std::size_t i = 0; i < n; ++i) {
+                p[i] = m_side * x[i + 1];
+                q[i] = m_side * y[i + 1];
+            }
+            powerSums(p.data(), q.data(), n, delta, m_d.P, &m_expansion, rows.data() + 1, cols.data() + 1, threads);
+        } else {
+            powerSums(x + 1, y + 1, n, delta, m_d.P, nullptr, rows.data() + 1, cols.data() + 1, threads);
+        }
         // A term that overflowed or had no value: the literal loop decides.
         for (std::size_t i = 1; i <= n; ++i)
             if (!std::isfinite(rows[i]) || !std::isfinite(cols[i]))
@@ -528,13 +907,10 @@ void Pass::fast(GcccTerms& t, GcccKernels& out, unsigned threads) const
     } catch (const std::bad_alloc&) {
         done = false;
     }
-    if (!done) {
+    if (!done)
         literalCross(t, rows, cols);
-    } else if (m_n >= 1) {
-        // the cross terms as the last pair (n, n) leaves them
-        take(t.crossD, m_dist.cross(m_d.x[m_n] - m_d.y[m_n]));
-        take(t.crossS, m_dist.cross(m_d.x[m_n] + m_d.y[m_n]));
-    }
+    else if (m_n >= 1)
+        crossTerms(m_n, m_n, t);  // the cross terms as the last pair (n, n) leaves them
 
     for (std::int32_t i = 1; i <= m_n; ++i) {
         const OwnSums& s = i == 1 ? first : later;
@@ -566,6 +942,35 @@ GcccKind gcccKind(int variant, double P)
     default:
         return GcccKind::Huber;
     }
+}
+
+GcccCentre gcccCentre(const double* x, const double* y, std::int32_t n)
+{
+    GcccCentre c;
+    long double sum = 0.0L;
+    bool positive = n > 0, negative = n > 0;
+    for (std::int32_t i = 1; i <= n; ++i) {
+        if (!std::isfinite(x[i]) || !std::isfinite(y[i]))
+            return c;
+        sum += static_cast<long double>(x[i]) + y[i];
+        const bool within = std::fabs(x[i]) <= FastLimit && std::fabs(y[i]) <= FastLimit;
+        positive = positive && within && x[i] > 0.0 && y[i] > 0.0;
+        negative = negative && within && x[i] < 0.0 && y[i] < 0.0;
+    }
+    if (n <= 0)
+        return c;
+    c.c = static_cast<double>(sum / (2.0L * n));
+    c.side = positive ? 1 : negative ? -1 : 0;
+    if (c.c == 0.0)
+        c.side = 0;
+    const auto size = static_cast<std::size_t>(n) + 1;
+    c.xc.assign(size, 0.0);
+    c.yc.assign(size, 0.0);
+    for (std::size_t i = 1; i < size; ++i) {
+        c.xc[i] = x[i] - c.c;
+        c.yc[i] = y[i] - c.c;
+    }
+    return c;
 }
 
 void gcccKernelPass(const GcccPassData& data, GcccTerms& terms, GcccKernels& out, GcccPath path,

@@ -18,24 +18,36 @@ namespace {
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 
 // Pairs around `centre` on a grid of spread/8, so that values tie, with the
-// clipped copies of variants 4 to 6 for the bound Delta.
+// clipped copies of variants 4 to 6 for the bound Delta, and the centred
+// copies for data on one side of zero (used when `far` is set).
 struct Data {
     std::vector<double> x, y, clipD, clipS, clipX, clipY;
     double Delta = 0;
+    GcccCentre centre;
+    bool far = false;
 
-    Data(std::uint64_t seed, std::size_t n, double centre, double spread)
+    // `bound`: Delta is 2 |centre| + bound * spread
+    Data(std::uint64_t seed, std::size_t n, double centreOfData, double spread, double bound = 1.2)
         : x(n + 1), y(n + 1), clipD(n + 1), clipS(n + 1), clipX(n + 1), clipY(n + 1)
     {
         std::mt19937_64 gen(seed);
         std::normal_distribution<double> normal;
         const double step = spread / 8;
         for (std::size_t i = 1; i <= n; ++i) {
-            x[i] = centre + std::round(spread * normal(gen) / step) * step;
-            y[i] = centre + std::round((x[i] - centre + 0.6 * spread * normal(gen)) / step) * step;
+            x[i] = centreOfData + std::round(spread * normal(gen) / step) * step;
+            y[i] = centreOfData + std::round((x[i] - centreOfData + 0.6 * spread * normal(gen)) / step) * step;
         }
-        // a bound that cuts through the sums and some of the differences
-        Delta = 2 * std::fabs(centre) + 1.2 * spread;
+        // 1.2: a bound that cuts through the sums and some of the differences
+        Delta = 2 * std::fabs(centreOfData) + bound * spread;
         clip();
+    }
+    // Hands the pass the centred data; false when they are not on one side
+    // of zero.
+    bool centred()
+    {
+        centre = gcccCentre(x.data(), y.data(), static_cast<std::int32_t>(x.size() - 1));
+        far = centre.side != 0;
+        return far;
     }
     void clip()
     {
@@ -60,6 +72,13 @@ struct Data {
         d.clipY = clipY.data();
         d.P = variant == 5 ? 1.0 : P;
         d.Delta = Delta;
+        if (far) {
+            d.side = centre.side;
+            d.xc = centre.xc.data();
+            d.yc = centre.yc.data();
+            d.twoCentre = std::fabs(2 * centre.c);
+            d.DeltaShift = Delta - d.twoCentre;
+        }
         return d;
     }
 };
@@ -97,20 +116,32 @@ bool same(double a, double b)
 // The fast sums (sorted data and prefix sums, vectorised rows for the
 // powers) equal the literal loop to 1e-12 of the largest sum, for data
 // around 0, 20 and 1e6 with ties, n not a multiple of the eight lanes, and
-// leave the terms exactly as the literal loop does.
+// leave the terms exactly as the literal loop does. Data on one side of
+// zero run again centred, with their terms expanded about 2c, also at
+// +-1e9 and with Delta beyond 2c (1.2), short of it (-0.8: the limited
+// terms become 0), below 0 (every argument limited) and at 3 below zero
+// (every sum limited, the differences not).
 TEST(GcccKernels, FastSumsEqualTheLiteralLoop)
 {
     const struct {
-        double centre, spread;
-    } scales[] = {{0, 1}, {20, 2}, {1e6, 10}, {-3, 5}};
+        double centre, spread, bound;
+        bool far;
+    } scales[] = {{0, 1, 1.2, false},   {20, 2, 1.2, false},   {1e6, 10, 1.2, false}, {-3, 5, 1.2, false},
+                  {20, 2, 1.2, true},   {1e6, 10, 1.2, true},  {1e9, 3, 1.2, true},   {-1e9, 3, 1.2, true},
+                  {1e9, 3, -0.8, true}, {-1e9, 3, -0.8, true}, {20, 2, -0.8, true},   {1e6, 3, -2e6, true},
+                  {-1e9, 3, 1 - 2e9 / 3, true}};
     std::uint64_t seed = 1;
     for (const auto& s : scales) {
-        const Data data(++seed, 257, s.centre, s.spread);
+        Data data(++seed, 257, s.centre, s.spread, s.bound);
+        if (s.far) {
+            ASSERT_TRUE(data.centred());
+        }
         for (double P : {1.5, 0.5, 2.7}) {
             for (int variant = 1; variant <= 7; ++variant) {
                 if (P != 1.5 && variant != 3 && variant != 6)
                     continue;
-                SCOPED_TRACE("centre " + std::to_string(s.centre) + " P " + std::to_string(P) + " variant "
+                SCOPED_TRACE("centre " + std::to_string(s.centre) + (s.far ? " centred" : "") + " bound "
+                             + std::to_string(s.bound) + " P " + std::to_string(P) + " variant "
                              + std::to_string(variant));
                 const GcccPassData d = data.pass(variant, P);
                 const Sums fast = run(d, GcccPath::Fast), literal = run(d, GcccPath::Literal);
@@ -133,14 +164,17 @@ TEST(GcccKernels, FastSumsEqualTheLiteralLoop)
 // whatever their number, so the sums are identical.
 TEST(GcccKernels, ThreadCountDoesNotChangeTheSums)
 {
-    const Data data(77, 2001, 5, 3);
-    for (int variant : {2, 3, 6, 7}) {
-        SCOPED_TRACE(variant);
-        const Sums one = run(data.pass(variant, 1.5), GcccPath::Fast, 1);
-        for (unsigned threads : {2u, 3u, 7u}) {
-            const Sums many = run(data.pass(variant, 1.5), GcccPath::Fast, threads);
-            for (int a = 0; a < 4; ++a)
-                EXPECT_EQ(array(many.k, a), array(one.k, a)) << kArrays[a] << " with " << threads << " threads";
+    Data far(78, 2001, 1e6, 3);
+    ASSERT_TRUE(far.centred());
+    for (const Data& data : {Data(77, 2001, 5, 3), far}) {
+        for (int variant : {2, 3, 6, 7}) {
+            SCOPED_TRACE(std::to_string(variant) + (data.far ? " centred" : ""));
+            const Sums one = run(data.pass(variant, 1.5), GcccPath::Fast, 1);
+            for (unsigned threads : {2u, 3u, 7u}) {
+                const Sums many = run(data.pass(variant, 1.5), GcccPath::Fast, threads);
+                for (int a = 0; a < 4; ++a)
+                    EXPECT_EQ(array(many.k, a), array(one.k, a)) << kArrays[a] << " with " << threads << " threads";
+            }
         }
     }
 }
@@ -174,26 +208,35 @@ TEST(GcccKernels, FailedTermKeepsItsPreviousValue)
 // those of the literal loop, bit for bit.
 TEST(GcccKernels, FaultsFallBackToTheLiteralLoop)
 {
-    Data data(5, 40, 2, 1);
-    data.x[3] = NaN;
-    data.y[17] = NaN;
-    data.x[20] = 1e150;
-    data.clip();
-    for (int variant = 1; variant <= 7; ++variant) {
-        for (double P : {1.5, 400.0}) {
-            SCOPED_TRACE("variant " + std::to_string(variant) + " P " + std::to_string(P));
-            GcccTerms start;
-            start.crossD = 3;
-            start.ownX = -2;
-            const Sums fast = run(data.pass(variant, P), GcccPath::Fast, 0, start);
-            const Sums literal = run(data.pass(variant, P), GcccPath::Literal, 0, start);
-            for (int a = 0; a < 4; ++a) {
-                const std::vector<double>& f = array(fast.k, a);
-                const std::vector<double>& l = array(literal.k, a);
-                for (std::size_t i = 1; i < l.size(); ++i)
-                    EXPECT_TRUE(same(f[i], l[i])) << kArrays[a] << "(" << i << "): " << f[i] << " vs " << l[i];
+    Data faulty(5, 40, 2, 1);
+    faulty.x[3] = NaN;
+    faulty.y[17] = NaN;
+    faulty.x[20] = 1e150;
+    faulty.clip();
+    // centred data far from zero whose power terms overflow at P = 400
+    Data far(6, 40, 1e3, 1);
+    ASSERT_TRUE(far.centred());
+    for (const Data& data : {faulty, far}) {
+        for (int variant = 1; variant <= 7; ++variant) {
+            for (double P : {1.5, 400.0}) {
+                if (data.far && (P != 400.0 || (variant != 3 && variant != 6)))
+                    continue;
+                SCOPED_TRACE("variant " + std::to_string(variant) + " P " + std::to_string(P)
+                             + (data.far ? " centred" : ""));
+                GcccTerms start;
+                start.crossD = 3;
+                start.ownX = -2;
+                const Sums fast = run(data.pass(variant, P), GcccPath::Fast, 0, start);
+                const Sums literal = run(data.pass(variant, P), GcccPath::Literal, 0, start);
+                for (int a = 0; a < 4; ++a) {
+                    const std::vector<double>& f = array(fast.k, a);
+                    const std::vector<double>& l = array(literal.k, a);
+                    for (std::size_t i = 1; i < l.size(); ++i)
+                        EXPECT_TRUE(same(f[i], l[i]))
+                            << kArrays[a] << "(" << i << "): " << f[i] << " vs " << l[i];
+                }
+                EXPECT_EQ(termsOf(fast.t), termsOf(literal.t));
             }
-            EXPECT_EQ(termsOf(fast.t), termsOf(literal.t));
         }
     }
 }

@@ -75,58 +75,12 @@ mx <- mean(x); my <- mean(y); vx <- var(x); vy <- var(y)
 zq <- qnorm(0.975)
 
 # ---- the report, section by section --------------------------------------
-# A heading is a line followed by a rule of "=" as long as itself.
 # (The distribution section's inner title "Empiriral Distribution Function
-# for Normality" is underlined alike but belongs to the section.)
-heads <- which(vapply(seq_along(report), function(i) {
-  i < length(report) && nchar(report[i]) > 0 && report[i + 1] == strrep("=", nchar(report[i])) &&
-    report[i] != "Empiriral Distribution Function for Normality"
-}, logical(1)))
-section <- function(title) {
-  h <- heads[startsWith(report[heads], title)]
-  if (length(h) == 0) return(NULL)
-  following <- heads[heads > h[1]]
-  last <- if (length(following) > 0) following[1] - 1 else length(report)
-  report[(h[1] + 2):last]
-}
-
+# for Normality" is underlined like a heading but belongs to the section.)
+here <- dirname(normalizePath(sub("^--file=", "", grep("^--file=", commandArgs(FALSE), value = TRUE)[1])))
+source(file.path(here, "report_check.R"))
+section <- sectionReader(report, "Empiriral Distribution Function for Normality")
 bad <- 0; checked <- 0
-agree <- function(got, want, dec, prob) {
-  if (is.na(want)) return(is.na(got))
-  if (is.na(got)) return(FALSE)
-  unit <- 10^-dec
-  if (prob && floor(max(want, 0) / unit) == 0) want <- max(want, 0) + unit
-  scaled <- want / unit
-  candidates <- round(want, dec)
-  if (abs(scaled - floor(scaled) - 0.5) < 1e-9 * max(1, abs(scaled)))
-    candidates <- c(floor(scaled), ceiling(scaled)) * unit
-  any(abs(got - candidates) < unit / 100)
-}
-# Compares the numbers of the k-th line of `lines` that starts with
-# `prefix`; the texts in `strip` are removed first so that their digits do
-# not count. "n/a" reads as NA.
-check <- function(lines, prefix, want, dec = 5, prob = FALSE, k = 1, strip = character()) {
-  hits <- lines[startsWith(lines, prefix)]
-  if (length(hits) < k) {
-    cat("missing line:", prefix, "\n"); bad <<- bad + 1; return(invisible())
-  }
-  body <- substring(hits[k], nchar(prefix) + 1)
-  for (s in strip) body <- gsub(s, " ", body, fixed = TRUE)
-  tokens <- regmatches(body, gregexpr("n/a|-?[0-9]*\\.?[0-9]+", body))[[1]]
-  got <- suppressWarnings(as.numeric(tokens))
-  dec <- rep_len(dec, length(want)); prob <- rep_len(prob, length(want))
-  if (length(got) != length(want)) {
-    cat(sprintf("%s: %d numbers, expected %d\n", prefix, length(got), length(want))); bad <<- bad + 1
-    return(invisible())
-  }
-  for (i in seq_along(want)) {
-    checked <<- checked + 1
-    if (!agree(got[i], want[i], dec[i], prob[i])) {
-      cat(sprintf("%s (%d) [%d]: report %s, R %.10g\n", prefix, k, i, tokens[i], want[i]))
-      bad <<- bad + 1
-    }
-  }
-}
 
 # ---- distribution --------------------------------------------------------
 stephens <- list(

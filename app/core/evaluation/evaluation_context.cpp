@@ -51,3 +51,12 @@ double twoSidedP(SumtrixLib::Sumtrix& lib, double t, double df)
     });
 }
 
+SumtrixLib::BoundedArray<double> toArray(const std::vector<double>& v)
+{
+    return SumtrixLib::BoundedArray<double>(0, std::vector<double>(v));
+}
+
+std::vector<double> toVector(const SumtrixLib::BoundedArray<double>& a)
+{
+    return a.data();
+}

@@ -118,3 +118,7 @@ double ratio(double num, double den);
 // the probability cannot be formed.
 double twoSidedP(SumtrixLib::Sumtrix& lib, double t, double df);
 
+// The library's arrays from and to the run's vectors (same indexes).
+SumtrixLib::BoundedArray<double> toArray(const std::vector<double>& v);
+std::vector<double> toVector(const SumtrixLib::BoundedArray<double>& a);
+

@@ -19,6 +19,19 @@ void writeConcordanceSection(EvaluationContext& ctx);
 void writeGeneralizedCccSection(EvaluationContext& ctx);
 // rank_section.cpp
 void writeRankSection(EvaluationContext& ctx);
+// balance_sections.cpp
+void writeBalanceSection(EvaluationContext& ctx);
+void writeOrthogonalBalanceSection(EvaluationContext& ctx);
+// msep_sections.cpp
+void writeMsepSection(EvaluationContext& ctx);
+void writeMsepBootstrapSection(EvaluationContext& ctx);
+// difference_regression_sections.cpp
+void writeKleijnenSection(EvaluationContext& ctx);
+void writeBlandAltmanSection(EvaluationContext& ctx);
+// threshold_distance_sections.cpp
+void writeThresholdSection(EvaluationContext& ctx);
+void writeDistanceSection(EvaluationContext& ctx);
+void writeWeighedDevianceSection(EvaluationContext& ctx);
 
 namespace {
 
@@ -30,12 +43,19 @@ void showReportWindow(EvaluationContext& ctx)
                                         ctx.batchMode});
 }
 
+// The histogram windows open after the residual sections, before the
+// references and the report window.
+void requestHistograms(EvaluationContext& ctx)
+{
+    ctx.request(RunRequests::Histograms{});
+}
+
 bool always(const EvaluationSettings&)
 {
     return true;
 }
 
-const std::array<ReportSection, 12> kSections = {{
+const std::array<ReportSection, 22> kSections = {{
     {nullptr, always, writeRegressionSection},   // "Regression..." shows from before the fit
     {"Parameters...", [](const EvaluationSettings& s) { return s.sections.parameterTests; },
      writeParameterTestsSection},
@@ -50,6 +70,19 @@ const std::array<ReportSection, 12> kSections = {{
     {"Generalized CCC...", [](const EvaluationSettings& s) { return s.sections.generalizedCcc; },
      writeGeneralizedCccSection},
     {"Rank analysis...", [](const EvaluationSettings& s) { return s.sections.rank; }, writeRankSection},
+    {"Balance analysis...", [](const EvaluationSettings& s) { return s.sections.balance; }, writeBalanceSection},
+    {"Orthogonal balance...", [](const EvaluationSettings& s) { return s.sections.orthogonalBalance; },
+     writeOrthogonalBalanceSection},
+    {"MSEP analysis...", [](const EvaluationSettings& s) { return s.sections.msep; }, writeMsepSection},
+    {"MSEP bootstrap...", [](const EvaluationSettings& s) { return s.sections.msepBootstrap; },
+     writeMsepBootstrapSection},
+    {"Kleijnen analysis...", [](const EvaluationSettings& s) { return s.sections.kleijnen; }, writeKleijnenSection},
+    {"Bland and Altman analysis...", [](const EvaluationSettings& s) { return s.sections.blandAltman; },
+     writeBlandAltmanSection},
+    {"Threshold analysis...", [](const EvaluationSettings& s) { return s.sections.threshold; }, writeThresholdSection},
+    {nullptr, [](const EvaluationSettings& s) { return s.sections.distance; }, writeDistanceSection},
+    {nullptr, [](const EvaluationSettings& s) { return s.sections.weighedDeviance; }, writeWeighedDevianceSection},
+    {nullptr, [](const EvaluationSettings& s) { return s.sections.histograms; }, requestHistograms},
     {nullptr, always, showReportWindow},
 }};
 

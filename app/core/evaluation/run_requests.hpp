@@ -42,6 +42,10 @@ struct Chart {
     XYPlot plot;
 };
 
+// Draw the histograms of the data sheet with the histogram panel's choices,
+// as the "Histo" button does (its message boxes included).
+struct Histograms {};
+
 // The rank section wrote "Rank X" and "Rank Y" of sheet rows 1..lastRow:
 // the sheet shows those cells again, each as its plain text ("3", "2.5",
 // ".").
@@ -52,4 +56,5 @@ struct ShowRanks {
 } // namespace RunRequests
 
 using RunRequest = std::variant<RunRequests::Notice, RunRequests::ErrorBox, RunRequests::SelectMethod,
-                                RunRequests::ShowReport, RunRequests::Chart, RunRequests::ShowRanks>;
+                                RunRequests::ShowReport, RunRequests::Chart, RunRequests::ShowRanks,
+                                RunRequests::Histograms>;

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "SumtrixLib/Runtime.hpp"
+#include "support/runtime_errors.hpp"
 #include "charts/chart_model.hpp"
 #include "charts/xy_chart.hpp"
 
@@ -29,16 +30,6 @@ XYPlot runPlot(const std::vector<std::pair<double, double>>& points)
     plot.TitleText = QStringLiteral("Residue vs Regression-Predicted");
     plot.FootnoteTitle = pointCountFootnote(plot.n);
     return plot;
-}
-
-int errorNumber(const std::function<void()>& step)
-{
-    try {
-        step();
-    } catch (const SumtrixLib::RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
 }
 
 } // namespace
@@ -279,6 +270,52 @@ TEST(ChartModel, StatisticValuesOfASeries)
     EXPECT_EQ(one.count, 1);
     EXPECT_EQ(one.standardDeviation, 0);
     EXPECT_FALSE(one.hasTrend);
+}
+
+TEST(ChartModel, StatisticLineGeometry)
+{
+    // Y = 1, 3, 2, 6 at X = 1..4: mean 3, sample SD sqrt(14/3), trend
+    // slope 7/5 and intercept 3 - 1.4 x 2.5 = -0.5 (least squares about
+    // the means).
+    ChartModel chart;
+    fillXYChart(chart, runPlot({{1, 1}, {2, 3}, {3, 2}, {4, 6}}));
+    ChartStatLine& stat = chart.SeriesCollection(3).StatLine;
+    EXPECT_TRUE(chart.statLines(3, 0, 5).empty());         // no flags, no lines
+
+    using S = ChartStatLine;
+    const double sd = std::sqrt(14.0 / 3.0);
+    stat.Flag = S::Minimum | S::Maximum | S::Mean | S::StandardDeviation | S::Trend;
+    const std::vector<ChartStatSegment> lines = chart.statLines(3, 0, 5);
+    ASSERT_EQ(lines.size(), 6u);
+    const ChartStatSegment expected[] = {
+        {S::Minimum, 0, 1, 5, 1},
+        {S::Maximum, 0, 6, 5, 6},
+        {S::Mean, 0, 3, 5, 3},
+        {S::StandardDeviation, 0, 3 - sd, 5, 3 - sd},
+        {S::StandardDeviation, 0, 3 + sd, 5, 3 + sd},
+        {S::Trend, 0, -0.5, 5, -0.5 + 1.4 * 5},
+    };
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_EQ(lines[i].flag, expected[i].flag) << i;
+        EXPECT_EQ(lines[i].x0, expected[i].x0) << i;
+        EXPECT_EQ(lines[i].x1, expected[i].x1) << i;
+        EXPECT_NEAR(lines[i].y0, expected[i].y0, 1e-12) << i;
+        EXPECT_NEAR(lines[i].y1, expected[i].y1, 1e-12) << i;
+    }
+
+    // Only the chosen flags; no trend without two distinct X; nothing for
+    // a series without points.
+    stat.Flag = S::Mean | S::Trend;
+    EXPECT_EQ(chart.statLines(3, 0, 5).size(), 2u);
+    ChartModel single;
+    fillXYChart(single, runPlot({{2, 7}, {2, 9}}));
+    single.SeriesCollection(3).StatLine.Flag = S::Mean | S::Trend;
+    const std::vector<ChartStatSegment> level = single.statLines(3, -1, 1);
+    ASSERT_EQ(level.size(), 1u);
+    EXPECT_EQ(level[0], (ChartStatSegment{S::Mean, -1, 8, 1, 8}));
+    ChartModel empty;
+    empty.SeriesCollection(3).StatLine.Flag = S::Mean;
+    EXPECT_TRUE(empty.statLines(3, 0, 1).empty());
 }
 
 TEST(ChartModel, CategoryChartsDrawEverySeriesFromZero)

@@ -8,6 +8,7 @@
 
 #include "charts/chart_view.hpp"
 #include "charts/xy_chart.hpp"
+#include "support/chart_pictures.hpp"
 #include "platform/scripted_platform_services.hpp"
 
 namespace {
@@ -15,43 +16,6 @@ namespace {
 const ChartColor Red{255, 0, 0};
 const ChartColor Blue{0, 0, 255};
 const ChartColor Green{0, 160, 0};
-
-// How many pixels within `radius` of `centre` are near `colour`.
-int pixelsNear(const QImage& image, QPointF centre, int radius, const QColor& colour)
-{
-    int count = 0;
-    for (int y = static_cast<int>(centre.y()) - radius; y <= static_cast<int>(centre.y()) + radius; ++y)
-        for (int x = static_cast<int>(centre.x()) - radius; x <= static_cast<int>(centre.x()) + radius; ++x) {
-            if (!image.rect().contains(x, y))
-                continue;
-            const QColor c = image.pixelColor(x, y);
-            if (std::abs(c.red() - colour.red()) + std::abs(c.green() - colour.green())
-                    + std::abs(c.blue() - colour.blue())
-                < 90)
-                ++count;
-        }
-    return count;
-}
-
-int pixelsInImage(const QImage& image, const QColor& colour)
-{
-    return pixelsNear(image, QPointF(image.width() / 2.0, image.height() / 2.0),
-                      std::max(image.width(), image.height()), colour);
-}
-
-// How many strongly coloured pixels have the hue of `colour`.
-int pixelsOfHue(const QImage& image, const QColor& colour)
-{
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x) {
-            const QColor c = image.pixelColor(x, y);
-            const int apart = std::abs(c.hsvHue() - colour.hsvHue());
-            if (c.hsvSaturation() > 100 && c.value() > 60 && std::min(apart, 360 - apart) < 12)
-                ++count;
-        }
-    return count;
-}
 
 // A scatter of the command's kind: points (red filled squares), the Y = X
 // line (blue), and a hidden series 7 (green) whose cells hold values.

@@ -7,10 +7,8 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
-#include <csignal>
-#include <sys/resource.h>
-
 #include "core/dataset_file.hpp"
+#include "support/test_files.hpp"
 
 using namespace DatasetFile;
 
@@ -459,19 +457,16 @@ TEST(DatasetFileDisk, SaveAndLoadThroughTheFileSystem)
     DatasetState other;
     other.matrix.resize(2000);
     other.notes = QStringLiteral("lost?");
-    ::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved{};
-    ::getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit small = saved;
-    small.rlim_cur = 4096;
-    ::setrlimit(RLIMIT_FSIZE, &small);
-    const QString error = SaveFile(path, other);
     // The same for a file smaller than the write buffer, which the buffer
     // would otherwise hand to the disk only at the commit.
     DatasetState shortOne;
     shortOne.notes = QString(6000, QLatin1Char('n'));
-    const QString shortError = SaveFile(path, shortOne);
-    ::setrlimit(RLIMIT_FSIZE, &saved);
+    QString error;
+    QString shortError;
+    withFileSizeLimit(4096, [&] {
+        error = SaveFile(path, other);
+        shortError = SaveFile(path, shortOne);
+    });
     EXPECT_FALSE(error.isEmpty());
     EXPECT_FALSE(shortError.isEmpty());
     {

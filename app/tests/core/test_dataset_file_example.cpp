@@ -73,6 +73,13 @@ DatasetState exampleState()
     applyOption(s.options, findOptionKey(QStringLiteral("ROBUST_STATISTICS")), 1);
     applyOption(s.options, findOptionKey(QStringLiteral("INDEX_ANALYSIS")), 1);
     applyOption(s.options, findOptionKey(QStringLiteral("GENERAL_CCC")), 1);
+    // The balance, difference regression, threshold, distance and weighed
+    // deviance sections, with a threshold for ranks and one for yields.
+    for (const char* key : {"BALANCE_ANALYSIS", "ORTHOGONAL_BALANCE", "KLEIJNEN_ANALYSIS", "BLAND_ALTMAN_ANALYSIS",
+                            "THRESHOLD_ANALYSIS", "DISTANCE_ANALYSIS", "WEIGHED_DEVIANCE"})
+        applyOption(s.options, findOptionKey(QLatin1String(key)), 1);
+    applyOption(s.options, findOptionKey(QStringLiteral("TRESHOLD_RANK")), QStringLiteral("12"));
+    applyOption(s.options, findOptionKey(QStringLiteral("TRESHOLD_XY")), QStringLiteral("6"));
     s.notes = QStringLiteral(
         "Winter wheat grain yield (t/ha at 15 % moisture) at 25 site-years of a regional\n"
         "variety trial network. Synthetic example data shipped with KVE.\n"

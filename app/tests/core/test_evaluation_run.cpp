@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include "core/evaluation/evaluation_run.hpp"
 
 namespace {
@@ -153,6 +156,28 @@ TEST(EvaluationRun, WeightedMethodNotices)
     ASSERT_EQ(out.requests.size(), 1);
     EXPECT_TRUE(is<RunRequests::ShowReport>(out.requests[0]));
     EXPECT_TRUE(out.report.contains("\r\n\r\nWeighted Least-Squares Regression\r\nIgnored uncertainties in X\r\n\r\nREGRESSION"));
+}
+
+TEST(EvaluationRun, HistogramsAreAskedForJustBeforeTheReportWindow)
+{
+    DataMatrix m = makeMatrix({{"1", "", "1.2", "", ""}, {"2", "", "1.9", "", ""}, {"3", "", "3.3", "", ""},
+                               {"4", "", "4.1", "", ""}});
+    for (const bool ticked : {false, true}) {
+        EvaluationInput o = runInput(5);
+        o.settings.sections.rank = true;
+        o.settings.sections.histograms = ticked;
+        const EvaluationOutcome out = runEvaluation(m, o);
+        ASSERT_TRUE(out.ran);
+        const auto at = std::find_if(out.requests.begin(), out.requests.end(),
+                                     [](const RunRequest& r) { return is<RunRequests::Histograms>(r); });
+        EXPECT_EQ(at != out.requests.end(), ticked);
+        if (ticked) {
+            // After the sections' own requests (the ranks), right before the report.
+            ASSERT_EQ(std::next(at) + 1, out.requests.end());
+            EXPECT_TRUE(is<RunRequests::ShowReport>(*std::next(at)));
+            EXPECT_TRUE(is<RunRequests::ShowRanks>(*std::prev(at)));
+        }
+    }
 }
 
 TEST(EvaluationRun, NoMethodSelected)

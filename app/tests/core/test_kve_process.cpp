@@ -211,6 +211,10 @@ TEST_F(KveProcess, BrokenCommandLinesAndMissingFilesEndNonZeroWithAReason)
     ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
     bad.write("this is no dataset\r\n");
     bad.close();
+    QFile badList(path(QStringLiteral("bad.QCX")));
+    ASSERT_TRUE(badList.open(QIODevice::WriteOnly));
+    badList.write("this is no list of files\r\n");
+    badList.close();
 
     struct Case {
         QStringList args;
@@ -222,6 +226,7 @@ TEST_F(KveProcess, BrokenCommandLinesAndMissingFilesEndNonZeroWithAReason)
         {{"/F", path("missing.KVE"), "/X"}, "KVE: /F names no dataset file"},
         {{"/F" + path("bad.KVE"), "/X"}, "KVE: the dataset could not be loaded: "},
         {{"/C" + path("missing.QCX"), "/X"}, "KVE: comparison file not found: "},
+        {{"/C" + path("bad.QCX"), "/X"}, "KVE: the comparison file '"},
     };
     for (const Case& c : cases) {
         const Result r = run(c.args, 30000);
@@ -230,8 +235,14 @@ TEST_F(KveProcess, BrokenCommandLinesAndMissingFilesEndNonZeroWithAReason)
         EXPECT_TRUE(r.err.contains(QLatin1String(c.reason))) << r.err.toStdString();
     }
 
-    // Loading only, and a command line without a file, end well.
-    for (const QStringList& args : {QStringList{"/F" + Sample, "/Y", "/X"}, QStringList{"/X"}}) {
+    // Loading only, a comparison file, and a command line without a file,
+    // end well.
+    QFile goodList(path(QStringLiteral("good.QCX")));
+    ASSERT_TRUE(goodList.open(QIODevice::WriteOnly));
+    goodList.write(("#TRUE#,\"" + Sample + "\"\r\n").toUtf8());
+    goodList.close();
+    for (const QStringList& args : {QStringList{"/F" + Sample, "/Y", "/X"}, QStringList{"/C" + path("good.QCX"), "/X"},
+                                    QStringList{"/X"}}) {
         const Result r = run(args, 30000);
         ASSERT_TRUE(r.finished);
         EXPECT_EQ(r.status, 0) << r.err.toStdString();
@@ -305,8 +316,13 @@ TEST_F(KveProcess, PlotSwitchOpensTheChartWindows)
         if (w.startsWith(QStringLiteral("frmPlot\t")))
             charts << w;
     charts.sort();
-    EXPECT_EQ(charts, QStringList({QStringLiteral("frmPlot\tPlot - ranked.KVE\tObserved vs Model-Predicted"),
-                                   QStringLiteral("frmPlot\tPlot - ranked.KVE\tRank of Observed vs Rank of Model-Predicted")}))
+    // Besides the two plots, the charts of the sections the sample ticks:
+    // Bland and Altman's, Kleijnen's and the weighed deviance.
+    EXPECT_EQ(charts, QStringList({QStringLiteral("frmPlot\tPlot - ranked.KVE\tBland and Altman Analysis"),
+                                   QStringLiteral("frmPlot\tPlot - ranked.KVE\tKleijnen Analysis"),
+                                   QStringLiteral("frmPlot\tPlot - ranked.KVE\tObserved vs Model-Predicted"),
+                                   QStringLiteral("frmPlot\tPlot - ranked.KVE\tRank of Observed vs Rank of Model-Predicted"),
+                                   QStringLiteral("frmPlot\tPlot - ranked.KVE\tWeighed Deviance vs Model-Predicted")}))
         << windows.join(QLatin1Char('|')).toStdString();
 }
 

@@ -156,46 +156,6 @@ TEST(RExchangeDataFiles, GroupQuotesEveryValueAndEndsAtTheFirstNonNumericObserva
     EXPECT_FALSE(groupDataFile(data).missingValues);
 }
 
-TEST(RExchangeDataFiles, ModelFilesMustAgreeOnTheObservations)
-{
-    QTemporaryDir dir;
-    const auto model = [&dir](const char* name, std::initializer_list<std::pair<const char*, const char*>> rows) {
-        DatasetFile::DatasetState state;
-        state.rowCountText = QString::number(rows.size());
-        state.matrix.resize(int(rows.size()) + 1);
-        int r = 1;
-        for (const auto& [x, y] : rows) {
-            state.matrix.setText(DataMatrix::ColX, r, QLatin1String(x));
-            state.matrix.setText(DataMatrix::ColY, r, QLatin1String(y));
-            ++r;
-        }
-        const QString path = dir.filePath(QLatin1String(name));
-        EXPECT_EQ(DatasetFile::SaveFile(path, state), QString());
-        return path;
-    };
-    const QString a = model("a.KVE", {{"1.1", "1"}, {"2.2", "2"}, {"3.3", "3"}});
-    const QString b = model("b.KVE", {{"0.9", "1"}, {"1.8", "2"}, {"2.7", "3"}});
-    const QString c = model("c.KVE", {{"1", "1"}, {"2", "2.0"}, {"3", "3"}});
-
-    const GroupRead read = readModelFiles({a, b});
-    ASSERT_TRUE(read.data.has_value()) << s(read.message);
-    EXPECT_EQ(s(read.data->observed), "1|2|3");
-    ASSERT_EQ(read.data->predicted.size(), 2u);
-    EXPECT_EQ(s(read.data->predicted[1]), "0.9|1.8|2.7");
-    EXPECT_EQ(read.data->modelFiles, QStringList({a, b}));
-
-    // "2" and "2.0" are different texts.
-    const GroupRead differ = readModelFiles({a, b, c});
-    EXPECT_FALSE(differ.data.has_value());
-    EXPECT_EQ(s(differ.title), "Model Comparison");
-    EXPECT_EQ(s(differ.message), "Observed values have to be identical!\r\n\r\nPlease check observed value # 2 of file '"
-                                     + s(c) + "'\r\n\r\nCalculation aborted!");
-
-    const GroupRead missing = readModelFiles({a, dir.filePath(QStringLiteral("gone.KVE"))});
-    EXPECT_FALSE(missing.data.has_value());
-    EXPECT_FALSE(missing.message.isEmpty());
-}
-
 TEST(RExchangeHeader, TitleLineCentresOrShortensTheName)
 {
     const QDateTime when(QDate(2024, 3, 5), QTime(7, 8, 9));

@@ -392,16 +392,26 @@ TEST_F(RRun, ChecksBeforeRRuns)
     DataMatrix noX(5);
     noX.setText(DataMatrix::ColY, 1, QStringLiteral("1"));
     noX.setText(DataMatrix::ColX, 2, QString());
+    // Two models whose observations are written differently ("2" and "2.0").
+    const QByteArray head = "3,1,0\r\nN=3\r\nDATA:\r\n";
+    const QString modelA = data(QStringLiteral("a.KVE"));
+    const QString modelB = data(QStringLiteral("b.KVE"));
+    writeBytes(modelA, head + "1,,1,,,,\r\n2,,2,,,,\r\n3,,3,,,,\r\n");
+    writeBytes(modelB, head + "1,,1,,,,\r\n2,,2.0,,,,\r\n3,,3,,,,\r\n");
     struct Case {
         const char* what;
         std::function<void(RRunRequest&)> change;
-        const char* message;
+        QString message;
     };
     const Case cases[] = {
         {"no X value", [&noX](RRunRequest& r) { r.matrix = &noX; r.sheetRows = 5; }, "No data point was found"},
         {"no template", [](RRunRequest& r) { r.templateName.clear(); }, "You have to select the R script template"},
         {"one model", [](RRunRequest& r) { r.variant = RVariant::Group; r.modelFiles = {SampleDataset}; },
          "At least two files have to be selected for comparison"},
+        {"observations that differ",
+         [&](RRunRequest& r) { r.variant = RVariant::Group; r.modelFiles = {modelA, modelB}; },
+         "Observed values have to be identical!\n\nPlease check observed value # 2 of file '" + modelB
+             + "'\n\nCalculation aborted!"},
         {"template nowhere", [](RRunRequest& r) { r.templateName = QStringLiteral("SingleCodeGone.R"); },
          "The R code was not found"},
     };
@@ -411,7 +421,7 @@ TEST_F(RRun, ChecksBeforeRRuns)
         c.change(changed);
         const RRunResult result = runRScript(changed, host);
         EXPECT_EQ(result.outcome, RRunResult::Outcome::Ended) << c.what;
-        EXPECT_EQ(s(host.boxTexts().join(QLatin1Char('\n'))), c.message) << c.what;
+        EXPECT_EQ(s(host.boxTexts().join(QLatin1Char('\n'))), s(c.message)) << c.what;
         EXPECT_EQ(host.refreshes, 0) << c.what;
         EXPECT_TRUE(host.runs.isEmpty()) << c.what;
         EXPECT_FALSE(QFile::exists(data(QStringLiteral("checks.CSV")))) << c.what;

@@ -16,34 +16,13 @@
 #include "charts/chart_view.hpp"
 #include "core/xy_plot.hpp"
 #include "platform/scripted_platform_services.hpp"
+#include "support/chart_pictures.hpp"
 #include "ui/frm_info.hpp"
 #include "ui/frm_main.hpp"
 #include "ui/frm_plot.hpp"
 #include "ui/twips.hpp"
 
 namespace {
-
-// One of the evaluation run's charts: columns 0..3, series 3 only.
-XYPlot runPlot(int points, bool sameScale = false)
-{
-    XYPlot plot;
-    plot.PlotData = PlotMatrix(points + 1, 4);
-    for (int r = 1; r <= points; ++r) {
-        plot.PlotData.set(r, 1, r);
-        plot.PlotData.set(r, 2, r);
-        plot.PlotData.set(r, 3, 20 + 4 * r);
-    }
-    plot.n = points;
-    plot.Cols = 3;
-    plot.SameScale = sameScale;
-    plot.TitleText = QStringLiteral("Bland and Altman Analysis");
-    plot.FootnoteTitle = pointCountFootnote(points);
-    plot.AxisXTitle = QStringLiteral("Average");
-    plot.AxisYTitle = QStringLiteral("Difference");
-    plot.Marker[3] = 2;
-    plot.PlotCaption = QStringLiteral("crop_yield.KVE");
-    return plot;
-}
 
 QList<frmPlot*> plotWindows()
 {
@@ -230,13 +209,17 @@ TEST_F(FrmPlotTest, BackdropColoursThroughTheColourDialog)
     EXPECT_EQ(chart.Backdrop.BrushStyle, 0);
     EXPECT_EQ(chart.Backdrop.FillStyle, 1);
 
-    // Cancelling keeps the colour the dialog held, which the plot area gets.
+    // The dialog opens at the colour it held; cancelling changes nothing.
     click(window, "Check7");
     EXPECT_EQ(platform.colorDialog.asked.size(), 2u);
     EXPECT_EQ(platform.colorDialog.asked.back(), QColor(10, 20, 30));
-    EXPECT_EQ(chart.Plot.Backdrop.BrushStyle, 1);
-    EXPECT_EQ(chart.Plot.Backdrop.BrushFillColor, (ChartColor{10, 20, 30}));
+    EXPECT_EQ(chart.Plot.Backdrop.BrushStyle, 0);
+    EXPECT_EQ(chart.Plot.Backdrop.FillStyle, 0);
     EXPECT_TRUE(platform.messages.asked.empty());
+    click(window, "Check7");
+    platform.colorDialog.answers = {QColor(40, 50, 60)};
+    click(window, "Check7");
+    EXPECT_EQ(chart.Plot.Backdrop.BrushFillColor, (ChartColor{40, 50, 60}));
 
     // After a print through the printer setup the dialog reports a cancel:
     // the colour stays and the box stays ticked.
@@ -252,11 +235,13 @@ TEST_F(FrmPlotTest, BackdropColoursThroughTheColourDialog)
     EXPECT_EQ(chart.Plot.Backdrop.BrushStyle, 0);
     EXPECT_TRUE(child<QPushButton>(window, "Check7")->isChecked());
 
-    // Another window keeps its own dialog: there cancelling raises nothing.
+    // Another window keeps its own dialog: there cancelling raises nothing
+    // and the dialog opens at black.
     frmPlot* other = newPlot();
     click(other, "Check6");
     EXPECT_EQ(platform.messages.asked.size(), 1u);
-    EXPECT_EQ(other->chart()->model().Backdrop.BrushFillColor, (ChartColor{0, 0, 0}));
+    EXPECT_EQ(platform.colorDialog.asked.back(), QColor(Qt::black));
+    EXPECT_EQ(other->chart()->model().Backdrop.BrushStyle, 0);
 }
 
 TEST_F(FrmPlotTest, SaveAsPicture)

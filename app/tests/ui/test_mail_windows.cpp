@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 #include "core/mail_settings.hpp"
 #include "core/program_state.hpp"
@@ -337,8 +338,10 @@ TEST_F(MailWindows, PickedContactsJoinTheRecipients)
 {
     writeBytes(contactsFile, "Smith, Ann <ann@x.org>\r\nbob@y.org\r\nLab <lab@z.org>\r\n");
     box("txtSendTo")->setText(QStringLiteral("x@y.org"));
-    const auto pick = [](std::initializer_list<int> rows, bool returned) {
-        QTimer::singleShot(0, [rows, returned] {
+    // The rows are copied into the deferred call: an initializer list's
+    // elements end with the statement that made it.
+    const auto pick = [](std::initializer_list<int> rowList, bool returned) {
+        QTimer::singleShot(0, [rows = std::vector<int>(rowList), returned] {
             auto* contacts = qobject_cast<frmeMail*>(QApplication::activeModalWidget());
             ASSERT_NE(contacts, nullptr);
             for (int r : rows)

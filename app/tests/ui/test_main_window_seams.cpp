@@ -197,26 +197,6 @@ TEST_F(MainWindowSeams, CompareAndMailGetTheCurrentDatasetFile)
     EXPECT_EQ(frmMAPI::instance()->attachments()->text(), QStringLiteral("/data/Trial.KVE"));
 }
 
-TEST_F(MainWindowSeams, ComparisonWindowLoadsItsFileOnlyInABatch)
-{
-    QStringList opened;
-    frmCompare::openComparisonFile() = [&opened](frmCompare&, const QString& path) { opened << path; };
-    ProgramState& state = programState();
-    state.CompareFileName = QStringLiteral("/data/models.QCX");
-    window->Command23_Click();                 // outside a batch: the name is emptied
-    EXPECT_TRUE(opened.isEmpty());
-    EXPECT_TRUE(state.CompareFileName.isEmpty());
-    delete frmCompare::instance();
-
-    state.CompareFileName = QStringLiteral("/data/models.QCX");
-    state.BatchMode = true;
-    frmCompare::instance();
-    EXPECT_EQ(opened, QStringList{QStringLiteral("/data/models.QCX")});
-    frmCompare::instance();                    // loaded once
-    EXPECT_EQ(opened.size(), 1);
-    frmCompare::openComparisonFile() = nullptr;
-}
-
 TEST_F(MainWindowSeams, AboutOpensTheAboutBox)
 {
     window->Command10_Click();
@@ -248,10 +228,9 @@ TEST_F(MainWindowSeams, CommandsNotBuiltYetSayTheyAreMissing)
 {
     mainWindowHooks() = MainWindowHooks();
     fillRows(matrix(), 5);
-    window->Command15_Click();
     window->Command1_Click();
     window->Command12_Click();
-    EXPECT_EQ(platform->messages.asked.size(), 3u);
+    EXPECT_EQ(platform->messages.asked.size(), 2u);
     for (const MessageRequest& m : platform->messages.asked)
         EXPECT_TRUE(m.text.endsWith(QStringLiteral("is not available in this version of KVE."))) << m.text.toStdString();
 }

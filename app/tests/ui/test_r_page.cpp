@@ -387,13 +387,19 @@ TEST_F(RPageTest, EditTemplateOpensTheWorkAndProgramCopies)
 
 TEST_F(RPageTest, ComparisonPageListsGroupTemplatesAndTakesTheTickedModels)
 {
+    // A list without check boxes counts its selected items.
+    QListWidget plain;
+    plain.setSelectionMode(QAbstractItemView::ExtendedSelection);
+    for (const char* path : {"/d/a.KVE", "/d/b.KVE", "/d/c.KVE"})
+        plain.addItem(QLatin1String(path));
+    plain.item(0)->setSelected(true);
+    plain.item(2)->setSelected(true);
+    EXPECT_EQ(s(CompareRFrame::tickedFiles(&plain).join(QLatin1Char('|'))), "/d/a.KVE|/d/c.KVE");
+
     frmCompare* compare = frmCompare::instance();
     QListWidget* models = compare->list();
     for (const char* path : {"/d/a.KVE", "/d/b.KVE", "/d/c.KVE"})
         models->addItem(QLatin1String(path));
-    models->item(0)->setSelected(true);
-    models->item(2)->setSelected(true);
-    EXPECT_EQ(s(CompareRFrame::tickedFiles(models).join(QLatin1Char('|'))), "/d/a.KVE|/d/c.KVE");
     for (int i = 0; i < 3; ++i)
         models->item(i)->setCheckState(i == 1 ? Qt::Checked : Qt::Unchecked);
     EXPECT_EQ(s(CompareRFrame::tickedFiles(models).join(QLatin1Char('|'))), "/d/b.KVE");

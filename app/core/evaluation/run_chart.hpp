@@ -1,0 +1,18 @@
+#pragma once
+// The XY charts that sections of the run ask the window to draw while the
+// report is being written: one series of points, ordinate against
+// abscissa, in the chart builder's shape (the abscissa in columns 1 and 2,
+// the ordinate in column 3 of rows 1..n), Arial titles, "n = " and the
+// count as footnote.
+
+#include <QString>
+
+#include <vector>
+
+#include "core/xy_plot.hpp"
+
+// `ordinate`(i) against `abscissa`(i) for i = 1..n (element 0 unused). A
+// value that is no number leaves its point out of the chart.
+XYPlot runPointsChart(const std::vector<double>& abscissa, const std::vector<double>& ordinate, int n,
+                      const QString& title, const QString& axisXTitle, const QString& axisYTitle,
+                      const QString& mainCaption);

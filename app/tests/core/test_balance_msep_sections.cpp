@@ -1,0 +1,303 @@
+// The balance, orthogonal balance, MSEP and MSEP bootstrap sections over
+// their branches: the two-by-two tables on small sheets counted by hand
+// (ties with the mean, points on the lines, empty cells, a zero slope),
+// the MSEP decomposition, and the bootstrap's seed, its 100 % property, its
+// small-sample notice and the ranges of its boxes. Expected numbers are R's
+// (the call is given with each table); the sample's whole report is checked
+// against R by tools/oracles/report_sections_ii.R.
+#include <cmath>
+
+#include "section_run.hpp"
+
+using namespace sectiontest;
+
+namespace {
+
+const Tick balance = [](EvaluationSettings& s) { s.sections.balance = true; };
+const Tick orthogonal = [](EvaluationSettings& s) { s.sections.orthogonalBalance = true; };
+const Tick msep = [](EvaluationSettings& s) { s.sections.msep = true; };
+
+QString rule89()
+{
+    return QString(89, QLatin1Char('-'));
+}
+
+// n points of a model that overpredicts a little, with noise from a fixed
+// sequence.
+DataMatrix noisyPoints(int n = 40)
+{
+    DataMatrix m(n + 1);
+    for (int i = 1; i <= n; ++i) {
+        const double x = 2 + 0.2 * i;
+        m.setNumber(DataMatrix::ColX, i, x);
+        m.setNumber(DataMatrix::ColY, i, 0.95 * x + 0.3 * std::sin(1.7 * i));
+    }
+    return m;
+}
+
+Tick bootstrap(double subsamples, double sizePercent)
+{
+    return [=](EvaluationSettings& s) {
+        s.sections.msep = true;
+        s.sections.msepBootstrap = true;
+        s.bootstrapSubsamples = subsamples;
+        s.bootstrapSizePercent = sizePercent;
+    };
+}
+
+} // namespace
+
+TEST(BalanceSection, TablesAndTestsOfSmallSheets)
+{
+    // Rows: under when Y > X (Y = X counts as over); columns: below the mean
+    // (a value equal to the mean is above). The expected values from R:
+    // chisq.test(as.vector(t), p = rep(0.25, 4)) (balanced), chisq.test(t,
+    // correct = FALSE) (current), the odds ratio with half a point added to
+    // each cell, its ASE and pnorm(log(OR) / ASE, lower.tail = FALSE).
+    struct Case {
+        const char* what;
+        std::vector<Row> rows;
+        QStringList table;   // from the count rows to the closing rule
+    };
+    const Case cases[] = {
+        {"X = Y in row 1, X = mean X in row 3",
+         {{"1", "1"}, {"2", "3"}, {"3", "2"}, {"4", "6"}, {"5", "4"}},
+         {"         Overpredicted  :    1 (20.00%)     2 (40.00%)        2 (40.00%)     1 (20.00%)",
+          "         Underpredicted :    1 (20.00%)     1 (20.00%)        1 (20.00%)     1 (20.00%)",
+          rule89(),
+          "Balanced allocation     :",
+          "      X² (Prob(X²=0))   :   0.60000 (0.89643)                0.60000 (0.89643)",
+          "      Cramer's V        :   0.34641                          0.34641",
+          "      CCC               :   0.32733                          0.32733",
+          "Current allocation      :",
+          "      X² (Prob(X²=0))   :   0.13889 (0.70939)                0.13889 (0.70939)",
+          "      Cramer's V        :   0.16667                          0.16667",
+          "      CCC               :   0.16440                          0.16440",
+          "",
+          "Odds ratio              :   0.60000                          1.66667",
+          "Ln(Odds ratio)          :  -0.51083                          0.51083",
+          "ASE(Ln(Odds ratio))     :   1.54919                          1.54919",
+          "Prob(H0:Odds ratio = 1) :   0.62920                          0.37080",
+          rule89()}},
+        // Every point overpredicted: the underpredicted row is empty. The
+        // balanced test still has its three degrees of freedom; the current
+        // allocation has none, so it has no probability and no Cramer's V.
+        {"an empty row",
+         {{"2", "1"}, {"4", "3"}, {"6", "5"}, {"8", "6.5"}},
+         {"         Overpredicted  :    2 (50.00%)     2 (50.00%)        2 (50.00%)     2 (50.00%)",
+          "         Underpredicted :      ( 0.00%)       ( 0.00%)          ( 0.00%)       ( 0.00%)",
+          rule89(),
+          "Balanced allocation     :",
+          "      X² (Prob(X²=0))   :   4.00000 (0.26146)                4.00000 (0.26146)",
+          "      Cramer's V        :       n/a                              n/a",
+          "      CCC               :   0.70711                          0.70711",
+          "Current allocation      :",
+          "      X² (Prob(X²=0))   :   0.00000 (    n/a)                0.00000 (    n/a)",
+          "      Cramer's V        :       n/a                              n/a",
+          "      CCC               :   0.00000                          0.00000",
+          "",
+          "Odds ratio              :   1.00000                          1.00000",
+          "Ln(Odds ratio)          :   0.00000                          0.00000",
+          "ASE(Ln(Odds ratio))     :   2.19089                          2.19089",
+          "Prob(H0:Odds ratio = 1) :   0.50000                          0.50000",
+          rule89()}},
+    };
+    for (const Case& c : cases) {
+        const QStringList lines = section(report(c.rows, balance), QStringLiteral("BALANCE ANALYSIS (Varnholt et al., 2006)"));
+        const QStringList head = {
+            "BALANCE ANALYSIS (Varnholt et al., 2006)",
+            QString(40, QLatin1Char('=')),
+            "!! .Balanced allocation checks if 25% of the data points were in each cell !!",
+            "!! .Current allocation checks if there is an association among the four cells !!",
+            "!! .Cramer's V evaluates the strength of the association in which 0 is weak and 1 is perfect association!!",
+            "!! .Contingency coefficient C is similar to Cramer's V and also lies between 0 and 1 !!",
+            "!! .Odds ratio = 1 indicates independence among the four cells!!",
+            "!! .ASE is the asymptotic standard error !!",
+            "",
+            "                              Model-Predicted Mean                 Observed Mean",
+            rule89(),
+            "                              Below          Above             Below          Above      ",
+            "                         --------------- ---------------  --------------- ---------------",
+        };
+        EXPECT_EQ(lines, head + c.table) << c.what;
+    }
+
+    // The tables do not depend on the fitted line, nor the comments on
+    // anything but the box.
+    DataMatrix m = sheet(cases[0].rows);
+    const QString plain = run(m, balance).report;
+    for (RegressionMethod method : {RegressionMethod::WeightedLeastSquares, RegressionMethod::LeastAbsoluteDeviation}) {
+        const QString other = run(m, [method](EvaluationSettings& s) {
+                                  s.sections.balance = true;
+                                  s.method = method;
+                              }).report;
+        EXPECT_EQ(section(other, QStringLiteral("BALANCE ANALYSIS (Varnholt et al., 2006)")),
+                  section(plain, QStringLiteral("BALANCE ANALYSIS (Varnholt et al., 2006)")));
+    }
+    const QString quiet = run(m, [](EvaluationSettings& s) {
+                              s.sections.balance = true;
+                              s.comments = false;
+                          }).report;
+    EXPECT_FALSE(quiet.contains(QStringLiteral("!!")));
+}
+
+TEST(OrthogonalBalanceSection, PointsOnTheLinesAndAZeroSlope)
+{
+    struct Case {
+        const char* what;
+        std::vector<Row> rows;
+        QStringList lines;   // the line of the two lines and the count rows
+    };
+    const Case cases[] = {
+        // The fit is Y = X. (0, 0) and (2, 2) lie on it: the first on the
+        // left of the perpendicular through the means (1, 1), so
+        // overpredicted; the second on its right, so underpredicted.
+        {"points on the fitted line",
+         {{"0", "0"}, {"2", "2"}, {"1", "2"}, {"1", "0"}},
+         {"Perpendicular lines at   Y = X                            Y =    0.00000 +    1.00000X",
+          "         Overpredicted  :    2 (50.00%)       ( 0.00%)        2 (50.00%)       ( 0.00%)",
+          "         Underpredicted :      ( 0.00%)     2 (50.00%)          ( 0.00%)     2 (50.00%)"}},
+        // A constant Y fits a slope of 0, which has no perpendicular: the
+        // fitted line's table splits at the mean of X and by the sign of
+        // Y - X. The line Y = X keeps its perpendicular split; (3, 3) lies
+        // on it right of the perpendicular through (2.5, 3).
+        {"a zero slope",
+         {{"1", "3"}, {"2", "3"}, {"3", "3"}, {"4", "3"}},
+         {"Perpendicular lines at   Y = X                            Y =    3.00000 +    0.00000X",
+          "         Overpredicted  :      ( 0.00%)     1 (25.00%)          ( 0.00%)     2 (50.00%)",
+          "         Underpredicted :    2 (50.00%)     1 (25.00%)        2 (50.00%)       ( 0.00%)"}},
+    };
+    for (const Case& c : cases) {
+        const QStringList lines = section(report(c.rows, orthogonal), QStringLiteral("ORTHOGONAL BALANCE (Varnholt et al., 2006)"));
+        ASSERT_EQ(lines.size(), 17) << c.what;
+        EXPECT_EQ(lines[1], QString(42, QLatin1Char('=')));
+        EXPECT_EQ(lines[2], c.lines[0]) << c.what;
+        EXPECT_EQ(lines[3], rule89());
+        EXPECT_EQ(lines.mid(6, 2), c.lines.mid(1)) << c.what;
+        EXPECT_EQ(lines[8], rule89());
+        EXPECT_TRUE(lines[9].startsWith(QStringLiteral("      X² (Prob(X²=0))   :"))) << c.what;
+        EXPECT_EQ(lines[12], QString());
+        EXPECT_TRUE(lines.last().startsWith(QStringLiteral("Prob(H0:Odds ratio = 1) :"))) << c.what;
+    }
+}
+
+TEST(MsepSection, DecompositionsAndAPerfectModel)
+{
+    // R: e <- (y - x)^2; mean(e), var(e); the components with population
+    // SDs sx, sy and r = cor(x, y).
+    const QStringList expected = {
+        "MEAN SQUARE ERROR OF PREDICTION (Bibby and Toutenburg, 1977)",
+        QString(60, QLatin1Char('=')),
+        "Mean Square Error of Prediction    :     1.40000",
+        "Variance of MSEP                   :     2.30000",
+        "Standard deviation of MSEP         :     1.51658",
+        "Coefficient of variation of MSEP   :   108.32679 %",
+        "Square root of MSEP (RMSEP)        :     1.18322",
+        "",
+        "MSEP Decomposition I:",
+        "Mean bias ==> Mean X <> Mean Y      :     0.04000 (  2.857 %)",
+        "Unequal variances ==> Sx <> Sy      :     0.09379 (  6.699 %)",
+        "Incomplete (co)variation ==> r <> 1 :     1.26621 ( 90.444 %)",
+        "",
+        "MSEP Decomposition II:",
+        "Mean bias ==> Mean X <> Mean Y      :     0.04000 (  2.857 %)",
+        "Systematic bias ==> b <> 1          :     0.02000 (  1.429 %)",
+        "Random errors ==> r2 <> 1           :     1.34000 ( 95.714 %)",
+    };
+    const QString text = report({{"1", "1"}, {"2", "3"}, {"3", "2"}, {"4", "6"}, {"5", "4"}}, msep);
+    EXPECT_EQ(section(text, expected[0]), expected);
+    EXPECT_TRUE(text.endsWith(QStringLiteral(" %)\r\n")));
+
+    // Perfect predictions: the MSEP line alone.
+    const QString perfect = report({{"1", "1"}, {"2", "2"}, {"4", "4"}}, msep);
+    EXPECT_EQ(section(perfect, expected[0]),
+              QStringList({expected[0], expected[1], "Mean Square Error of Prediction    :     0.00000"}));
+}
+
+TEST(MsepBootstrapSection, FixedSeedReproducesTheReport)
+{
+    DataMatrix m = noisyPoints();
+    const QString first = run(m, bootstrap(200, 20), 7).report;
+    EXPECT_EQ(run(m, bootstrap(200, 20), 7).report.toStdString(), first.toStdString());
+    const QString other = run(m, bootstrap(200, 20), 8).report;
+    EXPECT_NE(lineOf(other, QStringLiteral("Mean MSEP")), lineOf(first, QStringLiteral("Mean MSEP")));
+    for (const char* label : {"Mean MSEP", "Variance of MSEP      :", "Mean Var MSEP", "Variance of Var MSEP"}) {
+        const QString line = lineOf(first, QString::fromLatin1(label));
+        EXPECT_FALSE(line.contains(QStringLiteral("n/a")) || line.endsWith(QStringLiteral(" 0.00000"))) << line.toStdString();
+    }
+    EXPECT_EQ(lineOf(first, QStringLiteral("Sub-samples   ")), QStringLiteral("Sub-samples           :            200.00000"));
+    EXPECT_EQ(lineOf(first, QStringLiteral("Size   ")), QStringLiteral("Size                  :              8.00000"));
+}
+
+TEST(MsepBootstrapSection, WholeSetSubsamplesHaveNoVariance)
+{
+    // At 100 % every point joins every sub-sample: each is the whole set,
+    // so the means are the set's MSEP and variance of MSEP and the
+    // variances across sub-samples are 0.
+    DataMatrix m = noisyPoints();
+    const QString text = run(m, bootstrap(50, 100)).report;
+    auto value = [&text](const char* label) {
+        return lineOf(text, QString::fromLatin1(label)).section(QLatin1Char(':'), 1).trimmed();
+    };
+    EXPECT_EQ(value("Mean MSEP"), value("Mean Square Error of Prediction"));
+    EXPECT_EQ(value("Mean Var MSEP"), value("Variance of MSEP                   :"));
+    EXPECT_EQ(value("Variance of MSEP      :"), QStringLiteral("0.00000"));
+    EXPECT_EQ(value("Variance of Var MSEP"), QStringLiteral("0.00000"));
+    EXPECT_EQ(value("Size   "), QStringLiteral("40.00000"));
+}
+
+TEST(MsepBootstrapSection, SmallSubsamplesGetTheNotice)
+{
+    // 20 rows: 10 % expects 2 points, too few; 15 % expects 3.
+    DataMatrix m = noisyPoints(20);
+    const QString small = run(m, bootstrap(200, 10)).report;
+    EXPECT_TRUE(small.endsWith(QStringLiteral("BOOTSTRAP ANALYSIS OF MSEP\r\n==========================\r\n"
+                                              "Sub-sample size too small: a sub-sample needs at least 3 points, which "
+                                              "takes a Size (%) of at least 15")))
+        << small.right(200).toStdString();
+    EXPECT_FALSE(small.contains(QStringLiteral("Mean MSEP")));
+    const QString enough = run(m, bootstrap(200, 15)).report;
+    EXPECT_EQ(lineOf(enough, QStringLiteral("Size   ")), QStringLiteral("Size                  :              3.00000"));
+
+    // 200 rows at 1 %: 2 points expected; the least size that gives 3 is 2 %.
+    DataMatrix big = noisyPoints(200);
+    EXPECT_TRUE(run(big, bootstrap(200, 1)).report.endsWith(QStringLiteral("at least 2")));
+}
+
+TEST(MsepBootstrapSection, BoxesOutsideTheirRangeUseTheDefaults)
+{
+    struct Case {
+        double subsamples, sizePercent;
+        const char* notice;   // "" for none
+        const char* subsamplesLine;
+        const char* sizeLine;
+    };
+    const QString countNotice = QStringLiteral("Sub-samples must be from 1 to 100000, 200 used");
+    const Case cases[] = {
+        {1e9, 20, "count", "Sub-samples           :            200.00000", "Size                  :              8.00000"},
+        {-5, 20, "count", "Sub-samples           :            200.00000", "Size                  :              8.00000"},
+        {0.5, 20, "count", "Sub-samples           :            200.00000", "Size                  :              8.00000"},
+        {200, 0, "size", "Sub-samples           :            200.00000", "Size                  :              8.00000"},
+        {200, 100.5, "size", "Sub-samples           :            200.00000", "Size                  :              8.00000"},
+        {0, 0, "both", "Sub-samples           :            200.00000", "Size                  :              8.00000"},
+        {100000, 100, "", "Sub-samples           :         100000.00000", "Size                  :             40.00000"},
+        {1, 50, "", "Sub-samples           :              1.00000", "Size                  :             20.00000"},
+    };
+    DataMatrix m = noisyPoints();
+    for (const Case& c : cases) {
+        const QString text = run(m, bootstrap(c.subsamples, c.sizePercent)).report;
+        const QStringList lines = section(text, QStringLiteral("BOOTSTRAP ANALYSIS OF MSEP"));
+        ASSERT_GE(lines.size(), 8) << c.subsamples << " " << c.sizePercent;
+        const QString notice = QString::fromLatin1(c.notice);
+        const QString sizeNotice = QStringLiteral("Size (%) must be above 0 and at most 100, 20 used");
+        if (notice.isEmpty())
+            EXPECT_TRUE(lines[2].startsWith(QStringLiteral("Sub-samples")));
+        else
+            EXPECT_EQ(lines[2], notice == QLatin1String("count") ? countNotice
+                                : notice == QLatin1String("size") ? sizeNotice
+                                                                  : countNotice + QStringLiteral("; ") + sizeNotice);
+        EXPECT_EQ(lineOf(text, QStringLiteral("Sub-samples   ")), QLatin1String(c.subsamplesLine));
+        EXPECT_EQ(lineOf(text, QStringLiteral("Size   ")), QLatin1String(c.sizeLine));
+        EXPECT_FALSE(lineOf(text, QStringLiteral("Mean MSEP")).contains(QStringLiteral("n/a")));
+    }
+}

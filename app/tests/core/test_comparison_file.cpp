@@ -1,0 +1,84 @@
+// The comparison file (*.QCX): its bytes, reading it back whole or not at
+// all, and saving without ever losing the previous copy.
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "core/comparison_file.hpp"
+#include "support/test_files.hpp"
+
+using ComparisonFile::Entry;
+
+TEST(ComparisonFile, BytesAreOneLinePerItemWithTickAndQuotedPath)
+{
+    const QList<Entry> entries{{true, QStringLiteral("/data/model A.KVE")},
+                               {false, QStringLiteral("/data/B, final.KVE")}};
+    EXPECT_EQ(ComparisonFile::format(entries),
+              QByteArray("#TRUE#,\"/data/model A.KVE\"\r\n#FALSE#,\"/data/B, final.KVE\"\r\n"));
+    EXPECT_EQ(ComparisonFile::format({}), QByteArray());
+
+    const ComparisonFile::ParseResult back = ComparisonFile::parse(*ComparisonFile::format(entries));
+    ASSERT_TRUE(back.ok()) << back.error.toStdString();
+    EXPECT_EQ(*back.entries, entries);
+
+    // A double quote in a path has no written form: refused, not mangled.
+    QString offending;
+    EXPECT_FALSE(ComparisonFile::format({{true, QStringLiteral("/a\"b.KVE")}}, &offending));
+    EXPECT_EQ(offending, QStringLiteral("/a\"b.KVE"));
+}
+
+TEST(ComparisonFile, ReadingAcceptsOtherLineEndsAndRefusesDamage)
+{
+    // LF line ends, blank lines, blanks around the fields, any case of the
+    // keywords, no final line end, Windows-1252 names of older files.
+    const ComparisonFile::ParseResult lenient = ComparisonFile::parse(
+        "#FALSE#,\"/x/a.KVE\"\n\n  #true# , \"/x/Mod\xe9le.KVE\"  \r\n#TRUE#,\"\"");
+    ASSERT_TRUE(lenient.ok()) << lenient.error.toStdString();
+    EXPECT_EQ(*lenient.entries, (QList<Entry>{{false, QStringLiteral("/x/a.KVE")},
+                                              {true, QStringLiteral("/x/Mod\u00e9le.KVE")},
+                                              {true, QString()}}));
+
+    struct Case {
+        QByteArray bytes;
+        const char* error;
+    };
+    const Case cases[] = {
+        {"#TRUE#,\"/a.KVE\"\r\n/b.KVE\r\n", "line 2 is not a list entry"},
+        {"#YES#,\"/a.KVE\"\r\n", "line 1 is not a list entry"},
+        {"#TRUE#,/a.KVE\r\n", "line 1 is not a list entry"},
+        {"#TRUE#,\"/a.KVE\r\n", "line 1 is not a list entry"},
+        {QByteArray("#TRUE#,\"/a.KVE\"\r\n\0\r\n", 18), "it is not a text file."},
+    };
+    for (const Case& c : cases) {
+        const ComparisonFile::ParseResult r = ComparisonFile::parse(c.bytes);
+        EXPECT_FALSE(r.ok()) << c.bytes.toStdString();
+        EXPECT_TRUE(r.error.startsWith(QLatin1String(c.error))) << r.error.toStdString();
+    }
+}
+
+TEST(ComparisonFile, FailedSavesLeaveThePreviousFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("models.QCX"));
+    const QList<Entry> first{{true, QStringLiteral("/data/a.KVE")}};
+    ASSERT_EQ(ComparisonFile::save(path, first), QString());
+    const QByteArray before = readBytes(path);
+    EXPECT_EQ(*ComparisonFile::load(path).entries, first);
+
+    // A list that cannot be written, and a write cut short by the file
+    // size limit of the process (which holds for every user).
+    EXPECT_FALSE(ComparisonFile::save(path, {{true, QStringLiteral("/q\"uote.KVE")}}).isEmpty());
+    QList<Entry> many;
+    for (int i = 0; i < 500; ++i)
+        many.append({i % 2 == 0, QStringLiteral("/data/model number %1.KVE").arg(i)});
+    QString cut;
+    withFileSizeLimit(4096, [&] { cut = ComparisonFile::save(path, many); });
+    EXPECT_FALSE(cut.isEmpty());
+    EXPECT_EQ(readBytes(path), before);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("models.QCX")});
+
+    EXPECT_FALSE(ComparisonFile::save(dir.filePath(QStringLiteral("no/such/folder/m.QCX")), first).isEmpty());
+    for (const QString& p : {dir.filePath(QStringLiteral("missing.QCX")), dir.path(), QString()})
+        EXPECT_FALSE(ComparisonFile::load(p).ok()) << p.toStdString();
+}
