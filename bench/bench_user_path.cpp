@@ -56,9 +56,11 @@ bool writeDataset(const QString& path, int rows)
     // off: the R, Python and lean programs of the side-by-side timing do
     // the same work, and the generalized concordance visits every pair of
     // rows, which at a million rows would be all the time there is.
-    for (const char* key : {"DISTRIBUTION_ANALYSIS", "MOMENT_STATISTIC", "DIVERSE_MEASURES", "INDEX_ANALYSIS",
-                            "CONCORDANCE_TEST", "GENERAL_CCC", "RANK_ANALYSIS", "MSEP_ANALYSIS",
-                            "ROBUST_STATISTICS"})
+    for (const char* key :
+         {"DISTRIBUTION_ANALYSIS", "MOMENT_STATISTIC", "DIVERSE_MEASURES", "INDEX_ANALYSIS", "CONCORDANCE_TEST",
+          "GENERAL_CCC", "RANK_ANALYSIS", "BALANCE_ANALYSIS", "ORTHOGONAL_BALANCE", "MSEP_ANALYSIS",
+          "KLEIJNEN_ANALYSIS", "THRESHOLD_ANALYSIS", "DISTANCE_ANALYSIS", "WEIGHED_DEVIANCE", "RESIDUAL_ANALYSIS",
+          "HISTOGRAM_PLOT", "BLAND_ALTMAN_ANALYSIS", "DEVIATION_ANALYSIS", "ROBUST_STATISTICS", "MSPE_BOOTSTRAP"})
         out.replace("\r\n" + QByteArray(key) + "= 1\r\n", "\r\n" + QByteArray(key) + "= 0\r\n");
     out += "N=" + QByteArray::number(rows) + "\r\nDATA:\r\n";
     std::mt19937_64 rng(20260101 + static_cast<unsigned>(rows));
