@@ -235,8 +235,8 @@ int usedRowCount(const DataMatrix& matrix, int gridRows)
     for (int row = 1; row < gridRows && row <= matrix.upperRow(); ++row) {
         if (matrix.isMissing(DataMatrix::ColX, row))
             continue;
-        const QString mark = matrix.cell(DataMatrix::ColExclude, row).toDisplayString();
-        if (mark.startsWith(QLatin1Char('Y'), Qt::CaseInsensitive) || mark.startsWith(QLatin1Char('0')))
+        const QChar first = matrix.cell(DataMatrix::ColExclude, row).firstCharacter();
+        if (first.toCaseFolded() == QLatin1Char('y') || first == QLatin1Char('0'))
             continue;
         ++used;
     }

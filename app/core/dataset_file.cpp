@@ -11,6 +11,9 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
+#include <string>
+#include <string_view>
 
 namespace DatasetFile {
 
@@ -77,97 +80,163 @@ constexpr char16_t kCp1252High[32] = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-// Cursor over the decoded text of a file, by lines and by data records.
+// Windows-1252 bytes as text.
+QString fromCp1252(QByteArrayView bytes)
+{
+    QString text;
+    text.reserve(bytes.size());
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        text.append(b >= 0x80 && b < 0xA0 ? QChar(kCp1252High[b - 0x80]) : QChar(b));
+    }
+    return text;
+}
+
+// Cursor over the bytes of a file, by lines and by data records. Every
+// separator of the format is ASCII, and in UTF-8 no byte of a longer
+// character is, so the bytes split where the decoded text would; each line
+// or field is decoded on its own.
 class Reader {
 public:
-    explicit Reader(const QString& text) : m_text(text) {}
+    Reader(QByteArrayView bytes, bool utf8) : m_p(bytes.begin()), m_end(bytes.end()), m_utf8(utf8)
+    {
+        // The decoder drops a leading byte-order mark.
+        if (utf8 && bytes.startsWith("\xEF\xBB\xBF"))
+            m_p += 3;
+    }
 
-    bool atEnd() const { return m_pos >= m_text.size(); }
+    bool atEnd() const { return m_p >= m_end; }
     int lineNumber() const { return m_line; }
+    qsizetype remainingBytes() const { return m_end - m_p; }
 
     // The next line without its CR LF or LF.
     QString readLine()
     {
-        const qsizetype nl = m_text.indexOf(QLatin1Char('\n'), m_pos);
-        const qsizetype end = nl < 0 ? m_text.size() : nl;
-        QString line = m_text.mid(m_pos, end - m_pos);
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
-        m_pos = nl < 0 ? m_text.size() : nl + 1;
+        const char* nl = static_cast<const char*>(std::memchr(m_p, '\n', static_cast<std::size_t>(m_end - m_p)));
+        const char* end = nl ? nl : m_end;
+        const char* lineEnd = end;
+        if (lineEnd > m_p && lineEnd[-1] == '\r')
+            --lineEnd;
+        QString line = decode(std::string_view(m_p, static_cast<std::size_t>(lineEnd - m_p)));
+        m_p = nl ? nl + 1 : m_end;
         ++m_line;
         return line;
     }
 
-    // The fields of one data row: a comma or the line end ends a field; a
-    // field that begins with a double quote runs to the closing quote, a
-    // doubled quote inside standing for one; blanks around a field that is
-    // not quoted are dropped. False when a quote is never closed.
-    bool readRecord(std::vector<DataCell>& fields)
+    // The fields of one data row into `row` (the first seven) and their
+    // count: a comma or the line end ends a field; a field that begins with
+    // a double quote runs to the closing quote, a doubled quote inside
+    // standing for one; blanks around a field that is not quoted are
+    // dropped. False when a quote is never closed.
+    bool readRecord(DataMatrix::Row& row, int& count)
     {
-        fields.clear();
+        count = 0;
         ++m_line;
         while (true) {
-            while (m_pos < m_text.size() && m_text[m_pos] == QLatin1Char(' '))
-                ++m_pos;
-            QString field;
-            const bool quoted = m_pos < m_text.size() && m_text[m_pos] == QLatin1Char('"');
-            if (quoted) {
-                ++m_pos;
+            while (m_p < m_end && *m_p == ' ')
+                ++m_p;
+            DataCell cell;
+            if (m_p < m_end && *m_p == '"') {
+                const char* const start = ++m_p;
                 bool closed = false;
-                while (m_pos < m_text.size()) {
-                    const QChar c = m_text[m_pos++];
-                    if (c == QLatin1Char('"')) {
-                        if (m_pos < m_text.size() && m_text[m_pos] == QLatin1Char('"')) {
-                            field.append(c);
-                            ++m_pos;
+                bool doubled = false;
+                while (m_p < m_end) {
+                    const char c = *m_p++;
+                    if (c == '"') {
+                        if (m_p < m_end && *m_p == '"') {
+                            doubled = true;
+                            ++m_p;
                             continue;
                         }
                         closed = true;
                         break;
                     }
-                    if (c == QLatin1Char('\n'))
+                    if (c == '\n')
                         ++m_line;
-                    field.append(c);
                 }
                 if (!closed)
                     return false;
+                const std::string_view quoted(start, static_cast<std::size_t>(m_p - 1 - start));
                 // Text after the closing quote, up to the comma, is kept.
-                field.append(trimBlanks(takeUnquoted()));
+                const std::string_view after = trimmedBlanks(takeUnquoted());
+                if (!doubled && after.empty()) {
+                    cell = makeCell(quoted);
+                } else {
+                    std::string field;
+                    field.reserve(quoted.size() + after.size());
+                    for (std::size_t i = 0; i < quoted.size(); ++i) {
+                        field += quoted[i];
+                        if (quoted[i] == '"')
+                            ++i;
+                    }
+                    field += after;
+                    cell = makeCell(field);
+                }
             } else {
-                field = trimBlanks(takeUnquoted());
+                const std::string_view field = trimmedBlanks(takeUnquoted());
+                if (!field.empty())
+                    cell = makeCell(field);
             }
-            fields.push_back(quoted || !field.isEmpty() ? DataCell::fromText(field) : DataCell());
-            if (m_pos < m_text.size() && m_text[m_pos] == QLatin1Char(',')) {
-                ++m_pos;
+            if (count < 7)
+                row[static_cast<std::size_t>(count)] = std::move(cell);
+            ++count;
+            if (m_p < m_end && *m_p == ',') {
+                ++m_p;
                 continue;
             }
             // Line end or end of text ends the row.
-            if (m_pos < m_text.size() && m_text[m_pos] == QLatin1Char('\r'))
-                ++m_pos;
-            if (m_pos < m_text.size() && m_text[m_pos] == QLatin1Char('\n'))
-                ++m_pos;
+            if (m_p < m_end && *m_p == '\r')
+                ++m_p;
+            if (m_p < m_end && *m_p == '\n')
+                ++m_p;
             return true;
         }
     }
 
 private:
-    QString takeUnquoted()
+    QString decode(std::string_view bytes) const
     {
-        const qsizetype start = m_pos;
-        while (m_pos < m_text.size()) {
-            const QChar c = m_text[m_pos];
-            if (c == QLatin1Char(',') || c == QLatin1Char('\n'))
-                break;
-            if (c == QLatin1Char('\r') && m_pos + 1 < m_text.size()
-                && m_text[m_pos + 1] == QLatin1Char('\n'))
-                break;
-            ++m_pos;
-        }
-        return m_text.mid(start, m_pos - start);
+        const QByteArrayView view(bytes.data(), qsizetype(bytes.size()));
+        return m_utf8 ? QString::fromUtf8(view) : fromCp1252(view);
     }
 
-    const QString& m_text;
-    qsizetype m_pos = 0;
+    // A field's cell: plain ASCII is read as it stands, anything else is
+    // decoded first.
+    DataCell makeCell(std::string_view field) const
+    {
+        for (const char c : field)
+            if (static_cast<unsigned char>(c) >= 0x80)
+                return DataCell::fromText(decode(field));
+        return DataCell::fromLatin1Text(field);
+    }
+
+    static std::string_view trimmedBlanks(std::string_view s)
+    {
+        while (!s.empty() && s.front() == ' ')
+            s.remove_prefix(1);
+        while (!s.empty() && s.back() == ' ')
+            s.remove_suffix(1);
+        return s;
+    }
+
+    // Up to a comma, a LF or a CR LF.
+    std::string_view takeUnquoted()
+    {
+        const char* const start = m_p;
+        while (m_p < m_end) {
+            const char c = *m_p;
+            if (c == ',' || c == '\n')
+                break;
+            if (c == '\r' && m_p + 1 < m_end && m_p[1] == '\n')
+                break;
+            ++m_p;
+        }
+        return std::string_view(start, static_cast<std::size_t>(m_p - start));
+    }
+
+    const char* m_p;
+    const char* const m_end;
+    const bool m_utf8;
     int m_line = 0;
 };
 
@@ -307,13 +376,7 @@ QString decodeText(const QByteArray& bytes)
     QString text = utf8(bytes);
     if (!utf8.hasError())
         return text;
-    text.clear();
-    text.reserve(bytes.size());
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        text.append(b >= 0x80 && b < 0xA0 ? QChar(kCp1252High[b - 0x80]) : QChar(b));
-    }
-    return text;
+    return fromCp1252(bytes);
 }
 
 QByteArray formatDataset(const DatasetState& state, FileVersion version)
@@ -360,16 +423,16 @@ QByteArray formatDataset(const DatasetState& state, FileVersion version)
     return out.toUtf8();
 }
 
-LoadResult parseDataset(const QByteArray& bytes, const QString& path,
-                        const QString& currentRowCountText, int currentSheetRows)
+LoadResult parseDataset(QByteArrayView bytes, const QString& path, const QString& currentRowCountText,
+                        int currentSheetRows)
 {
     LoadResult result;
     if (bytes.contains('\0')) {
         result.error = refusal(path, QStringLiteral("it is not a text file."));
         return result;
     }
-    const QString text = decodeText(bytes);
-    Reader reader(text);
+    // UTF-8 when the bytes are valid UTF-8, as decodeText() reads them.
+    Reader reader(bytes, bytes.isValidUtf8());
     DatasetContent content;
 
     // Version line: major, minor and revision; only the major is checked.
@@ -445,8 +508,11 @@ LoadResult parseDataset(const QByteArray& bytes, const QString& path,
         const int sheetRows = content.rowCountText ? sheetRowsFor(countText).value_or(currentSheetRows)
                                                    : currentSheetRows;
         const int rows = rowsToRead(countText, sheetRows);
-        content.rows.reserve(std::size_t(std::min(rows, 100000)));
-        std::vector<DataCell> fields;
+        // A row takes at least its six commas: a count far beyond what the
+        // file can hold reserves nothing for rows that are not there.
+        content.rows.reserve(std::size_t(std::min<qsizetype>(rows, reader.remainingBytes() / 6 + 1)));
+        DataMatrix::Row row;
+        int fields = 0;
         for (int r = 1; r <= rows; ++r) {
             if (reader.atEnd()) {
                 result.error = refusal(path, QStringLiteral("it ends after %1 of its %2 data rows.")
@@ -454,20 +520,17 @@ LoadResult parseDataset(const QByteArray& bytes, const QString& path,
                 return result;
             }
             const int line = reader.lineNumber() + 1;
-            if (!reader.readRecord(fields)) {
+            if (!reader.readRecord(row, fields)) {
                 result.error = refusal(path, QStringLiteral("a quoted value that begins on line %1 "
                                                             "is never closed.").arg(line));
                 return result;
             }
-            if (fields.size() != 7) {
+            if (fields != 7) {
                 result.error = refusal(path, QStringLiteral("line %1 holds %2 values where a data "
                                                             "row holds 7.")
-                                                 .arg(line).arg(fields.size()));
+                                                 .arg(line).arg(fields));
                 return result;
             }
-            std::array<DataCell, 7> row;
-            for (int c = 0; c < 7; ++c)
-                row[c] = fields[c];
             content.rows.push_back(std::move(row));
         }
 
@@ -509,6 +572,16 @@ LoadResult LoadFile(const QString& Filename, const QString& currentRowCountText,
         LoadResult r;
         r.error = refusal(Filename, QStringLiteral("it is too large to be a dataset file."));
         return r;
+    }
+    // The file's pages as they lie in the system's cache, without a copy;
+    // read whole where it cannot be mapped.
+    if (file.size() > 0) {
+        if (uchar* mapped = file.map(0, file.size())) {
+            const LoadResult r = parseDataset(QByteArrayView(mapped, file.size()), Filename, currentRowCountText,
+                                              currentSheetRows);
+            file.unmap(mapped);
+            return r;
+        }
     }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {

@@ -17,6 +17,7 @@
 // refusal, and the caller applies the content in file order.
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 #include <array>
@@ -93,7 +94,7 @@ struct DatasetContent {
     // Cells of columns 1..7: text, numbers included; a field written as
     // nothing between its commas stays a cell never set, so that a file
     // loaded and saved again does not change.
-    std::vector<std::array<DataCell, 7>> rows;
+    std::vector<DataMatrix::Row> rows;
     QString notes;                              // line breaks as "\n"
 };
 
@@ -114,8 +115,8 @@ QByteArray formatDataset(const DatasetState& state, FileVersion version = progra
 // Reads a file's bytes. `currentRowCountText` and `currentSheetRows` stand
 // for the row-count box and the sheet when the file has no "N=" line.
 // `path` only names the file in messages.
-LoadResult parseDataset(const QByteArray& bytes, const QString& path,
-                        const QString& currentRowCountText, int currentSheetRows);
+LoadResult parseDataset(QByteArrayView bytes, const QString& path, const QString& currentRowCountText,
+                        int currentSheetRows);
 // The number of data rows that a row-count text gives the sheet: the leading
 // number of the text rounded half to even plus the header row, less one.
 // Nothing when the text asks for fewer than 3 rows (the sheet keeps its size).

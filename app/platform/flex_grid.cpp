@@ -19,17 +19,22 @@ void FlexGridModel::setRows(int rows)
         rows = 1;
     if (rows == m_rows)
         return;
-    const std::size_t width = static_cast<std::size_t>(m_cols - 1);
+    const auto keep = [this](int rows) {
+        if (m_source) {
+            dropSetTexts(rows, 0, m_rows - 1, m_cols - 1);
+            return;
+        }
+        m_cells.resize(static_cast<std::size_t>(rows - 1) * static_cast<std::size_t>(m_cols - 1));
+        m_rowLabels.resize(static_cast<std::size_t>(rows));
+    };
     if (rows > m_rows) {
         beginInsertRows(QModelIndex(), m_rows - 1, rows - 2);
-        m_cells.resize(static_cast<std::size_t>(rows - 1) * width);
-        m_rowLabels.resize(static_cast<std::size_t>(rows));
+        keep(rows);
         m_rows = rows;
         endInsertRows();
     } else {
         beginRemoveRows(QModelIndex(), rows - 1, m_rows - 2);
-        m_cells.resize(static_cast<std::size_t>(rows - 1) * width);
-        m_rowLabels.resize(static_cast<std::size_t>(rows));
+        keep(rows);
         m_rows = rows;
         endRemoveRows();
     }
@@ -42,12 +47,16 @@ void FlexGridModel::setCols(int cols)
     if (cols == m_cols)
         return;
     beginResetModel();
-    std::vector<QString> cells(static_cast<std::size_t>(m_rows - 1) * static_cast<std::size_t>(cols - 1));
-    for (int r = 1; r < m_rows; ++r)
-        for (int c = 1; c < std::min(cols, m_cols); ++c)
-            cells[static_cast<std::size_t>(r - 1) * static_cast<std::size_t>(cols - 1) + static_cast<std::size_t>(c - 1)]
-                = textMatrix(r, c);
-    m_cells.swap(cells);
+    if (m_source) {
+        dropSetTexts(1, cols, m_rows - 1, m_cols - 1);
+    } else {
+        std::vector<QString> cells(static_cast<std::size_t>(m_rows - 1) * static_cast<std::size_t>(cols - 1));
+        for (int r = 1; r < m_rows; ++r)
+            for (int c = 1; c < std::min(cols, m_cols); ++c)
+                cells[static_cast<std::size_t>(r - 1) * static_cast<std::size_t>(cols - 1)
+                      + static_cast<std::size_t>(c - 1)] = textMatrix(r, c);
+        m_cells.swap(cells);
+    }
     m_headers.resize(static_cast<std::size_t>(cols));
     m_cols = cols;
     endResetModel();
@@ -59,6 +68,12 @@ QString FlexGridModel::textMatrix(int row, int col) const
         return QString();
     if (row == 0)
         return m_headers[static_cast<std::size_t>(col)];
+    if (m_source) {
+        if (!m_setTexts.empty())
+            if (const auto set = m_setTexts.find(cellKey(row, col)); set != m_setTexts.end())
+                return set->second;
+        return m_source(row, col);
+    }
     if (col == 0)
         return m_rowLabels[static_cast<std::size_t>(row)];
     return m_cells[static_cast<std::size_t>(row - 1) * static_cast<std::size_t>(m_cols - 1)
@@ -73,6 +88,11 @@ void FlexGridModel::setTextMatrix(int row, int col, const QString& text)
         m_headers[static_cast<std::size_t>(col)] = text;
         if (col > 0)
             emit headerDataChanged(Qt::Horizontal, col - 1, col - 1);
+        return;
+    }
+    if (m_source) {
+        m_setTexts[cellKey(row, col)] = text;
+        announce(row, col, row, col);
         return;
     }
     if (col == 0) {
@@ -95,9 +115,64 @@ void FlexGridModel::setRowLabels(int first, int last, const std::function<QStrin
     last = std::min(last, m_rows - 1);
     if (first > last)
         return;
-    for (int row = first; row <= last; ++row)
-        m_rowLabels[static_cast<std::size_t>(row)] = label(row);
+    if (m_source)
+        dropSetTexts(first, 0, last, 0);
+    else
+        for (int row = first; row <= last; ++row)
+            m_rowLabels[static_cast<std::size_t>(row)] = label(row);
     emit headerDataChanged(Qt::Vertical, first - 1, last - 1);
+}
+
+void FlexGridModel::setCellSource(CellSource source)
+{
+    beginResetModel();
+    m_source = std::move(source);
+    m_setTexts.clear();
+    if (m_source) {
+        std::vector<QString>().swap(m_cells);
+        std::vector<QString>().swap(m_rowLabels);
+    } else {
+        m_cells.assign(static_cast<std::size_t>(m_rows - 1) * static_cast<std::size_t>(m_cols - 1), QString());
+        m_rowLabels.assign(static_cast<std::size_t>(m_rows), QString());
+    }
+    endResetModel();
+}
+
+void FlexGridModel::cellsChanged(int firstRow, int firstCol, int lastRow, int lastCol)
+{
+    dropSetTexts(firstRow, firstCol, lastRow, lastCol);
+    announce(firstRow, firstCol, lastRow, lastCol);
+}
+
+void FlexGridModel::dropSetTexts(int firstRow, int firstCol, int lastRow, int lastCol)
+{
+    std::erase_if(m_setTexts, [&](const auto& set) {
+        const int row = static_cast<int>(set.first >> 32);
+        const int col = static_cast<int>(set.first & 0xFFFF'FFFFu);
+        return row >= firstRow && row <= lastRow && col >= firstCol && col <= lastCol;
+    });
+}
+
+void FlexGridModel::announce(int firstRow, int firstCol, int lastRow, int lastCol)
+{
+    firstRow = std::max(firstRow, 1);
+    lastRow = std::min(lastRow, m_rows - 1);
+    firstCol = std::max(firstCol, 0);
+    lastCol = std::min(lastCol, m_cols - 1);
+    if (firstRow > lastRow || firstCol > lastCol)
+        return;
+    if (firstCol == 0)
+        emit headerDataChanged(Qt::Vertical, firstRow - 1, lastRow - 1);
+    if (lastCol >= 1)
+        emit dataChanged(index(firstRow - 1, std::max(firstCol, 1) - 1), index(lastRow - 1, lastCol - 1),
+                         {Qt::DisplayRole});
+}
+
+void FlexGridModel::resetCells()
+{
+    beginResetModel();
+    m_setTexts.clear();
+    endResetModel();
 }
 
 int FlexGridModel::rowCount(const QModelIndex& parent) const
@@ -156,6 +231,14 @@ void FlexGrid::setRows(int rows)
     m_model->setRows(rows);
     if (m_row >= rows)
         m_row = rows - 1 >= 1 ? rows - 1 : 1;
+}
+
+void FlexGrid::resetCells()
+{
+    const int row = m_row;
+    const int col = m_col;
+    m_model->resetCells();
+    setCurrentCell(row, col);
 }
 
 void FlexGrid::setCurrentCell(int row, int col)

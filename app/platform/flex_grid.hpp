@@ -9,6 +9,14 @@
 // leave it for the next and the previous control; Ctrl+Tab and
 // Ctrl+Shift+Tab always leave it.
 //
+// The data cells (and the row labels of column 0) are either texts the grid
+// keeps, set cell by cell with setTextMatrix, or come from a cell source:
+// then the grid keeps no texts, asks the source for the cells it shows, and
+// the owner announces changes (cellsChanged, resetCells), so a sheet of a
+// million rows costs nothing until it is looked at. A text set on a cell
+// with setTextMatrix is shown there, in place of the source's, until the
+// owner announces that cell again.
+//
 // Notifications: charPressed (a character key on the grid, with its
 // character code), doubleClicked, leaveCell (raised before the current cell
 // changes, while row()/col() still name the old cell), gotFocus and
@@ -17,7 +25,9 @@
 #include <QAbstractTableModel>
 #include <QTableView>
 
+#include <cstdint>
 #include <functional>
+#include <unordered_map>
 #include <vector>
 
 class QMimeData;
@@ -25,6 +35,9 @@ class QMimeData;
 class FlexGridModel : public QAbstractTableModel {
     Q_OBJECT
 public:
+    // The text of data cell (row, col), row >= 1; col 0 is the row label.
+    using CellSource = std::function<QString(int row, int col)>;
+
     explicit FlexGridModel(QObject* parent = nullptr);
 
     int rows() const { return m_rows; }
@@ -32,9 +45,22 @@ public:
     void setRows(int rows);
     void setCols(int cols);
     QString textMatrix(int row, int col) const;
+    // With a cell source, the text set on a data cell or a row label is
+    // shown until cellsChanged or resetCells takes that cell back to the
+    // source.
     void setTextMatrix(int row, int col, const QString& text);
     // Column 0 of rows first..last at once, with one change notification.
     void setRowLabels(int first, int last, const std::function<QString(int row)>& label);
+
+    // Takes the data cells and row labels from `source` from now on (an
+    // empty source goes back to kept texts, all empty).
+    void setCellSource(CellSource source);
+    bool hasCellSource() const { return static_cast<bool>(m_source); }
+    // The source's cells of rows first..last, columns firstCol..lastCol
+    // changed (column 0: the row labels); one notification.
+    void cellsChanged(int firstRow, int firstCol, int lastRow, int lastCol);
+    // Everything the source gives may have changed: one reset.
+    void resetCells();
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -44,8 +70,17 @@ public:
 private:
     int m_rows = 1;
     int m_cols = 1;
-    std::vector<QString> m_cells;        // (rows-1) x (cols-1), row-major
-    std::vector<QString> m_rowLabels;    // column 0 of rows 0..rows-1
+    CellSource m_source;
+    // With a source: the texts set on cells, by (row << 32 | col).
+    std::unordered_map<std::uint64_t, QString> m_setTexts;
+    static std::uint64_t cellKey(int row, int col)
+    {
+        return (static_cast<std::uint64_t>(row) << 32) | static_cast<std::uint32_t>(col);
+    }
+    void announce(int firstRow, int firstCol, int lastRow, int lastCol);
+    void dropSetTexts(int firstRow, int firstCol, int lastRow, int lastCol);
+    std::vector<QString> m_cells;        // without a source: (rows-1) x (cols-1), row-major
+    std::vector<QString> m_rowLabels;    // without a source: column 0 of rows 0..rows-1
     std::vector<QString> m_headers;      // row 0 of columns 0..cols-1
 };
 
@@ -66,6 +101,13 @@ public:
     {
         m_model->setRowLabels(first, last, label);
     }
+    void setCellSource(FlexGridModel::CellSource source) { m_model->setCellSource(std::move(source)); }
+    void cellsChanged(int firstRow, int firstCol, int lastRow, int lastCol)
+    {
+        m_model->cellsChanged(firstRow, firstCol, lastRow, lastCol);
+    }
+    // One reset of the shown cells; the current cell stays where it was.
+    void resetCells();
 
     // The current cell (data cells start at 1) and the selection's end cell.
     int row() const { return m_row; }

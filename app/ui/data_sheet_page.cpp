@@ -52,6 +52,8 @@ DataSheetPage::DataSheetPage(MainControls& controls, QWidget* parent)
     auto* layout = new QHBoxLayout(this);
     FG2 = new FlexGrid(this);
     FG2->setObjectName(QStringLiteral("FG2"));
+    // The grid shows the matrix: a cell is formatted when it comes into view.
+    FG2->setCellSource([this](int r, int c) { return c == 0 ? rowLabel(r) : shownText(r, c); });
     FG2->setCols(8);
     FG2->setRows(20);
     layout->addWidget(FG2, 1);
@@ -133,17 +135,56 @@ SheetSwitches DataSheetPage::switches() const
     return {m_controls.check(CheckBox::Swap)->isChecked(), m_invertX->isChecked(), m_invertY->isChecked()};
 }
 
+QString DataSheetPage::shownText(int r, int c) const
+{
+    if (r > m_matrix.upperRow() || c >= DataMatrix::Columns)
+        return QString();
+    const DataCell& cell = m_matrix.cell(c, r);
+    if ((c == DataMatrix::ColRankX || c == DataMatrix::ColRankY) && r <= m_ranksAsWrittenUpTo
+        && !m_ranksShownAgain.contains(rankKey(r, c)))
+        return cell.toDisplayString();
+    const ProgramState& state = programState();
+    return DataSheet::formatCell(cell, c, state.GridFormatXY, state.GridFormatSD);
+}
+
+void DataSheetPage::showRanksAsWritten(int lastRow)
+{
+    m_ranksShownAgain.clear();
+    m_ranksAsWrittenUpTo = std::min(lastRow, FG2->rows() - 1);
+    FG2->cellsChanged(1, DataMatrix::ColRankX, m_ranksAsWrittenUpTo, DataMatrix::ColRankY);
+}
+
+void DataSheetPage::cellsShownAgain(int firstRow, int firstCol, int lastRow, int lastCol)
+{
+    if (m_ranksAsWrittenUpTo > 0 && firstCol <= DataMatrix::ColRankY && lastCol >= DataMatrix::ColRankX) {
+        if (firstRow <= 1 && lastRow >= m_ranksAsWrittenUpTo && firstCol <= DataMatrix::ColRankX
+            && lastCol >= DataMatrix::ColRankY) {
+            m_ranksAsWrittenUpTo = 0;
+            m_ranksShownAgain.clear();
+        } else {
+            for (int r = std::max(firstRow, 1); r <= std::min(lastRow, m_ranksAsWrittenUpTo); ++r)
+                for (int c = std::max<int>(firstCol, DataMatrix::ColRankX); c <= std::min<int>(lastCol, DataMatrix::ColRankY); ++c)
+                    m_ranksShownAgain.insert(rankKey(r, c));
+        }
+    }
+    FG2->cellsChanged(firstRow, firstCol, lastRow, lastCol);
+}
+
 void DataSheetPage::MatrixTOGrid(int r, int c)
 {
-    const ProgramState& state = programState();
-    FG2->setTextMatrix(r, c, DataSheet::formatCell(m_matrix.cell(c, r), c, state.GridFormatXY, state.GridFormatSD));
+    cellsShownAgain(r, c, r, c);
 }
 
 void DataSheetPage::showSheet()
 {
-    for (int r = 1; r < FG2->rows(); ++r)
-        for (int c = 1; c < FG2->cols(); ++c)
-            MatrixTOGrid(r, c);
+    cellsShownAgain(1, 1, FG2->rows() - 1, FG2->cols() - 1);
+}
+
+void DataSheetPage::resetSheet()
+{
+    m_ranksAsWrittenUpTo = 0;
+    m_ranksShownAgain.clear();
+    FG2->resetCells();
 }
 
 void DataSheetPage::AssignRowNumbers()
@@ -170,12 +211,11 @@ void DataSheetPage::Command9_Click()
     }
     const int oldRows = FG2->rows();
     FG2->setRows(rows);
+    m_ranksAsWrittenUpTo = std::min(m_ranksAsWrittenUpTo, rows - 1);
     m_matrix.resize(rows);
     // Rows that leave the sheet leave the matrix too: the row that becomes
     // the spare row, and rows that come back later, start empty.
-    for (int r = std::min(oldRows, rows); r <= rows; ++r)
-        for (int c = 1; c < DataMatrix::Columns; ++c)
-            m_matrix.setEmpty(c, r);
+    m_matrix.emptyRows(std::min(oldRows, rows), rows);
     AssignRowNumbers();
 }
 
@@ -214,8 +254,22 @@ void DataSheetPage::Command3_Click()
         FG2->setRows(out.gridRows);
         FG2->setRowLabels(oldRows, out.gridRows - 1, rowLabel);
     }
-    for (const auto& [r, c] : out.changed)
-        MatrixTOGrid(r, c);
+    if (!out.changed.empty()) {
+        // The stored cells in one announcement of the block they lie in.
+        int firstRow = out.changed.front().first, lastRow = firstRow;
+        int firstCol = out.changed.front().second, lastCol = firstCol;
+        for (const auto& [r, c] : out.changed) {
+            firstRow = std::min(firstRow, r);
+            lastRow = std::max(lastRow, r);
+            firstCol = std::min(firstCol, c);
+            lastCol = std::max(lastCol, c);
+        }
+        if (firstCol <= DataMatrix::ColRankY && lastCol >= DataMatrix::ColRankX)
+            for (const auto& [r, c] : out.changed)
+                if ((c == DataMatrix::ColRankX || c == DataMatrix::ColRankY) && r <= m_ranksAsWrittenUpTo)
+                    m_ranksShownAgain.insert(rankKey(r, c));
+        FG2->cellsChanged(firstRow, firstCol, lastRow, lastCol);
+    }
     if (!out.stoppedAtEnd)
         m_controls.text(TextBox::RowCount)->setText(rowLabel(FG2->rows() - 1));
     if (out.hitRowLimit)
@@ -236,9 +290,7 @@ void DataSheetPage::Check7_Click()
     FG2->setTextMatrix(0, 1, swapped ? QStringLiteral("X (Obs)") : QStringLiteral("X (Pred)"));
     FG2->setTextMatrix(0, 3, swapped ? QStringLiteral("Y (Pred)") : QStringLiteral("Y (Obs)"));
     DataSheet::swapXY(m_matrix, FG2->rows());
-    for (int r = 1; r < FG2->rows(); ++r)
-        for (int c = 1; c <= 6; ++c)
-            MatrixTOGrid(r, c);
+    cellsShownAgain(1, 1, FG2->rows() - 1, 6);
 }
 
 void DataSheetPage::Fg2_KeyPress(int charCode)

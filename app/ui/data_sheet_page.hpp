@@ -2,13 +2,16 @@
 // The "Dataset" page of the main window: the data sheet FG2 with its cell
 // editor, the row count, paste, copy, swap and the removal of incomplete
 // rows, the rank-inversion switches, and the buttons that plot or generate
-// the dataset. The page keeps the dataset (DataMatrix); the grid shows
-// formatted copies of its cells.
+// the dataset. The page keeps the dataset (DataMatrix); the grid shows its
+// cells formatted, each when it comes into view: whoever changes the matrix
+// announces the change through MatrixTOGrid (one cell) or showSheet (all).
 
 #include <QFrame>
 #include <QLineEdit>
 
+#include <cstdint>
 #include <functional>
+#include <unordered_set>
 
 #include "core/data_matrix.hpp"
 #include "core/evaluation/evaluation_settings.hpp"
@@ -54,6 +57,14 @@ public:
     void AssignRowNumbers();
     // Shows every data cell again (after a format change, a load).
     void showSheet();
+    // The grid's text of data cell (r, c): the matrix cell under the
+    // column's format.
+    QString shownText(int r, int c) const;
+    // The rank columns of rows 1..lastRow show their cells' plain text (as
+    // the rank section writes them) until those cells are shown again.
+    void showRanksAsWritten(int lastRow);
+    // The cells were replaced by a load: every cell shown anew, in one reset.
+    void resetSheet();
     void RemoveEmptyRows();
     void Command9_Click();                   // apply the row count
     void Command30_Click();                  // remove invalid rows
@@ -73,6 +84,13 @@ private:
     MainControls& m_controls;
     DataMatrix m_matrix;
     FlexGrid* FG2 = nullptr;
+    // Rank cells of rows 1..m_ranksAsWrittenUpTo show their plain text,
+    // apart from those shown again since (by rankKey).
+    int m_ranksAsWrittenUpTo = 0;
+    std::unordered_set<std::uint64_t> m_ranksShownAgain;
+    static std::uint64_t rankKey(int r, int c) { return (static_cast<std::uint64_t>(r) << 3) | static_cast<unsigned>(c); }
+    // Cells shown again from the matrix under their format.
+    void cellsShownAgain(int firstRow, int firstCol, int lastRow, int lastCol);
     CellEditor* TxtEdit = nullptr;
     DataCell m_editOriginal;                 // the cell as it was when the editor opened
     int m_editRow = 0;

@@ -8,6 +8,7 @@
 #include "core/program_state.hpp"
 #include "platform/flex_grid.hpp"
 #include "platform/platform_services.hpp"
+#include "ui/data_sheet_page.hpp"
 #include "ui/frm_main.hpp"
 #include "ui/notes_page.hpp"
 #include "ui/wait_cursor.hpp"
@@ -89,6 +90,11 @@ DatasetState readWindow(frmMain& window)
 
 void applyContent(frmMain& window, const DatasetContent& content)
 {
+    applyContent(window, DatasetContent(content));
+}
+
+void applyContent(frmMain& window, DatasetContent&& content)
+{
     for (const OptionSetting& setting : content.settings) {
         if (setting.index < 0) {
             // A line without a key: the only sign of it is a beep.
@@ -109,12 +115,10 @@ void applyContent(frmMain& window, const DatasetContent& content)
             window.text1(TextBox::RowCount)->setText(QString::number(rows));
             window.Command9_Click();
         }
-        DataMatrix& matrix = window.dataMatrix();
-        for (int r = 1; r <= rows; ++r)
-            for (int c = 1; c <= 7; ++c) {
-                matrix.cell(c, r) = content.rows[static_cast<std::size_t>(r - 1)][static_cast<std::size_t>(c - 1)];
-                window.MatrixTOGrid(r, c);
-            }
+        // The rows read become the sheet's rows 1..rows as they are, and the
+        // sheet learns of them in one reset.
+        window.dataMatrix().takeRows(std::move(content.rows));
+        window.sheet().resetSheet();
     }
     NotesPage::of(window)->notes()->setPlainText(content.notes);
 }
@@ -123,11 +127,11 @@ void clearCells(frmMain& window)
 {
     FlexGrid* grid = window.grid();
     DataMatrix& matrix = window.dataMatrix();
-    for (int r = 1; r < grid->rows(); ++r)
-        for (int c = 1; c < grid->cols(); ++c) {
-            grid->setTextMatrix(r, c, QString());
-            matrix.setText(c, r, QString());
-        }
+    const DataCell empty = DataCell::fromText(QString());
+    for (int r = 1; r < grid->rows() && r <= matrix.upperRow(); ++r)
+        for (int c = 1; c < grid->cols() && c < DataMatrix::Columns; ++c)
+            matrix.cell(c, r) = empty;
+    window.showSheet();
 }
 
 bool LoadFile(frmMain& window, const QString& Filename, bool Confirm, bool ConfirmBeep, bool ConfirmInfo)
@@ -137,7 +141,7 @@ bool LoadFile(frmMain& window, const QString& Filename, bool Confirm, bool Confi
         WaitCursor wait;
         result = DatasetFile::LoadFile(Filename, window.text1(TextBox::RowCount)->text(), window.grid()->rows() - 1);
         if (result.ok())
-            applyContent(window, *result.content);
+            applyContent(window, std::move(*result.content));
     }
     if (!result.ok()) {
         reportLoadError(result.error);
@@ -205,7 +209,7 @@ bool Command8_Click(frmMain& window)
         clearCells(window);
         {
             WaitCursor wait;
-            applyContent(window, *result.content);
+            applyContent(window, std::move(*result.content));
         }
         confirm(window, false, true, true, QString(), QStringLiteral("File loaded ..."));
         loaded = true;

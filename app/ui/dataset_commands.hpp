@@ -41,8 +41,10 @@ bool SaveFile(frmMain& window, const QString& Filename, bool Confirm, bool Confi
 
 // The window's dataset as the file keeps it.
 DatasetFile::DatasetState readWindow(frmMain& window);
-// Applies a read file to the window (the sheet is expected cleared).
+// Applies a read file to the window (the sheet is expected cleared). The
+// second form takes the rows over instead of copying them.
 void applyContent(frmMain& window, const DatasetFile::DatasetContent& content);
+void applyContent(frmMain& window, DatasetFile::DatasetContent&& content);
 
 // Empties every data cell of the grid and the matrix (the empty text).
 void clearCells(frmMain& window);

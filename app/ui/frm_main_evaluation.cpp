@@ -11,6 +11,7 @@
 #include "core/program_state.hpp"
 #include "platform/flex_grid.hpp"
 #include "platform/platform_services.hpp"
+#include "ui/data_sheet_page.hpp"
 #include "ui/frm_info.hpp"
 #include "ui/frm_main.hpp"
 #include "ui/wait_cursor.hpp"
@@ -79,11 +80,7 @@ void frmMain::Command6_Click()
                        [this](const RunRequests::ShowRanks& r) {
                            // The rank columns as the rank section wrote them, in
                            // their plain text.
-                           FlexGrid* sheet = grid();
-                           const DataMatrix& m = dataMatrix();
-                           for (int row = 1; row <= r.lastRow && row < sheet->rows(); ++row)
-                               for (int c : {int(DataMatrix::ColRankX), int(DataMatrix::ColRankY)})
-                                   sheet->setTextMatrix(row, c, m.cell(c, row).toDisplayString());
+                           sheet().showRanksAsWritten(r.lastRow);
                        },
                        [this](const RunRequests::ShowReport& r) {
                            frmInfo* report = showResults(r.caption, r.text, false);

@@ -163,12 +163,10 @@ void frmRND::Command1_Click()
             if (Platform::message(QStringLiteral("Do you want clear the dataset?"), MsgButtons::YesNo,
                                   MsgIcon::None, QString(), MsgAnswer::Yes) != MsgAnswer::Yes)
                 return;
-            for (int r = 1; r < grid->rows(); ++r)
-                for (int c = 1; c < grid->cols(); ++c) {
-                    grid->setTextMatrix(r, c, QString());
-                    if (r <= matrix.upperRow() && c < DataMatrix::Columns)
-                        matrix.setEmpty(c, r);
-                }
+            for (int r = 1; r < grid->rows() && r <= matrix.upperRow(); ++r)
+                for (int c = 1; c < grid->cols() && c < DataMatrix::Columns; ++c)
+                    matrix.setEmpty(c, r);
+            m_main.showSheet();
         }
         placeDataset(data);
         if (Check2->isChecked())
@@ -182,23 +180,14 @@ void frmRND::placeDataset(const RandomDataset& data)
 {
     const int n = static_cast<int>(data.X.size());
     FlexGrid* grid = m_main.grid();
-    const int oldRows = grid->rows();
     m_main.text1(0)->setText(QStringLiteral(" %1").arg(n));
     grid->setRows(n + 1);
     m_main.dataMatrix() = randomDataMatrix(data);
     m_main.AssignRowNumbers();
-    for (int r = 1; r <= n; ++r) {
-        if (r < oldRows) {
-            // A row the sheet showed before is shown afresh in every column:
-            // its SDs or exclusion mark would otherwise stay on screen while
-            // the matrix holds nothing there.
-            for (int c = 1; c < grid->cols(); ++c)
-                m_main.MatrixTOGrid(r, c);
-        } else {
-            for (int c : {DataMatrix::ColX, DataMatrix::ColY, DataMatrix::ColRankX, DataMatrix::ColRankY})
-                m_main.MatrixTOGrid(r, c);
-        }
-    }
+    // Every row is shown afresh in every column: the SDs or exclusion mark
+    // of a row the sheet showed before would otherwise stay on screen while
+    // the matrix holds nothing there.
+    m_main.showSheet();
 }
 
 void frmRND::Command2_Click()

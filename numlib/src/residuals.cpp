@@ -15,26 +15,50 @@
 // residual, Cook's distance or DFFITS, and a zero mean leaves the weighted
 // deviation undefined: those entries are NaN (printed "n/a") and every
 // other entry is computed.
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <numeric>
+#include <vector>
 
 #include "SumtrixLib/Sumtrix.hpp"
+#include "fault_watch.hpp"
+#include "step_paths.hpp"
 
 namespace SumtrixLib {
 
 namespace {
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 constexpr int LineParameters = 2;
-} // namespace
 
-Variant Sumtrix::STAT_Residue(double b0, double b1, const BoundedArray<double>& x, const BoundedArray<double>& y,
-                              double VarX, double MeanX, double MeanY, std::int32_t n, double& MSE,
-                              BoundedArray<double>& Deviation, BoundedArray<double>& Pred,
-                              BoundedArray<double>& Residue, BoundedArray<double>& SEr,
-                              BoundedArray<double>& StdtRes, BoundedArray<double>& RStdtRes, BoundedArray<double>& h,
-                              BoundedArray<double>& Cook, BoundedArray<double>& DFFITS,
-                              BoundedArray<double>& NormalResidue, BoundedArray<double>& PRESS,
-                              BoundedArray<double>& SemiStdtRes, BoundedArray<double>& WtDev)
+// An array of STAT_Residue as its statements address it, element i at (i):
+// the caller's bounds-checked array, or a plain pointer to element 1 of an
+// array known to hold every element the statements touch.
+struct Checked {
+    BoundedArray<double>* a;
+    double& operator()(std::int32_t i) const { return (*a)(i); }
+};
+struct CheckedInput {
+    const BoundedArray<double>* a;
+    const double& operator()(std::int32_t i) const { return (*a)(i); }
+};
+struct Plain {
+    double* p;
+    double& operator()(std::int32_t i) const { return p[i - 1]; }
+};
+struct PlainInput {
+    const double* p;
+    const double& operator()(std::int32_t i) const { return p[i - 1]; }
+};
+
+// Everything but the normal scores, in the order of the published
+// statements: an element that is not there, or a failing checked
+// operation, stops them where it stands.
+template <class In, class Out>
+void residueStatements(double b0, double b1, In x, In y, double VarX, double MeanX, double MeanY, std::int32_t n,
+                       double& MSE, Out Deviation, Out Pred, Out Residue, Out SEr, Out StdtRes,
+                       Out RStdtRes, Out h, Out Cook, Out DFFITS, Out PRESS, Out SemiStdtRes, Out WtDev)
 {
     const double p = LineParameters;
     const double N = static_cast<double>(n);
@@ -77,9 +101,85 @@ Variant Sumtrix::STAT_Residue(double b0, double b1, const BoundedArray<double>& 
         RStdtRes(i) = q > 0.0 ? e * std::sqrt((N - p - 1.0) / q) : 0.0;
         DFFITS(i) = (omh == 0.0 || hi / omh < 0.0) ? NaN : std::sqrt(hi / omh) * RStdtRes(i);
         PRESS(i) = omh == 0.0 ? NaN : e / omh;
-        WtDev(i) = meanProduct == 0.0 ? NaN
-                                      : (y(i) - MeanY) * (xi - MeanX) / meanProduct * (xi - y(i));
+        WtDev(i) = meanProduct == 0.0 ? NaN : (y(i) - MeanY) * (xi - MeanX) / meanProduct * (xi - y(i));
     }
+}
+
+// Blom's plotting position (r - 3/8)/(n + 1/4) of the mid-rank r, as a
+// normal quantile in residual units.
+double normalScore(Sumtrix& lib, double rank, std::int32_t n, double rootMSE)
+{
+    return rootMSE * lib.STAT_InvNorm((rank - 0.375) / (static_cast<double>(n) + 0.25));
+}
+
+// The normal scores from a sort of the point numbers by residue: the
+// mid-rank of every residue, and so its score, is that of any sort of the
+// residues, ties included.
+void normalScoresBySortedPoints(Sumtrix& lib, std::int32_t n, const double* residue, double* scores, double MSE)
+{
+    std::vector<std::int32_t> point(static_cast<std::size_t>(n));
+    std::iota(point.begin(), point.end(), 0);
+    std::sort(point.begin(), point.end(), [residue](std::int32_t l, std::int32_t r) { return residue[l] < residue[r]; });
+    const double rootMSE = std::sqrt(MSE);
+    // Sorted positions j..jt-1 (from 0) hold equal residues.
+    std::size_t j = 0;
+    while (j < point.size()) {
+        std::size_t jt = j + 1;
+        while (jt < point.size() && residue[point[jt]] == residue[point[j]])
+            ++jt;
+        const double rank = jt - j == 1 ? static_cast<double>(j + 1)
+                                        : 0.5 * (static_cast<double>(j + 1) + static_cast<double>(jt + 1) - 1.0);
+        const double score = normalScore(lib, rank, n, rootMSE);
+        for (std::size_t k = j; k < jt; ++k)
+            scores[point[k]] = score;
+        j = jt;
+    }
+}
+
+} // namespace
+
+Variant Sumtrix::STAT_Residue(double b0, double b1, const BoundedArray<double>& x, const BoundedArray<double>& y,
+                              double VarX, double MeanX, double MeanY, std::int32_t n, double& MSE,
+                              BoundedArray<double>& Deviation, BoundedArray<double>& Pred,
+                              BoundedArray<double>& Residue, BoundedArray<double>& SEr,
+                              BoundedArray<double>& StdtRes, BoundedArray<double>& RStdtRes, BoundedArray<double>& h,
+                              BoundedArray<double>& Cook, BoundedArray<double>& DFFITS,
+                              BoundedArray<double>& NormalResidue, BoundedArray<double>& PRESS,
+                              BoundedArray<double>& SemiStdtRes, BoundedArray<double>& WtDev)
+{
+    // Arrays that hold every element the statements touch are addressed
+    // plainly; the normal scores are written last, so their array may not
+    // be the residues' own.
+    BoundedArray<double>* const outputs[] = {&Deviation, &Pred,   &Residue,       &SEr,   &StdtRes,
+                                             &RStdtRes,  &h,      &Cook,          &DFFITS, &NormalResidue,
+                                             &PRESS,     &SemiStdtRes, &WtDev};
+    bool plain = n >= 3 && covers(x, 1, n) && covers(y, 1, n) && &NormalResidue != &Residue;
+    for (const BoundedArray<double>* out : outputs)
+        plain = plain && covers(*out, 1, n);
+    if (!plain) {
+        residueBoundsChecked(*this, b0, b1, x, y, VarX, MeanX, MeanY, n, MSE, Deviation, Pred, Residue, SEr,
+                             StdtRes, RStdtRes, h, Cook, DFFITS, NormalResidue, PRESS, SemiStdtRes, WtDev);
+        return {};
+    }
+    const auto at = [](BoundedArray<double>& a) { return Plain{&a(1)}; };
+    residueStatements(b0, b1, PlainInput{&x(1)}, PlainInput{&y(1)}, VarX, MeanX, MeanY, n, MSE, at(Deviation),
+                      at(Pred), at(Residue), at(SEr), at(StdtRes), at(RStdtRes), at(h), at(Cook), at(DFFITS),
+                      at(PRESS), at(SemiStdtRes), at(WtDev));
+    normalScoresBySortedPoints(*this, n, &Residue(1), &NormalResidue(1), MSE);
+    return {};
+}
+
+void residueBoundsChecked(Sumtrix& lib, double b0, double b1, const BoundedArray<double>& x,
+                          const BoundedArray<double>& y, double VarX, double MeanX, double MeanY, std::int32_t n,
+                          double& MSE, BoundedArray<double>& Deviation, BoundedArray<double>& Pred,
+                          BoundedArray<double>& Residue, BoundedArray<double>& SEr, BoundedArray<double>& StdtRes,
+                          BoundedArray<double>& RStdtRes, BoundedArray<double>& h, BoundedArray<double>& Cook,
+                          BoundedArray<double>& DFFITS, BoundedArray<double>& NormalResidue,
+                          BoundedArray<double>& PRESS, BoundedArray<double>& SemiStdtRes, BoundedArray<double>& WtDev)
+{
+    residueStatements(b0, b1, CheckedInput{&x}, CheckedInput{&y}, VarX, MeanX, MeanY, n, MSE, Checked{&Deviation}, Checked{&Pred}, Checked{&Residue}, Checked{&SEr}, Checked{&StdtRes},
+                      Checked{&RStdtRes}, Checked{&h}, Checked{&Cook}, Checked{&DFFITS}, Checked{&PRESS},
+                      Checked{&SemiStdtRes}, Checked{&WtDev});
 
     // Normal scores: sort the residuals carrying the point numbers, replace
     // them by their mid-ranks, and give each point the normal quantile of
@@ -89,16 +189,14 @@ Variant Sumtrix::STAT_Residue(double b0, double b1, const BoundedArray<double>& 
         sorted(i) = Residue(i);
         point(i) = static_cast<double>(i);
     }
-    this->Sort_Sort2(n, sorted, point);
+    lib.Sort_Sort2(n, sorted, point);
     double ties = 0.0;
-    this->Rank_CRank(n, sorted, ties);
+    lib.Rank_CRank(n, sorted, ties);
     const double rootMSE = std::sqrt(MSE);
     for (std::int32_t i = 1; i <= n; ++i) {
         const std::int32_t k = static_cast<std::int32_t>(point(i));
-        const double z = this->STAT_InvNorm((sorted(i) - 0.375) / (N + 0.25));
-        NormalResidue(k) = rootMSE * z;
+        NormalResidue(k) = normalScore(lib, sorted(i), n, rootMSE);
     }
-    return {};
 }
 
 Variant Sumtrix::STAT_MReg_Statistics(const Matrix& Xh, const Matrix& b, const Matrix& VarCovb, double MSE, double n,

@@ -51,32 +51,16 @@ std::uint64_t overflowCount() noexcept
     return t_overflows;
 }
 
-double checkedResult(double v)
+void raiseNotFinite(double v)
 {
-    if (!std::isfinite(v)) {
-        if (std::isinf(v))
-            ++t_overflows;
-        raiseError(ErrOverflow);
-    }
-    return v;
+    if (std::isinf(v))
+        ++t_overflows;
+    raiseError(ErrOverflow);
 }
 
-double checkedDiv(double a, double b)
+void raiseZeroDivisor(double a)
 {
-    if (b == 0.0)
-        raiseError(a == 0.0 ? ErrOverflow : ErrDivisionByZero);
-    return checkedResult(a / b);
-}
-
-double checkedMul(double a, double b) { return checkedResult(a * b); }
-double checkedAdd(double a, double b) { return checkedResult(a + b); }
-double checkedSub(double a, double b) { return checkedResult(a - b); }
-
-double checkedSqrt(double x)
-{
-    if (!(x >= 0.0))
-        raiseError(ErrInvalidCall);
-    return std::sqrt(x);
+    raiseError(a == 0.0 ? ErrOverflow : ErrDivisionByZero);
 }
 
 double checkedLog(double x)

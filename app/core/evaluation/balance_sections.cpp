@@ -185,7 +185,7 @@ void writeBalanceSection(EvaluationContext& ctx)
 
     // The balanced allocation: a quarter of the points expected in each cell.
     bool perpendicular = false;
-    const VarnholtResult balanced = STAT_Varnholt(ctx.lib, d.N, d.X, d.Y, res.a, res.b, 0.25, perpendicular);
+    const VarnholtResult balanced = STAT_Varnholt(ctx.lib, d.N, toVector(d.X), toVector(d.Y), res.a, res.b, 0.25, perpendicular);
     report.line();
     report.line(QStringLiteral("                              Model-Predicted Mean                 Observed Mean"));
     report.rule(89);
@@ -197,7 +197,7 @@ void writeBalanceSection(EvaluationContext& ctx)
 
     // The current allocation: the same tables against their own margins.
     perpendicular = false;
-    const VarnholtResult current = STAT_Varnholt(ctx.lib, d.N, d.X, d.Y, res.a, res.b, 0, perpendicular);
+    const VarnholtResult current = STAT_Varnholt(ctx.lib, d.N, toVector(d.X), toVector(d.Y), res.a, res.b, 0, perpendicular);
     report.line(QStringLiteral("Current allocation      :"));
     chiSquareLines(report, current.X, current.Y);
     report.line();
@@ -214,9 +214,9 @@ void writeOrthogonalBalanceSection(EvaluationContext& ctx)
     // Both lines are tested against the tables' own margins. In this split
     // the two tables of a call are the same; the first is printed.
     bool perpendicular = true;
-    const VarnholtTable A = STAT_Varnholt(ctx.lib, d.N, d.X, d.Y, 0, 1, 0, perpendicular).X;
+    const VarnholtTable A = STAT_Varnholt(ctx.lib, d.N, toVector(d.X), toVector(d.Y), 0, 1, 0, perpendicular).X;
     perpendicular = true;
-    const VarnholtTable B = STAT_Varnholt(ctx.lib, d.N, d.X, d.Y, res.a, res.b, 0, perpendicular).X;
+    const VarnholtTable B = STAT_Varnholt(ctx.lib, d.N, toVector(d.X), toVector(d.Y), res.a, res.b, 0, perpendicular).X;
 
     report.line(QStringLiteral("Perpendicular lines at   Y = X                            Y = ") + F(res.a, 10, 5)
                 + QStringLiteral(" + ") + F(res.b, 10, 5) + QLatin1Char('X'));

@@ -7,6 +7,7 @@
 #include "SumtrixLib/Sumtrix.hpp"
 #include "core/evaluation/report_sections.hpp"
 
+using SumtrixLib::BoundedArray;
 using SumtrixLib::Sumtrix;
 
 namespace {
@@ -80,8 +81,8 @@ void writeConcordanceSection(EvaluationContext& ctx)
 // exponent 1.5, seven rows in the library's order, the back-transformed
 // interval of each. A variant the library could not compute prints "n/a";
 // the block always has its seven rows.
-void PerformGCCCCalculation(ReportText& text, Sumtrix& lib, std::int32_t n, const std::vector<double>& XArray,
-                            const std::vector<double>& YArray)
+void PerformGCCCCalculation(ReportText& text, Sumtrix& lib, std::int32_t n, const BoundedArray<double>& XArray,
+                            const BoundedArray<double>& YArray)
 {
     const double P = 1.5;
     text.newLine();
@@ -92,7 +93,7 @@ void PerformGCCCCalculation(ReportText& text, Sumtrix& lib, std::int32_t n, cons
     text.line(QStringLiteral("Method                                          CCC (rg ± SE rg)     Lower - Upper 95% CI"));
     text.rule(89);
     std::array<Sumtrix::GeneralizedConcordance, 7> g{};
-    step([&] { g = lib.STAT_GCCC2(n, toArray(XArray), toArray(YArray), P); });
+    step([&] { g = lib.STAT_GCCC2(n, XArray, YArray, P); });
     for (std::size_t k = 0; k < g.size(); ++k)
         text.line(QString::fromUtf8(Sumtrix::GcccVariantLabels[k].data(), static_cast<qsizetype>(Sumtrix::GcccVariantLabels[k].size()))
                   + plusMinus(F(g[k].rg, 10, 5), F(g[k].se_rg, 10, 5)) + QStringLiteral("   ") + interval(g[k].lcl, g[k].ucl));

@@ -143,7 +143,7 @@ void writeKleijnenSection(EvaluationContext& ctx)
 {
     const EvaluationData& d = ctx.data;
     DifferenceFit fit;
-    ctx.request(RunRequests::Chart{Kleijnen_Analysis(ctx.lib, d.X, d.Y, d.N, d.SDX, fit, ctx.results.r,
+    ctx.request(RunRequests::Chart{Kleijnen_Analysis(ctx.lib, toVector(d.X), toVector(d.Y), d.N, toVector(d.SDX), fit, ctx.results.r,
                                                      ctx.results.ProbT, ctx.report, ctx.mainCaption)});
 }
 
@@ -152,5 +152,5 @@ void writeBlandAltmanSection(EvaluationContext& ctx)
     const EvaluationData& d = ctx.data;
     DifferenceFit fit;
     ctx.request(
-        RunRequests::Chart{Bland_Altman_Analysis(ctx.lib, d.X, d.Y, d.N, d.SDX, fit, ctx.report, ctx.mainCaption)});
+        RunRequests::Chart{Bland_Altman_Analysis(ctx.lib, toVector(d.X), toVector(d.Y), d.N, toVector(d.SDX), fit, ctx.report, ctx.mainCaption)});
 }

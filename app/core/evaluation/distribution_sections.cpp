@@ -20,7 +20,7 @@ void writeDistributionSection(EvaluationContext& ctx)
 
     BoundedArray<double> a(0, n);
     for (const auto& [values, name] : {std::pair{&data.X, "X"}, std::pair{&data.Y, "Y"}}) {
-        const auto [SW, ProbSW] = shapiroWilk(ctx.lib, toArray(*values), n, a);
+        const auto [SW, ProbSW] = shapiroWilk(ctx.lib, *values, n, a);
         report.line(QStringLiteral("SW's W-value for normality for %1 (P-value < W) : ").arg(QLatin1String(name))
                     + withP(F(SW, 10, 5), FP(ProbSW, 10, 5)));
     }
@@ -44,9 +44,8 @@ void writeMomentsSection(EvaluationContext& ctx)
     };
     RunResults& res = ctx.results;
     const std::int32_t n = ctx.data.N;
-    auto moments = [&](const std::vector<double>& values) {
+    auto moments = [&](const BoundedArray<double>& data) {
         Moments m;
-        const BoundedArray<double> data = toArray(values);
         libraryStep({&m.ave, &m.med, &m.adev, &m.sdev, &m.Var, &m.skew, &m.kurt, &m.Min, &m.Max}, [&] {
             ctx.lib.STAT_Moments(data, n, m.ave, m.med, m.adev, m.sdev, m.Var, m.skew, m.kurt, m.Min, m.Max);
         });
@@ -82,7 +81,8 @@ void writeMomentsSection(EvaluationContext& ctx)
 void writeRobustStatisticsSection(EvaluationContext& ctx)
 {
     const std::int32_t n = ctx.data.N;
-    const BoundedArray<double> X = toArray(ctx.data.X), Y = toArray(ctx.data.Y);
+    const BoundedArray<double>& X = ctx.data.X;
+    const BoundedArray<double>& Y = ctx.data.Y;
     const double SnX = computed([&] { return ctx.lib.Robust_Sn(X, n); });
     const double QnX = computed([&] { return ctx.lib.Robust_Qn(X, n); });
     const double SnY = computed([&] { return ctx.lib.Robust_Sn(Y, n); });

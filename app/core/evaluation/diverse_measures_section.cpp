@@ -51,7 +51,8 @@ QString percentLine(const QString& label, double value, double mean, const char*
 void writeDiverseMeasuresSection(EvaluationContext& ctx)
 {
     const RunResults& res = ctx.results;
-    const BoundedArray<double> X = toArray(ctx.data.X), Y = toArray(ctx.data.Y);
+    const BoundedArray<double>& X = ctx.data.X;
+    const BoundedArray<double>& Y = ctx.data.Y;
     const Test sameVar = runTest(ctx, &Sumtrix::STAT_TTESTSameVar, Y, X);
     const Test diffVar = runTest(ctx, &Sumtrix::STAT_TTESTDiffVar, Y, X);
     const Test paired = runTest(ctx, &Sumtrix::STAT_TTESTPaired, Y, X);

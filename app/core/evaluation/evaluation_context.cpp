@@ -53,10 +53,7 @@ double twoSidedP(SumtrixLib::Sumtrix& lib, double t, double df)
 
 SumtrixLib::BoundedArray<double> toArray(const std::vector<double>& v)
 {
-    SumtrixLib::BoundedArray<double> a(0, static_cast<std::int32_t>(v.size()) - 1);
-    for (std::size_t i = 0; i < v.size(); ++i)
-        a(static_cast<std::int32_t>(i)) = v[i];
-    return a;
+    return SumtrixLib::BoundedArray<double>(0, std::vector<double>(v));
 }
 
 std::vector<double> toVector(const SumtrixLib::BoundedArray<double>& a)

@@ -28,10 +28,12 @@ class Sumtrix;
 }
 class RandomSource;
 
-// The used rows, arrays indexed 1..N (element 0 unused).
+// The used rows, arrays indexed 1..N (element 0 is 0). They are the
+// library's arrays as they stand: sections hand them to library calls
+// directly, without a copy.
 struct EvaluationData {
     int N = 0;
-    std::vector<double> X, SDX, Y, SDY;
+    SumtrixLib::BoundedArray<double> X, SDX, Y, SDY;   // 0..N
     std::vector<int> sheetRow;          // the sheet row each used row came from
 };
 
@@ -126,3 +128,4 @@ double twoSidedP(SumtrixLib::Sumtrix& lib, double t, double df);
 // The library's arrays from and to the run's vectors (same indexes).
 SumtrixLib::BoundedArray<double> toArray(const std::vector<double>& v);
 std::vector<double> toVector(const SumtrixLib::BoundedArray<double>& a);
+

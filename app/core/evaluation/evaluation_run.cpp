@@ -19,10 +19,7 @@ namespace {
 // with "Y", "y" or "0".
 bool isExcluded(const DataMatrix& matrix, int row)
 {
-    const QString mark = matrix.cell(DataMatrix::ColExclude, row).toDisplayString();
-    if (mark.isEmpty())
-        return false;
-    const QChar first = mark.at(0).toUpper();
+    const QChar first = matrix.cell(DataMatrix::ColExclude, row).firstCharacter().toUpper();
     return first == QLatin1Char('Y') || first == QLatin1Char('0');
 }
 
@@ -84,27 +81,39 @@ void writeMethodLines(ReportText& report, const EvaluationSettings& s, Regressio
 
 EvaluationData gatherEvaluationData(const DataMatrix& matrix, int gridRows)
 {
-    EvaluationData d;
-    d.X.push_back(0);
-    d.SDX.push_back(0);
-    d.Y.push_back(0);
-    d.SDY.push_back(0);
-    d.sheetRow.push_back(0);
-    for (int r = 1; r <= lastSheetRow(matrix, gridRows); ++r) {
+    // The cells hold their values already: one pass reads them into the
+    // four arrays, which become the library's arrays without a copy.
+    const int last = std::max(lastSheetRow(matrix, gridRows), 0);
+    std::vector<double> X, SDX, Y, SDY;
+    for (std::vector<double>* v : {&X, &SDX, &Y, &SDY}) {
+        v->reserve(static_cast<std::size_t>(last) + 1);
+        v->push_back(0);
+    }
+    std::vector<int> sheetRow;
+    sheetRow.reserve(static_cast<std::size_t>(last) + 1);
+    sheetRow.push_back(0);
+    int n = 0;
+    for (int r = 1; r <= last; ++r) {
         const DataCell& x = matrix.cell(DataMatrix::ColX, r);
         // A cell holding a number is never the empty text.
         if (x.isMissing() || isExcluded(matrix, r))
             continue;
-        ++d.N;
-        // A cell that is not a number reads as 0; the row is still used.
-        d.X.push_back(x.toNumber().value_or(0.0));
-        const DataCell& sdx = matrix.cell(DataMatrix::ColSDX, r);
-        d.SDX.push_back(sdx.isMissing() ? 0.0 : sdx.toNumber().value_or(0.0));
-        d.Y.push_back(matrix.cell(DataMatrix::ColY, r).toNumber().value_or(0.0));
-        const DataCell& sdy = matrix.cell(DataMatrix::ColSDY, r);
-        d.SDY.push_back(sdy.isMissing() ? 0.0 : sdy.toNumber().value_or(0.0));
-        d.sheetRow.push_back(r);
+        ++n;
+        // A cell that is not a number reads as 0, as does a missing SD; the
+        // row is still used.
+        X.push_back(x.toNumber().value_or(0.0));
+        SDX.push_back(matrix.cell(DataMatrix::ColSDX, r).toNumber().value_or(0.0));
+        Y.push_back(matrix.cell(DataMatrix::ColY, r).toNumber().value_or(0.0));
+        SDY.push_back(matrix.cell(DataMatrix::ColSDY, r).toNumber().value_or(0.0));
+        sheetRow.push_back(r);
     }
+    EvaluationData d;
+    d.N = n;
+    d.X = SumtrixLib::BoundedArray<double>(0, std::move(X));
+    d.SDX = SumtrixLib::BoundedArray<double>(0, std::move(SDX));
+    d.Y = SumtrixLib::BoundedArray<double>(0, std::move(Y));
+    d.SDY = SumtrixLib::BoundedArray<double>(0, std::move(SDY));
+    d.sheetRow = std::move(sheetRow);
     return d;
 }
 

@@ -12,17 +12,15 @@ using SumtrixLib::BoundedArray;
 // mean and standard deviation, and the two-sided probabilities of the mean
 // ratio being 0 and 1 (t tests with n - 2 degrees of freedom). With all
 // ratios equal no test can be made: both probabilities stay not computed.
-void RatioAnalysis(SumtrixLib::Sumtrix& lib, const std::vector<double>& X, const std::vector<double>& Y, std::int32_t n,
+void RatioAnalysis(SumtrixLib::Sumtrix& lib, const BoundedArray<double>& X, const BoundedArray<double>& Y, std::int32_t n,
                    double& meanRatio, double& sdRatio, double& pRatio0, double& pRatio1)
 {
     // A ratio beyond the double range is infinite; the moments then fail
     // and print "n/a".
     BoundedArray<double> ratio(0, n);
-    for (std::int32_t i = 1; i <= n; ++i) {
-        const std::size_t k = static_cast<std::size_t>(i);
-        if (Y[k] != 0)
-            ratio(i) = X[k] / Y[k];
-    }
+    for (std::int32_t i = 1; i <= n; ++i)
+        if (Y(i) != 0)
+            ratio(i) = X(i) / Y(i);
     libraryStep({&meanRatio, &sdRatio}, [&] {
         double med = 0, adev = 0, Var = 0, skew = 0, kurt = 0;
         lib.STAT_Moments(ratio, n, meanRatio, med, adev, sdRatio, Var, skew, kurt);

@@ -132,7 +132,7 @@ void writeMsepBootstrapSection(EvaluationContext& ctx)
         return;
     }
     const BootstrapResult bs =
-        BootstrapMSEP(ctx.lib, ctx.random, static_cast<std::int32_t>(std::nearbyint(count)), pct, d.X, d.Y,
+        BootstrapMSEP(ctx.lib, ctx.random, static_cast<std::int32_t>(std::nearbyint(count)), pct, toVector(d.X), toVector(d.Y),
                       ctx.results.MeanX, ctx.results.MeanY);
     report.line(QStringLiteral("Sub-samples           : ") + F(count, 20, 5));
     report.line(QStringLiteral("Size                  : ") + F(size, 20, 5));

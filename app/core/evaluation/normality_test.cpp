@@ -20,10 +20,10 @@ std::pair<double, double> shapiroWilk(SumtrixLib::Sumtrix& lib, const BoundedArr
     return {SW, ProbSW};
 }
 
-QString NormalityTest(SumtrixLib::Sumtrix& lib, const std::vector<double>& w, std::int32_t n, std::int16_t iTest,
+QString NormalityTest(SumtrixLib::Sumtrix& lib, const BoundedArray<double>& w, std::int32_t n, std::int16_t iTest,
                       bool Adjusted)
 {
-    const BoundedArray<double> data = toArray(w);
+    const BoundedArray<double>& data = w;
     BoundedArray<double> z(0, n);
 
     // A fault code of STAT_EDFGOF means no statistic was written.

@@ -28,5 +28,5 @@ std::pair<double, double> shapiroWilk(SumtrixLib::Sumtrix& lib, const SumtrixLib
 // comment setting. iTest and Adjusted go to STAT_EDFGOF; Adjusted also
 // chooses the closing line. A statistic the library could not compute
 // prints "n/a"; the block is always complete.
-QString NormalityTest(SumtrixLib::Sumtrix& lib, const std::vector<double>& w, std::int32_t n, std::int16_t iTest,
+QString NormalityTest(SumtrixLib::Sumtrix& lib, const SumtrixLib::BoundedArray<double>& w, std::int32_t n, std::int16_t iTest,
                       bool Adjusted);

@@ -46,7 +46,8 @@ void writeRanksBack(EvaluationContext& ctx, const std::vector<double>& RankX, co
 void writeRankSection(EvaluationContext& ctx)
 {
     const std::int32_t N = ctx.data.N;
-    const BoundedArray<double> X = toArray(ctx.data.X), Y = toArray(ctx.data.Y);
+    const BoundedArray<double>& X = ctx.data.X;
+    const BoundedArray<double>& Y = ctx.data.Y;
     SumtrixLib::Sumtrix& lib = ctx.lib;
 
     // The ranks come back in the library's working order; idx(i) is the

@@ -12,13 +12,13 @@ using SumtrixLib::BoundedArray;
 
 namespace {
 
-// A per-row result of STAT_Residue, 0..N: element 0 is 0, the rows start
-// as not computed.
-std::vector<double> rowsNotComputed(int n)
+// A per-row result of STAT_Residue, 0..N: element 0 is 0, the rows are not
+// computed (yet).
+void setRowsNotComputed(BoundedArray<double>& a, int n)
 {
-    std::vector<double> v(static_cast<std::size_t>(n) + 1, NotComputed);
+    std::vector<double>& v = a.data();
+    v.assign(static_cast<std::size_t>(n) + 1, NotComputed);
     v[0] = 0;
-    return v;
 }
 
 // The run's array of six lines from the library's (1..6).
@@ -40,8 +40,10 @@ void computeRegression(EvaluationContext& ctx)
     RunResults& res = ctx.results;
     const EvaluationData& data = ctx.data;
     const std::int32_t n = data.N;
-    const BoundedArray<double> X = toArray(data.X), Y = toArray(data.Y), SDX = toArray(data.SDX),
-                               SDY = toArray(data.SDY);
+    const BoundedArray<double>& X = data.X;
+    const BoundedArray<double>& Y = data.Y;
+    const BoundedArray<double>& SDX = data.SDX;
+    const BoundedArray<double>& SDY = data.SDY;
 
     switch (ctx.method) {
     case RegressionMethod::LeastSquares: {
@@ -88,7 +90,12 @@ void computeRegression(EvaluationContext& ctx)
                                          &res.StdtRes,   &res.RStdtRes, &res.h,            &res.Cook,
                                          &res.DFFITS,    &res.NormalResidue, &res.PRESS,   &res.SemiStdtRes,
                                          &res.WtDev};
-    std::vector<BoundedArray<double>> arrays(std::size(rows), toArray(rowsNotComputed(n)));
+    // The library's arrays become the results without a copy.
+    std::array<BoundedArray<double>, std::size(rows)> arrays;
+    for (BoundedArray<double>& a : arrays) {
+        a.redim(0, 0);
+        setRowsNotComputed(a, n);
+    }
     res.MSE = NotComputed;
     const bool residuesStand =
         allComputed({res.a, res.b, res.VarX, res.MeanX, res.MeanY})
@@ -97,8 +104,9 @@ void computeRegression(EvaluationContext& ctx)
                                 arrays[2], arrays[3], arrays[4], arrays[5], arrays[6], arrays[7], arrays[8], arrays[9],
                                 arrays[10], arrays[11], arrays[12]);
            });
-    for (std::size_t k = 0; k < std::size(rows); ++k)
-        *rows[k] = residuesStand ? toVector(arrays[k]) : rowsNotComputed(n);
+    for (BoundedArray<double>& a : arrays)
+        if (!residuesStand)
+            setRowsNotComputed(a, n);
     const BoundedArray<double>& Pred = arrays[1];
 
     res.ResistantR2 = res.AdjResistantR2 = NotComputed;
@@ -106,6 +114,8 @@ void computeRegression(EvaluationContext& ctx)
         libraryStep({&res.ResistantR2, &res.AdjResistantR2}, [&] {
             lib.STAT_ResistantR2(n, Y, res.MeanY, Pred, res.ResistantR2, res.AdjResistantR2);
         });
+    for (std::size_t k = 0; k < std::size(rows); ++k)
+        *rows[k] = std::move(arrays[k].data());
     BoundedArray<double> comp(0, 5);
     for (int i = 1; i <= 5; ++i)
         comp(i) = NotComputed;
@@ -183,10 +193,7 @@ void writeParameterTestsSection(EvaluationContext& ctx)
     double FDB = NotComputed, PFDB = NotComputed, FM = NotComputed, PFM = NotComputed;
     if (allComputed({res.a, res.b, res.MeanX, res.MeanY}))
         libraryStep({&FDB, &PFDB, &FM, &PFM}, [&] {
-            BoundedArray<double> X = toArray(data.X), Y = toArray(data.Y);
-            double n = data.N;
-            double a = res.a, b = res.b, mx = res.MeanX, my = res.MeanY;
-            ctx.lib.STAT_SimulFTest(X, Y, n, a, b, mx, my, FDB, PFDB, FM, PFM);
+            ctx.lib.STAT_SimulFTest(data.X, data.Y, data.N, res.a, res.b, res.MeanX, res.MeanY, FDB, PFDB, FM, PFM);
         });
     const QString t = QStringLiteral("T-value");
     const QString f = QStringLiteral("F-value");

@@ -112,7 +112,8 @@ void writeThresholdSection(EvaluationContext& ctx)
 void writeDistanceSection(EvaluationContext& ctx)
 {
     ReportText& report = ctx.report;
-    const BoundedArray<double> X = toArray(ctx.data.X), Y = toArray(ctx.data.Y);
+    const BoundedArray<double>& X = ctx.data.X;
+    const BoundedArray<double>& Y = ctx.data.Y;
     BoundedArray<double> m(0, 7), MinkowskiD(0, 7);
     for (int k = 1; k <= 7; ++k) {
         m(k) = k;
@@ -154,7 +155,7 @@ void writeWeighedDevianceSection(EvaluationContext& ctx)
     for (std::size_t i = 1; i <= static_cast<std::size_t>(d.N); ++i)
         report.line(F(d.X[i], 10, 3) + F(d.Y[i], 10, 3) + F(WtDev[i], 15, 10));
     report.rule(36);
-    ctx.request(RunRequests::Chart{runPointsChart(d.X, WtDev, d.N, QStringLiteral("Weighed Deviance vs Model-Predicted"),
+    ctx.request(RunRequests::Chart{runPointsChart(toVector(d.X), WtDev, d.N, QStringLiteral("Weighed Deviance vs Model-Predicted"),
                                                   QStringLiteral("Model-Predicted"), QStringLiteral("Deviation"),
                                                   ctx.mainCaption)});
 }

@@ -335,7 +335,7 @@ TEST(MeasureSections, GoodnessOfFitBlock)
         {"constant", {0, 4, 4, 4, 4}, false, 6},
     };
     for (const Case& c : cases) {
-        const QString t = NormalityTest(sumtrix(), c.w, static_cast<std::int32_t>(c.w.size()) - 1, 2, c.adjusted);
+        const QString t = NormalityTest(sumtrix(), SumtrixLib::BoundedArray<double>(0, std::vector<double>(c.w)), static_cast<std::int32_t>(c.w.size()) - 1, 2, c.adjusted);
         const QStringList lines = t.split(QStringLiteral("\r\n"));
         ASSERT_EQ(lines.size(), 10) << c.what;
         EXPECT_EQ(lines[0], QStringLiteral("Goodness-of-Fit Analyses (Davis and Stephens, 1989)"));

@@ -177,6 +177,13 @@ TEST_F(MainWindowSeams, CalculateWritesTheRanksIntoTheSheet)
         EXPECT_EQ(grid()->textMatrix(r, 6), QLatin1String(rankY[r - 1])) << "row " << r;
     }
     EXPECT_EQ(matrix().cell(DataMatrix::ColRankX, 5).number(), 1.0);
+    // Shown again from the matrix, a rank takes the column's format.
+    window->MatrixTOGrid(1, 5);
+    EXPECT_EQ(grid()->textMatrix(1, 5), QLatin1String("3"));
+    EXPECT_EQ(grid()->textMatrix(1, 6), QLatin1String("2"));
+    EXPECT_EQ(grid()->textMatrix(4, 5), QLatin1String("2.5"));
+    window->showSheet();
+    EXPECT_EQ(grid()->textMatrix(4, 5), QLatin1String("3"));
 }
 
 TEST_F(MainWindowSeams, CalculateSwitchesAWeightedFitWithoutSDsToTheRegularOne)

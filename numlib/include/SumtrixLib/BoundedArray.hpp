@@ -37,6 +37,9 @@ public:
     // Elements lower, lower+1, ... taken from the list.
     BoundedArray(std::int32_t lower, std::initializer_list<T> values)
         : m_lower(lower), m_data(values), m_allocated(true) {}
+    // Elements lower, lower+1, ... taken over from `values` without a copy.
+    BoundedArray(std::int32_t lower, std::vector<T>&& values)
+        : m_lower(lower), m_data(std::move(values)), m_allocated(true) {}
 
     bool allocated() const { return m_allocated; }
     std::int32_t lbound() const { checkAllocated(); return m_lower; }
@@ -92,6 +95,11 @@ public:
 
     std::vector<T>& data() { return m_data; }
     const std::vector<T>& data() const { return m_data; }
+    // The elements from the lower bound up, for loops and algorithms.
+    auto begin() { return m_data.begin(); }
+    auto end() { return m_data.end(); }
+    auto begin() const { return m_data.begin(); }
+    auto end() const { return m_data.end(); }
 
     bool operator==(const BoundedArray& o) const
     {

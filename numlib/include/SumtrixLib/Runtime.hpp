@@ -71,12 +71,30 @@ private:
 // 11 (0/0 gives 6), a result beyond the double range gives 6, an argument
 // outside a function's domain gives 5.
 
-double checkedResult(double v);                 // 6 when v is not finite
-double checkedDiv(double a, double b);
-double checkedMul(double a, double b);
-double checkedAdd(double a, double b);
-double checkedSub(double a, double b);
-double checkedSqrt(double x);                   // 5 below 0
+// The normal path of each is inline; only raising the error is a call.
+[[noreturn]] void raiseNotFinite(double v);     // 6, counting an overflow (below)
+[[noreturn]] void raiseZeroDivisor(double a);   // 11, or 6 for 0 / 0
+inline double checkedResult(double v)           // 6 when v is not finite
+{
+    if (!std::isfinite(v)) [[unlikely]]
+        raiseNotFinite(v);
+    return v;
+}
+inline double checkedDiv(double a, double b)
+{
+    if (b == 0.0) [[unlikely]]
+        raiseZeroDivisor(a);
+    return checkedResult(a / b);
+}
+inline double checkedMul(double a, double b) { return checkedResult(a * b); }
+inline double checkedAdd(double a, double b) { return checkedResult(a + b); }
+inline double checkedSub(double a, double b) { return checkedResult(a - b); }
+inline double checkedSqrt(double x)             // 5 below 0
+{
+    if (!(x >= 0.0)) [[unlikely]]
+        raiseError(ErrInvalidCall);
+    return std::sqrt(x);
+}
 double checkedLog(double x);                    // 5 at or below 0
 double checkedExp(double x);                    // 6 on overflow
 double checkedPow(double base, double exponent); // 5 for a negative base to a fractional power, 0 to a negative power

@@ -1,0 +1,60 @@
+// Large blocks of memory on huge pages.
+//
+// A sheet of a million rows and the run's arrays on it are blocks of many
+// megabytes, and the first touch of every 4 KB page of them costs a page
+// fault: on some machines (virtual ones above all) faults are most of the
+// time of a large run. Where the system hands out huge pages on request
+// (transparent huge pages in "madvise" mode), a block asks for them and
+// faults once per 2 MB instead. Elsewhere the request is refused or
+// changes nothing, and the block is an ordinary one.
+//
+// The program's own allocation functions (those of C++'s new, replaced
+// here for the whole program, the library included) take the memory from
+// malloc as the standard ones do, so the standard delete frees it. A large
+// block starts on a huge-page boundary, so that only its last part, short
+// of a huge page, is left to small pages, and is advised.
+#include <sys/mman.h>
+
+#include <cstdlib>
+#include <new>
+
+namespace {
+
+constexpr std::size_t LargeBlock = std::size_t(4) << 20;
+constexpr std::size_t HugePage = std::size_t(2) << 20;
+
+void* allocateLarge(std::size_t size)
+{
+    void* block = nullptr;
+    if (posix_memalign(&block, HugePage, size) != 0)
+        return nullptr;
+    // The last part, short of a huge page, stays on small pages.
+    madvise(block, size / HugePage * HugePage, MADV_HUGEPAGE);
+    return block;
+}
+
+void* allocate(std::size_t size)
+{
+    if (size == 0)
+        size = 1;
+    for (;;) {
+        if (void* block = size >= LargeBlock ? allocateLarge(size) : std::malloc(size))
+            return block;
+        const std::new_handler handler = std::get_new_handler();
+        if (!handler)
+            throw std::bad_alloc();
+        handler();
+    }
+}
+
+} // namespace
+
+void* operator new(std::size_t size)
+{
+    return allocate(size);
+}
+
+void* operator new[](std::size_t size)
+{
+    return allocate(size);
+}
