@@ -115,7 +115,7 @@ void requestResidualPlot(EvaluationContext& ctx)
 void requestDeviationPlot(EvaluationContext& ctx)
 {
     ctx.request(closingChart(ctx, QStringLiteral("Deviation vs Observed"), QStringLiteral("Observed"),
-                             QStringLiteral("Deviation"), ctx.data.Y, ctx.results.Deviation, {2, 0, 0, 0}, 1,
+                             QStringLiteral("Deviation"), ctx.data.Y.data(), ctx.results.Deviation, {2, 0, 0, 0}, 1,
                              QStringLiteral("Deviation plot...")));
 }
 
@@ -132,5 +132,5 @@ void requestResidueRegressionPlots(EvaluationContext& ctx)
                              QStringLiteral("Regression-Predicted"), QStringLiteral("Residue"), ctx.results.Pred,
                              ctx.results.Residue, {14, 255, 128, 64}));
     ctx.request(closingChart(ctx, QStringLiteral("Deviation vs Model-Predicted"), QStringLiteral("Model-Predicted"),
-                             QStringLiteral("Deviation"), ctx.data.X, ctx.results.Deviation, {14, 0, 128, 0}));
+                             QStringLiteral("Deviation"), ctx.data.X.data(), ctx.results.Deviation, {14, 0, 128, 0}));
 }

@@ -67,7 +67,9 @@ void DeviationAnalysis(EvaluationContext& ctx, const std::vector<double>& Deviat
 {
     SumtrixLib::Sumtrix& lib = ctx.lib;
     const std::int32_t n = ctx.data.N;
-    const BoundedArray<double> XArray = toArray(ctx.data.X), SigX = toArray(ctx.data.SDX), D = toArray(Deviation);
+    const BoundedArray<double>& XArray = ctx.data.X;
+    const BoundedArray<double>& SigX = ctx.data.SDX;
+    const BoundedArray<double> D = toArray(Deviation);
     bool deviationsStand = true;
     for (std::int32_t i = 1; i <= n; ++i)
         deviationsStand = deviationsStand && std::isfinite(D(i));
@@ -175,7 +177,7 @@ void DeviationAnalysis(EvaluationContext& ctx, const std::vector<double>& Deviat
     // there is nothing to test then).
     T.newLine();
     if (deviationsStand)
-        T.append(NormalityTest(lib, Deviation, n, 2, false));
+        T.append(NormalityTest(lib, D, n, 2, false));
 
     // The confidence and prediction intervals of the deviation line at every
     // point, at the same level.

@@ -34,8 +34,8 @@ struct ResidueColumn {
 // columns offers them). The report and the file head some of them
 // differently; both texts are the established ones.
 const ResidueColumn kColumns[] = {
-    {"X values", "X values", [](const EvaluationContext& c) -> const std::vector<double>& { return c.data.X; }, Mark::None},
-    {"Y values", "Y values", [](const EvaluationContext& c) -> const std::vector<double>& { return c.data.Y; }, Mark::None},
+    {"X values", "X values", [](const EvaluationContext& c) -> const std::vector<double>& { return c.data.X.data(); }, Mark::None},
+    {"Y values", "Y values", [](const EvaluationContext& c) -> const std::vector<double>& { return c.data.Y.data(); }, Mark::None},
     {"Deviation", "Deviation", [](const EvaluationContext& c) -> const std::vector<double>& { return c.results.Deviation; },
      Mark::Deviation},
     {"Y Pred.", "Y Pred.", [](const EvaluationContext& c) -> const std::vector<double>& { return c.results.Pred; },
@@ -279,7 +279,8 @@ void writeResidueRegression(EvaluationContext& ctx, ReportText& text)
     SumtrixLib::Sumtrix& lib = ctx.lib;
     RunResults& res = ctx.results;
     const std::int32_t n = ctx.data.N;
-    const BoundedArray<double> Pred = toArray(res.Pred), Residue = toArray(res.Residue), SDX = toArray(ctx.data.SDX);
+    const BoundedArray<double> Pred = toArray(res.Pred), Residue = toArray(res.Residue);
+    const BoundedArray<double>& SDX = ctx.data.SDX;
     bool stands = true;
     for (std::int32_t i = 1; i <= n; ++i)
         stands = stands && std::isfinite(Pred(i)) && std::isfinite(Residue(i));
