@@ -112,7 +112,9 @@ public:
     // The next line without its CR LF or LF.
     QString readLine()
     {
-        const char* nl = static_cast<const char*>(std::memchr(m_p, '\n', static_cast<std::size_t>(m_end - m_p)));
+        // An empty file has no bytes at all, not even an address to search.
+        const char* nl =
+            m_p < m_end ? static_cast<const char*>(std::memchr(m_p, '\n', static_cast<std::size_t>(m_end - m_p))) : nullptr;
         const char* end = nl ? nl : m_end;
         const char* lineEnd = end;
         if (lineEnd > m_p && lineEnd[-1] == '\r')
