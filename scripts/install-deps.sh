@@ -11,7 +11,8 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core fonts-liberation xvfb
   libcurl4-openssl-dev python3-aiosmtpd
-  r-base-core
+  r-base-core r-cran-epir r-cran-nortest r-cran-robustbase
+  python3-numpy python3-scipy python3-statsmodels
 )
 
 # `install-deps.sh --list` prints the list, for scripts/check-deps.sh.
