@@ -60,7 +60,8 @@ bool writeDataset(const QString& path, int rows)
          {"DISTRIBUTION_ANALYSIS", "MOMENT_STATISTIC", "DIVERSE_MEASURES", "INDEX_ANALYSIS", "CONCORDANCE_TEST",
           "GENERAL_CCC", "RANK_ANALYSIS", "BALANCE_ANALYSIS", "ORTHOGONAL_BALANCE", "MSEP_ANALYSIS",
           "KLEIJNEN_ANALYSIS", "THRESHOLD_ANALYSIS", "DISTANCE_ANALYSIS", "WEIGHED_DEVIANCE", "RESIDUAL_ANALYSIS",
-          "HISTOGRAM_PLOT", "BLAND_ALTMAN_ANALYSIS", "DEVIATION_ANALYSIS", "ROBUST_STATISTICS", "MSPE_BOOTSTRAP"})
+          "HISTOGRAM_PLOT", "BLAND_ALTMAN_ANALYSIS", "DEVIATION_ANALYSIS", "ROBUST_STATISTICS", "MSPE_BOOTSTRAP",
+          "RESIDUAL_REGRESSION_PLOT"})
         out.replace("\r\n" + QByteArray(key) + "= 1\r\n", "\r\n" + QByteArray(key) + "= 0\r\n");
     out += "N=" + QByteArray::number(rows) + "\r\nDATA:\r\n";
     std::mt19937_64 rng(20260101 + static_cast<unsigned>(rows));
