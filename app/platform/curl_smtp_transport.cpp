@@ -1,13 +1,65 @@
 // SMTP through libcurl: the implementation of CurlSmtpTransport.
+//
+// libcurl and the two dozen libraries it brings (TLS, Kerberos, LDAP, SSH,
+// ...) are loaded when the first message goes out, not at every start of
+// the program: a command-line run that mails nothing does not wait for
+// them.
 #include "platform/mail_transport.hpp"
+
+#include <QLibrary>
 
 #include <curl/curl.h>
 
 #include <cstring>
 #include <memory>
-#include <mutex>
+#include <type_traits>
 
 namespace {
+
+// The functions of libcurl the transport calls, from the loaded library.
+struct Curl {
+    decltype(&curl_global_init) global_init = nullptr;
+    decltype(&curl_easy_init) easy_init = nullptr;
+    decltype(&curl_easy_setopt) easy_setopt = nullptr;
+    decltype(&curl_easy_perform) easy_perform = nullptr;
+    decltype(&curl_easy_cleanup) easy_cleanup = nullptr;
+    decltype(&curl_easy_strerror) easy_strerror = nullptr;
+    decltype(&curl_slist_append) slist_append = nullptr;
+    decltype(&curl_slist_free_all) slist_free_all = nullptr;
+    QString failure;                    // why the library could not be used
+};
+
+// libcurl, loaded and initialised once; `failure` says why it is not there.
+const Curl& curlLibrary()
+{
+    static const Curl curl = [] {
+        Curl c;
+        static QLibrary library(QStringLiteral("curl"), 4);
+        if (!library.load()) {
+            c.failure = library.errorString();
+            return c;
+        }
+        bool all = true;
+        const auto resolve = [&](auto& function, const char* name) {
+            function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(library.resolve(name));
+            all = all && function != nullptr;
+        };
+        resolve(c.global_init, "curl_global_init");
+        resolve(c.easy_init, "curl_easy_init");
+        resolve(c.easy_setopt, "curl_easy_setopt");
+        resolve(c.easy_perform, "curl_easy_perform");
+        resolve(c.easy_cleanup, "curl_easy_cleanup");
+        resolve(c.easy_strerror, "curl_easy_strerror");
+        resolve(c.slist_append, "curl_slist_append");
+        resolve(c.slist_free_all, "curl_slist_free_all");
+        if (!all)
+            c.failure = QStringLiteral("%1 lacks functions the transport calls").arg(library.fileName());
+        else if (c.global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK)
+            c.failure = QStringLiteral("its initialisation failed");
+        return c;
+    }();
+    return curl;
+}
 
 struct Upload {
     const QByteArray* data = nullptr;
@@ -26,10 +78,10 @@ size_t readUpload(char* buffer, size_t size, size_t count, void* user)
 }
 
 struct CurlHandle {
-    void operator()(CURL* curl) const { curl_easy_cleanup(curl); }
+    void operator()(CURL* curl) const { curlLibrary().easy_cleanup(curl); }
 };
 struct CurlList {
-    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+    void operator()(curl_slist* list) const { curlLibrary().slist_free_all(list); }
 };
 
 QByteArray serverUrl(const MailServer& server)
@@ -44,7 +96,7 @@ QByteArray serverUrl(const MailServer& server)
 
 MailError curlFailure(CURLcode code, const char* detail)
 {
-    QString description = QString::fromUtf8(curl_easy_strerror(code));
+    QString description = QString::fromUtf8(curlLibrary().easy_strerror(code));
     const QString said = QString::fromUtf8(detail).trimmed();
     if (!said.isEmpty() && said != description)
         description += QStringLiteral(": ") + said;
@@ -73,16 +125,18 @@ MailError CurlSmtpTransport::send(const MailServer& server, const MailEnvelope& 
     const MailError notReady = ready(server);
     if (notReady.failed())
         return notReady;
-    static std::once_flag initialised;
-    std::call_once(initialised, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+    const Curl& lib = curlLibrary();
+    if (!lib.failure.isEmpty())
+        return MailError{CURLE_FAILED_INIT,
+                         QStringLiteral("The mail library libcurl could not be loaded: ") + lib.failure};
 
-    std::unique_ptr<CURL, CurlHandle> curl(curl_easy_init());
+    std::unique_ptr<CURL, CurlHandle> curl(lib.easy_init());
     if (!curl)
         return curlFailure(CURLE_FAILED_INIT, "");
     std::unique_ptr<curl_slist, CurlList> recipients;
     for (const QString& r : envelope.recipients) {
         const QByteArray rcpt = '<' + r.toUtf8() + '>';
-        curl_slist* grown = curl_slist_append(recipients.get(), rcpt.constData());
+        curl_slist* grown = lib.slist_append(recipients.get(), rcpt.constData());
         if (!grown)
             return curlFailure(CURLE_OUT_OF_MEMORY, "");
         recipients.release();
@@ -96,28 +150,28 @@ MailError CurlSmtpTransport::send(const MailServer& server, const MailEnvelope& 
     const QByteArray user = server.user.toUtf8();
     const QByteArray password = server.password.toUtf8();
     CURL* c = curl.get();
-    curl_easy_setopt(c, CURLOPT_ERRORBUFFER, errorBuffer);
-    curl_easy_setopt(c, CURLOPT_URL, url.constData());
-    curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
-    curl_easy_setopt(c, CURLOPT_USE_SSL,
+    lib.easy_setopt(c, CURLOPT_ERRORBUFFER, errorBuffer);
+    lib.easy_setopt(c, CURLOPT_URL, url.constData());
+    lib.easy_setopt(c, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
+    lib.easy_setopt(c, CURLOPT_USE_SSL,
                      static_cast<long>(server.security == MailSecurity::None ? CURLUSESSL_NONE : CURLUSESSL_ALL));
-    curl_easy_setopt(c, CURLOPT_MAIL_FROM, from.constData());
-    curl_easy_setopt(c, CURLOPT_MAIL_RCPT, recipients.get());
-    curl_easy_setopt(c, CURLOPT_UPLOAD, 1L);
-    curl_easy_setopt(c, CURLOPT_READFUNCTION, readUpload);
-    curl_easy_setopt(c, CURLOPT_READDATA, &upload);
-    curl_easy_setopt(c, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(envelope.message.size()));
-    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(m_connectTimeoutMs));
-    curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, static_cast<long>(m_totalTimeoutMs));
-    curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
+    lib.easy_setopt(c, CURLOPT_MAIL_FROM, from.constData());
+    lib.easy_setopt(c, CURLOPT_MAIL_RCPT, recipients.get());
+    lib.easy_setopt(c, CURLOPT_UPLOAD, 1L);
+    lib.easy_setopt(c, CURLOPT_READFUNCTION, readUpload);
+    lib.easy_setopt(c, CURLOPT_READDATA, &upload);
+    lib.easy_setopt(c, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(envelope.message.size()));
+    lib.easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(m_connectTimeoutMs));
+    lib.easy_setopt(c, CURLOPT_TIMEOUT_MS, static_cast<long>(m_totalTimeoutMs));
+    lib.easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
     // One connection per message, closed afterwards.
-    curl_easy_setopt(c, CURLOPT_FRESH_CONNECT, 1L);
-    curl_easy_setopt(c, CURLOPT_FORBID_REUSE, 1L);
+    lib.easy_setopt(c, CURLOPT_FRESH_CONNECT, 1L);
+    lib.easy_setopt(c, CURLOPT_FORBID_REUSE, 1L);
     if (!server.user.isEmpty()) {
-        curl_easy_setopt(c, CURLOPT_USERNAME, user.constData());
-        curl_easy_setopt(c, CURLOPT_PASSWORD, password.constData());
+        lib.easy_setopt(c, CURLOPT_USERNAME, user.constData());
+        lib.easy_setopt(c, CURLOPT_PASSWORD, password.constData());
     }
-    const CURLcode code = curl_easy_perform(c);
+    const CURLcode code = lib.easy_perform(c);
     if (code != CURLE_OK)
         return curlFailure(code, errorBuffer);
     return MailError{};
