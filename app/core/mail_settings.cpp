@@ -41,14 +41,12 @@ MailSettings MailSettings::load()
 
 bool MailSettings::save() const
 {
-    using SettingsStore::SaveSetting;
-    bool ok = SaveSetting(KeyHost, host.trimmed());
-    ok = SaveSetting(KeyPort, port > 0 ? QString::number(port) : QString()) && ok;
-    ok = SaveSetting(KeySecurity, MailSettingsText::securityKey(security)) && ok;
-    ok = SaveSetting(KeyUser, user) && ok;
-    ok = SaveSetting(KeySender, sender.trimmed()) && ok;
-    ok = SaveSetting(KeyDefaultMailbox, defaultMailbox.trimmed()) && ok;
-    return ok;
+    return SettingsStore::SaveSettings({{KeyHost, host.trimmed()},
+                                        {KeyPort, port > 0 ? QString::number(port) : QString()},
+                                        {KeySecurity, MailSettingsText::securityKey(security)},
+                                        {KeyUser, user},
+                                        {KeySender, sender.trimmed()},
+                                        {KeyDefaultMailbox, defaultMailbox.trimmed()}});
 }
 
 namespace MailSettingsText {

@@ -23,9 +23,25 @@ QString GetSetting(const QString& key)
 
 bool SaveSetting(const QString& key, const QString& value)
 {
+    return SaveSettings({{key, value}});
+}
+
+bool SaveSettings(const QList<std::pair<QString, QString>>& values)
+{
     QSettings settings{QString::fromLatin1(Organisation), QString::fromLatin1(Application)};
-    settings.setValue(fullKey(key), value);
-    settings.sync();
+    bool changed = false;
+    for (const auto& [key, value] : values) {
+        const QString k = fullKey(key);
+        const QVariant stored = settings.value(k);
+        if (stored.isValid() && stored.toString() == value)
+            continue;
+        settings.setValue(k, value);
+        changed = true;
+    }
+    // The file is rewritten (and synced to disk) once, and only when a
+    // value changed.
+    if (changed)
+        settings.sync();
     return settings.status() == QSettings::NoError;
 }
 

@@ -3,11 +3,13 @@
 // group "Config", one text value per key. Check box states are kept as
 // decimal text: "0" clear, "1" ticked, "2" greyed.
 
+#include <QList>
 #include <QString>
 #include <Qt>
 
 #include <array>
 #include <optional>
+#include <utility>
 
 #include "core/dataset_options.hpp"
 
@@ -36,6 +38,9 @@ namespace SettingsStore {
 QString GetSetting(const QString& key);
 // Stores `value` under `key`; false when the store could not be written.
 bool SaveSetting(const QString& key, const QString& value);
+// Stores several keys at once: the store is written once, and not at all
+// when every value is already stored.
+bool SaveSettings(const QList<std::pair<QString, QString>>& values);
 // Removes `key` (tests, and a user going back to the defaults).
 void DeleteSetting(const QString& key);
 

@@ -19,6 +19,7 @@
 #include "platform/flex_grid.hpp"
 #include "platform/message_sinks.hpp"
 #include "platform/platform_services.hpp"
+#include "platform/qt_platform_services.hpp"
 #include "platform/single_instance.hpp"
 #include "platform/user_folders.hpp"
 #include "ui/dataset_commands.hpp"
@@ -184,7 +185,9 @@ bool frmMain::Form_Load(const QString& commandLine, SingleInstance* instance, in
     text1(TextBox::GridFormatXY)->setText(state.GridFormatXY);
     text1(TextBox::GridFormatSD)->setText(state.GridFormatSD);
 
-    if (!otherInstance)
+    // A command line hides the splash again at once: where nobody sees the
+    // screen, it is not shown at all.
+    if (!otherInstance && !(nobodyCanSeeWindows() && !commandLine.isEmpty()))
         (new frmSplash())->show();
 
     AssignRowNumbers();
@@ -330,9 +333,10 @@ void frmMain::PrevInstanceKVE_Click()
 
 void frmMain::Form_Unload()
 {
+    QList<std::pair<QString, QString>> values;
     for (const PersistedOption& option : PersistedOptions) {
         if (auto* box = findChild<QCheckBox*>(optionControlName(option.option)))
-            SettingsStore::SaveSetting(QLatin1String(option.key),
-                                       SettingsStore::SettingFromCheckState(box->checkState()));
+            values.append({QLatin1String(option.key), SettingsStore::SettingFromCheckState(box->checkState())});
     }
+    SettingsStore::SaveSettings(values);
 }
