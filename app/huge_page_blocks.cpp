@@ -13,7 +13,11 @@
 // malloc as the standard ones do, so the standard delete frees it. A large
 // block starts on a huge-page boundary, so that only its last part, short
 // of a huge page, is left to small pages, and is advised.
+#include <malloc.h>
 #include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdint>
 
 #include <cstdlib>
 #include <new>
@@ -58,3 +62,34 @@ void* operator new[](std::size_t size)
 {
     return allocate(size);
 }
+
+namespace {
+
+// The heap itself, where blocks short of LargeBlock live: malloc takes
+// blocks up to LargeBlock from it (not from a mapping of their own that
+// every free gives back and the next block faults in again), keeps what
+// is freed for the next ones, and the heap grows at once by HeapReserve,
+// advised for huge pages. The run's arrays of a hundred thousand rows
+// (under a megabyte each) so fault once per 2 MB as well.
+constexpr std::size_t HeapReserve = std::size_t(64) << 20;
+
+struct HeapOnHugePages {
+    HeapOnHugePages()
+    {
+        mallopt(M_MMAP_THRESHOLD, static_cast<int>(LargeBlock));
+        mallopt(M_TOP_PAD, static_cast<int>(HeapReserve));
+        mallopt(M_TRIM_THRESHOLD, static_cast<int>(HeapReserve));
+        const auto end = [] { return reinterpret_cast<std::uintptr_t>(sbrk(0)); };
+        const std::uintptr_t before = end();
+        // One block that the heap cannot hold makes it grow by the reserve.
+        void* volatile grow = std::malloc(std::size_t(1) << 20);
+        std::free(grow);
+        const std::uintptr_t from = (before + HugePage - 1) / HugePage * HugePage;
+        const std::uintptr_t to = end() / HugePage * HugePage;
+        if (to > from)
+            madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+    }
+};
+const HeapOnHugePages heapOnHugePages;
+
+} // namespace

@@ -579,8 +579,8 @@ LoadResult LoadFile(const QString& Filename, const QString& currentRowCountText,
     // read whole where it cannot be mapped.
     if (file.size() > 0) {
         if (uchar* mapped = file.map(0, file.size())) {
-            const LoadResult r = parseDataset(QByteArrayView(mapped, file.size()), Filename, currentRowCountText,
-                                              currentSheetRows);
+            LoadResult r = parseDataset(QByteArrayView(mapped, file.size()), Filename, currentRowCountText,
+                                        currentSheetRows);
             file.unmap(mapped);
             return r;
         }
