@@ -52,15 +52,20 @@ struct PlainInput {
     const double& operator()(std::int32_t i) const { return p[i - 1]; }
 };
 
-// Everything but the normal scores, in the order of the published
-// statements: an element that is not there, or a failing checked
-// operation, stops them where it stands.
-template <class In, class Out>
-void residueStatements(double b0, double b1, In x, In y, double VarX, double MeanX, double MeanY, std::int32_t n,
-                       double& MSE, Out Deviation, Out Pred, Out Residue, Out SEr, Out StdtRes,
-                       Out RStdtRes, Out h, Out Cook, Out DFFITS, Out PRESS, Out SemiStdtRes, Out WtDev)
+// A per-point output nobody reads: each element is written and read back
+// within one statement, so one slot serves every point.
+struct Discard {
+    double* slot;
+    double& operator()(std::int32_t) const { return *slot; }
+};
+
+// The first statements: the fitted values, the residues and MSE. A zero
+// Sxx or n, an element that is not there or a failing checked operation
+// stops them where they stand. Returns SSE.
+template <class In, class Dev, class Out>
+double residueFit(double b0, double b1, In x, In y, double VarX, double MeanX, std::int32_t n, double& MSE,
+                  Dev Deviation, Out Pred, Out Residue)
 {
-    const double p = LineParameters;
     const double N = static_cast<double>(n);
     // Elements of (X'X)^-1 for the design (1, x); a zero Sxx or n fails
     // the call.
@@ -75,6 +80,21 @@ void residueStatements(double b0, double b1, In x, In y, double VarX, double Mea
         SSE = checkedAdd(SSE, checkedMul(Residue(i), Residue(i)));
     }
     MSE = checkedDiv(SSE, N - 2.0);
+    return SSE;
+}
+
+// Everything but the normal scores, in the order of the published
+// statements: an element that is not there, or a failing checked
+// operation, stops them where it stands.
+template <class In, class Out>
+void residueStatements(double b0, double b1, In x, In y, double VarX, double MeanX, double MeanY, std::int32_t n,
+                       double& MSE, Out Deviation, Out Pred, Out Residue, Out SEr, Out StdtRes,
+                       Out RStdtRes, Out h, Out Cook, Out DFFITS, Out PRESS, Out SemiStdtRes, Out WtDev)
+{
+    const double p = LineParameters;
+    const double N = static_cast<double>(n);
+    const double SSE = residueFit(b0, b1, x, y, VarX, MeanX, n, MSE, Deviation, Pred, Residue);
+    const double Sxx = (N - 1.0) * VarX;
 
     const double meanProduct = MeanX * MeanY;
     for (std::int32_t i = 1; i <= n; ++i) {
@@ -167,6 +187,20 @@ Variant Sumtrix::STAT_Residue(double b0, double b1, const BoundedArray<double>& 
                       at(PRESS), at(SemiStdtRes), at(WtDev));
     normalScoresBySortedPoints(*this, n, &Residue(1), &NormalResidue(1), MSE);
     return {};
+}
+
+void residueFit(double b0, double b1, const BoundedArray<double>& x, const BoundedArray<double>& y, double VarX,
+                double MeanX, std::int32_t n, double& MSE, BoundedArray<double>& Pred,
+                BoundedArray<double>& Residue)
+{
+    double deviation = 0.0;
+    if (n >= 1 && covers(x, 1, n) && covers(y, 1, n) && covers(Pred, 1, n) && covers(Residue, 1, n)) {
+        residueFit(b0, b1, PlainInput{&x(1)}, PlainInput{&y(1)}, VarX, MeanX, n, MSE, Discard{&deviation},
+                   Plain{&Pred(1)}, Plain{&Residue(1)});
+        return;
+    }
+    residueFit(b0, b1, CheckedInput{&x}, CheckedInput{&y}, VarX, MeanX, n, MSE, Discard{&deviation},
+               Checked{&Pred}, Checked{&Residue});
 }
 
 void residueBoundsChecked(Sumtrix& lib, double b0, double b1, const BoundedArray<double>& x,

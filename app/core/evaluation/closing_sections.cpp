@@ -103,34 +103,34 @@ void writeReferencesSection(EvaluationContext& ctx)
 
 void requestResidualPlot(EvaluationContext& ctx)
 {
-    const RunResults& res = ctx.results;
-    const int s = residualPlotScale(res.RStdtRes);
+    const ResidualRows& rows = ctx.rows();
+    const int s = residualPlotScale(rows.RStdtRes);
     const QString yTitle = s > 9 ? QStringLiteral("Studentized Residue (× ") + QString::number(s) + QLatin1Char(')')
                                  : QStringLiteral("Studentized Residue");
     ctx.request(closingChart(ctx, QStringLiteral("Studentized Residue vs Regression-Predicted"),
-                             QStringLiteral("Regression-Predicted"), yTitle, res.Pred, res.RStdtRes, {2, 0, 0, 0}, s,
+                             QStringLiteral("Regression-Predicted"), yTitle, rows.Pred, rows.RStdtRes, {2, 0, 0, 0}, s,
                              QStringLiteral("Residual plot...")));
 }
 
 void requestDeviationPlot(EvaluationContext& ctx)
 {
     ctx.request(closingChart(ctx, QStringLiteral("Deviation vs Observed"), QStringLiteral("Observed"),
-                             QStringLiteral("Deviation"), ctx.data.Y.data(), ctx.results.Deviation, {2, 0, 0, 0}, 1,
+                             QStringLiteral("Deviation"), ctx.data.Y.data(), ctx.rows().Deviation, {2, 0, 0, 0}, 1,
                              QStringLiteral("Deviation plot...")));
 }
 
 void requestNormalPlot(EvaluationContext& ctx)
 {
     ctx.request(closingChart(ctx, QStringLiteral("Expected Normal Residue vs Residue"), QStringLiteral("Residue"),
-                             QStringLiteral("Normal Residue"), ctx.results.Residue, ctx.results.NormalResidue,
+                             QStringLiteral("Normal Residue"), ctx.rows().Residue, ctx.rows().NormalResidue,
                              {2, 0, 0, 0}, 1, QStringLiteral("Normal plot...")));
 }
 
 void requestResidueRegressionPlots(EvaluationContext& ctx)
 {
     ctx.request(closingChart(ctx, QStringLiteral("Residue vs Regression-Predicted"),
-                             QStringLiteral("Regression-Predicted"), QStringLiteral("Residue"), ctx.results.Pred,
-                             ctx.results.Residue, {14, 255, 128, 64}));
+                             QStringLiteral("Regression-Predicted"), QStringLiteral("Residue"), ctx.rows().Pred,
+                             ctx.rows().Residue, {14, 255, 128, 64}));
     ctx.request(closingChart(ctx, QStringLiteral("Deviation vs Model-Predicted"), QStringLiteral("Model-Predicted"),
-                             QStringLiteral("Deviation"), ctx.data.X.data(), ctx.results.Deviation, {14, 0, 128, 0}));
+                             QStringLiteral("Deviation"), ctx.data.X.data(), ctx.rows().Deviation, {14, 0, 128, 0}));
 }

@@ -46,7 +46,7 @@ std::vector<double> runDeviations(const EvaluationContext& ctx)
 {
     // The regression step's deviations; when that step could not form them
     // (no line through constant predictions) they are X - Y all the same.
-    const std::vector<double>& run = ctx.results.Deviation;
+    const std::vector<double>& run = ctx.rows().Deviation;
     bool complete = run.size() == ctx.data.X.size();
     for (std::size_t i = 1; complete && i < run.size(); ++i)
         complete = std::isfinite(run[i]);

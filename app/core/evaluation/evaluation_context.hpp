@@ -12,6 +12,7 @@
 #include <functional>
 #include <initializer_list>
 #include <limits>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -51,12 +52,24 @@ struct RunResults {
     std::array<double, 7> intercept{}, slope{}, sigintercept{}, sigslope{};   // 1..6
     double MeanX = 0, MeanY = 0, VarX = 0, VarY = 0, MeanXY = 0, VarXY = 0, CoVarXY = 0;
     double MSE = 0;
-    std::vector<double> Deviation, Pred, Residue, SEr, StdtRes, RStdtRes, h, Cook, DFFITS, NormalResidue, PRESS,
-        SemiStdtRes, WtDev;
     double ResistantR2 = 0, AdjResistantR2 = 0;
     double r2 = 0, mb = 0, MAE = 0, pMAE = 0, MSEP = 0, VarMSEP = 0, MEF = 0, MxE = 0, CD = 0;
     std::array<double, 6> MSEPComp{};                                          // 1..5
     double r = 0, t = 0, ProbT = 0, Adjr2 = 0, z = 0;
+};
+
+// The diagnostics of every used row (STAT_Residue), 0..N (element 0 is 0).
+struct ResidualRows {
+    std::vector<double> Deviation, Pred, Residue, SEr, StdtRes, RStdtRes, h, Cook, DFFITS, NormalResidue, PRESS,
+        SemiStdtRes, WtDev;
+};
+
+// The line and the means the regression step computed its residues of:
+// a later section may put another line into RunResults (the residue
+// regression), the diagnostics stay those of this one.
+struct ResidualLine {
+    double a = 0, b = 0, VarX = 0, MeanX = 0, MeanY = 0;
+    bool stands = false;                // the residues and MSE were computed
 };
 
 struct EvaluationContext {
@@ -79,6 +92,14 @@ struct EvaluationContext {
     QList<RunRequest> requests{};       // for the window, in the order it is to carry them out
     // Shows the name of a step under way on the status line; may be empty.
     std::function<void(const QString&)> status{};
+    ResidualLine residualLine{};        // set by the regression step
+    // Computed when a section first reads them (rows()).
+    mutable std::optional<ResidualRows> residualRows{};
+
+    // The diagnostics of every used row: a run whose sections read none of
+    // them does not compute or hold them. All NotComputed when the
+    // regression step's residues did not stand.
+    const ResidualRows& rows() const;
 
     void request(RunRequest r) { requests.append(std::move(r)); }
     void showStatus(const QString& text) const

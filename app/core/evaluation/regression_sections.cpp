@@ -86,36 +86,22 @@ void computeRegression(EvaluationContext& ctx)
         }))
         res.CoVarXY = NotComputed;
 
-    std::vector<double>* const rows[] = {&res.Deviation, &res.Pred,    &res.Residue,       &res.SEr,
-                                         &res.StdtRes,   &res.RStdtRes, &res.h,            &res.Cook,
-                                         &res.DFFITS,    &res.NormalResidue, &res.PRESS,   &res.SemiStdtRes,
-                                         &res.WtDev};
-    // The library's arrays become the results without a copy.
-    std::array<BoundedArray<double>, std::size(rows)> arrays;
-    for (BoundedArray<double>& a : arrays) {
-        a.redim(0, 0);
-        setRowsNotComputed(a, n);
-    }
+    // The residues and MSE now; the diagnostics of every row when a
+    // section reads them (rows()).
+    BoundedArray<double> Pred(0, n), Residue(0, n);
     res.MSE = NotComputed;
-    const bool residuesStand =
-        allComputed({res.a, res.b, res.VarX, res.MeanX, res.MeanY})
-        && libraryStep({&res.MSE}, [&] {
-               lib.STAT_Residue(res.a, res.b, X, Y, res.VarX, res.MeanX, res.MeanY, n, res.MSE, arrays[0], arrays[1],
-                                arrays[2], arrays[3], arrays[4], arrays[5], arrays[6], arrays[7], arrays[8], arrays[9],
-                                arrays[10], arrays[11], arrays[12]);
-           });
-    for (BoundedArray<double>& a : arrays)
-        if (!residuesStand)
-            setRowsNotComputed(a, n);
-    const BoundedArray<double>& Pred = arrays[1];
+    ctx.residualLine = {res.a, res.b, res.VarX, res.MeanX, res.MeanY, false};
+    ctx.residualLine.stands = allComputed({res.a, res.b, res.VarX, res.MeanX, res.MeanY})
+                              && libraryStep({&res.MSE}, [&] {
+                                     SumtrixLib::residueFit(res.a, res.b, X, Y, res.VarX, res.MeanX, n, res.MSE, Pred,
+                                                            Residue);
+                                 });
 
     res.ResistantR2 = res.AdjResistantR2 = NotComputed;
-    if (residuesStand && allComputed({res.MeanY}))
+    if (ctx.residualLine.stands && allComputed({res.MeanY}))
         libraryStep({&res.ResistantR2, &res.AdjResistantR2}, [&] {
             lib.STAT_ResistantR2(n, Y, res.MeanY, Pred, res.ResistantR2, res.AdjResistantR2);
         });
-    for (std::size_t k = 0; k < std::size(rows); ++k)
-        *rows[k] = std::move(arrays[k].data());
     BoundedArray<double> comp(0, 5);
     for (int i = 1; i <= 5; ++i)
         comp(i) = NotComputed;
@@ -135,6 +121,38 @@ void computeRegression(EvaluationContext& ctx)
     if (!libraryStep({&res.r, &res.t, &res.ProbT, &res.Adjr2, &res.z},
                      [&] { lib.Rank_Pearson(X, Y, n, res.r, res.t, res.ProbT, res.r2, res.Adjr2, res.z); }))
         res.r2 = NotComputed;
+}
+
+const ResidualRows& EvaluationContext::rows() const
+{
+    if (residualRows)
+        return *residualRows;
+    ResidualRows out;
+    std::vector<double>* const rows[] = {&out.Deviation, &out.Pred,    &out.Residue,       &out.SEr,
+                                         &out.StdtRes,   &out.RStdtRes, &out.h,            &out.Cook,
+                                         &out.DFFITS,    &out.NormalResidue, &out.PRESS,   &out.SemiStdtRes,
+                                         &out.WtDev};
+    const int n = data.N;
+    // The library's arrays become the rows without a copy.
+    std::array<BoundedArray<double>, std::size(rows)> arrays;
+    for (BoundedArray<double>& a : arrays) {
+        a.redim(0, 0);
+        setRowsNotComputed(a, n);
+    }
+    const ResidualLine& line = residualLine;
+    double MSE = NotComputed;
+    const bool stands = line.stands && libraryStep({&MSE}, [&] {
+        lib.STAT_Residue(line.a, line.b, data.X, data.Y, line.VarX, line.MeanX, line.MeanY, n, MSE, arrays[0],
+                         arrays[1], arrays[2], arrays[3], arrays[4], arrays[5], arrays[6], arrays[7], arrays[8],
+                         arrays[9], arrays[10], arrays[11], arrays[12]);
+    });
+    for (std::size_t k = 0; k < std::size(rows); ++k) {
+        if (!stands)
+            setRowsNotComputed(arrays[k], n);
+        *rows[k] = std::move(arrays[k].data());
+    }
+    residualRows = std::move(out);
+    return *residualRows;
 }
 
 void writeRegressionSection(EvaluationContext& ctx)

@@ -36,29 +36,29 @@ struct ResidueColumn {
 const ResidueColumn kColumns[] = {
     {"X values", "X values", [](const EvaluationContext& c) -> const std::vector<double>& { return c.data.X.data(); }, Mark::None},
     {"Y values", "Y values", [](const EvaluationContext& c) -> const std::vector<double>& { return c.data.Y.data(); }, Mark::None},
-    {"Deviation", "Deviation", [](const EvaluationContext& c) -> const std::vector<double>& { return c.results.Deviation; },
+    {"Deviation", "Deviation", [](const EvaluationContext& c) -> const std::vector<double>& { return c.rows().Deviation; },
      Mark::Deviation},
-    {"Y Pred.", "Y Pred.", [](const EvaluationContext& c) -> const std::vector<double>& { return c.results.Pred; },
+    {"Y Pred.", "Y Pred.", [](const EvaluationContext& c) -> const std::vector<double>& { return c.rows().Pred; },
      Mark::None},
-    {"Residue", "Y Residue", [](const EvaluationContext& c) -> const std::vector<double>& { return c.results.Residue; },
+    {"Residue", "Y Residue", [](const EvaluationContext& c) -> const std::vector<double>& { return c.rows().Residue; },
      Mark::Residue},
     {"NormRes", "NormRes",
-     [](const EvaluationContext& c) -> const std::vector<double>& { return c.results.NormalResidue; }, Mark::None},
-    {"SE Res.", "SE Res.", [](const EvaluationContext& c) -> const std::vector<double>& { return c.results.SEr; },
+     [](const EvaluationContext& c) -> const std::vector<double>& { return c.rows().NormalResidue; }, Mark::None},
+    {"SE Res.", "SE Res.", [](const EvaluationContext& c) -> const std::vector<double>& { return c.rows().SEr; },
      Mark::None},
     {"SemiStdtR", "SemiStdR",
-     [](const EvaluationContext& c) -> const std::vector<double>& { return c.results.SemiStdtRes; }, Mark::None},
-    {"StdtRes", "StdRes", [](const EvaluationContext& c) -> const std::vector<double>& { return c.results.StdtRes; },
+     [](const EvaluationContext& c) -> const std::vector<double>& { return c.rows().SemiStdtRes; }, Mark::None},
+    {"StdtRes", "StdRes", [](const EvaluationContext& c) -> const std::vector<double>& { return c.rows().StdtRes; },
      Mark::None},
-    {"RStdtRes", "RSdtRed", [](const EvaluationContext& c) -> const std::vector<double>& { return c.results.RStdtRes; },
+    {"RStdtRes", "RSdtRed", [](const EvaluationContext& c) -> const std::vector<double>& { return c.rows().RStdtRes; },
      Mark::DeletedResidue},
-    {"Leverage", "Leverage", [](const EvaluationContext& c) -> const std::vector<double>& { return c.results.h; },
+    {"Leverage", "Leverage", [](const EvaluationContext& c) -> const std::vector<double>& { return c.rows().h; },
      Mark::Leverage},
-    {"Cook'D", "Cook'D", [](const EvaluationContext& c) -> const std::vector<double>& { return c.results.Cook; },
+    {"Cook'D", "Cook'D", [](const EvaluationContext& c) -> const std::vector<double>& { return c.rows().Cook; },
      Mark::Cook},
-    {"DFFITS", "DFFITS", [](const EvaluationContext& c) -> const std::vector<double>& { return c.results.DFFITS; },
+    {"DFFITS", "DFFITS", [](const EvaluationContext& c) -> const std::vector<double>& { return c.rows().DFFITS; },
      Mark::Dffits},
-    {"PRESS", "PRESS", [](const EvaluationContext& c) -> const std::vector<double>& { return c.results.PRESS; },
+    {"PRESS", "PRESS", [](const EvaluationContext& c) -> const std::vector<double>& { return c.rows().PRESS; },
      Mark::None},
 };
 
@@ -279,7 +279,7 @@ void writeResidueRegression(EvaluationContext& ctx, ReportText& text)
     SumtrixLib::Sumtrix& lib = ctx.lib;
     RunResults& res = ctx.results;
     const std::int32_t n = ctx.data.N;
-    const BoundedArray<double> Pred = toArray(res.Pred), Residue = toArray(res.Residue);
+    const BoundedArray<double> Pred = toArray(ctx.rows().Pred), Residue = toArray(ctx.rows().Residue);
     const BoundedArray<double>& SDX = ctx.data.SDX;
     bool stands = true;
     for (std::int32_t i = 1; i <= n; ++i)
@@ -360,9 +360,9 @@ void writeResidualSection(EvaluationContext& ctx)
             const char* label;
             const std::vector<double>& values;
         } kinds[] = {
-            {"SW's W-value for normality for Residue (P-value < W) : ", res.Residue},
-            {"SW's W-value for normality for StdtRes (P-value < W) : ", res.StdtRes},
-            {"SW's W-value for normality for RStdtRes(P-value < W) : ", res.RStdtRes},
+            {"SW's W-value for normality for Residue (P-value < W) : ", ctx.rows().Residue},
+            {"SW's W-value for normality for StdtRes (P-value < W) : ", ctx.rows().StdtRes},
+            {"SW's W-value for normality for RStdtRes(P-value < W) : ", ctx.rows().RStdtRes},
         };
         for (const auto& kind : kinds) {
             const auto [SW, ProbSW] = normalityOf(ctx, kind.values, work);
@@ -374,7 +374,7 @@ void writeResidualSection(EvaluationContext& ctx)
         // its upper acceptance limit, and the other way round.
         int above = 0, below = 0;
         for (std::size_t i = 1; i <= static_cast<std::size_t>(N); ++i) {
-            const double d = res.Deviation[i];
+            const double d = ctx.rows().Deviation[i];
             below += d < l.DeviationLower;
             above += d > l.DeviationUpper;
         }

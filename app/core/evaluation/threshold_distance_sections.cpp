@@ -147,7 +147,7 @@ void writeWeighedDevianceSection(EvaluationContext& ctx)
 {
     ReportText& report = ctx.report;
     const EvaluationData& d = ctx.data;
-    const std::vector<double>& WtDev = ctx.results.WtDev;
+    const std::vector<double>& WtDev = ctx.rows().WtDev;
     report.heading(QStringLiteral("WEIGHED DEVIANCE ANALYSIS"));
     report.line();
     report.line(QStringLiteral("   X          Y         WtDev     "));

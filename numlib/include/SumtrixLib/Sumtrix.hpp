@@ -778,4 +778,12 @@ private:
     LineFitState m_lineFit;
 };
 
+// The first statements of STAT_Residue alone, with the same results and the
+// same failures: MSE and, per point, Pred and Residue (elements 1..n), without
+// the diagnostics that follow. For a caller that needs the diagnostics of
+// every point later or not at all.
+void residueFit(double b0, double b1, const BoundedArray<double>& x, const BoundedArray<double>& y, double VarX,
+                double MeanX, std::int32_t n, double& MSE, BoundedArray<double>& Pred,
+                BoundedArray<double>& Residue);
+
 } // namespace SumtrixLib
