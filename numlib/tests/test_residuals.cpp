@@ -221,6 +221,59 @@ TEST(Residue, FaultsFailTheCall)
                  RuntimeError);
 }
 
+// residueFit runs the first statements of STAT_Residue alone: the same MSE,
+// fitted values and residues to the bit, and it fails where the whole call
+// fails (a deviation or a sum beyond the double range, two points, all x
+// equal).
+TEST(Residue, FitAloneGivesTheSameResiduesAndFailures)
+{
+    Sumtrix s;
+    const struct {
+        const char* name;
+        std::vector<double> x, y;
+        double b0, b1;
+        bool fails;
+        double VarX = -1;                // -1: the sample variance of x
+    } cases[] = {
+        {"tidy", {1, 2, 3, 4, 5}, {1.2, 1.9, 3.4, 3.8, 5.3}, 0.1, 1.02, false},
+        {"far from zero", {1e9 + 1, 1e9 + 2, 1e9 + 4, 1e9 + 7}, {1e9 + 1.5, 1e9 + 1.5, 1e9 + 4.5, 1e9 + 6}, 3.0, 1.0, false},
+        {"negative", {1, 2, 3, 4}, {9, 7.5, 6.8, 4.1}, 10.6, -1.55, false},
+        {"sum beyond range", {1, 2, 3}, {1e308, -1e308, 1e308}, 0, 1, true},
+        // Only X - Y of the first point overflows; its residue is 0.
+        {"deviation beyond range", {1e308, 1, 2}, {-1e308, 1, 2}, 0, -1, true, 1.0},
+        {"two points", {1, 2}, {1, 3}, 0, 1, true},
+        {"all x equal", {2, 2, 2}, {1, 3, 2}, 0, 1, true},
+    };
+    for (const auto& c : cases) {
+        const auto n = static_cast<std::int32_t>(c.x.size());
+        const double VarX = c.VarX >= 0 ? c.VarX : c.x.size() > 1 ? variance(c.x) : 0;
+        const double MeanX = 1.0, MeanY = 1.0;
+        double MSE = Diagnostics::Unwritten;
+        BoundedArray<double> Pred(0, n), Residue(0, n);
+        bool fitFailed = false, wholeFailed = false;
+        try {
+            residueFit(c.b0, c.b1, base1(c.x), base1(c.y), VarX, MeanX, n, MSE, Pred, Residue);
+        } catch (const RuntimeError&) {
+            fitFailed = true;
+        }
+        Diagnostics whole(n);
+        try {
+            whole = residue(s, c.b0, c.b1, c.x, c.y, VarX, MeanX, MeanY);
+        } catch (const RuntimeError&) {
+            wholeFailed = true;
+        }
+        EXPECT_EQ(fitFailed, c.fails) << c.name;
+        EXPECT_EQ(wholeFailed, c.fails) << c.name;
+        if (c.fails)
+            continue;
+        EXPECT_EQ(MSE, whole.MSE) << c.name;
+        for (std::int32_t i = 1; i <= n; ++i) {
+            EXPECT_EQ(Pred(i), whole.Pred(i)) << c.name << " " << i;
+            EXPECT_EQ(Residue(i), whole.Residue(i)) << c.name << " " << i;
+        }
+    }
+}
+
 TEST(Residue, HundredThousandPoints)
 {
     Sumtrix s;
