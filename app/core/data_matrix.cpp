@@ -235,20 +235,8 @@ DataCell& DataCell::operator=(const DataCell& other)
     return *this;
 }
 
-DataCell& DataCell::operator=(DataCell&& other) noexcept
+void DataCell::releaseBlock() noexcept
 {
-    if (this != &other) {
-        release();
-        m_bits = other.m_bits;
-        other.m_bits = EmptyBits;
-    }
-    return *this;
-}
-
-void DataCell::release() noexcept
-{
-    if (!holdsPointer())
-        return;
     if (tag() == TagText)
         delete textBlock();
     else
@@ -482,20 +470,17 @@ void DataMatrix::takeRows(std::vector<Row>&& rows)
     m_upperRow = std::max(m_upperRow, static_cast<int>(m_rows.size()));
 }
 
-const DataCell& DataMatrix::cell(int column, int row) const
+const DataCell DataMatrix::EmptyCell;
+
+void DataMatrix::outOfRange()
 {
-    if (column < 0 || column >= Columns || row < 0 || row > m_upperRow)
-        throw std::out_of_range("DataMatrix: subscript out of range");
-    static const DataCell empty;
-    if (column == 0 || row == 0 || static_cast<std::size_t>(row) > m_rows.size())
-        return empty;
-    return m_rows[static_cast<std::size_t>(row - 1)][static_cast<std::size_t>(column - 1)];
+    throw std::out_of_range("DataMatrix: subscript out of range");
 }
 
 DataCell& DataMatrix::cell(int column, int row)
 {
     if (column <= 0 || column >= Columns || row <= 0 || row > m_upperRow)
-        throw std::out_of_range("DataMatrix: subscript out of range");
+        outOfRange();
     if (static_cast<std::size_t>(row) > m_rows.size())
         m_rows.resize(static_cast<std::size_t>(m_upperRow));
     return m_rows[static_cast<std::size_t>(row - 1)][static_cast<std::size_t>(column - 1)];

@@ -36,7 +36,15 @@ public:
     DataCell(const DataCell& other);
     DataCell(DataCell&& other) noexcept : m_bits(other.m_bits) { other.m_bits = EmptyBits; }
     DataCell& operator=(const DataCell& other);
-    DataCell& operator=(DataCell&& other) noexcept;
+    DataCell& operator=(DataCell&& other) noexcept
+    {
+        if (this != &other) {
+            release();
+            m_bits = other.m_bits;
+            other.m_bits = EmptyBits;
+        }
+        return *this;
+    }
     ~DataCell() { release(); }
 
     static DataCell fromText(const QString& text);
@@ -86,7 +94,13 @@ private:
     const TextBlock* textBlock() const;
     const DecimalBlock* decimalBlock() const;
     void setPointer(Tag tag, const void* block);
-    void release() noexcept;
+    // Most cells hold no block: only those that do leave the line.
+    void release() noexcept
+    {
+        if (holdsPointer())
+            releaseBlock();
+    }
+    void releaseBlock() noexcept;
 
     std::uint64_t m_bits = EmptyBits;
 };
@@ -118,7 +132,14 @@ public:
     // Row 0 and column 0 hold no data: read, they give an empty cell; they
     // cannot be set (std::out_of_range, as for a subscript beyond the
     // matrix).
-    const DataCell& cell(int column, int row) const;
+    const DataCell& cell(int column, int row) const
+    {
+        if (column < 0 || column >= Columns || row < 0 || row > m_upperRow)
+            outOfRange();
+        if (column == 0 || row == 0 || static_cast<std::size_t>(row) > m_rows.size())
+            return EmptyCell;
+        return m_rows[static_cast<std::size_t>(row - 1)][static_cast<std::size_t>(column - 1)];
+    }
     // Rows that were never set take no memory: setting a cell in one keeps
     // every row from then on, so a reference to a cell taken before that
     // (after a resize) does not survive it.
@@ -131,6 +152,9 @@ public:
     bool operator==(const DataMatrix& o) const;
 
 private:
+    static const DataCell EmptyCell;
+    [[noreturn]] static void outOfRange();
+
     int m_upperRow = 0;
     std::vector<Row> m_rows;            // rows 1..m_rows.size(); the rows after them are empty
 };
