@@ -18,7 +18,6 @@
 #include <unistd.h>
 
 #include <cstdint>
-
 #include <cstdlib>
 #include <new>
 
@@ -51,20 +50,6 @@ void* allocate(std::size_t size)
     }
 }
 
-} // namespace
-
-void* operator new(std::size_t size)
-{
-    return allocate(size);
-}
-
-void* operator new[](std::size_t size)
-{
-    return allocate(size);
-}
-
-namespace {
-
 // The heap itself, where blocks short of LargeBlock live: malloc takes
 // blocks up to LargeBlock from it (not from a mapping of their own that
 // every free gives back and the next block faults in again), keeps what
@@ -93,3 +78,13 @@ struct HeapOnHugePages {
 const HeapOnHugePages heapOnHugePages;
 
 } // namespace
+
+void* operator new(std::size_t size)
+{
+    return allocate(size);
+}
+
+void* operator new[](std::size_t size)
+{
+    return allocate(size);
+}

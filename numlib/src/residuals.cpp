@@ -59,11 +59,16 @@ struct Discard {
     double& operator()(std::int32_t) const { return *slot; }
 };
 
+// The sums the later statements use.
+struct FitSums {
+    double Sxx, SSE;
+};
+
 // The first statements: the fitted values, the residues and MSE. A zero
 // Sxx or n, an element that is not there or a failing checked operation
-// stops them where they stand. Returns SSE.
+// stops them where they stand.
 template <class In, class Dev, class Out>
-double residueFit(double b0, double b1, In x, In y, double VarX, double MeanX, std::int32_t n, double& MSE,
+FitSums residueFit(double b0, double b1, In x, In y, double VarX, double MeanX, std::int32_t n, double& MSE,
                   Dev Deviation, Out Pred, Out Residue)
 {
     const double N = static_cast<double>(n);
@@ -80,7 +85,7 @@ double residueFit(double b0, double b1, In x, In y, double VarX, double MeanX, s
         SSE = checkedAdd(SSE, checkedMul(Residue(i), Residue(i)));
     }
     MSE = checkedDiv(SSE, N - 2.0);
-    return SSE;
+    return {Sxx, SSE};
 }
 
 // Everything but the normal scores, in the order of the published
@@ -93,8 +98,7 @@ void residueStatements(double b0, double b1, In x, In y, double VarX, double Mea
 {
     const double p = LineParameters;
     const double N = static_cast<double>(n);
-    const double SSE = residueFit(b0, b1, x, y, VarX, MeanX, n, MSE, Deviation, Pred, Residue);
-    const double Sxx = (N - 1.0) * VarX;
+    const auto [Sxx, SSE] = residueFit(b0, b1, x, y, VarX, MeanX, n, MSE, Deviation, Pred, Residue);
 
     const double meanProduct = MeanX * MeanY;
     for (std::int32_t i = 1; i <= n; ++i) {
