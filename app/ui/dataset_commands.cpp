@@ -65,16 +65,6 @@ std::function<void()>& beeper()
     return beep;
 }
 
-void install()
-{
-    MainWindowHooks& hooks = mainWindowHooks();
-    hooks.openDataset = [](frmMain& w) { Command8_Click(w); };
-    hooks.saveDataset = [](frmMain& w) { Command1_Click(w); };
-    hooks.saveDatasetAs = [](frmMain& w) { Command17_Click(w); };
-    hooks.newDataset = [](frmMain& w) { Command5_Click(w); };
-    hooks.viewTextFile = [](frmMain& w) { Command4_Click(w); };
-}
-
 DatasetState readWindow(frmMain& window)
 {
     DatasetState s;

@@ -48,10 +48,6 @@ frmPlot* frmMain::CreateHistogramPlot(const HistogramPlot& plot)
 
 void frmMain::Command13_Click()
 {
-    if (mainWindowHooks().histogramPlot) {
-        mainWindowHooks().histogramPlot(*this);
-        return;
-    }
     const auto ticked = [this](int box) { return check(box)->checkState() == Qt::Checked; };
     const auto selected = [this](const QString& name) {
         auto* option = findChild<QRadioButton*>(name);

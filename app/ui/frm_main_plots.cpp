@@ -104,19 +104,11 @@ bool frmMain::drawXYPlot(const XYPlot& plot)
 
 void frmMain::Command11_Click()
 {
-    if (mainWindowHooks().scatterPlot) {
-        mainWindowHooks().scatterPlot(*this);
-        return;
-    }
     plotCommand(*this, PlotCommand::Scatter);
 }
 
 void frmMain::Command14_Click()
 {
-    if (mainWindowHooks().rankPlot) {
-        mainWindowHooks().rankPlot(*this);
-        return;
-    }
     plotCommand(*this, PlotCommand::Rank);
 }
 

@@ -194,8 +194,3 @@ void frmRND::Command2_Click()
 {
     hide();
 }
-
-void installRandomGenerator()
-{
-    mainWindowHooks().showRandom = [](frmMain& main) { frmRND::showFor(main); };
-}

@@ -56,6 +56,3 @@ private:
     QPushButton* Command1 = nullptr;
     QPushButton* Command2 = nullptr;
 };
-
-// Lets the main window's "Random" button open the generator.
-void installRandomGenerator();
