@@ -11,7 +11,7 @@
 // "Calculate", frm_main_startup.cpp the start-up, the command line and the
 // close.
 //
-// Controls carry their documented names as Qt objectNames (an indexed
+// Controls carry their names as Qt objectNames (an indexed
 // control as name_index: Text1_8, Option1_2, Frame9_0), so that code
 // elsewhere finds them with findChild.
 

@@ -194,9 +194,9 @@ TEST(DataSheetSwap, ExchangesThePairsAndTwiceRestores)
 
 namespace {
 
-// The removal as the classic walk describes it, step by step: at a complete
+// The removal as the row-by-row walk defines it, step by step: at a complete
 // row after a gap, move it and every row below up to the gap start.
-int classicCompact(DataMatrix& m, int gridRows)
+int walkCompact(DataMatrix& m, int gridRows)
 {
     const int last = m.upperRow() - 1;
     bool gapOpen = false;
@@ -248,7 +248,7 @@ TEST(DataSheetRemoveRows, CompleteRowsMoveUpInOrder)
     EXPECT_TRUE(matrix.isMissing(3, 4));
 }
 
-TEST(DataSheetRemoveRows, OnePassAgreesWithTheClassicWalk)
+TEST(DataSheetRemoveRows, OnePassAgreesWithTheRowByRowWalk)
 {
     QRandomGenerator random(20261210);
     for (int trial = 0; trial < 300; ++trial) {
@@ -262,10 +262,10 @@ TEST(DataSheetRemoveRows, OnePassAgreesWithTheClassicWalk)
                 default: matrix.setNumber(c, r, r * 10 + c); break;
                 }
             }
-        DataMatrix classic = matrix;
-        const int expectedFirst = classicCompact(classic, gridRows);
+        DataMatrix walked = matrix;
+        const int expectedFirst = walkCompact(walked, gridRows);
         EXPECT_EQ(DataSheet::compactRows(matrix, gridRows), expectedFirst) << "trial " << trial;
-        EXPECT_TRUE(matrix == classic) << "trial " << trial;
+        EXPECT_TRUE(matrix == walked) << "trial " << trial;
     }
 }
 
@@ -285,7 +285,7 @@ TEST(DataSheetRows, UsedRows)
 
 TEST(DataSheetRemoveRows, LargeAlternatingSheetKeepsEveryCompleteRow)
 {
-    // Every other row incomplete: the classic walk would move the whole
+    // Every other row incomplete: the row-by-row walk would move the whole
     // tail 50,000 times.
     const int dataRows = 100000;
     DataMatrix matrix(dataRows + 1);

@@ -139,13 +139,13 @@ TEST_F(FrmPlotTest, LayoutAtTheSmallestSizeAndLarger)
     EXPECT_EQ(window->width(), twips(frmPlot::MinOuterWidth - frmPlot::FrameWidth));
     EXPECT_EQ(window->height(), twips(frmPlot::MinOuterHeight - frmPlot::FrameHeight));
     struct Place { const char* name; int left; int top; };
-    const Place design[] = {
+    const Place smallest[] = {
         {"Chart", 120, 120},   {"Check2", 120, 7440},  {"Check8", 2640, 7440},  {"HScroll2", 3480, 7440},
         {"Check5", 120, 7800}, {"Check1", 2640, 7800}, {"HScroll1", 3480, 7800}, {"btnInfo", 4440, 7800},
         {"Command4", 5640, 7680}, {"Command3", 6120, 7680}, {"Command5", 6600, 7680}, {"Command2", 7080, 7680},
         {"Command1", 7560, 7680},
     };
-    for (const Place& p : design) {
+    for (const Place& p : smallest) {
         QWidget* control = child<QWidget>(window, p.name);
         EXPECT_NEAR(control->x(), twips(p.left), 1) << p.name;
         EXPECT_NEAR(control->y(), twips(p.top), 1) << p.name;
