@@ -6,9 +6,9 @@
 
 #include "core/kve_code.hpp"
 #include "core/program_state.hpp"
-#include "platform/flex_grid.hpp"
 #include "platform/platform_services.hpp"
 #include "ui/data_sheet_page.hpp"
+#include "ui/flex_grid.hpp"
 #include "ui/frm_main.hpp"
 #include "ui/notes_page.hpp"
 #include "ui/wait_cursor.hpp"

@@ -15,8 +15,8 @@
 #include "SumtrixLib/Runtime.hpp"
 #include "core/copula_generator.hpp"
 #include "core/random_source.hpp"
-#include "platform/flex_grid.hpp"
 #include "platform/platform_services.hpp"
+#include "ui/flex_grid.hpp"
 #include "ui/frm_main.hpp"
 #include "ui/wait_cursor.hpp"
 

@@ -14,8 +14,8 @@
 #include <numbers>
 
 #include "core/random_source.hpp"
-#include "platform/flex_grid.hpp"
-#include "platform/scripted_platform_services.hpp"
+#include "support/scripted_platform_services.hpp"
+#include "ui/flex_grid.hpp"
 #include "ui/frm_main.hpp"
 #include "ui/frm_rnd.hpp"
 #include "window_fixture.hpp"

@@ -19,8 +19,8 @@
 
 #include "charts/chart_view.hpp"
 #include "core/program_state.hpp"
-#include "platform/flex_grid.hpp"
-#include "platform/scripted_platform_services.hpp"
+#include "support/scripted_platform_services.hpp"
+#include "ui/flex_grid.hpp"
 #include "ui/frm_main.hpp"
 #include "ui/frm_plot.hpp"
 
