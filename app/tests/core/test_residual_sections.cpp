@@ -371,13 +371,13 @@ TEST(ResidualSection, TypedLimitsAreTheLimitsTheRunUses)
     };
     const double se = std::sqrt(33.391136363636363 / 12);             // R: sqrt(var(y) / 12)
     const double z = 1.6448536269514722;                             // qnorm(0.95)
+    const std::optional<double> none;                                // an empty box
     const Case cases[] = {
-        {"no box typed", {}, {-50, 50}, {-50, 50}, {-50, 50}},
-        {"deviation limits typed", {-0.3, 0.3}, {-0.3, 0.3}, {-50, 50}, {-50, 50}},
-        {"one deviation limit typed", {std::nullopt, 0.25}, {-50, 0.25}, {-50, 50}, {-50, 50}},
-        {"residual limits typed", {std::nullopt, std::nullopt, -0.2, 0.4}, {-50, 50}, {-0.2, 0.4}, {-50, 50}},
-        {"studentized limits typed", {std::nullopt, std::nullopt, std::nullopt, std::nullopt, -1, 1.5},
-         {-50, 50}, {-50, 50}, {-1, 1.5}},
+        {"no box typed", {none, none, none, none, none, none}, {-50, 50}, {-50, 50}, {-50, 50}},
+        {"deviation limits typed", {-0.3, 0.3, none, none, none, none}, {-0.3, 0.3}, {-50, 50}, {-50, 50}},
+        {"one deviation limit typed", {none, 0.25, none, none, none, none}, {-50, 0.25}, {-50, 50}, {-50, 50}},
+        {"residual limits typed", {none, none, -0.2, 0.4, none, none}, {-50, 50}, {-0.2, 0.4}, {-50, 50}},
+        {"studentized limits typed", {none, none, none, none, -1, 1.5}, {-50, 50}, {-50, 50}, {-1, 1.5}},
         {"typed 0: derived", {0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
          {-z * se, z * se}, {-0.7675, 0.7675}, {-2.5, 2.5}},
     };
