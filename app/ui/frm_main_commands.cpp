@@ -26,21 +26,25 @@
 
 void frmMain::Command8_Click()
 {
+    m_sheet->commitEdit();
     DatasetCommands::Command8_Click(*this);
 }
 
 void frmMain::Command1_Click()
 {
+    m_sheet->commitEdit();
     DatasetCommands::Command1_Click(*this);
 }
 
 void frmMain::Command17_Click()
 {
+    m_sheet->commitEdit();
     DatasetCommands::Command17_Click(*this);
 }
 
 void frmMain::Command5_Click()
 {
+    m_sheet->commitEdit();
     DatasetCommands::Command5_Click(*this);
 }
 
@@ -72,11 +76,13 @@ void frmMain::Command10_Click()
 
 void frmMain::Command12_Click()
 {
+    m_sheet->commitEdit();
     frmRND::showFor(*this);
 }
 
 void frmMain::Command23_Click()
 {
+    m_sheet->commitEdit();
     frmCompare* compare = frmCompare::instance();
     const QString& file = programState().DataFileName;
     if (!file.isEmpty())
@@ -86,6 +92,7 @@ void frmMain::Command23_Click()
 
 void frmMain::Command24_Click()
 {
+    m_sheet->commitEdit();
     frmMAPI* mail = frmMAPI::instance();
     const QString& file = programState().DataFileName;
     if (!file.isEmpty())
@@ -100,6 +107,7 @@ void frmMain::Command7_Click()
 
 void frmMain::closeEvent(QCloseEvent* event)
 {
+    m_sheet->commitEdit();
     Form_Unload();
     // Closing the main window closes every window of the program.
     for (QWidget* window : QApplication::topLevelWidgets())

@@ -48,6 +48,7 @@ frmPlot* frmMain::CreateHistogramPlot(const HistogramPlot& plot)
 
 void frmMain::Command13_Click()
 {
+    m_sheet->commitEdit();
     const auto ticked = [this](int box) { return check(box)->checkState() == Qt::Checked; };
     const auto selected = [this](const QString& name) {
         auto* option = findChild<QRadioButton*>(name);

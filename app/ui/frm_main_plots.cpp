@@ -104,11 +104,13 @@ bool frmMain::drawXYPlot(const XYPlot& plot)
 
 void frmMain::Command11_Click()
 {
+    m_sheet->commitEdit();
     plotCommand(*this, PlotCommand::Scatter);
 }
 
 void frmMain::Command14_Click()
 {
+    m_sheet->commitEdit();
     plotCommand(*this, PlotCommand::Rank);
 }
 
