@@ -253,18 +253,10 @@ int compactRows(DataMatrix& matrix, int gridRows)
     return 0;
 }
 
-int usedRowCount(const DataMatrix& matrix, int gridRows)
+bool isExcludedRow(const DataMatrix& matrix, int row)
 {
-    int used = 0;
-    for (int row = 1; row < gridRows && row <= matrix.upperRow(); ++row) {
-        if (matrix.isMissing(DataMatrix::ColX, row))
-            continue;
-        const QChar first = matrix.cell(DataMatrix::ColExclude, row).firstCharacter();
-        if (first.toCaseFolded() == QLatin1Char('y') || first == QLatin1Char('0'))
-            continue;
-        ++used;
-    }
-    return used;
+    const QChar first = matrix.cell(DataMatrix::ColExclude, row).firstCharacter().toUpper();
+    return first == QLatin1Char('Y') || first == QLatin1Char('0');
 }
 
 } // namespace DataSheet

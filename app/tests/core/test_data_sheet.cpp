@@ -269,18 +269,22 @@ TEST(DataSheetRemoveRows, OnePassAgreesWithTheRowByRowWalk)
     }
 }
 
-TEST(DataSheetRows, UsedRows)
+TEST(DataSheetRows, ExclusionMarks)
 {
-    DataMatrix matrix(8);
-    const char* const marks[7] = {"", "Y", "yes", "0", "1", "N", "no"};
-    for (int r = 1; r <= 7; ++r) {
-        matrix.setNumber(1, r, r);
-        matrix.setNumber(3, r, r);
-        matrix.setText(7, r, QLatin1String(marks[r - 1]));
+    // "Y", "yes", "0" and "05" leave the row out; an empty mark, "1", "N"
+    // and "no" keep it, as does a mark that only holds a "y" later on.
+    const struct {
+        const char* mark;
+        bool excluded;
+    } cases[] = {{"", false}, {"Y", true}, {"yes", true}, {"0", true}, {"05", true},
+                 {"1", false}, {"N", false}, {"no", false}, {"nay", false}};
+    DataMatrix matrix(2);
+    for (const auto& c : cases) {
+        matrix.setText(DataMatrix::ColExclude, 1, QLatin1String(c.mark));
+        EXPECT_EQ(DataSheet::isExcludedRow(matrix, 1), c.excluded) << c.mark;
     }
-    matrix.setText(1, 7, QString());                     // X missing: not used
-    // rows 1, 5, 6 are used ("" "1" "N"); "Y", "yes", "0" are excluded
-    EXPECT_EQ(DataSheet::usedRowCount(matrix, 8), 3);
+    matrix.setNumber(DataMatrix::ColExclude, 1, 0);      // a number 0 is a "0" mark
+    EXPECT_TRUE(DataSheet::isExcludedRow(matrix, 1));
 }
 
 TEST(DataSheetRemoveRows, LargeAlternatingSheetKeepsEveryCompleteRow)
