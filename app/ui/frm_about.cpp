@@ -115,15 +115,15 @@ void frmAbout::Command1_Click()
 }
 
 // "Web" and "Help" both open the user manual that comes with the program,
-// with the desktop's opener.
+// with the desktop's opener; when it cannot, a box says so.
 void frmAbout::Command2_Click()
 {
-    desktopServices().openDocument(ManualPath());
+    Platform::openDocument(ManualPath());
 }
 
 void frmAbout::Command3_Click()
 {
-    desktopServices().openDocument(ManualPath());
+    Platform::openDocument(ManualPath());
 }
 
 void frmAbout::cmdSysInfo_Click()

@@ -87,7 +87,7 @@ public:
     {
         return frmGraph::showPicture(path, caption) != nullptr;
     }
-    void openDocument(const QString& path) override { desktopServices().openDocument(path); }
+    void openDocument(const QString& path) override { Platform::openDocument(path); }
     void setBusy(bool busy) override
     {
         if (busy == m_busy)
@@ -311,7 +311,7 @@ void RPage::Command26_Click()
             if (!pngMessageShown)
                 Platform::message(PngMessage, MsgButtons::Ok, MsgIcon::Critical);
             pngMessageShown = true;
-            desktopServices().openDocument(path);
+            Platform::openDocument(path);
             break;
         case RExchange::EntryType::Other:
             break;

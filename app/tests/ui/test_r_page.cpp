@@ -38,11 +38,6 @@ std::string s(const QString& text)
 
 class FakeDesktop : public DesktopServices {
 public:
-    bool openDocument(const QString& path) override
-    {
-        documents << path;
-        return true;
-    }
     bool startProgram(const QString& program, const QStringList& arguments) override
     {
         started << (QStringList{program} + arguments).join(QLatin1Char('|'));
@@ -52,7 +47,6 @@ public:
     {
         return installed.contains(name) ? QStringLiteral("/usr/bin/") + name : QString();
     }
-    QStringList documents;
     QStringList started;
     QStringList installed{QStringLiteral("x-terminal-emulator"), QStringLiteral("xterm")};
 };
@@ -276,7 +270,7 @@ TEST_F(RPageTest, OpenDeleteAndCheckAllOnTheOutputList)
     infoTexts.sort();
     EXPECT_EQ(s(infoTexts.join(QLatin1Char('|'))), "log line\r\n|text one\r\n");
     EXPECT_EQ(s(captionsOf<frmGraph>().join(QLatin1Char('|'))), "Graphs - t_SC1_graph1.JPG");
-    EXPECT_EQ(desktop.documents, QStringList({data(QStringLiteral("t_SC1_graph1.PNG")), data(QStringLiteral("t_SC1_graph2.PNG")),
+    EXPECT_EQ(platform->launcher.documents, QStringList({data(QStringLiteral("t_SC1_graph1.PNG")), data(QStringLiteral("t_SC1_graph2.PNG")),
                                               data(QStringLiteral("t_SC1_graph3.PNG"))}));
     EXPECT_EQ(s(messageTexts().join(QLatin1Char('|'))),
               s("KVE cannot open PNG graphic files. KVE will submit it to Windows.|'"
