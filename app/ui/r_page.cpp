@@ -259,6 +259,7 @@ void RPage::Command28_Click()
     const ProgramState& state = programState();
     m_controls.ROutputList->clear();
     const QString chosen = m_controls.RFile->currentText();
+    const bool wasEmpty = m_controls.RFile->count() == 0;
     m_controls.RFile->clear();
     RExchange::ListRequest request;
     request.variant = m_variant;
@@ -268,8 +269,13 @@ void RPage::Command28_Click()
     request.showAll = m_controls.showAll->isChecked();
     const RExchange::Lists lists = RExchange::listFiles(request);
     m_controls.RFile->addItems(lists.templates);
-    // The chosen template stays chosen only under exactly its name.
-    m_controls.RFile->setCurrentIndex(chosen.isEmpty() ? -1 : int(lists.templates.indexOf(chosen)));
+    // The chosen template stays chosen only under exactly its name. A list
+    // that comes up shows its first template at once, ready for a run; one
+    // that was chosen and has gone leaves none chosen.
+    int index = chosen.isEmpty() ? -1 : int(lists.templates.indexOf(chosen));
+    if (index < 0 && wasEmpty && !lists.templates.isEmpty())
+        index = 0;
+    m_controls.RFile->setCurrentIndex(index);
     for (const QString& name : lists.outputs) {
         auto* item = new QListWidgetItem(name, m_controls.ROutputList);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
@@ -389,7 +395,7 @@ void RPage::Command31_Click()
 
 void RPage::showRFolder()
 {
-    const QString folder = RProgram::storedFolder(m_variant);
+    const QString folder = RProgram::folderInUse(m_variant);
     m_controls.Label22->setText(RProgram::isRFolder(folder) ? folder : NoRFolder);
 }
 

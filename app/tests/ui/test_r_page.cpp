@@ -333,7 +333,8 @@ TEST_F(RPageTest, LoadRAndRPath)
     EXPECT_TRUE(platform->messages.asked.empty());
 
     // R path: a file chosen in R's folder stores that folder; a cancelled
-    // dialog with nothing stored stores nothing and says so.
+    // dialog with nothing stored keeps the folder of the Rscript on the
+    // PATH, or, without R anywhere, stores nothing and says so.
     platform->fileDialogs.answers = {rFolder() + QStringLiteral("Rscript")};
     SettingsStore::DeleteSetting(QStringLiteral("RDir"));
     window->Command31_Click();
@@ -343,6 +344,13 @@ TEST_F(RPageTest, LoadRAndRPath)
     EXPECT_EQ(s(platform->fileDialogs.asked.back().title), "R path");
     SettingsStore::DeleteSetting(QStringLiteral("RDir"));
     window->Command31_Click();
+    EXPECT_EQ(platform->fileDialogs.asked.back().initialFolder, rFolder());
+    EXPECT_EQ(SettingsStore::GetSetting(QStringLiteral("RDir")), rFolder());
+    EXPECT_EQ(child<QLabel>(QStringLiteral("Label22"))->text(), rFolder());
+    SettingsStore::DeleteSetting(QStringLiteral("RDir"));
+    RProgram::search() = [](const QString&) { return QString(); };
+    window->Command31_Click();
+    RProgram::search() = RProgram::defaultSearch;
     EXPECT_EQ(SettingsStore::GetSetting(QStringLiteral("RDir")), QString());
     EXPECT_EQ(s(child<QLabel>(QStringLiteral("Label22"))->text()), "R path not defined");
 
