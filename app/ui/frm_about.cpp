@@ -10,16 +10,15 @@
 #include "core/program_state.hpp"
 #include "platform/platform_services.hpp"
 #include "platform/system_info.hpp"
+#include "ui/picture_button.hpp"
 #include "ui/twips.hpp"
 
 namespace {
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption,
-                        const QString& tooltip, int left)
+// The five square buttons along the bottom: a picture above the caption.
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, const QString& tooltip,
+                        const char* picture, QStyle::StandardPixmap fallback, int left)
 {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
-    if (!tooltip.isEmpty())
-        button->setToolTip(tooltip);
+    QPushButton* button = pictureButton(parent, name, picture, fallback, caption, tooltip);
     button->setGeometry(twips(left), twips(6480), twips(800), twips(800));
     return button;
 }
@@ -55,11 +54,15 @@ frmAbout::frmAbout(QWidget* parent)
     lblDisclaimer->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     lblDisclaimer->setGeometry(twips(120), twips(2160), twips(5040), twips(3015));
 
-    Command2 = makeButton(this, "Command2", QStringLiteral("Web"), QStringLiteral("KVE Web page"), 120);
-    Command1 = makeButton(this, "Command1", QStringLiteral("Options"), QStringLiteral("Startup parameters"), 1080);
-    cmdSysInfo = makeButton(this, "cmdSysInfo", QStringLiteral("Sysinfo"), QStringLiteral("System information"), 2040);
-    Command3 = makeButton(this, "Command3", QStringLiteral("Help"), QStringLiteral("Help"), 3000);
-    cmdOK = makeButton(this, "cmdOK", QStringLiteral("Return"), QString(), 4320);
+    Command2 = makeButton(this, "Command2", QStringLiteral("Web"), QStringLiteral("KVE Web page"),
+                          "internet-web-browser,web-browser", QStyle::SP_DriveNetIcon, 120);
+    Command1 = makeButton(this, "Command1", QStringLiteral("Options"), QStringLiteral("Startup parameters"),
+                          "utilities-terminal", QStyle::SP_FileDialogDetailedView, 1080);
+    cmdSysInfo = makeButton(this, "cmdSysInfo", QStringLiteral("Sysinfo"), QStringLiteral("System information"),
+                            "computer", QStyle::SP_ComputerIcon, 2040);
+    Command3 = makeButton(this, "Command3", QStringLiteral("Help"), QStringLiteral("Help"),
+                          "help-contents,help-browser", QStyle::SP_DialogHelpButton, 3000);
+    cmdOK = makeButton(this, "cmdOK", QStringLiteral("Return"), QString(), "go-previous", QStyle::SP_ArrowBack, 4320);
     connect(Command1, &QPushButton::clicked, this, &frmAbout::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &frmAbout::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &frmAbout::Command3_Click);

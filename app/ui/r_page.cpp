@@ -24,6 +24,7 @@
 #include "platform/system_info.hpp"
 #include "ui/frm_graph.hpp"
 #include "ui/frm_info.hpp"
+#include "ui/picture_button.hpp"
 
 namespace {
 
@@ -210,22 +211,31 @@ QString RPage::outputFolder() const
 
 void RPage::addButtons(QWidget* parent, QBoxLayout* row)
 {
+    // "R Script" and "Load R" carry captions; the others are picture
+    // buttons, told by their tooltips.
     const struct {
         const char* name;
         const char* caption;
         const char* tooltip;
+        const char* picture;
+        QStyle::StandardPixmap fallback;
         void (RPage::*handler)();
     } buttons[] = {
-        {"Command25", "R Script", "Submit R script", &RPage::Command25_Click},
-        {"Command26", "Open", "Open", &RPage::Command26_Click},
-        {"Command27", "Delete", "Delete", &RPage::Command27_Click},
-        {"Command33", "Check all", "Check/uncheck all", &RPage::Command33_Click},
-        {"Command32", "Edit template", "Edit template", &RPage::Command32_Click},
-        {"Command29", "Load R", "Run R", &RPage::Command29_Click},
-        {"Command31", "R path", "R path", &RPage::Command31_Click},
+        {"Command25", "R Script", "Submit R script", nullptr, {}, &RPage::Command25_Click},
+        {"Command26", "", "Open", "document-open", QStyle::SP_DialogOpenButton, &RPage::Command26_Click},
+        {"Command27", "", "Delete", "edit-delete", QStyle::SP_TrashIcon, &RPage::Command27_Click},
+        {"Command33", "", "Check/uncheck all", "edit-select-all", QStyle::SP_DialogYesButton,
+         &RPage::Command33_Click},
+        {"Command32", "", "Edit template", "accessories-text-editor", QStyle::SP_FileIcon, &RPage::Command32_Click},
+        {"Command29", "Load R", "Run R", nullptr, {}, &RPage::Command29_Click},
+        {"Command31", "", "R path", "folder-open,document-open-folder", QStyle::SP_DirOpenIcon,
+         &RPage::Command31_Click},
     };
     for (const auto& b : buttons) {
-        auto* button = new QPushButton(QLatin1String(b.caption), parent);
+        QPushButton* button = b.picture
+                                  ? pictureButton(parent, b.name, b.picture, b.fallback, QString(),
+                                                  QLatin1String(b.tooltip))
+                                  : new QPushButton(QLatin1String(b.caption), parent);
         button->setObjectName(QLatin1String(b.name));
         button->setToolTip(QLatin1String(b.tooltip));
         row->addWidget(button);
