@@ -83,15 +83,19 @@ QString frmAbout::legalNotice()
 
 QString frmAbout::startupParametersText()
 {
+    // What the command line does on this system: paths with "/", the value
+    // right after its letter, double quotes (which the shell removes) around
+    // a switch whose path holds blanks.
     const char* const lines[] = {
-        "/F'path\\filename.KVE' = KVE datafile to open",
+        "/F/folder/name.KVE = KVE dataset to open and evaluate",
         "/G = show plots",
         "/R = perform residual analysis",
         "/P = print results",
-        "/S = save results",
-        "/O = show results",
-        "/L'path\\' = path to save results",
-        "/X = quit (usually with /P)",
+        "/S = save results as the next free NotesNNNN.TXT",
+        "/O = close the results window (with /S: open the saved file in the editor)",
+        "/L/folder/ = folder to save results in",
+        "/X = quit when done (on failure: exit status 1, the reason on stderr)",
+        "A path with blanks: quote the whole switch, \"/F/home/me/my data/a.KVE\"",
     };
     QString text;
     for (const char* line : lines)
