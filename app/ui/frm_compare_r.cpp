@@ -42,8 +42,8 @@ CompareRFrame::CompareRFrame(QListWidget* models, QWidget* parent)
     controls.RFile->setObjectName(QStringLiteral("RFile"));
     controls.RFile->setToolTip(QStringLiteral("R template to be used"));
     layout->addWidget(controls.RFile, 0, 1);
-    QPushButton* refresh
-        = pictureButton(this, "Command28", "view-refresh", QStyle::SP_BrowserReload, QString(), QStringLiteral("Refresh"));
+    QPushButton* refresh = pictureButton(this, "Command28", "view-refresh", QStyle::SP_BrowserReload, QString(),
+                                         QStringLiteral("Refresh"));
     layout->addWidget(refresh, 0, 2);
 
     auto* outputs = new QGroupBox(QStringLiteral("R output files"), this);

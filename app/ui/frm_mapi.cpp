@@ -101,8 +101,8 @@ frmMAPI::frmMAPI(QWidget* parent)
     txtSendTo->setToolTip(QStringLiteral("Format: \"LAST Name, FIRST Name <eMail>; \""));
     txtSendTo->setFixedHeight(twips(600));
     txtSendTo->installEventFilter(this);
-    Command18 = pictureButton(this, "Command18", "x-office-address-book,address-book-new", QStyle::SP_FileDialogContentsView, QString(),
-                              QStringLiteral("Contacts"));
+    Command18 = pictureButton(this, "Command18", "x-office-address-book,address-book-new",
+                              QStyle::SP_FileDialogContentsView, QString(), QStringLiteral("Contacts"));
     Label2 = label("Label2", "Subject:");
     txtSubject = new QLineEdit(this);
     txtSubject->setObjectName(QStringLiteral("txtSubject"));
@@ -118,9 +118,10 @@ frmMAPI::frmMAPI(QWidget* parent)
     Check1 = new QCheckBox(QStringLiteral("Show message window"), this);
     Check1->setObjectName(QStringLiteral("Check1"));
     Check1->setChecked(true);
-    cmdSettings = pictureButton(this, "cmdSettings", "preferences-system", QStyle::SP_FileDialogDetailedView, QStringLiteral("Settings"),
-                                QStringLiteral("Mail server settings"));
-    cmdSend = pictureButton(this, "cmdSend", "mail-send", QStyle::SP_ArrowForward, QStringLiteral("Send"), QStringLiteral("Send"));
+    cmdSettings = pictureButton(this, "cmdSettings", "preferences-system", QStyle::SP_FileDialogDetailedView,
+                                QStringLiteral("Settings"), QStringLiteral("Mail server settings"));
+    cmdSend = pictureButton(this, "cmdSend", "mail-send", QStyle::SP_ArrowForward, QStringLiteral("Send"),
+                            QStringLiteral("Send"));
     cmdEnd = pictureButton(this, "cmdEnd", "go-previous", QStyle::SP_ArrowBack, QStringLiteral("Return"), QString());
 
     auto* grid = new QGridLayout(this);

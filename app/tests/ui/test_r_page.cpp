@@ -270,8 +270,9 @@ TEST_F(RPageTest, OpenDeleteAndCheckAllOnTheOutputList)
     infoTexts.sort();
     EXPECT_EQ(s(infoTexts.join(QLatin1Char('|'))), "log line\r\n|text one\r\n");
     EXPECT_EQ(s(captionsOf<frmGraph>().join(QLatin1Char('|'))), "Graphs - t_SC1_graph1.JPG");
-    EXPECT_EQ(platform->launcher.documents, QStringList({data(QStringLiteral("t_SC1_graph1.PNG")), data(QStringLiteral("t_SC1_graph2.PNG")),
-                                              data(QStringLiteral("t_SC1_graph3.PNG"))}));
+    EXPECT_EQ(platform->launcher.documents,
+              QStringList({data(QStringLiteral("t_SC1_graph1.PNG")), data(QStringLiteral("t_SC1_graph2.PNG")),
+                           data(QStringLiteral("t_SC1_graph3.PNG"))}));
     EXPECT_EQ(s(messageTexts().join(QLatin1Char('|'))),
               s("KVE cannot open PNG graphic files. KVE will submit it to Windows.|'"
                 + data(QStringLiteral("t_SC1_graph2.JPG")) + "' cannot be read as a picture."));
