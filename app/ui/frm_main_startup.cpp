@@ -249,6 +249,7 @@ void frmMain::BringWindowToFront()
 
 void frmMain::PrevInstanceKVE_Click()
 {
+    m_sheet->commitEdit();
     ProgramState& state = programState();
     // The boxes of the run are written once it is known how it went: a run
     // that fails gives one line, its reason, which carries the box that
