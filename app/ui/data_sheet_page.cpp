@@ -14,6 +14,7 @@
 #include "core/program_state.hpp"
 #include "platform/platform_services.hpp"
 #include "ui/flex_grid.hpp"
+#include "ui/picture_button.hpp"
 
 namespace {
 
@@ -134,10 +135,10 @@ DataSheetPage::DataSheetPage(MainControls& controls, QWidget* parent)
     rows->setToolTip(QStringLiteral("Number of rows"));
     m_controls.texts[static_cast<std::size_t>(TextBox::RowCount)] = rows;
     pointsLayout->addWidget(rows, 0, 0, 1, 2);
-    QPushButton* apply = makeButton(points, QStringLiteral("Command9"), QStringLiteral("Apply"),
-                                    QStringLiteral("Apply number of rows"));
-    QPushButton* remove = makeButton(points, QStringLiteral("Command30"), QStringLiteral("Remove"),
-                                     QStringLiteral("Remove invalid rows"));
+    QPushButton* apply = pictureButton(points, "Command9", "dialog-ok-apply,emblem-default",
+                                       QStyle::SP_DialogApplyButton, QString(), QStringLiteral("Apply number of rows"));
+    QPushButton* remove = pictureButton(points, "Command30", "list-remove", QStyle::SP_DialogDiscardButton, QString(),
+                                        QStringLiteral("Remove invalid rows"));
     pointsLayout->addWidget(apply, 1, 0);
     pointsLayout->addWidget(remove, 1, 1);
     connect(apply, &QPushButton::clicked, this, &DataSheetPage::Command9_Click);

@@ -124,10 +124,12 @@ void frmCompare::buildFilePage()
     m_listViewport = List1->viewport();
     m_listViewport->installEventFilter(this);
 
-    QPushButton* up = pictureButton(Frame1, "Command3", QStyle::SP_ArrowUp, QString(), QStringLiteral("Move up"));
+    QPushButton* up
+        = pictureButton(Frame1, "Command3", "go-up", QStyle::SP_ArrowUp, QString(), QStringLiteral("Move up"));
     place(up, 7920, 240, 450, 450);
     connect(up, &QPushButton::clicked, this, &frmCompare::Command3_Click);
-    QPushButton* down = pictureButton(Frame1, "Command4", QStyle::SP_ArrowDown, QString(), QStringLiteral("Move down"));
+    QPushButton* down
+        = pictureButton(Frame1, "Command4", "go-down", QStyle::SP_ArrowDown, QString(), QStringLiteral("Move down"));
     place(down, 8400, 240, 450, 450);
     connect(down, &QPushButton::clicked, this, &frmCompare::Command4_Click);
 }

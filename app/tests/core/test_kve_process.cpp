@@ -246,10 +246,8 @@ TEST_F(KveProcess, NothingToEvaluateEndsNonZeroWithAReason)
                               QStringLiteral("/L") + path(QStringLiteral("out/")), QStringLiteral("/X")});
         ASSERT_TRUE(r.finished) << c.name;
         EXPECT_EQ(r.status, 1) << c.name;
-        EXPECT_TRUE(r.err.contains(QLatin1String(c.reason))) << c.name << ": " << r.err.toStdString();
-        // Each message on a line of its own.
-        for (const QString& line : r.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-            EXPECT_EQ(line.count(QStringLiteral("KVE: ")), 1) << line.toStdString();
+        // One line: the reason.
+        EXPECT_EQ(r.err, QLatin1String(c.reason) + QLatin1Char('\n')) << c.name;
     }
     EXPECT_TRUE(QDir(path(QStringLiteral("out"))).isEmpty());
 }
@@ -388,7 +386,7 @@ TEST_F(KveProcess, BrokenCommandLinesAndMissingFilesEndNonZeroWithAReason)
         {{"/F" + path("missing.KVE"), "/S", "/X"}, "KVE: dataset file not found: "},
         // A blank after /F: the file name is split off, /X still holds.
         {{"/F", path("missing.KVE"), "/X"}, "KVE: /F names no dataset file"},
-        {{"/F" + path("bad.KVE"), "/X"}, "KVE: the dataset could not be loaded: "},
+        {{"/F" + path("bad.KVE"), "/X"}, "KVE: Load: The file '"},
         {{"/C" + path("missing.QCX"), "/X"}, "KVE: comparison file not found: "},
         {{"/C" + path("bad.QCX"), "/X"}, "KVE: the comparison file '"},
     };
@@ -396,7 +394,9 @@ TEST_F(KveProcess, BrokenCommandLinesAndMissingFilesEndNonZeroWithAReason)
         const Result r = run(c.args, 30000);
         ASSERT_TRUE(r.finished) << c.args.join(' ').toStdString();
         EXPECT_EQ(r.status, 1) << c.args.join(' ').toStdString();
-        EXPECT_TRUE(r.err.contains(QLatin1String(c.reason))) << r.err.toStdString();
+        EXPECT_TRUE(r.err.startsWith(QLatin1String(c.reason))) << r.err.toStdString();
+        // One line: the reason.
+        EXPECT_EQ(r.err.count(QLatin1Char('\n')), 1) << r.err.toStdString();
     }
 
     // Loading only, a comparison file, and a command line without a file,
@@ -531,8 +531,42 @@ TEST_F(KveProcess, AFailedPrintEndsWithItsReason)
     const Result r = run({QStringLiteral("/F") + Sample, QStringLiteral("/P"), QStringLiteral("/X")});
     ASSERT_TRUE(r.finished);
     EXPECT_EQ(r.status, 1) << r.err.toStdString();
-    EXPECT_TRUE(r.err.contains(QStringLiteral("KVE: the report could not be printed: No printer is installed.")))
-        << r.err.toStdString();
+    // The box that said so is not written besides: one line.
+    EXPECT_EQ(r.err, QStringLiteral("KVE: the report could not be printed: No printer is installed.\n"));
+}
+
+TEST_F(KveProcess, StartsThatNobodySeesEndWithinSecondsWithOneLine)
+{
+    // Without a display no window is waited for: a command line without /X
+    // is run and ends the program; one with nothing to run says how to run
+    // a job. Each ends at once with one line on stderr.
+    const QString noDisplay = QStringLiteral("KVE: there is no display to show the window on; for an unattended "
+                                             "job run KVE \"/F<dataset>.KVE\" /S \"/L<folder for reports>/\" /X\n");
+    const QString endedAfter = QStringLiteral("KVE: there is no display, so KVE ended after its command line (/X "
+                                              "ends it so without this note)\n");
+    QDir(home.path()).mkpath(QStringLiteral("out"));
+    const struct {
+        QStringList args;
+        int status;
+        QString line;
+    } cases[] = {
+        {{}, 1, noDisplay},
+        {{"--help"}, 1, noDisplay},
+        {{"-h"}, 1, noDisplay},
+        {{Sample}, 1, noDisplay},
+        {{"/G", "/R", "/S"}, 1, noDisplay},
+        {{"/F" + Sample, "/S", "/L" + path("out/")}, 0, endedAfter},
+        {{"/F" + Sample, "/Y"}, 0, endedAfter},
+        {{"/F" + path("missing.KVE"), "/S"}, 1, "KVE: dataset file not found: " + path("missing.KVE") + "\n"},
+    };
+    for (const auto& c : cases) {
+        const Result r = run(c.args, 30000);
+        ASSERT_TRUE(r.finished) << c.args.join(' ').toStdString();
+        EXPECT_EQ(r.status, c.status) << c.args.join(' ').toStdString();
+        EXPECT_EQ(r.err, c.line) << c.args.join(' ').toStdString();
+    }
+    // The run without /X did its work.
+    EXPECT_TRUE(QFile::exists(path(QStringLiteral("out/Notes0000.TXT"))));
 }
 
 TEST_F(KveProcess, WithoutARuntimeFolderItMakesAPrivateOneSilently)
@@ -633,8 +667,9 @@ TEST_F(KveDesktop, StartsOnTheSameDisplayHandOverAllOthersRunTheirOwnJob)
     start(relative, {QStringLiteral("/Fbad.KVE")}, path(QStringLiteral("elsewhere")), onA);
     const Result relativeRun = finish(relative);
     EXPECT_EQ(relativeRun.status, 1);
-    EXPECT_TRUE(relativeRun.err.contains(QStringLiteral("could not be loaded: ") + path(QStringLiteral("elsewhere/bad.KVE"))))
-        << relativeRun.err.toStdString();
+    EXPECT_EQ(relativeRun.err, QStringLiteral("KVE: Load: The file '") + path(QStringLiteral("elsewhere/bad.KVE"))
+                                   + QStringLiteral("' could not be loaded: it is not a KVE dataset file (its first "
+                                                    "line holds no version numbers).\n"));
 
     // /X handed over ends both.
     const Result quit = run({QStringLiteral("/F") + Sample, QStringLiteral("/Y"), QStringLiteral("/X")}, 60000, onA);
