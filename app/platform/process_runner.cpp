@@ -7,7 +7,10 @@
 #include <array>
 #include <atomic>
 #include <csignal>
+#include <optional>
 
+#include <pthread.h>
+#include <signal.h>
 #include <sys/types.h>
 #include <unistd.h>
 #ifdef Q_OS_LINUX
@@ -114,12 +117,22 @@ ProcessOutcome runProcess(const ProcessRequest& request)
     }
 
     watchEndingSignals();
-    // In the child, before the program starts: a group of its own, and the
-    // kernel's kill when KVE (the thread that starts it, which waits here)
-    // is gone. A KVE that died before that took effect ends the child at
-    // once.
+    // The ending signals wait until the handler knows the new group: one
+    // that came in between the start and that would leave the program's
+    // children running.
+    sigset_t ending;
+    sigset_t previousMask;
+    sigemptyset(&ending);
+    for (int signal : EndingSignals)
+        sigaddset(&ending, signal);
+    pthread_sigmask(SIG_BLOCK, &ending, &previousMask);
+    // In the child, before the program starts: KVE's signal mask, a group
+    // of its own, and the kernel's kill when KVE (the thread that starts
+    // it, which waits here) is gone. A KVE that died before that took
+    // effect ends the child at once.
     const pid_t parent = ::getpid();
-    process.setChildProcessModifier([parent] {
+    process.setChildProcessModifier([parent, previousMask] {
+        pthread_sigmask(SIG_SETMASK, &previousMask, nullptr);
         ::setpgid(0, 0);
 #ifdef Q_OS_LINUX
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
@@ -129,12 +142,16 @@ ProcessOutcome runProcess(const ProcessRequest& request)
     });
 
     process.start();
-    if (!process.waitForStarted(-1)) {
+    const bool started = process.waitForStarted(-1);
+    std::optional<RunningGroup> group;
+    if (started)
+        group.emplace(static_cast<pid_t>(process.processId()));
+    pthread_sigmask(SIG_SETMASK, &previousMask, nullptr);
+    if (!started) {
         outcome.error = process.errorString();
         return outcome;
     }
     outcome.started = true;
-    const RunningGroup group(static_cast<pid_t>(process.processId()));
 
     if (!request.cancelled) {
         process.waitForFinished(-1);
@@ -155,7 +172,7 @@ ProcessOutcome runProcess(const ProcessRequest& request)
     // Cancelled, or the wait ended some other way (the application quitting):
     // the program and whatever it started end here.
     if (process.state() != QProcess::NotRunning) {
-        group.kill();
+        group->kill();
         process.waitForFinished(-1);
     }
     if (request.output == ProcessRequest::Output::Capture)

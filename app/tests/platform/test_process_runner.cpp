@@ -101,7 +101,28 @@ TEST(ProcessRunner, ArgumentsFolderOutputAndExitCode)
     EXPECT_TRUE(run.output.isEmpty());
     EXPECT_GT(asked, 0);
 
+    // The program starts with KVE's own signal mask (the runner holds the
+    // ending signals back only while it starts it).
+    const auto blockedSignals = [](const QByteArray& status) {
+        for (const QByteArray& line : status.split('\n'))
+            if (line.startsWith("SigBlk:"))
+                return line;
+        return QByteArray();
+    };
+    QFile own(QStringLiteral("/proc/self/status"));
+    ASSERT_TRUE(own.open(QIODevice::ReadOnly));
+    const QByteArray ownBlocked = blockedSignals(own.readAll());
+    ASSERT_FALSE(ownBlocked.isEmpty());
+    request.cancelled = nullptr;
+    request.output = ProcessRequest::Output::Capture;
+    request.program = QStringLiteral("/bin/cat");
+    request.arguments = {QStringLiteral("/proc/self/status")};
+    run = runProcess(request);
+    EXPECT_EQ(blockedSignals(run.output).toStdString(), ownBlocked.toStdString());
+
     // Ended by a signal: no exit code.
+    request.program = QStringLiteral("/bin/sh");
+    request.output = ProcessRequest::Output::Drop;
     request.cancelled = nullptr;
     request.arguments = {QStringLiteral("-c"), QStringLiteral("kill -9 $$")};
     run = runProcess(request);
