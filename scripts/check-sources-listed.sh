@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Checks that every source file of the tree is named in the build: the
-# CMakeLists.txt files list their sources, tests, benchmarks and R templates
+# Checks that every source file of the tree (C++ sources, resource files,
+# the R templates shipped beside the program) is named in the build: the
+# CMakeLists.txt files list their sources, tests, benchmarks and templates
 # one by one, so a file added without its line would silently never be
 # built or run. Each file missing from the lists is named; the check then
 # fails.
@@ -32,8 +33,8 @@ while IFS= read -r file; do
     echo "${file#"$ROOT"/}: not named in any CMakeLists.txt"
     missing=$((missing + 1))
   fi
-done < <(find "$ROOT/numlib/src" "$ROOT/numlib/tests" "$ROOT/app" "$ROOT/bench" "$ROOT/tools/fuzz" \
-              -type f \( -name '*.cpp' -o -name '*.R' -o -name '*.qrc' \) 2>/dev/null | sort)
+done < <({ find "$ROOT/numlib/src" "$ROOT/numlib/tests" "$ROOT/app" "$ROOT/bench" "$ROOT/tools/fuzz" \
+                -type f \( -name '*.cpp' -o -name '*.qrc' \); find "$ROOT/app/r_templates" -type f; } 2>/dev/null | sort)
 
 if [ "$missing" -gt 0 ]; then
   echo "check-sources-listed: $missing file(s) the build does not name"
