@@ -27,7 +27,11 @@ QString AlignText(const QString& Text, std::int32_t TextSize, InOut<std::int16_t
 // Errors give false and their description in errorText.
 bool FileExists(const QString& path, QString& errorText);
 bool FileExists(const QString& path);
-// The characters after the last "/" (or "\"); empty when there is none.
+// The last separator of a path: "/"; in a path without any "/" (a stored
+// Windows path) "\". In a path of this system "\" is a character of its
+// names. -1 when there is none.
+qsizetype LastPathSeparator(const QString& path);
+// The characters after the last separator; empty when there is none.
 QString GetFileName(const QString& path);
 // The characters before the last separator, followed by "/".
 QString GetFolderPath(const QString& path);
