@@ -9,6 +9,9 @@
 
 #include "core/numbered_file.hpp"
 
+#include <csignal>
+
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -109,6 +112,43 @@ TEST(NumberedFile, WhenEveryNameIsTakenOrTheFolderIsMissingNothingIsWritten)
                                                     QStringLiteral("Notes"), QStringLiteral("x"));
     EXPECT_EQ(missing.error, QStringLiteral("No such file or directory"));
     EXPECT_TRUE(missing.path.isEmpty());
+}
+
+TEST(NumberedFile, AWriteCutShortGivesItsReasonAndLeavesNothing)
+{
+    // A file size limit cuts the write after its first bytes, as a disk
+    // that fills up does: the reason is the one of the cut ("File too
+    // large" here, "No space left on device" on a full disk), nothing is
+    // left under a new name and an earlier file stays as it was.
+    QTemporaryDir dir;
+    const QString earlier = dir.filePath(QStringLiteral("kept.TXT"));
+    QString error;
+    ASSERT_TRUE(NumberedFile::writeText(earlier, QStringLiteral("earlier"), error));
+    const QString text(20000, QLatin1Char('x'));
+
+    struct rlimit before {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto previous = ::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = before;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const NewFile unnamed = NumberedFile::writeNext(dir.path(), QStringLiteral("Notes"), text);
+    WholeFileTesting::namedTemporaryOnly = true;
+    const NewFile named = NumberedFile::writeNext(dir.path(), QStringLiteral("Notes"), text);
+    WholeFileTesting::namedTemporaryOnly = false;
+    const bool replaced = NumberedFile::writeText(earlier, text, error);
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    ::signal(SIGXFSZ, previous);
+
+    for (const NewFile& written : {unnamed, named}) {
+        EXPECT_EQ(written.error, QStringLiteral("File too large"));
+        EXPECT_TRUE(written.path.isEmpty());
+    }
+    EXPECT_FALSE(replaced);
+    EXPECT_EQ(error, QStringLiteral("File too large"));
+    EXPECT_EQ(readAll(earlier), QByteArray("earlier\r\n"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden | QDir::System),
+              QStringList{QStringLiteral("kept.TXT")});
 }
 
 TEST(NumberedFile, WritesTextWithClosingLineEndOrReportsTheFailure)
