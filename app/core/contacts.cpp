@@ -6,6 +6,7 @@
 #include <QStringDecoder>
 
 #include "core/dataset_file.hpp"
+#include "core/kve_code.hpp"
 #include "core/whole_file.hpp"
 
 namespace Contacts {
@@ -37,7 +38,7 @@ QByteArray linesWithCrLf(const QStringList& lines)
 {
     QByteArray bytes;
     for (const QString& line : lines)
-        if (!HoldsControlCharacter(line))
+        if (!KVECode::HoldsControlCharacter(line))
             bytes += line.toUtf8() + "\r\n";
     return bytes;
 }
@@ -45,8 +46,8 @@ QByteArray linesWithCrLf(const QStringList& lines)
 // Adds a contact read from an import file, or counts it as refused.
 void take(ImportResult& result, const ImportedContact& contact)
 {
-    if (HoldsControlCharacter(contact.lastName) || HoldsControlCharacter(contact.firstName)
-        || HoldsControlCharacter(contact.email))
+    if (KVECode::HoldsControlCharacter(contact.lastName) || KVECode::HoldsControlCharacter(contact.firstName)
+        || KVECode::HoldsControlCharacter(contact.email))
         ++result.refused;
     else
         result.contacts << contact;
@@ -265,15 +266,6 @@ qsizetype findColumn(const QStringList& keys, std::initializer_list<const char*>
 
 } // namespace
 
-bool HoldsControlCharacter(const QString& text)
-{
-    for (const QChar c : text)
-        if (c.category() == QChar::Other_Control || c.category() == QChar::Separator_Line
-            || c.category() == QChar::Separator_Paragraph)
-            return true;
-    return false;
-}
-
 QString FilePath(const QString& documentsFolder)
 {
     if (documentsFolder.isEmpty())
@@ -305,7 +297,7 @@ ReadResult Read(const QString& path)
         const QString entry = DatasetFile::decodeText(line);
         if (entry.trimmed().isEmpty())
             continue;
-        if (HoldsControlCharacter(entry)) {
+        if (KVECode::HoldsControlCharacter(entry)) {
             ++result.refused;
             continue;
         }

@@ -18,15 +18,11 @@ namespace Contacts {
 // documents folder.
 QString FilePath(const QString& documentsFolder);
 
-// True when a text holds a line break or another control character (a tab
-// too, and the line and paragraph separators): no entry ever does, so every
-// entry stays one line of the file.
-bool HoldsControlCharacter(const QString& text);
-
 struct ReadResult {
     QStringList entries;                 // in file order, without duplicates and blank lines
     int duplicates = 0;                  // lines dropped as duplicates (one beep each)
     int refused = 0;                     // lines dropped for a control character inside
+                                         // (KVECode::HoldsControlCharacter): no entry holds one
     QString error;                       // the file exists but could not be read
 };
 

@@ -164,6 +164,15 @@ std::int16_t CountChar(const QString& text, QChar ch)
     return static_cast<std::int16_t>(text.count(ch));
 }
 
+bool HoldsControlCharacter(const QString& text)
+{
+    for (const QChar c : text)
+        if (c.category() == QChar::Other_Control || c.category() == QChar::Separator_Line
+            || c.category() == QChar::Separator_Paragraph)
+            return true;
+    return false;
+}
+
 QStringList ConsoleRows(const QString& text, int width)
 {
     QStringList rows;

@@ -41,6 +41,10 @@ std::int32_t SplitText(const QString& text, const QString& delimiter, QStringLis
 // into the folder (element 0) and the names (1..n).
 std::int32_t ParseFileSelection(const QString& selection, QStringList& names);
 std::int16_t CountChar(const QString& text, QChar ch);
+// True when a text holds a line break or another control character (a tab
+// too, and the line and paragraph separators): such a text cannot stand on
+// one line of a list file.
+bool HoldsControlCharacter(const QString& text);
 
 // Lays `text` out in console rows of `width` columns: every line of the
 // text, long lines broken every `width` characters.

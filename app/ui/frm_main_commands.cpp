@@ -105,7 +105,7 @@ void frmMain::Command23_Click()
 {
     frmCompare* compare = frmCompare::instance();
     const QString& file = programState().DataFileName;
-    if (!file.isEmpty())
+    if (!file.isEmpty() && frmCompare::isListable(file))
         compare->list()->addItem(file);
     compare->show();
 }

@@ -8,10 +8,8 @@
 #include <QTemporaryDir>
 
 #include "core/numbered_file.hpp"
+#include "support/test_files.hpp"
 
-#include <csignal>
-
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -126,19 +124,16 @@ TEST(NumberedFile, AWriteCutShortGivesItsReasonAndLeavesNothing)
     ASSERT_TRUE(NumberedFile::writeText(earlier, QStringLiteral("earlier"), error));
     const QString text(20000, QLatin1Char('x'));
 
-    struct rlimit before {};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
-    const auto previous = ::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = before;
-    small.rlim_cur = 4096;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const NewFile unnamed = NumberedFile::writeNext(dir.path(), QStringLiteral("Notes"), text);
-    WholeFileTesting::namedTemporaryOnly = true;
-    const NewFile named = NumberedFile::writeNext(dir.path(), QStringLiteral("Notes"), text);
-    WholeFileTesting::namedTemporaryOnly = false;
-    const bool replaced = NumberedFile::writeText(earlier, text, error);
-    ::setrlimit(RLIMIT_FSIZE, &before);
-    ::signal(SIGXFSZ, previous);
+    NewFile unnamed;
+    NewFile named;
+    bool replaced = true;
+    withFileSizeLimit(4096, [&] {
+        unnamed = NumberedFile::writeNext(dir.path(), QStringLiteral("Notes"), text);
+        WholeFileTesting::namedTemporaryOnly = true;
+        named = NumberedFile::writeNext(dir.path(), QStringLiteral("Notes"), text);
+        WholeFileTesting::namedTemporaryOnly = false;
+        replaced = NumberedFile::writeText(earlier, text, error);
+    });
 
     for (const NewFile& written : {unnamed, named}) {
         EXPECT_EQ(written.error, QStringLiteral("File too large"));
