@@ -151,6 +151,14 @@ QByteArray readSample()
     return sample.readAll();
 }
 
+// Names that a shell, the tokenizer or a file format could take apart.
+const char* const OddNames[] = {
+    "a \"b\" y",
+    "$(touch pwned); `touch pwned` & x",
+    "Gr\xc3\xbc\xc3\x9f""e \xc3\xb1 \xe6\x97\xa5",
+    "back\\slash 100 %",
+};
+
 } // namespace
 
 TEST_F(KveProcess, SavesTheReportUnderTheNextFreeNumberAndEnds)
@@ -545,6 +553,32 @@ TEST_F(KveProcess, AFullDiskSaysSo)
     EXPECT_FALSE(r.err.contains(QStringLiteral("Unknown error"))) << r.err.toStdString();
 }
 
+TEST_F(KveProcess, OddCharactersInPathsReachTheirSwitches)
+{
+    // Blanks, double quotes, $(...), ";", "\\" and letters beyond ASCII in
+    // the dataset's, the results folder's and the comparison file's names:
+    // each switch gets its path whole, and nothing is run.
+    QFile list(path(QStringLiteral("list.QCX")));
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write(("#TRUE#,\"" + Sample + "\"\r\n").toUtf8());
+    list.close();
+    for (const char* odd : OddNames) {
+        const QString name = QString::fromUtf8(odd);
+        const QString folder = path(name + QStringLiteral(" out/"));
+        QDir().mkpath(folder);
+        const QString dataset = path(name + QStringLiteral(".KVE"));
+        const QString comparison = path(name + QStringLiteral(".QCX"));
+        ASSERT_TRUE(QFile::copy(Sample, dataset));
+        ASSERT_TRUE(QFile::copy(list.fileName(), comparison));
+        const Result r = run({QStringLiteral("/F") + dataset, QStringLiteral("/S"), QStringLiteral("/L") + folder,
+                              QStringLiteral("/C") + comparison, QStringLiteral("/X")});
+        ASSERT_TRUE(r.finished) << odd;
+        EXPECT_EQ(r.status, 0) << odd << ": " << r.err.toStdString();
+        EXPECT_TRUE(QFileInfo(folder + QStringLiteral("Notes0000.TXT")).isFile()) << odd;
+    }
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("pwned"))));
+}
+
 TEST_F(KveProcess, AFailedPrintEndsWithItsReason)
 {
     const Result r = run({QStringLiteral("/F") + Sample, QStringLiteral("/P"), QStringLiteral("/X")});
@@ -662,6 +696,31 @@ TEST_F(KveDesktop, StartsOnTheSameDisplayHandOverAllOthersRunTheirOwnJob)
     const Result firstEnd = finish(first, 20000);
     EXPECT_TRUE(firstEnd.finished);
     EXPECT_EQ(firstEnd.status, 0) << firstEnd.err.toStdString();
+}
+
+TEST_F(KveDesktop, OddCharactersInPathsSurviveTheHandOver)
+{
+    QProcess first;
+    startFirst(first, {}, displayA.name());
+    ASSERT_EQ(first.state(), QProcess::Running) << first.readAllStandardError().toStdString();
+    const QProcessEnvironment onA = environment(displayA.name());
+    for (const char* odd : OddNames) {
+        const QString name = QString::fromUtf8(odd);
+        const QString folder = path(name + QStringLiteral(" out/"));
+        QDir().mkpath(folder);
+        const QString dataset = path(name + QStringLiteral(".KVE"));
+        ASSERT_TRUE(QFile::copy(Sample, dataset));
+        const Result r = run({QStringLiteral("/F") + dataset, QStringLiteral("/S"), QStringLiteral("/L") + folder}, 60000,
+                             onA);
+        ASSERT_TRUE(r.finished) << odd;
+        EXPECT_EQ(r.status, 0) << odd << ": " << r.err.toStdString();
+        EXPECT_TRUE(QFileInfo(folder + QStringLiteral("Notes0000.TXT")).isFile()) << odd;
+        EXPECT_EQ(first.state(), QProcess::Running) << odd << ": the first instance took it";
+    }
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("pwned"))));
+    const Result quit = run({QStringLiteral("/X")}, 60000, onA);
+    EXPECT_EQ(quit.status, 0) << quit.err.toStdString();
+    EXPECT_TRUE(finish(first, 20000).finished);
 }
 
 TEST_F(KveDesktop, AnInstanceThatWasKilledDoesNotBlockTheNextStart)
