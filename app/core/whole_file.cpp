@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSaveFile>
 
 #include <algorithm>
@@ -10,7 +11,6 @@
 
 #include <fcntl.h>
 #include <stdio.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 bool WholeFileTesting::namedTemporaryOnly = false;
@@ -126,16 +126,22 @@ NewFile writeNamedTemporary(const QByteArray& folder, const std::function<QStrin
                             int last, const QByteArray& bytes)
 {
     NewFile result;
-    QByteArray temporary = folder + "/." + QFile::encodeName(QFileInfo(nameFor(first)).fileName()) + ".XXXXXX";
-    Descriptor file(::mkostemp(temporary.data(), O_CLOEXEC));
+    // A new name of its own beside the first candidate; created with the
+    // mode every new file gets (the user's umask applies).
+    const QByteArray stem = folder + "/." + QFile::encodeName(QFileInfo(nameFor(first)).fileName()) + '.';
+    QByteArray temporary;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temporary = stem + QByteArray::number(QRandomGenerator::global()->generate64(), 36);
+        fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
+    Descriptor file(fd);
     if (file.get() < 0) {
         result.error = reason(errno);
         return result;
     }
-    // mkostemp makes the file private; the new file gets the usual mode.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(file.get(), 0666 & ~mask);
     result.error = writeAll(file.get(), bytes);
     if (result.ok())
         result.error = file.close();

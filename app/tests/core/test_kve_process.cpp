@@ -513,29 +513,31 @@ TEST_F(KveProcess, AFullDiskSaysSo)
     // skipped.
     const QString full = path(QStringLiteral("full"));
     QDir().mkpath(full);
+    // The child runs the modifier between fork and exec, where nothing may
+    // allocate: every text and buffer is made here.
     const QByteArray mountPoint = QFile::encodeName(full);
-    const uid_t uid = ::getuid();
-    const gid_t gid = ::getgid();
+    const QByteArray fillerPath = mountPoint + "/filler";
+    const QByteArray uidMap = "0 " + QByteArray::number(::getuid()) + " 1";
+    const QByteArray gidMap = "0 " + QByteArray::number(::getgid()) + " 1";
+    const QByteArray filler(48 * 1024, 'x');   // 48 KiB of 64: the report (above 20 KiB) does not fit
     QProcess p;
-    p.setChildProcessModifier([mountPoint, uid, gid] {
-        const auto writeFile = [](const char* file, const QByteArray& text) {
+    p.setChildProcessModifier([&] {
+        const auto writeFile = [](const char* file, const char* text, qsizetype size) {
             const int fd = ::open(file, O_WRONLY);
-            const bool ok = fd >= 0 && ::write(fd, text.constData(), size_t(text.size())) == text.size();
+            const bool ok = fd >= 0 && ::write(fd, text, size_t(size)) == size;
             if (fd >= 0)
                 ::close(fd);
             return ok;
         };
         bool own = ::unshare(CLONE_NEWNS) == 0;
         if (!own && ::unshare(CLONE_NEWUSER | CLONE_NEWNS) == 0)
-            own = writeFile("/proc/self/setgroups", "deny")
-                  && writeFile("/proc/self/uid_map", "0 " + QByteArray::number(uid) + " 1")
-                  && writeFile("/proc/self/gid_map", "0 " + QByteArray::number(gid) + " 1");
+            own = writeFile("/proc/self/setgroups", "deny", 4)
+                  && writeFile("/proc/self/uid_map", uidMap.constData(), uidMap.size())
+                  && writeFile("/proc/self/gid_map", gidMap.constData(), gidMap.size());
         if (!own || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
             || ::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=64k") != 0)
             ::_exit(77);
-        // 48 KiB of 64 taken: the report (above 20 KiB) does not fit.
-        const int fd = ::open((mountPoint + "/filler").constData(), O_WRONLY | O_CREAT, 0600);
-        const QByteArray filler(48 * 1024, 'x');
+        const int fd = ::open(fillerPath.constData(), O_WRONLY | O_CREAT, 0600);
         if (fd < 0 || ::write(fd, filler.constData(), size_t(filler.size())) != filler.size())
             ::_exit(77);
         ::close(fd);
