@@ -249,6 +249,7 @@ void frmMain::BringWindowToFront()
 
 void frmMain::PrevInstanceKVE_Click()
 {
+    m_sheet->commitEdit();
     ProgramState& state = programState();
     UnattendedScope unattended;
     BatchOutcome outcome;

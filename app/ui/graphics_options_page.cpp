@@ -241,7 +241,11 @@ void GraphicsOptionsPage::Text1_Change(TextBox box)
     // A confidence percentage and explicit deviation limits exclude each
     // other. The rules run on every change, also on the changes they make
     // themselves, but never write back into the box whose change started
-    // them: that box keeps what was typed or set into it.
+    // them: that box keeps what was typed or set into it. A dataset's boxes
+    // are taken as it stores them: a confidence and deviation limits that
+    // a file holds both stay, the limits being those the run uses.
+    if (m_restoring)
+        return;
     const int index = static_cast<int>(box);
     const bool first = m_changeOrigin < 0;
     if (first)

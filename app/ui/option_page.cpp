@@ -154,7 +154,9 @@ bool OptionPage::applyOption(Option option, const DatasetFile::OptionValue& valu
             static_cast<QRadioButton*>(control)->setChecked(std::get<bool>(value));
         break;
     case OptionForm::Text:
+        m_restoring = true;
         static_cast<QLineEdit*>(control)->setText(std::get<QString>(value));
+        m_restoring = false;
         break;
     case OptionForm::Format:
     case OptionForm::Size:

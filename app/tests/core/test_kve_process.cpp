@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -195,7 +196,7 @@ TEST_F(KveProcess, EverySectionTickedWritesTheWholeReportAlsoOnBadData)
 {
     // The sample ticks every section of the report, /R the residual
     // analysis. With its own data and with data no statistic can be formed
-    // on (constant X, a text cell), the unattended run ends with 0 and the
+    // on (constant X), the unattended run ends with 0 and the
     // folder holds the one whole report, nothing half-written beside it.
     const QByteArray all = readSample();
     const QByteArray options = all.left(all.indexOf("\r\nN=") + 2);   // the options, before "N="
@@ -204,7 +205,7 @@ TEST_F(KveProcess, EverySectionTickedWritesTheWholeReportAlsoOnBadData)
         QByteArray content;
     } cases[] = {
         {"sample.KVE", all},
-        {"constant.KVE", options + "N=4\r\nDATA:\r\n\"2\",,\"1\",,,,\r\n\"2\",,\"3\",,,,\r\n\"2\",,\"abc\",,,,\r\n"
+        {"constant.KVE", options + "N=4\r\nDATA:\r\n\"2\",,\"1\",,,,\r\n\"2\",,\"3\",,,,\r\n\"2\",,\"3\",,,,\r\n"
                                    "\"2\",,\"4\",,,,\r\n"},
     };
     for (const auto& c : cases) {
@@ -276,6 +277,121 @@ TEST_F(KveProcess, NothingToEvaluateEndsNonZeroWithAReason)
             EXPECT_EQ(line.count(QStringLiteral("KVE: ")), 1) << line.toStdString();
     }
     EXPECT_TRUE(QDir(path(QStringLiteral("out"))).isEmpty());
+}
+
+TEST_F(KveProcess, AUsedCellThatIsNoNumberEndsNonZeroWithItsRowAndNoReport)
+{
+    // The sample's options with four rows; each case changes one of them.
+    // A used row whose X or Y is empty or not a number: status 1, one line
+    // on stderr naming the row, the column and what it holds, and no
+    // report. Rows the run does not use may hold anything.
+    const QByteArray all = readSample();
+    const QByteArray options = all.left(all.indexOf("\r\nN=") + 2);   // the options, before "N="
+    const QByteArray rows[] = {"\"1.5\",,\"1.2\",,,,\r\n", "\"2.5\",,\"2.9\",,,,\r\n", "\"3.5\",,\"3.1\",,,,\r\n",
+                               "\"4.5\",,\"4.8\",,,,\r\n"};
+    struct Case {
+        const char* name;
+        int row;                          // 1..4: the row replaced; 5: a fifth line beyond N=4
+        QByteArray line;
+        const char* reason;               // "": a report is saved
+    };
+    const Case cases[] = {
+        {"empty-y", 3, "\"3.5\",,,,,,\r\n", "KVE: Row 3: Y (Obs) is empty."},
+        {"text-x", 2, "\"abc\",,\"2.9\",,,,\r\n", "KVE: Row 2: X (Pred) is not a number: abc"},
+        {"comma-x", 1, "\"6,9\",,\"1.2\",,,,\r\n", "KVE: Row 1: X (Pred) is not a number: 6,9"},
+        {"excluded-junk", 2, "\"abc\",,,,,,\"Y\"\r\n", ""},
+        {"beyond-n", 5, "\"4\",,\"abc\",,,,\r\n", ""},
+    };
+    for (const Case& c : cases) {
+        QByteArray data = "N=4\r\nDATA:\r\n";
+        for (int r = 1; r <= 4; ++r)
+            data += r == c.row ? c.line : rows[r - 1];
+        if (c.row == 5)
+            data += c.line;
+        QFile f(path(QLatin1String(c.name) + QStringLiteral(".KVE")));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(options + data);
+        f.close();
+        const QString out = path(QStringLiteral("out-") + QLatin1String(c.name) + QLatin1Char('/'));
+        QDir().mkpath(out);
+        const Result r = run({QStringLiteral("/F") + f.fileName(), QStringLiteral("/S"), QStringLiteral("/L") + out,
+                              QStringLiteral("/X")});
+        ASSERT_TRUE(r.finished) << c.name;
+        const QStringList saved = QDir(out).entryList(QDir::Files | QDir::Hidden);
+        if (*c.reason) {
+            EXPECT_EQ(r.status, 1) << c.name;
+            EXPECT_EQ(r.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts), QStringList{QLatin1String(c.reason)}) << c.name;
+            EXPECT_TRUE(saved.isEmpty()) << c.name;
+        } else {
+            EXPECT_EQ(r.status, 0) << c.name << ": " << r.err.toStdString();
+            EXPECT_EQ(saved, QStringList{QStringLiteral("Notes0000.TXT")}) << c.name;
+        }
+    }
+}
+
+TEST_F(KveProcess, LimitsTheDatasetHoldsAreTheLimitsOfItsReport)
+{
+    // The sample with limits of its own (its confidence box still "95"):
+    // the report's deviation interval is the dataset's, and the deviation,
+    // residue and studentized deleted residue columns are marked against
+    // the dataset's limits, not against those the run would derive
+    // (+-0.5581, +-0.6452 and +-2.5).
+    QByteArray content = readSample();
+    const std::pair<const char*, const char*> limits[] = {
+        {"DEVIATION_LOWER=", "-0.3"}, {"DEVIATION_UPPER=", "0.3"},   {"RESIDUAL_LOWER=", "-0.2"},
+        {"RESIDUAL_UPPER=", "0.2"},   {"RSTD_RESIDUE_LOWER=", "-1"}, {"RSTD_RESIDUE_UPPER=", "1"},
+    };
+    for (const auto& [key, value] : limits) {
+        const QByteArray line = QByteArray("\r\n") + key + "\r\n";
+        ASSERT_TRUE(content.contains(line)) << key;
+        content.replace(line, QByteArray("\r\n") + key + value + "\r\n");
+    }
+    ASSERT_TRUE(content.contains("\r\nDEVIATION_CI_PROB=95\r\n"));
+    QFile f(path(QStringLiteral("limits.KVE")));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(content);
+    f.close();
+    const QString out = path(QStringLiteral("out/"));
+    QDir().mkpath(out);
+    const Result r = run({QStringLiteral("/F") + f.fileName(), QStringLiteral("/R"), QStringLiteral("/S"),
+                          QStringLiteral("/L") + out, QStringLiteral("/X")});
+    ASSERT_TRUE(r.finished);
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    QFile saved(out + QStringLiteral("Notes0000.TXT"));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(saved.readAll()).split(QStringLiteral("\r\n"));
+    EXPECT_TRUE(lines.contains(QStringLiteral("Deviation interval [lower - upper]                     : [-0.3000, 0.3000]")));
+
+    // The table: a header, a rule, one line per point, a rule. The cell of
+    // column k (0 = the first after "#") is characters 4 + 10 k .. + 8,
+    // its mark the character after.
+    qsizetype at = lines.indexOf(QStringLiteral("Analysis of Residuals"));
+    ASSERT_GE(at, 0);
+    while (at < lines.size() && !lines[at].startsWith(QStringLiteral("  #  X values")))
+        ++at;
+    ASSERT_LT(at, lines.size());
+    const QString heads = lines[at];
+    struct Column {
+        const char* header;
+        double lower, upper;              // the dataset's limits
+        double derived;                   // the half width the run would derive
+    };
+    const Column columns[] = {{"Deviation", -0.3, 0.3, 0.5581}, {"Residue", -0.2, 0.2, 0.6452}, {"RStdtRes", -1, 1, 2.5}};
+    for (const Column& c : columns) {
+        const QString name = QLatin1String(c.header);
+        const qsizetype end = heads.indexOf(QLatin1Char(' ') + name + QLatin1Char(' ')) + 1 + name.size();
+        ASSERT_GT(end, 4) << c.header;
+        const qsizetype cell = 4 + 10 * ((end - 5) / 10);
+        int newlyMarked = 0;
+        for (qsizetype i = at + 2; i < lines.size() && !lines[i].startsWith(QLatin1Char('-')); ++i) {
+            const double v = lines[i].mid(cell, 9).toDouble();
+            const bool outside = v < c.lower || v > c.upper;
+            EXPECT_EQ(lines[i].at(cell + 9), outside ? QLatin1Char('*') : QLatin1Char(' '))
+                << c.header << ": " << lines[i].toStdString();
+            newlyMarked += outside && std::fabs(v) < c.derived;
+        }
+        EXPECT_GT(newlyMarked, 0) << c.header;
+    }
 }
 
 TEST_F(KveProcess, BrokenCommandLinesAndMissingFilesEndNonZeroWithAReason)

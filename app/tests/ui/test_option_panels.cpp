@@ -198,6 +198,19 @@ TEST_F(OptionPanels, ConfidenceAndDeviationLimitsExcludeEachOther)
     box(9)->setText(QStringLiteral("-3"));
     EXPECT_EQ(box(8)->text(), QStringLiteral("0"));
     EXPECT_EQ(box(1)->text(), QStringLiteral("3"));
+
+    // A dataset's boxes are taken as it stores them: limits and a
+    // confidence that a file holds both stay, whatever their order.
+    window->applyOption(DatasetFile::Option::DeviationLower, QStringLiteral("-0.3"));
+    window->applyOption(DatasetFile::Option::DeviationUpper, QStringLiteral("0.3"));
+    window->applyOption(DatasetFile::Option::DeviationConfidence, QStringLiteral("95"));
+    EXPECT_EQ(box(9)->text(), QStringLiteral("-0.3"));
+    EXPECT_EQ(box(1)->text(), QStringLiteral("0.3"));
+    EXPECT_EQ(box(8)->text(), QStringLiteral("95"));
+    // Typed afterwards, the rule holds again.
+    box(8)->setText(QStringLiteral("90"));
+    EXPECT_EQ(box(9)->text(), QStringLiteral("0"));
+    EXPECT_EQ(box(1)->text(), QStringLiteral("0"));
 }
 
 TEST_F(OptionPanels, BinCountAtLeastThreeWhenTheBoxLosesTheFocus)
