@@ -9,23 +9,8 @@ ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 QTCORE="${1:?usage: test-check-layers.sh QTCORE_INCLUDE_DIR}"
 WORK="$(mktemp -d)"
 trap 'rm -rf "$WORK"' EXIT
-failures=0
-cases=0
-
-expect() {   # expect STATUS TEXT-IN-OUTPUT DESCRIPTION TREE
-  local status="$1" text="$2" what="$3" tree="$4"
-  local out rc
-  out="$(bash "$ROOT/scripts/check-layers.sh" "$tree" "$QTCORE" 2>&1)"
-  rc=$?
-  cases=$((cases + 1))
-  if [ "$rc" -ne "$status" ] || ! grep -qF -- "$text" <<<"$out"; then
-    echo "FAILED: $what: exit $rc (expected $status), output:"
-    echo "$out"
-    failures=$((failures + 1))
-  else
-    echo "ok: $what"
-  fi
-}
+source "$ROOT/scripts/expect-helper.sh"
+check() { bash "$ROOT/scripts/check-layers.sh" "$1" "$QTCORE"; }  # check TREE
 
 # A copy of the sources with LINE added at the top of FILE (relative to the
 # root).
@@ -39,23 +24,22 @@ with_include() {  # with_include FILE LINE
   echo "$tree"
 }
 
-expect 0 "the layers hold" "the source tree keeps its layers" "$ROOT"
+expect 0 "the layers hold" "the source tree keeps its layers" check "$ROOT"
 expect 1 "numlib/src/sorting.cpp:1: <QString>" "numlib with a Qt header" \
-  "$(with_include numlib/src/sorting.cpp '#include <QString>')"
+  check "$(with_include numlib/src/sorting.cpp '#include <QString>')"
 expect 1 "numlib/include/SumtrixLib/Sumtrix.hpp:1: <curl/curl.h>" "numlib with another library's header" \
-  "$(with_include numlib/include/SumtrixLib/Sumtrix.hpp '#include <curl/curl.h>')"
+  check "$(with_include numlib/include/SumtrixLib/Sumtrix.hpp '#include <curl/curl.h>')"
 expect 1 "numlib/src/beta.cpp:1: \"core/kve_code.hpp\"" "numlib with a header of the program" \
-  "$(with_include numlib/src/beta.cpp '#include "core/kve_code.hpp"')"
+  check "$(with_include numlib/src/beta.cpp '#include "core/kve_code.hpp"')"
 expect 1 "app/core/kve_code.cpp:1: <QWidget>" "the core with a widget header" \
-  "$(with_include app/core/kve_code.cpp '#include <QWidget>')"
+  check "$(with_include app/core/kve_code.cpp '#include <QWidget>')"
 expect 1 "app/core/histogram.hpp:1: <QtGui/QColor>" "the core with a Gui header" \
-  "$(with_include app/core/histogram.hpp '#include <QtGui/QColor>')"
+  check "$(with_include app/core/histogram.hpp '#include <QtGui/QColor>')"
 expect 1 "app/core/r_runner.cpp:1: \"platform/process_runner.hpp\"" "the core with a platform header" \
-  "$(with_include app/core/r_runner.cpp '#include "platform/process_runner.hpp"')"
+  check "$(with_include app/core/r_runner.cpp '#include "platform/process_runner.hpp"')"
 expect 1 "app/platform/process_runner.cpp:1: \"ui/frm_main.hpp\"" "the platform with a window header" \
-  "$(with_include app/platform/process_runner.cpp '#include "ui/frm_main.hpp"')"
+  check "$(with_include app/platform/process_runner.cpp '#include "ui/frm_main.hpp"')"
 expect 1 "app/charts/chart_view.cpp:1: \"ui/frm_plot.hpp\"" "the charts with a window header" \
-  "$(with_include app/charts/chart_view.cpp '#include "ui/frm_plot.hpp"')"
+  check "$(with_include app/charts/chart_view.cpp '#include "ui/frm_plot.hpp"')"
 
-echo "$((cases - failures)) passed, $failures failed"
-[ "$failures" -eq 0 ]
+summary

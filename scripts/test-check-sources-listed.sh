@@ -6,23 +6,8 @@ set -uo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 WORK="$(mktemp -d)"
 trap 'rm -rf "$WORK"' EXIT
-failures=0
-cases=0
-
-expect() {   # expect STATUS TEXT-IN-OUTPUT DESCRIPTION TREE
-  local status="$1" text="$2" what="$3" tree="$4"
-  local out rc
-  out="$(bash "$ROOT/scripts/check-sources-listed.sh" "$tree" 2>&1)"
-  rc=$?
-  cases=$((cases + 1))
-  if [ "$rc" -ne "$status" ] || ! grep -qF -- "$text" <<<"$out"; then
-    echo "FAILED: $what: exit $rc (expected $status), output:"
-    echo "$out"
-    failures=$((failures + 1))
-  else
-    echo "ok: $what"
-  fi
-}
+source "$ROOT/scripts/expect-helper.sh"
+check() { bash "$ROOT/scripts/check-sources-listed.sh" "$1"; }  # check TREE
 
 with_file() {  # with_file PATH: a copy of the tree with an extra, unlisted file
   local tree="$WORK/tree$cases"
@@ -35,13 +20,12 @@ with_file() {  # with_file PATH: a copy of the tree with an extra, unlisted file
   echo "$tree"
 }
 
-expect 0 "every source file is named" "the source tree names every file" "$ROOT"
+expect 0 "every source file is named" "the source tree names every file" check "$ROOT"
 expect 1 "app/tests/core/test_forgotten.cpp: not named" "a test nobody lists" \
-  "$(with_file app/tests/core/test_forgotten.cpp)"
+  check "$(with_file app/tests/core/test_forgotten.cpp)"
 expect 1 "numlib/src/forgotten.cpp: not named" "a library source nobody lists" \
-  "$(with_file numlib/src/forgotten.cpp)"
+  check "$(with_file numlib/src/forgotten.cpp)"
 expect 1 "app/r_templates/SingleCode2.R: not named" "a template nobody lists" \
-  "$(with_file app/r_templates/SingleCode2.R)"
+  check "$(with_file app/r_templates/SingleCode2.R)"
 
-echo "$((cases - failures)) passed, $failures failed"
-[ "$failures" -eq 0 ]
+summary
