@@ -231,6 +231,10 @@ std::string FormatFixedWidth(InOut<double> value, std::int32_t size, std::int32_
         if (digits < printed.size() && printed[digits] == '.')
             printed.insert(digits, 1, '0');
     }
+    // That "0" can make a value between -1 and 0 one character too long:
+    // it drops a place, rounded, rather than having its last digit cut.
+    if (static_cast<long>(printed.size()) > size)
+        return fewerDecimals(value.get(), size, Dec, Alignment.get());
     return AlignText(printed, size, Alignment.get());
 }
 

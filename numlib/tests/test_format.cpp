@@ -55,6 +55,8 @@ INSTANTIATE_TEST_SUITE_P(Examples, FormatFixedWidthTable, ::testing::Values(
     FixedCase{0.0004, 8, 3, 0, true, "   0.001", 0.0014, 3},
     FixedCase{-0.5, 5, 3, 0, false, "-0.50", -0.5, 3},
     FixedCase{-0.5, 6, 3, 0, false, "-0.500", -0.5, 3},
+    // the "0" before the point leaves room for two places, rounded
+    FixedCase{-0.5678, 5, 3, 0, false, "-0.57", -0.5678, 3},
     FixedCase{12.3456, 8, 2, 0, false, "   12.35", 12.3456, 3},
     FixedCase{-12.3456, 8, 2, 1, false, "-12.35  ", -12.3456, 1},
     FixedCase{1.5, 7, 1, 2, false, "  1.5  ", 1.5, 2},
@@ -168,7 +170,7 @@ TEST(FormatFixedWidth, ExtremeSizesAndPlaces)
     EXPECT_EQ(FormatFixedWidth(0.5, 8, kMax), "0.500000");
     EXPECT_EQ(FormatFixedWidth(0.5, 8, 8), "0.500000");
     EXPECT_EQ(FormatFixedWidth(-1e300, MaxFieldWidth, kMax).size(), static_cast<std::size_t>(MaxFieldWidth));
-    EXPECT_EQ(FormatFixedWidth(0.5, 8, 7), "0.500000");   // measured fits, printed text cut
+    EXPECT_EQ(FormatFixedWidth(0.5, 8, 7), "0.500000");   // measured fits, printed with a place less
     // any negative Dec measures with a lone point, like -1
     EXPECT_EQ(FormatFixedWidth(0.3, 5, kMin), "  0.0");
     EXPECT_EQ(FormatFixedWidth(12.7, 6, kMin), FormatFixedWidth(12.7, 6, -1));
