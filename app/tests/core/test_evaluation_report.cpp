@@ -200,6 +200,15 @@ TEST(EvaluationReport, BadDataNeverBreaksTheRun)
         {"all zeros", {{"0", "0", "0", "0"}, {"0", "0", "0", "0"}, {"0", "0", "0", "0"}}},
         {"huge values", {{"1e300", "", "2e300", ""}, {"-1e300", "", "1e299", ""}, {"3e300", "", "-1e300", ""}}},
         {"text in the cells", {{"abc", "x", "1", "y"}, {"2", "", "zz", ""}, {"3", "", "5", ""}, {"4", "", "", ""}}},
+        // Weighted: a starting slope of exactly 0, and all X equal with
+        // every SD present (no line to search for).
+        {"weighted starting slope 0",
+         {{"1", "0.5", "1", "0.5"}, {"2", "0.5", "2", "0.5"}, {"3", "0.5", "3", "0.5"}, {"4", "0.5", "2", "0.5"},
+          {"5", "0.5", "1", "0.5"}}},
+        {"weighted starting slope 0, far from zero",
+         {{"1000001", "0.5", "1", "0.5"}, {"1000002", "0.5", "2", "0.5"}, {"1000003", "0.5", "3", "0.5"},
+          {"1000004", "0.5", "2", "0.5"}, {"1000005", "0.5", "1", "0.5"}}},
+        {"constant X with SDs", {{"2", "0.5", "1", "0.5"}, {"2", "0.5", "3", "0.5"}, {"2", "0.5", "2", "0.5"}}},
     };
     for (const Case& c : cases) {
         DataMatrix m(static_cast<int>(c.rows.size()) + 1);
