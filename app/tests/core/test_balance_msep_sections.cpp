@@ -208,6 +208,22 @@ TEST(MsepSection, DecompositionsAndAPerfectModel)
     EXPECT_EQ(section(text, expected[0]), expected);
     EXPECT_TRUE(text.endsWith(QStringLiteral(" %)\r\n")));
 
+    // A negative correlation, r = -0.8: with r's sign the components add
+    // up to the MSEP both ways (R as above; closed form: 2 sx sy (1 - r) =
+    // 2 x 2 x 1.8 = 7.2 = MSEP, (sx - r sy)^2 = 2 x 1.8^2 = 6.48,
+    // (1 - r^2) sy^2 = 0.72).
+    const QString negative = report({{"1", "5"}, {"2", "3"}, {"3", "4"}, {"4", "1"}, {"5", "2"}}, msep);
+    EXPECT_EQ(section(negative, expected[0]).mid(8),
+              QStringList({"MSEP Decomposition I:",
+                           "Mean bias ==> Mean X <> Mean Y      :     0.00000 (  0.000 %)",
+                           "Unequal variances ==> Sx <> Sy      :     0.00000 (  0.000 %)",
+                           "Incomplete (co)variation ==> r <> 1 :     7.20000 (100.000 %)",
+                           "",
+                           "MSEP Decomposition II:",
+                           "Mean bias ==> Mean X <> Mean Y      :     0.00000 (  0.000 %)",
+                           "Systematic bias ==> b <> 1          :     6.48000 ( 90.000 %)",
+                           "Random errors ==> r2 <> 1           :     0.72000 ( 10.000 %)"}));
+
     // Perfect predictions: the MSEP line alone.
     const QString perfect = report({{"1", "1"}, {"2", "2"}, {"4", "4"}}, msep);
     EXPECT_EQ(section(perfect, expected[0]),
