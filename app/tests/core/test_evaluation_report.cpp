@@ -113,6 +113,32 @@ TEST(EvaluationReport, UpdatingTheGoldenFileIsRefusedUnderCtest)
     EXPECT_EQ(after.readAll(), bytes);
 }
 
+TEST(EvaluationReport, MedianFitReachesTheLeastAbsoluteDeviationOnTiedData)
+{
+    // Nine X values of 2 and one of 5: the least-absolute-deviation line is
+    // y = 17/3 - x/3 with sum 20 (SciPy linprog, as
+    // tools/oracles/median_fit.py "ties: all x equal but one"); the
+    // bisection alone stopped at a mean deviation of 2.77308.
+    QLocale::setDefault(QLocale::c());
+    const double xs[10] = {2, 2, 2, 2, 2, 2, 2, 2, 2, 5};
+    const double ys[10] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 4};
+    DataMatrix m(11);
+    for (int r = 1; r <= 10; ++r) {
+        m.setNumber(DataMatrix::ColX, r, xs[r - 1]);
+        m.setNumber(DataMatrix::ColY, r, ys[r - 1]);
+    }
+    EvaluationInput o;
+    o.settings.method = RegressionMethod::LeastAbsoluteDeviation;
+    o.gridRows = m.upperRow();
+    o.now = QDateTime(QDate(2026, 1, 1), QTime(0, 0));
+    const EvaluationOutcome out = runEvaluation(m, o);
+    ASSERT_TRUE(out.ran);
+    EXPECT_TRUE(out.report.contains(QStringLiteral("\r\nEstimate a         :    5.66667\r\n"
+                                                   "Estimate b         :   -0.33333\r\n"
+                                                   "Absolute Deviation :    2.00000\r\n")))
+        << out.report.toStdString();
+}
+
 TEST(EvaluationReport, MethodVariants)
 {
     QLocale::setDefault(QLocale::c());
