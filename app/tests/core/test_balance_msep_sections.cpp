@@ -80,8 +80,10 @@ TEST(BalanceSection, TablesAndTestsOfSmallSheets)
           "Prob(H0:Odds ratio = 1) :   0.62920                          0.37080",
           rule89()}},
         // Every point overpredicted: the underpredicted row is empty. The
-        // balanced test still has its three degrees of freedom; the current
-        // allocation has none, so it has no probability and no Cramer's V.
+        // balanced test still has its three degrees of freedom (four cells
+        // against fixed quarters: R's chisq.test with p has df = 3; one
+        // degree would give pchisq(4, 1) = 0.0455); the current allocation
+        // has none, so it has no probability and no Cramer's V.
         {"an empty row",
          {{"2", "1"}, {"4", "3"}, {"6", "5"}, {"8", "6.5"}},
          {"         Overpredicted  :    2 (50.00%)     2 (50.00%)        2 (50.00%)     2 (50.00%)",
@@ -260,6 +262,17 @@ TEST(MsepBootstrapSection, WholeSetSubsamplesHaveNoVariance)
     EXPECT_EQ(value("Variance of MSEP      :"), QStringLiteral("0.00000"));
     EXPECT_EQ(value("Variance of Var MSEP"), QStringLiteral("0.00000"));
     EXPECT_EQ(value("Size   "), QStringLiteral("40.00000"));
+
+    // One sub-sample: its own MSEP and variance of MSEP are the means (the
+    // whole set's here); a variance over one value does not exist.
+    const QString one = run(m, bootstrap(1, 100)).report;
+    auto valueOfOne = [&one](const char* label) {
+        return lineOf(one, QString::fromLatin1(label)).section(QLatin1Char(':'), 1).trimmed();
+    };
+    EXPECT_EQ(valueOfOne("Mean MSEP"), valueOfOne("Mean Square Error of Prediction"));
+    EXPECT_EQ(valueOfOne("Mean Var MSEP"), valueOfOne("Variance of MSEP                   :"));
+    EXPECT_EQ(valueOfOne("Variance of MSEP      :"), QStringLiteral("n/a"));
+    EXPECT_EQ(valueOfOne("Variance of Var MSEP"), QStringLiteral("n/a"));
 }
 
 TEST(MsepBootstrapSection, SmallSubsamplesGetTheNotice)

@@ -139,6 +139,37 @@ TEST(EvaluationReport, MedianFitReachesTheLeastAbsoluteDeviationOnTiedData)
         << out.report.toStdString();
 }
 
+TEST(EvaluationReport, OlsSlsRowsAreNotComputedOutsideLeastSquares)
+{
+    // The six lines belong to the least-squares method: under the others
+    // every value of their rows is "n/a", not 0 ± 0 (1).
+    QLocale::setDefault(QLocale::c());
+    DatasetFile::DatasetState state = loadSample();
+    const QString none = QStringLiteral("       n/a ±        n/a (    n/a)");
+    for (RegressionMethod method : {RegressionMethod::LeastSquares, RegressionMethod::WeightedLeastSquares,
+                                    RegressionMethod::LeastAbsoluteDeviation}) {
+        EvaluationInput o = sampleInput(state);
+        o.settings.method = method;
+        o.settings.sections.olsSls = true;
+        const EvaluationOutcome out = runEvaluation(state.matrix, o);
+        ASSERT_TRUE(out.ran);
+        int rows = 0;
+        for (const char* label : {"OLS (Y/X)/Vertical LS", "OLS (X/Y)/Horizontal LS", "OLS Bisector",
+                                  "Orthogonal/Perpendicular", "Reduced Major Axis", "Mean OLS (Y/X and X/Y)"}) {
+            for (const QString& l : out.report.split(QStringLiteral("\r\n"))) {
+                if (!l.startsWith(QLatin1String(label)))
+                    continue;
+                ++rows;
+                if (method == RegressionMethod::LeastSquares)
+                    EXPECT_FALSE(l.contains(QStringLiteral("n/a"))) << l.toStdString();
+                else
+                    EXPECT_EQ(l.mid(27), none + QStringLiteral("     ") + none) << l.toStdString();
+            }
+        }
+        EXPECT_EQ(rows, 6);
+    }
+}
+
 TEST(EvaluationReport, MethodVariants)
 {
     QLocale::setDefault(QLocale::c());
