@@ -403,10 +403,12 @@ TEST(MeasureSections, HundredThousandRowsGiveEveryLine)
             ++lines;
             const bool wide = tooWide.contains(QString::fromUtf8(label));
             EXPECT_EQ(l.contains(QStringLiteral("n/a")), wide) << l.toStdString();
-            if (label == std::string_view("KS           :"))
+            if (label == std::string_view("KS           :")) {
                 EXPECT_TRUE(l.contains(QStringLiteral(": 50000.0000 ("))) << l.toStdString();
-            if (label == std::string_view("Mann-Whitney :"))
+            }
+            if (label == std::string_view("Mann-Whitney :")) {
                 EXPECT_TRUE(l.startsWith(QStringLiteral("Mann-Whitney : 89973265.5 "))) << l.toStdString();
+            }
         }
     }
     EXPECT_EQ(lines, 41);   // the goodness-of-fit and Un-transformed lines twice
