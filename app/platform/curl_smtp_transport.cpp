@@ -206,7 +206,9 @@ MailError CurlSmtpTransport::send(const MailServer& server, const MailEnvelope& 
     if (code == CURLE_OK)
         return MailError{};
     const QByteArray detail = code == CURLE_OPERATION_TIMEDOUT
-                                  ? QStringLiteral("the send did not end within %1 ms").arg(m_totalTimeoutMs).toUtf8()
+                                  ? QStringLiteral("the send did not end within %1 seconds")
+                                        .arg(QString::number(m_totalTimeoutMs / 1000.0))
+                                        .toUtf8()
                                   : QByteArray(errorBuffer);
     return curlFailure(code, detail.constData());
 }
