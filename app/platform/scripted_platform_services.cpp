@@ -55,7 +55,7 @@ bool ScriptedPrinterService::print(const PrintJob& job, QString& errorText)
     }
     const QString path = QDir(m_pdfFolder).filePath(
         QStringLiteral("print%1.pdf").arg(pdfFiles.size(), 3, 10, QLatin1Char('0')));
-    QtPrinterService pdf(path);
+    QtPrinterService pdf(path, resolution);
     if (!pdf.print(job, errorText))
         return false;
     jobs.push_back(job);

@@ -42,6 +42,7 @@ public:
     bool cancelSetup = false;            // the printer dialog is cancelled
     bool noPrinter = false;              // no printer: only PDF files can be printed
     PrintSettings setupAnswer;           // what the printer dialog chooses
+    int resolution = 0;                  // dots per inch of the PDFs (0: the printer's high resolution)
     std::vector<QString> setupTitles;
     std::vector<PrintJob> jobs;          // every job that printed
     QStringList pdfFiles;                // one PDF per printed job

@@ -325,8 +325,8 @@ PrintJob frmPlot::chartPrintJob()
 {
     PrintJob job;
     job.picture = Chart->toPicture();
-    // The chart in its on-screen size: pixels at 96 dots per inch in points.
-    job.pictureSize = QSizeF(Chart->width() * 72.0 / 96.0, Chart->height() * 72.0 / 96.0);
+    // The chart in its on-screen size, in points.
+    job.pictureSize = QSizeF(Chart->width() * 72.0 / Chart->logicalDpiX(), Chart->height() * 72.0 / Chart->logicalDpiY());
     job.fontFamily = QStringLiteral("Courier New");
     job.pointSize = 8;
     return job;

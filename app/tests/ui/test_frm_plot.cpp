@@ -17,6 +17,7 @@
 #include "core/xy_plot.hpp"
 #include "platform/scripted_platform_services.hpp"
 #include "support/chart_pictures.hpp"
+#include "support/printed_page.hpp"
 #include "ui/frm_info.hpp"
 #include "ui/frm_main.hpp"
 #include "ui/frm_plot.hpp"
@@ -288,6 +289,41 @@ TEST_F(FrmPlotTest, SaveAsPicture)
         << lastMessage().text.toStdString();
     EXPECT_EQ(lastMessage().title, QStringLiteral("Plot"));
     EXPECT_FALSE(QFile::exists(missing));
+}
+
+TEST_F(FrmPlotTest, PrintsTheChartAtItsOwnSizeAtEveryResolution)
+{
+    // The chart area coloured, so that its ink shows the printed chart's
+    // size: the chart's pixels at 96 dots per inch, in points (one pixel to
+    // the point on the page rendered at 72 dots per inch). Printed at 96 and
+    // at 1200 dots per inch, with the information text and through the
+    // printer setup without it.
+    frmPlot* window = newPlot();
+    platform.colorDialog.answers = {QColor(0, 0, 255)};
+    child<QPushButton>(window, "Check6")->click();
+    window->setInfoTag(QStringLiteral("Histogram Range:\r\n\r\nR1 = [0.00, 1.00]"));
+    const QSizeF expected = QSizeF(window->chart()->size()) * 0.75;
+    const auto blue = [](QRgb c) { return qBlue(c) > 200 && qRed(c) < 60 && qGreen(c) < 60; };
+    const auto black = [](QRgb c) { return qBlue(c) < 100 && qRed(c) < 100 && qGreen(c) < 100; };
+    for (int resolution : {96, 1200}) {
+        platform.printer.resolution = resolution;
+        for (const char* command : {"Command5", "Command2"}) {
+            const qsizetype printed = platform.printer.pdfFiles.size();
+            click(window, command);
+            ASSERT_EQ(platform.printer.pdfFiles.size(), printed + 1) << command;
+            const QImage page = renderedPage(platform.printer.pdfFiles.back());
+            ASSERT_FALSE(page.isNull());
+            const QRect chart = inkBounds(page, blue);
+            EXPECT_NEAR(chart.width(), expected.width(), 1.5) << command << " at " << resolution;
+            EXPECT_NEAR(chart.height(), expected.height(), 1.5) << command << " at " << resolution;
+            // The text only with "Print", below the chart.
+            const QRect below = inkBounds(page.copy(0, chart.bottom() + 1, page.width(), page.height() - chart.bottom() - 1), black);
+            EXPECT_EQ(below.isEmpty(), QByteArray(command) == "Command2") << command << " at " << resolution;
+            if (!below.isEmpty()) {
+                EXPECT_GT(below.top(), 5) << resolution;
+            }
+        }
+    }
 }
 
 TEST_F(FrmPlotTest, CopyAndPrint)
