@@ -5,6 +5,7 @@
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
+#include <QFontMetricsF>
 #include <QGraphicsItem>
 #include <QGraphicsLayout>
 #include <QGraphicsRectItem>
@@ -276,10 +277,8 @@ ChartView::ChartView(QWidget* parent)
     m_valueX = new QValueAxis();
     m_valueY = new QValueAxis();
     m_categories = new QBarCategoryAxis();
-    for (QValueAxis* axis : {m_valueX, m_valueY}) {
-        axis->setLabelFormat(QStringLiteral("%.6g"));
+    for (QValueAxis* axis : {m_valueX, m_valueY})
         axis->setMinorGridLineVisible(false);
-    }
     for (QAbstractAxis* axis : std::initializer_list<QAbstractAxis*>{m_valueX, m_valueY, m_categories}) {
         axis->setLabelsColor(Qt::black);
         axis->setLinePenColor(Qt::black);
@@ -638,8 +637,11 @@ void ChartView::configureValueAxis(QValueAxis* axis, int axisId)
 {
     const ChartAxis& a = m_model.Axis(axisId);
     const ChartValueScale s = m_model.effectiveScale(axisId);
-    axis->setRange(s.Minimum, s.Maximum > s.Minimum ? s.Maximum : s.Minimum + 1);
-    axis->setTickCount(std::clamp(s.MajorDivision, 1, 100) + 1);
+    const double maximum = s.Maximum > s.Minimum ? s.Maximum : s.Minimum + 1;
+    const int divisions = std::clamp(s.MajorDivision, 1, 100);
+    axis->setRange(s.Minimum, maximum);
+    axis->setTickCount(divisions + 1);
+    axis->setLabelFormat(tickLabelFormat(s.Minimum, maximum, divisions));
     axis->setMinorTickCount(std::clamp(s.MinorDivision - 1, 0, 20));
     axis->setLabelsFont(toQFont(a.Labels(1)));
     axis->setGridLineVisible(a.GridPen.Style != 0);
@@ -710,6 +712,21 @@ void ChartView::layoutItems()
         layout->activate();
     if (QGraphicsLayout* layout = m_chart->layout())
         layout->activate();
+    // Tick labels of the X axis that do not fit side by side stand upright
+    // rather than being cut short.
+    if (m_valueX->isVisible()) {
+        const int ticks = m_valueX->tickCount();
+        const QFontMetricsF metrics(m_valueX->labelsFont());
+        double widest = 0;
+        for (const QString& label : tickLabels(m_valueX->min(), m_valueX->max(), ticks - 1, m_valueX->labelFormat()))
+            widest = std::max(widest, metrics.horizontalAdvance(label));
+        const double angle = widest + 2 * Pad > m_chart->plotArea().width() / ticks ? -90 : 0;
+        if (m_valueX->labelsAngle() != angle) {
+            m_valueX->setLabelsAngle(static_cast<int>(angle));
+            if (QGraphicsLayout* layout = m_chart->layout())
+                layout->activate();
+        }
+    }
     const QRectF plot = m_chart->mapRectToScene(m_chart->plotArea());
     for (const Drawn::Entry& entry : m_drawn->entries)
         if (entry.markers)
