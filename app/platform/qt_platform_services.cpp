@@ -100,7 +100,7 @@ QStringList QtFileDialogService::nameFilters(const QString& classicFilter)
 
 namespace {
 
-QStringList runFileDialog(const FileDialogRequest& request, QFileDialog::FileMode mode)
+QStringList runFileDialog(const FileDialogRequest& request, QFileDialog::FileMode mode, int* filterIndex = nullptr)
 {
     if (nobodyCanSeeWindows())
         return {};
@@ -119,6 +119,8 @@ QStringList runFileDialog(const FileDialogRequest& request, QFileDialog::FileMod
         dialog.selectFile(request.fileName);
     if (dialog.exec() != QDialog::Accepted)
         return {};
+    if (filterIndex)
+        *filterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
     return dialog.selectedFiles();
 }
 
@@ -134,6 +136,16 @@ QString QtFileDialogService::choose(const FileDialogRequest& request)
 QStringList QtFileDialogService::chooseFiles(const FileDialogRequest& request)
 {
     return runFileDialog(request, QFileDialog::ExistingFiles);
+}
+
+QString QtFileDialogService::chooseWithFilter(const FileDialogRequest& request, int& filterIndex)
+{
+    filterIndex = request.filterIndex;
+    const QStringList files
+        = runFileDialog(request, request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile, &filterIndex);
+    if (filterIndex < 1)
+        filterIndex = request.filterIndex;
+    return files.isEmpty() ? QString() : files.constFirst();
 }
 
 namespace {

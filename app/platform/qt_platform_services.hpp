@@ -33,6 +33,7 @@ class QtFileDialogService : public FileDialogService {
 public:
     QString choose(const FileDialogRequest& request) override;
     QStringList chooseFiles(const FileDialogRequest& request) override;
+    QString chooseWithFilter(const FileDialogRequest& request, int& filterIndex) override;
     // "All Files (*.*)|*.*|Text Files (*.TXT)|*.TXT" as Qt name filters.
     static QStringList nameFilters(const QString& classicFilter);
 };

@@ -24,6 +24,16 @@ QString ScriptedFileDialogService::choose(const FileDialogRequest& request)
     return answer;
 }
 
+QString ScriptedFileDialogService::chooseWithFilter(const FileDialogRequest& request, int& filterIndex)
+{
+    filterIndex = request.filterIndex;
+    if (!filterAnswers.empty()) {
+        filterIndex = filterAnswers.front();
+        filterAnswers.pop_front();
+    }
+    return choose(request);
+}
+
 QStringList ScriptedFileDialogService::chooseFiles(const FileDialogRequest& request)
 {
     if (fileLists.empty())

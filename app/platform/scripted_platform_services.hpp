@@ -28,7 +28,11 @@ public:
     QString choose(const FileDialogRequest& request) override;
     // Several files: the next list of fileLists, else one answer of answers.
     QStringList chooseFiles(const FileDialogRequest& request) override;
+    // The next answer, with the next of filterAnswers as the filter chosen
+    // (the one preselected when that queue is empty).
+    QString chooseWithFilter(const FileDialogRequest& request, int& filterIndex) override;
     std::deque<QString> answers;         // consumed in order; cancel when empty
+    std::deque<int> filterAnswers;
     std::deque<QStringList> fileLists;
     std::vector<FileDialogRequest> asked;
 };

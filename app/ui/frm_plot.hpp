@@ -59,6 +59,7 @@ public:
         QColor color = Qt::black;        // the colour dialog's colour
         QString fileName;                // the save dialog's file name
         QString filter;
+        int filterIndex = 1;             // the save dialog's filter, from 1
         QString defaultExt;
     };
     DialogState& dialog() { return m_dialog; }

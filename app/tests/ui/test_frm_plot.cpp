@@ -249,15 +249,25 @@ TEST_F(FrmPlotTest, SaveAsPicture)
 {
     frmPlot* window = newPlot();
     const QSize size = window->chart()->size();
-    struct Case { const char* answer; const char* written; const char* format; const char* start; };
+    // The name's ending says the format; without one of the formats'
+    // endings the chosen filter's ending is added and its format written.
+    // Each file is told by its first bytes: "BM" (bitmap), 89 "PNG",
+    // FF D8 FF (JPEG).
+    struct Case { const char* answer; int filter; const char* written; const char* format; const char* start; };
     const Case cases[] = {
-        {"chart.bmp", "chart.bmp", "bmp", "BM"},
-        {"chart", "chart.Bmp", "bmp", "BM"},                 // the default extension
-        {"chart.png", "chart.png", "png", "\x89PNG"},
-        {"chart.JPG", "chart.JPG", "jpeg", "\xFF\xD8"},
+        {"chart.bmp", 1, "chart.bmp", "bmp", "BM"},
+        {"chart", 1, "chart.Bmp", "bmp", "BM"},
+        {"chart", 2, "chart.Png", "png", "\x89PNG"},
+        {"chart", 3, "chart.Jpg", "jpeg", "\xFF\xD8\xFF"},
+        {"chart.png", 1, "chart.png", "png", "\x89PNG"},
+        {"chart.jpeg", 1, "chart.jpeg", "jpeg", "\xFF\xD8\xFF"},
+        {"chart.gif", 1, "chart.gif.Bmp", "bmp", "BM"},
+        {"chart.v2", 2, "chart.v2.Png", "png", "\x89PNG"},
+        {"chart.JPG", 2, "chart.JPG", "jpeg", "\xFF\xD8\xFF"},
     };
     for (const Case& c : cases) {
         platform.fileDialogs.answers = {dir.filePath(QLatin1String(c.answer))};
+        platform.fileDialogs.filterAnswers = {c.filter};
         click(window, "Command4");
         const QString path = dir.filePath(QLatin1String(c.written));
         QFile file(path);
@@ -267,9 +277,14 @@ TEST_F(FrmPlotTest, SaveAsPicture)
         EXPECT_EQ(reader.format(), QByteArray(c.format)) << c.written;
         EXPECT_EQ(reader.size(), size) << c.written;
     }
-    EXPECT_EQ(platform.fileDialogs.asked.front().filter, QStringLiteral("Pictures (*.Bmp)|*.Bmp"));
-    // The name chosen before is offered again; the clipboard keeps the chart.
-    EXPECT_EQ(platform.fileDialogs.asked.back().fileName, dir.filePath(QStringLiteral("chart.png")));
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("chart.gif"))));
+    EXPECT_EQ(platform.fileDialogs.asked.front().filter,
+              QStringLiteral("Bitmap (*.Bmp)|*.Bmp|PNG (*.Png)|*.Png|JPEG (*.Jpg;*.Jpeg)|*.Jpg;*.Jpeg"));
+    EXPECT_EQ(platform.fileDialogs.asked.front().filterIndex, 1);
+    // The filter and the name chosen before are offered again; the
+    // clipboard keeps the chart.
+    EXPECT_EQ(platform.fileDialogs.asked.back().filterIndex, 2);
+    EXPECT_EQ(platform.fileDialogs.asked.back().fileName, dir.filePath(QStringLiteral("chart.v2.Png")));
     EXPECT_EQ(platform.clipboard.picture.size(), size);
     EXPECT_TRUE(platform.messages.asked.empty());
 
