@@ -15,7 +15,7 @@
 #include <QWidget>
 
 class QLabel;
-class QPushButton;
+class QToolButton;
 
 class frmGraph : public QWidget {
     Q_OBJECT
@@ -56,8 +56,8 @@ protected:
 
 private:
     QLabel* Image1;
-    QPushButton* Command1;
-    QPushButton* Command2;
+    QToolButton* Command1;
+    QToolButton* Command2;
     QPixmap m_picture;
     bool SizingToPicture = false;
     bool RestoreStretch = false;

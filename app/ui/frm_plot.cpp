@@ -13,6 +13,7 @@
 #include <stdexcept>
 
 #include "charts/chart_view.hpp"
+#include "ui/caption_fit.hpp"
 #include "ui/frm_info.hpp"
 #include "ui/picture_button.hpp"
 #include "ui/twips.hpp"
@@ -167,9 +168,32 @@ frmPlot::frmPlot(QWidget* parent)
     connect(Chart, &ChartView::seriesActivated, this, &frmPlot::Chart_SeriesActivated);
     connect(Chart, &ChartView::pointActivated, this, &frmPlot::Chart_PointActivated);
 
-    setMinimumSize(twips(MinOuterWidth - FrameWidth), twips(MinOuterHeight - FrameHeight));
+    fitCaptions();
     resize(twips(8115), twips(8205));
     Form_Load();
+}
+
+void frmPlot::fitCaptions()
+{
+    // The style boxes and the information button as wide as their captions
+    // need in the font in use; a row moves along behind a box that grew.
+    for (QPushButton* box : {Check2, Check7, Check3, Check8, Check5, Check6, Check4, Check1, btnInfo})
+        widenToCaption(box);
+    const int gap = twips(40);
+    flowRow({Check2, Check7, Check3, Check8, HScroll2}, gap);
+    flowRow({Check5, Check6, Check4, Check1, HScroll1, btnInfo}, gap);
+    // The picture buttons keep to the right: the window is at least as wide
+    // as keeps them clear of the rows.
+    const int rowsEnd = std::max(HScroll2->geometry().right(), btnInfo->geometry().right()) + gap;
+    const int width = std::max(twips(MinOuterWidth - FrameWidth), rowsEnd + twips(2710 - FrameWidth));
+    setMinimumSize(width, twips(MinOuterHeight - FrameHeight));
+}
+
+void frmPlot::showEvent(QShowEvent* event)
+{
+    // A builder may have given the information button its caption.
+    fitCaptions();
+    QWidget::showEvent(event);
 }
 
 void frmPlot::Form_Load()

@@ -110,9 +110,12 @@ public:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void Form_Resize();
+    // Sizes the controls of the two rows for their captions.
+    void fitCaptions();
     void chooseBackdropColor(QPushButton* box, bool plotArea);
     // A text of the chart through the label prompt, then its font.
     void editText(const std::function<ChartText&(ChartModel&)>& element);

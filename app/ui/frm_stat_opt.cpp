@@ -10,6 +10,7 @@
 #include "core/data_matrix.hpp"
 #include "platform/platform_services.hpp"
 #include "platform/qt_platform_services.hpp"
+#include "ui/caption_fit.hpp"
 #include "ui/picture_button.hpp"
 #include "ui/twips.hpp"
 
@@ -67,8 +68,11 @@ frmStatOpt::frmStatOpt()
         auto* box = new QCheckBox(QLatin1String(boxes[i].caption), this);
         box->setObjectName(QStringLiteral("Check1_%1").arg(i));
         box->setGeometry(twips(boxes[i].left), twips(boxes[i].top), twips(boxes[i].width), twips(255));
+        widenToCaption(box);
         m_check1[static_cast<std::size_t>(i)] = box;
     }
+    flowRow({m_check1[0], m_check1[1]}, twips(60));
+    flowRow({m_check1[2], m_check1[3]}, twips(60));
     cmdLineWidth = new QPushButton(QStringLiteral("2"), this);
     cmdLineWidth->setObjectName(QStringLiteral("cmdLineWidth"));
     cmdLineWidth->setToolTip(QStringLiteral("Statistic line width"));

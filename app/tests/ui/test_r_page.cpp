@@ -4,6 +4,7 @@
 // layout.
 #include "window_fixture.hpp"
 
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -279,12 +280,12 @@ TEST_F(RPageTest, OpenDeleteAndCheckAllOnTheOutputList)
     EXPECT_EQ(desktop.documents, QStringList({data(QStringLiteral("t_SC1_graph1.PNG")), data(QStringLiteral("t_SC1_graph2.PNG")),
                                               data(QStringLiteral("t_SC1_graph3.PNG"))}));
     EXPECT_EQ(s(messageTexts().join(QLatin1Char('|'))),
-              s("KVE cannot open PNG graphic files. KVE will submit it to Windows.|'"
+              s("KVE cannot open PNG graphic files. The desktop's picture viewer will open it.|'"
                 + data(QStringLiteral("t_SC1_graph2.JPG")) + "' cannot be read as a picture."));
     // The PNG message belongs to one press.
     platform->messages.asked.clear();
     window->Command26_Click();
-    EXPECT_EQ(messageTexts().count(QStringLiteral("KVE cannot open PNG graphic files. KVE will submit it to Windows.")), 1);
+    EXPECT_EQ(messageTexts().count(QStringLiteral("KVE cannot open PNG graphic files. The desktop's picture viewer will open it.")), 1);
     closeWindows();
 
     // Delete: No keeps everything; Yes deletes the ticked files only and
@@ -473,13 +474,13 @@ TEST(frmGraphWindow, StretchesResizesAndReturns)
     EXPECT_NEAR(outer.height(), 4500 + 840, 15);
     EXPECT_NEAR(image->width(), twips(6005), 1);
     EXPECT_NEAR(image->height(), twips(4530), 1);
-    EXPECT_EQ(window->findChild<QPushButton*>(QStringLiteral("Command1"))->x(), twips(outer.width() - 1035));
+    EXPECT_EQ(window->findChild<QAbstractButton*>(QStringLiteral("Command1"))->x(), twips(outer.width() - 1035));
 
     // Dragged larger, the picture stretches over the new area.
     window->resize(700, 600);
     EXPECT_EQ(image->size(), QSize(700 - twips(1215), 600 - twips(300)));
 
-    window->findChild<QPushButton*>(QStringLiteral("Command2"))->click();
+    window->findChild<QAbstractButton*>(QStringLiteral("Command2"))->click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(window.isNull());
 }
