@@ -4,12 +4,14 @@
 #include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include "core/data_sheet.hpp"
@@ -99,7 +101,11 @@ GraphicsOptionsPage::GraphicsOptionsPage(MainControls& controls, QWidget* parent
         graphKindLayout->addWidget(addRadio(QStringLiteral("Option2_%1").arg(i), QLatin1String(kinds[i]), graphKind),
                                    1 + i / 3, i % 3);
     histogramLayout->addWidget(graphKind, 0, 2, 4, 1);
-    m_plot = addButton(QStringLiteral("Command15"), QStringLiteral("Plot"), QStringLiteral("Plot histogram"), histogram);
+    // A picture button: its words are its tooltip and its name for screen readers.
+    m_plot = addButton(QStringLiteral("Command15"), QString(), QStringLiteral("Plot histogram"), histogram);
+    m_plot->setIcon(QIcon::fromTheme(QStringLiteral("x-office-spreadsheet"),
+                                     style()->standardIcon(QStyle::SP_FileDialogContentsView)));
+    m_plot->setAccessibleName(m_plot->toolTip());
     histogramLayout->addWidget(m_plot, 4, 2);
     layout->addWidget(histogram, 1, 0, 1, 2);
 

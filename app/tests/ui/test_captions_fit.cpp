@@ -93,8 +93,6 @@ QStringList clippedCaptions(QWidget* window)
                                               &option, button)
                             .width();
         }
-        if (qEnvironmentVariableIsSet("KVE_DUMP_CAPTIONS"))
-            std::printf("%s/%s \"%s\" %d/%d font %s %g\n", qPrintable(windowName), qPrintable(button->objectName()), qPrintable(text), needed, available, qPrintable(button->font().family()), button->font().pointSizeF());
         if (needed > available)
             clipped << QStringLiteral("%1/%2 \"%3\": needs %4 px, has %5")
                            .arg(windowName, button->objectName(), button->text())
