@@ -12,6 +12,8 @@
 #include <QGraphicsScene>
 #include <QGraphicsSimpleTextItem>
 #include <QGraphicsTextItem>
+#include <QTextDocument>
+#include <QTextOption>
 #include <QLegend>
 #include <QLegendMarker>
 #include <QLineSeries>
@@ -289,7 +291,13 @@ ChartView::ChartView(QWidget* parent)
     m_chart->addAxis(m_valueY, Qt::AlignLeft);
     m_plotFrame = scene->addRect(QRectF(), Qt::NoPen, Qt::NoBrush);
     m_plotFrameInner = scene->addRect(QRectF(), Qt::NoPen, Qt::NoBrush);
-    m_title = scene->addSimpleText(QString());
+    m_title = new QGraphicsTextItem();
+    m_title->document()->setDocumentMargin(0);
+    QTextOption centred(Qt::AlignHCenter);
+    centred.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    m_title->document()->setDefaultTextOption(centred);
+    m_title->setDefaultTextColor(Qt::black);
+    scene->addItem(m_title);
     m_footnote = scene->addSimpleText(QString());
     for (auto& item : m_axisTitles)
         item = scene->addSimpleText(QString());
@@ -351,7 +359,9 @@ void ChartView::rebuild()
         item->setFont(toQFont(text.VtFont));
         item->setVisible(!text.Text.isEmpty());
     };
-    setText(m_title, m_model.Title);
+    m_title->setPlainText(m_model.Title.Text);
+    m_title->setFont(toQFont(m_model.Title.VtFont));
+    m_title->setVisible(!m_model.Title.Text.isEmpty());
     // Screen readers name the chart, and a window holding only it, by its title.
     setAccessibleName(m_model.Title.Text);
     if (window() != this)
@@ -692,7 +702,11 @@ void ChartView::layoutItems()
         m_backdrop->setPen(Qt::NoPen);
 
     const double inset = back.FrameStyle >= 2 ? Pad + 4 : Pad;
-    const auto height = [](QGraphicsSimpleTextItem* item) {
+    // A title wider than the chart is broken into centred lines.
+    m_title->setTextWidth(-1);
+    if (m_title->boundingRect().width() > backRect.width() - 2 * inset)
+        m_title->setTextWidth(std::max(10.0, backRect.width() - 2 * inset));
+    const auto height = [](QGraphicsItem* item) {
         return item->isVisible() ? item->boundingRect().height() : 0.0;
     };
     const double titleH = height(m_title);

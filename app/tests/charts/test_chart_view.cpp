@@ -219,6 +219,27 @@ TEST_F(ChartViewTest, AxesOfValuesFarFromZeroShowDistinctLabels)
     EXPECT_FALSE(texts.contains(QStringLiteral("1e+06")));
 }
 
+TEST_F(ChartViewTest, ATitleWiderThanTheChartWrapsIntoCentredLines)
+{
+    const QRectF chart(QPointF(0, 0), QSizeF(view.viewport()->size()));
+    const QRectF one = view.titleRect();
+    EXPECT_NEAR(one.center().x(), chart.center().x(), 1);
+    const QRectF plotBefore = view.plotArea();
+
+    view.edit().Title.Text = QStringLiteral("Observed yield of the second sowing against the yield the model "
+                                            "predicted for it, all plots of both years, excluded rows left out");
+    view.Refresh();
+    const QRectF wrapped = view.titleRect();
+    EXPECT_GE(wrapped.left(), chart.left());
+    EXPECT_LE(wrapped.right(), chart.right());
+    EXPECT_GE(wrapped.height(), 2 * one.height() - 1);
+    // The plot makes room for the lines below the title.
+    EXPECT_GE(view.plotArea().top(), wrapped.bottom());
+    EXPECT_LT(view.plotArea().height(), plotBefore.height());
+    // The title is still the title to a double click.
+    EXPECT_EQ(view.elementAt(wrapped.center().toPoint()).kind, ChartElement::Kind::Title);
+}
+
 TEST_F(ChartViewTest, CopyPutsThePictureOnTheClipboard)
 {
     view.EditCopy();
