@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QPushButton>
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/data_matrix.hpp"
@@ -71,8 +72,12 @@ frmStatOpt::frmStatOpt()
         widenToCaption(box);
         m_check1[static_cast<std::size_t>(i)] = box;
     }
-    flowRow({m_check1[0], m_check1[1]}, twips(60));
-    flowRow({m_check1[2], m_check1[3]}, twips(60));
+    // The second column starts clear of the widest box of the first.
+    const int gap = twips(60);
+    const int second = std::max({m_check1[1]->x(), m_check1[0]->x() + m_check1[0]->width() + gap,
+                                 m_check1[2]->x() + m_check1[2]->width() + gap});
+    for (QCheckBox* box : {m_check1[1], m_check1[3]})
+        box->move(second, box->y());
     cmdLineWidth = new QPushButton(QStringLiteral("2"), this);
     cmdLineWidth->setObjectName(QStringLiteral("cmdLineWidth"));
     cmdLineWidth->setToolTip(QStringLiteral("Statistic line width"));

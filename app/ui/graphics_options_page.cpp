@@ -16,6 +16,7 @@
 
 #include "core/data_sheet.hpp"
 #include "core/program_state.hpp"
+#include "ui/twips.hpp"
 
 GraphicsOptionsPage::GraphicsOptionsPage(MainControls& controls, QWidget* parent)
     : OptionPage(controls, QStringLiteral("Frame9_2"), parent)
@@ -106,7 +107,9 @@ GraphicsOptionsPage::GraphicsOptionsPage(MainControls& controls, QWidget* parent
     m_plot->setIcon(QIcon::fromTheme(QStringLiteral("x-office-spreadsheet"),
                                      style()->standardIcon(QStyle::SP_FileDialogContentsView)));
     m_plot->setAccessibleName(m_plot->toolTip());
-    histogramLayout->addWidget(m_plot, 4, 2);
+    m_plot->setIconSize(QSize(24, 24));
+    m_plot->setFixedSize(twips(480), twips(480));
+    histogramLayout->addWidget(m_plot, 4, 2, Qt::AlignRight);
     layout->addWidget(histogram, 1, 0, 1, 2);
 
     layout->addWidget(new QLabel(QStringLiteral("Deviation CI % Prob"), this), 2, 0);

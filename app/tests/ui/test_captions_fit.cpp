@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFontMetrics>
+#include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -99,6 +100,23 @@ QStringList clippedCaptions(QWidget* window)
                            .arg(needed)
                            .arg(available);
     }
+    // Labels: a one-line text within the label's width, a wrapped one
+    // within its height.
+    for (QLabel* label : window->findChildren<QLabel*>()) {
+        if (label->text().isEmpty() || !label->isVisibleTo(window) || label->textFormat() == Qt::RichText
+            || !label->pixmap().isNull())
+            continue;
+        const QRect room = label->contentsRect();
+        const QSize needed = label->wordWrap() ? QSize(0, label->heightForWidth(label->width()))
+                                               : label->fontMetrics().size(Qt::TextShowMnemonic, label->text());
+        if (needed.width() > room.width() || needed.height() > room.height())
+            clipped << QStringLiteral("%1/%2 \"%3\": needs %4 x %5 px, has %6 x %7")
+                           .arg(windowName, label->objectName(), label->text().left(40))
+                           .arg(needed.width())
+                           .arg(needed.height())
+                           .arg(room.width())
+                           .arg(room.height());
+    }
     return clipped;
 }
 
@@ -169,9 +187,7 @@ TEST_F(CaptionsFit, EveryWindowAtItsOwnSize)
         compare->findChild<QPushButton*>(QStringLiteral("Check1_%1").arg(page))->click();
         check(compare);
     }
-    main.Command12_Click();
-    if (frmRND* rnd = frmRND::existing())
-        check(rnd);
+    check(&frmRND::showFor(main));
     check(new frmAbout());
     check(new frmSplash());
     check(frmMAPI::instance());
