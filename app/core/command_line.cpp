@@ -1,5 +1,6 @@
 #include "core/command_line.hpp"
 
+#include "core/program_info.hpp"
 #include "core/program_state.hpp"
 
 namespace KVECode {
@@ -102,6 +103,32 @@ void ApplySwitches(const CommandLineSwitches& switches, ProgramState& state)
         state.ResultsFolder = *switches.ResultsFolder;
     if (switches.CompareFile)
         state.CompareFileName = *switches.CompareFile;
+}
+
+UnseenStart UnseenStartOf(const QString& commandLine)
+{
+    QStringList Parm{QString(), QString()};
+    GetParameters(commandLine, Parm);
+    const CommandLineSwitches sw = ParseSwitches(Parm);
+    if (sw.Quit)
+        return UnseenStart::Run;
+    if (sw.OpenFile || sw.CompareFile)
+        return UnseenStart::RunThenEnd;
+    return UnseenStart::NothingToRun;
+}
+
+QString NoDisplayLine()
+{
+    return QStringLiteral("%1: there is no display to show the window on; for an unattended job run "
+                          "%1 \"/F<dataset>.KVE\" /S \"/L<folder for reports>/\" /X")
+        .arg(ProgramName());
+}
+
+QString EndedWithoutDisplayLine()
+{
+    return QStringLiteral("%1: there is no display, so %1 ended after its command line (/X ends it so "
+                          "without this note)")
+        .arg(ProgramName());
 }
 
 QStringList AbsoluteSwitchPaths(const QStringList& arguments, const QString& workingFolder)

@@ -55,6 +55,20 @@ void ApplySwitches(const CommandLineSwitches& switches, ProgramState& state);
 // carried out in that instance's folder, not in the one it was typed in.
 QStringList AbsoluteSwitchPaths(const QStringList& arguments, const QString& workingFolder);
 
+// What a start that nobody can see (no display) does with its command line:
+// a line with /X runs as it stands; one that names a dataset or a
+// comparison file is run and then ends the program as /X would; any other
+// (empty, "--help", a bare file name, switches without a file) has nothing
+// to run.
+enum class UnseenStart { Run, RunThenEnd, NothingToRun };
+UnseenStart UnseenStartOf(const QString& commandLine);
+
+// The one line such a start with nothing to run writes on stderr.
+QString NoDisplayLine();
+// The one line of a start that nobody can see which ran its command line
+// without /X and ended after it.
+QString EndedWithoutDisplayLine();
+
 // One command-line string from the program's arguments, so that the
 // tokenizer sees what the user typed: an argument holding a blank (and no
 // double quote) is quoted, after its switch letter when it is a switch.

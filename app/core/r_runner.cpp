@@ -55,6 +55,15 @@ void storeFolder(RVariant variant, const QString& folder)
     SettingsStore::SaveSetting(variant == RVariant::Group ? GroupKey : SingleKey, folder);
 }
 
+QString folderInUse(RVariant variant)
+{
+    const QString stored = storedFolder(variant);
+    if (!stored.isEmpty())
+        return stored;
+    const QString found = search() ? search()(Rscript) : QString();
+    return found.isEmpty() ? QString() : RExchange::folderOf(found);
+}
+
 bool holds(const QString& folder, const QString& program)
 {
     if (folder.isEmpty())
@@ -102,7 +111,7 @@ QString locate(RVariant variant, const QString& program, const QString& programF
 
 QString choosePath(RVariant variant, const QString& programFilesFolder, RHost& host)
 {
-    QString folder = storedFolder(variant);
+    QString folder = folderInUse(variant);
     const bool startThere = variant == RVariant::Single
                                 ? !folder.isEmpty() && !QDir(folder).entryList(QDir::Files).isEmpty()
                                 : holds(folder, Rscript);

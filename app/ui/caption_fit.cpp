@@ -12,7 +12,8 @@
 int captionWidth(const QAbstractButton* button)
 {
     const auto* push = qobject_cast<const QPushButton*>(button);
-    if (!push)
+    // The picture buttons with the picture above the caption know their size.
+    if (!push || push->property("pictureAboveCaption").toBool())
         return button->sizeHint().width();
     QStyleOptionButton option;
     option.initFrom(push);

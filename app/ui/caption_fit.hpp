@@ -13,7 +13,8 @@ class QWidget;
 // The width a control needs for its caption in its font: for a push button
 // its text and picture with the style's margins and frame, as the style
 // sizes a button (without the least width some styles give every button);
-// for a tool button, check box or radio button its size hint.
+// for a picture button with its picture above the caption (picture_button),
+// a tool button, check box or radio button its size hint.
 int captionWidth(const QAbstractButton* button);
 
 // Widens a control placed by hand to its caption when the design's width is

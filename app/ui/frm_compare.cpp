@@ -125,10 +125,12 @@ void frmCompare::buildFilePage()
     m_listViewport = List1->viewport();
     m_listViewport->installEventFilter(this);
 
-    m_moveUp = pictureButton(Frame1, "Command3", QStyle::SP_ArrowUp, QString(), QStringLiteral("Move up"));
+    m_moveUp
+        = pictureButton(Frame1, "Command3", "go-up", QStyle::SP_ArrowUp, QString(), QStringLiteral("Move up"));
     place(m_moveUp, 7920, 240, 450, 450);
     connect(m_moveUp, &QPushButton::clicked, this, &frmCompare::Command3_Click);
-    m_moveDown = pictureButton(Frame1, "Command4", QStyle::SP_ArrowDown, QString(), QStringLiteral("Move down"));
+    m_moveDown
+        = pictureButton(Frame1, "Command4", "go-down", QStyle::SP_ArrowDown, QString(), QStringLiteral("Move down"));
     place(m_moveDown, 8400, 240, 450, 450);
     connect(m_moveDown, &QPushButton::clicked, this, &frmCompare::Command4_Click);
 }

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 
-#include "ui/caption_fit.hpp"
 #include "ui/picture_button.hpp"
 #include "ui/twips.hpp"
 
@@ -23,17 +22,14 @@ frmGraph::frmGraph(QWidget* parent)
     Image1->setScaledContents(true);
     Image1->setGeometry(twips(120), twips(120), twips(7260), twips(7260));
 
-    Command1 = captionedPictureButton(this, "Command1", QStyle::SP_TitleBarNormalButton, QStringLiteral("Resize"),
-                                      QStringLiteral("Original size"));
+    Command1 = pictureButton(this, "Command1", "zoom-original", QStyle::SP_TitleBarNormalButton,
+                             QStringLiteral("Resize"), QStringLiteral("Original size"));
     Command1->setGeometry(twips(7560), twips(5640), twips(800), twips(800));
-    Command2 = captionedPictureButton(this, "Command2", QStyle::SP_ArrowBack, QStringLiteral("Return"),
-                                      QStringLiteral("Return"));
+    Command2 = pictureButton(this, "Command2", "go-previous", QStyle::SP_ArrowBack, QStringLiteral("Return"),
+                             QStringLiteral("Return"));
     Command2->setGeometry(twips(7560), twips(6600), twips(800), twips(800));
-    // The design's square is a little narrow for a caption in some fonts.
-    widenToCaption(Command1);
-    widenToCaption(Command2);
-    connect(Command1, &QToolButton::clicked, this, &frmGraph::Command1_Click);
-    connect(Command2, &QToolButton::clicked, this, &frmGraph::Command2_Click);
+    connect(Command1, &QPushButton::clicked, this, &frmGraph::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &frmGraph::Command2_Click);
 
     resize(twips(8475), twips(7560));
     Form_Load();

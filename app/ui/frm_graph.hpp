@@ -15,7 +15,7 @@
 #include <QWidget>
 
 class QLabel;
-class QToolButton;
+class QPushButton;
 
 class frmGraph : public QWidget {
     Q_OBJECT
@@ -56,8 +56,8 @@ protected:
 
 private:
     QLabel* Image1;
-    QToolButton* Command1;
-    QToolButton* Command2;
+    QPushButton* Command1;
+    QPushButton* Command2;
     QPixmap m_picture;
     bool SizingToPicture = false;
     bool RestoreStretch = false;

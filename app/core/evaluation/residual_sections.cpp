@@ -177,7 +177,7 @@ bool marked(EvaluationContext& ctx, const CookRule& cook, Mark mark, double v)
     case Mark::Residue:
         return !(l.ResidualLower <= v && v <= l.ResidualUpper);
     case Mark::DeletedResidue:
-        return !(-2.5 <= v && v <= 2.5);
+        return !(l.RStdResidueLower <= v && v <= l.RStdResidueUpper);
     case Mark::Leverage:
         return v >= l.LeverageCutoff;
     case Mark::Cook:

@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -169,7 +171,7 @@ TEST_F(KveProcess, EverySectionTickedWritesTheWholeReportAlsoOnBadData)
 {
     // The sample ticks every section of the report, /R the residual
     // analysis. With its own data and with data no statistic can be formed
-    // on (constant X, a text cell), the unattended run ends with 0 and the
+    // on (constant X), the unattended run ends with 0 and the
     // folder holds the one whole report, nothing half-written beside it.
     const QByteArray all = readSample();
     const QByteArray options = all.left(all.indexOf("\r\nN=") + 2);   // the options, before "N="
@@ -178,7 +180,7 @@ TEST_F(KveProcess, EverySectionTickedWritesTheWholeReportAlsoOnBadData)
         QByteArray content;
     } cases[] = {
         {"sample.KVE", all},
-        {"constant.KVE", options + "N=4\r\nDATA:\r\n\"2\",,\"1\",,,,\r\n\"2\",,\"3\",,,,\r\n\"2\",,\"abc\",,,,\r\n"
+        {"constant.KVE", options + "N=4\r\nDATA:\r\n\"2\",,\"1\",,,,\r\n\"2\",,\"3\",,,,\r\n\"2\",,\"3\",,,,\r\n"
                                    "\"2\",,\"4\",,,,\r\n"},
     };
     for (const auto& c : cases) {
@@ -244,12 +246,125 @@ TEST_F(KveProcess, NothingToEvaluateEndsNonZeroWithAReason)
                               QStringLiteral("/L") + path(QStringLiteral("out/")), QStringLiteral("/X")});
         ASSERT_TRUE(r.finished) << c.name;
         EXPECT_EQ(r.status, 1) << c.name;
-        EXPECT_TRUE(r.err.contains(QLatin1String(c.reason))) << c.name << ": " << r.err.toStdString();
-        // Each message on a line of its own.
-        for (const QString& line : r.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-            EXPECT_EQ(line.count(QStringLiteral("KVE: ")), 1) << line.toStdString();
+        // One line: the reason.
+        EXPECT_EQ(r.err, QLatin1String(c.reason) + QLatin1Char('\n')) << c.name;
     }
     EXPECT_TRUE(QDir(path(QStringLiteral("out"))).isEmpty());
+}
+
+TEST_F(KveProcess, AUsedCellThatIsNoNumberEndsNonZeroWithItsRowAndNoReport)
+{
+    // The sample's options with four rows; each case changes one of them.
+    // A used row whose X or Y is empty or not a number: status 1, one line
+    // on stderr naming the row, the column and what it holds, and no
+    // report. Rows the run does not use may hold anything.
+    const QByteArray all = readSample();
+    const QByteArray options = all.left(all.indexOf("\r\nN=") + 2);   // the options, before "N="
+    const QByteArray rows[] = {"\"1.5\",,\"1.2\",,,,\r\n", "\"2.5\",,\"2.9\",,,,\r\n", "\"3.5\",,\"3.1\",,,,\r\n",
+                               "\"4.5\",,\"4.8\",,,,\r\n"};
+    struct Case {
+        const char* name;
+        int row;                          // 1..4: the row replaced; 5: a fifth line beyond N=4
+        QByteArray line;
+        const char* reason;               // "": a report is saved
+    };
+    const Case cases[] = {
+        {"empty-y", 3, "\"3.5\",,,,,,\r\n", "KVE: Row 3: Y (Obs) is empty."},
+        {"text-x", 2, "\"abc\",,\"2.9\",,,,\r\n", "KVE: Row 2: X (Pred) is not a number: abc"},
+        {"comma-x", 1, "\"6,9\",,\"1.2\",,,,\r\n", "KVE: Row 1: X (Pred) is not a number: 6,9"},
+        {"excluded-junk", 2, "\"abc\",,,,,,\"Y\"\r\n", ""},
+        {"beyond-n", 5, "\"4\",,\"abc\",,,,\r\n", ""},
+    };
+    for (const Case& c : cases) {
+        QByteArray data = "N=4\r\nDATA:\r\n";
+        for (int r = 1; r <= 4; ++r)
+            data += r == c.row ? c.line : rows[r - 1];
+        if (c.row == 5)
+            data += c.line;
+        QFile f(path(QLatin1String(c.name) + QStringLiteral(".KVE")));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(options + data);
+        f.close();
+        const QString out = path(QStringLiteral("out-") + QLatin1String(c.name) + QLatin1Char('/'));
+        QDir().mkpath(out);
+        const Result r = run({QStringLiteral("/F") + f.fileName(), QStringLiteral("/S"), QStringLiteral("/L") + out,
+                              QStringLiteral("/X")});
+        ASSERT_TRUE(r.finished) << c.name;
+        const QStringList saved = QDir(out).entryList(QDir::Files | QDir::Hidden);
+        if (*c.reason) {
+            EXPECT_EQ(r.status, 1) << c.name;
+            EXPECT_EQ(r.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts), QStringList{QLatin1String(c.reason)}) << c.name;
+            EXPECT_TRUE(saved.isEmpty()) << c.name;
+        } else {
+            EXPECT_EQ(r.status, 0) << c.name << ": " << r.err.toStdString();
+            EXPECT_EQ(saved, QStringList{QStringLiteral("Notes0000.TXT")}) << c.name;
+        }
+    }
+}
+
+TEST_F(KveProcess, LimitsTheDatasetHoldsAreTheLimitsOfItsReport)
+{
+    // The sample with limits of its own (its confidence box still "95"):
+    // the report's deviation interval is the dataset's, and the deviation,
+    // residue and studentized deleted residue columns are marked against
+    // the dataset's limits, not against those the run would derive
+    // (+-0.5581, +-0.6452 and +-2.5).
+    QByteArray content = readSample();
+    const std::pair<const char*, const char*> limits[] = {
+        {"DEVIATION_LOWER=", "-0.3"}, {"DEVIATION_UPPER=", "0.3"},   {"RESIDUAL_LOWER=", "-0.2"},
+        {"RESIDUAL_UPPER=", "0.2"},   {"RSTD_RESIDUE_LOWER=", "-1"}, {"RSTD_RESIDUE_UPPER=", "1"},
+    };
+    for (const auto& [key, value] : limits) {
+        const QByteArray line = QByteArray("\r\n") + key + "\r\n";
+        ASSERT_TRUE(content.contains(line)) << key;
+        content.replace(line, QByteArray("\r\n") + key + value + "\r\n");
+    }
+    ASSERT_TRUE(content.contains("\r\nDEVIATION_CI_PROB=95\r\n"));
+    QFile f(path(QStringLiteral("limits.KVE")));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(content);
+    f.close();
+    const QString out = path(QStringLiteral("out/"));
+    QDir().mkpath(out);
+    const Result r = run({QStringLiteral("/F") + f.fileName(), QStringLiteral("/R"), QStringLiteral("/S"),
+                          QStringLiteral("/L") + out, QStringLiteral("/X")});
+    ASSERT_TRUE(r.finished);
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    QFile saved(out + QStringLiteral("Notes0000.TXT"));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(saved.readAll()).split(QStringLiteral("\r\n"));
+    EXPECT_TRUE(lines.contains(QStringLiteral("Deviation interval [lower - upper]                     : [-0.3000, 0.3000]")));
+
+    // The table: a header, a rule, one line per point, a rule. The cell of
+    // column k (0 = the first after "#") is characters 4 + 10 k .. + 8,
+    // its mark the character after.
+    qsizetype at = lines.indexOf(QStringLiteral("Analysis of Residuals"));
+    ASSERT_GE(at, 0);
+    while (at < lines.size() && !lines[at].startsWith(QStringLiteral("  #  X values")))
+        ++at;
+    ASSERT_LT(at, lines.size());
+    const QString heads = lines[at];
+    struct Column {
+        const char* header;
+        double lower, upper;              // the dataset's limits
+        double derived;                   // the half width the run would derive
+    };
+    const Column columns[] = {{"Deviation", -0.3, 0.3, 0.5581}, {"Residue", -0.2, 0.2, 0.6452}, {"RStdtRes", -1, 1, 2.5}};
+    for (const Column& c : columns) {
+        const QString name = QLatin1String(c.header);
+        const qsizetype end = heads.indexOf(QLatin1Char(' ') + name + QLatin1Char(' ')) + 1 + name.size();
+        ASSERT_GT(end, 4) << c.header;
+        const qsizetype cell = 4 + 10 * ((end - 5) / 10);
+        int newlyMarked = 0;
+        for (qsizetype i = at + 2; i < lines.size() && !lines[i].startsWith(QLatin1Char('-')); ++i) {
+            const double v = lines[i].mid(cell, 9).toDouble();
+            const bool outside = v < c.lower || v > c.upper;
+            EXPECT_EQ(lines[i].at(cell + 9), outside ? QLatin1Char('*') : QLatin1Char(' '))
+                << c.header << ": " << lines[i].toStdString();
+            newlyMarked += outside && std::fabs(v) < c.derived;
+        }
+        EXPECT_GT(newlyMarked, 0) << c.header;
+    }
 }
 
 TEST_F(KveProcess, BrokenCommandLinesAndMissingFilesEndNonZeroWithAReason)
@@ -271,7 +386,7 @@ TEST_F(KveProcess, BrokenCommandLinesAndMissingFilesEndNonZeroWithAReason)
         {{"/F" + path("missing.KVE"), "/S", "/X"}, "KVE: dataset file not found: "},
         // A blank after /F: the file name is split off, /X still holds.
         {{"/F", path("missing.KVE"), "/X"}, "KVE: /F names no dataset file"},
-        {{"/F" + path("bad.KVE"), "/X"}, "KVE: the dataset could not be loaded: "},
+        {{"/F" + path("bad.KVE"), "/X"}, "KVE: Load: The file '"},
         {{"/C" + path("missing.QCX"), "/X"}, "KVE: comparison file not found: "},
         {{"/C" + path("bad.QCX"), "/X"}, "KVE: the comparison file '"},
     };
@@ -279,7 +394,9 @@ TEST_F(KveProcess, BrokenCommandLinesAndMissingFilesEndNonZeroWithAReason)
         const Result r = run(c.args, 30000);
         ASSERT_TRUE(r.finished) << c.args.join(' ').toStdString();
         EXPECT_EQ(r.status, 1) << c.args.join(' ').toStdString();
-        EXPECT_TRUE(r.err.contains(QLatin1String(c.reason))) << r.err.toStdString();
+        EXPECT_TRUE(r.err.startsWith(QLatin1String(c.reason))) << r.err.toStdString();
+        // One line: the reason.
+        EXPECT_EQ(r.err.count(QLatin1Char('\n')), 1) << r.err.toStdString();
     }
 
     // Loading only, a comparison file, and a command line without a file,
@@ -414,8 +531,42 @@ TEST_F(KveProcess, AFailedPrintEndsWithItsReason)
     const Result r = run({QStringLiteral("/F") + Sample, QStringLiteral("/P"), QStringLiteral("/X")});
     ASSERT_TRUE(r.finished);
     EXPECT_EQ(r.status, 1) << r.err.toStdString();
-    EXPECT_TRUE(r.err.contains(QStringLiteral("KVE: the report could not be printed: No printer is installed.")))
-        << r.err.toStdString();
+    // The box that said so is not written besides: one line.
+    EXPECT_EQ(r.err, QStringLiteral("KVE: the report could not be printed: No printer is installed.\n"));
+}
+
+TEST_F(KveProcess, StartsThatNobodySeesEndWithinSecondsWithOneLine)
+{
+    // Without a display no window is waited for: a command line without /X
+    // is run and ends the program; one with nothing to run says how to run
+    // a job. Each ends at once with one line on stderr.
+    const QString noDisplay = QStringLiteral("KVE: there is no display to show the window on; for an unattended "
+                                             "job run KVE \"/F<dataset>.KVE\" /S \"/L<folder for reports>/\" /X\n");
+    const QString endedAfter = QStringLiteral("KVE: there is no display, so KVE ended after its command line (/X "
+                                              "ends it so without this note)\n");
+    QDir(home.path()).mkpath(QStringLiteral("out"));
+    const struct {
+        QStringList args;
+        int status;
+        QString line;
+    } cases[] = {
+        {{}, 1, noDisplay},
+        {{"--help"}, 1, noDisplay},
+        {{"-h"}, 1, noDisplay},
+        {{Sample}, 1, noDisplay},
+        {{"/G", "/R", "/S"}, 1, noDisplay},
+        {{"/F" + Sample, "/S", "/L" + path("out/")}, 0, endedAfter},
+        {{"/F" + Sample, "/Y"}, 0, endedAfter},
+        {{"/F" + path("missing.KVE"), "/S"}, 1, "KVE: dataset file not found: " + path("missing.KVE") + "\n"},
+    };
+    for (const auto& c : cases) {
+        const Result r = run(c.args, 30000);
+        ASSERT_TRUE(r.finished) << c.args.join(' ').toStdString();
+        EXPECT_EQ(r.status, c.status) << c.args.join(' ').toStdString();
+        EXPECT_EQ(r.err, c.line) << c.args.join(' ').toStdString();
+    }
+    // The run without /X did its work.
+    EXPECT_TRUE(QFile::exists(path(QStringLiteral("out/Notes0000.TXT"))));
 }
 
 TEST_F(KveProcess, WithoutARuntimeFolderItMakesAPrivateOneSilently)
@@ -516,8 +667,9 @@ TEST_F(KveDesktop, StartsOnTheSameDisplayHandOverAllOthersRunTheirOwnJob)
     start(relative, {QStringLiteral("/Fbad.KVE")}, path(QStringLiteral("elsewhere")), onA);
     const Result relativeRun = finish(relative);
     EXPECT_EQ(relativeRun.status, 1);
-    EXPECT_TRUE(relativeRun.err.contains(QStringLiteral("could not be loaded: ") + path(QStringLiteral("elsewhere/bad.KVE"))))
-        << relativeRun.err.toStdString();
+    EXPECT_EQ(relativeRun.err, QStringLiteral("KVE: Load: The file '") + path(QStringLiteral("elsewhere/bad.KVE"))
+                                   + QStringLiteral("' could not be loaded: it is not a KVE dataset file (its first "
+                                                    "line holds no version numbers).\n"));
 
     // /X handed over ends both.
     const Result quit = run({QStringLiteral("/F") + Sample, QStringLiteral("/Y"), QStringLiteral("/X")}, 60000, onA);

@@ -15,10 +15,10 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTemporaryDir>
-#include <QToolButton>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "core/histogram.hpp"
@@ -66,7 +66,19 @@ QStringList clippedCaptions(QWidget* window)
         option.iconSize = button->iconSize();
         int needed = metrics.horizontalAdvance(text);
         int available = 0;
-        if (auto* push = qobject_cast<QPushButton*>(button)) {
+        if (button->property("pictureAboveCaption").toBool()) {
+            // A picture button with its caption under the picture: the wider
+            // of the two, and both one above the other, inside the frame.
+            const int frame = 2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, button);
+            needed = std::max(needed, button->iconSize().width()) + frame;
+            available = button->width();
+            const int high = button->iconSize().height() + metrics.height() + frame;
+            if (high > button->height())
+                clipped << QStringLiteral("%1/%2 \"%3\": needs %4 px high, has %5")
+                               .arg(windowName, button->objectName(), button->text())
+                               .arg(high)
+                               .arg(button->height());
+        } else if (auto* push = qobject_cast<QPushButton*>(button)) {
             // The picture and the text side by side within the frame (and
             // the default button's ring), with the style's button margin
             // (half on either side), as the style sizes a button for them.
@@ -78,15 +90,6 @@ QStringList clippedCaptions(QWidget* window)
                 needed += button->iconSize().width() + 4;
             needed += style->pixelMetric(QStyle::PM_ButtonMargin, &option, button);
             available = style->subElementRect(QStyle::SE_PushButtonContents, &option, button).width();
-        } else if (qobject_cast<QToolButton*>(button)) {
-            // A picture button with its caption under the picture.
-            needed = button->sizeHint().width();
-            available = button->width();
-            if (button->sizeHint().height() > button->height())
-                clipped << QStringLiteral("%1/%2 \"%3\": needs %4 px high, has %5")
-                               .arg(windowName, button->objectName(), button->text())
-                               .arg(button->sizeHint().height())
-                               .arg(button->height());
         } else {
             const bool radio = qobject_cast<QRadioButton*>(button) != nullptr;
             // The text beside the tick box.

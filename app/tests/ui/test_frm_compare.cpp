@@ -6,12 +6,14 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QUrl>
 
 #include "core/settings_store.hpp"
@@ -264,7 +266,9 @@ TEST_F(CompareWindowTest, PagesAndTheRFolder)
     EXPECT_EQ(templates->findText(QStringLiteral("GroupCode1.R")), 0);
     ASSERT_EQ(outputs->count(), 1);
     EXPECT_EQ(outputs->item(0)->text(), QStringLiteral("models_GC1_text1.TXT"));
-    EXPECT_EQ(compare->findChild<QLabel*>(QStringLiteral("Label22"))->text(), QStringLiteral("R path not defined"));
+    // Nothing stored: the folder of the Rscript on the PATH.
+    EXPECT_EQ(compare->findChild<QLabel*>(QStringLiteral("Label22"))->text(),
+              QFileInfo(QStandardPaths::findExecutable(QStringLiteral("Rscript"))).absolutePath() + QLatin1Char('/'));
     const QString rFolder = dir.path() + QLatin1Char('/');
     for (const char* program : {"Rscript", "R"}) {
         writeBytes(rFolder + QLatin1String(program), "");
