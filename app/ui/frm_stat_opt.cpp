@@ -76,8 +76,15 @@ frmStatOpt::frmStatOpt()
     const int gap = twips(60);
     const int second = std::max({m_check1[1]->x(), m_check1[0]->x() + m_check1[0]->width() + gap,
                                  m_check1[2]->x() + m_check1[2]->width() + gap});
-    for (QCheckBox* box : {m_check1[1], m_check1[3]})
-        box->move(second, box->y());
+    // It ends at the design's margin, unless its captions need more; then
+    // the window grows by as much.
+    const int margin = twips(120);
+    int right = width();
+    for (QCheckBox* box : {m_check1[1], m_check1[3]}) {
+        box->setGeometry(second, box->y(), std::max(captionWidth(box), width() - margin - second), box->height());
+        right = std::max(right, box->x() + box->width() + margin);
+    }
+    setFixedSize(right, height());
     cmdLineWidth = new QPushButton(QStringLiteral("2"), this);
     cmdLineWidth->setObjectName(QStringLiteral("cmdLineWidth"));
     cmdLineWidth->setToolTip(QStringLiteral("Statistic line width"));

@@ -102,6 +102,11 @@ QStringList clippedCaptions(QWidget* window)
                            .arg(windowName, button->objectName(), button->text())
                            .arg(needed)
                            .arg(available);
+        // A control that grew stays inside its window.
+        const QRect inWindow(button->mapTo(window, QPoint(0, 0)), button->size());
+        if (!window->rect().contains(inWindow))
+            clipped << QStringLiteral("%1/%2 \"%3\": reaches out of the window")
+                           .arg(windowName, button->objectName(), button->text());
     }
     // Labels: a one-line text within the label's width, a wrapped one
     // within its height.
