@@ -21,7 +21,8 @@ namespace KVECode {
 //
 // A "/" outside double quotes at the start of a token (first in the line or
 // after a blank) starts a switch and is dropped; anywhere else (inside a
-// path) it is kept. Double quotes are dropped. A blank ends a token only
+// path) it is kept. Double quotes are dropped; inside double quotes two of
+// them stand for one that belongs to the text. A blank ends a token only
 // outside double quotes and only once a switch has been seen since the
 // previous token; before a "/" it always does, so a value split off by a
 // blank never swallows the next switch.
@@ -53,6 +54,8 @@ void ApplySwitches(const CommandLineSwitches& switches, ProgramState& state);
 // The arguments with the relative paths of /F, /L and /C made absolute
 // against `workingFolder`: a command line handed to a running instance is
 // carried out in that instance's folder, not in the one it was typed in.
+// A value that came wrapped in double quotes (/F"a b.KVE") loses them; any
+// other double quote is a character of the path.
 QStringList AbsoluteSwitchPaths(const QStringList& arguments, const QString& workingFolder);
 
 // What a start that nobody can see (no display) does with its command line:
@@ -70,8 +73,10 @@ QString NoDisplayLine();
 QString EndedWithoutDisplayLine();
 
 // One command-line string from the program's arguments, so that the
-// tokenizer sees what the user typed: an argument holding a blank (and no
-// double quote) is quoted, after its switch letter when it is a switch.
+// tokenizer gives back every character of every argument: a value holding
+// a blank or a double quote is quoted (after its switch letter when it is a
+// switch) with its double quotes written twice. A value that came wrapped
+// in double quotes loses them, as above.
 QString BuildCommandLine(const QStringList& arguments);
 
 } // namespace KVECode

@@ -95,7 +95,7 @@ QString frmAbout::startupParametersText()
         "/G = show plots",
         "/R = perform residual analysis",
         "/P = print results",
-        "/S = save results as the next free NotesNNNN.TXT",
+        "/S = save results as the next free NotesNNNN.TXT (in the /L folder, else the dataset's)",
         "/O = close the results window (with /S: open the saved file in the editor)",
         "/L/folder/ = folder to save results in",
         "/X = quit when done (on failure: exit status 1, the reason on stderr)",

@@ -10,6 +10,7 @@
 #include <QPushButton>
 
 #include "core/comparison_file.hpp"
+#include "core/dataset_file.hpp"
 #include "core/kve_code.hpp"
 #include "core/program_info.hpp"
 #include "core/program_state.hpp"
@@ -279,6 +280,17 @@ void frmCompare::appendFile(const QString& path, bool ticked)
     List1->addItem(item);
 }
 
+bool frmCompare::isListable(const QString& path)
+{
+    if (!KVECode::HoldsControlCharacter(path))
+        return true;
+    Platform::message(QStringLiteral("The file name '%1' holds a line break or another control character; a "
+                                     "comparison file cannot keep it, so it is not listed.")
+                          .arg(path),
+                      MsgButtons::Ok, MsgIcon::Exclamation);
+    return false;
+}
+
 bool frmCompare::contains(const QString& path) const
 {
     for (int i = 0; i < List1->count(); ++i)
@@ -313,6 +325,17 @@ QString frmCompare::proposedName() const
     return KVECode::GetFileName(programState().DataFileName);
 }
 
+QString frmCompare::proposedListName() const
+{
+    // The dataset's name with the list's own ending, so that accepting the
+    // proposal never lands on the dataset itself.
+    const QString name = proposedName();
+    if (name.isEmpty())
+        return name;
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return (dot > 0 ? name.left(dot) : name) + QStringLiteral(".QCX");
+}
+
 void frmCompare::Command1_Click()
 {
     FileDialogRequest request;
@@ -324,7 +347,7 @@ void frmCompare::Command1_Click()
     if (chosen.isEmpty())
         return;
     for (const QString& path : chosen)
-        if (!contains(path))
+        if (!contains(path) && isListable(path))
             appendFile(path, true);
     setFileCountLabel();
 }
@@ -383,7 +406,7 @@ void frmCompare::Command4_Click()
 void frmCompare::List1_OLEDragDrop(const QStringList& paths)
 {
     for (const QString& path : paths)
-        if (!contains(path))
+        if (!contains(path) && isListable(path))
             appendFile(path, true);
     setFileCountLabel();
 }
@@ -439,15 +462,23 @@ void frmCompare::Command10_Click()
     request.filter = ComparisonFilter;
     request.filterIndex = 2;
     request.initialFolder = dialogFolder();
-    request.fileName = proposedName();
+    request.fileName = proposedListName();
     const QString name = Platform::fileDialogs().choose(request);
     if (name.isEmpty())
         return;
-    if (KVECode::FileExists(name)
-        && Platform::message(QStringLiteral("The file '%1' already exists. Do you want to overwrite it?").arg(name),
-                             MsgButtons::YesNo)
-               != MsgAnswer::Yes)
-        return;
+    if (KVECode::FileExists(name)) {
+        // A dataset is named as such: the list's lines would replace it.
+        const bool dataset = DatasetFile::LoadFile(name, QStringLiteral("19"), 20).ok();
+        const QString question
+            = dataset ? QStringLiteral("The file '%1' is a KVE dataset. Do you want to replace the dataset by the "
+                                       "list of files?")
+                            .arg(name)
+                      : QStringLiteral("The file '%1' already exists. Do you want to overwrite it?").arg(name);
+        if (Platform::message(question, MsgButtons::YesNo, dataset ? MsgIcon::Exclamation : MsgIcon::None, QString(),
+                              MsgAnswer::No)
+            != MsgAnswer::Yes)
+            return;
+    }
 
     QList<ComparisonFile::Entry> entries;
     for (int i = 0; i < List1->count(); ++i)

@@ -160,6 +160,13 @@ void frmeMail::Command1_Click()
     }
     setCountLabel();
     setWindowTitle(Title);
+    if (imported.refused > 0) {
+        NormalCursor normal;
+        Platform::message(QStringLiteral("%1 contacts were not imported: their name or address holds a line break "
+                                         "or another control character.")
+                              .arg(imported.refused),
+                          MsgButtons::Ok, MsgIcon::Exclamation, Title);
+    }
 }
 
 void frmeMail::setCountLabel()

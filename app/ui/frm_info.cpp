@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -18,11 +17,6 @@
 #include "ui/wait_cursor.hpp"
 
 namespace {
-
-QString programFolder()
-{
-    return QCoreApplication::applicationDirPath();
-}
 
 QCheckBox* makeCheck(QWidget* parent, const char* name, const QString& caption, int left, int top)
 {
@@ -263,10 +257,11 @@ void frmInfo::Command3_Click()
 bool frmInfo::saveText(QString* failure)
 {
     const ProgramState& state = programState();
+    const bool automatic = Check2->isChecked();
     QString path;
-    if (Check2->isChecked()) {
-        const QString folder = state.ResultsFolder.isEmpty() ? programFolder() : state.ResultsFolder;
-        path = NumberedFile::nextFree(folder, QStringLiteral("Notes"));
+    QString folder;
+    if (automatic) {
+        folder = AutoSaveFolder(state.ResultsFolder, state.DataFileName, state.DocumentsFolder);
         if (failure)
             *failure = QStringLiteral("the report could not be saved in ") + folder;
     } else {
@@ -297,7 +292,14 @@ bool frmInfo::saveText(QString* failure)
     bool ok;
     {
         WaitCursor wait;
-        ok = NumberedFile::writeText(path, text(), errorText);
+        if (automatic) {
+            const NewFile written = NumberedFile::writeNext(folder, QStringLiteral("Notes"), text());
+            path = written.path;
+            errorText = written.error;
+            ok = written.ok();
+        } else {
+            ok = NumberedFile::writeText(path, text(), errorText);
+        }
     }
     if (!ok) {
         Platform::message(errorText, MsgButtons::Ok, MsgIcon::Critical, QStringLiteral("Info"));
@@ -314,12 +316,10 @@ bool frmInfo::saveText(QString* failure)
 void frmInfo::Command20_Click()
 {
     const ProgramState& state = programState();
-    const QString folder = state.DocumentsFolder.isEmpty() ? programFolder()
-                                                           : state.DocumentsFolder + QStringLiteral("/KVE Files");
-    const QString path = NumberedFile::nextFree(folder, QStringLiteral("Results"));
-    QString errorText;
-    if (NumberedFile::writeText(path, text(), errorText))
-        Platform::openInEditor(path);
+    const QString folder = EditorFileFolder(state.DataFileName, state.DocumentsFolder);
+    const NewFile written = NumberedFile::writeNext(folder, QStringLiteral("Results"), text());
+    if (written.ok())
+        Platform::openInEditor(written.path);
 }
 
 void frmInfo::Command4_Click()

@@ -111,7 +111,7 @@ void frmMain::Command23_Click()
     m_sheet->commitEdit();
     frmCompare* compare = frmCompare::instance();
     const QString& file = programState().DataFileName;
-    if (!file.isEmpty())
+    if (!file.isEmpty() && frmCompare::isListable(file))
         compare->list()->addItem(file);
     compare->show();
 }

@@ -16,7 +16,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
+#include <vector>
 
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -147,6 +152,14 @@ QByteArray readSample()
     return sample.readAll();
 }
 
+// Names that a shell, the tokenizer or a file format could take apart.
+const char* const OddNames[] = {
+    "a \"b\" y",
+    "$(touch pwned); `touch pwned` & x",
+    "Gr\xc3\xbc\xc3\x9f""e \xc3\xb1 \xe6\x97\xa5",
+    "back\\slash 100 %",
+};
+
 } // namespace
 
 TEST_F(KveProcess, SavesTheReportUnderTheNextFreeNumberAndEnds)
@@ -165,6 +178,18 @@ TEST_F(KveProcess, SavesTheReportUnderTheNextFreeNumberAndEnds)
     const Result second = run(args);
     EXPECT_EQ(second.status, 0) << second.err.toStdString();
     EXPECT_TRUE(QFile::exists(out + QStringLiteral("Notes0001.TXT")));
+}
+
+TEST_F(KveProcess, WithoutAFolderTheReportGoesBesideTheDataset)
+{
+    QDir(home.path()).mkpath(QStringLiteral("trials"));
+    const QString dataset = path(QStringLiteral("trials/sample.KVE"));
+    ASSERT_TRUE(QFile::copy(Sample, dataset));
+    const Result r = run({QStringLiteral("/F") + dataset, QStringLiteral("/S"), QStringLiteral("/X")});
+    ASSERT_TRUE(r.finished);
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(QFileInfo(path(QStringLiteral("trials/Notes0000.TXT"))).isFile());
+    EXPECT_FALSE(QFile::exists(QFileInfo(QStringLiteral(KVE_BINARY)).dir().filePath(QStringLiteral("Notes0000.TXT"))));
 }
 
 TEST_F(KveProcess, EverySectionTickedWritesTheWholeReportAlsoOnBadData)
@@ -526,6 +551,152 @@ TEST_F(KveProcess, ReportGoesUnderANameNothingElseHas)
     EXPECT_TRUE(QDir(out + QStringLiteral("Notes0001.TXT")).isEmpty());
 }
 
+TEST_F(KveProcess, RunsStartedTogetherIntoOneFolderLeaveOneWholeReportEach)
+{
+    // Unattended runs started at the same moment save into one folder, and
+    // each writes its residue file beside the same dataset: every run ends
+    // well and has a report and a residue file of its own, none cut.
+    QByteArray sample = readSample();
+    ASSERT_TRUE(sample.contains("SAVE_RESIDUE_TEXT= 0"));
+    sample.replace("SAVE_RESIDUE_TEXT= 0", "SAVE_RESIDUE_TEXT= 1");
+    QDir(home.path()).mkpath(QStringLiteral("data"));
+    QDir(home.path()).mkpath(QStringLiteral("out"));
+    const QString dataset = path(QStringLiteral("data/sample.KVE"));
+    QFile f(dataset);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(sample);
+    f.close();
+    const QString out = path(QStringLiteral("out/"));
+
+    constexpr int Runs = 6;
+    std::vector<std::unique_ptr<QProcess>> runs;
+    for (int i = 0; i < Runs; ++i) {
+        runs.push_back(std::make_unique<QProcess>());
+        start(*runs.back(), {QStringLiteral("/F") + dataset, QStringLiteral("/R"), QStringLiteral("/S"),
+                             QStringLiteral("/L") + out, QStringLiteral("/X")});
+    }
+    for (auto& p : runs) {
+        const Result r = finish(*p, 120000);
+        ASSERT_TRUE(r.finished);
+        EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    }
+
+    QStringList expectedReports;
+    QStringList expectedResidues;
+    for (int i = 0; i < Runs; ++i) {
+        expectedReports << QStringLiteral("Notes%1.TXT").arg(i, 4, 10, QLatin1Char('0'));
+        expectedResidues << QStringLiteral("Residue%1.TXT").arg(i, 4, 10, QLatin1Char('0'));
+    }
+    const auto filesIn = [](const QString& folder) {
+        return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name).join(QLatin1Char(' ')).toStdString();
+    };
+    EXPECT_EQ(filesIn(out), expectedReports.join(QLatin1Char(' ')).toStdString());
+    EXPECT_EQ(filesIn(path(QStringLiteral("data"))),
+              (expectedResidues << QStringLiteral("sample.KVE")).join(QLatin1Char(' ')).toStdString());
+    expectedResidues.removeLast();
+    QStringList named;
+    for (const QString& name : expectedReports) {
+        QFile saved(out + name);
+        ASSERT_TRUE(saved.open(QIODevice::ReadOnly)) << name.toStdString();
+        const QString report = QString::fromUtf8(saved.readAll());
+        EXPECT_TRUE(report.trimmed().endsWith(QStringLiteral("39:47-54."))) << name.toStdString();
+        const qsizetype at = report.indexOf(QStringLiteral("Residue calculation saved in file:\r\n"));
+        ASSERT_GE(at, 0) << name.toStdString();
+        named << report.mid(at).section(QStringLiteral("\r\n"), 1, 1);
+    }
+    // Each report names its own residue file, and each residue file is whole.
+    named.sort();
+    QStringList residuePaths;
+    for (const QString& name : expectedResidues)
+        residuePaths << path(QStringLiteral("data/") + name);
+    EXPECT_EQ(named.join(QLatin1Char('|')).toStdString(), residuePaths.join(QLatin1Char('|')).toStdString());
+    for (const QString& residue : residuePaths) {
+        QFile file(residue);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray text = file.readAll();
+        EXPECT_TRUE(text.startsWith("Analysis of Residuals\r\n")) << residue.toStdString();
+        // Six lines before the sample's 24 used rows, two after, each ending in CR LF.
+        EXPECT_EQ(text.count("\r\n"), 6 + 24 + 2) << residue.toStdString();
+    }
+}
+
+TEST_F(KveProcess, AFullDiskSaysSo)
+{
+    // The report's folder is a small file system of its own that is almost
+    // full: part of the report fits, the rest does not. The mount lives in
+    // a mount namespace of the started program alone (as root, else in a
+    // user namespace of its own); where neither can be made, the test is
+    // skipped.
+    const QString full = path(QStringLiteral("full"));
+    QDir().mkpath(full);
+    // The child runs the modifier between fork and exec, where nothing may
+    // allocate: every text and buffer is made here.
+    const QByteArray mountPoint = QFile::encodeName(full);
+    const QByteArray fillerPath = mountPoint + "/filler";
+    const QByteArray uidMap = "0 " + QByteArray::number(::getuid()) + " 1";
+    const QByteArray gidMap = "0 " + QByteArray::number(::getgid()) + " 1";
+    const QByteArray filler(48 * 1024, 'x');   // 48 KiB of 64: the report (above 20 KiB) does not fit
+    QProcess p;
+    p.setChildProcessModifier([&] {
+        const auto writeFile = [](const char* file, const char* text, qsizetype size) {
+            const int fd = ::open(file, O_WRONLY);
+            const bool ok = fd >= 0 && ::write(fd, text, size_t(size)) == size;
+            if (fd >= 0)
+                ::close(fd);
+            return ok;
+        };
+        bool own = ::unshare(CLONE_NEWNS) == 0;
+        if (!own && ::unshare(CLONE_NEWUSER | CLONE_NEWNS) == 0)
+            own = writeFile("/proc/self/setgroups", "deny", 4)
+                  && writeFile("/proc/self/uid_map", uidMap.constData(), uidMap.size())
+                  && writeFile("/proc/self/gid_map", gidMap.constData(), gidMap.size());
+        if (!own || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
+            || ::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=64k") != 0)
+            ::_exit(77);
+        const int fd = ::open(fillerPath.constData(), O_WRONLY | O_CREAT, 0600);
+        if (fd < 0 || ::write(fd, filler.constData(), size_t(filler.size())) != filler.size())
+            ::_exit(77);
+        ::close(fd);
+    });
+    start(p, {QStringLiteral("/F") + Sample, QStringLiteral("/S"), QStringLiteral("/L") + full + QLatin1Char('/'),
+              QStringLiteral("/X")});
+    const Result r = finish(p);
+    ASSERT_TRUE(r.finished);
+    if (r.status == 77)
+        GTEST_SKIP() << "no small file system of its own could be mounted here";
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("KVE: the report could not be saved in ") + full
+                               + QStringLiteral("/: No space left on device")))
+        << r.err.toStdString();
+    EXPECT_FALSE(r.err.contains(QStringLiteral("Unknown error"))) << r.err.toStdString();
+}
+
+TEST_F(KveProcess, OddCharactersInPathsReachTheirSwitches)
+{
+    // Blanks, double quotes, $(...), ";", "\\" and letters beyond ASCII in
+    // the dataset's, the results folder's and the comparison file's names:
+    // each switch gets its path whole, and nothing is run.
+    QFile list(path(QStringLiteral("list.QCX")));
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write(("#TRUE#,\"" + Sample + "\"\r\n").toUtf8());
+    list.close();
+    for (const char* odd : OddNames) {
+        const QString name = QString::fromUtf8(odd);
+        const QString folder = path(name + QStringLiteral(" out/"));
+        QDir().mkpath(folder);
+        const QString dataset = path(name + QStringLiteral(".KVE"));
+        const QString comparison = path(name + QStringLiteral(".QCX"));
+        ASSERT_TRUE(QFile::copy(Sample, dataset));
+        ASSERT_TRUE(QFile::copy(list.fileName(), comparison));
+        const Result r = run({QStringLiteral("/F") + dataset, QStringLiteral("/S"), QStringLiteral("/L") + folder,
+                              QStringLiteral("/C") + comparison, QStringLiteral("/X")});
+        ASSERT_TRUE(r.finished) << odd;
+        EXPECT_EQ(r.status, 0) << odd << ": " << r.err.toStdString();
+        EXPECT_TRUE(QFileInfo(folder + QStringLiteral("Notes0000.TXT")).isFile()) << odd;
+    }
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("pwned"))));
+}
+
 TEST_F(KveProcess, AFailedPrintEndsWithItsReason)
 {
     const Result r = run({QStringLiteral("/F") + Sample, QStringLiteral("/P"), QStringLiteral("/X")});
@@ -678,6 +849,31 @@ TEST_F(KveDesktop, StartsOnTheSameDisplayHandOverAllOthersRunTheirOwnJob)
     const Result firstEnd = finish(first, 20000);
     EXPECT_TRUE(firstEnd.finished);
     EXPECT_EQ(firstEnd.status, 0) << firstEnd.err.toStdString();
+}
+
+TEST_F(KveDesktop, OddCharactersInPathsSurviveTheHandOver)
+{
+    QProcess first;
+    startFirst(first, {}, displayA.name());
+    ASSERT_EQ(first.state(), QProcess::Running) << first.readAllStandardError().toStdString();
+    const QProcessEnvironment onA = environment(displayA.name());
+    for (const char* odd : OddNames) {
+        const QString name = QString::fromUtf8(odd);
+        const QString folder = path(name + QStringLiteral(" out/"));
+        QDir().mkpath(folder);
+        const QString dataset = path(name + QStringLiteral(".KVE"));
+        ASSERT_TRUE(QFile::copy(Sample, dataset));
+        const Result r = run({QStringLiteral("/F") + dataset, QStringLiteral("/S"), QStringLiteral("/L") + folder}, 60000,
+                             onA);
+        ASSERT_TRUE(r.finished) << odd;
+        EXPECT_EQ(r.status, 0) << odd << ": " << r.err.toStdString();
+        EXPECT_TRUE(QFileInfo(folder + QStringLiteral("Notes0000.TXT")).isFile()) << odd;
+        EXPECT_EQ(first.state(), QProcess::Running) << odd << ": the first instance took it";
+    }
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("pwned"))));
+    const Result quit = run({QStringLiteral("/X")}, 60000, onA);
+    EXPECT_EQ(quit.status, 0) << quit.err.toStdString();
+    EXPECT_TRUE(finish(first, 20000).finished);
 }
 
 TEST_F(KveDesktop, AnInstanceThatWasKilledDoesNotBlockTheNextStart)

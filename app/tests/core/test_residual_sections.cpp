@@ -617,10 +617,9 @@ TEST(ResidualSection, ResidueFileThatCannotBeWritten)
         o.settings.residueToFile = true;
     });
     const QString line = lineOf(out.report, QStringLiteral("Residue calculation"));
-    EXPECT_TRUE(line.startsWith(QStringLiteral("Residue calculation could not be saved in file ") + dir.path()
-                                + QStringLiteral("/gone/Residue0000.TXT: ")))
+    EXPECT_TRUE(line.startsWith(QStringLiteral("Residue calculation could not be saved in ") + dir.path()
+                                + QStringLiteral("/gone/: No such file or directory")))
         << line.toStdString();
-    EXPECT_GT(line.size(), 80);   // with the reason
     EXPECT_TRUE(out.report.endsWith(QStringLiteral("=====================\r\n") + line + QStringLiteral("\r\n")));
     EXPECT_TRUE(requestsOf<RunRequests::OpenInEditor>(out).isEmpty());
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("gone"))));

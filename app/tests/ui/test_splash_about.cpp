@@ -154,7 +154,7 @@ TEST_F(SplashFixture, AboutBoxTextsAndButtons)
     EXPECT_EQ(platform.messages.asked[0].text,
               QStringLiteral("/F/folder/name.KVE = KVE dataset to open and evaluate\r\n"
                              "/G = show plots\r\n/R = perform residual analysis\r\n"
-                             "/P = print results\r\n/S = save results as the next free NotesNNNN.TXT\r\n"
+                             "/P = print results\r\n/S = save results as the next free NotesNNNN.TXT (in the /L folder, else the dataset's)\r\n"
                              "/O = close the results window (with /S: open the saved file in the editor)\r\n"
                              "/L/folder/ = folder to save results in\r\n"
                              "/X = quit when done (on failure: exit status 1, the reason on stderr)\r\n"
