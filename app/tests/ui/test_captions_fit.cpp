@@ -133,7 +133,6 @@ protected:
     void SetUp() override
     {
         resetProgramState();
-        mainWindowHooks() = MainWindowHooks();
         platform = std::make_unique<ScriptedPlatform>(dir.path());
         programState().DocumentsFolder = dir.path();
     }
