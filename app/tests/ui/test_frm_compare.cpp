@@ -351,9 +351,11 @@ TEST_F(CompareWindowTest, TheROutputListShowsSeveralRowsAndGrowsWithTheWindow)
     EXPECT_GE(outputs->viewport()->height(), 4 * row);
     // Every control of the page lies inside it, none on another.
     const QRect page = compare->rFrame()->rect();
-    for (QWidget* w : compare->rFrame()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-        if (w->isVisible())
+    for (QWidget* w : compare->rFrame()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (w->isVisible()) {
             EXPECT_TRUE(page.contains(w->geometry())) << w->objectName().toStdString();
+        }
+    }
 
     const int height = outputs->height();
     auto* calculate = compare->findChild<QPushButton*>(QStringLiteral("Command6"));
