@@ -80,13 +80,16 @@ struct VariantResults {
 
 class GcccWork {
 public:
-    // The work arrays, bounds 0..n, zero-filled. Fails the call for n < 0
-    // or when memory runs out.
+    // The work arrays, bounds 0..n, zero-filled. Fails the call with error 9
+    // before anything is allocated when n < 0 or when x or y lacks one of
+    // the elements 1..n, and with error 7 when memory runs out.
     GcccWork(Sumtrix& lib, std::int32_t n, const BoundedArray<double>& x, const BoundedArray<double>& y)
         : m_lib(lib), m_n(n)
     {
         if (n < 0)
             raiseError(ErrSubscript);
+        x.requireRange(1, n);
+        y.requireRange(1, n);
         try {
             const auto size = static_cast<std::size_t>(n) + 1;
             m_x = readData(x, size);
@@ -118,21 +121,19 @@ public:
     void estimate(const VariantResults<Slot>& out);
 
 private:
+    // a(1..size-1) at 1..size-1; element 0 is not read.
     static std::vector<double> readData(const BoundedArray<double>& a, std::size_t size)
     {
-        std::vector<double> v(size, NaN);
-        if (!a.allocated())
-            return v;
-        const std::int64_t last = std::min<std::int64_t>(a.ubound(), static_cast<std::int64_t>(size) - 1);
-        for (std::int64_t i = std::max(1, a.lbound()); i <= last; ++i)
-            v[static_cast<std::size_t>(i)] = a(static_cast<std::int32_t>(i));
+        std::vector<double> v(size, 0.0);
+        for (std::size_t i = 1; i < size; ++i)
+            v[i] = a(static_cast<std::int32_t>(i));
         return v;
     }
     void clip();
 
     Sumtrix& m_lib;
     std::int32_t m_n;
-    std::vector<double> m_x, m_y;      // x(1..n), y(1..n); NaN where the caller's arrays end
+    std::vector<double> m_x, m_y;      // x(1..n), y(1..n)
     detail::GcccCentre m_centre;       // the common mean c, x - c and y - c (empty unless all finite)
     BoundedArray<double> m_sortX, m_sortY, m_winX, m_winY;  // WinX and WinY hold ClipX and ClipY from variant 4 on
     BoundedArray<double> m_centredWX, m_centredWY;          // WinX - c and WinY - c

@@ -507,8 +507,8 @@ TEST(Gccc2, BadInput)
         }
     }
     {
-        SCOPED_TRACE("not a number, and arrays shorter than n");
-        const auto o = run(6, base1({1, NaN, 3, 4, 5, 6}), base1({1.5, 2, 2.5, NaN, 5}));
+        SCOPED_TRACE("not a number");
+        const auto o = run(6, base1({1, NaN, 3, 4, 5, 6}), base1({1.5, 2, 2.5, NaN, 5, 6.5}));
         for (int k = 1; k <= 7; ++k)
             EXPECT_NE(o[0](k), -7) << "rg of variant " << k << " is written";
         EXPECT_EQ(o[0](0), -7) << "element 0 untouched";
@@ -539,10 +539,46 @@ TEST(Gccc2, BadInput)
         const auto o = run(4, base1({1e150, 2e150, 3e150, 4e150}), base1({1e150, 3e150, 2e150, 4e150}));
         EXPECT_NE(o[0](2), -7);
     }
-    BoundedArray<double> r(0, 7);
-    EXPECT_EQ(errorOf([&] { lib.STAT_GCCC2(-1, base1({1}), base1({1}), r, r, r, r, r, r, r, r, 1.5); }),
-              ErrSubscript)
-        << "no work arrays for n < 0";
+}
+
+// A count that the data arrays cannot back fails both calls with error 9
+// before any work array is allocated or any pair is visited (n = 1,000,000
+// with ten pairs ran for minutes, n = 2e8 took 21.9 GB), and leaves the
+// outputs as they were.
+TEST(Gccc2, CountBeyondTheArrays)
+{
+    Sumtrix lib;
+    const std::vector<double> ten{1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    const BoundedArray<double> x = base1(ten), y = base1(ten), fromTwo(2, {2, 3, 4, 5, 6, 7, 8, 9, 10, 11});
+    const BoundedArray<double> unallocated;
+    const struct {
+        const char* what;
+        std::int32_t n;
+        const BoundedArray<double>& x;
+        const BoundedArray<double>& y;
+    } cases[] = {
+        {"n below 0", -1, x, y},
+        {"one pair more than x and y hold", 11, x, y},
+        {"a million pairs, ten given", 1000000, x, y},
+        {"two hundred million pairs", 200000000, x, y},
+        {"the largest count", INT32_MAX, x, y},
+        {"y without element 1", 5, x, fromTwo},
+        {"x unallocated", 3, unallocated, y},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        BoundedArray<double> r(0, 7);
+        std::fill(r.data().begin(), r.data().end(), -7.0);
+        EXPECT_EQ(errorOf([&] { lib.STAT_GCCC2(c.n, c.x, c.y, r, r, r, r, r, r, r, r, 1.5); }), ErrSubscript);
+        EXPECT_EQ(r(1), -7);
+        for (std::int32_t code : {1, 3, 5, 9}) {
+            double o = -7;
+            EXPECT_EQ(errorOf([&] { lib.STAT_GCCC(c.n, c.x, c.y, o, o, o, o, o, o, o, o, code, 1.5); }),
+                      ErrSubscript)
+                << "code " << code;
+            EXPECT_EQ(o, -7);
+        }
+    }
 }
 
 // ---- STAT_GCCC ----------------------------------------------------------------------
@@ -580,6 +616,4 @@ TEST(Gccc, CodesSelectVariants)
         for (double v : o)
             EXPECT_EQ(v, -7) << "code " << code;
     }
-    double o = 0;
-    EXPECT_EQ(errorOf([&] { lib.STAT_GCCC(-3, x, y, o, o, o, o, o, o, o, o, 9, 1.5); }), ErrSubscript);
 }
