@@ -20,13 +20,18 @@
 //   the literal loop tests, so every term takes the same branch. The prefix
 //   sums are in long double about the median of the sorted data, so data
 //   far from zero do not cancel;
-// - the powers other than 1 and 2 have no such decomposition: their rows
-//   stay O(n^2), in eight interleaved partial sums that vectorise, with the
-//   rows split over threads. Each row and column is summed in the same
-//   order whatever the thread count, so the results do not depend on it.
-// The column sums of the cross kernel (for its symmetrised projection) come
-// with the power rows; for the sorted sums they are the row sums with x and
-// y exchanged, since g(x_i - y_j) = g(y_j - x_i).
+// - the powers other than 1 and 2 have no such decomposition: their sums
+//   over j of |x_i - y_j|^P and |x_i + y_j|^P (limited at Delta for the
+//   clipped kind) come from the tree sums of power_sums.cpp, a fast
+//   multipole method on the sorted data, to the accuracy of the all-pairs
+//   sums. Exponents too far from zero for its expansions (|P| beyond some
+//   60) keep the all-pairs rows, O(n^2) in eight interleaved partial sums
+//   that vectorise, split over threads; GcccPath::AllPairs takes these
+//   for every exponent, for comparisons. Either way each sum is formed in
+//   the same order whatever the thread count, so the results do not depend
+//   on it, not even in the last bit.
+// The column sums of the cross kernel (for its symmetrised projection) are
+// the row sums with x and y exchanged, since g(x_i - y_j) = g(y_j - x_i).
 //
 // The fast sums assume that every term succeeds: they run when the data and
 // Delta are finite and within 1e100 (for the powers, when every row comes
@@ -51,6 +56,7 @@
 // The literal loop evaluates the same terms one by one, so both paths
 // agree for data far from zero too.
 #include "concordance_kernels.hpp"
+#include "power_sums.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -171,9 +177,7 @@ public:
     {
         if (!(a > 0.0))
             return;  // not used: the pass works on raw data
-        m_ra = std::sqrt(a);
-        m_aP = std::pow(a, P);
-        m_beta = P * std::pow(a, P - 1.0);
+        m_taylor = PowerTaylor(P, a);
         if (kind == GcccKind::ClipPower) {
             m_phiShift = m_inside ? phi(m_shift) : 0.0;
             m_psiShift = !m_inside && Delta >= 0.0 ? psi(m_shift) : 0.0;
@@ -192,35 +196,28 @@ public:
         return std::isfinite(v) && std::isfinite(r) ? r : NaN;
     }
 
-    // (a + v)^P - a^P - beta v, without cancellation: a binomial series
-    // where v is small against a.
-    double phi(double v) const
+    // (a + v)^P - a^P - beta v, and (a + v)^P - a^P.
+    double phi(double v) const { return m_taylor.phi(v); }
+    double psi(double v) const { return m_taylor.psi(v); }
+
+    // The power kinds' terms of the sums x_i + y_j as a kernel of
+    // v = p_i - (-q_j) (see rowsOfPowers): the Taylor form for a <= Delta
+    // (limited above Delta - a), the Shifted form beyond.
+    PowerKernel kernel() const
     {
-        const double t = v / m_a;
-        if (std::fabs(t) < 0.125) {
-            double coefficient = m_P * (m_P - 1.0) / 2.0, power = t * t;
-            double sum = coefficient * power;
-            for (int k = 3; k < 64; ++k) {
-                coefficient *= (m_P - (k - 1)) / k;
-                power *= t;
-                const double term = coefficient * power;
-                sum += term;
-                if (std::fabs(term) <= 1e-17 * std::fabs(sum))
-                    break;
-            }
-            return m_aP * sum;
-        }
-        return std::pow(std::max(m_a + v, 0.0), m_P) - m_aP - m_beta * v;
+        PowerKernel k;
+        k.P = m_P;
+        k.taylor = m_taylor;
+        k.bound = m_shift;
+        k.shape = m_inside ? PowerShape::Taylor : PowerShape::Shifted;
+        k.boundTerm = m_inside ? m_phiShift : m_psiShift;
+        return k;
     }
-    // (a + v)^P - a^P.
-    double psi(double v) const { return m_aP * std::expm1(m_P * std::log1p(v / m_a)); }
 
     double a() const { return m_a; }
-    double ra() const { return m_ra; }
-    double beta() const { return m_beta; }
+    double beta() const { return m_taylor.beta; }
     double shift() const { return m_shift; }
     bool inside() const { return m_inside; }
-    double psiShift() const { return m_psiShift; }
 
 private:
     double term(double v, bool limited) const
@@ -247,7 +244,7 @@ private:
             return v - D;
         case GcccKind::ClipPower:
             if (m_inside)
-                return limited ? m_phiShift + m_beta * (D - v) : phi(v);
+                return limited ? m_phiShift + m_taylor.beta * (D - v) : phi(v);
             if (limited)
                 return m_Delta < 0.0 ? std::pow(-m_Delta, m_P) : 0.0;
             return psi(v) - m_psiShift;
@@ -264,7 +261,8 @@ private:
     bool m_limits;
     double m_shift;
     bool m_inside;
-    double m_ra = 0.0, m_aP = 0.0, m_beta = 0.0, m_phiShift = 0.0, m_psiShift = 0.0;
+    PowerTaylor m_taylor;
+    double m_phiShift = 0.0, m_psiShift = 0.0;
 };
 
 // The values b(1..n) sorted, with long-double prefix sums of b - c and
@@ -409,132 +407,75 @@ template <class G>
 
 GCCC_VECTOR_CLONES double rowPower15(double a, const double* b, std::size_t m, double delta, double* col)
 {
-    // |u|^1.5 as |u| sqrt|u|: within an ulp of the power, and it vectorises.
-    return powerRow(a, b, m, col, rawTerm([=](double u) {
-                        const double v = std::min(std::fabs(u), delta);
-                        return v * std::sqrt(v);
-                    }));
+    return powerRow(a, b, m, col, rawTerm([=](double u) { return plainTerm15(u, delta); }));
 }
 
 GCCC_VECTOR_CLONES double rowPower05(double a, const double* b, std::size_t m, double delta, double* col)
 {
-    return powerRow(a, b, m, col, rawTerm([=](double u) { return std::sqrt(std::min(std::fabs(u), delta)); }));
+    return powerRow(a, b, m, col, rawTerm([=](double u) { return plainTerm05(u, delta); }));
 }
 
 double rowPower(double a, const double* b, std::size_t m, double delta, double P, double* col)
 {
-    return powerRow(a, b, m, col,
-                    rawTerm([=](double u) { return std::pow(std::min(std::fabs(u), delta), P); }));
+    return powerRow(a, b, m, col, rawTerm([=](double u) { return plainTerm(u, delta, P); }));
 }
 
 // The rows of the power distances for data on one side of zero: p = side xc
-// and q = side yc, the difference term of |p - q| and the expanded term of
-// v = p + q (see Expansion). With w = min(v, D) (D infinite when nothing is
-// limited) the expanded term is phi(w) + beta (w - v) for a <= Delta, and
-// beyond it 0 for v > D and psi(v) - psi(D) otherwise. With
-// d = sqrt(a + w) - sqrt(a):
-//   P = 1.5: phi = d^2 (sqrt(a + w) + sqrt(a) / 2), psi = d (2 a + w + sqrt(a + w) sqrt(a));
-//   P = 0.5: phi = -d^2 / (2 sqrt(a)),              psi = d;
-// products of values that carry no cancellation once d is. d comes from
-// r = sqrt(t), t = a + w rounded, and ra = sqrt(a), with the residuals of
-// both roots and the rounding of t (exact where w is small against a):
-//   d = (r - ra) + ((t - r^2) - ((t - a) - w) - (a - ra^2)) / (2 ra).
-// No division, so the rows cost little more than those of raw data.
-struct FarShape {
-    double a, ra, beta, shift, psiShift;
-    bool inside;
-};
-
-// d and r of the comment above.
-[[gnu::always_inline]] inline double farRoot(double a, double ra, double raResidual, double halfOverRa, double w,
-                                             double& r)
+// and q = side yc, the difference term of |p - q| less the expanded term of
+// v = p + q (see Expansion and the square-root forms of power_sums.hpp).
+GCCC_VECTOR_CLONES double rowPower15Far(double p, const double* q, std::size_t m, double delta, RootShape s,
+                                        bool taylor, double* col)
 {
-    const double t = std::max(a + w, 0.0);
-    r = std::sqrt(t);
-    return (r - ra) + ((std::fma(-r, r, t) - ((t - a) - w)) - raResidual) * halfOverRa;
-}
-
-GCCC_VECTOR_CLONES double rowPower15Far(double p, const double* q, std::size_t m, double delta, FarShape s,
-                                        double* col)
-{
-    const auto diff = [=](double u) {
-        const double v = std::min(std::fabs(u), delta);
-        return v * std::sqrt(v);
-    };
-    const double a = s.a, ra = s.ra, beta = s.beta, shift = s.shift, psiShift = s.psiShift;
-    const double raResidual = std::fma(-ra, ra, a), halfOverRa = 0.5 / ra, halfRa = 0.5 * ra;
-    if (s.inside)
+    if (taylor)
         return powerRow(p, q, m, col, [=](double pi, double qj) {
-            const double v = pi + qj, w = std::min(v, shift);
-            double r;
-            const double d = farRoot(a, ra, raResidual, halfOverRa, w, r);
-            return diff(pi - qj) - (d * d * (r + halfRa) + beta * (w - v));
+            return plainTerm15(pi - qj, delta) - taylorTerm15(s, pi + qj);
         });
-    return powerRow(p, q, m, col, [=](double pi, double qj) {
-        const double v = pi + qj;
-        double r;
-        const double d = farRoot(a, ra, raResidual, halfOverRa, v, r);
-        return diff(pi - qj) - (v > shift ? 0.0 : d * (2.0 * a + v + r * ra) - psiShift);
-    });
+    return powerRow(p, q, m, col,
+                    [=](double pi, double qj) { return plainTerm15(pi - qj, delta) - shiftedTerm15(s, pi + qj); });
 }
 
-GCCC_VECTOR_CLONES double rowPower05Far(double p, const double* q, std::size_t m, double delta, FarShape s,
-                                        double* col)
+GCCC_VECTOR_CLONES double rowPower05Far(double p, const double* q, std::size_t m, double delta, RootShape s,
+                                        bool taylor, double* col)
 {
-    const auto diff = [=](double u) { return std::sqrt(std::min(std::fabs(u), delta)); };
-    const double a = s.a, ra = s.ra, beta = s.beta, shift = s.shift, psiShift = s.psiShift;
-    const double raResidual = std::fma(-ra, ra, a), halfOverRa = 0.5 / ra;
-    if (s.inside)
+    if (taylor)
         return powerRow(p, q, m, col, [=](double pi, double qj) {
-            const double v = pi + qj, w = std::min(v, shift);
-            double r;
-            const double d = farRoot(a, ra, raResidual, halfOverRa, w, r);
-            return diff(pi - qj) - (beta * (w - v) - d * d * halfOverRa);
+            return plainTerm05(pi - qj, delta) - taylorTerm05(s, pi + qj);
         });
-    return powerRow(p, q, m, col, [=](double pi, double qj) {
-        const double v = pi + qj;
-        double r;
-        const double d = farRoot(a, ra, raResidual, halfOverRa, v, r);
-        return diff(pi - qj) - (v > shift ? 0.0 : d - psiShift);
-    });
+    return powerRow(p, q, m, col,
+                    [=](double pi, double qj) { return plainTerm05(pi - qj, delta) - shiftedTerm05(s, pi + qj); });
 }
 
-double rowPowerFar(double p, const double* q, std::size_t m, double delta, double P, const Expansion& e,
-                   double* col)
+double rowPowerFar(double p, const double* q, std::size_t m, double delta, const PowerKernel& k, double* col)
 {
-    const double beta = e.beta(), shift = e.shift(), psiShift = e.psiShift();
-    const bool inside = e.inside();
-    return powerRow(p, q, m, col, [&](double pi, double qj) {
-        const double v = pi + qj, w = std::min(v, shift);
-        const double term = inside ? e.phi(w) + beta * (w - v) : v > shift ? 0.0 : e.psi(v) - psiShift;
-        return std::pow(std::min(std::fabs(pi - qj), delta), P) - term;
-    });
+    return powerRow(p, q, m, col,
+                    [&](double pi, double qj) { return plainTerm(pi - qj, delta, k.P) - powerTerm(k, pi + qj); });
 }
 
-// Rows and columns of a power distance in one sweep. The rows fall into a
-// fixed number of bands whatever the thread count; each band adds its rows'
-// terms to column sums of its own in row order, and the bands' column sums
-// are added in band order, so neither rows nor columns depend on the
-// number of threads.
+// Rows and columns of a power distance over all pairs, in one sweep: rows_i
+// = sum_j g(a_i - b_j) - h(a_i + b_j) with g the difference kernel (|u|^P,
+// limited at `delta`) and h the kernel of the sums (`far`: the expanded
+// one, a = p and b = q of rowPower15Far; otherwise g again). The rows fall
+// into a fixed number of bands whatever the thread count; each band adds
+// its rows' terms to column sums of its own in row order, and the bands'
+// column sums are added in band order, so neither rows nor columns depend
+// on the number of threads.
 constexpr std::size_t MaxBands = 32;
 
-// `far` set: a and b are p and q of rowPower15Far.
-void powerSums(const double* a, const double* b, std::size_t m, double delta, double P, const Expansion* far,
-               double* rows, double* cols, unsigned threads)
+void allPairsPowerSums(const double* a, const double* b, std::size_t m, double delta, double P,
+                       const PowerKernel* far, double* rows, double* cols, unsigned threads)
 {
     const std::size_t bands = std::clamp<std::size_t>(m / RowsPerThread, 1, MaxBands);
     std::vector<double> partial(bands * m, 0.0);
-    FarShape shape{};
-    if (far)
-        shape = FarShape{far->a(), far->ra(), far->beta(), far->shift(), far->psiShift(), far->inside()};
+    const RootShape shape = far ? RootShape(*far) : RootShape();
+    const bool taylor = far && far->shape == PowerShape::Taylor;
     forBlocks(bands, 1, threads, [&](std::size_t lo, std::size_t hi) {
         for (std::size_t k = lo; k < hi; ++k) {
             double* col = partial.data() + k * m;
             for (std::size_t i = m * k / bands; i < m * (k + 1) / bands; ++i) {
                 if (far)
-                    rows[i] = P == 1.5   ? rowPower15Far(a[i], b, m, delta, shape, col)
-                              : P == 0.5 ? rowPower05Far(a[i], b, m, delta, shape, col)
-                                         : rowPowerFar(a[i], b, m, delta, P, *far, col);
+                    rows[i] = P == 1.5   ? rowPower15Far(a[i], b, m, delta, shape, taylor, col)
+                              : P == 0.5 ? rowPower05Far(a[i], b, m, delta, shape, taylor, col)
+                                         : rowPowerFar(a[i], b, m, delta, *far, col);
                 else
                     rows[i] = P == 1.5   ? rowPower15(a[i], b, m, delta, col)
                               : P == 0.5 ? rowPower05(a[i], b, m, delta, col)
@@ -548,6 +489,26 @@ void powerSums(const double* a, const double* b, std::size_t m, double delta, do
             sum += partial[k * m + j];
         cols[j] = sum;
     }
+}
+
+// The same rows and columns from the tree sums of power_sums.cpp: each
+// row is the sum of the difference kernel over the b_j less that of the sum
+// kernel over the -b_j (u = a_i - (-b_j) is the rounded a_i + b_j), each
+// column the same with a and b exchanged (g(a_i - b_j) = g(b_j - a_i)).
+// False when the exponent takes no expansion.
+bool treePowerSums(const double* a, const double* b, std::size_t m, const PowerKernel& difference,
+                   const PowerKernel& sum, double* rows, double* cols, unsigned threads)
+{
+    const DistinctValues A = DistinctValues::of(a, m), B = DistinctValues::of(b, m);
+    const auto side = [&](const DistinctValues& targets, const DistinctValues& sources, double* out) {
+        std::vector<double> d, s;
+        if (!powerSums(difference, targets, sources, d, threads) || !powerSums(sum, targets, sources.negated(), s, threads))
+            return false;
+        for (std::size_t i = 0; i < m; ++i)
+            out[i] = d[targets.position[i]] - s[targets.position[i]];
+        return true;
+    };
+    return side(A, B, rows) && side(B, A, cols);
 }
 
 struct OwnSums {
@@ -564,7 +525,7 @@ public:
     }
 
     void literal(GcccTerms& t, GcccKernels& out) const;
-    void fast(GcccTerms& t, GcccKernels& out, unsigned threads) const;
+    void fast(GcccTerms& t, GcccKernels& out, unsigned threads, bool allPairs) const;
 
 private:
     bool clipped() const { return isClipped(m_d.kind); }
@@ -635,7 +596,7 @@ private:
 
     OwnSums ownSums(GcccTerms& t) const;
     void literalCross(GcccTerms& t, std::vector<double>& rows, std::vector<double>& cols) const;
-    bool fastCross(std::vector<double>& rows, std::vector<double>& cols, unsigned threads) const;
+    bool fastCross(std::vector<double>& rows, std::vector<double>& cols, unsigned threads, bool allPairs) const;
     long double sortedRow(double a, const SortedSums& s) const;
     long double sortedDiff(double a, const SortedSums& s) const;
     long double sortedFar(double p, const SortedSums& s) const;
@@ -814,7 +775,7 @@ long double Pass::sortedFar(double a, const SortedSums& s) const
     }
 }
 
-bool Pass::fastCross(std::vector<double>& rows, std::vector<double>& cols, unsigned threads) const
+bool Pass::fastCross(std::vector<double>& rows, std::vector<double>& cols, unsigned threads, bool allPairs) const
 {
     const double* x = m_far ? m_d.xc : m_d.x;
     const double* y = m_far ? m_d.yc : m_d.y;
@@ -872,18 +833,27 @@ bool Pass::fastCross(std::vector<double>& rows, std::vector<double>& cols, unsig
             std::fill(cols.begin(), cols.end(), 0.0);
             return true;
         }
-        const double delta =
-            m_d.kind == GcccKind::ClipPower ? m_d.Delta : std::numeric_limits<double>::infinity();
+        PowerKernel difference;
+        difference.P = m_d.P;
+        if (m_d.kind == GcccKind::ClipPower) {
+            difference.bound = m_d.Delta;
+            difference.limit = m_dist.limit();
+        }
+        const PowerKernel sum = m_far ? m_expansion.kernel() : difference;
+        std::vector<double> p, q;
         if (m_far) {
-            std::vector<double> p(n), q(n);
+            p.resize(n);
+            q.resize(n);
             for (std::size_t i = 0; i < n; ++i) {
                 p[i] = m_side * x[i + 1];
                 q[i] = m_side * y[i + 1];
             }
-            powerSums(p.data(), q.data(), n, delta, m_d.P, &m_expansion, rows.data() + 1, cols.data() + 1, threads);
-        } else {
-            powerSums(x + 1, y + 1, n, delta, m_d.P, nullptr, rows.data() + 1, cols.data() + 1, threads);
         }
+        const double* a = m_far ? p.data() : x + 1;
+        const double* b = m_far ? q.data() : y + 1;
+        if (allPairs || !treePowerSums(a, b, n, difference, sum, rows.data() + 1, cols.data() + 1, threads))
+            allPairsPowerSums(a, b, n, difference.bound, m_d.P, m_far ? &sum : nullptr, rows.data() + 1,
+                              cols.data() + 1, threads);
         // A term that overflowed or had no value: the literal loop decides.
         for (std::size_t i = 1; i <= n; ++i)
             if (!std::isfinite(rows[i]) || !std::isfinite(cols[i]))
@@ -894,7 +864,7 @@ bool Pass::fastCross(std::vector<double>& rows, std::vector<double>& cols, unsig
     return false;
 }
 
-void Pass::fast(GcccTerms& t, GcccKernels& out, unsigned threads) const
+void Pass::fast(GcccTerms& t, GcccKernels& out, unsigned threads, bool allPairs) const
 {
     const auto n = static_cast<std::size_t>(m_n);
     const OwnSums first = ownSums(t);
@@ -903,7 +873,7 @@ void Pass::fast(GcccTerms& t, GcccKernels& out, unsigned threads) const
     std::vector<double> rows(n + 1, 0.0), cols(n + 1, 0.0), diag(n + 1, 0.0);
     bool done = false;
     try {
-        done = fastCross(rows, cols, threads);
+        done = fastCross(rows, cols, threads, allPairs);
     } catch (const std::bad_alloc&) {
         done = false;
     }
@@ -985,7 +955,7 @@ void gcccKernelPass(const GcccPassData& data, GcccTerms& terms, GcccKernels& out
     if (path == GcccPath::Literal)
         pass.literal(terms, out);
     else
-        pass.fast(terms, out, threads);
+        pass.fast(terms, out, threads, path == GcccPath::AllPairs);
 }
 
 } // namespace SumtrixLib::detail

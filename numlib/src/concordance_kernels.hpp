@@ -92,8 +92,9 @@ struct GcccKernels {
 };
 
 enum class GcccPath {
-    Fast,     // the O(n log n) sums (vectorised O(n^2) rows for the powers), literal where they do not apply
-    Literal,  // the double loop over i and j, term by term
+    Fast,      // sums over sorted data and the tree sums of the powers; literal where they do not apply
+    AllPairs,  // the same, but the powers' cross sums over all pairs (vectorised rows): for comparisons
+    Literal,   // the double loop over i and j, term by term
 };
 
 // Runs step 1 of the template: fills `out` and leaves in `terms` the values
