@@ -24,12 +24,11 @@
 //   over j of |x_i - y_j|^P and |x_i + y_j|^P (limited at Delta for the
 //   clipped kind) come from the tree sums of power_sums.cpp, a fast
 //   multipole method on the sorted data, to the accuracy of the all-pairs
-//   sums. Exponents too far from zero for its expansions (|P| beyond some
-//   60) keep the all-pairs rows, O(n^2) in eight interleaved partial sums
-//   that vectorise, split over threads; GcccPath::AllPairs takes these
-//   for every exponent, for comparisons. Either way each sum is formed in
-//   the same order whatever the thread count, so the results do not depend
-//   on it, not even in the last bit.
+//   sums. The all-pairs rows that it replaced, O(n^2) in eight interleaved
+//   partial sums that vectorise, split over threads, stay for an exponent
+//   that is not a number and for comparisons (GcccPath::AllPairs). Either
+//   way each sum is formed in the same order whatever the thread count, so
+//   the results do not depend on it, not even in the last bit.
 // The column sums of the cross kernel (for its symmetrised projection) are
 // the row sums with x and y exchanged, since g(x_i - y_j) = g(y_j - x_i).
 //

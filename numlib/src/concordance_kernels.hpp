@@ -7,8 +7,11 @@
 //
 // Internal to the library; the tests compare the fast sums with the literal
 // double loop through this interface.
+#include <array>
 #include <cstdint>
 #include <vector>
+
+#include "SumtrixLib/Sumtrix.hpp"
 
 namespace SumtrixLib::detail {
 
@@ -102,5 +105,13 @@ enum class GcccPath {
 // results do not depend on it.
 void gcccKernelPass(const GcccPassData& data, GcccTerms& terms, GcccKernels& out,
                     GcccPath path = GcccPath::Fast, unsigned threads = 0);
+
+// STAT_GCCC2's results with the cross sums of `path` and `threads` (STAT_GCCC2
+// itself takes GcccPath::Fast on every core): for the tests and benchmarks
+// that compare the paths. Defined in concordance.cpp.
+std::array<Sumtrix::GeneralizedConcordance, 7> gccc2WithPath(Sumtrix& lib, std::int32_t n,
+                                                             const BoundedArray<double>& x,
+                                                             const BoundedArray<double>& y, double P,
+                                                             GcccPath path, unsigned threads = 0);
 
 } // namespace SumtrixLib::detail

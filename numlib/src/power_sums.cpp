@@ -43,7 +43,8 @@
 // phi'(d0) sum e_j + sum_{k>=2} (the terms of (a + u)^P), with phi(d0) and
 // phi'(d0) from their cancellation-free forms (PowerTaylor), and likewise
 // the linear coefficient of the local expansion; the terms of order two
-// and more carry no cancellation.
+// and more carry no cancellation. The Shifted form's constant term is
+// n (psi(d0) - psi(D)) rather than n ((a + d0)^P - (a + D)^P).
 //
 // Threads: the nodes of targets below a fixed depth are tasks that the
 // threads take in turn. Each target's sum is formed from the same nodes in
@@ -269,10 +270,11 @@ void Engine::tables()
     for (std::size_t k = 0; k < K1; ++k)
         for (std::size_t m = 0; m + k < K1; ++m)
             m_m2l[k * K1 + m] = cP[m + k] * m_binomial[(m + k) * K1 + m];
+    if (m_k.shape != PowerShape::Plain)
+        m_m2l[0] = 0.0;  // m = 0, k = 0: n phi(d0), or n (psi(d0) - psi(D))
     if (m_k.shape == PowerShape::Taylor) {
-        m_m2l[0] = 0.0;       // m = 0, k = 0: n phi(d0)
-        m_m2l[1] = 0.0;       // m = 1, k = 0: n phi'(d0)
-        m_m2l[K1] = 0.0;      // m = 0, k = 1: -phi'(d0) sum e_j
+        m_m2l[1] = 0.0;   // m = 1, k = 0: n phi'(d0)
+        m_m2l[K1] = 0.0;  // m = 0, k = 1: -phi'(d0) sum e_j
     }
 }
 
@@ -411,7 +413,7 @@ void Engine::expand(const Node& A, std::uint32_t b, double* L) const
         L[0] += mu[0] * m_k.taylor.phi(d0) - slope * B.radius * mu[1];
         L[1] += A.radius * mu[0] * slope;
     } else if (m_k.shape == PowerShape::Shifted) {
-        L[0] -= mu[0] * (m_k.taylor.aP + m_k.boundTerm);
+        L[0] += mu[0] * (m_k.taylor.psi(d0) - m_k.boundTerm);
     }
 }
 
