@@ -61,6 +61,7 @@
 #include <cmath>
 #include <limits>
 #include <new>
+#include <optional>
 #include <system_error>
 #include <thread>
 
@@ -268,13 +269,27 @@ private:
 // (b - c)^2 about the median c.
 class SortedSums {
 public:
-    SortedSums(const double* v, std::int32_t n) : m_b(v + 1, v + 1 + n)
+    SortedSums(const double* v, std::int32_t n)
     {
-        std::sort(m_b.begin(), m_b.end());
+        const auto m = static_cast<std::size_t>(std::max(n, 0));
+        std::vector<std::pair<double, std::uint32_t>> sorted(m);
+        for (std::size_t k = 0; k < m; ++k)
+            sorted[k] = {v[k + 1], static_cast<std::uint32_t>(k + 1)};
+        std::sort(sorted.begin(), sorted.end());
+        m_b.resize(m);
+        m_order.resize(m);
+        for (std::size_t k = 0; k < m; ++k) {
+            m_b[k] = sorted[k].first;
+            m_order[k] = sorted[k].second;
+        }
         sums();
     }
 
     std::size_t size() const { return m_b.size(); }
+    // The index (1..n) of the k-th smallest value: rows taken in this order
+    // search the sorted values of the other sample near where the previous
+    // row did, which the processor's caches reward.
+    std::size_t order(std::size_t k) const { return m_order[k]; }
 
     // The rounded differences a - b_j fall as j grows. First j with
     // a - b_j <= t, and first j with a - b_j < t.
@@ -333,6 +348,7 @@ private:
     }
 
     std::vector<double> m_b;
+    std::vector<std::uint32_t> m_order;
     long double m_c = 0.0L;
     std::vector<long double> m_p1, m_p2;
 };
@@ -562,21 +578,52 @@ private:
         return m_far ? far(m_side * (m_d.xc[i] + m_d.yc[j])) : m_dist.cross(m_d.x[i] + m_d.y[j]);
     }
 
-    void pairTerms(std::int32_t j, GcccTerms& t) const
+    // g of every observation's own arguments, evaluated once (on the
+    // threads): the same values each time the template asks for them.
+    struct OwnValues {
+        std::vector<double> D, S, X, Y;  // NaN where the evaluation fails
+        bool complete = true;            // none fails
+    };
+    OwnValues ownValues(unsigned threads) const
     {
-        take(t.pairD, 0.5 * ownD(j));
-        take(t.pairS, 0.5 * ownS(j));
-        take(t.pairX, 0.25 * ownXY(j, false));
-        take(t.pairY, 0.25 * ownXY(j, true));
+        const auto size = static_cast<std::size_t>(m_n) + 1;
+        OwnValues v;
+        v.D.assign(size, NaN);
+        v.S.assign(size, NaN);
+        v.X.assign(size, NaN);
+        v.Y.assign(size, NaN);
+        forBlocks(size - 1, RowsPerThread, threads, [&](std::size_t lo, std::size_t hi) {
+            for (std::size_t k = lo + 1; k <= hi; ++k) {
+                const auto i = static_cast<std::int32_t>(k);
+                v.D[k] = ownD(i);
+                v.S[k] = ownS(i);
+                v.X[k] = ownXY(i, false);
+                v.Y[k] = ownXY(i, true);
+            }
+        });
+        for (std::size_t k = 1; k < size; ++k)
+            v.complete = v.complete && !std::isnan(v.D[k]) && !std::isnan(v.S[k]) && !std::isnan(v.X[k])
+                         && !std::isnan(v.Y[k]);
+        return v;
     }
-    void ownTerms(std::int32_t i, GcccTerms& t) const
+
+    void pairTerms(std::int32_t j, const OwnValues& v, GcccTerms& t) const
     {
-        take(t.ownD, ownD(i));
-        take(t.ownS, ownS(i));
-        take(t.ownX, ownXY(i, false));
-        take(t.ownY, ownXY(i, true));
-        take(t.ownD2, ownD(i));
-        take(t.ownS2, ownS(i));
+        const auto k = static_cast<std::size_t>(j);
+        take(t.pairD, 0.5 * v.D[k]);
+        take(t.pairS, 0.5 * v.S[k]);
+        take(t.pairX, 0.25 * v.X[k]);
+        take(t.pairY, 0.25 * v.Y[k]);
+    }
+    void ownTerms(std::int32_t i, const OwnValues& v, GcccTerms& t) const
+    {
+        const auto k = static_cast<std::size_t>(i);
+        take(t.ownD, v.D[k]);
+        take(t.ownS, v.S[k]);
+        take(t.ownX, v.X[k]);
+        take(t.ownY, v.Y[k]);
+        take(t.ownD2, v.D[k]);
+        take(t.ownS2, v.S[k]);
     }
     void crossTerms(std::int32_t i, std::int32_t j, GcccTerms& t) const
     {
@@ -593,7 +640,7 @@ private:
         diag[static_cast<std::size_t>(i)] = t.ownD2 - t.ownS2;
     }
 
-    OwnSums ownSums(GcccTerms& t) const;
+    OwnSums ownSums(const OwnValues& v, GcccTerms& t) const;
     void literalCross(GcccTerms& t, std::vector<double>& rows, std::vector<double>& cols) const;
     bool fastCross(std::vector<double>& rows, std::vector<double>& cols, unsigned threads, bool allPairs) const;
     long double sortedRow(double a, const SortedSums& s) const;
@@ -612,10 +659,11 @@ void Pass::literal(GcccTerms& t, GcccKernels& out) const
 {
     const auto n = static_cast<std::size_t>(m_n);
     std::vector<double> cols(n + 1, 0.0), diag(n + 1, 0.0);
+    const OwnValues own = ownValues(1);
     for (std::int32_t i = 1; i <= m_n; ++i) {
         double sumD = 0.0, sumT = 0.0, sumX = 0.0;
         for (std::int32_t j = 1; j <= m_n; ++j) {
-            pairTerms(j, t);
+            pairTerms(j, own, t);
             crossTerms(i, j, t);
             sumD = (sumD + t.pairD) - t.pairS;
             sumT = (sumT + t.pairX) + t.pairY;
@@ -623,7 +671,7 @@ void Pass::literal(GcccTerms& t, GcccKernels& out) const
             double& col = cols[static_cast<std::size_t>(j)];
             col = (col + t.crossD) - t.crossS;
         }
-        ownTerms(i, t);
+        ownTerms(i, own, t);
         finishRow(i, t, sumD, sumT, out, diag);
         out.KX[static_cast<std::size_t>(i)] = sumX - diag[static_cast<std::size_t>(i)];
     }
@@ -631,11 +679,11 @@ void Pass::literal(GcccTerms& t, GcccKernels& out) const
         out.KXt[i] = cols[i] - diag[i];
 }
 
-OwnSums Pass::ownSums(GcccTerms& t) const
+OwnSums Pass::ownSums(const OwnValues& v, GcccTerms& t) const
 {
     OwnSums s;
     for (std::int32_t j = 1; j <= m_n; ++j) {
-        pairTerms(j, t);
+        pairTerms(j, v, t);
         s.sumD = (s.sumD + t.pairD) - t.pairS;
         s.sumT = (s.sumT + t.pairX) + t.pairY;
     }
@@ -806,20 +854,20 @@ bool Pass::fastCross(std::vector<double>& rows, std::vector<double>& cols, unsig
     case GcccKind::ClipSquare:
     case GcccKind::ClipAbsolute:
     case GcccKind::Huber: {
-        const SortedSums sortedY(y, m_n), sortedX(x, m_n);
-        if (!m_far) {
-            forBlocks(n, RowsPerThread, threads, [&](std::size_t lo, std::size_t hi) {
-                for (std::size_t i = lo + 1; i <= hi; ++i) {
-                    rows[i] = static_cast<double>(sortedRow(x[i], sortedY));
-                    cols[i] = static_cast<double>(sortedRow(y[i], sortedX));
-                }
-            });
-            return true;
-        }
+        std::optional<SortedSums> sortedY, sortedX;
+        forBlocks(2, 1, threads, [&](std::size_t lo, std::size_t hi) {
+            for (std::size_t k = lo; k < hi; ++k)
+                (k == 0 ? sortedY : sortedX).emplace(k == 0 ? y : x, m_n);
+        });
+        // a row of x against the sorted y, a column of y against the sorted x
+        const auto sum = [&](double a, const SortedSums& other) {
+            return static_cast<double>(m_far ? sortedDiff(a, other) - sortedFar(a, other) : sortedRow(a, other));
+        };
         forBlocks(n, RowsPerThread, threads, [&](std::size_t lo, std::size_t hi) {
-            for (std::size_t i = lo + 1; i <= hi; ++i) {
-                rows[i] = static_cast<double>(sortedDiff(x[i], sortedY) - sortedFar(x[i], sortedY));
-                cols[i] = static_cast<double>(sortedDiff(y[i], sortedX) - sortedFar(y[i], sortedX));
+            for (std::size_t k = lo; k < hi; ++k) {
+                const std::size_t i = sortedX->order(k), j = sortedY->order(k);
+                rows[i] = sum(x[i], *sortedY);
+                cols[j] = sum(y[j], *sortedX);
             }
         });
         return true;
@@ -866,8 +914,11 @@ bool Pass::fastCross(std::vector<double>& rows, std::vector<double>& cols, unsig
 void Pass::fast(GcccTerms& t, GcccKernels& out, unsigned threads, bool allPairs) const
 {
     const auto n = static_cast<std::size_t>(m_n);
-    const OwnSums first = ownSums(t);
-    const OwnSums later = m_n >= 2 ? ownSums(t) : first;
+    const OwnValues own = ownValues(threads);
+    // Later rows start from the terms the first row left; when no term
+    // fails, every term is taken anew and they sum alike.
+    const OwnSums first = ownSums(own, t);
+    const OwnSums later = m_n >= 2 && !own.complete ? ownSums(own, t) : first;
 
     std::vector<double> rows(n + 1, 0.0), cols(n + 1, 0.0), diag(n + 1, 0.0);
     bool done = false;
@@ -883,7 +934,7 @@ void Pass::fast(GcccTerms& t, GcccKernels& out, unsigned threads, bool allPairs)
 
     for (std::int32_t i = 1; i <= m_n; ++i) {
         const OwnSums& s = i == 1 ? first : later;
-        ownTerms(i, t);
+        ownTerms(i, own, t);
         finishRow(i, t, s.sumD, s.sumT, out, diag);
         const auto k = static_cast<std::size_t>(i);
         out.KX[k] = rows[k] - diag[k];
