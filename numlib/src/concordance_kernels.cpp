@@ -62,7 +62,6 @@
 #include <limits>
 #include <new>
 #include <optional>
-#include <system_error>
 #include <thread>
 
 namespace SumtrixLib::detail {
@@ -271,17 +270,7 @@ class SortedSums {
 public:
     SortedSums(const double* v, std::int32_t n)
     {
-        const auto m = static_cast<std::size_t>(std::max(n, 0));
-        std::vector<std::pair<double, std::uint32_t>> sorted(m);
-        for (std::size_t k = 0; k < m; ++k)
-            sorted[k] = {v[k + 1], static_cast<std::uint32_t>(k + 1)};
-        std::sort(sorted.begin(), sorted.end());
-        m_b.resize(m);
-        m_order.resize(m);
-        for (std::size_t k = 0; k < m; ++k) {
-            m_b[k] = sorted[k].first;
-            m_order[k] = sorted[k].second;
-        }
+        sortValues(v + 1, static_cast<std::size_t>(std::max(n, 0)), m_b, m_order);
         sums();
     }
 
@@ -289,7 +278,7 @@ public:
     // The index (1..n) of the k-th smallest value: rows taken in this order
     // search the sorted values of the other sample near where the previous
     // row did, which the processor's caches reward.
-    std::size_t order(std::size_t k) const { return m_order[k]; }
+    std::size_t order(std::size_t k) const { return m_order[k] + 1; }
 
     // The rounded differences a - b_j fall as j grows. First j with
     // a - b_j <= t, and first j with a - b_j < t.
@@ -354,28 +343,14 @@ private:
 };
 
 // Runs f(lo, hi) over the items 0..count-1 split in contiguous ranges, one
-// per thread and at least `minPerThread` items each; what a thread cannot be
-// started for runs on the calling thread.
+// per thread and at least `minPerThread` items each (see forTasks).
 template <class F>
 void forBlocks(std::size_t count, std::size_t minPerThread, unsigned threads, F f)
 {
     if (threads == 0)
         threads = std::max(1u, std::thread::hardware_concurrency());
     const std::size_t blocks = std::min<std::size_t>(threads, std::max<std::size_t>(1, count / minPerThread));
-    std::vector<std::thread> pool;
-    std::size_t lo = 0;
-    try {
-        for (std::size_t b = 1; b < blocks; ++b) {
-            const std::size_t hi = count * b / blocks;
-            pool.emplace_back(f, lo, hi);
-            lo = hi;
-        }
-    } catch (const std::system_error&) {
-        // no further threads: the rest runs here
-    }
-    f(lo, count);
-    for (std::thread& t : pool)
-        t.join();
+    forTasks(blocks, threads, [&](std::size_t b) { f(count * b / blocks, count * (b + 1) / blocks); });
 }
 
 // sum_j term(a, b_j) for one row, in eight interleaved partial sums (lane l
@@ -514,7 +489,8 @@ void allPairsPowerSums(const double* a, const double* b, std::size_t m, double d
 bool treePowerSums(const double* a, const double* b, std::size_t m, const PowerKernel& difference,
                    const PowerKernel& sum, double* rows, double* cols, unsigned threads)
 {
-    const DistinctValues A = DistinctValues::of(a, m), B = DistinctValues::of(b, m);
+    DistinctValues A, B;
+    forTasks(2, threads, [&](std::size_t k) { (k == 0 ? A : B) = DistinctValues::of(k == 0 ? a : b, m); });
     const auto side = [&](const DistinctValues& targets, const DistinctValues& sources, double* out) {
         std::vector<double> d, s;
         if (!powerSums(difference, targets, sources, d, threads) || !powerSums(sum, targets, sources.negated(), s, threads))
@@ -855,10 +831,7 @@ bool Pass::fastCross(std::vector<double>& rows, std::vector<double>& cols, unsig
     case GcccKind::ClipAbsolute:
     case GcccKind::Huber: {
         std::optional<SortedSums> sortedY, sortedX;
-        forBlocks(2, 1, threads, [&](std::size_t lo, std::size_t hi) {
-            for (std::size_t k = lo; k < hi; ++k)
-                (k == 0 ? sortedY : sortedX).emplace(k == 0 ? y : x, m_n);
-        });
+        forTasks(2, threads, [&](std::size_t k) { (k == 0 ? sortedY : sortedX).emplace(k == 0 ? y : x, m_n); });
         // a row of x against the sorted y, a column of y against the sorted x
         const auto sum = [&](double a, const SortedSums& other) {
             return static_cast<double>(m_far ? sortedDiff(a, other) - sortedFar(a, other) : sortedRow(a, other));

@@ -53,9 +53,7 @@
 #include "power_sums.hpp"
 
 #include <algorithm>
-#include <atomic>
-#include <numeric>
-#include <system_error>
+#include <cstring>
 #include <thread>
 #include <utility>
 
@@ -114,31 +112,6 @@ std::vector<Node> buildTree(const std::vector<double>& v)
         nodes.push_back(right);
     }
     return nodes;
-}
-
-// Runs f(task) for task = 0..count-1 on `threads` threads (0: one per
-// core), each taking the next task when it is done; what a thread cannot
-// be started for runs on the calling thread.
-template <class F>
-void forTasks(std::size_t count, unsigned threads, F f)
-{
-    if (threads == 0)
-        threads = std::max(1u, std::thread::hardware_concurrency());
-    std::atomic<std::size_t> next{0};
-    const auto work = [&] {
-        for (std::size_t k = next++; k < count; k = next++)
-            f(k);
-    };
-    std::vector<std::thread> pool;
-    try {
-        for (unsigned t = 1; t < std::min<std::size_t>(threads, count); ++t)
-            pool.emplace_back(work);
-    } catch (const std::system_error&) {
-        // no further threads: the rest runs here
-    }
-    work();
-    for (std::thread& t : pool)
-        t.join();
 }
 
 // ---- direct sums over a leaf ----------------------------------------------------
@@ -306,12 +279,10 @@ void Engine::moments(unsigned threads)
             }
         }
     });
-    double Apow[MaxTerms], Bpow[MaxTerms], scaled[MaxTerms];
-    for (std::size_t b = m_sTree.size(); b-- > 0;) {
+    const auto fromChildren = [&](std::size_t b) {
         const Node& B = m_sTree[b];
-        if (B.leaf())
-            continue;
         double* mu = m_moments.data() + b * K1;
+        double Apow[MaxTerms], Bpow[MaxTerms], scaled[MaxTerms];
         for (std::int32_t c = B.first; c < B.first + 2; ++c) {
             const Node& C = m_sTree[static_cast<std::size_t>(c)];
             const double* child = m_moments.data() + static_cast<std::size_t>(c) * K1;
@@ -330,6 +301,23 @@ void Engine::moments(unsigned threads)
                 mu[k] += sum;
             }
         }
+    };
+    // Level by level from the deepest (breadth-first order keeps a level's
+    // nodes together); the nodes of a level are independent.
+    std::size_t end = m_sTree.size();
+    while (end > 0) {
+        const std::int32_t depth = m_sTree[end - 1].depth;
+        std::size_t begin = end;
+        while (begin > 0 && m_sTree[begin - 1].depth == depth)
+            --begin;
+        const std::size_t chunk = 64, chunks = (end - begin + chunk - 1) / chunk;
+        forTasks(chunks, chunks > 1 ? threads : 1, [&](std::size_t task) {
+            const std::size_t last = std::min(end, begin + (task + 1) * chunk);
+            for (std::size_t b = begin + task * chunk; b < last; ++b)
+                if (!m_sTree[b].leaf())
+                    fromChildren(b);
+        });
+        end = begin;
     }
 }
 
@@ -555,21 +543,60 @@ void Engine::run(unsigned threads)
 
 } // namespace
 
+void sortValues(const double* v, std::size_t n, std::vector<double>& sorted, std::vector<std::uint32_t>& order)
+{
+    // Keys whose unsigned order is the order of the values: the sign bit
+    // set for the positive ones, every bit flipped for the negative ones;
+    // -0 takes the key of +0, so that equal values stay in input order.
+    std::vector<std::uint64_t> key(n), keyTo(n);
+    std::vector<std::uint32_t> from(n), to(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        const double value = v[i] == 0.0 ? 0.0 : v[i];
+        std::uint64_t bits;
+        std::memcpy(&bits, &value, sizeof bits);
+        key[i] = bits >> 63 ? ~bits : bits | (std::uint64_t{1} << 63);
+        from[i] = static_cast<std::uint32_t>(i);
+    }
+    // least significant digit first, 16 bits a pass, each stable; a digit
+    // that every key shares takes no pass
+    std::vector<std::size_t> count(std::size_t{1} << 16);
+    for (int shift = 0; shift < 64; shift += 16) {
+        std::fill(count.begin(), count.end(), 0);
+        for (std::size_t i = 0; i < n; ++i)
+            ++count[(key[i] >> shift) & 0xFFFF];
+        if (n == 0 || count[(key[0] >> shift) & 0xFFFF] == n)
+            continue;
+        std::size_t start = 0;
+        for (std::size_t& c : count)
+            start += std::exchange(c, start);
+        for (std::size_t i = 0; i < n; ++i) {
+            const std::size_t k = count[(key[i] >> shift) & 0xFFFF]++;
+            keyTo[k] = key[i];
+            to[k] = from[i];
+        }
+        key.swap(keyTo);
+        from.swap(to);
+    }
+    sorted.resize(n);
+    for (std::size_t k = 0; k < n; ++k)
+        sorted[k] = v[from[k]];
+    order = std::move(from);
+}
+
 DistinctValues DistinctValues::of(const double* v, std::size_t n)
 {
     DistinctValues d;
-    std::vector<std::pair<double, std::uint32_t>> sorted(n);
-    for (std::size_t i = 0; i < n; ++i)
-        sorted[i] = {v[i], static_cast<std::uint32_t>(i)};
-    std::sort(sorted.begin(), sorted.end());
+    std::vector<double> sorted;
+    std::vector<std::uint32_t> order;
+    sortValues(v, n, sorted, order);
     d.position.resize(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        if (i == 0 || sorted[i].first != sorted[i - 1].first) {
-            d.values.push_back(sorted[i].first);
+    for (std::size_t k = 0; k < n; ++k) {
+        if (k == 0 || sorted[k] != sorted[k - 1]) {
+            d.values.push_back(sorted[k]);
             d.counts.push_back(0.0);
         }
         d.counts.back() += 1.0;
-        d.position[sorted[i].second] = static_cast<std::uint32_t>(d.values.size() - 1);
+        d.position[order[k]] = static_cast<std::uint32_t>(d.values.size() - 1);
     }
     return d;
 }

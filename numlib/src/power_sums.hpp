@@ -9,13 +9,55 @@
 // The terms are also those of the all-pairs rows (concordance_kernels.cpp),
 // so both paths evaluate a pair alike.
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <limits>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace SumtrixLib::detail {
+
+// Runs f(k) for k = 0..count-1 on up to `threads` threads (0: one per
+// core), each taking the next k when it is done; what no thread can be
+// started for runs on the calling thread. An exception from f ends the
+// remaining work and reaches the caller once every thread has ended.
+template <class F>
+void forTasks(std::size_t count, unsigned threads, F f)
+{
+    if (threads == 0)
+        threads = std::max(1u, std::thread::hardware_concurrency());
+    std::atomic<std::size_t> next{0};
+    std::exception_ptr failure;
+    std::mutex failureLock;
+    const auto work = [&] {
+        try {
+            for (std::size_t k = next++; k < count; k = next++)
+                f(k);
+        } catch (...) {
+            next = count;
+            const std::lock_guard<std::mutex> hold(failureLock);
+            if (!failure)
+                failure = std::current_exception();
+        }
+    };
+    std::vector<std::thread> pool;
+    try {
+        for (unsigned t = 1; t < std::min<std::size_t>(threads, count); ++t)
+            pool.emplace_back(work);
+    } catch (const std::system_error&) {
+        // no further threads: the rest runs here
+    }
+    work();
+    for (std::thread& t : pool)
+        t.join();
+    if (failure)
+        std::rethrow_exception(failure);
+}
 
 // (a + v)^P about a > 0, beta = P a^(P-1):
 //   psi(v) = (a + v)^P - a^P = a^P expm1(P log1p(v/a));
@@ -178,6 +220,11 @@ inline double powerTerm(const PowerKernel& k, double u)
 }
 
 // ---- the sums ----------------------------------------------------------------
+
+// v(0..n-1) sorted ascending (equal values in input order), and for each
+// place the input index of its value: a radix sort, linear in n. The
+// values must not be NaN.
+void sortValues(const double* v, std::size_t n, std::vector<double>& sorted, std::vector<std::uint32_t>& order);
 
 // Values sorted ascending without repeats, each with its multiplicity, and
 // for every element of the input the position of its value.
