@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <random>
 #include <string>
@@ -285,4 +286,26 @@ TEST(PowerSums, OrderOfTheExpansions)
     EXPECT_LT(PowerOrder(40).ratio, 0.05);
     EXPECT_GT(PowerOrder(-40).terms, 0);
     EXPECT_EQ(PowerOrder(std::numeric_limits<double>::quiet_NaN()).terms, 0);
+}
+
+// The radix sort orders as a stable sort by value does: negative and
+// positive values, both zeros (equal, so kept in input order), ties,
+// subnormal and huge magnitudes.
+TEST(PowerSums, SortValuesIsAStableSort)
+{
+    std::vector<double> v{3.5, -0.0, 0.0, -2.0, 1e-310, -1e-310, 1e300, -1e300, 3.5, 0.0, -2.0, 7.0};
+    std::mt19937_64 gen(20261215);
+    std::normal_distribution<double> normal;
+    for (int i = 0; i < 5000; ++i)
+        v.push_back(std::round(normal(gen) * 100.0) / 8.0);
+    std::vector<std::uint32_t> expected(v.size());
+    for (std::uint32_t i = 0; i < expected.size(); ++i)
+        expected[i] = i;
+    std::stable_sort(expected.begin(), expected.end(), [&](std::uint32_t a, std::uint32_t b) { return v[a] < v[b]; });
+    std::vector<double> sorted;
+    std::vector<std::uint32_t> order;
+    sortValues(v.data(), v.size(), sorted, order);
+    EXPECT_EQ(order, expected);
+    for (std::size_t k = 0; k < v.size(); ++k)
+        EXPECT_EQ(std::memcmp(&sorted[k], &v[order[k]], sizeof(double)), 0) << k;
 }
