@@ -310,7 +310,7 @@ void Engine::moments(unsigned threads)
         std::size_t begin = end;
         while (begin > 0 && m_sTree[begin - 1].depth == depth)
             --begin;
-        const std::size_t chunk = 64, chunks = (end - begin + chunk - 1) / chunk;
+        const std::size_t chunk = 512, chunks = (end - begin + chunk - 1) / chunk;
         forTasks(chunks, chunks > 1 ? threads : 1, [&](std::size_t task) {
             const std::size_t last = std::min(end, begin + (task + 1) * chunk);
             for (std::size_t b = begin + task * chunk; b < last; ++b)
@@ -524,8 +524,12 @@ void Engine::descend(std::uint32_t a, const std::vector<std::uint32_t>& candidat
 
 void Engine::run(unsigned threads)
 {
+    // a thread for every 4,096 values at the most: below, starting threads
+    // costs more than they save
     if (threads == 0)
         threads = std::max(1u, std::thread::hardware_concurrency());
+    const std::size_t values = std::max(m_t.values.size(), m_s.values.size());
+    threads = static_cast<unsigned>(std::clamp<std::size_t>(values / 4096, 1, threads));
     m_out.assign(m_t.values.size(), 0.0);
     if (m_tTree.empty() || m_sTree.empty())
         return;
