@@ -35,6 +35,12 @@ QStringList FileDialogService::chooseFiles(const FileDialogRequest& request)
     return path.isEmpty() ? QStringList() : QStringList{path};
 }
 
+QString FileDialogService::chooseWithFilter(const FileDialogRequest& request, int& filterIndex)
+{
+    filterIndex = request.filterIndex;
+    return choose(request);
+}
+
 namespace Platform {
 
 MessageService& messages() { return g_messages.get(); }
@@ -78,13 +84,26 @@ MsgAnswer message(const QString& text, MsgButtons buttons, MsgIcon icon, const Q
     return messages().ask(request);
 }
 
-bool openInEditor(const QString& path)
+namespace {
+
+LauncherService::Failure sayNotOpened(const QString& path)
 {
-    QString errorText;
-    if (launcher().editFile(path, errorText))
-        return true;
-    message(errorText, MsgButtons::Ok, MsgIcon::Exclamation);
-    return false;
+    return [path](const QString& reason) {
+        message(QStringLiteral("The file '%1' could not be opened: %2").arg(path, reason), MsgButtons::Ok,
+                MsgIcon::Exclamation);
+    };
+}
+
+} // namespace
+
+void openInEditor(const QString& path)
+{
+    launcher().editFile(path, sayNotOpened(path));
+}
+
+void openDocument(const QString& path)
+{
+    launcher().openDocument(path, sayNotOpened(path));
 }
 
 } // namespace Platform

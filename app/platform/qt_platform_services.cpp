@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontMetricsF>
 #include <QMessageBox>
 #include <QPainter>
@@ -100,7 +101,7 @@ QStringList QtFileDialogService::nameFilters(const QString& classicFilter)
 
 namespace {
 
-QStringList runFileDialog(const FileDialogRequest& request, QFileDialog::FileMode mode)
+QStringList runFileDialog(const FileDialogRequest& request, QFileDialog::FileMode mode, int* filterIndex = nullptr)
 {
     if (nobodyCanSeeWindows())
         return {};
@@ -119,6 +120,8 @@ QStringList runFileDialog(const FileDialogRequest& request, QFileDialog::FileMod
         dialog.selectFile(request.fileName);
     if (dialog.exec() != QDialog::Accepted)
         return {};
+    if (filterIndex)
+        *filterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
     return dialog.selectedFiles();
 }
 
@@ -136,6 +139,16 @@ QStringList QtFileDialogService::chooseFiles(const FileDialogRequest& request)
     return runFileDialog(request, QFileDialog::ExistingFiles);
 }
 
+QString QtFileDialogService::chooseWithFilter(const FileDialogRequest& request, int& filterIndex)
+{
+    filterIndex = request.filterIndex;
+    const QStringList files
+        = runFileDialog(request, request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile, &filterIndex);
+    if (filterIndex < 1)
+        filterIndex = request.filterIndex;
+    return files.isEmpty() ? QString() : files.constFirst();
+}
+
 namespace {
 
 bool printOn(QPrinter& printer, const PrintJob& job, QString& errorText)
@@ -147,23 +160,34 @@ bool printOn(QPrinter& printer, const PrintJob& job, QString& errorText)
         errorText = QStringLiteral("The printer could not start the print job.");
         return false;
     }
+    // The page is laid out in units of 1/1200 inch whatever the printer's
+    // dots: the type's size is a whole number of dots, and whole dots of a
+    // coarse printer (11 for 8 points at 96 dots per inch) would make every
+    // line longer or shorter than the type asks.
+    constexpr double UnitsPerInch = 1200;
+    painter.scale(printer.logicalDpiX() / UnitsPerInch, printer.logicalDpiY() / UnitsPerInch);
     QFont font(job.fontFamily);
     font.setStyleHint(QFont::TypeWriter);
-    font.setPointSizeF(job.pointSize);
+    font.setPixelSize(std::max(1, qRound(job.pointSize * UnitsPerInch / 72.0)));
     painter.setFont(font);
-    const QFontMetricsF metrics(font, &printer);
-    const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution())
-                            .translated(-printer.pageLayout().paintRectPixels(printer.resolution()).topLeft());
+    const QFontMetricsF metrics(font);
+    const QSizeF page = printer.pageLayout().paintRect(QPageLayout::Inch).size() * UnitsPerInch;
     qreal y = 0;
     if (!job.picture.isNull() && !job.pictureSize.isEmpty()) {
         // The drawing at the top left in its own size, or smaller to fit
         // the page; the text begins below it after one empty line.
         const QRect bounds = job.picture.boundingRect();
-        QSizeF target = job.pictureSize * (printer.resolution() / 72.0);
+        QSizeF target = job.pictureSize * (UnitsPerInch / 72.0);
         if (target.width() > page.width() || target.height() > page.height())
-            target.scale(page.size(), Qt::KeepAspectRatio);
+            target.scale(page, Qt::KeepAspectRatio);
+        // drawPicture already multiplies the picture's dots by the ratio of
+        // the printer's dots per inch to the picture's (12.5 for a picture
+        // of 96 on a printer of 1200), on top of the painter's scale: the
+        // scale here only makes up the rest to the target.
+        const double playedX = std::max(1, bounds.width()) * double(printer.logicalDpiX()) / job.picture.logicalDpiX();
+        const double playedY = std::max(1, bounds.height()) * double(printer.logicalDpiY()) / job.picture.logicalDpiY();
         painter.save();
-        painter.scale(target.width() / std::max(1, bounds.width()), target.height() / std::max(1, bounds.height()));
+        painter.scale(target.width() / playedX, target.height() / playedY);
         painter.drawPicture(-bounds.topLeft(), job.picture);
         painter.restore();
         y = target.height();
@@ -230,6 +254,8 @@ PrintSettings QtPrinterService::chosenSettings(const QPrinter& printer)
 bool QtPrinterService::print(const PrintJob& job, QString& errorText)
 {
     QPrinter printer(QPrinter::HighResolution);
+    if (m_resolution > 0)
+        printer.setResolution(m_resolution);
     const QString pdf = m_pdfPath.isEmpty() ? job.settings.outputFile : m_pdfPath;
     if (!pdf.isEmpty()) {
         printer.setOutputFormat(QPrinter::PdfFormat);
@@ -312,27 +338,77 @@ std::optional<EditorCommand> chooseEditor(const QString& path, const EditorEnvir
     return std::nullopt;
 }
 
-bool DesktopLauncherService::start(const EditorCommand& command)
+QString DesktopLauncherService::failureOf(const QString& program, bool crashed, int exitCode)
 {
-    return QProcess::startDetached(command.program, command.arguments);
+    const QString name = QFileInfo(program).fileName();
+    if (crashed)
+        return QStringLiteral("%1 ended abnormally.").arg(name);
+    if (exitCode == 0)
+        return QString();
+    if (name == QLatin1String("xdg-open")) {
+        switch (exitCode) {
+        case 2: return QStringLiteral("the desktop's opener did not find it.");
+        case 3: return QStringLiteral("no program to open files of its type was found.");
+        case 4: return QStringLiteral("the program that opens files of its type failed.");
+        default: break;
+        }
+    }
+    return QStringLiteral("%1 ended with status %2.").arg(name).arg(exitCode);
 }
 
-bool DesktopLauncherService::editFile(const QString& path, QString& errorText)
+void DesktopLauncherService::start(const EditorCommand& command, const Failure& failed)
+{
+    // No parent: the program may go on after KVE's windows close, and only
+    // deleting its QProcess would end it.
+    auto* process = new QProcess();
+    process->setProgram(command.program);
+    process->setArguments(command.arguments);
+    process->setStandardInputFile(QProcess::nullDevice());
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
+    QObject::connect(process, &QProcess::errorOccurred, process, [process, failed](QProcess::ProcessError error) {
+        if (error != QProcess::FailedToStart)
+            return;
+        failed(QStringLiteral("%1 could not be started (%2).")
+                   .arg(QFileInfo(process->program()).fileName(), process->errorString()));
+        process->deleteLater();
+    });
+    QObject::connect(process, &QProcess::finished, process,
+                     [process, failed](int exitCode, QProcess::ExitStatus status) {
+                         const QString failure
+                             = failureOf(process->program(), status == QProcess::CrashExit, exitCode);
+                         if (!failure.isEmpty())
+                             failed(failure);
+                         process->deleteLater();
+                     });
+    process->start();
+}
+
+void DesktopLauncherService::editFile(const QString& path, const Failure& failed)
 {
     if (nobodyCanSeeWindows()) {
-        errorText = QStringLiteral("No editor can be shown without a display; the file is '%1'.").arg(path);
-        return false;
+        failed(QStringLiteral("there is no display to show an editor on."));
+        return;
     }
     const std::optional<EditorCommand> command = chooseEditor(path, EditorEnvironment::current());
     if (!command) {
-        errorText = QStringLiteral("No editor was found to open '%1'. Set VISUAL to a text editor, or install "
-                                   "xdg-utils or a terminal emulator for the editor in EDITOR.")
-                        .arg(path);
-        return false;
+        failed(QStringLiteral("no editor was found. Set VISUAL to a text editor, or install xdg-utils, or a "
+                              "terminal emulator for the editor in EDITOR."));
+        return;
     }
-    if (!start(*command)) {
-        errorText = QStringLiteral("The editor '%1' could not be started.").arg(command->program);
-        return false;
+    start(*command, failed);
+}
+
+void DesktopLauncherService::openDocument(const QString& path, const Failure& failed)
+{
+    if (nobodyCanSeeWindows()) {
+        failed(QStringLiteral("there is no display to show it on."));
+        return;
     }
-    return true;
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (opener.isEmpty()) {
+        failed(QStringLiteral("the desktop's opener xdg-open is not installed (package xdg-utils)."));
+        return;
+    }
+    start({opener, {path}}, failed);
 }

@@ -33,6 +33,7 @@ class QtFileDialogService : public FileDialogService {
 public:
     QString choose(const FileDialogRequest& request) override;
     QStringList chooseFiles(const FileDialogRequest& request) override;
+    QString chooseWithFilter(const FileDialogRequest& request, int& filterIndex) override;
     // "All Files (*.*)|*.*|Text Files (*.TXT)|*.TXT" as Qt name filters.
     static QStringList nameFilters(const QString& classicFilter);
 };
@@ -40,10 +41,14 @@ public:
 // Prints on the printer of a job's settings (the default printer when it
 // names none) or into the PDF file the printer dialog chose, which needs no
 // printer installed. A service made with `pdfPath` prints every job into
-// that file.
+// that file, at `resolution` dots per inch when it is given (else the
+// printer's high resolution).
 class QtPrinterService : public PrinterService {
 public:
-    explicit QtPrinterService(const QString& pdfPath = QString()) : m_pdfPath(pdfPath) {}
+    explicit QtPrinterService(const QString& pdfPath = QString(), int resolution = 0)
+        : m_pdfPath(pdfPath), m_resolution(resolution)
+    {
+    }
     bool setup(const QString& title, PrintSettings& settings, QString& errorText) override;
     bool print(const PrintJob& job, QString& errorText) override;
     // What the printer dialog chose, read from its printer.
@@ -51,6 +56,7 @@ public:
 
 private:
     QString m_pdfPath;
+    int m_resolution;
 };
 
 class QtClipboardService : public ClipboardService {
@@ -87,12 +93,21 @@ struct EditorEnvironment {
 // none of these exists.
 std::optional<EditorCommand> chooseEditor(const QString& path, const EditorEnvironment& environment);
 
-// Opens text files with chooseEditor's program, detached. Without a display
-// nothing can be shown, and it says so.
+// Opens text files with chooseEditor's program and other files with the
+// desktop's opener, xdg-open. The program runs on its own (it outlives KVE)
+// with its input and output on the null device, so that its complaints do
+// not flood KVE's error output; when it cannot be started or ends with a
+// failure, the caller is told why. Without a display nothing can be shown,
+// and it says so.
 class DesktopLauncherService : public LauncherService {
 public:
-    bool editFile(const QString& path, QString& errorText) override;
-    static bool start(const EditorCommand& command);
+    void editFile(const QString& path, const Failure& failed) override;
+    void openDocument(const QString& path, const Failure& failed) override;
+    // Starts the program and watches how it ends.
+    static void start(const EditorCommand& command, const Failure& failed);
+    // Why a program that ended so failed; empty when it did not fail.
+    // xdg-open's documented exit statuses are told in words.
+    static QString failureOf(const QString& program, bool crashed, int exitCode);
 };
 
 class SystemClockService : public ClockService {

@@ -4,7 +4,7 @@
 // colour and font dialogs and the input box answer from a queue (an empty
 // answer is a cancel), the printer
 // writes PDF files, the clipboard lives in memory, the launcher records the
-// files it was asked to open (or fails as without an editor) and the clock
+// files it was asked to open (and fails when told to) and the clock
 // is set by hand.
 //
 // ScriptedPlatform installs all of them for its lifetime.
@@ -28,7 +28,11 @@ public:
     QString choose(const FileDialogRequest& request) override;
     // Several files: the next list of fileLists, else one answer of answers.
     QStringList chooseFiles(const FileDialogRequest& request) override;
+    // The next answer, with the next of filterAnswers as the filter chosen
+    // (the one preselected when that queue is empty).
+    QString chooseWithFilter(const FileDialogRequest& request, int& filterIndex) override;
     std::deque<QString> answers;         // consumed in order; cancel when empty
+    std::deque<int> filterAnswers;
     std::deque<QStringList> fileLists;
     std::vector<FileDialogRequest> asked;
 };
@@ -42,6 +46,7 @@ public:
     bool cancelSetup = false;            // the printer dialog is cancelled
     bool noPrinter = false;              // no printer: only PDF files can be printed
     PrintSettings setupAnswer;           // what the printer dialog chooses
+    int resolution = 0;                  // dots per inch of the PDFs (0: the printer's high resolution)
     std::vector<QString> setupTitles;
     std::vector<PrintJob> jobs;          // every job that printed
     QStringList pdfFiles;                // one PDF per printed job
@@ -86,17 +91,21 @@ public:
 
 class ScriptedLauncherService : public LauncherService {
 public:
-    bool editFile(const QString& path, QString& errorText) override
+    void editFile(const QString& path, const Failure& failed) override { hand(opened, path, failed); }
+    void openDocument(const QString& path, const Failure& failed) override { hand(documents, path, failed); }
+    QStringList opened;                  // files handed to the editor
+    QStringList documents;               // files handed to the desktop's opener
+    // When set, the editor or opener fails with this reason (the file is
+    // recorded all the same).
+    QString failure;
+
+private:
+    void hand(QStringList& files, const QString& path, const Failure& failed)
     {
-        if (!noEditor.isEmpty()) {
-            errorText = noEditor;
-            return false;
-        }
-        opened << path;
-        return true;
+        files << path;
+        if (!failure.isEmpty())
+            failed(failure);
     }
-    QStringList opened;
-    QString noEditor;                    // when set: no editor, this is why
 };
 
 class ScriptedClockService : public ClockService {

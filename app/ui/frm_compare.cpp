@@ -10,10 +10,12 @@
 #include <QPushButton>
 
 #include "core/comparison_file.hpp"
+#include "core/dataset_file.hpp"
 #include "core/kve_code.hpp"
 #include "core/program_info.hpp"
 #include "core/program_state.hpp"
 #include "platform/platform_services.hpp"
+#include "ui/caption_fit.hpp"
 #include "ui/file_drop.hpp"
 #include "ui/frm_compare_r.hpp"
 #include "ui/frm_info.hpp"
@@ -124,12 +126,14 @@ void frmCompare::buildFilePage()
     m_listViewport = List1->viewport();
     m_listViewport->installEventFilter(this);
 
-    QPushButton* up = pictureButton(Frame1, "Command3", QStyle::SP_ArrowUp, QString(), QStringLiteral("Move up"));
-    place(up, 7920, 240, 450, 450);
-    connect(up, &QPushButton::clicked, this, &frmCompare::Command3_Click);
-    QPushButton* down = pictureButton(Frame1, "Command4", QStyle::SP_ArrowDown, QString(), QStringLiteral("Move down"));
-    place(down, 8400, 240, 450, 450);
-    connect(down, &QPushButton::clicked, this, &frmCompare::Command4_Click);
+    m_moveUp
+        = pictureButton(Frame1, "Command3", "go-up", QStyle::SP_ArrowUp, QString(), QStringLiteral("Move up"));
+    place(m_moveUp, 7920, 240, 450, 450);
+    connect(m_moveUp, &QPushButton::clicked, this, &frmCompare::Command3_Click);
+    m_moveDown
+        = pictureButton(Frame1, "Command4", "go-down", QStyle::SP_ArrowDown, QString(), QStringLiteral("Move down"));
+    place(m_moveDown, 8400, 240, 450, 450);
+    connect(m_moveDown, &QPushButton::clicked, this, &frmCompare::Command4_Click);
 }
 
 void frmCompare::buildRPage()
@@ -183,8 +187,37 @@ void frmCompare::buildCommandButtons()
         button->setObjectName(QLatin1String(b.name));
         button->setToolTip(QLatin1String(b.tooltip));
         place(button, b.left, 4920, 800, 800);
+        widenToCaption(button);
         connect(button, &QPushButton::clicked, this, b.handler);
+        m_commands.push_back(button);
     }
+    // A caption wider than its button in the font in use widens it and moves
+    // the buttons after it along; the window keeps "Return" clear of them.
+    const int gap = twips(60);
+    flowRow(std::vector<QWidget*>(m_commands.begin(), m_commands.end() - 1), gap);
+    const QPushButton* last = m_commands[m_commands.size() - 2];
+    setMinimumSize(std::max(twips(9300), last->x() + last->width() + gap + twips(1020)), twips(6300));
+}
+
+void frmCompare::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    layoutControls();
+}
+
+void frmCompare::layoutControls()
+{
+    // At the design's size (9300 x 6300 twips) everything is in its design
+    // place; what a larger window gains goes to the pages and the file list.
+    const int w = std::max(toTwips(width()), 9300);
+    const int h = std::max(toTwips(height()), 6300);
+    for (QWidget* frame : std::initializer_list<QWidget*>{Frame1, Frame2, Frame3})
+        place(frame, 120, 600, w - 300, h - 2100);
+    place(List1, 120, 720, w - 525, h - 3090);
+    m_moveUp->move(twips(w - 1380), m_moveUp->y());
+    m_moveDown->move(twips(w - 900), m_moveDown->y());
+    for (QPushButton* button : m_commands)
+        button->move(button == m_commands.back() ? twips(w - 1020) : button->x(), twips(h - 1380));
 }
 
 void frmCompare::Form_Load()
@@ -247,6 +280,17 @@ void frmCompare::appendFile(const QString& path, bool ticked)
     List1->addItem(item);
 }
 
+bool frmCompare::isListable(const QString& path)
+{
+    if (!KVECode::HoldsControlCharacter(path))
+        return true;
+    Platform::message(QStringLiteral("The file name '%1' holds a line break or another control character; a "
+                                     "comparison file cannot keep it, so it is not listed.")
+                          .arg(path),
+                      MsgButtons::Ok, MsgIcon::Exclamation);
+    return false;
+}
+
 bool frmCompare::contains(const QString& path) const
 {
     for (int i = 0; i < List1->count(); ++i)
@@ -281,6 +325,17 @@ QString frmCompare::proposedName() const
     return KVECode::GetFileName(programState().DataFileName);
 }
 
+QString frmCompare::proposedListName() const
+{
+    // The dataset's name with the list's own ending, so that accepting the
+    // proposal never lands on the dataset itself.
+    const QString name = proposedName();
+    if (name.isEmpty())
+        return name;
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return (dot > 0 ? name.left(dot) : name) + QStringLiteral(".QCX");
+}
+
 void frmCompare::Command1_Click()
 {
     FileDialogRequest request;
@@ -292,7 +347,7 @@ void frmCompare::Command1_Click()
     if (chosen.isEmpty())
         return;
     for (const QString& path : chosen)
-        if (!contains(path))
+        if (!contains(path) && isListable(path))
             appendFile(path, true);
     setFileCountLabel();
 }
@@ -351,7 +406,7 @@ void frmCompare::Command4_Click()
 void frmCompare::List1_OLEDragDrop(const QStringList& paths)
 {
     for (const QString& path : paths)
-        if (!contains(path))
+        if (!contains(path) && isListable(path))
             appendFile(path, true);
     setFileCountLabel();
 }
@@ -407,15 +462,23 @@ void frmCompare::Command10_Click()
     request.filter = ComparisonFilter;
     request.filterIndex = 2;
     request.initialFolder = dialogFolder();
-    request.fileName = proposedName();
+    request.fileName = proposedListName();
     const QString name = Platform::fileDialogs().choose(request);
     if (name.isEmpty())
         return;
-    if (KVECode::FileExists(name)
-        && Platform::message(QStringLiteral("The file '%1' already exists. Do you want to overwrite it?").arg(name),
-                             MsgButtons::YesNo)
-               != MsgAnswer::Yes)
-        return;
+    if (KVECode::FileExists(name)) {
+        // A dataset is named as such: the list's lines would replace it.
+        const bool dataset = DatasetFile::LoadFile(name, QStringLiteral("19"), 20).ok();
+        const QString question
+            = dataset ? QStringLiteral("The file '%1' is a KVE dataset. Do you want to replace the dataset by the "
+                                       "list of files?")
+                            .arg(name)
+                      : QStringLiteral("The file '%1' already exists. Do you want to overwrite it?").arg(name);
+        if (Platform::message(question, MsgButtons::YesNo, dataset ? MsgIcon::Exclamation : MsgIcon::None, QString(),
+                              MsgAnswer::No)
+            != MsgAnswer::Yes)
+            return;
+    }
 
     QList<ComparisonFile::Entry> entries;
     for (int i = 0; i < List1->count(); ++i)

@@ -39,6 +39,10 @@ public:
 
     // Appends a path with its tick.
     void appendFile(const QString& path, bool ticked);
+    // False, after a box naming it, for a file name that holds a line break
+    // or another control character: no comparison file could keep it, so
+    // it is never listed.
+    static bool isListable(const QString& path);
     // The ticked items in list order, with their 1-based positions.
     std::vector<ModelComparison::ModelFile> tickedFiles() const;
     // The report options as the options page holds them.
@@ -62,6 +66,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     explicit frmCompare(QWidget* parent = nullptr);
@@ -73,14 +78,21 @@ private:
     void buildOptionsPage();
     void buildCommandButtons();
     void showPage(int index);
+    // The pages and the file list take the room a window larger than the
+    // design gains; the commands keep to the bottom.
+    void layoutControls();
     // "File names (N files)", or "File names" for an empty list.
     void setFileCountLabel();
     bool contains(const QString& path) const;
     // The initial folder and proposed name of the three file dialogs.
     QString dialogFolder() const;
     QString proposedName() const;
+    QString proposedListName() const;
 
     std::array<QPushButton*, 3> Check1{};
+    std::vector<QPushButton*> m_commands;    // the command row, left to right
+    QPushButton* m_moveUp = nullptr;
+    QPushButton* m_moveDown = nullptr;
     QFrame* Frame1 = nullptr;
     CompareRFrame* Frame2 = nullptr;
     QFrame* Frame3 = nullptr;

@@ -10,10 +10,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include "core/data_sheet.hpp"
 #include "core/program_state.hpp"
+#include "ui/picture_button.hpp"
+#include "ui/twips.hpp"
 
 GraphicsOptionsPage::GraphicsOptionsPage(MainControls& controls, QWidget* parent)
     : OptionPage(controls, QStringLiteral("Frame9_2"), parent)
@@ -99,8 +102,11 @@ GraphicsOptionsPage::GraphicsOptionsPage(MainControls& controls, QWidget* parent
         graphKindLayout->addWidget(addRadio(QStringLiteral("Option2_%1").arg(i), QLatin1String(kinds[i]), graphKind),
                                    1 + i / 3, i % 3);
     histogramLayout->addWidget(graphKind, 0, 2, 4, 1);
-    m_plot = addButton(QStringLiteral("Command15"), QStringLiteral("Plot"), QStringLiteral("Plot histogram"), histogram);
-    histogramLayout->addWidget(m_plot, 4, 2);
+    m_plot = addButton(QStringLiteral("Command15"), QString(), QStringLiteral("Plot histogram"), histogram);
+    setPicture(m_plot, "office-chart-bar,view-statistics,x-office-spreadsheet", QStyle::SP_FileDialogDetailedView);
+    // A square picture button in the corner of the panel.
+    m_plot->setFixedSize(twips(480), twips(480));
+    histogramLayout->addWidget(m_plot, 4, 2, Qt::AlignRight);
     layout->addWidget(histogram, 1, 0, 1, 2);
 
     layout->addWidget(new QLabel(QStringLiteral("Deviation CI % Prob"), this), 2, 0);
@@ -241,7 +247,11 @@ void GraphicsOptionsPage::Text1_Change(TextBox box)
     // A confidence percentage and explicit deviation limits exclude each
     // other. The rules run on every change, also on the changes they make
     // themselves, but never write back into the box whose change started
-    // them: that box keeps what was typed or set into it.
+    // them: that box keeps what was typed or set into it. A dataset's boxes
+    // are taken as it stores them: a confidence and deviation limits that
+    // a file holds both stay, the limits being those the run uses.
+    if (m_restoring)
+        return;
     const int index = static_cast<int>(box);
     const bool first = m_changeOrigin < 0;
     if (first)

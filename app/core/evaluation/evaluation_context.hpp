@@ -43,8 +43,8 @@ struct EvaluationData {
 inline constexpr double NotComputed = std::numeric_limits<double>::quiet_NaN();
 
 // What the regression step computes once for all later sections. A value
-// stays NotComputed when the step that sets it fails; values that the
-// chosen method does not compute at all are 0 (siga, sigb and Q of the
+// stays NotComputed when the step that sets it fails, and so are values
+// that the chosen method does not compute at all (siga, sigb and Q of the
 // least-absolute-deviation line, the six lines outside least squares).
 // Per-row arrays hold 0..N (element 0 is 0).
 struct RunResults {

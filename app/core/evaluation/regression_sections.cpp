@@ -32,12 +32,16 @@ void copyLines(std::array<double, 7>& to, const BoundedArray<double>& from, bool
 
 // Each library call writes its results through libraryStep: what a call
 // could not compute prints "n/a". Values the chosen method does not compute
-// at all stay 0: siga, sigb and Q of the least-absolute-deviation line, abdev
-// of the others, the six lines outside least squares.
+// at all are NotComputed too and print "n/a" rather than a 0 that reads as
+// a result: siga, sigb and Q of the least-absolute-deviation line, abdev of
+// the others, the six lines outside least squares.
 void computeRegression(EvaluationContext& ctx)
 {
     SumtrixLib::Sumtrix& lib = ctx.lib;
     RunResults& res = ctx.results;
+    res.abdev = res.siga = res.sigb = res.Q = NotComputed;
+    for (auto* lines : {&res.intercept, &res.slope, &res.sigintercept, &res.sigslope})
+        lines->fill(NotComputed);
     const EvaluationData& data = ctx.data;
     const std::int32_t n = data.N;
     const BoundedArray<double>& X = data.X;
@@ -151,6 +155,12 @@ const ResidualRows& EvaluationContext::rows() const
             setRowsNotComputed(arrays[k], n);
         *rows[k] = std::move(arrays[k].data());
     }
+    // With three points the residual of a point left out has n - 3 = 0
+    // degrees of freedom: the deleted studentized residual and DFFITS do
+    // not exist (the library writes 0).
+    if (n == 3)
+        for (std::vector<double>* v : {&out.RStdtRes, &out.DFFITS})
+            std::fill(v->begin() + 1, v->end(), NotComputed);
     residualRows = std::move(out);
     return *residualRows;
 }
@@ -247,8 +257,7 @@ void writeOlsSlsSection(EvaluationContext& ctx)
     const double df = ctx.data.N - 2;
     for (std::size_t i = 1; i <= 6; ++i) {
         // Outside the least-squares method the six lines are not computed:
-        // their values stay 0, the t values 0 / 0 cannot be formed, and the
-        // rows print P = 1 (no test made) rather than a made-up value.
+        // every value of the rows prints "n/a".
         const double pa = twoSidedP(ctx.lib, ratio(res.intercept[i], res.sigintercept[i]), df);
         const double pb = twoSidedP(ctx.lib, ratio(res.slope[i] - 1, res.sigslope[i]), df);
         report.line(field(QString::fromLatin1(labels[i - 1]), 25,

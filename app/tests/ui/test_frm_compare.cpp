@@ -1,16 +1,19 @@
 // The comparison window: its file list (add, drop, remove, moves), the
 // comparison file it saves and opens, its pages, "Calculate" and the
 // command line's /C, with scripted dialogs and boxes.
+#include <QApplication>
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QUrl>
 
 #include "core/settings_store.hpp"
@@ -18,6 +21,7 @@
 #include "ui/frm_compare.hpp"
 #include "ui/frm_compare_r.hpp"
 #include "ui/frm_info.hpp"
+#include "ui/frm_main.hpp"
 #include "ui/twips.hpp"
 #include "window_fixture.hpp"
 
@@ -159,6 +163,35 @@ TEST_F(CompareWindowTest, DroppedFilesAreAddedTicked)
     EXPECT_EQ(label(), QStringLiteral("File names (3 files)"));
 }
 
+TEST_F(CompareWindowTest, NamesWithALineBreakAreNeverListed)
+{
+    // Added through the dialog, dropped, or handed over by the main window:
+    // each such name is refused with a box naming it; the others are listed.
+    const QString broken = QStringLiteral("/d/two\nlines.KVE");
+    platform->fileDialogs.fileLists.push_back({"/d/A.KVE", broken});
+    compare->Command1_Click();
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(QStringLiteral("/d/tab\there.KVE")), QUrl::fromLocalFile(QStringLiteral("/d/B.KVE"))});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list()->viewport(), &enter);
+    QDragMoveEvent over(QPoint(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list()->viewport(), &over);
+    QDropEvent drop(QPoint(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list()->viewport(), &drop);
+    programState().DataFileName = QStringLiteral("/d/cr\rname.KVE");
+    window->Command23_Click();
+    programState().DataFileName.clear();
+
+    EXPECT_EQ(texts(), (QStringList{"/d/A.KVE", "/d/B.KVE"}));
+    ASSERT_EQ(platform->messages.asked.size(), 3u);
+    const QString names[] = {broken, QStringLiteral("/d/tab\there.KVE"), QStringLiteral("/d/cr\rname.KVE")};
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(platform->messages.asked[i].text,
+                  QStringLiteral("The file name '%1' holds a line break or another control character; a comparison "
+                                 "file cannot keep it, so it is not listed.")
+                      .arg(names[i]));
+}
+
 TEST_F(CompareWindowTest, SaveAndOpenTheComparisonFile)
 {
     const QString a = touch(QStringLiteral("A.KVE"));
@@ -175,7 +208,7 @@ TEST_F(CompareWindowTest, SaveAndOpenTheComparisonFile)
     EXPECT_TRUE(saveAsked.save);
     EXPECT_EQ(saveAsked.title, QStringLiteral("Save as compare file"));
     EXPECT_EQ(saveAsked.filter, QStringLiteral("All Files (*.*)|*.*|QCX Files(*.QCX)|*.QCX"));
-    EXPECT_EQ(saveAsked.fileName, QStringLiteral("Trial.KVE"));   // the dataset's name is proposed
+    EXPECT_EQ(saveAsked.fileName, QStringLiteral("Trial.QCX"));   // the dataset's name, as a list
     EXPECT_EQ(saveAsked.initialFolder, dir.filePath(QStringLiteral("sub/")));
     EXPECT_EQ(readBytes(qcx), ("#TRUE#,\"" + a + "\"\r\n#FALSE#,\"" + b + "\"\r\n").toUtf8());
     EXPECT_EQ(state.CompareFileName, qcx);
@@ -192,8 +225,24 @@ TEST_F(CompareWindowTest, SaveAndOpenTheComparisonFile)
     EXPECT_EQ(platform->messages.asked[0].text,
               QStringLiteral("The file '%1' already exists. Do you want to overwrite it?").arg(other));
     EXPECT_EQ(platform->messages.asked[0].buttons, MsgButtons::YesNo);
+    EXPECT_EQ(platform->messages.asked[0].defaultAnswer, MsgAnswer::No);
     EXPECT_EQ(readBytes(other), QByteArray("kept"));
     EXPECT_EQ(state.CompareFileName, qcx);
+
+    // Over a dataset: the question says so, and Enter (No) keeps it.
+    const QString dataset = path(QStringLiteral("m2_poor.KVE"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(KVE_SOURCE_DIR "/examples/crop_yield.KVE"), dataset));
+    const QByteArray datasetBytes = readBytes(dataset);
+    platform->fileDialogs.answers.push_back(dataset);
+    compare->Command10_Click();
+    ASSERT_EQ(platform->messages.asked.size(), 2u);
+    EXPECT_EQ(platform->messages.asked[1].text, QStringLiteral("The file '%1' is a KVE dataset. Do you want to "
+                                                               "replace the dataset by the list of files?")
+                                                    .arg(dataset));
+    EXPECT_EQ(platform->messages.asked[1].defaultAnswer, MsgAnswer::No);
+    EXPECT_EQ(readBytes(dataset), datasetBytes);
+    EXPECT_EQ(state.CompareFileName, qcx);
+    platform->messages.asked.erase(platform->messages.asked.begin() + 1);
 
     // A save that fails says so and names no file.
     platform->fileDialogs.answers.push_back(path(QStringLiteral("no/such/folder/x.QCX")));
@@ -263,7 +312,9 @@ TEST_F(CompareWindowTest, PagesAndTheRFolder)
     EXPECT_EQ(templates->findText(QStringLiteral("GroupCode1.R")), 0);
     ASSERT_EQ(outputs->count(), 1);
     EXPECT_EQ(outputs->item(0)->text(), QStringLiteral("models_GC1_text1.TXT"));
-    EXPECT_EQ(compare->findChild<QLabel*>(QStringLiteral("Label22"))->text(), QStringLiteral("R path not defined"));
+    // Nothing stored: the folder of the Rscript on the PATH.
+    EXPECT_EQ(compare->findChild<QLabel*>(QStringLiteral("Label22"))->text(),
+              QFileInfo(QStandardPaths::findExecutable(QStringLiteral("Rscript"))).absolutePath() + QLatin1Char('/'));
     const QString rFolder = dir.path() + QLatin1Char('/');
     for (const char* program : {"Rscript", "R"}) {
         writeBytes(rFolder + QLatin1String(program), "");
@@ -279,6 +330,45 @@ TEST_F(CompareWindowTest, PagesAndTheRFolder)
     EXPECT_TRUE(compare->text1(0)->isVisible());
     EXPECT_EQ(compare->text1(0)->text(), QStringLiteral("12"));
     EXPECT_EQ(compare->text1(3)->text(), QStringLiteral("3"));
+}
+
+TEST_F(CompareWindowTest, TheROutputListShowsSeveralRowsAndGrowsWithTheWindow)
+{
+    // Fifteen outputs of a group run: at the window's own size the list
+    // shows at least four of them; a window 200 pixels higher and wider
+    // gives the list that much more, and the page and the file list too,
+    // while the commands keep to the bottom and "Return" to the right.
+    programState().CompareFileName = path(QStringLiteral("models.QCX"));
+    for (int i = 1; i <= 15; ++i)
+        touch(QStringLiteral("models_GC1_text%1.TXT").arg(i));
+    compare->findChild<QPushButton*>(QStringLiteral("Check1_1"))->click();
+    QApplication::processEvents();
+    auto* outputs = compare->findChild<QListWidget*>(QStringLiteral("ROutputList"));
+    ASSERT_EQ(outputs->count(), 15);
+    EXPECT_EQ(compare->size(), QSize(twips(9300), twips(6300)));
+    const int row = outputs->visualItemRect(outputs->item(0)).height();
+    ASSERT_GT(row, 0);
+    EXPECT_GE(outputs->viewport()->height(), 4 * row);
+    // Every control of the page lies inside it, none on another.
+    const QRect page = compare->rFrame()->rect();
+    for (QWidget* w : compare->rFrame()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (w->isVisible()) {
+            EXPECT_TRUE(page.contains(w->geometry())) << w->objectName().toStdString();
+        }
+    }
+
+    const int height = outputs->height();
+    auto* calculate = compare->findChild<QPushButton*>(QStringLiteral("Command6"));
+    auto* returnButton = compare->findChild<QPushButton*>(QStringLiteral("Command7"));
+    const QPoint calculateAt = calculate->pos();
+    const QPoint returnAt = returnButton->pos();
+    compare->resize(compare->width() + 200, compare->height() + 200);
+    QApplication::processEvents();
+    EXPECT_EQ(outputs->height(), height + 200);
+    EXPECT_EQ(compare->rFrame()->width(), twips(9000) + 200);
+    EXPECT_EQ(compare->list()->size(), QSize(twips(8775) + 200, twips(3210) + 200));
+    EXPECT_EQ(calculate->pos(), calculateAt + QPoint(0, 200));
+    EXPECT_EQ(returnButton->pos(), returnAt + QPoint(200, 200));
 }
 
 TEST_F(CompareWindowTest, CalculateShowsTheReportOrSaysWhyNot)
