@@ -74,6 +74,10 @@ constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double FastLimit = 1e100;
 // Rows per thread below which threads cost more than they save.
 constexpr std::size_t RowsPerThread = 256;
+// Up to this many observations the power distances take the literal cross
+// sums (at most 4,096 pairs), which then give the literal loop's results
+// to the last bit.
+constexpr std::size_t LiteralPowerRows = 64;
 
 bool isClipped(GcccKind kind)
 {
@@ -847,6 +851,9 @@ bool Pass::fastCross(std::vector<double>& rows, std::vector<double>& cols, unsig
     }
     case GcccKind::Power:
     case GcccKind::ClipPower: {
+        // A few pairs cost less term by term than the trees take to build.
+        if (n <= LiteralPowerRows)
+            return false;
         if (m_d.kind == GcccKind::ClipPower && m_d.Delta < 0.0) {
             // every cross term is g(Delta): each row and column sums to 0
             std::fill(rows.begin(), rows.end(), 0.0);
