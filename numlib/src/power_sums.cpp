@@ -36,7 +36,10 @@
 // smaller ratios do for larger exponents. K is the first order whose tail,
 // sum over n > K of |C(P, n)| rho^n, is below 1e-16 (1 - rho)^|P|, so the
 // truncation stays below 1e-16 of the sum: 41 terms past the constant for
-// P = 1.5, 44 for 0.5, 38 for 2.5 (K + 1 coefficients).
+// P = 1.5, 44 for 0.5, 38 for 2.5 (K + 1 coefficients). Against
+// compensated all-pairs sums the tree sums came within 3.5e-15 of the sum
+// of the terms' magnitudes (the sum itself for the plain power) on every
+// set of the tests.
 //
 // The expanded forms near their zero: the Taylor form phi(u) = (a + u)^P -
 // a^P - beta u is expanded about d0 as sum_j phi(d0 - e_j) = n phi(d0) -
