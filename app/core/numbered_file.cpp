@@ -35,7 +35,11 @@ bool writeText(const QString& path, const QString& text, QString& errorText)
         errorText = QStringLiteral("No free file name is left.");
         return false;
     }
-    const QString why = writeWholeFile(path, (text + QStringLiteral("\r\n")).toUtf8());
+    // Converted as it stands and the line break added to the bytes: a long
+    // report is not copied once more before its conversion.
+    QByteArray bytes = text.toUtf8();
+    bytes.append("\r\n");
+    const QString why = writeWholeFile(path, bytes);
     if (!why.isEmpty())
         errorText = why;
     return why.isEmpty();

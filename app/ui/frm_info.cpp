@@ -14,6 +14,7 @@
 #include "platform/platform_services.hpp"
 #include "platform/user_folders.hpp"
 #include "ui/colour_scheme.hpp"
+#include "ui/report_text_view.hpp"
 #include "ui/twips.hpp"
 #include "ui/wait_cursor.hpp"
 
@@ -57,10 +58,8 @@ frmInfo::frmInfo(QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Results"));
 
-    TxtInfo = new QPlainTextEdit(this);
+    TxtInfo = new ReportTextView(this);
     TxtInfo->setObjectName(QStringLiteral("TxtInfo"));
-    TxtInfo->setReadOnly(true);
-    TxtInfo->setLineWrapMode(QPlainTextEdit::NoWrap);
     TxtInfo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     TxtInfo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     QFont font(QStringLiteral("Courier New"));
@@ -115,16 +114,12 @@ frmInfo::frmInfo(QWidget* parent)
 
 void frmInfo::setText(const QString& text)
 {
-    QString plain = text;
-    plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    TxtInfo->setPlainText(plain);
+    TxtInfo->setText(text);
 }
 
 QString frmInfo::text() const
 {
-    QString out = TxtInfo->toPlainText();
-    out.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    return out;
+    return TxtInfo->text();
 }
 
 void frmInfo::setSizeTwips(int width, int height)
@@ -180,7 +175,15 @@ void frmInfo::layoutControls()
 
 void frmInfo::Check1_Click()
 {
-    TxtInfo->setReadOnly(!Check1->isChecked());
+    // The first edit puts the text into an editor: a long report takes a
+    // moment.
+    const bool firstEdit = Check1->isChecked() && !TxtInfo->editor();
+    {
+        WaitCursor wait;
+        TxtInfo->setReadOnly(!Check1->isChecked());
+    }
+    if (firstEdit)
+        Check4_Click();
 }
 
 void frmInfo::Check3_Click()
@@ -197,6 +200,8 @@ void frmInfo::Check3_Click()
 void frmInfo::Check4_Click()
 {
     showColourScheme(TxtInfo, Check4, Check4->isChecked());
+    if (TxtInfo->editor())
+        showColourScheme(TxtInfo->editor(), Check4, Check4->isChecked());
 }
 
 void frmInfo::Check5_Click()

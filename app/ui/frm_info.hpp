@@ -6,7 +6,7 @@
 #include <QWidget>
 
 class QCheckBox;
-class QPlainTextEdit;
+class ReportTextView;
 class QPushButton;
 
 class frmInfo : public QWidget {
@@ -64,7 +64,7 @@ private:
     bool printText(const QString& errorTitle, bool withSetup, QString* failure = nullptr);
     bool saveText(QString* failure);
 
-    QPlainTextEdit* TxtInfo;
+    ReportTextView* TxtInfo;
     QCheckBox* Check1;
     QCheckBox* Check2;
     QCheckBox* Check3;
