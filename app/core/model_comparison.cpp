@@ -500,14 +500,11 @@ ComparisonOptions comparisonOptions(const QString& digits, const QString& statis
 
 namespace {
 
-// A number cell. Decimals that leave no room for "0." in the cell would
-// have the number cut short; such a cell prints "n/a" as a number too wide
-// for it does.
+// A number cell. Decimals too many for the cell are dropped as for any
+// value too wide for its field.
 QString cell(double value, int width, int decimals, std::int16_t alignment = SumtrixLib::AlignRight,
              bool probability = false)
 {
-    if (decimals > width - 2)
-        return KVECode::AlignText(QStringLiteral("n/a"), width, alignment);
     return KVECode::FormatFixedWidth(value, width, decimals, alignment, probability);
 }
 

@@ -3,6 +3,7 @@
 
 #include "SumtrixLib/Runtime.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -79,6 +80,35 @@ void roundDecimal(double absValue, int dec, std::string& intPart, std::string& f
     fracPart = kept.substr(static_cast<std::size_t>(intDigits));
     const std::size_t nz = intPart.find_first_not_of('0');
     intPart = nz == std::string::npos ? std::string() : intPart.substr(nz);
+}
+
+} // namespace
+
+std::string AlignText(const std::string& Text, std::int32_t TextSize, InOut<std::int16_t> Alignment);
+std::string FormatNumberPattern(double value, const std::string& pattern);
+
+namespace {
+
+// A finite value too wide for its field with `dec` places: printed with as
+// many places as fit (rounded again at each), down to none; "n/a" only when
+// even the integer does not fit. The printed text, with its "0" before the
+// point, is what has to fit here, so nothing is cut.
+std::string fewerDecimals(double value, std::int32_t size, std::int32_t dec, std::int16_t alignment)
+{
+    // d places need at least d + 2 characters ("0." and the places).
+    // Each try drops as many places as the text was too long; rounding at
+    // fewer places can add an integer digit (99999.996), so it is measured
+    // again.
+    long d = std::min<long>(static_cast<long>(dec) - 1, static_cast<long>(size) - 2);
+    while (d >= 0) {
+        const std::string printed =
+            FormatNumberPattern(value, d == 0 ? std::string("0") : "0." + std::string(static_cast<std::size_t>(d), '0'));
+        const long over = static_cast<long>(printed.size()) - size;
+        if (over <= 0)
+            return AlignText(printed, size, alignment);
+        d = d == 0 ? -1 : std::max<long>(d - over, 0);
+    }
+    return AlignText("n/a", size, alignment);
 }
 
 } // namespace
@@ -173,7 +203,7 @@ std::string FormatFixedWidth(InOut<double> value, std::int32_t size, std::int32_
     // The measured text holds the point and all Dec places: wider than the
     // field whatever the value, so it is not built.
     if (Dec > 0 && Dec >= size)
-        return AlignText("n/a", size, Alignment.get());
+        return fewerDecimals(value.get(), size, Dec, Alignment.get());
 
     std::string measuring;
     if (Dec != 0) {
@@ -184,7 +214,8 @@ std::string FormatFixedWidth(InOut<double> value, std::int32_t size, std::int32_
     }
     const std::string measured = FormatNumberPattern(value.get(), measuring);
     if (static_cast<long>(measured.size()) > size)
-        return AlignText("n/a", size, Alignment.get());
+        return Dec != 0 ? fewerDecimals(value.get(), size, Dec, Alignment.get())
+                        : AlignText("n/a", size, Alignment.get());
     if (measured == ".")
         return AlignText(size >= 3 ? "0.0" : size == 2 ? ".0" : "0", size, Alignment.get());
     if (measured.empty())
@@ -200,6 +231,10 @@ std::string FormatFixedWidth(InOut<double> value, std::int32_t size, std::int32_
         if (digits < printed.size() && printed[digits] == '.')
             printed.insert(digits, 1, '0');
     }
+    // That "0" can make a value between -1 and 0 one character too long:
+    // it drops a place, rounded, rather than having its last digit cut.
+    if (static_cast<long>(printed.size()) > size)
+        return fewerDecimals(value.get(), size, Dec, Alignment.get());
     return AlignText(printed, size, Alignment.get());
 }
 

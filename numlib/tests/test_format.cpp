@@ -44,7 +44,7 @@ const double kInf = std::numeric_limits<double>::infinity();
 INSTANTIATE_TEST_SUITE_P(Examples, FormatFixedWidthTable, ::testing::Values(
     // value, size, dec, align, prob, text, value after, align after
     FixedCase{0.5, 8, 3, 0, false, "   0.500", 0.5, 3},
-    FixedCase{12345.678, 8, 3, 0, false, "     n/a", 12345.678, 3},
+    FixedCase{12345.678, 8, 3, 0, false, "12345.68", 12345.678, 3},
     FixedCase{123.0, 2, 0, 0, false, "n/", 123.0, 3},
     FixedCase{0.0, 6, 0, 0, false, "      ", 0.0, 3},
     FixedCase{7.6, 6, 0, 0, false, "     8", 7.6, 3},
@@ -55,6 +55,8 @@ INSTANTIATE_TEST_SUITE_P(Examples, FormatFixedWidthTable, ::testing::Values(
     FixedCase{0.0004, 8, 3, 0, true, "   0.001", 0.0014, 3},
     FixedCase{-0.5, 5, 3, 0, false, "-0.50", -0.5, 3},
     FixedCase{-0.5, 6, 3, 0, false, "-0.500", -0.5, 3},
+    // the "0" before the point leaves room for two places, rounded
+    FixedCase{-0.5678, 5, 3, 0, false, "-0.57", -0.5678, 3},
     FixedCase{12.3456, 8, 2, 0, false, "   12.35", 12.3456, 3},
     FixedCase{-12.3456, 8, 2, 1, false, "-12.35  ", -12.3456, 1},
     FixedCase{1.5, 7, 1, 2, false, "  1.5  ", 1.5, 2},
@@ -73,8 +75,19 @@ INSTANTIATE_TEST_SUITE_P(Examples, FormatFixedWidthTable, ::testing::Values(
     FixedCase{kInf, 6, 2, 0, false, "   n/a", kInf, 3},
     FixedCase{-kInf, 6, 2, 1, false, "n/a   ", -kInf, 1},
     FixedCase{1e300, 10, 2, 0, false, "       n/a", 1e300, 3},
+    // a value too wide for its places keeps as many as fit, rounded again
+    // there, down to none; "n/a" only when the integer part does not fit
+    FixedCase{13856.12345678, 10, 5, 0, false, "13856.1235", 13856.12345678, 3},
+    FixedCase{1000000.1234, 10, 5, 0, false, "1000000.12", 1000000.1234, 3},
+    FixedCase{-13856.1234, 10, 5, 1, false, "-13856.123", -13856.1234, 1},
+    FixedCase{99999.996, 7, 3, 0, false, " 100000", 99999.996, 3},
+    FixedCase{1234567890.4, 10, 3, 0, false, "1234567890", 1234567890.4, 3},
+    FixedCase{-123456789.6, 10, 3, 0, false, "-123456790", -123456789.6, 3},
+    FixedCase{12345678901.0, 10, 3, 0, false, "       n/a", 12345678901.0, 3},
+    FixedCase{-1234567890.0, 10, 3, 0, false, "       n/a", -1234567890.0, 3},
+    FixedCase{123456.0, 5, 0, 0, false, "  n/a", 123456.0, 3},
     // a size below the contract does not crash
-    FixedCase{0.25, 2, 3, 0, false, "n/", 0.25, 3},
+    FixedCase{0.25, 2, 3, 0, false, " 0", 0.25, 3},
     FixedCase{1.0, 0, 0, 0, false, "", 1.0, 3},
     FixedCase{5.0, -3, 2, 0, false, "", 5.0, 3},
     // a negative Dec makes the measuring pattern a lone point
@@ -154,14 +167,15 @@ TEST(FormatFixedWidth, ExtremeSizesAndPlaces)
         EXPECT_EQ(a, 0);
         EXPECT_EQ(errorOf([&] { AlignText("x", size, a); }), ErrInvalidCall) << size;
     }
-    EXPECT_EQ(FormatFixedWidth(0.5, 8, kMax), "     n/a");
-    EXPECT_EQ(FormatFixedWidth(0.5, 8, 8), "     n/a");
-    EXPECT_EQ(FormatFixedWidth(0.5, 8, 7), "0.500000");   // measured fits, printed text cut
+    EXPECT_EQ(FormatFixedWidth(0.5, 8, kMax), "0.500000");
+    EXPECT_EQ(FormatFixedWidth(0.5, 8, 8), "0.500000");
+    EXPECT_EQ(FormatFixedWidth(-1e300, MaxFieldWidth, kMax).size(), static_cast<std::size_t>(MaxFieldWidth));
+    EXPECT_EQ(FormatFixedWidth(0.5, 8, 7), "0.500000");   // measured fits, printed with a place less
     // any negative Dec measures with a lone point, like -1
     EXPECT_EQ(FormatFixedWidth(0.3, 5, kMin), "  0.0");
     EXPECT_EQ(FormatFixedWidth(12.7, 6, kMin), FormatFixedWidth(12.7, 6, -1));
     double p = 0.0;
-    EXPECT_EQ(FormatFixedWidth(p, 8, kMax, 0, true), "     n/a");
+    EXPECT_EQ(FormatFixedWidth(p, 8, kMax, 0, true), "0.000000");
     EXPECT_EQ(FormatFixedWidth(2.5, MaxFieldWidth, 2).size(), static_cast<std::size_t>(MaxFieldWidth));
 }
 

@@ -444,4 +444,6 @@ TEST(Parameters, FormatOutputIsTheSharedFormatter)
                     EXPECT_EQ(s.FormatOutput(a, size, dec, al, prob), FormatFixedWidth(b, size, dec, bl, prob));
                     EXPECT_EQ(a, b);
                 }
+    // A value too wide for its places drops places, as in the reports.
+    EXPECT_EQ(s.FormatOutput(1000000.1234, 10, 5), "1000000.12");
 }
