@@ -1,6 +1,23 @@
 #include "core/report_text.hpp"
 
+#include "SumtrixLib/Format.hpp"
 #include "core/kve_code.hpp"
+
+namespace {
+
+// Room for the fields that are printed without a string of their own.
+constexpr int FieldRoom = 64;
+
+QString numberField(double value, int width, int decimals, bool probability)
+{
+    if (width > FieldRoom)
+        return KVECode::FormatFixedWidth(value, width, decimals, 0, probability);
+    char text[FieldRoom];
+    const std::size_t n = SumtrixLib::FormatFixedWidthTo(text, value, width, decimals, probability);
+    return QString::fromLatin1(text, static_cast<qsizetype>(n));
+}
+
+} // namespace
 
 void ReportText::heading(const QString& title)
 {
@@ -42,12 +59,23 @@ void ReportText::columns(const QString& left, const QString& right, int gap)
 
 QString F(double value, int width, int decimals)
 {
-    return KVECode::FormatFixedWidth(value, width, decimals);
+    return numberField(value, width, decimals, false);
 }
 
 QString FP(double value, int width, int decimals)
 {
-    return KVECode::FormatFixedWidth(value, width, decimals, 0, true);
+    return numberField(value, width, decimals, true);
+}
+
+void appendF(QString& text, double value, int width, int decimals)
+{
+    if (width > FieldRoom) {
+        text += F(value, width, decimals);
+        return;
+    }
+    char cell[FieldRoom];
+    const std::size_t n = SumtrixLib::FormatFixedWidthTo(cell, value, width, decimals);
+    text.append(QLatin1StringView(cell, static_cast<qsizetype>(n)));
 }
 
 QString padded(const QString& text, int width)

@@ -51,6 +51,9 @@ private:
 QString F(double value, int width, int decimals);
 // F(w,d,P): the same for a probability, which never prints as zero.
 QString FP(double value, int width, int decimals);
+// Appends F(value, width, decimals) to `text` without a string of its own:
+// the cells of the long tables.
+void appendF(QString& text, double value, int width, int decimals);
 
 // `text` followed by blanks up to `width` characters.
 QString padded(const QString& text, int width);

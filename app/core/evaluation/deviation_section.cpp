@@ -61,9 +61,9 @@ std::vector<double> runDeviations(const EvaluationContext& ctx)
 
 // The block of the report for the deviations at significance level alpha
 // (a fraction), and the per-point interval table (empty when it could not
-// be formed).
+// be formed; plain ASCII).
 void DeviationAnalysis(EvaluationContext& ctx, const std::vector<double>& Deviation, double alpha, ReportText& T,
-                       QString& table)
+                       std::string& table)
 {
     SumtrixLib::Sumtrix& lib = ctx.lib;
     const std::int32_t n = ctx.data.N;
@@ -183,10 +183,9 @@ void DeviationAnalysis(EvaluationContext& ctx, const std::vector<double>& Deviat
     // point, at the same level.
     table.clear();
     if (allComputed({a, b})) {
-        std::string t;
         double Prob = 1 - alpha;
-        if (step([&] { lib.STAT_CPI(a, b, n, XArray, D, Prob, t); }))
-            table = QString::fromStdString(t);
+        if (!step([&] { lib.STAT_CPI(a, b, n, XArray, D, Prob, table); }))
+            table.clear();
     }
 }
 
@@ -199,15 +198,17 @@ void writeDeviationSection(EvaluationContext& ctx)
     const double alpha = 1 - limits.DeviationConfidence;
 
     ReportText T(ctx.settings.comments);
-    QString table;
+    std::string table;
     DeviationAnalysis(ctx, runDeviations(ctx), alpha, T, table);
     ctx.report.append(T.text());
-    if (table.isEmpty())
+    if (table.empty())
         return;
     ReportText window;
+    window.text().reserve(ctx.reportHeader.size() + 128 + static_cast<qsizetype>(table.size()));
     window.append(ctx.reportHeader);
     window.underlined(QStringLiteral("Deviation Analysis - Confidence and Prediction Interval"), QLatin1Char('='));
     window.newLine();
-    window.append(table);
+    window.text().append(QLatin1StringView(table.data(), static_cast<qsizetype>(table.size())));
+    table = std::string();
     ctx.request(RunRequests::ShowSideWindow{ctx.windowCaption(QStringLiteral("Deviation Analyses - ")), window.text()});
 }

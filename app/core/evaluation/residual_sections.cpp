@@ -188,44 +188,61 @@ bool marked(EvaluationContext& ctx, const CookRule& cook, Mark mark, double v)
     return false;
 }
 
-struct Table {
-    QString header;
-    int width = 0;                        // the rule's length
-    QStringList rows;
-};
-
 // The table of the chosen columns: the report's marks and headers, or the
 // file's (no marks). The row number takes three places below 1,000 rows
 // and as many as N has digits from there on.
-Table residueTable(EvaluationContext& ctx, bool forFile)
-{
-    const int N = ctx.data.N;
-    const int numberWidth = N < 1000 ? 3 : static_cast<int>(QString::number(N).size());
-    std::vector<const ResidueColumn*> shown;
-    for (std::size_t c = 1; c <= 14; ++c)
-        if (ctx.settings.residueColumns[c])
-            shown.push_back(&kColumns[c - 1]);
-
-    Table t;
-    t.width = 10 * static_cast<int>(shown.size()) + numberWidth;
-    t.header = KVECode::AlignText(QStringLiteral("#"), numberWidth, std::int16_t{3}) + QLatin1Char(' ');
-    for (const ResidueColumn* column : shown)
-        t.header += KVECode::AlignText(QString::fromLatin1(forFile ? column->fileHeader : column->reportHeader), 9,
-                                       std::int16_t{3})
-                    + QLatin1Char(' ');
-    t.rows.reserve(N);
-    const CookRule cook(ctx.lib, N);
-    for (int i = 1; i <= N; ++i) {
-        QString row = F(i, numberWidth, 0) + QLatin1Char(' ');
-        for (const ResidueColumn* column : shown) {
-            const double v = column->values(ctx)[static_cast<std::size_t>(i)];
-            row += F(v, 9, 4);
-            row += !forFile && marked(ctx, cook, column->mark, v) ? QLatin1Char('*') : QLatin1Char(' ');
-        }
-        t.rows.append(row);
+class ResidueTable {
+public:
+    ResidueTable(EvaluationContext& ctx, bool forFile) : m_ctx(ctx), m_forFile(forFile)
+    {
+        const int N = ctx.data.N;
+        m_numberWidth = N < 1000 ? 3 : static_cast<int>(QString::number(N).size());
+        for (std::size_t c = 1; c <= 14; ++c)
+            if (ctx.settings.residueColumns[c])
+                m_shown.push_back(&kColumns[c - 1]);
     }
-    return t;
-}
+
+    // The rule's length.
+    int width() const { return 10 * static_cast<int>(m_shown.size()) + m_numberWidth; }
+
+    QString header() const
+    {
+        QString h = KVECode::AlignText(QStringLiteral("#"), m_numberWidth, std::int16_t{3}) + QLatin1Char(' ');
+        for (const ResidueColumn* column : m_shown)
+            h += KVECode::AlignText(QString::fromLatin1(m_forFile ? column->fileHeader : column->reportHeader), 9,
+                                    std::int16_t{3})
+                 + QLatin1Char(' ');
+        return h;
+    }
+
+    // Appends the rows, each with its CR LF, to `text`: written in place,
+    // a field at a time (a million rows are most of a report).
+    void appendRows(QString& text) const
+    {
+        const int N = m_ctx.data.N;
+        std::vector<const std::vector<double>*> values;
+        for (const ResidueColumn* column : m_shown)
+            values.push_back(&column->values(m_ctx));
+        text.reserve(text.size() + static_cast<qsizetype>(N) * (width() + 2) + 1024);
+        const CookRule cook(m_ctx.lib, N);
+        for (int i = 1; i <= N; ++i) {
+            appendF(text, i, m_numberWidth, 0);
+            text += QLatin1Char(' ');
+            for (std::size_t c = 0; c < m_shown.size(); ++c) {
+                const double v = (*values[c])[static_cast<std::size_t>(i)];
+                appendF(text, v, 9, 4);
+                text += !m_forFile && marked(m_ctx, cook, m_shown[c]->mark, v) ? QLatin1Char('*') : QLatin1Char(' ');
+            }
+            text += QLatin1StringView("\r\n");
+        }
+    }
+
+private:
+    EvaluationContext& m_ctx;
+    bool m_forFile;
+    int m_numberWidth = 3;
+    std::vector<const ResidueColumn*> m_shown;
+};
 
 // Shapiro-Wilk's W of v(1..N) and its probability; not computed when a
 // value is not (nothing to test).
@@ -254,15 +271,16 @@ void writeResidueFile(EvaluationContext& ctx, ReportText& text)
 {
     const QString folder = ctx.dataFileName.isEmpty() ? QString() : KVECode::GetFolderPath(ctx.dataFileName);
     const QString path = NumberedFile::nextFree(folder, QStringLiteral("Residue"));
-    const Table table = residueTable(ctx, true);
-    const QString rule(table.width, QLatin1Char('-'));
-    QStringList lines = {QStringLiteral("Analysis of Residuals"), QString(21, QLatin1Char('=')),
-                         QStringLiteral("Data file: ") + folder + captionTail(ctx.mainCaption), QString(),
-                         table.header, rule};
-    lines += table.rows;
-    lines += {QString(), rule};
+    const ResidueTable table(ctx, true);
+    const QString rule(table.width(), QLatin1Char('-'));
+    // The lines joined by CR LF; the file's last line break is the writer's.
+    QString lines = QStringLiteral("Analysis of Residuals\r\n") + QString(21, QLatin1Char('=')) + QStringLiteral("\r\n")
+                    + QStringLiteral("Data file: ") + folder + captionTail(ctx.mainCaption) + QStringLiteral("\r\n\r\n")
+                    + table.header() + QStringLiteral("\r\n") + rule + QStringLiteral("\r\n");
+    table.appendRows(lines);
+    lines += QStringLiteral("\r\n") + rule;
     QString error;
-    if (!NumberedFile::writeText(path, lines.join(QStringLiteral("\r\n")), error)) {
+    if (!NumberedFile::writeText(path, lines, error)) {
         text.line(path.isEmpty() ? QStringLiteral("Residue calculation could not be saved: ") + error
                                  : QStringLiteral("Residue calculation could not be saved in file ") + path
                                        + QStringLiteral(": ") + error);
@@ -326,7 +344,16 @@ void writeResidualSection(EvaluationContext& ctx)
     const int N = ctx.data.N;
     settleLimits(ctx);
 
-    ReportText text(s.comments);
+    // Written where it goes: into the report, or into a window of its own
+    // that starts with the report's header.
+    ReportText window(s.comments);
+    ReportText& text = s.residueWindow ? window : ctx.report;
+    if (s.residueWindow) {
+        window.append(ctx.reportHeader);
+    } else {
+        ctx.report.newLine();
+        ctx.report.newLine();
+    }
     text.underlined(QStringLiteral("Analysis of Residuals"), QLatin1Char('='));
     if (s.comments) {
         text.comment(QStringLiteral(".NormRes is the expected residual value under the normality assumption"));
@@ -343,12 +370,11 @@ void writeResidualSection(EvaluationContext& ctx)
     if (s.residueToFile) {
         writeResidueFile(ctx, text);
     } else {
-        const Table table = residueTable(ctx, false);
-        text.line(table.header);
-        text.rule(table.width);
-        for (const QString& row : table.rows)
-            text.line(row);
-        text.rule(table.width);
+        const ResidueTable table(ctx, false);
+        text.line(table.header());
+        text.rule(table.width());
+        table.appendRows(text.text());
+        text.rule(table.width());
         text.line(QStringLiteral("SE Res = standard error of the residual"));
         text.line(QStringLiteral("StdtRes = studentized residual, which is the residual divided by its standard error"));
         text.line(QStringLiteral("RStdtRes = studentized residual with the current observation removed"));
@@ -401,12 +427,6 @@ void writeResidualSection(EvaluationContext& ctx)
             writeResidueRegression(ctx, text);
     }
 
-    if (s.residueWindow) {
-        ctx.request(RunRequests::ShowSideWindow{ctx.windowCaption(QStringLiteral("Residue Analyses - ")),
-                                                ctx.reportHeader + text.text()});
-    } else {
-        ctx.report.newLine();
-        ctx.report.newLine();
-        ctx.report.append(text.text());
-    }
+    if (s.residueWindow)
+        ctx.request(RunRequests::ShowSideWindow{ctx.windowCaption(QStringLiteral("Residue Analyses - ")), window.text()});
 }
