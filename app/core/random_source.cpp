@@ -7,6 +7,12 @@ double SeededRandomSource::nextUniform()
     return toOpenUnit(m_engine());
 }
 
+void SeededRandomSource::nextUniforms(double* out, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i)
+        out[i] = toOpenUnit(m_engine());
+}
+
 double SeededRandomSource::toOpenUnit(std::uint64_t bits)
 {
     const std::uint64_t k = bits >> 12;                   // 52 bits

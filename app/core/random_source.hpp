@@ -5,6 +5,7 @@
 // from the clock while tests fix the seed and get the same numbers on every
 // run and every machine.
 
+#include <cstddef>
 #include <cstdint>
 #include <random>
 
@@ -15,6 +16,13 @@ public:
     // normal quantile of exactly 0 or 1 is no number, and the library's
     // quantile answers it with 0, which would put false points at the means.
     virtual double nextUniform() = 0;
+    // The next `count` numbers into `out`, as that many nextUniform() calls
+    // would give them: a loop of millions draws in blocks.
+    virtual void nextUniforms(double* out, std::size_t count)
+    {
+        for (std::size_t i = 0; i < count; ++i)
+            out[i] = nextUniform();
+    }
 };
 
 // Mersenne Twister (std::mt19937_64, the same sequence everywhere for a
@@ -26,6 +34,7 @@ class SeededRandomSource : public RandomSource {
 public:
     explicit SeededRandomSource(std::uint64_t seed) : m_engine(seed) {}
     double nextUniform() override;
+    void nextUniforms(double* out, std::size_t count) override;
 
     // The uniform number made from one 64-bit draw.
     static double toOpenUnit(std::uint64_t bits);

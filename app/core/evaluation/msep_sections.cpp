@@ -3,6 +3,7 @@
 // bootstrap over random sub-samples of the used rows.
 #include "core/evaluation/msep_sections.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 #include "SumtrixLib/Sumtrix.hpp"
@@ -70,13 +71,21 @@ BootstrapResult BootstrapMSEP(SumtrixLib::Sumtrix& lib, RandomSource& random, st
     // large once.
     BoundedArray<double> subX(0, n), subY(0, n);
     BoundedArray<double> msep(0, subsamples), varMsep(0, subsamples), comp(0, 5);
+    // The draws come in blocks, in the order one draw per point would take.
+    std::vector<double> draws(static_cast<std::size_t>(std::min<std::int32_t>(n, 1 << 14)));
+    double* const sx = subX.data().data();
+    double* const sy = subY.data().data();
     for (std::int32_t j = 1; j <= subsamples; ++j) {
         std::int32_t i = 0;
-        for (std::int32_t d = 1; d <= n; ++d) {
-            if (100.0 * random.nextUniform() <= Prop) {
-                ++i;
-                subX(i) = XArray[static_cast<std::size_t>(d)];
-                subY(i) = YArray[static_cast<std::size_t>(d)];
+        for (std::int32_t from = 1; from <= n; from += static_cast<std::int32_t>(draws.size())) {
+            const std::int32_t count = std::min<std::int32_t>(n - from + 1, static_cast<std::int32_t>(draws.size()));
+            random.nextUniforms(draws.data(), static_cast<std::size_t>(count));
+            for (std::int32_t k = 0; k < count; ++k) {
+                if (100.0 * draws[static_cast<std::size_t>(k)] <= Prop) {
+                    ++i;
+                    sx[i] = XArray[static_cast<std::size_t>(from + k)];
+                    sy[i] = YArray[static_cast<std::size_t>(from + k)];
+                }
             }
         }
         if (i == 0)
