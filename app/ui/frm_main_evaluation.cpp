@@ -60,7 +60,7 @@ void frmMain::Command6_Click()
     if (outcome.MeanY)
         state.MeanY = *outcome.MeanY;
     state.setAcceptanceLimits(outcome.limits);
-    for (const RunRequest& request : outcome.requests) {
+    for (RunRequest& request : outcome.requests) {
         std::visit(Overloaded{
                        [](const RunRequests::Notice& r) {
                            Platform::message(r.text, MsgButtons::Ok, MsgIcon::Information);
@@ -88,13 +88,16 @@ void frmMain::Command6_Click()
                                if (auto* autoBox = report->findChild<QCheckBox*>(QStringLiteral("Auto")))
                                    autoBox->setChecked(true);
                        },
-                       [this](const RunRequests::Chart& r) {
+                       [this](RunRequests::Chart& r) {
                            if (!r.status.isEmpty()) {
                                Label16->setText(r.status);
                                Label16->show();
                                Label16->repaint();
                            }
                            frmMain::drawXYPlot(r.plot);
+                           // The chart holds its own copy: a million points
+                           // are not kept twice while the other requests run.
+                           r.plot = XYPlot();
                        },
                        [this](const RunRequests::ShowSideWindow& r) { showResults(r.caption, r.text, false); },
                        [this](const RunRequests::Histograms&) { Command13_Click(); },
