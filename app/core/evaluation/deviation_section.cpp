@@ -42,34 +42,34 @@ double deviationConfidence(const EvaluationSettings& settings, double kept)
     return confidence;
 }
 
-std::vector<double> runDeviations(const EvaluationContext& ctx)
+// The regression step's deviations; when that step could not form them
+// (no line through constant predictions) they are X - Y all the same, made
+// into `own`.
+const BoundedArray<double>& runDeviations(const EvaluationContext& ctx, BoundedArray<double>& own)
 {
-    // The regression step's deviations; when that step could not form them
-    // (no line through constant predictions) they are X - Y all the same.
-    const std::vector<double>& run = ctx.rows().Deviation;
+    const BoundedArray<double>& run = ctx.rows().Deviation;
     bool complete = run.size() == ctx.data.X.size();
     for (std::size_t i = 1; complete && i < run.size(); ++i)
-        complete = std::isfinite(run[i]);
+        complete = std::isfinite(run.data()[i]);
     if (complete)
         return run;
-    std::vector<double> d(ctx.data.X.size(), NotComputed);
-    d[0] = 0;
-    for (std::size_t i = 1; i < d.size(); ++i)
-        d[i] = computed([&] { return checkedSub(ctx.data.X[i], ctx.data.Y[i]); });
-    return d;
+    const std::int32_t n = ctx.data.N;
+    own.redim(0, n);
+    for (std::int32_t i = 1; i <= n; ++i)
+        own(i) = computed([&] { return checkedSub(ctx.data.X(i), ctx.data.Y(i)); });
+    return own;
 }
 
 // The block of the report for the deviations at significance level alpha
 // (a fraction), and the per-point interval table (empty when it could not
 // be formed; plain ASCII).
-void DeviationAnalysis(EvaluationContext& ctx, const std::vector<double>& Deviation, double alpha, ReportText& T,
+void DeviationAnalysis(EvaluationContext& ctx, const BoundedArray<double>& D, double alpha, ReportText& T,
                        std::string& table)
 {
     SumtrixLib::Sumtrix& lib = ctx.lib;
     const std::int32_t n = ctx.data.N;
     const BoundedArray<double>& XArray = ctx.data.X;
     const BoundedArray<double>& SigX = ctx.data.SDX;
-    const BoundedArray<double> D = toArray(Deviation);
     bool deviationsStand = true;
     for (std::int32_t i = 1; i <= n; ++i)
         deviationsStand = deviationsStand && std::isfinite(D(i));
@@ -199,7 +199,8 @@ void writeDeviationSection(EvaluationContext& ctx)
 
     ReportText T(ctx.settings.comments);
     std::string table;
-    DeviationAnalysis(ctx, runDeviations(ctx), alpha, T, table);
+    BoundedArray<double> own;
+    DeviationAnalysis(ctx, runDeviations(ctx, own), alpha, T, table);
     ctx.report.append(T.text());
     if (table.empty())
         return;

@@ -42,7 +42,6 @@ void writeMomentsSection(EvaluationContext& ctx)
         double ave = NotComputed, med = NotComputed, adev = NotComputed, sdev = NotComputed, Var = NotComputed,
                skew = NotComputed, kurt = NotComputed, Min = NotComputed, Max = NotComputed;
     };
-    RunResults& res = ctx.results;
     const std::int32_t n = ctx.data.N;
     auto moments = [&](const BoundedArray<double>& data) {
         Moments m;
@@ -55,10 +54,8 @@ void writeMomentsSection(EvaluationContext& ctx)
     const Moments y = moments(ctx.data.Y);
     // From here on the later sections read these means and variances. Where
     // the moments could not be computed they keep the regression step's.
-    for (const auto& [to, from] : {std::pair{&res.MeanX, x.ave}, std::pair{&res.VarX, x.Var},
-                                   std::pair{&res.MeanY, y.ave}, std::pair{&res.VarY, y.Var}})
-        if (!std::isnan(from))
-            *to = from;
+    ctx.replaceMoments(x.ave, x.Var, y.ave, y.Var);
+    const SharedMoments& res = ctx.moments();
 
     ReportText& report = ctx.report;
     report.heading(QStringLiteral("MOMENT ANALYSES (Neter et al., 1996)"));

@@ -184,21 +184,15 @@ EvaluationOutcome runEvaluation(DataMatrix& matrix, const EvaluationInput& input
     if (!input.random)
         clockSeeded.emplace(SeededRandomSource::clockSeed());
     RandomSource& random = input.random ? *input.random : *clockSeeded;
-    EvaluationContext ctx{.settings = s,
-                          .data = data,
-                          .method = method,
-                          .lib = sumtrix(),
-                          .random = random,
-                          .matrix = matrix,
-                          .gridRows = input.gridRows,
-                          .limits = out.limits,
-                          .mainCaption = input.mainCaption,
-                          .dataFileName = input.dataFileName,
-                          .batchMode = input.batchMode};
-    ctx.requests = requests;
-    ctx.status = input.status;
     try {
-        computeRegression(ctx);
+        EvaluationContext ctx(s, data, method, sumtrix(), random, matrix, out.limits,
+                              computeRegression(sumtrix(), data, method));
+        ctx.gridRows = input.gridRows;
+        ctx.mainCaption = input.mainCaption;
+        ctx.dataFileName = input.dataFileName;
+        ctx.batchMode = input.batchMode;
+        ctx.requests = requests;
+        ctx.status = input.status;
         ctx.reportHeader = buildReportHeader(input.dataFileName, input.now);
         ctx.report.setComments(s.comments);
         ctx.report.append(ctx.reportHeader);
@@ -210,6 +204,15 @@ EvaluationOutcome runEvaluation(DataMatrix& matrix, const EvaluationInput& input
                 showStatus(input, QString::fromUtf8(section.status));
             step([&] { section.write(ctx); });
         }
+        out.ran = true;
+        out.caption = ctx.windowCaption(QStringLiteral("Results - "));
+        out.header = ctx.reportHeader;
+        out.report = ctx.report.text();
+        out.requests = ctx.requests;
+        // The shared mean feeds the percentage bands; one that could not be
+        // computed leaves the last one.
+        if (std::isfinite(ctx.moments().MeanY))
+            out.MeanY = ctx.moments().MeanY;
     } catch (const std::bad_alloc&) {
         // Not a step that failed: the report would lack whatever did not fit.
         out.refusal = QStringLiteral("There is not enough memory to complete the evaluation.");
@@ -219,16 +222,6 @@ EvaluationOutcome runEvaluation(DataMatrix& matrix, const EvaluationInput& input
         showStatus(input, QString());
         return out;
     }
-
-    out.ran = true;
-    out.caption = ctx.windowCaption(QStringLiteral("Results - "));
-    out.header = ctx.reportHeader;
-    out.report = ctx.report.text();
-    out.requests = ctx.requests;
-    // The shared mean feeds the percentage bands; one that could not be
-    // computed leaves the last one.
-    if (std::isfinite(ctx.results.MeanY))
-        out.MeanY = ctx.results.MeanY;
     showStatus(input, QString());
     return out;
 }

@@ -24,7 +24,7 @@ constexpr int DefaultSizePercent = 20;
 void writeMsepSection(EvaluationContext& ctx)
 {
     ReportText& report = ctx.report;
-    const RunResults& res = ctx.results;
+    const RegressionFit& res = ctx.fit;
     const double MSEP = res.MSEP;
     report.heading(QStringLiteral("MEAN SQUARE ERROR OF PREDICTION (Bibby and Toutenburg, 1977)"));
     report.line(QStringLiteral("Mean Square Error of Prediction    : ") + F(MSEP, 11, 5));
@@ -60,8 +60,7 @@ void writeMsepSection(EvaluationContext& ctx)
 }
 
 BootstrapResult BootstrapMSEP(SumtrixLib::Sumtrix& lib, RandomSource& random, std::int32_t subsamples, double Prop,
-                              const std::vector<double>& XArray, const std::vector<double>& YArray, double MeanX,
-                              double MeanY)
+                              ArrayView XArray, ArrayView YArray, double MeanX, double MeanY)
 {
     BootstrapResult out;
     const auto n = static_cast<std::int32_t>(XArray.size()) - 1;
@@ -141,8 +140,8 @@ void writeMsepBootstrapSection(EvaluationContext& ctx)
         return;
     }
     const BootstrapResult bs =
-        BootstrapMSEP(ctx.lib, ctx.random, static_cast<std::int32_t>(std::nearbyint(count)), pct, toVector(d.X), toVector(d.Y),
-                      ctx.results.MeanX, ctx.results.MeanY);
+        BootstrapMSEP(ctx.lib, ctx.random, static_cast<std::int32_t>(std::nearbyint(count)), pct, view(d.X), view(d.Y),
+                      ctx.moments().MeanX, ctx.moments().MeanY);
     report.line(QStringLiteral("Sub-samples           : ") + F(count, 20, 5));
     report.line(QStringLiteral("Size                  : ") + F(size, 20, 5));
     report.line(QStringLiteral("Mean MSEP             : ") + F(bs.BSMSEP, 20, 5));

@@ -26,7 +26,7 @@ enum class Mark { None, Deviation, Residue, DeletedResidue, Leverage, Cook, Dffi
 struct ResidueColumn {
     const char* reportHeader;
     const char* fileHeader;
-    const std::vector<double>& (*values)(const EvaluationContext& ctx);
+    const BoundedArray<double>& (*values)(const EvaluationContext& ctx);
     Mark mark;
 };
 
@@ -34,31 +34,31 @@ struct ResidueColumn {
 // columns offers them). The report and the file head some of them
 // differently; both texts are the established ones.
 const ResidueColumn kColumns[] = {
-    {"X values", "X values", [](const EvaluationContext& c) -> const std::vector<double>& { return c.data.X.data(); }, Mark::None},
-    {"Y values", "Y values", [](const EvaluationContext& c) -> const std::vector<double>& { return c.data.Y.data(); }, Mark::None},
-    {"Deviation", "Deviation", [](const EvaluationContext& c) -> const std::vector<double>& { return c.rows().Deviation; },
+    {"X values", "X values", [](const EvaluationContext& c) -> const BoundedArray<double>& { return c.data.X; }, Mark::None},
+    {"Y values", "Y values", [](const EvaluationContext& c) -> const BoundedArray<double>& { return c.data.Y; }, Mark::None},
+    {"Deviation", "Deviation", [](const EvaluationContext& c) -> const BoundedArray<double>& { return c.rows().Deviation; },
      Mark::Deviation},
-    {"Y Pred.", "Y Pred.", [](const EvaluationContext& c) -> const std::vector<double>& { return c.rows().Pred; },
+    {"Y Pred.", "Y Pred.", [](const EvaluationContext& c) -> const BoundedArray<double>& { return c.rows().Pred; },
      Mark::None},
-    {"Residue", "Y Residue", [](const EvaluationContext& c) -> const std::vector<double>& { return c.rows().Residue; },
+    {"Residue", "Y Residue", [](const EvaluationContext& c) -> const BoundedArray<double>& { return c.rows().Residue; },
      Mark::Residue},
     {"NormRes", "NormRes",
-     [](const EvaluationContext& c) -> const std::vector<double>& { return c.rows().NormalResidue; }, Mark::None},
-    {"SE Res.", "SE Res.", [](const EvaluationContext& c) -> const std::vector<double>& { return c.rows().SEr; },
+     [](const EvaluationContext& c) -> const BoundedArray<double>& { return c.rows().NormalResidue; }, Mark::None},
+    {"SE Res.", "SE Res.", [](const EvaluationContext& c) -> const BoundedArray<double>& { return c.rows().SEr; },
      Mark::None},
     {"SemiStdtR", "SemiStdR",
-     [](const EvaluationContext& c) -> const std::vector<double>& { return c.rows().SemiStdtRes; }, Mark::None},
-    {"StdtRes", "StdRes", [](const EvaluationContext& c) -> const std::vector<double>& { return c.rows().StdtRes; },
+     [](const EvaluationContext& c) -> const BoundedArray<double>& { return c.rows().SemiStdtRes; }, Mark::None},
+    {"StdtRes", "StdRes", [](const EvaluationContext& c) -> const BoundedArray<double>& { return c.rows().StdtRes; },
      Mark::None},
-    {"RStdtRes", "RSdtRed", [](const EvaluationContext& c) -> const std::vector<double>& { return c.rows().RStdtRes; },
+    {"RStdtRes", "RSdtRed", [](const EvaluationContext& c) -> const BoundedArray<double>& { return c.rows().RStdtRes; },
      Mark::DeletedResidue},
-    {"Leverage", "Leverage", [](const EvaluationContext& c) -> const std::vector<double>& { return c.rows().h; },
+    {"Leverage", "Leverage", [](const EvaluationContext& c) -> const BoundedArray<double>& { return c.rows().h; },
      Mark::Leverage},
-    {"Cook'D", "Cook'D", [](const EvaluationContext& c) -> const std::vector<double>& { return c.rows().Cook; },
+    {"Cook'D", "Cook'D", [](const EvaluationContext& c) -> const BoundedArray<double>& { return c.rows().Cook; },
      Mark::Cook},
-    {"DFFITS", "DFFITS", [](const EvaluationContext& c) -> const std::vector<double>& { return c.rows().DFFITS; },
+    {"DFFITS", "DFFITS", [](const EvaluationContext& c) -> const BoundedArray<double>& { return c.rows().DFFITS; },
      Mark::Dffits},
-    {"PRESS", "PRESS", [](const EvaluationContext& c) -> const std::vector<double>& { return c.rows().PRESS; },
+    {"PRESS", "PRESS", [](const EvaluationContext& c) -> const BoundedArray<double>& { return c.rows().PRESS; },
      Mark::None},
 };
 
@@ -78,7 +78,7 @@ void settleLimits(EvaluationContext& ctx)
 {
     AcceptanceLimits& l = ctx.limits;
     SumtrixLib::Sumtrix& lib = ctx.lib;
-    const RunResults& res = ctx.results;
+    const SharedMoments& res = ctx.moments();
     const double N = ctx.data.N;
     const double SE = std::isnan(res.VarY) ? NotComputed : computed([&] { return SumtrixLib::checkedSqrt(res.VarY / N); });
     if (l.DeviationConfidence == 0) {
@@ -220,16 +220,16 @@ public:
     void appendRows(QString& text) const
     {
         const int N = m_ctx.data.N;
-        std::vector<const std::vector<double>*> values;
+        std::vector<ArrayView> values;
         for (const ResidueColumn* column : m_shown)
-            values.push_back(&column->values(m_ctx));
+            values.push_back(view(column->values(m_ctx)));
         text.reserve(text.size() + static_cast<qsizetype>(N) * (width() + 2) + 1024);
         const CookRule cook(m_ctx.lib, N);
         for (int i = 1; i <= N; ++i) {
             appendF(text, i, m_numberWidth, 0);
             text += QLatin1Char(' ');
             for (std::size_t c = 0; c < m_shown.size(); ++c) {
-                const double v = (*values[c])[static_cast<std::size_t>(i)];
+                const double v = values[c][static_cast<std::size_t>(i)];
                 appendF(text, v, 9, 4);
                 text += !m_forFile && marked(m_ctx, cook, m_shown[c]->mark, v) ? QLatin1Char('*') : QLatin1Char(' ');
             }
@@ -246,12 +246,12 @@ private:
 
 // Shapiro-Wilk's W of v(1..N) and its probability; not computed when a
 // value is not (nothing to test).
-std::pair<double, double> normalityOf(EvaluationContext& ctx, const std::vector<double>& v, BoundedArray<double>& a)
+std::pair<double, double> normalityOf(EvaluationContext& ctx, const BoundedArray<double>& v, BoundedArray<double>& a)
 {
     for (std::size_t i = 1; i < v.size(); ++i)
-        if (!std::isfinite(v[i]))
+        if (!std::isfinite(v.data()[i]))
             return {NotComputed, NotComputed};
-    return shapiroWilk(ctx.lib, toArray(v), ctx.data.N, a);
+    return shapiroWilk(ctx.lib, v, ctx.data.N, a);
 }
 
 // The text after "the character after the first ' - '" of the main
@@ -295,19 +295,21 @@ void writeResidueRegression(EvaluationContext& ctx, ReportText& text)
 {
     ctx.showStatus(QStringLiteral("Residue regression..."));
     SumtrixLib::Sumtrix& lib = ctx.lib;
-    RunResults& res = ctx.results;
     const std::int32_t n = ctx.data.N;
-    const BoundedArray<double> Pred = toArray(ctx.rows().Pred), Residue = toArray(ctx.rows().Residue);
+    const BoundedArray<double>& Pred = ctx.rows().Pred;
+    const BoundedArray<double>& Residue = ctx.rows().Residue;
     const BoundedArray<double>& SDX = ctx.data.SDX;
     bool stands = true;
     for (std::int32_t i = 1; i <= n; ++i)
         stands = stands && std::isfinite(Pred(i)) && std::isfinite(Residue(i));
 
-    // The run's own fit variables receive this line; no later section
-    // reads them.
-    for (double* v : {&res.a, &res.b, &res.siga, &res.sigb, &res.chi2, &res.Q, &res.r, &res.t, &res.ProbT, &res.r2,
-                      &res.Adjr2, &res.z})
-        *v = NotComputed;
+    // The line of the residues on the predictions and Pearson's r² of the
+    // two: this section's own values.
+    struct {
+        double a = NotComputed, b = NotComputed, siga = NotComputed, sigb = NotComputed, chi2 = NotComputed,
+               Q = NotComputed, r = NotComputed, t = NotComputed, ProbT = NotComputed, r2 = NotComputed,
+               Adjr2 = NotComputed, z = NotComputed;
+    } res;
     if (stands) {
         libraryStep({&res.a, &res.b, &res.siga, &res.sigb, &res.chi2, &res.Q}, [&] {
             std::int32_t mwt = 0;
@@ -339,7 +341,7 @@ void writeResidueRegression(EvaluationContext& ctx, ReportText& text)
 void writeResidualSection(EvaluationContext& ctx)
 {
     const EvaluationSettings& s = ctx.settings;
-    const RunResults& res = ctx.results;
+    const SharedMoments& res = ctx.moments();
     AcceptanceLimits& l = ctx.limits;
     const int N = ctx.data.N;
     settleLimits(ctx);
@@ -384,7 +386,7 @@ void writeResidualSection(EvaluationContext& ctx)
         BoundedArray<double> work(0, N);
         const struct {
             const char* label;
-            const std::vector<double>& values;
+            const BoundedArray<double>& values;
         } kinds[] = {
             {"SW's W-value for normality for Residue (P-value < W) : ", ctx.rows().Residue},
             {"SW's W-value for normality for StdtRes (P-value < W) : ", ctx.rows().StdtRes},
@@ -400,7 +402,7 @@ void writeResidualSection(EvaluationContext& ctx)
         // its upper acceptance limit, and the other way round.
         int above = 0, below = 0;
         for (std::size_t i = 1; i <= static_cast<std::size_t>(N); ++i) {
-            const double d = ctx.rows().Deviation[i];
+            const double d = ctx.rows().Deviation.data()[i];
             below += d < l.DeviationLower;
             above += d > l.DeviationUpper;
         }

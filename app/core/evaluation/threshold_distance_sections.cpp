@@ -147,7 +147,7 @@ void writeWeighedDevianceSection(EvaluationContext& ctx)
 {
     ReportText& report = ctx.report;
     const EvaluationData& d = ctx.data;
-    const std::vector<double>& WtDev = ctx.rows().WtDev;
+    const BoundedArray<double>& WtDev = ctx.rows().WtDev;
     report.heading(QStringLiteral("WEIGHED DEVIANCE ANALYSIS"));
     report.line();
     report.line(QStringLiteral("   X          Y         WtDev     "));
@@ -162,7 +162,7 @@ void writeWeighedDevianceSection(EvaluationContext& ctx)
         text += QLatin1StringView("\r\n");
     }
     report.rule(36);
-    ctx.request(RunRequests::Chart{runPointsChart(toVector(d.X), WtDev, d.N, QStringLiteral("Weighed Deviance vs Model-Predicted"),
+    ctx.request(RunRequests::Chart{runPointsChart(view(d.X), view(WtDev), d.N, QStringLiteral("Weighed Deviance vs Model-Predicted"),
                                                   QStringLiteral("Model-Predicted"), QStringLiteral("Deviation"),
                                                   ctx.mainCaption)});
 }
