@@ -79,12 +79,13 @@ BootstrapResult BootstrapMSEP(SumtrixLib::Sumtrix& lib, RandomSource& random, st
         for (std::int32_t from = 1; from <= n; from += static_cast<std::int32_t>(draws.size())) {
             const std::int32_t count = std::min<std::int32_t>(n - from + 1, static_cast<std::int32_t>(draws.size()));
             random.nextUniforms(draws.data(), static_cast<std::size_t>(count));
+            // Each point is written to the next place and kept there when
+            // drawn (before point d at most d - 1 are kept: the place is in
+            // the arrays).
             for (std::int32_t k = 0; k < count; ++k) {
-                if (100.0 * draws[static_cast<std::size_t>(k)] <= Prop) {
-                    ++i;
-                    sx[i] = XArray[static_cast<std::size_t>(from + k)];
-                    sy[i] = YArray[static_cast<std::size_t>(from + k)];
-                }
+                sx[i + 1] = XArray[static_cast<std::size_t>(from + k)];
+                sy[i + 1] = YArray[static_cast<std::size_t>(from + k)];
+                i += 100.0 * draws[static_cast<std::size_t>(k)] <= Prop ? 1 : 0;
             }
         }
         if (i == 0)
