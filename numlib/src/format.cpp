@@ -42,6 +42,32 @@ std::string stripLeadingBlanks(const std::string& s)
 // digits).
 long roundedDigits(double absValue, int dec, char* out)
 {
+    // Most values of a report are rounded right on the value itself:
+    // t = |value| x 10^dec is off from the 15-digit decimal form scaled the
+    // same way by at most 5E-15 t (half a unit of that form's last digit)
+    // and the product's rounding, so unless t lies within 1E-14 t of a
+    // half, both round to the same whole number. Whole numbers of up to 14
+    // digits keep the 15-digit form's places; halves and the rest go the
+    // long way below.
+    static constexpr double PowersOf10[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    if (dec <= 15) {
+        const double t = absValue * PowersOf10[dec];
+        if (t < 1e14) {
+            const double whole = std::floor(t);
+            const double fraction = t - whole;
+            if (std::fabs(fraction - 0.5) > 1e-14 * t) {
+                const auto rounded = static_cast<std::uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
+                char digits[24];
+                const long count = std::to_chars(digits, digits + sizeof digits, rounded).ptr - digits;
+                const long pad = count < dec ? dec - count : 0;
+                std::memset(out, '0', static_cast<std::size_t>(pad));
+                std::memcpy(out + pad, digits, static_cast<std::size_t>(count));
+                return count + pad;
+            }
+        }
+    }
+
     // std::to_chars writes what printf's "%.14e" writes ("d.dddddddddddddde+XX"),
     // without the cost of printf (a long report formats millions of fields).
     char buf[40];
