@@ -12,13 +12,20 @@ constexpr std::uint64_t UpperBits = ~std::uint64_t(0) << 31;
 constexpr std::uint64_t LowerBits = ~UpperBits;
 constexpr std::uint64_t MatrixA = 0xb5026f5aa96619e9ULL;
 
-std::uint64_t twist(std::uint64_t upper, std::uint64_t lower, std::uint64_t far)
+[[gnu::always_inline]] inline std::uint64_t twist(std::uint64_t upper, std::uint64_t lower, std::uint64_t far)
 {
     const std::uint64_t y = (upper & UpperBits) | (lower & LowerBits);
     return far ^ (y >> 1) ^ ((y & 1) ? MatrixA : 0);
 }
 
-std::uint64_t temper(std::uint64_t y)
+// (k + 0.5) / 2^52 of the top 52 bits k (see SeededRandomSource).
+[[gnu::always_inline]] inline double openUnit(std::uint64_t bits)
+{
+    const std::uint64_t k = bits >> 12;
+    return (static_cast<double>(k) + 0.5) * 0x1p-52;
+}
+
+[[gnu::always_inline]] inline std::uint64_t temper(std::uint64_t y)
 {
     y ^= (y >> 29) & 0x5555555555555555ULL;
     y ^= (y << 17) & 0x71d67fffeda60000ULL;
@@ -71,7 +78,7 @@ void MersenneTwister64::openUnits(double* out, std::size_t count)
         const std::size_t take = std::min<std::size_t>(count, static_cast<std::size_t>(N - m_next));
         const std::uint64_t* words = m_state.data() + m_next;
         for (std::size_t k = 0; k < take; ++k)
-            out[k] = SeededRandomSource::toOpenUnit(temper(words[k]));
+            out[k] = openUnit(temper(words[k]));
         m_next += static_cast<int>(take);
         out += take;
         count -= take;
@@ -90,8 +97,7 @@ void SeededRandomSource::nextUniforms(double* out, std::size_t count)
 
 double SeededRandomSource::toOpenUnit(std::uint64_t bits)
 {
-    const std::uint64_t k = bits >> 12;                   // 52 bits
-    return (static_cast<double>(k) + 0.5) * 0x1p-52;
+    return openUnit(bits);
 }
 
 std::uint64_t SeededRandomSource::clockSeed()
