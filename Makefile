@@ -6,7 +6,7 @@ FUZZ_DIR    ?= build-fuzz
 FUZZ_SECONDS ?= 60
 JOBS        ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure check-deps build test test-sanitize fuzz run release bench clean
+.PHONY: all deps configure check-deps build test test-sanitize fuzz run window release bench clean
 
 all: build
 
@@ -53,6 +53,10 @@ fuzz: deps
 
 run: release
 	@bash scripts/run-main-job.sh $(RELEASE_DIR)
+
+# KVE's main window, on the desktop this is started from.
+window: release
+	@$(RELEASE_DIR)/app/KVE
 
 bench: release
 	@cmake --build $(RELEASE_DIR) -j $(JOBS) --target benchmarks

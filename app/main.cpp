@@ -80,19 +80,30 @@ int main(int argc, char* argv[])
     const QString commandLine = KVECode::BuildCommandLine(
         KVECode::AbsoluteSwitchPaths(QApplication::arguments().mid(1), QDir::currentPath()));
 
+    // A start that nobody sees (offscreen) never waits for its window: it
+    // runs its command line and ends, or says how to run a job.
+    const bool unseen = nobodyCanSeeWindows();
+    if (unseen && KVECode::UnseenStartOf(commandLine) == KVECode::UnseenStart::NothingToRun) {
+        writeErrorLine(KVECode::NoDisplayLine());
+        return 1;
+    }
+
     // The hand-over is between starts on one desktop; a start that nobody
-    // sees (offscreen) neither hands over nor takes a hand-over: it runs
-    // its own command line.
+    // sees neither hands over nor takes a hand-over: it runs its own
+    // command line.
     SingleInstance instance;
-    SingleInstance* handOver = nobodyCanSeeWindows() ? nullptr : &instance;
+    SingleInstance* handOver = unseen ? nullptr : &instance;
     frmMain window;
     int status = 0;
     if (!window.Form_Load(commandLine, handOver, status))
         return status;
-    if (window.lastBatchOutcome().quit) {
+    if (window.lastBatchOutcome().quit || unseen) {
         listWindows();
         window.close();
-        return window.lastBatchOutcome().status;
+        const frmMain::BatchOutcome& outcome = window.lastBatchOutcome();
+        if (!outcome.quit && outcome.status == 0)
+            writeErrorLine(KVECode::EndedWithoutDisplayLine());
+        return outcome.status;
     }
 
     // A handed-over command line with /X ends the program once every queued

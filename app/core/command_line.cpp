@@ -1,5 +1,6 @@
 #include "core/command_line.hpp"
 
+#include "core/program_info.hpp"
 #include "core/program_state.hpp"
 
 namespace KVECode {
@@ -20,6 +21,33 @@ bool isBlankOnly(const QString& text)
     }
     return true;
 }
+
+// A value the user wrote in double quotes that reached the program with
+// them (/F"/d/a b.KVE" where no shell took them away): the quotes are no
+// part of the name. Any other double quote is a character of the name.
+QString withoutKeptQuotes(const QString& value)
+{
+    if (value.size() >= 2 && value.startsWith(QLatin1Char('"')) && value.endsWith(QLatin1Char('"'))
+        && value.count(QLatin1Char('"')) == 2)
+        return value.mid(1, value.size() - 2);
+    return value;
+}
+
+// A value as the tokenizer gives it back whole: in double quotes, with a
+// double quote inside written twice, when it holds a blank or a quote.
+QString quotedForTokenizer(const QString& value)
+{
+    if (!value.contains(QLatin1Char(' ')) && !value.contains(QLatin1Char('"')))
+        return value;
+    QString inner = value;
+    inner.replace(QStringLiteral("\""), QStringLiteral("\"\""));
+    return QLatin1Char('"') + inner + QLatin1Char('"');
+}
+
+bool isPathSwitch(const QString& arg)
+{
+    return arg.size() > 2 && arg.at(0) == QLatin1Char('/') && QStringLiteral("FLC").contains(arg.at(1).toUpper());
+}
 } // namespace
 
 void GetParameters(const QString& s, QStringList& Parm)
@@ -29,7 +57,8 @@ void GetParameters(const QString& s, QStringList& Parm)
     bool slashSeen = false;
     bool inQuotes = false;
     bool afterBlank = false; // the previous character was a blank outside quotes
-    for (const QChar c : s) {
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const QChar c = s.at(i);
         const bool blank = c == QLatin1Char(' ') && !inQuotes;
         if (c == QLatin1Char('/') && !inQuotes && (isBlankOnly(token) || afterBlank)) {
             // A switch starts here. Text before it (a value that was split
@@ -42,6 +71,10 @@ void GetParameters(const QString& s, QStringList& Parm)
                 token.clear();
             }
             slashSeen = true;
+        } else if (c == QLatin1Char('"') && inQuotes && i + 1 < s.size() && s.at(i + 1) == QLatin1Char('"')) {
+            // Two double quotes inside quotes stand for one in the text.
+            token.append(c);
+            ++i;
         } else if (c == QLatin1Char('"')) {
             inQuotes = !inQuotes;
         } else if (blank && slashSeen) {
@@ -104,21 +137,48 @@ void ApplySwitches(const CommandLineSwitches& switches, ProgramState& state)
         state.CompareFileName = *switches.CompareFile;
 }
 
+UnseenStart UnseenStartOf(const QString& commandLine)
+{
+    QStringList Parm{QString(), QString()};
+    GetParameters(commandLine, Parm);
+    const CommandLineSwitches sw = ParseSwitches(Parm);
+    if (sw.Quit)
+        return UnseenStart::Run;
+    if (sw.OpenFile || sw.CompareFile)
+        return UnseenStart::RunThenEnd;
+    return UnseenStart::NothingToRun;
+}
+
+QString NoDisplayLine()
+{
+    return QStringLiteral("%1: there is no display to show the window on; for an unattended job run "
+                          "%1 \"/F<dataset>.KVE\" /S \"/L<folder for reports>/\" /X")
+        .arg(ProgramName());
+}
+
+QString EndedWithoutDisplayLine()
+{
+    return QStringLiteral("%1: there is no display, so %1 ended after its command line (/X ends it so "
+                          "without this note)")
+        .arg(ProgramName());
+}
+
 QStringList AbsoluteSwitchPaths(const QStringList& arguments, const QString& workingFolder)
 {
     QStringList out;
     for (const QString& arg : arguments) {
-        const bool pathSwitch = arg.size() > 2 && arg.at(0) == QLatin1Char('/')
-                                && QStringLiteral("FLC").contains(arg.at(1).toUpper());
-        const QString value = arg.mid(2);
-        if (pathSwitch && !value.startsWith(QLatin1Char('/')) && !value.startsWith(QLatin1Char('"'))) {
-            QString folder = workingFolder;
+        if (!isPathSwitch(arg)) {
+            out.append(arg);
+            continue;
+        }
+        const QString value = withoutKeptQuotes(arg.mid(2));
+        QString folder;
+        if (!value.isEmpty() && !value.startsWith(QLatin1Char('/'))) {
+            folder = workingFolder;
             if (!folder.endsWith(QLatin1Char('/')))
                 folder += QLatin1Char('/');
-            out.append(arg.left(2) + folder + value);
-        } else {
-            out.append(arg);
         }
+        out.append(arg.left(2) + folder + value);
     }
     return out;
 }
@@ -127,13 +187,10 @@ QString BuildCommandLine(const QStringList& arguments)
 {
     QStringList parts;
     for (const QString& arg : arguments) {
-        if (!arg.contains(QLatin1Char(' ')) || arg.contains(QLatin1Char('"'))) {
-            parts.append(arg);
-        } else if (arg.size() >= 2 && arg.at(0) == QLatin1Char('/')) {
-            parts.append(arg.left(2) + QLatin1Char('"') + arg.mid(2) + QLatin1Char('"'));
-        } else {
-            parts.append(QLatin1Char('"') + arg + QLatin1Char('"'));
-        }
+        if (arg.size() >= 2 && arg.at(0) == QLatin1Char('/'))
+            parts.append(arg.left(2) + quotedForTokenizer(withoutKeptQuotes(arg.mid(2))));
+        else
+            parts.append(quotedForTokenizer(withoutKeptQuotes(arg)));
     }
     return parts.join(QLatin1Char(' '));
 }

@@ -21,7 +21,8 @@ namespace KVECode {
 //
 // A "/" outside double quotes at the start of a token (first in the line or
 // after a blank) starts a switch and is dropped; anywhere else (inside a
-// path) it is kept. Double quotes are dropped. A blank ends a token only
+// path) it is kept. Double quotes are dropped; inside double quotes two of
+// them stand for one that belongs to the text. A blank ends a token only
 // outside double quotes and only once a switch has been seen since the
 // previous token; before a "/" it always does, so a value split off by a
 // blank never swallows the next switch.
@@ -53,11 +54,29 @@ void ApplySwitches(const CommandLineSwitches& switches, ProgramState& state);
 // The arguments with the relative paths of /F, /L and /C made absolute
 // against `workingFolder`: a command line handed to a running instance is
 // carried out in that instance's folder, not in the one it was typed in.
+// A value that came wrapped in double quotes (/F"a b.KVE") loses them; any
+// other double quote is a character of the path.
 QStringList AbsoluteSwitchPaths(const QStringList& arguments, const QString& workingFolder);
 
+// What a start that nobody can see (no display) does with its command line:
+// a line with /X runs as it stands; one that names a dataset or a
+// comparison file is run and then ends the program as /X would; any other
+// (empty, "--help", a bare file name, switches without a file) has nothing
+// to run.
+enum class UnseenStart { Run, RunThenEnd, NothingToRun };
+UnseenStart UnseenStartOf(const QString& commandLine);
+
+// The one line such a start with nothing to run writes on stderr.
+QString NoDisplayLine();
+// The one line of a start that nobody can see which ran its command line
+// without /X and ended after it.
+QString EndedWithoutDisplayLine();
+
 // One command-line string from the program's arguments, so that the
-// tokenizer sees what the user typed: an argument holding a blank (and no
-// double quote) is quoted, after its switch letter when it is a switch.
+// tokenizer gives back every character of every argument: a value holding
+// a blank or a double quote is quoted (after its switch letter when it is a
+// switch) with its double quotes written twice. A value that came wrapped
+// in double quotes loses them, as above.
 QString BuildCommandLine(const QStringList& arguments);
 
 } // namespace KVECode

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include "core/dataset_file.hpp"
+#include "core/kve_code.hpp"
 #include "core/whole_file.hpp"
 
 namespace ComparisonFile {
@@ -31,11 +32,20 @@ QString trimBlanks(const QString& s)
 
 } // namespace
 
+QString whyNotStorable(const QString& path)
+{
+    if (KVECode::HoldsControlCharacter(path))
+        return QStringLiteral("holds a line break or another control character");
+    if (path.contains(QLatin1Char('"')))
+        return QStringLiteral("holds a double quote");
+    return QString();
+}
+
 std::optional<QByteArray> format(const QList<Entry>& entries, QString* offendingPath)
 {
     QString out;
     for (const Entry& e : entries) {
-        if (e.path.contains(QLatin1Char('"'))) {
+        if (!whyNotStorable(e.path).isEmpty()) {
             if (offendingPath)
                 *offendingPath = e.path;
             return std::nullopt;
@@ -98,9 +108,8 @@ QString save(const QString& path, const QList<Entry>& entries)
     QString offending;
     const std::optional<QByteArray> bytes = format(entries, &offending);
     if (!bytes)
-        return QStringLiteral("the file name %1 holds a double quote, which a comparison file "
-                              "cannot store.")
-            .arg(offending);
+        return QStringLiteral("the file name %1 %2, which a comparison file cannot store.")
+            .arg(offending, whyNotStorable(offending));
     const QString error = writeWholeFile(path, *bytes);
     return error.isEmpty() ? error : error + QLatin1Char('.');
 }

@@ -24,9 +24,13 @@ struct Entry {
     bool operator==(const Entry&) const = default;
 };
 
-// The file's bytes for a list. A path holding a double quote cannot be
-// written (the format has no escape for it): nothing, with the path in
-// `offendingPath` when given.
+// Why a path cannot be stored in the file: it holds a double quote (the
+// format has no escape for it) or a line break or another control
+// character (it would not stay on its line). Empty when it can.
+QString whyNotStorable(const QString& path);
+
+// The file's bytes for a list. A list with a path that cannot be stored is
+// not written: nothing, with the path in `offendingPath` when given.
 std::optional<QByteArray> format(const QList<Entry>& entries, QString* offendingPath = nullptr);
 
 struct ParseResult {

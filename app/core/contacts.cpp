@@ -6,7 +6,7 @@
 #include <QStringDecoder>
 
 #include "core/dataset_file.hpp"
-#include "core/mail_message.hpp"
+#include "core/kve_code.hpp"
 #include "core/whole_file.hpp"
 
 namespace Contacts {
@@ -38,8 +38,19 @@ QByteArray linesWithCrLf(const QStringList& lines)
 {
     QByteArray bytes;
     for (const QString& line : lines)
-        bytes += line.toUtf8() + "\r\n";
+        if (!KVECode::HoldsControlCharacter(line))
+            bytes += line.toUtf8() + "\r\n";
     return bytes;
+}
+
+// Adds a contact read from an import file, or counts it as refused.
+void take(ImportResult& result, const ImportedContact& contact)
+{
+    if (KVECode::HoldsControlCharacter(contact.lastName) || KVECode::HoldsControlCharacter(contact.firstName)
+        || KVECode::HoldsControlCharacter(contact.email))
+        ++result.refused;
+    else
+        result.contacts << contact;
 }
 
 // ---- vCard ----
@@ -286,6 +297,10 @@ ReadResult Read(const QString& path)
         const QString entry = DatasetFile::decodeText(line);
         if (entry.trimmed().isEmpty())
             continue;
+        if (KVECode::HoldsControlCharacter(entry)) {
+            ++result.refused;
+            continue;
+        }
         if (index.repeats(entry)) {
             ++result.duplicates;
             continue;
@@ -400,7 +415,7 @@ ImportResult ParseVCard(const QString& text)
             if (c.lastName.isEmpty() && c.firstName.isEmpty())
                 c.lastName = fullName.trimmed();
             c.email = email;
-            result.contacts << c;
+            take(result, c);
             inCard = false;
         } else if (p.name == QLatin1String("N")) {
             name = vCardComponents(p.value);
@@ -449,16 +464,15 @@ ImportResult ParseCsv(const QString& text)
         if (c.lastName.isEmpty() && c.firstName.isEmpty() && name >= 0)
             c.lastName = fields.value(name).trimmed();
         c.email = fields.value(mail).trimmed();
-        result.contacts << c;
+        take(result, c);
     }
     return result;
 }
 
 QString Entry(const ImportedContact& contact)
 {
-    // An entry is one line of the contacts file.
-    return MailMessage::HeaderSafeText(contact.lastName + QStringLiteral(", ") + contact.firstName
-                                       + QStringLiteral(" <") + contact.email + QLatin1Char('>'));
+    return contact.lastName + QStringLiteral(", ") + contact.firstName + QStringLiteral(" <") + contact.email
+           + QLatin1Char('>');
 }
 
 QString ImportProgress(qint64 i, qint64 n)

@@ -21,6 +21,8 @@ QString FilePath(const QString& documentsFolder);
 struct ReadResult {
     QStringList entries;                 // in file order, without duplicates and blank lines
     int duplicates = 0;                  // lines dropped as duplicates (one beep each)
+    int refused = 0;                     // lines dropped for a control character inside
+                                         // (KVECode::HoldsControlCharacter): no entry holds one
     QString error;                       // the file exists but could not be read
 };
 
@@ -49,11 +51,12 @@ private:
 // Adds `lines` at the end of the file in one write (each followed by CR LF),
 // creating the file and its folder when missing. The file is replaced as a
 // whole: on failure the old file stays as it was. Returns the error text,
-// empty on success.
+// empty on success. A line holding a control character is left out.
 QString Append(const QString& path, const QStringList& lines);
 
 // Writes `entries` as the whole file; on failure the old file stays.
-// Returns the error text, empty on success.
+// Returns the error text, empty on success. An entry holding a control
+// character is left out.
 QString Write(const QString& path, const QStringList& entries);
 
 // "No contacts", or the count followed by " contacts".
@@ -69,6 +72,8 @@ struct ImportedContact {
 
 struct ImportResult {
     QList<ImportedContact> contacts;     // in file order
+    int refused = 0;                     // contacts left out: a name or the address holds a
+                                         // control character (escapes decoded)
     QString error;                       // the file could not be read or understood
 };
 

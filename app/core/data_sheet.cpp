@@ -71,6 +71,30 @@ bool isIncompleteRow(const DataMatrix& matrix, int row)
     return matrix.isMissing(DataMatrix::ColX, row) || matrix.isMissing(DataMatrix::ColY, row);
 }
 
+QString columnHeader(int column, bool swapped)
+{
+    static const char* const headers[DataMatrix::Columns] = {"#",      "X (Pred)", "SD X",   "Y (Obs)",
+                                                             "SD Y",   "Rank X",   "Rank Y", "Exclude"};
+    if (swapped && column == DataMatrix::ColX)
+        return QStringLiteral("X (Obs)");
+    if (swapped && column == DataMatrix::ColY)
+        return QStringLiteral("Y (Pred)");
+    return column >= 0 && column < DataMatrix::Columns ? QLatin1String(headers[column]) : QString();
+}
+
+QString unreadableValue(const DataMatrix& matrix, int row, int column, bool swapped)
+{
+    const DataCell& cell = matrix.cell(column, row);
+    const std::optional<double> value = cell.toNumber();
+    if (value && std::isfinite(*value))
+        return QString();
+    const QString held = cell.toDisplayString();
+    const QString where = QStringLiteral("Row %1: %2 ").arg(row).arg(columnHeader(column, swapped));
+    if (held.trimmed().isEmpty())
+        return where + QStringLiteral("is empty.");
+    return where + QStringLiteral("is not a number: ") + held;
+}
+
 PasteOutcome paste(DataMatrix& matrix, int gridRows, const QString& text, bool singleColumn,
                    bool autoIncrease, int startRow, int startColumn, int maxDataRows)
 {

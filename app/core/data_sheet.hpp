@@ -34,6 +34,15 @@ long long roundHalfEven(double value);
 // Whether row `row` lacks X or Y.
 bool isIncompleteRow(const DataMatrix& matrix, int row);
 
+// The header of data column `column` as the sheet shows it; X and Y trade
+// "Pred" and "Obs" while the Swap box is ticked.
+QString columnHeader(int column, bool swapped = false);
+// Why the cell of `column` in row `row` holds no value to compute with, in
+// the words every command that refuses such a row uses: "Row 6: Y (Obs) is
+// empty." (nothing, or blanks only) or "Row 3: X (Pred) is not a number:
+// abc" (with what the cell holds). Empty when the cell holds a number.
+QString unreadableValue(const DataMatrix& matrix, int row, int column, bool swapped = false);
+
 // Paste: walks `text` from the start cell and stores the numbers it holds.
 struct PasteOutcome {
     bool ignored = false;                // start column 5 or beyond: nothing done

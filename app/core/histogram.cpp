@@ -200,19 +200,17 @@ HistogramCommand buildHistogramCommand(const DataMatrix& matrix, const Histogram
         } else {
             if (isPlotExcluded(matrix.cell(DataMatrix::ColExclude, i)))
                 continue;
-            const std::optional<double> xv = matrix.cell(DataMatrix::ColX, i).toNumber();
-            const std::optional<double> yv = matrix.cell(DataMatrix::ColY, i).toNumber();
-            if (!xv || !yv) {
-                out.status = HistogramCommand::Status::Failed;
-                out.messageTitle = QStringLiteral("Histogram");
-                out.message = QStringLiteral("The \"%1\" cell of row %2 does not hold a number, so the histogram "
-                                             "cannot be drawn.")
-                                  .arg(!xv ? QStringLiteral("X (Pred)") : QStringLiteral("Y (Obs)"))
-                                  .arg(i);
-                return out;
+            for (const int column : {DataMatrix::ColX, DataMatrix::ColY}) {
+                const QString unreadable = DataSheet::unreadableValue(matrix, i, column);
+                if (!unreadable.isEmpty()) {
+                    out.status = HistogramCommand::Status::Failed;
+                    out.messageTitle = QStringLiteral("Histogram");
+                    out.message = unreadable;
+                    return out;
+                }
             }
-            xi = *xv;
-            yi = *yv;
+            xi = *matrix.cell(DataMatrix::ColX, i).toNumber();
+            yi = *matrix.cell(DataMatrix::ColY, i).toNumber();
         }
         x.push_back(xi);
         y.push_back(yi);

@@ -37,6 +37,11 @@ bool FileExists(const QString& path, QString& errorText)
 {
     if (path.isEmpty())
         return false;
+    // The name as it stands first: on this system "\", "*" and "?" are
+    // characters that names may hold.
+    const QFileInfo literal(path);
+    if (literal.exists() && !literal.isDir())
+        return true;
     QString p = path;
     p.replace(QLatin1Char('\\'), QLatin1Char('/'));
     const QFileInfo info(p);
@@ -65,22 +70,21 @@ bool FileExists(const QString& path)
     return FileExists(path, ignored);
 }
 
-namespace {
-qsizetype lastSeparator(const QString& path)
+qsizetype LastPathSeparator(const QString& path)
 {
-    return std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    return slash >= 0 ? slash : path.lastIndexOf(QLatin1Char('\\'));
 }
-} // namespace
 
 QString GetFileName(const QString& path)
 {
-    const qsizetype i = lastSeparator(path);
+    const qsizetype i = LastPathSeparator(path);
     return i < 0 ? QString() : path.mid(i + 1);
 }
 
 QString GetFolderPath(const QString& path)
 {
-    const qsizetype i = lastSeparator(path);
+    const qsizetype i = LastPathSeparator(path);
     if (i < 0)
         return path + QLatin1Char('/');
     return path.left(i) + QLatin1Char('/');
@@ -128,8 +132,8 @@ std::int32_t ParseFileSelection(const QString& selection, QStringList& names)
     qsizetype scanStart = 0;
     ensure(0);
     if (selection.count(nul) == 1) {
-        const qsizetype sep = lastSeparator(selection);
-        const qsizetype separators = selection.count(QLatin1Char('/')) + selection.count(QLatin1Char('\\'));
+        const qsizetype sep = LastPathSeparator(selection);
+        const qsizetype separators = sep < 0 ? 0 : selection.count(selection.at(sep));
         if (sep < 0) {
             names[0] = QString();
             scanStart = 0;
@@ -158,6 +162,15 @@ std::int32_t ParseFileSelection(const QString& selection, QStringList& names)
 std::int16_t CountChar(const QString& text, QChar ch)
 {
     return static_cast<std::int16_t>(text.count(ch));
+}
+
+bool HoldsControlCharacter(const QString& text)
+{
+    for (const QChar c : text)
+        if (c.category() == QChar::Other_Control || c.category() == QChar::Separator_Line
+            || c.category() == QChar::Separator_Paragraph)
+            return true;
+    return false;
 }
 
 QStringList ConsoleRows(const QString& text, int width)

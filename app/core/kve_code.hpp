@@ -27,7 +27,11 @@ QString AlignText(const QString& Text, std::int32_t TextSize, InOut<std::int16_t
 // Errors give false and their description in errorText.
 bool FileExists(const QString& path, QString& errorText);
 bool FileExists(const QString& path);
-// The characters after the last "/" (or "\"); empty when there is none.
+// The last separator of a path: "/"; in a path without any "/" (a stored
+// Windows path) "\". In a path of this system "\" is a character of its
+// names. -1 when there is none.
+qsizetype LastPathSeparator(const QString& path);
+// The characters after the last separator; empty when there is none.
 QString GetFileName(const QString& path);
 // The characters before the last separator, followed by "/".
 QString GetFolderPath(const QString& path);
@@ -37,6 +41,10 @@ std::int32_t SplitText(const QString& text, const QString& delimiter, QStringLis
 // into the folder (element 0) and the names (1..n).
 std::int32_t ParseFileSelection(const QString& selection, QStringList& names);
 std::int16_t CountChar(const QString& text, QChar ch);
+// True when a text holds a line break or another control character (a tab
+// too, and the line and paragraph separators): such a text cannot stand on
+// one line of a list file.
+bool HoldsControlCharacter(const QString& text);
 
 // Lays `text` out in console rows of `width` columns: every line of the
 // text, long lines broken every `width` characters.

@@ -4,14 +4,21 @@
 
 #include <QString>
 
+#include "core/whole_file.hpp"
+
 namespace NumberedFile {
 
-// folder + "/" + stem + the first free four-digit number from 0000 + ".TXT":
-// the first name that nothing has (no file, folder or link, not even a
-// dangling one). A "\" in the folder counts as "/"; a folder ending in a
-// separator gets no second one, and an empty folder gives a bare name (the
-// current folder). Empty when all 10,000 names are taken.
-QString nextFree(const QString& folder, const QString& stem);
+// folder + "/" + stem + the number in four digits + ".TXT". A "\" in the
+// folder counts as "/"; a folder ending in a separator gets no second one,
+// and an empty folder gives a bare name (the current folder).
+QString name(const QString& folder, const QString& stem, int number);
+
+// Writes `text` followed by CR LF as a new file under the first free
+// number from 0000 to 9999: the first name that nothing has (no file,
+// folder or link, not even a dangling one), claimed together with the whole
+// text, so that runs saving into one folder at the same time never replace
+// each other's files. The path written, or why nothing was.
+NewFile writeNext(const QString& folder, const QString& stem, const QString& text);
 
 // Writes `text` followed by CR LF (temp file + rename, so a failed write
 // leaves an earlier file as it was). False with the reason on failure.

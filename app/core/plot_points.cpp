@@ -2,21 +2,21 @@
 
 #include <algorithm>
 
+#include "core/data_sheet.hpp"
+
 namespace {
 
 // What differs between the two commands.
 struct CommandColumns {
     int x;
     int y;
-    const char* xName;
-    const char* yName;
 };
 
 CommandColumns columnsOf(PlotCommand command)
 {
     if (command == PlotCommand::Rank)
-        return {DataMatrix::ColRankX, DataMatrix::ColRankY, "Rank X", "Rank Y"};
-    return {DataMatrix::ColX, DataMatrix::ColY, "X (Pred)", "Y (Obs)"};
+        return {DataMatrix::ColRankX, DataMatrix::ColRankY};
+    return {DataMatrix::ColX, DataMatrix::ColY};
 }
 
 // Points-matrix columns: the pairs of series 1, 3, 5 and 7.
@@ -85,17 +85,17 @@ PlotPoints buildPlotPoints(const DataMatrix& matrix, PlotCommand command, const 
         } else if (excluded) {
             --n;                          // left out: the row's cells stay empty
         } else {
+            for (const int column : {cols.x, cols.y}) {
+                const QString unreadable = DataSheet::unreadableValue(matrix, i, column, options.swapXY);
+                if (!unreadable.isEmpty()) {
+                    out.status = PlotPoints::Status::NotNumeric;
+                    out.messageTitle = QStringLiteral("Plot");
+                    out.message = unreadable;
+                    return out;
+                }
+            }
             const std::optional<double> x = matrix.cell(cols.x, i).toNumber();
             const std::optional<double> y = matrix.cell(cols.y, i).toNumber();
-            if (!x || !y) {
-                out.status = PlotPoints::Status::NotNumeric;
-                out.messageTitle = QStringLiteral("Plot");
-                out.message = QStringLiteral("The \"%1\" cell of row %2 does not hold a number, so the plot "
-                                             "cannot be drawn.")
-                                  .arg(QLatin1String(!x ? cols.xName : cols.yName))
-                                  .arg(i);
-                return out;
-            }
             m.set(i, Series1Y, *x);
             m.set(i, PointX, *x);
             m.set(i, PointY, *y);

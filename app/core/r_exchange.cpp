@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -18,11 +17,6 @@ namespace RExchange {
 namespace {
 
 const QString CrLf = QStringLiteral("\r\n");
-
-qsizetype lastSeparator(const QString& path)
-{
-    return std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
-}
 
 bool isNumber(const QString& text)
 {
@@ -43,7 +37,7 @@ QString tagPrefix(RVariant variant)
 
 QString basePath(const QString& path)
 {
-    const qsizetype nameStart = lastSeparator(path) + 1;
+    const qsizetype nameStart = KVECode::LastPathSeparator(path) + 1;
     const QString name = path.mid(nameStart);
     const QString upper = name.toUpper();
     if (upper.endsWith(QLatin1String(".KVE")) || upper.endsWith(QLatin1String(".QCX")))
@@ -57,7 +51,7 @@ QString basePath(const QString& path)
 
 QString folderOf(const QString& path)
 {
-    if (lastSeparator(path) < 0)
+    if (KVECode::LastPathSeparator(path) < 0)
         return QString();
     return KVECode::GetFolderPath(path);
 }
@@ -69,18 +63,19 @@ QString workFolder(const QString& documentsFolder)
     return documentsFolder + QStringLiteral("/KVE Files/");
 }
 
-QString dataFilePath(const QString& namedFile, const QString& documentsFolder)
+QString dataFilePath(const QString& namedFile)
 {
-    if (!namedFile.isEmpty())
-        return basePath(namedFile) + QStringLiteral(".CSV");
-    const QString folder = workFolder(documentsFolder);
-    if (folder.isEmpty())
-        return QString();
-    for (int k = 1;; ++k) {
-        const QString path = folder + QStringLiteral("R_Analysis%1.CSV").arg(k);
-        if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
-            return path;
-    }
+    return basePath(namedFile) + QStringLiteral(".CSV");
+}
+
+QString analysisFilePath(const QString& workFolder, int k)
+{
+    return workFolder + QStringLiteral("R_Analysis%1.CSV").arg(k);
+}
+
+NewFile writeAnalysisFile(const QString& workFolder, const QByteArray& bytes)
+{
+    return writeNewFile([&](int k) { return analysisFilePath(workFolder, k); }, 1, 999999, bytes);
 }
 
 QString scriptFilePath(const QString& base)
@@ -249,15 +244,9 @@ TextImport rewriteTextOutput(const QString& path, const QString& header)
 
     // The new content goes to a temporary file beside the output and
     // replaces it in one rename, so the output is never left half written.
-    QSaveFile out(path);
-    const QByteArray bytes = (header + CrLf + *body).toUtf8();
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || out.write(bytes) != bytes.size()) {
-        result.error = QStringLiteral("'%1' cannot be written: %2").arg(path, out.errorString());
-        out.cancelWriting();
-        return result;
-    }
-    if (!out.commit()) {
-        result.error = QStringLiteral("'%1' cannot be written: %2").arg(path, out.errorString());
+    const QString why = writeWholeFile(path, (header + CrLf + *body).toUtf8());
+    if (!why.isEmpty()) {
+        result.error = QStringLiteral("'%1' cannot be written: %2").arg(path, why);
         return result;
     }
     result.ok = true;
@@ -267,7 +256,7 @@ TextImport rewriteTextOutput(const QString& path, const QString& header)
 QRegularExpression outputPattern(const QString& base, const QString& tag, bool anyTag, const QString& kind,
                                  const QString& extension)
 {
-    const QString name = base.mid(lastSeparator(base) + 1);
+    const QString name = base.mid(KVECode::LastPathSeparator(base) + 1);
     const QString tagPart = QRegularExpression::escape(tag) + (anyTag ? QStringLiteral(".*") : QString());
     return QRegularExpression(QStringLiteral("\\A") + QRegularExpression::escape(name) + QLatin1Char('_') + tagPart
                                   + QRegularExpression::escape(kind) + QStringLiteral(".*\\.")

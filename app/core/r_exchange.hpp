@@ -26,6 +26,8 @@
 #include <optional>
 #include <vector>
 
+#include "core/whole_file.hpp"
+
 class DataMatrix;
 
 enum class RVariant { Single, Group };
@@ -52,11 +54,16 @@ QString folderOf(const QString& path);
 // empty when there is no documents folder.
 QString workFolder(const QString& documentsFolder);
 
-// The data file of a run: the named file (dataset or comparison file) with
-// ".CSV" for its extension; without one, "R_Analysis" & k & ".CSV" in the
-// work folder, k the first number whose file does not exist. Empty when
-// there is neither a named file nor a work folder.
-QString dataFilePath(const QString& namedFile, const QString& documentsFolder);
+// The data file of a run on a named file (dataset or comparison file): the
+// named file with ".CSV" for its extension.
+QString dataFilePath(const QString& namedFile);
+// The data file of a run without a named file: "R_Analysis" & k & ".CSV"
+// in the work folder (ending in "/").
+QString analysisFilePath(const QString& workFolder, int k);
+// Writes the data of a run without a named file as a new file under the
+// first k from 1 whose name nothing has, claimed together with its content
+// (two runs at once never share one).
+NewFile writeAnalysisFile(const QString& workFolder, const QByteArray& bytes);
 QString scriptFilePath(const QString& base);
 QString logFilePath(const QString& base, const QString& tag);
 

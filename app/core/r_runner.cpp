@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include "core/data_matrix.hpp"
@@ -12,6 +11,7 @@
 #include "core/numbered_file.hpp"
 #include "core/program_info.hpp"
 #include "core/settings_store.hpp"
+#include "core/whole_file.hpp"
 
 namespace RProgram {
 
@@ -53,6 +53,15 @@ QString storedFolder(RVariant variant)
 void storeFolder(RVariant variant, const QString& folder)
 {
     SettingsStore::SaveSetting(variant == RVariant::Group ? GroupKey : SingleKey, folder);
+}
+
+QString folderInUse(RVariant variant)
+{
+    const QString stored = storedFolder(variant);
+    if (!stored.isEmpty())
+        return stored;
+    const QString found = search() ? search()(Rscript) : QString();
+    return found.isEmpty() ? QString() : RExchange::folderOf(found);
 }
 
 bool holds(const QString& folder, const QString& program)
@@ -102,7 +111,7 @@ QString locate(RVariant variant, const QString& program, const QString& programF
 
 QString choosePath(RVariant variant, const QString& programFilesFolder, RHost& host)
 {
-    QString folder = storedFolder(variant);
+    QString folder = folderInUse(variant);
     const bool startThere = variant == RVariant::Single
                                 ? !folder.isEmpty() && !QDir(folder).entryList(QDir::Files).isEmpty()
                                 : holds(folder, Rscript);
@@ -149,17 +158,8 @@ constexpr int InvalidPicture = 481;
 
 bool writeAll(const QString& path, const QByteArray& bytes, QString& errorText)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(bytes) != bytes.size()) {
-        errorText = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        errorText = file.errorString();
-        return false;
-    }
-    return true;
+    errorText = writeWholeFile(path, bytes);
+    return errorText.isEmpty();
 }
 
 class Run {
@@ -263,26 +263,28 @@ private:
 
     bool writeDataFile(const RExchange::GroupData& models)
     {
-        m_result.dataFile = RExchange::dataFilePath(m_request.namedFile, m_request.documentsFolder);
-        if (m_result.dataFile.isEmpty()) {
+        const QString workFolder = RExchange::workFolder(m_request.documentsFolder);
+        if (m_request.namedFile.isEmpty() && workFolder.isEmpty()) {
             m_host.message(QStringLiteral("The data for R cannot be written: the data has no file and there "
                                           "is no work folder."),
                            RHost::Icon::Critical);
             return false;
         }
-        // A dataset saved under a ".CSV" name would be replaced by its own
-        // R data file.
-        const QFileInfo dataInfo(m_result.dataFile);
-        const QFileInfo namedInfo(m_request.namedFile);
-        if (dataInfo.absoluteFilePath() == namedInfo.absoluteFilePath()
-            || (dataInfo.exists() && dataInfo.canonicalFilePath() == namedInfo.canonicalFilePath())) {
-            m_host.message(QStringLiteral("The R data file would replace '%1'. Save it under another "
-                                          "name first.")
-                               .arg(m_request.namedFile),
-                           RHost::Icon::Critical);
-            return false;
+        if (!m_request.namedFile.isEmpty()) {
+            m_result.dataFile = RExchange::dataFilePath(m_request.namedFile);
+            // A dataset saved under a ".CSV" name would be replaced by its
+            // own R data file.
+            const QFileInfo dataInfo(m_result.dataFile);
+            const QFileInfo namedInfo(m_request.namedFile);
+            if (dataInfo.absoluteFilePath() == namedInfo.absoluteFilePath()
+                || (dataInfo.exists() && dataInfo.canonicalFilePath() == namedInfo.canonicalFilePath())) {
+                m_host.message(QStringLiteral("The R data file would replace '%1'. Save it under another "
+                                              "name first.")
+                                   .arg(m_request.namedFile),
+                               RHost::Icon::Critical);
+                return false;
+            }
         }
-        m_base = RExchange::basePath(m_result.dataFile);
         QByteArray bytes;
         if (m_request.variant == RVariant::Single) {
             static const DataMatrix none(1);
@@ -295,13 +297,26 @@ private:
                                RHost::Icon::Critical);
             bytes = file.bytes;
         }
-        QDir().mkpath(RExchange::folderOf(m_result.dataFile));
         QString error;
-        if (!writeAll(m_result.dataFile, bytes, error)) {
-            m_host.message(QStringLiteral("The R data file '%1' cannot be written: %2").arg(m_result.dataFile, error),
-                           RHost::Icon::Critical);
-            return false;
+        if (m_request.namedFile.isEmpty()) {
+            // A numbered name in the work folder, taken with the data.
+            QDir().mkpath(workFolder);
+            const NewFile written = RExchange::writeAnalysisFile(workFolder, bytes);
+            if (!written.ok()) {
+                m_host.message(QStringLiteral("The R data file cannot be written in '%1': %2").arg(workFolder, written.error),
+                               RHost::Icon::Critical);
+                return false;
+            }
+            m_result.dataFile = written.path;
+        } else {
+            QDir().mkpath(RExchange::folderOf(m_result.dataFile));
+            if (!writeAll(m_result.dataFile, bytes, error)) {
+                m_host.message(QStringLiteral("The R data file '%1' cannot be written: %2").arg(m_result.dataFile, error),
+                               RHost::Icon::Critical);
+                return false;
+            }
         }
+        m_base = RExchange::basePath(m_result.dataFile);
         return true;
     }
 

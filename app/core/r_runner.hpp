@@ -80,6 +80,11 @@ QString defaultSearch(const QString& program);
 QString storedFolder(RVariant variant);
 void storeFolder(RVariant variant, const QString& folder);
 
+// The R folder in use: the stored one; where none is stored, the folder of
+// the Rscript that the search finds (stored once a command uses it). Empty
+// when neither.
+QString folderInUse(RVariant variant);
+
 // True when the folder (ending in "/") holds the program, runnable.
 bool holds(const QString& folder, const QString& program);
 // True when the folder holds both Rscript and R: the R page shows it.
@@ -92,7 +97,7 @@ bool isRFolder(const QString& folder);
 QString locate(RVariant variant, const QString& program, const QString& programFilesFolder, RHost& host);
 
 // The "R path" command: the user points at R's folder with a file dialog;
-// a cancelled dialog keeps the folder read. The stored folder, and the
+// a cancelled dialog keeps the folder in use. The stored folder, and the
 // label text: the folder, or "R path not defined".
 QString choosePath(RVariant variant, const QString& programFilesFolder, RHost& host);
 

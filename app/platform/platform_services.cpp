@@ -78,13 +78,26 @@ MsgAnswer message(const QString& text, MsgButtons buttons, MsgIcon icon, const Q
     return messages().ask(request);
 }
 
-bool openInEditor(const QString& path)
+namespace {
+
+LauncherService::Failure sayNotOpened(const QString& path)
 {
-    QString errorText;
-    if (launcher().editFile(path, errorText))
-        return true;
-    message(errorText, MsgButtons::Ok, MsgIcon::Exclamation);
-    return false;
+    return [path](const QString& reason) {
+        message(QStringLiteral("The file '%1' could not be opened: %2").arg(path, reason), MsgButtons::Ok,
+                MsgIcon::Exclamation);
+    };
+}
+
+} // namespace
+
+void openInEditor(const QString& path)
+{
+    launcher().editFile(path, sayNotOpened(path));
+}
+
+void openDocument(const QString& path)
+{
+    launcher().openDocument(path, sayNotOpened(path));
 }
 
 } // namespace Platform

@@ -13,6 +13,7 @@
 #include <QStringList>
 #include <QTime>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -153,9 +154,15 @@ public:
 class LauncherService {
 public:
     virtual ~LauncherService() = default;
-    // Opens a text file in the user's editor, without waiting. False, with
-    // the reason, when no editor could be started.
-    virtual bool editFile(const QString& path, QString& errorText) = 0;
+    // Told, with the reason, when the program a file was handed to could
+    // not be started or ended with a failure; that may be after the call
+    // returned, since the program runs on its own.
+    using Failure = std::function<void(const QString& reason)>;
+    // Opens a text file in the user's editor, without waiting for it.
+    virtual void editFile(const QString& path, const Failure& failed) = 0;
+    // Opens a file with the program the desktop opens its type with, without
+    // waiting for it.
+    virtual void openDocument(const QString& path, const Failure& failed) = 0;
 };
 
 // ---- clock ----------------------------------------------------------------
@@ -199,8 +206,10 @@ MsgAnswer message(const QString& text, MsgButtons buttons = MsgButtons::Ok,
                   MsgIcon icon = MsgIcon::None, const QString& title = QString(),
                   MsgAnswer defaultAnswer = MsgAnswer::Ok);
 
-// Opens a text file in the user's editor; when none can be started, a box
-// says why. False in that case.
-bool openInEditor(const QString& path);
+// Open a text file in the user's editor, or any file with the desktop's
+// opener. When the program cannot be started or ends with a failure, a box
+// names the file and says it could not be opened, and why.
+void openInEditor(const QString& path);
+void openDocument(const QString& path);
 
 } // namespace Platform

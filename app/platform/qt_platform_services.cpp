@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontMetricsF>
 #include <QMessageBox>
 #include <QPainter>
@@ -312,27 +313,77 @@ std::optional<EditorCommand> chooseEditor(const QString& path, const EditorEnvir
     return std::nullopt;
 }
 
-bool DesktopLauncherService::start(const EditorCommand& command)
+QString DesktopLauncherService::failureOf(const QString& program, bool crashed, int exitCode)
 {
-    return QProcess::startDetached(command.program, command.arguments);
+    const QString name = QFileInfo(program).fileName();
+    if (crashed)
+        return QStringLiteral("%1 ended abnormally.").arg(name);
+    if (exitCode == 0)
+        return QString();
+    if (name == QLatin1String("xdg-open")) {
+        switch (exitCode) {
+        case 2: return QStringLiteral("the desktop's opener did not find it.");
+        case 3: return QStringLiteral("no program to open files of its type was found.");
+        case 4: return QStringLiteral("the program that opens files of its type failed.");
+        default: break;
+        }
+    }
+    return QStringLiteral("%1 ended with status %2.").arg(name).arg(exitCode);
 }
 
-bool DesktopLauncherService::editFile(const QString& path, QString& errorText)
+void DesktopLauncherService::start(const EditorCommand& command, const Failure& failed)
+{
+    // No parent: the program may go on after KVE's windows close, and only
+    // deleting its QProcess would end it.
+    auto* process = new QProcess();
+    process->setProgram(command.program);
+    process->setArguments(command.arguments);
+    process->setStandardInputFile(QProcess::nullDevice());
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
+    QObject::connect(process, &QProcess::errorOccurred, process, [process, failed](QProcess::ProcessError error) {
+        if (error != QProcess::FailedToStart)
+            return;
+        failed(QStringLiteral("%1 could not be started (%2).")
+                   .arg(QFileInfo(process->program()).fileName(), process->errorString()));
+        process->deleteLater();
+    });
+    QObject::connect(process, &QProcess::finished, process,
+                     [process, failed](int exitCode, QProcess::ExitStatus status) {
+                         const QString failure
+                             = failureOf(process->program(), status == QProcess::CrashExit, exitCode);
+                         if (!failure.isEmpty())
+                             failed(failure);
+                         process->deleteLater();
+                     });
+    process->start();
+}
+
+void DesktopLauncherService::editFile(const QString& path, const Failure& failed)
 {
     if (nobodyCanSeeWindows()) {
-        errorText = QStringLiteral("No editor can be shown without a display; the file is '%1'.").arg(path);
-        return false;
+        failed(QStringLiteral("there is no display to show an editor on."));
+        return;
     }
     const std::optional<EditorCommand> command = chooseEditor(path, EditorEnvironment::current());
     if (!command) {
-        errorText = QStringLiteral("No editor was found to open '%1'. Set VISUAL to a text editor, or install "
-                                   "xdg-utils or a terminal emulator for the editor in EDITOR.")
-                        .arg(path);
-        return false;
+        failed(QStringLiteral("no editor was found. Set VISUAL to a text editor, or install xdg-utils, or a "
+                              "terminal emulator for the editor in EDITOR."));
+        return;
     }
-    if (!start(*command)) {
-        errorText = QStringLiteral("The editor '%1' could not be started.").arg(command->program);
-        return false;
+    start(*command, failed);
+}
+
+void DesktopLauncherService::openDocument(const QString& path, const Failure& failed)
+{
+    if (nobodyCanSeeWindows()) {
+        failed(QStringLiteral("there is no display to show it on."));
+        return;
     }
-    return true;
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (opener.isEmpty()) {
+        failed(QStringLiteral("the desktop's opener xdg-open is not installed (package xdg-utils)."));
+        return;
+    }
+    start({opener, {path}}, failed);
 }

@@ -87,12 +87,21 @@ struct EditorEnvironment {
 // none of these exists.
 std::optional<EditorCommand> chooseEditor(const QString& path, const EditorEnvironment& environment);
 
-// Opens text files with chooseEditor's program, detached. Without a display
-// nothing can be shown, and it says so.
+// Opens text files with chooseEditor's program and other files with the
+// desktop's opener, xdg-open. The program runs on its own (it outlives KVE)
+// with its input and output on the null device, so that its complaints do
+// not flood KVE's error output; when it cannot be started or ends with a
+// failure, the caller is told why. Without a display nothing can be shown,
+// and it says so.
 class DesktopLauncherService : public LauncherService {
 public:
-    bool editFile(const QString& path, QString& errorText) override;
-    static bool start(const EditorCommand& command);
+    void editFile(const QString& path, const Failure& failed) override;
+    void openDocument(const QString& path, const Failure& failed) override;
+    // Starts the program and watches how it ends.
+    static void start(const EditorCommand& command, const Failure& failed);
+    // Why a program that ended so failed; empty when it did not fail.
+    // xdg-open's documented exit statuses are told in words.
+    static QString failureOf(const QString& program, bool crashed, int exitCode);
 };
 
 class SystemClockService : public ClockService {

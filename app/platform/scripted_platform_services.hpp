@@ -4,7 +4,7 @@
 // colour and font dialogs and the input box answer from a queue (an empty
 // answer is a cancel), the printer
 // writes PDF files, the clipboard lives in memory, the launcher records the
-// files it was asked to open (or fails as without an editor) and the clock
+// files it was asked to open (and fails when told to) and the clock
 // is set by hand.
 //
 // ScriptedPlatform installs all of them for its lifetime.
@@ -86,17 +86,21 @@ public:
 
 class ScriptedLauncherService : public LauncherService {
 public:
-    bool editFile(const QString& path, QString& errorText) override
+    void editFile(const QString& path, const Failure& failed) override { hand(opened, path, failed); }
+    void openDocument(const QString& path, const Failure& failed) override { hand(documents, path, failed); }
+    QStringList opened;                  // files handed to the editor
+    QStringList documents;               // files handed to the desktop's opener
+    // When set, the editor or opener fails with this reason (the file is
+    // recorded all the same).
+    QString failure;
+
+private:
+    void hand(QStringList& files, const QString& path, const Failure& failed)
     {
-        if (!noEditor.isEmpty()) {
-            errorText = noEditor;
-            return false;
-        }
-        opened << path;
-        return true;
+        files << path;
+        if (!failure.isEmpty())
+            failed(failure);
     }
-    QStringList opened;
-    QString noEditor;                    // when set: no editor, this is why
 };
 
 class ScriptedClockService : public ClockService {

@@ -1,10 +1,8 @@
 #include "platform/system_info.hpp"
 
-#include <QDesktopServices>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QSysInfo>
-#include <QUrl>
 
 SystemVersion querySystemVersion()
 {
@@ -40,11 +38,6 @@ QString FindSystemInfoTool(const std::function<QString(const QString&)>& findExe
             return path;
     }
     return QString();
-}
-
-bool DesktopServices::openDocument(const QString& path)
-{
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 bool DesktopServices::startDetached(const QString& program)

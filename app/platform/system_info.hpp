@@ -30,12 +30,11 @@ QStringList systemInfoCandidates();
 // none is installed.
 QString FindSystemInfoTool(const std::function<QString(const QString&)>& findExecutable);
 
-// Services of the About box, in a layer so that tests see what it asked.
+// Services of the About box and the R page, in a layer so that tests see
+// what they asked.
 class DesktopServices {
 public:
     virtual ~DesktopServices() = default;
-    // Opens a file with the program the desktop associates with its type.
-    virtual bool openDocument(const QString& path);
     // Starts a program (no shell) and does not wait for it.
     virtual bool startDetached(const QString& program);
     // The same with arguments, each passed to the program as it stands.

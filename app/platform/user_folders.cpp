@@ -42,6 +42,17 @@ QString DialogStartFolder(const QString& dataFileName, const QString& documentsF
     return work.isEmpty() ? QDir::homePath() : work;
 }
 
+QString AutoSaveFolder(const QString& resultsFolder, const QString& dataFileName, const QString& documentsFolder)
+{
+    return resultsFolder.isEmpty() ? DialogStartFolder(dataFileName, documentsFolder) : resultsFolder;
+}
+
+QString EditorFileFolder(const QString& dataFileName, const QString& documentsFolder)
+{
+    const QString work = WorkFolderPath(documentsFolder);
+    return work.isEmpty() ? DialogStartFolder(dataFileName, work) : work;
+}
+
 bool EnsureWorkFolder(const QString& documentsFolder, QString& warning)
 {
     warning.clear();

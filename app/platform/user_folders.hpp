@@ -28,6 +28,16 @@ QString WorkFolderPath(const QString& documentsFolder);
 // (never the program's own folder, which is not writable once installed).
 QString DialogStartFolder(const QString& dataFileName, const QString& documentsFolder);
 
+// Where reports and notes are saved under automatic names: the folder the
+// command line named (/L), else the dataset's folder, else the work folder,
+// else the home folder (never the program's own folder).
+QString AutoSaveFolder(const QString& resultsFolder, const QString& dataFileName, const QString& documentsFolder);
+
+// Where a text handed to the editor ("Results####.TXT", "Notes####.TXT")
+// is written: the work folder, else the dataset's folder, else the home
+// folder.
+QString EditorFileFolder(const QString& dataFileName, const QString& documentsFolder);
+
 // Creates the work folder when missing. Returns false, with a one-line
 // warning, when there is no documents folder or the work folder cannot be
 // created; start-up goes on either way.

@@ -37,7 +37,9 @@ report <- c(sprintf("%-8s %5s %12s %12s %12s %12s", "Model", "n", "Bias", "RMSE"
             vapply(models, line, character(1)))
 writeLines(report, output("text", "TXT"))
 
-picture <- output("graph", type)
+# The devices read "%" in a file name as the place of the page number;
+# written twice it stands for itself, so any dataset name is taken whole.
+picture <- gsub("%", "%%", output("graph", type), fixed = TRUE)
 switch(type,
        BMP = bmp(picture, width = 600, height = 600),
        JPG = jpeg(picture, width = 600, height = 600, quality = 90),

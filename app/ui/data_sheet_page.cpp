@@ -14,6 +14,7 @@
 #include "core/program_state.hpp"
 #include "platform/flex_grid.hpp"
 #include "platform/platform_services.hpp"
+#include "ui/picture_button.hpp"
 
 namespace {
 
@@ -26,6 +27,29 @@ QString rowLabel(int row)
 }
 
 } // namespace
+
+bool CellEditor::event(QEvent* event)
+{
+    // Tab and Shift+Tab would otherwise move the focus on before a key
+    // handler sees them.
+    if (event->type() == QEvent::KeyPress && onKeyDown) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool tab = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
+        if (tab && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            const bool back = key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier);
+            if (onKeyDown(9, back ? Qt::ShiftModifier : Qt::NoModifier))
+                return true;
+        }
+    }
+    return QLineEdit::event(event);
+}
+
+void CellEditor::focusOutEvent(QFocusEvent* event)
+{
+    QLineEdit::focusOutEvent(event);
+    if (event->reason() != Qt::PopupFocusReason && onFocusLost)
+        onFocusLost();
+}
 
 void CellEditor::keyPressEvent(QKeyEvent* event)
 {
@@ -62,6 +86,7 @@ DataSheetPage::DataSheetPage(MainControls& controls, QWidget* parent)
     TxtEdit->setObjectName(QStringLiteral("TxtEdit"));
     TxtEdit->hide();
     TxtEdit->onKeyDown = [this](int code, Qt::KeyboardModifiers shift) { return EditKeyCode(code, shift); };
+    TxtEdit->onFocusLost = [this] { commitEdit(); };
 
     connect(FG2, &FlexGrid::charPressed, this, &DataSheetPage::Fg2_KeyPress);
     connect(FG2, &FlexGrid::doubleClicked, this, &DataSheetPage::Fg2_DblClick);
@@ -110,10 +135,10 @@ DataSheetPage::DataSheetPage(MainControls& controls, QWidget* parent)
     rows->setToolTip(QStringLiteral("Number of rows"));
     m_controls.texts[static_cast<std::size_t>(TextBox::RowCount)] = rows;
     pointsLayout->addWidget(rows, 0, 0, 1, 2);
-    QPushButton* apply = makeButton(points, QStringLiteral("Command9"), QStringLiteral("Apply"),
-                                    QStringLiteral("Apply number of rows"));
-    QPushButton* remove = makeButton(points, QStringLiteral("Command30"), QStringLiteral("Remove"),
-                                     QStringLiteral("Remove invalid rows"));
+    QPushButton* apply = pictureButton(points, "Command9", "dialog-ok-apply,emblem-default",
+                                       QStyle::SP_DialogApplyButton, QString(), QStringLiteral("Apply number of rows"));
+    QPushButton* remove = pictureButton(points, "Command30", "list-remove", QStyle::SP_DialogDiscardButton, QString(),
+                                        QStringLiteral("Remove invalid rows"));
     pointsLayout->addWidget(apply, 1, 0);
     pointsLayout->addWidget(remove, 1, 1);
     connect(apply, &QPushButton::clicked, this, &DataSheetPage::Command9_Click);
@@ -123,11 +148,17 @@ DataSheetPage::DataSheetPage(MainControls& controls, QWidget* parent)
     layout->addLayout(side);
 
     // The sheet as it opens: headers, numbered rows.
-    const char* const headers[8] = {"#", "X (Pred)", "SD X", "Y (Obs)", "SD Y", "Rank X", "Rank Y", "Exclude"};
-    for (int c = 0; c < 8; ++c)
-        FG2->setTextMatrix(0, c, QLatin1String(headers[c]));
+    for (int c = 0; c < DataMatrix::Columns; ++c)
+        FG2->setTextMatrix(0, c, DataSheet::columnHeader(c));
     AssignRowNumbers();
     TxtEdit->clear();
+}
+
+DataSheetPage::~DataSheetPage()
+{
+    // The editor outlives the page's own members by a moment.
+    TxtEdit->onFocusLost = nullptr;
+    TxtEdit->onKeyDown = nullptr;
 }
 
 SheetSwitches DataSheetPage::switches() const
@@ -182,6 +213,8 @@ void DataSheetPage::showSheet()
 
 void DataSheetPage::resetSheet()
 {
+    // An editor still open belonged to the cells a load replaced.
+    TxtEdit->hide();
     m_ranksAsWrittenUpTo = 0;
     m_ranksShownAgain.clear();
     FG2->resetCells();
@@ -195,6 +228,7 @@ void DataSheetPage::AssignRowNumbers()
 
 void DataSheetPage::Command9_Click()
 {
+    commitEdit();
     const double n = DataSheet::leadingNumber(m_controls.text(TextBox::RowCount)->text());
     if (n < 3) {
         Platform::message(QLatin1String(RowCountMessage));
@@ -236,6 +270,7 @@ void DataSheetPage::Command30_Click()
 
 void DataSheetPage::Command3_Click()
 {
+    commitEdit();
     const QString text = Platform::clipboard().text();
     const bool singleColumn = m_controls.check(CheckBox::PasteSingleColumn)->isChecked();
     int startRow = 1;
@@ -278,6 +313,7 @@ void DataSheetPage::Command3_Click()
 
 void DataSheetPage::Command2_Click()
 {
+    commitEdit();
     const QString text = DataSheet::copyText(m_matrix, FG2->rows(), FG2->cols());
     Platform::clipboard().clear();
     Platform::clipboard().setText(text);
@@ -285,10 +321,11 @@ void DataSheetPage::Command2_Click()
 
 void DataSheetPage::Check7_Click()
 {
+    commitEdit();
     const bool swapped = m_controls.check(CheckBox::Swap)->isChecked();
     programState().SwapXY = swapped;
-    FG2->setTextMatrix(0, 1, swapped ? QStringLiteral("X (Obs)") : QStringLiteral("X (Pred)"));
-    FG2->setTextMatrix(0, 3, swapped ? QStringLiteral("Y (Pred)") : QStringLiteral("Y (Obs)"));
+    FG2->setTextMatrix(0, DataMatrix::ColX, DataSheet::columnHeader(DataMatrix::ColX, swapped));
+    FG2->setTextMatrix(0, DataMatrix::ColY, DataSheet::columnHeader(DataMatrix::ColY, swapped));
     DataSheet::swapXY(m_matrix, FG2->rows());
     cellsShownAgain(1, 1, FG2->rows() - 1, 6);
 }
@@ -334,17 +371,29 @@ void DataSheetPage::MSHFlexGridEdit(int charCode)
     TxtEdit->setFocus();
 }
 
-bool DataSheetPage::EditKeyCode(int keyCode, Qt::KeyboardModifiers)
+bool DataSheetPage::EditKeyCode(int keyCode, Qt::KeyboardModifiers shift)
 {
     switch (keyCode) {
+    case 9: {
+        // The text is stored and Tab goes on from the cell as it does on a
+        // cell that is not being edited: to the next (previous) cell, or
+        // out of the sheet after its last (before its first) cell.
+        FG2->setFocus();
+        commitEdit();
+        const bool back = shift & Qt::ShiftModifier;
+        QKeyEvent tab(QEvent::KeyPress, back ? Qt::Key_Backtab : Qt::Key_Tab,
+                      back ? Qt::ShiftModifier : Qt::NoModifier);
+        QCoreApplication::sendEvent(FG2, &tab);
+        return true;
+    }
     case 13:
     case 40:
     case 38:
         FG2->setFocus();
         QCoreApplication::processEvents();
-        // The grid's got-focus commit; done here too for a window that
-        // does not have the focus (the commit acts once).
-        Fg2_GotFocus();
+        // The editor's commit when it loses the focus; done here too for a
+        // window that does not have the focus (the commit acts once).
+        commitEdit();
         if (keyCode == 38) {
             if (FG2->row() > FG2->fixedRows())
                 FG2->setRow(FG2->row() - 1);
@@ -364,20 +413,27 @@ bool DataSheetPage::EditKeyCode(int keyCode, Qt::KeyboardModifiers)
     }
 }
 
-void DataSheetPage::Fg2_GotFocus()
+void DataSheetPage::commitEdit()
 {
     if (TxtEdit->isHidden())
         return;
-    const int r = FG2->row();
-    const int c = FG2->col();
-    m_matrix.setText(c, r, TxtEdit->text());
-    MatrixTOGrid(r, c);
+    const QString text = TxtEdit->text();
+    // Hidden first: the focus it loses then finds nothing left to store.
     TxtEdit->hide();
+    if (m_editRow >= FG2->rows() || m_editCol >= FG2->cols())
+        return;
+    m_matrix.setText(m_editCol, m_editRow, text);
+    MatrixTOGrid(m_editRow, m_editCol);
+}
+
+void DataSheetPage::Fg2_GotFocus()
+{
+    commitEdit();
 }
 
 void DataSheetPage::Fg2_LeaveCell()
 {
-    Fg2_GotFocus();
+    commitEdit();
 }
 
 bool DataSheetPage::FG2_OLEDragOver(const QMimeData* data) const

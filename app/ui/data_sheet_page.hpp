@@ -21,22 +21,28 @@ class FlexGrid;
 class QMimeData;
 class QPushButton;
 
-// The in-cell editor TxtEdit: hands Enter, Escape, Up and Down to the page
-// before they reach the line edit.
+// The in-cell editor TxtEdit: hands Enter, Escape, Up, Down and Tab (code 9,
+// with Shift for Shift+Tab) to the page before they reach the line edit,
+// and tells the page when it loses the focus (but not to its own context
+// menu).
 class CellEditor : public QLineEdit {
     Q_OBJECT
 public:
     using QLineEdit::QLineEdit;
     std::function<bool(int keyCode, Qt::KeyboardModifiers shift)> onKeyDown;
+    std::function<void()> onFocusLost;
 
 protected:
+    bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 };
 
 class DataSheetPage : public QFrame {
     Q_OBJECT
 public:
     DataSheetPage(MainControls& controls, QWidget* parent);
+    ~DataSheetPage() override;
 
     DataMatrix& matrix() { return m_matrix; }
     FlexGrid* grid() const { return FG2; }
@@ -75,6 +81,11 @@ public:
     void Fg2_DblClick();
     void Fg2_GotFocus();
     void Fg2_LeaveCell();
+    // Stores the text of an open cell editor in its cell and closes the
+    // editor; nothing when no editor is open. Every command that reads,
+    // replaces or leaves the sheet calls it first, so that what the sheet
+    // shows is what the command sees.
+    void commitEdit();
     void MSHFlexGridEdit(int charCode);
     bool EditKeyCode(int keyCode, Qt::KeyboardModifiers shift);
     bool FG2_OLEDragOver(const QMimeData* data) const;

@@ -10,16 +10,15 @@
 #include "core/program_state.hpp"
 #include "platform/platform_services.hpp"
 #include "platform/system_info.hpp"
+#include "ui/picture_button.hpp"
 #include "ui/twips.hpp"
 
 namespace {
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption,
-                        const QString& tooltip, int left)
+// The five square buttons along the bottom: a picture above the caption.
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, const QString& tooltip,
+                        const char* picture, QStyle::StandardPixmap fallback, int left)
 {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
-    if (!tooltip.isEmpty())
-        button->setToolTip(tooltip);
+    QPushButton* button = pictureButton(parent, name, picture, fallback, caption, tooltip);
     button->setGeometry(twips(left), twips(6480), twips(800), twips(800));
     return button;
 }
@@ -55,11 +54,15 @@ frmAbout::frmAbout(QWidget* parent)
     lblDisclaimer->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     lblDisclaimer->setGeometry(twips(120), twips(2160), twips(5040), twips(3015));
 
-    Command2 = makeButton(this, "Command2", QStringLiteral("Web"), QStringLiteral("KVE Web page"), 120);
-    Command1 = makeButton(this, "Command1", QStringLiteral("Options"), QStringLiteral("Startup parameters"), 1080);
-    cmdSysInfo = makeButton(this, "cmdSysInfo", QStringLiteral("Sysinfo"), QStringLiteral("System information"), 2040);
-    Command3 = makeButton(this, "Command3", QStringLiteral("Help"), QStringLiteral("Help"), 3000);
-    cmdOK = makeButton(this, "cmdOK", QStringLiteral("Return"), QString(), 4320);
+    Command2 = makeButton(this, "Command2", QStringLiteral("Web"), QStringLiteral("KVE Web page"),
+                          "internet-web-browser,web-browser", QStyle::SP_DriveNetIcon, 120);
+    Command1 = makeButton(this, "Command1", QStringLiteral("Options"), QStringLiteral("Startup parameters"),
+                          "utilities-terminal", QStyle::SP_FileDialogDetailedView, 1080);
+    cmdSysInfo = makeButton(this, "cmdSysInfo", QStringLiteral("Sysinfo"), QStringLiteral("System information"),
+                            "computer", QStyle::SP_ComputerIcon, 2040);
+    Command3 = makeButton(this, "Command3", QStringLiteral("Help"), QStringLiteral("Help"),
+                          "help-contents,help-browser", QStyle::SP_DialogHelpButton, 3000);
+    cmdOK = makeButton(this, "cmdOK", QStringLiteral("Return"), QString(), "go-previous", QStyle::SP_ArrowBack, 4320);
     connect(Command1, &QPushButton::clicked, this, &frmAbout::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &frmAbout::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &frmAbout::Command3_Click);
@@ -80,15 +83,19 @@ QString frmAbout::legalNotice()
 
 QString frmAbout::startupParametersText()
 {
+    // What the command line does on this system: paths with "/", the value
+    // right after its letter, double quotes (which the shell removes) around
+    // a switch whose path holds blanks.
     const char* const lines[] = {
-        "/F'path\\filename.KVE' = KVE datafile to open",
+        "/F/folder/name.KVE = KVE dataset to open and evaluate",
         "/G = show plots",
         "/R = perform residual analysis",
         "/P = print results",
-        "/S = save results",
-        "/O = show results",
-        "/L'path\\' = path to save results",
-        "/X = quit (usually with /P)",
+        "/S = save results as the next free NotesNNNN.TXT (in the /L folder, else the dataset's)",
+        "/O = close the results window (with /S: open the saved file in the editor)",
+        "/L/folder/ = folder to save results in",
+        "/X = quit when done (on failure: exit status 1, the reason on stderr)",
+        "A path with blanks: quote the whole switch, \"/F/home/me/my data/a.KVE\"",
     };
     QString text;
     for (const char* line : lines)
@@ -115,15 +122,15 @@ void frmAbout::Command1_Click()
 }
 
 // "Web" and "Help" both open the user manual that comes with the program,
-// with the desktop's opener.
+// with the desktop's opener; when it cannot, a box says so.
 void frmAbout::Command2_Click()
 {
-    desktopServices().openDocument(ManualPath());
+    Platform::openDocument(ManualPath());
 }
 
 void frmAbout::Command3_Click()
 {
-    desktopServices().openDocument(ManualPath());
+    Platform::openDocument(ManualPath());
 }
 
 void frmAbout::cmdSysInfo_Click()

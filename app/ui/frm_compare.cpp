@@ -10,6 +10,7 @@
 #include <QPushButton>
 
 #include "core/comparison_file.hpp"
+#include "core/dataset_file.hpp"
 #include "core/kve_code.hpp"
 #include "core/program_info.hpp"
 #include "core/program_state.hpp"
@@ -124,10 +125,12 @@ void frmCompare::buildFilePage()
     m_listViewport = List1->viewport();
     m_listViewport->installEventFilter(this);
 
-    QPushButton* up = pictureButton(Frame1, "Command3", QStyle::SP_ArrowUp, QString(), QStringLiteral("Move up"));
+    QPushButton* up
+        = pictureButton(Frame1, "Command3", "go-up", QStyle::SP_ArrowUp, QString(), QStringLiteral("Move up"));
     place(up, 7920, 240, 450, 450);
     connect(up, &QPushButton::clicked, this, &frmCompare::Command3_Click);
-    QPushButton* down = pictureButton(Frame1, "Command4", QStyle::SP_ArrowDown, QString(), QStringLiteral("Move down"));
+    QPushButton* down
+        = pictureButton(Frame1, "Command4", "go-down", QStyle::SP_ArrowDown, QString(), QStringLiteral("Move down"));
     place(down, 8400, 240, 450, 450);
     connect(down, &QPushButton::clicked, this, &frmCompare::Command4_Click);
 }
@@ -247,6 +250,17 @@ void frmCompare::appendFile(const QString& path, bool ticked)
     List1->addItem(item);
 }
 
+bool frmCompare::isListable(const QString& path)
+{
+    if (!KVECode::HoldsControlCharacter(path))
+        return true;
+    Platform::message(QStringLiteral("The file name '%1' holds a line break or another control character; a "
+                                     "comparison file cannot keep it, so it is not listed.")
+                          .arg(path),
+                      MsgButtons::Ok, MsgIcon::Exclamation);
+    return false;
+}
+
 bool frmCompare::contains(const QString& path) const
 {
     for (int i = 0; i < List1->count(); ++i)
@@ -281,6 +295,17 @@ QString frmCompare::proposedName() const
     return KVECode::GetFileName(programState().DataFileName);
 }
 
+QString frmCompare::proposedListName() const
+{
+    // The dataset's name with the list's own ending, so that accepting the
+    // proposal never lands on the dataset itself.
+    const QString name = proposedName();
+    if (name.isEmpty())
+        return name;
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return (dot > 0 ? name.left(dot) : name) + QStringLiteral(".QCX");
+}
+
 void frmCompare::Command1_Click()
 {
     FileDialogRequest request;
@@ -292,7 +317,7 @@ void frmCompare::Command1_Click()
     if (chosen.isEmpty())
         return;
     for (const QString& path : chosen)
-        if (!contains(path))
+        if (!contains(path) && isListable(path))
             appendFile(path, true);
     setFileCountLabel();
 }
@@ -351,7 +376,7 @@ void frmCompare::Command4_Click()
 void frmCompare::List1_OLEDragDrop(const QStringList& paths)
 {
     for (const QString& path : paths)
-        if (!contains(path))
+        if (!contains(path) && isListable(path))
             appendFile(path, true);
     setFileCountLabel();
 }
@@ -407,15 +432,23 @@ void frmCompare::Command10_Click()
     request.filter = ComparisonFilter;
     request.filterIndex = 2;
     request.initialFolder = dialogFolder();
-    request.fileName = proposedName();
+    request.fileName = proposedListName();
     const QString name = Platform::fileDialogs().choose(request);
     if (name.isEmpty())
         return;
-    if (KVECode::FileExists(name)
-        && Platform::message(QStringLiteral("The file '%1' already exists. Do you want to overwrite it?").arg(name),
-                             MsgButtons::YesNo)
-               != MsgAnswer::Yes)
-        return;
+    if (KVECode::FileExists(name)) {
+        // A dataset is named as such: the list's lines would replace it.
+        const bool dataset = DatasetFile::LoadFile(name, QStringLiteral("19"), 20).ok();
+        const QString question
+            = dataset ? QStringLiteral("The file '%1' is a KVE dataset. Do you want to replace the dataset by the "
+                                       "list of files?")
+                            .arg(name)
+                      : QStringLiteral("The file '%1' already exists. Do you want to overwrite it?").arg(name);
+        if (Platform::message(question, MsgButtons::YesNo, dataset ? MsgIcon::Exclamation : MsgIcon::None, QString(),
+                              MsgAnswer::No)
+            != MsgAnswer::Yes)
+            return;
+    }
 
     QList<ComparisonFile::Entry> entries;
     for (int i = 0; i < List1->count(); ++i)

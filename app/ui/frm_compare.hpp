@@ -39,6 +39,10 @@ public:
 
     // Appends a path with its tick.
     void appendFile(const QString& path, bool ticked);
+    // False, after a box naming it, for a file name that holds a line break
+    // or another control character: no comparison file could keep it, so
+    // it is never listed.
+    static bool isListable(const QString& path);
     // The ticked items in list order, with their 1-based positions.
     std::vector<ModelComparison::ModelFile> tickedFiles() const;
     // The report options as the options page holds them.
@@ -79,6 +83,7 @@ private:
     // The initial folder and proposed name of the three file dialogs.
     QString dialogFolder() const;
     QString proposedName() const;
+    QString proposedListName() const;
 
     std::array<QPushButton*, 3> Check1{};
     QFrame* Frame1 = nullptr;

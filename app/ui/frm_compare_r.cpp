@@ -13,6 +13,7 @@
 
 #include "core/program_state.hpp"
 #include "ui/r_page.hpp"
+#include "ui/picture_button.hpp"
 
 namespace {
 
@@ -41,9 +42,8 @@ CompareRFrame::CompareRFrame(QListWidget* models, QWidget* parent)
     controls.RFile->setObjectName(QStringLiteral("RFile"));
     controls.RFile->setToolTip(QStringLiteral("R template to be used"));
     layout->addWidget(controls.RFile, 0, 1);
-    auto* refresh = new QPushButton(QStringLiteral("Refresh"), this);
-    refresh->setObjectName(QStringLiteral("Command28"));
-    refresh->setToolTip(QStringLiteral("Refresh"));
+    QPushButton* refresh = pictureButton(this, "Command28", "view-refresh", QStyle::SP_BrowserReload, QString(),
+                                         QStringLiteral("Refresh"));
     layout->addWidget(refresh, 0, 2);
 
     auto* outputs = new QGroupBox(QStringLiteral("R output files"), this);

@@ -44,11 +44,11 @@ frmeMail::frmeMail(QWidget* parent)
     Check1 = new QCheckBox(QStringLiteral("Save eMails before close"), this);
     Check1->setObjectName(QStringLiteral("Check1"));
     Check1->setChecked(true);
-    Command2 = pictureButton(this, "Command2", QStyle::SP_TrashIcon, QStringLiteral("Remove"),
+    Command2 = pictureButton(this, "Command2", "edit-delete", QStyle::SP_TrashIcon, QStringLiteral("Remove"),
                              QStringLiteral("Remove selected items"));
-    Command1 = pictureButton(this, "Command1", QStyle::SP_DialogOpenButton, QStringLiteral("Import"),
+    Command1 = pictureButton(this, "Command1", "document-open", QStyle::SP_DialogOpenButton, QStringLiteral("Import"),
                              QStringLiteral("Import from a vCard or CSV file"));
-    cmdOK = pictureButton(this, "cmdOK", QStyle::SP_DialogOkButton, QStringLiteral("Return"),
+    cmdOK = pictureButton(this, "cmdOK", "go-previous", QStyle::SP_ArrowBack, QStringLiteral("Return"),
                           QStringLiteral("Return"));
 
     auto* grid = new QGridLayout(this);
@@ -160,6 +160,13 @@ void frmeMail::Command1_Click()
     }
     setCountLabel();
     setWindowTitle(Title);
+    if (imported.refused > 0) {
+        NormalCursor normal;
+        Platform::message(QStringLiteral("%1 contacts were not imported: their name or address holds a line break "
+                                         "or another control character.")
+                              .arg(imported.refused),
+                          MsgButtons::Ok, MsgIcon::Exclamation, Title);
+    }
 }
 
 void frmeMail::setCountLabel()

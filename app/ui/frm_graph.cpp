@@ -22,10 +22,10 @@ frmGraph::frmGraph(QWidget* parent)
     Image1->setScaledContents(true);
     Image1->setGeometry(twips(120), twips(120), twips(7260), twips(7260));
 
-    Command1 = pictureButton(this, "Command1", QStyle::SP_TitleBarNormalButton, QStringLiteral("Resize"),
-                             QStringLiteral("Original size"));
+    Command1 = pictureButton(this, "Command1", "zoom-original", QStyle::SP_TitleBarNormalButton,
+                             QStringLiteral("Resize"), QStringLiteral("Original size"));
     Command1->setGeometry(twips(7560), twips(5640), twips(800), twips(800));
-    Command2 = pictureButton(this, "Command2", QStyle::SP_ArrowBack, QStringLiteral("Return"),
+    Command2 = pictureButton(this, "Command2", "go-previous", QStyle::SP_ArrowBack, QStringLiteral("Return"),
                              QStringLiteral("Return"));
     Command2->setGeometry(twips(7560), twips(6600), twips(800), twips(800));
     connect(Command1, &QPushButton::clicked, this, &frmGraph::Command1_Click);

@@ -2,9 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QFile>
-#include <QIcon>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QResizeEvent>
@@ -14,16 +12,12 @@
 #include "platform/platform_services.hpp"
 #include "platform/user_folders.hpp"
 #include "ui/colour_scheme.hpp"
+#include "ui/picture_button.hpp"
 #include "ui/report_text_view.hpp"
 #include "ui/twips.hpp"
 #include "ui/wait_cursor.hpp"
 
 namespace {
-
-QString programFolder()
-{
-    return QCoreApplication::applicationDirPath();
-}
 
 QCheckBox* makeCheck(QWidget* parent, const char* name, const QString& caption, int left, int top)
 {
@@ -34,17 +28,10 @@ QCheckBox* makeCheck(QWidget* parent, const char* name, const QString& caption, 
     return box;
 }
 
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& tooltip, const char* iconName,
-                        const QString& fallback, int left, int top)
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& tooltip, const char* themeNames,
+                        QStyle::StandardPixmap fallback, int left, int top)
 {
-    auto* button = new QPushButton(parent);
-    button->setObjectName(QLatin1String(name));
-    button->setToolTip(tooltip);
-    const QIcon icon = QIcon::fromTheme(QLatin1String(iconName));
-    if (icon.isNull())
-        button->setText(fallback);
-    else
-        button->setIcon(icon);
+    QPushButton* button = pictureButton(parent, name, themeNames, fallback, QString(), tooltip);
     button->setGeometry(twips(left), twips(top), twips(400), twips(400));
     return button;
 }
@@ -79,17 +66,21 @@ frmInfo::frmInfo(QWidget* parent)
     Auto->resize(twips(255), twips(255));
     Auto->hide();
 
-    Command6_1 = makeButton(this, "Command6_1", QStringLiteral("Zoom in"), "zoom-in", QStringLiteral("+"), 120, 3420);
-    Command6_0 = makeButton(this, "Command6_0", QStringLiteral("Zoom out"), "zoom-out", QStringLiteral("-"), 600, 3420);
-    Command5 = makeButton(this, "Command5", QStringLiteral("Clean"), "edit-clear", QStringLiteral("C"), 3480, 3420);
-    Command4 = makeButton(this, "Command4", QStringLiteral("Copy"), "edit-copy", QStringLiteral("Cp"), 3960, 3420);
-    Command3 = makeButton(this, "Command3", QStringLiteral("Save"), "document-save", QStringLiteral("S"), 4440, 3420);
+    Command6_1 = makeButton(this, "Command6_1", QStringLiteral("Zoom in"), "zoom-in", QStyle::SP_ArrowUp, 120, 3420);
+    Command6_0 = makeButton(this, "Command6_0", QStringLiteral("Zoom out"), "zoom-out", QStyle::SP_ArrowDown, 600,
+                            3420);
+    Command5 = makeButton(this, "Command5", QStringLiteral("Clean"), "edit-clear", QStyle::SP_LineEditClearButton,
+                          3480, 3420);
+    Command4 = makeButton(this, "Command4", QStringLiteral("Copy"), "edit-copy", QStyle::SP_FileLinkIcon, 3960, 3420);
+    Command3 = makeButton(this, "Command3", QStringLiteral("Save"), "document-save", QStyle::SP_DialogSaveButton,
+                          4440, 3420);
     Command20 = makeButton(this, "Command20", QStringLiteral("Edit with Notepad application"), "accessories-text-editor",
-                           QStringLiteral("E"), 4920, 3420);
-    Command2 = makeButton(this, "Command2", QStringLiteral("Print"), "document-print", QStringLiteral("P"), 5400, 3420);
-    Command8 = makeButton(this, "Command8", QStringLiteral("Printer setup"), "document-print-preview",
-                          QStringLiteral("PS"), 5880, 3420);
-    Command1 = makeButton(this, "Command1", QStringLiteral("Return"), "go-previous", QStringLiteral("R"), 6360, 3420);
+                           QStyle::SP_FileIcon, 4920, 3420);
+    Command2 = makeButton(this, "Command2", QStringLiteral("Print"), "document-print", QStyle::SP_ComputerIcon, 5400,
+                          3420);
+    Command8 = makeButton(this, "Command8", QStringLiteral("Printer setup"), "document-page-setup,document-properties",
+                          QStyle::SP_FileDialogDetailedView, 5880, 3420);
+    Command1 = makeButton(this, "Command1", QStringLiteral("Return"), "go-previous", QStyle::SP_ArrowBack, 6360, 3420);
 
     connect(Check1, &QCheckBox::toggled, this, [this] { Check1_Click(); });
     connect(Check3, &QCheckBox::toggled, this, [this] { Check3_Click(); });
@@ -271,10 +262,11 @@ void frmInfo::Command3_Click()
 bool frmInfo::saveText(QString* failure)
 {
     const ProgramState& state = programState();
+    const bool automatic = Check2->isChecked();
     QString path;
-    if (Check2->isChecked()) {
-        const QString folder = state.ResultsFolder.isEmpty() ? programFolder() : state.ResultsFolder;
-        path = NumberedFile::nextFree(folder, QStringLiteral("Notes"));
+    QString folder;
+    if (automatic) {
+        folder = AutoSaveFolder(state.ResultsFolder, state.DataFileName, state.DocumentsFolder);
         if (failure)
             *failure = QStringLiteral("the report could not be saved in ") + folder;
     } else {
@@ -305,7 +297,14 @@ bool frmInfo::saveText(QString* failure)
     bool ok;
     {
         WaitCursor wait;
-        ok = NumberedFile::writeText(path, text(), errorText);
+        if (automatic) {
+            const NewFile written = NumberedFile::writeNext(folder, QStringLiteral("Notes"), text());
+            path = written.path;
+            errorText = written.error;
+            ok = written.ok();
+        } else {
+            ok = NumberedFile::writeText(path, text(), errorText);
+        }
     }
     if (!ok) {
         Platform::message(errorText, MsgButtons::Ok, MsgIcon::Critical, QStringLiteral("Info"));
@@ -322,12 +321,10 @@ bool frmInfo::saveText(QString* failure)
 void frmInfo::Command20_Click()
 {
     const ProgramState& state = programState();
-    const QString folder = state.DocumentsFolder.isEmpty() ? programFolder()
-                                                           : state.DocumentsFolder + QStringLiteral("/KVE Files");
-    const QString path = NumberedFile::nextFree(folder, QStringLiteral("Results"));
-    QString errorText;
-    if (NumberedFile::writeText(path, text(), errorText))
-        Platform::openInEditor(path);
+    const QString folder = EditorFileFolder(state.DataFileName, state.DocumentsFolder);
+    const NewFile written = NumberedFile::writeNext(folder, QStringLiteral("Results"), text());
+    if (written.ok())
+        Platform::openInEditor(written.path);
 }
 
 void frmInfo::Command4_Click()

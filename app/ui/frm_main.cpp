@@ -225,6 +225,7 @@ void frmMain::CheckButton_Click(int index)
 {
     if (m_switching)
         return;
+    m_sheet->commitEdit();
     QPushButton* pressed = CheckButton[static_cast<std::size_t>(index)];
     if (!pressed->isChecked()) {
         m_switching = true;

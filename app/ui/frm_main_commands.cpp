@@ -30,6 +30,7 @@ void frmMain::featureMissing(const QString& what)
 
 void frmMain::Command8_Click()
 {
+    m_sheet->commitEdit();
     if (mainWindowHooks().openDataset)
         mainWindowHooks().openDataset(*this);
     else
@@ -38,6 +39,7 @@ void frmMain::Command8_Click()
 
 void frmMain::Command1_Click()
 {
+    m_sheet->commitEdit();
     if (mainWindowHooks().saveDataset)
         mainWindowHooks().saveDataset(*this);
     else
@@ -46,6 +48,7 @@ void frmMain::Command1_Click()
 
 void frmMain::Command17_Click()
 {
+    m_sheet->commitEdit();
     if (mainWindowHooks().saveDatasetAs)
         mainWindowHooks().saveDatasetAs(*this);
     else
@@ -54,6 +57,7 @@ void frmMain::Command17_Click()
 
 void frmMain::Command5_Click()
 {
+    m_sheet->commitEdit();
     if (mainWindowHooks().newDataset)
         mainWindowHooks().newDataset(*this);
     else
@@ -95,6 +99,7 @@ void frmMain::Command10_Click()
 
 void frmMain::Command12_Click()
 {
+    m_sheet->commitEdit();
     if (mainWindowHooks().showRandom)
         mainWindowHooks().showRandom(*this);
     else
@@ -103,15 +108,17 @@ void frmMain::Command12_Click()
 
 void frmMain::Command23_Click()
 {
+    m_sheet->commitEdit();
     frmCompare* compare = frmCompare::instance();
     const QString& file = programState().DataFileName;
-    if (!file.isEmpty())
+    if (!file.isEmpty() && frmCompare::isListable(file))
         compare->list()->addItem(file);
     compare->show();
 }
 
 void frmMain::Command24_Click()
 {
+    m_sheet->commitEdit();
     frmMAPI* mail = frmMAPI::instance();
     const QString& file = programState().DataFileName;
     if (!file.isEmpty())
@@ -126,6 +133,7 @@ void frmMain::Command7_Click()
 
 void frmMain::closeEvent(QCloseEvent* event)
 {
+    m_sheet->commitEdit();
     Form_Unload();
     if (mainWindowHooks().unload)
         mainWindowHooks().unload(*this);

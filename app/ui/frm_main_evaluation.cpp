@@ -29,6 +29,7 @@ Overloaded(Visitors...) -> Overloaded<Visitors...>;
 
 void frmMain::Command6_Click()
 {
+    m_sheet->commitEdit();
     ProgramState& state = programState();
     EvaluationInput input;
     input.settings = EvaluationSettings::fromOptions(gatherOptions(), m_sheet->switches());
@@ -64,9 +65,6 @@ void frmMain::Command6_Click()
         std::visit(Overloaded{
                        [](const RunRequests::Notice& r) {
                            Platform::message(r.text, MsgButtons::Ok, MsgIcon::Information);
-                       },
-                       [](const RunRequests::ErrorBox& r) {
-                           Platform::message(r.text, MsgButtons::Ok, MsgIcon::Critical);
                        },
                        [this](const RunRequests::SelectMethod& r) {
                            const auto button = r.method == RegressionMethod::WeightedLeastSquares
@@ -106,4 +104,7 @@ void frmMain::Command6_Click()
                    request);
     }
     Label16->hide();
+    // Why there is no report; a command line gives the reason itself.
+    if (!outcome.ran && !outcome.refusal.isEmpty() && !state.BatchMode)
+        Platform::message(outcome.refusal, MsgButtons::Ok, MsgIcon::Critical);
 }

@@ -48,6 +48,7 @@ frmPlot* frmMain::CreateHistogramPlot(const HistogramPlot& plot)
 
 void frmMain::Command13_Click()
 {
+    m_sheet->commitEdit();
     if (mainWindowHooks().histogramPlot) {
         mainWindowHooks().histogramPlot(*this);
         return;

@@ -104,6 +104,7 @@ bool frmMain::drawXYPlot(const XYPlot& plot)
 
 void frmMain::Command11_Click()
 {
+    m_sheet->commitEdit();
     if (mainWindowHooks().scatterPlot) {
         mainWindowHooks().scatterPlot(*this);
         return;
@@ -113,6 +114,7 @@ void frmMain::Command11_Click()
 
 void frmMain::Command14_Click()
 {
+    m_sheet->commitEdit();
     if (mainWindowHooks().rankPlot) {
         mainWindowHooks().rankPlot(*this);
         return;

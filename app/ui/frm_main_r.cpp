@@ -35,6 +35,7 @@ void frmMain::addRCommands()
     m_rPage = new RPage(RVariant::Single, controls, this);
     m_rPage->namedFile = [] { return programState().DataFileName; };
     m_rPage->gatherData = [this](RRunRequest& request) {
+        m_sheet->commitEdit();
         request.matrix = &dataMatrix();
         request.sheetRows = grid()->rows();
         request.sheetCols = grid()->cols();

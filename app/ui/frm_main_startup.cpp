@@ -249,15 +249,21 @@ void frmMain::BringWindowToFront()
 
 void frmMain::PrevInstanceKVE_Click()
 {
+    m_sheet->commitEdit();
     ProgramState& state = programState();
-    UnattendedScope unattended;
+    // The boxes of the run are written once it is known how it went: a run
+    // that fails gives one line, its reason, which carries the box that
+    // tells why.
+    QStringList boxLines;
+    UnattendedScope unattended([&boxLines](const QString& line) { boxLines << line; });
     BatchOutcome outcome;
-    const auto fail = [&outcome](const QString& reason) {
+    const auto failWith = [&outcome](const QString& line) {
         if (outcome.status == 0) {
             outcome.status = 1;
-            outcome.reason = ProgramName() + QStringLiteral(": ") + reason;
+            outcome.reason = line;
         }
     };
+    const auto fail = [&failWith](const QString& reason) { failWith(ProgramName() + QStringLiteral(": ") + reason); };
 
     QStringList Parm{QString(), QString()};
     KVECode::CommandLineSwitches sw;
@@ -280,9 +286,15 @@ void frmMain::PrevInstanceKVE_Click()
         const QString file = state.OpenRequestFile;
         bool loaded = false;
         guarded([&] { DatasetCommands::clearCells(*this); });
+        const std::size_t boxesBefore = unattended.service().asked.size();
         guarded([&] { loaded = DatasetCommands::Command8_Click(*this); });
-        if (!loaded)
-            fail(QStringLiteral("the dataset could not be loaded: ") + file);
+        if (!loaded) {
+            const std::vector<MessageRequest>& asked = unattended.service().asked;
+            if (asked.size() > boxesBefore)
+                failWith(UnattendedMessageService::lineOf(asked.back()));
+            else
+                fail(QStringLiteral("the dataset could not be loaded: ") + file);
+        }
         if (!sw.NoRun) {
             guarded([&] {
                 check(CheckBox::ResidualPlot)->setChecked(sw.Plots);
@@ -320,6 +332,9 @@ void frmMain::PrevInstanceKVE_Click()
 
     PrevInstanceKVE->setText(QLatin1String(HandOverCaption));
     state.BatchMode = false;
+    if (outcome.status == 0)
+        for (const QString& line : std::as_const(boxLines))
+            writeErrorLine(line);
 
     if (sw.Quit) {
         outcome.quit = true;

@@ -101,27 +101,28 @@ frmMAPI::frmMAPI(QWidget* parent)
     txtSendTo->setToolTip(QStringLiteral("Format: \"LAST Name, FIRST Name <eMail>; \""));
     txtSendTo->setFixedHeight(twips(600));
     txtSendTo->installEventFilter(this);
-    Command18 = pictureButton(this, "Command18", QStyle::SP_FileDialogContentsView, QString(),
-                              QStringLiteral("Contacts"));
+    Command18 = pictureButton(this, "Command18", "x-office-address-book,address-book-new",
+                              QStyle::SP_FileDialogContentsView, QString(), QStringLiteral("Contacts"));
     Label2 = label("Label2", "Subject:");
     txtSubject = new QLineEdit(this);
     txtSubject->setObjectName(QStringLiteral("txtSubject"));
     Label4 = label("Label4", "Attachments:");
     txtAttach = textBox("txtAttach");
     txtAttach->setFixedHeight(twips(1245));
-    Command1 = pictureButton(this, "Command1", QStyle::SP_DirOpenIcon, QString(),
+    Command1 = pictureButton(this, "Command1", "mail-attachment", QStyle::SP_DirOpenIcon, QString(),
                              QStringLiteral("Add an attachment"));
-    Command2 = pictureButton(this, "Command2", QStyle::SP_TrashIcon, QString(),
+    Command2 = pictureButton(this, "Command2", "list-remove", QStyle::SP_TrashIcon, QString(),
                              QStringLiteral("Remove attachments"));
     Label3 = label("Label3", "Message:");
     txtMessage = textBox("txtMessage");
     Check1 = new QCheckBox(QStringLiteral("Show message window"), this);
     Check1->setObjectName(QStringLiteral("Check1"));
     Check1->setChecked(true);
-    cmdSettings = pictureButton(this, "cmdSettings", QStyle::SP_FileDialogDetailedView, QStringLiteral("Settings"),
-                                QStringLiteral("Mail server settings"));
-    cmdSend = pictureButton(this, "cmdSend", QStyle::SP_ArrowForward, QStringLiteral("Send"), QStringLiteral("Send"));
-    cmdEnd = pictureButton(this, "cmdEnd", QStyle::SP_DialogCloseButton, QStringLiteral("Return"), QString());
+    cmdSettings = pictureButton(this, "cmdSettings", "preferences-system", QStyle::SP_FileDialogDetailedView,
+                                QStringLiteral("Settings"), QStringLiteral("Mail server settings"));
+    cmdSend = pictureButton(this, "cmdSend", "mail-send", QStyle::SP_ArrowForward, QStringLiteral("Send"),
+                            QStringLiteral("Send"));
+    cmdEnd = pictureButton(this, "cmdEnd", "go-previous", QStyle::SP_ArrowBack, QStringLiteral("Return"), QString());
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(Label1, 0, 0, Qt::AlignTop);

@@ -101,21 +101,21 @@ frmPlot::frmPlot(QWidget* parent)
     const struct {
         QPushButton*& button;
         const char* name;
-        QStyle::StandardPixmap picture;  // where the desktop's theme has no picture of its own
         const char* themePicture;
+        QStyle::StandardPixmap picture;  // where the desktop's theme has no picture of its own
         const char* tooltip;
         int left;
     } pictures[] = {
-        {Command4, "Command4", QStyle::SP_DialogSaveButton, "document-save-as", "Save as bitmap", 5640},
-        {Command3, "Command3", QStyle::SP_FileDialogDetailedView, "edit-copy",
+        {Command4, "Command4", "document-save-as", QStyle::SP_DialogSaveButton, "Save as bitmap", 5640},
+        {Command3, "Command3", "edit-copy", QStyle::SP_FileLinkIcon,
          "Copy to clipboard (use 'Paste Special' as metafile)", 6120},
-        {Command5, "Command5", QStyle::SP_FileIcon, "document-print", "Print", 6600},
-        {Command2, "Command2", QStyle::SP_FileDialogListView, "document-print-preview", "Printer setup", 7080},
-        {Command1, "Command1", QStyle::SP_ArrowBack, "go-previous", "Return", 7560},
+        {Command5, "Command5", "document-print", QStyle::SP_ComputerIcon, "Print", 6600},
+        {Command2, "Command2", "document-page-setup,document-properties", QStyle::SP_FileDialogDetailedView,
+         "Printer setup", 7080},
+        {Command1, "Command1", "go-previous", QStyle::SP_ArrowBack, "Return", 7560},
     };
     for (const auto& p : pictures) {
-        p.button = pictureButton(this, p.name, p.picture, QString(), QLatin1String(p.tooltip));
-        p.button->setIcon(QIcon::fromTheme(QLatin1String(p.themePicture), p.button->icon()));
+        p.button = pictureButton(this, p.name, p.themePicture, p.picture, QString(), QLatin1String(p.tooltip));
         p.button->setGeometry(twips(p.left), twips(7680), twips(400), twips(400));
     }
 

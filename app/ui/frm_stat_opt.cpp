@@ -78,7 +78,8 @@ frmStatOpt::frmStatOpt()
     cmdStatColor->setToolTip(QStringLiteral("Statistic line color"));
     cmdStatColor->setGeometry(twips(600), twips(1440), twips(300), twips(300));
     setStatColor(QColor(128, 128, 255));
-    OKButton = pictureButton(this, "OKButton", QStyle::SP_DialogOkButton, QString(), QStringLiteral("OK"));
+    OKButton = pictureButton(this, "OKButton", "dialog-ok,emblem-default", QStyle::SP_DialogOkButton, QString(),
+                             QStringLiteral("OK"));
     OKButton->setGeometry(twips(2280), twips(1320), twips(400), twips(400));
 
     connect(cmdLineWidth, &QPushButton::clicked, this, &frmStatOpt::cmdLineWidth_Click);

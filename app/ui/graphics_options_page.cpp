@@ -14,6 +14,7 @@
 
 #include "core/data_sheet.hpp"
 #include "core/program_state.hpp"
+#include "ui/picture_button.hpp"
 
 GraphicsOptionsPage::GraphicsOptionsPage(MainControls& controls, QWidget* parent)
     : OptionPage(controls, QStringLiteral("Frame9_2"), parent)
@@ -99,7 +100,8 @@ GraphicsOptionsPage::GraphicsOptionsPage(MainControls& controls, QWidget* parent
         graphKindLayout->addWidget(addRadio(QStringLiteral("Option2_%1").arg(i), QLatin1String(kinds[i]), graphKind),
                                    1 + i / 3, i % 3);
     histogramLayout->addWidget(graphKind, 0, 2, 4, 1);
-    m_plot = addButton(QStringLiteral("Command15"), QStringLiteral("Plot"), QStringLiteral("Plot histogram"), histogram);
+    m_plot = addButton(QStringLiteral("Command15"), QString(), QStringLiteral("Plot histogram"), histogram);
+    setPicture(m_plot, "office-chart-bar,view-statistics,x-office-spreadsheet", QStyle::SP_FileDialogDetailedView);
     histogramLayout->addWidget(m_plot, 4, 2);
     layout->addWidget(histogram, 1, 0, 1, 2);
 
@@ -241,7 +243,11 @@ void GraphicsOptionsPage::Text1_Change(TextBox box)
     // A confidence percentage and explicit deviation limits exclude each
     // other. The rules run on every change, also on the changes they make
     // themselves, but never write back into the box whose change started
-    // them: that box keeps what was typed or set into it.
+    // them: that box keeps what was typed or set into it. A dataset's boxes
+    // are taken as it stores them: a confidence and deviation limits that
+    // a file holds both stay, the limits being those the run uses.
+    if (m_restoring)
+        return;
     const int index = static_cast<int>(box);
     const bool first = m_changeOrigin < 0;
     if (first)

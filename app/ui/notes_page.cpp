@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QFile>
 #include <QPushButton>
 #include <QTextEdit>
@@ -200,15 +199,12 @@ void NotesPage::Command20_Click()
 {
     // Errors are passed over: the editor simply does not open.
     const ProgramState& state = programState();
-    const QString folder = state.DocumentsFolder.isEmpty()
-                               ? QCoreApplication::applicationDirPath()
-                               : state.DocumentsFolder + QStringLiteral("/KVE Files");
-    const QString path = NumberedFile::nextFree(folder, QStringLiteral("Notes"));
+    const QString folder = EditorFileFolder(state.DataFileName, state.DocumentsFolder);
     QString text = m_notes->toPlainText();
     text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
-    QString errorText;
-    if (NumberedFile::writeText(path, text, errorText))
-        Platform::openInEditor(path);
+    const NewFile written = NumberedFile::writeNext(folder, QStringLiteral("Notes"), text);
+    if (written.ok())
+        Platform::openInEditor(written.path);
 }
 
 void NotesPage::Notes_OLEDragDrop(const QStringList& files)

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "core/program_state.hpp"
+#include "ui/picture_button.hpp"
 
 using DatasetFile::Option;
 using DatasetFile::OptionForm;
@@ -154,7 +155,9 @@ bool OptionPage::applyOption(Option option, const DatasetFile::OptionValue& valu
             static_cast<QRadioButton*>(control)->setChecked(std::get<bool>(value));
         break;
     case OptionForm::Text:
+        m_restoring = true;
         static_cast<QLineEdit*>(control)->setText(std::get<QString>(value));
+        m_restoring = false;
         break;
     case OptionForm::Format:
     case OptionForm::Size:
@@ -180,20 +183,25 @@ OptionPage* OptionPage::notesPage(MainControls& controls, QWidget* parent)
     bold->setToolTip(QStringLiteral("Bold"));
     row->addWidget(colours);
     row->addWidget(bold);
+    // Picture buttons: the tooltips say what they do.
     const struct {
         const char* name;
-        const char* caption;
         const char* tooltip;
+        const char* picture;
+        QStyle::StandardPixmap fallback;
     } buttons[] = {
-        {"Command18_1", "+", "Zoom in"},
-        {"Command19_2", "-", "Zoom out"},
-        {"Command16", "Clean", "Clean Notes"},
-        {"Command21", "Save", "Save Notes as text file"},
-        {"Command22", "Open", "Open text file into Notes"},
-        {"Command20", "Edit", "Edit with Notepad application"},
+        {"Command18_1", "Zoom in", "zoom-in", QStyle::SP_ArrowUp},
+        {"Command19_2", "Zoom out", "zoom-out", QStyle::SP_ArrowDown},
+        {"Command16", "Clean Notes", "edit-clear", QStyle::SP_LineEditClearButton},
+        {"Command21", "Save Notes as text file", "document-save", QStyle::SP_DialogSaveButton},
+        {"Command22", "Open text file into Notes", "document-open", QStyle::SP_DialogOpenButton},
+        {"Command20", "Edit with Notepad application", "accessories-text-editor", QStyle::SP_FileIcon},
     };
-    for (const auto& b : buttons)
-        row->addWidget(page->addButton(QLatin1String(b.name), QLatin1String(b.caption), QLatin1String(b.tooltip)));
+    for (const auto& b : buttons) {
+        QPushButton* button = page->addButton(QLatin1String(b.name), QString(), QLatin1String(b.tooltip));
+        setPicture(button, b.picture, b.fallback);
+        row->addWidget(button);
+    }
     row->addStretch();
     layout->addLayout(row);
     page->bindOptions();

@@ -50,6 +50,9 @@ protected:
     void bindOptions();
 
     MainControls& m_controls;
+    // True while applyOption sets a control to a stored value (a dataset's
+    // option, a default).
+    bool m_restoring = false;
 
 private:
     QWidget* controlOf(DatasetFile::Option option) const;

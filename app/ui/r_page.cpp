@@ -24,6 +24,7 @@
 #include "platform/system_info.hpp"
 #include "ui/frm_graph.hpp"
 #include "ui/frm_info.hpp"
+#include "ui/picture_button.hpp"
 
 namespace {
 
@@ -87,7 +88,7 @@ public:
     {
         return frmGraph::showPicture(path, caption) != nullptr;
     }
-    void openDocument(const QString& path) override { desktopServices().openDocument(path); }
+    void openDocument(const QString& path) override { Platform::openDocument(path); }
     void setBusy(bool busy) override
     {
         if (busy == m_busy)
@@ -210,22 +211,31 @@ QString RPage::outputFolder() const
 
 void RPage::addButtons(QWidget* parent, QBoxLayout* row)
 {
+    // "R Script" and "Load R" carry captions; the others are picture
+    // buttons, told by their tooltips.
     const struct {
         const char* name;
         const char* caption;
         const char* tooltip;
+        const char* picture;
+        QStyle::StandardPixmap fallback;
         void (RPage::*handler)();
     } buttons[] = {
-        {"Command25", "R Script", "Submit R script", &RPage::Command25_Click},
-        {"Command26", "Open", "Open", &RPage::Command26_Click},
-        {"Command27", "Delete", "Delete", &RPage::Command27_Click},
-        {"Command33", "Check all", "Check/uncheck all", &RPage::Command33_Click},
-        {"Command32", "Edit template", "Edit template", &RPage::Command32_Click},
-        {"Command29", "Load R", "Run R", &RPage::Command29_Click},
-        {"Command31", "R path", "R path", &RPage::Command31_Click},
+        {"Command25", "R Script", "Submit R script", nullptr, {}, &RPage::Command25_Click},
+        {"Command26", "", "Open", "document-open", QStyle::SP_DialogOpenButton, &RPage::Command26_Click},
+        {"Command27", "", "Delete", "edit-delete", QStyle::SP_TrashIcon, &RPage::Command27_Click},
+        {"Command33", "", "Check/uncheck all", "edit-select-all", QStyle::SP_DialogYesButton,
+         &RPage::Command33_Click},
+        {"Command32", "", "Edit template", "accessories-text-editor", QStyle::SP_FileIcon, &RPage::Command32_Click},
+        {"Command29", "Load R", "Run R", nullptr, {}, &RPage::Command29_Click},
+        {"Command31", "", "R path", "folder-open,document-open-folder", QStyle::SP_DirOpenIcon,
+         &RPage::Command31_Click},
     };
     for (const auto& b : buttons) {
-        auto* button = new QPushButton(QLatin1String(b.caption), parent);
+        QPushButton* button = b.picture
+                                  ? pictureButton(parent, b.name, b.picture, b.fallback, QString(),
+                                                  QLatin1String(b.tooltip))
+                                  : new QPushButton(QLatin1String(b.caption), parent);
         button->setObjectName(QLatin1String(b.name));
         button->setToolTip(QLatin1String(b.tooltip));
         row->addWidget(button);
@@ -259,6 +269,7 @@ void RPage::Command28_Click()
     const ProgramState& state = programState();
     m_controls.ROutputList->clear();
     const QString chosen = m_controls.RFile->currentText();
+    const bool wasEmpty = m_controls.RFile->count() == 0;
     m_controls.RFile->clear();
     RExchange::ListRequest request;
     request.variant = m_variant;
@@ -268,8 +279,13 @@ void RPage::Command28_Click()
     request.showAll = m_controls.showAll->isChecked();
     const RExchange::Lists lists = RExchange::listFiles(request);
     m_controls.RFile->addItems(lists.templates);
-    // The chosen template stays chosen only under exactly its name.
-    m_controls.RFile->setCurrentIndex(chosen.isEmpty() ? -1 : int(lists.templates.indexOf(chosen)));
+    // The chosen template stays chosen only under exactly its name. A list
+    // that comes up shows its first template at once, ready for a run; one
+    // that was chosen and has gone leaves none chosen.
+    int index = chosen.isEmpty() ? -1 : int(lists.templates.indexOf(chosen));
+    if (index < 0 && wasEmpty && !lists.templates.isEmpty())
+        index = 0;
+    m_controls.RFile->setCurrentIndex(index);
     for (const QString& name : lists.outputs) {
         auto* item = new QListWidgetItem(name, m_controls.ROutputList);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
@@ -311,7 +327,7 @@ void RPage::Command26_Click()
             if (!pngMessageShown)
                 Platform::message(PngMessage, MsgButtons::Ok, MsgIcon::Critical);
             pngMessageShown = true;
-            desktopServices().openDocument(path);
+            Platform::openDocument(path);
             break;
         case RExchange::EntryType::Other:
             break;
@@ -389,7 +405,7 @@ void RPage::Command31_Click()
 
 void RPage::showRFolder()
 {
-    const QString folder = RProgram::storedFolder(m_variant);
+    const QString folder = RProgram::folderInUse(m_variant);
     m_controls.Label22->setText(RProgram::isRFolder(folder) ? folder : NoRFolder);
 }
 

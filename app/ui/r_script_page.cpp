@@ -1,4 +1,5 @@
 #include "ui/r_script_page.hpp"
+#include "ui/picture_button.hpp"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,7 +21,8 @@ RScriptPage::RScriptPage(MainControls& controls, QWidget* parent)
     RFile = new QComboBox(this);
     RFile->setObjectName(QStringLiteral("RFile"));
     layout->addWidget(RFile, 0, 1);
-    m_refresh = addButton(QStringLiteral("Command28"), QStringLiteral("Refresh"));
+    m_refresh = addButton(QStringLiteral("Command28"), QString(), QStringLiteral("Refresh"));
+    setPicture(m_refresh, "view-refresh", QStyle::SP_BrowserReload);
     layout->addWidget(m_refresh, 0, 2);
     ROutputList = new QListWidget(this);
     ROutputList->setObjectName(QStringLiteral("ROutputList"));

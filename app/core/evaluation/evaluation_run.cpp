@@ -7,6 +7,7 @@
 #include <cmath>
 #include <new>
 
+#include "core/data_sheet.hpp"
 #include "core/evaluation/report_sections.hpp"
 #include "core/kve_code.hpp"
 #include "core/program_info.hpp"
@@ -47,6 +48,22 @@ QString nothingToEvaluate(const DataMatrix& matrix, int gridRows, int used)
     return QStringLiteral("nothing to evaluate: ") + why;
 }
 
+// The limits of a run: those kept from earlier runs or set by the percent
+// bands, each replaced by the one typed on the residual panel (or stored in
+// the dataset) when its box is not empty.
+AcceptanceLimits runLimits(AcceptanceLimits kept, const EvaluationSettings::Limits& typed)
+{
+    const std::pair<double&, const std::optional<double>&> boxes[] = {
+        {kept.DeviationLower, typed.deviationLower},     {kept.DeviationUpper, typed.deviationUpper},
+        {kept.ResidualLower, typed.residualLower},       {kept.ResidualUpper, typed.residualUpper},
+        {kept.RStdResidueLower, typed.rstdResidueLower}, {kept.RStdResidueUpper, typed.rstdResidueUpper},
+    };
+    for (const auto& [limit, box] : boxes)
+        if (box)
+            limit = *box;
+    return kept;
+}
+
 void showStatus(const EvaluationInput& input, const QString& text)
 {
     if (input.status)
@@ -79,7 +96,7 @@ void writeMethodLines(ReportText& report, const EvaluationSettings& s, Regressio
 
 } // namespace
 
-EvaluationData gatherEvaluationData(const DataMatrix& matrix, int gridRows)
+EvaluationData gatherEvaluationData(const DataMatrix& matrix, int gridRows, bool swapped, QString* unreadable)
 {
     // The cells hold their values already: one pass reads them into the
     // four arrays, which become the library's arrays without a copy.
@@ -98,12 +115,22 @@ EvaluationData gatherEvaluationData(const DataMatrix& matrix, int gridRows)
         // A cell holding a number is never the empty text.
         if (x.isMissing() || isExcluded(matrix, r))
             continue;
+        // X and Y must be numbers; the first that is not ends the gathering.
+        const std::optional<double> xValue = x.toNumber();
+        const std::optional<double> yValue = matrix.cell(DataMatrix::ColY, r).toNumber();
+        if (!xValue || !yValue || !std::isfinite(*xValue) || !std::isfinite(*yValue)) {
+            if (unreadable) {
+                *unreadable = DataSheet::unreadableValue(matrix, r, DataMatrix::ColX, swapped);
+                if (unreadable->isEmpty())
+                    *unreadable = DataSheet::unreadableValue(matrix, r, DataMatrix::ColY, swapped);
+            }
+            break;
+        }
         ++n;
-        // A cell that is not a number reads as 0, as does a missing SD; the
-        // row is still used.
-        X.push_back(x.toNumber().value_or(0.0));
+        // An empty SD, or one that is not a number, reads as 0.
+        X.push_back(*xValue);
         SDX.push_back(matrix.cell(DataMatrix::ColSDX, r).toNumber().value_or(0.0));
-        Y.push_back(matrix.cell(DataMatrix::ColY, r).toNumber().value_or(0.0));
+        Y.push_back(*yValue);
         SDY.push_back(matrix.cell(DataMatrix::ColSDY, r).toNumber().value_or(0.0));
         sheetRow.push_back(r);
     }
@@ -139,7 +166,9 @@ EvaluationOutcome runEvaluation(DataMatrix& matrix, const EvaluationInput& input
     EvaluationOutcome out;
     out.limits = input.limits;
     const EvaluationSettings& s = input.settings;
-    EvaluationData data = gatherEvaluationData(matrix, input.gridRows);
+    EvaluationData data = gatherEvaluationData(matrix, input.gridRows, s.sheet.swapped, &out.refusal);
+    if (!out.refusal.isEmpty())
+        return out;
     if (data.N < 3) {
         out.refusal = nothingToEvaluate(matrix, input.gridRows, data.N);
         return out;
@@ -174,11 +203,11 @@ EvaluationOutcome runEvaluation(DataMatrix& matrix, const EvaluationInput& input
     showStatus(input, QStringLiteral("Regression..."));
     if (method == RegressionMethod::None) {
         out.refusal = QStringLiteral("No option for regression is selected");
-        out.requests.append(RunRequests::ErrorBox{out.refusal});
         showStatus(input, QString());
         return out;
     }
     out.methodUsed = method;
+    out.limits = runLimits(input.limits, s.limits);
 
     std::optional<SeededRandomSource> clockSeeded;
     if (!input.random)
@@ -217,7 +246,6 @@ EvaluationOutcome runEvaluation(DataMatrix& matrix, const EvaluationInput& input
         // Not a step that failed: the report would lack whatever did not fit.
         out.refusal = QStringLiteral("There is not enough memory to complete the evaluation.");
         out.requests = requests;
-        out.requests.append(RunRequests::ErrorBox{out.refusal});
         out.limits = input.limits;
         showStatus(input, QString());
         return out;

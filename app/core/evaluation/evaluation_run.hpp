@@ -38,7 +38,10 @@ struct EvaluationInput {
 
 struct EvaluationOutcome {
     bool ran = false;                     // false: nothing to evaluate, or no method chosen
-    QString refusal;                      // why it did not run (for command-line runs)
+    // Why it did not run: a cell of a used row that is not a number, fewer
+    // than 3 used rows, no method, no memory. The window shows it in an
+    // error box, a command line as its reason.
+    QString refusal;
     QString caption;                      // "Results - " + the main window's caption
     QString report;                       // the whole report text
     QString header;                       // the report's opening block
@@ -49,8 +52,12 @@ struct EvaluationOutcome {
 };
 
 // Gathers the used rows: X not empty, exclusion mark not beginning with
-// "Y", "y" or "0". A non-numeric X or Y counts as 0; empty SDs are 0.
-EvaluationData gatherEvaluationData(const DataMatrix& matrix, int gridRows);
+// "Y", "y" or "0". A used row whose X or Y is not a number (blanks, a text)
+// ends the gathering: N counts the rows before it, and *unreadable, when
+// given, says which cell it is and what it holds (the sheet's names, which
+// follow `swapped`). Empty SDs, and SDs that are not numbers, are 0.
+EvaluationData gatherEvaluationData(const DataMatrix& matrix, int gridRows, bool swapped = false,
+                                    QString* unreadable = nullptr);
 
 // The report's first block: version, title, date, a rule of dots, a blank line.
 QString buildReportHeader(const QString& dataFileName, const QDateTime& now);

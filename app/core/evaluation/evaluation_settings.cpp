@@ -52,8 +52,16 @@ EvaluationSettings EvaluationSettings::fromOptions(const DatasetFile::DatasetOpt
     s.bootstrapSizePercent = DataSheet::leadingNumber(text(Option::BootstrapSize));
     s.rankThreshold = text(Option::RankThreshold);
     s.xyThreshold = text(Option::XYThreshold);
-    if (!text(Option::DeviationConfidence).isEmpty())
-        s.deviationConfidencePercent = DataSheet::leadingNumber(text(Option::DeviationConfidence));
+    const auto number = [&text](Option option) -> std::optional<double> {
+        const QString typed = text(option);
+        if (typed.isEmpty())
+            return std::nullopt;
+        return DataSheet::leadingNumber(typed);
+    };
+    s.deviationConfidencePercent = number(Option::DeviationConfidence);
+    s.limits = {number(Option::DeviationLower),   number(Option::DeviationUpper),
+                number(Option::ResidualLower),    number(Option::ResidualUpper),
+                number(Option::RStdResidueLower), number(Option::RStdResidueUpper)};
 
     for (int column = 1; column <= 14; ++column)
         s.residueColumns[static_cast<std::size_t>(column)] = DatasetFile::isChosen(o, DatasetFile::residueOption(column));

@@ -74,6 +74,15 @@ struct EvaluationSettings {
     // the box is empty.
     std::optional<double> deviationConfidencePercent;
 
+    // The limits on the residual panel, each the number its box begins
+    // with (0: the run derives the limit); nothing when the box is empty,
+    // which leaves the limit that earlier runs or the percent bands set.
+    struct Limits {
+        std::optional<double> deviationLower, deviationUpper;
+        std::optional<double> residualLower, residualUpper;
+        std::optional<double> rstdResidueLower, rstdResidueUpper;
+    } limits;
+
     // The residual table: which columns (1..14; element 0 unused) and where
     // it goes.
     std::array<bool, 15> residueColumns{};

@@ -177,7 +177,7 @@ bool marked(EvaluationContext& ctx, const CookRule& cook, Mark mark, double v)
     case Mark::Residue:
         return !(l.ResidualLower <= v && v <= l.ResidualUpper);
     case Mark::DeletedResidue:
-        return !(-2.5 <= v && v <= 2.5);
+        return !(l.RStdResidueLower <= v && v <= l.RStdResidueUpper);
     case Mark::Leverage:
         return v >= l.LeverageCutoff;
     case Mark::Cook:
@@ -270,7 +270,6 @@ QString captionTail(const QString& caption)
 void writeResidueFile(EvaluationContext& ctx, ReportText& text)
 {
     const QString folder = ctx.dataFileName.isEmpty() ? QString() : KVECode::GetFolderPath(ctx.dataFileName);
-    const QString path = NumberedFile::nextFree(folder, QStringLiteral("Residue"));
     const ResidueTable table(ctx, true);
     const QString rule(table.width(), QLatin1Char('-'));
     // The lines joined by CR LF; the file's last line break is the writer's.
@@ -279,16 +278,16 @@ void writeResidueFile(EvaluationContext& ctx, ReportText& text)
                     + table.header() + QStringLiteral("\r\n") + rule + QStringLiteral("\r\n");
     table.appendRows(lines);
     lines += QStringLiteral("\r\n") + rule;
-    QString error;
-    if (!NumberedFile::writeText(path, lines, error)) {
-        text.line(path.isEmpty() ? QStringLiteral("Residue calculation could not be saved: ") + error
-                                 : QStringLiteral("Residue calculation could not be saved in file ") + path
-                                       + QStringLiteral(": ") + error);
+    const NewFile written = NumberedFile::writeNext(folder, QStringLiteral("Residue"), lines);
+    if (!written.ok()) {
+        text.line(QStringLiteral("Residue calculation could not be saved in ")
+                  + (folder.isEmpty() ? QStringLiteral("the current folder") : folder) + QStringLiteral(": ")
+                  + written.error);
         return;
     }
     text.line(QStringLiteral("Residue calculation saved in file:"));
-    text.line(path);
-    ctx.request(RunRequests::OpenInEditor{path});
+    text.line(written.path);
+    ctx.request(RunRequests::OpenInEditor{written.path});
 }
 
 void writeResidueRegression(EvaluationContext& ctx, ReportText& text)

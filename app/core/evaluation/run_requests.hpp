@@ -19,11 +19,6 @@ struct Notice {
     QString text;
 };
 
-// A box with the critical icon (OK only).
-struct ErrorBox {
-    QString text;
-};
-
 // Choose the method button, as the user's own click would.
 struct SelectMethod {
     RegressionMethod method;
@@ -69,6 +64,6 @@ struct ShowRanks {
 
 } // namespace RunRequests
 
-using RunRequest = std::variant<RunRequests::Notice, RunRequests::ErrorBox, RunRequests::SelectMethod,
+using RunRequest = std::variant<RunRequests::Notice, RunRequests::SelectMethod,
                                 RunRequests::ShowReport, RunRequests::Chart, RunRequests::ShowRanks,
                                 RunRequests::ShowSideWindow, RunRequests::Histograms, RunRequests::OpenInEditor>;

@@ -43,8 +43,11 @@ TEST(GetParameters, SplitsAsDocumented)
         // Runs of blanks and leading blanks make no empty tokens.
         {"  /S    /X  ", {"S", "X"}},
         {"/p /o", {"p", "o"}},
-        // Quotes are dropped anywhere, single quotes are kept.
+        // Quotes are dropped anywhere, single quotes are kept; inside quotes
+        // two of them are one of the text.
         {"/F\"a\"b.KVE", {"Fab.KVE"}},
+        {"/F\"/d/a \"\"b\"\" y.KVE\" /S", {"F/d/a \"b\" y.KVE", "S"}},
+        {"/F\"\"\"q\"\"\"", {"F\"q\""}},
         {"/F'a.KVE'", {"F'a.KVE'"}},
         // Before the first switch a blank does not end the token.
         {"abc def", {"abc def"}},
@@ -129,14 +132,45 @@ TEST(BuildCommandLine, ArgumentsWithBlanksSurviveTheTokenizer)
         // What the shell leaves of  /F"/d/a b.KVE" /S
         {{"/F/d/a b.KVE", "/S"}, "/F\"/d/a b.KVE\" /S", {"F/d/a b.KVE", "S"}},
         {{"/L/tmp/my out/", "/X"}, "/L\"/tmp/my out/\" /X", {"L/tmp/my out/", "X"}},
-        // Quotes the user kept are left alone.
+        // Quotes the user kept around a value are no part of it.
         {{"/F\"/d/a b.KVE\""}, "/F\"/d/a b.KVE\"", {"F/d/a b.KVE"}},
         {{"a b"}, "\"a b\"", {"a b"}},
+        // What the shell leaves of  "/F/d/a \"b\" y.KVE": quotes of the name.
+        {{"/F/d/a \"b\" y.KVE", "/X"}, "/F\"/d/a \"\"b\"\" y.KVE\" /X", {"F/d/a \"b\" y.KVE", "X"}},
+        {{"/F/d/\"q\".KVE"}, "/F\"/d/\"\"q\"\".KVE\"", {"F/d/\"q\".KVE"}},
     };
     for (const auto& c : cases) {
         const QString line = BuildCommandLine(c.arguments);
         EXPECT_EQ(line, QString::fromUtf8(c.commandLine));
         EXPECT_EQ(tokens(line), c.expectedTokens) << c.commandLine;
+    }
+}
+
+TEST(BuildCommandLine, EveryCharacterOfAPathReachesTheSwitch)
+{
+    // Whatever a file name may hold on this system comes back from the
+    // tokenizer as it was, for each of the path switches.
+    const QStringList names{
+        QStringLiteral("/d/a \"b\" y.KVE"),
+        QStringLiteral("/d/$(touch x); rm -rf y &.KVE"),
+        QStringLiteral("/d/Gr\u00fc\u00dfe \u00e9t\u00e9 \u65e5\u672c.KVE"),
+        QStringLiteral("/d/it's a \\ back`slash`.KVE"),
+        QStringLiteral("/d/ends with blank /x /S.KVE"),
+        QStringLiteral("/d/\"\"twice\"\".KVE"),
+        QStringLiteral("/d/100 % sure.KVE"),
+    };
+    for (const QString& name : names) {
+        for (const char* letter : {"F", "C", "L"}) {
+            const QString arg = QLatin1Char('/') + QLatin1String(letter) + name;
+            QStringList Parm{QString()};
+            GetParameters(BuildCommandLine(AbsoluteSwitchPaths({arg, QStringLiteral("/X")}, QStringLiteral("/w"))),
+                          Parm);
+            const CommandLineSwitches sw = ParseSwitches(Parm);
+            const std::optional<QString> got = *letter == 'F' ? sw.OpenFile : *letter == 'C' ? sw.CompareFile
+                                                                                              : sw.ResultsFolder;
+            EXPECT_EQ(got, name) << letter << " " << name.toStdString();
+            EXPECT_TRUE(sw.Quit) << name.toStdString();
+        }
     }
 }
 
@@ -148,4 +182,7 @@ TEST(AbsoluteSwitchPaths, RelativeFilesAndFoldersBecomeAbsolute)
                                "/C/home/me/../c.QCX", "/S", "/F", "/X", "/Yrest", "plain"};
     EXPECT_EQ(AbsoluteSwitchPaths(in, QStringLiteral("/home/me")), expected);
     EXPECT_EQ(AbsoluteSwitchPaths(in, QStringLiteral("/home/me/")), expected);
+    // Quotes kept around a relative value: made absolute without them.
+    EXPECT_EQ(AbsoluteSwitchPaths({"/F\"my data/a.KVE\"", "/L\"\""}, QStringLiteral("/home/me")),
+              (QStringList{"/F/home/me/my data/a.KVE", "/L"}));
 }

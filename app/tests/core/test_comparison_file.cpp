@@ -22,10 +22,26 @@ TEST(ComparisonFile, BytesAreOneLinePerItemWithTickAndQuotedPath)
     ASSERT_TRUE(back.ok()) << back.error.toStdString();
     EXPECT_EQ(*back.entries, entries);
 
-    // A double quote in a path has no written form: refused, not mangled.
-    QString offending;
-    EXPECT_FALSE(ComparisonFile::format({{true, QStringLiteral("/a\"b.KVE")}}, &offending));
-    EXPECT_EQ(offending, QStringLiteral("/a\"b.KVE"));
+    // A double quote in a path has no written form, and a line break or
+    // another control character would leave the path's line: the list is
+    // refused, not mangled.
+    const struct {
+        QString path;
+        const char* why;
+    } unstorable[] = {
+        {QStringLiteral("/a\"b.KVE"), "holds a double quote"},
+        {QStringLiteral("/a\nb.KVE"), "holds a line break or another control character"},
+        {QStringLiteral("/a\rb.KVE"), "holds a line break or another control character"},
+        {QStringLiteral("/a\tb.KVE"), "holds a line break or another control character"},
+        {QStringLiteral("/a\u2029b.KVE"), "holds a line break or another control character"},
+    };
+    for (const auto& c : unstorable) {
+        QString offending;
+        EXPECT_FALSE(ComparisonFile::format({{true, QStringLiteral("/ok.KVE")}, {true, c.path}}, &offending));
+        EXPECT_EQ(offending, c.path);
+        EXPECT_EQ(ComparisonFile::whyNotStorable(c.path), QLatin1String(c.why));
+    }
+    EXPECT_EQ(ComparisonFile::whyNotStorable(QStringLiteral("/d/a b;$(x) \u00e9.KVE")), QString());
 }
 
 TEST(ComparisonFile, ReadingAcceptsOtherLineEndsAndRefusesDamage)
@@ -69,6 +85,9 @@ TEST(ComparisonFile, FailedSavesLeaveThePreviousFile)
     // A list that cannot be written, and a write cut short by the file
     // size limit of the process (which holds for every user).
     EXPECT_FALSE(ComparisonFile::save(path, {{true, QStringLiteral("/q\"uote.KVE")}}).isEmpty());
+    EXPECT_EQ(ComparisonFile::save(path, {{true, QStringLiteral("/line\nbreak.KVE")}}),
+              QStringLiteral("the file name /line\nbreak.KVE holds a line break or another control character, "
+                             "which a comparison file cannot store."));
     QList<Entry> many;
     for (int i = 0; i < 500; ++i)
         many.append({i % 2 == 0, QStringLiteral("/data/model number %1.KVE").arg(i)});

@@ -175,14 +175,14 @@ TEST(ContactsImport, CsvFilesAsAddressBooksExportThem)
         QStringList entries;
     };
     const Case cases[] = {
+        // A name with a line break is refused (an entry is one line).
         {"quoted fields with commas, quotes and a line break",
          QStringLiteral("\"First Name\",\"Middle Name\",\"Last Name\",\"E-mail Address\",\"E-mail 2 Address\"\r\n"
                         "\"Ann\",\"\",\"Smith\",\"ann@x.org\",\"other@x.org\"\r\n"
                         "\"Bob \"\"Bobby\"\"\",\"\",\"Jones, Jr.\",\" bob@y.org \",\"\"\r\n"
                         "\"Multi\r\nLine\",\"\",\"Name\",\"ml@x.org\",\"\"\r\n"
                         "\"NoMail\",\"\",\"Person\",\"\",\"\"\r\n"),
-         {"Smith, Ann <ann@x.org>", "Jones, Jr., Bob \"Bobby\" <bob@y.org>", "Name, Multi Line <ml@x.org>",
-          "Person, NoMail <>"}},
+         {"Smith, Ann <ann@x.org>", "Jones, Jr., Bob \"Bobby\" <bob@y.org>", "Person, NoMail <>"}},
         {"semicolons, the type column before the address",
          QStringLiteral("Given Name;Family Name;E-mail 1 - Type;E-mail 1 - Value\n"
                         "Ann;Smith;* Home;ann@x.org\n\n"),
@@ -201,6 +201,54 @@ TEST(ContactsImport, CsvFilesAsAddressBooksExportThem)
     }
     EXPECT_TRUE(Contacts::ParseCsv(QStringLiteral("Name,Phone\nAnn,123\n")).error.contains(QLatin1String("e-mail")));
     EXPECT_FALSE(Contacts::ParseCsv(QString()).error.isEmpty());
+}
+
+TEST(ContactsImport, NamesAndAddressesWithControlCharactersAreRefused)
+{
+    // The escapes are decoded first; whatever still holds a line break or
+    // another control character is counted and left out.
+    struct Case {
+        const char* label;
+        QByteArray vcard;          // the lines between BEGIN and END
+        bool refused;
+    };
+    const Case cases[] = {
+        {"plain", "N:Smith;Ann\r\nEMAIL:ann@x.org\r\n", false},
+        {"escaped line break in the address", "N:Smith;Ann\r\nEMAIL:ann@x.org\\nBcc: b@y.org\r\n", true},
+        {"escaped line break in the name", "N:Smi\\Nth;Ann\r\nEMAIL:ann@x.org\r\n", true},
+        {"quoted-printable CR LF in the name", "N;ENCODING=QUOTED-PRINTABLE:Smi=0D=0Ath;Ann\r\nEMAIL:ann@x.org\r\n", true},
+        {"a tab in the full name", "FN:Ann\tSmith\r\nEMAIL:ann@x.org\r\n", true},
+        {"a line separator in the name", "N:Smi\xE2\x80\xA8th;Ann\r\nEMAIL:ann@x.org\r\n", true},
+        {"escaped separators only", "N:O\\,Brien\\;x;Pat\r\nEMAIL:pat@x.org\r\n", false},
+    };
+    for (const Case& c : cases) {
+        const Contacts::ImportResult imported =
+            Contacts::ParseVCard(QString::fromUtf8("BEGIN:VCARD\r\nVERSION:3.0\r\n" + c.vcard + "END:VCARD\r\n"));
+        EXPECT_TRUE(imported.error.isEmpty()) << c.label;
+        EXPECT_EQ(imported.refused, c.refused ? 1 : 0) << c.label;
+        EXPECT_EQ(imported.contacts.size(), c.refused ? 0 : 1) << c.label;
+    }
+    const Contacts::ImportResult csv = Contacts::ParseCsv(
+        QStringLiteral("Name,Email\r\nAnn,ann@x.org\r\n\"Bob\",\"bob@y.org\r\nCc: c@z.org\"\r\n\"Eve\x01\",eve@x.org\r\n"));
+    EXPECT_EQ(describe(csv.contacts), "Ann,  <ann@x.org> | ");
+    EXPECT_EQ(csv.refused, 2);
+}
+
+TEST(ContactsFile, NoEntryWithAControlCharacterIsReadOrWritten)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Contacts.DAT"));
+    writeBytes(path, "ann@x.org\r\nbad\rline@x.org\r\ntab\there@x.org\r\nbob@y.org\r\n");
+    const Contacts::ReadResult read = Contacts::Read(path);
+    EXPECT_EQ(read.entries, (QStringList{QStringLiteral("ann@x.org"), QStringLiteral("bob@y.org")}));
+    EXPECT_EQ(read.refused, 2);
+
+    const QStringList entries{QStringLiteral("ann@x.org"), QStringLiteral("Smith, Ann <a\nb@x.org>"),
+                              QStringLiteral("c\r@x.org"), QStringLiteral("bob@y.org")};
+    EXPECT_EQ(Contacts::Write(path, entries), QString());
+    EXPECT_EQ(readBytes(path), QByteArray("ann@x.org\r\nbob@y.org\r\n"));
+    EXPECT_EQ(Contacts::Append(path, entries), QString());
+    EXPECT_EQ(readBytes(path), QByteArray("ann@x.org\r\nbob@y.org\r\nann@x.org\r\nbob@y.org\r\n"));
 }
 
 TEST(ContactsImport, DuplicatesAndProgress)

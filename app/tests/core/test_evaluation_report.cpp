@@ -199,7 +199,9 @@ TEST(EvaluationReport, BadDataNeverBreaksTheRun)
         {"three points on a line", {{"1", "", "2", ""}, {"2", "", "4", ""}, {"3", "", "6", ""}}},
         {"all zeros", {{"0", "0", "0", "0"}, {"0", "0", "0", "0"}, {"0", "0", "0", "0"}}},
         {"huge values", {{"1e300", "", "2e300", ""}, {"-1e300", "", "1e299", ""}, {"3e300", "", "-1e300", ""}}},
-        {"text in the cells", {{"abc", "x", "1", "y"}, {"2", "", "zz", ""}, {"3", "", "5", ""}, {"4", "", "", ""}}},
+        // Text in an X or Y cell stops the run before it starts (see the
+        // evaluation run's tests); SDs that are not numbers read 0.
+        {"text in the SD cells", {{"1", "x", "1", "y"}, {"2", "", "2.5", "zz"}, {"3", "?", "5", ""}, {"4", "", "3.5", ""}}},
     };
     for (const Case& c : cases) {
         DataMatrix m(static_cast<int>(c.rows.size()) + 1);

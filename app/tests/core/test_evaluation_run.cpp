@@ -55,14 +55,18 @@ TEST(EvaluationRun, UsedRowRule)
         const DataMatrix m = makeMatrix({{"1", "", "2", "", c.mark}});
         EXPECT_EQ(gatherEvaluationData(m, 2).N, c.used ? 1 : 0) << "mark '" << c.mark << "'";
     }
-    // An empty X drops the row; an empty or non-numeric Y reads 0; empty SDs read 0.
-    const DataMatrix m = makeMatrix({{"", "1", "2", "1", ""}, {"3", "", "", "", ""}, {"x", "0.5", "abc", "0.25", ""}});
-    const EvaluationData d = gatherEvaluationData(m, 4);
+    // An empty X drops the row whatever its other cells; empty SDs and SDs
+    // that are not numbers read 0.
+    const DataMatrix m = makeMatrix({{"", "1", "abc", "1", ""}, {"3", "", "4", "x", ""}, {"5", "0.5", "6", "0.25", ""}});
+    QString unreadable;
+    const EvaluationData d = gatherEvaluationData(m, 4, false, &unreadable);
+    EXPECT_EQ(unreadable, QString());
     ASSERT_EQ(d.N, 2);
     EXPECT_EQ(d.X[1], 3);
-    EXPECT_EQ(d.Y[1], 0);
+    EXPECT_EQ(d.Y[1], 4);
     EXPECT_EQ(d.SDX[1], 0);
-    EXPECT_EQ(d.X[2], 0);
+    EXPECT_EQ(d.SDY[1], 0);
+    EXPECT_EQ(d.X[2], 5);
     EXPECT_EQ(d.SDX[2], 0.5);
     EXPECT_EQ(d.SDY[2], 0.25);
     // Only the grid's rows count, not the spare row of the matrix.
@@ -95,6 +99,61 @@ TEST(EvaluationRun, FewerThanThreeRowsEndSilentlyButSayWhy)
         EXPECT_TRUE(out.requests.isEmpty());
         EXPECT_FALSE(out.MeanY.has_value());
         EXPECT_EQ(out.refusal, QLatin1String(c.refusal));
+    }
+}
+
+TEST(EvaluationRun, AUsedXOrYThatIsNoNumberStopsTheRunBeforeAnythingIsComputed)
+{
+    // Four rows of (X, Y) that are numbers; each case puts its cells into
+    // them. The first used row whose X or Y is not a number names itself,
+    // X before Y, with the sheet's column names; rows the run does not use
+    // may hold anything.
+    struct Cell {
+        int row;
+        int column;
+        const char* text;
+    };
+    struct Case {
+        const char* name;
+        std::vector<Cell> cells;
+        const char* refusal;              // "": the run goes ahead
+        bool swapped = false;
+        int gridRows = 5;
+    };
+    const int X = DataMatrix::ColX, Y = DataMatrix::ColY, SDX = DataMatrix::ColSDX, Ex = DataMatrix::ColExclude;
+    const Case cases[] = {
+        {"empty Y", {{3, Y, ""}}, "Row 3: Y (Obs) is empty."},
+        {"blank Y", {{2, Y, "   "}}, "Row 2: Y (Obs) is empty."},
+        {"text X", {{3, X, "abc"}}, "Row 3: X (Pred) is not a number: abc"},
+        {"decimal comma", {{1, X, "6,9"}}, "Row 1: X (Pred) is not a number: 6,9"},
+        {"blank X", {{4, X, " "}}, "Row 4: X (Pred) is empty."},
+        {"X before Y of one row", {{2, Y, ""}, {2, X, "n/a"}}, "Row 2: X (Pred) is not a number: n/a"},
+        {"the first row only", {{4, Y, "x"}, {2, Y, ""}}, "Row 2: Y (Obs) is empty."},
+        {"swapped names", {{2, Y, ""}}, "Row 2: Y (Pred) is empty.", true},
+        {"before too few rows", {{2, Y, "?"}, {3, Ex, "Y"}, {4, Ex, "Y"}}, "Row 2: Y (Obs) is not a number: ?"},
+        {"excluded row with junk", {{2, X, "abc"}, {2, Y, ""}, {2, Ex, "yes"}}, ""},
+        {"row excluded by 0 with junk", {{3, Y, "6,9"}, {3, Ex, "0"}}, ""},
+        {"row without X", {{2, X, ""}, {2, Y, "abc"}}, ""},
+        {"row beyond the dataset's points", {{4, Y, "abc"}}, "", false, 4},
+        {"SD that is not a number", {{2, SDX, "abc"}}, ""},
+    };
+    for (const Case& c : cases) {
+        DataMatrix m = makeMatrix({{"1", "", "1.5", "", ""}, {"2", "", "1.9", "", ""}, {"3", "", "3.4", "", ""},
+                                   {"4", "", "4.2", "", ""}});
+        for (const Cell& cell : c.cells)
+            m.setText(cell.column, cell.row, QString::fromUtf8(cell.text));
+        EvaluationInput o = runInput(c.gridRows);
+        o.settings.sheet.swapped = c.swapped;
+        o.limits.DeviationLower = -7;
+        const EvaluationOutcome out = runEvaluation(m, o);
+        EXPECT_EQ(out.refusal, QString::fromUtf8(c.refusal)) << c.name;
+        EXPECT_EQ(out.ran, !*c.refusal) << c.name;
+        if (*c.refusal) {
+            EXPECT_TRUE(out.requests.isEmpty()) << c.name;
+            EXPECT_TRUE(out.report.isEmpty()) << c.name;
+            EXPECT_FALSE(out.MeanY.has_value()) << c.name;
+            EXPECT_EQ(out.limits.DeviationLower, -7) << c.name;
+        }
     }
 }
 
@@ -187,9 +246,8 @@ TEST(EvaluationRun, NoMethodSelected)
     o.settings.method = RegressionMethod::None;
     const EvaluationOutcome out = runEvaluation(m, o);
     EXPECT_FALSE(out.ran);
-    ASSERT_EQ(out.requests.size(), 1);
-    ASSERT_TRUE(is<RunRequests::ErrorBox>(out.requests[0]));
-    EXPECT_EQ(std::get<RunRequests::ErrorBox>(out.requests[0]).text, QStringLiteral("No option for regression is selected"));
+    // The window shows the refusal in an error box, a command line as its reason.
+    EXPECT_TRUE(out.requests.isEmpty());
     EXPECT_EQ(out.refusal, QStringLiteral("No option for regression is selected"));
 }
 
@@ -309,6 +367,31 @@ TEST(EvaluationRun, SettingsComeFromTheDatasetOptions)
     EXPECT_TRUE(s.sheet.swapped);
     EXPECT_FALSE(s.sheet.invertRanksX);
     EXPECT_TRUE(s.sheet.invertRanksY);
+
+    // The limit boxes: empty gives no limit (the kept one stays), anything
+    // else the number it begins with, 0 when it begins with none.
+    EXPECT_FALSE(start.limits.deviationLower.has_value());
+    EXPECT_FALSE(start.limits.rstdResidueUpper.has_value());
+    struct Box {
+        Option option;
+        const char* text;
+        std::optional<double> EvaluationSettings::Limits::*field;
+        std::optional<double> limit;
+    };
+    using L = EvaluationSettings::Limits;
+    const Box boxes[] = {
+        {Option::DeviationLower, "-0.3", &L::deviationLower, -0.3},
+        {Option::DeviationUpper, " 0.3000", &L::deviationUpper, 0.3},
+        {Option::ResidualLower, "-2.5e-1 units", &L::residualLower, -0.25},
+        {Option::ResidualUpper, "abc", &L::residualUpper, 0.0},
+        {Option::RStdResidueLower, "", &L::rstdResidueLower, std::nullopt},
+        {Option::RStdResidueUpper, "3", &L::rstdResidueUpper, 3.0},
+    };
+    for (const Box& b : boxes) {
+        DatasetFile::DatasetOptions typed = defaults;
+        DatasetFile::applyOption(typed, b.option, QLatin1String(b.text));
+        EXPECT_EQ(EvaluationSettings::fromOptions(typed).limits.*b.field, b.limit) << b.text;
+    }
 }
 
 TEST(EvaluationRun, SectionsRunInReportOrderWhenTicked)

@@ -20,6 +20,7 @@ TEST(KVECodePaths, FileNameAndFolder)
         {"", "", "/"},
         {"/x.KVE", "x.KVE", "/"},
         {"C:\\dir\\file.txt", "file.txt", "C:\\dir/"},     // stored Windows paths
+        {"/d/a\\b.KVE", "a\\b.KVE", "/d/"},                 // a name of this system holding "\\"
         {"/d/sub/", "", "/d/sub/"},
     };
     for (const Case& c : cases) {
@@ -45,6 +46,14 @@ TEST(KVECodePaths, FileExists)
     EXPECT_TRUE(FileExists(dir.filePath(QStringLiteral("Notes*.TXT"))));
     EXPECT_FALSE(FileExists(dir.filePath(QStringLiteral("Results????.TXT"))));
     EXPECT_FALSE(FileExists(QStringLiteral("/no/such/folder/*.TXT")));
+
+    // Names holding "\\", "*" or "?" themselves are found as they stand.
+    for (const char* name : {"a\\b.KVE", "c*d.KVE", "e?.KVE"}) {
+        QFile f(dir.filePath(QLatin1String(name)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.close();
+        EXPECT_TRUE(FileExists(f.fileName())) << name;
+    }
 }
 
 TEST(KVECodeSplit, SplitText)
@@ -81,6 +90,7 @@ TEST(KVECodeSplit, ParseFileSelection)
         {QStringLiteral("/d") + nul + "a" + nul + "b" + nul, 2, {"/d", "a", "b"}},
         {QStringLiteral("/d") + nul + "a" + nul + "b", 1, {"/d", "a"}},      // unclosed name ignored
         {QStringLiteral("C:\\d\\x.KVE") + nul, 1, {"C:\\d", "x.KVE"}},
+        {QStringLiteral("/d/a\\b.KVE") + nul, 1, {"/d", "a\\b.KVE"}},
     };
     for (const Case& c : cases) {
         QStringList names;

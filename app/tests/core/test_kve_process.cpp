@@ -15,6 +15,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -145,6 +152,14 @@ QByteArray readSample()
     return sample.readAll();
 }
 
+// Names that a shell, the tokenizer or a file format could take apart.
+const char* const OddNames[] = {
+    "a \"b\" y",
+    "$(touch pwned); `touch pwned` & x",
+    "Gr\xc3\xbc\xc3\x9f""e \xc3\xb1 \xe6\x97\xa5",
+    "back\\slash 100 %",
+};
+
 } // namespace
 
 TEST_F(KveProcess, SavesTheReportUnderTheNextFreeNumberAndEnds)
@@ -165,11 +180,23 @@ TEST_F(KveProcess, SavesTheReportUnderTheNextFreeNumberAndEnds)
     EXPECT_TRUE(QFile::exists(out + QStringLiteral("Notes0001.TXT")));
 }
 
+TEST_F(KveProcess, WithoutAFolderTheReportGoesBesideTheDataset)
+{
+    QDir(home.path()).mkpath(QStringLiteral("trials"));
+    const QString dataset = path(QStringLiteral("trials/sample.KVE"));
+    ASSERT_TRUE(QFile::copy(Sample, dataset));
+    const Result r = run({QStringLiteral("/F") + dataset, QStringLiteral("/S"), QStringLiteral("/X")});
+    ASSERT_TRUE(r.finished);
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(QFileInfo(path(QStringLiteral("trials/Notes0000.TXT"))).isFile());
+    EXPECT_FALSE(QFile::exists(QFileInfo(QStringLiteral(KVE_BINARY)).dir().filePath(QStringLiteral("Notes0000.TXT"))));
+}
+
 TEST_F(KveProcess, EverySectionTickedWritesTheWholeReportAlsoOnBadData)
 {
     // The sample ticks every section of the report, /R the residual
     // analysis. With its own data and with data no statistic can be formed
-    // on (constant X, a text cell), the unattended run ends with 0 and the
+    // on (constant X), the unattended run ends with 0 and the
     // folder holds the one whole report, nothing half-written beside it.
     const QByteArray all = readSample();
     const QByteArray options = all.left(all.indexOf("\r\nN=") + 2);   // the options, before "N="
@@ -178,7 +205,7 @@ TEST_F(KveProcess, EverySectionTickedWritesTheWholeReportAlsoOnBadData)
         QByteArray content;
     } cases[] = {
         {"sample.KVE", all},
-        {"constant.KVE", options + "N=4\r\nDATA:\r\n\"2\",,\"1\",,,,\r\n\"2\",,\"3\",,,,\r\n\"2\",,\"abc\",,,,\r\n"
+        {"constant.KVE", options + "N=4\r\nDATA:\r\n\"2\",,\"1\",,,,\r\n\"2\",,\"3\",,,,\r\n\"2\",,\"3\",,,,\r\n"
                                    "\"2\",,\"4\",,,,\r\n"},
     };
     for (const auto& c : cases) {
@@ -244,12 +271,125 @@ TEST_F(KveProcess, NothingToEvaluateEndsNonZeroWithAReason)
                               QStringLiteral("/L") + path(QStringLiteral("out/")), QStringLiteral("/X")});
         ASSERT_TRUE(r.finished) << c.name;
         EXPECT_EQ(r.status, 1) << c.name;
-        EXPECT_TRUE(r.err.contains(QLatin1String(c.reason))) << c.name << ": " << r.err.toStdString();
-        // Each message on a line of its own.
-        for (const QString& line : r.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-            EXPECT_EQ(line.count(QStringLiteral("KVE: ")), 1) << line.toStdString();
+        // One line: the reason.
+        EXPECT_EQ(r.err, QLatin1String(c.reason) + QLatin1Char('\n')) << c.name;
     }
     EXPECT_TRUE(QDir(path(QStringLiteral("out"))).isEmpty());
+}
+
+TEST_F(KveProcess, AUsedCellThatIsNoNumberEndsNonZeroWithItsRowAndNoReport)
+{
+    // The sample's options with four rows; each case changes one of them.
+    // A used row whose X or Y is empty or not a number: status 1, one line
+    // on stderr naming the row, the column and what it holds, and no
+    // report. Rows the run does not use may hold anything.
+    const QByteArray all = readSample();
+    const QByteArray options = all.left(all.indexOf("\r\nN=") + 2);   // the options, before "N="
+    const QByteArray rows[] = {"\"1.5\",,\"1.2\",,,,\r\n", "\"2.5\",,\"2.9\",,,,\r\n", "\"3.5\",,\"3.1\",,,,\r\n",
+                               "\"4.5\",,\"4.8\",,,,\r\n"};
+    struct Case {
+        const char* name;
+        int row;                          // 1..4: the row replaced; 5: a fifth line beyond N=4
+        QByteArray line;
+        const char* reason;               // "": a report is saved
+    };
+    const Case cases[] = {
+        {"empty-y", 3, "\"3.5\",,,,,,\r\n", "KVE: Row 3: Y (Obs) is empty."},
+        {"text-x", 2, "\"abc\",,\"2.9\",,,,\r\n", "KVE: Row 2: X (Pred) is not a number: abc"},
+        {"comma-x", 1, "\"6,9\",,\"1.2\",,,,\r\n", "KVE: Row 1: X (Pred) is not a number: 6,9"},
+        {"excluded-junk", 2, "\"abc\",,,,,,\"Y\"\r\n", ""},
+        {"beyond-n", 5, "\"4\",,\"abc\",,,,\r\n", ""},
+    };
+    for (const Case& c : cases) {
+        QByteArray data = "N=4\r\nDATA:\r\n";
+        for (int r = 1; r <= 4; ++r)
+            data += r == c.row ? c.line : rows[r - 1];
+        if (c.row == 5)
+            data += c.line;
+        QFile f(path(QLatin1String(c.name) + QStringLiteral(".KVE")));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(options + data);
+        f.close();
+        const QString out = path(QStringLiteral("out-") + QLatin1String(c.name) + QLatin1Char('/'));
+        QDir().mkpath(out);
+        const Result r = run({QStringLiteral("/F") + f.fileName(), QStringLiteral("/S"), QStringLiteral("/L") + out,
+                              QStringLiteral("/X")});
+        ASSERT_TRUE(r.finished) << c.name;
+        const QStringList saved = QDir(out).entryList(QDir::Files | QDir::Hidden);
+        if (*c.reason) {
+            EXPECT_EQ(r.status, 1) << c.name;
+            EXPECT_EQ(r.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts), QStringList{QLatin1String(c.reason)}) << c.name;
+            EXPECT_TRUE(saved.isEmpty()) << c.name;
+        } else {
+            EXPECT_EQ(r.status, 0) << c.name << ": " << r.err.toStdString();
+            EXPECT_EQ(saved, QStringList{QStringLiteral("Notes0000.TXT")}) << c.name;
+        }
+    }
+}
+
+TEST_F(KveProcess, LimitsTheDatasetHoldsAreTheLimitsOfItsReport)
+{
+    // The sample with limits of its own (its confidence box still "95"):
+    // the report's deviation interval is the dataset's, and the deviation,
+    // residue and studentized deleted residue columns are marked against
+    // the dataset's limits, not against those the run would derive
+    // (+-0.5581, +-0.6452 and +-2.5).
+    QByteArray content = readSample();
+    const std::pair<const char*, const char*> limits[] = {
+        {"DEVIATION_LOWER=", "-0.3"}, {"DEVIATION_UPPER=", "0.3"},   {"RESIDUAL_LOWER=", "-0.2"},
+        {"RESIDUAL_UPPER=", "0.2"},   {"RSTD_RESIDUE_LOWER=", "-1"}, {"RSTD_RESIDUE_UPPER=", "1"},
+    };
+    for (const auto& [key, value] : limits) {
+        const QByteArray line = QByteArray("\r\n") + key + "\r\n";
+        ASSERT_TRUE(content.contains(line)) << key;
+        content.replace(line, QByteArray("\r\n") + key + value + "\r\n");
+    }
+    ASSERT_TRUE(content.contains("\r\nDEVIATION_CI_PROB=95\r\n"));
+    QFile f(path(QStringLiteral("limits.KVE")));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(content);
+    f.close();
+    const QString out = path(QStringLiteral("out/"));
+    QDir().mkpath(out);
+    const Result r = run({QStringLiteral("/F") + f.fileName(), QStringLiteral("/R"), QStringLiteral("/S"),
+                          QStringLiteral("/L") + out, QStringLiteral("/X")});
+    ASSERT_TRUE(r.finished);
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    QFile saved(out + QStringLiteral("Notes0000.TXT"));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(saved.readAll()).split(QStringLiteral("\r\n"));
+    EXPECT_TRUE(lines.contains(QStringLiteral("Deviation interval [lower - upper]                     : [-0.3000, 0.3000]")));
+
+    // The table: a header, a rule, one line per point, a rule. The cell of
+    // column k (0 = the first after "#") is characters 4 + 10 k .. + 8,
+    // its mark the character after.
+    qsizetype at = lines.indexOf(QStringLiteral("Analysis of Residuals"));
+    ASSERT_GE(at, 0);
+    while (at < lines.size() && !lines[at].startsWith(QStringLiteral("  #  X values")))
+        ++at;
+    ASSERT_LT(at, lines.size());
+    const QString heads = lines[at];
+    struct Column {
+        const char* header;
+        double lower, upper;              // the dataset's limits
+        double derived;                   // the half width the run would derive
+    };
+    const Column columns[] = {{"Deviation", -0.3, 0.3, 0.5581}, {"Residue", -0.2, 0.2, 0.6452}, {"RStdtRes", -1, 1, 2.5}};
+    for (const Column& c : columns) {
+        const QString name = QLatin1String(c.header);
+        const qsizetype end = heads.indexOf(QLatin1Char(' ') + name + QLatin1Char(' ')) + 1 + name.size();
+        ASSERT_GT(end, 4) << c.header;
+        const qsizetype cell = 4 + 10 * ((end - 5) / 10);
+        int newlyMarked = 0;
+        for (qsizetype i = at + 2; i < lines.size() && !lines[i].startsWith(QLatin1Char('-')); ++i) {
+            const double v = lines[i].mid(cell, 9).toDouble();
+            const bool outside = v < c.lower || v > c.upper;
+            EXPECT_EQ(lines[i].at(cell + 9), outside ? QLatin1Char('*') : QLatin1Char(' '))
+                << c.header << ": " << lines[i].toStdString();
+            newlyMarked += outside && std::fabs(v) < c.derived;
+        }
+        EXPECT_GT(newlyMarked, 0) << c.header;
+    }
 }
 
 TEST_F(KveProcess, BrokenCommandLinesAndMissingFilesEndNonZeroWithAReason)
@@ -271,7 +411,7 @@ TEST_F(KveProcess, BrokenCommandLinesAndMissingFilesEndNonZeroWithAReason)
         {{"/F" + path("missing.KVE"), "/S", "/X"}, "KVE: dataset file not found: "},
         // A blank after /F: the file name is split off, /X still holds.
         {{"/F", path("missing.KVE"), "/X"}, "KVE: /F names no dataset file"},
-        {{"/F" + path("bad.KVE"), "/X"}, "KVE: the dataset could not be loaded: "},
+        {{"/F" + path("bad.KVE"), "/X"}, "KVE: Load: The file '"},
         {{"/C" + path("missing.QCX"), "/X"}, "KVE: comparison file not found: "},
         {{"/C" + path("bad.QCX"), "/X"}, "KVE: the comparison file '"},
     };
@@ -279,7 +419,9 @@ TEST_F(KveProcess, BrokenCommandLinesAndMissingFilesEndNonZeroWithAReason)
         const Result r = run(c.args, 30000);
         ASSERT_TRUE(r.finished) << c.args.join(' ').toStdString();
         EXPECT_EQ(r.status, 1) << c.args.join(' ').toStdString();
-        EXPECT_TRUE(r.err.contains(QLatin1String(c.reason))) << r.err.toStdString();
+        EXPECT_TRUE(r.err.startsWith(QLatin1String(c.reason))) << r.err.toStdString();
+        // One line: the reason.
+        EXPECT_EQ(r.err.count(QLatin1Char('\n')), 1) << r.err.toStdString();
     }
 
     // Loading only, a comparison file, and a command line without a file,
@@ -409,13 +551,193 @@ TEST_F(KveProcess, ReportGoesUnderANameNothingElseHas)
     EXPECT_TRUE(QDir(out + QStringLiteral("Notes0001.TXT")).isEmpty());
 }
 
+TEST_F(KveProcess, RunsStartedTogetherIntoOneFolderLeaveOneWholeReportEach)
+{
+    // Unattended runs started at the same moment save into one folder, and
+    // each writes its residue file beside the same dataset: every run ends
+    // well and has a report and a residue file of its own, none cut.
+    QByteArray sample = readSample();
+    ASSERT_TRUE(sample.contains("SAVE_RESIDUE_TEXT= 0"));
+    sample.replace("SAVE_RESIDUE_TEXT= 0", "SAVE_RESIDUE_TEXT= 1");
+    QDir(home.path()).mkpath(QStringLiteral("data"));
+    QDir(home.path()).mkpath(QStringLiteral("out"));
+    const QString dataset = path(QStringLiteral("data/sample.KVE"));
+    QFile f(dataset);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(sample);
+    f.close();
+    const QString out = path(QStringLiteral("out/"));
+
+    constexpr int Runs = 6;
+    std::vector<std::unique_ptr<QProcess>> runs;
+    for (int i = 0; i < Runs; ++i) {
+        runs.push_back(std::make_unique<QProcess>());
+        start(*runs.back(), {QStringLiteral("/F") + dataset, QStringLiteral("/R"), QStringLiteral("/S"),
+                             QStringLiteral("/L") + out, QStringLiteral("/X")});
+    }
+    for (auto& p : runs) {
+        const Result r = finish(*p, 120000);
+        ASSERT_TRUE(r.finished);
+        EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    }
+
+    QStringList expectedReports;
+    QStringList expectedResidues;
+    for (int i = 0; i < Runs; ++i) {
+        expectedReports << QStringLiteral("Notes%1.TXT").arg(i, 4, 10, QLatin1Char('0'));
+        expectedResidues << QStringLiteral("Residue%1.TXT").arg(i, 4, 10, QLatin1Char('0'));
+    }
+    const auto filesIn = [](const QString& folder) {
+        return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name).join(QLatin1Char(' ')).toStdString();
+    };
+    EXPECT_EQ(filesIn(out), expectedReports.join(QLatin1Char(' ')).toStdString());
+    EXPECT_EQ(filesIn(path(QStringLiteral("data"))),
+              (expectedResidues << QStringLiteral("sample.KVE")).join(QLatin1Char(' ')).toStdString());
+    expectedResidues.removeLast();
+    QStringList named;
+    for (const QString& name : expectedReports) {
+        QFile saved(out + name);
+        ASSERT_TRUE(saved.open(QIODevice::ReadOnly)) << name.toStdString();
+        const QString report = QString::fromUtf8(saved.readAll());
+        EXPECT_TRUE(report.trimmed().endsWith(QStringLiteral("39:47-54."))) << name.toStdString();
+        const qsizetype at = report.indexOf(QStringLiteral("Residue calculation saved in file:\r\n"));
+        ASSERT_GE(at, 0) << name.toStdString();
+        named << report.mid(at).section(QStringLiteral("\r\n"), 1, 1);
+    }
+    // Each report names its own residue file, and each residue file is whole.
+    named.sort();
+    QStringList residuePaths;
+    for (const QString& name : expectedResidues)
+        residuePaths << path(QStringLiteral("data/") + name);
+    EXPECT_EQ(named.join(QLatin1Char('|')).toStdString(), residuePaths.join(QLatin1Char('|')).toStdString());
+    for (const QString& residue : residuePaths) {
+        QFile file(residue);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray text = file.readAll();
+        EXPECT_TRUE(text.startsWith("Analysis of Residuals\r\n")) << residue.toStdString();
+        // Six lines before the sample's 24 used rows, two after, each ending in CR LF.
+        EXPECT_EQ(text.count("\r\n"), 6 + 24 + 2) << residue.toStdString();
+    }
+}
+
+TEST_F(KveProcess, AFullDiskSaysSo)
+{
+    // The report's folder is a small file system of its own that is almost
+    // full: part of the report fits, the rest does not. The mount lives in
+    // a mount namespace of the started program alone (as root, else in a
+    // user namespace of its own); where neither can be made, the test is
+    // skipped.
+    const QString full = path(QStringLiteral("full"));
+    QDir().mkpath(full);
+    // The child runs the modifier between fork and exec, where nothing may
+    // allocate: every text and buffer is made here.
+    const QByteArray mountPoint = QFile::encodeName(full);
+    const QByteArray fillerPath = mountPoint + "/filler";
+    const QByteArray uidMap = "0 " + QByteArray::number(::getuid()) + " 1";
+    const QByteArray gidMap = "0 " + QByteArray::number(::getgid()) + " 1";
+    const QByteArray filler(48 * 1024, 'x');   // 48 KiB of 64: the report (above 20 KiB) does not fit
+    QProcess p;
+    p.setChildProcessModifier([&] {
+        const auto writeFile = [](const char* file, const char* text, qsizetype size) {
+            const int fd = ::open(file, O_WRONLY);
+            const bool ok = fd >= 0 && ::write(fd, text, size_t(size)) == size;
+            if (fd >= 0)
+                ::close(fd);
+            return ok;
+        };
+        bool own = ::unshare(CLONE_NEWNS) == 0;
+        if (!own && ::unshare(CLONE_NEWUSER | CLONE_NEWNS) == 0)
+            own = writeFile("/proc/self/setgroups", "deny", 4)
+                  && writeFile("/proc/self/uid_map", uidMap.constData(), uidMap.size())
+                  && writeFile("/proc/self/gid_map", gidMap.constData(), gidMap.size());
+        if (!own || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
+            || ::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=64k") != 0)
+            ::_exit(77);
+        const int fd = ::open(fillerPath.constData(), O_WRONLY | O_CREAT, 0600);
+        if (fd < 0 || ::write(fd, filler.constData(), size_t(filler.size())) != filler.size())
+            ::_exit(77);
+        ::close(fd);
+    });
+    start(p, {QStringLiteral("/F") + Sample, QStringLiteral("/S"), QStringLiteral("/L") + full + QLatin1Char('/'),
+              QStringLiteral("/X")});
+    const Result r = finish(p);
+    ASSERT_TRUE(r.finished);
+    if (r.status == 77)
+        GTEST_SKIP() << "no small file system of its own could be mounted here";
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("KVE: the report could not be saved in ") + full
+                               + QStringLiteral("/: No space left on device")))
+        << r.err.toStdString();
+    EXPECT_FALSE(r.err.contains(QStringLiteral("Unknown error"))) << r.err.toStdString();
+}
+
+TEST_F(KveProcess, OddCharactersInPathsReachTheirSwitches)
+{
+    // Blanks, double quotes, $(...), ";", "\\" and letters beyond ASCII in
+    // the dataset's, the results folder's and the comparison file's names:
+    // each switch gets its path whole, and nothing is run.
+    QFile list(path(QStringLiteral("list.QCX")));
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write(("#TRUE#,\"" + Sample + "\"\r\n").toUtf8());
+    list.close();
+    for (const char* odd : OddNames) {
+        const QString name = QString::fromUtf8(odd);
+        const QString folder = path(name + QStringLiteral(" out/"));
+        QDir().mkpath(folder);
+        const QString dataset = path(name + QStringLiteral(".KVE"));
+        const QString comparison = path(name + QStringLiteral(".QCX"));
+        ASSERT_TRUE(QFile::copy(Sample, dataset));
+        ASSERT_TRUE(QFile::copy(list.fileName(), comparison));
+        const Result r = run({QStringLiteral("/F") + dataset, QStringLiteral("/S"), QStringLiteral("/L") + folder,
+                              QStringLiteral("/C") + comparison, QStringLiteral("/X")});
+        ASSERT_TRUE(r.finished) << odd;
+        EXPECT_EQ(r.status, 0) << odd << ": " << r.err.toStdString();
+        EXPECT_TRUE(QFileInfo(folder + QStringLiteral("Notes0000.TXT")).isFile()) << odd;
+    }
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("pwned"))));
+}
+
 TEST_F(KveProcess, AFailedPrintEndsWithItsReason)
 {
     const Result r = run({QStringLiteral("/F") + Sample, QStringLiteral("/P"), QStringLiteral("/X")});
     ASSERT_TRUE(r.finished);
     EXPECT_EQ(r.status, 1) << r.err.toStdString();
-    EXPECT_TRUE(r.err.contains(QStringLiteral("KVE: the report could not be printed: No printer is installed.")))
-        << r.err.toStdString();
+    // The box that said so is not written besides: one line.
+    EXPECT_EQ(r.err, QStringLiteral("KVE: the report could not be printed: No printer is installed.\n"));
+}
+
+TEST_F(KveProcess, StartsThatNobodySeesEndWithinSecondsWithOneLine)
+{
+    // Without a display no window is waited for: a command line without /X
+    // is run and ends the program; one with nothing to run says how to run
+    // a job. Each ends at once with one line on stderr.
+    const QString noDisplay = QStringLiteral("KVE: there is no display to show the window on; for an unattended "
+                                             "job run KVE \"/F<dataset>.KVE\" /S \"/L<folder for reports>/\" /X\n");
+    const QString endedAfter = QStringLiteral("KVE: there is no display, so KVE ended after its command line (/X "
+                                              "ends it so without this note)\n");
+    QDir(home.path()).mkpath(QStringLiteral("out"));
+    const struct {
+        QStringList args;
+        int status;
+        QString line;
+    } cases[] = {
+        {{}, 1, noDisplay},
+        {{"--help"}, 1, noDisplay},
+        {{"-h"}, 1, noDisplay},
+        {{Sample}, 1, noDisplay},
+        {{"/G", "/R", "/S"}, 1, noDisplay},
+        {{"/F" + Sample, "/S", "/L" + path("out/")}, 0, endedAfter},
+        {{"/F" + Sample, "/Y"}, 0, endedAfter},
+        {{"/F" + path("missing.KVE"), "/S"}, 1, "KVE: dataset file not found: " + path("missing.KVE") + "\n"},
+    };
+    for (const auto& c : cases) {
+        const Result r = run(c.args, 30000);
+        ASSERT_TRUE(r.finished) << c.args.join(' ').toStdString();
+        EXPECT_EQ(r.status, c.status) << c.args.join(' ').toStdString();
+        EXPECT_EQ(r.err, c.line) << c.args.join(' ').toStdString();
+    }
+    // The run without /X did its work.
+    EXPECT_TRUE(QFile::exists(path(QStringLiteral("out/Notes0000.TXT"))));
 }
 
 TEST_F(KveProcess, WithoutARuntimeFolderItMakesAPrivateOneSilently)
@@ -516,8 +838,9 @@ TEST_F(KveDesktop, StartsOnTheSameDisplayHandOverAllOthersRunTheirOwnJob)
     start(relative, {QStringLiteral("/Fbad.KVE")}, path(QStringLiteral("elsewhere")), onA);
     const Result relativeRun = finish(relative);
     EXPECT_EQ(relativeRun.status, 1);
-    EXPECT_TRUE(relativeRun.err.contains(QStringLiteral("could not be loaded: ") + path(QStringLiteral("elsewhere/bad.KVE"))))
-        << relativeRun.err.toStdString();
+    EXPECT_EQ(relativeRun.err, QStringLiteral("KVE: Load: The file '") + path(QStringLiteral("elsewhere/bad.KVE"))
+                                   + QStringLiteral("' could not be loaded: it is not a KVE dataset file (its first "
+                                                    "line holds no version numbers).\n"));
 
     // /X handed over ends both.
     const Result quit = run({QStringLiteral("/F") + Sample, QStringLiteral("/Y"), QStringLiteral("/X")}, 60000, onA);
@@ -526,6 +849,31 @@ TEST_F(KveDesktop, StartsOnTheSameDisplayHandOverAllOthersRunTheirOwnJob)
     const Result firstEnd = finish(first, 20000);
     EXPECT_TRUE(firstEnd.finished);
     EXPECT_EQ(firstEnd.status, 0) << firstEnd.err.toStdString();
+}
+
+TEST_F(KveDesktop, OddCharactersInPathsSurviveTheHandOver)
+{
+    QProcess first;
+    startFirst(first, {}, displayA.name());
+    ASSERT_EQ(first.state(), QProcess::Running) << first.readAllStandardError().toStdString();
+    const QProcessEnvironment onA = environment(displayA.name());
+    for (const char* odd : OddNames) {
+        const QString name = QString::fromUtf8(odd);
+        const QString folder = path(name + QStringLiteral(" out/"));
+        QDir().mkpath(folder);
+        const QString dataset = path(name + QStringLiteral(".KVE"));
+        ASSERT_TRUE(QFile::copy(Sample, dataset));
+        const Result r = run({QStringLiteral("/F") + dataset, QStringLiteral("/S"), QStringLiteral("/L") + folder}, 60000,
+                             onA);
+        ASSERT_TRUE(r.finished) << odd;
+        EXPECT_EQ(r.status, 0) << odd << ": " << r.err.toStdString();
+        EXPECT_TRUE(QFileInfo(folder + QStringLiteral("Notes0000.TXT")).isFile()) << odd;
+        EXPECT_EQ(first.state(), QProcess::Running) << odd << ": the first instance took it";
+    }
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("pwned"))));
+    const Result quit = run({QStringLiteral("/X")}, 60000, onA);
+    EXPECT_EQ(quit.status, 0) << quit.err.toStdString();
+    EXPECT_TRUE(finish(first, 20000).finished);
 }
 
 TEST_F(KveDesktop, AnInstanceThatWasKilledDoesNotBlockTheNextStart)

@@ -161,8 +161,7 @@ TEST(PlotPoints, CellsThatAreNotNumbers)
     const PlotPoints refused = buildPlotPoints(dataset(rows), PlotCommand::Scatter, options);
     EXPECT_EQ(refused.status, PlotPoints::Status::NotNumeric);
     EXPECT_EQ(refused.messageTitle, QStringLiteral("Plot"));
-    EXPECT_EQ(refused.message,
-              QStringLiteral("The \"Y (Obs)\" cell of row 2 does not hold a number, so the plot cannot be drawn."));
+    EXPECT_EQ(refused.message, QStringLiteral("Row 2: Y (Obs) is empty."));
 
     // An excluded row is never read.
     DataMatrix m = dataset(rows);

@@ -62,17 +62,21 @@ TEST(RExchangeNames, BasePathDropsTheSuffixOnly)
 TEST(RExchangeNames, DataFileBesideTheNamedFileElseNumberedInTheWorkFolder)
 {
     QTemporaryDir dir;
-    EXPECT_EQ(s(dataFilePath(QStringLiteral("/d/trial.KVE"), dir.path())), "/d/trial.CSV");
-    EXPECT_EQ(s(dataFilePath(QStringLiteral("/d/models.QCX"), QString())), "/d/models.CSV");
+    EXPECT_EQ(s(dataFilePath(QStringLiteral("/d/trial.KVE"))), "/d/trial.CSV");
+    EXPECT_EQ(s(dataFilePath(QStringLiteral("/d/models.QCX"))), "/d/models.CSV");
 
-    const QString work = dir.path() + QStringLiteral("/KVE Files/");
-    EXPECT_EQ(dataFilePath(QString(), dir.path()), work + QStringLiteral("R_Analysis1.CSV"));
-    touch(work + QStringLiteral("R_Analysis1.CSV"));
+    const QString work = workFolder(dir.path());
+    ASSERT_EQ(work, dir.path() + QStringLiteral("/KVE Files/"));
+    QDir().mkpath(work);
+    const NewFile first = writeAnalysisFile(work, "a");
+    EXPECT_EQ(first.path, work + QStringLiteral("R_Analysis1.CSV"));
     QDir().mkpath(work + QStringLiteral("R_Analysis2.CSV"));   // a folder takes the name too
-    EXPECT_EQ(dataFilePath(QString(), dir.path()), work + QStringLiteral("R_Analysis3.CSV"));
+    const NewFile third = writeAnalysisFile(work, "c");
+    EXPECT_EQ(third.path, work + QStringLiteral("R_Analysis3.CSV"));
+    EXPECT_EQ(readBytes(first.path), QByteArray("a"));
+    EXPECT_EQ(readBytes(third.path), QByteArray("c"));
 
     // No file and no documents folder: no place, never the root.
-    EXPECT_EQ(dataFilePath(QString(), QString()), QString());
     EXPECT_EQ(folderOf(QString()), QString());
     EXPECT_EQ(folderOf(QStringLiteral("trial.KVE")), QString());
     EXPECT_EQ(workFolder(QString()), QString());

@@ -317,23 +317,39 @@ TEST_F(RRun, FailingTemplateShowsRsErrorInTheLogOrItsExitCode)
     EXPECT_FALSE(QFile::exists(data(QStringLiteral("stop_ST_log1.LOG"))));
 }
 
-TEST_F(RRun, HostileDatasetNameReachesNoShell)
+TEST_F(RRun, HostileDatasetNamesReachNoShellAndTheirOutputsAreShown)
 {
-    const QString name = QStringLiteral("a \"b\" $(touch x);c.KVE");
-    RRunRequest request = single(name);
+    // The shipped template on datasets whose names a shell, R's picture
+    // devices (which read "%" as a format) or a path splitter would take
+    // apart: R writes the text and the picture under the dataset's name,
+    // and both are shown.
+    const char* const names[] = {
+        "a \"b\" $(touch x);c",
+        "back\\slash",
+        "100 % sure %d %s",
+        "Gr\xc3\xbc\xc3\x9f""e \xc3\xa9t\xc3\xa9",
+        "glob * ? [ab] {c,d} x",
+    };
     const QString cwd = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(data(QString())));
-    const RRunResult result = runRScript(request, host);
-    QDir::setCurrent(cwd);
-    ASSERT_EQ(result.outcome, RRunResult::Outcome::Completed) << s(host.boxTexts().join(QLatin1Char('\n')));
-    EXPECT_TRUE(QFile::exists(data(QStringLiteral("a \"b\" $(touch x);c.CSV"))));
-    EXPECT_TRUE(QFile::exists(data(QStringLiteral("a \"b\" $(touch x);c_SC1_text1.TXT"))));
-    EXPECT_TRUE(QFile::exists(data(QStringLiteral("a \"b\" $(touch x);c_SC1_graph1.BMP"))));
-    EXPECT_FALSE(QFile::exists(data(QStringLiteral("x"))));
-    EXPECT_FALSE(QFile::exists(cwd + QStringLiteral("/x")));
-    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("x"))));
-    ASSERT_EQ(host.texts.size(), 1u);
-    EXPECT_EQ(s(host.texts[0].caption), "Results - a \"b\" $(touch x);c_SC1_text1.TXT");
+    for (const char* odd : names) {
+        host = RecordingHost();
+        const QString name = QString::fromUtf8(odd);
+        RRunRequest request = single(name + QStringLiteral(".KVE"));
+        ASSERT_TRUE(QDir::setCurrent(data(QString())));
+        const RRunResult result = runRScript(request, host);
+        QDir::setCurrent(cwd);
+        ASSERT_EQ(result.outcome, RRunResult::Outcome::Completed) << odd << ": " << s(host.boxTexts().join(QLatin1Char('\n')));
+        EXPECT_TRUE(QFile::exists(data(name + QStringLiteral(".CSV")))) << odd;
+        EXPECT_TRUE(QFile::exists(data(name + QStringLiteral("_SC1_text1.TXT")))) << odd;
+        EXPECT_EQ(readBytes(data(name + QStringLiteral("_SC1_graph1.BMP"))).left(2), QByteArray("BM")) << odd;
+        ASSERT_EQ(host.texts.size(), 1u) << odd << ": " << s(host.boxTexts().join(QLatin1Char('\n')));
+        EXPECT_EQ(host.texts[0].caption, QStringLiteral("Results - ") + name + QStringLiteral("_SC1_text1.TXT"));
+        EXPECT_EQ(host.pictures, QStringList{QStringLiteral("Graphs - ") + name + QStringLiteral("_SC1_graph1.BMP")})
+            << odd;
+        EXPECT_FALSE(QFile::exists(data(QStringLiteral("x"))));
+        EXPECT_FALSE(QFile::exists(cwd + QStringLiteral("/x")));
+        EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("x"))));
+    }
 }
 
 TEST_F(RRun, GroupRunOnAComparisonFile)

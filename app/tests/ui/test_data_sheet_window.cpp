@@ -2,10 +2,13 @@
 // of incomplete rows, the cell editor, the copy/paste keys and dropped files.
 #include "window_fixture.hpp"
 
+#include <QFile>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTextEdit>
 #include <QUrl>
+
+#include <functional>
 
 using DataSheetWindow = WindowTest;
 
@@ -352,4 +355,167 @@ TEST_F(DataSheetWindow, GridFormatsTakenWhenAFormatBoxLosesTheFocus)
     EXPECT_EQ(grid()->textMatrix(1, 1), QStringLiteral("2.5"));
     EXPECT_EQ(grid()->textMatrix(1, 2), QStringLiteral("0.50"));
     EXPECT_EQ(programState().GridFormatXY, QStringLiteral("0.0"));
+}
+
+namespace {
+
+// Rows 1..5 of X = r, Y = 2r; then row 2's Y is typed as "50" without
+// Enter: the editor holds "50", the cell only its first character.
+QLineEdit* typeFiftyIntoRowTwo(frmMain& window, FlexGrid* grid)
+{
+    DataMatrix& m = window.dataMatrix();
+    for (int r = 1; r <= 5; ++r) {
+        m.setNumber(DataMatrix::ColX, r, r);
+        m.setNumber(DataMatrix::ColY, r, 2 * r);
+    }
+    window.showSheet();
+    auto* editor = window.findChild<QLineEdit*>(QStringLiteral("TxtEdit"));
+    grid->setFocus();
+    grid->setCurrentCell(2, DataMatrix::ColY);
+    QKeyEvent five(QEvent::KeyPress, Qt::Key_5, Qt::NoModifier, QStringLiteral("5"));
+    QApplication::sendEvent(grid, &five);
+    QKeyEvent zero(QEvent::KeyPress, Qt::Key_0, Qt::NoModifier, QStringLiteral("0"));
+    QApplication::sendEvent(editor, &zero);
+    return editor;
+}
+
+} // namespace
+
+TEST_F(DataSheetWindow, EveryCommandTakesTheTextOfAnOpenEditorFirst)
+{
+    // Each command runs straight after the typing, without the editor
+    // losing the focus first (as a shortcut key or the command line would
+    // start it): the editor is closed and the cell holds "50" before the
+    // command reads the sheet. Where the command shows what it read, that
+    // is checked too.
+    const QString saved = dir.filePath(QStringLiteral("Typed.KVE"));
+    programState().DocumentsFolder = dir.path();
+    struct Case {
+        const char* name;
+        std::function<void()> command;
+        std::function<void()> check;
+        int column = DataMatrix::ColY;    // where the typed value is afterwards
+    };
+    const std::function<void()> nothing = [] {};
+    const auto savedHoldsFifty = [&] {
+        QFile file(saved);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        EXPECT_TRUE(bytes.contains("\r\n2,,\"50\",,,,\r\n")) << bytes.toStdString();
+        QFile::remove(saved);
+    };
+    const std::vector<Case> cases = {
+        {"Calculate", [&] { window->Command6_Click(); },
+         [&] { EXPECT_DOUBLE_EQ(programState().MeanY, (2 + 50 + 6 + 8 + 10) / 5.0); }},
+        {"Save", [&] {
+             programState().DataFileName = saved;
+             window->Command1_Click();
+         }, savedHoldsFifty},
+        {"As", [&] {
+             platform->fileDialogs.answers = {saved};
+             window->Command17_Click();
+         }, savedHoldsFifty},
+        {"Copy", [&] { window->Command2_Click(); },
+         [&] { EXPECT_TRUE(platform->clipboard.content.contains(QStringLiteral("\n 2,  0,  50,  0,"))) << platform->clipboard.content.toStdString(); }},
+        {"Paste", [&] { window->Command3_Click(); }, nothing},
+        {"Scatter", [&] { window->Command11_Click(); }, nothing},
+        {"Rank", [&] { window->Command14_Click(); }, nothing},
+        {"Histo", [&] { window->Command13_Click(); }, nothing},
+        {"Swap", [&] { window->check(CheckBox::Swap)->setChecked(true); }, nothing, DataMatrix::ColX},
+        {"Apply", [&] { window->Command9_Click(); }, nothing},
+        {"Remove", [&] { window->Command30_Click(); }, nothing},
+        {"Compare", [&] { window->Command23_Click(); }, nothing},
+        {"R Script", [&] { window->Command25_Click(); }, nothing},
+        {"eMail", [&] { window->Command24_Click(); }, nothing},
+        {"Random", [&] { window->Command12_Click(); }, nothing},
+        {"Open", [&] { window->Command8_Click(); }, nothing},
+        {"New (answered No)", [&] {
+             platform->messages.answers = {MsgAnswer::No};
+             window->Command5_Click();
+         }, nothing},
+        {"page switch", [&] { child<QPushButton>(QStringLiteral("CheckButton_1"))->click(); }, nothing},
+        {"command line", [&] {
+             window->prevInstanceButton()->setText(QStringLiteral("/Y"));
+             window->PrevInstanceKVE_Click();
+         }, nothing},
+        {"Quit", [&] { window->Command7_Click(); }, nothing},
+    };
+    for (const Case& c : cases) {
+        window = std::make_unique<frmMain>();
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        platform->clipboard.content.clear();
+        QLineEdit* editor = typeFiftyIntoRowTwo(*window, grid());
+        ASSERT_FALSE(editor->isHidden()) << c.name;
+        ASSERT_EQ(matrix().cell(DataMatrix::ColY, 2).text(), QStringLiteral("5")) << c.name;
+        c.command();
+        EXPECT_TRUE(editor->isHidden()) << c.name;
+        EXPECT_EQ(matrix().cell(c.column, 2).toDisplayString(), QStringLiteral("50")) << c.name;
+        c.check();
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w != window.get())
+                w->close();
+    }
+}
+
+TEST_F(DataSheetWindow, AnEditorThatLosesTheFocusStoresItsText)
+{
+    window->show();
+    QApplication::setActiveWindow(window.get());
+    QLineEdit* editor = typeFiftyIntoRowTwo(*window, grid());
+    // Its own context menu keeps it open.
+    QFocusEvent popup(QEvent::FocusOut, Qt::PopupFocusReason);
+    QApplication::sendEvent(editor, &popup);
+    EXPECT_FALSE(editor->isHidden());
+    // Any other control taking the focus (a click on a button, a text box)
+    // stores the text.
+    box(0)->setFocus();
+    EXPECT_TRUE(editor->isHidden());
+    EXPECT_EQ(matrix().cell(DataMatrix::ColY, 2).text(), QStringLiteral("50"));
+    EXPECT_EQ(grid()->textMatrix(2, DataMatrix::ColY), QStringLiteral("50.0000"));
+}
+
+TEST_F(DataSheetWindow, TabInAnOpenEditorStoresAndMovesOnAsOnTheSheet)
+{
+    window->show();
+    QApplication::setActiveWindow(window.get());
+    const int lastRow = grid()->rows() - 1;
+    const int lastCol = grid()->cols() - 1;
+    auto* editor = child<QLineEdit>(QStringLiteral("TxtEdit"));
+    struct Case {
+        const char* name;
+        int row, col;
+        bool back;
+        int toRow, toCol;                 // 0: the focus leaves the sheet
+    };
+    const Case cases[] = {
+        {"Tab", 2, 3, false, 2, 4},
+        {"Shift+Tab", 2, 3, true, 2, 2},
+        {"Tab at the end of a row", 2, lastCol, false, 3, 1},
+        {"Shift+Tab at the start of a row", 3, 1, true, 2, lastCol},
+        {"Tab after the last cell", lastRow, lastCol, false, 0, 0},
+        {"Shift+Tab before the first cell", 1, 1, true, 0, 0},
+    };
+    for (const Case& c : cases) {
+        grid()->setFocus();
+        grid()->setCurrentCell(c.row, c.col);
+        key(grid(), Qt::Key_7, QStringLiteral("7"));
+        key(editor, Qt::Key_1, QStringLiteral("1"));
+        ASSERT_FALSE(editor->isHidden()) << c.name;
+        if (c.back)
+            key(editor, Qt::Key_Backtab, QString(), Qt::ShiftModifier);
+        else
+            key(editor, Qt::Key_Tab);
+        EXPECT_TRUE(editor->isHidden()) << c.name;
+        EXPECT_EQ(matrix().cell(c.col, c.row).text(), QStringLiteral("71")) << c.name;
+        if (c.toRow == 0) {
+            EXPECT_NE(QApplication::focusWidget(), grid()) << c.name;
+            EXPECT_NE(QApplication::focusWidget(), editor) << c.name;
+            EXPECT_NE(QApplication::focusWidget(), nullptr) << c.name;
+        } else {
+            EXPECT_EQ(QApplication::focusWidget(), grid()) << c.name;
+            EXPECT_EQ(grid()->row(), c.toRow) << c.name;
+            EXPECT_EQ(grid()->col(), c.toCol) << c.name;
+        }
+    }
 }

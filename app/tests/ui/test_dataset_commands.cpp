@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 
 #include <QApplication>
@@ -13,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPushButton>
 #include <QUrl>
 #include <QListWidget>
 #include <QRadioButton>
@@ -26,6 +28,9 @@
 #include "platform/flex_grid.hpp"
 #include "platform/scripted_platform_services.hpp"
 #include "ui/dataset_commands.hpp"
+#include "core/program_info.hpp"
+#include "ui/frm_about.hpp"
+#include "ui/frm_info.hpp"
 #include "ui/frm_main.hpp"
 #include "ui/notes_page.hpp"
 
@@ -515,13 +520,52 @@ TEST_F(DatasetCommandsTest, NotesFiles)
     ASSERT_EQ(launcher.opened.size(), 1);
     EXPECT_EQ(launcher.opened[0], path(QStringLiteral("KVE Files/Notes0002.TXT")));
     EXPECT_EQ(readBytes(launcher.opened[0]), QByteArray("a\r\nb\r\none\r\ntwo\r\n\r\n"));
+}
 
-    // No editor at all: a box says so.
-    launcher.noEditor = QStringLiteral("No editor was found.");
-    page().Command20_Click();
-    EXPECT_EQ(launcher.opened.size(), 1);
-    EXPECT_EQ(messages().asked.back().text, QStringLiteral("No editor was found."));
-    EXPECT_EQ(messages().asked.back().icon, MsgIcon::Exclamation);
+TEST_F(DatasetCommandsTest, AFileNoProgramCouldOpenIsNamedInABox)
+{
+    // Every button that hands a file to the editor or to the desktop's
+    // opener: when that program cannot be started or ends with a failure,
+    // a box names the file, so that the user can open it another way.
+    writeBytes(path(QStringLiteral("a.TXT")), "text");
+    auto& launcher = *static_cast<ScriptedLauncherService*>(&Platform::launcher());
+    launcher.failure = QStringLiteral("no program to open files of its type was found.");
+    frmAbout about;
+    auto* results = new frmInfo();
+    results->setText(QStringLiteral("report"));
+    const struct {
+        const char* button;
+        std::function<void()> press;
+        QString file;
+    } cases[] = {
+        {"Web", [&] { about.findChild<QPushButton*>(QStringLiteral("Command2"))->click(); }, ManualPath()},
+        {"Help", [&] { about.findChild<QPushButton*>(QStringLiteral("Command3"))->click(); }, ManualPath()},
+        {"E", [&] { results->findChild<QPushButton*>(QStringLiteral("Command20"))->click(); },
+         path(QStringLiteral("KVE Files/Results0000.TXT"))},
+        {"Edit", [&] { window->findChild<QPushButton*>(QStringLiteral("Command20"))->click(); },
+         path(QStringLiteral("KVE Files/Notes0000.TXT"))},
+        {"View",
+         [&] {
+             dialogs().answers.push_back(path(QStringLiteral("a.TXT")));
+             DatasetCommands::Command4_Click(*window);
+         },
+         path(QStringLiteral("a.TXT"))},
+    };
+    for (const auto& c : cases) {
+        messages().asked.clear();
+        c.press();
+        QStringList handed = launcher.opened + launcher.documents;
+        EXPECT_EQ(handed.count(c.file), 1) << c.button;
+        ASSERT_EQ(messages().asked.size(), 1u) << c.button;
+        EXPECT_EQ(messages().asked[0].text, QStringLiteral("The file '") + c.file
+                                                + QStringLiteral("' could not be opened: no program to open files "
+                                                                 "of its type was found."))
+            << c.button;
+        EXPECT_EQ(messages().asked[0].icon, MsgIcon::Exclamation) << c.button;
+        launcher.opened.clear();
+        launcher.documents.clear();
+    }
+    delete results;
 }
 
 TEST_F(DatasetCommandsTest, SampleDatasetOpensAndSavesUnchanged)

@@ -5,12 +5,14 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QUrl>
 
 #include "core/settings_store.hpp"
@@ -18,6 +20,7 @@
 #include "ui/frm_compare.hpp"
 #include "ui/frm_compare_r.hpp"
 #include "ui/frm_info.hpp"
+#include "ui/frm_main.hpp"
 #include "ui/twips.hpp"
 #include "window_fixture.hpp"
 
@@ -159,6 +162,35 @@ TEST_F(CompareWindowTest, DroppedFilesAreAddedTicked)
     EXPECT_EQ(label(), QStringLiteral("File names (3 files)"));
 }
 
+TEST_F(CompareWindowTest, NamesWithALineBreakAreNeverListed)
+{
+    // Added through the dialog, dropped, or handed over by the main window:
+    // each such name is refused with a box naming it; the others are listed.
+    const QString broken = QStringLiteral("/d/two\nlines.KVE");
+    platform->fileDialogs.fileLists.push_back({"/d/A.KVE", broken});
+    compare->Command1_Click();
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(QStringLiteral("/d/tab\there.KVE")), QUrl::fromLocalFile(QStringLiteral("/d/B.KVE"))});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list()->viewport(), &enter);
+    QDragMoveEvent over(QPoint(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list()->viewport(), &over);
+    QDropEvent drop(QPoint(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list()->viewport(), &drop);
+    programState().DataFileName = QStringLiteral("/d/cr\rname.KVE");
+    window->Command23_Click();
+    programState().DataFileName.clear();
+
+    EXPECT_EQ(texts(), (QStringList{"/d/A.KVE", "/d/B.KVE"}));
+    ASSERT_EQ(platform->messages.asked.size(), 3u);
+    const QString names[] = {broken, QStringLiteral("/d/tab\there.KVE"), QStringLiteral("/d/cr\rname.KVE")};
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(platform->messages.asked[i].text,
+                  QStringLiteral("The file name '%1' holds a line break or another control character; a comparison "
+                                 "file cannot keep it, so it is not listed.")
+                      .arg(names[i]));
+}
+
 TEST_F(CompareWindowTest, SaveAndOpenTheComparisonFile)
 {
     const QString a = touch(QStringLiteral("A.KVE"));
@@ -175,7 +207,7 @@ TEST_F(CompareWindowTest, SaveAndOpenTheComparisonFile)
     EXPECT_TRUE(saveAsked.save);
     EXPECT_EQ(saveAsked.title, QStringLiteral("Save as compare file"));
     EXPECT_EQ(saveAsked.filter, QStringLiteral("All Files (*.*)|*.*|QCX Files(*.QCX)|*.QCX"));
-    EXPECT_EQ(saveAsked.fileName, QStringLiteral("Trial.KVE"));   // the dataset's name is proposed
+    EXPECT_EQ(saveAsked.fileName, QStringLiteral("Trial.QCX"));   // the dataset's name, as a list
     EXPECT_EQ(saveAsked.initialFolder, dir.filePath(QStringLiteral("sub/")));
     EXPECT_EQ(readBytes(qcx), ("#TRUE#,\"" + a + "\"\r\n#FALSE#,\"" + b + "\"\r\n").toUtf8());
     EXPECT_EQ(state.CompareFileName, qcx);
@@ -192,8 +224,24 @@ TEST_F(CompareWindowTest, SaveAndOpenTheComparisonFile)
     EXPECT_EQ(platform->messages.asked[0].text,
               QStringLiteral("The file '%1' already exists. Do you want to overwrite it?").arg(other));
     EXPECT_EQ(platform->messages.asked[0].buttons, MsgButtons::YesNo);
+    EXPECT_EQ(platform->messages.asked[0].defaultAnswer, MsgAnswer::No);
     EXPECT_EQ(readBytes(other), QByteArray("kept"));
     EXPECT_EQ(state.CompareFileName, qcx);
+
+    // Over a dataset: the question says so, and Enter (No) keeps it.
+    const QString dataset = path(QStringLiteral("m2_poor.KVE"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(KVE_SOURCE_DIR "/examples/crop_yield.KVE"), dataset));
+    const QByteArray datasetBytes = readBytes(dataset);
+    platform->fileDialogs.answers.push_back(dataset);
+    compare->Command10_Click();
+    ASSERT_EQ(platform->messages.asked.size(), 2u);
+    EXPECT_EQ(platform->messages.asked[1].text, QStringLiteral("The file '%1' is a KVE dataset. Do you want to "
+                                                               "replace the dataset by the list of files?")
+                                                    .arg(dataset));
+    EXPECT_EQ(platform->messages.asked[1].defaultAnswer, MsgAnswer::No);
+    EXPECT_EQ(readBytes(dataset), datasetBytes);
+    EXPECT_EQ(state.CompareFileName, qcx);
+    platform->messages.asked.erase(platform->messages.asked.begin() + 1);
 
     // A save that fails says so and names no file.
     platform->fileDialogs.answers.push_back(path(QStringLiteral("no/such/folder/x.QCX")));
@@ -263,7 +311,9 @@ TEST_F(CompareWindowTest, PagesAndTheRFolder)
     EXPECT_EQ(templates->findText(QStringLiteral("GroupCode1.R")), 0);
     ASSERT_EQ(outputs->count(), 1);
     EXPECT_EQ(outputs->item(0)->text(), QStringLiteral("models_GC1_text1.TXT"));
-    EXPECT_EQ(compare->findChild<QLabel*>(QStringLiteral("Label22"))->text(), QStringLiteral("R path not defined"));
+    // Nothing stored: the folder of the Rscript on the PATH.
+    EXPECT_EQ(compare->findChild<QLabel*>(QStringLiteral("Label22"))->text(),
+              QFileInfo(QStandardPaths::findExecutable(QStringLiteral("Rscript"))).absolutePath() + QLatin1Char('/'));
     const QString rFolder = dir.path() + QLatin1Char('/');
     for (const char* program : {"Rscript", "R"}) {
         writeBytes(rFolder + QLatin1String(program), "");

@@ -127,6 +127,36 @@ TEST_F(ResultsWindow, SaveDialogStartsInTheUsersFolders)
     }
 }
 
+TEST_F(ResultsWindow, AutomaticNamesGoToTheUsersFolders)
+{
+    // "Auto saving name?" without a folder from the command line: the
+    // dataset's folder, else the work folder. "Edit" writes into the work
+    // folder. Never the program's own folder.
+    ProgramState& state = programState();
+    state.ResultsFolder.clear();
+    state.DocumentsFolder = dir.path();
+    QDir().mkpath(dir.filePath(QStringLiteral("trials")));
+    QDir().mkpath(dir.filePath(QStringLiteral("KVE Files")));
+    const struct {
+        QString dataFile;
+        QString saved;
+    } cases[] = {
+        {dir.filePath(QStringLiteral("trials/T.KVE")), dir.filePath(QStringLiteral("trials/Notes0000.TXT"))},
+        {QString(), dir.filePath(QStringLiteral("KVE Files/Notes0000.TXT"))},
+    };
+    box("Check2")->setChecked(true);
+    for (const auto& c : cases) {
+        state.DataFileName = c.dataFile;
+        results->Command3_Click();
+        EXPECT_EQ(readAll(c.saved), (Report + QStringLiteral("\r\n")).toUtf8()) << c.saved.toStdString();
+    }
+    state.DataFileName = dir.filePath(QStringLiteral("trials/T.KVE"));
+    results->Command20_Click();
+    EXPECT_EQ(readAll(dir.filePath(QStringLiteral("KVE Files/Results0000.TXT"))), (Report + QStringLiteral("\r\n")).toUtf8());
+    EXPECT_TRUE(QDir(QCoreApplication::applicationDirPath()).entryList({QStringLiteral("*.TXT")}, QDir::Files).isEmpty());
+    state.DataFileName.clear();
+}
+
 TEST_F(ResultsWindow, BatchActionsTellWhatWasNotDone)
 {
     // The command line learns of a report that was not saved or printed,

@@ -173,7 +173,7 @@ TEST_F(HistogramWindows, MessagesInsteadOfCharts)
              fill(4);
              matrix().setText(DataMatrix::ColY, 2, QStringLiteral("n.a."));
          },
-         "The \"Y (Obs)\" cell of row 2 does not hold a number, so the histogram cannot be drawn.", "Histogram"},
+         "Row 2: Y (Obs) is not a number: n.a.", "Histogram"},
     };
     for (const Case& c : cases) {
         matrix().clear();

@@ -429,7 +429,9 @@ TEST_F(MailWindows, ContactsImportShowsItsProgressInTheCaption)
                                    "BEGIN:VCARD\r\nN:Smith;Ann\r\nEMAIL:ann@x.org\r\nEND:VCARD\r\n"
                                    "BEGIN:VCARD\r\nN:Jones;Bob\r\nEMAIL:bob@y.org\r\nEND:VCARD\r\n"
                                    "BEGIN:VCARD\r\nN:Nomail;Nina\r\nEND:VCARD\r\n"
-                                   "BEGIN:VCARD\r\nN:Lab;Office\r\nEMAIL:lab@z.org\r\nEND:VCARD\r\n");
+                                   "BEGIN:VCARD\r\nN:Lab;Office\r\nEMAIL:lab@z.org\r\nEND:VCARD\r\n"
+                                   // refused: an address that would break the file's line
+                                   "BEGIN:VCARD\r\nN:Cut;Line\r\nEMAIL:cut@x.org\\nline@x.org\r\nEND:VCARD\r\n");
     frmeMail contacts(window);
     QStringList captions;
     QObject::connect(&contacts, &QWidget::windowTitleChanged, [&captions](const QString& t) { captions << t; });
@@ -443,6 +445,11 @@ TEST_F(MailWindows, ContactsImportShowsItsProgressInTheCaption)
     EXPECT_EQ(entries, (QStringList{"ann@x.org", "Jones, Bob <bob@y.org>", "Lab, Office <lab@z.org>"}));
     EXPECT_EQ(in<QLabel>(&contacts, "Label1")->text(), QStringLiteral("3 contacts"));
     EXPECT_EQ(readBytes(contactsFile), QByteArray("ann@x.org\r\n")) << "the import alone writes nothing";
+    ASSERT_EQ(boxes().size(), 1u);
+    EXPECT_EQ(boxes()[0].text, QStringLiteral("1 contacts were not imported: their name or address holds a line "
+                                              "break or another control character."));
+    EXPECT_EQ(boxes()[0].title, QStringLiteral("eMail"));
+    platform->messages.asked.clear();
 
     // A file that is no contacts export: the message, the list unchanged.
     const QString other = attachment(QStringLiteral("notes.csv"), "Name,Phone\r\nAnn,123\r\n");

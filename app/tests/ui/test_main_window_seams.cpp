@@ -36,14 +36,20 @@ TEST_F(MainWindowSeams, CalculateRunsOnThreeUsedRowsAndShowsTheReport)
         return found;
     };
     const qsizetype before = reports().size();
-    // Two used rows, and three rows of which one is excluded: silent stop.
+    // Two used rows, and three rows of which one is excluded: a box says
+    // why there is no report, in the words of an unattended run.
     fillRows(matrix(), 2);
     window->Command6_Click();
     fillRows(matrix(), 3);
     matrix().setText(7, 2, QStringLiteral("y"));
     window->Command6_Click();
     EXPECT_EQ(reports().size(), before);
-    EXPECT_TRUE(platform->messages.asked.empty());
+    ASSERT_EQ(platform->messages.asked.size(), 2u);
+    for (const MessageRequest& box : platform->messages.asked) {
+        EXPECT_EQ(box.text, QStringLiteral("nothing to evaluate: only 2 data rows are used; the evaluation needs at least 3"));
+        EXPECT_EQ(box.icon, MsgIcon::Critical);
+    }
+    platform->messages.asked.clear();
 
     matrix().setText(7, 2, QStringLiteral("N"));
     matrix().setNumber(3, 2, 4.5);
@@ -58,6 +64,89 @@ TEST_F(MainWindowSeams, CalculateRunsOnThreeUsedRowsAndShowsTheReport)
     EXPECT_FALSE(report->findChild<QCheckBox*>(QStringLiteral("Auto"))->isChecked());
     EXPECT_DOUBLE_EQ(programState().MeanY, (2 + 4.5 + 6) / 3.0);
     EXPECT_FALSE(window->statusLine()->isVisible());
+}
+
+TEST_F(MainWindowSeams, CalculateRefusesACellThatIsNoNumberWithABoxNamingIt)
+{
+    // Five rows; each case changes some cells. A used row's X or Y that is
+    // empty or not a number: one error box naming the first such cell, no
+    // report, nothing of the run's state changed. Rows the run does not use
+    // may hold anything.
+    struct Cell {
+        int row;
+        int column;
+        const char* text;
+    };
+    struct Case {
+        const char* name;
+        std::vector<Cell> cells;
+        const char* box;                  // "": the report is shown
+        int dataRows = 5;
+    };
+    const int X = DataMatrix::ColX, Y = DataMatrix::ColY, Ex = DataMatrix::ColExclude;
+    const Case cases[] = {
+        {"empty Y", {{4, Y, ""}}, "Row 4: Y (Obs) is empty."},
+        {"text X", {{2, X, "abc"}}, "Row 2: X (Pred) is not a number: abc"},
+        {"decimal comma", {{3, Y, "6,9"}}, "Row 3: Y (Obs) is not a number: 6,9"},
+        {"excluded row with junk", {{2, X, "abc"}, {2, Y, ""}, {2, Ex, "Y"}}, ""},
+        {"row beyond the dataset's points", {{5, Y, "abc"}}, "", 4},
+    };
+    for (const Case& c : cases) {
+        window = std::make_unique<frmMain>();
+        box(0)->setText(QString::number(c.dataRows));
+        window->Command9_Click();
+        fillRows(matrix(), 5);
+        for (const Cell& cell : c.cells)
+            matrix().setText(cell.column, cell.row, QString::fromUtf8(cell.text));
+        programState().MeanY = 0;
+        platform->messages.asked.clear();
+        QSet<QWidget*> before;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            before.insert(w);
+        window->Command6_Click();
+        int reports = 0;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            reports += !before.contains(w) && qobject_cast<frmInfo*>(w) != nullptr;
+        if (*c.box) {
+            ASSERT_EQ(platform->messages.asked.size(), 1u) << c.name;
+            EXPECT_EQ(platform->messages.asked[0].text, QString::fromUtf8(c.box)) << c.name;
+            EXPECT_EQ(platform->messages.asked[0].icon, MsgIcon::Critical) << c.name;
+            EXPECT_EQ(reports, 0) << c.name;
+            EXPECT_EQ(programState().MeanY, 0.0) << c.name;
+        } else {
+            EXPECT_TRUE(platform->messages.asked.empty()) << c.name;
+            EXPECT_EQ(reports, 1) << c.name;
+            EXPECT_NE(programState().MeanY, 0.0) << c.name;
+        }
+    }
+}
+
+TEST_F(MainWindowSeams, CalculateUsesTheLimitsTypedInTheirBoxes)
+{
+    // Limits kept from an earlier run; the deviation boxes typed, the
+    // residual boxes empty: the typed limits are this run's (and are kept
+    // for the next), the empty boxes leave the kept ones.
+    ProgramState& state = programState();
+    state.DeviationLower = state.ResidualLower = -7;
+    state.DeviationUpper = state.ResidualUpper = 7;
+    fillRows(matrix(), 6);
+    matrix().setNumber(3, 4, 9.5);
+    window->check(CheckBox::ResidualAnalysis)->setChecked(true);
+    window->check(CheckBox::ResidueWindow)->setChecked(false);
+    box(9)->setText(QStringLiteral("-0.3"));
+    box(1)->setText(QStringLiteral("0.3"));
+    box(2)->clear();
+    box(3)->clear();
+    window->Command6_Click();
+    QString text;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* info = qobject_cast<frmInfo*>(w); info && info->windowTitle().startsWith(QStringLiteral("Results")))
+            text = info->text();
+    EXPECT_TRUE(text.contains(QStringLiteral("\r\nDeviation interval [lower - upper]                     : [-0.3000, 0.3000]\r\n")));
+    EXPECT_EQ(state.DeviationLower, -0.3);
+    EXPECT_EQ(state.DeviationUpper, 0.3);
+    EXPECT_EQ(state.ResidualLower, -7);
+    EXPECT_EQ(state.ResidualUpper, 7);
 }
 
 TEST_F(MainWindowSeams, CalculateOnTheSampleWritesTheGoldenReport)

@@ -2,6 +2,7 @@
 // the option rules, the limit bands, the status line and keep-on-top.
 #include "window_fixture.hpp"
 
+#include "core/r_runner.hpp"
 #include "core/settings_store.hpp"
 
 #include <QGroupBox>
@@ -13,6 +14,8 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QListWidget>
 #include <QTimer>
 
@@ -198,6 +201,19 @@ TEST_F(OptionPanels, ConfidenceAndDeviationLimitsExcludeEachOther)
     box(9)->setText(QStringLiteral("-3"));
     EXPECT_EQ(box(8)->text(), QStringLiteral("0"));
     EXPECT_EQ(box(1)->text(), QStringLiteral("3"));
+
+    // A dataset's boxes are taken as it stores them: limits and a
+    // confidence that a file holds both stay, whatever their order.
+    window->applyOption(DatasetFile::Option::DeviationLower, QStringLiteral("-0.3"));
+    window->applyOption(DatasetFile::Option::DeviationUpper, QStringLiteral("0.3"));
+    window->applyOption(DatasetFile::Option::DeviationConfidence, QStringLiteral("95"));
+    EXPECT_EQ(box(9)->text(), QStringLiteral("-0.3"));
+    EXPECT_EQ(box(1)->text(), QStringLiteral("0.3"));
+    EXPECT_EQ(box(8)->text(), QStringLiteral("95"));
+    // Typed afterwards, the rule holds again.
+    box(8)->setText(QStringLiteral("90"));
+    EXPECT_EQ(box(9)->text(), QStringLiteral("0"));
+    EXPECT_EQ(box(1)->text(), QStringLiteral("0"));
 }
 
 TEST_F(OptionPanels, BinCountAtLeastThreeWhenTheBoxLosesTheFocus)
@@ -293,6 +309,9 @@ TEST_F(OptionPanels, RScriptPageListsTemplatesOnceAndTheRPath)
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     }
     programState().DataFileName = dir.filePath(QStringLiteral("data/trial.KVE"));
+    // Nothing stored (a fresh HOME): the R folder is that of the Rscript on
+    // the PATH, and the first template is chosen at once.
+    SettingsStore::DeleteSetting(QStringLiteral("RDir"));
     child<QPushButton>(QStringLiteral("CheckButton_4"))->click();
     auto* templates = child<QComboBox>(QStringLiteral("RFile"));
     QStringList names;
@@ -302,16 +321,24 @@ TEST_F(OptionPanels, RScriptPageListsTemplatesOnceAndTheRPath)
     // program's own template comes from the program's folder.
     EXPECT_EQ(names, QStringList({QStringLiteral("SingleCode1.R"), QStringLiteral("singlecodea.r"),
                                   QStringLiteral("SingleCodeB.R")}));
-    EXPECT_EQ(child<QLabel>(QStringLiteral("Label22"))->text(), QStringLiteral("R path not defined"));
-    // A stored R folder shows when R's programs, Rscript and R, are in it.
-    const QString rFolder = dir.filePath(QStringLiteral("R/bin/"));
-    QDir().mkpath(rFolder);
-    ASSERT_TRUE(SettingsStore::SaveSetting(QStringLiteral("RDir"), rFolder));
+    EXPECT_EQ(templates->currentText(), QStringLiteral("SingleCode1.R"));
+    const QString onPath = QStandardPaths::findExecutable(QStringLiteral("Rscript"));
+    ASSERT_FALSE(onPath.isEmpty());
+    EXPECT_EQ(child<QLabel>(QStringLiteral("Label22"))->text(), QFileInfo(onPath).absolutePath() + QLatin1Char('/'));
+    EXPECT_EQ(SettingsStore::GetSetting(QStringLiteral("RDir")), QString());
     const auto reshow = [this] {
         child<QPushButton>(QStringLiteral("CheckButton_0"))->click();
         child<QPushButton>(QStringLiteral("CheckButton_4"))->click();
         return child<QLabel>(QStringLiteral("Label22"))->text();
     };
+    // No R anywhere: none.
+    RProgram::search() = [](const QString&) { return QString(); };
+    EXPECT_EQ(reshow(), QStringLiteral("R path not defined"));
+    RProgram::search() = RProgram::defaultSearch;
+    // A stored R folder shows when R's programs, Rscript and R, are in it.
+    const QString rFolder = dir.filePath(QStringLiteral("R/bin/"));
+    QDir().mkpath(rFolder);
+    ASSERT_TRUE(SettingsStore::SaveSetting(QStringLiteral("RDir"), rFolder));
     EXPECT_EQ(reshow(), QStringLiteral("R path not defined"));
     for (const char* program : {"Rscript", "R"}) {
         QFile f(rFolder + QLatin1String(program));

@@ -1,6 +1,7 @@
 // The production platform layers that can run unattended: the choice and
 // start of an editor, printing to PDF and the file-dialog filters.
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -51,34 +52,94 @@ TEST(PlatformLayers, EditorChoiceVisualThenTheDesktopThenATerminalEditor)
     }
 }
 
+namespace {
+
+// Runs the event loop until `done` holds or ten seconds passed.
+template <class Condition>
+bool waitFor(Condition done)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (!done() && waited.elapsed() < 10000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        QThread::msleep(10);
+    }
+    return done();
+}
+
+QString writeScript(const QString& path, const QByteArray& body)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return QString();
+    f.write("#!/bin/sh\n" + body);
+    f.close();
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return path;
+}
+
+} // namespace
+
 TEST(PlatformLayers, EditorIsStartedWithoutAShell)
 {
     QTemporaryDir dir;
-    const QString script = dir.filePath(QStringLiteral("editor.sh"));
     const QString record = dir.filePath(QStringLiteral("arguments.txt"));
-    {
-        QFile f(script);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("#!/bin/sh\nprintf '%s|' \"$#\" \"$@\" > \"$KVE_TEST_RECORD.tmp\"\nmv \"$KVE_TEST_RECORD.tmp\" \"$KVE_TEST_RECORD\"\n");
-    }
-    QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString script = writeScript(dir.filePath(QStringLiteral("editor.sh")),
+                                       "printf '%s|' \"$#\" \"$@\" > \"$KVE_TEST_RECORD.tmp\"\n"
+                                       "mv \"$KVE_TEST_RECORD.tmp\" \"$KVE_TEST_RECORD\"\n");
     qputenv("KVE_TEST_RECORD", record.toLocal8Bit());
 
     const QString path = dir.filePath(QStringLiteral("Results 0000; rm -rf x $(id).TXT"));
-    ASSERT_TRUE(DesktopLauncherService::start({script, {QStringLiteral("--wait"), path}}));
-    QElapsedTimer waited;
-    waited.start();
-    while (!QFile::exists(record) && waited.elapsed() < 10000)
-        QThread::msleep(20);
+    QStringList failures;
+    DesktopLauncherService::start({script, {QStringLiteral("--wait"), path}},
+                                  [&failures](const QString& reason) { failures << reason; });
+    ASSERT_TRUE(waitFor([&] { return QFile::exists(record); }));
     QFile f(record);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(QString::fromLocal8Bit(f.readAll()), QStringLiteral("2|--wait|") + path + QLatin1Char('|'));
+    // It ended well: nobody is told anything.
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(failures.isEmpty()) << failures.join(' ').toStdString();
 
-    // Where nobody sees windows, no editor is started, and it says so.
+    // Where nobody sees windows, no editor and no opener is started, and
+    // they say so.
     ASSERT_TRUE(nobodyCanSeeWindows());
-    QString error;
-    EXPECT_FALSE(DesktopLauncherService().editFile(path, error));
-    EXPECT_TRUE(error.contains(path)) << error.toStdString();
+    DesktopLauncherService().editFile(path, [&failures](const QString& reason) { failures << reason; });
+    DesktopLauncherService().openDocument(path, [&failures](const QString& reason) { failures << reason; });
+    EXPECT_EQ(failures, QStringList({QStringLiteral("there is no display to show an editor on."),
+                                     QStringLiteral("there is no display to show it on.")}));
+}
+
+TEST(PlatformLayers, AnOpenerThatFailsIsToldOnceWithItsReason)
+{
+    // The opener's own complaints go nowhere; how it ended is told once, in
+    // words for xdg-open's documented statuses.
+    QTemporaryDir dir;
+    const QByteArray complaints = "i=0; while [ $i -lt 17 ]; do echo \"complaint $i\" >&2; i=$((i+1)); done\n";
+    const struct {
+        QString program;
+        QString failure;
+    } cases[] = {
+        {writeScript(dir.filePath(QStringLiteral("xdg-open")), complaints + "exit 3\n"),
+         QStringLiteral("no program to open files of its type was found.")},
+        {writeScript(dir.filePath(QStringLiteral("viewer")), complaints + "exit 4\n"),
+         QStringLiteral("viewer ended with status 4.")},
+        {writeScript(dir.filePath(QStringLiteral("crasher")), "kill -SEGV $$\n"),
+         QStringLiteral("crasher ended abnormally.")},
+        {dir.filePath(QStringLiteral("missing")), QStringLiteral("missing could not be started (")},
+    };
+    for (const auto& c : cases) {
+        QStringList failures;
+        DesktopLauncherService::start({c.program, {dir.filePath(QStringLiteral("KVE.html"))}},
+                                      [&failures](const QString& reason) { failures << reason; });
+        ASSERT_TRUE(waitFor([&] { return !failures.isEmpty(); })) << c.program.toStdString();
+        QCoreApplication::processEvents();
+        ASSERT_EQ(failures.size(), 1) << failures.join('|').toStdString();
+        EXPECT_TRUE(failures[0].startsWith(c.failure)) << failures[0].toStdString();
+    }
+    EXPECT_EQ(DesktopLauncherService::failureOf(QStringLiteral("/usr/bin/xdg-open"), false, 2),
+              QStringLiteral("the desktop's opener did not find it."));
+    EXPECT_EQ(DesktopLauncherService::failureOf(QStringLiteral("/usr/bin/xdg-open"), false, 0), QString());
 }
 
 TEST(PlatformLayers, PrintsLongTextOverSeveralPdfPages)

@@ -107,7 +107,7 @@ TEST_F(PlotCommands, BoxesInsteadOfAChart)
         {"two rows", 2, false, nullptr, false, "Not enough data points to generate a plot", ""},
         {"no ranks yet", 5, true, nullptr, true, "Not enough rank points to generate a plot", ""},
         {"letters in a Y cell", 5, false, "n/a", false,
-         "The \"Y (Obs)\" cell of row 2 does not hold a number, so the plot cannot be drawn.", "Plot"},
+         "Row 2: Y (Obs) is not a number: n/a", "Plot"},
     };
     for (const Case& c : cases) {
         matrix().clear();

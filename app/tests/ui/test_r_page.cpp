@@ -38,11 +38,6 @@ std::string s(const QString& text)
 
 class FakeDesktop : public DesktopServices {
 public:
-    bool openDocument(const QString& path) override
-    {
-        documents << path;
-        return true;
-    }
     bool startProgram(const QString& program, const QStringList& arguments) override
     {
         started << (QStringList{program} + arguments).join(QLatin1Char('|'));
@@ -52,7 +47,6 @@ public:
     {
         return installed.contains(name) ? QStringLiteral("/usr/bin/") + name : QString();
     }
-    QStringList documents;
     QStringList started;
     QStringList installed{QStringLiteral("x-terminal-emulator"), QStringLiteral("xterm")};
 };
@@ -276,8 +270,9 @@ TEST_F(RPageTest, OpenDeleteAndCheckAllOnTheOutputList)
     infoTexts.sort();
     EXPECT_EQ(s(infoTexts.join(QLatin1Char('|'))), "log line\r\n|text one\r\n");
     EXPECT_EQ(s(captionsOf<frmGraph>().join(QLatin1Char('|'))), "Graphs - t_SC1_graph1.JPG");
-    EXPECT_EQ(desktop.documents, QStringList({data(QStringLiteral("t_SC1_graph1.PNG")), data(QStringLiteral("t_SC1_graph2.PNG")),
-                                              data(QStringLiteral("t_SC1_graph3.PNG"))}));
+    EXPECT_EQ(platform->launcher.documents,
+              QStringList({data(QStringLiteral("t_SC1_graph1.PNG")), data(QStringLiteral("t_SC1_graph2.PNG")),
+                           data(QStringLiteral("t_SC1_graph3.PNG"))}));
     EXPECT_EQ(s(messageTexts().join(QLatin1Char('|'))),
               s("KVE cannot open PNG graphic files. KVE will submit it to Windows.|'"
                 + data(QStringLiteral("t_SC1_graph2.JPG")) + "' cannot be read as a picture."));
@@ -339,7 +334,8 @@ TEST_F(RPageTest, LoadRAndRPath)
     EXPECT_TRUE(platform->messages.asked.empty());
 
     // R path: a file chosen in R's folder stores that folder; a cancelled
-    // dialog with nothing stored stores nothing and says so.
+    // dialog with nothing stored keeps the folder of the Rscript on the
+    // PATH, or, without R anywhere, stores nothing and says so.
     platform->fileDialogs.answers = {rFolder() + QStringLiteral("Rscript")};
     SettingsStore::DeleteSetting(QStringLiteral("RDir"));
     window->Command31_Click();
@@ -349,6 +345,13 @@ TEST_F(RPageTest, LoadRAndRPath)
     EXPECT_EQ(s(platform->fileDialogs.asked.back().title), "R path");
     SettingsStore::DeleteSetting(QStringLiteral("RDir"));
     window->Command31_Click();
+    EXPECT_EQ(platform->fileDialogs.asked.back().initialFolder, rFolder());
+    EXPECT_EQ(SettingsStore::GetSetting(QStringLiteral("RDir")), rFolder());
+    EXPECT_EQ(child<QLabel>(QStringLiteral("Label22"))->text(), rFolder());
+    SettingsStore::DeleteSetting(QStringLiteral("RDir"));
+    RProgram::search() = [](const QString&) { return QString(); };
+    window->Command31_Click();
+    RProgram::search() = RProgram::defaultSearch;
     EXPECT_EQ(SettingsStore::GetSetting(QStringLiteral("RDir")), QString());
     EXPECT_EQ(s(child<QLabel>(QStringLiteral("Label22"))->text()), "R path not defined");
 

@@ -129,13 +129,12 @@ TEST_F(SplashFixture, ClickOnTheBarRestartsOtherClicksAndKeysClose)
 namespace {
 class FakeDesktop : public DesktopServices {
 public:
-    bool openDocument(const QString& path) override { documents << path; return false; }
     bool startDetached(const QString& program) override { started << program; return startWorks; }
     QString findExecutable(const QString& name) override
     {
         return installed.contains(name) ? QStringLiteral("/usr/bin/") + name : QString();
     }
-    QStringList documents, started, installed;
+    QStringList started, installed;
     bool startWorks = true;
 };
 } // namespace
@@ -153,17 +152,20 @@ TEST_F(SplashFixture, AboutBoxTextsAndButtons)
     about.findChild<QPushButton*>("Command1")->click();
     ASSERT_EQ(platform.messages.asked.size(), 1u);
     EXPECT_EQ(platform.messages.asked[0].text,
-              QStringLiteral("/F'path\\filename.KVE' = KVE datafile to open\r\n"
+              QStringLiteral("/F/folder/name.KVE = KVE dataset to open and evaluate\r\n"
                              "/G = show plots\r\n/R = perform residual analysis\r\n"
-                             "/P = print results\r\n/S = save results\r\n/O = show results\r\n"
-                             "/L'path\\' = path to save results\r\n/X = quit (usually with /P)\r\n"));
+                             "/P = print results\r\n/S = save results as the next free NotesNNNN.TXT (in the /L folder, else the dataset's)\r\n"
+                             "/O = close the results window (with /S: open the saved file in the editor)\r\n"
+                             "/L/folder/ = folder to save results in\r\n"
+                             "/X = quit when done (on failure: exit status 1, the reason on stderr)\r\n"
+                             "A path with blanks: quote the whole switch, \"/F/home/me/my data/a.KVE\"\r\n"));
     EXPECT_EQ(platform.messages.asked[0].icon, MsgIcon::Information);
 
-    // Web and Help open the manual beside the program (the build puts it
-    // there); failures to open are passed over without a word.
+    // Web and Help hand the manual beside the program (the build puts it
+    // there) to the desktop's opener.
     about.findChild<QPushButton*>("Command2")->click();
     about.findChild<QPushButton*>("Command3")->click();
-    EXPECT_EQ(desktop.documents, QStringList({ManualPath(), ManualPath()}));
+    EXPECT_EQ(platform.launcher.documents, QStringList({ManualPath(), ManualPath()}));
     EXPECT_TRUE(QFileInfo(ManualPath()).isFile()) << ManualPath().toStdString();
     EXPECT_TRUE(QFileInfo(QFileInfo(QStringLiteral(KVE_BINARY)).absolutePath() + QStringLiteral("/KVE.html")).isFile());
     EXPECT_EQ(platform.messages.asked.size(), 1u);
