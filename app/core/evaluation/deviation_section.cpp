@@ -9,6 +9,7 @@
 #include "SumtrixLib/Sumtrix.hpp"
 #include "core/evaluation/normality_test.hpp"
 #include "core/evaluation/report_sections.hpp"
+#include "core/evaluation/run_together.hpp"
 
 using SumtrixLib::BoundedArray;
 using SumtrixLib::checkedAdd;
@@ -174,19 +175,25 @@ void DeviationAnalysis(EvaluationContext& ctx, const BoundedArray<double>& D, do
     bounds(QStringLiteral("Assuming proportional bias"), SSE, 1 - alpha / 2, alpha / 2, n - 2);
 
     // The goodness-of-fit block of the deviations (not when they overflow:
-    // there is nothing to test then).
+    // there is nothing to test then), and at the same time the confidence
+    // and prediction intervals of the deviation line at every point, at the
+    // same level.
+    QString goodnessOfFit;
+    bool tableStands = false;
+    runTogether({[&] {
+                     if (deviationsStand)
+                         goodnessOfFit = NormalityTest(lib, D, n, 2, false);
+                 },
+                 [&] {
+                     if (allComputed({a, b})) {
+                         double Prob = 1 - alpha;
+                         tableStands = step([&] { lib.STAT_CPI(a, b, n, XArray, D, Prob, table); });
+                     }
+                 }});
     T.newLine();
-    if (deviationsStand)
-        T.append(NormalityTest(lib, D, n, 2, false));
-
-    // The confidence and prediction intervals of the deviation line at every
-    // point, at the same level.
-    table.clear();
-    if (allComputed({a, b})) {
-        double Prob = 1 - alpha;
-        if (!step([&] { lib.STAT_CPI(a, b, n, XArray, D, Prob, table); }))
-            table.clear();
-    }
+    T.append(goodnessOfFit);
+    if (!tableStands)
+        table.clear();
 }
 
 } // namespace

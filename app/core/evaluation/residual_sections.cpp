@@ -13,6 +13,7 @@
 #include "SumtrixLib/Sumtrix.hpp"
 #include "core/evaluation/normality_test.hpp"
 #include "core/evaluation/report_sections.hpp"
+#include "core/evaluation/run_together.hpp"
 #include "core/kve_code.hpp"
 #include "core/numbered_file.hpp"
 
@@ -371,18 +372,8 @@ void writeResidualSection(EvaluationContext& ctx)
     if (s.residueToFile) {
         writeResidueFile(ctx, text);
     } else {
-        const ResidueTable table(ctx, false);
-        text.line(table.header());
-        text.rule(table.width());
-        table.appendRows(text.text());
-        text.rule(table.width());
-        text.line(QStringLiteral("SE Res = standard error of the residual"));
-        text.line(QStringLiteral("StdtRes = studentized residual, which is the residual divided by its standard error"));
-        text.line(QStringLiteral("RStdtRes = studentized residual with the current observation removed"));
-        text.line(QStringLiteral("Leverage = diagonal element in the H matrix; used to detect extreme points in the dataset"));
-        text.line();
-
-        BoundedArray<double> work(0, N);
+        // The table is written while the three residues' normality is
+        // tested, each test with an array of its own.
         const struct {
             const char* label;
             const BoundedArray<double>& values;
@@ -391,10 +382,25 @@ void writeResidualSection(EvaluationContext& ctx)
             {"SW's W-value for normality for StdtRes (P-value < W) : ", ctx.rows().StdtRes},
             {"SW's W-value for normality for RStdtRes(P-value < W) : ", ctx.rows().RStdtRes},
         };
-        for (const auto& kind : kinds) {
-            const auto [SW, ProbSW] = normalityOf(ctx, kind.values, work);
-            text.line(QString::fromUtf8(kind.label) + withP(F(SW, 10, 5), FP(ProbSW, 10, 5)));
-        }
+        std::pair<double, double> normality[3];
+        const auto test = [&](std::size_t k) {
+            BoundedArray<double> work(0, N);
+            normality[k] = normalityOf(ctx, kinds[k].values, work);
+        };
+        const ResidueTable table(ctx, false);
+        text.line(table.header());
+        text.rule(table.width());
+        runTogether({[&] { table.appendRows(text.text()); }, [&] { test(0); }, [&] { test(1); }, [&] { test(2); }});
+        text.rule(table.width());
+        text.line(QStringLiteral("SE Res = standard error of the residual"));
+        text.line(QStringLiteral("StdtRes = studentized residual, which is the residual divided by its standard error"));
+        text.line(QStringLiteral("RStdtRes = studentized residual with the current observation removed"));
+        text.line(QStringLiteral("Leverage = diagonal element in the H matrix; used to detect extreme points in the dataset"));
+        text.line();
+
+        for (std::size_t k = 0; k < std::size(kinds); ++k)
+            text.line(QString::fromUtf8(kinds[k].label)
+                      + withP(F(normality[k].first, 10, 5), FP(normality[k].second, 10, 5)));
         text.line();
 
         // A deviation X - Y below the lower limit is an observation above
