@@ -21,7 +21,7 @@ QString numberField(double value, int width, int decimals, bool probability)
 
 void ReportText::heading(const QString& title)
 {
-    m_text += QStringLiteral("\r\n\r\n");
+    m_text += "\r\n\r\n";
     firstHeading(title);
 }
 
@@ -43,13 +43,17 @@ void ReportText::rule(int length, QChar ch)
 
 void ReportText::comment(const QString& text)
 {
-    if (m_comments)
-        m_text += QStringLiteral("!! ") + text + QStringLiteral(" !!\r\n");
+    if (m_comments) {
+        m_text += "!! ";
+        m_text += text.toUtf8();
+        m_text += " !!\r\n";
+    }
 }
 
 void ReportText::line(const QString& text)
 {
-    m_text += text + QStringLiteral("\r\n");
+    m_text += text.toUtf8();
+    m_text += "\r\n";
 }
 
 void ReportText::columns(const QString& left, const QString& right, int gap)
@@ -67,15 +71,16 @@ QString FP(double value, int width, int decimals)
     return numberField(value, width, decimals, true);
 }
 
-void appendF(QString& text, double value, int width, int decimals)
+void appendF(QByteArray& text, double value, int width, int decimals)
 {
     if (width > FieldRoom) {
-        text += F(value, width, decimals);
+        text += F(value, width, decimals).toUtf8();
         return;
     }
+    // The field is plain ASCII.
     char cell[FieldRoom];
     const std::size_t n = SumtrixLib::FormatFixedWidthTo(cell, value, width, decimals);
-    text.append(QLatin1StringView(cell, static_cast<qsizetype>(n)));
+    text.append(cell, static_cast<qsizetype>(n));
 }
 
 QString padded(const QString& text, int width)

@@ -108,6 +108,11 @@ void frmInfo::setText(const QString& text)
     TxtInfo->setText(text);
 }
 
+void frmInfo::setUtf8(const QByteArray& utf8)
+{
+    TxtInfo->setUtf8(utf8);
+}
+
 QString frmInfo::text() const
 {
     return TxtInfo->text();
@@ -120,9 +125,14 @@ void frmInfo::setSizeTwips(int width, int height)
 
 frmInfo* frmInfo::showReport(const QString& caption, const QString& text)
 {
+    return showReport(caption, text.toUtf8());
+}
+
+frmInfo* frmInfo::showReport(const QString& caption, const QByteArray& utf8)
+{
     auto* window = new frmInfo();
     window->setWindowTitle(caption);
-    window->setText(text);
+    window->setUtf8(utf8);
     window->show();
     return window;
 }
@@ -298,12 +308,12 @@ bool frmInfo::saveText(QString* failure)
     {
         WaitCursor wait;
         if (automatic) {
-            const NewFile written = NumberedFile::writeNext(folder, QStringLiteral("Notes"), text());
+            const NewFile written = NumberedFile::writeNext(folder, QStringLiteral("Notes"), TxtInfo->utf8());
             path = written.path;
             errorText = written.error;
             ok = written.ok();
         } else {
-            ok = NumberedFile::writeText(path, text(), errorText);
+            ok = NumberedFile::writeText(path, TxtInfo->utf8(), errorText);
         }
     }
     if (!ok) {
@@ -322,7 +332,7 @@ void frmInfo::Command20_Click()
 {
     const ProgramState& state = programState();
     const QString folder = EditorFileFolder(state.DataFileName, state.DocumentsFolder);
-    const NewFile written = NumberedFile::writeNext(folder, QStringLiteral("Results"), text());
+    const NewFile written = NumberedFile::writeNext(folder, QStringLiteral("Results"), TxtInfo->utf8());
     if (written.ok())
         Platform::openInEditor(written.path);
 }

@@ -16,6 +16,8 @@ public:
 
     // The report text; lines end in CR LF as the reports write them.
     void setText(const QString& text);
+    // The same in UTF-8, kept as it is: a long report is never copied.
+    void setUtf8(const QByteArray& utf8);
     QString text() const;
     // Optional size in twips, kept within the window's smallest size.
     void setSizeTwips(int width, int height);
@@ -26,6 +28,7 @@ public:
 
     // Creates a window with caption and text and shows it.
     static frmInfo* showReport(const QString& caption, const QString& text);
+    static frmInfo* showReport(const QString& caption, const QByteArray& utf8);
 
     // Handlers, named after their controls.
     void Check1_Click();

@@ -39,6 +39,8 @@ void frmMain::Command6_Click()
     input.dataFileName = state.DataFileName;
     input.batchMode = state.BatchMode;
     input.now = QDateTime::currentDateTime();
+    // The windows take the texts in UTF-8.
+    input.utf8Only = true;
     input.limits = state.acceptanceLimits();
     input.status = [this](const QString& text) {
         if (text.isEmpty()) {
@@ -81,7 +83,7 @@ void frmMain::Command6_Click()
                            sheet().showRanksAsWritten(r.lastRow);
                        },
                        [this](const RunRequests::ShowReport& r) {
-                           frmInfo* report = showResults(r.caption, r.text, false);
+                           frmInfo* report = showResults(r.caption, r.utf8, false);
                            if (r.autoActions)
                                if (auto* autoBox = report->findChild<QCheckBox*>(QStringLiteral("Auto")))
                                    autoBox->setChecked(true);
@@ -97,7 +99,7 @@ void frmMain::Command6_Click()
                            // are not kept twice while the other requests run.
                            r.plot = XYPlot();
                        },
-                       [this](const RunRequests::ShowSideWindow& r) { showResults(r.caption, r.text, false); },
+                       [this](const RunRequests::ShowSideWindow& r) { showResults(r.caption, r.utf8, false); },
                        [this](const RunRequests::Histograms&) { Command13_Click(); },
                        [](const RunRequests::OpenInEditor& r) { Platform::openInEditor(r.path); },
                    },

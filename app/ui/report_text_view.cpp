@@ -50,12 +50,17 @@ ReportTextView::ReportTextView(QWidget* parent) : QAbstractScrollArea(parent)
 
 void ReportTextView::setText(const QString& text)
 {
+    setUtf8(text.toUtf8());
+}
+
+void ReportTextView::setUtf8(const QByteArray& utf8)
+{
     m_anchor = m_cursor = {};
     if (m_editor) {
-        m_editor->setPlainText(withLineBreaks(text, u"\r\n", u"\n"));
+        m_editor->setPlainText(withLineBreaks(QString::fromUtf8(utf8), u"\r\n", u"\n"));
         return;
     }
-    m_text = text;
+    m_text = utf8;
     indexLines();
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);
@@ -66,12 +71,17 @@ QString ReportTextView::text() const
 {
     if (m_editor)
         return withLineBreaks(m_editor->toPlainText(), u"\n", u"\r\n");
-    return m_text;
+    return QString::fromUtf8(m_text);
+}
+
+QByteArray ReportTextView::utf8() const
+{
+    return m_editor ? text().toUtf8() : m_text;
 }
 
 void ReportTextView::clear()
 {
-    setText(QString());
+    setUtf8(QByteArray());
 }
 
 void ReportTextView::setReadOnly(bool readOnly)
@@ -94,7 +104,7 @@ void ReportTextView::showEditor()
     m_editor->setFont(font());
     m_editor->setHorizontalScrollBarPolicy(horizontalScrollBarPolicy());
     m_editor->setVerticalScrollBarPolicy(verticalScrollBarPolicy());
-    m_editor->setPlainText(withLineBreaks(m_text, u"\r\n", u"\n"));
+    m_editor->setPlainText(withLineBreaks(QString::fromUtf8(m_text), u"\r\n", u"\n"));
     m_editor->setGeometry(rect());
     m_editor->verticalScrollBar()->setValue(first);
     m_editor->show();
@@ -116,12 +126,12 @@ void ReportTextView::indexLines()
     m_lineStarts.clear();
     m_lineStarts.push_back(0);
     m_longestLine = 0;
-    const QStringView all(m_text);
+    const QByteArrayView all(m_text);
     qsizetype start = 0;
     for (;;) {
-        const qsizetype at = all.indexOf(u'\n', start);
+        const qsizetype at = all.indexOf('\n', start);
         const qsizetype end = at < 0 ? all.size() : at;
-        const qsizetype length = end - start - (at > start && all[at - 1] == u'\r' ? 1 : 0);
+        const qsizetype length = end - start - (at > start && all[at - 1] == '\r' ? 1 : 0);
         m_longestLine = std::max(m_longestLine, static_cast<int>(std::min<qsizetype>(length, 1 << 20)));
         if (at < 0)
             break;
@@ -131,22 +141,30 @@ void ReportTextView::indexLines()
     updateScrollBars();
 }
 
-QStringView ReportTextView::lineText(int line) const
+QByteArrayView ReportTextView::lineBytes(int line) const
 {
     const std::size_t k = static_cast<std::size_t>(line);
     const qsizetype start = m_lineStarts[k];
     qsizetype end = m_text.size();
     if (k + 1 < m_lineStarts.size()) {
         end = m_lineStarts[k + 1] - 1;
-        if (end > start && m_text[end - 1] == u'\r')
+        if (end > start && m_text[end - 1] == '\r')
             --end;
     }
-    return QStringView(m_text).mid(start, end - start);
+    return QByteArrayView(m_text).sliced(start, end - start);
+}
+
+QString ReportTextView::lineText(int line) const
+{
+    return QString::fromUtf8(lineBytes(line));
 }
 
 qsizetype ReportTextView::offsetOf(Position p) const
 {
-    return m_lineStarts[static_cast<std::size_t>(p.line)] + std::min<qsizetype>(p.column, lineText(p.line).size());
+    // The bytes of the line's characters before the column.
+    const QString text = lineText(p.line);
+    const qsizetype column = std::min<qsizetype>(p.column, text.size());
+    return m_lineStarts[static_cast<std::size_t>(p.line)] + QStringView(text).left(column).toUtf8().size();
 }
 
 ReportTextView::Position ReportTextView::positionAt(const QPoint& point) const
@@ -165,7 +183,7 @@ QString ReportTextView::selectedText() const
     if (!hasSelection())
         return QString();
     const qsizetype a = offsetOf(m_anchor), b = offsetOf(m_cursor);
-    return m_text.mid(std::min(a, b), std::abs(b - a));
+    return QString::fromUtf8(QByteArrayView(m_text).sliced(std::min(a, b), std::abs(b - a)));
 }
 
 void ReportTextView::selectAll()
@@ -215,7 +233,7 @@ void ReportTextView::paintEvent(QPaintEvent*)
     const Position to = from == m_anchor ? m_cursor : m_anchor;
     const int height = viewport()->height();
     for (int line = first, y = 0; line < lineCount() && y < height; ++line, y += m_lineHeight) {
-        const QString text = lineText(line).toString();
+        const QString text = lineText(line);
         const QPointF baseline(left, y + m_ascent);
         p.setPen(pal.color(QPalette::Text));
         p.drawText(baseline, text);
@@ -310,7 +328,7 @@ void ReportTextView::mouseDoubleClickEvent(QMouseEvent* event)
         return;
     // The run of non-blank characters under the pointer.
     const Position at = positionAt(event->position().toPoint());
-    const QStringView text = lineText(at.line);
+    const QString text = lineText(at.line);
     int begin = std::min<int>(at.column, static_cast<int>(text.size()));
     int end = begin;
     while (begin > 0 && !text[begin - 1].isSpace())

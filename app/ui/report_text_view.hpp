@@ -1,9 +1,9 @@
 #pragma once
 // The text box of a results window. A report of a million rows has two
-// million lines: the box keeps the report's text as it came (CR LF line
-// ends) with an index of where its lines start, and paints only the lines
-// on the screen, so it opens at once, scrolls to any line, and holds no more
-// than the text and the index. Lines are selected with the mouse (Shift
+// million lines: the box keeps the report's text as it came, in UTF-8 with
+// CR LF line ends, with an index of where its lines start, and paints only
+// the lines on the screen, so it opens at once, scrolls to any line, and
+// holds no more than the text and the index. Lines are selected with the mouse (Shift
 // extends, a double click takes a line's word, Ctrl+A takes all) and copied
 // with Ctrl+C or the context menu.
 //
@@ -12,6 +12,7 @@
 // editor's text is the box's text.
 
 #include <QAbstractScrollArea>
+#include <QByteArray>
 #include <QString>
 
 #include <vector>
@@ -23,10 +24,13 @@ class ReportTextView : public QAbstractScrollArea {
 public:
     explicit ReportTextView(QWidget* parent = nullptr);
 
-    // The text, lines ending in CR LF or LF; kept as it is (no copy).
+    // The text, lines ending in CR LF or LF.
     void setText(const QString& text);
+    // The same in UTF-8, kept as it is (no copy).
+    void setUtf8(const QByteArray& utf8);
     // The text as set, or as the editor holds it with CR LF line ends.
     QString text() const;
+    QByteArray utf8() const;
     void clear();
 
     bool isReadOnly() const { return m_readOnly; }
@@ -56,14 +60,17 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
-    // A place in the text: line and column (UTF-16 units from the line's start).
+    // A place in the text: line and column (characters, UTF-16 units, from
+    // the line's start).
     struct Position {
         int line = 0;
         int column = 0;
         bool operator==(const Position&) const = default;
     };
 
-    QStringView lineText(int line) const;
+    // The bytes of a line without its line break, and its characters.
+    QByteArrayView lineBytes(int line) const;
+    QString lineText(int line) const;
     qsizetype offsetOf(Position p) const;
     Position positionAt(const QPoint& viewportPoint) const;
     bool hasSelection() const { return !(m_anchor == m_cursor); }
@@ -72,11 +79,11 @@ private:
     void updateScrollBars();
     void showEditor();
 
-    QString m_text;
+    QByteArray m_text;                   // UTF-8
     // Where each line starts in m_text; the line ends before the next start
     // (less its line break).
     std::vector<qsizetype> m_lineStarts;
-    int m_longestLine = 0;               // in characters
+    int m_longestLine = 0;               // in bytes, at least its characters
     int m_lineHeight = 1;
     qreal m_charWidth = 1;               // the font is a fixed-pitch one
     int m_ascent = 0;

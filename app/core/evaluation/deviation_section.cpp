@@ -208,15 +208,16 @@ void writeDeviationSection(EvaluationContext& ctx)
     std::string table;
     BoundedArray<double> own;
     DeviationAnalysis(ctx, runDeviations(ctx, own), alpha, T, table);
-    ctx.report.append(T.text());
+    ctx.report.append(T);
     if (table.empty())
         return;
     ReportText window;
-    window.text().reserve(ctx.reportHeader.size() + 128 + static_cast<qsizetype>(table.size()));
+    window.utf8().reserve(3 * ctx.reportHeader.size() + 128 + static_cast<qsizetype>(table.size()));
     window.append(ctx.reportHeader);
     window.underlined(QStringLiteral("Deviation Analysis - Confidence and Prediction Interval"), QLatin1Char('='));
     window.newLine();
-    window.text().append(QLatin1StringView(table.data(), static_cast<qsizetype>(table.size())));
+    window.utf8().append(table.data(), static_cast<qsizetype>(table.size()));
     table = std::string();
-    ctx.request(RunRequests::ShowSideWindow{ctx.windowCaption(QStringLiteral("Deviation Analyses - ")), window.text()});
+    ctx.request(RunRequests::ShowSideWindow{ctx.windowCaption(QStringLiteral("Deviation Analyses - ")), QString(),
+                                            window.utf8()});
 }

@@ -236,8 +236,16 @@ EvaluationOutcome runEvaluation(DataMatrix& matrix, const EvaluationInput& input
         out.ran = true;
         out.caption = ctx.windowCaption(QStringLiteral("Results - "));
         out.header = ctx.reportHeader;
-        out.report = ctx.report.text();
         out.requests = ctx.requests;
+        if (!input.utf8Only) {
+            out.report = ctx.report.text();
+            for (RunRequest& r : out.requests) {
+                if (auto* show = std::get_if<RunRequests::ShowReport>(&r))
+                    show->text = QString::fromUtf8(show->utf8);
+                else if (auto* side = std::get_if<RunRequests::ShowSideWindow>(&r))
+                    side->text = QString::fromUtf8(side->utf8);
+            }
+        }
         // The shared mean feeds the percentage bands; one that could not be
         // computed leaves the last one.
         if (std::isfinite(ctx.moments().MeanY))

@@ -216,25 +216,26 @@ public:
         return h;
     }
 
-    // Appends the rows, each with its CR LF, to `text`: written in place,
-    // a field at a time (a million rows are most of a report).
-    void appendRows(QString& text) const
+    // Appends the rows, each with its CR LF, to the UTF-8 `text`: written
+    // in place, a field at a time (a million rows are most of a report).
+    void appendRows(QByteArray& text) const
     {
         const int N = m_ctx.data.N;
         std::vector<ArrayView> values;
         for (const ResidueColumn* column : m_shown)
             values.push_back(view(column->values(m_ctx)));
-        text.reserve(text.size() + static_cast<qsizetype>(N) * (width() + 2) + 1024);
+        // A row: the number, a blank, the fields with their marks, CR LF.
+        text.reserve(text.size() + static_cast<qsizetype>(N) * (width() + 3) + 1024);
         const CookRule cook(m_ctx.lib, N);
         for (int i = 1; i <= N; ++i) {
             appendF(text, i, m_numberWidth, 0);
-            text += QLatin1Char(' ');
+            text += ' ';
             for (std::size_t c = 0; c < m_shown.size(); ++c) {
                 const double v = values[c][static_cast<std::size_t>(i)];
                 appendF(text, v, 9, 4);
-                text += !m_forFile && marked(m_ctx, cook, m_shown[c]->mark, v) ? QLatin1Char('*') : QLatin1Char(' ');
+                text += !m_forFile && marked(m_ctx, cook, m_shown[c]->mark, v) ? '*' : ' ';
             }
-            text += QLatin1StringView("\r\n");
+            text += "\r\n";
         }
     }
 
@@ -274,11 +275,12 @@ void writeResidueFile(EvaluationContext& ctx, ReportText& text)
     const ResidueTable table(ctx, true);
     const QString rule(table.width(), QLatin1Char('-'));
     // The lines joined by CR LF; the file's last line break is the writer's.
-    QString lines = QStringLiteral("Analysis of Residuals\r\n") + QString(21, QLatin1Char('=')) + QStringLiteral("\r\n")
-                    + QStringLiteral("Data file: ") + folder + captionTail(ctx.mainCaption) + QStringLiteral("\r\n\r\n")
-                    + table.header() + QStringLiteral("\r\n") + rule + QStringLiteral("\r\n");
+    QByteArray lines = (QStringLiteral("Analysis of Residuals\r\n") + QString(21, QLatin1Char('=')) + QStringLiteral("\r\n")
+                        + QStringLiteral("Data file: ") + folder + captionTail(ctx.mainCaption) + QStringLiteral("\r\n\r\n")
+                        + table.header() + QStringLiteral("\r\n") + rule + QStringLiteral("\r\n"))
+                           .toUtf8();
     table.appendRows(lines);
-    lines += QStringLiteral("\r\n") + rule;
+    lines += (QStringLiteral("\r\n") + rule).toUtf8();
     const NewFile written = NumberedFile::writeNext(folder, QStringLiteral("Residue"), lines);
     if (!written.ok()) {
         text.line(QStringLiteral("Residue calculation could not be saved in ")
@@ -390,7 +392,7 @@ void writeResidualSection(EvaluationContext& ctx)
         const ResidueTable table(ctx, false);
         text.line(table.header());
         text.rule(table.width());
-        runTogether({[&] { table.appendRows(text.text()); }, [&] { test(0); }, [&] { test(1); }, [&] { test(2); }});
+        runTogether({[&] { table.appendRows(text.utf8()); }, [&] { test(0); }, [&] { test(1); }, [&] { test(2); }});
         text.rule(table.width());
         text.line(QStringLiteral("SE Res = standard error of the residual"));
         text.line(QStringLiteral("StdtRes = studentized residual, which is the residual divided by its standard error"));
@@ -435,5 +437,6 @@ void writeResidualSection(EvaluationContext& ctx)
     }
 
     if (s.residueWindow)
-        ctx.request(RunRequests::ShowSideWindow{ctx.windowCaption(QStringLiteral("Residue Analyses - ")), window.text()});
+        ctx.request(RunRequests::ShowSideWindow{ctx.windowCaption(QStringLiteral("Residue Analyses - ")), QString(),
+                                                window.utf8()});
 }

@@ -153,13 +153,13 @@ void writeWeighedDevianceSection(EvaluationContext& ctx)
     report.line(QStringLiteral("   X          Y         WtDev     "));
     report.rule(36);
     // A row at a time, in place: a million rows are a good part of a report.
-    QString& text = report.text();
+    QByteArray& text = report.utf8();
     text.reserve(text.size() + static_cast<qsizetype>(d.N) * 37 + 1024);
     for (std::size_t i = 1; i <= static_cast<std::size_t>(d.N); ++i) {
         appendF(text, d.X[i], 10, 3);
         appendF(text, d.Y[i], 10, 3);
         appendF(text, WtDev[i], 15, 10);
-        text += QLatin1StringView("\r\n");
+        text += "\r\n";
     }
     report.rule(36);
     ctx.request(RunRequests::Chart{runPointsChart(view(d.X), view(WtDev), d.N, QStringLiteral("Weighed Deviance vs Model-Predicted"),

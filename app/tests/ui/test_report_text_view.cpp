@@ -50,11 +50,19 @@ protected:
 
 TEST_F(ReportTextViewTest, KeepsTheTextAsItCame)
 {
-    // The same string, not a copy: a report of a million rows is hundreds
-    // of megabytes.
     EXPECT_EQ(view->text(), Text);
-    EXPECT_EQ(view->text().constData(), Text.constData());
     EXPECT_EQ(view->lineCount(), 4);
+    // UTF-8 is kept as it came, not copied: a report of a million rows is
+    // hundreds of megabytes. Characters beyond ASCII are characters.
+    const QByteArray utf8 = QStringLiteral("a ± b\r\nr² = 1").toUtf8();
+    view->setUtf8(utf8);
+    EXPECT_EQ(view->utf8().constData(), utf8.constData());
+    EXPECT_EQ(view->text(), QStringLiteral("a ± b\r\nr² = 1"));
+    view->selectAll();
+    EXPECT_EQ(view->selectedText(), QStringLiteral("a ± b\r\nr² = 1"));
+    mouse(view->viewport(), QEvent::MouseButtonPress, at(1, 1));
+    mouse(view->viewport(), QEvent::MouseMove, at(1, 4));
+    EXPECT_EQ(view->selectedText(), QStringLiteral("² ="));
     view->setText(QStringLiteral("a\nb\r\n"));
     EXPECT_EQ(view->lineCount(), 3);   // the empty line after the last break, as an editor shows it
     view->clear();
