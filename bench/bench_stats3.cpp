@@ -22,11 +22,8 @@ void line(std::int32_t n, BoundedArray<double>& x, BoundedArray<double>& y)
     }
 }
 
-void BM_MedFit(benchmark::State& state)
+void timeMedFit(benchmark::State& state, const BoundedArray<double>& x, const BoundedArray<double>& y, std::int32_t n)
 {
-    const auto n = static_cast<std::int32_t>(state.range(0));
-    BoundedArray<double> x, y;
-    line(n, x, y);
     Sumtrix s;
     for (auto _ : state) {
         double a = 0, b = 0, abdev = 0, chisq = 0;
@@ -35,7 +32,30 @@ void BM_MedFit(benchmark::State& state)
     }
     state.SetComplexityN(n);
 }
-BENCHMARK(BM_MedFit)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+void BM_MedFit(benchmark::State& state)
+{
+    const auto n = static_cast<std::int32_t>(state.range(0));
+    BoundedArray<double> x, y;
+    line(n, x, y);
+    timeMedFit(state, x, y, n);
+}
+BENCHMARK(BM_MedFit)->Arg(1000)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+// Integer data full of ties far from zero, where the fit finishes with
+// descent steps from vertex to vertex.
+void BM_MedFitTies(benchmark::State& state)
+{
+    const auto n = static_cast<std::int32_t>(state.range(0));
+    BoundedArray<double> x(0, n), y(0, n);
+    for (std::int32_t i = 1; i <= n; ++i) {
+        const long k = i;
+        x(i) = 1e6 + static_cast<double>(k % 7);
+        y(i) = 1e6 + static_cast<double>((3 * (k % 7)) / 4 + (3 * k + (k * k) % 13) % 5);
+    }
+    timeMedFit(state, x, y, n);
+}
+BENCHMARK(BM_MedFitTies)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 void BM_Residue(benchmark::State& state)
 {

@@ -9,7 +9,7 @@ PACKAGES=(
   build-essential cmake make pkg-config
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-dejavu-core fonts-liberation xvfb
+  fonts-dejavu-core fonts-liberation xvfb poppler-utils
   adwaita-icon-theme xdg-utils
   libcurl4-openssl-dev python3-aiosmtpd
   r-base-core r-cran-epir r-cran-nortest r-cran-robustbase

@@ -415,3 +415,52 @@ ChartValueScale automaticScale(double low, double high)
     s.MinorDivision = unit == 5.0 ? 5 : 2;
     return s;
 }
+
+QStringList tickLabels(double minimum, double maximum, int divisions, const QString& format)
+{
+    QStringList labels;
+    const QByteArray spec = format.toLatin1();
+    const int n = std::max(1, divisions);
+    // The ticks as the chart places them: the minimum plus i equal steps.
+    for (int i = 0; i <= n; ++i)
+        labels << QString::asprintf(spec.constData(), minimum + i * (maximum - minimum) / n);
+    return labels;
+}
+
+QString tickLabelFormat(double minimum, double maximum, int divisions)
+{
+    const QString usual = QStringLiteral("%.6g");
+    const int n = std::max(1, divisions);
+    const double step = (maximum - minimum) / n;
+    if (!(step > 0) || !std::isfinite(step) || !std::isfinite(minimum))
+        return usual;
+    // The longest label of a format whose labels all differ from their
+    // neighbours and lie near their ticks; 0 for any other format.
+    const auto longest = [&](const QString& format) -> qsizetype {
+        const QStringList labels = tickLabels(minimum, maximum, n, format);
+        qsizetype length = 0;
+        for (int i = 0; i <= n; ++i) {
+            const double tick = minimum + i * step;
+            if ((i > 0 && labels[i] == labels[i - 1]) || !(std::abs(labels[i].toDouble() - tick) <= step / 100))
+                return 0;
+            length = std::max(length, labels[i].size());
+        }
+        return length;
+    };
+    QString best = usual;
+    qsizetype bestLength = longest(usual);
+    const auto consider = [&](const QString& format) {
+        const qsizetype length = longest(format);
+        if (length > 0 && (bestLength == 0 || length < bestLength)) {
+            best = format;
+            bestLength = length;
+        }
+        return length > 0;
+    };
+    // The fewest decimals that do, then the fewest significant digits.
+    for (int decimals = 0; decimals <= 17 && !consider(QStringLiteral("%.%1f").arg(decimals)); ++decimals) {
+    }
+    for (int digits = 7; digits <= 17 && !consider(QStringLiteral("%.%1g").arg(digits)); ++digits) {
+    }
+    return best;
+}

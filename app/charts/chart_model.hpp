@@ -37,6 +37,7 @@
 // not exist, 5 for a value out of range).
 
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <optional>
@@ -287,3 +288,12 @@ private:
 // power of ten, and 2 minor divisions (5 for a step of 5 times a power of
 // ten). Empty data (low > high) gives 0 to 1.
 ChartValueScale automaticScale(double low, double high);
+
+// The printf format of an axis's tick labels from `minimum` to `maximum` in
+// `divisions` equal steps: "%.6g" as usual, else as many decimals (or
+// significant digits) as the step needs, so that neighbouring labels differ
+// and each lies within a hundredth of a step of its tick; of the formats
+// that do, the one with the shortest labels ("%.6g" when equal).
+QString tickLabelFormat(double minimum, double maximum, int divisions);
+// The labels of those ticks in a printf format, as the chart prints them.
+QStringList tickLabels(double minimum, double maximum, int divisions, const QString& format);

@@ -5,12 +5,15 @@
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
+#include <QFontMetricsF>
 #include <QGraphicsItem>
 #include <QGraphicsLayout>
 #include <QGraphicsRectItem>
 #include <QGraphicsScene>
 #include <QGraphicsSimpleTextItem>
 #include <QGraphicsTextItem>
+#include <QTextDocument>
+#include <QTextOption>
 #include <QLegend>
 #include <QLegendMarker>
 #include <QLineSeries>
@@ -276,10 +279,8 @@ ChartView::ChartView(QWidget* parent)
     m_valueX = new QValueAxis();
     m_valueY = new QValueAxis();
     m_categories = new QBarCategoryAxis();
-    for (QValueAxis* axis : {m_valueX, m_valueY}) {
-        axis->setLabelFormat(QStringLiteral("%.6g"));
+    for (QValueAxis* axis : {m_valueX, m_valueY})
         axis->setMinorGridLineVisible(false);
-    }
     for (QAbstractAxis* axis : std::initializer_list<QAbstractAxis*>{m_valueX, m_valueY, m_categories}) {
         axis->setLabelsColor(Qt::black);
         axis->setLinePenColor(Qt::black);
@@ -290,7 +291,13 @@ ChartView::ChartView(QWidget* parent)
     m_chart->addAxis(m_valueY, Qt::AlignLeft);
     m_plotFrame = scene->addRect(QRectF(), Qt::NoPen, Qt::NoBrush);
     m_plotFrameInner = scene->addRect(QRectF(), Qt::NoPen, Qt::NoBrush);
-    m_title = scene->addSimpleText(QString());
+    m_title = new QGraphicsTextItem();
+    m_title->document()->setDocumentMargin(0);
+    QTextOption centred(Qt::AlignHCenter);
+    centred.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    m_title->document()->setDefaultTextOption(centred);
+    m_title->setDefaultTextColor(Qt::black);
+    scene->addItem(m_title);
     m_footnote = scene->addSimpleText(QString());
     for (auto& item : m_axisTitles)
         item = scene->addSimpleText(QString());
@@ -352,7 +359,9 @@ void ChartView::rebuild()
         item->setFont(toQFont(text.VtFont));
         item->setVisible(!text.Text.isEmpty());
     };
-    setText(m_title, m_model.Title);
+    m_title->setPlainText(m_model.Title.Text);
+    m_title->setFont(toQFont(m_model.Title.VtFont));
+    m_title->setVisible(!m_model.Title.Text.isEmpty());
     // Screen readers name the chart, and a window holding only it, by its title.
     setAccessibleName(m_model.Title.Text);
     if (window() != this)
@@ -638,8 +647,11 @@ void ChartView::configureValueAxis(QValueAxis* axis, int axisId)
 {
     const ChartAxis& a = m_model.Axis(axisId);
     const ChartValueScale s = m_model.effectiveScale(axisId);
-    axis->setRange(s.Minimum, s.Maximum > s.Minimum ? s.Maximum : s.Minimum + 1);
-    axis->setTickCount(std::clamp(s.MajorDivision, 1, 100) + 1);
+    const double maximum = s.Maximum > s.Minimum ? s.Maximum : s.Minimum + 1;
+    const int divisions = std::clamp(s.MajorDivision, 1, 100);
+    axis->setRange(s.Minimum, maximum);
+    axis->setTickCount(divisions + 1);
+    axis->setLabelFormat(tickLabelFormat(s.Minimum, maximum, divisions));
     axis->setMinorTickCount(std::clamp(s.MinorDivision - 1, 0, 20));
     axis->setLabelsFont(toQFont(a.Labels(1)));
     axis->setGridLineVisible(a.GridPen.Style != 0);
@@ -690,7 +702,11 @@ void ChartView::layoutItems()
         m_backdrop->setPen(Qt::NoPen);
 
     const double inset = back.FrameStyle >= 2 ? Pad + 4 : Pad;
-    const auto height = [](QGraphicsSimpleTextItem* item) {
+    // A title wider than the chart is broken into centred lines.
+    m_title->setTextWidth(-1);
+    if (m_title->boundingRect().width() > backRect.width() - 2 * inset)
+        m_title->setTextWidth(std::max(10.0, backRect.width() - 2 * inset));
+    const auto height = [](QGraphicsItem* item) {
         return item->isVisible() ? item->boundingRect().height() : 0.0;
     };
     const double titleH = height(m_title);
@@ -710,6 +726,21 @@ void ChartView::layoutItems()
         layout->activate();
     if (QGraphicsLayout* layout = m_chart->layout())
         layout->activate();
+    // Tick labels of the X axis that do not fit side by side stand upright
+    // rather than being cut short.
+    if (m_valueX->isVisible()) {
+        const int ticks = m_valueX->tickCount();
+        const QFontMetricsF metrics(m_valueX->labelsFont());
+        double widest = 0;
+        for (const QString& label : tickLabels(m_valueX->min(), m_valueX->max(), ticks - 1, m_valueX->labelFormat()))
+            widest = std::max(widest, metrics.horizontalAdvance(label));
+        const double angle = widest + 2 * Pad > m_chart->plotArea().width() / ticks ? -90 : 0;
+        if (m_valueX->labelsAngle() != angle) {
+            m_valueX->setLabelsAngle(static_cast<int>(angle));
+            if (QGraphicsLayout* layout = m_chart->layout())
+                layout->activate();
+        }
+    }
     const QRectF plot = m_chart->mapRectToScene(m_chart->plotArea());
     for (const Drawn::Entry& entry : m_drawn->entries)
         if (entry.markers)

@@ -28,6 +28,7 @@ class QLineSeries;
 class QScatterSeries;
 class QGraphicsRectItem;
 class QGraphicsSimpleTextItem;
+class QGraphicsTextItem;
 class QBarCategoryAxis;
 class QValueAxis;
 
@@ -129,7 +130,7 @@ private:
     QGraphicsRectItem* m_plotShadow = nullptr;
     QGraphicsRectItem* m_plotFrame = nullptr;
     QGraphicsRectItem* m_plotFrameInner = nullptr;
-    QGraphicsSimpleTextItem* m_title = nullptr;
+    QGraphicsTextItem* m_title = nullptr;     // centred lines: a long title wraps
     QGraphicsSimpleTextItem* m_footnote = nullptr;
     QGraphicsSimpleTextItem* m_axisTitles[2] = {nullptr, nullptr};
     std::unique_ptr<Drawn> m_drawn;

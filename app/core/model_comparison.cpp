@@ -513,6 +513,16 @@ QString text(const QString& t, int width, std::int16_t alignment)
     return KVECode::FormatFixedWidth(t, width, 0, alignment);
 }
 
+// A value that fills its cell would touch the one before it ("-69.419-123.578"):
+// a table with such a cell gives every cell one blank more.
+int spacedWidth(int width, const QStringList& cells)
+{
+    for (const QString& c : cells)
+        if (!c.isEmpty() && !c.front().isSpace())
+            return width + 1;
+    return width;
+}
+
 // One of the four pairwise sections: its heading and explanation, then a
 // triangular table with a block of rows per row model.
 struct SectionRow {
@@ -533,16 +543,27 @@ void writeSection(QString& out, const QString& heading, const QStringList& expla
         out += line + Eol;
     out += Eol;
 
+    const auto valueCell = [&](int i, int j, const SectionRow& row) {
+        return cell(res.pair(i, j).*row.value, width, row.decimals, SumtrixLib::AlignRight, row.probability);
+    };
+    QStringList cells;
+    for (int i = 0; i < K - 1; ++i)
+        for (const SectionRow& row : rows)
+            for (int j = i + 1; j < K; ++j)
+                cells << valueCell(i, j, row);
+    const int cellWidth = spacedWidth(width, cells);
+    const QString pad(cellWidth - width, QLatin1Char(' '));
+
     QString first(13, QLatin1Char(' '));
     for (int j = 0; j < K; ++j)
-        first += text(data.labels[j], width, SumtrixLib::AlignCentre);
+        first += text(data.labels[j], cellWidth, SumtrixLib::AlignCentre);
     first += Eol;
     out += first;
     const QString rule(first.size(), QLatin1Char('-'));
     out += rule + Eol;
 
-    const QString dash = text(QStringLiteral("-----"), width, SumtrixLib::AlignCentre);
-    const QString blank(width, QLatin1Char(' '));
+    const QString dash = text(QStringLiteral("-----"), cellWidth, SumtrixLib::AlignCentre);
+    const QString blank(cellWidth, QLatin1Char(' '));
     for (int i = 0; i < K - 1; ++i) {
         if (i > 0)
             out += Eol + Eol;
@@ -550,11 +571,10 @@ void writeSection(QString& out, const QString& heading, const QStringList& expla
             if (k > 0)
                 out += Eol;
             out += k == 0 ? text(data.labels[i], 3, SumtrixLib::AlignCentre) : QStringLiteral("   ");
-            out += rows[k].name + QString(i * width, QLatin1Char(' '));
+            out += rows[k].name + QString(i * cellWidth, QLatin1Char(' '));
             out += rows[k].diagonalDash ? dash : blank;
             for (int j = i + 1; j < K; ++j)
-                out += cell(res.pair(i, j).*rows[k].value, width, rows[k].decimals, SumtrixLib::AlignRight,
-                            rows[k].probability);
+                out += pad + valueCell(i, j, rows[k]);
         }
     }
     out += Eol + rule + Eol;
@@ -581,25 +601,32 @@ QString formatReport(const ComparisonData& data, const ComparisonResults& res, c
     out += data.legend + Eol + Eol + Eol;
 
     out += QStringLiteral("Model Adequacy Indexes") + Eol + QString(22, QLatin1Char('=')) + Eol + Eol;
+    const QStringList obsCells = {cell(res.obsMean, W, DS), cell(res.obsSd, W, DS), cell(res.obsMedian, W, DS)};
+    std::vector<QStringList> modelCells;
+    QStringList allCells = obsCells;
+    for (const ModelIndexes& mi : res.models) {
+        modelCells.push_back({cell(mi.mean, W, DS), cell(mi.sd, W, DS), cell(mi.median, W, DS), cell(mi.r2, W, DC),
+                              cell(mi.MSEP, W, DS), cell(mi.MB, W, DS), cell(mi.MEF, W, DC), cell(mi.CD, W, DC),
+                              cell(mi.Cb, W, DC), cell(mi.CCC, W, DC), cell(mi.AIC, W, DC)});
+        allCells += modelCells.back();
+    }
+    const int CW = spacedWidth(W, allCells);
+    const QString pad(CW - W, QLatin1Char(' '));
     out += QStringLiteral("Model:");
     for (const char* h : {"Mean", "SD", "Median", "r2", "MSEP", "MB", "MEF", "CD", "Cb", "CCC", "AIC"})
-        out += text(QLatin1String(h), W, SumtrixLib::AlignCentre);
-    out += Eol + QString(11 * W + 7, QLatin1Char('-')) + Eol;
+        out += text(QLatin1String(h), CW, SumtrixLib::AlignCentre);
+    out += Eol + QString(11 * CW + 7, QLatin1Char('-')) + Eol;
 
-    out += QStringLiteral("Obs  : ") + cell(res.obsMean, W, DS) + cell(res.obsSd, W, DS)
-           + cell(res.obsMedian, W, DS) + Eol;
+    out += QStringLiteral("Obs  : ") + pad + obsCells.join(pad) + Eol;
     for (int m = 0; m < K; ++m) {
-        const ModelIndexes& mi = res.models[m];
         out += text(data.labels[m], 3, SumtrixLib::AlignRight) + QStringLiteral("  : ");
-        out += cell(mi.mean, W, DS) + cell(mi.sd, W, DS) + cell(mi.median, W, DS) + cell(mi.r2, W, DC)
-               + cell(mi.MSEP, W, DS) + cell(mi.MB, W, DS) + cell(mi.MEF, W, DC) + cell(mi.CD, W, DC)
-               + cell(mi.Cb, W, DC) + cell(mi.CCC, W, DC) + cell(mi.AIC, W, DC) + Eol;
+        out += pad + modelCells[static_cast<std::size_t>(m)].join(pad) + Eol;
     }
-    out += QString(11 * W + 7, QLatin1Char('=')) + Eol;
-    out += QStringLiteral("Best :") + QString(3 * W, QLatin1Char(' '));
+    out += QString(11 * CW + 7, QLatin1Char('=')) + Eol;
+    out += QStringLiteral("Best :") + QString(3 * CW, QLatin1Char(' '));
     for (int k = 0; k < BestCount; ++k)
-        out += text(res.best[k] < 0 ? QStringLiteral("n/a") : data.labels[res.best[k]], W, SumtrixLib::AlignRight);
-    out += Eol + QString(11 * W + 7, QLatin1Char('-')) + Eol;
+        out += text(res.best[k] < 0 ? QStringLiteral("n/a") : data.labels[res.best[k]], CW, SumtrixLib::AlignRight);
+    out += Eol + QString(11 * CW + 7, QLatin1Char('-')) + Eol;
     for (const char* line :
          {".SD = Standard deviation",
           ".r2 = Coefficient of determination of a linear regression of Y on X (closer to 1 is better)",

@@ -127,6 +127,11 @@ QString choosePath(RVariant variant, const QString& programFilesFolder, RHost& h
 
 } // namespace RProgram
 
+QString pngViewerMessage()
+{
+    return QStringLiteral("KVE cannot open PNG graphic files. The desktop's picture viewer will open it.");
+}
+
 QString pictureType(int choice)
 {
     switch (choice) {
@@ -384,8 +389,7 @@ private:
                 break;
             if (type == QLatin1String("PNG")) {
                 if (!pngMessageShown)
-                    m_host.message(QStringLiteral("KVE cannot open PNG graphic files. KVE will submit it to Windows."),
-                                   RHost::Icon::Critical);
+                    m_host.message(pngViewerMessage(), RHost::Icon::Critical);
                 pngMessageShown = true;
                 m_host.openDocument(path);
             } else if (!m_host.showPicture(path, QStringLiteral("Graphs - ") + KVECode::GetFileName(path))) {

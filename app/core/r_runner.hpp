@@ -140,5 +140,8 @@ struct RRunResult {
 // "BMP", "JPG" or "PNG".
 QString pictureType(int choice);
 
+// Said once before PNG pictures are handed to the desktop's picture viewer.
+QString pngViewerMessage();
+
 // One run of the R script button.
 RRunResult runRScript(const RRunRequest& request, RHost& host);

@@ -6,10 +6,12 @@
 // them.
 #include "platform/mail_transport.hpp"
 
+#include <QElapsedTimer>
 #include <QLibrary>
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <type_traits>
@@ -75,6 +77,22 @@ size_t readUpload(char* buffer, size_t size, size_t count, void* user)
         std::memcpy(buffer, upload->data->constData() + upload->offset, static_cast<size_t>(n));
     upload->offset += n;
     return static_cast<size_t>(n);
+}
+
+// The end of the whole send. libcurl's total timeout does not cover the
+// wait for the reply to QUIT when the connection closes, and each reply may
+// take its server-response timeout: the progress function, which libcurl
+// also calls about once a second while it waits for a reply, ends the
+// send once this time is past, whatever it waits for.
+struct Deadline {
+    QElapsedTimer clock;
+    qint64 limitMs = 0;
+};
+
+int stopAtDeadline(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    const auto* deadline = static_cast<const Deadline*>(user);
+    return deadline->clock.elapsed() >= deadline->limitMs ? 1 : 0;
 }
 
 struct CurlHandle {
@@ -163,6 +181,15 @@ MailError CurlSmtpTransport::send(const MailServer& server, const MailEnvelope& 
     lib.easy_setopt(c, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(envelope.message.size()));
     lib.easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(m_connectTimeoutMs));
     lib.easy_setopt(c, CURLOPT_TIMEOUT_MS, static_cast<long>(m_totalTimeoutMs));
+    // No single reply is waited for longer than the whole send may take
+    // (whole seconds, at least one).
+    lib.easy_setopt(c, CURLOPT_SERVER_RESPONSE_TIMEOUT, std::max(1L, static_cast<long>((m_totalTimeoutMs + 999) / 1000)));
+    Deadline deadline;
+    deadline.limitMs = m_totalTimeoutMs;
+    deadline.clock.start();
+    lib.easy_setopt(c, CURLOPT_XFERINFOFUNCTION, stopAtDeadline);
+    lib.easy_setopt(c, CURLOPT_XFERINFODATA, &deadline);
+    lib.easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
     lib.easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
     // One connection per message, closed afterwards.
     lib.easy_setopt(c, CURLOPT_FRESH_CONNECT, 1L);
@@ -171,8 +198,17 @@ MailError CurlSmtpTransport::send(const MailServer& server, const MailEnvelope& 
         lib.easy_setopt(c, CURLOPT_USERNAME, user.constData());
         lib.easy_setopt(c, CURLOPT_PASSWORD, password.constData());
     }
-    const CURLcode code = lib.easy_perform(c);
-    if (code != CURLE_OK)
-        return curlFailure(code, errorBuffer);
-    return MailError{};
+    CURLcode code = lib.easy_perform(c);
+    // Stopped at the deadline: the send ran out of time, as libcurl's own
+    // timeout says it.
+    if (code == CURLE_ABORTED_BY_CALLBACK)
+        code = CURLE_OPERATION_TIMEDOUT;
+    if (code == CURLE_OK)
+        return MailError{};
+    const QByteArray detail = code == CURLE_OPERATION_TIMEDOUT
+                                  ? QStringLiteral("the send did not end within %1 seconds")
+                                        .arg(QString::number(m_totalTimeoutMs / 1000.0))
+                                        .toUtf8()
+                                  : QByteArray(errorBuffer);
+    return curlFailure(code, detail.constData());
 }

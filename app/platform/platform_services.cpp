@@ -35,6 +35,12 @@ QStringList FileDialogService::chooseFiles(const FileDialogRequest& request)
     return path.isEmpty() ? QStringList() : QStringList{path};
 }
 
+QString FileDialogService::chooseWithFilter(const FileDialogRequest& request, int& filterIndex)
+{
+    filterIndex = request.filterIndex;
+    return choose(request);
+}
+
 namespace Platform {
 
 MessageService& messages() { return g_messages.get(); }

@@ -57,6 +57,9 @@ public:
     // An open dialog in which several existing files can be chosen: their
     // full paths, none when the user cancelled. By default one file.
     virtual QStringList chooseFiles(const FileDialogRequest& request);
+    // As choose, and `filterIndex` tells the filter (1-based) the user had
+    // chosen; by default the one preselected.
+    virtual QString chooseWithFilter(const FileDialogRequest& request, int& filterIndex);
 };
 
 // ---- printer --------------------------------------------------------------

@@ -101,7 +101,7 @@ QStringList QtFileDialogService::nameFilters(const QString& classicFilter)
 
 namespace {
 
-QStringList runFileDialog(const FileDialogRequest& request, QFileDialog::FileMode mode)
+QStringList runFileDialog(const FileDialogRequest& request, QFileDialog::FileMode mode, int* filterIndex = nullptr)
 {
     if (nobodyCanSeeWindows())
         return {};
@@ -120,6 +120,8 @@ QStringList runFileDialog(const FileDialogRequest& request, QFileDialog::FileMod
         dialog.selectFile(request.fileName);
     if (dialog.exec() != QDialog::Accepted)
         return {};
+    if (filterIndex)
+        *filterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
     return dialog.selectedFiles();
 }
 
@@ -137,6 +139,16 @@ QStringList QtFileDialogService::chooseFiles(const FileDialogRequest& request)
     return runFileDialog(request, QFileDialog::ExistingFiles);
 }
 
+QString QtFileDialogService::chooseWithFilter(const FileDialogRequest& request, int& filterIndex)
+{
+    filterIndex = request.filterIndex;
+    const QStringList files
+        = runFileDialog(request, request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile, &filterIndex);
+    if (filterIndex < 1)
+        filterIndex = request.filterIndex;
+    return files.isEmpty() ? QString() : files.constFirst();
+}
+
 namespace {
 
 bool printOn(QPrinter& printer, const PrintJob& job, QString& errorText)
@@ -148,23 +160,34 @@ bool printOn(QPrinter& printer, const PrintJob& job, QString& errorText)
         errorText = QStringLiteral("The printer could not start the print job.");
         return false;
     }
+    // The page is laid out in units of 1/1200 inch whatever the printer's
+    // dots: the type's size is a whole number of dots, and whole dots of a
+    // coarse printer (11 for 8 points at 96 dots per inch) would make every
+    // line longer or shorter than the type asks.
+    constexpr double UnitsPerInch = 1200;
+    painter.scale(printer.logicalDpiX() / UnitsPerInch, printer.logicalDpiY() / UnitsPerInch);
     QFont font(job.fontFamily);
     font.setStyleHint(QFont::TypeWriter);
-    font.setPointSizeF(job.pointSize);
+    font.setPixelSize(std::max(1, qRound(job.pointSize * UnitsPerInch / 72.0)));
     painter.setFont(font);
-    const QFontMetricsF metrics(font, &printer);
-    const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution())
-                            .translated(-printer.pageLayout().paintRectPixels(printer.resolution()).topLeft());
+    const QFontMetricsF metrics(font);
+    const QSizeF page = printer.pageLayout().paintRect(QPageLayout::Inch).size() * UnitsPerInch;
     qreal y = 0;
     if (!job.picture.isNull() && !job.pictureSize.isEmpty()) {
         // The drawing at the top left in its own size, or smaller to fit
         // the page; the text begins below it after one empty line.
         const QRect bounds = job.picture.boundingRect();
-        QSizeF target = job.pictureSize * (printer.resolution() / 72.0);
+        QSizeF target = job.pictureSize * (UnitsPerInch / 72.0);
         if (target.width() > page.width() || target.height() > page.height())
-            target.scale(page.size(), Qt::KeepAspectRatio);
+            target.scale(page, Qt::KeepAspectRatio);
+        // drawPicture already multiplies the picture's dots by the ratio of
+        // the printer's dots per inch to the picture's (12.5 for a picture
+        // of 96 on a printer of 1200), on top of the painter's scale: the
+        // scale here only makes up the rest to the target.
+        const double playedX = std::max(1, bounds.width()) * double(printer.logicalDpiX()) / job.picture.logicalDpiX();
+        const double playedY = std::max(1, bounds.height()) * double(printer.logicalDpiY()) / job.picture.logicalDpiY();
         painter.save();
-        painter.scale(target.width() / std::max(1, bounds.width()), target.height() / std::max(1, bounds.height()));
+        painter.scale(target.width() / playedX, target.height() / playedY);
         painter.drawPicture(-bounds.topLeft(), job.picture);
         painter.restore();
         y = target.height();
@@ -231,6 +254,8 @@ PrintSettings QtPrinterService::chosenSettings(const QPrinter& printer)
 bool QtPrinterService::print(const PrintJob& job, QString& errorText)
 {
     QPrinter printer(QPrinter::HighResolution);
+    if (m_resolution > 0)
+        printer.setResolution(m_resolution);
     const QString pdf = m_pdfPath.isEmpty() ? job.settings.outputFile : m_pdfPath;
     if (!pdf.isEmpty()) {
         printer.setOutputFormat(QPrinter::PdfFormat);

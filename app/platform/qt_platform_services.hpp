@@ -33,6 +33,7 @@ class QtFileDialogService : public FileDialogService {
 public:
     QString choose(const FileDialogRequest& request) override;
     QStringList chooseFiles(const FileDialogRequest& request) override;
+    QString chooseWithFilter(const FileDialogRequest& request, int& filterIndex) override;
     // "All Files (*.*)|*.*|Text Files (*.TXT)|*.TXT" as Qt name filters.
     static QStringList nameFilters(const QString& classicFilter);
 };
@@ -40,10 +41,14 @@ public:
 // Prints on the printer of a job's settings (the default printer when it
 // names none) or into the PDF file the printer dialog chose, which needs no
 // printer installed. A service made with `pdfPath` prints every job into
-// that file.
+// that file, at `resolution` dots per inch when it is given (else the
+// printer's high resolution).
 class QtPrinterService : public PrinterService {
 public:
-    explicit QtPrinterService(const QString& pdfPath = QString()) : m_pdfPath(pdfPath) {}
+    explicit QtPrinterService(const QString& pdfPath = QString(), int resolution = 0)
+        : m_pdfPath(pdfPath), m_resolution(resolution)
+    {
+    }
     bool setup(const QString& title, PrintSettings& settings, QString& errorText) override;
     bool print(const PrintJob& job, QString& errorText) override;
     // What the printer dialog chose, read from its printer.
@@ -51,6 +56,7 @@ public:
 
 private:
     QString m_pdfPath;
+    int m_resolution;
 };
 
 class QtClipboardService : public ClipboardService {

@@ -24,6 +24,16 @@ QString ScriptedFileDialogService::choose(const FileDialogRequest& request)
     return answer;
 }
 
+QString ScriptedFileDialogService::chooseWithFilter(const FileDialogRequest& request, int& filterIndex)
+{
+    filterIndex = request.filterIndex;
+    if (!filterAnswers.empty()) {
+        filterIndex = filterAnswers.front();
+        filterAnswers.pop_front();
+    }
+    return choose(request);
+}
+
 QStringList ScriptedFileDialogService::chooseFiles(const FileDialogRequest& request)
 {
     if (fileLists.empty())
@@ -55,7 +65,7 @@ bool ScriptedPrinterService::print(const PrintJob& job, QString& errorText)
     }
     const QString path = QDir(m_pdfFolder).filePath(
         QStringLiteral("print%1.pdf").arg(pdfFiles.size(), 3, 10, QLatin1Char('0')));
-    QtPrinterService pdf(path);
+    QtPrinterService pdf(path, resolution);
     if (!pdf.print(job, errorText))
         return false;
     jobs.push_back(job);

@@ -28,7 +28,11 @@ public:
     QString choose(const FileDialogRequest& request) override;
     // Several files: the next list of fileLists, else one answer of answers.
     QStringList chooseFiles(const FileDialogRequest& request) override;
+    // The next answer, with the next of filterAnswers as the filter chosen
+    // (the one preselected when that queue is empty).
+    QString chooseWithFilter(const FileDialogRequest& request, int& filterIndex) override;
     std::deque<QString> answers;         // consumed in order; cancel when empty
+    std::deque<int> filterAnswers;
     std::deque<QStringList> fileLists;
     std::vector<FileDialogRequest> asked;
 };
@@ -42,6 +46,7 @@ public:
     bool cancelSetup = false;            // the printer dialog is cancelled
     bool noPrinter = false;              // no printer: only PDF files can be printed
     PrintSettings setupAnswer;           // what the printer dialog chooses
+    int resolution = 0;                  // dots per inch of the PDFs (0: the printer's high resolution)
     std::vector<QString> setupTitles;
     std::vector<PrintJob> jobs;          // every job that printed
     QStringList pdfFiles;                // one PDF per printed job

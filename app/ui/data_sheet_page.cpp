@@ -106,8 +106,8 @@ DataSheetPage::DataSheetPage(MainControls& controls, QWidget* parent)
     auto* side = new QVBoxLayout();
     QPushButton* copy = makeButton(this, QStringLiteral("Command2"), QStringLiteral("Copy"), QStringLiteral("Copy to clipboard"));
     QPushButton* paste = makeButton(this, QStringLiteral("Command3"), QStringLiteral("Paste"), QStringLiteral("Paste from clipboard"));
-    m_scatter = makeButton(this, QStringLiteral("Command11"), QStringLiteral("Scatter"));
-    m_rank = makeButton(this, QStringLiteral("Command14"), QStringLiteral("Rank"));
+    m_scatter = makeButton(this, QStringLiteral("Command11"), QStringLiteral("Scatter"), QStringLiteral("Plot Y on X"));
+    m_rank = makeButton(this, QStringLiteral("Command14"), QStringLiteral("Rank"), QStringLiteral("Plot ranks"));
     m_histogram = makeButton(this, QStringLiteral("Command13"), QStringLiteral("Histo"), QStringLiteral("Plot histogram"));
     m_random = makeButton(this, QStringLiteral("Command12"), QStringLiteral("Random"), QStringLiteral("Generate random numbers"));
     for (QPushButton* button : {copy, paste, m_scatter, m_rank, m_histogram, m_random})

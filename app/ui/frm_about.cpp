@@ -10,6 +10,7 @@
 #include "core/program_state.hpp"
 #include "platform/platform_services.hpp"
 #include "platform/system_info.hpp"
+#include "ui/caption_fit.hpp"
 #include "ui/picture_button.hpp"
 #include "ui/twips.hpp"
 
@@ -63,6 +64,9 @@ frmAbout::frmAbout(QWidget* parent)
     Command3 = makeButton(this, "Command3", QStringLiteral("Help"), QStringLiteral("Help"),
                           "help-contents,help-browser", QStyle::SP_DialogHelpButton, 3000);
     cmdOK = makeButton(this, "cmdOK", QStringLiteral("Return"), QString(), "go-previous", QStyle::SP_ArrowBack, 4320);
+    for (QPushButton* button : {Command2, Command1, cmdSysInfo, Command3, cmdOK})
+        widenToCaption(button);
+    flowRow({Command2, Command1, cmdSysInfo, Command3, cmdOK}, twips(40));
     connect(Command1, &QPushButton::clicked, this, &frmAbout::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &frmAbout::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &frmAbout::Command3_Click);

@@ -15,6 +15,7 @@
 #include "core/program_info.hpp"
 #include "core/program_state.hpp"
 #include "platform/platform_services.hpp"
+#include "ui/caption_fit.hpp"
 #include "ui/file_drop.hpp"
 #include "ui/frm_compare_r.hpp"
 #include "ui/frm_info.hpp"
@@ -125,14 +126,14 @@ void frmCompare::buildFilePage()
     m_listViewport = List1->viewport();
     m_listViewport->installEventFilter(this);
 
-    QPushButton* up
+    m_moveUp
         = pictureButton(Frame1, "Command3", "go-up", QStyle::SP_ArrowUp, QString(), QStringLiteral("Move up"));
-    place(up, 7920, 240, 450, 450);
-    connect(up, &QPushButton::clicked, this, &frmCompare::Command3_Click);
-    QPushButton* down
+    place(m_moveUp, 7920, 240, 450, 450);
+    connect(m_moveUp, &QPushButton::clicked, this, &frmCompare::Command3_Click);
+    m_moveDown
         = pictureButton(Frame1, "Command4", "go-down", QStyle::SP_ArrowDown, QString(), QStringLiteral("Move down"));
-    place(down, 8400, 240, 450, 450);
-    connect(down, &QPushButton::clicked, this, &frmCompare::Command4_Click);
+    place(m_moveDown, 8400, 240, 450, 450);
+    connect(m_moveDown, &QPushButton::clicked, this, &frmCompare::Command4_Click);
 }
 
 void frmCompare::buildRPage()
@@ -186,8 +187,37 @@ void frmCompare::buildCommandButtons()
         button->setObjectName(QLatin1String(b.name));
         button->setToolTip(QLatin1String(b.tooltip));
         place(button, b.left, 4920, 800, 800);
+        widenToCaption(button);
         connect(button, &QPushButton::clicked, this, b.handler);
+        m_commands.push_back(button);
     }
+    // A caption wider than its button in the font in use widens it and moves
+    // the buttons after it along; the window keeps "Return" clear of them.
+    const int gap = twips(60);
+    flowRow(std::vector<QWidget*>(m_commands.begin(), m_commands.end() - 1), gap);
+    const QPushButton* last = m_commands[m_commands.size() - 2];
+    setMinimumSize(std::max(twips(9300), last->x() + last->width() + gap + twips(1020)), twips(6300));
+}
+
+void frmCompare::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    layoutControls();
+}
+
+void frmCompare::layoutControls()
+{
+    // At the design's size (9300 x 6300 twips) everything is in its design
+    // place; what a larger window gains goes to the pages and the file list.
+    const int w = std::max(toTwips(width()), 9300);
+    const int h = std::max(toTwips(height()), 6300);
+    for (QWidget* frame : std::initializer_list<QWidget*>{Frame1, Frame2, Frame3})
+        place(frame, 120, 600, w - 300, h - 2100);
+    place(List1, 120, 720, w - 525, h - 3090);
+    m_moveUp->move(twips(w - 1380), m_moveUp->y());
+    m_moveDown->move(twips(w - 900), m_moveDown->y());
+    for (QPushButton* button : m_commands)
+        button->move(button == m_commands.back() ? twips(w - 1020) : button->x(), twips(h - 1380));
 }
 
 void frmCompare::Form_Load()

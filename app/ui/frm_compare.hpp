@@ -66,6 +66,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     explicit frmCompare(QWidget* parent = nullptr);
@@ -77,6 +78,9 @@ private:
     void buildOptionsPage();
     void buildCommandButtons();
     void showPage(int index);
+    // The pages and the file list take the room a window larger than the
+    // design gains; the commands keep to the bottom.
+    void layoutControls();
     // "File names (N files)", or "File names" for an empty list.
     void setFileCountLabel();
     bool contains(const QString& path) const;
@@ -86,6 +90,9 @@ private:
     QString proposedListName() const;
 
     std::array<QPushButton*, 3> Check1{};
+    std::vector<QPushButton*> m_commands;    // the command row, left to right
+    QPushButton* m_moveUp = nullptr;
+    QPushButton* m_moveDown = nullptr;
     QFrame* Frame1 = nullptr;
     CompareRFrame* Frame2 = nullptr;
     QFrame* Frame3 = nullptr;

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -46,26 +47,38 @@ CompareRFrame::CompareRFrame(QListWidget* models, QWidget* parent)
                                          QStringLiteral("Refresh"));
     layout->addWidget(refresh, 0, 2);
 
+    // The output list takes what the page has left: several rows at the
+    // window's own size, more as the window grows. The options around it
+    // share rows so as to leave it that room.
     auto* outputs = new QGroupBox(QStringLiteral("R output files"), this);
     auto* outputsLayout = new QVBoxLayout(outputs);
+    outputsLayout->setContentsMargins(4, 2, 4, 4);
     controls.ROutputList = new QListWidget(outputs);
     controls.ROutputList->setObjectName(QStringLiteral("ROutputList"));
     outputsLayout->addWidget(controls.ROutputList);
     layout->addWidget(outputs, 1, 0, 1, 3);
+    layout->setRowStretch(1, 1);
 
+    auto* listOptions = new QHBoxLayout();
     controls.showAll = makeCheck(this, "Check2", QStringLiteral("Show all R output files?"), false);
-    layout->addWidget(controls.showAll, 2, 0, 1, 3);
     controls.Check52 = makeCheck(this, "Check52", QStringLiteral("Assign template and overwrite current R file?"), true);
-    layout->addWidget(controls.Check52, 3, 0, 1, 3);
+    listOptions->addWidget(controls.showAll);
+    listOptions->addWidget(controls.Check52);
+    listOptions->addStretch();
+    layout->addLayout(listOptions, 2, 0, 1, 3);
+
+    auto* runOptions = new QHBoxLayout();
     controls.Check54 = makeCheck(this, "Check54", QStringLiteral("Open graphics"), true);
     controls.Check55 = makeCheck(this, "Check55", QStringLiteral("Open TXT files"), true);
     controls.Check53 = makeCheck(this, "Check53", QStringLiteral("Show log"), true);
-    layout->addWidget(controls.Check54, 4, 0);
-    layout->addWidget(controls.Check55, 4, 1);
-    layout->addWidget(controls.Check53, 4, 2);
-
-    auto* graph = new QGroupBox(this);
+    runOptions->addWidget(controls.Check54);
+    runOptions->addWidget(controls.Check55);
+    runOptions->addWidget(controls.Check53);
+    runOptions->addStretch();
+    // The picture type: one choice of three, in a box of its own.
+    auto* graph = new QFrame(this);
     auto* graphLayout = new QHBoxLayout(graph);
+    graphLayout->setContentsMargins(0, 0, 0, 0);
     const char* const kinds[3] = {"BMP", "JPEG", "PNG"};
     for (int i = 0; i < 3; ++i) {
         auto* option = new QRadioButton(QLatin1String(kinds[i]), graph);
@@ -74,7 +87,8 @@ CompareRFrame::CompareRFrame(QListWidget* models, QWidget* parent)
         graphLayout->addWidget(option);
         controls.RGraph[static_cast<std::size_t>(i)] = option;
     }
-    layout->addWidget(graph, 5, 0, 1, 3);
+    runOptions->addWidget(graph);
+    layout->addLayout(runOptions, 3, 0, 1, 3);
 
     auto* pathRow = new QHBoxLayout();
     auto* label21 = new QLabel(QStringLiteral("R path:"), this);
@@ -83,7 +97,7 @@ CompareRFrame::CompareRFrame(QListWidget* models, QWidget* parent)
     controls.Label22->setObjectName(QStringLiteral("Label22"));
     pathRow->addWidget(label21);
     pathRow->addWidget(controls.Label22, 1);
-    layout->addLayout(pathRow, 6, 0, 1, 3);
+    layout->addLayout(pathRow, 4, 0, 1, 3);
 
     m_page = new RPage(RVariant::Group, controls, this);
     m_page->namedFile = [] { return programState().CompareFileName; };
@@ -91,7 +105,7 @@ CompareRFrame::CompareRFrame(QListWidget* models, QWidget* parent)
     auto* commands = new QHBoxLayout();
     m_page->addButtons(this, commands);
     commands->addStretch();
-    layout->addLayout(commands, 7, 0, 1, 3);
+    layout->addLayout(commands, 5, 0, 1, 3);
 
     connect(refresh, &QPushButton::clicked, m_page, &RPage::Command28_Click);
     connect(controls.showAll, &QCheckBox::toggled, m_page, &RPage::Command28_Click);

@@ -21,6 +21,7 @@
 #include "platform/platform_services.hpp"
 #include "platform/user_folders.hpp"
 #include "ui/frm_email.hpp"
+#include "ui/held_input.hpp"
 #include "ui/mail_settings_dialog.hpp"
 #include "ui/picture_button.hpp"
 #include "ui/twips.hpp"
@@ -273,7 +274,9 @@ void frmMAPI::cmdSend_Click()
     }
     const MailEnvelope envelope{prepared.content.from.address, prepared.envelopeRecipients,
                                 MailMessage::BuildMessage(prepared.content)};
-    error = Mail::transport().send(server, envelope);
+    // The send waits on the server: off the window's thread, so that the
+    // windows still repaint under the hourglass.
+    error = runBesideTheWindows([&server, &envelope] { return Mail::transport().send(server, envelope); });
     if (error.failed()) {
         if (error.number == MailErrLoginDenied)
             forgetPassword();

@@ -9,9 +9,11 @@
 #include <QScrollBar>
 
 #include <exception>
+#include <iterator>
 #include <stdexcept>
 
 #include "charts/chart_view.hpp"
+#include "ui/caption_fit.hpp"
 #include "ui/frm_info.hpp"
 #include "ui/picture_button.hpp"
 #include "ui/twips.hpp"
@@ -55,16 +57,30 @@ QScrollBar* makeScrollBar(QWidget* parent, const char* name, int left, int top)
     return bar;
 }
 
-// The picture format of a file name: PNG and JPEG by their extensions,
-// a Windows bitmap otherwise.
-QByteArray pictureFormat(const QString& path)
+// The picture formats a chart is saved in, in the order of the save
+// dialog's filter: the ending the dialog adds, the endings that name the
+// format, the format's name for the picture writer.
+struct PictureFormat {
+    const char* ending;
+    QStringList endings;
+    const char* writer;
+};
+const PictureFormat PictureFormats[] = {
+    {"Bmp", {QStringLiteral("bmp")}, "bmp"},
+    {"Png", {QStringLiteral("png")}, "png"},
+    {"Jpg", {QStringLiteral("jpg"), QStringLiteral("jpeg")}, "jpeg"},
+};
+const QString PictureFilter
+    = QStringLiteral("Bitmap (*.Bmp)|*.Bmp|PNG (*.Png)|*.Png|JPEG (*.Jpg;*.Jpeg)|*.Jpg;*.Jpeg");
+
+// The format a file name's ending names, -1 for none.
+int pictureFormatOf(const QString& path)
 {
     const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("png"))
-        return "png";
-    if (suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg"))
-        return "jpeg";
-    return "bmp";
+    for (int i = 0; i < int(std::size(PictureFormats)); ++i)
+        if (PictureFormats[i].endings.contains(suffix))
+            return i;
+    return -1;
 }
 
 } // namespace
@@ -152,9 +168,32 @@ frmPlot::frmPlot(QWidget* parent)
     connect(Chart, &ChartView::seriesActivated, this, &frmPlot::Chart_SeriesActivated);
     connect(Chart, &ChartView::pointActivated, this, &frmPlot::Chart_PointActivated);
 
-    setMinimumSize(twips(MinOuterWidth - FrameWidth), twips(MinOuterHeight - FrameHeight));
+    fitCaptions();
     resize(twips(8115), twips(8205));
     Form_Load();
+}
+
+void frmPlot::fitCaptions()
+{
+    // The style boxes and the information button as wide as their captions
+    // need in the font in use; a row moves along behind a box that grew.
+    for (QPushButton* box : {Check2, Check7, Check3, Check8, Check5, Check6, Check4, Check1, btnInfo})
+        widenToCaption(box);
+    const int gap = twips(40);
+    flowRow({Check2, Check7, Check3, Check8, HScroll2}, gap);
+    flowRow({Check5, Check6, Check4, Check1, HScroll1, btnInfo}, gap);
+    // The picture buttons keep to the right: the window is at least as wide
+    // as keeps them clear of the rows.
+    const int rowsEnd = std::max(HScroll2->geometry().right(), btnInfo->geometry().right()) + gap;
+    const int width = std::max(twips(MinOuterWidth - FrameWidth), rowsEnd + twips(2710 - FrameWidth));
+    setMinimumSize(width, twips(MinOuterHeight - FrameHeight));
+}
+
+void frmPlot::showEvent(QShowEvent* event)
+{
+    // A builder may have given the information button its caption.
+    fitCaptions();
+    QWidget::showEvent(event);
 }
 
 void frmPlot::Form_Load()
@@ -325,8 +364,8 @@ PrintJob frmPlot::chartPrintJob()
 {
     PrintJob job;
     job.picture = Chart->toPicture();
-    // The chart in its on-screen size: pixels at 96 dots per inch in points.
-    job.pictureSize = QSizeF(Chart->width() * 72.0 / 96.0, Chart->height() * 72.0 / 96.0);
+    // The chart in its on-screen size, in points.
+    job.pictureSize = QSizeF(Chart->width() * 72.0 / Chart->logicalDpiX(), Chart->height() * 72.0 / Chart->logicalDpiY());
     job.fontFamily = QStringLiteral("Courier New");
     job.pointSize = 8;
     return job;
@@ -375,14 +414,18 @@ void frmPlot::Command3_Click()
 void frmPlot::Command4_Click()
 {
     guarded([&] {
-        m_dialog.filter = QStringLiteral("Pictures (*.Bmp)|*.Bmp");
-        m_dialog.defaultExt = QStringLiteral("Bmp");
+        m_dialog.filter = PictureFilter;
         FileDialogRequest request;
         request.save = true;
         request.title = QStringLiteral("Save As");
         request.filter = m_dialog.filter;
+        request.filterIndex = m_dialog.filterIndex;
         request.fileName = m_dialog.fileName;
-        QString path = Platform::fileDialogs().choose(request);
+        int chosen = request.filterIndex;
+        QString path = Platform::fileDialogs().chooseWithFilter(request, chosen);
+        if (chosen >= 1 && chosen <= int(std::size(PictureFormats)))
+            m_dialog.filterIndex = chosen;
+        m_dialog.defaultExt = QLatin1String(PictureFormats[m_dialog.filterIndex - 1].ending);
         // A cancelled dialog saves nothing, not even under a name chosen
         // before in this window.
         if (path.isEmpty()) {
@@ -390,8 +433,13 @@ void frmPlot::Command4_Click()
                 throw PlotError("Cancel was selected.");
             return;
         }
-        if (QFileInfo(path).suffix().isEmpty())
+        // The name's ending says the format; a name without one of the
+        // formats' endings gets the chosen filter's.
+        int format = pictureFormatOf(path);
+        if (format < 0) {
+            format = m_dialog.filterIndex - 1;
             path += QLatin1Char('.') + m_dialog.defaultExt;
+        }
         m_dialog.fileName = path;
 
         WaitCursor wait;
@@ -403,7 +451,7 @@ void frmPlot::Command4_Click()
         const QString failed = QStringLiteral("The picture could not be saved as ") + path + QStringLiteral(": ");
         if (!file.open(QIODevice::WriteOnly))
             throw PlotError((failed + file.errorString()).toStdString());
-        QImageWriter writer(&file, pictureFormat(path));
+        QImageWriter writer(&file, PictureFormats[format].writer);
         if (!writer.write(picture)) {
             file.cancelWriting();
             throw PlotError((failed + writer.errorString()).toStdString());

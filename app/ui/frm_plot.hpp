@@ -59,6 +59,7 @@ public:
         QColor color = Qt::black;        // the colour dialog's colour
         QString fileName;                // the save dialog's file name
         QString filter;
+        int filterIndex = 1;             // the save dialog's filter, from 1
         QString defaultExt;
     };
     DialogState& dialog() { return m_dialog; }
@@ -109,9 +110,12 @@ public:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void Form_Resize();
+    // Sizes the controls of the two rows for their captions.
+    void fitCaptions();
     void chooseBackdropColor(QPushButton* box, bool plotArea);
     // A text of the chart through the label prompt, then its font.
     void editText(const std::function<ChartText&(ChartModel&)>& element);

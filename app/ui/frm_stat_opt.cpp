@@ -5,11 +5,13 @@
 #include <QPointer>
 #include <QPushButton>
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/data_matrix.hpp"
 #include "platform/platform_services.hpp"
 #include "platform/qt_platform_services.hpp"
+#include "ui/caption_fit.hpp"
 #include "ui/picture_button.hpp"
 #include "ui/twips.hpp"
 
@@ -67,8 +69,22 @@ frmStatOpt::frmStatOpt()
         auto* box = new QCheckBox(QLatin1String(boxes[i].caption), this);
         box->setObjectName(QStringLiteral("Check1_%1").arg(i));
         box->setGeometry(twips(boxes[i].left), twips(boxes[i].top), twips(boxes[i].width), twips(255));
+        widenToCaption(box);
         m_check1[static_cast<std::size_t>(i)] = box;
     }
+    // The second column starts clear of the widest box of the first.
+    const int gap = twips(60);
+    const int second = std::max({m_check1[1]->x(), m_check1[0]->x() + m_check1[0]->width() + gap,
+                                 m_check1[2]->x() + m_check1[2]->width() + gap});
+    // It ends at the design's margin, unless its captions need more; then
+    // the window grows by as much.
+    const int margin = twips(120);
+    int right = width();
+    for (QCheckBox* box : {m_check1[1], m_check1[3]}) {
+        box->setGeometry(second, box->y(), std::max(captionWidth(box), width() - margin - second), box->height());
+        right = std::max(right, box->x() + box->width() + margin);
+    }
+    setFixedSize(right, height());
     cmdLineWidth = new QPushButton(QStringLiteral("2"), this);
     cmdLineWidth->setObjectName(QStringLiteral("cmdLineWidth"));
     cmdLineWidth->setToolTip(QStringLiteral("Statistic line width"));

@@ -10,11 +10,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include "core/data_sheet.hpp"
 #include "core/program_state.hpp"
 #include "ui/picture_button.hpp"
+#include "ui/twips.hpp"
 
 GraphicsOptionsPage::GraphicsOptionsPage(MainControls& controls, QWidget* parent)
     : OptionPage(controls, QStringLiteral("Frame9_2"), parent)
@@ -102,7 +104,9 @@ GraphicsOptionsPage::GraphicsOptionsPage(MainControls& controls, QWidget* parent
     histogramLayout->addWidget(graphKind, 0, 2, 4, 1);
     m_plot = addButton(QStringLiteral("Command15"), QString(), QStringLiteral("Plot histogram"), histogram);
     setPicture(m_plot, "office-chart-bar,view-statistics,x-office-spreadsheet", QStyle::SP_FileDialogDetailedView);
-    histogramLayout->addWidget(m_plot, 4, 2);
+    // A square picture button in the corner of the panel.
+    m_plot->setFixedSize(twips(480), twips(480));
+    histogramLayout->addWidget(m_plot, 4, 2, Qt::AlignRight);
     layout->addWidget(histogram, 1, 0, 1, 2);
 
     layout->addWidget(new QLabel(QStringLiteral("Deviation CI % Prob"), this), 2, 0);

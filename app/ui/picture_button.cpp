@@ -129,6 +129,9 @@ QPushButton* pictureButton(QWidget* parent, const char* name, const char* themeN
 {
     QPushButton* button = caption.isEmpty() ? new QPushButton(parent) : new StackedPictureButton(caption, parent);
     button->setObjectName(QLatin1String(name));
+    // Tells the windows that size buttons for their captions how this one
+    // lays them out (caption_fit).
+    button->setProperty("pictureAboveCaption", !caption.isEmpty());
     button->setToolTip(tooltip);
     setPicture(button, themeNames, fallback, !caption.isEmpty());
     return button;

@@ -22,13 +22,13 @@
 #include "core/program_state.hpp"
 #include "platform/platform_services.hpp"
 #include "platform/system_info.hpp"
+#include "ui/caption_fit.hpp"
 #include "ui/frm_graph.hpp"
 #include "ui/frm_info.hpp"
 #include "ui/picture_button.hpp"
 
 namespace {
 
-const QString PngMessage = QStringLiteral("KVE cannot open PNG graphic files. KVE will submit it to Windows.");
 const QString NoRFolder = QStringLiteral("R path not defined");
 
 QString programFolder()
@@ -238,6 +238,7 @@ void RPage::addButtons(QWidget* parent, QBoxLayout* row)
                                   : new QPushButton(QLatin1String(b.caption), parent);
         button->setObjectName(QLatin1String(b.name));
         button->setToolTip(QLatin1String(b.tooltip));
+        shrinkToCaption(button);
         row->addWidget(button);
         connect(button, &QPushButton::clicked, this, [this, handler = b.handler] { (this->*handler)(); });
     }
@@ -325,7 +326,7 @@ void RPage::Command26_Click()
             break;
         case RExchange::EntryType::Png:
             if (!pngMessageShown)
-                Platform::message(PngMessage, MsgButtons::Ok, MsgIcon::Critical);
+                Platform::message(pngViewerMessage(), MsgButtons::Ok, MsgIcon::Critical);
             pngMessageShown = true;
             Platform::openDocument(path);
             break;

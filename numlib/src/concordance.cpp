@@ -80,13 +80,16 @@ struct VariantResults {
 
 class GcccWork {
 public:
-    // The work arrays, bounds 0..n, zero-filled. Fails the call for n < 0
-    // or when memory runs out.
+    // The work arrays, bounds 0..n, zero-filled. Fails the call with error 9
+    // before anything is allocated when n < 0 or when x or y lacks one of
+    // the elements 1..n, and with error 7 when memory runs out.
     GcccWork(Sumtrix& lib, std::int32_t n, const BoundedArray<double>& x, const BoundedArray<double>& y)
         : m_lib(lib), m_n(n)
     {
         if (n < 0)
             raiseError(ErrSubscript);
+        x.requireRange(1, n);
+        y.requireRange(1, n);
         try {
             const auto size = static_cast<std::size_t>(n) + 1;
             m_x = readData(x, size);
@@ -114,30 +117,37 @@ public:
 
     void prepare();
     void kernelPass(int variant, double P);
+    // The cross sums that the kernel passes take, and their threads (0: one
+    // per core).
+    void setPath(detail::GcccPath path, unsigned threads)
+    {
+        m_path = path;
+        m_threads = threads;
+    }
     template <class Slot>
     void estimate(const VariantResults<Slot>& out);
 
 private:
+    // a(1..size-1) at 1..size-1; element 0 is not read.
     static std::vector<double> readData(const BoundedArray<double>& a, std::size_t size)
     {
-        std::vector<double> v(size, NaN);
-        if (!a.allocated())
-            return v;
-        const std::int64_t last = std::min<std::int64_t>(a.ubound(), static_cast<std::int64_t>(size) - 1);
-        for (std::int64_t i = std::max(1, a.lbound()); i <= last; ++i)
-            v[static_cast<std::size_t>(i)] = a(static_cast<std::int32_t>(i));
+        std::vector<double> v(size, 0.0);
+        for (std::size_t i = 1; i < size; ++i)
+            v[i] = a(static_cast<std::int32_t>(i));
         return v;
     }
     void clip();
 
     Sumtrix& m_lib;
     std::int32_t m_n;
-    std::vector<double> m_x, m_y;      // x(1..n), y(1..n); NaN where the caller's arrays end
+    std::vector<double> m_x, m_y;      // x(1..n), y(1..n)
     detail::GcccCentre m_centre;       // the common mean c, x - c and y - c (empty unless all finite)
     BoundedArray<double> m_sortX, m_sortY, m_winX, m_winY;  // WinX and WinY hold ClipX and ClipY from variant 4 on
     BoundedArray<double> m_centredWX, m_centredWY;          // WinX - c and WinY - c
     std::vector<double> m_clipD, m_clipS, m_HD, m_HT, m_HX;
     detail::GcccKernels m_K;
+    detail::GcccPath m_path = detail::GcccPath::Fast;
+    unsigned m_threads = 0;
 
     // Working values: one set for the call, shared by the variants in order.
     double m_LowX = 0.0, m_HighX = 0.0, m_LowY = 0.0, m_HighY = 0.0;
@@ -276,7 +286,7 @@ void GcccWork::kernelPass(int variant, double P)
         d.twoCentre = std::fabs(2.0 * m_centre.c);
         d.DeltaShift = m_DeltaShift;
     }
-    ignoreErrors([&] { detail::gcccKernelPass(d, m_terms, m_K); });
+    ignoreErrors([&] { detail::gcccKernelPass(d, m_terms, m_K, m_path, m_threads); });
 }
 
 // Steps 2 to 12 of the template: kernel means, rg, the delta-method
@@ -531,12 +541,12 @@ Sumtrix::ConcordanceCorrelation Sumtrix::STAT_CCC(std::int32_t n, double r, doub
 
 // ---- King and Chinchilli --------------------------------------------------------
 
-void Sumtrix::STAT_GCCC2(std::int32_t n, const BoundedArray<double>& x, const BoundedArray<double>& y,
-                         BoundedArray<double>& rg, BoundedArray<double>& se_rg, BoundedArray<double>& z,
-                         BoundedArray<double>& se_z, BoundedArray<double>& z_lcl, BoundedArray<double>& z_ucl,
-                         BoundedArray<double>& lcl, BoundedArray<double>& ucl, double P)
+namespace {
+
+void gccc2(GcccWork& work, BoundedArray<double>& rg, BoundedArray<double>& se_rg, BoundedArray<double>& z,
+           BoundedArray<double>& se_z, BoundedArray<double>& z_lcl, BoundedArray<double>& z_ucl,
+           BoundedArray<double>& lcl, BoundedArray<double>& ucl, double P)
 {
-    GcccWork work(*this, n, x, y);
     work.prepare();
     for (std::int32_t k = 1; k <= 7; ++k) {
         // variant 5 is the absolute distance to the power 1.0
@@ -546,28 +556,63 @@ void Sumtrix::STAT_GCCC2(std::int32_t n, const BoundedArray<double>& x, const Bo
     }
 }
 
+// The eight result arrays of one call, elements 1..7, NaN until written.
+struct Gccc2Arrays {
+    BoundedArray<double> a[8];
+    Gccc2Arrays()
+    {
+        for (BoundedArray<double>& v : a) {
+            v.redim(0, 7);
+            std::fill(v.data().begin(), v.data().end(), NaN);
+        }
+    }
+    std::array<Sumtrix::GeneralizedConcordance, 7> results() const
+    {
+        std::array<Sumtrix::GeneralizedConcordance, 7> out;
+        for (std::int32_t k = 1; k <= 7; ++k) {
+            Sumtrix::GeneralizedConcordance& g = out[static_cast<std::size_t>(k - 1)];
+            g.rg = a[0](k);
+            g.se_rg = a[1](k);
+            g.z = a[2](k);
+            g.se_z = a[3](k);
+            g.z_lcl = a[4](k);
+            g.z_ucl = a[5](k);
+            g.lcl = a[6](k);
+            g.ucl = a[7](k);
+        }
+        return out;
+    }
+};
+
+} // namespace
+
+void Sumtrix::STAT_GCCC2(std::int32_t n, const BoundedArray<double>& x, const BoundedArray<double>& y,
+                         BoundedArray<double>& rg, BoundedArray<double>& se_rg, BoundedArray<double>& z,
+                         BoundedArray<double>& se_z, BoundedArray<double>& z_lcl, BoundedArray<double>& z_ucl,
+                         BoundedArray<double>& lcl, BoundedArray<double>& ucl, double P)
+{
+    GcccWork work(*this, n, x, y);
+    gccc2(work, rg, se_rg, z, se_z, z_lcl, z_ucl, lcl, ucl, P);
+}
+
 std::array<Sumtrix::GeneralizedConcordance, 7> Sumtrix::STAT_GCCC2(std::int32_t n, const BoundedArray<double>& x,
                                                                    const BoundedArray<double>& y, double P)
 {
-    BoundedArray<double> a[8];
-    for (BoundedArray<double>& v : a) {
-        v.redim(0, 7);
-        std::fill(v.data().begin(), v.data().end(), NaN);
-    }
-    STAT_GCCC2(n, x, y, a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], P);
-    std::array<GeneralizedConcordance, 7> out;
-    for (std::int32_t k = 1; k <= 7; ++k) {
-        GeneralizedConcordance& g = out[static_cast<std::size_t>(k - 1)];
-        g.rg = a[0](k);
-        g.se_rg = a[1](k);
-        g.z = a[2](k);
-        g.se_z = a[3](k);
-        g.z_lcl = a[4](k);
-        g.z_ucl = a[5](k);
-        g.lcl = a[6](k);
-        g.ucl = a[7](k);
-    }
-    return out;
+    Gccc2Arrays o;
+    STAT_GCCC2(n, x, y, o.a[0], o.a[1], o.a[2], o.a[3], o.a[4], o.a[5], o.a[6], o.a[7], P);
+    return o.results();
+}
+
+std::array<Sumtrix::GeneralizedConcordance, 7> detail::gccc2WithPath(Sumtrix& lib, std::int32_t n,
+                                                                     const BoundedArray<double>& x,
+                                                                     const BoundedArray<double>& y, double P,
+                                                                     GcccPath path, unsigned threads)
+{
+    GcccWork work(lib, n, x, y);
+    work.setPath(path, threads);
+    Gccc2Arrays o;
+    gccc2(work, o.a[0], o.a[1], o.a[2], o.a[3], o.a[4], o.a[5], o.a[6], o.a[7], P);
+    return o.results();
 }
 
 void Sumtrix::STAT_GCCC(std::int32_t n, const BoundedArray<double>& x, const BoundedArray<double>& y, double& rg,

@@ -20,13 +20,17 @@
 //   the literal loop tests, so every term takes the same branch. The prefix
 //   sums are in long double about the median of the sorted data, so data
 //   far from zero do not cancel;
-// - the powers other than 1 and 2 have no such decomposition: their rows
-//   stay O(n^2), in eight interleaved partial sums that vectorise, with the
-//   rows split over threads. Each row and column is summed in the same
-//   order whatever the thread count, so the results do not depend on it.
-// The column sums of the cross kernel (for its symmetrised projection) come
-// with the power rows; for the sorted sums they are the row sums with x and
-// y exchanged, since g(x_i - y_j) = g(y_j - x_i).
+// - the powers other than 1 and 2 have no such decomposition: their sums
+//   over j of |x_i - y_j|^P and |x_i + y_j|^P (limited at Delta for the
+//   clipped kind) come from the tree sums of power_sums.cpp, a fast
+//   multipole method on the sorted data, to the accuracy of the all-pairs
+//   sums. The all-pairs rows that it replaced, O(n^2) in eight interleaved
+//   partial sums that vectorise, split over threads, stay for an exponent
+//   that is not a number and for comparisons (GcccPath::AllPairs). Either
+//   way each sum is formed in the same order whatever the thread count, so
+//   the results do not depend on it, not even in the last bit.
+// The column sums of the cross kernel (for its symmetrised projection) are
+// the row sums with x and y exchanged, since g(x_i - y_j) = g(y_j - x_i).
 //
 // The fast sums assume that every term succeeds: they run when the data and
 // Delta are finite and within 1e100 (for the powers, when every row comes
@@ -51,12 +55,13 @@
 // The literal loop evaluates the same terms one by one, so both paths
 // agree for data far from zero too.
 #include "concordance_kernels.hpp"
+#include "power_sums.hpp"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 #include <new>
-#include <system_error>
+#include <optional>
 #include <thread>
 
 namespace SumtrixLib::detail {
@@ -69,6 +74,10 @@ constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double FastLimit = 1e100;
 // Rows per thread below which threads cost more than they save.
 constexpr std::size_t RowsPerThread = 256;
+// Up to this many observations the power distances take the literal cross
+// sums (at most 4,096 pairs), which then give the literal loop's results
+// to the last bit.
+constexpr std::size_t LiteralPowerRows = 64;
 
 bool isClipped(GcccKind kind)
 {
@@ -171,9 +180,7 @@ public:
     {
         if (!(a > 0.0))
             return;  // not used: the pass works on raw data
-        m_ra = std::sqrt(a);
-        m_aP = std::pow(a, P);
-        m_beta = P * std::pow(a, P - 1.0);
+        m_taylor = PowerTaylor(P, a);
         if (kind == GcccKind::ClipPower) {
             m_phiShift = m_inside ? phi(m_shift) : 0.0;
             m_psiShift = !m_inside && Delta >= 0.0 ? psi(m_shift) : 0.0;
@@ -192,35 +199,28 @@ public:
         return std::isfinite(v) && std::isfinite(r) ? r : NaN;
     }
 
-    // (a + v)^P - a^P - beta v, without cancellation: a binomial series
-    // where v is small against a.
-    double phi(double v) const
+    // (a + v)^P - a^P - beta v, and (a + v)^P - a^P.
+    double phi(double v) const { return m_taylor.phi(v); }
+    double psi(double v) const { return m_taylor.psi(v); }
+
+    // The power kinds' terms of the sums x_i + y_j as a kernel of
+    // v = p_i - (-q_j) (see rowsOfPowers): the Taylor form for a <= Delta
+    // (limited above Delta - a), the Shifted form beyond.
+    PowerKernel kernel() const
     {
-        const double t = v / m_a;
-        if (std::fabs(t) < 0.125) {
-            double coefficient = m_P * (m_P - 1.0) / 2.0, power = t * t;
-            double sum = coefficient * power;
-            for (int k = 3; k < 64; ++k) {
-                coefficient *= (m_P - (k - 1)) / k;
-                power *= t;
-                const double term = coefficient * power;
-                sum += term;
-                if (std::fabs(term) <= 1e-17 * std::fabs(sum))
-                    break;
-            }
-            return m_aP * sum;
-        }
-        return std::pow(std::max(m_a + v, 0.0), m_P) - m_aP - m_beta * v;
+        PowerKernel k;
+        k.P = m_P;
+        k.taylor = m_taylor;
+        k.bound = m_shift;
+        k.shape = m_inside ? PowerShape::Taylor : PowerShape::Shifted;
+        k.boundTerm = m_inside ? m_phiShift : m_psiShift;
+        return k;
     }
-    // (a + v)^P - a^P.
-    double psi(double v) const { return m_aP * std::expm1(m_P * std::log1p(v / m_a)); }
 
     double a() const { return m_a; }
-    double ra() const { return m_ra; }
-    double beta() const { return m_beta; }
+    double beta() const { return m_taylor.beta; }
     double shift() const { return m_shift; }
     bool inside() const { return m_inside; }
-    double psiShift() const { return m_psiShift; }
 
 private:
     double term(double v, bool limited) const
@@ -247,7 +247,7 @@ private:
             return v - D;
         case GcccKind::ClipPower:
             if (m_inside)
-                return limited ? m_phiShift + m_beta * (D - v) : phi(v);
+                return limited ? m_phiShift + m_taylor.beta * (D - v) : phi(v);
             if (limited)
                 return m_Delta < 0.0 ? std::pow(-m_Delta, m_P) : 0.0;
             return psi(v) - m_psiShift;
@@ -264,20 +264,25 @@ private:
     bool m_limits;
     double m_shift;
     bool m_inside;
-    double m_ra = 0.0, m_aP = 0.0, m_beta = 0.0, m_phiShift = 0.0, m_psiShift = 0.0;
+    PowerTaylor m_taylor;
+    double m_phiShift = 0.0, m_psiShift = 0.0;
 };
 
 // The values b(1..n) sorted, with long-double prefix sums of b - c and
 // (b - c)^2 about the median c.
 class SortedSums {
 public:
-    SortedSums(const double* v, std::int32_t n) : m_b(v + 1, v + 1 + n)
+    SortedSums(const double* v, std::int32_t n)
     {
-        std::sort(m_b.begin(), m_b.end());
+        sortValues(v + 1, static_cast<std::size_t>(std::max(n, 0)), m_b, m_order);
         sums();
     }
 
     std::size_t size() const { return m_b.size(); }
+    // The index (1..n) of the k-th smallest value: rows taken in this order
+    // search the sorted values of the other sample near where the previous
+    // row did, which the processor's caches reward.
+    std::size_t order(std::size_t k) const { return m_order[k] + 1; }
 
     // The rounded differences a - b_j fall as j grows. First j with
     // a - b_j <= t, and first j with a - b_j < t.
@@ -336,33 +341,20 @@ private:
     }
 
     std::vector<double> m_b;
+    std::vector<std::uint32_t> m_order;
     long double m_c = 0.0L;
     std::vector<long double> m_p1, m_p2;
 };
 
 // Runs f(lo, hi) over the items 0..count-1 split in contiguous ranges, one
-// per thread and at least `minPerThread` items each; what a thread cannot be
-// started for runs on the calling thread.
+// per thread and at least `minPerThread` items each (see forTasks).
 template <class F>
 void forBlocks(std::size_t count, std::size_t minPerThread, unsigned threads, F f)
 {
     if (threads == 0)
         threads = std::max(1u, std::thread::hardware_concurrency());
     const std::size_t blocks = std::min<std::size_t>(threads, std::max<std::size_t>(1, count / minPerThread));
-    std::vector<std::thread> pool;
-    std::size_t lo = 0;
-    try {
-        for (std::size_t b = 1; b < blocks; ++b) {
-            const std::size_t hi = count * b / blocks;
-            pool.emplace_back(f, lo, hi);
-            lo = hi;
-        }
-    } catch (const std::system_error&) {
-        // no further threads: the rest runs here
-    }
-    f(lo, count);
-    for (std::thread& t : pool)
-        t.join();
+    forTasks(blocks, threads, [&](std::size_t b) { f(count * b / blocks, count * (b + 1) / blocks); });
 }
 
 // sum_j term(a, b_j) for one row, in eight interleaved partial sums (lane l
@@ -409,132 +401,75 @@ template <class G>
 
 GCCC_VECTOR_CLONES double rowPower15(double a, const double* b, std::size_t m, double delta, double* col)
 {
-    // |u|^1.5 as |u| sqrt|u|: within an ulp of the power, and it vectorises.
-    return powerRow(a, b, m, col, rawTerm([=](double u) {
-                        const double v = std::min(std::fabs(u), delta);
-                        return v * std::sqrt(v);
-                    }));
+    return powerRow(a, b, m, col, rawTerm([=](double u) { return plainTerm15(u, delta); }));
 }
 
 GCCC_VECTOR_CLONES double rowPower05(double a, const double* b, std::size_t m, double delta, double* col)
 {
-    return powerRow(a, b, m, col, rawTerm([=](double u) { return std::sqrt(std::min(std::fabs(u), delta)); }));
+    return powerRow(a, b, m, col, rawTerm([=](double u) { return plainTerm05(u, delta); }));
 }
 
 double rowPower(double a, const double* b, std::size_t m, double delta, double P, double* col)
 {
-    return powerRow(a, b, m, col,
-                    rawTerm([=](double u) { return std::pow(std::min(std::fabs(u), delta), P); }));
+    return powerRow(a, b, m, col, rawTerm([=](double u) { return plainTerm(u, delta, P); }));
 }
 
 // The rows of the power distances for data on one side of zero: p = side xc
-// and q = side yc, the difference term of |p - q| and the expanded term of
-// v = p + q (see Expansion). With w = min(v, D) (D infinite when nothing is
-// limited) the expanded term is phi(w) + beta (w - v) for a <= Delta, and
-// beyond it 0 for v > D and psi(v) - psi(D) otherwise. With
-// d = sqrt(a + w) - sqrt(a):
-//   P = 1.5: phi = d^2 (sqrt(a + w) + sqrt(a) / 2), psi = d (2 a + w + sqrt(a + w) sqrt(a));
-//   P = 0.5: phi = -d^2 / (2 sqrt(a)),              psi = d;
-// products of values that carry no cancellation once d is. d comes from
-// r = sqrt(t), t = a + w rounded, and ra = sqrt(a), with the residuals of
-// both roots and the rounding of t (exact where w is small against a):
-//   d = (r - ra) + ((t - r^2) - ((t - a) - w) - (a - ra^2)) / (2 ra).
-// No division, so the rows cost little more than those of raw data.
-struct FarShape {
-    double a, ra, beta, shift, psiShift;
-    bool inside;
-};
-
-// d and r of the comment above.
-[[gnu::always_inline]] inline double farRoot(double a, double ra, double raResidual, double halfOverRa, double w,
-                                             double& r)
+// and q = side yc, the difference term of |p - q| less the expanded term of
+// v = p + q (see Expansion and the square-root forms of power_sums.hpp).
+GCCC_VECTOR_CLONES double rowPower15Far(double p, const double* q, std::size_t m, double delta, RootShape s,
+                                        bool taylor, double* col)
 {
-    const double t = std::max(a + w, 0.0);
-    r = std::sqrt(t);
-    return (r - ra) + ((std::fma(-r, r, t) - ((t - a) - w)) - raResidual) * halfOverRa;
-}
-
-GCCC_VECTOR_CLONES double rowPower15Far(double p, const double* q, std::size_t m, double delta, FarShape s,
-                                        double* col)
-{
-    const auto diff = [=](double u) {
-        const double v = std::min(std::fabs(u), delta);
-        return v * std::sqrt(v);
-    };
-    const double a = s.a, ra = s.ra, beta = s.beta, shift = s.shift, psiShift = s.psiShift;
-    const double raResidual = std::fma(-ra, ra, a), halfOverRa = 0.5 / ra, halfRa = 0.5 * ra;
-    if (s.inside)
+    if (taylor)
         return powerRow(p, q, m, col, [=](double pi, double qj) {
-            const double v = pi + qj, w = std::min(v, shift);
-            double r;
-            const double d = farRoot(a, ra, raResidual, halfOverRa, w, r);
-            return diff(pi - qj) - (d * d * (r + halfRa) + beta * (w - v));
+            return plainTerm15(pi - qj, delta) - taylorTerm15(s, pi + qj);
         });
-    return powerRow(p, q, m, col, [=](double pi, double qj) {
-        const double v = pi + qj;
-        double r;
-        const double d = farRoot(a, ra, raResidual, halfOverRa, v, r);
-        return diff(pi - qj) - (v > shift ? 0.0 : d * (2.0 * a + v + r * ra) - psiShift);
-    });
+    return powerRow(p, q, m, col,
+                    [=](double pi, double qj) { return plainTerm15(pi - qj, delta) - shiftedTerm15(s, pi + qj); });
 }
 
-GCCC_VECTOR_CLONES double rowPower05Far(double p, const double* q, std::size_t m, double delta, FarShape s,
-                                        double* col)
+GCCC_VECTOR_CLONES double rowPower05Far(double p, const double* q, std::size_t m, double delta, RootShape s,
+                                        bool taylor, double* col)
 {
-    const auto diff = [=](double u) { return std::sqrt(std::min(std::fabs(u), delta)); };
-    const double a = s.a, ra = s.ra, beta = s.beta, shift = s.shift, psiShift = s.psiShift;
-    const double raResidual = std::fma(-ra, ra, a), halfOverRa = 0.5 / ra;
-    if (s.inside)
+    if (taylor)
         return powerRow(p, q, m, col, [=](double pi, double qj) {
-            const double v = pi + qj, w = std::min(v, shift);
-            double r;
-            const double d = farRoot(a, ra, raResidual, halfOverRa, w, r);
-            return diff(pi - qj) - (beta * (w - v) - d * d * halfOverRa);
+            return plainTerm05(pi - qj, delta) - taylorTerm05(s, pi + qj);
         });
-    return powerRow(p, q, m, col, [=](double pi, double qj) {
-        const double v = pi + qj;
-        double r;
-        const double d = farRoot(a, ra, raResidual, halfOverRa, v, r);
-        return diff(pi - qj) - (v > shift ? 0.0 : d - psiShift);
-    });
+    return powerRow(p, q, m, col,
+                    [=](double pi, double qj) { return plainTerm05(pi - qj, delta) - shiftedTerm05(s, pi + qj); });
 }
 
-double rowPowerFar(double p, const double* q, std::size_t m, double delta, double P, const Expansion& e,
-                   double* col)
+double rowPowerFar(double p, const double* q, std::size_t m, double delta, const PowerKernel& k, double* col)
 {
-    const double beta = e.beta(), shift = e.shift(), psiShift = e.psiShift();
-    const bool inside = e.inside();
-    return powerRow(p, q, m, col, [&](double pi, double qj) {
-        const double v = pi + qj, w = std::min(v, shift);
-        const double term = inside ? e.phi(w) + beta * (w - v) : v > shift ? 0.0 : e.psi(v) - psiShift;
-        return std::pow(std::min(std::fabs(pi - qj), delta), P) - term;
-    });
+    return powerRow(p, q, m, col,
+                    [&](double pi, double qj) { return plainTerm(pi - qj, delta, k.P) - powerTerm(k, pi + qj); });
 }
 
-// Rows and columns of a power distance in one sweep. The rows fall into a
-// fixed number of bands whatever the thread count; each band adds its rows'
-// terms to column sums of its own in row order, and the bands' column sums
-// are added in band order, so neither rows nor columns depend on the
-// number of threads.
+// Rows and columns of a power distance over all pairs, in one sweep: rows_i
+// = sum_j g(a_i - b_j) - h(a_i + b_j) with g the difference kernel (|u|^P,
+// limited at `delta`) and h the kernel of the sums (`far`: the expanded
+// one, a = p and b = q of rowPower15Far; otherwise g again). The rows fall
+// into a fixed number of bands whatever the thread count; each band adds
+// its rows' terms to column sums of its own in row order, and the bands'
+// column sums are added in band order, so neither rows nor columns depend
+// on the number of threads.
 constexpr std::size_t MaxBands = 32;
 
-// `far` set: a and b are p and q of rowPower15Far.
-void powerSums(const double* a, const double* b, std::size_t m, double delta, double P, const Expansion* far,
-               double* rows, double* cols, unsigned threads)
+void allPairsPowerSums(const double* a, const double* b, std::size_t m, double delta, double P,
+                       const PowerKernel* far, double* rows, double* cols, unsigned threads)
 {
     const std::size_t bands = std::clamp<std::size_t>(m / RowsPerThread, 1, MaxBands);
     std::vector<double> partial(bands * m, 0.0);
-    FarShape shape{};
-    if (far)
-        shape = FarShape{far->a(), far->ra(), far->beta(), far->shift(), far->psiShift(), far->inside()};
+    const RootShape shape = far ? RootShape(*far) : RootShape();
+    const bool taylor = far && far->shape == PowerShape::Taylor;
     forBlocks(bands, 1, threads, [&](std::size_t lo, std::size_t hi) {
         for (std::size_t k = lo; k < hi; ++k) {
             double* col = partial.data() + k * m;
             for (std::size_t i = m * k / bands; i < m * (k + 1) / bands; ++i) {
                 if (far)
-                    rows[i] = P == 1.5   ? rowPower15Far(a[i], b, m, delta, shape, col)
-                              : P == 0.5 ? rowPower05Far(a[i], b, m, delta, shape, col)
-                                         : rowPowerFar(a[i], b, m, delta, P, *far, col);
+                    rows[i] = P == 1.5   ? rowPower15Far(a[i], b, m, delta, shape, taylor, col)
+                              : P == 0.5 ? rowPower05Far(a[i], b, m, delta, shape, taylor, col)
+                                         : rowPowerFar(a[i], b, m, delta, *far, col);
                 else
                     rows[i] = P == 1.5   ? rowPower15(a[i], b, m, delta, col)
                               : P == 0.5 ? rowPower05(a[i], b, m, delta, col)
@@ -548,6 +483,27 @@ void powerSums(const double* a, const double* b, std::size_t m, double delta, do
             sum += partial[k * m + j];
         cols[j] = sum;
     }
+}
+
+// The same rows and columns from the tree sums of power_sums.cpp: each
+// row is the sum of the difference kernel over the b_j less that of the sum
+// kernel over the -b_j (u = a_i - (-b_j) is the rounded a_i + b_j), each
+// column the same with a and b exchanged (g(a_i - b_j) = g(b_j - a_i)).
+// False when the exponent takes no expansion.
+bool treePowerSums(const double* a, const double* b, std::size_t m, const PowerKernel& difference,
+                   const PowerKernel& sum, double* rows, double* cols, unsigned threads)
+{
+    DistinctValues A, B;
+    forTasks(2, threads, [&](std::size_t k) { (k == 0 ? A : B) = DistinctValues::of(k == 0 ? a : b, m); });
+    const auto side = [&](const DistinctValues& targets, const DistinctValues& sources, double* out) {
+        std::vector<double> d, s;
+        if (!powerSums(difference, targets, sources, d, threads) || !powerSums(sum, targets, sources.negated(), s, threads))
+            return false;
+        for (std::size_t i = 0; i < m; ++i)
+            out[i] = d[targets.position[i]] - s[targets.position[i]];
+        return true;
+    };
+    return side(A, B, rows) && side(B, A, cols);
 }
 
 struct OwnSums {
@@ -564,7 +520,7 @@ public:
     }
 
     void literal(GcccTerms& t, GcccKernels& out) const;
-    void fast(GcccTerms& t, GcccKernels& out, unsigned threads) const;
+    void fast(GcccTerms& t, GcccKernels& out, unsigned threads, bool allPairs) const;
 
 private:
     bool clipped() const { return isClipped(m_d.kind); }
@@ -602,21 +558,52 @@ private:
         return m_far ? far(m_side * (m_d.xc[i] + m_d.yc[j])) : m_dist.cross(m_d.x[i] + m_d.y[j]);
     }
 
-    void pairTerms(std::int32_t j, GcccTerms& t) const
+    // g of every observation's own arguments, evaluated once (on the
+    // threads): the same values each time the template asks for them.
+    struct OwnValues {
+        std::vector<double> D, S, X, Y;  // NaN where the evaluation fails
+        bool complete = true;            // none fails
+    };
+    OwnValues ownValues(unsigned threads) const
     {
-        take(t.pairD, 0.5 * ownD(j));
-        take(t.pairS, 0.5 * ownS(j));
-        take(t.pairX, 0.25 * ownXY(j, false));
-        take(t.pairY, 0.25 * ownXY(j, true));
+        const auto size = static_cast<std::size_t>(m_n) + 1;
+        OwnValues v;
+        v.D.assign(size, NaN);
+        v.S.assign(size, NaN);
+        v.X.assign(size, NaN);
+        v.Y.assign(size, NaN);
+        forBlocks(size - 1, RowsPerThread, threads, [&](std::size_t lo, std::size_t hi) {
+            for (std::size_t k = lo + 1; k <= hi; ++k) {
+                const auto i = static_cast<std::int32_t>(k);
+                v.D[k] = ownD(i);
+                v.S[k] = ownS(i);
+                v.X[k] = ownXY(i, false);
+                v.Y[k] = ownXY(i, true);
+            }
+        });
+        for (std::size_t k = 1; k < size; ++k)
+            v.complete = v.complete && !std::isnan(v.D[k]) && !std::isnan(v.S[k]) && !std::isnan(v.X[k])
+                         && !std::isnan(v.Y[k]);
+        return v;
     }
-    void ownTerms(std::int32_t i, GcccTerms& t) const
+
+    void pairTerms(std::int32_t j, const OwnValues& v, GcccTerms& t) const
     {
-        take(t.ownD, ownD(i));
-        take(t.ownS, ownS(i));
-        take(t.ownX, ownXY(i, false));
-        take(t.ownY, ownXY(i, true));
-        take(t.ownD2, ownD(i));
-        take(t.ownS2, ownS(i));
+        const auto k = static_cast<std::size_t>(j);
+        take(t.pairD, 0.5 * v.D[k]);
+        take(t.pairS, 0.5 * v.S[k]);
+        take(t.pairX, 0.25 * v.X[k]);
+        take(t.pairY, 0.25 * v.Y[k]);
+    }
+    void ownTerms(std::int32_t i, const OwnValues& v, GcccTerms& t) const
+    {
+        const auto k = static_cast<std::size_t>(i);
+        take(t.ownD, v.D[k]);
+        take(t.ownS, v.S[k]);
+        take(t.ownX, v.X[k]);
+        take(t.ownY, v.Y[k]);
+        take(t.ownD2, v.D[k]);
+        take(t.ownS2, v.S[k]);
     }
     void crossTerms(std::int32_t i, std::int32_t j, GcccTerms& t) const
     {
@@ -633,9 +620,9 @@ private:
         diag[static_cast<std::size_t>(i)] = t.ownD2 - t.ownS2;
     }
 
-    OwnSums ownSums(GcccTerms& t) const;
+    OwnSums ownSums(const OwnValues& v, GcccTerms& t) const;
     void literalCross(GcccTerms& t, std::vector<double>& rows, std::vector<double>& cols) const;
-    bool fastCross(std::vector<double>& rows, std::vector<double>& cols, unsigned threads) const;
+    bool fastCross(std::vector<double>& rows, std::vector<double>& cols, unsigned threads, bool allPairs) const;
     long double sortedRow(double a, const SortedSums& s) const;
     long double sortedDiff(double a, const SortedSums& s) const;
     long double sortedFar(double p, const SortedSums& s) const;
@@ -652,10 +639,11 @@ void Pass::literal(GcccTerms& t, GcccKernels& out) const
 {
     const auto n = static_cast<std::size_t>(m_n);
     std::vector<double> cols(n + 1, 0.0), diag(n + 1, 0.0);
+    const OwnValues own = ownValues(1);
     for (std::int32_t i = 1; i <= m_n; ++i) {
         double sumD = 0.0, sumT = 0.0, sumX = 0.0;
         for (std::int32_t j = 1; j <= m_n; ++j) {
-            pairTerms(j, t);
+            pairTerms(j, own, t);
             crossTerms(i, j, t);
             sumD = (sumD + t.pairD) - t.pairS;
             sumT = (sumT + t.pairX) + t.pairY;
@@ -663,7 +651,7 @@ void Pass::literal(GcccTerms& t, GcccKernels& out) const
             double& col = cols[static_cast<std::size_t>(j)];
             col = (col + t.crossD) - t.crossS;
         }
-        ownTerms(i, t);
+        ownTerms(i, own, t);
         finishRow(i, t, sumD, sumT, out, diag);
         out.KX[static_cast<std::size_t>(i)] = sumX - diag[static_cast<std::size_t>(i)];
     }
@@ -671,11 +659,11 @@ void Pass::literal(GcccTerms& t, GcccKernels& out) const
         out.KXt[i] = cols[i] - diag[i];
 }
 
-OwnSums Pass::ownSums(GcccTerms& t) const
+OwnSums Pass::ownSums(const OwnValues& v, GcccTerms& t) const
 {
     OwnSums s;
     for (std::int32_t j = 1; j <= m_n; ++j) {
-        pairTerms(j, t);
+        pairTerms(j, v, t);
         s.sumD = (s.sumD + t.pairD) - t.pairS;
         s.sumT = (s.sumT + t.pairX) + t.pairY;
     }
@@ -814,7 +802,7 @@ long double Pass::sortedFar(double a, const SortedSums& s) const
     }
 }
 
-bool Pass::fastCross(std::vector<double>& rows, std::vector<double>& cols, unsigned threads) const
+bool Pass::fastCross(std::vector<double>& rows, std::vector<double>& cols, unsigned threads, bool allPairs) const
 {
     const double* x = m_far ? m_d.xc : m_d.x;
     const double* y = m_far ? m_d.yc : m_d.y;
@@ -846,44 +834,53 @@ bool Pass::fastCross(std::vector<double>& rows, std::vector<double>& cols, unsig
     case GcccKind::ClipSquare:
     case GcccKind::ClipAbsolute:
     case GcccKind::Huber: {
-        const SortedSums sortedY(y, m_n), sortedX(x, m_n);
-        if (!m_far) {
-            forBlocks(n, RowsPerThread, threads, [&](std::size_t lo, std::size_t hi) {
-                for (std::size_t i = lo + 1; i <= hi; ++i) {
-                    rows[i] = static_cast<double>(sortedRow(x[i], sortedY));
-                    cols[i] = static_cast<double>(sortedRow(y[i], sortedX));
-                }
-            });
-            return true;
-        }
+        std::optional<SortedSums> sortedY, sortedX;
+        forTasks(2, threads, [&](std::size_t k) { (k == 0 ? sortedY : sortedX).emplace(k == 0 ? y : x, m_n); });
+        // a row of x against the sorted y, a column of y against the sorted x
+        const auto sum = [&](double a, const SortedSums& other) {
+            return static_cast<double>(m_far ? sortedDiff(a, other) - sortedFar(a, other) : sortedRow(a, other));
+        };
         forBlocks(n, RowsPerThread, threads, [&](std::size_t lo, std::size_t hi) {
-            for (std::size_t i = lo + 1; i <= hi; ++i) {
-                rows[i] = static_cast<double>(sortedDiff(x[i], sortedY) - sortedFar(x[i], sortedY));
-                cols[i] = static_cast<double>(sortedDiff(y[i], sortedX) - sortedFar(y[i], sortedX));
+            for (std::size_t k = lo; k < hi; ++k) {
+                const std::size_t i = sortedX->order(k), j = sortedY->order(k);
+                rows[i] = sum(x[i], *sortedY);
+                cols[j] = sum(y[j], *sortedX);
             }
         });
         return true;
     }
     case GcccKind::Power:
     case GcccKind::ClipPower: {
+        // A few pairs cost less term by term than the trees take to build.
+        if (n <= LiteralPowerRows)
+            return false;
         if (m_d.kind == GcccKind::ClipPower && m_d.Delta < 0.0) {
             // every cross term is g(Delta): each row and column sums to 0
             std::fill(rows.begin(), rows.end(), 0.0);
             std::fill(cols.begin(), cols.end(), 0.0);
             return true;
         }
-        const double delta =
-            m_d.kind == GcccKind::ClipPower ? m_d.Delta : std::numeric_limits<double>::infinity();
+        PowerKernel difference;
+        difference.P = m_d.P;
+        if (m_d.kind == GcccKind::ClipPower) {
+            difference.bound = m_d.Delta;
+            difference.limit = m_dist.limit();
+        }
+        const PowerKernel sum = m_far ? m_expansion.kernel() : difference;
+        std::vector<double> p, q;
         if (m_far) {
-            std::vector<double> p(n), q(n);
+            p.resize(n);
+            q.resize(n);
             for (std::size_t i = 0; i < n; ++i) {
                 p[i] = m_side * x[i + 1];
                 q[i] = m_side * y[i + 1];
             }
-            powerSums(p.data(), q.data(), n, delta, m_d.P, &m_expansion, rows.data() + 1, cols.data() + 1, threads);
-        } else {
-            powerSums(x + 1, y + 1, n, delta, m_d.P, nullptr, rows.data() + 1, cols.data() + 1, threads);
         }
+        const double* a = m_far ? p.data() : x + 1;
+        const double* b = m_far ? q.data() : y + 1;
+        if (allPairs || !treePowerSums(a, b, n, difference, sum, rows.data() + 1, cols.data() + 1, threads))
+            allPairsPowerSums(a, b, n, difference.bound, m_d.P, m_far ? &sum : nullptr, rows.data() + 1,
+                              cols.data() + 1, threads);
         // A term that overflowed or had no value: the literal loop decides.
         for (std::size_t i = 1; i <= n; ++i)
             if (!std::isfinite(rows[i]) || !std::isfinite(cols[i]))
@@ -894,16 +891,19 @@ bool Pass::fastCross(std::vector<double>& rows, std::vector<double>& cols, unsig
     return false;
 }
 
-void Pass::fast(GcccTerms& t, GcccKernels& out, unsigned threads) const
+void Pass::fast(GcccTerms& t, GcccKernels& out, unsigned threads, bool allPairs) const
 {
     const auto n = static_cast<std::size_t>(m_n);
-    const OwnSums first = ownSums(t);
-    const OwnSums later = m_n >= 2 ? ownSums(t) : first;
+    const OwnValues own = ownValues(threads);
+    // Later rows start from the terms the first row left; when no term
+    // fails, every term is taken anew and they sum alike.
+    const OwnSums first = ownSums(own, t);
+    const OwnSums later = m_n >= 2 && !own.complete ? ownSums(own, t) : first;
 
     std::vector<double> rows(n + 1, 0.0), cols(n + 1, 0.0), diag(n + 1, 0.0);
     bool done = false;
     try {
-        done = fastCross(rows, cols, threads);
+        done = fastCross(rows, cols, threads, allPairs);
     } catch (const std::bad_alloc&) {
         done = false;
     }
@@ -914,7 +914,7 @@ void Pass::fast(GcccTerms& t, GcccKernels& out, unsigned threads) const
 
     for (std::int32_t i = 1; i <= m_n; ++i) {
         const OwnSums& s = i == 1 ? first : later;
-        ownTerms(i, t);
+        ownTerms(i, own, t);
         finishRow(i, t, s.sumD, s.sumT, out, diag);
         const auto k = static_cast<std::size_t>(i);
         out.KX[k] = rows[k] - diag[k];
@@ -985,7 +985,7 @@ void gcccKernelPass(const GcccPassData& data, GcccTerms& terms, GcccKernels& out
     if (path == GcccPath::Literal)
         pass.literal(terms, out);
     else
-        pass.fast(terms, out, threads);
+        pass.fast(terms, out, threads, path == GcccPath::AllPairs);
 }
 
 } // namespace SumtrixLib::detail

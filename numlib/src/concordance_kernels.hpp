@@ -7,8 +7,11 @@
 //
 // Internal to the library; the tests compare the fast sums with the literal
 // double loop through this interface.
+#include <array>
 #include <cstdint>
 #include <vector>
+
+#include "SumtrixLib/Sumtrix.hpp"
 
 namespace SumtrixLib::detail {
 
@@ -92,8 +95,9 @@ struct GcccKernels {
 };
 
 enum class GcccPath {
-    Fast,     // the O(n log n) sums (vectorised O(n^2) rows for the powers), literal where they do not apply
-    Literal,  // the double loop over i and j, term by term
+    Fast,      // sums over sorted data and the tree sums of the powers; literal where they do not apply
+    AllPairs,  // the same, but the powers' cross sums over all pairs (vectorised rows): for comparisons
+    Literal,   // the double loop over i and j, term by term
 };
 
 // Runs step 1 of the template: fills `out` and leaves in `terms` the values
@@ -101,5 +105,13 @@ enum class GcccPath {
 // results do not depend on it.
 void gcccKernelPass(const GcccPassData& data, GcccTerms& terms, GcccKernels& out,
                     GcccPath path = GcccPath::Fast, unsigned threads = 0);
+
+// STAT_GCCC2's results with the cross sums of `path` and `threads` (STAT_GCCC2
+// itself takes GcccPath::Fast on every core): for the tests and benchmarks
+// that compare the paths. Defined in concordance.cpp.
+std::array<Sumtrix::GeneralizedConcordance, 7> gccc2WithPath(Sumtrix& lib, std::int32_t n,
+                                                             const BoundedArray<double>& x,
+                                                             const BoundedArray<double>& y, double P,
+                                                             GcccPath path, unsigned threads = 0);
 
 } // namespace SumtrixLib::detail

@@ -45,6 +45,11 @@ Variant Sumtrix::Reg_FitRandomXY(const BoundedArray<double>& XArray, const Bound
     if (vary == 0.0)
         return {};
 
+    // All x equal: no line to rescale to. The division by the zero scale
+    // fails the call, here before any search instead of after it.
+    if (varx == 0.0)
+        raiseError(ErrDivisionByZero);
+
     // Rescale y so that both variables have the same variance.
     const double scale = checkedSqrt(checkedDiv(varx, vary));
     st.FitCount = n;

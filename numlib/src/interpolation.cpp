@@ -4,9 +4,11 @@
 // 1..n. A run-time error inside the trap leaves Msg naming the family, the
 // error's number and description, and the result -1E-99; a successful call
 // leaves Msg as it was.
+#include <limits>
 #include <string>
 
 #include "SumtrixLib/Sumtrix.hpp"
+#include "fault_watch.hpp"
 #include "trap_text.hpp"
 
 namespace SumtrixLib {
@@ -39,11 +41,33 @@ double lagrange(const BoundedArray<double>& X, const BoundedArray<double>& Y, st
     });
 }
 
+// A call whose points go beyond an array fails inside the trap on the first
+// point it cannot read; that happens here before the work array is made,
+// so a count far beyond the data never sizes one.
+bool readsBeyond(const BoundedArray<double>& a, std::int32_t first, std::int32_t last)
+{
+    return last >= first && !covers(a, first, last);
+}
+
+double subscriptFailure(const char* family, std::string& Msg)
+{
+    return trapInterpolation(family, Msg, []() -> double { raiseError(ErrSubscript); });
+}
+
+// The last point of a Base0 call: n - 1, which overflows for n = -2^31.
+std::int32_t lastOfBase0(std::int32_t n)
+{
+    return checkedAdd32(n, -1);
+}
+
 // The second (true) barycentric formula with weights 1 / prod (X(i) - X(j)).
 // At a node the node's value is returned exactly.
 double barycentric(const BoundedArray<double>& X, const BoundedArray<double>& Y, std::int32_t first,
                    std::int32_t last, double x, std::string& Msg)
 {
+    // The weights read every X first.
+    if (readsBeyond(X, first, last))
+        return subscriptFailure("InterpolateBarycentric", Msg);
     BoundedArray<double> w(0, last);
     return trapInterpolation("InterpolateBarycentric", Msg, [&] {
         for (std::int32_t i = first; i <= last; ++i) {
@@ -74,9 +98,12 @@ double barycentric(const BoundedArray<double>& X, const BoundedArray<double>& Y,
 double newton(const BoundedArray<double>& X, const BoundedArray<double>& Y, std::int32_t first,
               std::int32_t last, double x, bool Equidistant, std::string& Msg)
 {
-    BoundedArray<double> d(0, last);
     const double x0 = X(first);
     const double h = checkedSub(X(first + 1), X(first));
+    // The table is filled from every Y first.
+    if (readsBeyond(Y, first, last))
+        return subscriptFailure("InterpolateNewton", Msg);
+    BoundedArray<double> d(0, last);
     return trapInterpolation("InterpolateNewton", Msg, [&] {
         const std::int32_t n = last - first + 1;
         for (std::int32_t k = first; k <= last; ++k)
@@ -108,6 +135,9 @@ void requireWorkArray(std::int32_t last)
 double Sumtrix::Interpolate_LagrangeBase0(const BoundedArray<double>& XArray, const BoundedArray<double>& YArray,
                                           std::int32_t n, double x, std::string& Msg)
 {
+    // The whole method runs in its trap, n - 1 included.
+    if (n == std::numeric_limits<std::int32_t>::min())
+        return trapInterpolation("InterpolateLagrange", Msg, [n]() -> double { return lastOfBase0(n); });
     return lagrange(XArray, YArray, 0, n - 1, x, Msg);
 }
 
@@ -121,8 +151,9 @@ double Sumtrix::Interpolate_BarycentricBase0(const BoundedArray<double>& XArray,
                                              const BoundedArray<double>& YArray, std::int32_t n, double x,
                                              std::string& Msg)
 {
-    requireWorkArray(n - 1);
-    return barycentric(XArray, YArray, 0, n - 1, x, Msg);
+    const std::int32_t last = lastOfBase0(n);
+    requireWorkArray(last);
+    return barycentric(XArray, YArray, 0, last, x, Msg);
 }
 
 double Sumtrix::Interpolate_BarycentricBase1(const BoundedArray<double>& XArray,
@@ -136,8 +167,9 @@ double Sumtrix::Interpolate_BarycentricBase1(const BoundedArray<double>& XArray,
 double Sumtrix::Interpolate_NewtonBase0(const BoundedArray<double>& XArray, const BoundedArray<double>& YArray,
                                         std::int32_t n, double x, bool Equidistant, std::string& Msg)
 {
-    requireWorkArray(n - 1);
-    return newton(XArray, YArray, 0, n - 1, x, Equidistant, Msg);
+    const std::int32_t last = lastOfBase0(n);
+    requireWorkArray(last);
+    return newton(XArray, YArray, 0, last, x, Equidistant, Msg);
 }
 
 double Sumtrix::Interpolate_NewtonBase1(const BoundedArray<double>& XArray, const BoundedArray<double>& YArray,

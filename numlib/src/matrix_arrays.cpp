@@ -4,6 +4,7 @@
 // The first three trap every run-time error and describe it in Msg; the
 // solvers report a singular system by returning false and let other faults
 // fail the call.
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -156,7 +157,9 @@ bool Sumtrix::Matrix_TriDiag(const BoundedArray<double>& a, const BoundedArray<d
                              const BoundedArray<double>& c, const BoundedArray<double>& r,
                              BoundedArray<double>& u, std::int32_t n)
 {
-    BoundedArray<double> gam(0, n);
+    // gam(j) is written after c(j - 1) is read: it never needs more than
+    // c holds, however large n is.
+    BoundedArray<double> gam(0, c.allocated() ? static_cast<std::int32_t>(std::min<std::int64_t>(n, c.ubound() + 1LL)) : n);
     if (b(1) == 0.0)
         return false;
     double bet = b(1);
@@ -168,7 +171,7 @@ bool Sumtrix::Matrix_TriDiag(const BoundedArray<double>& a, const BoundedArray<d
             return false;
         u(j) = checkedDiv(checkedSub(r(j), checkedMul(a(j), u(j - 1))), bet);
     }
-    for (std::int32_t j = n - 1; j >= 1; --j)
+    for (std::int32_t j = checkedAdd32(n, -1); j >= 1; --j)
         u(j) = checkedSub(u(j), checkedMul(gam(j + 1), u(j + 1)));
     return true;
 }
@@ -181,8 +184,9 @@ bool Sumtrix::Matrix_TriDiagonal(std::int32_t n, BoundedArray<double>& a, Bounde
                                  const Variant& ErrorTolerance)
 {
     const double tolerance = variantToDouble(ErrorTolerance);
+    const std::int32_t last = checkedAdd32(n, -1);
     bool singular = std::fabs(b(0)) < tolerance;
-    for (std::int32_t i = 1; i <= n - 1; ++i) {
+    for (std::int32_t i = 1; i <= last; ++i) {
         if (singular)
             return false;
         a(i) = checkedDiv(a(i), b(i - 1));
@@ -192,8 +196,8 @@ bool Sumtrix::Matrix_TriDiagonal(std::int32_t n, BoundedArray<double>& a, Bounde
     }
     if (singular)
         return false;
-    D(n - 1) = checkedDiv(D(n - 1), b(n - 1));
-    for (std::int32_t i = n - 2; i >= 0; --i)
+    D(last) = checkedDiv(D(last), b(last));
+    for (std::int32_t i = last - 1; i >= 0; --i)
         D(i) = checkedDiv(checkedSub(D(i), checkedMul(c(i), D(i + 1))), b(i));
     return true;
 }

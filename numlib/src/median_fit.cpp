@@ -6,13 +6,177 @@
 // intercept is the median of y - b x, found by partitioning selection.
 // The search runs on the data shifted by their means (see Reg_MedFit).
 //
+// The bisection stops near the least-absolute-deviation line but not on
+// it, and on tied data (where the slope function's dead band and the
+// median's ties give it wrong signs) it can stop far from it. A descent
+// from vertex to vertex of the problem then finishes the fit exactly; see
+// finishAtTheMinimum.
+//
 // The work arrays take the size of the data, so any number of points can
 // be fitted.
+#include <algorithm>
 #include <cmath>
+#include <limits>
+#include <vector>
 
 #include "SumtrixLib/Sumtrix.hpp"
 
 namespace SumtrixLib {
+
+namespace {
+
+// The sum of absolute deviations is convex and piecewise linear in (a, b);
+// its minimum is taken at a line through two points of different x (a
+// vertex). The descent (after Wesolowsky 1981):
+// - the best line through a point p is found exactly: its residuals are
+//   (y_i - y_p) - b (x_i - x_p), so the sum is sum |x_i - x_p| |s_i - b|
+//   with s_i the slope from p to point i, least at a weighted median of
+//   the s_i (O(n log n) by sorting);
+// - at such a line, the directions in which the sum can fall are the
+//   rotations about the points on the line (the edges of the vertex, also
+//   when ties put more than two points on it), whose slopes are exact
+//   one-sided derivatives; when one of them is negative the best line
+//   through that point is strictly better, and the descent moves there;
+//   when none is, the line is the minimum.
+// Each move lowers the sum, so no vertex is visited twice.
+class LadDescent {
+public:
+    LadDescent(const BoundedArray<double>& x, const BoundedArray<double>& y, std::int32_t n)
+        : m_x(x), m_y(y), m_n(n)
+    {
+        for (std::int32_t i = 1; i <= n; ++i)
+            m_spreadX += std::fabs(x(i));
+    }
+
+    // The slope of the least-absolute-deviation line, starting from the
+    // point whose residual from the line of slope b0 is a median one.
+    double slope(double b0)
+    {
+        std::int32_t p = medianPoint(b0);
+        Line line = bestThrough(p);
+        // Every move lowers the sum; the bound only guards against rounding.
+        for (std::int32_t step = 0; step < m_n + 100; ++step) {
+            p = improvingPivot(line);
+            if (p == 0)
+                break;
+            const Line next = bestThrough(p);
+            if (!(next.sum < line.sum))
+                break;
+            line = next;
+        }
+        return line.b;
+    }
+
+private:
+    struct Line {
+        std::int32_t p;   // a point on the line
+        double b;         // its slope
+        double sum;       // sum of absolute deviations
+    };
+    struct Slope {
+        double s, w;
+    };
+
+    double residual(const Line& l, std::int32_t i) const
+    {
+        return (m_y(i) - m_y(l.p)) - l.b * (m_x(i) - m_x(l.p));
+    }
+
+    std::int32_t medianPoint(double b) const
+    {
+        std::vector<std::pair<double, std::int32_t>> r(static_cast<std::size_t>(m_n));
+        for (std::int32_t i = 1; i <= m_n; ++i)
+            r[static_cast<std::size_t>(i - 1)] = {m_y(i) - b * m_x(i), i};
+        const auto mid = r.begin() + (m_n - 1) / 2;
+        std::nth_element(r.begin(), mid, r.end());
+        return mid->second;
+    }
+
+    // The best line through point p (some other point has a different x:
+    // the least-squares start has failed otherwise).
+    Line bestThrough(std::int32_t p)
+    {
+        m_slopes.clear();
+        double total = 0.0;
+        for (std::int32_t i = 1; i <= m_n; ++i) {
+            const double dx = m_x(i) - m_x(p);
+            if (dx == 0.0)
+                continue;
+            const double w = std::fabs(dx);
+            m_slopes.push_back({checkedDiv(m_y(i) - m_y(p), dx), w});
+            total += w;
+        }
+        std::sort(m_slopes.begin(), m_slopes.end(), [](const Slope& l, const Slope& r) { return l.s < r.s; });
+        double cumulative = 0.0;
+        double b = m_slopes.back().s;
+        for (const Slope& sl : m_slopes) {
+            cumulative += sl.w;
+            if (2.0 * cumulative >= total) {
+                b = sl.s;
+                break;
+            }
+        }
+        Line l{p, b, 0.0};
+        for (std::int32_t i = 1; i <= m_n; ++i)
+            l.sum = checkedAdd(l.sum, std::fabs(residual(l, i)));
+        return l;
+    }
+
+    // A point about which a rotation of the line lowers the sum (the one of
+    // the steepest descent), or 0 when there is none.
+    std::int32_t improvingPivot(const Line& l)
+    {
+        constexpr double Eps = std::numeric_limits<double>::epsilon();
+        // Points on the line (their residuals within rounding of 0) bend the
+        // sum; the others contribute their side's sign.
+        std::vector<std::pair<double, std::int32_t>> on;
+        double A = 0.0, B = 0.0;
+        for (std::int32_t i = 1; i <= m_n; ++i) {
+            const double dy = m_y(i) - m_y(l.p), dx = m_x(i) - m_x(l.p);
+            const double r = dy - l.b * dx;
+            if (std::fabs(r) <= 8.0 * Eps * (std::fabs(dy) + std::fabs(l.b * dx))) {
+                on.push_back({m_x(i), i});
+            } else {
+                const double sg = r > 0.0 ? 1.0 : -1.0;
+                A += sg * m_x(i);
+                B += sg;
+            }
+        }
+        std::sort(on.begin(), on.end());
+        // The rotation about x = t changes the line by (-t, 1) per unit of
+        // slope: the sum changes at the rate -A + B t + sum |x_z - t| one
+        // way and A - B t + sum |x_z - t| the other (z on the line).
+        double total = 0.0;
+        for (const auto& z : on)
+            total += z.first;
+        const double tolerance = 1e-12 * m_spreadX;
+        double below = 0.0;
+        double worst = -tolerance;
+        std::int32_t pivot = 0;
+        const std::size_t k = on.size();
+        for (std::size_t j = 0; j < k; ++j) {
+            const double t = on[j].first;
+            const double bend = (t * static_cast<double>(j) - below)
+                                + ((total - below - t) - t * static_cast<double>(k - j - 1));
+            below += t;
+            for (double rate : {-A + B * t + bend, A - B * t + bend}) {
+                if (rate < worst) {
+                    worst = rate;
+                    pivot = on[j].second;
+                }
+            }
+        }
+        return pivot;
+    }
+
+    const BoundedArray<double>& m_x;
+    const BoundedArray<double>& m_y;
+    std::int32_t m_n;
+    double m_spreadX = 0.0;
+    std::vector<Slope> m_slopes;
+};
+
+} // namespace
 
 void Sumtrix::Reg_MedFit(const BoundedArray<double>& x, const BoundedArray<double>& y, std::int32_t ndata, double& a,
                          double& b, double& abdev, double& chisq)
@@ -76,14 +240,8 @@ void Sumtrix::Reg_MedFit(const BoundedArray<double>& x, const BoundedArray<doubl
     if (sigb > 0.0) {
         double b2 = checkedAdd(bb, this->Sign(3.0 * sigb, f1));
         double f2 = this->STAT_rofunc(b2, xt, yt, arr, aa, abdevt, ndata);
-        if (b2 == b1) {
-            a = originalIntercept(aa, bb);
-            b = bb;
-            abdev = checkedDiv(abdevt, N);
-            return;
-        }
         // Bracket the sign change, widening by the golden-ish factor 1.6.
-        while (f1 * f2 > 0.0) {
+        while (b2 != b1 && f1 * f2 > 0.0) {
             bb = checkedAdd(b2, checkedMul(1.6, checkedSub(b2, b1)));
             b1 = b2;
             f1 = f2;
@@ -105,6 +263,10 @@ void Sumtrix::Reg_MedFit(const BoundedArray<double>& x, const BoundedArray<doubl
             }
         }
     }
+    // From there to the minimum exactly; the intercept is the median of
+    // y - b x there, as for every slope.
+    bb = LadDescent(xt, yt, ndata).slope(bb);
+    this->STAT_rofunc(bb, xt, yt, arr, aa, abdevt, ndata);
     a = originalIntercept(aa, bb);
     b = bb;
     abdev = checkedDiv(abdevt, N);

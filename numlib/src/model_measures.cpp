@@ -103,9 +103,15 @@ bool modelMeasuresAtOnce(const BoundedArray<double>& x, const BoundedArray<doubl
     const double sx = f.sqrt(f.div(Sxx, dn));
     const double sy = f.sqrt(f.div(Syy, dn));
     double rSquared = r2;   // kept when a standard deviation is 0
+    // The decomposition needs r with its sign: with r < 0 its terms add up
+    // to MSEP only then. Without a correlation of its own (a standard
+    // deviation of 0) r comes from the r2 passed in.
+    double r = 0.0;
     if (sx != 0.0 && sy != 0.0) {
-        const double r = f.div(f.div(Sxy, dn), f.mul(sx, sy));
+        r = f.div(f.div(Sxy, dn), f.mul(sx, sy));
         rSquared = f.mul(r, r);
+    } else {
+        r = f.sqrt(rSquared);
     }
     // The squared deviations again, as the steps keep them.
     double sumSq = 0.0;
@@ -117,8 +123,8 @@ bool modelMeasuresAtOnce(const BoundedArray<double>& x, const BoundedArray<doubl
     const double comp[6] = {0.0,
                             f.sq(f.sub(MeanX, MeanY)),
                             f.sq(f.sub(sx, sy)),
-                            f.mul(f.mul(2.0 * sx, sy), 1.0 - f.sqrt(rSquared)),
-                            f.sq(f.sub(sx, f.mul(f.sqrt(rSquared), sy))),
+                            f.mul(f.mul(2.0 * sx, sy), 1.0 - r),
+                            f.sq(f.sub(sx, f.mul(r, sy))),
                             f.mul(1.0 - rSquared, f.mul(sy, sy))};
     if (!f.clean())
         return false;
@@ -270,12 +276,18 @@ void modelMeasuresStepByStep(Sumtrix&, const BoundedArray<double>& x, const Boun
     double sx = 0.0, sy = 0.0;
     guardStep(sx, [&] { return checkedSqrt(checkedDiv(Sxx, dn)); });
     guardStep(sy, [&] { return checkedSqrt(checkedDiv(Syy, dn)); });
+    // r with its sign for the decomposition (see modelMeasuresAtOnce).
+    bool signedR = false;
+    double r = 0.0;
     ignoreErrors([&] {
         if (sx != 0.0 && sy != 0.0) {
-            const double r = checkedDiv(checkedDiv(Sxy, dn), checkedMul(sx, sy));
-            r2 = checkedMul(r, r);
+            const double rr = checkedDiv(checkedDiv(Sxy, dn), checkedMul(sx, sy));
+            r2 = checkedMul(rr, rr);
+            r = rr;
+            signedR = true;
         }
     });
+    const auto correlation = [&] { return signedR ? r : checkedSqrt(r2); };
 
     // Variance of the squared deviations; pairs past both arrays count
     // with a squared deviation of 0, as their work-array elements hold.
@@ -290,8 +302,9 @@ void modelMeasuresStepByStep(Sumtrix&, const BoundedArray<double>& x, const Boun
         guardStep(sumSq, [&] { return checkedAdd(sumSq, checkedMul(n - last, checkedMul(MSEP, MSEP))); });
     guardStep(VarMSEP, [&] { return checkedDiv(sumSq, dn - 1.0); });
 
-    // The five terms of the decomposition of MSEP. r = sqrt(r2) is taken
-    // inside each term, so a negative r2 skips the two terms that use it.
+    // The five terms of the decomposition of MSEP. Where r is not the
+    // data's own, r = sqrt(r2) is taken inside each term, so a negative r2
+    // skips the two terms that use it.
     ignoreErrors([&] {
         const double d = checkedSub(MeanX, MeanY);
         MSEPComp(1) = checkedMul(d, d);
@@ -301,10 +314,10 @@ void modelMeasuresStepByStep(Sumtrix&, const BoundedArray<double>& x, const Boun
         MSEPComp(2) = checkedMul(d, d);
     });
     ignoreErrors([&] {
-        MSEPComp(3) = checkedMul(checkedMul(2.0 * sx, sy), 1.0 - checkedSqrt(r2));
+        MSEPComp(3) = checkedMul(checkedMul(2.0 * sx, sy), 1.0 - correlation());
     });
     ignoreErrors([&] {
-        const double d = checkedSub(sx, checkedMul(checkedSqrt(r2), sy));
+        const double d = checkedSub(sx, checkedMul(correlation(), sy));
         MSEPComp(4) = checkedMul(d, d);
     });
     ignoreErrors([&] { MSEPComp(5) = checkedMul(1.0 - r2, checkedMul(sy, sy)); });

@@ -109,7 +109,10 @@ void Sumtrix::STAT_MannWhitney(const BoundedArray<double>& ix1, const BoundedArr
     }
 
     const double dN = N;
-    D = R - nb * (dN + 1.0) / 2.0 - 0.5;
+    // The continuity correction moves the difference half a rank towards
+    // zero whatever its sign, so swapping the samples changes only the sign.
+    const double diff = R - nb * (dN + 1.0) / 2.0;
+    D = diff > 0.0 ? diff - 0.5 : diff < 0.0 ? diff + 0.5 : 0.0;
     larger = D > 0.0;
     Var = checkedDiv(static_cast<double>(nb) * na, dN * (dN - 1.0)) * (dN * dN * dN - dN - T) / 12.0;
     rv = checkedDiv(std::fabs(D), checkedSqrt(Var));

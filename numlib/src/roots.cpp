@@ -41,7 +41,7 @@ Variant Sumtrix::Root_laguer(const BoundedArray<Complex>& a, std::int32_t m, Com
         its = iter;
         // b: the polynomial at x, d: its first derivative, f: half its
         // second derivative; err: a bound on the rounding error of b.
-        Complex b = a(m + 1);
+        Complex b = a(checkedAdd32(m, 1));
         double err = this->Complex_Abs(b);
         Complex d{}, f{};
         const double abx = this->Complex_Abs(x);
@@ -91,9 +91,13 @@ Variant Sumtrix::Root_zroots(const BoundedArray<Complex>& a, std::int32_t m, Bou
     // magnitude is taken for rounding noise and set to 0.
     const double imaginaryCut = 1E-6 * 1E-6 * 100.0;
 
-    // The deflated polynomial, in a private copy sized for the degree.
-    BoundedArray<Complex> ad(0, m >= 0 ? m + 1 : 0);
-    for (std::int32_t j = 1; j <= m + 1; ++j)
+    // The deflated polynomial, in a private copy sized for the degree once
+    // the coefficients are known to be there: a degree beyond them fails
+    // before it sizes anything.
+    const std::int32_t top = checkedAdd32(m, 1);
+    a.requireRange(1, top);
+    BoundedArray<Complex> ad(0, m >= 0 ? top : 0);
+    for (std::int32_t j = 1; j <= top; ++j)
         ad(j) = a(j);
 
     for (std::int32_t j = m; j >= 1; --j) {

@@ -28,6 +28,12 @@ double larger(double a, double b)
     return a > b ? a : b;
 }
 
+// Golden-ratio steps from 1 overflow a double after some 1,500 steps; no
+// bracket takes more than that unless its steps stopped growing.
+constexpr int MaxBracketSteps = 5000;
+// The step from two equal starting points, relative to their size.
+constexpr double FirstStep = 0.1;
+
 } // namespace
 
 void bracketMinimum(const ScalarFunction& f, double& ax, double& bx, double& cx, double& fa, double& fb,
@@ -36,6 +42,10 @@ void bracketMinimum(const ScalarFunction& f, double& ax, double& bx, double& cx,
     constexpr double Gold = 1.618034;
     constexpr double GLimit = 100.0;
     constexpr double Tiny = 1E-20;
+    // A search has no direction from two equal starting points (all three
+    // would stay where they are for ever): the second one steps away first.
+    if (bx == ax)
+        bx = checkedAdd(ax, FirstStep * larger(1.0, std::fabs(ax)));
     fa = f(ax);
     fb = f(bx);
     if (fb > fa) {
@@ -46,8 +56,12 @@ void bracketMinimum(const ScalarFunction& f, double& ax, double& bx, double& cx,
     fc = f(cx);
     // Steps of growing size (parabolic extrapolation where it helps) until
     // the middle value is below both ends. The positions are checked, so a
-    // function that never rises ends in an overflow rather than a hang.
-    while (fb >= fc) {
+    // function that never rises ends in an overflow rather than a hang;
+    // steps that stop growing (a flat function) end in the same error after
+    // MaxBracketSteps.
+    for (int step = 0; fb >= fc; ++step) {
+        if (step == MaxBracketSteps)
+            raiseError(ErrOverflow);
         const double r = (bx - ax) * (fb - fc);
         const double q = (bx - cx) * (fb - fa);
         double u = checkedSub(bx, checkedDiv((bx - cx) * q - (bx - ax) * r,

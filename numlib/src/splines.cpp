@@ -12,6 +12,7 @@
 #include <string>
 
 #include "SumtrixLib/Sumtrix.hpp"
+#include "fault_watch.hpp"
 #include "trap_text.hpp"
 
 namespace SumtrixLib {
@@ -162,10 +163,29 @@ double splineAt(const BoundedArray<double>& X, const BoundedArray<double>& Y, co
                          + (b * Y(khi) + a * Y(klo)));
 }
 
+// Knots lo..hi beyond the arrays fail inside the trap on the first one the
+// table reads; that happens before the table is made, so a count far beyond
+// the data never sizes one. (A single knot reads no Y.)
+template <class R>
+bool knotsBeyond(const BoundedArray<double>& X, const BoundedArray<double>& Y, std::int32_t lo, std::int32_t hi,
+                 std::string& Msg, R failure, R& result)
+{
+    if (hi <= lo || (covers(X, lo, hi) && covers(Y, lo, hi)))
+        return false;
+    result = trapSpline(Msg, failure, [failure]() -> R {
+        raiseError(ErrSubscript);
+        return failure;
+    });
+    return true;
+}
+
 double splineBase(const BoundedArray<double>& XArray, const BoundedArray<double>& YArray, std::int32_t lo,
                   std::int32_t hi, double x, double dY1, double dYn, std::string& Msg)
 {
     requireTable(hi, 0);
+    double failed = InterpolationFailed;
+    if (knotsBeyond(XArray, YArray, lo, hi, Msg, InterpolationFailed, failed))
+        return failed;
     return trapSpline(Msg, InterpolationFailed, [&] {
         const BoundedArray<double> y2 = splineTable(XArray, YArray, lo, hi, dY1, dYn);
         return splineAt(XArray, YArray, y2, lo, hi, x);
@@ -257,7 +277,7 @@ Variant Sumtrix::Interpolate_CubicSplineBase0(const BoundedArray<double>& XArray
                                               const BoundedArray<double>& YArray, std::int32_t n, double x,
                                               double dY1, double dYn, InOut<std::string> Msg)
 {
-    return splineBase(XArray, YArray, 0, n - 1, x, dY1, dYn, Msg.get());
+    return splineBase(XArray, YArray, 0, checkedAdd32(n, -1), x, dY1, dYn, Msg.get());
 }
 
 Variant Sumtrix::Interpolate_CubicSplineBase1(const BoundedArray<double>& XArray,
@@ -274,12 +294,16 @@ void Sumtrix::Interpolate_CubicSplineBase0Matrix(const BoundedArray<double>& XAr
                                                  const BoundedArray<double>& x, BoundedArray<double>& y, double dY1,
                                                  double dYn, InOut<std::string> Msg)
 {
-    requireTable(n - 1, 0);
+    const std::int32_t hi = checkedAdd32(n, -1);
+    requireTable(hi, 0);
+    double failed = 0.0;
+    if (knotsBeyond(XArray, YArray, 0, hi, Msg.get(), 0.0, failed))
+        return;
     trapSpline(Msg.get(), 0.0, [&] {
-        const BoundedArray<double> y2 = splineTable(XArray, YArray, 0, n - 1, dY1, dYn);
+        const BoundedArray<double> y2 = splineTable(XArray, YArray, 0, hi, dY1, dYn);
         const std::int32_t last = x.ubound();
         for (std::int32_t j = 0; j <= last; ++j)
-            y(j) = splineAt(XArray, YArray, y2, 0, n - 1, x(j));
+            y(j) = splineAt(XArray, YArray, y2, 0, hi, x(j));
         return 0.0;
     });
 }

@@ -9,15 +9,45 @@
 
 namespace SumtrixLib {
 
+namespace {
+
+// e^x - 1 - x without the cancellation of its terms for small x (a series
+// below |x| = 0.1): the log weight V (h j + 1/2 - e^(2 h j) / 2) of a node
+// of the scale is V times this at 2 h j, and h = 0.45 / sqrt(V) is small
+// for many degrees of freedom.
+double expm1MinusX(double x)
+{
+    if (std::fabs(x) >= 0.1)
+        return std::expm1(x) - x;
+    double term = x * x / 2.0;
+    double sum = term;
+    for (int k = 3; k <= 12; ++k) {
+        term *= x / k;
+        sum += term;
+    }
+    return sum;
+}
+
+} // namespace
+
 double Sumtrix::STAT_PRTRNG(double Q, double V, double r, double& iFault)
 {
     // Truncation of the inner and outer sums, node spacing, the degrees of
     // freedom above which the infinite-df term alone is used, and the
     // constants of the density of the error's scale.
-    constexpr double PCUTJ = 3E-5;
-    constexpr double PCUTK = 1E-4;
+    //
+    // AS 190 stops at 120 df and cuts its sums at 3E-5 and 1E-4, which
+    // leaves its probabilities up to some 1E-4 low. Up to 120 df it is kept
+    // as published. Above, the scale is integrated as well, with sums cut a
+    // hundred times finer (within about 1E-6 of the exact probability from
+    // 120 df on), up to 1E8 df: there the finite-df probability is within
+    // 1E-6 of the infinite-df one (their difference falls as 1/V, some
+    // 12 / V at 1,000 means).
+    constexpr double ClassicVMax = 120.0;
+    constexpr double VMAX = 1E8;
+    const double PCUTJ = V <= ClassicVMax ? 3E-5 : 3E-7;
+    const double PCUTK = V <= ClassicVMax ? 1E-4 : 1E-6;
     constexpr double STEP = 0.45;
-    constexpr double VMAX = 120.0;
     constexpr double CV1 = 0.193064705;
     constexpr double CV2 = 0.293525326;
     constexpr double CVMAX = 0.39894228;
@@ -81,9 +111,8 @@ double Sumtrix::STAT_PRTRNG(double Q, double V, double r, double& iFault)
                                 const double hj = hs * j;
                                 if (j < JMAX)
                                     QW[jj + 1] = -1.0;
-                                const double ehj = std::exp(hj);
-                                QW[jj] = Q * ehj;
-                                VW[jj] = V * (hj + 0.5 - ehj * ehj * 0.5);
+                                QW[jj] = Q * std::exp(hj);
+                                VW[jj] = -V * expm1MinusX(2.0 * hj) * 0.5;
                             }
                             double pj = 0.0;
                             x = this->STAT_NormProb1(gk - QW[jj], true) - pz;

@@ -257,7 +257,8 @@ TEST(Distance, EqualVectorsAndZeroObservations)
     EXPECT_EQ(same.kl, 0);
 
     // a pair of zeros adds nothing to Canberra; an observation of 0 adds
-    // 0 ln 0 = 0 to Kullback-Leibler; a prediction of 0 is left out there
+    // 0 ln 0 = 0 (the limit of y ln y at 0) to Kullback-Leibler instead of
+    // failing on the logarithm of 0; a prediction of 0 is left out there
     const Distances d = distances(s, {0, 2, 1, 0}, {0, 0, 2, 3}, {1});
     EXPECT_DOUBLE_EQ(d.canberra, 2.0 / 2 + 1.0 / 3 + 3.0 / 3);
     EXPECT_DOUBLE_EQ(d.kl, 2 * std::log(2.0));

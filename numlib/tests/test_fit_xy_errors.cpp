@@ -1,9 +1,13 @@
 // The straight-line fit with errors in both coordinates and its searches.
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <functional>
 #include <limits>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -154,12 +158,65 @@ TEST(FitXYErrors, ExactLineGivesZeroChiSquare)
     EXPECT_LT(f.sigb, 1e30);
 }
 
+// Data that give the search no slope to start from. Each case runs in a
+// child process that an alarm ends after 60 s, so a search that never ends
+// fails its case instead of holding the suite; the child's exit status is
+// 0 when the fit holds the expected values, else the library's error.
+TEST(FitXYErrorsDeathTest, DataWithoutAStartingSlopeEndWithTheFitOrTheError)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const std::vector<double> half(5, 0.5);
+    struct Case {
+        const char* what;
+        std::vector<double> x, y;
+        std::function<bool(const Fit&)> holds;
+        int exitCode;
+    };
+    const Case cases[] = {
+        // Weighted starting slope 0 and the minimum there (the reference
+        // table has the whole fit): chi2 = sum (y - 1.8)^2 / 0.5^2 = 11.2.
+        {"starting slope 0", {1, 2, 3, 4, 5}, {1, 2, 3, 2, 1},
+         [](const Fit& f) { return std::fabs(f.chi2 - 11.2) < 1e-9 && std::fabs(f.a - 1.8) < 1e-6; }, 0},
+        {"starting slope 0, x far from zero", {1e6 + 1, 1e6 + 2, 1e6 + 3, 1e6 + 4, 1e6 + 5}, {1, 2, 3, 2, 1},
+         [](const Fit& f) { return std::fabs(f.chi2 - 11.2) < 1e-6; }, 0},
+        // Starting slope 0, y rescaled downwards: the chi-square falls
+        // towards the vertical line, where it is Sxx / 0.5^2 = 40.
+        {"starting slope 0, minimum at the vertical", {1, 2, 3, 4, 5}, {1, 3, 5, 3, 1},
+         [](const Fit& f) { return std::fabs(f.chi2 - 40.0) < 1e-6 && std::fabs(f.b) > 1e6; }, 0},
+        // All x equal: the division by the zero scale fails the call.
+        {"all x equal", {2, 2, 2, 2, 2}, {1, 2, 3, 2, 1}, [](const Fit&) { return true; }, ErrDivisionByZero},
+        {"all x equal, far from zero", {1e9, 1e9, 1e9, 1e9, 1e9}, {1, 2, 4, 8, 1}, [](const Fit&) { return true; },
+         ErrDivisionByZero},
+        // All y equal as well: nothing is computed or written.
+        {"all x and all y equal", {2, 2, 2, 2, 2}, {3, 3, 3, 3, 3}, [](const Fit& f) { return f.a == 7.0 && f.Q == 7.0; },
+         0},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EXIT(
+            {
+                alarm(60);
+                Sumtrix s;
+                Fit start;
+                start.a = start.b = start.siga = start.sigb = start.chi2 = start.Q = 7.0;
+                int code = 0;
+                try {
+                    code = c.holds(fitxy(s, c.x, c.y, half, half, start)) ? 0 : 1;
+                } catch (const RuntimeError& e) {
+                    code = e.number();
+                }
+                std::_Exit(code);
+            },
+            ::testing::ExitedWithCode(c.exitCode), "")
+            << c.what;
+    }
+}
+
 TEST(FitXYErrors, FaultsFailTheCall)
 {
     Sumtrix s;
     Fit f;
-    // All x equal: the scale is 0 and the final division fails.
-    EXPECT_THROW(fitxy(s, {2, 2, 2}, {1, 2, 4}, {1, 1, 1}, {1, 1, 1}), RuntimeError);
+    // All x equal: the scale is 0 and the division by it fails.
+    EXPECT_EQ(errorOf([&] { fitxy(s, {2, 2, 2}, {1, 2, 4}, {1, 1, 1}, {1, 1, 1}); }), ErrDivisionByZero);
     // The chi-square with no stored points divides 0 by 0.
     Sumtrix fresh;
     EXPECT_THROW(fresh.STAT_ChiXY(0.3), RuntimeError);
@@ -209,7 +266,8 @@ TEST(FitXYErrors, BracketAndMinimumOfTheChiSquare)
     Sumtrix s;
     fitxy(s, {1, 2, 3, 4, 5}, {2.1, 3.9, 6.2, 7.8, 10.1}, std::vector<double>(5, 0.1), std::vector<double>(5, 0.2));
     // Start downhill or uphill: either way the bracket holds a minimum.
-    for (const auto& [ax0, bx0] : {std::pair{0.0, 0.3}, std::pair{1.2, 1.0}, std::pair{0.3, 0.0}}) {
+    for (const auto& [ax0, bx0] :
+         {std::pair{0.0, 0.3}, std::pair{1.2, 1.0}, std::pair{0.3, 0.0}, std::pair{0.0, 0.0}, std::pair{1.0, 1.0}}) {
         double ax = ax0, bx = bx0, cx = 0, fa = 0, fb = 0, fc = 0;
         s.Search_mnbrak(ax, bx, cx, fa, fb, fc);
         EXPECT_LT(fb, fa) << ax0;

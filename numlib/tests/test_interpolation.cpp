@@ -15,6 +15,7 @@ using namespace SumtrixLib;
 using SumtrixLib::test_support::base0;
 using SumtrixLib::test_support::base1;
 using SumtrixLib::test_support::errorOf;
+using SumtrixLib::test_support::peakResidentKb;
 
 namespace {
 
@@ -178,9 +179,12 @@ TEST(PolynomialInterpolation, ChebyshevNodesAgreeWithScipyBarycentric)
     }
 }
 
+constexpr std::int32_t kMinCount = std::numeric_limits<std::int32_t>::min();
+
 TEST(PolynomialInterpolation, TrappedErrorsGiveTheFamilyTextAndMinus1Em99)
 {
     Sumtrix s;
+    const std::vector<double> tenPoints{1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
     const double nan = std::numeric_limits<double>::quiet_NaN();
     struct Case {
         const char* what;
@@ -215,13 +219,34 @@ TEST(PolynomialInterpolation, TrappedErrorsGiveTheFamilyTextAndMinus1Em99)
         {"barycentric, no points (0 / 0)",
          [&](std::string& m) { return s.Interpolate_BarycentricBase1(base1({1}), base1({1}), 0, 1.5, m); },
          barycentric + " 6. Description: Overflow."},
+        // Counts far beyond the data fail on the first point that is not
+        // there, before a work array is sized for them.
+        {"barycentric, n = 2e8 with ten points",
+         [&](std::string& m) { return s.Interpolate_BarycentricBase0(base0(tenPoints), base0(tenPoints), 200000000, 1.5, m); },
+         barycentric + " 9. Description: Subscript out of range."},
+        {"Newton, n = 2e8 with ten points",
+         [&](std::string& m) {
+             return s.Interpolate_NewtonBase1(base1(tenPoints), base1(tenPoints), 200000000, 1.5, false, m);
+         },
+         newton + " 9. Description: Subscript out of range."},
+        {"Newton equidistant, n = 2e8 with ten points",
+         [&](std::string& m) {
+             return s.Interpolate_NewtonBase0(base0(tenPoints), base0(tenPoints), 200000000, 1.5, true, m);
+         },
+         newton + " 9. Description: Subscript out of range."},
+        // n - 1 of n = -2^31 overflows inside Lagrange's trap.
+        {"Lagrange, n = -2^31",
+         [&](std::string& m) { return s.Interpolate_LagrangeBase0(base0({1, 2}), base0({1, 2}), kMinCount, 1.5, m); },
+         lagrange + " 6. Description: Overflow."},
     };
+    const long peak = peakResidentKb();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         std::string msg = "as passed";
         EXPECT_EQ(c.call(msg), -1E-99);
         EXPECT_EQ(msg, c.msg);
     }
+    EXPECT_LT(peakResidentKb() - peak, 100 * 1024) << "a work array was sized from n";
 }
 
 TEST(PolynomialInterpolation, FailuresBeforeTheTrapRaiseRunTimeErrors)
@@ -233,5 +258,10 @@ TEST(PolynomialInterpolation, FailuresBeforeTheTrapRaiseRunTimeErrors)
     // No work array for no points.
     EXPECT_EQ(errorOf([&] { s.Interpolate_BarycentricBase0(base0({2}), base0({4}), 0, 9.0, msg); }), 9);
     EXPECT_EQ(errorOf([&] { s.Interpolate_NewtonBase1(base1({2, 3}), base1({4, 5}), -1, 9.0, false, msg); }), 9);
+    // n - 1 of n = -2^31 overflows where the work array is sized.
+    EXPECT_EQ(errorOf([&] { s.Interpolate_BarycentricBase0(base0({2, 3}), base0({4, 5}), kMinCount, 9.0, msg); }),
+              ErrOverflow);
+    EXPECT_EQ(errorOf([&] { s.Interpolate_NewtonBase0(base0({2, 3}), base0({4, 5}), kMinCount, 9.0, false, msg); }),
+              ErrOverflow);
     EXPECT_EQ(msg, "as passed");
 }

@@ -15,6 +15,7 @@ using namespace SumtrixLib;
 using SumtrixLib::test_support::base0;
 using SumtrixLib::test_support::base1;
 using SumtrixLib::test_support::errorOf;
+using SumtrixLib::test_support::peakResidentKb;
 
 namespace {
 
@@ -333,4 +334,16 @@ TEST(TridiagonalSolvers, BadInputRaisesRunTimeErrors)
     EXPECT_EQ(errorOf([&] { s.Matrix_TriDiagonal(3, a3, b3, base0({1, 0}), d3, Variant(1E-10)); }), 9);
     EXPECT_EQ(errorOf([&] { s.Matrix_TriDiagonal(2, a3, b3, base0({1, 0}), d3, Variant(std::string("tiny"))); }),
               13);
+    // n - 1 of n = -2^31 overflows; Matrix_TriDiag cannot size its work
+    // array for a negative n before that.
+    constexpr std::int32_t minCount = std::numeric_limits<std::int32_t>::min();
+    EXPECT_EQ(errorOf([&] { s.Matrix_TriDiagonal(minCount, a3, b3, base0({1, 0}), d3, Variant(1E-10)); }), 6);
+    EXPECT_EQ(errorOf([&] { s.Matrix_TriDiag(base1({0, 1}), base1({2, 2}), base1({1, 0}), base1({1, 1}), u, minCount); }),
+              9);
+    // A size far beyond the diagonals fails on the first element that is
+    // not there, before the work array is sized for it.
+    const long peak = peakResidentKb();
+    EXPECT_EQ(errorOf([&] { s.Matrix_TriDiag(base1({0, 1}), base1({2, 2}), base1({1, 0}), base1({1, 1}), u, 200000000); }),
+              9);
+    EXPECT_LT(peakResidentKb() - peak, 100 * 1024) << "the work array was sized from n";
 }

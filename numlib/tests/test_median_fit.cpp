@@ -4,6 +4,7 @@
 #include <limits>
 #include <numeric>
 #include <random>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -38,6 +39,18 @@ void generated(int n, std::vector<double>& x, std::vector<double>& y)
         const double d = std::fmod(0.6180339887498949 * i, 1.0) - 0.5;
         x.push_back(xi);
         y.push_back(2.0 + 0.5 * xi + 40.0 * (d * d * d));
+    }
+}
+
+// The tied data sets of the same script: integers, shifted by the offset
+// written at the end of the case's name.
+void generatedTies(int n, double offset, std::vector<double>& x, std::vector<double>& y)
+{
+    x.clear();
+    y.clear();
+    for (long i = 1; i <= n; ++i) {
+        x.push_back(offset + static_cast<double>(i % 7));
+        y.push_back(offset + static_cast<double>((3 * (i % 7)) / 4 + (3 * i + (i * i) % 13) % 5));
     }
 }
 
@@ -81,41 +94,43 @@ TEST(MedianFit, AgreesWithTheExactLadOptimum)
 {
     Sumtrix s;
     for (const ReferenceCase& rc : referenceCases) {
+        const std::string name = rc.name;
         std::vector<double> x = rc.x, y = rc.y;
-        if (x.empty())
+        if (name.rfind("generated ties", 0) == 0)
+            generatedTies(rc.n, std::stod(name.substr(name.find("offset ") + 7)), x, y);
+        else if (x.empty())
             generated(rc.n, x, y);
         ASSERT_EQ(static_cast<int>(x.size()), rc.n) << rc.name;
         const Fit f = medfit(s, x, y);
-        // The bisection stops when its bracket is narrower than one
-        // hundredth of the least-squares slope error; the optimum lies inside.
-        const double width = 0.01 * lsSlopeError(x, y);
-        EXPECT_LE(std::fabs(f.b - rc.b), width + 1e-12 * std::fabs(rc.b)) << rc.name;
+        // Data without ties have one optimum: the slope is the programme's
+        // (to HiGHS's own tolerance), well within the hundredth of the
+        // least-squares slope error at which the bisection alone stopped.
+        if (name.find("ties") == std::string::npos) {
+            const double width = 0.01 * lsSlopeError(x, y);
+            EXPECT_LE(std::fabs(f.b - rc.b), 1e-4 * width + 1e-12 * std::fabs(rc.b)) << rc.name;
+        }
         // The sum of absolute deviations at the returned line, recomputed
         // here in extended precision. The fit works on the data shifted by
         // their means; carrying its intercept back rounds it to a few units
         // of the last place of the data (shift per residual), which is all
-        // that separates abdev and chisq from these sums. The sum exceeds the
-        // optimum by at most the slope error times sum |x - mean x| (the
-        // profile of the sum in b is Lipschitz with that constant for any
-        // centre).
+        // that separates abdev and chisq from these sums. The sum is the
+        // programme's optimum to 1e-9 (HiGHS stops within some 5e-11 of it,
+        // either side), ties or not.
         const double mx = mean(x), my = mean(y);
         const double shift = 4 * std::numeric_limits<double>::epsilon() * (std::fabs(my) + std::fabs(f.b * mx));
         long double sadL = 0, chisqL = 0;
-        double spreadX = 0;
         for (std::size_t i = 0; i < x.size(); ++i) {
             const long double r = static_cast<long double>(y[i])
                                   - (static_cast<long double>(f.b) * x[i] + static_cast<long double>(f.a));
             sadL += std::fabs(r);
             chisqL += r * r;
-            spreadX += std::fabs(x[i] - mx);
         }
         const double sad = static_cast<double>(sadL), chisq = static_cast<double>(chisqL);
         const double n = rc.n;
         EXPECT_NEAR(f.abdev * n, sad, 1e-10 * (sad + 1) + n * shift) << rc.name;
         EXPECT_NEAR(f.chisq, chisq, 1e-10 * (chisq + 1) + 2 * shift * std::sqrt(n * chisq) + n * shift * shift)
             << rc.name;
-        EXPECT_GE(sad, rc.sad * (1 - 1e-12) - 1e-12) << rc.name;
-        EXPECT_LE(sad, rc.sad + spreadX * std::fabs(f.b - rc.b) + n * shift + 1e-9 * (rc.sad + 1)) << rc.name;
+        EXPECT_NEAR(sad, rc.sad, 1e-9 * rc.sad + n * shift) << rc.name;
     }
 }
 
@@ -129,10 +144,13 @@ TEST(MedianFit, WorkedExamples)
     EXPECT_DOUBLE_EQ(f.b, 2.0);
     EXPECT_EQ(f.abdev, 0.0);
     EXPECT_EQ(f.chisq, 0.0);
-    // One outlier: the least-squares slope is 20, the median fit's about 1.03.
+    // One outlier: the least-squares slope is 20; four points lie on
+    // y = x, the least-absolute-deviation line (sum 95; the bisection alone
+    // stopped near b = 1.03, a = -0.06, sum 95.03).
     f = medfit(s, {1, 2, 3, 4, 5}, {1, 2, 3, 4, 100});
-    EXPECT_NEAR(f.b, 1.03, 0.005);
-    EXPECT_NEAR(f.a, -0.06, 0.005);
+    EXPECT_DOUBLE_EQ(f.b, 1.0);
+    EXPECT_NEAR(f.a, 0.0, 1e-15);
+    EXPECT_DOUBLE_EQ(f.abdev, 95.0 / 5);
 }
 
 TEST(MedianFit, EvenCountTakesTheMeanOfTheTwoMiddleIntercepts)

@@ -73,20 +73,34 @@ TEST(ModelMeasures, MatchesReference)
     }
 }
 
-// Closed form: with a positive correlation the decomposition adds up to
+// Closed form: with r taken with its sign the decomposition adds up to
 // MSEP both ways, (bias, SD difference, lack of correlation) and (bias,
-// slope term, residual term).
+// slope term, residual term), for negative correlations as for positive.
 TEST(ModelMeasures, DecompositionAddsUpToMsep)
 {
     Sumtrix s;
     for (const ModelMeasuresCase& c : kModelMeasuresCases) {
-        if (std::string(c.name) == "negative")
-            continue;
         SCOPED_TRACE(c.name);
         Outputs o;
         o.run(s, base1(c.x), base1(c.y), 0, c.MeanX, c.MeanY);
+        // Values and means far from zero carry a rounding of eps |x| each,
+        // which the squares multiply by deviations of about sqrt(MSEP).
+        const double tol = 1e-12 * o.MSEP
+                           + 8 * std::numeric_limits<double>::epsilon() * std::fabs(c.MeanX) * std::sqrt(o.MSEP);
+        EXPECT_NEAR(o.comp(1) + o.comp(2) + o.comp(3), o.MSEP, tol);
+        EXPECT_NEAR(o.comp(1) + o.comp(4) + o.comp(5), o.MSEP, tol);
+    }
+    // The same on the step-by-step path (a decomposition array that ends
+    // at element 3 takes it): the "negative" set's term 3 is that of R with
+    // the signed r, 2 sx sy (1 - r).
+    for (const ModelMeasuresCase& c : kModelMeasuresCases) {
+        if (std::string(c.name) != "negative")
+            continue;
+        Outputs o;
+        o.comp = BoundedArray<double>(0, {-7, -7, -7, -7});
+        o.run(s, base1(c.x), base1(c.y), 0, c.MeanX, c.MeanY);
+        expectClose(o.comp(3), c.comp[2], c.MSEP, "MSEPComp(3)");
         EXPECT_NEAR(o.comp(1) + o.comp(2) + o.comp(3), o.MSEP, 1e-12 * o.MSEP);
-        EXPECT_NEAR(o.comp(1) + o.comp(4) + o.comp(5), o.MSEP, 1e-12 * o.MSEP);
     }
 }
 

@@ -97,9 +97,12 @@ TEST(MannWhitney, MatchesWilcoxTest)
 }
 
 // Three against three: R = 15, D = 15 - 10.5 - 0.5 = 4, Var = 9/30 x 210/12
-// = 5.25; reversed, D = 6 - 10.5 - 0.5 = -5 (the 0.5 is subtracted for
-// either sign) and rv uses |D|. A tie across the samples (1, 2 against
-// 2, 3): both 2s rank 2.5 and T = 6.
+// = 5.25; reversed, D = 6 - 10.5 + 0.5 = -4 (the correction goes towards
+// zero for either sign) and rv uses |D|: the same p both ways, R's
+// wilcox.test(c(4, 5, 6), c(1, 2, 3), alternative = "greater",
+// correct = TRUE, exact = FALSE)$p.value = 0.04042779919. A tie across the
+// samples (1, 2 against 2, 3): both 2s rank 2.5 and T = 6. Equal rank sums
+// have nothing to correct: D = 0, p = 0.5.
 TEST(MannWhitney, WorkedExamples)
 {
     Sumtrix s;
@@ -107,13 +110,20 @@ TEST(MannWhitney, WorkedExamples)
     EXPECT_EQ(r.D, 4);
     EXPECT_EQ(r.Var, 5.25);
     EXPECT_TRUE(r.larger);
+    const double p = r.sig;
+    EXPECT_NEAR(p, 0.04042779919, kNormalTailRel * p);
     r = mannWhitney(s, {4, 5, 6}, {1, 2, 3});
-    EXPECT_EQ(r.D, -5);
-    EXPECT_EQ(r.rv, 5 / std::sqrt(5.25));
+    EXPECT_EQ(r.D, -4);
+    EXPECT_EQ(r.rv, 4 / std::sqrt(5.25));
+    EXPECT_EQ(r.sig, p);
     EXPECT_FALSE(r.larger);
     r = mannWhitney(s, {1, 2}, {2, 3});
     EXPECT_EQ(r.D, 2.5 + 4 - 5 - 0.5);
     EXPECT_EQ(r.Var, 4.0 / 12 * (64 - 4 - 6) / 12);
+    r = mannWhitney(s, {1, 4}, {2, 3});
+    EXPECT_EQ(r.D, 0);
+    EXPECT_EQ(r.sig, 0.5);
+    EXPECT_FALSE(r.larger);
 }
 
 TEST(MannWhitney, AllEqualAndBadInput)
@@ -136,8 +146,9 @@ TEST(MannWhitney, AllEqualAndBadInput)
     const Case cases[] = {
         {"empty first sample", [&] { s.STAT_MannWhitney(BoundedArray<double>(0, 0), base1({1, 2}), D, rv, Var, sig); },
          ErrSubscript},
+        // D = 0 and Var = 0: 0 / 0 fails as an overflow.
         {"empty second sample", [&] { s.STAT_MannWhitney(base1({1, 2}), BoundedArray<double>(0, 0), D, rv, Var, sig); },
-         ErrDivisionByZero},
+         ErrOverflow},
         {"NaN", [&] { s.STAT_MannWhitney(base1({1, nan}), base1({1, 2}), D, rv, Var, sig); }, ErrOverflow},
     };
     for (const Case& c : cases)

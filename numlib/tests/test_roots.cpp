@@ -12,6 +12,7 @@
 
 using namespace SumtrixLib;
 using SumtrixLib::test_support::errorOf;
+using SumtrixLib::test_support::peakResidentKb;
 using C = std::complex<double>;
 
 namespace {
@@ -187,6 +188,16 @@ TEST(RootZroots, BadArgumentsRaiseRunTimeErrors)
     EXPECT_EQ(errorOf([&] { s.Root_zroots(shortCoefficients, 2, roots, false); }), 9);
     EXPECT_EQ(errorOf([&] { s.Root_zroots(quadratic, 2, shortRoots, false); }), 9);
     EXPECT_EQ(errorOf([&] { s.Root_zroots(withNaN, 2, roots, false); }), ErrOverflow);
+    // A degree far beyond the coefficients fails before the copy of them is
+    // sized; one whose m + 1 overflows fails with the overflow error.
+    const long peak = peakResidentKb();
+    EXPECT_EQ(errorOf([&] { s.Root_zroots(quadratic, 200000000, roots, false); }), 9);
+    EXPECT_LT(peakResidentKb() - peak, 100 * 1024) << "the copy was sized from m";
+    constexpr std::int32_t maxDegree = std::numeric_limits<std::int32_t>::max();
+    EXPECT_EQ(errorOf([&] { s.Root_zroots(quadratic, maxDegree, roots, false); }), ErrOverflow);
+    Complex x{};
+    std::int32_t its = 0;
+    EXPECT_EQ(errorOf([&] { s.Root_laguer(quadratic, maxDegree, x, its); }), ErrOverflow);
 }
 
 TEST(RootLaguer, StartAtARootReturnsAfterTheFirstEvaluation)

@@ -10,8 +10,10 @@
 
 #include "SumtrixLib/Runtime.hpp"
 #include "SumtrixLib/Search.hpp"
+#include "test_support.hpp"
 
 using namespace SumtrixLib;
+using SumtrixLib::test_support::errorOf;
 
 TEST(Search, MinimaOfOtherFunctions)
 {
@@ -28,6 +30,10 @@ TEST(Search, MinimaOfOtherFunctions)
         {"cosine", [](double x) { return std::cos(x); }, 2.0, 2.5, std::numbers::pi, -1.0},
         {"x log x", [](double x) { return x * std::log(x); }, 0.1, 0.2, std::exp(-1.0), -std::exp(-1.0)},
         {"quartic far from zero", [](double x) { return std::pow(x - 1e6, 4); }, 1e6 - 3, 1e6 - 2, 1e6, 0.0},
+        // Equal starting points: the second steps away first.
+        {"parabola, equal starts", [](double x) { return (x - 2) * (x - 2) + 1; }, 0.0, 0.0, 2.0, 1.0},
+        {"cosine, equal starts", [](double x) { return std::cos(x); }, 4.0, 4.0, std::numbers::pi, -1.0},
+        {"parabola, equal starts at its minimum", [](double x) { return (x - 2) * (x - 2) + 1; }, 2.0, 2.0, 2.0, 1.0},
     };
     for (const Case& c : cases) {
         int calls = 0;
@@ -84,4 +90,23 @@ TEST(Search, FunctionThatNeverRisesEndsInAnError)
     // A falling line has no minimum: the bracket grows until it overflows.
     double ax = 0, bx = 1, cx = 0, fa = 0, fb = 0, fc = 0;
     EXPECT_THROW(bracketMinimum([](double x) { return -x; }, ax, bx, cx, fa, fb, fc), RuntimeError);
+    // A constant has no minimum to bracket either, from any start.
+    for (double start : {0.0, 3.0}) {
+        ax = bx = start;
+        EXPECT_EQ(errorOf([&] { bracketMinimum([](double) { return 1.0; }, ax, bx, cx, fa, fb, fc); }), ErrOverflow)
+            << start;
+    }
+}
+
+TEST(Search, RootFromEqualEndsOnOneSideOfZero)
+{
+    // Both ends at 0 on a function of one sign: bracketing starts from two
+    // different points and the root finder ends at the nearest approach,
+    // the parabola's minimum at 2 (closed form), after its message.
+    RecordingMessageSink sink;
+    ScopedMessageSink scoped(sink);
+    const double x = brentRoot([](double v) { return (v - 2) * (v - 2) + 1; }, 0.0, 0.0, 1E-12);
+    EXPECT_NEAR(x, 2.0, 1e-6);
+    ASSERT_EQ(sink.entries.size(), 1u);
+    EXPECT_EQ(sink.entries[0].text, "Root is being bracketed for zbrent");
 }

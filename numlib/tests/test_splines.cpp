@@ -16,6 +16,7 @@ using namespace SumtrixLib;
 using SumtrixLib::test_support::base0;
 using SumtrixLib::test_support::base1;
 using SumtrixLib::test_support::errorOf;
+using SumtrixLib::test_support::peakResidentKb;
 
 namespace {
 
@@ -298,7 +299,31 @@ TEST(CubicSplines, TablesThatCannotBeCreatedFailTheCall)
     EXPECT_EQ(errorOf([&] { s.Interpolate_CubicSpline_Shammas(x1, x1, -1, 0.5, 0.0, msg); }), 9);
     BoundedArray<double> out(0, 0);
     EXPECT_EQ(errorOf([&] { s.Interpolate_CubicSplineBase0Matrix(x0, x0, 0, x0, out, Natural, Natural, msg); }), 9);
+    // n - 1 of n = -2^31 overflows where the table is sized.
+    constexpr std::int32_t minCount = std::numeric_limits<std::int32_t>::min();
+    EXPECT_EQ(errorOf([&] { s.Interpolate_CubicSplineBase0(x0, x0, minCount, 0.5, Natural, Natural, msg); }),
+              ErrOverflow);
+    EXPECT_EQ(errorOf([&] { s.Interpolate_CubicSplineBase0Matrix(x0, x0, minCount, x0, out, Natural, Natural, msg); }),
+              ErrOverflow);
     EXPECT_EQ(msg, "as passed");
+
+    // A count far beyond the knots fails on the first knot that is not
+    // there, before a table is sized for it.
+    const std::string subscript =
+        "InterpolateCubicSpline function encountered an error. Code:  9. Description: Subscript out of range.";
+    const BoundedArray<double> ten0 = base0({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}), ten1 = base1({1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
+    const long peak = peakResidentKb();
+    EXPECT_EQ(valueOf(s.Interpolate_CubicSplineBase0(ten0, ten0, 200000000, 0.5, Natural, Natural, msg)), -1E-99);
+    EXPECT_EQ(msg, subscript);
+    msg = "as passed";
+    EXPECT_EQ(valueOf(s.Interpolate_CubicSplineBase1(ten1, ten1, 200000000, 0.5, 1.0, 1.0, msg)), -1E-99);
+    EXPECT_EQ(msg, subscript);
+    msg = "as passed";
+    BoundedArray<double> many(0, 1);
+    s.Interpolate_CubicSplineBase0Matrix(ten0, ten0, 200000000, base0({0.5, 1.5}), many, Natural, Natural, msg);
+    EXPECT_EQ(msg, subscript);
+    EXPECT_LT(peakResidentKb() - peak, 100 * 1024) << "a table was sized from n";
+    msg = "as passed";
     // y too short for the abscissas: written as far as it goes, then the
     // error text.
     BoundedArray<double> shortY(0, 0);

@@ -5,6 +5,8 @@
 #include <functional>
 #include <vector>
 
+#include <sys/resource.h>
+
 #include "SumtrixLib/Sumtrix.hpp"
 
 namespace SumtrixLib::test_support {
@@ -36,6 +38,16 @@ inline int errorOf(const std::function<void()>& f)
         return e.number();
     }
     return 0;
+}
+
+// The process's peak resident size so far, in kilobytes: a call that
+// refuses a count far beyond its data before sizing anything leaves it
+// where it was.
+inline long peakResidentKb()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
 }
 
 } // namespace SumtrixLib::test_support

@@ -24,7 +24,7 @@ mean + 1.5 SD of x + y and of x - y over the data winsorised at the order
 statistics round(0.05 n) (at least 1) and round(0.95 n), rounded half to
 even; variances with divisor n - 1, the covariance with divisor n.
 
-Sets up to n = 200 are computed in 50-digit decimal arithmetic, so data far
+Sets up to n = 300 are computed in 50-digit decimal arithmetic, so data far
 from zero (1e6, 1e9) get exact references; one set of 2000 pairs in numpy
 double precision. Writes numlib/tests/reference/concordance_gccc_cases.inc.
 Run from the repository root: /usr/bin/python3 tools/oracles/concordance_gccc.py
@@ -271,6 +271,15 @@ def main():
     x[:2] += 400
     y[:2] += 420
     add("1e9 mean beyond Delta", x, y)
+    # Values to six decimals, so that nearly every value is distinct and the
+    # library's tree sums of variants 3 and 6 take their expansions for the
+    # far pairs: heavy tails above zero (the sums expanded about twice the
+    # mean), and both signs at P = 2.5 (the sums as they stand).
+    tree = np.random.default_rng(20261211)
+    x = np.round(50 + 4 * tree.standard_t(3, 300), 6)
+    add("six decimals heavy tails", x, np.round(0.9 * x + 5 + tree.standard_t(3, 300), 6))
+    x = np.round(tree.normal(0, 3, 300), 6)
+    add("six decimals both signs P 2.5", x, np.round(0.8 * x + tree.normal(0.5, 1.5, 300), 6), 2.5)
 
     path = sys.argv[1] if len(sys.argv) > 1 else "numlib/tests/reference"
     with open(f"{path}/concordance_gccc_cases.inc", "w") as f:

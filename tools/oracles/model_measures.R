@@ -13,8 +13,12 @@ sets <- list(
   list(name = "random", x = round(runif(60, 5, 25), 2), y = NULL)
 )
 sets[[3]]$y <- round(0.9 * sets[[3]]$x + rnorm(60, 1, 2), 2)
-# a negatively correlated set: r2 is still the square
+# a negatively correlated set: r2 is still the square, the decomposition
+# takes r with its sign
 sets[[4]] <- list(name = "negative", x = c(1, 2, 3, 4, 5, 6, 7), y = c(7.2, 5.9, 5.1, 3.8, 3.1, 2.2, 0.7))
+# weakly negative and far from zero
+sets[[5]] <- list(name = "negative, far from zero", x = 1e6 + c(3.1, 1.2, 4.8, 2.2, 5.5, 0.4, 3.9, 2.7),
+                  y = 1e6 + c(2.0, 4.1, 1.7, 2.2, 2.9, 3.8, 0.9, 3.3))
 
 con <- file(out_path("model_measures_cases.inc"), "w")
 header(con, "model_measures.R")
@@ -25,7 +29,7 @@ for (s in sets) {
   mx <- mean(x); my <- mean(y)
   d <- y - x
   sx <- sqrt(mean((x - mx)^2)); sy <- sqrt(mean((y - my)^2))
-  r2 <- cor(x, y)^2; r <- sqrt(r2)
+  r <- cor(x, y); r2 <- r^2
   pos <- y > 0
   comp <- c((mx - my)^2, (sx - sy)^2, 2 * sx * sy * (1 - r), (sx - r * sy)^2, (1 - r2) * sy^2)
   # resistant R2 of the prediction x: median absolute residual against the

@@ -1,12 +1,12 @@
 # Reference values for the two-sample nonparametric tests.
 #
 # Mann-Whitney: the rank sum R of the second sample from rank() (mid-ranks),
-# D = R - nb (N + 1)/2 - 0.5, the tie-corrected variance
-# Var = na nb / (N (N - 1)) (N^3 - N - sum(t^3 - t)) / 12 from table(), and
-# the one-sided tail of |D| / sqrt(Var). For D > 0 that tail is the p-value
-# of wilcox.test(second, first, alternative = "greater", correct = TRUE,
-# exact = FALSE), which the script checks; for D < 0 the test takes the tail
-# of |D| (with the 0.5 still subtracted), not R's.
+# D = R - nb (N + 1)/2 corrected by 0.5 towards zero, the tie-corrected
+# variance Var = na nb / (N (N - 1)) (N^3 - N - sum(t^3 - t)) / 12 from
+# table(), and the one-sided tail of |D| / sqrt(Var). That tail is the
+# p-value of wilcox.test(second, first, alternative = "greater",
+# correct = TRUE, exact = FALSE) for D > 0 and of the samples swapped for
+# D < 0, which the script checks.
 #
 # Kolmogorov-Smirnov: the statistic of ks.test (two samples, exact = FALSE;
 # one sample against punif), written as the largest difference of the two
@@ -27,14 +27,14 @@ header(con, "nonparametric.R")
 mann_whitney <- function(x, y) {
   na <- as.double(length(x)); nb <- as.double(length(y)); N <- na + nb
   R <- sum(rank(c(x, y))[(na + 1):N])
-  D <- R - nb * (N + 1) / 2 - 0.5
+  diff <- R - nb * (N + 1) / 2
+  D <- diff - sign(diff) * 0.5
   t <- as.vector(table(c(x, y)))
   Var <- nb * na / (N * (N - 1)) * (N^3 - N - sum(t^3 - t)) / 12
   sig <- pnorm(abs(D) / sqrt(Var), lower.tail = FALSE)
-  if (D > 0) {
-    p <- wilcox.test(y, x, alternative = "greater", correct = TRUE, exact = FALSE)$p.value
-    stopifnot(abs(p - sig) <= 1e-12 * sig)
-  }
+  p <- if (D >= 0) wilcox.test(y, x, alternative = "greater", correct = TRUE, exact = FALSE)$p.value
+       else wilcox.test(x, y, alternative = "greater", correct = TRUE, exact = FALSE)$p.value
+  stopifnot(abs(p - sig) <= 1e-12 * sig)
   c(D, Var, abs(D) / sqrt(Var), sig)
 }
 

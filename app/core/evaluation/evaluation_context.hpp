@@ -63,8 +63,8 @@ struct ResidualLine {
 };
 
 // What the regression step computes once for all sections, which only read
-// it. A value stays NotComputed when the step that sets it fails; values
-// that the chosen method does not compute at all are 0 (siga, sigb and Q of
+// it. A value stays NotComputed when the step that sets it fails, and so are
+// values that the chosen method does not compute at all (siga, sigb and Q of
 // the least-absolute-deviation line, abdev of the others, the six lines
 // outside least squares).
 struct RegressionFit {

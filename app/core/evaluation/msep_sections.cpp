@@ -103,6 +103,13 @@ BootstrapResult BootstrapMSEP(SumtrixLib::Sumtrix& lib, RandomSource& random, st
             msep(j) = varMsep(j) = NotComputed;
         }
     }
+    // STAT_AveVar gives 0 for both below two values: one sub-sample's means
+    // are its own values, and its variances none.
+    if (subsamples == 1) {
+        out.BSMSEP = msep(1);
+        out.BSVarMSEP = varMsep(1);
+        return out;
+    }
     libraryStep({&out.BSMSEP, &out.BSMSEPVar}, [&] { lib.STAT_AveVar(msep, subsamples, out.BSMSEP, out.BSMSEPVar); });
     libraryStep({&out.BSVarMSEP, &out.BSVarMSEPVar},
                 [&] { lib.STAT_AveVar(varMsep, subsamples, out.BSVarMSEP, out.BSVarMSEPVar); });

@@ -18,6 +18,7 @@ struct BootstrapResult {
 // Prop / 100 (one uniform draw from `random` per point and sub-sample), at
 // most once and in the order of the data, so the sub-samples' sizes vary.
 // A sub-sample of fewer than 3 points has no MSEP: it counts with 0. The
-// means are used only to keep sums of the measures within range.
+// means are used only to keep sums of the measures within range. With one
+// sub-sample the means are its own values and the variances NotComputed.
 BootstrapResult BootstrapMSEP(SumtrixLib::Sumtrix& lib, RandomSource& random, std::int32_t subsamples, double Prop,
                               ArrayView XArray, ArrayView YArray, double MeanX, double MeanY);

@@ -32,13 +32,17 @@ void copyLines(std::array<double, 7>& to, const BoundedArray<double>& from, bool
 
 // Each library call writes its results through libraryStep: what a call
 // could not compute prints "n/a". Values the chosen method does not compute
-// at all stay 0: siga, sigb and Q of the least-absolute-deviation line, abdev
-// of the others, the six lines outside least squares.
+// at all are NotComputed too and print "n/a" rather than a 0 that reads as
+// a result: siga, sigb and Q of the least-absolute-deviation line, abdev of
+// the others, the six lines outside least squares.
 RegressionStep computeRegression(SumtrixLib::Sumtrix& lib, const EvaluationData& data, RegressionMethod method)
 {
     RegressionStep step;
     RegressionFit& res = step.fit;
     SharedMoments& m = step.moments;
+    res.abdev = res.siga = res.sigb = res.Q = NotComputed;
+    for (auto* lines : {&res.intercept, &res.slope, &res.sigintercept, &res.sigslope})
+        lines->fill(NotComputed);
     const std::int32_t n = data.N;
     const BoundedArray<double>& X = data.X;
     const BoundedArray<double>& Y = data.Y;
@@ -150,6 +154,12 @@ const ResidualRows& EvaluationContext::rows() const
     if (!stands)
         for (SumtrixLib::BoundedArray<double>* a : rows)
             setRowsNotComputed(*a, n);
+    // With three points the residual of a point left out has n - 3 = 0
+    // degrees of freedom: the deleted studentized residual and DFFITS do
+    // not exist (the library writes 0).
+    if (n == 3)
+        for (SumtrixLib::BoundedArray<double>* a : {&out.RStdtRes, &out.DFFITS})
+            std::fill(a->begin() + 1, a->end(), NotComputed);
     m_residualRows = std::move(out);
     return *m_residualRows;
 }
@@ -247,8 +257,7 @@ void writeOlsSlsSection(EvaluationContext& ctx)
     const double df = ctx.data.N - 2;
     for (std::size_t i = 1; i <= 6; ++i) {
         // Outside the least-squares method the six lines are not computed:
-        // their values stay 0, the t values 0 / 0 cannot be formed, and the
-        // rows print P = 1 (no test made) rather than a made-up value.
+        // every value of the rows prints "n/a".
         const double pa = twoSidedP(ctx.lib, ratio(res.intercept[i], res.sigintercept[i]), df);
         const double pb = twoSidedP(ctx.lib, ratio(res.slope[i] - 1, res.sigslope[i]), df);
         report.line(field(QString::fromLatin1(labels[i - 1]), 25,

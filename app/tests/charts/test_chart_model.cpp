@@ -111,6 +111,37 @@ TEST(ChartModel, AutomaticScales)
     }
 }
 
+TEST(ChartModel, TickLabelsCarryTheDigitsTheStepNeeds)
+{
+    // Each expected label is its tick (minimum + i steps) written out: the
+    // usual axes keep "%.6g"; values far from zero get the decimals their
+    // step needs, so that neighbours differ; a step that is no round number
+    // (a common scale) gets no more digits than a hundredth of a step.
+    struct Case { double minimum, maximum; int divisions; QStringList labels; };
+    const Case cases[] = {
+        {0, 10, 5, {"0", "2", "4", "6", "8", "10"}},
+        {0, 1, 5, {"0", "0.2", "0.4", "0.6", "0.8", "1"}},
+        {-5, 10, 3, {"-5", "0", "5", "10"}},
+        {0.001, 0.005, 4, {"0.001", "0.002", "0.003", "0.004", "0.005"}},
+        {0, 5e9, 5, {"0", "1e+09", "2e+09", "3e+09", "4e+09", "5e+09"}},
+        {1000000, 1000000.2, 4, {"1000000.00", "1000000.05", "1000000.10", "1000000.15", "1000000.20"}},
+        {1e9, 1e9 + 10, 5, {"1000000000", "1000000002", "1000000004", "1000000006", "1000000008", "1000000010"}},
+        {1e20, 1e20 + 3e14, 3, {"1e+20", "1.000001e+20", "1.000002e+20", "1.000003e+20"}},
+        {0, 10.3, 3, {"0.0", "3.4", "6.9", "10.3"}},
+    };
+    for (const Case& c : cases) {
+        const QString format = tickLabelFormat(c.minimum, c.maximum, c.divisions);
+        EXPECT_EQ(tickLabels(c.minimum, c.maximum, c.divisions, format), c.labels)
+            << c.minimum << " to " << c.maximum << ": " << format.toStdString();
+    }
+
+    // The axes of values 1,000,000.00 to 1,000,000.19 as the chart scales them.
+    const ChartValueScale s = automaticScale(1000000.00, 1000000.19);
+    const QStringList labels = tickLabels(s.Minimum, s.Maximum, s.MajorDivision,
+                                          tickLabelFormat(s.Minimum, s.Maximum, s.MajorDivision));
+    EXPECT_EQ(labels, QStringList({"1000000.00", "1000000.05", "1000000.10", "1000000.15", "1000000.20"}));
+}
+
 TEST(ChartModel, CommonScaleOfBothAxes)
 {
     // X from 0 to 10, Y from 20 to 60.

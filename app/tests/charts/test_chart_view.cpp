@@ -1,6 +1,8 @@
 // The chart view offscreen: what a picture of it shows (regions and colours,
 // never exact pixels), where a double click lands, and the copy.
 #include <QApplication>
+#include <QGraphicsScene>
+#include <QGraphicsTextItem>
 #include <QMouseEvent>
 #include <QTemporaryDir>
 
@@ -191,6 +193,51 @@ TEST_F(ChartViewTest, DoubleClickFindsTheElement)
     view.edit().LegendVisible = false;
     const QPointF bar = view.positionOf(2, 1.2, 4);     // row 2, series 2's half of the category
     EXPECT_EQ(view.elementAt(bar.toPoint()), (ChartElement{K::Point, 0, 1, 2, 2}));
+}
+
+TEST_F(ChartViewTest, AxesOfValuesFarFromZeroShowDistinctLabels)
+{
+    // Twenty points from 1,000,000.00 to 1,000,000.19 on a common scale:
+    // the axes run from 1,000,000.00 to 1,000,000.20 in steps of 0.05.
+    XYPlot plot = runPlot(20, true);
+    for (int r = 1; r <= 20; ++r) {
+        plot.PlotData.set(r, 1, 1000000 + (r - 1) / 100.0);
+        plot.PlotData.set(r, 2, 1000000 + (r - 1) / 100.0);
+        plot.PlotData.set(r, 3, 1000000 + (20 - r) / 100.0);
+    }
+    ChartModel& chart = view.edit();
+    chart = ChartModel();
+    fillXYChart(chart, plot);
+    applyCommonScale(chart);
+    view.Refresh();
+    QStringList texts;
+    for (QGraphicsItem* item : view.scene()->items())
+        if (auto* text = dynamic_cast<QGraphicsTextItem*>(item); text && text->isVisible())
+            texts << text->toPlainText();
+    for (const char* label : {"1000000.00", "1000000.05", "1000000.10", "1000000.15", "1000000.20"})
+        EXPECT_EQ(texts.count(QLatin1String(label)), 2) << label << " in " << texts.join(' ').toStdString();
+    EXPECT_FALSE(texts.contains(QStringLiteral("1e+06")));
+}
+
+TEST_F(ChartViewTest, ATitleWiderThanTheChartWrapsIntoCentredLines)
+{
+    const QRectF chart(QPointF(0, 0), QSizeF(view.viewport()->size()));
+    const QRectF one = view.titleRect();
+    EXPECT_NEAR(one.center().x(), chart.center().x(), 1);
+    const QRectF plotBefore = view.plotArea();
+
+    view.edit().Title.Text = QStringLiteral("Observed yield of the second sowing against the yield the model "
+                                            "predicted for it, all plots of both years, excluded rows left out");
+    view.Refresh();
+    const QRectF wrapped = view.titleRect();
+    EXPECT_GE(wrapped.left(), chart.left());
+    EXPECT_LE(wrapped.right(), chart.right());
+    EXPECT_GE(wrapped.height(), 2 * one.height() - 1);
+    // The plot makes room for the lines below the title.
+    EXPECT_GE(view.plotArea().top(), wrapped.bottom());
+    EXPECT_LT(view.plotArea().height(), plotBefore.height());
+    // The title is still the title to a double click.
+    EXPECT_EQ(view.elementAt(wrapped.center().toPoint()).kind, ChartElement::Kind::Title);
 }
 
 TEST_F(ChartViewTest, CopyPutsThePictureOnTheClipboard)

@@ -80,8 +80,10 @@ TEST(BalanceSection, TablesAndTestsOfSmallSheets)
           "Prob(H0:Odds ratio = 1) :   0.62920                          0.37080",
           rule89()}},
         // Every point overpredicted: the underpredicted row is empty. The
-        // balanced test still has its three degrees of freedom; the current
-        // allocation has none, so it has no probability and no Cramer's V.
+        // balanced test still has its three degrees of freedom (four cells
+        // against fixed quarters: R's chisq.test with p has df = 3; one
+        // degree would give pchisq(4, 1) = 0.0455); the current allocation
+        // has none, so it has no probability and no Cramer's V.
         {"an empty row",
          {{"2", "1"}, {"4", "3"}, {"6", "5"}, {"8", "6.5"}},
          {"         Overpredicted  :    2 (50.00%)     2 (50.00%)        2 (50.00%)     2 (50.00%)",
@@ -208,6 +210,22 @@ TEST(MsepSection, DecompositionsAndAPerfectModel)
     EXPECT_EQ(section(text, expected[0]), expected);
     EXPECT_TRUE(text.endsWith(QStringLiteral(" %)\r\n")));
 
+    // A negative correlation, r = -0.8: with r's sign the components add
+    // up to the MSEP both ways (R as above; closed form: 2 sx sy (1 - r) =
+    // 2 x 2 x 1.8 = 7.2 = MSEP, (sx - r sy)^2 = 2 x 1.8^2 = 6.48,
+    // (1 - r^2) sy^2 = 0.72).
+    const QString negative = report({{"1", "5"}, {"2", "3"}, {"3", "4"}, {"4", "1"}, {"5", "2"}}, msep);
+    EXPECT_EQ(section(negative, expected[0]).mid(8),
+              QStringList({"MSEP Decomposition I:",
+                           "Mean bias ==> Mean X <> Mean Y      :     0.00000 (  0.000 %)",
+                           "Unequal variances ==> Sx <> Sy      :     0.00000 (  0.000 %)",
+                           "Incomplete (co)variation ==> r <> 1 :     7.20000 (100.000 %)",
+                           "",
+                           "MSEP Decomposition II:",
+                           "Mean bias ==> Mean X <> Mean Y      :     0.00000 (  0.000 %)",
+                           "Systematic bias ==> b <> 1          :     6.48000 ( 90.000 %)",
+                           "Random errors ==> r2 <> 1           :     0.72000 ( 10.000 %)"}));
+
     // Perfect predictions: the MSEP line alone.
     const QString perfect = report({{"1", "1"}, {"2", "2"}, {"4", "4"}}, msep);
     EXPECT_EQ(section(perfect, expected[0]),
@@ -244,6 +262,17 @@ TEST(MsepBootstrapSection, WholeSetSubsamplesHaveNoVariance)
     EXPECT_EQ(value("Variance of MSEP      :"), QStringLiteral("0.00000"));
     EXPECT_EQ(value("Variance of Var MSEP"), QStringLiteral("0.00000"));
     EXPECT_EQ(value("Size   "), QStringLiteral("40.00000"));
+
+    // One sub-sample: its own MSEP and variance of MSEP are the means (the
+    // whole set's here); a variance over one value does not exist.
+    const QString one = run(m, bootstrap(1, 100)).report;
+    auto valueOfOne = [&one](const char* label) {
+        return lineOf(one, QString::fromLatin1(label)).section(QLatin1Char(':'), 1).trimmed();
+    };
+    EXPECT_EQ(valueOfOne("Mean MSEP"), valueOfOne("Mean Square Error of Prediction"));
+    EXPECT_EQ(valueOfOne("Mean Var MSEP"), valueOfOne("Variance of MSEP                   :"));
+    EXPECT_EQ(valueOfOne("Variance of MSEP      :"), QStringLiteral("n/a"));
+    EXPECT_EQ(valueOfOne("Variance of Var MSEP"), QStringLiteral("n/a"));
 }
 
 TEST(MsepBootstrapSection, SmallSubsamplesGetTheNotice)

@@ -378,6 +378,14 @@ TEST(DistanceSection, DistancesByHand)
     EXPECT_EQ(lineOf(negative, QStringLiteral("Czekanowski")), QStringLiteral("Czekanowski      :    0.455"));
     EXPECT_EQ(lineOf(negative, QStringLiteral("Kullback-Leibler")), QStringLiteral("Kullback-Leibler :      n/a"));
     EXPECT_FALSE(negative.contains(QStringLiteral("Manhattan")));
+
+    // An observation of 0 adds 0 ln 0 = 0, the limit of y ln y as y goes
+    // to 0, rather than failing on the logarithm of 0: 2 ln 2 + 5 ln(5/3)
+    // as above, the first pair's 0 ln(0/1) adding nothing.
+    const QString zero = report({{"1", "0"}, {"1", "2"}, {"2", "2"}, {"3", "5"}}, [](EvaluationSettings& s) {
+        s.sections.distance = true;
+    });
+    EXPECT_EQ(lineOf(zero, QStringLiteral("Kullback-Leibler")), QStringLiteral("Kullback-Leibler :    3.940"));
 }
 
 TEST(WeighedDevianceSection, TableOfTheUsedRows)

@@ -113,6 +113,63 @@ TEST(EvaluationReport, UpdatingTheGoldenFileIsRefusedUnderCtest)
     EXPECT_EQ(after.readAll(), bytes);
 }
 
+TEST(EvaluationReport, MedianFitReachesTheLeastAbsoluteDeviationOnTiedData)
+{
+    // Nine X values of 2 and one of 5: the least-absolute-deviation line is
+    // y = 17/3 - x/3 with sum 20 (SciPy linprog, as
+    // tools/oracles/median_fit.py "ties: all x equal but one"); the
+    // bisection alone stopped at a mean deviation of 2.77308.
+    QLocale::setDefault(QLocale::c());
+    const double xs[10] = {2, 2, 2, 2, 2, 2, 2, 2, 2, 5};
+    const double ys[10] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 4};
+    DataMatrix m(11);
+    for (int r = 1; r <= 10; ++r) {
+        m.setNumber(DataMatrix::ColX, r, xs[r - 1]);
+        m.setNumber(DataMatrix::ColY, r, ys[r - 1]);
+    }
+    EvaluationInput o;
+    o.settings.method = RegressionMethod::LeastAbsoluteDeviation;
+    o.gridRows = m.upperRow();
+    o.now = QDateTime(QDate(2026, 1, 1), QTime(0, 0));
+    const EvaluationOutcome out = runEvaluation(m, o);
+    ASSERT_TRUE(out.ran);
+    EXPECT_TRUE(out.report.contains(QStringLiteral("\r\nEstimate a         :    5.66667\r\n"
+                                                   "Estimate b         :   -0.33333\r\n"
+                                                   "Absolute Deviation :    2.00000\r\n")))
+        << out.report.toStdString();
+}
+
+TEST(EvaluationReport, OlsSlsRowsAreNotComputedOutsideLeastSquares)
+{
+    // The six lines belong to the least-squares method: under the others
+    // every value of their rows is "n/a", not 0 ± 0 (1).
+    QLocale::setDefault(QLocale::c());
+    DatasetFile::DatasetState state = loadSample();
+    const QString none = QStringLiteral("       n/a ±        n/a (    n/a)");
+    for (RegressionMethod method : {RegressionMethod::LeastSquares, RegressionMethod::WeightedLeastSquares,
+                                    RegressionMethod::LeastAbsoluteDeviation}) {
+        EvaluationInput o = sampleInput(state);
+        o.settings.method = method;
+        o.settings.sections.olsSls = true;
+        const EvaluationOutcome out = runEvaluation(state.matrix, o);
+        ASSERT_TRUE(out.ran);
+        int rows = 0;
+        for (const char* label : {"OLS (Y/X)/Vertical LS", "OLS (X/Y)/Horizontal LS", "OLS Bisector",
+                                  "Orthogonal/Perpendicular", "Reduced Major Axis", "Mean OLS (Y/X and X/Y)"}) {
+            for (const QString& l : out.report.split(QStringLiteral("\r\n"))) {
+                if (!l.startsWith(QLatin1String(label)))
+                    continue;
+                ++rows;
+                if (method == RegressionMethod::LeastSquares)
+                    EXPECT_FALSE(l.contains(QStringLiteral("n/a"))) << l.toStdString();
+                else
+                    EXPECT_EQ(l.mid(27), none + QStringLiteral("     ") + none) << l.toStdString();
+            }
+        }
+        EXPECT_EQ(rows, 6);
+    }
+}
+
 TEST(EvaluationReport, MethodVariants)
 {
     QLocale::setDefault(QLocale::c());
@@ -202,6 +259,15 @@ TEST(EvaluationReport, BadDataNeverBreaksTheRun)
         // Text in an X or Y cell stops the run before it starts (see the
         // evaluation run's tests); SDs that are not numbers read 0.
         {"text in the SD cells", {{"1", "x", "1", "y"}, {"2", "", "2.5", "zz"}, {"3", "?", "5", ""}, {"4", "", "3.5", ""}}},
+        // Weighted: a starting slope of exactly 0, and all X equal with
+        // every SD present (no line to search for).
+        {"weighted starting slope 0",
+         {{"1", "0.5", "1", "0.5"}, {"2", "0.5", "2", "0.5"}, {"3", "0.5", "3", "0.5"}, {"4", "0.5", "2", "0.5"},
+          {"5", "0.5", "1", "0.5"}}},
+        {"weighted starting slope 0, far from zero",
+         {{"1000001", "0.5", "1", "0.5"}, {"1000002", "0.5", "2", "0.5"}, {"1000003", "0.5", "3", "0.5"},
+          {"1000004", "0.5", "2", "0.5"}, {"1000005", "0.5", "1", "0.5"}}},
+        {"constant X with SDs", {{"2", "0.5", "1", "0.5"}, {"2", "0.5", "3", "0.5"}, {"2", "0.5", "2", "0.5"}}},
     };
     for (const Case& c : cases) {
         DataMatrix m(static_cast<int>(c.rows.size()) + 1);

@@ -127,6 +127,26 @@ TEST(SmtpTransport, FailuresCarryLibcurlsNumberAndReason)
     EXPECT_TRUE(plain.received(0, 0).isEmpty());
 }
 
+TEST(SmtpTransport, AServerThatStallsAfterTheDataCannotHoldTheSend)
+{
+    // The server takes the message and never gives its final reply (nor
+    // answers QUIT): the send ends with libcurl's timeout within its limit,
+    // whichever reply it waits for.
+    MailSink stalling{MailSink::StallsAfterData{}};
+    ASSERT_GT(stalling.port(), 0) << "the loopback SMTP server did not start";
+    for (int limitMs : {2000, 4000}) {
+        CurlSmtpTransport transport(15000, limitMs);
+        QElapsedTimer took;
+        took.start();
+        const MailError e = transport.send(loopback(stalling.port()), envelope(content(QStringLiteral("x"))));
+        const qint64 ms = took.elapsed();
+        EXPECT_EQ(e.number, 28) << e.description.toStdString();
+        EXPECT_TRUE(e.description.startsWith(QStringLiteral("Timeout was reached"))) << e.description.toStdString();
+        EXPECT_GE(ms, limitMs - 100) << limitMs;
+        EXPECT_LT(ms, limitMs + 1500) << limitMs;
+    }
+}
+
 TEST(SmtpTransport, LogsInWithTheUsersPassword)
 {
     MailSink sink(QStringLiteral("kve"), QStringLiteral("s3cret pass"));

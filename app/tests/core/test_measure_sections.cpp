@@ -187,6 +187,20 @@ TEST(MeasureSections, SignOfTheBias)
     }
 }
 
+TEST(MeasureSections, MannWhitneyCorrectsTowardsZeroEitherWay)
+{
+    // X = 4, 5, 6 against Y = 1, 2, 3 and the other way round: the same
+    // z = 4 / sqrt(5.25) = 1.74574 and p, R's wilcox.test(c(4, 5, 6),
+    // c(1, 2, 3), alternative = "greater", correct = TRUE,
+    // exact = FALSE)$p.value = 0.0404278; D changes its sign only.
+    const std::vector<Row> higherX = {{"4", "1"}, {"5", "2"}, {"6", "3"}};
+    const std::vector<Row> higherY = {{"1", "4"}, {"2", "5"}, {"3", "6"}};
+    EXPECT_EQ(lineOf(report(higherX, ranks), "Mann-Whitney :"),
+              QStringLiteral("Mann-Whitney :   -4.00000     H0: WD = 0, Z-value (1-sided P-value) :    1.74574 (   0.04043)"));
+    EXPECT_EQ(lineOf(report(higherY, ranks), "Mann-Whitney :"),
+              QStringLiteral("Mann-Whitney :    4.00000     H0: WD = 0, Z-value (1-sided P-value) :    1.74574 (   0.04043)"));
+}
+
 TEST(MeasureSections, SwappedLabelsAndZeroOrNegativeMeans)
 {
     // Mean bias and MAE as a percentage of each mean; a zero mean gets the
@@ -389,10 +403,12 @@ TEST(MeasureSections, HundredThousandRowsGiveEveryLine)
             ++lines;
             const bool wide = tooWide.contains(QString::fromUtf8(label));
             EXPECT_EQ(l.contains(QStringLiteral("n/a")), wide) << l.toStdString();
-            if (label == std::string_view("KS           :"))
+            if (label == std::string_view("KS           :")) {
                 EXPECT_TRUE(l.contains(QStringLiteral(": 50000.0000 ("))) << l.toStdString();
-            if (label == std::string_view("Mann-Whitney :"))
+            }
+            if (label == std::string_view("Mann-Whitney :")) {
                 EXPECT_TRUE(l.startsWith(QStringLiteral("Mann-Whitney : 89973265.5 "))) << l.toStdString();
+            }
         }
     }
     EXPECT_EQ(lines, 41);   // the goodness-of-fit and Un-transformed lines twice

@@ -251,7 +251,7 @@ TEST_F(RRun, PictureTypesJpgInAWindowPngToTheDesktopWithOneMessage)
     EXPECT_TRUE(host.pictures.isEmpty());
     EXPECT_EQ(host.opened, QStringList({data(QStringLiteral("pics_P1_graph1.PNG")), data(QStringLiteral("pics_P1_graph2.PNG")),
                                         data(QStringLiteral("pics_P1_graph3.PNG"))}));
-    EXPECT_EQ(host.boxTexts().count(QStringLiteral("KVE cannot open PNG graphic files. KVE will submit it to Windows.")), 1);
+    EXPECT_EQ(host.boxTexts().count(QStringLiteral("KVE cannot open PNG graphic files. The desktop's picture viewer will open it.")), 1);
     EXPECT_EQ(readBytes(data(QStringLiteral("pics_P1_graph1.PNG"))).mid(1, 3), QByteArray("PNG"));
 }
 

@@ -520,6 +520,25 @@ TEST(ResidualSection, UndefinedDiagnosticsPrintNotAvailable)
     EXPECT_EQ(last.left(14), QStringLiteral("  4    5.0000 "));
     EXPECT_TRUE(out.report.contains(QStringLiteral("Analysis of Deviation\r\n")));
     EXPECT_FALSE(out.report.contains(QStringLiteral("nan")));
+
+    // Three points: a point left out leaves n - 3 = 0 degrees of freedom, so
+    // RStdtRes and DFFITS do not exist in any row (R: rstudent() and
+    // dffits() of lm(y ~ x) give NaN), nor the normality test of RStdtRes;
+    // the studentized residues do (rstandard() = 1, -1, 1).
+    const EvaluationOutcome three = run(std::vector<Row>{{"1", "1.5"}, {"2", "1.8"}, {"4", "4.4"}}, [](EvaluationInput& o) {
+        residual(o);
+        o.settings.residueColumns.fill(true);
+    });
+    const QStringList threeRows = tableRows(three.report);
+    ASSERT_EQ(threeRows.size(), 3);
+    const char* const stdtRes[] = {"   1.0000", "  -1.0000", "   1.0000"};
+    for (int r = 0; r < 3; ++r) {
+        EXPECT_EQ(threeRows[r].mid(4 + 10 * 8, 9), QLatin1String(stdtRes[r])) << r;   // StdtRes
+        EXPECT_EQ(threeRows[r].mid(4 + 10 * 9, 9), QStringLiteral("      n/a")) << r;  // RStdtRes
+        EXPECT_EQ(threeRows[r].mid(4 + 10 * 12, 9), QStringLiteral("      n/a")) << r;  // DFFITS
+    }
+    EXPECT_TRUE(three.report.contains(QStringLiteral("SW's W-value for normality for RStdtRes(P-value < W) :        n/a (       n/a)")))
+        << three.report.toStdString();
 }
 
 TEST(ResidualSection, SeparateWindowAndResidueRegression)

@@ -31,6 +31,9 @@ inline const QString SystemPython = QStringLiteral("/usr/bin/python3");
 
 class MailSink {
 public:
+    // A server that takes a message's data and never answers again.
+    struct StallsAfterData {};
+
     // Starts the server; port() stays 0 when it did not start. With a user
     // and password the server requires that login.
     explicit MailSink(const QString& user = QString(), const QString& password = QString())
@@ -38,11 +41,9 @@ public:
         QStringList arguments{mailSinkScript(), QStringLiteral("serve"), m_dir.path()};
         if (!user.isEmpty())
             arguments << user << password;
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start(SystemPython, arguments);
-        if (m_process.waitForStarted(10000) && m_process.waitForReadyRead(20000))
-            m_port = m_process.readLine().trimmed().toInt();
+        start(arguments);
     }
+    explicit MailSink(StallsAfterData) { start({mailSinkScript(), QStringLiteral("stall"), m_dir.path()}); }
     ~MailSink()
     {
         m_process.closeWriteChannel();
@@ -78,6 +79,14 @@ public:
     }
 
 private:
+    void start(const QStringList& arguments)
+    {
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_process.start(SystemPython, arguments);
+        if (m_process.waitForStarted(10000) && m_process.waitForReadyRead(20000))
+            m_port = m_process.readLine().trimmed().toInt();
+    }
+
     QTemporaryDir m_dir;
     QProcess m_process;
     int m_port = 0;

@@ -10,6 +10,11 @@ program's own MIME builder).
       TLS and refuses other credentials. Stops when its standard input
       closes, and after five minutes at the latest.
 
+  mail_sink.py stall FOLDER
+      The same server, except that it takes a message's data and then
+      never answers: not the final reply after the data, nor anything
+      after it (QUIT included).
+
   mail_sink.py parse
       Reads a JSON list of base64-encoded messages from standard input and
       writes a JSON list of parsed messages to standard output.
@@ -61,11 +66,14 @@ def parse_message(raw):
 
 
 class Sink:
-    def __init__(self, folder):
+    def __init__(self, folder, stall=False):
         self.folder = folder
         self.count = 0
+        self.stall = stall
 
     async def handle_DATA(self, server, session, envelope):
+        if self.stall:
+            await asyncio.sleep(3600)
         self.count += 1
         record = parse_message(envelope.original_content or envelope.content)
         record["mail_from"] = envelope.mail_from
@@ -77,7 +85,7 @@ class Sink:
         return "250 Message accepted"
 
 
-async def serve(folder, credentials):
+async def serve(folder, credentials, stall=False):
     # A test server: plain-text AUTH on purpose, and no chatter on stderr.
     warnings.simplefilter("ignore")
     logging.getLogger("mail.log").setLevel(logging.ERROR)
@@ -89,7 +97,7 @@ async def serve(folder, credentials):
               and auth_data.password.decode() == credentials[1])
         return AuthResult(success=ok, handled=False)
 
-    sink = Sink(folder)
+    sink = Sink(folder, stall)
     options = {}
     if credentials is not None:
         options = dict(authenticator=authenticate, auth_require_tls=False, auth_required=True)
@@ -110,6 +118,9 @@ def main():
     if len(sys.argv) >= 3 and sys.argv[1] == "serve":
         credentials = (sys.argv[3], sys.argv[4]) if len(sys.argv) >= 5 else None
         asyncio.run(serve(sys.argv[2], credentials))
+        os._exit(0)
+    elif len(sys.argv) == 3 and sys.argv[1] == "stall":
+        asyncio.run(serve(sys.argv[2], None, stall=True))
         os._exit(0)
     elif len(sys.argv) == 2 and sys.argv[1] == "parse":
         messages = json.load(sys.stdin)

@@ -1,6 +1,7 @@
 // The comparison window: its file list (add, drop, remove, moves), the
 // comparison file it saves and opens, its pages, "Calculate" and the
 // command line's /C, with scripted dialogs and boxes.
+#include <QApplication>
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -329,6 +330,45 @@ TEST_F(CompareWindowTest, PagesAndTheRFolder)
     EXPECT_TRUE(compare->text1(0)->isVisible());
     EXPECT_EQ(compare->text1(0)->text(), QStringLiteral("12"));
     EXPECT_EQ(compare->text1(3)->text(), QStringLiteral("3"));
+}
+
+TEST_F(CompareWindowTest, TheROutputListShowsSeveralRowsAndGrowsWithTheWindow)
+{
+    // Fifteen outputs of a group run: at the window's own size the list
+    // shows at least four of them; a window 200 pixels higher and wider
+    // gives the list that much more, and the page and the file list too,
+    // while the commands keep to the bottom and "Return" to the right.
+    programState().CompareFileName = path(QStringLiteral("models.QCX"));
+    for (int i = 1; i <= 15; ++i)
+        touch(QStringLiteral("models_GC1_text%1.TXT").arg(i));
+    compare->findChild<QPushButton*>(QStringLiteral("Check1_1"))->click();
+    QApplication::processEvents();
+    auto* outputs = compare->findChild<QListWidget*>(QStringLiteral("ROutputList"));
+    ASSERT_EQ(outputs->count(), 15);
+    EXPECT_EQ(compare->size(), QSize(twips(9300), twips(6300)));
+    const int row = outputs->visualItemRect(outputs->item(0)).height();
+    ASSERT_GT(row, 0);
+    EXPECT_GE(outputs->viewport()->height(), 4 * row);
+    // Every control of the page lies inside it, none on another.
+    const QRect page = compare->rFrame()->rect();
+    for (QWidget* w : compare->rFrame()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (w->isVisible()) {
+            EXPECT_TRUE(page.contains(w->geometry())) << w->objectName().toStdString();
+        }
+    }
+
+    const int height = outputs->height();
+    auto* calculate = compare->findChild<QPushButton*>(QStringLiteral("Command6"));
+    auto* returnButton = compare->findChild<QPushButton*>(QStringLiteral("Command7"));
+    const QPoint calculateAt = calculate->pos();
+    const QPoint returnAt = returnButton->pos();
+    compare->resize(compare->width() + 200, compare->height() + 200);
+    QApplication::processEvents();
+    EXPECT_EQ(outputs->height(), height + 200);
+    EXPECT_EQ(compare->rFrame()->width(), twips(9000) + 200);
+    EXPECT_EQ(compare->list()->size(), QSize(twips(8775) + 200, twips(3210) + 200));
+    EXPECT_EQ(calculate->pos(), calculateAt + QPoint(0, 200));
+    EXPECT_EQ(returnButton->pos(), returnAt + QPoint(200, 200));
 }
 
 TEST_F(CompareWindowTest, CalculateShowsTheReportOrSaysWhyNot)

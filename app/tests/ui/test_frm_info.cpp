@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QPushButton>
 
+#include "support/printed_page.hpp"
 #include "ui/frm_info.hpp"
 #include "ui/report_text_view.hpp"
 #include "ui/twips.hpp"
@@ -225,6 +226,30 @@ TEST_F(ResultsWindow, PrintsTheWholeTextInCourierNew8)
     ASSERT_EQ(platform->messages.asked.size(), 1u);
     EXPECT_EQ(platform->messages.asked[0].title, QStringLiteral("Info"));
     EXPECT_EQ(platform->messages.asked[0].icon, MsgIcon::Critical);
+}
+
+TEST_F(ResultsWindow, PrintsAtTheTypeSizeAtEveryResolution)
+{
+    // Two marks 80 columns apart in 8-point Courier New: 80 advances of
+    // 1229/2048 em (the advance of every character of Courier New and of
+    // its metric twin Liberation Mono) = 384.06 points, and so many pixels
+    // on the page rendered at 72 dots per inch. Lines 1 and 41: 40 line
+    // spacings lower, at least 40 x 8 points.
+    const QString marks = QStringLiteral("X\r\n") + QStringLiteral("\r\n").repeated(39) + QString(80, QLatin1Char(' '))
+                          + QStringLiteral("X");
+    results->setText(marks);
+    for (int resolution : {96, 1200}) {
+        platform->printer.resolution = resolution;
+        results->Command2_Click();
+        const QImage page = renderedPage(platform->printer.pdfFiles.back());
+        ASSERT_FALSE(page.isNull());
+        const std::vector<int> columns = inkColumnStarts(page);
+        ASSERT_EQ(columns.size(), 2u) << resolution;
+        EXPECT_NEAR(columns[1] - columns[0], 384.06, 1.5) << resolution;
+        const QRect ink = inkBounds(page);
+        EXPECT_GT(ink.height(), 40 * 8) << resolution;
+        EXPECT_LT(ink.height(), 40 * 8 * 1.3) << resolution;
+    }
 }
 
 TEST_F(ResultsWindow, PrinterSetupPrintsWithTheChosenSettingsAndLeavesTheClipboard)

@@ -17,6 +17,7 @@
 #include "core/xy_plot.hpp"
 #include "platform/scripted_platform_services.hpp"
 #include "support/chart_pictures.hpp"
+#include "support/printed_page.hpp"
 #include "ui/frm_info.hpp"
 #include "ui/frm_main.hpp"
 #include "ui/frm_plot.hpp"
@@ -145,10 +146,26 @@ TEST_F(FrmPlotTest, LayoutAtTheSmallestSizeAndLarger)
         {"Command4", 5640, 7680}, {"Command3", 6120, 7680}, {"Command5", 6600, 7680}, {"Command2", 7080, 7680},
         {"Command1", 7560, 7680},
     };
+    // The style boxes are as wide as their captions in the font in use:
+    // one that grew past its design width pushes the rest of its row along
+    // by as much, never into the picture buttons.
     for (const Place& p : design) {
         QWidget* control = child<QWidget>(window, p.name);
-        EXPECT_NEAR(control->x(), twips(p.left), 1) << p.name;
+        if (QByteArray(p.name).startsWith("Check") || QByteArray(p.name).startsWith("HScroll")
+            || QByteArray(p.name) == "btnInfo") {
+            EXPECT_GE(control->x(), twips(p.left) - 1) << p.name;
+            EXPECT_LT(control->geometry().right(), child<QWidget>(window, "Command4")->x()) << p.name;
+        } else {
+            EXPECT_NEAR(control->x(), twips(p.left), 1) << p.name;
+        }
         EXPECT_NEAR(control->y(), twips(p.top), 1) << p.name;
+    }
+    for (const char* row : {"Check2 Check7 Check3 Check8 HScroll2", "Check5 Check6 Check4 Check1 HScroll1 btnInfo"}) {
+        const QList<QByteArray> names = QByteArray(row).split(' ');
+        for (qsizetype i = 1; i < names.size(); ++i)
+            EXPECT_GT(child<QWidget>(window, names[i].constData())->x(),
+                      child<QWidget>(window, names[i - 1].constData())->geometry().right())
+                << names[i].constData();
     }
     EXPECT_NEAR(window->chart()->width(), twips(7810), 1);
     EXPECT_NEAR(window->chart()->height(), twips(7220), 1);
@@ -248,15 +265,25 @@ TEST_F(FrmPlotTest, SaveAsPicture)
 {
     frmPlot* window = newPlot();
     const QSize size = window->chart()->size();
-    struct Case { const char* answer; const char* written; const char* format; const char* start; };
+    // The name's ending says the format; without one of the formats'
+    // endings the chosen filter's ending is added and its format written.
+    // Each file is told by its first bytes: "BM" (bitmap), 89 "PNG",
+    // FF D8 FF (JPEG).
+    struct Case { const char* answer; int filter; const char* written; const char* format; const char* start; };
     const Case cases[] = {
-        {"chart.bmp", "chart.bmp", "bmp", "BM"},
-        {"chart", "chart.Bmp", "bmp", "BM"},                 // the default extension
-        {"chart.png", "chart.png", "png", "\x89PNG"},
-        {"chart.JPG", "chart.JPG", "jpeg", "\xFF\xD8"},
+        {"chart.bmp", 1, "chart.bmp", "bmp", "BM"},
+        {"chart", 1, "chart.Bmp", "bmp", "BM"},
+        {"chart", 2, "chart.Png", "png", "\x89PNG"},
+        {"chart", 3, "chart.Jpg", "jpeg", "\xFF\xD8\xFF"},
+        {"chart.png", 1, "chart.png", "png", "\x89PNG"},
+        {"chart.jpeg", 1, "chart.jpeg", "jpeg", "\xFF\xD8\xFF"},
+        {"chart.gif", 1, "chart.gif.Bmp", "bmp", "BM"},
+        {"chart.v2", 2, "chart.v2.Png", "png", "\x89PNG"},
+        {"chart.JPG", 2, "chart.JPG", "jpeg", "\xFF\xD8\xFF"},
     };
     for (const Case& c : cases) {
         platform.fileDialogs.answers = {dir.filePath(QLatin1String(c.answer))};
+        platform.fileDialogs.filterAnswers = {c.filter};
         click(window, "Command4");
         const QString path = dir.filePath(QLatin1String(c.written));
         QFile file(path);
@@ -266,9 +293,14 @@ TEST_F(FrmPlotTest, SaveAsPicture)
         EXPECT_EQ(reader.format(), QByteArray(c.format)) << c.written;
         EXPECT_EQ(reader.size(), size) << c.written;
     }
-    EXPECT_EQ(platform.fileDialogs.asked.front().filter, QStringLiteral("Pictures (*.Bmp)|*.Bmp"));
-    // The name chosen before is offered again; the clipboard keeps the chart.
-    EXPECT_EQ(platform.fileDialogs.asked.back().fileName, dir.filePath(QStringLiteral("chart.png")));
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("chart.gif"))));
+    EXPECT_EQ(platform.fileDialogs.asked.front().filter,
+              QStringLiteral("Bitmap (*.Bmp)|*.Bmp|PNG (*.Png)|*.Png|JPEG (*.Jpg;*.Jpeg)|*.Jpg;*.Jpeg"));
+    EXPECT_EQ(platform.fileDialogs.asked.front().filterIndex, 1);
+    // The filter and the name chosen before are offered again; the
+    // clipboard keeps the chart.
+    EXPECT_EQ(platform.fileDialogs.asked.back().filterIndex, 2);
+    EXPECT_EQ(platform.fileDialogs.asked.back().fileName, dir.filePath(QStringLiteral("chart.v2.Png")));
     EXPECT_EQ(platform.clipboard.picture.size(), size);
     EXPECT_TRUE(platform.messages.asked.empty());
 
@@ -288,6 +320,41 @@ TEST_F(FrmPlotTest, SaveAsPicture)
         << lastMessage().text.toStdString();
     EXPECT_EQ(lastMessage().title, QStringLiteral("Plot"));
     EXPECT_FALSE(QFile::exists(missing));
+}
+
+TEST_F(FrmPlotTest, PrintsTheChartAtItsOwnSizeAtEveryResolution)
+{
+    // The chart area coloured, so that its ink shows the printed chart's
+    // size: the chart's pixels at 96 dots per inch, in points (one pixel to
+    // the point on the page rendered at 72 dots per inch). Printed at 96 and
+    // at 1200 dots per inch, with the information text and through the
+    // printer setup without it.
+    frmPlot* window = newPlot();
+    platform.colorDialog.answers = {QColor(0, 0, 255)};
+    child<QPushButton>(window, "Check6")->click();
+    window->setInfoTag(QStringLiteral("Histogram Range:\r\n\r\nR1 = [0.00, 1.00]"));
+    const QSizeF expected = QSizeF(window->chart()->size()) * 0.75;
+    const auto blue = [](QRgb c) { return qBlue(c) > 200 && qRed(c) < 60 && qGreen(c) < 60; };
+    const auto black = [](QRgb c) { return qBlue(c) < 100 && qRed(c) < 100 && qGreen(c) < 100; };
+    for (int resolution : {96, 1200}) {
+        platform.printer.resolution = resolution;
+        for (const char* command : {"Command5", "Command2"}) {
+            const qsizetype printed = platform.printer.pdfFiles.size();
+            click(window, command);
+            ASSERT_EQ(platform.printer.pdfFiles.size(), printed + 1) << command;
+            const QImage page = renderedPage(platform.printer.pdfFiles.back());
+            ASSERT_FALSE(page.isNull());
+            const QRect chart = inkBounds(page, blue);
+            EXPECT_NEAR(chart.width(), expected.width(), 1.5) << command << " at " << resolution;
+            EXPECT_NEAR(chart.height(), expected.height(), 1.5) << command << " at " << resolution;
+            // The text only with "Print", below the chart.
+            const QRect below = inkBounds(page.copy(0, chart.bottom() + 1, page.width(), page.height() - chart.bottom() - 1), black);
+            EXPECT_EQ(below.isEmpty(), QByteArray(command) == "Command2") << command << " at " << resolution;
+            if (!below.isEmpty()) {
+                EXPECT_GT(below.top(), 5) << resolution;
+            }
+        }
+    }
 }
 
 TEST_F(FrmPlotTest, CopyAndPrint)

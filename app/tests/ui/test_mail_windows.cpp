@@ -11,14 +11,17 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -213,6 +216,81 @@ TEST_F(MailWindows, SendsThroughLibcurlToALoopbackServer)
     window->cmdSend_Click();
     EXPECT_EQ(sink.received(2).size(), 2);
     EXPECT_EQ(boxes().size(), 1u);
+}
+
+namespace {
+
+// A transport whose send waits on a server that is slow to answer; it
+// notes the thread it ran on.
+class SlowTransport : public MailTransport {
+public:
+    MailError ready(const MailServer&) override { return MailError{}; }
+    MailError send(const MailServer&, const MailEnvelope&) override
+    {
+        thread = QThread::currentThread();
+        ++sends;
+        QThread::msleep(1500);
+        return MailError{28, QStringLiteral("Timeout was reached")};
+    }
+    std::atomic<QThread*> thread{nullptr};
+    std::atomic<int> sends{0};
+};
+
+} // namespace
+
+TEST_F(MailWindows, TheSendWaitsOffTheWindowsThreadWhichRepaintsUnderTheHourglass)
+{
+    useServer(25);
+    showMessage()->setChecked(false);
+    window->show();
+    SlowTransport slow;
+    Mail::setTransport(&slow);
+    int paints = 0;
+    int ticks = 0;
+    bool hourglass = true;
+    struct PaintCounter : QObject {
+        int& count;
+        explicit PaintCounter(int& c) : count(c) {}
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            count += e->type() == QEvent::Paint;
+            return false;
+        }
+    } counter(paints);
+    window->installEventFilter(&counter);
+    // While the send waits: the window is asked to repaint, and a click on
+    // "Send" comes in.
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        ++ticks;
+        hourglass = hourglass && QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        window->update();
+        if (ticks == 3) {
+            // A click as the window system delivers it: press and release.
+            QPushButton* send = in<QPushButton>(window, "cmdSend");
+            const QPointF centre = QRectF(send->rect()).center();
+            for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+                QMouseEvent e(type, centre, send->mapToGlobal(centre), Qt::LeftButton,
+                              type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+                QApplication::sendEvent(send, &e);
+            }
+        }
+    });
+    tick.start(100);
+    window->cmdSend_Click();
+    tick.stop();
+    window->removeEventFilter(&counter);
+    Mail::setTransport(&mail->transport);
+
+    EXPECT_NE(slow.thread.load(), nullptr);
+    EXPECT_NE(slow.thread.load(), QThread::currentThread()) << "the send ran on the window's thread";
+    EXPECT_GE(ticks, 5) << "the window's thread was held by the send";
+    EXPECT_GE(paints, 3);
+    EXPECT_TRUE(hourglass);
+    EXPECT_EQ(slow.sends.load(), 1) << "a click during the send started another one";
+    ASSERT_EQ(boxes().size(), 1u);
+    EXPECT_EQ(boxes()[0].text, QStringLiteral("Error code:  28\r\nError description: Timeout was reached"));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(MailWindows, AFailureBeforeTheSendRecordsAndSendsNothing)

@@ -89,6 +89,25 @@ TEST_F(OptionPanels, ControlsCarryTheirNamesCaptionsAndDefaults)
     EXPECT_TRUE(list->item(12)->isSelected());
 }
 
+TEST_F(OptionPanels, PlotButtonsSayWhatTheyDo)
+{
+    struct Button { const char* name; const char* caption; const char* tooltip; };
+    const Button buttons[] = {
+        {"Command11", "Scatter", "Plot Y on X"},
+        {"Command14", "Rank", "Plot ranks"},
+        {"Command13", "Histo", "Plot histogram"},
+        {"Command15", "", "Plot histogram"},           // the histogram panel's picture button
+    };
+    for (const Button& b : buttons) {
+        auto* button = child<QPushButton>(QLatin1String(b.name));
+        EXPECT_EQ(button->text(), QLatin1String(b.caption)) << b.name;
+        EXPECT_EQ(button->toolTip(), QLatin1String(b.tooltip)) << b.name;
+    }
+    auto* picture = child<QPushButton>(QStringLiteral("Command15"));
+    EXPECT_FALSE(picture->icon().isNull());
+    EXPECT_EQ(picture->accessibleName(), QStringLiteral("Plot histogram"));
+}
+
 TEST_F(OptionPanels, TabStripKeepsExactlyOnePagePressed)
 {
     auto* pages = window->findChild<QStackedWidget*>();

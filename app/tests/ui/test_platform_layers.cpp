@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/qt_platform_services.hpp"
+#include "support/printed_page.hpp"
 
 TEST(PlatformLayers, EditorChoiceVisualThenTheDesktopThenATerminalEditor)
 {
@@ -228,8 +229,12 @@ TEST(PlatformLayers, WithoutAVisibleScreenBoxesAnswerTheirDefaultAndDialogsCance
     EXPECT_FALSE(error.isEmpty());
 }
 
-TEST(PlatformLayers, PrintsAPictureIntoTheFileThePrinterDialogChose)
+TEST(PlatformLayers, PrintsAPictureAtItsOwnSizeAtEveryResolution)
 {
+    // A drawing of 400 x 300 pixels that is 300 x 225 points large (4.17 x
+    // 3.13 inches) prints as 300 x 225 points at the page's top left, on a
+    // printer of any resolution; the text starts below it. The page is
+    // rendered at 72 dots per inch, one pixel to the point.
     QTemporaryDir dir;
     PrintJob job;
     QPainter painter(&job.picture);
@@ -237,13 +242,31 @@ TEST(PlatformLayers, PrintsAPictureIntoTheFileThePrinterDialogChose)
     painter.end();
     job.pictureSize = QSizeF(300, 225);
     job.text = QStringLiteral("Histogram Range:\r\n\r\nR1 = [0.00, 1.00]");
-    job.settings.outputFile = dir.filePath(QStringLiteral("chart.pdf"));
-    QtPrinterService printer;
+    for (int resolution : {96, 300, 1200}) {
+        job.settings.outputFile = dir.filePath(QStringLiteral("chart%1.pdf").arg(resolution));
+        QString error;
+        ASSERT_TRUE(QtPrinterService(QString(), resolution).print(job, error)) << error.toStdString();
+        const QImage page = renderedPage(job.settings.outputFile);
+        ASSERT_FALSE(page.isNull()) << resolution;
+        const QRect red = inkBounds(page, [](QRgb c) { return qRed(c) > 200 && qGreen(c) < 80 && qBlue(c) < 80; });
+        EXPECT_NEAR(red.width(), 300, 1) << resolution;
+        EXPECT_NEAR(red.height(), 225, 1) << resolution;
+        const QRect text = inkBounds(page, [](QRgb c) { return qRed(c) < 100 && qGreen(c) < 100 && qBlue(c) < 100; });
+        EXPECT_GT(text.top(), red.bottom() + 5) << resolution;
+        EXPECT_NEAR(text.left(), red.left(), 2) << resolution;
+    }
+
+    // Larger than the page: scaled down to the page's width, proportions kept.
+    job.pictureSize = QSizeF(3000, 2250);
+    job.text.clear();
+    job.settings.outputFile = dir.filePath(QStringLiteral("large.pdf"));
     QString error;
-    ASSERT_TRUE(printer.print(job, error)) << error.toStdString();
-    QFile f(job.settings.outputFile);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(f.readAll().startsWith("%PDF"));
+    ASSERT_TRUE(QtPrinterService(QString(), 1200).print(job, error)) << error.toStdString();
+    const QImage page = renderedPage(job.settings.outputFile);
+    const QRect red = inkBounds(page);
+    EXPECT_LE(red.right(), page.width());
+    EXPECT_NEAR(double(red.height()) / red.width(), 0.75, 0.01);
+    EXPECT_GT(red.width(), page.width() * 0.8);
 }
 
 TEST(PlatformLayers, ClipboardHoldsPictures)

@@ -274,12 +274,12 @@ TEST_F(RPageTest, OpenDeleteAndCheckAllOnTheOutputList)
               QStringList({data(QStringLiteral("t_SC1_graph1.PNG")), data(QStringLiteral("t_SC1_graph2.PNG")),
                            data(QStringLiteral("t_SC1_graph3.PNG"))}));
     EXPECT_EQ(s(messageTexts().join(QLatin1Char('|'))),
-              s("KVE cannot open PNG graphic files. KVE will submit it to Windows.|'"
+              s("KVE cannot open PNG graphic files. The desktop's picture viewer will open it.|'"
                 + data(QStringLiteral("t_SC1_graph2.JPG")) + "' cannot be read as a picture."));
     // The PNG message belongs to one press.
     platform->messages.asked.clear();
     window->Command26_Click();
-    EXPECT_EQ(messageTexts().count(QStringLiteral("KVE cannot open PNG graphic files. KVE will submit it to Windows.")), 1);
+    EXPECT_EQ(messageTexts().count(QStringLiteral("KVE cannot open PNG graphic files. The desktop's picture viewer will open it.")), 1);
     closeWindows();
 
     // Delete: No keeps everything; Yes deletes the ticked files only and

@@ -105,6 +105,16 @@ double checkedPow(double base, double exponent); // 5 for a negative base to a f
 // present those values as results compares the count before and after a
 // call.
 std::uint64_t overflowCount() noexcept;
+// a + b on 32-bit integers; 6 when the sum leaves their range, as the
+// classic integer arithmetic raised (a count of -2^31 less one, a degree of
+// 2^31 - 1 plus one).
+inline std::int32_t checkedAdd32(std::int32_t a, std::int32_t b)
+{
+    std::int32_t sum = 0;
+    if (__builtin_add_overflow(a, b, &sum)) [[unlikely]]
+        raiseError(ErrOverflow);
+    return sum;
+}
 // Conversion to 16- and 32-bit integers: rounds half to even, 6 when out of range.
 std::int16_t toInt16(double v);
 std::int32_t toInt32(double v);

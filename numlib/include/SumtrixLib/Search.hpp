@@ -14,8 +14,10 @@ using ScalarFunction = std::function<double(double)>;
 
 // Brackets a minimum of f: from the starting points ax and bx, moves
 // downhill in growing steps until fb is below both fa and fc, so that a
-// minimum lies between ax and cx. A function that never rises ends in an
-// overflow error rather than a hang.
+// minimum lies between ax and cx. Equal starting points are moved apart
+// first (bx = ax + 0.1 max(1, |ax|)). A function that never rises, or one
+// flat enough that the steps stop growing, ends in an overflow error
+// (error 6) rather than a hang.
 void bracketMinimum(const ScalarFunction& f, double& ax, double& bx, double& cx, double& fa, double& fb,
                     double& fc);
 
