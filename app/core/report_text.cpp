@@ -1,7 +1,10 @@
 #include "core/report_text.hpp"
 
+#include <QLocale>
+
 #include "SumtrixLib/Format.hpp"
 #include "core/kve_code.hpp"
+#include "core/program_info.hpp"
 
 namespace {
 
@@ -59,6 +62,13 @@ void ReportText::line(const QString& text)
 void ReportText::columns(const QString& left, const QString& right, int gap)
 {
     line(left + QString(gap, QLatin1Char(' ')) + right);
+}
+
+QString reportHeader(const QString& title, const QDateTime& now)
+{
+    const QString first = QStringLiteral("KVE v. ") + ProgramVersionText() + title
+                          + QLocale().toString(now, QStringLiteral("dd-MMM-yyyy hh:mm:ss"));
+    return first + QStringLiteral("\r\n") + QString(first.size(), QLatin1Char('.')) + QStringLiteral("\r\n\r\n");
 }
 
 QString F(double value, int width, int decimals)

@@ -10,6 +10,7 @@
 //       -> "MSE             : " F " " x 10 "Root MSE            : " F
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 
 #include <cstdint>
@@ -51,6 +52,11 @@ private:
     bool m_comments;
     QByteArray m_text;
 };
+
+// The first block of every report: "KVE v. " and the version, `title` as
+// the report places it, the date and time, then a rule of dots as long as
+// that line and a blank line.
+QString reportHeader(const QString& title, const QDateTime& now);
 
 // F(w,d): a right-aligned number field of w characters with d decimals.
 // A value that is no number (a statistic that could not be computed)

@@ -2,7 +2,6 @@
 // of the report, and the walk over the section table.
 #include "core/evaluation/evaluation_run.hpp"
 
-#include <QLocale>
 
 #include <cmath>
 #include <new>
@@ -10,7 +9,6 @@
 #include "core/data_sheet.hpp"
 #include "core/evaluation/report_sections.hpp"
 #include "core/kve_code.hpp"
-#include "core/program_info.hpp"
 #include "core/random_source.hpp"
 #include "core/sumtrix_instance.hpp"
 
@@ -146,19 +144,20 @@ EvaluationData gatherEvaluationData(const DataMatrix& matrix, int gridRows, bool
 
 QString buildReportHeader(const QString& dataFileName, const QDateTime& now)
 {
-    QString first = QStringLiteral("KVE v. ") + ProgramVersionText();
+    // The dataset's name in brackets, centred in 80 characters; a long one
+    // keeps its end.
     const QString t = KVECode::GetFileName(dataFileName);
+    QString title;
     if (t.size() > 77) {
-        first += QStringLiteral(" [...") + t.right(73) + QStringLiteral("] ");
+        title = QStringLiteral(" [...") + t.right(73) + QStringLiteral("] ");
     } else if (t.isEmpty()) {
         const int k = (80 - 8) / 2;
-        first += QString(k, QLatin1Char(' ')) + QStringLiteral("[UNTITLED]") + QString(k, QLatin1Char(' '));
+        title = QString(k, QLatin1Char(' ')) + QStringLiteral("[UNTITLED]") + QString(k, QLatin1Char(' '));
     } else {
         const int k = static_cast<int>((80 - t.size()) / 2);
-        first += QString(k, QLatin1Char(' ')) + QLatin1Char('[') + t + QLatin1Char(']') + QString(k, QLatin1Char(' '));
+        title = QString(k, QLatin1Char(' ')) + QLatin1Char('[') + t + QLatin1Char(']') + QString(k, QLatin1Char(' '));
     }
-    first += QLocale().toString(now, QStringLiteral("dd-MMM-yyyy hh:mm:ss"));
-    return first + QStringLiteral("\r\n") + QString(first.size(), QLatin1Char('.')) + QStringLiteral("\r\n\r\n");
+    return reportHeader(title, now);
 }
 
 EvaluationOutcome runEvaluation(DataMatrix& matrix, const EvaluationInput& input)
