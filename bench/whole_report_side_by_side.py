@@ -8,12 +8,15 @@ statistics on the same rows (bench/whole_report_side_by_side.R).
     make bench
     /usr/bin/python3 bench/whole_report_side_by_side.py [--rounds 3] [--rows 100000,1000000] [--no-r]
 
-Printed per line: the median wall time and CPU time (user + system) of the
-rounds and the largest peak resident memory, at each size; the ratio of the
-largest size's wall time to the smallest's beside the ratio n log n would
-give; the section's own part (its wall time less the regression report's);
-R's time for the section at the largest size and R / KVE. The wall time of
-a busy machine varies; the CPU time varies less.
+Printed: for each line the median wall time and CPU time (user + system)
+of the rounds and the largest peak resident memory at each size, and the
+ratio of the largest size's wall time to the smallest's beside the ratio
+n log n would give; the regression report against the lean program; at the
+largest size each section's own part (its wall time less the regression
+report's) beside R's time for the same statistics; the results window with
+a report of 2,000,000 lines (bench_results_window: with DISPLAY set on that
+display, else offscreen). The wall time of a busy machine varies; the CPU
+time varies less.
 
 KVE runs with its own HOME and runtime folder, never the user's. The dataset
 files are the ones bench_user_path writes (--write-datasets) with the
@@ -177,50 +180,32 @@ def main():
         runs = [timed([lean, base, out]) for _ in range(args.rounds)]
         lean_figures[rows] = (statistics.median(r[0] for r in runs), statistics.median(r[1] for r in runs),
                               max(r[2] for r in runs))
-        if not args.no_r:
-            print(f"  R at {rows:,} rows ...", file=sys.stderr)
-            r_figures[rows] = r_sections(os.path.join(ROOT, "bench", "whole_report_side_by_side.R"), base,
-                                         timeout=len(SECTIONS) * 700)
-
     lo, hi = sizes[0], sizes[-1]
+    if not args.no_r:
+        print(f"  R at {hi:,} rows ...", file=sys.stderr)
+        r_figures = r_sections(os.path.join(ROOT, "bench", "whole_report_side_by_side.R"),
+                               os.path.join(data, f"user_path_{hi}.KVE"), timeout=len(SECTIONS) * 700)
+    window = results_window(os.path.join(tools, "bench", "bench_results_window"))
+
     nlogn = (hi * math.log(hi)) / (lo * math.log(lo)) if hi != lo else 1.0
     regression = kve_figures.get("regression report", {})
     print()
-    print(f"KVE unattended (/F /S /L /X), median of {args.rounds} rounds; peak = largest resident memory")
+    print(f"KVE unattended (/F /S /L /X), median of {args.rounds} rounds; MiB = largest peak resident memory")
     head = f"{'what is ticked':<33}"
     for rows in sizes:
         head += f" {f'wall {rows:,}':>15} {'CPU':>7} {'MiB':>6}"
-    head += f" {'ratio':>6} {'own part':>9}"
-    if r_figures:
-        head += f" {f'R {hi:,}':>12} {'R/KVE':>6}"
+    head += f" {'wall ratio':>11}"
     print(head)
     print(f"{'':<33}" + "".join(f" {'s':>15} {'s':>7} {'':>6}" for _ in sizes)
-          + f" {f'(nlogn {nlogn:.1f})':>6} {f'at {hi:,}':>9}")
-    for name, _, _, rname in lines:
+          + (f" {f'(n log n: {nlogn:.1f})':>11}" if hi != lo else ""))
+    for name, _, _, _ in lines:
         figs = kve_figures[name]
         row = f"{name:<33}"
         for rows in sizes:
             w, c, p = figs[rows]
             row += f" {w:>15.3f} {c:>7.3f} {p:>6.0f}"
-        row += f" {figs[hi][0] / figs[lo][0]:>6.1f}" if hi != lo else f" {'':>6}"
-        own = figs[hi][0] - regression[hi][0] if name != "regression report" and hi in regression else None
-        row += f" {own:>9.3f}" if own is not None else f" {'':>9}"
-        if r_figures:
-            rf = r_figures[hi]
-            if rname == "all":
-                ran = [v[0] for k, v in rf.items() if v[0] is not None]
-                r_time = sum(ran)
-                row += f" {r_time:>12.3f} {r_time / figs[hi][0]:>6.2f}"
-            elif rname and rname in rf and rf[rname][0] is not None:
-                r_time = rf[rname][0]
-                # A section's own part against R's time for the section alone;
-                # the regression report against R's regression.
-                mine = figs[hi][0] if name == "regression report" else max(own, 1e-3)
-                row += f" {r_time:>12.3f} {r_time / mine:>6.2f}"
-            elif rname and rname in rf:
-                row += f" {'left out':>12} {'':>6}"
-            else:
-                row += f" {'no R':>12} {'':>6}"
+        if hi != lo:
+            row += f" {figs[hi][0] / figs[lo][0]:>11.1f}"
         print(row)
     row = f"{'lean C++ (regression report)':<33}"
     for rows in sizes:
@@ -230,14 +215,67 @@ def main():
     print()
     for rows in sizes:
         w = regression[rows][0]
-        print(f"regression report / lean program at {rows:,} rows: {w / lean_figures[rows][0]:.2f}")
+        print(f"regression report / lean program at {rows:,} rows: {w / lean_figures[rows][0]:.2f} (wall), "
+              f"{regression[rows][1] / lean_figures[rows][1]:.2f} (CPU)")
+
+    print()
+    print(f"At {hi:,} rows, each section's own part (its wall time less the regression report's) beside R's time")
+    print(f"for the same statistics; the regression report and the whole report are whole runs, R's whole report")
+    print(f"the sum of its sections:")
+    print(f"{'section':<33} {'KVE s':>9} {'R s':>10} {'R/KVE':>8}")
+    for name, _, _, rname in lines:
+        kve_s = kve_figures[name][hi][0]
+        own = kve_s if name in ("regression report", EVERYTHING) else kve_s - regression[hi][0]
+        row = f"{name:<33} {own:>9.3f}"
+        if not r_figures:
+            print(row)
+            continue
+        if rname == "all":
+            r_s = sum(v[0] for k, v in r_figures.items() if v[0] is not None)
+            row += f" {r_s:>10.3f} {r_s / kve_s:>8.2f}"
+        elif rname in r_figures and r_figures[rname][0] is not None:
+            r_s = r_figures[rname][0]
+            row += f" {r_s:>10.3f} " + (f"{r_s / own:>8.2f}" if own > 0.05 else f"{'(KVE ~0)':>8}")
+        elif rname in r_figures:
+            row += f" {'left out':>10}"
+        else:
+            row += f" {'no R':>10}"
+        print(row)
     if r_figures:
-        print()
-        print(f"R at {hi:,} rows: the sections' own parts are compared with R's time for the same section;"
-              f" the whole report with the sum of R's sections.")
-        for rname, (seconds, note) in r_figures[hi].items():
+        for rname, (seconds, note) in r_figures.items():
             if note:
                 print(f"  R {rname}: {note}")
+
+    if window:
+        print()
+        print("The results window with a report of 2,000,000 lines (bench_results_window, median of its runs):")
+        for label, key in (("first page painted", "BM_OpenFirstPage"), ("a page down, painted", "BM_PageDown"),
+                           ("to the last line, painted", "BM_JumpToEnd"), ("saved (Auto)", "BM_Save")):
+            if key in window:
+                print(f"  {label:<28} {window[key]:>9.1f} ms")
+
+
+def results_window(program):
+    """Milliseconds of the results-window benchmarks by name; empty when it is missing."""
+    if not os.access(program, os.X_OK):
+        print(f"  {program} is missing: no results-window figures", file=sys.stderr)
+        return {}
+    env = dict(os.environ)
+    if not env.get("DISPLAY"):
+        env["QT_QPA_PLATFORM"] = "offscreen"
+    with tempfile.TemporaryDirectory(prefix="kve-window-") as home:
+        env.update({"HOME": home, "XDG_CONFIG_HOME": os.path.join(home, ".config")})
+        proc = subprocess.run([program, "--benchmark_format=json", "--benchmark_repetitions=3",
+                               "--benchmark_report_aggregates_only=true"], env=env, capture_output=True)
+    if proc.returncode != 0:
+        print(f"  bench_results_window failed: {proc.stderr.decode(errors='replace')[-300:]}", file=sys.stderr)
+        return {}
+    import json
+    out = {}
+    for b in json.loads(proc.stdout.decode())["benchmarks"]:
+        if b.get("aggregate_name") == "median":
+            out[b["run_name"].split("/")[0]] = b["real_time"]
+    return out
 
 
 if __name__ == "__main__":
