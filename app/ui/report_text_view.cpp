@@ -9,6 +9,7 @@
 #include <QtMath>
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/platform_services.hpp"
 
@@ -17,8 +18,7 @@ namespace {
 // The blank left of every line, in pixels.
 constexpr int Margin = 4;
 
-// `text` with every CR LF as `to`, and every lone LF as `to` when `from` is
-// LF: one pass, one allocation.
+// `text` with every `from` as `to`: one pass, one allocation.
 QString withLineBreaks(const QString& text, QStringView from, QStringView to)
 {
     QString out;
@@ -33,6 +33,45 @@ QString withLineBreaks(const QString& text, QStringView from, QStringView to)
         start = at + from.size();
     }
     out.append(QStringView(text).mid(start));
+    return out;
+}
+
+// `utf8` with every line break as CR LF, as the program writes its texts: a
+// lone LF or CR becomes CR LF. A text that has only CR LF (every report) is
+// kept as it is, without a copy.
+QByteArray withCrLf(const QByteArray& utf8)
+{
+    const char* const data = utf8.constData();
+    const qsizetype size = utf8.size();
+    const auto bare = [&](qsizetype i) {
+        return (data[i] == '\n' && (i == 0 || data[i - 1] != '\r'))
+               || (data[i] == '\r' && (i + 1 == size || data[i + 1] != '\n'));
+    };
+    qsizetype first = -1;
+    for (const char* p = data; (p = static_cast<const char*>(std::memchr(p, '\n', data + size - p))); ++p)
+        if (bare(p - data)) {
+            first = qsizetype(p - data);
+            break;
+        }
+    for (const char* p = data; (p = static_cast<const char*>(std::memchr(p, '\r', data + size - p))); ++p)
+        if (bare(p - data)) {
+            first = first < 0 ? qsizetype(p - data) : std::min<qsizetype>(first, p - data);
+            break;
+        }
+    if (first < 0)
+        return utf8;
+    QByteArray out;
+    out.reserve(size + size / 16);
+    out.append(data, first);
+    for (qsizetype i = first; i < size; ++i) {
+        if (data[i] == '\r' || data[i] == '\n') {
+            out += "\r\n";
+            if (data[i] == '\r' && i + 1 < size && data[i + 1] == '\n')
+                ++i;
+        } else {
+            out += data[i];
+        }
+    }
     return out;
 }
 
@@ -60,7 +99,7 @@ void ReportTextView::setUtf8(const QByteArray& utf8)
         m_editor->setPlainText(withLineBreaks(QString::fromUtf8(utf8), u"\r\n", u"\n"));
         return;
     }
-    m_text = utf8;
+    m_text = withCrLf(utf8);
     indexLines();
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);

@@ -24,9 +24,11 @@ class ReportTextView : public QAbstractScrollArea {
 public:
     explicit ReportTextView(QWidget* parent = nullptr);
 
-    // The text, lines ending in CR LF or LF.
+    // The text; its lines end in CR LF from now on, whether they ended in
+    // CR LF, LF or CR.
     void setText(const QString& text);
-    // The same in UTF-8, kept as it is (no copy).
+    // The same in UTF-8; a text whose lines end in CR LF (every report) is
+    // kept as it is, not copied.
     void setUtf8(const QByteArray& utf8);
     // The text as set, or as the editor holds it with CR LF line ends.
     QString text() const;

@@ -63,8 +63,14 @@ TEST_F(ReportTextViewTest, KeepsTheTextAsItCame)
     mouse(view->viewport(), QEvent::MouseButtonPress, at(1, 1));
     mouse(view->viewport(), QEvent::MouseMove, at(1, 4));
     EXPECT_EQ(view->selectedText(), QStringLiteral("² ="));
+    // Lines end in CR LF, as everything the program writes: a text with LF
+    // or CR line ends (a file of R's) is saved so.
     view->setText(QStringLiteral("a\nb\r\n"));
     EXPECT_EQ(view->lineCount(), 3);   // the empty line after the last break, as an editor shows it
+    EXPECT_EQ(view->text(), QStringLiteral("a\r\nb\r\n"));
+    view->setText(QStringLiteral("\nx\ry\r\r\nz\r"));
+    EXPECT_EQ(view->text(), QStringLiteral("\r\nx\r\ny\r\n\r\nz\r\n"));
+    EXPECT_EQ(view->lineCount(), 6);
     view->clear();
     EXPECT_EQ(view->text(), QString());
     EXPECT_EQ(view->lineCount(), 1);
