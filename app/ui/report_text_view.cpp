@@ -272,7 +272,8 @@ void ReportTextView::paintEvent(QPaintEvent*)
     const Position to = from == m_anchor ? m_cursor : m_anchor;
     const int height = viewport()->height();
     for (int line = first, y = 0; line < lineCount() && y < height; ++line, y += m_lineHeight) {
-        const QString text = lineText(line);
+        // A tab takes one place, as every character does.
+        const QString text = lineText(line).replace(QLatin1Char('\t'), QLatin1Char(' '));
         const QPointF baseline(left, y + m_ascent);
         p.setPen(pal.color(QPalette::Text));
         p.drawText(baseline, text);
