@@ -297,12 +297,13 @@ void BM_WholeReportRScript(benchmark::State& state)
             return;
         }
         const QString printed = QString::fromUtf8(r.readAllStandardOutput());
-        const qsizetype at = printed.indexOf(QStringLiteral("elapsed_ms="));
+        // The total, on a line of its own after the sections' lines.
+        const qsizetype at = printed.lastIndexOf(QStringLiteral("\nelapsed_ms="));
         if (at < 0) {
             state.SkipWithError("the script printed no time");
             return;
         }
-        state.SetIterationTime(printed.mid(at + 11).section(QLatin1Char('\n'), 0, 0).toDouble() / 1000.0);
+        state.SetIterationTime(printed.mid(at + 12).section(QLatin1Char('\n'), 0, 0).toDouble() / 1000.0);
     }
 }
 
