@@ -767,3 +767,38 @@ TEST(ClosingSections, References)
     EXPECT_TRUE(entries[28].startsWith(QStringLiteral("Zacharias, S.")));
     EXPECT_TRUE(entries[29].isEmpty());
 }
+
+TEST(ResidualSection, TheMainWindowsRunHandsOverItsTextsInUtf8Alone)
+{
+    // The report and the side windows in UTF-8, byte for byte those of a
+    // run that also hands them over as QStrings; and no QString besides.
+    const Tick windows = [](EvaluationInput& o) {
+        deviation(o);
+        residual(o);
+        o.settings.residueWindow = true;
+        o.settings.sections.residueRegression = true;
+    };
+    const EvaluationOutcome texts = run(kTwelve, windows);
+    const EvaluationOutcome utf8 = run(kTwelve, [&](EvaluationInput& o) {
+        windows(o);
+        o.utf8Only = true;
+    });
+    EXPECT_TRUE(utf8.report.isEmpty());
+    const QList<RunRequests::ShowReport> reports = requestsOf<RunRequests::ShowReport>(utf8);
+    ASSERT_EQ(reports.size(), 1);
+    EXPECT_EQ(reports[0].utf8, texts.report.toUtf8());
+    EXPECT_TRUE(reports[0].text.isEmpty());
+    EXPECT_EQ(requestsOf<RunRequests::ShowReport>(texts)[0].text, texts.report);
+
+    const QList<RunRequests::ShowSideWindow> sides = requestsOf<RunRequests::ShowSideWindow>(utf8);
+    const QList<RunRequests::ShowSideWindow> sideTexts = requestsOf<RunRequests::ShowSideWindow>(texts);
+    ASSERT_EQ(sides.size(), 2);
+    ASSERT_EQ(sideTexts.size(), 2);
+    for (qsizetype k = 0; k < sides.size(); ++k) {
+        EXPECT_EQ(sides[k].caption, sideTexts[k].caption);
+        EXPECT_EQ(sides[k].utf8, sideTexts[k].text.toUtf8()) << k;
+        EXPECT_TRUE(sides[k].text.isEmpty()) << k;
+    }
+    // Characters beyond ASCII come through as characters.
+    EXPECT_TRUE(texts.report.contains(QStringLiteral("Estimate a ± SD")));
+}
