@@ -33,8 +33,9 @@ void copyLines(std::array<double, 7>& to, const BoundedArray<double>& from, bool
 // Each library call writes its results through libraryStep: what a call
 // could not compute prints "n/a". Values the chosen method does not compute
 // at all are NotComputed too and print "n/a" rather than a 0 that reads as
-// a result: siga, sigb and Q of the least-absolute-deviation line, abdev of
-// the others, the six lines outside least squares.
+// a result: siga, sigb and Q of the least-absolute-deviation line, Q of the
+// unweighted least-squares line, abdev of the others, the six lines outside
+// least squares.
 RegressionStep computeRegression(SumtrixLib::Sumtrix& lib, const EvaluationData& data, RegressionMethod method)
 {
     RegressionStep step;
@@ -55,6 +56,10 @@ RegressionStep computeRegression(SumtrixLib::Sumtrix& lib, const EvaluationData&
             std::int32_t mwt = 0;
             lib.Reg_FitXY(X, Y, n, SDX, mwt, res.a, res.b, res.siga, res.sigb, res.chi2, res.Q);
         });
+        // Without measurement errors there is nothing to judge chi² against:
+        // the unweighted fit sets Q to 1 by convention, which would read as a
+        // believable fit, so Q stays not computed.
+        res.Q = NotComputed;
         // The intercepts' variances are added onto what the array holds.
         BoundedArray<double> ic(0, 6), sl(0, 6), sic(0, 6), ssl(0, 6);
         for (int i = 1; i <= 6; ++i)
