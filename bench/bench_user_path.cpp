@@ -7,7 +7,8 @@
 // a page.
 //
 //   make bench && build-release/bench/bench_user_path
-//   build-release/bench/bench_user_path --write-datasets DIR   (only writes the files)
+//   build-release/bench/bench_user_path --write-datasets DIR [ROWS...]   (only writes the files;
+//   by default of 1,000, 100,000 and 1,000,000 rows)
 //
 // With KVE_BENCH_DATA_DIR set, the files are kept there and used again.
 //
@@ -28,6 +29,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "core/dataset_file.hpp"
 #include "core/evaluation/evaluation_run.hpp"
@@ -279,9 +281,14 @@ int main(int argc, char** argv)
     ::setenv("XDG_RUNTIME_DIR", (home + "/runtime").constData(), 1);
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
 
-    if (argc == 3 && std::strcmp(argv[1], "--write-datasets") == 0) {
+    if (argc >= 3 && std::strcmp(argv[1], "--write-datasets") == 0) {
         QDir().mkpath(QString::fromLocal8Bit(argv[2]));
-        for (int rows : {1000, 100000, 1000000}) {
+        std::vector<int> sizes;
+        for (int k = 3; k < argc; ++k)
+            sizes.push_back(std::atoi(argv[k]));
+        if (sizes.empty())
+            sizes = {1000, 100000, 1000000};
+        for (int rows : sizes) {
             const QString path = QDir(QString::fromLocal8Bit(argv[2])).filePath(QStringLiteral("user_path_%1.KVE").arg(rows));
             if (!QFile::exists(path) && !writeDataset(path, rows)) {
                 std::fprintf(stderr, "cannot write %s\n", qPrintable(path));

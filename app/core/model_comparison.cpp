@@ -1,7 +1,6 @@
 #include "core/model_comparison.hpp"
 
 #include <QFileInfo>
-#include <QLocale>
 
 #include <algorithm>
 #include <atomic>
@@ -12,7 +11,7 @@
 #include "core/data_sheet.hpp"
 #include "core/dataset_file.hpp"
 #include "core/kve_code.hpp"
-#include "core/program_info.hpp"
+#include "core/report_text.hpp"
 #include "core/sumtrix_instance.hpp"
 
 namespace ModelComparison {
@@ -500,14 +499,8 @@ ComparisonOptions comparisonOptions(const QString& digits, const QString& statis
 
 namespace {
 
-// A number cell. Decimals too many for the cell are dropped as for any
-// value too wide for its field.
-QString cell(double value, int width, int decimals, std::int16_t alignment = SumtrixLib::AlignRight,
-             bool probability = false)
-{
-    return KVECode::FormatFixedWidth(value, width, decimals, alignment, probability);
-}
-
+// A caption in a cell: the text field of the report tables (a label that
+// reads as a number prints as one).
 QString text(const QString& t, int width, std::int16_t alignment)
 {
     return KVECode::FormatFixedWidth(t, width, 0, alignment);
@@ -533,18 +526,19 @@ struct SectionRow {
     bool probability;                                    // never printed as zero
 };
 
-void writeSection(QString& out, const QString& heading, const QStringList& explanation, int width,
+void writeSection(ReportText& out, const QString& heading, const QStringList& explanation, int width,
                   const std::vector<SectionRow>& rows, const ComparisonData& data,
                   const ComparisonResults& res)
 {
     const int K = res.K;
-    out += heading + Eol + QString(heading.size(), QLatin1Char('=')) + Eol;
+    out.underlined(heading, QLatin1Char('='));
     for (const QString& line : explanation)
-        out += line + Eol;
-    out += Eol;
+        out.line(line);
+    out.newLine();
 
     const auto valueCell = [&](int i, int j, const SectionRow& row) {
-        return cell(res.pair(i, j).*row.value, width, row.decimals, SumtrixLib::AlignRight, row.probability);
+        const double v = res.pair(i, j).*row.value;
+        return row.probability ? FP(v, width, row.decimals) : F(v, width, row.decimals);
     };
     QStringList cells;
     for (int i = 0; i < K - 1; ++i)
@@ -557,27 +551,26 @@ void writeSection(QString& out, const QString& heading, const QStringList& expla
     QString first(13, QLatin1Char(' '));
     for (int j = 0; j < K; ++j)
         first += text(data.labels[j], cellWidth, SumtrixLib::AlignCentre);
-    first += Eol;
-    out += first;
-    const QString rule(first.size(), QLatin1Char('-'));
-    out += rule + Eol;
+    out.line(first);
+    // The rule is as long as the caption line with its line break.
+    const int rule = static_cast<int>(first.size()) + 2;
+    out.rule(rule);
 
     const QString dash = text(QStringLiteral("-----"), cellWidth, SumtrixLib::AlignCentre);
     const QString blank(cellWidth, QLatin1Char(' '));
     for (int i = 0; i < K - 1; ++i) {
         if (i > 0)
-            out += Eol + Eol;
+            out.newLine();
         for (std::size_t k = 0; k < rows.size(); ++k) {
-            if (k > 0)
-                out += Eol;
-            out += k == 0 ? text(data.labels[i], 3, SumtrixLib::AlignCentre) : QStringLiteral("   ");
-            out += rows[k].name + QString(i * cellWidth, QLatin1Char(' '));
-            out += rows[k].diagonalDash ? dash : blank;
+            QString row = k == 0 ? text(data.labels[i], 3, SumtrixLib::AlignCentre) : QStringLiteral("   ");
+            row += rows[k].name + QString(i * cellWidth, QLatin1Char(' '));
+            row += rows[k].diagonalDash ? dash : blank;
             for (int j = i + 1; j < K; ++j)
-                out += pad + valueCell(i, j, rows[k]);
+                row += pad + valueCell(i, j, rows[k]);
+            out.line(row);
         }
     }
-    out += Eol + rule + Eol;
+    out.rule(rule);
 }
 
 } // namespace
@@ -591,42 +584,45 @@ QString formatReport(const ComparisonData& data, const ComparisonResults& res, c
     const int DC = o.correlations;
     const int K = res.K;
 
-    QString out;
-    const QString first = QStringLiteral("KVE v. ") + ProgramVersionText() + QString(37, QLatin1Char(' '))
-                          + QStringLiteral("COMPARISON OF MODELS") + QString(36, QLatin1Char(' '))
-                          + QLocale().toString(now, QStringLiteral("dd-MMM-yyyy hh:mm:ss"));
-    out += first + Eol + QString(first.size(), QLatin1Char('.')) + Eol + Eol;
+    ReportText out;
+    out.append(reportHeader(QString(37, QLatin1Char(' ')) + QStringLiteral("COMPARISON OF MODELS")
+                                + QString(36, QLatin1Char(' ')),
+                            now));
 
-    out += QStringLiteral("Model Legend") + Eol + QString(12, QLatin1Char('=')) + Eol;
-    out += data.legend + Eol + Eol + Eol;
+    out.underlined(QStringLiteral("Model Legend"), QLatin1Char('='));
+    out.line(data.legend);
+    out.newLine();
+    out.newLine();
 
-    out += QStringLiteral("Model Adequacy Indexes") + Eol + QString(22, QLatin1Char('=')) + Eol + Eol;
-    const QStringList obsCells = {cell(res.obsMean, W, DS), cell(res.obsSd, W, DS), cell(res.obsMedian, W, DS)};
+    out.underlined(QStringLiteral("Model Adequacy Indexes"), QLatin1Char('='));
+    out.newLine();
+    const QStringList obsCells = {F(res.obsMean, W, DS), F(res.obsSd, W, DS), F(res.obsMedian, W, DS)};
     std::vector<QStringList> modelCells;
     QStringList allCells = obsCells;
     for (const ModelIndexes& mi : res.models) {
-        modelCells.push_back({cell(mi.mean, W, DS), cell(mi.sd, W, DS), cell(mi.median, W, DS), cell(mi.r2, W, DC),
-                              cell(mi.MSEP, W, DS), cell(mi.MB, W, DS), cell(mi.MEF, W, DC), cell(mi.CD, W, DC),
-                              cell(mi.Cb, W, DC), cell(mi.CCC, W, DC), cell(mi.AIC, W, DC)});
+        modelCells.push_back({F(mi.mean, W, DS), F(mi.sd, W, DS), F(mi.median, W, DS), F(mi.r2, W, DC),
+                              F(mi.MSEP, W, DS), F(mi.MB, W, DS), F(mi.MEF, W, DC), F(mi.CD, W, DC),
+                              F(mi.Cb, W, DC), F(mi.CCC, W, DC), F(mi.AIC, W, DC)});
         allCells += modelCells.back();
     }
     const int CW = spacedWidth(W, allCells);
     const QString pad(CW - W, QLatin1Char(' '));
-    out += QStringLiteral("Model:");
+    QString captions = QStringLiteral("Model:");
     for (const char* h : {"Mean", "SD", "Median", "r2", "MSEP", "MB", "MEF", "CD", "Cb", "CCC", "AIC"})
-        out += text(QLatin1String(h), CW, SumtrixLib::AlignCentre);
-    out += Eol + QString(11 * CW + 7, QLatin1Char('-')) + Eol;
+        captions += text(QLatin1String(h), CW, SumtrixLib::AlignCentre);
+    out.line(captions);
+    out.rule(11 * CW + 7);
 
-    out += QStringLiteral("Obs  : ") + pad + obsCells.join(pad) + Eol;
-    for (int m = 0; m < K; ++m) {
-        out += text(data.labels[m], 3, SumtrixLib::AlignRight) + QStringLiteral("  : ");
-        out += pad + modelCells[static_cast<std::size_t>(m)].join(pad) + Eol;
-    }
-    out += QString(11 * CW + 7, QLatin1Char('=')) + Eol;
-    out += QStringLiteral("Best :") + QString(3 * CW, QLatin1Char(' '));
+    out.line(QStringLiteral("Obs  : ") + pad + obsCells.join(pad));
+    for (int m = 0; m < K; ++m)
+        out.line(text(data.labels[m], 3, SumtrixLib::AlignRight) + QStringLiteral("  : ") + pad
+                 + modelCells[static_cast<std::size_t>(m)].join(pad));
+    out.rule(11 * CW + 7, QLatin1Char('='));
+    QString best = QStringLiteral("Best :") + QString(3 * CW, QLatin1Char(' '));
     for (int k = 0; k < BestCount; ++k)
-        out += text(res.best[k] < 0 ? QStringLiteral("n/a") : data.labels[res.best[k]], CW, SumtrixLib::AlignRight);
-    out += Eol + QString(11 * CW + 7, QLatin1Char('-')) + Eol;
+        best += text(res.best[k] < 0 ? QStringLiteral("n/a") : data.labels[res.best[k]], CW, SumtrixLib::AlignRight);
+    out.line(best);
+    out.rule(11 * CW + 7);
     for (const char* line :
          {".SD = Standard deviation",
           ".r2 = Coefficient of determination of a linear regression of Y on X (closer to 1 is better)",
@@ -637,8 +633,9 @@ QString formatReport(const ComparisonData& data, const ComparisonResults& res, c
           ".Cb = Model accuracy (closer to 1 is better)",
           ".CCC = Concordance correlation coefficient (closer to 1 is better)",
           ".AIC = Corrected Akaike's Information Criterion (smaller is better)"})
-        out += QLatin1String(line) + Eol;
-    out += Eol + Eol;
+        out.line(QLatin1String(line));
+    out.newLine();
+    out.newLine();
 
     using P = PairStatistics;
     writeSection(out, QStringLiteral("Correlation Coefficient Analysis"),
@@ -653,7 +650,8 @@ QString formatReport(const ComparisonData& data, const ComparisonResults& res, c
                   {QStringLiteral(" CCC    : "), true, &P::CCC, DC, false},
                   {QStringLiteral(" P-value: "), true, &P::pCCC, DP, true}},
                  data, res);
-    out += Eol + Eol;
+    out.newLine();
+    out.newLine();
     writeSection(out, QStringLiteral("Pairwise MSEP Analysis (Wallach and Goffinet, 1989)"),
                  {QStringLiteral("!! .A positive mean value implies the 'column' model gives a better fit than "
                                  "the 'row' model"),
@@ -663,14 +661,16 @@ QString formatReport(const ComparisonData& data, const ComparisonResults& res, c
                  {{QStringLiteral(" Mean   : "), true, &P::msepMean, DS, false},
                   {QStringLiteral(" P-value: "), false, &P::msepP, DP, true}},
                  data, res);
-    out += Eol + Eol;
+    out.newLine();
+    out.newLine();
     writeSection(out, QStringLiteral("Pairwise Deviation Correlation Analysis"),
                  {QStringLiteral("!! .The P-value indicates if the deviation correlation is different from zero")},
                  8,
                  {{QStringLiteral(" Corr   : "), true, &P::devR, DC, false},
                   {QStringLiteral(" P-value: "), false, &P::devP, DP, true}},
                  data, res);
-    out += Eol + Eol;
+    out.newLine();
+    out.newLine();
     writeSection(out, QStringLiteral("Delta Akaike's Information Criterion (DAIC)"),
                  {QStringLiteral("!! .If the DAIC is positive, there is a P probability that model i (row) is "
                                  "correct"),
@@ -684,7 +684,7 @@ QString formatReport(const ComparisonData& data, const ComparisonResults& res, c
                  {{QStringLiteral(" DAIC   : "), true, &P::DAIC, DC, false},
                   {QStringLiteral(" P-value: "), false, &P::pDAIC, DP, true}},
                  data, res);
-    return out;
+    return out.text();
 }
 
 QString reportCaption()

@@ -6,9 +6,10 @@ namespace NumberedFile {
 
 namespace {
 
-QByteArray withLineEnd(const QString& text)
+// The text and then CR LF, without joining them.
+FileContent withLineEnd(const QByteArray& utf8)
 {
-    return (text + QStringLiteral("\r\n")).toUtf8();
+    return {utf8, QByteArrayView("\r\n")};
 }
 
 } // namespace
@@ -29,12 +30,22 @@ QString name(const QString& folder, const QString& stem, int number)
 
 NewFile writeNext(const QString& folder, const QString& stem, const QString& text)
 {
-    return writeNewFile([&](int number) { return name(folder, stem, number); }, 0, 9999, withLineEnd(text));
+    return writeNext(folder, stem, text.toUtf8());
+}
+
+NewFile writeNext(const QString& folder, const QString& stem, const QByteArray& utf8)
+{
+    return writeNewFile([&](int number) { return name(folder, stem, number); }, 0, 9999, withLineEnd(utf8));
 }
 
 bool writeText(const QString& path, const QString& text, QString& errorText)
 {
-    const QString why = writeWholeFile(path, withLineEnd(text));
+    return writeText(path, text.toUtf8(), errorText);
+}
+
+bool writeText(const QString& path, const QByteArray& utf8, QString& errorText)
+{
+    const QString why = writeWholeFile(path, withLineEnd(utf8));
     if (!why.isEmpty())
         errorText = why;
     return why.isEmpty();

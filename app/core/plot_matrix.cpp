@@ -44,11 +44,15 @@ void PlotMatrix::resize(int rows, int columns)
 {
     if (rows < 0 || columns < 0)
         SumtrixLib::raiseError(SumtrixLib::ErrSubscript, "PlotMatrix");
+    // A chart sets its size several times over: the same size keeps the
+    // cells as they are, without a copy of a million rows.
+    if (rows == m_rows && columns == m_columns)
+        return;
     std::vector<double> cells(static_cast<std::size_t>(rows) * static_cast<std::size_t>(columns), Empty);
+    const auto keptColumns = static_cast<std::size_t>(std::min(columns, m_columns));
     for (int r = 0; r < std::min(rows, m_rows); ++r)
-        for (int c = 0; c < std::min(columns, m_columns); ++c)
-            cells[static_cast<std::size_t>(r) * static_cast<std::size_t>(columns) + static_cast<std::size_t>(c)]
-                = m_cells[index(r, c)];
+        std::copy_n(m_cells.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(r) * static_cast<std::size_t>(m_columns)),
+                    keptColumns, cells.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(r) * static_cast<std::size_t>(columns)));
     m_rows = rows;
     m_columns = columns;
     m_cells = std::move(cells);

@@ -1,10 +1,30 @@
 #include "core/report_text.hpp"
 
+#include <QLocale>
+
+#include "SumtrixLib/Format.hpp"
 #include "core/kve_code.hpp"
+#include "core/program_info.hpp"
+
+namespace {
+
+// Room for the fields that are printed without a string of their own.
+constexpr int FieldRoom = 64;
+
+QString numberField(double value, int width, int decimals, bool probability)
+{
+    if (width > FieldRoom)
+        return KVECode::FormatFixedWidth(value, width, decimals, 0, probability);
+    char text[FieldRoom];
+    const std::size_t n = SumtrixLib::FormatFixedWidthTo(text, value, width, decimals, probability);
+    return QString::fromLatin1(text, static_cast<qsizetype>(n));
+}
+
+} // namespace
 
 void ReportText::heading(const QString& title)
 {
-    m_text += QStringLiteral("\r\n\r\n");
+    m_text += "\r\n\r\n";
     firstHeading(title);
 }
 
@@ -26,13 +46,17 @@ void ReportText::rule(int length, QChar ch)
 
 void ReportText::comment(const QString& text)
 {
-    if (m_comments)
-        m_text += QStringLiteral("!! ") + text + QStringLiteral(" !!\r\n");
+    if (m_comments) {
+        m_text += "!! ";
+        m_text += text.toUtf8();
+        m_text += " !!\r\n";
+    }
 }
 
 void ReportText::line(const QString& text)
 {
-    m_text += text + QStringLiteral("\r\n");
+    m_text += text.toUtf8();
+    m_text += "\r\n";
 }
 
 void ReportText::columns(const QString& left, const QString& right, int gap)
@@ -40,14 +64,33 @@ void ReportText::columns(const QString& left, const QString& right, int gap)
     line(left + QString(gap, QLatin1Char(' ')) + right);
 }
 
+QString reportHeader(const QString& title, const QDateTime& now)
+{
+    const QString first = QStringLiteral("KVE v. ") + ProgramVersionText() + title
+                          + QLocale().toString(now, QStringLiteral("dd-MMM-yyyy hh:mm:ss"));
+    return first + QStringLiteral("\r\n") + QString(first.size(), QLatin1Char('.')) + QStringLiteral("\r\n\r\n");
+}
+
 QString F(double value, int width, int decimals)
 {
-    return KVECode::FormatFixedWidth(value, width, decimals);
+    return numberField(value, width, decimals, false);
 }
 
 QString FP(double value, int width, int decimals)
 {
-    return KVECode::FormatFixedWidth(value, width, decimals, 0, true);
+    return numberField(value, width, decimals, true);
+}
+
+void appendF(QByteArray& text, double value, int width, int decimals)
+{
+    if (width > FieldRoom) {
+        text += F(value, width, decimals).toUtf8();
+        return;
+    }
+    // The field is plain ASCII.
+    char cell[FieldRoom];
+    const std::size_t n = SumtrixLib::FormatFixedWidthTo(cell, value, width, decimals);
+    text.append(cell, static_cast<qsizetype>(n));
 }
 
 QString padded(const QString& text, int width)

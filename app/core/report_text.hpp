@@ -9,10 +9,15 @@
 //   report.columns(field("MSE", 16, F(mse, 10, 5)), field("Root MSE", 20, F(root, 10, 5)));
 //       -> "MSE             : " F " " x 10 "Root MSE            : " F
 
+#include <QByteArray>
+#include <QDateTime>
 #include <QString>
 
 #include <cstdint>
 
+// The text is kept in UTF-8: a report of a million rows is a quarter of a
+// gigabyte so and twice that as a QString. Long tables write their rows
+// straight into it (utf8(), appendF()).
 class ReportText {
 public:
     explicit ReportText(bool comments = true) : m_comments(comments) {}
@@ -34,16 +39,24 @@ public:
     void line(const QString& text = QString());
     // Two fields on one line, `gap` blanks between them.
     void columns(const QString& left, const QString& right, int gap = 10);
-    void append(const QString& text) { m_text += text; }
-    void newLine() { m_text += QStringLiteral("\r\n"); }
+    void append(const QString& text) { m_text += text.toUtf8(); }
+    void append(const ReportText& text) { m_text += text.m_text; }
+    void newLine() { m_text += "\r\n"; }
 
-    const QString& text() const { return m_text; }
-    QString& text() { return m_text; }
+    // The text so far.
+    QString text() const { return QString::fromUtf8(m_text); }
+    const QByteArray& utf8() const { return m_text; }
+    QByteArray& utf8() { return m_text; }
 
 private:
     bool m_comments;
-    QString m_text;
+    QByteArray m_text;
 };
+
+// The first block of every report: "KVE v. " and the version, `title` as
+// the report places it, the date and time, then a rule of dots as long as
+// that line and a blank line.
+QString reportHeader(const QString& title, const QDateTime& now);
 
 // F(w,d): a right-aligned number field of w characters with d decimals.
 // A value that is no number (a statistic that could not be computed)
@@ -51,6 +64,9 @@ private:
 QString F(double value, int width, int decimals);
 // F(w,d,P): the same for a probability, which never prints as zero.
 QString FP(double value, int width, int decimals);
+// Appends F(value, width, decimals) to the UTF-8 `text` without a string
+// of its own: the cells of the long tables.
+void appendF(QByteArray& text, double value, int width, int decimals);
 
 // `text` followed by blanks up to `width` characters.
 QString padded(const QString& text, int width);

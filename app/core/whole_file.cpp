@@ -17,6 +17,11 @@ bool WholeFileTesting::namedTemporaryOnly = false;
 
 QString writeWholeFile(const QString& path, const QByteArray& bytes)
 {
+    return writeWholeFile(path, FileContent{bytes});
+}
+
+QString writeWholeFile(const QString& path, const FileContent& pieces)
+{
     QSaveFile file(path);
     // Unbuffered, so that a short write (a full disk) shows in the count
     // instead of committing a cut file.
@@ -24,14 +29,16 @@ QString writeWholeFile(const QString& path, const QByteArray& bytes)
         return file.errorString();
     // A write that stops short sets no reason; the next one, for the rest,
     // fails with it ("No space left on device").
-    for (qsizetype done = 0; done < bytes.size();) {
-        const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
-        if (written <= 0) {
-            const QString why = file.errorString();
-            file.cancelWriting();
-            return why;
+    for (const QByteArrayView bytes : pieces) {
+        for (qsizetype done = 0; done < bytes.size();) {
+            const qint64 written = file.write(bytes.data() + done, bytes.size() - done);
+            if (written <= 0) {
+                const QString why = file.errorString();
+                file.cancelWriting();
+                return why;
+            }
+            done += written;
         }
-        done += written;
     }
     if (!file.commit())
         return file.errorString();
@@ -73,19 +80,21 @@ private:
 
 // Every byte, also after a short write (a disk that fills up on the way
 // gives its reason on the next write), then onto the disk.
-QString writeAll(int fd, const QByteArray& bytes)
+QString writeAll(int fd, const FileContent& pieces)
 {
-    const char* at = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, at, static_cast<size_t>(std::min<qsizetype>(left, qsizetype(1) << 30)));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return reason(errno);
+    for (const QByteArrayView bytes : pieces) {
+        const char* at = bytes.data();
+        qsizetype left = bytes.size();
+        while (left > 0) {
+            const ssize_t n = ::write(fd, at, static_cast<size_t>(std::min<qsizetype>(left, qsizetype(1) << 30)));
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                return reason(errno);
+            }
+            at += n;
+            left -= n;
         }
-        at += n;
-        left -= n;
     }
     return ::fdatasync(fd) == 0 ? QString() : reason(errno);
 }
@@ -94,7 +103,7 @@ QString writeAll(int fd, const QByteArray& bytes)
 // free name. Nothing when the file system cannot do that: the caller takes
 // the way through a named temporary file.
 std::optional<NewFile> writeUnnamed(const QByteArray& folder, const std::function<QString(int)>& nameFor, int first,
-                                    int last, const QByteArray& bytes)
+                                    int last, const FileContent& bytes)
 {
     Descriptor file(::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
     if (file.get() < 0)
@@ -123,7 +132,7 @@ std::optional<NewFile> writeUnnamed(const QByteArray& folder, const std::functio
 }
 
 NewFile writeNamedTemporary(const QByteArray& folder, const std::function<QString(int)>& nameFor, int first,
-                            int last, const QByteArray& bytes)
+                            int last, const FileContent& bytes)
 {
     NewFile result;
     // A new name of its own beside the first candidate; created with the
@@ -170,6 +179,11 @@ NewFile writeNamedTemporary(const QByteArray& folder, const std::function<QStrin
 } // namespace
 
 NewFile writeNewFile(const std::function<QString(int)>& nameFor, int first, int last, const QByteArray& bytes)
+{
+    return writeNewFile(nameFor, first, last, FileContent{bytes});
+}
+
+NewFile writeNewFile(const std::function<QString(int)>& nameFor, int first, int last, const FileContent& bytes)
 {
     if (first > last)
         return {QString(), NoFreeName};

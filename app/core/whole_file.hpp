@@ -5,14 +5,21 @@
 // nothing else had.
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 #include <functional>
+#include <vector>
+
+// A file's content in pieces written one after the other: a long text and
+// its closing line break need not be joined (copied) first.
+using FileContent = std::vector<QByteArrayView>;
 
 // Writes `bytes` as the whole content of `path`. Returns the reason of a
 // failure (the previous file, if any, is then left as it was), empty on
 // success.
 QString writeWholeFile(const QString& path, const QByteArray& bytes);
+QString writeWholeFile(const QString& path, const FileContent& pieces);
 
 struct NewFile {
     QString path;                        // the name the file got
@@ -28,6 +35,7 @@ struct NewFile {
 // replaces this file, nor this run its file: whoever comes second takes
 // the next number. Nothing is left behind on failure.
 NewFile writeNewFile(const std::function<QString(int)>& nameFor, int first, int last, const QByteArray& bytes);
+NewFile writeNewFile(const std::function<QString(int)>& nameFor, int first, int last, const FileContent& pieces);
 
 namespace WholeFileTesting {
 // True: a new file is written under a temporary name first, as on file

@@ -13,6 +13,7 @@
 #include "platform/user_folders.hpp"
 #include "ui/colour_scheme.hpp"
 #include "ui/picture_button.hpp"
+#include "ui/report_text_view.hpp"
 #include "ui/twips.hpp"
 #include "ui/wait_cursor.hpp"
 
@@ -44,10 +45,8 @@ frmInfo::frmInfo(QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Results"));
 
-    TxtInfo = new QPlainTextEdit(this);
+    TxtInfo = new ReportTextView(this);
     TxtInfo->setObjectName(QStringLiteral("TxtInfo"));
-    TxtInfo->setReadOnly(true);
-    TxtInfo->setLineWrapMode(QPlainTextEdit::NoWrap);
     TxtInfo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     TxtInfo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     QFont font(QStringLiteral("Courier New"));
@@ -106,16 +105,17 @@ frmInfo::frmInfo(QWidget* parent)
 
 void frmInfo::setText(const QString& text)
 {
-    QString plain = text;
-    plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    TxtInfo->setPlainText(plain);
+    TxtInfo->setText(text);
+}
+
+void frmInfo::setUtf8(const QByteArray& utf8)
+{
+    TxtInfo->setUtf8(utf8);
 }
 
 QString frmInfo::text() const
 {
-    QString out = TxtInfo->toPlainText();
-    out.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    return out;
+    return TxtInfo->text();
 }
 
 void frmInfo::setSizeTwips(int width, int height)
@@ -125,9 +125,14 @@ void frmInfo::setSizeTwips(int width, int height)
 
 frmInfo* frmInfo::showReport(const QString& caption, const QString& text)
 {
+    return showReport(caption, text.toUtf8());
+}
+
+frmInfo* frmInfo::showReport(const QString& caption, const QByteArray& utf8)
+{
     auto* window = new frmInfo();
     window->setWindowTitle(caption);
-    window->setText(text);
+    window->setUtf8(utf8);
     window->show();
     return window;
 }
@@ -171,7 +176,15 @@ void frmInfo::layoutControls()
 
 void frmInfo::Check1_Click()
 {
-    TxtInfo->setReadOnly(!Check1->isChecked());
+    // The first edit puts the text into an editor: a long report takes a
+    // moment.
+    const bool firstEdit = Check1->isChecked() && !TxtInfo->editor();
+    {
+        WaitCursor wait;
+        TxtInfo->setReadOnly(!Check1->isChecked());
+    }
+    if (firstEdit)
+        Check4_Click();
 }
 
 void frmInfo::Check3_Click()
@@ -188,6 +201,8 @@ void frmInfo::Check3_Click()
 void frmInfo::Check4_Click()
 {
     showColourScheme(TxtInfo, Check4, Check4->isChecked());
+    if (TxtInfo->editor())
+        showColourScheme(TxtInfo->editor(), Check4, Check4->isChecked());
 }
 
 void frmInfo::Check5_Click()
@@ -293,12 +308,12 @@ bool frmInfo::saveText(QString* failure)
     {
         WaitCursor wait;
         if (automatic) {
-            const NewFile written = NumberedFile::writeNext(folder, QStringLiteral("Notes"), text());
+            const NewFile written = NumberedFile::writeNext(folder, QStringLiteral("Notes"), TxtInfo->utf8());
             path = written.path;
             errorText = written.error;
             ok = written.ok();
         } else {
-            ok = NumberedFile::writeText(path, text(), errorText);
+            ok = NumberedFile::writeText(path, TxtInfo->utf8(), errorText);
         }
     }
     if (!ok) {
@@ -317,7 +332,7 @@ void frmInfo::Command20_Click()
 {
     const ProgramState& state = programState();
     const QString folder = EditorFileFolder(state.DataFileName, state.DocumentsFolder);
-    const NewFile written = NumberedFile::writeNext(folder, QStringLiteral("Results"), text());
+    const NewFile written = NumberedFile::writeNext(folder, QStringLiteral("Results"), TxtInfo->utf8());
     if (written.ok())
         Platform::openInEditor(written.path);
 }

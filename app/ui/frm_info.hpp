@@ -6,7 +6,7 @@
 #include <QWidget>
 
 class QCheckBox;
-class QPlainTextEdit;
+class ReportTextView;
 class QPushButton;
 
 class frmInfo : public QWidget {
@@ -16,6 +16,8 @@ public:
 
     // The report text; lines end in CR LF as the reports write them.
     void setText(const QString& text);
+    // The same in UTF-8, kept as it is: a long report is never copied.
+    void setUtf8(const QByteArray& utf8);
     QString text() const;
     // Optional size in twips, kept within the window's smallest size.
     void setSizeTwips(int width, int height);
@@ -26,6 +28,7 @@ public:
 
     // Creates a window with caption and text and shows it.
     static frmInfo* showReport(const QString& caption, const QString& text);
+    static frmInfo* showReport(const QString& caption, const QByteArray& utf8);
 
     // Handlers, named after their controls.
     void Check1_Click();
@@ -64,7 +67,7 @@ private:
     bool printText(const QString& errorTitle, bool withSetup, QString* failure = nullptr);
     bool saveText(QString* failure);
 
-    QPlainTextEdit* TxtInfo;
+    ReportTextView* TxtInfo;
     QCheckBox* Check1;
     QCheckBox* Check2;
     QCheckBox* Check3;

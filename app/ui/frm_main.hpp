@@ -169,6 +169,7 @@ public:
     // A new results window with caption and text, shown; in a command-line
     // run its Auto box is ticked so that it saves, prints or closes itself.
     frmInfo* showResults(const QString& caption, const QString& text, bool batchActions);
+    frmInfo* showResults(const QString& caption, const QByteArray& utf8, bool batchActions);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -55,7 +55,12 @@ void frmMain::Command4_Click()
 
 frmInfo* frmMain::showResults(const QString& caption, const QString& text, bool batchActions)
 {
-    frmInfo* window = frmInfo::showReport(caption, text);
+    return showResults(caption, text.toUtf8(), batchActions);
+}
+
+frmInfo* frmMain::showResults(const QString& caption, const QByteArray& utf8, bool batchActions)
+{
+    frmInfo* window = frmInfo::showReport(caption, utf8);
     if (batchActions && programState().BatchMode) {
         if (auto* autoBox = window->findChild<QCheckBox*>(QStringLiteral("Auto")))
             autoBox->setChecked(true);

@@ -39,6 +39,8 @@ void frmMain::Command6_Click()
     input.dataFileName = state.DataFileName;
     input.batchMode = state.BatchMode;
     input.now = QDateTime::currentDateTime();
+    // The windows take the texts in UTF-8.
+    input.utf8Only = true;
     input.limits = state.acceptanceLimits();
     input.status = [this](const QString& text) {
         if (text.isEmpty()) {
@@ -61,7 +63,7 @@ void frmMain::Command6_Click()
     if (outcome.MeanY)
         state.MeanY = *outcome.MeanY;
     state.setAcceptanceLimits(outcome.limits);
-    for (const RunRequest& request : outcome.requests) {
+    for (RunRequest& request : outcome.requests) {
         std::visit(Overloaded{
                        [](const RunRequests::Notice& r) {
                            Platform::message(r.text, MsgButtons::Ok, MsgIcon::Information);
@@ -81,20 +83,23 @@ void frmMain::Command6_Click()
                            sheet().showRanksAsWritten(r.lastRow);
                        },
                        [this](const RunRequests::ShowReport& r) {
-                           frmInfo* report = showResults(r.caption, r.text, false);
+                           frmInfo* report = showResults(r.caption, r.utf8, false);
                            if (r.autoActions)
                                if (auto* autoBox = report->findChild<QCheckBox*>(QStringLiteral("Auto")))
                                    autoBox->setChecked(true);
                        },
-                       [this](const RunRequests::Chart& r) {
+                       [this](RunRequests::Chart& r) {
                            if (!r.status.isEmpty()) {
                                Label16->setText(r.status);
                                Label16->show();
                                Label16->repaint();
                            }
                            frmMain::drawXYPlot(r.plot);
+                           // The chart holds its own copy: a million points
+                           // are not kept twice while the other requests run.
+                           r.plot = XYPlot();
                        },
-                       [this](const RunRequests::ShowSideWindow& r) { showResults(r.caption, r.text, false); },
+                       [this](const RunRequests::ShowSideWindow& r) { showResults(r.caption, r.utf8, false); },
                        [this](const RunRequests::Histograms&) { Command13_Click(); },
                        [](const RunRequests::OpenInEditor& r) { Platform::openInEditor(r.path); },
                    },

@@ -35,51 +35,136 @@ std::string stripLeadingBlanks(const std::string& s)
 }
 
 // Rounds |value| to `dec` decimal places, halves away from zero, working on
-// the value's decimal form at 15 significant digits. Gives the integer digits
-// without leading zeros (empty for a zero integer part) and exactly `dec`
-// fraction digits.
-void roundDecimal(double absValue, int dec, std::string& intPart, std::string& fracPart)
+// the value's decimal form at 15 significant digits. Writes the rounded
+// number's digits to `out`, `dec` of them after the point and at least
+// `dec` in all (zeros before where the number is below 1), and returns their
+// count; out needs room for 330 + dec characters (1E308 has 309 integer
+// digits).
+long roundedDigits(double absValue, int dec, char* out)
 {
-    // std::to_chars writes what printf's "%.14e" writes, without the cost
-    // of printf (a long report formats hundreds of thousands of fields).
-    char buf[64];
-    const std::to_chars_result written =
-        std::to_chars(buf, buf + sizeof buf - 1, absValue, std::chars_format::scientific, 14);
-    *written.ptr = '\0';
-    std::string digits;
-    digits += buf[0];
-    digits.append(buf + 2, 14);
-    const int exponent = std::atoi(std::strchr(buf, 'e') + 1);
-    const int pointPos = exponent + 1;          // digits before the point
-    const long keep = static_cast<long>(pointPos) + dec;
-
-    std::string kept;
-    if (keep >= 15) {
-        kept = digits + std::string(static_cast<std::size_t>(keep - 15), '0');
-    } else if (keep >= 0) {
-        kept = digits.substr(0, static_cast<std::size_t>(keep));
-        if (digits[static_cast<std::size_t>(keep)] >= '5') {
-            int i = static_cast<int>(kept.size()) - 1;
-            while (i >= 0 && kept[static_cast<std::size_t>(i)] == '9') {
-                kept[static_cast<std::size_t>(i)] = '0';
-                --i;
+    // Most values of a report are rounded right on the value itself:
+    // t = |value| x 10^dec is off from the 15-digit decimal form scaled the
+    // same way by at most 5E-15 t (half a unit of that form's last digit)
+    // and the product's rounding, so unless t lies within 1E-14 t of a
+    // half, both round to the same whole number. Whole numbers of up to 14
+    // digits keep the 15-digit form's places; halves and the rest go the
+    // long way below.
+    static constexpr double PowersOf10[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    if (dec <= 15) {
+        const double t = absValue * PowersOf10[dec];
+        if (t < 1e14) {
+            const double whole = std::floor(t);
+            const double fraction = t - whole;
+            if (std::fabs(fraction - 0.5) > 1e-14 * t) {
+                const auto rounded = static_cast<std::uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
+                char digits[24];
+                const long count = std::to_chars(digits, digits + sizeof digits, rounded).ptr - digits;
+                const long pad = count < dec ? dec - count : 0;
+                std::memset(out, '0', static_cast<std::size_t>(pad));
+                std::memcpy(out + pad, digits, static_cast<std::size_t>(count));
+                return count + pad;
             }
-            if (i >= 0)
-                ++kept[static_cast<std::size_t>(i)];
-            else
-                kept.insert(kept.begin(), '1');
         }
     }
-    // kept holds the rounded number's digits with `dec` of them after the point.
-    long intDigits = static_cast<long>(kept.size()) - dec;
-    if (intDigits < 0) {
-        kept.insert(0, static_cast<std::size_t>(-intDigits), '0');
-        intDigits = 0;
+
+    // std::to_chars writes what printf's "%.14e" writes ("d.dddddddddddddde+XX"),
+    // without the cost of printf (a long report formats millions of fields).
+    char buf[40];
+    const std::to_chars_result written =
+        std::to_chars(buf, buf + sizeof buf, absValue, std::chars_format::scientific, 14);
+    char digits[15];
+    digits[0] = buf[0];
+    std::memcpy(digits + 1, buf + 2, 14);
+    int exponent = 0;
+    for (const char* e = buf + 18; e < written.ptr; ++e)
+        exponent = exponent * 10 + (*e - '0');
+    if (buf[17] == '-')
+        exponent = -exponent;
+    const long keep = static_cast<long>(exponent) + 1 + dec;   // digits before the point, and dec after
+
+    long count = 0;
+    if (keep >= 15) {
+        std::memcpy(out, digits, 15);
+        std::memset(out + 15, '0', static_cast<std::size_t>(keep - 15));
+        count = keep;
+    } else if (keep >= 0) {
+        std::memcpy(out, digits, static_cast<std::size_t>(keep));
+        count = keep;
+        if (digits[keep] >= '5') {
+            long i = keep - 1;
+            while (i >= 0 && out[i] == '9')
+                out[i--] = '0';
+            if (i >= 0) {
+                ++out[i];
+            } else {
+                std::memmove(out + 1, out, static_cast<std::size_t>(count));
+                out[0] = '1';
+                ++count;
+            }
+        }
     }
-    intPart = kept.substr(0, static_cast<std::size_t>(intDigits));
-    fracPart = kept.substr(static_cast<std::size_t>(intDigits));
-    const std::size_t nz = intPart.find_first_not_of('0');
-    intPart = nz == std::string::npos ? std::string() : intPart.substr(nz);
+    if (count < dec) {
+        const long pad = dec - count;
+        std::memmove(out + pad, out, static_cast<std::size_t>(count));
+        std::memset(out, '0', static_cast<std::size_t>(pad));
+        count = dec;
+    }
+    return count;
+}
+
+// The integer digits without leading zeros (empty for a zero integer part)
+// and exactly `dec` fraction digits of |value| rounded as roundedDigits does.
+void roundDecimal(double absValue, int dec, std::string& intPart, std::string& fracPart)
+{
+    std::string kept(static_cast<std::size_t>(330 + dec), '\0');
+    const long count = roundedDigits(absValue, dec, kept.data());
+    long first = 0;
+    const long intDigits = count - dec;
+    while (first < intDigits && kept[static_cast<std::size_t>(first)] == '0')
+        ++first;
+    intPart.assign(kept, static_cast<std::size_t>(first), static_cast<std::size_t>(intDigits - first));
+    fracPart.assign(kept, static_cast<std::size_t>(intDigits), static_cast<std::size_t>(dec));
+}
+
+// The fields of the long tables: places up to this many and fields up to
+// this wide are printed without building strings.
+constexpr int FastMaxDec = 30;
+constexpr int FastMaxSize = 64;
+
+// The text FormatFixedWidth prints for a finite value with 0 <= Dec <=
+// FastMaxDec before it is aligned: "-" for a negative value that does not
+// round to zero, the integer digits ("0" for none when Dec > 0, nothing when
+// Dec is 0), the point and the places. Written to `out` (room for
+// 340 + FastMaxDec characters); returns its length. zeroAdded tells that
+// the "0" before the point stands for no integer digits.
+long printedFixed(double value, int Dec, char* out, bool& zeroAdded)
+{
+    char kept[330 + FastMaxDec];
+    const long count = roundedDigits(std::fabs(value), Dec, kept);
+    const long intDigits = count - Dec;
+    long first = 0;
+    while (first < intDigits && kept[first] == '0')
+        ++first;
+    bool nonZero = false;
+    for (long i = first; i < count && !nonZero; ++i)
+        nonZero = kept[i] != '0';
+    long n = 0;
+    if (value < 0 && nonZero)
+        out[n++] = '-';
+    zeroAdded = first == intDigits && Dec != 0;
+    if (zeroAdded) {
+        out[n++] = '0';
+    } else {
+        std::memcpy(out + n, kept + first, static_cast<std::size_t>(intDigits - first));
+        n += intDigits - first;
+    }
+    if (Dec != 0) {
+        out[n++] = '.';
+        std::memcpy(out + n, kept + intDigits, static_cast<std::size_t>(Dec));
+        n += Dec;
+    }
+    return n;
 }
 
 } // namespace
@@ -205,6 +290,23 @@ std::string FormatFixedWidth(InOut<double> value, std::int32_t size, std::int32_
     if (Dec > 0 && Dec >= size)
         return fewerDecimals(value.get(), size, Dec, Alignment.get());
 
+    if (Dec >= 0 && Dec <= FastMaxDec) {
+        // The text as the patterns below print it, made without them.
+        char printed[340 + FastMaxDec];
+        bool zeroAdded = false;
+        const long length = printedFixed(value.get(), Dec, printed, zeroAdded);
+        if (length == 0)   // Dec 0 and a value that rounds to zero
+            return std::string(size > 0 ? static_cast<std::size_t>(size) : 0, ' ');
+        // The field is measured without the "0" before the point; printed
+        // with it, it may still not fit.
+        if (length - (zeroAdded ? 1 : 0) > size)
+            return Dec != 0 ? fewerDecimals(value.get(), size, Dec, Alignment.get())
+                            : AlignText("n/a", size, Alignment.get());
+        if (length > size)
+            return fewerDecimals(value.get(), size, Dec, Alignment.get());
+        return AlignText(std::string(printed, static_cast<std::size_t>(length)), size, Alignment.get());
+    }
+
     std::string measuring;
     if (Dec != 0) {
         measuring = ".";
@@ -236,6 +338,33 @@ std::string FormatFixedWidth(InOut<double> value, std::int32_t size, std::int32_
     if (static_cast<long>(printed.size()) > size)
         return fewerDecimals(value.get(), size, Dec, Alignment.get());
     return AlignText(printed, size, Alignment.get());
+}
+
+std::size_t FormatFixedWidthTo(char* out, double value, std::int32_t size, std::int32_t Dec, bool Prob)
+{
+    if (Prob) {
+        if (value < 0)
+            value = 0.0;
+        const double places = static_cast<double>(Dec);
+        if (std::floor(value * std::pow(10.0, places)) == 0)
+            value = value + std::pow(10.0, -places);
+    }
+    if (std::isfinite(value) && size >= 1 && size <= FastMaxSize && Dec >= 0 && Dec < size && Dec <= FastMaxDec) {
+        char printed[340 + FastMaxDec];
+        bool zeroAdded = false;
+        const long length = printedFixed(value, Dec, printed, zeroAdded);
+        if (length > 0 && length <= size) {
+            const std::size_t pad = static_cast<std::size_t>(size - length);
+            std::memset(out, ' ', pad);
+            std::memcpy(out + pad, printed, static_cast<std::size_t>(length));
+            return static_cast<std::size_t>(size);
+        }
+    }
+    // Everything else (not a number, too wide, a zero without places, wide
+    // fields) as the formatter prints it.
+    const std::string text = FormatFixedWidth(value, size, Dec);
+    std::memcpy(out, text.data(), text.size());
+    return text.size();
 }
 
 } // namespace SumtrixLib

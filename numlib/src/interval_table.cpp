@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "SumtrixLib/Format.hpp"
 #include "SumtrixLib/Sumtrix.hpp"
 #include "data_checks.hpp"
 #include "interval_table.hpp"
@@ -89,24 +90,36 @@ void Sumtrix::STAT_CPI(double a, double b, std::int32_t n, const BoundedArray<do
         t += std::string(line) + LineBreak;
     t += rule + LineBreak;
 
+    // The rows are most of the text: each is written in place, its fields
+    // by the formatter's own writer (the same text as FormatOutput).
+    constexpr std::size_t RowLength = 117;
+    t.reserve(t.size() + static_cast<std::size_t>(n) * RowLength + 1024);
+    const auto put = [&t](double value, std::int32_t width, std::int32_t dec) {
+        char field[16];
+        t.append(field, FormatFixedWidthTo(field, value, width, dec));
+        t += ' ';
+    };
     std::int32_t ciCount = 0;
     std::int32_t piCount = 0;
     for (std::int32_t i = 1; i <= n; ++i) {
         const IntervalRow row = intervalsAt(fit, x(i));
-        std::string ciMark = "        ";
-        if (!straddlesZero(row.lowerCI, row.upperCI)) {
-            ciMark = "   *    ";
-            ++ciCount;
-        }
-        std::string piMark = "    ";
-        if (!straddlesZero(row.lowerPI, row.upperPI)) {
-            piMark = "   *";
-            ++piCount;
-        }
-        t += cell(x(i), 10, 4) + ' ' + cell(y(i), 10, 4) + ' ' + cell(row.pred, 10, 4) + ' '
-             + cell(y(i) - row.pred, 8, 4) + ' ' + cell(row.sc, 8, 4) + ' ' + cell(row.lowerCI, 9, 4) + ' '
-             + cell(row.upperCI, 9, 4) + ' ' + ciMark + ' ' + cell(row.sp, 8, 4) + ' '
-             + cell(row.lowerPI, 9, 4) + ' ' + cell(row.upperPI, 9, 4) + ' ' + piMark + LineBreak;
+        const bool ciExcludesZero = !straddlesZero(row.lowerCI, row.upperCI);
+        const bool piExcludesZero = !straddlesZero(row.lowerPI, row.upperPI);
+        ciCount += ciExcludesZero ? 1 : 0;
+        piCount += piExcludesZero ? 1 : 0;
+        put(x(i), 10, 4);
+        put(y(i), 10, 4);
+        put(row.pred, 10, 4);
+        put(y(i) - row.pred, 8, 4);
+        put(row.sc, 8, 4);
+        put(row.lowerCI, 9, 4);
+        put(row.upperCI, 9, 4);
+        t += ciExcludesZero ? "   *     " : "         ";
+        put(row.sp, 8, 4);
+        put(row.lowerPI, 9, 4);
+        put(row.upperPI, 9, 4);
+        t += piExcludesZero ? "   *" : "    ";
+        t += LineBreak;
     }
 
     t += rule + LineBreak;

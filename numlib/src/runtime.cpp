@@ -130,8 +130,21 @@ MessageSink* setMessageSink(MessageSink* sink)
     return currentSink().exchange(sink);
 }
 
+namespace {
+thread_local MessageSink* t_sink = nullptr;
+} // namespace
+
+MessageSink* setThreadMessageSink(MessageSink* sink)
+{
+    MessageSink* previous = t_sink;
+    t_sink = sink;
+    return previous;
+}
+
 MessageSink& messageSink()
 {
+    if (t_sink)
+        return *t_sink;
     MessageSink* sink = currentSink().load();
     return sink ? *sink : defaultSink();
 }

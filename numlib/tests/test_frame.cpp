@@ -5,6 +5,7 @@
 #include <functional>
 #include <limits>
 #include <new>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -137,6 +138,26 @@ TEST(ErrorStyles, MessageSinkReceivesStyleDMessages)
     EXPECT_EQ(recorder.entries[0].title, "SumtrixLib");
     EXPECT_EQ(recorder.entries[0].icon, MessageIcon::Critical);
     EXPECT_NE(&messageSink(), &recorder);   // the scope restored the default
+}
+
+TEST(ErrorStyles, AThreadsOwnSinkTakesItsMessagesOnly)
+{
+    // The program's sink gets the messages of every thread that has none of
+    // its own; a thread's own sink those of that thread alone.
+    RecordingMessageSink program, worker;
+    ScopedMessageSink scope(program);
+    std::thread([&] {
+        EXPECT_EQ(setThreadMessageSink(&worker), nullptr);
+        showMessage("on the worker");
+        EXPECT_EQ(setThreadMessageSink(nullptr), &worker);
+        showMessage("on the worker, its sink removed");
+    }).join();
+    showMessage("on the caller");
+    ASSERT_EQ(worker.entries.size(), 1u);
+    EXPECT_EQ(worker.entries[0].text, "on the worker");
+    ASSERT_EQ(program.entries.size(), 2u);
+    EXPECT_EQ(program.entries[0].text, "on the worker, its sink removed");
+    EXPECT_EQ(program.entries[1].text, "on the caller");
 }
 
 TEST(ErrorStyles, FailedStepKeepsTheTargetsOldValue)

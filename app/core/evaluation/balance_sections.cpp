@@ -57,12 +57,10 @@ void count(VarnholtTable& t, int row, int column)
 
 } // namespace
 
-VarnholtResult STAT_Varnholt(SumtrixLib::Sumtrix& lib, std::int32_t n, const std::vector<double>& XArray,
-                             const std::vector<double>& YArray, double a, double b, double Prop,
-                             bool& Perpendicular)
+VarnholtResult STAT_Varnholt(SumtrixLib::Sumtrix& lib, std::int32_t n, const BoundedArray<double>& X,
+                             const BoundedArray<double>& Y, double a, double b, double Prop, bool& Perpendicular)
 {
     VarnholtResult out;
-    const BoundedArray<double> X = toArray(XArray), Y = toArray(YArray);
     double MeanX = NotComputed, MeanY = NotComputed, unused = 0;
     libraryStep({&MeanX}, [&] { lib.STAT_AveVar(X, X.ubound(), MeanX, unused); });
     libraryStep({&MeanY}, [&] { lib.STAT_AveVar(Y, Y.ubound(), MeanY, unused); });
@@ -172,7 +170,7 @@ void writeBalanceSection(EvaluationContext& ctx)
 {
     ReportText& report = ctx.report;
     const EvaluationData& d = ctx.data;
-    const RunResults& res = ctx.results;
+    const RegressionFit& res = ctx.fit;
     report.heading(QStringLiteral("BALANCE ANALYSIS (Varnholt et al., 2006)"));
     report.comment(QStringLiteral(".Balanced allocation checks if 25% of the data points were in each cell"));
     report.comment(QStringLiteral(".Current allocation checks if there is an association among the four cells"));
@@ -185,7 +183,7 @@ void writeBalanceSection(EvaluationContext& ctx)
 
     // The balanced allocation: a quarter of the points expected in each cell.
     bool perpendicular = false;
-    const VarnholtResult balanced = STAT_Varnholt(ctx.lib, d.N, toVector(d.X), toVector(d.Y), res.a, res.b, 0.25, perpendicular);
+    const VarnholtResult balanced = STAT_Varnholt(ctx.lib, d.N, d.X, d.Y, res.a, res.b, 0.25, perpendicular);
     report.line();
     report.line(QStringLiteral("                              Model-Predicted Mean                 Observed Mean"));
     report.rule(89);
@@ -197,7 +195,7 @@ void writeBalanceSection(EvaluationContext& ctx)
 
     // The current allocation: the same tables against their own margins.
     perpendicular = false;
-    const VarnholtResult current = STAT_Varnholt(ctx.lib, d.N, toVector(d.X), toVector(d.Y), res.a, res.b, 0, perpendicular);
+    const VarnholtResult current = STAT_Varnholt(ctx.lib, d.N, d.X, d.Y, res.a, res.b, 0, perpendicular);
     report.line(QStringLiteral("Current allocation      :"));
     chiSquareLines(report, current.X, current.Y);
     report.line();
@@ -209,14 +207,14 @@ void writeOrthogonalBalanceSection(EvaluationContext& ctx)
 {
     ReportText& report = ctx.report;
     const EvaluationData& d = ctx.data;
-    const RunResults& res = ctx.results;
+    const RegressionFit& res = ctx.fit;
     report.heading(QStringLiteral("ORTHOGONAL BALANCE (Varnholt et al., 2006)"));
     // Both lines are tested against the tables' own margins. In this split
     // the two tables of a call are the same; the first is printed.
     bool perpendicular = true;
-    const VarnholtTable A = STAT_Varnholt(ctx.lib, d.N, toVector(d.X), toVector(d.Y), 0, 1, 0, perpendicular).X;
+    const VarnholtTable A = STAT_Varnholt(ctx.lib, d.N, d.X, d.Y, 0, 1, 0, perpendicular).X;
     perpendicular = true;
-    const VarnholtTable B = STAT_Varnholt(ctx.lib, d.N, toVector(d.X), toVector(d.Y), res.a, res.b, 0, perpendicular).X;
+    const VarnholtTable B = STAT_Varnholt(ctx.lib, d.N, d.X, d.Y, res.a, res.b, 0, perpendicular).X;
 
     report.line(QStringLiteral("Perpendicular lines at   Y = X                            Y = ") + F(res.a, 10, 5)
                 + QStringLiteral(" + ") + F(res.b, 10, 5) + QLatin1Char('X'));

@@ -29,8 +29,7 @@ struct VarnholtResult {
     VarnholtTable X, Y;
 };
 
-// The two tables of the n points XArray(i), YArray(i) (1..n, element 0
-// unused). Rows: underpredicted when Y > X.
+// The two tables of the n points X(i), Y(i) (1..n, element 0 unused). Rows: underpredicted when Y > X.
 // - Perpendicular false: columns by X against its mean (X table) and by Y
 //   against its mean (Y table).
 // - Perpendicular true: the line a + b x and the line perpendicular to it
@@ -40,6 +39,6 @@ struct VarnholtResult {
 // Prop > 0: every cell expects Prop times the points (a test of fixed
 // proportions over the four cells, three degrees of freedom); Prop = 0: the
 // expected counts come from the table's margins (a test of independence).
-VarnholtResult STAT_Varnholt(SumtrixLib::Sumtrix& lib, std::int32_t n, const std::vector<double>& XArray,
-                             const std::vector<double>& YArray, double a, double b, double Prop,
+VarnholtResult STAT_Varnholt(SumtrixLib::Sumtrix& lib, std::int32_t n, const SumtrixLib::BoundedArray<double>& X,
+                             const SumtrixLib::BoundedArray<double>& Y, double a, double b, double Prop,
                              bool& Perpendicular);

@@ -53,7 +53,7 @@ struct MarkerStyle {
 // columns 1 and 2 and y in column 3, the run's fonts and footnote, and the
 // marker of the plotted series.
 RunRequests::Chart closingChart(const EvaluationContext& ctx, const QString& title, const QString& xTitle,
-                                const QString& yTitle, const std::vector<double>& x, const std::vector<double>& y,
+                                const QString& yTitle, ArrayView x, ArrayView y,
                                 MarkerStyle marker, double scale = 1, const QString& status = QString())
 {
     const int N = ctx.data.N;
@@ -70,7 +70,7 @@ RunRequests::Chart closingChart(const EvaluationContext& ctx, const QString& tit
 
 } // namespace
 
-int residualPlotScale(const std::vector<double>& RStdtRes)
+int residualPlotScale(ArrayView RStdtRes)
 {
     // The studentized deleted residues of rows 1..N are stretched so that
     // they span about 50 units: s = 10 x round(50 / range), halves to the
@@ -108,29 +108,30 @@ void requestResidualPlot(EvaluationContext& ctx)
     const QString yTitle = s > 9 ? QStringLiteral("Studentized Residue (× ") + QString::number(s) + QLatin1Char(')')
                                  : QStringLiteral("Studentized Residue");
     ctx.request(closingChart(ctx, QStringLiteral("Studentized Residue vs Regression-Predicted"),
-                             QStringLiteral("Regression-Predicted"), yTitle, rows.Pred, rows.RStdtRes, {2, 0, 0, 0}, s,
+                             QStringLiteral("Regression-Predicted"), yTitle, view(rows.Pred), view(rows.RStdtRes),
+                             {2, 0, 0, 0}, s,
                              QStringLiteral("Residual plot...")));
 }
 
 void requestDeviationPlot(EvaluationContext& ctx)
 {
     ctx.request(closingChart(ctx, QStringLiteral("Deviation vs Observed"), QStringLiteral("Observed"),
-                             QStringLiteral("Deviation"), ctx.data.Y.data(), ctx.rows().Deviation, {2, 0, 0, 0}, 1,
+                             QStringLiteral("Deviation"), view(ctx.data.Y), view(ctx.rows().Deviation), {2, 0, 0, 0}, 1,
                              QStringLiteral("Deviation plot...")));
 }
 
 void requestNormalPlot(EvaluationContext& ctx)
 {
     ctx.request(closingChart(ctx, QStringLiteral("Expected Normal Residue vs Residue"), QStringLiteral("Residue"),
-                             QStringLiteral("Normal Residue"), ctx.rows().Residue, ctx.rows().NormalResidue,
+                             QStringLiteral("Normal Residue"), view(ctx.rows().Residue), view(ctx.rows().NormalResidue),
                              {2, 0, 0, 0}, 1, QStringLiteral("Normal plot...")));
 }
 
 void requestResidueRegressionPlots(EvaluationContext& ctx)
 {
     ctx.request(closingChart(ctx, QStringLiteral("Residue vs Regression-Predicted"),
-                             QStringLiteral("Regression-Predicted"), QStringLiteral("Residue"), ctx.rows().Pred,
-                             ctx.rows().Residue, {14, 255, 128, 64}));
+                             QStringLiteral("Regression-Predicted"), QStringLiteral("Residue"), view(ctx.rows().Pred),
+                             view(ctx.rows().Residue), {14, 255, 128, 64}));
     ctx.request(closingChart(ctx, QStringLiteral("Deviation vs Model-Predicted"), QStringLiteral("Model-Predicted"),
-                             QStringLiteral("Deviation"), ctx.data.X.data(), ctx.rows().Deviation, {14, 0, 128, 0}));
+                             QStringLiteral("Deviation"), view(ctx.data.X), view(ctx.rows().Deviation), {14, 0, 128, 0}));
 }

@@ -29,15 +29,13 @@ QString zWithP(double z, double p)
 
 void writeConcordanceSection(EvaluationContext& ctx)
 {
-    RunResults& res = ctx.results;
+    const double r = ctx.fit.r;
+    const SharedMoments& m = ctx.moments();
     // What STAT_CCC leaves unwritten in a degenerate case (no Fisher-z rows
     // for rc >= 1, r = 0, two points) stays not computed and prints "n/a".
     Sumtrix::ConcordanceCorrelation c;
-    if (allComputed({res.r, res.MeanX, res.MeanY, res.VarX, res.VarY, res.VarXY}))
-        step([&] { c = ctx.lib.STAT_CCC(ctx.data.N, res.r, res.MeanX, res.MeanY, res.VarX, res.VarY, res.VarXY); });
-    // The run's z now holds the coefficient's.
-    if (!std::isnan(c.z))
-        res.z = c.z;
+    if (allComputed({r, m.MeanX, m.MeanY, m.VarX, m.VarY, m.VarXY}))
+        step([&] { c = ctx.lib.STAT_CCC(ctx.data.N, r, m.MeanX, m.MeanY, m.VarX, m.VarY, m.VarXY); });
 
     ReportText& report = ctx.report;
     report.heading(QStringLiteral("CONCORDANCE CORRELATION COEFFICIENT (Lin, 1989; Deyo et al., 1991; Nickerson, 1997; Liao, 2003)"));

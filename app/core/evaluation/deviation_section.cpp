@@ -9,6 +9,7 @@
 #include "SumtrixLib/Sumtrix.hpp"
 #include "core/evaluation/normality_test.hpp"
 #include "core/evaluation/report_sections.hpp"
+#include "core/evaluation/run_together.hpp"
 
 using SumtrixLib::BoundedArray;
 using SumtrixLib::checkedAdd;
@@ -42,34 +43,34 @@ double deviationConfidence(const EvaluationSettings& settings, double kept)
     return confidence;
 }
 
-std::vector<double> runDeviations(const EvaluationContext& ctx)
+// The regression step's deviations; when that step could not form them
+// (no line through constant predictions) they are X - Y all the same, made
+// into `own`.
+const BoundedArray<double>& runDeviations(const EvaluationContext& ctx, BoundedArray<double>& own)
 {
-    // The regression step's deviations; when that step could not form them
-    // (no line through constant predictions) they are X - Y all the same.
-    const std::vector<double>& run = ctx.rows().Deviation;
+    const BoundedArray<double>& run = ctx.rows().Deviation;
     bool complete = run.size() == ctx.data.X.size();
     for (std::size_t i = 1; complete && i < run.size(); ++i)
-        complete = std::isfinite(run[i]);
+        complete = std::isfinite(run.data()[i]);
     if (complete)
         return run;
-    std::vector<double> d(ctx.data.X.size(), NotComputed);
-    d[0] = 0;
-    for (std::size_t i = 1; i < d.size(); ++i)
-        d[i] = computed([&] { return checkedSub(ctx.data.X[i], ctx.data.Y[i]); });
-    return d;
+    const std::int32_t n = ctx.data.N;
+    own.redim(0, n);
+    for (std::int32_t i = 1; i <= n; ++i)
+        own(i) = computed([&] { return checkedSub(ctx.data.X(i), ctx.data.Y(i)); });
+    return own;
 }
 
 // The block of the report for the deviations at significance level alpha
 // (a fraction), and the per-point interval table (empty when it could not
-// be formed).
-void DeviationAnalysis(EvaluationContext& ctx, const std::vector<double>& Deviation, double alpha, ReportText& T,
-                       QString& table)
+// be formed; plain ASCII).
+void DeviationAnalysis(EvaluationContext& ctx, const BoundedArray<double>& D, double alpha, ReportText& T,
+                       std::string& table)
 {
     SumtrixLib::Sumtrix& lib = ctx.lib;
     const std::int32_t n = ctx.data.N;
     const BoundedArray<double>& XArray = ctx.data.X;
     const BoundedArray<double>& SigX = ctx.data.SDX;
-    const BoundedArray<double> D = toArray(Deviation);
     bool deviationsStand = true;
     for (std::int32_t i = 1; i <= n; ++i)
         deviationsStand = deviationsStand && std::isfinite(D(i));
@@ -174,20 +175,25 @@ void DeviationAnalysis(EvaluationContext& ctx, const std::vector<double>& Deviat
     bounds(QStringLiteral("Assuming proportional bias"), SSE, 1 - alpha / 2, alpha / 2, n - 2);
 
     // The goodness-of-fit block of the deviations (not when they overflow:
-    // there is nothing to test then).
+    // there is nothing to test then), and at the same time the confidence
+    // and prediction intervals of the deviation line at every point, at the
+    // same level.
+    QString goodnessOfFit;
+    bool tableStands = false;
+    runTogether({[&] {
+                     if (deviationsStand)
+                         goodnessOfFit = NormalityTest(lib, D, n, 2, false);
+                 },
+                 [&] {
+                     if (allComputed({a, b})) {
+                         double Prob = 1 - alpha;
+                         tableStands = step([&] { lib.STAT_CPI(a, b, n, XArray, D, Prob, table); });
+                     }
+                 }});
     T.newLine();
-    if (deviationsStand)
-        T.append(NormalityTest(lib, D, n, 2, false));
-
-    // The confidence and prediction intervals of the deviation line at every
-    // point, at the same level.
-    table.clear();
-    if (allComputed({a, b})) {
-        std::string t;
-        double Prob = 1 - alpha;
-        if (step([&] { lib.STAT_CPI(a, b, n, XArray, D, Prob, t); }))
-            table = QString::fromStdString(t);
-    }
+    T.append(goodnessOfFit);
+    if (!tableStands)
+        table.clear();
 }
 
 } // namespace
@@ -199,15 +205,19 @@ void writeDeviationSection(EvaluationContext& ctx)
     const double alpha = 1 - limits.DeviationConfidence;
 
     ReportText T(ctx.settings.comments);
-    QString table;
-    DeviationAnalysis(ctx, runDeviations(ctx), alpha, T, table);
-    ctx.report.append(T.text());
-    if (table.isEmpty())
+    std::string table;
+    BoundedArray<double> own;
+    DeviationAnalysis(ctx, runDeviations(ctx, own), alpha, T, table);
+    ctx.report.append(T);
+    if (table.empty())
         return;
     ReportText window;
+    window.utf8().reserve(3 * ctx.reportHeader.size() + 128 + static_cast<qsizetype>(table.size()));
     window.append(ctx.reportHeader);
     window.underlined(QStringLiteral("Deviation Analysis - Confidence and Prediction Interval"), QLatin1Char('='));
     window.newLine();
-    window.append(table);
-    ctx.request(RunRequests::ShowSideWindow{ctx.windowCaption(QStringLiteral("Deviation Analyses - ")), window.text()});
+    window.utf8().append(table.data(), static_cast<qsizetype>(table.size()));
+    table = std::string();
+    ctx.request(RunRequests::ShowSideWindow{ctx.windowCaption(QStringLiteral("Deviation Analyses - ")), QString(),
+                                            window.utf8()});
 }

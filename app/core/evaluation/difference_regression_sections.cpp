@@ -16,14 +16,13 @@ using SumtrixLib::checkedSub;
 namespace {
 
 // The unweighted least-squares line Diff = a + b abscissa.
-DifferenceFit fitDifferences(SumtrixLib::Sumtrix& lib, const std::vector<double>& abscissa,
-                             const std::vector<double>& Diff, std::int32_t n, const std::vector<double>& SigX)
+DifferenceFit fitDifferences(SumtrixLib::Sumtrix& lib, const BoundedArray<double>& abscissa,
+                             const BoundedArray<double>& Diff, std::int32_t n, const BoundedArray<double>& SigX)
 {
     DifferenceFit fit;
-    const BoundedArray<double> x = toArray(abscissa), y = toArray(Diff), sig = toArray(SigX);
     libraryStep({&fit.a, &fit.b, &fit.sa, &fit.sb, &fit.chi2, &fit.q}, [&] {
         std::int32_t mwt = 0;
-        lib.Reg_FitXY(x, y, n, sig, mwt, fit.a, fit.b, fit.sa, fit.sb, fit.chi2, fit.q);
+        lib.Reg_FitXY(abscissa, Diff, n, SigX, mwt, fit.a, fit.b, fit.sa, fit.sb, fit.chi2, fit.q);
     });
     return fit;
 }
@@ -49,14 +48,14 @@ void estimateLines(ReportText& T, SumtrixLib::Sumtrix& lib, const DifferenceFit&
 
 } // namespace
 
-XYPlot Kleijnen_Analysis(SumtrixLib::Sumtrix& lib, const std::vector<double>& XArray, const std::vector<double>& YArray,
-                         std::int32_t n, const std::vector<double>& SigX, DifferenceFit& fit, double r,
+XYPlot Kleijnen_Analysis(SumtrixLib::Sumtrix& lib, const BoundedArray<double>& X, const BoundedArray<double>& Y,
+                         std::int32_t n, const BoundedArray<double>& SigX, DifferenceFit& fit, double r,
                          double corrprobt, ReportText& T, const QString& mainCaption)
 {
-    std::vector<double> Diff(static_cast<std::size_t>(n) + 1, 0.0), Sum(Diff);
-    for (std::size_t i = 1; i <= static_cast<std::size_t>(n); ++i) {
-        Diff[i] = XArray[i] - YArray[i];
-        Sum[i] = XArray[i] + YArray[i];
+    BoundedArray<double> Diff(0, n), Sum(0, n);
+    for (std::int32_t i = 1; i <= n; ++i) {
+        Diff[i] = X[i] - Y[i];
+        Sum[i] = X[i] + Y[i];
     }
     fit = fitDifferences(lib, Sum, Diff, n, SigX);
 
@@ -70,7 +69,7 @@ XYPlot Kleijnen_Analysis(SumtrixLib::Sumtrix& lib, const std::vector<double>& XA
         const double b = fit.b;
         Fjoint = computed([&] {
             double SSD = 0, meanD = 0, meanS = 0;
-            for (std::size_t i = 1; i <= static_cast<std::size_t>(n); ++i) {
+            for (std::int32_t i = 1; i <= n; ++i) {
                 SSD = checkedAdd(SSD, checkedMul(Diff[i], Diff[i]));
                 meanD = checkedAdd(meanD, Diff[i]);
                 meanS = checkedAdd(meanS, Sum[i]);
@@ -78,7 +77,7 @@ XYPlot Kleijnen_Analysis(SumtrixLib::Sumtrix& lib, const std::vector<double>& XA
             meanD /= n;
             meanS /= n;
             double SSE = 0;
-            for (std::size_t i = 1; i <= static_cast<std::size_t>(n); ++i) {
+            for (std::int32_t i = 1; i <= n; ++i) {
                 const double e = checkedSub(checkedSub(Diff[i], meanD), checkedMul(b, checkedSub(Sum[i], meanS)));
                 SSE = checkedAdd(SSE, checkedMul(e, e));
             }
@@ -97,7 +96,6 @@ XYPlot Kleijnen_Analysis(SumtrixLib::Sumtrix& lib, const std::vector<double>& XA
 
     // The stringent assumptions: equal means, equal variances, a positive
     // correlation.
-    const BoundedArray<double> X = toArray(XArray), Y = toArray(YArray);
     double t = NotComputed, Pmean = NotComputed, f = NotComputed, Pvar = NotComputed;
     libraryStep({&t, &Pmean}, [&] { lib.STAT_TTESTDiffPaired(Y, n, X, n, t, Pmean); });
     libraryStep({&f, &Pvar}, [&] { lib.STAT_FTEST(Y, n, X, n, f, Pvar); });
@@ -117,25 +115,25 @@ XYPlot Kleijnen_Analysis(SumtrixLib::Sumtrix& lib, const std::vector<double>& XA
                 T.line(QStringLiteral("!! Stringent assumption of positive correlation failed !!"));
         }
     }
-    return runPointsChart(Sum, Diff, n, QStringLiteral("Kleijnen Analysis"), QStringLiteral("Summation"),
+    return runPointsChart(view(Sum), view(Diff), n, QStringLiteral("Kleijnen Analysis"), QStringLiteral("Summation"),
                           QStringLiteral("Difference"), mainCaption);
 }
 
-XYPlot Bland_Altman_Analysis(SumtrixLib::Sumtrix& lib, const std::vector<double>& XArray,
-                             const std::vector<double>& YArray, std::int32_t n, const std::vector<double>& SigX,
-                             DifferenceFit& fit, ReportText& T, const QString& mainCaption)
+XYPlot Bland_Altman_Analysis(SumtrixLib::Sumtrix& lib, const BoundedArray<double>& X, const BoundedArray<double>& Y,
+                             std::int32_t n, const BoundedArray<double>& SigX, DifferenceFit& fit, ReportText& T,
+                             const QString& mainCaption)
 {
-    std::vector<double> Diff(static_cast<std::size_t>(n) + 1, 0.0), Avg(Diff);
-    for (std::size_t i = 1; i <= static_cast<std::size_t>(n); ++i) {
-        Diff[i] = XArray[i] - YArray[i];
-        Avg[i] = (XArray[i] + YArray[i]) / 2;
+    BoundedArray<double> Diff(0, n), Avg(0, n);
+    for (std::int32_t i = 1; i <= n; ++i) {
+        Diff[i] = X[i] - Y[i];
+        Avg[i] = (X[i] + Y[i]) / 2;
     }
     fit = fitDifferences(lib, Avg, Diff, n, SigX);
 
     T.heading(QStringLiteral("BLAND AND ALTMAN'S DIFFERENCE REGRESSION (Bland and Altman, 1986)"));
     T.line(QStringLiteral("Equation: (X-Y) = ß0 + ß1×(Avg(Y and X))") + QString(24, QLatin1Char(' ')));
     estimateLines(T, lib, fit, n, 31);
-    return runPointsChart(Avg, Diff, n, QStringLiteral("Bland and Altman Analysis"), QStringLiteral("Average"),
+    return runPointsChart(view(Avg), view(Diff), n, QStringLiteral("Bland and Altman Analysis"), QStringLiteral("Average"),
                           QStringLiteral("Difference"), mainCaption);
 }
 
@@ -143,8 +141,8 @@ void writeKleijnenSection(EvaluationContext& ctx)
 {
     const EvaluationData& d = ctx.data;
     DifferenceFit fit;
-    ctx.request(RunRequests::Chart{Kleijnen_Analysis(ctx.lib, toVector(d.X), toVector(d.Y), d.N, toVector(d.SDX), fit, ctx.results.r,
-                                                     ctx.results.ProbT, ctx.report, ctx.mainCaption)});
+    ctx.request(RunRequests::Chart{
+        Kleijnen_Analysis(ctx.lib, d.X, d.Y, d.N, d.SDX, fit, ctx.fit.r, ctx.fit.ProbT, ctx.report, ctx.mainCaption)});
 }
 
 void writeBlandAltmanSection(EvaluationContext& ctx)
@@ -152,5 +150,5 @@ void writeBlandAltmanSection(EvaluationContext& ctx)
     const EvaluationData& d = ctx.data;
     DifferenceFit fit;
     ctx.request(
-        RunRequests::Chart{Bland_Altman_Analysis(ctx.lib, toVector(d.X), toVector(d.Y), d.N, toVector(d.SDX), fit, ctx.report, ctx.mainCaption)});
+        RunRequests::Chart{Bland_Altman_Analysis(ctx.lib, d.X, d.Y, d.N, d.SDX, fit, ctx.report, ctx.mainCaption)});
 }

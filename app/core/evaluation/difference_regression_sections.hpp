@@ -5,7 +5,6 @@
 // its block to a report text and returns the chart of the differences.
 
 #include <cstdint>
-#include <vector>
 
 #include "core/evaluation/evaluation_context.hpp"
 #include "core/report_text.hpp"
@@ -18,15 +17,17 @@ struct DifferenceFit {
            q = NotComputed;
 };
 
-// Points XArray(i), YArray(i), i = 1..n; SigX is handed to the unweighted
+// Points X(i), Y(i), i = 1..n; SigX is handed to the unweighted
 // fit, which does not use it. r and corrprobt are Pearson's correlation of
 // X and Y and the probability of its t test. The verdict's closing line is
 // an explanation (written with T's comments); the lines of a failed
 // assumption are always written.
-XYPlot Kleijnen_Analysis(SumtrixLib::Sumtrix& lib, const std::vector<double>& XArray, const std::vector<double>& YArray,
-                         std::int32_t n, const std::vector<double>& SigX, DifferenceFit& fit, double r,
-                         double corrprobt, ReportText& T, const QString& mainCaption);
+XYPlot Kleijnen_Analysis(SumtrixLib::Sumtrix& lib, const SumtrixLib::BoundedArray<double>& X,
+                         const SumtrixLib::BoundedArray<double>& Y, std::int32_t n,
+                         const SumtrixLib::BoundedArray<double>& SigX, DifferenceFit& fit, double r, double corrprobt,
+                         ReportText& T, const QString& mainCaption);
 
-XYPlot Bland_Altman_Analysis(SumtrixLib::Sumtrix& lib, const std::vector<double>& XArray,
-                             const std::vector<double>& YArray, std::int32_t n, const std::vector<double>& SigX,
-                             DifferenceFit& fit, ReportText& T, const QString& mainCaption);
+XYPlot Bland_Altman_Analysis(SumtrixLib::Sumtrix& lib, const SumtrixLib::BoundedArray<double>& X,
+                             const SumtrixLib::BoundedArray<double>& Y, std::int32_t n,
+                             const SumtrixLib::BoundedArray<double>& SigX, DifferenceFit& fit, ReportText& T,
+                             const QString& mainCaption);

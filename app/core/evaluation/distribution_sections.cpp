@@ -6,6 +6,7 @@
 #include "SumtrixLib/Sumtrix.hpp"
 #include "core/evaluation/normality_test.hpp"
 #include "core/evaluation/report_sections.hpp"
+#include "core/evaluation/run_together.hpp"
 
 using SumtrixLib::BoundedArray;
 
@@ -18,22 +19,32 @@ void writeDistributionSection(EvaluationContext& ctx)
     report.comment(QStringLiteral(".SW is the Shapiro-Wilk's W-value (0 to 1) that measures normal distribution in which small values lead"));
     report.comment(QStringLiteral(" to the rejection of the null hypothesis of normality"));
 
-    BoundedArray<double> a(0, n);
-    for (const auto& [values, name] : {std::pair{&data.X, "X"}, std::pair{&data.Y, "Y"}}) {
-        const auto [SW, ProbSW] = shapiroWilk(ctx.lib, *values, n, a);
+    // The four tests at the same time, each with arrays of its own.
+    std::pair<double, double> swX, swY;
+    QString blockX, blockY;
+    runTogether({[&] {
+                     BoundedArray<double> a(0, n);
+                     swX = shapiroWilk(ctx.lib, data.X, n, a);
+                 },
+                 [&] {
+                     BoundedArray<double> a(0, n);
+                     swY = shapiroWilk(ctx.lib, data.Y, n, a);
+                 },
+                 [&] { blockX = NormalityTest(ctx.lib, data.X, n, 2, false); },
+                 [&] { blockY = NormalityTest(ctx.lib, data.Y, n, 2, false); }});
+    for (const auto& [sw, name] : {std::pair{&swX, "X"}, std::pair{&swY, "Y"}})
         report.line(QStringLiteral("SW's W-value for normality for %1 (P-value < W) : ").arg(QLatin1String(name))
-                    + withP(F(SW, 10, 5), FP(ProbSW, 10, 5)));
-    }
+                    + withP(F(sw->first, 10, 5), FP(sw->second, 10, 5)));
 
     report.newLine();
     report.underlined(QStringLiteral("Empiriral Distribution Function for Normality"), QLatin1Char('='));
     report.line(QStringLiteral("Predicted values (X):"));
-    report.append(NormalityTest(ctx.lib, data.X, n, 2, false));
+    report.append(blockX);
     report.newLine();
     report.newLine();
     report.line(QStringLiteral("Observed values (Y):"));
     // The block ends without a line break; the next heading supplies it.
-    report.append(NormalityTest(ctx.lib, data.Y, n, 2, false));
+    report.append(blockY);
 }
 
 void writeMomentsSection(EvaluationContext& ctx)
@@ -42,7 +53,6 @@ void writeMomentsSection(EvaluationContext& ctx)
         double ave = NotComputed, med = NotComputed, adev = NotComputed, sdev = NotComputed, Var = NotComputed,
                skew = NotComputed, kurt = NotComputed, Min = NotComputed, Max = NotComputed;
     };
-    RunResults& res = ctx.results;
     const std::int32_t n = ctx.data.N;
     auto moments = [&](const BoundedArray<double>& data) {
         Moments m;
@@ -55,10 +65,8 @@ void writeMomentsSection(EvaluationContext& ctx)
     const Moments y = moments(ctx.data.Y);
     // From here on the later sections read these means and variances. Where
     // the moments could not be computed they keep the regression step's.
-    for (const auto& [to, from] : {std::pair{&res.MeanX, x.ave}, std::pair{&res.VarX, x.Var},
-                                   std::pair{&res.MeanY, y.ave}, std::pair{&res.VarY, y.Var}})
-        if (!std::isnan(from))
-            *to = from;
+    ctx.replaceMoments(x.ave, x.Var, y.ave, y.Var);
+    const SharedMoments& res = ctx.moments();
 
     ReportText& report = ctx.report;
     report.heading(QStringLiteral("MOMENT ANALYSES (Neter et al., 1996)"));
@@ -83,10 +91,11 @@ void writeRobustStatisticsSection(EvaluationContext& ctx)
     const std::int32_t n = ctx.data.N;
     const BoundedArray<double>& X = ctx.data.X;
     const BoundedArray<double>& Y = ctx.data.Y;
-    const double SnX = computed([&] { return ctx.lib.Robust_Sn(X, n); });
-    const double QnX = computed([&] { return ctx.lib.Robust_Qn(X, n); });
-    const double SnY = computed([&] { return ctx.lib.Robust_Sn(Y, n); });
-    const double QnY = computed([&] { return ctx.lib.Robust_Qn(Y, n); });
+    double SnX = NotComputed, QnX = NotComputed, SnY = NotComputed, QnY = NotComputed;
+    runTogether({[&] { SnX = computed([&] { return ctx.lib.Robust_Sn(X, n); }); },
+                 [&] { QnX = computed([&] { return ctx.lib.Robust_Qn(X, n); }); },
+                 [&] { SnY = computed([&] { return ctx.lib.Robust_Sn(Y, n); }); },
+                 [&] { QnY = computed([&] { return ctx.lib.Robust_Qn(Y, n); }); }});
 
     ReportText& report = ctx.report;
     report.heading(QStringLiteral("ROBUST STATISTICS (Croux and Rousseeuw , 1992; Rousseeuw and Croux, 1993)"));

@@ -50,7 +50,8 @@ QString percentLine(const QString& label, double value, double mean, const char*
 
 void writeDiverseMeasuresSection(EvaluationContext& ctx)
 {
-    const RunResults& res = ctx.results;
+    const RegressionFit& res = ctx.fit;
+    const SharedMoments& m = ctx.moments();
     const BoundedArray<double>& X = ctx.data.X;
     const BoundedArray<double>& Y = ctx.data.Y;
     const Test sameVar = runTest(ctx, &Sumtrix::STAT_TTESTSameVar, Y, X);
@@ -76,8 +77,8 @@ void writeDiverseMeasuresSection(EvaluationContext& ctx)
     if (report.comments() && !std::isnan(res.mb))
         mbLine += res.mb > 0 ? QStringLiteral(" !! Model underprediction !!") : QStringLiteral(" !! Model overprediction !!");
     report.line(mbLine + QStringLiteral(" (Cochran and Cox, 1954)"));
-    report.line(percentLine(QStringLiteral("Mean Bias, ") + ofX, res.mb, res.MeanX, zeroX));
-    report.line(percentLine(QStringLiteral("Mean Bias, ") + ofY, res.mb, res.MeanY, zeroY));
+    report.line(percentLine(QStringLiteral("Mean Bias, ") + ofX, res.mb, m.MeanX, zeroX));
+    report.line(percentLine(QStringLiteral("Mean Bias, ") + ofY, res.mb, m.MeanY, zeroY));
     report.line(testLine(QStringLiteral("H0: VarY = VarX, F-value"), f));
     report.line(testLine(QStringLiteral("H0: MB = 0, T-value (same var.)"), sameVar));
     report.line(testLine(QStringLiteral("H0: MB = 0, T-value (diff. var.)"), diffVar));
@@ -85,8 +86,8 @@ void writeDiverseMeasuresSection(EvaluationContext& ctx)
     report.line(testLine(QStringLiteral("H0: MB = 0, T-value (paired diff.)"), diffPaired));
     report.newLine();
     report.line(field(QStringLiteral("Mean Absolute Error |Y - X| (MAE)"), L, F(res.MAE, 10, 5)));
-    report.line(percentLine(QStringLiteral("MAE, ") + ofX, res.MAE, res.MeanX, zeroX));
-    report.line(percentLine(QStringLiteral("MAE, ") + ofY, res.MAE, res.MeanY, zeroY));
+    report.line(percentLine(QStringLiteral("MAE, ") + ofX, res.MAE, m.MeanX, zeroX));
+    report.line(percentLine(QStringLiteral("MAE, ") + ofY, res.MAE, m.MeanY, zeroY));
     report.line(field(QStringLiteral("MA%E, |Y - X|/Y"), L, F(res.pMAE, 10, 5)));
     report.newLine();
     const QString sources = QStringLiteral(" (Loague and Green, 1991; Zacharias et al., 1996)");

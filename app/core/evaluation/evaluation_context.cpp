@@ -51,12 +51,10 @@ double twoSidedP(SumtrixLib::Sumtrix& lib, double t, double df)
     });
 }
 
-SumtrixLib::BoundedArray<double> toArray(const std::vector<double>& v)
+void EvaluationContext::replaceMoments(double MeanX, double VarX, double MeanY, double VarY)
 {
-    return SumtrixLib::BoundedArray<double>(0, std::vector<double>(v));
-}
-
-std::vector<double> toVector(const SumtrixLib::BoundedArray<double>& a)
-{
-    return a.data();
+    for (const auto& [to, from] : {std::pair{&m_moments.MeanX, MeanX}, std::pair{&m_moments.VarX, VarX},
+                                   std::pair{&m_moments.MeanY, MeanY}, std::pair{&m_moments.VarY, VarY}})
+        if (!std::isnan(from))
+            *to = from;
 }

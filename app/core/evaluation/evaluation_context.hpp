@@ -1,9 +1,12 @@
 #pragma once
-// What the sections of one evaluation run share: the used rows, the
-// settings, the fitted line and the values the regression step computes
-// for everyone (RunResults), the library object, the random source, the
+// What the sections of one evaluation run share, by owner: the used rows
+// and the settings; the fit of the regression step, computed once before
+// the sections and only read by them; the means and variances they share,
+// which the moments section alone replaces; the diagnostics of every row,
+// computed when first read; the library object, the random source, the
 // dataset for values written back, the acceptance limits kept between
 // runs, the report being written and the requests for the window.
+// Anything else a section computes stays in the section.
 
 #include <QList>
 #include <QString>
@@ -13,6 +16,7 @@
 #include <initializer_list>
 #include <limits>
 #include <optional>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -29,9 +33,17 @@ class Sumtrix;
 }
 class RandomSource;
 
-// The used rows, arrays indexed 1..N (element 0 is 0). They are the
-// library's arrays as they stand: sections hand them to library calls
-// directly, without a copy.
+// The evaluation's arrays are the library's, indexed 0..N (element 0 is
+// 0): sections hand them to library calls as they are. Code that only
+// reads their values takes a view of them (a std::vector of the same
+// indexes converts to one too).
+using ArrayView = std::span<const double>;
+inline ArrayView view(const SumtrixLib::BoundedArray<double>& a)
+{
+    return a.data();
+}
+
+// The used rows.
 struct EvaluationData {
     int N = 0;
     SumtrixLib::BoundedArray<double> X, SDX, Y, SDY;   // 0..N
@@ -42,63 +54,90 @@ struct EvaluationData {
 // the report prints it as "n/a".
 inline constexpr double NotComputed = std::numeric_limits<double>::quiet_NaN();
 
-// What the regression step computes once for all later sections. A value
-// stays NotComputed when the step that sets it fails, and so are values
-// that the chosen method does not compute at all (siga, sigb and Q of the
-// least-absolute-deviation line, the six lines outside least squares).
-// Per-row arrays hold 0..N (element 0 is 0).
-struct RunResults {
+// The line and the means the regression step computed its residues of, and
+// whether it could (the residues and MSE were computed): the diagnostics of
+// every row are those of this line.
+struct ResidualLine {
+    double a = 0, b = 0, VarX = 0, MeanX = 0, MeanY = 0;
+    bool stands = false;
+};
+
+// What the regression step computes once for all sections, which only read
+// it. A value stays NotComputed when the step that sets it fails, and so are
+// values that the chosen method does not compute at all (siga, sigb and Q of
+// the least-absolute-deviation line, abdev of the others, the six lines
+// outside least squares).
+struct RegressionFit {
     double a = 0, b = 0, siga = 0, sigb = 0, chi2 = 0, Q = 0, abdev = 0;
     std::array<double, 7> intercept{}, slope{}, sigintercept{}, sigslope{};   // 1..6
-    double MeanX = 0, MeanY = 0, VarX = 0, VarY = 0, MeanXY = 0, VarXY = 0, CoVarXY = 0;
     double MSE = 0;
     double ResistantR2 = 0, AdjResistantR2 = 0;
     double r2 = 0, mb = 0, MAE = 0, pMAE = 0, MSEP = 0, VarMSEP = 0, MEF = 0, MxE = 0, CD = 0;
     std::array<double, 6> MSEPComp{};                                          // 1..5
-    double r = 0, t = 0, ProbT = 0, Adjr2 = 0, z = 0;
+    double r = 0, t = 0, ProbT = 0, Adjr2 = 0;                                 // Pearson's r and its test
+    ResidualLine residualLine;
 };
 
-// The diagnostics of every used row (STAT_Residue), 0..N (element 0 is 0).
+// The means and variances that the sections share: the regression step's,
+// until the moments section puts its own of X and Y in their place.
+struct SharedMoments {
+    double MeanX = 0, MeanY = 0, VarX = 0, VarY = 0, MeanXY = 0, VarXY = 0, CoVarXY = 0;
+};
+
+// The regression step (regression_sections.cpp): fits the line by `method`
+// and computes the values every section reads.
+struct RegressionStep {
+    RegressionFit fit;
+    SharedMoments moments;
+};
+RegressionStep computeRegression(SumtrixLib::Sumtrix& lib, const EvaluationData& data, RegressionMethod method);
+
+// The diagnostics of every used row (STAT_Residue), the library's arrays
+// 0..N (element 0 is 0).
 struct ResidualRows {
-    std::vector<double> Deviation, Pred, Residue, SEr, StdtRes, RStdtRes, h, Cook, DFFITS, NormalResidue, PRESS,
-        SemiStdtRes, WtDev;
+    SumtrixLib::BoundedArray<double> Deviation, Pred, Residue, SEr, StdtRes, RStdtRes, h, Cook, DFFITS,
+        NormalResidue, PRESS, SemiStdtRes, WtDev;
 };
 
-// The line and the means the regression step computed its residues of:
-// a later section may put another line into RunResults (the residue
-// regression), the diagnostics stay those of this one.
-struct ResidualLine {
-    double a = 0, b = 0, VarX = 0, MeanX = 0, MeanY = 0;
-    bool stands = false;                // the residues and MSE were computed
-};
+class EvaluationContext {
+public:
+    EvaluationContext(const EvaluationSettings& settings, const EvaluationData& data, RegressionMethod method,
+                      SumtrixLib::Sumtrix& lib, RandomSource& random, DataMatrix& matrix, AcceptanceLimits& limits,
+                      const RegressionStep& regression)
+        : settings(settings), data(data), method(method), lib(lib), random(random), matrix(matrix), limits(limits),
+          fit(regression.fit), m_moments(regression.moments)
+    {
+    }
 
-struct EvaluationContext {
     const EvaluationSettings& settings;
     const EvaluationData& data;
-    RegressionMethod method;            // the fit in use, after the notices
+    const RegressionMethod method;      // the fit in use, after the notices
     SumtrixLib::Sumtrix& lib;
     RandomSource& random;
     // The dataset: sections that write values back into the sheet (ranks)
     // change it here and ask the window to show the cells again.
     DataMatrix& matrix;
-    int gridRows;                       // the sheet's row count, header row included
     AcceptanceLimits& limits;           // program-wide, kept between runs
+    const RegressionFit fit;
+    int gridRows = 0;                   // the sheet's row count, header row included
     QString mainCaption;                // the main window's caption
     QString dataFileName;
     bool batchMode = false;             // a command-line run: nobody waits at the screen
-    QString reportHeader{};             // the report's opening block; side windows start with it too
-    RunResults results{};
-    ReportText report{};
-    QList<RunRequest> requests{};       // for the window, in the order it is to carry them out
+    QString reportHeader;               // the report's opening block; side windows start with it too
+    ReportText report;
+    QList<RunRequest> requests;         // for the window, in the order it is to carry them out
     // Shows the name of a step under way on the status line; may be empty.
-    std::function<void(const QString&)> status{};
-    ResidualLine residualLine{};        // set by the regression step
-    // Computed when a section first reads them (rows()).
-    mutable std::optional<ResidualRows> residualRows{};
+    std::function<void(const QString&)> status;
 
-    // The diagnostics of every used row: a run whose sections read none of
-    // them does not compute or hold them. All NotComputed when the
-    // regression step's residues did not stand.
+    const SharedMoments& moments() const { return m_moments; }
+    // The moments section's means and variances of X and Y in place of the
+    // regression step's; one that could not be computed (NotComputed)
+    // leaves the one before.
+    void replaceMoments(double MeanX, double VarX, double MeanY, double VarY);
+
+    // The diagnostics of every used row, computed when a section first reads
+    // them: a run whose sections read none of them does not hold them. All
+    // NotComputed when the regression step's residues did not stand.
     const ResidualRows& rows() const;
 
     void request(RunRequest r) { requests.append(std::move(r)); }
@@ -110,6 +149,10 @@ struct EvaluationContext {
     // The caption of a window of the run: "Results - ", "Deviation Analyses - "
     // ... followed by the main window's caption.
     QString windowCaption(const QString& prefix) const { return prefix + mainCaption; }
+
+private:
+    SharedMoments m_moments;
+    mutable std::optional<ResidualRows> m_residualRows;
 };
 
 // Runs one step of the run: a failing library call or arithmetic error ends
@@ -145,8 +188,4 @@ double ratio(double num, double den);
 // 1 - STAT_PROBST(t, df, two tails); NotComputed when t is not computed or
 // the probability cannot be formed.
 double twoSidedP(SumtrixLib::Sumtrix& lib, double t, double df);
-
-// The library's arrays from and to the run's vectors (same indexes).
-SumtrixLib::BoundedArray<double> toArray(const std::vector<double>& v);
-std::vector<double> toVector(const SumtrixLib::BoundedArray<double>& a);
 

@@ -2,7 +2,6 @@
 // of the report, and the walk over the section table.
 #include "core/evaluation/evaluation_run.hpp"
 
-#include <QLocale>
 
 #include <cmath>
 #include <new>
@@ -10,7 +9,6 @@
 #include "core/data_sheet.hpp"
 #include "core/evaluation/report_sections.hpp"
 #include "core/kve_code.hpp"
-#include "core/program_info.hpp"
 #include "core/random_source.hpp"
 #include "core/sumtrix_instance.hpp"
 
@@ -138,19 +136,20 @@ EvaluationData gatherEvaluationData(const DataMatrix& matrix, int gridRows, bool
 
 QString buildReportHeader(const QString& dataFileName, const QDateTime& now)
 {
-    QString first = QStringLiteral("KVE v. ") + ProgramVersionText();
+    // The dataset's name in brackets, centred in 80 characters; a long one
+    // keeps its end.
     const QString t = KVECode::GetFileName(dataFileName);
+    QString title;
     if (t.size() > 77) {
-        first += QStringLiteral(" [...") + t.right(73) + QStringLiteral("] ");
+        title = QStringLiteral(" [...") + t.right(73) + QStringLiteral("] ");
     } else if (t.isEmpty()) {
         const int k = (80 - 8) / 2;
-        first += QString(k, QLatin1Char(' ')) + QStringLiteral("[UNTITLED]") + QString(k, QLatin1Char(' '));
+        title = QString(k, QLatin1Char(' ')) + QStringLiteral("[UNTITLED]") + QString(k, QLatin1Char(' '));
     } else {
         const int k = static_cast<int>((80 - t.size()) / 2);
-        first += QString(k, QLatin1Char(' ')) + QLatin1Char('[') + t + QLatin1Char(']') + QString(k, QLatin1Char(' '));
+        title = QString(k, QLatin1Char(' ')) + QLatin1Char('[') + t + QLatin1Char(']') + QString(k, QLatin1Char(' '));
     }
-    first += QLocale().toString(now, QStringLiteral("dd-MMM-yyyy hh:mm:ss"));
-    return first + QStringLiteral("\r\n") + QString(first.size(), QLatin1Char('.')) + QStringLiteral("\r\n\r\n");
+    return reportHeader(title, now);
 }
 
 EvaluationOutcome runEvaluation(DataMatrix& matrix, const EvaluationInput& input)
@@ -205,21 +204,15 @@ EvaluationOutcome runEvaluation(DataMatrix& matrix, const EvaluationInput& input
     if (!input.random)
         clockSeeded.emplace(SeededRandomSource::clockSeed());
     RandomSource& random = input.random ? *input.random : *clockSeeded;
-    EvaluationContext ctx{.settings = s,
-                          .data = data,
-                          .method = method,
-                          .lib = sumtrix(),
-                          .random = random,
-                          .matrix = matrix,
-                          .gridRows = input.gridRows,
-                          .limits = out.limits,
-                          .mainCaption = input.mainCaption,
-                          .dataFileName = input.dataFileName,
-                          .batchMode = input.batchMode};
-    ctx.requests = requests;
-    ctx.status = input.status;
     try {
-        computeRegression(ctx);
+        EvaluationContext ctx(s, data, method, sumtrix(), random, matrix, out.limits,
+                              computeRegression(sumtrix(), data, method));
+        ctx.gridRows = input.gridRows;
+        ctx.mainCaption = input.mainCaption;
+        ctx.dataFileName = input.dataFileName;
+        ctx.batchMode = input.batchMode;
+        ctx.requests = requests;
+        ctx.status = input.status;
         ctx.reportHeader = buildReportHeader(input.dataFileName, input.now);
         ctx.report.setComments(s.comments);
         ctx.report.append(ctx.reportHeader);
@@ -231,6 +224,23 @@ EvaluationOutcome runEvaluation(DataMatrix& matrix, const EvaluationInput& input
                 showStatus(input, QString::fromUtf8(section.status));
             step([&] { section.write(ctx); });
         }
+        out.ran = true;
+        out.caption = ctx.windowCaption(QStringLiteral("Results - "));
+        out.header = ctx.reportHeader;
+        out.requests = ctx.requests;
+        if (!input.utf8Only) {
+            out.report = ctx.report.text();
+            for (RunRequest& r : out.requests) {
+                if (auto* show = std::get_if<RunRequests::ShowReport>(&r))
+                    show->text = QString::fromUtf8(show->utf8);
+                else if (auto* side = std::get_if<RunRequests::ShowSideWindow>(&r))
+                    side->text = QString::fromUtf8(side->utf8);
+            }
+        }
+        // The shared mean feeds the percentage bands; one that could not be
+        // computed leaves the last one.
+        if (std::isfinite(ctx.moments().MeanY))
+            out.MeanY = ctx.moments().MeanY;
     } catch (const std::bad_alloc&) {
         // Not a step that failed: the report would lack whatever did not fit.
         out.refusal = QStringLiteral("There is not enough memory to complete the evaluation.");
@@ -239,16 +249,6 @@ EvaluationOutcome runEvaluation(DataMatrix& matrix, const EvaluationInput& input
         showStatus(input, QString());
         return out;
     }
-
-    out.ran = true;
-    out.caption = ctx.windowCaption(QStringLiteral("Results - "));
-    out.header = ctx.reportHeader;
-    out.report = ctx.report.text();
-    out.requests = ctx.requests;
-    // The shared mean feeds the percentage bands; one that could not be
-    // computed leaves the last one.
-    if (std::isfinite(ctx.results.MeanY))
-        out.MeanY = ctx.results.MeanY;
     showStatus(input, QString());
     return out;
 }

@@ -31,6 +31,10 @@ struct EvaluationInput {
     QDateTime now;                        // the clock's reading for the header
     AcceptanceLimits limits;              // as the last run or the residual panel left them
     RandomSource* random = nullptr;       // nullptr: one seeded from the clock
+    // The report and the side windows' texts in UTF-8 alone (the requests'
+    // utf8), without QString copies: the main window's run, where the texts
+    // of a million rows would take twice their size again.
+    bool utf8Only = false;
     // Shows the name of the step under way (the status line); an empty
     // text hides it. May be empty.
     std::function<void(const QString&)> status;
@@ -43,7 +47,7 @@ struct EvaluationOutcome {
     // error box, a command line as its reason.
     QString refusal;
     QString caption;                      // "Results - " + the main window's caption
-    QString report;                       // the whole report text
+    QString report;                       // the whole report text (empty with utf8Only)
     QString header;                       // the report's opening block
     QList<RunRequest> requests;
     std::optional<double> MeanY;          // written back into the program's state

@@ -37,7 +37,7 @@ void RatioAnalysis(SumtrixLib::Sumtrix& lib, const BoundedArray<double>& X, cons
 
 void writeIndexSection(EvaluationContext& ctx)
 {
-    const RunResults& res = ctx.results;
+    const SharedMoments& res = ctx.moments();
     const std::int32_t N = ctx.data.N;
     ReportText& report = ctx.report;
     report.heading(QStringLiteral("INDEX ANALYSIS"));

@@ -3,6 +3,7 @@
 // bootstrap over random sub-samples of the used rows.
 #include "core/evaluation/msep_sections.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 #include "SumtrixLib/Sumtrix.hpp"
@@ -23,7 +24,7 @@ constexpr int DefaultSizePercent = 20;
 void writeMsepSection(EvaluationContext& ctx)
 {
     ReportText& report = ctx.report;
-    const RunResults& res = ctx.results;
+    const RegressionFit& res = ctx.fit;
     const double MSEP = res.MSEP;
     report.heading(QStringLiteral("MEAN SQUARE ERROR OF PREDICTION (Bibby and Toutenburg, 1977)"));
     report.line(QStringLiteral("Mean Square Error of Prediction    : ") + F(MSEP, 11, 5));
@@ -59,8 +60,7 @@ void writeMsepSection(EvaluationContext& ctx)
 }
 
 BootstrapResult BootstrapMSEP(SumtrixLib::Sumtrix& lib, RandomSource& random, std::int32_t subsamples, double Prop,
-                              const std::vector<double>& XArray, const std::vector<double>& YArray, double MeanX,
-                              double MeanY)
+                              ArrayView XArray, ArrayView YArray, double MeanX, double MeanY)
 {
     BootstrapResult out;
     const auto n = static_cast<std::int32_t>(XArray.size()) - 1;
@@ -70,13 +70,22 @@ BootstrapResult BootstrapMSEP(SumtrixLib::Sumtrix& lib, RandomSource& random, st
     // large once.
     BoundedArray<double> subX(0, n), subY(0, n);
     BoundedArray<double> msep(0, subsamples), varMsep(0, subsamples), comp(0, 5);
+    // The draws come in blocks, in the order one draw per point would take.
+    std::vector<double> draws(static_cast<std::size_t>(std::min<std::int32_t>(n, 1 << 14)));
+    double* const sx = subX.data().data();
+    double* const sy = subY.data().data();
     for (std::int32_t j = 1; j <= subsamples; ++j) {
         std::int32_t i = 0;
-        for (std::int32_t d = 1; d <= n; ++d) {
-            if (100.0 * random.nextUniform() <= Prop) {
-                ++i;
-                subX(i) = XArray[static_cast<std::size_t>(d)];
-                subY(i) = YArray[static_cast<std::size_t>(d)];
+        for (std::int32_t from = 1; from <= n; from += static_cast<std::int32_t>(draws.size())) {
+            const std::int32_t count = std::min<std::int32_t>(n - from + 1, static_cast<std::int32_t>(draws.size()));
+            random.nextUniforms(draws.data(), static_cast<std::size_t>(count));
+            // Each point is written to the next place and kept there when
+            // drawn (before point d at most d - 1 are kept: the place is in
+            // the arrays).
+            for (std::int32_t k = 0; k < count; ++k) {
+                sx[i + 1] = XArray[static_cast<std::size_t>(from + k)];
+                sy[i + 1] = YArray[static_cast<std::size_t>(from + k)];
+                i += 100.0 * draws[static_cast<std::size_t>(k)] <= Prop ? 1 : 0;
             }
         }
         if (i == 0)
@@ -139,8 +148,8 @@ void writeMsepBootstrapSection(EvaluationContext& ctx)
         return;
     }
     const BootstrapResult bs =
-        BootstrapMSEP(ctx.lib, ctx.random, static_cast<std::int32_t>(std::nearbyint(count)), pct, toVector(d.X), toVector(d.Y),
-                      ctx.results.MeanX, ctx.results.MeanY);
+        BootstrapMSEP(ctx.lib, ctx.random, static_cast<std::int32_t>(std::nearbyint(count)), pct, view(d.X), view(d.Y),
+                      ctx.moments().MeanX, ctx.moments().MeanY);
     report.line(QStringLiteral("Sub-samples           : ") + F(count, 20, 5));
     report.line(QStringLiteral("Size                  : ") + F(size, 20, 5));
     report.line(QStringLiteral("Mean MSEP             : ") + F(bs.BSMSEP, 20, 5));

@@ -7,6 +7,7 @@
 
 #include "SumtrixLib/Sumtrix.hpp"
 #include "core/evaluation/report_sections.hpp"
+#include "core/evaluation/run_together.hpp"
 
 using SumtrixLib::BoundedArray;
 
@@ -55,10 +56,28 @@ void writeRankSection(EvaluationContext& ctx)
     BoundedArray<double> wksp1(0, N), wksp2(0, N), idx(0, N);
     double D = NotComputed, zd = NotComputed, ProbD = NotComputed, rs = NotComputed, t = NotComputed,
            Probrs = NotComputed;
-    const bool ranked = libraryStep({&D, &zd, &ProbD, &rs, &t, &Probrs}, [&] {
-        lib.Rank_Spearman(X, Y, N, wksp1, ctx.settings.sheet.invertRanksX, wksp2, ctx.settings.sheet.invertRanksY, idx,
-                          D, zd, ProbD, rs, t, Probrs);
-    });
+    bool ranked = false;
+    double tau = NotComputed, z = NotComputed, ProbZ = NotComputed;
+    double KS = NotComputed, en = NotComputed, ProbKS = NotComputed;
+    double MW = NotComputed, rv = NotComputed, Var = NotComputed, sig = NotComputed;
+    // The four statistics at the same time: each call writes its own.
+    runTogether({[&] {
+                     ranked = libraryStep({&D, &zd, &ProbD, &rs, &t, &Probrs}, [&] {
+                         lib.Rank_Spearman(X, Y, N, wksp1, ctx.settings.sheet.invertRanksX, wksp2,
+                                           ctx.settings.sheet.invertRanksY, idx, D, zd, ProbD, rs, t, Probrs);
+                     });
+                 },
+                 [&] { libraryStep({&tau, &z, &ProbZ}, [&] { lib.Rank_Kendall(X, Y, N, tau, z, ProbZ); }); },
+                 [&] {
+                     libraryStep({&KS, &en, &ProbKS},
+                                 [&] { lib.STAT_KolmogorovSmirnov2(X, X.ubound(), Y, Y.ubound(), KS, en, ProbKS); });
+                 },
+                 [&] {
+                     libraryStep({&MW, &rv, &Var, &sig}, [&] {
+                         bool larger = false;
+                         lib.STAT_MannWhitney(X, Y, MW, rv, Var, sig, larger);
+                     });
+                 }});
     // Without a coefficient its test is none either (all ranks tied).
     if (std::isnan(rs))
         t = Probrs = NotComputed;
@@ -74,20 +93,8 @@ void writeRankSection(EvaluationContext& ctx)
         report.newLine();
     report.line(rankLine("Spearman's r", F(rs, 10, 5), "H0: r = 0, T-value (P-value)", t, Probrs));
     report.line(rankLine("D", F(D, 10, 1), "H0: D = 0, Z-value (P-value)", zd, ProbD));
-
-    double tau = NotComputed, z = NotComputed, ProbZ = NotComputed;
-    libraryStep({&tau, &z, &ProbZ}, [&] { lib.Rank_Kendall(X, Y, N, tau, z, ProbZ); });
     report.line(rankLine("Tau", F(tau, 10, 5), "H0: Tau = 0, Z-value (P-value)", z, ProbZ));
-
-    double KS = NotComputed, en = NotComputed, ProbKS = NotComputed;
-    libraryStep({&KS, &en, &ProbKS}, [&] { lib.STAT_KolmogorovSmirnov2(X, X.ubound(), Y, Y.ubound(), KS, en, ProbKS); });
     report.line(rankLine("KS", F(KS, 10, 5), "H0: dX = dY, N-value (P-value)", en, ProbKS));
-
-    double MW = NotComputed, rv = NotComputed, Var = NotComputed, sig = NotComputed;
-    libraryStep({&MW, &rv, &Var, &sig}, [&] {
-        bool larger = false;
-        lib.STAT_MannWhitney(X, Y, MW, rv, Var, sig, larger);
-    });
     report.line(rankLine("Mann-Whitney", F(MW, 10, 5), "H0: WD = 0, Z-value (1-sided P-value)", rv, sig));
 
     if (!ranked)

@@ -33,28 +33,33 @@ void copyLines(std::array<double, 7>& to, const BoundedArray<double>& from, bool
 // Each library call writes its results through libraryStep: what a call
 // could not compute prints "n/a". Values the chosen method does not compute
 // at all are NotComputed too and print "n/a" rather than a 0 that reads as
-// a result: siga, sigb and Q of the least-absolute-deviation line, abdev of
-// the others, the six lines outside least squares.
-void computeRegression(EvaluationContext& ctx)
+// a result: siga, sigb and Q of the least-absolute-deviation line, Q of the
+// unweighted least-squares line, abdev of the others, the six lines outside
+// least squares.
+RegressionStep computeRegression(SumtrixLib::Sumtrix& lib, const EvaluationData& data, RegressionMethod method)
 {
-    SumtrixLib::Sumtrix& lib = ctx.lib;
-    RunResults& res = ctx.results;
+    RegressionStep step;
+    RegressionFit& res = step.fit;
+    SharedMoments& m = step.moments;
     res.abdev = res.siga = res.sigb = res.Q = NotComputed;
     for (auto* lines : {&res.intercept, &res.slope, &res.sigintercept, &res.sigslope})
         lines->fill(NotComputed);
-    const EvaluationData& data = ctx.data;
     const std::int32_t n = data.N;
     const BoundedArray<double>& X = data.X;
     const BoundedArray<double>& Y = data.Y;
     const BoundedArray<double>& SDX = data.SDX;
     const BoundedArray<double>& SDY = data.SDY;
 
-    switch (ctx.method) {
+    switch (method) {
     case RegressionMethod::LeastSquares: {
         libraryStep({&res.a, &res.b, &res.siga, &res.sigb, &res.chi2, &res.Q}, [&] {
             std::int32_t mwt = 0;
             lib.Reg_FitXY(X, Y, n, SDX, mwt, res.a, res.b, res.siga, res.sigb, res.chi2, res.Q);
         });
+        // Without measurement errors there is nothing to judge chi² against:
+        // the unweighted fit sets Q to 1 by convention, which would read as a
+        // believable fit, so Q stays not computed.
+        res.Q = NotComputed;
         // The intercepts' variances are added onto what the array holds.
         BoundedArray<double> ic(0, 6), sl(0, 6), sic(0, 6), ssl(0, 6);
         for (int i = 1; i <= 6; ++i)
@@ -82,93 +87,92 @@ void computeRegression(EvaluationContext& ctx)
     }
 
     // The covariance is added onto what CoVarXY holds.
-    res.CoVarXY = 0;
-    if (!libraryStep({&res.MeanX, &res.MeanY, &res.VarX, &res.VarY, &res.MeanXY, &res.VarXY}, [&] {
+    m.CoVarXY = 0;
+    if (!libraryStep({&m.MeanX, &m.MeanY, &m.VarX, &m.VarY, &m.MeanXY, &m.VarXY}, [&] {
             std::int32_t nn = n;
-            lib.STAT_MeanVarCoVar(X, Y, nn, res.MeanX, res.MeanY, res.VarX, res.VarY, res.MeanXY, res.VarXY,
-                                  res.CoVarXY);
+            lib.STAT_MeanVarCoVar(X, Y, nn, m.MeanX, m.MeanY, m.VarX, m.VarY, m.MeanXY, m.VarXY, m.CoVarXY);
         }))
-        res.CoVarXY = NotComputed;
+        m.CoVarXY = NotComputed;
 
     // The residues and MSE now; the diagnostics of every row when a
     // section reads them (rows()).
     BoundedArray<double> Pred(0, n), Residue(0, n);
     res.MSE = NotComputed;
-    ctx.residualLine = {res.a, res.b, res.VarX, res.MeanX, res.MeanY, false};
-    ctx.residualLine.stands = allComputed({res.a, res.b, res.VarX, res.MeanX, res.MeanY})
+    res.residualLine = {res.a, res.b, m.VarX, m.MeanX, m.MeanY, false};
+    res.residualLine.stands = allComputed({res.a, res.b, m.VarX, m.MeanX, m.MeanY})
                               && libraryStep({&res.MSE}, [&] {
-                                     SumtrixLib::residueFit(res.a, res.b, X, Y, res.VarX, res.MeanX, n, res.MSE, Pred,
+                                     SumtrixLib::residueFit(res.a, res.b, X, Y, m.VarX, m.MeanX, n, res.MSE, Pred,
                                                             Residue);
                                  });
 
     res.ResistantR2 = res.AdjResistantR2 = NotComputed;
-    if (ctx.residualLine.stands && allComputed({res.MeanY}))
+    if (res.residualLine.stands && allComputed({m.MeanY}))
         libraryStep({&res.ResistantR2, &res.AdjResistantR2}, [&] {
-            lib.STAT_ResistantR2(n, Y, res.MeanY, Pred, res.ResistantR2, res.AdjResistantR2);
+            lib.STAT_ResistantR2(n, Y, m.MeanY, Pred, res.ResistantR2, res.AdjResistantR2);
         });
     BoundedArray<double> comp(0, 5);
     for (int i = 1; i <= 5; ++i)
         comp(i) = NotComputed;
     for (double* v : {&res.r2, &res.mb, &res.MAE, &res.pMAE, &res.MSEP, &res.VarMSEP, &res.MEF, &res.MxE, &res.CD})
         *v = NotComputed;
-    const bool measuresStand = allComputed({res.MeanX, res.MeanY})
+    const bool measuresStand = allComputed({m.MeanX, m.MeanY})
                                && libraryStep({&res.r2, &res.mb, &res.MAE, &res.pMAE, &res.MSEP, &res.VarMSEP,
                                                &res.MEF, &res.MxE, &res.CD},
                                               [&] {
-                                                  lib.STAT_ModelMeasures(X, Y, 0, res.MeanX, res.MeanY, res.r2, res.mb,
+                                                  lib.STAT_ModelMeasures(X, Y, 0, m.MeanX, m.MeanY, res.r2, res.mb,
                                                                          res.MAE, res.pMAE, res.MSEP, res.VarMSEP,
                                                                          comp, res.MEF, res.MxE, res.CD);
                                               });
     for (int i = 1; i <= 5; ++i)
         res.MSEPComp[static_cast<std::size_t>(i)] = measuresStand ? comp(i) : NotComputed;
     // Pearson's r² replaces that of the model measures where it is computed.
-    if (!libraryStep({&res.r, &res.t, &res.ProbT, &res.Adjr2, &res.z},
-                     [&] { lib.Rank_Pearson(X, Y, n, res.r, res.t, res.ProbT, res.r2, res.Adjr2, res.z); }))
+    double z = 0;   // Fisher's z of r: no section reads it
+    if (!libraryStep({&res.r, &res.t, &res.ProbT, &res.Adjr2}, [&] {
+            lib.Rank_Pearson(X, Y, n, res.r, res.t, res.ProbT, res.r2, res.Adjr2, z);
+        }))
         res.r2 = NotComputed;
+    return step;
 }
 
 const ResidualRows& EvaluationContext::rows() const
 {
-    if (residualRows)
-        return *residualRows;
+    if (m_residualRows)
+        return *m_residualRows;
     ResidualRows out;
-    std::vector<double>* const rows[] = {&out.Deviation, &out.Pred,    &out.Residue,       &out.SEr,
-                                         &out.StdtRes,   &out.RStdtRes, &out.h,            &out.Cook,
-                                         &out.DFFITS,    &out.NormalResidue, &out.PRESS,   &out.SemiStdtRes,
-                                         &out.WtDev};
+    // The library's arrays are the rows.
+    SumtrixLib::BoundedArray<double>* const rows[] = {&out.Deviation, &out.Pred,    &out.Residue,       &out.SEr,
+                                                      &out.StdtRes,   &out.RStdtRes, &out.h,            &out.Cook,
+                                                      &out.DFFITS,    &out.NormalResidue, &out.PRESS,   &out.SemiStdtRes,
+                                                      &out.WtDev};
     const int n = data.N;
-    // The library's arrays become the rows without a copy.
-    std::array<BoundedArray<double>, std::size(rows)> arrays;
-    for (BoundedArray<double>& a : arrays) {
-        a.redim(0, 0);
-        setRowsNotComputed(a, n);
+    for (SumtrixLib::BoundedArray<double>* a : rows) {
+        a->redim(0, 0);
+        setRowsNotComputed(*a, n);
     }
-    const ResidualLine& line = residualLine;
+    const ResidualLine& line = fit.residualLine;
     double MSE = NotComputed;
     const bool stands = line.stands && libraryStep({&MSE}, [&] {
-        lib.STAT_Residue(line.a, line.b, data.X, data.Y, line.VarX, line.MeanX, line.MeanY, n, MSE, arrays[0],
-                         arrays[1], arrays[2], arrays[3], arrays[4], arrays[5], arrays[6], arrays[7], arrays[8],
-                         arrays[9], arrays[10], arrays[11], arrays[12]);
+        lib.STAT_Residue(line.a, line.b, data.X, data.Y, line.VarX, line.MeanX, line.MeanY, n, MSE, out.Deviation,
+                         out.Pred, out.Residue, out.SEr, out.StdtRes, out.RStdtRes, out.h, out.Cook, out.DFFITS,
+                         out.NormalResidue, out.PRESS, out.SemiStdtRes, out.WtDev);
     });
-    for (std::size_t k = 0; k < std::size(rows); ++k) {
-        if (!stands)
-            setRowsNotComputed(arrays[k], n);
-        *rows[k] = std::move(arrays[k].data());
-    }
+    if (!stands)
+        for (SumtrixLib::BoundedArray<double>* a : rows)
+            setRowsNotComputed(*a, n);
     // With three points the residual of a point left out has n - 3 = 0
     // degrees of freedom: the deleted studentized residual and DFFITS do
     // not exist (the library writes 0).
     if (n == 3)
-        for (std::vector<double>* v : {&out.RStdtRes, &out.DFFITS})
-            std::fill(v->begin() + 1, v->end(), NotComputed);
-    residualRows = std::move(out);
-    return *residualRows;
+        for (SumtrixLib::BoundedArray<double>* a : {&out.RStdtRes, &out.DFFITS})
+            std::fill(a->begin() + 1, a->end(), NotComputed);
+    m_residualRows = std::move(out);
+    return *m_residualRows;
 }
 
 void writeRegressionSection(EvaluationContext& ctx)
 {
     ReportText& report = ctx.report;
-    const RunResults& res = ctx.results;
+    const RegressionFit& res = ctx.fit;
     const int N = ctx.data.N;
     report.firstHeading(QStringLiteral("REGRESSION ANALYSIS: Y = a + b×X (Neter et al., 1996)"));
     report.comment(QStringLiteral(".Pearson's r is a parametric coefficient of correlation that measures the association of two continuous"));
@@ -216,12 +220,13 @@ QString hypothesis(const QString& h0, const QString& statistic)
 void writeParameterTestsSection(EvaluationContext& ctx)
 {
     ReportText& report = ctx.report;
-    const RunResults& res = ctx.results;
+    const RegressionFit& res = ctx.fit;
+    const SharedMoments& m = ctx.moments();
     const EvaluationData& data = ctx.data;
     double FDB = NotComputed, PFDB = NotComputed, FM = NotComputed, PFM = NotComputed;
-    if (allComputed({res.a, res.b, res.MeanX, res.MeanY}))
+    if (allComputed({res.a, res.b, m.MeanX, m.MeanY}))
         libraryStep({&FDB, &PFDB, &FM, &PFM}, [&] {
-            ctx.lib.STAT_SimulFTest(data.X, data.Y, data.N, res.a, res.b, res.MeanX, res.MeanY, FDB, PFDB, FM, PFM);
+            ctx.lib.STAT_SimulFTest(data.X, data.Y, data.N, res.a, res.b, m.MeanX, m.MeanY, FDB, PFDB, FM, PFM);
         });
     const QString t = QStringLiteral("T-value");
     const QString f = QStringLiteral("F-value");
@@ -246,7 +251,7 @@ void writeParameterTestsSection(EvaluationContext& ctx)
 void writeOlsSlsSection(EvaluationContext& ctx)
 {
     ReportText& report = ctx.report;
-    const RunResults& res = ctx.results;
+    const RegressionFit& res = ctx.fit;
     static const char* const labels[] = {
         "OLS (Y/X)/Vertical LS", "OLS (X/Y)/Horizontal LS", "OLS Bisector",
         "Orthogonal/Perpendicular", "Reduced Major Axis", "Mean OLS (Y/X and X/Y)",

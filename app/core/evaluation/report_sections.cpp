@@ -47,8 +47,8 @@ namespace {
 // charts drawn after it come below its row.
 void showReportWindow(EvaluationContext& ctx)
 {
-    ctx.request(RunRequests::ShowReport{ctx.windowCaption(QStringLiteral("Results - ")), ctx.report.text(),
-                                        ctx.batchMode});
+    ctx.request(RunRequests::ShowReport{ctx.windowCaption(QStringLiteral("Results - ")), QString(), ctx.batchMode,
+                                        ctx.report.utf8()});
 }
 
 // The histogram windows open after the residual sections, before the

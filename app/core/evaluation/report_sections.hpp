@@ -11,16 +11,19 @@
 //  1. Write it in a file of its own in this folder, one file per part of
 //     the report (moments_sections.cpp, rank_section.cpp, ...), as a
 //     function `void writeXxxSection(EvaluationContext& ctx)`:
-//     - read the used rows from ctx.data, the fit and the shared values
-//       from ctx.results, the user's choices from ctx.settings;
+//     - read the used rows from ctx.data, the regression's fit from
+//       ctx.fit, the means and variances from ctx.moments(), the
+//       diagnostics of every row from ctx.rows(), the user's choices from
+//       ctx.settings; what a section computes for itself stays in it;
 //     - call the library through ctx.lib, each call inside step(...), so a
 //       failing call skips only itself; a value a step could not compute
 //       starts as NotComputed and prints "n/a";
 //     - write with ctx.report: heading(), comment(), line(field(...)),
 //       columns(), F() and FP() (report_text.hpp);
-//     - values later sections read go into ctx.results (the moments
-//       section's means and variances) or ctx.matrix (the rank columns);
-//       limits kept from run to run into ctx.limits;
+//     - the moments section puts its means and variances in place of the
+//       regression's (ctx.replaceMoments); values for the sheet go into
+//       ctx.matrix (the rank columns); limits kept from run to run into
+//       ctx.limits;
 //     - a side window, a chart or cells the sheet must show again: add the
 //       kind to run_requests.hpp and ctx.request() it; the main window's
 //       Command6_Click carries requests out in order.
@@ -41,11 +44,7 @@ struct ReportSection {
 
 std::span<const ReportSection> reportSections();
 
-// The regression step (regression_sections.cpp): fits the line by the
-// chosen method and computes the values every section reads.
-void computeRegression(EvaluationContext& ctx);
-
 // The factor of the residual plot's vertical axis for the studentized
 // deleted residues of rows 1..N (closing_sections.cpp): 10 x round(50 /
 // their range), or 1 when that is below 10 or there is no range.
-int residualPlotScale(const std::vector<double>& RStdtRes);
+int residualPlotScale(ArrayView RStdtRes);

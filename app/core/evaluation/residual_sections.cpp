@@ -13,6 +13,7 @@
 #include "SumtrixLib/Sumtrix.hpp"
 #include "core/evaluation/normality_test.hpp"
 #include "core/evaluation/report_sections.hpp"
+#include "core/evaluation/run_together.hpp"
 #include "core/kve_code.hpp"
 #include "core/numbered_file.hpp"
 
@@ -26,7 +27,7 @@ enum class Mark { None, Deviation, Residue, DeletedResidue, Leverage, Cook, Dffi
 struct ResidueColumn {
     const char* reportHeader;
     const char* fileHeader;
-    const std::vector<double>& (*values)(const EvaluationContext& ctx);
+    const BoundedArray<double>& (*values)(const EvaluationContext& ctx);
     Mark mark;
 };
 
@@ -34,31 +35,31 @@ struct ResidueColumn {
 // columns offers them). The report and the file head some of them
 // differently; both texts are the established ones.
 const ResidueColumn kColumns[] = {
-    {"X values", "X values", [](const EvaluationContext& c) -> const std::vector<double>& { return c.data.X.data(); }, Mark::None},
-    {"Y values", "Y values", [](const EvaluationContext& c) -> const std::vector<double>& { return c.data.Y.data(); }, Mark::None},
-    {"Deviation", "Deviation", [](const EvaluationContext& c) -> const std::vector<double>& { return c.rows().Deviation; },
+    {"X values", "X values", [](const EvaluationContext& c) -> const BoundedArray<double>& { return c.data.X; }, Mark::None},
+    {"Y values", "Y values", [](const EvaluationContext& c) -> const BoundedArray<double>& { return c.data.Y; }, Mark::None},
+    {"Deviation", "Deviation", [](const EvaluationContext& c) -> const BoundedArray<double>& { return c.rows().Deviation; },
      Mark::Deviation},
-    {"Y Pred.", "Y Pred.", [](const EvaluationContext& c) -> const std::vector<double>& { return c.rows().Pred; },
+    {"Y Pred.", "Y Pred.", [](const EvaluationContext& c) -> const BoundedArray<double>& { return c.rows().Pred; },
      Mark::None},
-    {"Residue", "Y Residue", [](const EvaluationContext& c) -> const std::vector<double>& { return c.rows().Residue; },
+    {"Residue", "Y Residue", [](const EvaluationContext& c) -> const BoundedArray<double>& { return c.rows().Residue; },
      Mark::Residue},
     {"NormRes", "NormRes",
-     [](const EvaluationContext& c) -> const std::vector<double>& { return c.rows().NormalResidue; }, Mark::None},
-    {"SE Res.", "SE Res.", [](const EvaluationContext& c) -> const std::vector<double>& { return c.rows().SEr; },
+     [](const EvaluationContext& c) -> const BoundedArray<double>& { return c.rows().NormalResidue; }, Mark::None},
+    {"SE Res.", "SE Res.", [](const EvaluationContext& c) -> const BoundedArray<double>& { return c.rows().SEr; },
      Mark::None},
     {"SemiStdtR", "SemiStdR",
-     [](const EvaluationContext& c) -> const std::vector<double>& { return c.rows().SemiStdtRes; }, Mark::None},
-    {"StdtRes", "StdRes", [](const EvaluationContext& c) -> const std::vector<double>& { return c.rows().StdtRes; },
+     [](const EvaluationContext& c) -> const BoundedArray<double>& { return c.rows().SemiStdtRes; }, Mark::None},
+    {"StdtRes", "StdRes", [](const EvaluationContext& c) -> const BoundedArray<double>& { return c.rows().StdtRes; },
      Mark::None},
-    {"RStdtRes", "RSdtRed", [](const EvaluationContext& c) -> const std::vector<double>& { return c.rows().RStdtRes; },
+    {"RStdtRes", "RSdtRed", [](const EvaluationContext& c) -> const BoundedArray<double>& { return c.rows().RStdtRes; },
      Mark::DeletedResidue},
-    {"Leverage", "Leverage", [](const EvaluationContext& c) -> const std::vector<double>& { return c.rows().h; },
+    {"Leverage", "Leverage", [](const EvaluationContext& c) -> const BoundedArray<double>& { return c.rows().h; },
      Mark::Leverage},
-    {"Cook'D", "Cook'D", [](const EvaluationContext& c) -> const std::vector<double>& { return c.rows().Cook; },
+    {"Cook'D", "Cook'D", [](const EvaluationContext& c) -> const BoundedArray<double>& { return c.rows().Cook; },
      Mark::Cook},
-    {"DFFITS", "DFFITS", [](const EvaluationContext& c) -> const std::vector<double>& { return c.rows().DFFITS; },
+    {"DFFITS", "DFFITS", [](const EvaluationContext& c) -> const BoundedArray<double>& { return c.rows().DFFITS; },
      Mark::Dffits},
-    {"PRESS", "PRESS", [](const EvaluationContext& c) -> const std::vector<double>& { return c.rows().PRESS; },
+    {"PRESS", "PRESS", [](const EvaluationContext& c) -> const BoundedArray<double>& { return c.rows().PRESS; },
      Mark::None},
 };
 
@@ -78,7 +79,7 @@ void settleLimits(EvaluationContext& ctx)
 {
     AcceptanceLimits& l = ctx.limits;
     SumtrixLib::Sumtrix& lib = ctx.lib;
-    const RunResults& res = ctx.results;
+    const SharedMoments& res = ctx.moments();
     const double N = ctx.data.N;
     const double SE = std::isnan(res.VarY) ? NotComputed : computed([&] { return SumtrixLib::checkedSqrt(res.VarY / N); });
     if (l.DeviationConfidence == 0) {
@@ -188,53 +189,71 @@ bool marked(EvaluationContext& ctx, const CookRule& cook, Mark mark, double v)
     return false;
 }
 
-struct Table {
-    QString header;
-    int width = 0;                        // the rule's length
-    QStringList rows;
-};
-
 // The table of the chosen columns: the report's marks and headers, or the
 // file's (no marks). The row number takes three places below 1,000 rows
 // and as many as N has digits from there on.
-Table residueTable(EvaluationContext& ctx, bool forFile)
-{
-    const int N = ctx.data.N;
-    const int numberWidth = N < 1000 ? 3 : static_cast<int>(QString::number(N).size());
-    std::vector<const ResidueColumn*> shown;
-    for (std::size_t c = 1; c <= 14; ++c)
-        if (ctx.settings.residueColumns[c])
-            shown.push_back(&kColumns[c - 1]);
-
-    Table t;
-    t.width = 10 * static_cast<int>(shown.size()) + numberWidth;
-    t.header = KVECode::AlignText(QStringLiteral("#"), numberWidth, std::int16_t{3}) + QLatin1Char(' ');
-    for (const ResidueColumn* column : shown)
-        t.header += KVECode::AlignText(QString::fromLatin1(forFile ? column->fileHeader : column->reportHeader), 9,
-                                       std::int16_t{3})
-                    + QLatin1Char(' ');
-    t.rows.reserve(N);
-    const CookRule cook(ctx.lib, N);
-    for (int i = 1; i <= N; ++i) {
-        QString row = F(i, numberWidth, 0) + QLatin1Char(' ');
-        for (const ResidueColumn* column : shown) {
-            const double v = column->values(ctx)[static_cast<std::size_t>(i)];
-            row += F(v, 9, 4);
-            row += !forFile && marked(ctx, cook, column->mark, v) ? QLatin1Char('*') : QLatin1Char(' ');
-        }
-        t.rows.append(row);
+class ResidueTable {
+public:
+    ResidueTable(EvaluationContext& ctx, bool forFile) : m_ctx(ctx), m_forFile(forFile)
+    {
+        const int N = ctx.data.N;
+        m_numberWidth = N < 1000 ? 3 : static_cast<int>(QString::number(N).size());
+        for (std::size_t c = 1; c <= 14; ++c)
+            if (ctx.settings.residueColumns[c])
+                m_shown.push_back(&kColumns[c - 1]);
     }
-    return t;
-}
+
+    // The rule's length.
+    int width() const { return 10 * static_cast<int>(m_shown.size()) + m_numberWidth; }
+
+    QString header() const
+    {
+        QString h = KVECode::AlignText(QStringLiteral("#"), m_numberWidth, std::int16_t{3}) + QLatin1Char(' ');
+        for (const ResidueColumn* column : m_shown)
+            h += KVECode::AlignText(QString::fromLatin1(m_forFile ? column->fileHeader : column->reportHeader), 9,
+                                    std::int16_t{3})
+                 + QLatin1Char(' ');
+        return h;
+    }
+
+    // Appends the rows, each with its CR LF, to the UTF-8 `text`: written
+    // in place, a field at a time (a million rows are most of a report).
+    void appendRows(QByteArray& text) const
+    {
+        const int N = m_ctx.data.N;
+        std::vector<ArrayView> values;
+        for (const ResidueColumn* column : m_shown)
+            values.push_back(view(column->values(m_ctx)));
+        // A row: the number, a blank, the fields with their marks, CR LF.
+        text.reserve(text.size() + static_cast<qsizetype>(N) * (width() + 3) + 1024);
+        const CookRule cook(m_ctx.lib, N);
+        for (int i = 1; i <= N; ++i) {
+            appendF(text, i, m_numberWidth, 0);
+            text += ' ';
+            for (std::size_t c = 0; c < m_shown.size(); ++c) {
+                const double v = values[c][static_cast<std::size_t>(i)];
+                appendF(text, v, 9, 4);
+                text += !m_forFile && marked(m_ctx, cook, m_shown[c]->mark, v) ? '*' : ' ';
+            }
+            text += "\r\n";
+        }
+    }
+
+private:
+    EvaluationContext& m_ctx;
+    bool m_forFile;
+    int m_numberWidth = 3;
+    std::vector<const ResidueColumn*> m_shown;
+};
 
 // Shapiro-Wilk's W of v(1..N) and its probability; not computed when a
 // value is not (nothing to test).
-std::pair<double, double> normalityOf(EvaluationContext& ctx, const std::vector<double>& v, BoundedArray<double>& a)
+std::pair<double, double> normalityOf(EvaluationContext& ctx, const BoundedArray<double>& v, BoundedArray<double>& a)
 {
     for (std::size_t i = 1; i < v.size(); ++i)
-        if (!std::isfinite(v[i]))
+        if (!std::isfinite(v.data()[i]))
             return {NotComputed, NotComputed};
-    return shapiroWilk(ctx.lib, toArray(v), ctx.data.N, a);
+    return shapiroWilk(ctx.lib, v, ctx.data.N, a);
 }
 
 // The text after "the character after the first ' - '" of the main
@@ -253,14 +272,16 @@ QString captionTail(const QString& caption)
 void writeResidueFile(EvaluationContext& ctx, ReportText& text)
 {
     const QString folder = ctx.dataFileName.isEmpty() ? QString() : KVECode::GetFolderPath(ctx.dataFileName);
-    const Table table = residueTable(ctx, true);
-    const QString rule(table.width, QLatin1Char('-'));
-    QStringList lines = {QStringLiteral("Analysis of Residuals"), QString(21, QLatin1Char('=')),
-                         QStringLiteral("Data file: ") + folder + captionTail(ctx.mainCaption), QString(),
-                         table.header, rule};
-    lines += table.rows;
-    lines += {QString(), rule};
-    const NewFile written = NumberedFile::writeNext(folder, QStringLiteral("Residue"), lines.join(QStringLiteral("\r\n")));
+    const ResidueTable table(ctx, true);
+    const QString rule(table.width(), QLatin1Char('-'));
+    // The lines joined by CR LF; the file's last line break is the writer's.
+    QByteArray lines = (QStringLiteral("Analysis of Residuals\r\n") + QString(21, QLatin1Char('=')) + QStringLiteral("\r\n")
+                        + QStringLiteral("Data file: ") + folder + captionTail(ctx.mainCaption) + QStringLiteral("\r\n\r\n")
+                        + table.header() + QStringLiteral("\r\n") + rule + QStringLiteral("\r\n"))
+                           .toUtf8();
+    table.appendRows(lines);
+    lines += (QStringLiteral("\r\n") + rule).toUtf8();
+    const NewFile written = NumberedFile::writeNext(folder, QStringLiteral("Residue"), lines);
     if (!written.ok()) {
         text.line(QStringLiteral("Residue calculation could not be saved in ")
                   + (folder.isEmpty() ? QStringLiteral("the current folder") : folder) + QStringLiteral(": ")
@@ -276,19 +297,21 @@ void writeResidueRegression(EvaluationContext& ctx, ReportText& text)
 {
     ctx.showStatus(QStringLiteral("Residue regression..."));
     SumtrixLib::Sumtrix& lib = ctx.lib;
-    RunResults& res = ctx.results;
     const std::int32_t n = ctx.data.N;
-    const BoundedArray<double> Pred = toArray(ctx.rows().Pred), Residue = toArray(ctx.rows().Residue);
+    const BoundedArray<double>& Pred = ctx.rows().Pred;
+    const BoundedArray<double>& Residue = ctx.rows().Residue;
     const BoundedArray<double>& SDX = ctx.data.SDX;
     bool stands = true;
     for (std::int32_t i = 1; i <= n; ++i)
         stands = stands && std::isfinite(Pred(i)) && std::isfinite(Residue(i));
 
-    // The run's own fit variables receive this line; no later section
-    // reads them.
-    for (double* v : {&res.a, &res.b, &res.siga, &res.sigb, &res.chi2, &res.Q, &res.r, &res.t, &res.ProbT, &res.r2,
-                      &res.Adjr2, &res.z})
-        *v = NotComputed;
+    // The line of the residues on the predictions and Pearson's r² of the
+    // two: this section's own values.
+    struct {
+        double a = NotComputed, b = NotComputed, siga = NotComputed, sigb = NotComputed, chi2 = NotComputed,
+               Q = NotComputed, r = NotComputed, t = NotComputed, ProbT = NotComputed, r2 = NotComputed,
+               Adjr2 = NotComputed, z = NotComputed;
+    } res;
     if (stands) {
         libraryStep({&res.a, &res.b, &res.siga, &res.sigb, &res.chi2, &res.Q}, [&] {
             std::int32_t mwt = 0;
@@ -320,12 +343,21 @@ void writeResidueRegression(EvaluationContext& ctx, ReportText& text)
 void writeResidualSection(EvaluationContext& ctx)
 {
     const EvaluationSettings& s = ctx.settings;
-    const RunResults& res = ctx.results;
+    const SharedMoments& res = ctx.moments();
     AcceptanceLimits& l = ctx.limits;
     const int N = ctx.data.N;
     settleLimits(ctx);
 
-    ReportText text(s.comments);
+    // Written where it goes: into the report, or into a window of its own
+    // that starts with the report's header.
+    ReportText window(s.comments);
+    ReportText& text = s.residueWindow ? window : ctx.report;
+    if (s.residueWindow) {
+        window.append(ctx.reportHeader);
+    } else {
+        ctx.report.newLine();
+        ctx.report.newLine();
+    }
     text.underlined(QStringLiteral("Analysis of Residuals"), QLatin1Char('='));
     if (s.comments) {
         text.comment(QStringLiteral(".NormRes is the expected residual value under the normality assumption"));
@@ -342,38 +374,42 @@ void writeResidualSection(EvaluationContext& ctx)
     if (s.residueToFile) {
         writeResidueFile(ctx, text);
     } else {
-        const Table table = residueTable(ctx, false);
-        text.line(table.header);
-        text.rule(table.width);
-        for (const QString& row : table.rows)
-            text.line(row);
-        text.rule(table.width);
+        // The table is written while the three residues' normality is
+        // tested, each test with an array of its own.
+        const struct {
+            const char* label;
+            const BoundedArray<double>& values;
+        } kinds[] = {
+            {"SW's W-value for normality for Residue (P-value < W) : ", ctx.rows().Residue},
+            {"SW's W-value for normality for StdtRes (P-value < W) : ", ctx.rows().StdtRes},
+            {"SW's W-value for normality for RStdtRes(P-value < W) : ", ctx.rows().RStdtRes},
+        };
+        std::pair<double, double> normality[3];
+        const auto test = [&](std::size_t k) {
+            BoundedArray<double> work(0, N);
+            normality[k] = normalityOf(ctx, kinds[k].values, work);
+        };
+        const ResidueTable table(ctx, false);
+        text.line(table.header());
+        text.rule(table.width());
+        runTogether({[&] { table.appendRows(text.utf8()); }, [&] { test(0); }, [&] { test(1); }, [&] { test(2); }});
+        text.rule(table.width());
         text.line(QStringLiteral("SE Res = standard error of the residual"));
         text.line(QStringLiteral("StdtRes = studentized residual, which is the residual divided by its standard error"));
         text.line(QStringLiteral("RStdtRes = studentized residual with the current observation removed"));
         text.line(QStringLiteral("Leverage = diagonal element in the H matrix; used to detect extreme points in the dataset"));
         text.line();
 
-        BoundedArray<double> work(0, N);
-        const struct {
-            const char* label;
-            const std::vector<double>& values;
-        } kinds[] = {
-            {"SW's W-value for normality for Residue (P-value < W) : ", ctx.rows().Residue},
-            {"SW's W-value for normality for StdtRes (P-value < W) : ", ctx.rows().StdtRes},
-            {"SW's W-value for normality for RStdtRes(P-value < W) : ", ctx.rows().RStdtRes},
-        };
-        for (const auto& kind : kinds) {
-            const auto [SW, ProbSW] = normalityOf(ctx, kind.values, work);
-            text.line(QString::fromUtf8(kind.label) + withP(F(SW, 10, 5), FP(ProbSW, 10, 5)));
-        }
+        for (std::size_t k = 0; k < std::size(kinds); ++k)
+            text.line(QString::fromUtf8(kinds[k].label)
+                      + withP(F(normality[k].first, 10, 5), FP(normality[k].second, 10, 5)));
         text.line();
 
         // A deviation X - Y below the lower limit is an observation above
         // its upper acceptance limit, and the other way round.
         int above = 0, below = 0;
         for (std::size_t i = 1; i <= static_cast<std::size_t>(N); ++i) {
-            const double d = ctx.rows().Deviation[i];
+            const double d = ctx.rows().Deviation.data()[i];
             below += d < l.DeviationLower;
             above += d > l.DeviationUpper;
         }
@@ -400,12 +436,7 @@ void writeResidualSection(EvaluationContext& ctx)
             writeResidueRegression(ctx, text);
     }
 
-    if (s.residueWindow) {
-        ctx.request(RunRequests::ShowSideWindow{ctx.windowCaption(QStringLiteral("Residue Analyses - ")),
-                                                ctx.reportHeader + text.text()});
-    } else {
-        ctx.report.newLine();
-        ctx.report.newLine();
-        ctx.report.append(text.text());
-    }
+    if (s.residueWindow)
+        ctx.request(RunRequests::ShowSideWindow{ctx.windowCaption(QStringLiteral("Residue Analyses - ")), QString(),
+                                                window.utf8()});
 }

@@ -1,6 +1,6 @@
 #include "core/evaluation/run_chart.hpp"
 
-XYPlot runPointsChart(const std::vector<double>& abscissa, const std::vector<double>& ordinate, int n,
+XYPlot runPointsChart(ArrayView abscissa, ArrayView ordinate, int n,
                       const QString& title, const QString& axisXTitle, const QString& axisYTitle,
                       const QString& mainCaption)
 {

@@ -7,12 +7,11 @@
 
 #include <QString>
 
-#include <vector>
-
+#include "core/evaluation/evaluation_context.hpp"
 #include "core/xy_plot.hpp"
 
 // `ordinate`(i) against `abscissa`(i) for i = 1..n (element 0 unused). A
 // value that is no number leaves its point out of the chart.
-XYPlot runPointsChart(const std::vector<double>& abscissa, const std::vector<double>& ordinate, int n,
+XYPlot runPointsChart(ArrayView abscissa, ArrayView ordinate, int n,
                       const QString& title, const QString& axisXTitle, const QString& axisYTitle,
                       const QString& mainCaption);

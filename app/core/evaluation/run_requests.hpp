@@ -5,6 +5,7 @@
 // a chart) adds its kind here together with the section, and the window's
 // Command6_Click gets one more visitor branch.
 
+#include <QByteArray>
 #include <QString>
 
 #include <variant>
@@ -26,10 +27,13 @@ struct SelectMethod {
 
 // Show the report in a new results window; in a command-line run its
 // Auto box is ticked at once, so that it saves, prints or closes itself.
+// The text is always in utf8, and in `text` too unless the run was asked
+// for it in UTF-8 alone (EvaluationInput::utf8Only).
 struct ShowReport {
     QString caption;
     QString text;
     bool autoActions = false;
+    QByteArray utf8{};
 };
 
 // Draw an XY chart in a new chart window, as the scatter plot does; the
@@ -40,10 +44,12 @@ struct Chart {
 };
 
 // Show a text in a results window of its own, beside the report: the
-// deviation analysis's interval table, the residual analysis.
+// deviation analysis's interval table, the residual analysis. The text as
+// in ShowReport.
 struct ShowSideWindow {
     QString caption;
     QString text;
+    QByteArray utf8{};
 };
 
 // Open a file the run wrote in the user's text editor, without waiting.

@@ -147,15 +147,22 @@ void writeWeighedDevianceSection(EvaluationContext& ctx)
 {
     ReportText& report = ctx.report;
     const EvaluationData& d = ctx.data;
-    const std::vector<double>& WtDev = ctx.rows().WtDev;
+    const BoundedArray<double>& WtDev = ctx.rows().WtDev;
     report.heading(QStringLiteral("WEIGHED DEVIANCE ANALYSIS"));
     report.line();
     report.line(QStringLiteral("   X          Y         WtDev     "));
     report.rule(36);
-    for (std::size_t i = 1; i <= static_cast<std::size_t>(d.N); ++i)
-        report.line(F(d.X[i], 10, 3) + F(d.Y[i], 10, 3) + F(WtDev[i], 15, 10));
+    // A row at a time, in place: a million rows are a good part of a report.
+    QByteArray& text = report.utf8();
+    text.reserve(text.size() + static_cast<qsizetype>(d.N) * 37 + 1024);
+    for (std::size_t i = 1; i <= static_cast<std::size_t>(d.N); ++i) {
+        appendF(text, d.X[i], 10, 3);
+        appendF(text, d.Y[i], 10, 3);
+        appendF(text, WtDev[i], 15, 10);
+        text += "\r\n";
+    }
     report.rule(36);
-    ctx.request(RunRequests::Chart{runPointsChart(toVector(d.X), WtDev, d.N, QStringLiteral("Weighed Deviance vs Model-Predicted"),
+    ctx.request(RunRequests::Chart{runPointsChart(view(d.X), view(WtDev), d.N, QStringLiteral("Weighed Deviance vs Model-Predicted"),
                                                   QStringLiteral("Model-Predicted"), QStringLiteral("Deviation"),
                                                   ctx.mainCaption)});
 }

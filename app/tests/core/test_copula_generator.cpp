@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <random>
 #include <vector>
 
 #include "SumtrixLib/Runtime.hpp"
@@ -243,5 +244,29 @@ TEST(RandomSource, UniformsStayStrictlyInsideTheUnitInterval)
         ASSERT_GT(u, 0.0);
         ASSERT_LT(u, 1.0);
         ASSERT_EQ(u, b.nextUniform()) << "same seed, same numbers";
+    }
+}
+
+TEST(RandomSource, TheSequenceOfTheStandardMersenneTwister)
+{
+    // The engine is the standard library's std::mt19937_64, number for
+    // number: one at a time, and in blocks of every length that end inside
+    // and across the renewal of its 312 state words, mixed.
+    for (const std::uint64_t seed : {std::uint64_t(0), std::uint64_t(1), std::uint64_t(20261211),
+                                     ~std::uint64_t(0)}) {
+        std::mt19937_64 reference(seed);
+        MersenneTwister64 engine(seed);
+        for (int i = 0; i < 2000; ++i)
+            ASSERT_EQ(engine(), reference()) << seed << " " << i;
+
+        SeededRandomSource source(seed);
+        std::mt19937_64 same(seed);
+        std::vector<double> block(1000);
+        for (std::size_t length = 0; length < 1000; length += 37) {
+            source.nextUniforms(block.data(), length);
+            for (std::size_t k = 0; k < length; ++k)
+                ASSERT_EQ(block[k], SeededRandomSource::toOpenUnit(same())) << seed << " " << length << " " << k;
+            ASSERT_EQ(source.nextUniform(), SeededRandomSource::toOpenUnit(same())) << seed << " " << length;
+        }
     }
 }

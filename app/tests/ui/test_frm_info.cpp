@@ -7,11 +7,11 @@
 
 #include <map>
 #include <QFile>
-#include <QPlainTextEdit>
 #include <QPushButton>
 
 #include "support/printed_page.hpp"
 #include "ui/frm_info.hpp"
+#include "ui/report_text_view.hpp"
 #include "ui/twips.hpp"
 
 namespace {
@@ -40,7 +40,7 @@ protected:
         programState().ResultsFolder = folder;
     }
     QCheckBox* box(const char* name) { return results->findChild<QCheckBox*>(QLatin1String(name)); }
-    QPlainTextEdit* text() { return results->findChild<QPlainTextEdit*>(QStringLiteral("TxtInfo")); }
+    ReportTextView* text() { return results->findChild<ReportTextView*>(QStringLiteral("TxtInfo")); }
 
     QPointer<frmInfo> results;
     QString folder;

@@ -27,6 +27,11 @@ enum : std::int16_t { AlignLeft = 1, AlignCentre = 2, AlignRight = 3 };
 std::string FormatFixedWidth(InOut<double> value, std::int32_t size, std::int32_t Dec,
                              InOut<std::int16_t> Alignment = {}, bool Prob = false);
 
+// What FormatFixedWidth(value, size, Dec, 0, Prob) prints, written to `out`
+// (room for max(size, 0) characters) without building a string: the
+// fields of long tables. Returns the number of characters written.
+std::size_t FormatFixedWidthTo(char* out, double value, std::int32_t size, std::int32_t Dec, bool Prob = false);
+
 // Aligns `Text` in a field of `TextSize` characters: 1 left, 2 centre,
 // 3 right; any other code becomes 1 (written back). A longer text is cut.
 // A size above MaxFieldWidth raises error 5.

@@ -175,6 +175,12 @@ inline constexpr const char* LibraryTitle = "SumtrixLib";
 
 // Installs `sink` (nullptr restores the stderr default); returns the previous one.
 MessageSink* setMessageSink(MessageSink* sink);
+// Installs `sink` for the calling thread alone, in place of the one above
+// (nullptr removes it); returns the previous one. A host that runs library
+// calls on threads of its own gathers their messages there and shows them
+// itself.
+MessageSink* setThreadMessageSink(MessageSink* sink);
+// The calling thread's sink, else the installed one.
 MessageSink& messageSink();
 void showMessage(const std::string& text, MessageIcon icon = MessageIcon::None);
 
