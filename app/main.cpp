@@ -11,9 +11,7 @@
 #include "platform/qt_platform_services.hpp"
 #include "platform/runtime_folder.hpp"
 #include "platform/single_instance.hpp"
-#include "ui/frm_about.hpp"
 #include "ui/frm_main.hpp"
-#include "ui/frm_rnd.hpp"
 
 namespace {
 QtMessageHandler g_qtMessages = nullptr;
@@ -69,12 +67,6 @@ int main(int argc, char* argv[])
     // to stderr while a command line runs).
     PlatformMessageSink librarySink;
     SumtrixLib::setMessageSink(&librarySink);
-
-    mainWindowHooks().showAbout = [](frmMain& window) {
-        frmAbout about(&window);
-        about.exec();
-    };
-    installRandomGenerator();
 
     // One command line from the arguments, as the user typed it.
     const QString commandLine = KVECode::BuildCommandLine(

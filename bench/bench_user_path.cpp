@@ -35,9 +35,9 @@
 #include "core/evaluation/evaluation_run.hpp"
 #include "core/numbered_file.hpp"
 #include "core/program_state.hpp"
-#include "platform/flex_grid.hpp"
-#include "platform/scripted_platform_services.hpp"
+#include "support/scripted_platform_services.hpp"
 #include "ui/dataset_commands.hpp"
+#include "ui/flex_grid.hpp"
 #include "ui/frm_main.hpp"
 
 namespace {

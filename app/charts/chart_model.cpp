@@ -69,11 +69,6 @@ void ChartColor::Set(int red, int green, int blue)
     Blue = blue;
 }
 
-ChartColor ChartColor::fromRGB(qint32 rgb)
-{
-    return {rgb & 255, (rgb >> 8) & 255, (rgb >> 16) & 255};
-}
-
 ChartFont& ChartAxis::Labels(int entry)
 {
     if (entry < 1 || entry > labelCount())

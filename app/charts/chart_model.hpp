@@ -66,9 +66,6 @@ struct ChartColor {
     int Blue = 0;
     // Each part 0..255; anything else is an error 5.
     void Set(int red, int green, int blue);
-    // red + 256 x green + 65536 x blue, and back.
-    qint32 toRGB() const { return Red + 256 * Green + 65536 * Blue; }
-    static ChartColor fromRGB(qint32 rgb);
     bool operator==(const ChartColor&) const = default;
 };
 
@@ -225,6 +222,8 @@ public:
     void setColumn(int column);
     std::optional<double> Data() const;
     void setData(double value);
+    // The label of the current column. The reading half is kept as one of
+    // the control's properties; the program itself only sets labels.
     QString ColumnLabel() const;
     void setColumnLabel(const QString& label);
     QString columnLabel(int column) const;

@@ -193,10 +193,10 @@ void swapXY(DataMatrix& matrix, int gridRows)
 
 int compactRows(DataMatrix& matrix, int gridRows)
 {
-    // The classic walk looks at rows 1..M (M = last matrix row - 1). At a
-    // complete row after a gap it moves that row and every row below it up
-    // to the gap start (each moved-from cell becomes the empty text) and goes
-    // on after the gap start. Moving the whole tail each time costs O(n^2)
+    // The removal is defined by a row-by-row walk over rows 1..M (M = last
+    // matrix row - 1). At a complete row after a gap it moves that row and
+    // every row below it up to the gap start (each moved-from cell becomes
+    // the empty text) and goes on after the gap start. Moving the whole tail each time costs O(n^2)
     // for a sheet of alternating rows, so the same moves are replayed here on
     // a list of row numbers: `kept` are the rows above the walk, `gap` the
     // open gap, `rest` the rows from the walk position down (-1: a row of
@@ -253,18 +253,10 @@ int compactRows(DataMatrix& matrix, int gridRows)
     return 0;
 }
 
-int usedRowCount(const DataMatrix& matrix, int gridRows)
+bool isExcludedRow(const DataMatrix& matrix, int row)
 {
-    int used = 0;
-    for (int row = 1; row < gridRows && row <= matrix.upperRow(); ++row) {
-        if (matrix.isMissing(DataMatrix::ColX, row))
-            continue;
-        const QChar first = matrix.cell(DataMatrix::ColExclude, row).firstCharacter();
-        if (first.toCaseFolded() == QLatin1Char('y') || first == QLatin1Char('0'))
-            continue;
-        ++used;
-    }
-    return used;
+    const QChar first = matrix.cell(DataMatrix::ColExclude, row).firstCharacter().toUpper();
+    return first == QLatin1Char('Y') || first == QLatin1Char('0');
 }
 
 } // namespace DataSheet

@@ -66,8 +66,8 @@ void swapXY(DataMatrix& matrix, int gridRows);
 // row (1..gridRows-1) that is still incomplete, or 0.
 int compactRows(DataMatrix& matrix, int gridRows);
 
-// Rows 1..gridRows-1 that an evaluation uses: X not empty and an exclusion
-// mark that does not begin with "Y" (either case) or "0".
-int usedRowCount(const DataMatrix& matrix, int gridRows);
+// Whether an evaluation leaves the row out: its exclusion mark begins with
+// "Y" (either case) or "0". (The run also leaves out rows whose X is empty.)
+bool isExcludedRow(const DataMatrix& matrix, int row);
 
 } // namespace DataSheet

@@ -39,7 +39,10 @@ QString GetFolderPath(const QString& path);
 std::int32_t SplitText(const QString& text, const QString& delimiter, QStringList& pieces);
 // Splits a multi-select file-dialog result (NUL separated, NUL terminated)
 // into the folder (element 0) and the names (1..n).
+// Kept in the module's routine list; the program's own code never calls it, only tests do.
 std::int32_t ParseFileSelection(const QString& selection, QStringList& names);
+// How often `ch` occurs in `text`.
+// Kept in the module's routine list; the program's own code never calls it, only tests do.
 std::int16_t CountChar(const QString& text, QChar ch);
 // True when a text holds a line break or another control character (a tab
 // too, and the line and paragraph separators): such a text cannot stand on

@@ -3,6 +3,8 @@
 #include <QProcess>
 #include <QStringList>
 
+#include "platform/process_runner.hpp"
+
 namespace KVECode {
 
 namespace {
@@ -50,28 +52,17 @@ std::int32_t RunAndWait(QString& commandLine)
     const QStringList parts = QProcess::splitCommand(commandLine);
     if (parts.isEmpty())
         return -1;
-    QProcess process;
-    process.setProgram(parts.first());
-    process.setArguments(parts.mid(1));
-    if (ConsoleCapture::isAllocated())
-        process.setProcessChannelMode(QProcess::MergedChannels);
-    else
-        process.setProcessChannelMode(QProcess::ForwardedChannels);
-    process.start();
-    if (!process.waitForStarted(-1))
+    ProcessRequest request;
+    request.program = parts.first();
+    request.arguments = parts.mid(1);
+    const bool capture = ConsoleCapture::isAllocated();
+    request.output = capture ? ProcessRequest::Output::Capture : ProcessRequest::Output::Inherit;
+    const ProcessOutcome run = runProcess(request);
+    if (capture)
+        ConsoleCapture::append(run.output);
+    if (!run.started || run.crashed)
         return -1;
-    if (ConsoleCapture::isAllocated()) {
-        while (process.state() != QProcess::NotRunning) {
-            process.waitForReadyRead(100);
-            ConsoleCapture::append(process.readAll());
-        }
-        ConsoleCapture::append(process.readAll());
-    } else {
-        process.waitForFinished(-1);
-    }
-    if (process.exitStatus() != QProcess::NormalExit)
-        return -1;
-    return process.exitCode();
+    return run.exitCode;
 }
 
 QString ReadConsoleText(bool byLines)

@@ -29,11 +29,13 @@ public:
 // Starts the command line (program and arguments split by the usual quoting
 // rules, never through a shell) and waits for it to end without a time
 // limit. Returns its exit code, or -1 at once when it cannot be started.
+// Kept in the module's routine list; the program's own code never calls it, only tests do.
 std::int32_t RunAndWait(QString& commandLine);
 
 // The captured console text: by lines, every non-blank 80-column row
 // trimmed and followed by CR LF; otherwise the first 400 characters of the
 // screen, padded with blanks. Frees the console.
+// Kept in the module's routine list; the program's own code never calls it, only tests do.
 QString ReadConsoleText(bool byLines);
 
 } // namespace KVECode

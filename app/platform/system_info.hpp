@@ -20,7 +20,7 @@ SystemVersion querySystemVersion();
 // The platform text of the splash screen, three lines joined by CR LF:
 // "Platform: " and the kernel, "       OS: " and the system's name,
 // "  Version: " and the kernel version. Empty when the query gave nothing,
-// so that the label keeps its design text.
+// so that the label keeps the text it was built with.
 QString PlatformText(const SystemVersion& version);
 
 // The system-information tools tried, in this order, on the PATH.

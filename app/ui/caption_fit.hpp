@@ -1,9 +1,9 @@
 #pragma once
 // Captions in full: buttons, check boxes and radio buttons sized for their
-// text in the font in use. The windows place their controls at the design's
-// twips; where a caption needs more room than the design gives it in the
-// font the desktop uses, the control grows and the controls after it on its
-// row move along.
+// text in the font in use. The windows place their controls at fixed
+// places in twips; where a caption needs more room than its place gives it
+// in the font the desktop uses, the control grows and the controls after it
+// on its row move along.
 
 #include <vector>
 
@@ -17,8 +17,8 @@ class QWidget;
 // a tool button, check box or radio button its size hint.
 int captionWidth(const QAbstractButton* button);
 
-// Widens a control placed by hand to its caption when the design's width is
-// short of it; its left stays.
+// Widens a control placed by hand to its caption when the width it was
+// placed with is short of it; its left stays.
 void widenToCaption(QAbstractButton* button);
 
 // In a layout: the control may be narrower than the style's usual width

@@ -12,8 +12,8 @@
 
 #include "core/data_sheet.hpp"
 #include "core/program_state.hpp"
-#include "platform/flex_grid.hpp"
 #include "platform/platform_services.hpp"
+#include "ui/flex_grid.hpp"
 #include "ui/picture_button.hpp"
 
 namespace {

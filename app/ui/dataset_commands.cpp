@@ -6,9 +6,9 @@
 
 #include "core/kve_code.hpp"
 #include "core/program_state.hpp"
-#include "platform/flex_grid.hpp"
 #include "platform/platform_services.hpp"
 #include "ui/data_sheet_page.hpp"
+#include "ui/flex_grid.hpp"
 #include "ui/frm_main.hpp"
 #include "ui/notes_page.hpp"
 #include "ui/wait_cursor.hpp"
@@ -63,16 +63,6 @@ std::function<void()>& beeper()
 {
     static std::function<void()> beep = [] { QApplication::beep(); };
     return beep;
-}
-
-void install()
-{
-    MainWindowHooks& hooks = mainWindowHooks();
-    hooks.openDataset = [](frmMain& w) { Command8_Click(w); };
-    hooks.saveDataset = [](frmMain& w) { Command1_Click(w); };
-    hooks.saveDatasetAs = [](frmMain& w) { Command17_Click(w); };
-    hooks.newDataset = [](frmMain& w) { Command5_Click(w); };
-    hooks.viewTextFile = [](frmMain& w) { Command4_Click(w); };
 }
 
 DatasetState readWindow(frmMain& window)

@@ -15,9 +15,6 @@ class frmMain;
 
 namespace DatasetCommands {
 
-// Plugs the commands into the main window's buttons.
-void install();
-
 // "Open". In BatchMode the file is OpenRequestFile, without a dialog.
 // False when a file was named but refused; the dataset, DataFileName and
 // the caption then stay as they were.

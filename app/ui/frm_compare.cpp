@@ -207,7 +207,7 @@ void frmCompare::resizeEvent(QResizeEvent* event)
 
 void frmCompare::layoutControls()
 {
-    // At the design's size (9300 x 6300 twips) everything is in its design
+    // At its smallest size (9300 x 6300 twips) everything is at its fixed
     // place; what a larger window gains goes to the pages and the file list.
     const int w = std::max(toTwips(width()), 9300);
     const int h = std::max(toTwips(height()), 6300);

@@ -78,8 +78,8 @@ private:
     void buildOptionsPage();
     void buildCommandButtons();
     void showPage(int index);
-    // The pages and the file list take the room a window larger than the
-    // design gains; the commands keep to the bottom.
+    // The pages and the file list take the room a window larger than its
+    // smallest size gains; the commands keep to the bottom.
     void layoutControls();
     // "File names (N files)", or "File names" for an empty list.
     void setFileCountLabel();

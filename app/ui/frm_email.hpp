@@ -7,7 +7,7 @@
 // SelectedAddresses and, when "Save eMails before close" is ticked and the
 // file exists, rewrites the file with the list as shown.
 //
-// Controls carry their design names as objectNames: Label1, eMailList,
+// Controls carry their names as objectNames: Label1, eMailList,
 // Check2, Check1, Command2 (Remove), Command1 (Import), cmdOK (Return).
 
 #include <QDialog>

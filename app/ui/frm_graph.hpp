@@ -4,9 +4,9 @@
 // strip on the right that holds "Resize" (the picture's own size) and
 // "Return".
 //
-// Sizes follow the window design in twips, counted on the window's outer
-// size: the client area plus the design's borders (120 twips wide, 510
-// high, caption included), so the layout is the same on every desktop.
+// Sizes are in twips, counted on the window's outer size: the client area
+// plus the window's borders in twips (120 wide, 510 high, caption
+// included), so the layout is the same on every desktop.
 
 #include <QPixmap>
 #include <QPoint>
@@ -35,7 +35,7 @@ public:
     bool stretching() const;
     const QPixmap& picture() const { return m_picture; }
 
-    // The design's borders around the client area, in twips.
+    // The window's borders around the client area, in twips.
     static constexpr int BorderWidth = 120;
     static constexpr int BorderHeight = 510;
 

@@ -32,12 +32,6 @@ frmMain* g_instance = nullptr;
 
 } // namespace
 
-MainWindowHooks& mainWindowHooks()
-{
-    static MainWindowHooks hooks;
-    return hooks;
-}
-
 frmMain* frmMain::instance()
 {
     return g_instance;
@@ -81,7 +75,6 @@ frmMain::frmMain(QWidget* parent)
         m_pages->addWidget(page);
     outer->addWidget(m_pages, 1);
     new NotesPage(*this);
-    DatasetCommands::install();
 
     // Below the pages: "Always on top", the status line, the commands.
     auto* bottom = new QHBoxLayout();
@@ -215,11 +208,6 @@ void frmMain::setGridFormats(const QString& formatXY, const QString& formatSD)
 }
 
 // ---- pages and option rules ---------------------------------------------------
-
-int frmMain::currentPage() const
-{
-    return m_pages->currentIndex();
-}
 
 void frmMain::CheckButton_Click(int index)
 {

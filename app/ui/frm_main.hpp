@@ -11,14 +11,13 @@
 // "Calculate", frm_main_startup.cpp the start-up, the command line and the
 // close.
 //
-// Controls carry their documented names as Qt objectNames (an indexed
+// Controls carry their names as Qt objectNames (an indexed
 // control as name_index: Text1_8, Option1_2, Frame9_0), so that code
 // elsewhere finds them with findChild.
 
 #include <QMainWindow>
 
 #include <array>
-#include <functional>
 
 #include "core/data_matrix.hpp"
 #include "core/dataset_options.hpp"
@@ -44,23 +43,6 @@ struct XYPlot;
 struct HistogramPlot;
 class SingleInstance;
 class RPage;
-
-// Where the commands and windows that live elsewhere plug into the main
-// window. Each is empty until the code that provides it sets it.
-struct MainWindowHooks {
-    std::function<void(frmMain&)> openDataset;      // "Open" (also drops, CallLoad, command line)
-    std::function<void(frmMain&)> saveDataset;      // "Save"
-    std::function<void(frmMain&)> saveDatasetAs;    // "As"
-    std::function<void(frmMain&)> newDataset;       // "New"
-    std::function<void(frmMain&)> viewTextFile;     // "View"
-    std::function<void(frmMain&)> scatterPlot;      // "Scatter"
-    std::function<void(frmMain&)> rankPlot;         // "Rank"
-    std::function<void(frmMain&)> histogramPlot;    // "Histo", "Plot histogram"
-    std::function<void(frmMain&)> showAbout;        // "About"
-    std::function<void(frmMain&)> showRandom;       // "Random"
-    std::function<void(frmMain&)> unload;           // closing the main window
-};
-MainWindowHooks& mainWindowHooks();
 
 class frmMain : public QMainWindow {
     Q_OBJECT
@@ -107,7 +89,6 @@ public:
 
     // ---- pages, option rules and status line -------------------------------
     void CheckButton_Click(int index);
-    int currentPage() const;
     void Option1_Click(int index);
     void Text1_LostFocus(int index);
     void Check49_Click();                    // always on top
@@ -194,7 +175,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void featureMissing(const QString& what);
     void setStayOnTop(bool onTop);
     void createStartupControls();
     void connectCommands();

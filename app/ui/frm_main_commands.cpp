@@ -12,64 +12,45 @@
 #include "core/data_sheet.hpp"
 #include "core/kve_code.hpp"
 #include "core/program_state.hpp"
-#include "platform/flex_grid.hpp"
 #include "platform/platform_services.hpp"
 #include "platform/qt_platform_services.hpp"
+#include "ui/dataset_commands.hpp"
+#include "ui/flex_grid.hpp"
 #include "ui/frm_about.hpp"
 #include "ui/frm_compare.hpp"
 #include "ui/frm_info.hpp"
 #include "ui/frm_main.hpp"
 #include "ui/frm_mapi.hpp"
+#include "ui/frm_rnd.hpp"
 #include "ui/r_script_page.hpp"
-
-void frmMain::featureMissing(const QString& what)
-{
-    Platform::message(what + QStringLiteral(" is not available in this version of KVE."), MsgButtons::Ok,
-                      MsgIcon::Information);
-}
 
 void frmMain::Command8_Click()
 {
     m_sheet->commitEdit();
-    if (mainWindowHooks().openDataset)
-        mainWindowHooks().openDataset(*this);
-    else
-        featureMissing(QStringLiteral("Opening a dataset file"));
+    DatasetCommands::Command8_Click(*this);
 }
 
 void frmMain::Command1_Click()
 {
     m_sheet->commitEdit();
-    if (mainWindowHooks().saveDataset)
-        mainWindowHooks().saveDataset(*this);
-    else
-        featureMissing(QStringLiteral("Saving a dataset file"));
+    DatasetCommands::Command1_Click(*this);
 }
 
 void frmMain::Command17_Click()
 {
     m_sheet->commitEdit();
-    if (mainWindowHooks().saveDatasetAs)
-        mainWindowHooks().saveDatasetAs(*this);
-    else
-        featureMissing(QStringLiteral("Saving a dataset file"));
+    DatasetCommands::Command17_Click(*this);
 }
 
 void frmMain::Command5_Click()
 {
     m_sheet->commitEdit();
-    if (mainWindowHooks().newDataset)
-        mainWindowHooks().newDataset(*this);
-    else
-        featureMissing(QStringLiteral("Starting a new dataset"));
+    DatasetCommands::Command5_Click(*this);
 }
 
 void frmMain::Command4_Click()
 {
-    if (mainWindowHooks().viewTextFile)
-        mainWindowHooks().viewTextFile(*this);
-    else
-        featureMissing(QStringLiteral("Viewing a text file"));
+    DatasetCommands::Command4_Click(*this);
 }
 
 frmInfo* frmMain::showResults(const QString& caption, const QString& text, bool batchActions)
@@ -89,10 +70,6 @@ frmInfo* frmMain::showResults(const QString& caption, const QByteArray& utf8, bo
 
 void frmMain::Command10_Click()
 {
-    if (mainWindowHooks().showAbout) {
-        mainWindowHooks().showAbout(*this);
-        return;
-    }
     auto* about = new frmAbout(this);
     about->setAttribute(Qt::WA_DeleteOnClose);
     // Modal for a person; where nobody sees the screen it must not wait.
@@ -105,10 +82,7 @@ void frmMain::Command10_Click()
 void frmMain::Command12_Click()
 {
     m_sheet->commitEdit();
-    if (mainWindowHooks().showRandom)
-        mainWindowHooks().showRandom(*this);
-    else
-        featureMissing(QStringLiteral("The random-data generator"));
+    frmRND::showFor(*this);
 }
 
 void frmMain::Command23_Click()
@@ -140,8 +114,6 @@ void frmMain::closeEvent(QCloseEvent* event)
 {
     m_sheet->commitEdit();
     Form_Unload();
-    if (mainWindowHooks().unload)
-        mainWindowHooks().unload(*this);
     // Closing the main window closes every window of the program.
     for (QWidget* window : QApplication::topLevelWidgets())
         if (window != this && window->isVisible())

@@ -9,9 +9,9 @@
 
 #include "core/evaluation/evaluation_run.hpp"
 #include "core/program_state.hpp"
-#include "platform/flex_grid.hpp"
 #include "platform/platform_services.hpp"
 #include "ui/data_sheet_page.hpp"
+#include "ui/flex_grid.hpp"
 #include "ui/frm_info.hpp"
 #include "ui/frm_main.hpp"
 #include "ui/wait_cursor.hpp"

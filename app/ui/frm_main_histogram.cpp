@@ -13,8 +13,8 @@
 #include "charts/chart_view.hpp"
 #include "charts/histogram_chart.hpp"
 #include "core/histogram.hpp"
-#include "platform/flex_grid.hpp"
 #include "platform/platform_services.hpp"
+#include "ui/flex_grid.hpp"
 #include "ui/frm_main.hpp"
 #include "ui/frm_plot.hpp"
 #include "ui/wait_cursor.hpp"
@@ -49,10 +49,6 @@ frmPlot* frmMain::CreateHistogramPlot(const HistogramPlot& plot)
 void frmMain::Command13_Click()
 {
     m_sheet->commitEdit();
-    if (mainWindowHooks().histogramPlot) {
-        mainWindowHooks().histogramPlot(*this);
-        return;
-    }
     const auto ticked = [this](int box) { return check(box)->checkState() == Qt::Checked; };
     const auto selected = [this](const QString& name) {
         auto* option = findChild<QRadioButton*>(name);

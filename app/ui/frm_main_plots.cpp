@@ -11,8 +11,8 @@
 #include "charts/xy_chart.hpp"
 #include "core/plot_points.hpp"
 #include "core/program_state.hpp"
-#include "platform/flex_grid.hpp"
 #include "platform/platform_services.hpp"
+#include "ui/flex_grid.hpp"
 #include "ui/frm_main.hpp"
 #include "ui/frm_plot.hpp"
 #include "ui/wait_cursor.hpp"
@@ -105,20 +105,12 @@ bool frmMain::drawXYPlot(const XYPlot& plot)
 void frmMain::Command11_Click()
 {
     m_sheet->commitEdit();
-    if (mainWindowHooks().scatterPlot) {
-        mainWindowHooks().scatterPlot(*this);
-        return;
-    }
     plotCommand(*this, PlotCommand::Scatter);
 }
 
 void frmMain::Command14_Click()
 {
     m_sheet->commitEdit();
-    if (mainWindowHooks().rankPlot) {
-        mainWindowHooks().rankPlot(*this);
-        return;
-    }
     plotCommand(*this, PlotCommand::Rank);
 }
 

@@ -10,7 +10,7 @@
 #include <QRadioButton>
 
 #include "core/program_state.hpp"
-#include "platform/flex_grid.hpp"
+#include "ui/flex_grid.hpp"
 #include "ui/frm_main.hpp"
 #include "ui/r_page.hpp"
 

@@ -5,7 +5,7 @@
 // contacts file so that the contacts window can offer them again.
 //
 // Its attachment box txtAttach holds file paths separated by "; ". The
-// controls carry their design names as objectNames (txtSendTo, txtSubject,
+// controls carry their names as objectNames (txtSendTo, txtSubject,
 // txtAttach, txtMessage, Label1 .. Label4, Command1, Command2, Command18,
 // Check1, cmdSend, cmdEnd) and cmdSettings opens the mail settings.
 

@@ -15,8 +15,8 @@
 #include "SumtrixLib/Runtime.hpp"
 #include "core/copula_generator.hpp"
 #include "core/random_source.hpp"
-#include "platform/flex_grid.hpp"
 #include "platform/platform_services.hpp"
+#include "ui/flex_grid.hpp"
 #include "ui/frm_main.hpp"
 #include "ui/wait_cursor.hpp"
 
@@ -193,9 +193,4 @@ void frmRND::placeDataset(const RandomDataset& data)
 void frmRND::Command2_Click()
 {
     hide();
-}
-
-void installRandomGenerator()
-{
-    mainWindowHooks().showRandom = [](frmMain& main) { frmRND::showFor(main); };
 }

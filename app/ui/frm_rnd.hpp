@@ -6,7 +6,7 @@
 //
 // The window is created on first showing and hidden, never destroyed, by
 // "Return" and "Close generator", so its inputs stay while the program runs.
-// Controls carry their documented names as objectNames (Text1_0 .. Text1_5,
+// Controls carry their names as objectNames (Text1_0 .. Text1_5,
 // Option1_0 .. Option1_2, Check1 .. Check3, Command1, Command2).
 
 #include <QDialog>
@@ -56,6 +56,3 @@ private:
     QPushButton* Command1 = nullptr;
     QPushButton* Command2 = nullptr;
 };
-
-// Lets the main window's "Random" button open the generator.
-void installRandomGenerator();

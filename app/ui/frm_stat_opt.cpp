@@ -76,7 +76,7 @@ frmStatOpt::frmStatOpt()
     const int gap = twips(60);
     const int second = std::max({m_check1[1]->x(), m_check1[0]->x() + m_check1[0]->width() + gap,
                                  m_check1[2]->x() + m_check1[2]->width() + gap});
-    // It ends at the design's margin, unless its captions need more; then
+    // It ends at the window's margin, unless its captions need more; then
     // the window grows by as much.
     const int margin = twips(120);
     int right = width();

@@ -104,11 +104,6 @@ QWidget* OptionPage::controlOf(Option option) const
     return nullptr;
 }
 
-bool OptionPage::showsOption(Option option) const
-{
-    return controlOf(option) != nullptr;
-}
-
 void OptionPage::gatherOptions(DatasetFile::DatasetOptions& options) const
 {
     for (const auto& [option, control] : m_bound) {
@@ -131,12 +126,6 @@ void OptionPage::gatherOptions(DatasetFile::DatasetOptions& options) const
             break;
         }
     }
-}
-
-void OptionPage::applyOptions(const DatasetFile::DatasetOptions& options)
-{
-    for (const auto& [option, control] : m_bound)
-        applyOption(option, options[static_cast<std::size_t>(DatasetFile::indexOf(option))]);
 }
 
 bool OptionPage::applyOption(Option option, const DatasetFile::OptionValue& value)

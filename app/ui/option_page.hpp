@@ -26,13 +26,9 @@ public:
 
     // Fills in the options whose controls are on this page.
     void gatherOptions(DatasetFile::DatasetOptions& options) const;
-    // Sets every control of this page from `options`, as the user's
-    // changes would.
-    void applyOptions(const DatasetFile::DatasetOptions& options);
     // Sets the control of one option as the user's change would, so that
     // its rules follow; false when the option is not on this page.
     bool applyOption(DatasetFile::Option option, const DatasetFile::OptionValue& value);
-    bool showsOption(DatasetFile::Option option) const;
 
     // Builds the notes page's controls: the notes box and its buttons.
     static OptionPage* notesPage(MainControls& controls, QWidget* parent);

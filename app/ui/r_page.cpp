@@ -9,7 +9,6 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
-#include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
@@ -21,6 +20,7 @@
 #include "core/program_info.hpp"
 #include "core/program_state.hpp"
 #include "platform/platform_services.hpp"
+#include "platform/process_runner.hpp"
 #include "platform/system_info.hpp"
 #include "ui/caption_fit.hpp"
 #include "ui/frm_graph.hpp"
@@ -143,30 +143,6 @@ QList<QListWidgetItem*> tickedItems(QListWidget* list)
 RHost::ProcessResult runWithCancelBox(QWidget* parent, const QString& program, const QStringList& arguments,
                                       const QString& folder, bool capture)
 {
-    RHost::ProcessResult result;
-    QProcess process;
-    process.setProgram(program);
-    process.setArguments(arguments);
-    if (!folder.isEmpty())
-        process.setWorkingDirectory(folder);
-    process.setStandardInputFile(QProcess::nullDevice());
-    if (capture) {
-        process.setProcessChannelMode(QProcess::MergedChannels);
-    } else {
-        // Dropped, so that a talkative script never fills a pipe nobody reads.
-        process.setStandardOutputFile(QProcess::nullDevice());
-        process.setStandardErrorFile(QProcess::nullDevice());
-    }
-    QByteArray output;
-    QObject::connect(&process, &QProcess::readyRead, [&] { output += process.readAll(); });
-
-    process.start();
-    if (!process.waitForStarted(-1)) {
-        result.error = process.errorString();
-        return result;
-    }
-    result.started = true;
-
     QProgressDialog box(QStringLiteral("Running R..."), QStringLiteral("Cancel"), 0, 0, parent);
     box.setObjectName(QStringLiteral("RunningR"));
     box.setWindowTitle(ProgramName());
@@ -174,26 +150,30 @@ RHost::ProcessResult runWithCancelBox(QWidget* parent, const QString& program, c
     box.setMinimumDuration(0);
     box.setAutoClose(false);
     box.setAutoReset(false);
-    bool cancelled = false;
-    QObject::connect(&box, &QProgressDialog::canceled, [&] {
-        cancelled = true;
-        process.kill();
-    });
-    QObject::connect(&process, &QProcess::finished, &box, [&box] { box.done(QDialog::Accepted); });
-    if (process.state() != QProcess::NotRunning)
-        box.exec();
-    // The box closed without R having ended (closed by other means): R is
-    // stopped as by Cancel.
-    if (process.state() != QProcess::NotRunning) {
-        cancelled = true;
-        process.kill();
-        process.waitForFinished(-1);
-    }
-    output += process.readAll();
-    result.cancelled = cancelled;
-    result.crashed = !cancelled && process.exitStatus() == QProcess::CrashExit;
-    result.exitCode = process.exitCode();
-    result.output = DatasetFile::decodeText(output);
+
+    ProcessRequest request;
+    request.program = program;
+    request.arguments = arguments;
+    request.folder = folder;
+    request.output = capture ? ProcessRequest::Output::Capture : ProcessRequest::Output::Drop;
+    // The box shows once R runs; closed by any means, it stops R as Cancel does.
+    bool shown = false;
+    request.cancelled = [&] {
+        if (!shown) {
+            box.show();
+            shown = true;
+        }
+        return box.wasCanceled() || !box.isVisible();
+    };
+    const ProcessOutcome run = runProcess(request);
+
+    RHost::ProcessResult result;
+    result.started = run.started;
+    result.error = run.error;
+    result.cancelled = run.cancelled;
+    result.crashed = run.crashed;
+    result.exitCode = run.exitCode;
+    result.output = DatasetFile::decodeText(run.output);
     return result;
 }
 

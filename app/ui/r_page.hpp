@@ -75,7 +75,8 @@ private:
     RPageControls m_controls;
 };
 
-// Runs a program while a modal "Running R..." box offers Cancel, which
-// kills it. The output is collected when `capture`, else dropped.
+// Runs a program through the platform's process runner while a modal
+// "Running R..." box offers Cancel, which ends it and whatever it started.
+// The output is collected when `capture`, else dropped.
 RHost::ProcessResult runWithCancelBox(QWidget* parent, const QString& program, const QStringList& arguments,
                                       const QString& folder, bool capture);

@@ -11,11 +11,11 @@ namespace SumtrixLib {
 namespace {
 
 // The fraction stops once a step changes it by less than EPS of itself.
-// ITMAX is far above the 100 steps of the original: the steps needed grow
-// like the square root of min(a, b), and 100 ran out once both exceed about
-// 32,000 (F tests of two samples of some 64,000 values each), where the
-// last, unconverged iterate came with a message. Wherever 100 steps
-// sufficed the results are the same.
+// ITMAX is far above the MAXIT = 100 of Numerical Recipes' betacf: the
+// steps needed grow like the square root of min(a, b), and 100 run out once
+// both exceed about 32,000 (F tests of two samples of some 64,000 values
+// each), where the last, unconverged iterate would come with a message.
+// Wherever 100 steps suffice the results are the same.
 constexpr int ITMAX = 10000;
 constexpr double EPS = 3E-7;
 constexpr double FPMIN = 1E-30;

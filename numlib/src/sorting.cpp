@@ -116,6 +116,17 @@ private:
     std::time_t m_start;
 };
 
+// The frame of every timed sort: the work count starts at 0, the sort runs
+// with it, and the whole seconds it took go to TimeElapsed.
+template <class Sort>
+void timedSort(InOut<std::int32_t>& Interaction, InOut<std::int32_t>& TimeElapsed, Sort&& sort)
+{
+    const Stopwatch watch;
+    WorkCount count(Interaction);
+    sort(count);
+    TimeElapsed = watch.seconds();
+}
+
 template <class T>
 void bubbleSort(BoundedArray<T>& M, WorkCount& count)
 {
@@ -354,76 +365,54 @@ void sortWithCompanions(std::int32_t n, BoundedArray<double>& arr,
 void Sumtrix::Sort_BubbleNumbers(BoundedArray<double>& Matrix, InOut<std::int32_t> Interaction,
                                  InOut<std::int32_t> TimeElapsed)
 {
-    const Stopwatch watch;
-    WorkCount count(Interaction);
-    bubbleSort(Matrix, count);
-    TimeElapsed = watch.seconds();
+    timedSort(Interaction, TimeElapsed, [&](WorkCount& count) { bubbleSort(Matrix, count); });
 }
 
 void Sumtrix::Sort_BubbleText(BoundedArray<std::string>& Matrix, InOut<std::int32_t> Interaction,
                               InOut<std::int32_t> TimeElapsed)
 {
-    const Stopwatch watch;
-    WorkCount count(Interaction);
-    bubbleSort(Matrix, count);
-    TimeElapsed = watch.seconds();
+    timedSort(Interaction, TimeElapsed, [&](WorkCount& count) { bubbleSort(Matrix, count); });
 }
 
 void Sumtrix::Sort_SelectionNumbers(BoundedArray<double>& Matrix,
                                     InOut<std::int32_t> Interaction,
                                     InOut<std::int32_t> TimeElapsed)
 {
-    const Stopwatch watch;
-    WorkCount count(Interaction);
-    selectionSort(Matrix, count);
-    TimeElapsed = watch.seconds();
+    timedSort(Interaction, TimeElapsed, [&](WorkCount& count) { selectionSort(Matrix, count); });
 }
 
 void Sumtrix::Sort_SelectionText(BoundedArray<std::string>& Matrix,
                                  InOut<std::int32_t> Interaction, InOut<std::int32_t> TimeElapsed)
 {
-    const Stopwatch watch;
-    WorkCount count(Interaction);
-    selectionSort(Matrix, count);
-    TimeElapsed = watch.seconds();
+    timedSort(Interaction, TimeElapsed, [&](WorkCount& count) { selectionSort(Matrix, count); });
 }
 
 void Sumtrix::Sort_ShellNumbers(BoundedArray<double>& Matrix, InOut<std::int32_t> Interaction,
                                 InOut<std::int32_t> TimeElapsed)
 {
-    const Stopwatch watch;
-    WorkCount count(Interaction);
-    shellSort(Matrix, count);
-    TimeElapsed = watch.seconds();
+    timedSort(Interaction, TimeElapsed, [&](WorkCount& count) { shellSort(Matrix, count); });
 }
 
 void Sumtrix::Sort_ShellText(BoundedArray<std::string>& Matrix, InOut<std::int32_t> Interaction,
                              InOut<std::int32_t> TimeElapsed)
 {
-    const Stopwatch watch;
-    WorkCount count(Interaction);
-    shellSort(Matrix, count);
-    TimeElapsed = watch.seconds();
+    timedSort(Interaction, TimeElapsed, [&](WorkCount& count) { shellSort(Matrix, count); });
 }
 
 void Sumtrix::Sort_QuickNumbers(BoundedArray<double>& Matrix, std::int32_t l, std::int32_t r,
                                 InOut<std::int32_t> Interaction, InOut<std::int32_t> TimeElapsed)
 {
-    const Stopwatch watch;
-    WorkCount count(Interaction);
-    quickSort(Matrix, l, r, count,
-              [&](std::int32_t lo, std::int32_t hi) { this->Sort_QuickNumbers(Matrix, lo, hi); });
-    TimeElapsed = watch.seconds();
+    timedSort(Interaction, TimeElapsed, [&](WorkCount& count) {
+        quickSort(Matrix, l, r, count, [&](std::int32_t lo, std::int32_t hi) { this->Sort_QuickNumbers(Matrix, lo, hi); });
+    });
 }
 
 void Sumtrix::Sort_QuickText(BoundedArray<std::string>& Matrix, std::int32_t l, std::int32_t r,
                              InOut<std::int32_t> Interaction, InOut<std::int32_t> TimeElapsed)
 {
-    const Stopwatch watch;
-    WorkCount count(Interaction);
-    quickSort(Matrix, l, r, count,
-              [&](std::int32_t lo, std::int32_t hi) { this->Sort_QuickText(Matrix, lo, hi); });
-    TimeElapsed = watch.seconds();
+    timedSort(Interaction, TimeElapsed, [&](WorkCount& count) {
+        quickSort(Matrix, l, r, count, [&](std::int32_t lo, std::int32_t hi) { this->Sort_QuickText(Matrix, lo, hi); });
+    });
 }
 
 void Sumtrix::Sort_Sort1(std::int32_t n, BoundedArray<double>& arr)

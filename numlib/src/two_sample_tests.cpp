@@ -17,15 +17,26 @@ double twoSidedT(Sumtrix& s, double t, double df)
     return s.STAT_BETAI(0.5 * df, 0.5, checkedDiv(df, checkedAdd(df, checkedMul(t, t))));
 }
 
+// Mean and variance (n - 1) of each sample, the start of the t tests.
+struct SampleMoments {
+    double ave1 = 0.0, var1 = 0.0, ave2 = 0.0, var2 = 0.0;
+};
+SampleMoments bothSamples(Sumtrix& s, const BoundedArray<double>& data1, std::int32_t n1,
+                          const BoundedArray<double>& data2, std::int32_t n2)
+{
+    SampleMoments m;
+    s.STAT_AveVar(data1, n1, m.ave1, m.var1);
+    s.STAT_AveVar(data2, n2, m.ave2, m.var2);
+    return m;
+}
+
 } // namespace
 
 void Sumtrix::STAT_TTESTSameVar(const BoundedArray<double>& data1, std::int32_t n1,
                                 const BoundedArray<double>& data2, std::int32_t n2, double& t,
                                 double& Prob)
 {
-    double ave1 = 0.0, var1 = 0.0, ave2 = 0.0, var2 = 0.0;
-    this->STAT_AveVar(data1, n1, ave1, var1);
-    this->STAT_AveVar(data2, n2, ave2, var2);
+    const auto [ave1, var1, ave2, var2] = bothSamples(*this, data1, n1, data2, n2);
     const double dn1 = n1, dn2 = n2;
     const double df = dn1 + dn2 - 2.0;
     const double svar = checkedDiv((dn1 - 1.0) * var1 + (dn2 - 1.0) * var2, df);
@@ -37,9 +48,7 @@ void Sumtrix::STAT_TTESTPaired(const BoundedArray<double>& data1, std::int32_t n
                                const BoundedArray<double>& data2, std::int32_t n2, double& t,
                                double& Prob)
 {
-    double ave1 = 0.0, var1 = 0.0, ave2 = 0.0, var2 = 0.0;
-    this->STAT_AveVar(data1, n1, ave1, var1);
-    this->STAT_AveVar(data2, n2, ave2, var2);
+    const auto [ave1, var1, ave2, var2] = bothSamples(*this, data1, n1, data2, n2);
     const double dn1 = n1;
     double cov = 0.0;
     for (std::int32_t i = 1; i <= n1; ++i)
@@ -100,9 +109,7 @@ void Sumtrix::STAT_TTESTDiffVar(const BoundedArray<double>& data1, std::int32_t 
                                 const BoundedArray<double>& data2, std::int32_t n2, double& t,
                                 double& Prob)
 {
-    double ave1 = 0.0, var1 = 0.0, ave2 = 0.0, var2 = 0.0;
-    this->STAT_AveVar(data1, n1, ave1, var1);
-    this->STAT_AveVar(data2, n2, ave2, var2);
+    const auto [ave1, var1, ave2, var2] = bothSamples(*this, data1, n1, data2, n2);
     const double dn1 = n1, dn2 = n2;
     const double v1 = checkedDiv(var1, dn1), v2 = checkedDiv(var2, dn2);
     t = checkedDiv(ave1 - ave2, checkedSqrt(v1 + v2));

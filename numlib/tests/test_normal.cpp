@@ -1,6 +1,6 @@
 // The normal distribution routines against R 4.2 (qnorm, pnorm, dnorm;
 // tools/oracles/gamma_normal.R), with tolerances set by the published
-// algorithm each routine follows, and their documented cut-offs.
+// algorithm each routine follows, and their published cut-offs.
 #include <algorithm>
 #include <cmath>
 

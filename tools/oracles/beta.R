@@ -16,7 +16,7 @@ for (a in c(0.5, 1, 2.5, 7, 30, 250, 5000)) {
     }
   }
 }
-# both parameters large: beyond the 100 steps of the original fraction
+# both parameters large: beyond the 100 steps (MAXIT) of Numerical Recipes' betacf
 for (x in c(0.497, 0.4995, 0.5, 0.5008)) {
   writeLines(sprintf("    {%s, %s, %s, %s},", num(40000), num(40000), num(x), num(pbeta(x, 40000, 40000))), con)
 }

@@ -14,14 +14,6 @@
 
 namespace {
 
-// The row rule of the run: X not empty, the exclusion mark not beginning
-// with "Y", "y" or "0".
-bool isExcluded(const DataMatrix& matrix, int row)
-{
-    const QChar first = matrix.cell(DataMatrix::ColExclude, row).firstCharacter().toUpper();
-    return first == QLatin1Char('Y') || first == QLatin1Char('0');
-}
-
 int lastSheetRow(const DataMatrix& matrix, int gridRows)
 {
     return std::min(gridRows - 1, matrix.upperRow());
@@ -111,7 +103,7 @@ EvaluationData gatherEvaluationData(const DataMatrix& matrix, int gridRows, bool
     for (int r = 1; r <= last; ++r) {
         const DataCell& x = matrix.cell(DataMatrix::ColX, r);
         // A cell holding a number is never the empty text.
-        if (x.isMissing() || isExcluded(matrix, r))
+        if (x.isMissing() || DataSheet::isExcludedRow(matrix, r))
             continue;
         // X and Y must be numbers; the first that is not ends the gathering.
         const std::optional<double> xValue = x.toNumber();

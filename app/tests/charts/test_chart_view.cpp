@@ -11,7 +11,7 @@
 #include "charts/chart_view.hpp"
 #include "charts/xy_chart.hpp"
 #include "support/chart_pictures.hpp"
-#include "platform/scripted_platform_services.hpp"
+#include "support/scripted_platform_services.hpp"
 
 namespace {
 

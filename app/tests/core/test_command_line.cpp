@@ -24,7 +24,7 @@ struct TokenCase {
     QStringList expected;
 };
 
-TEST(GetParameters, SplitsAsDocumented)
+TEST(GetParameters, SplitsAtSwitchesAndAtBlanksOutsideQuotes)
 {
     const TokenCase cases[] = {
         {"", {}},

@@ -194,9 +194,9 @@ TEST(DataSheetSwap, ExchangesThePairsAndTwiceRestores)
 
 namespace {
 
-// The removal as the classic walk describes it, step by step: at a complete
+// The removal as the row-by-row walk defines it, step by step: at a complete
 // row after a gap, move it and every row below up to the gap start.
-int classicCompact(DataMatrix& m, int gridRows)
+int walkCompact(DataMatrix& m, int gridRows)
 {
     const int last = m.upperRow() - 1;
     bool gapOpen = false;
@@ -248,7 +248,7 @@ TEST(DataSheetRemoveRows, CompleteRowsMoveUpInOrder)
     EXPECT_TRUE(matrix.isMissing(3, 4));
 }
 
-TEST(DataSheetRemoveRows, OnePassAgreesWithTheClassicWalk)
+TEST(DataSheetRemoveRows, OnePassAgreesWithTheRowByRowWalk)
 {
     QRandomGenerator random(20261210);
     for (int trial = 0; trial < 300; ++trial) {
@@ -262,30 +262,34 @@ TEST(DataSheetRemoveRows, OnePassAgreesWithTheClassicWalk)
                 default: matrix.setNumber(c, r, r * 10 + c); break;
                 }
             }
-        DataMatrix classic = matrix;
-        const int expectedFirst = classicCompact(classic, gridRows);
+        DataMatrix walked = matrix;
+        const int expectedFirst = walkCompact(walked, gridRows);
         EXPECT_EQ(DataSheet::compactRows(matrix, gridRows), expectedFirst) << "trial " << trial;
-        EXPECT_TRUE(matrix == classic) << "trial " << trial;
+        EXPECT_TRUE(matrix == walked) << "trial " << trial;
     }
 }
 
-TEST(DataSheetRows, UsedRows)
+TEST(DataSheetRows, ExclusionMarks)
 {
-    DataMatrix matrix(8);
-    const char* const marks[7] = {"", "Y", "yes", "0", "1", "N", "no"};
-    for (int r = 1; r <= 7; ++r) {
-        matrix.setNumber(1, r, r);
-        matrix.setNumber(3, r, r);
-        matrix.setText(7, r, QLatin1String(marks[r - 1]));
+    // "Y", "yes", "0" and "05" leave the row out; an empty mark, "1", "N"
+    // and "no" keep it, as does a mark that only holds a "y" later on.
+    const struct {
+        const char* mark;
+        bool excluded;
+    } cases[] = {{"", false}, {"Y", true}, {"yes", true}, {"0", true}, {"05", true},
+                 {"1", false}, {"N", false}, {"no", false}, {"nay", false}};
+    DataMatrix matrix(2);
+    for (const auto& c : cases) {
+        matrix.setText(DataMatrix::ColExclude, 1, QLatin1String(c.mark));
+        EXPECT_EQ(DataSheet::isExcludedRow(matrix, 1), c.excluded) << c.mark;
     }
-    matrix.setText(1, 7, QString());                     // X missing: not used
-    // rows 1, 5, 6 are used ("" "1" "N"); "Y", "yes", "0" are excluded
-    EXPECT_EQ(DataSheet::usedRowCount(matrix, 8), 3);
+    matrix.setNumber(DataMatrix::ColExclude, 1, 0);      // a number 0 is a "0" mark
+    EXPECT_TRUE(DataSheet::isExcludedRow(matrix, 1));
 }
 
 TEST(DataSheetRemoveRows, LargeAlternatingSheetKeepsEveryCompleteRow)
 {
-    // Every other row incomplete: the classic walk would move the whole
+    // Every other row incomplete: the row-by-row walk would move the whole
     // tail 50,000 times.
     const int dataRows = 100000;
     DataMatrix matrix(dataRows + 1);

@@ -159,7 +159,7 @@ TEST(DatasetFileFormat, OptionValueForms)
         EXPECT_EQ(formatOptionValue(c.form, c.value), QLatin1String(c.text)) << c.text;
 }
 
-TEST(GetCodeValue, SplitsAsDocumented)
+TEST(GetCodeValue, SplitsKeyAndValueAtTheLastSeparator)
 {
     struct Case { const char* line; const char* keyIn; const char* key; const char* value; };
     const Case cases[] = {

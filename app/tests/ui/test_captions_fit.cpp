@@ -24,7 +24,7 @@
 #include "core/histogram.hpp"
 #include "core/program_state.hpp"
 #include "core/xy_plot.hpp"
-#include "platform/scripted_platform_services.hpp"
+#include "support/scripted_platform_services.hpp"
 #include "ui/frm_about.hpp"
 #include "ui/frm_compare.hpp"
 #include "ui/frm_email.hpp"

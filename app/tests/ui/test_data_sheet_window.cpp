@@ -326,20 +326,19 @@ TEST_F(DataSheetWindow, DroppedFilesGoThroughTheOpenCommand)
     EXPECT_TRUE(window->FG2_OLEDragOver(&files));
     EXPECT_FALSE(window->FG2_OLEDragOver(&words));
 
-    // Without an Open command the drop is refused with a message per file.
-    mainWindowHooks().openDataset = nullptr;
-    window->FG2_OLEDragDrop({QStringLiteral("/data/a.KVE")});
+    // Each file dropped is opened in turn as a command line opens it,
+    // without a dialog; one that cannot be read is reported and the next
+    // is opened all the same.
+    const QString a = QStringLiteral(KVE_SOURCE_DIR "/app/tests/core/comparison_data/model_a.KVE");
+    const QString b = QStringLiteral(KVE_SOURCE_DIR "/app/tests/core/comparison_data/model_b.KVE");
+    const QString missing = dir.filePath(QStringLiteral("missing.KVE"));
+    emit grid()->filesDropped({a});
+    EXPECT_EQ(programState().DataFileName, a);
+    window->FG2_OLEDragDrop({missing, b});
+    EXPECT_EQ(programState().DataFileName, b);
     ASSERT_EQ(platform->messages.asked.size(), 1u);
-    EXPECT_FALSE(programState().BatchMode);
-
-    QStringList opened;
-    mainWindowHooks().openDataset = [&opened](frmMain&) {
-        EXPECT_TRUE(programState().BatchMode);
-        opened << programState().OpenRequestFile;
-    };
-    // The grid hands the paths of the files dropped on it to the window.
-    emit grid()->filesDropped({QStringLiteral("/data/a.KVE"), QStringLiteral("/data/b.KVE")});
-    EXPECT_EQ(opened, QStringList({QStringLiteral("/data/a.KVE"), QStringLiteral("/data/b.KVE")}));
+    EXPECT_TRUE(platform->messages.asked[0].text.contains(missing)) << platform->messages.asked[0].text.toStdString();
+    EXPECT_TRUE(platform->fileDialogs.asked.empty());
     EXPECT_FALSE(programState().BatchMode);
 }
 

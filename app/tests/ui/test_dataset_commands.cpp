@@ -24,11 +24,11 @@
 #include <memory>
 
 #include "core/dataset_file.hpp"
-#include "core/program_state.hpp"
-#include "platform/flex_grid.hpp"
-#include "platform/scripted_platform_services.hpp"
-#include "ui/dataset_commands.hpp"
 #include "core/program_info.hpp"
+#include "core/program_state.hpp"
+#include "support/scripted_platform_services.hpp"
+#include "ui/dataset_commands.hpp"
+#include "ui/flex_grid.hpp"
 #include "ui/frm_about.hpp"
 #include "ui/frm_info.hpp"
 #include "ui/frm_main.hpp"

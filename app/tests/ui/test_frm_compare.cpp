@@ -415,19 +415,17 @@ TEST_F(CompareWindowTest, CalculateShowsTheReportOrSaysWhyNot)
 
 TEST_F(CompareWindowTest, OpenTheCurrentItemInTheMainWindow)
 {
-    QString requested;
-    bool batch = false;
-    mainWindowHooks().openDataset = [&](frmMain&) {
-        requested = programState().OpenRequestFile;
-        batch = programState().BatchMode;
-    };
-    compare->appendFile(QStringLiteral("/d/A.KVE"), true);
+    // The item is opened as a command line opens a file: without a dialog.
+    const QString model = DataDir + QStringLiteral("model_c.KVE");
+    compare->appendFile(model, true);
     compare->Command5_Click();                       // no current item
-    EXPECT_TRUE(requested.isEmpty());
+    EXPECT_TRUE(programState().DataFileName.isEmpty());
     list()->setCurrentRow(0);
     compare->Command5_Click();
-    EXPECT_EQ(requested, QStringLiteral("/d/A.KVE"));
-    EXPECT_TRUE(batch);
+    EXPECT_EQ(programState().DataFileName, model);
+    EXPECT_TRUE(window->windowTitle().endsWith(QStringLiteral("model_c.KVE")));
+    EXPECT_TRUE(platform->fileDialogs.asked.empty());
+    EXPECT_TRUE(platform->messages.asked.empty());
     EXPECT_TRUE(programState().OpenRequestFile.isEmpty());
     EXPECT_FALSE(programState().BatchMode);
     EXPECT_TRUE(compare->isVisible());

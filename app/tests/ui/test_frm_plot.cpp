@@ -15,9 +15,9 @@
 #include "SumtrixLib/Runtime.hpp"
 #include "charts/chart_view.hpp"
 #include "core/xy_plot.hpp"
-#include "platform/scripted_platform_services.hpp"
 #include "support/chart_pictures.hpp"
 #include "support/printed_page.hpp"
+#include "support/scripted_platform_services.hpp"
 #include "ui/frm_info.hpp"
 #include "ui/frm_main.hpp"
 #include "ui/frm_plot.hpp"
@@ -140,16 +140,16 @@ TEST_F(FrmPlotTest, LayoutAtTheSmallestSizeAndLarger)
     EXPECT_EQ(window->width(), twips(frmPlot::MinOuterWidth - frmPlot::FrameWidth));
     EXPECT_EQ(window->height(), twips(frmPlot::MinOuterHeight - frmPlot::FrameHeight));
     struct Place { const char* name; int left; int top; };
-    const Place design[] = {
+    const Place smallest[] = {
         {"Chart", 120, 120},   {"Check2", 120, 7440},  {"Check8", 2640, 7440},  {"HScroll2", 3480, 7440},
         {"Check5", 120, 7800}, {"Check1", 2640, 7800}, {"HScroll1", 3480, 7800}, {"btnInfo", 4440, 7800},
         {"Command4", 5640, 7680}, {"Command3", 6120, 7680}, {"Command5", 6600, 7680}, {"Command2", 7080, 7680},
         {"Command1", 7560, 7680},
     };
     // The style boxes are as wide as their captions in the font in use:
-    // one that grew past its design width pushes the rest of its row along
-    // by as much, never into the picture buttons.
-    for (const Place& p : design) {
+    // one that grew past its width as built pushes the rest of its row
+    // along by as much, never into the picture buttons.
+    for (const Place& p : smallest) {
         QWidget* control = child<QWidget>(window, p.name);
         if (QByteArray(p.name).startsWith("Check") || QByteArray(p.name).startsWith("HScroll")
             || QByteArray(p.name) == "btnInfo") {

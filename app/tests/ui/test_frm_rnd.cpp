@@ -14,10 +14,11 @@
 #include <numbers>
 
 #include "core/random_source.hpp"
-#include "platform/flex_grid.hpp"
-#include "platform/scripted_platform_services.hpp"
+#include "support/scripted_platform_services.hpp"
+#include "ui/flex_grid.hpp"
 #include "ui/frm_main.hpp"
 #include "ui/frm_rnd.hpp"
+#include "window_fixture.hpp"
 #include "../core/sample_statistics.hpp"
 
 namespace {
@@ -26,8 +27,6 @@ class FrmRndTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        installRandomGenerator();
-        mainWindowHooks().scatterPlot = [this](frmMain&) { ++plots; };
         main.show();
         main.Command12_Click();              // the "Random" button
         rnd = frmRND::existing();
@@ -36,9 +35,12 @@ protected:
     }
     void TearDown() override
     {
-        mainWindowHooks().scatterPlot = nullptr;
-        mainWindowHooks().showRandom = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (qobject_cast<frmPlot*>(w))
+                delete w;
     }
+    // The scatter plots shown, by the main window's "Scatter".
+    int plots() const { return int(charts.titles.count(QStringLiteral("Observed vs Model-Predicted"))); }
 
     QLineEdit* box(int index) { return rnd->findChild<QLineEdit*>(QStringLiteral("Text1_%1").arg(index)); }
     QCheckBox* check(int number) { return rnd->findChild<QCheckBox*>(QStringLiteral("Check%1").arg(number)); }
@@ -71,7 +73,7 @@ protected:
     ScriptedPlatform platform{pdfFolder.path()};
     frmMain main;
     frmRND* rnd = nullptr;
-    int plots = 0;
+    ShownCharts charts;
 };
 
 // The X and Y columns of the sheet after a generation, read from the matrix.
@@ -112,7 +114,7 @@ TEST_F(FrmRndTest, EachMethodFillsTheSheetWithPlausiblePairs)
     const Case cases[] = {{2, "Varnholt"}, {0, "Frank"}, {1, "Clayton"}};
     for (const Case& c : cases) {
         fillOldDataset();
-        plots = 0;
+        charts.titles.clear();
         main.grid()->setRows(20);
         main.dataMatrix().resize(20);
         rnd->show();
@@ -124,7 +126,7 @@ TEST_F(FrmRndTest, EachMethodFillsTheSheetWithPlausiblePairs)
         EXPECT_EQ(main.text1(0)->text(), QStringLiteral(" 500")) << c.what;
         ASSERT_EQ(main.grid()->rows(), 501) << c.what;
         ASSERT_EQ(main.dataMatrix().upperRow(), 501) << c.what;
-        EXPECT_EQ(plots, 1) << c.what;
+        EXPECT_EQ(plots(), 1) << c.what;
         EXPECT_FALSE(rnd->isVisible()) << c.what;
 
         for (int r = 1; r <= 500; ++r) {
@@ -203,7 +205,7 @@ TEST_F(FrmRndTest, FailedChecksShowTheirMessageAndChangeNothing)
         EXPECT_EQ(main.grid()->textMatrix(1, DataMatrix::ColExclude), QStringLiteral("Y")) << c.message;
         EXPECT_TRUE(rnd->isVisible()) << c.message;
     }
-    EXPECT_EQ(plots, 0);
+    EXPECT_EQ(plots(), 0);
 }
 
 TEST_F(FrmRndTest, WithoutOverwriteAQuestionGuardsAnExistingDataset)
@@ -221,7 +223,7 @@ TEST_F(FrmRndTest, WithoutOverwriteAQuestionGuardsAnExistingDataset)
     EXPECT_EQ(platform.messages.asked[0].icon, MsgIcon::None);
     EXPECT_TRUE(main.dataMatrix() == before);
     EXPECT_EQ(main.grid()->rows(), 20);
-    EXPECT_EQ(plots, 0);
+    EXPECT_EQ(plots(), 0);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
     platform.messages.answers = {MsgAnswer::Yes};
@@ -230,7 +232,7 @@ TEST_F(FrmRndTest, WithoutOverwriteAQuestionGuardsAnExistingDataset)
     EXPECT_EQ(main.grid()->rows(), 4);
     EXPECT_EQ(main.text1(0)->text(), QStringLiteral(" 3"));
     EXPECT_TRUE(main.dataMatrix().cell(DataMatrix::ColX, 1).isNumber());
-    EXPECT_EQ(plots, 1);
+    EXPECT_EQ(plots(), 1);
 
     // An empty first X cell replaces the dataset without a question.
     main.dataMatrix().setText(DataMatrix::ColX, 1, QString());
@@ -247,7 +249,7 @@ TEST_F(FrmRndTest, PlotAndCloseFollowTheirBoxesAndReturnKeepsTheInputs)
     setInputs("-5", "2", "-7", "3", "1", "3");
     execute();
     EXPECT_TRUE(platform.messages.asked.empty());
-    EXPECT_EQ(plots, 0);
+    EXPECT_EQ(plots(), 0);
     EXPECT_TRUE(rnd->isVisible());
     EXPECT_EQ(main.grid()->rows(), 4);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);

@@ -28,13 +28,13 @@
 #include "core/mail_settings.hpp"
 #include "core/program_state.hpp"
 #include "core/settings_store.hpp"
-#include "platform/scripted_mail.hpp"
-#include "platform/scripted_platform_services.hpp"
 #include "support/mail_sink.hpp"
+#include "support/scripted_mail.hpp"
+#include "support/scripted_platform_services.hpp"
+#include "support/test_files.hpp"
 #include "ui/frm_email.hpp"
 #include "ui/frm_mapi.hpp"
 #include "ui/mail_settings_dialog.hpp"
-#include "support/test_files.hpp"
 
 namespace {
 

@@ -429,11 +429,11 @@ TEST_F(RPageTest, ComparisonPageListsGroupTemplatesAndTakesTheTickedModels)
 
 TEST(frmGraphLayout, MarginsAndSizingToThePicture)
 {
-    // The design size: the image is the 7260 twips square at 120, 120.
-    const frmGraph::Layout design = frmGraph::layoutFor(8475 + frmGraph::BorderWidth, 7560 + frmGraph::BorderHeight);
-    EXPECT_EQ(design.image, QRect(120, 120, 7260, 7260));
-    EXPECT_EQ(design.resizeButton, QPoint(7560, 5640));
-    EXPECT_EQ(design.returnButton, QPoint(7560, 6600));
+    // The window's size as built: the image is the 7260 twips square at 120, 120.
+    const frmGraph::Layout built = frmGraph::layoutFor(8475 + frmGraph::BorderWidth, 7560 + frmGraph::BorderHeight);
+    EXPECT_EQ(built.image, QRect(120, 120, 7260, 7260));
+    EXPECT_EQ(built.resizeButton, QPoint(7560, 5640));
+    EXPECT_EQ(built.returnButton, QPoint(7560, 6600));
 
     // A picture of 6000 x 4500 twips: a window of 7340 x 5340 whose image
     // area is 6005 x 4530, the buttons 1035 twips from the right edge.

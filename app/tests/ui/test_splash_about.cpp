@@ -15,8 +15,8 @@
 
 #include "core/program_info.hpp"
 #include "core/program_state.hpp"
-#include "platform/scripted_platform_services.hpp"
 #include "platform/system_info.hpp"
+#include "support/scripted_platform_services.hpp"
 #include "ui/frm_about.hpp"
 #include "ui/frm_splash.hpp"
 

@@ -53,11 +53,20 @@ protected:
     bool residualAnalysisAtRun = false;
     bool residualPlotAtRun = false;
     bool batchModeAtRun = false;
+    // Runs as the scatter plot comes up.
+    std::function<void()> atScatter;
     void recordNeighbours()
     {
-        MainWindowHooks& hooks = mainWindowHooks();
-        hooks.scatterPlot = [this](frmMain&) { calls << QStringLiteral("scatter"); };
-        hooks.rankPlot = [this](frmMain&) { calls << QStringLiteral("rank"); };
+        m_charts = std::make_unique<ShownCharts>();
+        m_charts->shown = [this](const QString& title) {
+            if (title == QLatin1String("Observed vs Model-Predicted")) {
+                calls << QStringLiteral("scatter");
+                if (atScatter)
+                    atScatter();
+            } else if (title == QLatin1String("Rank of Observed vs Rank of Model-Predicted")) {
+                calls << QStringLiteral("rank");
+            }
+        };
         m_runs = std::make_unique<ReportWatcher>([this] {
             calls << QStringLiteral("run");
             residualAnalysisAtRun = window->check(CheckBox::ResidualAnalysis)->isChecked();
@@ -105,6 +114,7 @@ private:
         std::function<void()> m_shown;
     };
     std::unique_ptr<ReportWatcher> m_runs;
+    std::unique_ptr<ShownCharts> m_charts;
     QTemporaryDir m_files;
 };
 
@@ -254,19 +264,19 @@ TEST_F(StartupTest, CommandLineAtStartHidesTheSplashAndSendsMessagesToStderr)
     SumtrixLib::ScopedMessageSink library(librarySink);
     // A library message while the command line runs (the scatter plot of /G
     // comes before the run, the rank plot after it).
-    mainWindowHooks().scatterPlot = [this](frmMain&) {
-        calls << QStringLiteral("scatter");
-        SumtrixLib::showMessage("No convergence", SumtrixLib::MessageIcon::Exclamation);
-    };
+    atScatter = [] { SumtrixLib::showMessage("No convergence", SumtrixLib::MessageIcon::Exclamation); };
 
+    QPointer<frmSplash> earlierSplash = new frmSplash();
+    earlierSplash->show();
     QTemporaryDir folder;
     SingleInstance instance(folder.path());
     int status = -1;
     ASSERT_TRUE(window->Form_Load(QStringLiteral("/F") + Sample + QStringLiteral(" /G /X"), &instance, status));
     EXPECT_EQ(instance.role(), SingleInstance::Role::Primary);
-    // No splash on the screen (where nobody sees it, none is made at all).
-    if (frmSplash* splash = frmSplash::current())
-        EXPECT_FALSE(splash->isVisible());
+    // Where nobody sees the screen, a command line at the start makes no
+    // splash, and one already up is hidden.
+    EXPECT_EQ(frmSplash::current(), earlierSplash.data());
+    EXPECT_FALSE(earlierSplash->isVisible());
     EXPECT_EQ(calls, (QStringList{"scatter", "run", "rank"}));
     EXPECT_EQ(programState().DataFileName, Sample);
     EXPECT_TRUE(window->lastBatchOutcome().quit);

@@ -1,7 +1,8 @@
 #pragma once
 // Fixture of the main-window tests: scripted platform layers (boxes answer
 // from a script, the printer writes PDFs into a temporary folder), fresh
-// program state, no hooks, and a main window.
+// program state and a main window; and a recorder of the chart windows that
+// come up.
 
 #include <QApplication>
 #include <QCheckBox>
@@ -13,19 +14,48 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
+#include "charts/chart_view.hpp"
 #include "core/program_state.hpp"
-#include "platform/flex_grid.hpp"
-#include "platform/scripted_platform_services.hpp"
+#include "support/scripted_platform_services.hpp"
+#include "ui/flex_grid.hpp"
 #include "ui/frm_main.hpp"
+#include "ui/frm_plot.hpp"
+
+// The chart windows shown while it lives, by their charts' titles, in the
+// order they came up ("Observed vs Model-Predicted" for Scatter, "Rank of
+// ..." for Rank, the histograms' own). `shown`, when set, runs as each
+// comes up.
+class ShownCharts : public QObject {
+public:
+    ShownCharts() { qApp->installEventFilter(this); }
+    ~ShownCharts() override { qApp->removeEventFilter(this); }
+    ShownCharts(const ShownCharts&) = delete;
+    ShownCharts& operator=(const ShownCharts&) = delete;
+
+    QStringList titles;
+    std::function<void(const QString& title)> shown;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show)
+            if (auto* plot = qobject_cast<frmPlot*>(watched)) {
+                titles << plot->chart()->model().Title.Text;
+                if (shown)
+                    shown(titles.last());
+            }
+        return false;
+    }
+};
 
 class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         resetProgramState();
-        mainWindowHooks() = MainWindowHooks();
         platform = std::make_unique<ScriptedPlatform>(dir.path());
         window = std::make_unique<frmMain>();
     }

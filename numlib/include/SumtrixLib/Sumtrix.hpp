@@ -11,7 +11,7 @@
 // - Array parameters are BoundedArray<T> (absolute indexes between the
 //   array's own bounds). Methods ending in Base0 use elements 0..n-1; those
 //   ending in Base1, and those following published 1-based algorithms,
-//   elements 1..n, never touching element 0 unless documented.
+//   elements 1..n, never touching element 0 unless its comment says so.
 // - Trouble is reported in the method's error style (see MethodTable.hpp
 //   and Runtime.hpp): a RuntimeError, a Msg text, error 1000, a message
 //   through the MessageSink, or a failed step that assigns nothing.

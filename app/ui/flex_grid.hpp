@@ -1,6 +1,6 @@
 #pragma once
-// FlexGrid: the data sheet's grid over Qt's table view. It keeps the
-// addressing of a classic flex grid: row 0 is the fixed header row and
+// FlexGrid: the data sheet's grid over Qt's table view. It addresses
+// cells as a flex grid does: row 0 is the fixed header row and
 // column 0 the fixed row-label column (shown as the view's headers), data
 // cells run from (1, 1); Rows and Cols count the fixed row and column.
 //

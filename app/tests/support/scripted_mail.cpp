@@ -1,4 +1,4 @@
-#include "platform/scripted_mail.hpp"
+#include "support/scripted_mail.hpp"
 
 MailError ScriptedMailTransport::ready(const MailServer&)
 {

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/message_sinks.hpp"
-#include "platform/scripted_platform_services.hpp"
+#include "support/scripted_platform_services.hpp"
 
 TEST(UnattendedMessages, DefaultAnswers)
 {

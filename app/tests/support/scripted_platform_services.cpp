@@ -1,4 +1,4 @@
-#include "platform/scripted_platform_services.hpp"
+#include "support/scripted_platform_services.hpp"
 
 #include "platform/qt_platform_services.hpp"
 

@@ -1,4 +1,4 @@
-#include "platform/flex_grid.hpp"
+#include "ui/flex_grid.hpp"
 
 #include <QDragEnterEvent>
 #include <QHeaderView>
