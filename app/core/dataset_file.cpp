@@ -21,7 +21,7 @@ namespace {
 
 using F = OptionForm;
 
-// Visual Basic's Trim: blanks only, not tabs.
+// Blanks trimmed from both ends; tabs are kept.
 QString trimBlanks(const QString& s)
 {
     qsizetype b = 0;
@@ -55,7 +55,7 @@ void splitLine(const QString& line, QString& key, QString& value, QString* raw)
         value.chop(1);
 }
 
-// Visual Basic's CInt: to the nearest integer, halves to the even one.
+// The nearest integer, halves to the even one (how stored integer options are read).
 double roundHalfEven(double v)
 {
     return std::nearbyint(v);
