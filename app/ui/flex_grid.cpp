@@ -1,9 +1,13 @@
 #include "ui/flex_grid.hpp"
 
+#include <algorithm>
+
 #include <QDragEnterEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QScrollBar>
+#include <QTimer>
 #include <QUrl>
 
 FlexGridModel::FlexGridModel(QObject* parent)
@@ -224,6 +228,31 @@ FlexGrid::FlexGrid(QWidget* parent)
     viewport()->setAcceptDrops(true);
     setAcceptDrops(true);
     setDragDropMode(QAbstractItemView::DropOnly);
+    connect(m_model, &QAbstractItemModel::dataChanged, this, &FlexGrid::scheduleColumnFit);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &FlexGrid::scheduleColumnFit);
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, &FlexGrid::scheduleColumnFit);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &FlexGrid::scheduleColumnFit);
+}
+
+void FlexGrid::scheduleColumnFit()
+{
+    if (m_fitScheduled)
+        return;
+    m_fitScheduled = true;
+    QTimer::singleShot(0, this, [this] {
+        m_fitScheduled = false;
+        fitColumnsToCells();
+    });
+}
+
+void FlexGrid::fitColumnsToCells()
+{
+    QHeaderView* header = horizontalHeader();
+    for (int c = 0; c < m_model->columnCount(); ++c) {
+        const int needed = std::max(sizeHintForColumn(c), header->sectionSizeHint(c));
+        if (needed > header->sectionSize(c))
+            header->resizeSection(c, needed);
+    }
 }
 
 void FlexGrid::setRows(int rows)

@@ -141,7 +141,15 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // Columns grow to the widest text of the rows in view (a few hundred at
+    // the most are measured), so that no number is cut short; they never
+    // shrink on their own. Changes and scrolling ask for one fit, made when
+    // the events of the moment are done.
+    void fitColumnsToCells();
+    void scheduleColumnFit();
+
     FlexGridModel* m_model;
     int m_row = 1;
     int m_col = 1;
+    bool m_fitScheduled = false;
 };

@@ -356,6 +356,33 @@ TEST_F(DataSheetWindow, GridFormatsTakenWhenAFormatBoxLosesTheFocus)
     EXPECT_EQ(programState().GridFormatXY, QStringLiteral("0.0"));
 }
 
+TEST_F(DataSheetWindow, ColumnsWidenSoThatNoNumberIsCutShort)
+{
+    // Values far from zero, in the first rows and in rows reached by
+    // scrolling: each shown text fits its column.
+    struct Case { int row; int col; double value; };
+    const Case cases[] = {
+        {1, DataMatrix::ColX, 1000000.01}, {2, DataMatrix::ColY, -123456789.125},
+        {3, DataMatrix::ColSDX, 98765432.5}, {4000, DataMatrix::ColSDY, 1e12 + 0.5},
+    };
+    box(0)->setText(QStringLiteral("5000"));
+    window->Command9_Click();
+    for (const Case& c : cases) {
+        matrix().setNumber(c.col, c.row, c.value);
+        window->MatrixTOGrid(c.row, c.col);
+    }
+    window->show();
+    window->showSheet();
+    QApplication::processEvents();
+    grid()->scrollTo(grid()->model()->index(3999, 0));
+    QApplication::processEvents();
+    const QFontMetrics metrics(grid()->font());
+    for (const Case& c : cases) {
+        const QString text = grid()->textMatrix(c.row, c.col);
+        EXPECT_GT(grid()->columnWidth(c.col - 1), metrics.horizontalAdvance(text)) << text.toStdString();
+    }
+}
+
 namespace {
 
 // Rows 1..5 of X = r, Y = 2r; then row 2's Y is typed as "50" without
