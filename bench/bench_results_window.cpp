@@ -8,6 +8,8 @@
 //
 // The lines are those of the residual table: a row number and eleven
 // fields of random numbers with their marks.
+#include "private_home.hpp"
+
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -28,12 +30,6 @@
 namespace {
 
 constexpr int Lines = 2000000;
-
-QTemporaryDir& workDir()
-{
-    static QTemporaryDir dir;
-    return dir;
-}
 
 const QByteArray& report()
 {
@@ -138,14 +134,7 @@ BENCHMARK(BM_Save)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv)
 {
-    // Its own settings and documents, never the user's.
-    const QByteArray home = workDir().path().toLocal8Bit();
-    QDir(workDir().path()).mkpath(QStringLiteral("runtime"));
-    QFile::setPermissions(workDir().filePath(QStringLiteral("runtime")),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    ::setenv("HOME", home.constData(), 1);
-    ::setenv("XDG_CONFIG_HOME", (home + "/.config").constData(), 1);
-    ::setenv("XDG_RUNTIME_DIR", (home + "/runtime").constData(), 1);
+    usePrivateHome();
     if (!std::getenv("DISPLAY"))
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
 

@@ -14,6 +14,8 @@
 //
 // The whole unattended run beside R, Python and a lean C++ program:
 // bench/user_path_side_by_side.py.
+#include "private_home.hpp"
+
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -82,12 +84,6 @@ bool writeDataset(const QString& path, int rows)
     }
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(out) == out.size();
-}
-
-QTemporaryDir& workDir()
-{
-    static QTemporaryDir dir;
-    return dir;
 }
 
 // The file of `rows` rows: written once per run, or once into
@@ -271,14 +267,7 @@ BENCHMARK(BM_ScrollSheetByAPage)->Apply(sizes);
 
 int main(int argc, char** argv)
 {
-    // Its own settings and documents, never the user's.
-    const QByteArray home = workDir().path().toLocal8Bit();
-    QDir(workDir().path()).mkpath(QStringLiteral("runtime"));
-    QFile::setPermissions(workDir().filePath(QStringLiteral("runtime")),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    ::setenv("HOME", home.constData(), 1);
-    ::setenv("XDG_CONFIG_HOME", (home + "/.config").constData(), 1);
-    ::setenv("XDG_RUNTIME_DIR", (home + "/runtime").constData(), 1);
+    usePrivateHome();
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
 
     if (argc >= 3 && std::strcmp(argv[1], "--write-datasets") == 0) {
