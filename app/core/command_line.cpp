@@ -3,6 +3,9 @@
 #include "core/program_info.hpp"
 #include "core/program_state.hpp"
 
+#include <QDir>
+#include <QFileInfo>
+
 namespace KVECode {
 
 namespace {
@@ -166,7 +169,13 @@ QString EndedWithoutDisplayLine()
 QStringList AbsoluteSwitchPaths(const QStringList& arguments, const QString& workingFolder)
 {
     QStringList out;
+    const QDir folderOfStart(workingFolder);
     for (const QString& arg : arguments) {
+        // A file or folder named whole, without a switch (what a file
+        // manager passes): no switch, even when its first letter after the
+        // slash is one, as in /srv/x.KVE or /cases/x.KVE.
+        if (!arg.isEmpty() && QFileInfo(folderOfStart, arg).exists())
+            continue;
         if (!isPathSwitch(arg)) {
             out.append(arg);
             continue;

@@ -55,7 +55,9 @@ void ApplySwitches(const CommandLineSwitches& switches, ProgramState& state);
 // against `workingFolder`: a command line handed to a running instance is
 // carried out in that instance's folder, not in the one it was typed in.
 // A value that came wrapped in double quotes (/F"a b.KVE") loses them; any
-// other double quote is a character of the path.
+// other double quote is a character of the path. An argument that names an
+// existing file or folder as it stands is a path given without a switch and
+// is left out, so that /srv/x.KVE is not read as /S.
 QStringList AbsoluteSwitchPaths(const QStringList& arguments, const QString& workingFolder);
 
 // What a start that nobody can see (no display) does with its command line:

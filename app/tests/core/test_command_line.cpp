@@ -5,6 +5,9 @@
 #include "core/command_line.hpp"
 #include "core/program_state.hpp"
 
+#include <QFile>
+#include <QTemporaryDir>
+
 using namespace KVECode;
 
 namespace {
@@ -185,4 +188,25 @@ TEST(AbsoluteSwitchPaths, RelativeFilesAndFoldersBecomeAbsolute)
     // Quotes kept around a relative value: made absolute without them.
     EXPECT_EQ(AbsoluteSwitchPaths({"/F\"my data/a.KVE\"", "/L\"\""}, QStringLiteral("/home/me")),
               (QStringList{"/F/home/me/my data/a.KVE", "/L"}));
+}
+
+TEST(AbsoluteSwitchPaths, AFileNamedWithoutASwitchIsNoSwitch)
+{
+    // Folders every Linux system has whose names start with a switch
+    // letter: read as switches they would print (/proc) or save (/sys), and
+    // a file in the folder of the start that would open "data.KVE". Named
+    // whole they are no switch.
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QFile file(dir.filePath(QStringLiteral("fdata.KVE")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    const QStringList in{"/proc/self", "/sys", "fdata.KVE", "/Fdata.KVE", "/S", "/X"};
+    const QStringList out = AbsoluteSwitchPaths(in, dir.path());
+    EXPECT_EQ(out, (QStringList{"/F" + dir.path() + "/data.KVE", "/S", "/X"}));
+    QStringList Parm{QString()};
+    GetParameters(BuildCommandLine(out), Parm);
+    const CommandLineSwitches sw = ParseSwitches(Parm);
+    EXPECT_FALSE(sw.Print);
+    EXPECT_EQ(sw.OpenFile, dir.path() + "/data.KVE");
 }
