@@ -414,11 +414,11 @@ ChartValueScale automaticScale(double low, double high)
 QStringList tickLabels(double minimum, double maximum, int divisions, const QString& format)
 {
     QStringList labels;
-    const QByteArray spec = format.toLatin1();
+    const QByteArray printfFormat = format.toLatin1();
     const int n = std::max(1, divisions);
     // The ticks as the chart places them: the minimum plus i equal steps.
     for (int i = 0; i <= n; ++i)
-        labels << QString::asprintf(spec.constData(), minimum + i * (maximum - minimum) / n);
+        labels << QString::asprintf(printfFormat.constData(), minimum + i * (maximum - minimum) / n);
     return labels;
 }
 

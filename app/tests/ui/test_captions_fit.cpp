@@ -25,6 +25,7 @@
 #include "core/program_state.hpp"
 #include "core/xy_plot.hpp"
 #include "support/scripted_platform_services.hpp"
+#include "support/top_level_windows.hpp"
 #include "ui/frm_about.hpp"
 #include "ui/frm_compare.hpp"
 #include "ui/frm_email.hpp"
@@ -138,11 +139,7 @@ protected:
     }
     void TearDown() override
     {
-        QList<QPointer<QWidget>> windows;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            windows << w;
-        for (const QPointer<QWidget>& w : windows)
-            delete w.data();
+        deleteTopLevelWindows();
         platform.reset();
     }
     // Shows a window at its own size and collects what is cut.

@@ -18,6 +18,7 @@
 #include "support/chart_pictures.hpp"
 #include "support/printed_page.hpp"
 #include "support/scripted_platform_services.hpp"
+#include "support/top_level_windows.hpp"
 #include "ui/frm_info.hpp"
 #include "ui/frm_main.hpp"
 #include "ui/frm_plot.hpp"
@@ -38,11 +39,7 @@ class FrmPlotTest : public ::testing::Test {
 protected:
     void TearDown() override
     {
-        QList<QPointer<QWidget>> windows;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            windows << w;
-        for (const QPointer<QWidget>& w : windows)
-            delete w.data();
+        deleteTopLevelWindows();
     }
 
     frmPlot* newPlot(const XYPlot& plot = runPlot(5))

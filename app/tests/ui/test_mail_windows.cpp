@@ -31,6 +31,7 @@
 #include "support/mail_sink.hpp"
 #include "support/scripted_mail.hpp"
 #include "support/scripted_platform_services.hpp"
+#include "support/top_level_windows.hpp"
 #include "support/test_files.hpp"
 #include "ui/frm_email.hpp"
 #include "ui/frm_mapi.hpp"
@@ -62,11 +63,7 @@ protected:
     }
     void TearDown() override
     {
-        QList<QPointer<QWidget>> windows;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            windows << w;
-        for (const QPointer<QWidget>& w : windows)
-            delete w.data();
+        deleteTopLevelWindows();
         frmeMail::beeper() = [] { QApplication::beep(); };
         mail.reset();
         platform.reset();

@@ -13,6 +13,7 @@
 #include "core/xy_plot.hpp"
 #include "support/chart_pictures.hpp"
 #include "support/scripted_platform_services.hpp"
+#include "support/top_level_windows.hpp"
 #include "ui/frm_main.hpp"
 #include "ui/frm_plot.hpp"
 #include "ui/frm_stat_opt.hpp"
@@ -24,11 +25,7 @@ protected:
     void TearDown() override
     {
         frmStatOpt::modalScript() = nullptr;
-        QList<QPointer<QWidget>> windows;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            windows << w;
-        for (const QPointer<QWidget>& w : windows)
-            delete w.data();
+        deleteTopLevelWindows();
     }
     frmPlot* newPlot(int points = 5)
     {

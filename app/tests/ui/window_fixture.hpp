@@ -20,6 +20,7 @@
 #include "charts/chart_view.hpp"
 #include "core/program_state.hpp"
 #include "support/scripted_platform_services.hpp"
+#include "support/top_level_windows.hpp"
 #include "ui/flex_grid.hpp"
 #include "ui/frm_main.hpp"
 #include "ui/frm_plot.hpp"
@@ -62,11 +63,7 @@ protected:
     void TearDown() override
     {
         window.reset();
-        QList<QPointer<QWidget>> windows;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            windows << w;
-        for (const QPointer<QWidget>& w : windows)
-            delete w.data();
+        deleteTopLevelWindows();
         platform.reset();
     }
 
