@@ -165,15 +165,27 @@ void GraphicsOptionsPage::refillLimits()
         state.RStdResidueLower = -2.5;
     if (state.RStdResidueUpper == 0)
         state.RStdResidueUpper = 2.5;
+    // The boxes are what the run reads and what Save writes: a value typed
+    // or loaded stays until the user changes it or another dataset is
+    // loaded. Only a box that holds nothing shows the shared value; that
+    // is no edit of the user's, so the confidence and the deviation limits
+    // do not clear each other here.
+    const auto fill = [this](TextBox box, const QString& text) {
+        QLineEdit* edit = m_controls.text(box);
+        if (!edit->text().trimmed().isEmpty())
+            return;
+        m_restoring = true;
+        edit->setText(text);
+        m_restoring = false;
+    };
     const QString four = QStringLiteral("0.0000");
-    setBoxText(TextBox::DeviationLower, DataSheet::formatPattern(state.DeviationLower, four));
-    setBoxText(TextBox::DeviationUpper, DataSheet::formatPattern(state.DeviationUpper, four));
-    setBoxText(TextBox::ResidualLower, DataSheet::formatPattern(state.ResidualLower, four));
-    setBoxText(TextBox::ResidualUpper, DataSheet::formatPattern(state.ResidualUpper, four));
-    setBoxText(TextBox::RStdResidueLower, DataSheet::formatPattern(state.RStdResidueLower, four));
-    setBoxText(TextBox::RStdResidueUpper, DataSheet::formatPattern(state.RStdResidueUpper, four));
-    setBoxText(TextBox::DeviationConfidence,
-               DataSheet::formatPattern(state.DeviationConfidence * 100, QStringLiteral("##0.00")));
+    fill(TextBox::DeviationLower, DataSheet::formatPattern(state.DeviationLower, four));
+    fill(TextBox::DeviationUpper, DataSheet::formatPattern(state.DeviationUpper, four));
+    fill(TextBox::ResidualLower, DataSheet::formatPattern(state.ResidualLower, four));
+    fill(TextBox::ResidualUpper, DataSheet::formatPattern(state.ResidualUpper, four));
+    fill(TextBox::RStdResidueLower, DataSheet::formatPattern(state.RStdResidueLower, four));
+    fill(TextBox::RStdResidueUpper, DataSheet::formatPattern(state.RStdResidueUpper, four));
+    fill(TextBox::DeviationConfidence, DataSheet::formatPattern(state.DeviationConfidence * 100, QStringLiteral("##0.00")));
 }
 
 void GraphicsOptionsPage::setBand(QScrollBar* bar, QLabel* label, double& lower, TextBox lowerBox, double& upper,

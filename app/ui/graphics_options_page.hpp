@@ -18,8 +18,9 @@ class GraphicsOptionsPage : public OptionPage {
 public:
     GraphicsOptionsPage(MainControls& controls, QWidget* parent);
 
-    // Fills the limit boxes from the shared limits, deriving those still 0
-    // from MeanY (the "Dataset" tab does this as it opens).
+    // Fills the limit and confidence boxes that hold nothing from the
+    // shared limits, deriving those still 0 from MeanY (the "Dataset" tab
+    // does this as it opens); a box that holds a value keeps it.
     void refillLimits();
     void Check6_Click();                     // the residual frame
     void HScroll1_Change();                  // deviation band

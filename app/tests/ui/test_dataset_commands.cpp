@@ -18,6 +18,7 @@
 #include <QUrl>
 #include <QListWidget>
 #include <QRadioButton>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTextEdit>
 
@@ -27,6 +28,7 @@
 #include "core/program_info.hpp"
 #include "core/program_state.hpp"
 #include "support/scripted_platform_services.hpp"
+#include "support/top_level_windows.hpp"
 #include "ui/dataset_commands.hpp"
 #include "ui/flex_grid.hpp"
 #include "ui/frm_about.hpp"
@@ -579,6 +581,104 @@ TEST_F(DatasetCommandsTest, SampleDatasetOpensAndSavesUnchanged)
     EXPECT_TRUE(notes()->toPlainText().startsWith(QStringLiteral("Winter wheat")));
     ASSERT_TRUE(saveAs(path(QStringLiteral("Copy.KVE"))));
     EXPECT_EQ(readBytes(path(QStringLiteral("Copy.KVE"))), readBytes(sample));
+}
+
+TEST_F(DatasetCommandsTest, LimitsTypedOrLoadedOutlastEveryPageSwitch)
+{
+    // Every page button pressed in turn, "Dataset" among them: the limit
+    // boxes keep what the dataset stores or the user typed; Calculate uses
+    // it and Save As writes it.
+    const auto switchEveryPage = [this] {
+        for (int i : {1, 2, 3, 4, 0, 2, 0})
+            window->findChild<QPushButton*>(QStringLiteral("CheckButton_%1").arg(i))->click();
+    };
+    // What a Calculate writes: the texts of the windows it opens (the
+    // residual analysis has a window of its own).
+    const auto calculate = [this] {
+        QSet<QWidget*> before;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            before.insert(w);
+        window->Command6_Click();
+        QString report;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* info = qobject_cast<frmInfo*>(w); info && !before.contains(w))
+                report += info->text();
+        return report;
+    };
+    // The six limit boxes and the confidence box, one text.
+    const auto limitBoxes = [this] {
+        QStringList texts;
+        for (int i : {9, 1, 2, 3, 4, 5, 8})
+            texts << window->text1(i)->text();
+        return texts.join(QLatin1Char('|')).toStdString();
+    };
+    const QString interval = QStringLiteral("\r\nDeviation interval [lower - upper]                     : [%1]\r\n");
+
+    // Six rows, the residual analysis ticked, limits of its own and the
+    // confidence box as a fresh window has it.
+    DatasetState s;
+    applyOption(s.options, Option::ResidualAnalysis, 1);
+    const std::pair<Option, const char*> stored[] = {
+        {Option::DeviationLower, "-1.5"},  {Option::DeviationUpper, "2.5"},  {Option::ResidualLower, "-0.75"},
+        {Option::ResidualUpper, "0.75"},   {Option::RStdResidueLower, "-3"}, {Option::RStdResidueUpper, "3"},
+    };
+    for (const auto& [option, text] : stored)
+        applyOption(s.options, option, QLatin1String(text));
+    s.rowCountText = QStringLiteral("6");
+    s.matrix.resize(7);
+    const char* const ys[] = {"1.4", "1.8", "3.6", "3.9", "5.5", "5.8"};
+    for (int r = 1; r <= 6; ++r) {
+        s.matrix.setText(1, r, QString::number(r));
+        s.matrix.setText(3, r, QLatin1String(ys[r - 1]));
+    }
+    const QByteArray original = formatDataset(s);
+    writeBytes(path(QStringLiteral("Limits.KVE")), original);
+
+    ASSERT_TRUE(open(path(QStringLiteral("Limits.KVE"))));
+    const std::string loaded = "-1.5|2.5|-0.75|0.75|-3|3|95";
+    switchEveryPage();
+    EXPECT_EQ(limitBoxes(), loaded);
+    ASSERT_TRUE(saveAs(path(QStringLiteral("Switched.KVE"))));
+    EXPECT_EQ(readBytes(path(QStringLiteral("Switched.KVE"))).toStdString(), original.toStdString());
+    EXPECT_TRUE(calculate().contains(interval.arg(QStringLiteral("-1.5000, 2.5000"))));
+    switchEveryPage();
+    EXPECT_EQ(limitBoxes(), loaded);
+    // The run wrote the ranks into the sheet; the options are as loaded.
+    ASSERT_TRUE(saveAs(path(QStringLiteral("Calculated.KVE"))));
+    const auto options = [](const QByteArray& file) { return file.left(file.indexOf("\r\nN=")).toStdString(); };
+    EXPECT_EQ(options(readBytes(path(QStringLiteral("Calculated.KVE")))), options(original));
+
+    // Typed: the deviation limits (which clear the confidence box) and
+    // one studentized limit; the other boxes hold nothing and show the
+    // shared limits once "Dataset" is pressed.
+    window = std::make_unique<frmMain>();
+    resetProgramState();
+    programState().DocumentsFolder = path(QString());
+    s.options = defaultOptions();
+    applyOption(s.options, Option::ResidualAnalysis, 1);
+    writeBytes(path(QStringLiteral("Plain.KVE")), formatDataset(s));
+    ASSERT_TRUE(open(path(QStringLiteral("Plain.KVE"))));
+    window->text1(9)->setText(QStringLiteral("-0.5"));
+    window->text1(1)->setText(QStringLiteral("0.7"));
+    window->text1(4)->setText(QStringLiteral("-1.5"));
+    switchEveryPage();
+    const std::string typed = "-0.5|0.7|0.0000|0.0000|-1.5|2.5000|0";
+    EXPECT_EQ(limitBoxes(), typed);
+    EXPECT_TRUE(calculate().contains(interval.arg(QStringLiteral("-0.5000, 0.7000"))));
+    switchEveryPage();
+    EXPECT_EQ(limitBoxes(), typed);
+    ASSERT_TRUE(saveAs(path(QStringLiteral("Typed.KVE"))));
+    const LoadResult saved = LoadFile(path(QStringLiteral("Typed.KVE")), QStringLiteral("19"), 19);
+    ASSERT_TRUE(saved.ok());
+    QStringList written;
+    for (Option option : {Option::DeviationLower, Option::DeviationUpper, Option::ResidualLower, Option::ResidualUpper,
+                          Option::RStdResidueLower, Option::RStdResidueUpper, Option::DeviationConfidence})
+        for (const OptionSetting& setting : saved.content->settings)
+            if (setting.index == indexOf(option))
+                written << std::get<QString>(setting.value);
+    EXPECT_EQ(written.join(QLatin1Char('|')).toStdString(), typed);
+    window.reset();
+    deleteTopLevelWindows();
 }
 
 TEST_F(DatasetCommandsTest, FilesDroppedOnTheNotesBoxAreAppended)

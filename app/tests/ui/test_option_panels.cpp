@@ -139,34 +139,42 @@ TEST_F(OptionPanels, TabStripKeepsExactlyOnePagePressed)
     }
 }
 
-TEST_F(OptionPanels, DatasetPageRefillsTheLimitBoxes)
+TEST_F(OptionPanels, DatasetPageFillsOnlyTheLimitBoxesThatHoldNothing)
 {
-    // Before any run: MeanY = 0.
+    // Before any run (MeanY = 0): the empty limit boxes show the shared
+    // limits; the confidence box keeps its 95, and the fills clear nothing.
     child<QPushButton>(QStringLiteral("CheckButton_1"))->click();
     child<QPushButton>(QStringLiteral("CheckButton_0"))->click();
+    EXPECT_EQ(box(9)->text(), QStringLiteral("0.0000"));
+    EXPECT_EQ(box(1)->text(), QStringLiteral("0.0000"));
     EXPECT_EQ(box(2)->text(), QStringLiteral("0.0000"));
     EXPECT_EQ(box(3)->text(), QStringLiteral("0.0000"));
     EXPECT_EQ(box(4)->text(), QStringLiteral("-2.5000"));
     EXPECT_EQ(box(5)->text(), QStringLiteral("2.5000"));
-    // The confidence box, filled last, clears the deviation boxes.
-    EXPECT_EQ(box(9)->text(), QStringLiteral("0"));
-    EXPECT_EQ(box(1)->text(), QStringLiteral("0"));
-    EXPECT_EQ(box(8)->text(), QStringLiteral("0.00"));
+    EXPECT_EQ(box(8)->text(), QStringLiteral("95"));
 
-    // After a run with MeanY = 50, limits still at 0 become +-10 %.
+    // After a run with MeanY = 50: shared limits still 0 become +-10 %;
+    // boxes that hold a value (typed, blanks aside, or not a number) keep
+    // it, the empty ones and one of blanks show the shared value.
     window = std::make_unique<frmMain>();
     ProgramState& state = programState();
     state.MeanY = 50;
     state.DeviationConfidence = 0.9;
+    box(2)->setText(QStringLiteral("-1,5"));
+    box(5)->setText(QStringLiteral("  "));
+    window->applyOption(DatasetFile::Option::DeviationLower, QStringLiteral("0"));
+    window->applyOption(DatasetFile::Option::DeviationConfidence, QString());
     child<QPushButton>(QStringLiteral("CheckButton_1"))->click();
     child<QPushButton>(QStringLiteral("CheckButton_0"))->click();
     EXPECT_EQ(state.ResidualLower, -5);
     EXPECT_EQ(state.DeviationUpper, 5);
-    EXPECT_EQ(box(2)->text(), QStringLiteral("-5.0000"));
-    EXPECT_EQ(box(3)->text(), QStringLiteral("5.0000"));
-    EXPECT_EQ(box(8)->text(), QStringLiteral("90.00"));
     EXPECT_EQ(box(9)->text(), QStringLiteral("0"));
-    EXPECT_EQ(box(1)->text(), QStringLiteral("0"));
+    EXPECT_EQ(box(1)->text(), QStringLiteral("5.0000"));
+    EXPECT_EQ(box(2)->text(), QStringLiteral("-1,5"));
+    EXPECT_EQ(box(3)->text(), QStringLiteral("5.0000"));
+    EXPECT_EQ(box(4)->text(), QStringLiteral("-2.5000"));
+    EXPECT_EQ(box(5)->text(), QStringLiteral("2.5000"));
+    EXPECT_EQ(box(8)->text(), QStringLiteral("90.00"));
 }
 
 TEST_F(OptionPanels, PercentBands)
