@@ -30,9 +30,10 @@ QString plainNumber(double v)
 double deviationConfidence(const EvaluationSettings& settings, double kept)
 {
     // The box holds a percentage. A level strictly between 0 and 100 % is
-    // taken as it stands; 0, 100 or more, a negative number or a text that
-    // is no number gives 95 %. An empty box keeps the level of an earlier
-    // run or of the residual analysis, or 95 % when there is none.
+    // taken as it stands; 0, 100 or more or a negative number gives 95 %
+    // (a box that holds no number stops the run before). An empty box keeps
+    // the level of an earlier run or of the residual analysis, or 95 % when
+    // there is none.
     double confidence = kept;
     if (settings.deviationConfidencePercent) {
         const double percent = *settings.deviationConfidencePercent;

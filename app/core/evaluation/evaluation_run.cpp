@@ -197,6 +197,13 @@ EvaluationOutcome runEvaluation(DataMatrix& matrix, const EvaluationInput& input
         showStatus(input, QString());
         return out;
     }
+    // A limit or confidence box that the run would read and that holds no
+    // number stops it, as a cell that holds none does.
+    if (const QString unreadable = s.unreadableInput(); !unreadable.isEmpty()) {
+        out.refusal = unreadable;
+        showStatus(input, QString());
+        return out;
+    }
     out.methodUsed = method;
     out.limits = runLimits(input.limits, s.limits);
 

@@ -43,8 +43,9 @@ struct EvaluationInput {
 struct EvaluationOutcome {
     bool ran = false;                     // false: nothing to evaluate, or no method chosen
     // Why it did not run: a cell of a used row that is not a number, fewer
-    // than 3 used rows, no method, no memory. The window shows it in an
-    // error box, a command line as its reason.
+    // than 3 used rows, no method, a limit box that holds no number, no
+    // memory. The window shows it in an error box, a command line as its
+    // reason.
     QString refusal;
     QString caption;                      // "Results - " + the main window's caption
     QString report;                       // the whole report text (empty with utf8Only)

@@ -52,16 +52,25 @@ EvaluationSettings EvaluationSettings::fromOptions(const DatasetFile::DatasetOpt
     s.bootstrapSizePercent = DataSheet::leadingNumber(text(Option::BootstrapSize));
     s.rankThreshold = text(Option::RankThreshold);
     s.xyThreshold = text(Option::XYThreshold);
-    const auto number = [&text](Option option) -> std::optional<double> {
+    // A box is read whole by the strict number rule: "-0,5" is no number,
+    // never the -0 it begins with. Blanks alone are an empty box.
+    const auto number = [&text](Option option, const char* name, QString& unreadable) -> std::optional<double> {
         const QString typed = text(option);
-        if (typed.isEmpty())
+        if (typed.trimmed().isEmpty())
             return std::nullopt;
-        return DataSheet::leadingNumber(typed);
+        const std::optional<double> value = parseStrictNumber(typed);
+        if (!value && unreadable.isEmpty())
+            unreadable = QLatin1String(name) + QStringLiteral(" is not a number: ") + typed;
+        return value;
     };
-    s.deviationConfidencePercent = number(Option::DeviationConfidence);
-    s.limits = {number(Option::DeviationLower),   number(Option::DeviationUpper),
-                number(Option::ResidualLower),    number(Option::ResidualUpper),
-                number(Option::RStdResidueLower), number(Option::RStdResidueUpper)};
+    s.deviationConfidencePercent = number(Option::DeviationConfidence, "Deviation CI % Prob", s.unreadableConfidence);
+    QString& limit = s.unreadableLimit;
+    s.limits = {number(Option::DeviationLower, "Deviation lower limit", limit),
+                number(Option::DeviationUpper, "Deviation upper limit", limit),
+                number(Option::ResidualLower, "Residual lower limit", limit),
+                number(Option::ResidualUpper, "Residual upper limit", limit),
+                number(Option::RStdResidueLower, "RStd Res lower limit", limit),
+                number(Option::RStdResidueUpper, "RStd Res upper limit", limit)};
 
     for (int column = 1; column <= 14; ++column)
         s.residueColumns[static_cast<std::size_t>(column)] = DatasetFile::isChosen(o, DatasetFile::residueOption(column));
@@ -72,4 +81,14 @@ EvaluationSettings EvaluationSettings::fromOptions(const DatasetFile::DatasetOpt
     s.plots.deviation = ticked(Option::DeviationPlot);
     s.plots.normal = ticked(Option::NormalPlot);
     return s;
+}
+
+QString EvaluationSettings::unreadableInput() const
+{
+    // In report order: the deviation analysis comes before the residual one.
+    if (sections.deviation && !unreadableConfidence.isEmpty())
+        return unreadableConfidence;
+    if (sections.residual && !unreadableLimit.isEmpty())
+        return unreadableLimit;
+    return QString();
 }

@@ -70,18 +70,29 @@ struct EvaluationSettings {
     // table out.
     QString rankThreshold;
     QString xyThreshold;
-    // "Deviation CI % Prob": the number its box begins with; nothing when
-    // the box is empty.
+    // "Deviation CI % Prob": the number its box holds, read whole; nothing
+    // when the box is empty or holds no number.
     std::optional<double> deviationConfidencePercent;
 
-    // The limits on the residual panel, each the number its box begins
-    // with (0: the run derives the limit); nothing when the box is empty,
-    // which leaves the limit that earlier runs or the percent bands set.
+    // The limits on the residual panel, each the number its box holds,
+    // read whole (0: the run derives the limit); nothing when the box is
+    // empty, which leaves the limit that earlier runs or the percent bands
+    // set, or when it holds no number.
     struct Limits {
         std::optional<double> deviationLower, deviationUpper;
         std::optional<double> residualLower, residualUpper;
         std::optional<double> rstdResidueLower, rstdResidueUpper;
     } limits;
+    // A box of these that holds something other than a number, as the
+    // words that refuse a run reading it ("Deviation lower limit is not a
+    // number: -0,5"): the first such limit in the panel's order, and the
+    // confidence box. Empty when the boxes hold numbers or nothing.
+    QString unreadableLimit;
+    QString unreadableConfidence;
+    // Why a run cannot go on: the first box that a ticked section reads
+    // (the confidence for the deviation analysis, the limits for the
+    // residual analysis) and that holds no number; empty when none.
+    QString unreadableInput() const;
 
     // The residual table: which columns (1..14; element 0 unused) and where
     // it goes.

@@ -251,6 +251,51 @@ TEST(EvaluationRun, NoMethodSelected)
     EXPECT_EQ(out.refusal, QStringLiteral("No option for regression is selected"));
 }
 
+TEST(EvaluationRun, ALimitThatIsNoNumberStopsTheRunThatReadsIt)
+{
+    // A box that holds no number refuses the run when a ticked section
+    // reads it (the confidence: the deviation analysis; the limits: the
+    // residual analysis), before anything is computed or kept; a run that
+    // does not read it goes ahead.
+    struct Case {
+        const char* name;
+        DatasetFile::Option option;
+        const char* text;
+        DatasetFile::Option section;
+        const char* refusal;              // "": the run goes ahead
+    };
+    using DatasetFile::Option;
+    const Case cases[] = {
+        {"deviation limit", Option::DeviationLower, "-0,5", Option::ResidualAnalysis,
+         "Deviation lower limit is not a number: -0,5"},
+        {"studentized limit", Option::RStdResidueUpper, "2.5.1", Option::ResidualAnalysis,
+         "RStd Res upper limit is not a number: 2.5.1"},
+        {"limit not read", Option::DeviationLower, "-0,5", Option::DeviationAnalysis, ""},
+        {"confidence", Option::DeviationConfidence, "95 %", Option::DeviationAnalysis,
+         "Deviation CI % Prob is not a number: 95 %"},
+        {"confidence not read", Option::DeviationConfidence, "95 %", Option::ResidualAnalysis, ""},
+    };
+    for (const Case& c : cases) {
+        DataMatrix m = makeMatrix({{"1", "", "1.2", "", ""}, {"2", "", "1.9", "", ""}, {"3", "", "3.3", "", ""},
+                                   {"4", "", "4.4", "", ""}});
+        DatasetFile::DatasetOptions options = DatasetFile::defaultOptions();
+        DatasetFile::applyOption(options, c.option, QString::fromUtf8(c.text));
+        DatasetFile::applyOption(options, c.section, 1);
+        EvaluationInput o = runInput(5);
+        o.settings = EvaluationSettings::fromOptions(options);
+        o.limits.ResidualLower = -7;
+        const EvaluationOutcome out = runEvaluation(m, o);
+        EXPECT_EQ(out.refusal, QString::fromUtf8(c.refusal)) << c.name;
+        EXPECT_EQ(out.ran, !*c.refusal) << c.name;
+        if (*c.refusal) {
+            EXPECT_TRUE(out.requests.isEmpty()) << c.name;
+            EXPECT_TRUE(out.report.isEmpty()) << c.name;
+            EXPECT_FALSE(out.MeanY.has_value()) << c.name;
+            EXPECT_EQ(out.limits.ResidualLower, -7) << c.name;
+        }
+    }
+}
+
 TEST(EvaluationRun, BatchRunTicksAutoAfterShowing)
 {
     DataMatrix m = makeMatrix({{"1", "", "1.2", "", ""}, {"2", "", "1.9", "", ""}, {"3", "", "3.3", "", ""}});
@@ -368,30 +413,55 @@ TEST(EvaluationRun, SettingsComeFromTheDatasetOptions)
     EXPECT_FALSE(s.sheet.invertRanksX);
     EXPECT_TRUE(s.sheet.invertRanksY);
 
-    // The limit boxes: empty gives no limit (the kept one stays), anything
-    // else the number it begins with, 0 when it begins with none.
+    // The limit and confidence boxes are read whole by the strict number
+    // rule: empty (or blanks) gives no value, so the kept limit stays; a
+    // number is taken; anything else gives no value and the words that
+    // name the first such box, never the number it begins with.
     EXPECT_FALSE(start.limits.deviationLower.has_value());
     EXPECT_FALSE(start.limits.rstdResidueUpper.has_value());
+    EXPECT_TRUE(start.unreadableLimit.isEmpty());
+    EXPECT_TRUE(start.unreadableConfidence.isEmpty());
     struct Box {
         Option option;
         const char* text;
-        std::optional<double> EvaluationSettings::Limits::*field;
-        std::optional<double> limit;
+        std::optional<double> EvaluationSettings::Limits::*field;   // nullptr: the confidence
+        std::optional<double> value;
+        const char* unreadable;
     };
     using L = EvaluationSettings::Limits;
     const Box boxes[] = {
-        {Option::DeviationLower, "-0.3", &L::deviationLower, -0.3},
-        {Option::DeviationUpper, " 0.3000", &L::deviationUpper, 0.3},
-        {Option::ResidualLower, "-2.5e-1 units", &L::residualLower, -0.25},
-        {Option::ResidualUpper, "abc", &L::residualUpper, 0.0},
-        {Option::RStdResidueLower, "", &L::rstdResidueLower, std::nullopt},
-        {Option::RStdResidueUpper, "3", &L::rstdResidueUpper, 3.0},
+        {Option::DeviationLower, "-0.3", &L::deviationLower, -0.3, ""},
+        {Option::DeviationUpper, " 0.3000 ", &L::deviationUpper, 0.3, ""},
+        {Option::ResidualLower, "-2.5e-1", &L::residualLower, -0.25, ""},
+        {Option::RStdResidueUpper, "3", &L::rstdResidueUpper, 3.0, ""},
+        {Option::DeviationUpper, "0", &L::deviationUpper, 0.0, ""},
+        {Option::RStdResidueLower, "", &L::rstdResidueLower, std::nullopt, ""},
+        {Option::RStdResidueLower, "   ", &L::rstdResidueLower, std::nullopt, ""},
+        {Option::DeviationLower, "-0,5", &L::deviationLower, std::nullopt, "Deviation lower limit is not a number: -0,5"},
+        {Option::DeviationUpper, "1,5", &L::deviationUpper, std::nullopt, "Deviation upper limit is not a number: 1,5"},
+        {Option::ResidualLower, "-2.5e-1 units", &L::residualLower, std::nullopt,
+         "Residual lower limit is not a number: -2.5e-1 units"},
+        {Option::ResidualUpper, "abc", &L::residualUpper, std::nullopt, "Residual upper limit is not a number: abc"},
+        {Option::RStdResidueLower, "-inf", &L::rstdResidueLower, std::nullopt, "RStd Res lower limit is not a number: -inf"},
+        {Option::RStdResidueUpper, "1e999", &L::rstdResidueUpper, std::nullopt,
+         "RStd Res upper limit is not a number: 1e999"},
+        {Option::DeviationConfidence, "97.5", nullptr, 97.5, ""},
+        {Option::DeviationConfidence, "97,5", nullptr, std::nullopt, "Deviation CI % Prob is not a number: 97,5"},
     };
     for (const Box& b : boxes) {
         DatasetFile::DatasetOptions typed = defaults;
-        DatasetFile::applyOption(typed, b.option, QLatin1String(b.text));
-        EXPECT_EQ(EvaluationSettings::fromOptions(typed).limits.*b.field, b.limit) << b.text;
+        DatasetFile::applyOption(typed, b.option, QString::fromUtf8(b.text));
+        const EvaluationSettings read = EvaluationSettings::fromOptions(typed);
+        const bool confidence = b.field == nullptr;
+        EXPECT_EQ(confidence ? read.deviationConfidencePercent : read.limits.*b.field, b.value) << b.text;
+        EXPECT_EQ(confidence ? read.unreadableConfidence : read.unreadableLimit, QString::fromUtf8(b.unreadable))
+            << b.text;
     }
+    // Of several, the first in the panel's order is named.
+    DatasetFile::DatasetOptions two = defaults;
+    DatasetFile::applyOption(two, Option::RStdResidueUpper, QStringLiteral("x"));
+    DatasetFile::applyOption(two, Option::ResidualUpper, QStringLiteral("y"));
+    EXPECT_EQ(EvaluationSettings::fromOptions(two).unreadableLimit, QStringLiteral("Residual upper limit is not a number: y"));
 }
 
 TEST(EvaluationRun, SectionsRunInReportOrderWhenTicked)

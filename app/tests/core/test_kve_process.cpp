@@ -392,6 +392,57 @@ TEST_F(KveProcess, LimitsTheDatasetHoldsAreTheLimitsOfItsReport)
     }
 }
 
+TEST_F(KveProcess, ALimitThatIsNoNumberEndsNonZeroWithItsNameAndNoReport)
+{
+    // The sample with one box that holds no number. A box the run reads
+    // (/R ticks the residual analysis; the sample ticks the deviation
+    // analysis, which reads the confidence): status 1, one line on stderr
+    // naming the box and what it holds, and no report. Without /R the
+    // limits are not read and the report is saved.
+    struct Case {
+        const char* name;
+        const char* line;                 // the sample's line ...
+        const char* replacement;          // ... as this case has it
+        bool residual;                    // /R
+        const char* reason;               // "": a report is saved
+    };
+    const Case cases[] = {
+        {"comma", "DEVIATION_LOWER=", "DEVIATION_LOWER=-0,5", true, "KVE: Deviation lower limit is not a number: -0,5"},
+        {"text", "RSTD_RESIDUE_UPPER=", "RSTD_RESIDUE_UPPER=2.5 sd", true,
+         "KVE: RStd Res upper limit is not a number: 2.5 sd"},
+        {"confidence", "DEVIATION_CI_PROB=95", "DEVIATION_CI_PROB=97,5", false,
+         "KVE: Deviation CI % Prob is not a number: 97,5"},
+        {"unread", "RESIDUAL_UPPER=", "RESIDUAL_UPPER=1,5", false, ""},
+    };
+    for (const Case& c : cases) {
+        QByteArray content = readSample();
+        const QByteArray line = QByteArray("\r\n") + c.line + "\r\n";
+        ASSERT_TRUE(content.contains(line)) << c.name;
+        content.replace(line, QByteArray("\r\n") + c.replacement + "\r\n");
+        QFile f(path(QLatin1String(c.name) + QStringLiteral(".KVE")));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(content);
+        f.close();
+        const QString out = path(QStringLiteral("out-") + QLatin1String(c.name) + QLatin1Char('/'));
+        QDir().mkpath(out);
+        QStringList args{QStringLiteral("/F") + f.fileName(), QStringLiteral("/S"), QStringLiteral("/L") + out,
+                         QStringLiteral("/X")};
+        if (c.residual)
+            args << QStringLiteral("/R");
+        const Result r = run(args);
+        ASSERT_TRUE(r.finished) << c.name;
+        const QStringList saved = QDir(out).entryList(QDir::Files | QDir::Hidden);
+        if (*c.reason) {
+            EXPECT_EQ(r.status, 1) << c.name;
+            EXPECT_EQ(r.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts), QStringList{QLatin1String(c.reason)}) << c.name;
+            EXPECT_TRUE(saved.isEmpty()) << c.name;
+        } else {
+            EXPECT_EQ(r.status, 0) << c.name << ": " << r.err.toStdString();
+            EXPECT_EQ(saved, QStringList{QStringLiteral("Notes0000.TXT")}) << c.name;
+        }
+    }
+}
+
 TEST_F(KveProcess, BrokenCommandLinesAndMissingFilesEndNonZeroWithAReason)
 {
     QFile bad(path(QStringLiteral("bad.KVE")));

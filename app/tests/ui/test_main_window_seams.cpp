@@ -149,6 +149,39 @@ TEST_F(MainWindowSeams, CalculateUsesTheLimitsTypedInTheirBoxes)
     EXPECT_EQ(state.ResidualUpper, 7);
 }
 
+TEST_F(MainWindowSeams, CalculateRefusesALimitBoxThatHoldsNoNumber)
+{
+    // The residual analysis ticked; a limit box that holds something other
+    // than a number: one error box naming the limit and what it holds, no
+    // report, the kept limits unchanged. Written with a decimal point it
+    // is the run's limit.
+    ProgramState& state = programState();
+    fillRows(matrix(), 6);
+    matrix().setNumber(3, 4, 9.5);
+    window->check(CheckBox::ResidualAnalysis)->setChecked(true);
+    state.RStdResidueUpper = 2.5;
+    box(5)->setText(QStringLiteral("1,5"));
+    QSet<QWidget*> before;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        before.insert(w);
+    window->Command6_Click();
+    int opened = 0;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        opened += !before.contains(w);
+    EXPECT_EQ(opened, 0);
+    ASSERT_EQ(platform->messages.asked.size(), 1u);
+    EXPECT_EQ(platform->messages.asked[0].text, QStringLiteral("RStd Res upper limit is not a number: 1,5"));
+    EXPECT_EQ(platform->messages.asked[0].icon, MsgIcon::Critical);
+    EXPECT_EQ(state.RStdResidueUpper, 2.5);
+    EXPECT_EQ(state.MeanY, 0.0);
+    EXPECT_EQ(box(5)->text(), QStringLiteral("1,5"));
+
+    box(5)->setText(QStringLiteral("1.5"));
+    window->Command6_Click();
+    EXPECT_EQ(platform->messages.asked.size(), 1u);
+    EXPECT_EQ(state.RStdResidueUpper, 1.5);
+}
+
 TEST_F(MainWindowSeams, CalculateOnTheSampleWritesTheGoldenReport)
 {
     // The sample opened as "Open" opens it, calculated as "Calculate" does:
