@@ -263,6 +263,15 @@ void Command5_Click(frmMain& window)
         // The toggles follow the plain look, so that the next save keeps it.
         notes->resetLook();
     }
+    // Either answer leaves a dataset without a name, as the caption shows:
+    // the report calls it untitled and Save asks for a name, so that the
+    // file it came from is never replaced by one Yes. The dialogs still
+    // open in its folder.
+    ProgramState& state = programState();
+    if (!state.DataFileName.isEmpty()) {
+        state.DataFolder = KVECode::GetFolderPath(state.DataFileName);
+        state.DataFileName.clear();
+    }
     window.setWindowTitle(mainCaption());
     if (auto* list = window.findChild<QListWidget*>(QStringLiteral("ROutputList")))
         list->clear();

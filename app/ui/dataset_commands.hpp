@@ -23,7 +23,8 @@ bool Command8_Click(frmMain& window);
 bool Command1_Click(frmMain& window);
 // "As". False when the dataset was not saved (cancel, No, failure).
 bool Command17_Click(frmMain& window);
-// "New".
+// "New": asks before clearing the cells and the notes; either answer
+// leaves the dataset without a name (DataFileName empty).
 void Command5_Click(frmMain& window);
 // "View": a chosen text file in the editor.
 void Command4_Click(frmMain& window);

@@ -408,7 +408,60 @@ TEST_F(DatasetCommandsTest, NewClearsOnYesAndAlwaysDropsTheFileName)
     EXPECT_EQ(background(notes()->viewport()), white());
     EXPECT_EQ(background(window->check(44)), blue());
     EXPECT_TRUE(window->findChild<QRadioButton*>(QStringLiteral("Option1_2"))->isChecked());   // options stay
-    EXPECT_EQ(programState().DataFileName, path(QStringLiteral("N.KVE")));
+    EXPECT_TRUE(programState().DataFileName.isEmpty());
+}
+
+TEST_F(DatasetCommandsTest, AfterNewTheDatasetHasNoName)
+{
+    // A dataset opened, then New with either answer: the report calls the
+    // dataset untitled, and Save asks for a name in the dataset's folder
+    // as Save As does, never offering to replace the file it came from.
+    DatasetState s;
+    s.rowCountText = QStringLiteral("3");
+    s.matrix.resize(4);
+    for (int r = 1; r <= 3; ++r) {
+        s.matrix.setText(1, r, QString::number(r));
+        s.matrix.setText(3, r, QString::number(r * 1.5));
+    }
+    const QByteArray original = formatDataset(s);
+    QDir(path(QString())).mkpath(QStringLiteral("trials"));
+    const QString file = path(QStringLiteral("trials/crop_yield.KVE"));
+    for (MsgAnswer answer : {MsgAnswer::No, MsgAnswer::Yes}) {
+        writeBytes(file, original);
+        ASSERT_TRUE(open(file));
+        messages().answers = {answer};
+        DatasetCommands::Command5_Click(*window);
+        for (int r = 1; r <= 3; ++r) {
+            typeCell(1, r, QString::number(r + 10));
+            typeCell(3, r, QString::number(r * 2 + 10));
+        }
+        QSet<QWidget*> before;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            before.insert(w);
+        window->Command6_Click();
+        QString report;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* info = qobject_cast<frmInfo*>(w); info && !before.contains(w))
+                report = info->text();
+        const QString header = report.section(QStringLiteral("\r\n"), 0, 0);
+        EXPECT_TRUE(header.contains(QStringLiteral("[UNTITLED]"))) << header.toStdString();
+        EXPECT_FALSE(report.contains(QStringLiteral("crop_yield"))) << header.toStdString();
+
+        messages().asked.clear();
+        const std::size_t dialogsBefore = dialogs().asked.size();
+        dialogs().answers.push_back(path(QStringLiteral("trials/new trial.KVE")));
+        ASSERT_TRUE(DatasetCommands::Command1_Click(*window));
+        ASSERT_EQ(dialogs().asked.size(), dialogsBefore + 1);
+        EXPECT_EQ(dialogs().asked.back().title, QStringLiteral("Save as dataset file"));
+        EXPECT_EQ(dialogs().asked.back().fileName, QString());
+        EXPECT_EQ(dialogs().asked.back().initialFolder, path(QStringLiteral("trials/")));
+        EXPECT_FALSE(asked(QStringLiteral("The file '") + file + QStringLiteral("' already exists. Do you want to overwrite it?")));
+        EXPECT_EQ(readBytes(file), original);
+        EXPECT_EQ(programState().DataFileName, path(QStringLiteral("trials/new trial.KVE")));
+        EXPECT_EQ(window->windowTitle(), QStringLiteral("KVE v. 3.1.0 - new trial.KVE"));
+    }
+    window.reset();
+    deleteTopLevelWindows();
 }
 
 TEST_F(DatasetCommandsTest, ViewOpensOnlyExistingFiles)
