@@ -63,6 +63,40 @@ void setInputBox(InputBoxService* service) { g_inputBox.installed = service; }
 void setLauncher(LauncherService* service) { g_launcher.installed = service; }
 void setClock(ClockService* service) { g_clock.installed = service; }
 
+QString withFilterEnding(const QString& path, const QString& filter, int filterIndex)
+{
+    // The filter is "Description|patterns|Description|patterns"; a pattern
+    // "*.X" without wildcards in X names the ending X.
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList known;
+    QString chosen;
+    for (qsizetype i = 1; i < parts.size(); i += 2) {
+        for (const QString& pattern : parts[i].split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            const QString p = pattern.trimmed();
+            const QString ending = p.mid(2);
+            if (!p.startsWith(QLatin1String("*.")) || ending.isEmpty() || ending.contains(QLatin1Char('*'))
+                || ending.contains(QLatin1Char('?')))
+                continue;
+            known << ending;
+            if (i / 2 + 1 == filterIndex && chosen.isEmpty())
+                chosen = ending;
+        }
+    }
+    if (path.isEmpty() || chosen.isEmpty())
+        return path;
+    for (const QString& ending : std::as_const(known))
+        if (path.endsWith(QLatin1Char('.') + ending, Qt::CaseInsensitive))
+            return path;
+    return path + (path.endsWith(QLatin1Char('.')) ? QString() : QStringLiteral(".")) + chosen;
+}
+
+QString chooseSaveFile(const FileDialogRequest& request)
+{
+    int chosen = request.filterIndex;
+    const QString path = fileDialogs().chooseWithFilter(request, chosen);
+    return withFilterEnding(path, request.filter, chosen);
+}
+
 QString applicationTitle()
 {
     return ProgramName();

@@ -209,6 +209,17 @@ MsgAnswer message(const QString& text, MsgButtons buttons = MsgButtons::Ok,
                   MsgIcon icon = MsgIcon::None, const QString& title = QString(),
                   MsgAnswer defaultAnswer = MsgAnswer::Ok);
 
+// A save dialog's answer with an ending: a name that ends in none of the
+// endings the filter names ("*.KVE" names KVE, in either case) gets the
+// ending of filter `filterIndex` (from 1; the first of its patterns), so
+// that "my trial" saved under "KVE Files (*.KVE)" becomes "my trial.KVE"
+// and the open dialogs' filters show it. A filter without an ending
+// ("*.*"), a name that has one and a cancel (empty) stay as they are.
+QString withFilterEnding(const QString& path, const QString& filter, int filterIndex);
+// The save dialog of `request`: the chosen path with withFilterEnding's
+// ending for the filter the user chose, or empty when cancelled.
+QString chooseSaveFile(const FileDialogRequest& request);
+
 // Open a text file in the user's editor, or any file with the desktop's
 // opener. When the program cannot be started or ends with a failure, a box
 // names the file and says it could not be opened, and why.

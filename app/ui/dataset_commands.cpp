@@ -233,7 +233,7 @@ bool Command17_Click(frmMain& window)
     request.filterIndex = 2;
     request.initialFolder = dialogFolder();
     request.fileName = KVECode::GetFileName(state.DataFileName);
-    const QString file = Platform::fileDialogs().choose(request);
+    const QString file = Platform::chooseSaveFile(request);
     if (file.isEmpty())
         return false;
     // The caption names the chosen file only once the dataset is in it.

@@ -463,7 +463,7 @@ void frmCompare::Command10_Click()
     request.filterIndex = 2;
     request.initialFolder = dialogFolder();
     request.fileName = proposedListName();
-    const QString name = Platform::fileDialogs().choose(request);
+    const QString name = Platform::chooseSaveFile(request);
     if (name.isEmpty())
         return;
     if (KVECode::FileExists(name)) {

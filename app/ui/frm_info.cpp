@@ -290,7 +290,7 @@ bool frmInfo::saveText(QString* failure)
         request.initialFolder = state.ResultsFolder.isEmpty()
                                     ? DialogStartFolder(state.DataFileName, state.DocumentsFolder)
                                     : state.ResultsFolder;
-        path = Platform::fileDialogs().choose(request);
+        path = Platform::chooseSaveFile(request);
         if (path.isEmpty())
             return false;
         if (QFile::exists(path)) {

@@ -8,6 +8,7 @@
 #include <QSaveFile>
 #include <QScrollBar>
 
+#include <algorithm>
 #include <exception>
 #include <iterator>
 #include <stdexcept>
@@ -435,11 +436,8 @@ void frmPlot::Command4_Click()
         }
         // The name's ending says the format; a name without one of the
         // formats' endings gets the chosen filter's.
-        int format = pictureFormatOf(path);
-        if (format < 0) {
-            format = m_dialog.filterIndex - 1;
-            path += QLatin1Char('.') + m_dialog.defaultExt;
-        }
+        path = Platform::withFilterEnding(path, request.filter, m_dialog.filterIndex);
+        const int format = std::max(pictureFormatOf(path), 0);
         m_dialog.fileName = path;
 
         WaitCursor wait;

@@ -126,7 +126,7 @@ QString NotesPage::chooseTextFile(bool save, const QString& title)
     request.filter = kTextFilter;
     request.filterIndex = 2;
     request.initialFolder = startFolder();
-    const QString path = Platform::fileDialogs().choose(request);
+    const QString path = save ? Platform::chooseSaveFile(request) : Platform::fileDialogs().choose(request);
     if (path.isEmpty())
         showError(kCancelled);
     return path;

@@ -229,11 +229,13 @@ TEST_F(CompareWindowTest, SaveAndOpenTheComparisonFile)
     EXPECT_EQ(readBytes(other), QByteArray("kept"));
     EXPECT_EQ(state.CompareFileName, qcx);
 
-    // Over a dataset: the question says so, and Enter (No) keeps it.
+    // Over a dataset, named with "All Files" chosen: the question says so,
+    // and Enter (No) keeps it.
     const QString dataset = path(QStringLiteral("m2_poor.KVE"));
     ASSERT_TRUE(QFile::copy(QStringLiteral(KVE_SOURCE_DIR "/examples/crop_yield.KVE"), dataset));
     const QByteArray datasetBytes = readBytes(dataset);
     platform->fileDialogs.answers.push_back(dataset);
+    platform->fileDialogs.filterAnswers.push_back(1);
     compare->Command10_Click();
     ASSERT_EQ(platform->messages.asked.size(), 2u);
     EXPECT_EQ(platform->messages.asked[1].text, QStringLiteral("The file '%1' is a KVE dataset. Do you want to "

@@ -4,14 +4,18 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QTextEdit>
 #include <QDialog>
 #include <QListWidget>
 #include <QRadioButton>
 #include <QSet>
 
+#include "ui/dataset_commands.hpp"
 #include "ui/frm_compare.hpp"
 #include "ui/frm_info.hpp"
 #include "ui/frm_mapi.hpp"
+#include "ui/notes_page.hpp"
 
 using MainWindowSeams = WindowTest;
 
@@ -180,6 +184,71 @@ TEST_F(MainWindowSeams, CalculateRefusesALimitBoxThatHoldsNoNumber)
     window->Command6_Click();
     EXPECT_EQ(platform->messages.asked.size(), 1u);
     EXPECT_EQ(state.RStdResidueUpper, 1.5);
+}
+
+TEST_F(MainWindowSeams, EverySaveDialogAddsTheChosenFiltersEnding)
+{
+    // The program's save dialogs (the chart's has a test of its own), each
+    // saving into a folder of its own. A name that ends in none of the
+    // filters' endings gets the ending of the filter chosen (by default the
+    // preselected one, the dialog's own type), so that the open dialog's
+    // filter shows the file; an ending in either case stays, and with
+    // "All Files" chosen the name is taken as typed.
+    QPointer<frmInfo> report = frmInfo::showReport(QStringLiteral("Results - x"), QStringLiteral("report\r\n"));
+    QPointer<frmCompare> compare = frmCompare::instance();
+    NotesPage::of(*window)->notes()->setPlainText(QStringLiteral("notes"));
+    struct Dialog {
+        const char* name;
+        const char* ending;
+        std::function<void()> save;
+    };
+    const Dialog saves[] = {
+        {"dataset", "KVE", [this] { DatasetCommands::Command17_Click(*window); }},
+        {"report", "TXT", [&report] { report->Command3_Click(); }},
+        {"notes", "TXT", [this] { NotesPage::of(*window)->Command21_Click(); }},
+        {"comparison", "QCX", [&compare] { compare->Command10_Click(); }},
+    };
+    struct Case {
+        const char* answer;               // %1: the dialog's ending
+        int filter;                       // 0: as preselected
+        const char* written;
+    };
+    const Case cases[] = {
+        {"my trial", 0, "my trial.%1"},
+        {"upper.%1", 0, "upper.%1"},
+        {"v1.2", 0, "v1.2.%1"},
+        {"dot.", 0, "dot.%1"},
+        {"plain", 1, "plain"},
+    };
+    for (const Dialog& d : saves) {
+        const QString folder = dir.filePath(QLatin1String(d.name));
+        ASSERT_TRUE(QDir().mkpath(folder));
+        for (const Case& c : cases) {
+            const auto named = [&](const char* name) {
+                return folder + QLatin1Char('/') + QString::fromUtf8(name).replace(QStringLiteral("%1"), QLatin1String(d.ending));
+            };
+            const QString answer = named(c.answer);
+            const QString written = named(c.written);
+            platform->fileDialogs.answers = {answer};
+            platform->fileDialogs.filterAnswers.clear();
+            if (c.filter)
+                platform->fileDialogs.filterAnswers = {c.filter};
+            d.save();
+            EXPECT_TRUE(QFile::exists(written)) << d.name << ": " << c.answer;
+            if (written != answer) {
+                EXPECT_FALSE(QFile::exists(answer)) << d.name << ": " << c.answer;
+            }
+        }
+        // The lower-case ending is an ending too.
+        const QString lower = folder + QStringLiteral("/lower.") + QString::fromLatin1(d.ending).toLower();
+        platform->fileDialogs.answers = {lower};
+        d.save();
+        EXPECT_EQ(QDir(folder).entryList({QStringLiteral("lower*")}, QDir::Files),
+                  QStringList{QFileInfo(lower).fileName()}) << d.name;
+    }
+    EXPECT_EQ(programState().DataFileName, dir.filePath(QStringLiteral("dataset/lower.kve")));
+    delete report.data();
+    delete compare.data();
 }
 
 TEST_F(MainWindowSeams, CalculateOnTheSampleWritesTheGoldenReport)

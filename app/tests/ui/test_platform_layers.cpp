@@ -206,6 +206,37 @@ TEST(PlatformLayers, ClassicFiltersBecomeQtNameFilters)
               QStringList({QStringLiteral("KVE Files (*.KVE *.kve)")}));
 }
 
+TEST(PlatformLayers, ASavedNameWithoutEndingGetsTheChosenFiltersEnding)
+{
+    // The endings a filter names are its "*.X" patterns; the chosen filter
+    // gives its first. A name that ends in any of them (either case) stays.
+    const QString dataset = QStringLiteral("All Files (*.*)|*.*|KVE Files (*.KVE)|*.KVE");
+    const QString pictures = QStringLiteral("Bitmap (*.Bmp)|*.Bmp|PNG (*.Png)|*.Png|JPEG (*.Jpg;*.Jpeg)|*.Jpg;*.Jpeg");
+    struct Case {
+        const char* path;
+        const QString& filter;
+        int chosen;
+        const char* saved;
+    };
+    const Case cases[] = {
+        {"/d/my trial", dataset, 2, "/d/my trial.KVE"},
+        {"/d/t.kve", dataset, 2, "/d/t.kve"},
+        {"/d/data.txt", dataset, 2, "/d/data.txt.KVE"},
+        {"/d.v2/x", dataset, 2, "/d.v2/x.KVE"},
+        {"/d/x.", dataset, 2, "/d/x.KVE"},
+        {"/d/plain", dataset, 1, "/d/plain"},
+        {"/d/x", dataset, 7, "/d/x"},
+        {"", dataset, 2, ""},
+        {"/d/pic", pictures, 3, "/d/pic.Jpg"},
+        {"/d/pic.jpeg", pictures, 1, "/d/pic.jpeg"},
+        {"/d/pic.PNG", pictures, 3, "/d/pic.PNG"},
+        {"/d/pic.gif", pictures, 1, "/d/pic.gif.Bmp"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Platform::withFilterEnding(QLatin1String(c.path), c.filter, c.chosen), QLatin1String(c.saved))
+            << c.path << " " << c.chosen;
+}
+
 TEST(PlatformLayers, WithoutAVisibleScreenBoxesAnswerTheirDefaultAndDialogsCancel)
 {
     ASSERT_TRUE(nobodyCanSeeWindows());
