@@ -29,6 +29,9 @@ struct MessageRequest {
     MsgButtons buttons = MsgButtons::Ok;
     MsgIcon icon = MsgIcon::None;
     MsgAnswer defaultAnswer = MsgAnswer::Ok;
+    // The text is a program's console output, of any length: shown in a
+    // text area that scrolls, in a fixed-pitch font (ConsoleTextBox).
+    bool consoleText = false;
 };
 
 class MessageService {
@@ -208,6 +211,9 @@ QString applicationTitle();
 MsgAnswer message(const QString& text, MsgButtons buttons = MsgButtons::Ok,
                   MsgIcon icon = MsgIcon::None, const QString& title = QString(),
                   MsgAnswer defaultAnswer = MsgAnswer::Ok);
+
+// A program's console text in a box with an OK button (consoleText).
+void consoleMessage(const QString& text, MsgIcon icon, const QString& title);
 
 // Open a text file in the user's editor, or any file with the desktop's
 // opener. When the program cannot be started or ends with a failure, a box

@@ -16,6 +16,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/console_text_box.hpp"
+
 bool nobodyCanSeeWindows()
 {
     const QString platform = QGuiApplication::platformName();
@@ -36,6 +38,12 @@ MsgAnswer QtMessageService::ask(const MessageRequest& request)
 {
     if (nobodyCanSeeWindows())
         return ConsoleMessageService().ask(request);
+    if (request.consoleText) {
+        ConsoleTextBox box(request.title.isEmpty() ? Platform::applicationTitle() : request.title, request.text,
+                           request.icon, QApplication::activeWindow());
+        box.exec();
+        return MsgAnswer::Ok;
+    }
     QMessageBox box;
     box.setWindowTitle(request.title.isEmpty() ? Platform::applicationTitle() : request.title);
     box.setText(request.text);

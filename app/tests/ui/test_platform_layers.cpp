@@ -10,9 +10,15 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTextBlock>
 
 #include <gtest/gtest.h>
 
+#include "platform/console_text_box.hpp"
 #include "platform/qt_platform_services.hpp"
 #include "support/printed_page.hpp"
 
@@ -227,6 +233,47 @@ TEST(PlatformLayers, WithoutAVisibleScreenBoxesAnswerTheirDefaultAndDialogsCance
     QString error;
     EXPECT_FALSE(printer.setup(QStringLiteral("Printer"), settings, error));
     EXPECT_FALSE(error.isEmpty());
+}
+
+TEST(PlatformLayers, ConsoleTextBoxLiesOnTheScreenWithItsTextScrolling)
+{
+    // A console's text of a few lines, of a model summary and of a long
+    // run: the box, its OK button and its text area lie whole on the
+    // screen's free area; the text is all there, in a fixed-pitch font,
+    // and scrolls where it does not fit.
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const QString row = QStringLiteral("Residuals:    Min      1Q  Median      3Q     Max  0.5213  -1.2e-03  42.00000 ");
+    for (const int lines : {1, 45, 3000}) {
+        SCOPED_TRACE(lines);
+        QString text;
+        for (int i = 0; i < lines; ++i)
+            text += row.left(70) + QString::number(i) + QStringLiteral("\r\n");
+        ConsoleTextBox box(QStringLiteral("RScript messages"), text, MsgIcon::Information);
+        box.show();
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(area.contains(box.frameGeometry()))
+            << box.frameGeometry().height() << " px tall on " << area.height();
+        const QRect ok(box.okButton()->mapToGlobal(QPoint(0, 0)), box.okButton()->size());
+        EXPECT_TRUE(area.contains(ok));
+        EXPECT_TRUE(box.okButton()->isVisible());
+        QPlainTextEdit* shown = box.textArea();
+        EXPECT_TRUE(QFontInfo(shown->font()).fixedPitch());
+        EXPECT_TRUE(shown->isReadOnly());
+        EXPECT_EQ(shown->document()->blockCount(), lines);
+        EXPECT_EQ(shown->document()->lastBlock().text(), row.left(70) + QString::number(lines - 1));
+        // Every line fits its width; only the height scrolls, and only
+        // when the lines are more than the screen holds.
+        EXPECT_EQ(shown->horizontalScrollBar()->maximum(), 0);
+        const bool scrolls = shown->verticalScrollBar()->maximum() > 0;
+        const int textHeight = lines * QFontMetrics(shown->font()).lineSpacing();
+        if (textHeight > area.height()) {
+            EXPECT_TRUE(scrolls);
+        }
+        if (textHeight < area.height() / 2) {
+            EXPECT_FALSE(scrolls);
+            EXPECT_LT(box.height(), area.height() * 3 / 4);
+        }
+    }
 }
 
 TEST(PlatformLayers, PrintsAPictureAtItsOwnSizeAtEveryResolution)
