@@ -172,6 +172,42 @@ TEST(PlatformLayers, PrintsLongTextOverSeveralPdfPages)
     EXPECT_FALSE(error.isEmpty());
 }
 
+TEST(PlatformLayers, PrintedLinesWiderThanThePageGoOnIndented)
+{
+    // One unit per character, as in a fixed-pitch font; rows of 20.
+    const auto advance = [](const QString& text) { return double(text.size()); };
+    struct Case {
+        const char* line;
+        QStringList rows;
+    };
+    const Case cases[] = {
+        {"fits in one row", {"fits in one row"}},
+        {"exactly twenty chars", {"exactly twenty chars"}},
+        {"", {""}},
+        // Broken after the last blank that fits; blanks at the break dropped.
+        {"Tolerance of the measurement method", {"Tolerance of the", "    measurement", "    method"}},
+        {"   Smith J (2001) clinical measurement", {"   Smith J (2001)", "       clinical", "       measurement"}},
+        // A word wider than a row is broken inside.
+        {"x 0123456789012345678901234567", {"x", "    0123456789012345", "    678901234567"}},
+        {"01234567890123456789ABCDE", {"01234567890123456789", "    ABCDE"}},
+        // Blanks at the end of a row, and many between words.
+        {"a b c d e f g h i j k l m n", {"a b c d e f g h i j", "    k l m n"}},
+        {"left        and right      columns", {"left        and", "    right", "    columns"}},
+        // An indent wider than half the row is held to half the row.
+        {"                abcdefgh ijklmnop", {"                abcd", "          efgh", "          ijklmnop"}},
+    };
+    for (const Case& c : cases) {
+        const QStringList rows = printedRows(QLatin1String(c.line), 20, advance);
+        EXPECT_EQ(rows, c.rows) << c.line << " -> " << rows.join(QLatin1Char('|')).toStdString();
+        // Every non-blank character is printed, in order, and no row is wider than the page.
+        QString printed = rows.join(QString());
+        printed.remove(QLatin1Char(' '));
+        EXPECT_EQ(printed, QString(QLatin1String(c.line)).remove(QLatin1Char(' '))) << c.line;
+        for (const QString& row : rows)
+            EXPECT_LE(row.size(), 20) << c.line;
+    }
+}
+
 TEST(PlatformLayers, PrintToAPdfFileNeedsNoPrinter)
 {
     // What the printer dialog chose for "Print to File (PDF)" comes back as
