@@ -8,6 +8,9 @@
 #include "core/kve_code.hpp"
 #include "core/whole_file.hpp"
 
+#include <filesystem>
+#include <system_error>
+
 namespace ComparisonFile {
 
 namespace {
@@ -28,6 +31,30 @@ QString trimBlanks(const QString& s)
     while (end > begin && (s[end - 1] == QLatin1Char(' ') || s[end - 1] == QLatin1Char('\t')))
         --end;
     return s.mid(begin, end - begin);
+}
+
+// Why `path` is not a regular file that could be opened: the system's
+// reason when nothing is found there (a missing file, a folder on the way
+// that is none, a broken link, a loop of links), else what it is instead.
+QString whyNotAFile(const QString& path)
+{
+    namespace fs = std::filesystem;
+    const fs::path p(QFile::encodeName(path).toStdString());
+    std::error_code error;
+    const fs::file_status status = fs::status(p, error);
+    if (error) {
+        QString why = QString::fromLocal8Bit(error.message());
+        std::error_code linkError;
+        if (fs::is_symlink(fs::symlink_status(p, linkError))) {
+            const fs::path target = fs::read_symlink(p, linkError);
+            if (!linkError)
+                why += QStringLiteral(" (it is a link to %1)").arg(QFile::decodeName(target.c_str()));
+        }
+        return why + QLatin1Char('.');
+    }
+    if (fs::is_directory(status))
+        return QStringLiteral("it is a folder, not a file.");
+    return QStringLiteral("it is not a regular file.");
 }
 
 } // namespace
@@ -118,10 +145,12 @@ ParseResult load(const QString& path)
 {
     ParseResult result;
     QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
-        result.error = file.errorString().isEmpty() || QFileInfo(path).isDir()
-                           ? QStringLiteral("the file cannot be opened.")
-                           : file.errorString() + QLatin1Char('.');
+    if (!QFileInfo(path).isFile()) {
+        result.error = whyNotAFile(path);
+        return result;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        result.error = file.errorString() + QLatin1Char('.');
         return result;
     }
     if (file.size() > MaxFileBytes) {

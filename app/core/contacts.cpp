@@ -3,11 +3,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QStringDecoder>
 
 #include "core/dataset_file.hpp"
 #include "core/kve_code.hpp"
 #include "core/whole_file.hpp"
+
+#include <algorithm>
 
 namespace Contacts {
 
@@ -298,7 +301,7 @@ ReadResult Read(const QString& path)
         if (entry.trimmed().isEmpty())
             continue;
         if (KVECode::HoldsControlCharacter(entry)) {
-            ++result.refused;
+            result.unreadable << UnreadableLine{line, result.entries.size()};
             continue;
         }
         if (index.repeats(entry)) {
@@ -357,14 +360,45 @@ QString Append(const QString& path, const QStringList& lines)
     return writeWhole(path, bytes + linesWithCrLf(lines));
 }
 
-QString Write(const QString& path, const QStringList& entries)
+QString Write(const QString& path, const QStringList& entries, const ReadResult& read)
 {
-    return writeWhole(path, linesWithCrLf(entries));
+    // Where each entry of the file now stands in the list; -1 when removed.
+    QHash<QString, qsizetype> position;
+    for (qsizetype i = entries.size() - 1; i >= 0; --i)
+        position.insert(entries[i], i);
+    // kept[i + 1]: the unreadable lines written after entry i (kept[0]: at the start).
+    QList<QByteArray> kept(entries.size() + 1);
+    qsizetype anchor = -1;
+    qsizetype scanned = 0;
+    for (const UnreadableLine& line : read.unreadable) {
+        for (; scanned < line.after && scanned < read.entries.size(); ++scanned)
+            anchor = std::max(anchor, position.value(read.entries[scanned], -1));
+        kept[anchor + 1] += line.bytes + "\r\n";
+    }
+    QByteArray bytes = kept[0];
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        if (!KVECode::HoldsControlCharacter(entries[i]))
+            bytes += entries[i].toUtf8() + "\r\n";
+        bytes += kept[i + 1];
+    }
+    return writeWhole(path, bytes);
 }
 
 QString CountCaption(qsizetype count)
 {
     return count == 0 ? QStringLiteral("No contacts") : QString::number(count) + QStringLiteral(" contacts");
+}
+
+QString UnreadableCaption(qsizetype lines)
+{
+    if (lines == 0)
+        return QString();
+    if (lines == 1)
+        return QStringLiteral("1 line of the contacts file could not be read (it holds a tab or another control "
+                              "character); it is kept in the file as it stands.");
+    return QStringLiteral("%1 lines of the contacts file could not be read (each holds a tab or another control "
+                          "character); they are kept in the file as they stand.")
+        .arg(lines);
 }
 
 ImportResult ReadImportFile(const QString& path)

@@ -18,11 +18,18 @@ namespace Contacts {
 // documents folder.
 QString FilePath(const QString& documentsFolder);
 
+// A line of the file that is no entry: it holds a control character
+// (KVECode::HoldsControlCharacter), such as a tab or a lone CR. It is kept
+// as it stands, so that rewriting the file does not lose it.
+struct UnreadableLine {
+    QByteArray bytes;                    // the line without its line break
+    qsizetype after = 0;                 // how many entries of the list precede it in the file
+};
+
 struct ReadResult {
     QStringList entries;                 // in file order, without duplicates and blank lines
     int duplicates = 0;                  // lines dropped as duplicates (one beep each)
-    int refused = 0;                     // lines dropped for a control character inside
-                                         // (KVECode::HoldsControlCharacter): no entry holds one
+    QList<UnreadableLine> unreadable;    // in file order; no entry holds a control character
     QString error;                       // the file exists but could not be read
 };
 
@@ -56,11 +63,17 @@ QString Append(const QString& path, const QStringList& lines);
 
 // Writes `entries` as the whole file; on failure the old file stays.
 // Returns the error text, empty on success. An entry holding a control
-// character is left out.
-QString Write(const QString& path, const QStringList& entries);
+// character is left out. The unreadable lines of `read` (the file as it
+// was read) are written back unchanged and in their order, each after the
+// entry it followed in the file, or after the nearest entry before that
+// one that is still in `entries`; at the start when there is none.
+QString Write(const QString& path, const QStringList& entries, const ReadResult& read = {});
 
 // "No contacts", or the count followed by " contacts".
 QString CountCaption(qsizetype count);
+// What the contacts window says about lines it could not read; empty when
+// there are none.
+QString UnreadableCaption(qsizetype lines);
 
 // ---- import -----------------------------------------------------------
 

@@ -219,7 +219,7 @@ public:
                 const QString log = RExchange::logFilePath(m_base, m_result.tag);
                 if (!NumberedFile::writeText(log, text, error))
                     return fail(FileAccessError, QStringLiteral("'%1' cannot be written: %2").arg(log, error));
-                m_host.message(text, RHost::Icon::Information, QStringLiteral("RScript messages"));
+                m_host.showConsole(text, QStringLiteral("RScript messages"));
                 logShown = true;
             }
         }

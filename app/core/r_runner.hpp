@@ -28,6 +28,9 @@ public:
     enum class Icon { None, Critical, Question, Information };
     // A message box with an OK button; an empty title is the program's.
     virtual void message(const QString& text, Icon icon, const QString& title = QString()) = 0;
+    // A program's console text, of any length, in a box with an OK button
+    // whose text scrolls. By default a message box.
+    virtual void showConsole(const QString& text, const QString& title) { message(text, Icon::Information, title); }
     // A question with Yes and No; true for Yes.
     virtual bool question(const QString& text, const QString& title, bool defaultYes) = 0;
     // An open-file dialog; the chosen path, empty when cancelled.
@@ -39,7 +42,8 @@ public:
         bool cancelled = false;              // the user stopped it
         bool crashed = false;                // it ended without an exit code
         int exitCode = 0;
-        QString output;                      // standard output and error, when captured
+        QString output;                      // standard output and error, when captured and not
+                                             // cancelled (a long output: its first and last lines)
         QString error;                       // why it did not start
     };
     // Runs the program with its arguments in the folder and waits for it

@@ -118,6 +118,16 @@ MsgAnswer message(const QString& text, MsgButtons buttons, MsgIcon icon, const Q
     return messages().ask(request);
 }
 
+void consoleMessage(const QString& text, MsgIcon icon, const QString& title)
+{
+    MessageRequest request;
+    request.text = text;
+    request.title = title;
+    request.icon = icon;
+    request.consoleText = true;
+    messages().ask(request);
+}
+
 namespace {
 
 LauncherService::Failure sayNotOpened(const QString& path)

@@ -29,6 +29,9 @@ struct MessageRequest {
     MsgButtons buttons = MsgButtons::Ok;
     MsgIcon icon = MsgIcon::None;
     MsgAnswer defaultAnswer = MsgAnswer::Ok;
+    // The text is a program's console output, of any length: shown in a
+    // text area that scrolls, in a fixed-pitch font (ConsoleTextBox).
+    bool consoleText = false;
 };
 
 class MessageService {
@@ -219,6 +222,8 @@ QString withFilterEnding(const QString& path, const QString& filter, int filterI
 // The save dialog of `request`: the chosen path with withFilterEnding's
 // ending for the filter the user chose, or empty when cancelled.
 QString chooseSaveFile(const FileDialogRequest& request);
+// A program's console text in a box with an OK button (consoleText).
+void consoleMessage(const QString& text, MsgIcon icon, const QString& title);
 
 // Open a text file in the user's editor, or any file with the desktop's
 // opener. When the program cannot be started or ends with a failure, a box

@@ -4,6 +4,7 @@
 #include <QProcess>
 #include <QTimer>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <csignal>
@@ -89,7 +90,97 @@ private:
     std::atomic<pid_t>* m_slot = nullptr;
 };
 
+// The capture of a program's output within a bound: the head (the first
+// lines, up to an eighth of the bound) and the tail (the last lines, the
+// rest of the bound). The tail may grow to twice its share before its
+// oldest bytes are dropped, so that dropping costs little per byte read.
+class BoundedOutput {
+public:
+    explicit BoundedOutput(qint64 limit)
+        : m_headLimit(std::max<qint64>(limit / 8, 1)), m_tailLimit(std::max<qint64>(limit - limit / 8, 1))
+    {
+    }
+
+    // Takes what the process has ready; `pending` is what waited in the
+    // process's own buffer before it was taken.
+    void take(QProcess& process)
+    {
+        const qint64 pending = process.bytesAvailable();
+        m_heldPeak = std::max(m_heldPeak, held() + pending);
+        if (pending > 0)
+            add(process.readAll());
+    }
+
+    void add(QByteArray bytes)
+    {
+        m_total += bytes.size();
+        if (!m_headClosed) {
+            const qint64 room = m_headLimit - m_head.size();
+            m_head += bytes.left(room);
+            bytes.remove(0, std::min<qint64>(room, bytes.size()));
+            if (bytes.isEmpty())
+                return;
+            // The head is full: it ends with its last whole line.
+            m_headClosed = true;
+            const qsizetype lineEnd = m_head.lastIndexOf('\n');
+            if (lineEnd >= 0) {
+                bytes.prepend(m_head.mid(lineEnd + 1));
+                m_head.truncate(lineEnd + 1);
+            }
+        }
+        m_tail += bytes;
+        if (m_tail.size() > 2 * m_tailLimit)
+            dropFromTail(m_tail.size() - m_tailLimit);
+        m_heldPeak = std::max(m_heldPeak, held());
+    }
+
+    void finish(ProcessOutcome& outcome)
+    {
+        if (m_tail.size() > m_tailLimit)
+            dropFromTail(m_tail.size() - m_tailLimit);
+        if (m_leftOut > 0) {
+            // The tail starts with a whole line.
+            const qsizetype lineEnd = m_tail.indexOf('\n');
+            if (lineEnd >= 0 && lineEnd + 1 < m_tail.size())
+                dropFromTail(lineEnd + 1);
+            outcome.output = m_head;
+            if (!m_head.isEmpty() && !m_head.endsWith('\n'))
+                outcome.output += '\n';
+            outcome.output += ProcessOutcome::OmissionLine(m_leftOut) + m_tail;
+        } else {
+            outcome.output = m_head + m_tail;
+        }
+        outcome.outputTotal = m_total;
+        outcome.outputLeftOut = m_leftOut;
+        outcome.outputHeldPeak = m_heldPeak;
+    }
+
+private:
+    qint64 held() const { return m_head.capacity() + m_tail.capacity(); }
+
+    void dropFromTail(qint64 bytes)
+    {
+        m_leftOut += bytes;
+        // A copy, not a removal in place: the buffer shrinks to what is kept.
+        m_tail = m_tail.mid(bytes);
+    }
+
+    qint64 m_headLimit;
+    qint64 m_tailLimit;
+    QByteArray m_head;
+    QByteArray m_tail;
+    bool m_headClosed = false;
+    qint64 m_total = 0;
+    qint64 m_leftOut = 0;
+    qint64 m_heldPeak = 0;
+};
+
 } // namespace
+
+QByteArray ProcessOutcome::OmissionLine(qint64 bytes)
+{
+    return "[... " + QByteArray::number(bytes) + " bytes of output left out here ...]\n";
+}
 
 ProcessOutcome runProcess(const ProcessRequest& request)
 {
@@ -153,11 +244,26 @@ ProcessOutcome runProcess(const ProcessRequest& request)
     }
     outcome.started = true;
 
+    // The output is taken as it comes, so that it never piles up unread.
+    const bool capture = request.output == ProcessRequest::Output::Capture;
+    BoundedOutput output(request.outputLimit);
     if (!request.cancelled) {
-        process.waitForFinished(-1);
+        if (capture) {
+            while (process.state() != QProcess::NotRunning) {
+                const bool ready = process.waitForReadyRead(-1);
+                output.take(process);
+                // No more output to wait for (the program closed it): wait for its end.
+                if (!ready && process.state() != QProcess::NotRunning)
+                    process.waitForFinished(-1);
+            }
+        } else {
+            process.waitForFinished(-1);
+        }
     } else {
         QEventLoop loop;
         QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+        if (capture)
+            QObject::connect(&process, &QProcess::readyRead, &loop, [&] { output.take(process); });
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
             if (request.cancelled()) {
@@ -175,8 +281,10 @@ ProcessOutcome runProcess(const ProcessRequest& request)
         group->kill();
         process.waitForFinished(-1);
     }
-    if (request.output == ProcessRequest::Output::Capture)
-        outcome.output = process.readAll();
+    if (capture) {
+        output.take(process);
+        output.finish(outcome);
+    }
     outcome.crashed = !outcome.cancelled && process.exitStatus() == QProcess::CrashExit;
     outcome.exitCode = process.exitCode();
     return outcome;

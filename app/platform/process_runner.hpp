@@ -25,6 +25,13 @@ struct ProcessRequest {
         Inherit,                             // the program shares KVE's own
     };
     Output output = Output::Drop;
+    // What a capture keeps of a program that prints more than this many
+    // bytes: its first lines (an eighth of the bound) and its last ones,
+    // with a line between them that says how many bytes were left out
+    // (see ProcessOutcome::OmissionLine). A program that prints without end
+    // never costs KVE more than about twice the bound.
+    qint64 outputLimit = DefaultOutputLimit;
+    static constexpr qint64 DefaultOutputLimit = qint64(4) << 20;
     // Standard input: KVE's own with Output::Inherit, else an empty one.
 
     // Without `cancelled` the caller's thread blocks until the program ends.
@@ -40,7 +47,13 @@ struct ProcessOutcome {
     bool crashed = false;                    // ended by a signal (not the cancel): no exit code
     int exitCode = 0;
     QByteArray output;                       // with Output::Capture
+    qint64 outputTotal = 0;                  // bytes the program printed
+    qint64 outputLeftOut = 0;                // of these, bytes not in `output`
+    qint64 outputHeldPeak = 0;               // the most bytes of output held at once while it ran
     QString error;                           // why it did not start
+
+    // The line that stands in `output` for bytes left out.
+    static QByteArray OmissionLine(qint64 bytes);
 };
 
 ProcessOutcome runProcess(const ProcessRequest& request);

@@ -16,6 +16,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/console_text_box.hpp"
+
 bool nobodyCanSeeWindows()
 {
     const QString platform = QGuiApplication::platformName();
@@ -36,6 +38,12 @@ MsgAnswer QtMessageService::ask(const MessageRequest& request)
 {
     if (nobodyCanSeeWindows())
         return ConsoleMessageService().ask(request);
+    if (request.consoleText) {
+        ConsoleTextBox box(request.title.isEmpty() ? Platform::applicationTitle() : request.title, request.text,
+                           request.icon, QApplication::activeWindow());
+        box.exec();
+        return MsgAnswer::Ok;
+    }
     QMessageBox box;
     box.setWindowTitle(request.title.isEmpty() ? Platform::applicationTitle() : request.title);
     box.setText(request.text);
@@ -149,6 +157,61 @@ QString QtFileDialogService::chooseWithFilter(const FileDialogRequest& request, 
     return files.isEmpty() ? QString() : files.constFirst();
 }
 
+QStringList printedRows(const QString& line, double width, const std::function<double(const QString&)>& advance)
+{
+    if (advance(line) <= width)
+        return {line};
+    qsizetype lead = 0;
+    while (lead < line.size() && line[lead] == QLatin1Char(' '))
+        ++lead;
+    QString indent(lead + 4, QLatin1Char(' '));
+    while (!indent.isEmpty() && advance(indent) > width / 2)
+        indent.chop(1);
+
+    QStringList rows;
+    QString prefix;                          // the indent of a continuation row
+    QString rest = line;
+    qsizetype keepBlanks = lead;             // the line's own indent is no break
+    while (advance(prefix + rest) > width) {
+        // The most characters of `rest` that fit after the prefix.
+        qsizetype low = 0;
+        qsizetype high = rest.size();
+        while (low < high) {
+            const qsizetype middle = (low + high + 1) / 2;
+            if (advance(prefix + rest.left(middle)) <= width)
+                low = middle;
+            else
+                high = middle - 1;
+        }
+        qsizetype cut = std::max<qsizetype>(low, 1);
+        qsizetype next = cut;
+        if (cut < rest.size() && rest[cut] == QLatin1Char(' ') && cut >= keepBlanks) {
+            next = cut + 1;                  // the row ends right before a blank
+        } else {
+            const qsizetype blank = rest.lastIndexOf(QLatin1Char(' '), cut - 1);
+            if (blank >= keepBlanks && blank > 0) {
+                cut = blank;
+                next = blank + 1;
+            }
+        }
+        QString row = prefix + rest.left(cut);
+        while (row.size() > prefix.size() && row.endsWith(QLatin1Char(' ')))
+            row.chop(1);
+        rows << row;
+        rest = rest.mid(next);
+        qsizetype blanks = 0;
+        while (blanks < rest.size() && rest[blanks] == QLatin1Char(' '))
+            ++blanks;
+        rest.remove(0, blanks);
+        prefix = indent;
+        keepBlanks = 0;
+        if (rest.isEmpty())
+            return rows;
+    }
+    rows << prefix + rest;
+    return rows;
+}
+
 namespace {
 
 bool printOn(QPrinter& printer, const PrintJob& job, QString& errorText)
@@ -198,17 +261,21 @@ bool printOn(QPrinter& printer, const PrintJob& job, QString& errorText)
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     const QStringList lines = text.isEmpty() && !job.picture.isNull() ? QStringList()
                                                                        : text.split(QLatin1Char('\n'));
+    // A line wider than the page goes on over further rows.
+    const auto advance = [&metrics](const QString& t) { return metrics.horizontalAdvance(t); };
     for (const QString& line : lines) {
-        if (y + metrics.height() > page.height() && y > 0) {
-            if (!printer.newPage()) {
-                errorText = QStringLiteral("The printer could not start a new page.");
-                painter.end();
-                return false;
+        for (const QString& row : printedRows(line, page.width(), advance)) {
+            if (y + metrics.height() > page.height() && y > 0) {
+                if (!printer.newPage()) {
+                    errorText = QStringLiteral("The printer could not start a new page.");
+                    painter.end();
+                    return false;
+                }
+                y = 0;
             }
-            y = 0;
+            painter.drawText(QPointF(0, y + metrics.ascent()), row);
+            y += metrics.lineSpacing();
         }
-        painter.drawText(QPointF(0, y + metrics.ascent()), line);
-        y += metrics.lineSpacing();
     }
     if (!painter.end() || printer.printerState() == QPrinter::Error) {
         errorText = QStringLiteral("The print job failed.");

@@ -59,6 +59,15 @@ private:
     int m_resolution;
 };
 
+// The rows a line of printed text takes on a page `width` wide, where
+// `advance` gives the width of a text in the same units. A line that fits
+// is one row as it stands. A longer one is broken after the last blank that
+// fits (inside a word only when the word alone is wider than a row); the
+// blanks at a break are dropped, and each further row is indented by the
+// line's own indent and four blanks more (at most half the width), so that
+// it reads as the continuation it is. No character but those blanks is lost.
+QStringList printedRows(const QString& line, double width, const std::function<double(const QString&)>& advance);
+
 class QtClipboardService : public ClipboardService {
 public:
     QString text() override;

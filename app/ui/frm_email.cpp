@@ -7,7 +7,6 @@
 #include <QPushButton>
 #include <QStyle>
 
-#include "core/contacts.hpp"
 #include "core/kve_code.hpp"
 #include "core/program_state.hpp"
 #include "platform/platform_services.hpp"
@@ -39,6 +38,10 @@ frmeMail::frmeMail(QWidget* parent)
     eMailList = new QListWidget(this);
     eMailList->setObjectName(QStringLiteral("eMailList"));
     eMailList->setSelectionMode(QAbstractItemView::MultiSelection);
+    lblUnreadable = new QLabel(this);
+    lblUnreadable->setObjectName(QStringLiteral("lblUnreadable"));
+    lblUnreadable->setWordWrap(true);
+    lblUnreadable->hide();
     Check2 = new QCheckBox(QStringLiteral("Select ALL eMails?"), this);
     Check2->setObjectName(QStringLiteral("Check2"));
     Check1 = new QCheckBox(QStringLiteral("Save eMails before close"), this);
@@ -54,11 +57,12 @@ frmeMail::frmeMail(QWidget* parent)
     auto* grid = new QGridLayout(this);
     grid->addWidget(Label1, 0, 0, 1, 4);
     grid->addWidget(eMailList, 1, 0, 1, 4);
-    grid->addWidget(Check2, 2, 0);
-    grid->addWidget(Check1, 3, 0);
-    grid->addWidget(Command2, 2, 1, 2, 1);
-    grid->addWidget(Command1, 2, 2, 2, 1);
-    grid->addWidget(cmdOK, 2, 3, 2, 1);
+    grid->addWidget(lblUnreadable, 2, 0, 1, 4);
+    grid->addWidget(Check2, 3, 0);
+    grid->addWidget(Check1, 4, 0);
+    grid->addWidget(Command2, 3, 1, 2, 1);
+    grid->addWidget(Command1, 3, 2, 2, 1);
+    grid->addWidget(cmdOK, 3, 3, 2, 1);
     grid->setRowStretch(1, 1);
     resize(twips(5655), twips(5760));
 
@@ -77,15 +81,17 @@ void frmeMail::Form_Load()
     state.SelectedAddresses.clear();
     eMailList->clear();
     m_file = Contacts::FilePath(state.DocumentsFolder);
-    const Contacts::ReadResult read = Contacts::Read(m_file);
-    m_readFailed = !read.error.isEmpty();
-    eMailList->addItems(read.entries);
-    for (int i = 0; i < read.duplicates; ++i)
+    m_read = Contacts::Read(m_file);
+    m_readFailed = !m_read.error.isEmpty();
+    eMailList->addItems(m_read.entries);
+    for (int i = 0; i < m_read.duplicates; ++i)
         beeper()();
     setCountLabel();
+    lblUnreadable->setText(Contacts::UnreadableCaption(m_read.unreadable.size()));
+    lblUnreadable->setVisible(!m_read.unreadable.isEmpty());
     if (m_readFailed) {
         NormalCursor normal;
-        Platform::message(QStringLiteral("The contacts file could not be read; it will not be changed.\r\n") + read.error,
+        Platform::message(QStringLiteral("The contacts file could not be read; it will not be changed.\r\n") + m_read.error,
                           MsgButtons::Ok, MsgIcon::Exclamation, Title);
     }
 }
@@ -119,7 +125,7 @@ void frmeMail::cmdOK_Click()
     programState().SelectedAddresses = marked.join(QStringLiteral("; "));
 
     if (Check1->isChecked() && !m_readFailed && KVECode::FileExists(m_file)) {
-        const QString why = Contacts::Write(m_file, entries());
+        const QString why = Contacts::Write(m_file, entries(), m_read);
         if (!why.isEmpty())
             Platform::message(QStringLiteral("The contacts could not be saved; the file stays as it was.\r\n") + why,
                               MsgButtons::Ok, MsgIcon::Exclamation, Title);

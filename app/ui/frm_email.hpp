@@ -5,12 +5,18 @@
 // them, removes marked ones after a question, imports contacts from a
 // vCard or CSV file, and on "Return" hands the marked entries back through
 // SelectedAddresses and, when "Save eMails before close" is ticked and the
-// file exists, rewrites the file with the list as shown.
+// file exists, rewrites the file with the list as shown. Lines of the file
+// that are no entry (a tab or another control character inside) are not
+// listed: lblUnreadable says how many there are, and the rewrite keeps them
+// as they stand.
 //
 // Controls carry their names as objectNames: Label1, eMailList,
-// Check2, Check1, Command2 (Remove), Command1 (Import), cmdOK (Return).
+// lblUnreadable, Check2, Check1, Command2 (Remove), Command1 (Import),
+// cmdOK (Return).
 
 #include <QDialog>
+
+#include "core/contacts.hpp"
 
 #include <functional>
 
@@ -41,9 +47,11 @@ private:
     QStringList entries() const;
 
     QString m_file;
+    Contacts::ReadResult m_read;         // the file as loaded
     bool m_readFailed = false;           // then "Return" never rewrites the file
     QLabel* Label1 = nullptr;
     QListWidget* eMailList = nullptr;
+    QLabel* lblUnreadable = nullptr;
     QCheckBox* Check2 = nullptr;
     QCheckBox* Check1 = nullptr;
     QPushButton* Command2 = nullptr;

@@ -60,6 +60,11 @@ public:
         Pointer normal(m_busy);
         Platform::message(text, MsgButtons::Ok, toMsgIcon(icon), title);
     }
+    void showConsole(const QString& text, const QString& title) override
+    {
+        Pointer normal(m_busy);
+        Platform::consoleMessage(text, MsgIcon::Information, title);
+    }
     bool question(const QString& text, const QString& title, bool defaultYes) override
     {
         Pointer normal(m_busy);
@@ -173,7 +178,9 @@ RHost::ProcessResult runWithCancelBox(QWidget* parent, const QString& program, c
     result.cancelled = run.cancelled;
     result.crashed = run.crashed;
     result.exitCode = run.exitCode;
-    result.output = DatasetFile::decodeText(run.output);
+    // A cancelled run's output is of no use to anybody.
+    if (!run.cancelled)
+        result.output = DatasetFile::decodeText(run.output);
     return result;
 }
 

@@ -77,6 +77,7 @@ private:
 
 // Runs a program through the platform's process runner while a modal
 // "Running R..." box offers Cancel, which ends it and whatever it started.
-// The output is collected when `capture`, else dropped.
+// The output is collected when `capture` (within the runner's bound), else
+// dropped; a cancelled run's output is dropped too.
 RHost::ProcessResult runWithCancelBox(QWidget* parent, const QString& program, const QStringList& arguments,
                                       const QString& folder, bool capture);

@@ -1,9 +1,12 @@
 // The comparison file (*.QCX): its bytes, reading it back whole or not at
 // all, and saving without ever losing the previous copy.
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 #include "core/comparison_file.hpp"
 #include "support/test_files.hpp"
@@ -98,6 +101,34 @@ TEST(ComparisonFile, FailedSavesLeaveThePreviousFile)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("models.QCX")});
 
     EXPECT_FALSE(ComparisonFile::save(dir.filePath(QStringLiteral("no/such/folder/m.QCX")), first).isEmpty());
-    for (const QString& p : {dir.filePath(QStringLiteral("missing.QCX")), dir.path(), QString()})
-        EXPECT_FALSE(ComparisonFile::load(p).ok()) << p.toStdString();
+}
+
+TEST(ComparisonFile, OpeningWhatIsNoFileNamesTheReason)
+{
+    QTemporaryDir dir;
+    const auto at = [&dir](const char* name) { return dir.filePath(QLatin1String(name)); };
+    writeBytes(at("plain.QCX"), "");
+    ASSERT_TRUE(QFile::link(at("gone.QCX"), at("broken.QCX")));
+    ASSERT_TRUE(QFile::link(at("loop2.QCX"), at("loop1.QCX")));
+    ASSERT_TRUE(QFile::link(at("loop1.QCX"), at("loop2.QCX")));
+    ASSERT_EQ(mkfifo(QFile::encodeName(at("pipe.QCX")).constData(), 0600), 0);
+    struct Case {
+        QString path;
+        QString error;             // strerror's texts, as the system gives them
+    };
+    const Case cases[] = {
+        {at("missing.QCX"), QStringLiteral("No such file or directory.")},
+        {QString(), QStringLiteral("No such file or directory.")},
+        {at("broken.QCX"), QStringLiteral("No such file or directory (it is a link to %1).").arg(at("gone.QCX"))},
+        {at("loop1.QCX"), QStringLiteral("Too many levels of symbolic links (it is a link to %1).").arg(at("loop2.QCX"))},
+        {at("plain.QCX/x.QCX"), QStringLiteral("Not a directory.")},
+        {dir.path(), QStringLiteral("it is a folder, not a file.")},
+        {at("pipe.QCX"), QStringLiteral("it is not a regular file.")},
+    };
+    for (const Case& c : cases) {
+        const ComparisonFile::ParseResult read = ComparisonFile::load(c.path);
+        EXPECT_FALSE(read.ok()) << c.path.toStdString();
+        EXPECT_EQ(read.error, c.error) << c.path.toStdString();
+    }
+    EXPECT_TRUE(ComparisonFile::load(at("plain.QCX")).ok());
 }

@@ -234,21 +234,59 @@ TEST(ContactsImport, NamesAndAddressesWithControlCharactersAreRefused)
     EXPECT_EQ(csv.refused, 2);
 }
 
-TEST(ContactsFile, NoEntryWithAControlCharacterIsReadOrWritten)
+TEST(ContactsFile, UnreadableLinesAreKeptWhereTheyStood)
 {
+    // A line holding a tab, a lone CR or another control character is no
+    // entry; a rewrite puts it back unchanged after the entry it followed,
+    // or after the nearest earlier entry still listed.
+    struct Case {
+        const char* label;
+        QByteArray file;
+        QStringList listed;        // what the window lists after the read
+        int unreadable;
+        QStringList written;       // the list as "Return" writes it
+        QByteArray expected;
+    };
+    const QByteArray sample = "ann@x.org\r\nbad\rline@x.org\r\ntab\there@x.org\r\nbob@y.org\r\nnul\x01@x.org\r\n";
+    const Case cases[] = {
+        {"written back as read: byte for byte", sample, {"ann@x.org", "bob@y.org"}, 3, {"ann@x.org", "bob@y.org"}, sample},
+        {"the entry before them removed", sample, {"ann@x.org", "bob@y.org"}, 3, {"bob@y.org"},
+         "bad\rline@x.org\r\ntab\there@x.org\r\nbob@y.org\r\nnul\x01@x.org\r\n"},
+        {"every entry removed, one imported", sample, {"ann@x.org", "bob@y.org"}, 3, {"Lab <lab@z.org>"},
+         "bad\rline@x.org\r\ntab\there@x.org\r\nnul\x01@x.org\r\nLab <lab@z.org>\r\n"},
+        {"an import goes after the last line", sample, {"ann@x.org", "bob@y.org"}, 3,
+         {"ann@x.org", "bob@y.org", "Lab <lab@z.org>"}, sample + "Lab <lab@z.org>\r\n"},
+        // Windows-1252 bytes are not recoded; a dropped duplicate and blank
+        // lines go as they did before.
+        {"first line, old encoding, after a duplicate",
+         "M\xFC\tller <m@x.org>\nann@x.org\nANN@x.org\n\nx\x7F@x.org\n\n", {"ann@x.org"}, 2, {"ann@x.org"},
+         "M\xFC\tller <m@x.org>\r\nann@x.org\r\nx\x7F@x.org\r\n"},
+        {"a line separator inside", "a@x.org\r\nb\xE2\x80\xA8@x.org\r\n", {"a@x.org"}, 1, {},
+         "b\xE2\x80\xA8@x.org\r\n"},
+    };
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Contacts.DAT"));
-    writeBytes(path, "ann@x.org\r\nbad\rline@x.org\r\ntab\there@x.org\r\nbob@y.org\r\n");
-    const Contacts::ReadResult read = Contacts::Read(path);
-    EXPECT_EQ(read.entries, (QStringList{QStringLiteral("ann@x.org"), QStringLiteral("bob@y.org")}));
-    EXPECT_EQ(read.refused, 2);
+    for (const Case& c : cases) {
+        writeBytes(path, c.file);
+        const Contacts::ReadResult read = Contacts::Read(path);
+        EXPECT_EQ(read.entries, c.listed) << c.label;
+        EXPECT_EQ(read.unreadable.size(), c.unreadable) << c.label;
+        EXPECT_EQ(Contacts::Write(path, c.written, read), QString()) << c.label;
+        EXPECT_EQ(readBytes(path), c.expected) << c.label;
+    }
 
+    // No entry is ever written with a control character inside: it would
+    // break the file's lines.
     const QStringList entries{QStringLiteral("ann@x.org"), QStringLiteral("Smith, Ann <a\nb@x.org>"),
                               QStringLiteral("c\r@x.org"), QStringLiteral("bob@y.org")};
     EXPECT_EQ(Contacts::Write(path, entries), QString());
     EXPECT_EQ(readBytes(path), QByteArray("ann@x.org\r\nbob@y.org\r\n"));
     EXPECT_EQ(Contacts::Append(path, entries), QString());
     EXPECT_EQ(readBytes(path), QByteArray("ann@x.org\r\nbob@y.org\r\nann@x.org\r\nbob@y.org\r\n"));
+
+    EXPECT_EQ(Contacts::UnreadableCaption(0), QString());
+    EXPECT_TRUE(Contacts::UnreadableCaption(1).startsWith(QLatin1String("1 line of the contacts file could not be read")));
+    EXPECT_TRUE(Contacts::UnreadableCaption(3).startsWith(QLatin1String("3 lines of the contacts file could not be read")));
 }
 
 TEST(ContactsImport, DuplicatesAndProgress)

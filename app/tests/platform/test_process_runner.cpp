@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 
 #include <sys/types.h>
@@ -134,6 +135,120 @@ TEST(ProcessRunner, ArgumentsFolderOutputAndExitCode)
     run = runProcess(request);
     EXPECT_FALSE(run.started);
     EXPECT_FALSE(run.error.isEmpty());
+}
+
+TEST(ProcessRunner, CaptureKeepsTheFirstAndLastLinesWithinItsBound)
+{
+    // `seq 1 N` prints N numbered lines; what is kept, with the line that
+    // counts what was left out, adds up to what was printed.
+    struct Case {
+        int lines;
+        qint64 limit;
+        bool cut;
+    };
+    const Case cases[] = {
+        {1000, 1 << 20, false},            // 3,893 bytes: all of it
+        {200000, 64 << 10, true},          // 1.3 MB through 64 KB
+        {3000000, ProcessRequest::DefaultOutputLimit, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.lines);
+        ProcessRequest request;
+        request.program = QStringLiteral("seq");
+        request.arguments = {QStringLiteral("1"), QString::number(c.lines)};
+        request.output = ProcessRequest::Output::Capture;
+        request.outputLimit = c.limit;
+        const ProcessOutcome run = runProcess(request);
+        ASSERT_TRUE(run.started);
+        qint64 printed = 0;
+        for (int i = 1; i <= c.lines; ++i)
+            printed += QByteArray::number(i).size() + 1;
+        EXPECT_EQ(run.outputTotal, printed);
+        EXPECT_EQ(run.outputLeftOut > 0, c.cut);
+
+        QList<QByteArray> lines = run.output.split('\n');
+        ASSERT_EQ(lines.takeLast(), QByteArray());
+        if (!c.cut) {
+            EXPECT_EQ(run.output.size(), printed);
+            EXPECT_EQ(lines.size(), c.lines);
+            continue;
+        }
+        EXPECT_LE(run.output.size(), c.limit + 100);
+        // Whole lines before and after the one omission line, numbered
+        // without a gap on either side.
+        const QByteArray omission = ProcessOutcome::OmissionLine(run.outputLeftOut).chopped(1);
+        const qsizetype at = lines.indexOf(omission);
+        ASSERT_GT(at, 0);
+        ASSERT_LT(at, lines.size() - 1);
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            if (i == at)
+                continue;
+            ASSERT_EQ(lines[i].toInt(), i < at ? i + 1 : c.lines - (lines.size() - 1 - i)) << i;
+        }
+        qint64 leftOut = 0;
+        for (int n = lines[at - 1].toInt() + 1; n < lines[at + 1].toInt(); ++n)
+            leftOut += QByteArray::number(n).size() + 1;
+        EXPECT_EQ(run.outputLeftOut, leftOut);
+        EXPECT_LE(run.outputHeldPeak, 3 * c.limit + (1 << 20));
+    }
+}
+
+TEST(ProcessRunner, FloodsOfOutputAreHeldWithinTheBound)
+{
+    // 400 MB of output, waited for blocking, and printed without end until
+    // the cancel (asked while events are processed) once the program wrote
+    // as much. Memory is measured, not time: the resident size of this
+    // process, and the runner's own count of what it held.
+    const qint64 flood = qint64(400) << 20;
+    const auto statusKb = [](const QString& path, const char* key) {
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly))
+            for (const QByteArray& line : file.readAll().split('\n'))
+                if (line.startsWith(key))
+                    return line.mid(qstrlen(key)).trimmed().split(' ').first().toLongLong();
+        return qint64(0);
+    };
+    const QString self = QStringLiteral("/proc/self/status");
+    const QString line = QStringLiteral("printing forever, line after line");
+    QTemporaryDir dir;
+    const QString pidFile = dir.filePath(QStringLiteral("yes.pid"));
+    for (const bool cancelled : {false, true}) {
+        SCOPED_TRACE(cancelled ? "cancelled" : "blocking");
+        ProcessRequest request;
+        request.program = QStringLiteral("/bin/sh");
+        request.output = ProcessRequest::Output::Capture;
+        const qint64 before = statusKb(self, "VmRSS:");
+        qint64 largest = before;
+        if (cancelled) {
+            request.arguments = {QStringLiteral("-c"), QStringLiteral("echo $$ > \"$1\"; exec yes \"$2\""),
+                                 QStringLiteral("sh"), pidFile, line};
+            request.cancelled = [&] {
+                largest = std::max(largest, statusKb(self, "VmRSS:"));
+                QFile pid(pidFile);
+                if (!pid.open(QIODevice::ReadOnly))
+                    return false;
+                const QString io = QStringLiteral("/proc/%1/io").arg(QString::fromLatin1(pid.readAll().trimmed()));
+                return statusKb(io, "wchar:") > flood;
+            };
+        } else {
+            request.arguments = {QStringLiteral("-c"), QStringLiteral("yes \"$1\" | head -c %1").arg(flood),
+                                 QStringLiteral("sh"), line};
+        }
+        const ProcessOutcome run = runProcess(request);
+        largest = std::max(largest, statusKb(self, "VmHWM:"));
+        ASSERT_TRUE(run.started);
+        EXPECT_EQ(run.cancelled, cancelled);
+        if (cancelled) {
+            EXPECT_GT(run.outputTotal, flood);
+        } else {
+            EXPECT_EQ(run.outputTotal, flood);
+        }
+        EXPECT_EQ(run.outputTotal, run.outputLeftOut + run.output.size()
+                                       - ProcessOutcome::OmissionLine(run.outputLeftOut).size());
+        EXPECT_LE(run.outputHeldPeak, 3 * ProcessRequest::DefaultOutputLimit + (1 << 20));
+        EXPECT_LT(largest - before, qint64(64) << 10) << "kB";
+        EXPECT_TRUE(run.output.contains((line + QLatin1Char('\n')).toLatin1()));
+    }
 }
 
 TEST(ProcessRunner, CancelEndsTheProgramAndWhatItStarted)

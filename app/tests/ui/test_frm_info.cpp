@@ -7,9 +7,13 @@
 
 #include <map>
 #include <QFile>
+#include <QProcess>
 #include <QPushButton>
 
+#include <algorithm>
+
 #include "support/printed_page.hpp"
+#include "ui/dataset_commands.hpp"
 #include "ui/frm_info.hpp"
 #include "ui/report_text_view.hpp"
 #include "ui/twips.hpp"
@@ -249,6 +253,53 @@ TEST_F(ResultsWindow, PrintsAtTheTypeSizeAtEveryResolution)
         const QRect ink = inkBounds(page);
         EXPECT_GT(ink.height(), 40 * 8) << resolution;
         EXPECT_LT(ink.height(), 40 * 8 * 1.3) << resolution;
+    }
+}
+
+TEST_F(ResultsWindow, APrintedReportLosesNoTextOfItsLongLines)
+{
+    // The sample's report with every section, as Calculate shows it; its
+    // literature lines are far wider than a page. Every character of it
+    // but the blanks is found in the printed PDF's text, in order.
+    const QString sample = dir.filePath(QStringLiteral("crop_yield.KVE"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(KVE_SOURCE_DIR "/examples/crop_yield.KVE"), sample));
+    platform->fileDialogs.answers.push_back(sample);
+    ASSERT_TRUE(DatasetCommands::Command8_Click(*window));
+    window->Command6_Click();
+    frmInfo* report = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* info = qobject_cast<frmInfo*>(w);
+            info && info->windowTitle() == QStringLiteral("Results - KVE v. 3.1.0 - crop_yield.KVE"))
+            report = info;
+    ASSERT_NE(report, nullptr);
+    const QString text = report->text();
+    qsizetype widest = 0;
+    for (const QString& line : text.split(QStringLiteral("\r\n")))
+        widest = std::max(widest, line.size());
+    ASSERT_GT(widest, 150) << "a line wider than any page";
+
+    report->Command2_Click();
+    ASSERT_EQ(platform->printer.pdfFiles.size(), 1u);
+    QProcess extract;
+    extract.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), QStringLiteral("-enc"), QStringLiteral("UTF-8"),
+                                                platform->printer.pdfFiles[0], QStringLiteral("-")});
+    ASSERT_TRUE(extract.waitForFinished(120000));
+    ASSERT_EQ(extract.exitCode(), 0) << extract.readAllStandardError().toStdString();
+    const auto withoutBlanks = [](const QString& t) {
+        QString kept;
+        for (const QChar c : t)
+            if (!c.isSpace())
+                kept += c;
+        return kept;
+    };
+    const QString printed = withoutBlanks(QString::fromUtf8(extract.readAllStandardOutput()));
+    const QString expected = withoutBlanks(text);
+    if (printed != expected) {
+        qsizetype at = 0;
+        while (at < printed.size() && at < expected.size() && printed[at] == expected[at])
+            ++at;
+        FAIL() << "the print differs after " << at << " characters: report \"" << expected.mid(at, 60).toStdString()
+               << "\", print \"" << printed.mid(at, 60).toStdString() << "\"";
     }
 }
 

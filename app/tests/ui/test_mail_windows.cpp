@@ -497,6 +497,31 @@ TEST_F(MailWindows, ContactsListRemoveAndReturn)
     EXPECT_FALSE(QFile::exists(contactsFile));
 }
 
+TEST_F(MailWindows, ContactsWindowKeepsTheLinesItCannotRead)
+{
+    writeBytes(contactsFile, "ann@x.org\r\ntab\there@x.org\r\nbob@y.org\r\nlone\rcr@x.org\r\nLab <lab@z.org>\r\n");
+    auto contacts = std::make_unique<frmeMail>(window);
+    EXPECT_EQ(contacts->list()->count(), 3);
+    EXPECT_EQ(in<QLabel>(contacts.get(), "Label1")->text(), QStringLiteral("3 contacts"));
+    QLabel* note = in<QLabel>(contacts.get(), "lblUnreadable");
+    EXPECT_FALSE(note->isHidden());
+    EXPECT_TRUE(note->text().startsWith(QLatin1String("2 lines of the contacts file could not be read")))
+        << note->text().toStdString();
+    EXPECT_TRUE(boxes().empty());
+
+    // "Return" with the save ticked, bob removed: both lines stay in place.
+    contacts->list()->item(1)->setSelected(true);
+    platform->messages.answers = {MsgAnswer::Yes};
+    contacts->Command2_Click();
+    contacts->cmdOK_Click();
+    EXPECT_EQ(readBytes(contactsFile), QByteArray("ann@x.org\r\ntab\there@x.org\r\nlone\rcr@x.org\r\nLab <lab@z.org>\r\n"));
+
+    // A file every line of which is read says nothing about it.
+    writeBytes(contactsFile, "ann@x.org\r\n");
+    contacts = std::make_unique<frmeMail>(window);
+    EXPECT_TRUE(in<QLabel>(contacts.get(), "lblUnreadable")->isHidden());
+}
+
 TEST_F(MailWindows, ContactsImportShowsItsProgressInTheCaption)
 {
     writeBytes(contactsFile, "ann@x.org\r\n");

@@ -10,9 +10,15 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTextBlock>
 
 #include <gtest/gtest.h>
 
+#include "platform/console_text_box.hpp"
 #include "platform/qt_platform_services.hpp"
 #include "support/printed_page.hpp"
 
@@ -166,6 +172,42 @@ TEST(PlatformLayers, PrintsLongTextOverSeveralPdfPages)
     EXPECT_FALSE(error.isEmpty());
 }
 
+TEST(PlatformLayers, PrintedLinesWiderThanThePageGoOnIndented)
+{
+    // One unit per character, as in a fixed-pitch font; rows of 20.
+    const auto advance = [](const QString& text) { return double(text.size()); };
+    struct Case {
+        const char* line;
+        QStringList rows;
+    };
+    const Case cases[] = {
+        {"fits in one row", {"fits in one row"}},
+        {"exactly twenty chars", {"exactly twenty chars"}},
+        {"", {""}},
+        // Broken after the last blank that fits; blanks at the break dropped.
+        {"Tolerance of the measurement method", {"Tolerance of the", "    measurement", "    method"}},
+        {"   Smith J (2001) clinical measurement", {"   Smith J (2001)", "       clinical", "       measurement"}},
+        // A word wider than a row is broken inside.
+        {"x 0123456789012345678901234567", {"x", "    0123456789012345", "    678901234567"}},
+        {"01234567890123456789ABCDE", {"01234567890123456789", "    ABCDE"}},
+        // Blanks at the end of a row, and many between words.
+        {"a b c d e f g h i j k l m n", {"a b c d e f g h i j", "    k l m n"}},
+        {"left        and right      columns", {"left        and", "    right", "    columns"}},
+        // An indent wider than half the row is held to half the row.
+        {"                abcdefgh ijklmnop", {"                abcd", "          efgh", "          ijklmnop"}},
+    };
+    for (const Case& c : cases) {
+        const QStringList rows = printedRows(QLatin1String(c.line), 20, advance);
+        EXPECT_EQ(rows, c.rows) << c.line << " -> " << rows.join(QLatin1Char('|')).toStdString();
+        // Every non-blank character is printed, in order, and no row is wider than the page.
+        QString printed = rows.join(QString());
+        printed.remove(QLatin1Char(' '));
+        EXPECT_EQ(printed, QString(QLatin1String(c.line)).remove(QLatin1Char(' '))) << c.line;
+        for (const QString& row : rows)
+            EXPECT_LE(row.size(), 20) << c.line;
+    }
+}
+
 TEST(PlatformLayers, PrintToAPdfFileNeedsNoPrinter)
 {
     // What the printer dialog chose for "Print to File (PDF)" comes back as
@@ -258,6 +300,47 @@ TEST(PlatformLayers, WithoutAVisibleScreenBoxesAnswerTheirDefaultAndDialogsCance
     QString error;
     EXPECT_FALSE(printer.setup(QStringLiteral("Printer"), settings, error));
     EXPECT_FALSE(error.isEmpty());
+}
+
+TEST(PlatformLayers, ConsoleTextBoxLiesOnTheScreenWithItsTextScrolling)
+{
+    // A console's text of a few lines, of a model summary and of a long
+    // run: the box, its OK button and its text area lie whole on the
+    // screen's free area; the text is all there, in a fixed-pitch font,
+    // and scrolls where it does not fit.
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const QString row = QStringLiteral("Residuals:    Min      1Q  Median      3Q     Max  0.5213  -1.2e-03  42.00000 ");
+    for (const int lines : {1, 45, 3000}) {
+        SCOPED_TRACE(lines);
+        QString text;
+        for (int i = 0; i < lines; ++i)
+            text += row.left(70) + QString::number(i) + QStringLiteral("\r\n");
+        ConsoleTextBox box(QStringLiteral("RScript messages"), text, MsgIcon::Information);
+        box.show();
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(area.contains(box.frameGeometry()))
+            << box.frameGeometry().height() << " px tall on " << area.height();
+        const QRect ok(box.okButton()->mapToGlobal(QPoint(0, 0)), box.okButton()->size());
+        EXPECT_TRUE(area.contains(ok));
+        EXPECT_TRUE(box.okButton()->isVisible());
+        QPlainTextEdit* shown = box.textArea();
+        EXPECT_TRUE(QFontInfo(shown->font()).fixedPitch());
+        EXPECT_TRUE(shown->isReadOnly());
+        EXPECT_EQ(shown->document()->blockCount(), lines);
+        EXPECT_EQ(shown->document()->lastBlock().text(), row.left(70) + QString::number(lines - 1));
+        // Every line fits its width; only the height scrolls, and only
+        // when the lines are more than the screen holds.
+        EXPECT_EQ(shown->horizontalScrollBar()->maximum(), 0);
+        const bool scrolls = shown->verticalScrollBar()->maximum() > 0;
+        const int textHeight = lines * QFontMetrics(shown->font()).lineSpacing();
+        if (textHeight > area.height()) {
+            EXPECT_TRUE(scrolls);
+        }
+        if (textHeight < area.height() / 2) {
+            EXPECT_FALSE(scrolls);
+            EXPECT_LT(box.height(), area.height() * 3 / 4);
+        }
+    }
 }
 
 TEST(PlatformLayers, PrintsAPictureAtItsOwnSizeAtEveryResolution)

@@ -4,6 +4,7 @@
 // layout.
 #include "window_fixture.hpp"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -14,11 +15,13 @@
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTimer>
 
 #include "core/program_info.hpp"
 #include "core/r_runner.hpp"
 #include "core/settings_store.hpp"
+#include "platform/process_runner.hpp"
 #include "platform/system_info.hpp"
 #include "support/test_files.hpp"
 #include "ui/dataset_commands.hpp"
@@ -179,6 +182,7 @@ TEST_F(RPageTest, RunOpensTheResultsAndPictureWindows)
     ASSERT_FALSE(platform->messages.asked.empty());
     EXPECT_EQ(s(platform->messages.asked.front().title), "RScript messages");
     EXPECT_EQ(s(platform->messages.asked.front().text), "Data points used: 24\r\n");
+    EXPECT_TRUE(platform->messages.asked.front().consoleText);
     EXPECT_EQ(platform->messages.asked.size(), 1u);
 
     // The run's files are listed, the template stays chosen, and the R
@@ -194,9 +198,12 @@ TEST_F(RPageTest, RunOpensTheResultsAndPictureWindows)
 TEST_F(RPageTest, CancelStopsAnEndlessTemplateAndTheWindowStaysUsable)
 {
     openSample(QStringLiteral("endless.KVE"));
-    // R runs in the data folder; the marker says the loop is under way.
+    // R runs in the data folder; the marker says the loop is under way. The
+    // loop prints without end, and the log is shown: the output of the
+    // cancelled run is dropped, no box shows it.
+    ASSERT_TRUE(child<QCheckBox>(QStringLiteral("Check53"))->isChecked());
     writeBytes(data(QStringLiteral("SingleCodeEndless.R")),
-               "FILESEL <- \"E\"\nwriteLines(\"x\", \"looping.txt\")\nrepeat Sys.sleep(0.05)\n");
+               "FILESEL <- \"E\"\nwriteLines(\"x\", \"looping.txt\")\nrepeat cat(strrep(\"x\", 1000), \"\\n\")\n");
     window->Command28_Click();
     auto* templates = child<QComboBox>(QStringLiteral("RFile"));
     templates->setCurrentIndex(templates->findText(QStringLiteral("SingleCodeEndless.R")));
@@ -228,6 +235,35 @@ TEST_F(RPageTest, CancelStopsAnEndlessTemplateAndTheWindowStaysUsable)
     EXPECT_EQ(s(outputs().join(QLatin1Char('|'))), "endless.R");
     EXPECT_TRUE(windows<frmInfo>().isEmpty());
     EXPECT_TRUE(QFile::exists(data(QStringLiteral("endless.CSV"))));
+}
+
+TEST_F(RPageTest, ALongLogKeepsItsFirstAndLastLines)
+{
+    // 200,000 numbered lines (some 8 MB): the box and the log file hold the
+    // first and the last lines, and a line says how much was left out.
+    openSample(QStringLiteral("long.KVE"));
+    writeBytes(data(QStringLiteral("SingleCodeLong.R")),
+               "FILESEL <- \"L\"\nfor (i in 1:200000) cat(sprintf(\"line %06d %s\\n\", i, strrep(\"x\", 28)))\n");
+    window->Command28_Click();
+    auto* templates = child<QComboBox>(QStringLiteral("RFile"));
+    templates->setCurrentIndex(templates->findText(QStringLiteral("SingleCodeLong.R")));
+    platform->messages.asked.clear();
+    window->Command25_Click();
+
+    ASSERT_EQ(platform->messages.asked.size(), 1u);
+    const MessageRequest& box = platform->messages.asked.front();
+    EXPECT_EQ(s(box.title), "RScript messages");
+    EXPECT_TRUE(box.consoleText);
+    const QString x28(28, QLatin1Char('x'));
+    EXPECT_TRUE(box.text.startsWith(QStringLiteral("line 000001 ") + x28 + QStringLiteral("\r\n")));
+    EXPECT_TRUE(box.text.endsWith(QStringLiteral("line 200000 ") + x28 + QStringLiteral("\r\n")));
+    const QRegularExpression omission(QStringLiteral("\r\n\\[\\.\\.\\. (\\d+) bytes of output left out here \\.\\.\\.\\]\r\n"));
+    const QRegularExpressionMatch found = omission.match(box.text);
+    ASSERT_TRUE(found.hasMatch());
+    EXPECT_GT(found.captured(1).toLongLong(), 200000LL * 40 - ProcessRequest::DefaultOutputLimit);
+    // The bound, and a CR more on each line of 41 bytes.
+    EXPECT_LE(box.text.size(), ProcessRequest::DefaultOutputLimit / 40 * 41 + 200);
+    EXPECT_EQ(readBytes(data(QStringLiteral("long_L_log1.LOG"))), box.text.toUtf8() + "\r\n");
 }
 
 TEST_F(RPageTest, OpenDeleteAndCheckAllOnTheOutputList)
