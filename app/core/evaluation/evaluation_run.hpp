@@ -56,10 +56,11 @@ struct EvaluationOutcome {
 };
 
 // Gathers the used rows: X not empty, exclusion mark not beginning with
-// "Y", "y" or "0". A used row whose X or Y is not a number (blanks, a text)
-// ends the gathering: N counts the rows before it, and *unreadable, when
-// given, says which cell it is and what it holds (the sheet's names, which
-// follow `swapped`). Empty SDs, and SDs that are not numbers, are 0.
+// "Y", "y" or "0". A used row whose X or Y is not a number (blanks, a text),
+// or whose SD X or SD Y holds a text that is not one, ends the gathering: N
+// counts the rows before it, and *unreadable, when given, says which cell
+// it is and what it holds (the sheet's names, which follow `swapped`). An
+// empty SD (nothing, or blanks only) is 0.
 EvaluationData gatherEvaluationData(const DataMatrix& matrix, int gridRows, bool swapped = false,
                                     QString* unreadable = nullptr);
 

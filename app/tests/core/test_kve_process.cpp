@@ -297,6 +297,7 @@ TEST_F(KveProcess, AUsedCellThatIsNoNumberEndsNonZeroWithItsRowAndNoReport)
         {"empty-y", 3, "\"3.5\",,,,,,\r\n", "KVE: Row 3: Y (Obs) is empty."},
         {"text-x", 2, "\"abc\",,\"2.9\",,,,\r\n", "KVE: Row 2: X (Pred) is not a number: abc"},
         {"comma-x", 1, "\"6,9\",,\"1.2\",,,,\r\n", "KVE: Row 1: X (Pred) is not a number: 6,9"},
+        {"comma-sd-y", 4, "\"4.5\",,\"4.8\",\"0,46\",,,\r\n", "KVE: Row 4: SD Y is not a number: 0,46"},
         {"excluded-junk", 2, "\"abc\",,,,,,\"Y\"\r\n", ""},
         {"beyond-n", 5, "\"4\",,\"abc\",,,,\r\n", ""},
     };

@@ -69,9 +69,9 @@ TEST_F(MainWindowSeams, CalculateRunsOnThreeUsedRowsAndShowsTheReport)
 TEST_F(MainWindowSeams, CalculateRefusesACellThatIsNoNumberWithABoxNamingIt)
 {
     // Five rows; each case changes some cells. A used row's X or Y that is
-    // empty or not a number: one error box naming the first such cell, no
-    // report, nothing of the run's state changed. Rows the run does not use
-    // may hold anything.
+    // empty or not a number, or its SD that holds a text: one error box
+    // naming the first such cell, no report, nothing of the run's state
+    // changed. Rows the run does not use may hold anything.
     struct Cell {
         int row;
         int column;
@@ -83,9 +83,10 @@ TEST_F(MainWindowSeams, CalculateRefusesACellThatIsNoNumberWithABoxNamingIt)
         const char* box;                  // "": the report is shown
         int dataRows = 5;
     };
-    const int X = DataMatrix::ColX, Y = DataMatrix::ColY, Ex = DataMatrix::ColExclude;
+    const int X = DataMatrix::ColX, Y = DataMatrix::ColY, SDY = DataMatrix::ColSDY, Ex = DataMatrix::ColExclude;
     const Case cases[] = {
         {"empty Y", {{4, Y, ""}}, "Row 4: Y (Obs) is empty."},
+        {"text SD Y", {{5, SDY, "abc"}}, "Row 5: SD Y is not a number: abc"},
         {"text X", {{2, X, "abc"}}, "Row 2: X (Pred) is not a number: abc"},
         {"decimal comma", {{3, Y, "6,9"}}, "Row 3: Y (Obs) is not a number: 6,9"},
         {"excluded row with junk", {{2, X, "abc"}, {2, Y, ""}, {2, Ex, "Y"}}, ""},
@@ -285,7 +286,8 @@ TEST_F(MainWindowSeams, CalculateSwitchesAWeightedFitWithoutSDsToTheRegularOne)
     window->Command6_Click();
     ASSERT_EQ(platform->messages.asked.size(), 1u);
     EXPECT_EQ(platform->messages.asked[0].text,
-              QStringLiteral("Because at least one SD X or SD Y is zero, the Regular Least-Squares Regression will be used"));
+              QStringLiteral("Because at least one SD X or SD Y is zero (Row 1: SD X is empty), the Regular "
+                             "Least-Squares Regression will be used"));
     EXPECT_TRUE(window->findChild<QRadioButton*>(QStringLiteral("Option1_0"))->isChecked());
 }
 
