@@ -255,6 +255,7 @@ EvaluationOutcome runEvaluation(DataMatrix& matrix, const EvaluationInput& input
         out.caption = ctx.windowCaption(QStringLiteral("Results - "));
         out.header = ctx.reportHeader;
         out.requests = ctx.requests;
+        out.unsavedFiles = ctx.unsavedFiles;
         if (!input.utf8Only) {
             out.report = ctx.report.text();
             for (RunRequest& r : out.requests) {

@@ -50,6 +50,10 @@ struct EvaluationOutcome {
     QString report;                       // the whole report text (empty with utf8Only)
     QString header;                       // the report's opening block
     QList<RunRequest> requests;
+    // Files the run was to write besides the report (the residue file) and
+    // could not, one line each with the reason: the report says so too, the
+    // window in a box, a command line fails with the first.
+    QStringList unsavedFiles;
     std::optional<double> MeanY;          // written back into the program's state
     AcceptanceLimits limits;              // written back into the program's state
     RegressionMethod methodUsed = RegressionMethod::None;

@@ -9,6 +9,8 @@
 #include <QRadioButton>
 #include <QSet>
 
+#include <functional>
+
 #include "ui/frm_compare.hpp"
 #include "ui/frm_info.hpp"
 #include "ui/frm_mapi.hpp"
@@ -23,6 +25,19 @@ void fillRows(DataMatrix& m, int rows, const char* exclude = "")
         m.setNumber(3, r, 2 * r);
         m.setText(7, r, QLatin1String(exclude));
     }
+}
+// How many report windows ("Results - ...") `command` brought up.
+int reportsShownBy(const std::function<void()>& command)
+{
+    QSet<QWidget*> before;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        before.insert(w);
+    command();
+    int reports = 0;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        reports += !before.contains(w) && qobject_cast<frmInfo*>(w) != nullptr
+                   && w->windowTitle().startsWith(QStringLiteral("Results - "));
+    return reports;
 }
 } // namespace
 
@@ -101,13 +116,7 @@ TEST_F(MainWindowSeams, CalculateRefusesACellThatIsNoNumberWithABoxNamingIt)
             matrix().setText(cell.column, cell.row, QString::fromUtf8(cell.text));
         programState().MeanY = 0;
         platform->messages.asked.clear();
-        QSet<QWidget*> before;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            before.insert(w);
-        window->Command6_Click();
-        int reports = 0;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            reports += !before.contains(w) && qobject_cast<frmInfo*>(w) != nullptr;
+        const int reports = reportsShownBy([this] { window->Command6_Click(); });
         if (*c.box) {
             ASSERT_EQ(platform->messages.asked.size(), 1u) << c.name;
             EXPECT_EQ(platform->messages.asked[0].text, QString::fromUtf8(c.box)) << c.name;
@@ -239,6 +248,34 @@ TEST_F(MainWindowSeams, CalculateShowsItsSideWindowsHistogramsAndTheResidueFile)
     // The limits the run settled stay for the next run.
     EXPECT_DOUBLE_EQ(programState().LeverageCutoff, 4.0 / 6);
     EXPECT_NE(programState().DeviationLower, 0.0);
+}
+
+TEST_F(MainWindowSeams, AResidueFileThatCannotBeWrittenIsSaidInABox)
+{
+    // The dataset's folder is gone: the report still comes, and a box names
+    // the residue file and the reason. In a command-line run no box waits;
+    // the window keeps the line for the command line's reason.
+    fillRows(matrix(), 6);
+    matrix().setNumber(3, 4, 9.5);
+    programState().DataFileName = dir.filePath(QStringLiteral("gone/Trial.KVE"));
+    for (CheckBox box : {CheckBox::ResidualAnalysis, CheckBox::SaveResidueFile})
+        window->check(box)->setChecked(true);
+    const QString line = QStringLiteral("he residue file (ResidueNNNN.TXT) could not be saved in ")
+                         + dir.filePath(QStringLiteral("gone/")) + QStringLiteral(": No such file or directory");
+    for (const bool batch : {false, true}) {
+        programState().BatchMode = batch;
+        platform->messages.asked.clear();
+        EXPECT_EQ(reportsShownBy([this] { window->Command6_Click(); }), 1) << batch;
+        if (batch) {
+            EXPECT_TRUE(platform->messages.asked.empty());
+        } else {
+            ASSERT_EQ(platform->messages.asked.size(), 1u);
+            EXPECT_EQ(platform->messages.asked[0].text, QLatin1Char('T') + line);
+            EXPECT_EQ(platform->messages.asked[0].icon, MsgIcon::Critical);
+        }
+        EXPECT_TRUE(platform->launcher.opened.isEmpty());
+    }
+    programState().BatchMode = false;
 }
 
 TEST_F(MainWindowSeams, CalculateWritesTheRanksIntoTheSheet)
