@@ -237,6 +237,7 @@ bool frmMain::Form_Load(const QString& commandLine, SingleInstance* instance, in
                 const QString prefix = name + QStringLiteral(": ");
                 if (reason.startsWith(prefix))
                     reason = reason.mid(prefix.size());
+                reason = reason.left(1).toUpper() + reason.mid(1);
                 QTimer::singleShot(0, this,
                                    [reason] { Platform::message(reason, MsgButtons::Ok, MsgIcon::Critical); });
             }
