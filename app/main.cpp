@@ -7,6 +7,7 @@
 #include "SumtrixLib/Runtime.hpp"
 #include "core/command_line.hpp"
 #include "core/program_info.hpp"
+#include "platform/file_size_signal.hpp"
 #include "platform/message_sinks.hpp"
 #include "platform/qt_platform_services.hpp"
 #include "platform/runtime_folder.hpp"
@@ -51,6 +52,9 @@ void listWindows()
 
 int main(int argc, char* argv[])
 {
+    // A write beyond the file-size limit fails as a save that says why,
+    // instead of ending the program.
+    KeepRunningPastFileSizeLimit();
     // A private runtime folder where the session gives none (before Qt
     // looks for it).
     EnsureRuntimeFolder();

@@ -51,6 +51,31 @@ bool isPathSwitch(const QString& arg)
 {
     return arg.size() > 2 && arg.at(0) == QLatin1Char('/') && QStringLiteral("FLC").contains(arg.at(1).toUpper());
 }
+
+// An argument that names a file rather than a switch: anything that does
+// not start with "/" (an option of the "-x" kind aside), and a path of
+// folders whose first letter takes no file (/home/me/x.KVE, /srv/x.KVE).
+bool isBareName(const QString& arg)
+{
+    if (arg.startsWith(QLatin1Char('-')))
+        return false;
+    if (!arg.startsWith(QLatin1Char('/')))
+        return true;
+    return arg.size() > 2 && !isPathSwitch(arg) && arg.mid(2).contains(QLatin1Char('/'));
+}
+
+// The switch that takes a file named without one: a comparison file
+// (.QCX) goes to /C, any other file is a dataset for /F.
+QString switchForBareName(const QString& name)
+{
+    return name.endsWith(QStringLiteral(".QCX"), Qt::CaseInsensitive) ? QStringLiteral("/C") : QStringLiteral("/F");
+}
+
+void appendOnce(QStringList& list, const QString& value)
+{
+    if (!value.isEmpty() && !list.contains(value))
+        list.append(value);
+}
 } // namespace
 
 void GetParameters(const QString& s, QStringList& Parm)
@@ -108,7 +133,10 @@ CommandLineSwitches ParseSwitches(const QStringList& Parm)
             continue;
         const QString value = token.mid(1);
         switch (token.at(0).toUpper().unicode()) {
-        case 'F': sw.OpenFile = value; break;
+        case 'F':
+            sw.OpenFile = value;
+            appendOnce(sw.OpenFiles, value);
+            break;
         case 'G': sw.Plots = true; break;
         case 'R': sw.ResidualAnalysis = true; break;
         case 'P': sw.Print = true; break;
@@ -117,11 +145,44 @@ CommandLineSwitches ParseSwitches(const QStringList& Parm)
         case 'L': sw.ResultsFolder = value; break;
         case 'X': sw.Quit = true; break;
         case 'Y': sw.NoRun = true; break;
-        case 'C': sw.CompareFile = value; break;
+        case 'C':
+            sw.CompareFile = value;
+            appendOnce(sw.CompareFiles, value);
+            break;
         default: break;
         }
     }
     return sw;
+}
+
+QString MoreThanOneFile(const CommandLineSwitches& switches)
+{
+    const auto refusal = [](const QStringList& files, const QString& what) {
+        return QStringLiteral("the command line names more than one %1 (%2); %3 opens one at a time, so it "
+                              "opened none")
+            .arg(what, files.join(QStringLiteral(", ")), ProgramName());
+    };
+    if (switches.OpenFiles.size() > 1)
+        return refusal(switches.OpenFiles, QStringLiteral("dataset"));
+    if (switches.CompareFiles.size() > 1)
+        return refusal(switches.CompareFiles, QStringLiteral("comparison file"));
+    return QString();
+}
+
+QString NoReportToMake(const CommandLineSwitches& switches, bool datasetNamed)
+{
+    if (!switches.Save && !switches.Print)
+        return QString();
+    const QString what = switches.Save && switches.Print ? QStringLiteral("save or print")
+                         : switches.Save                 ? QStringLiteral("save")
+                                                         : QStringLiteral("print");
+    if (switches.NoRun)
+        return QStringLiteral("there is no report to %1: /Y opens the dataset without evaluating it").arg(what);
+    if (!datasetNamed)
+        return QStringLiteral("there is no report to %1: the command line names no dataset to evaluate "
+                              "(/F<dataset>.KVE)")
+            .arg(what);
+    return QString();
 }
 
 void ApplySwitches(const CommandLineSwitches& switches, ProgramState& state)
@@ -171,23 +232,41 @@ QStringList AbsoluteSwitchPaths(const QStringList& arguments, const QString& wor
     QStringList out;
     const QDir folderOfStart(workingFolder);
     for (const QString& arg : arguments) {
-        // A file or folder named whole, without a switch (what a file
-        // manager passes): no switch, even when its first letter after the
-        // slash is one, as in /srv/x.KVE or /cases/x.KVE.
-        if (!arg.isEmpty() && QFileInfo(folderOfStart, arg).exists())
-            continue;
-        if (!isPathSwitch(arg)) {
+        QString letter;
+        QString value;
+        const QFileInfo named(folderOfStart, arg);
+        if (!arg.isEmpty() && named.exists()) {
+            // A file named whole, without a switch (what a file manager
+            // passes): the dataset of /F, a comparison file (.QCX) that of
+            // /C, even when its first letter after the slash is a switch,
+            // as in /srv/x.KVE or /cases/x.KVE. A folder so named is left
+            // out.
+            if (named.isDir())
+                continue;
+            value = arg;
+        } else if (!arg.isEmpty() && isBareName(arg)) {
+            // A name that is no switch and names nothing: a file switch all
+            // the same, so that the run says the file was not found.
+            value = withoutKeptQuotes(arg);
+        } else if (isPathSwitch(arg)) {
+            letter = arg.left(2);
+            value = withoutKeptQuotes(arg.mid(2));
+        } else {
             out.append(arg);
             continue;
         }
-        const QString value = withoutKeptQuotes(arg.mid(2));
+        if (letter.isEmpty()) {
+            while (value.startsWith(QStringLiteral("./")))
+                value = value.mid(2);
+            letter = switchForBareName(value);
+        }
         QString folder;
         if (!value.isEmpty() && !value.startsWith(QLatin1Char('/'))) {
             folder = workingFolder;
             if (!folder.endsWith(QLatin1Char('/')))
                 folder += QLatin1Char('/');
         }
-        out.append(arg.left(2) + folder + value);
+        out.append(letter + folder + value);
     }
     return out;
 }

@@ -40,12 +40,28 @@ struct CommandLineSwitches {
     bool Quit = false;                    // /X
     bool NoRun = false;                   // /Y
     std::optional<QString> CompareFile;   // /C
+    // Every file the line names for /F and for /C, each once, in order
+    // (empty values left out).
+    QStringList OpenFiles;
+    QStringList CompareFiles;
 };
 
 // Reads the switches from Parm(1) to its last element: the first letter of a
 // token (any case) selects the switch, the rest is its value. Tokens with
 // other letters are ignored; a later token of the same letter wins.
 CommandLineSwitches ParseSwitches(const QStringList& Parm);
+
+// Why a command line that names more than one dataset (or more than one
+// comparison file) is not carried out: a window holds one at a time, and
+// opening only one of them would drop the others without a word. Empty
+// when it names at most one of each.
+QString MoreThanOneFile(const CommandLineSwitches& switches);
+
+// Why a command line that asks for a report (/S, /P) gets none: /Y
+// evaluates nothing, and without a dataset (`datasetNamed`: named by this
+// line or an earlier one) there is nothing to evaluate. Empty when it asks
+// for no report or the report can be made.
+QString NoReportToMake(const CommandLineSwitches& switches, bool datasetNamed);
 
 // Carries the switches into the program-wide state. The flags and texts set
 // here are never cleared: a later command line keeps them in force.
@@ -55,16 +71,20 @@ void ApplySwitches(const CommandLineSwitches& switches, ProgramState& state);
 // against `workingFolder`: a command line handed to a running instance is
 // carried out in that instance's folder, not in the one it was typed in.
 // A value that came wrapped in double quotes (/F"a b.KVE") loses them; any
-// other double quote is a character of the path. An argument that names an
-// existing file or folder as it stands is a path given without a switch and
-// is left out, so that /srv/x.KVE is not read as /S.
+// other double quote is a character of the path.
+// A file named without a switch (what a file manager's "Open with"
+// passes) becomes the value of /F, or of /C when it ends in ".QCX": an
+// argument that names an existing file as it stands (so /srv/x.KVE is no
+// /S), any other argument that does not start with "/" or "-", and a path
+// whose first letter takes no file (/home/me/x.KVE). An existing folder
+// named without a switch is left out.
 QStringList AbsoluteSwitchPaths(const QStringList& arguments, const QString& workingFolder);
 
 // What a start that nobody can see (no display) does with its command line:
 // a line with /X runs as it stands; one that names a dataset or a
-// comparison file is run and then ends the program as /X would; any other
-// (empty, "--help", a bare file name, switches without a file) has nothing
-// to run.
+// comparison file (also without a switch, see AbsoluteSwitchPaths) is run
+// and then ends the program as /X would; any other (empty, "--help",
+// switches without a file) has nothing to run.
 enum class UnseenStart { Run, RunThenEnd, NothingToRun };
 UnseenStart UnseenStartOf(const QString& commandLine);
 

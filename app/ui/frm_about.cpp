@@ -92,6 +92,7 @@ QString frmAbout::startupParametersText()
     // a switch whose path holds blanks.
     const char* const lines[] = {
         "/F/folder/name.KVE = KVE dataset to open and evaluate",
+        "/folder/name.KVE (without a switch) = the same as /F; a .QCX file: comparison list (/C)",
         "/G = show plots",
         "/R = perform residual analysis",
         "/P = print results",

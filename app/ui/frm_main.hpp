@@ -195,8 +195,10 @@ private:
     QTimer* TimerInfo = nullptr;
     QPushButton* PrevInstanceKVE = nullptr;
     // The outcome of the last Calculate: why it wrote no report, if it did
-    // not (read by the command line).
+    // not, and the files besides the report it could not write (read by
+    // the command line).
     QString m_lastRunRefusal;
+    QStringList m_lastRunUnsavedFiles;
     BatchOutcome m_batchOutcome;
     RPage* m_rPage = nullptr;
 };

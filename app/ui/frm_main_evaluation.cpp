@@ -106,7 +106,12 @@ void frmMain::Command6_Click()
                    request);
     }
     Label16->hide();
-    // Why there is no report; a command line gives the reason itself.
+    // Why there is no report, and which file the run could not write; a
+    // command line gives the reason itself.
     if (!outcome.ran && !outcome.refusal.isEmpty() && !state.BatchMode)
         Platform::message(outcome.refusal, MsgButtons::Ok, MsgIcon::Critical);
+    m_lastRunUnsavedFiles = outcome.unsavedFiles;
+    if (!state.BatchMode)
+        for (const QString& unsaved : std::as_const(outcome.unsavedFiles))
+            Platform::message(unsaved.left(1).toUpper() + unsaved.mid(1), MsgButtons::Ok, MsgIcon::Critical);
 }

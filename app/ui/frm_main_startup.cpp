@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTimer>
 
 #include <exception>
 #include <optional>
@@ -226,8 +227,21 @@ bool frmMain::Form_Load(const QString& commandLine, SingleInstance* instance, in
         } else {
             PrevInstanceKVE_Click();
         }
-        if (m_batchOutcome.status != 0 && !m_batchOutcome.reason.isEmpty())
+        if (m_batchOutcome.status != 0 && !m_batchOutcome.reason.isEmpty()) {
             writeErrorLine(m_batchOutcome.reason);
+            // The window comes up after a command line that failed: a start
+            // from a file manager has no terminal to show the line on, so
+            // the window says it too, once it is up.
+            if (!m_batchOutcome.quit && !nobodyCanSeeWindows()) {
+                QString reason = m_batchOutcome.reason;
+                const QString prefix = name + QStringLiteral(": ");
+                if (reason.startsWith(prefix))
+                    reason = reason.mid(prefix.size());
+                reason = reason.left(1).toUpper() + reason.mid(1);
+                QTimer::singleShot(0, this,
+                                   [reason] { Platform::message(reason, MsgButtons::Ok, MsgIcon::Critical); });
+            }
+        }
     }
     return true;
 }
@@ -271,18 +285,25 @@ void frmMain::PrevInstanceKVE_Click()
     guarded([&] {
         GetParameters(PrevInstanceKVE->text(), Parm);
         sw = KVECode::ParseSwitches(Parm);
-        KVECode::ApplySwitches(sw, state);
     });
+    // A line naming two datasets (or two comparison files) is carried out
+    // not at all, rather than with one of them dropped.
+    const QString moreThanOne = KVECode::MoreThanOneFile(sw);
+    const bool carryOut = moreThanOne.isEmpty();
+    if (carryOut)
+        guarded([&] { KVECode::ApplySwitches(sw, state); });
+    else
+        fail(moreThanOne);
     guarded([&] {
         if (frmSplash* splash = frmSplash::current())
             splash->hide();
     });
     state.BatchMode = true;
 
-    if (sw.OpenFile && !KVECode::FileExists(*sw.OpenFile))
+    if (carryOut && sw.OpenFile && !KVECode::FileExists(*sw.OpenFile))
         fail(sw.OpenFile->isEmpty() ? QStringLiteral("/F names no dataset file")
                                     : QStringLiteral("dataset file not found: ") + *sw.OpenFile);
-    if (KVECode::FileExists(state.OpenRequestFile)) {
+    if (carryOut && KVECode::FileExists(state.OpenRequestFile)) {
         const QString file = state.OpenRequestFile;
         bool loaded = false;
         guarded([&] { DatasetCommands::clearCells(*this); });
@@ -306,6 +327,7 @@ void frmMain::PrevInstanceKVE_Click()
             // tells how that went.
             ResultsWatcher watcher;
             m_lastRunRefusal.clear();
+            m_lastRunUnsavedFiles.clear();
             guarded([&] { Command6_Click(); });
             for (const QString& failure : std::as_const(watcher.failures))
                 fail(failure);
@@ -314,6 +336,10 @@ void frmMain::PrevInstanceKVE_Click()
                 fail(m_lastRunRefusal);
             if (state.SaveResultsFlag && watcher.shown && !watcher.saved)
                 fail(QStringLiteral("the report was not saved"));
+            // The report is saved; a file besides it that the run could
+            // not write still makes the command line fail.
+            for (const QString& unsaved : std::as_const(m_lastRunUnsavedFiles))
+                fail(unsaved);
             guarded([&] {
                 if (sw.Plots)
                     Command14_Click();
@@ -321,9 +347,17 @@ void frmMain::PrevInstanceKVE_Click()
         }
     }
 
-    if (sw.CompareFile && !KVECode::FileExists(*sw.CompareFile))
+    // /S or /P that can make no report: the line fails, so that a script
+    // never takes "nothing saved" for done.
+    if (carryOut) {
+        const QString noReport = KVECode::NoReportToMake(sw, KVECode::FileExists(state.OpenRequestFile));
+        if (!noReport.isEmpty())
+            fail(noReport);
+    }
+
+    if (carryOut && sw.CompareFile && !KVECode::FileExists(*sw.CompareFile))
         fail(QStringLiteral("comparison file not found: ") + *sw.CompareFile);
-    if (KVECode::FileExists(state.CompareFileName)) {
+    if (carryOut && KVECode::FileExists(state.CompareFileName)) {
         QString unread;
         guarded([&] { unread = frmCompare::showFromCommandLine(); });
         if (!unread.isEmpty())
@@ -338,7 +372,7 @@ void frmMain::PrevInstanceKVE_Click()
 
     if (sw.Quit) {
         outcome.quit = true;
-    } else if (sw.NoRun) {
+    } else if (sw.NoRun || !carryOut) {
         setWindowState(windowState() & ~Qt::WindowMinimized);
     } else {
         setWindowState(windowState() | Qt::WindowMinimized);

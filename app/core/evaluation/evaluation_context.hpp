@@ -10,6 +10,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <functional>
@@ -126,6 +127,9 @@ public:
     QString reportHeader;               // the report's opening block; side windows start with it too
     ReportText report;
     QList<RunRequest> requests;         // for the window, in the order it is to carry them out
+    // The files the run was to write besides the report and could not:
+    // one line each, naming the file and the reason.
+    QStringList unsavedFiles;
     // Shows the name of a step under way on the status line; may be empty.
     std::function<void(const QString&)> status;
 

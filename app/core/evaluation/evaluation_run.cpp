@@ -54,6 +54,18 @@ AcceptanceLimits runLimits(AcceptanceLimits kept, const EvaluationSettings::Limi
     return kept;
 }
 
+// The SD a cell gives: its number, 0 when it is empty (nothing, or blanks
+// only); nothing when it holds anything else.
+std::optional<double> sdOf(const DataCell& cell)
+{
+    const std::optional<double> value = cell.toNumber();
+    if (value && std::isfinite(*value))
+        return value;
+    if (!value && cell.toDisplayString().trimmed().isEmpty())
+        return 0.0;
+    return std::nullopt;
+}
+
 void showStatus(const EvaluationInput& input, const QString& text)
 {
     if (input.status)
@@ -105,23 +117,30 @@ EvaluationData gatherEvaluationData(const DataMatrix& matrix, int gridRows, bool
         // A cell holding a number is never the empty text.
         if (x.isMissing() || DataSheet::isExcludedRow(matrix, r))
             continue;
-        // X and Y must be numbers; the first that is not ends the gathering.
+        // X and Y must be numbers, an SD a number or empty (0); the first
+        // cell that is neither ends the gathering.
         const std::optional<double> xValue = x.toNumber();
         const std::optional<double> yValue = matrix.cell(DataMatrix::ColY, r).toNumber();
-        if (!xValue || !yValue || !std::isfinite(*xValue) || !std::isfinite(*yValue)) {
+        const std::optional<double> sdxValue = sdOf(matrix.cell(DataMatrix::ColSDX, r));
+        const std::optional<double> sdyValue = sdOf(matrix.cell(DataMatrix::ColSDY, r));
+        if (!xValue || !yValue || !std::isfinite(*xValue) || !std::isfinite(*yValue) || !sdxValue || !sdyValue) {
             if (unreadable) {
-                *unreadable = DataSheet::unreadableValue(matrix, r, DataMatrix::ColX, swapped);
-                if (unreadable->isEmpty())
-                    *unreadable = DataSheet::unreadableValue(matrix, r, DataMatrix::ColY, swapped);
+                for (const int column : {DataMatrix::ColX, DataMatrix::ColY, DataMatrix::ColSDX, DataMatrix::ColSDY}) {
+                    const bool sd = column == DataMatrix::ColSDX || column == DataMatrix::ColSDY;
+                    if (sd && sdOf(matrix.cell(column, r)))
+                        continue;
+                    *unreadable = DataSheet::unreadableValue(matrix, r, column, swapped);
+                    if (!unreadable->isEmpty())
+                        break;
+                }
             }
             break;
         }
         ++n;
-        // An empty SD, or one that is not a number, reads as 0.
         X.push_back(*xValue);
-        SDX.push_back(matrix.cell(DataMatrix::ColSDX, r).toNumber().value_or(0.0));
+        SDX.push_back(*sdxValue);
         Y.push_back(*yValue);
-        SDY.push_back(matrix.cell(DataMatrix::ColSDY, r).toNumber().value_or(0.0));
+        SDY.push_back(*sdyValue);
         sheetRow.push_back(r);
     }
     EvaluationData d;
@@ -184,8 +203,16 @@ EvaluationOutcome runEvaluation(DataMatrix& matrix, const EvaluationInput& input
         switchToRegular(QStringLiteral("Because both uncertainties are being ignored, the Regular Least-Squares Regression will be used"));
     if (method == RegressionMethod::WeightedLeastSquares) {
         for (std::size_t i = 1; i <= static_cast<std::size_t>(data.N); ++i) {
-            if ((data.SDX[i] == 0 && !s.ignoreUncertaintyX) || (data.SDY[i] == 0 && !s.ignoreUncertaintyY)) {
-                switchToRegular(QStringLiteral("Because at least one SD X or SD Y is zero, the Regular Least-Squares Regression will be used"));
+            const bool zeroX = data.SDX[i] == 0 && !s.ignoreUncertaintyX;
+            if (zeroX || (data.SDY[i] == 0 && !s.ignoreUncertaintyY)) {
+                // The first such cell, so that the user finds it.
+                const int column = zeroX ? DataMatrix::ColSDX : DataMatrix::ColSDY;
+                const int row = data.sheetRow[i];
+                const QString held = matrix.cell(column, row).toDisplayString().trimmed();
+                switchToRegular(QStringLiteral("Because at least one SD X or SD Y is zero (Row %1: %2 is %3), the "
+                                               "Regular Least-Squares Regression will be used")
+                                    .arg(row)
+                                    .arg(DataSheet::columnHeader(column), held.isEmpty() ? QStringLiteral("empty") : held));
                 break;
             }
         }
@@ -235,6 +262,7 @@ EvaluationOutcome runEvaluation(DataMatrix& matrix, const EvaluationInput& input
         out.caption = ctx.windowCaption(QStringLiteral("Results - "));
         out.header = ctx.reportHeader;
         out.requests = ctx.requests;
+        out.unsavedFiles = ctx.unsavedFiles;
         if (!input.utf8Only) {
             out.report = ctx.report.text();
             for (RunRequest& r : out.requests) {

@@ -51,16 +51,21 @@ struct EvaluationOutcome {
     QString report;                       // the whole report text (empty with utf8Only)
     QString header;                       // the report's opening block
     QList<RunRequest> requests;
+    // Files the run was to write besides the report (the residue file) and
+    // could not, one line each with the reason: the report says so too, the
+    // window in a box, a command line fails with the first.
+    QStringList unsavedFiles;
     std::optional<double> MeanY;          // written back into the program's state
     AcceptanceLimits limits;              // written back into the program's state
     RegressionMethod methodUsed = RegressionMethod::None;
 };
 
 // Gathers the used rows: X not empty, exclusion mark not beginning with
-// "Y", "y" or "0". A used row whose X or Y is not a number (blanks, a text)
-// ends the gathering: N counts the rows before it, and *unreadable, when
-// given, says which cell it is and what it holds (the sheet's names, which
-// follow `swapped`). Empty SDs, and SDs that are not numbers, are 0.
+// "Y", "y" or "0". A used row whose X or Y is not a number (blanks, a text),
+// or whose SD X or SD Y holds a text that is not one, ends the gathering: N
+// counts the rows before it, and *unreadable, when given, says which cell
+// it is and what it holds (the sheet's names, which follow `swapped`). An
+// empty SD (nothing, or blanks only) is 0.
 EvaluationData gatherEvaluationData(const DataMatrix& matrix, int gridRows, bool swapped = false,
                                     QString* unreadable = nullptr);
 

@@ -267,8 +267,9 @@ QString captionTail(const QString& caption)
 
 // The residue file: written whole, atomically, under the first free
 // number in the dataset's folder (the current folder when there is none).
-// The text tells where it went, or in one line why it could not be written;
-// only a file that was written is opened in the editor.
+// The text tells where it went, or in one line why it could not be written
+// (which the run also lists among its unsaved files); only a file that was
+// written is opened in the editor.
 void writeResidueFile(EvaluationContext& ctx, ReportText& text)
 {
     const QString folder = ctx.dataFileName.isEmpty() ? QString() : KVECode::GetFolderPath(ctx.dataFileName);
@@ -283,9 +284,11 @@ void writeResidueFile(EvaluationContext& ctx, ReportText& text)
     lines += (QStringLiteral("\r\n") + rule).toUtf8();
     const NewFile written = NumberedFile::writeNext(folder, QStringLiteral("Residue"), lines);
     if (!written.ok()) {
-        text.line(QStringLiteral("Residue calculation could not be saved in ")
-                  + (folder.isEmpty() ? QStringLiteral("the current folder") : folder) + QStringLiteral(": ")
+        const QString where = folder.isEmpty() ? QStringLiteral("the current folder") : folder;
+        text.line(QStringLiteral("Residue calculation could not be saved in ") + where + QStringLiteral(": ")
                   + written.error);
+        ctx.unsavedFiles.append(QStringLiteral("the residue file (ResidueNNNN.TXT) could not be saved in ") + where
+                                + QStringLiteral(": ") + written.error);
         return;
     }
     text.line(QStringLiteral("Residue calculation saved in file:"));

@@ -180,9 +180,9 @@ TEST(BuildCommandLine, EveryCharacterOfAPathReachesTheSwitch)
 TEST(AbsoluteSwitchPaths, RelativeFilesAndFoldersBecomeAbsolute)
 {
     const QStringList in{"/Fdata/a b.KVE", "/f/abs/x.KVE", "/Lout/", "/C../c.QCX", "/S", "/F", "/X",
-                         "/Yrest", "plain"};
+                         "/Yrest", "-plain"};
     const QStringList expected{"/F/home/me/data/a b.KVE", "/f/abs/x.KVE", "/L/home/me/out/",
-                               "/C/home/me/../c.QCX", "/S", "/F", "/X", "/Yrest", "plain"};
+                               "/C/home/me/../c.QCX", "/S", "/F", "/X", "/Yrest", "-plain"};
     EXPECT_EQ(AbsoluteSwitchPaths(in, QStringLiteral("/home/me")), expected);
     EXPECT_EQ(AbsoluteSwitchPaths(in, QStringLiteral("/home/me/")), expected);
     // Quotes kept around a relative value: made absolute without them.
@@ -190,23 +190,105 @@ TEST(AbsoluteSwitchPaths, RelativeFilesAndFoldersBecomeAbsolute)
               (QStringList{"/F/home/me/my data/a.KVE", "/L"}));
 }
 
-TEST(AbsoluteSwitchPaths, AFileNamedWithoutASwitchIsNoSwitch)
+TEST(AbsoluteSwitchPaths, AFileNamedWithoutASwitchIsTheFileOfItsSwitch)
 {
-    // Folders every Linux system has whose names start with a switch
-    // letter: read as switches they would print (/proc) or save (/sys), and
-    // a file in the folder of the start that would open "data.KVE". Named
-    // whole they are no switch.
+    // What a file manager's "Open with" or a user passes: a file named
+    // without a switch is the dataset of /F, a .QCX file the list of /C,
+    // also where its first letter after a slash is a switch (/sdata.KVE
+    // read as a switch would save). A folder so named is left out; a name
+    // that names nothing is a file switch all the same (the run then says
+    // it was not found), unless it is a switch or an option.
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    QFile file(dir.filePath(QStringLiteral("fdata.KVE")));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
-    const QStringList in{"/proc/self", "/sys", "fdata.KVE", "/Fdata.KVE", "/S", "/X"};
-    const QStringList out = AbsoluteSwitchPaths(in, dir.path());
-    EXPECT_EQ(out, (QStringList{"/F" + dir.path() + "/data.KVE", "/S", "/X"}));
-    QStringList Parm{QString()};
-    GetParameters(BuildCommandLine(out), Parm);
-    const CommandLineSwitches sw = ParseSwitches(Parm);
-    EXPECT_FALSE(sw.Print);
-    EXPECT_EQ(sw.OpenFile, dir.path() + "/data.KVE");
+    const QString d = dir.path();
+    for (const char* name : {"trial.KVE", "sdata.KVE", "my trial.KVE", "list.qcx"}) {
+        QFile file(dir.filePath(QLatin1String(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << name;
+    }
+    ASSERT_TRUE(QDir(d).mkdir(QStringLiteral("sub")));
+    const struct {
+        QString argument;
+        QStringList expected;             // what it becomes
+    } cases[] = {
+        {"trial.KVE", {"/F" + d + "/trial.KVE"}},
+        {"./trial.KVE", {"/F" + d + "/trial.KVE"}},
+        {d + "/sdata.KVE", {"/F" + d + "/sdata.KVE"}},
+        {"my trial.KVE", {"/F" + d + "/my trial.KVE"}},
+        {"list.qcx", {"/C" + d + "/list.qcx"}},
+        {"sub", {}},
+        {"/proc/self", {}},
+        {"missing.KVE", {"/F" + d + "/missing.KVE"}},
+        {"\"kept quotes.QCX\"", {"/C" + d + "/kept quotes.QCX"}},
+        {"/srv/none/x.KVE", {"/F/srv/none/x.KVE"}},
+        {"/home/none/x.KVE", {"/F/home/none/x.KVE"}},
+        // Switches and options as they were.
+        {"/Fdata.KVE", {"/F" + d + "/data.KVE"}},
+        {"/Cnone/x.QCX", {"/C" + d + "/none/x.QCX"}},
+        {"/S", {"/S"}},
+        {"/Yrest", {"/Yrest"}},
+        {"--help", {"--help"}},
+        {"-h", {"-h"}},
+    };
+    for (const auto& c : cases) {
+        const QStringList out = AbsoluteSwitchPaths({c.argument, QStringLiteral("/X")}, d);
+        EXPECT_EQ(out, c.expected + QStringList{"/X"}) << c.argument.toStdString();
+        // The file reaches its switch whole, and nothing else is switched on.
+        QStringList Parm{QString()};
+        GetParameters(BuildCommandLine(out), Parm);
+        const CommandLineSwitches sw = ParseSwitches(Parm);
+        const QString first = c.expected.value(0);
+        const auto valueOf = [&first](const char* letter) {
+            return first.startsWith(QLatin1String(letter)) ? std::optional<QString>(first.mid(2)) : std::nullopt;
+        };
+        EXPECT_EQ(sw.OpenFile, valueOf("/F")) << c.argument.toStdString();
+        EXPECT_EQ(sw.CompareFile, valueOf("/C")) << c.argument.toStdString();
+        EXPECT_EQ(sw.Save, c.argument == QLatin1String("/S")) << c.argument.toStdString();
+        EXPECT_FALSE(sw.Print) << c.argument.toStdString();
+        EXPECT_TRUE(sw.Quit) << c.argument.toStdString();
+    }
+}
+
+TEST(CommandLineRefusals, MoreThanOneFileOrAReportWithoutADataset)
+{
+    // A line that names two datasets or two comparison files is carried
+    // out not at all; /S or /P without a dataset to evaluate, or with /Y,
+    // makes no report. The same file twice, and an empty /F beside a
+    // file, name one.
+    const struct {
+        const char* line;
+        bool datasetNamed;                // by this line or an earlier one
+        const char* refusal;              // "": carried out
+    } cases[] = {
+        {"/F/d/a.KVE /S /X", true, ""},
+        {"/F/d/a.KVE /F/d/a.KVE /S", true, ""},
+        {"/F /F/d/a.KVE", true, ""},
+        {"/F/d/a.KVE /C/d/l.QCX /P", true, ""},
+        {"/F/d/a.KVE /F/d/b.KVE /X", true,
+         "the command line names more than one dataset (/d/a.KVE, /d/b.KVE); KVE opens one at a time, so it "
+         "opened none"},
+        {"/C/d/l.QCX /C/d/m.QCX", false,
+         "the command line names more than one comparison file (/d/l.QCX, /d/m.QCX); KVE opens one at a time, so "
+         "it opened none"},
+        {"/S /X", false, "there is no report to save: the command line names no dataset to evaluate (/F<dataset>.KVE)"},
+        {"/S \"/L/d/out/\" /X", false,
+         "there is no report to save: the command line names no dataset to evaluate (/F<dataset>.KVE)"},
+        {"/P /C/d/l.QCX", false,
+         "there is no report to print: the command line names no dataset to evaluate (/F<dataset>.KVE)"},
+        {"/S /P", false,
+         "there is no report to save or print: the command line names no dataset to evaluate (/F<dataset>.KVE)"},
+        {"/F/d/a.KVE /Y /S /X", true, "there is no report to save: /Y opens the dataset without evaluating it"},
+        {"/S", true, ""},
+        {"/Y /X", true, ""},
+        {"/X", false, ""},
+        {"/C/d/l.QCX /X", false, ""},
+    };
+    for (const auto& c : cases) {
+        QStringList Parm{QString()};
+        GetParameters(QString::fromUtf8(c.line), Parm);
+        const CommandLineSwitches sw = ParseSwitches(Parm);
+        QString refusal = MoreThanOneFile(sw);
+        if (refusal.isEmpty())
+            refusal = NoReportToMake(sw, c.datasetNamed);
+        EXPECT_EQ(refusal, QString::fromUtf8(c.refusal)) << c.line;
+    }
 }

@@ -256,9 +256,10 @@ TEST(EvaluationReport, BadDataNeverBreaksTheRun)
         {"three points on a line", {{"1", "", "2", ""}, {"2", "", "4", ""}, {"3", "", "6", ""}}},
         {"all zeros", {{"0", "0", "0", "0"}, {"0", "0", "0", "0"}, {"0", "0", "0", "0"}}},
         {"huge values", {{"1e300", "", "2e300", ""}, {"-1e300", "", "1e299", ""}, {"3e300", "", "-1e300", ""}}},
-        // Text in an X or Y cell stops the run before it starts (see the
-        // evaluation run's tests); SDs that are not numbers read 0.
-        {"text in the SD cells", {{"1", "x", "1", "y"}, {"2", "", "2.5", "zz"}, {"3", "?", "5", ""}, {"4", "", "3.5", ""}}},
+        // Text in an X, Y or SD cell stops the run before it starts (see
+        // the evaluation run's tests); empty and blank SDs read 0.
+        {"empty and blank SD cells",
+         {{"1", " ", "1", "0.5"}, {"2", "", "2.5", "  "}, {"3", "0.2", "5", ""}, {"4", "", "3.5", ""}}},
         // Weighted: a starting slope of exactly 0, and all X equal with
         // every SD present (no line to search for).
         {"weighted starting slope 0",

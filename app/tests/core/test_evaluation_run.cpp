@@ -55,9 +55,9 @@ TEST(EvaluationRun, UsedRowRule)
         const DataMatrix m = makeMatrix({{"1", "", "2", "", c.mark}});
         EXPECT_EQ(gatherEvaluationData(m, 2).N, c.used ? 1 : 0) << "mark '" << c.mark << "'";
     }
-    // An empty X drops the row whatever its other cells; empty SDs and SDs
-    // that are not numbers read 0.
-    const DataMatrix m = makeMatrix({{"", "1", "abc", "1", ""}, {"3", "", "4", "x", ""}, {"5", "0.5", "6", "0.25", ""}});
+    // An empty X drops the row whatever its other cells; SDs that are empty
+    // or blank read 0.
+    const DataMatrix m = makeMatrix({{"", "1", "abc", "1", ""}, {"3", "", "4", "  ", ""}, {"5", "0.5", "6", "0.25", ""}});
     QString unreadable;
     const EvaluationData d = gatherEvaluationData(m, 4, false, &unreadable);
     EXPECT_EQ(unreadable, QString());
@@ -102,12 +102,13 @@ TEST(EvaluationRun, FewerThanThreeRowsEndSilentlyButSayWhy)
     }
 }
 
-TEST(EvaluationRun, AUsedXOrYThatIsNoNumberStopsTheRunBeforeAnythingIsComputed)
+TEST(EvaluationRun, AUsedCellThatIsNoNumberStopsTheRunBeforeAnythingIsComputed)
 {
     // Four rows of (X, Y) that are numbers; each case puts its cells into
-    // them. The first used row whose X or Y is not a number names itself,
-    // X before Y, with the sheet's column names; rows the run does not use
-    // may hold anything.
+    // them. The first used row whose X or Y is not a number, or whose SD
+    // holds a text that is not one, names itself, X before Y before the
+    // SDs, with the sheet's column names; an empty SD is no fault, and rows
+    // the run does not use may hold anything.
     struct Cell {
         int row;
         int column;
@@ -120,7 +121,8 @@ TEST(EvaluationRun, AUsedXOrYThatIsNoNumberStopsTheRunBeforeAnythingIsComputed)
         bool swapped = false;
         int gridRows = 5;
     };
-    const int X = DataMatrix::ColX, Y = DataMatrix::ColY, SDX = DataMatrix::ColSDX, Ex = DataMatrix::ColExclude;
+    const int X = DataMatrix::ColX, Y = DataMatrix::ColY, SDX = DataMatrix::ColSDX, SDY = DataMatrix::ColSDY,
+              Ex = DataMatrix::ColExclude;
     const Case cases[] = {
         {"empty Y", {{3, Y, ""}}, "Row 3: Y (Obs) is empty."},
         {"blank Y", {{2, Y, "   "}}, "Row 2: Y (Obs) is empty."},
@@ -135,7 +137,14 @@ TEST(EvaluationRun, AUsedXOrYThatIsNoNumberStopsTheRunBeforeAnythingIsComputed)
         {"row excluded by 0 with junk", {{3, Y, "6,9"}, {3, Ex, "0"}}, ""},
         {"row without X", {{2, X, ""}, {2, Y, "abc"}}, ""},
         {"row beyond the dataset's points", {{4, Y, "abc"}}, "", false, 4},
-        {"SD that is not a number", {{2, SDX, "abc"}}, ""},
+        {"SD X that is not a number", {{2, SDX, "abc"}}, "Row 2: SD X is not a number: abc"},
+        {"SD Y with a decimal comma", {{3, SDY, "0,46"}}, "Row 3: SD Y is not a number: 0,46"},
+        {"Y before the SDs", {{2, SDX, "a"}, {2, SDY, "b"}, {2, Y, "c"}}, "Row 2: Y (Obs) is not a number: c"},
+        {"SD X before SD Y", {{3, SDY, "b"}, {3, SDX, "a"}}, "Row 3: SD X is not a number: a"},
+        {"the first row's SD only", {{4, SDX, "a"}, {1, SDY, "b"}}, "Row 1: SD Y is not a number: b"},
+        {"swapped keeps the SD names", {{2, SDY, "?"}}, "Row 2: SD Y is not a number: ?", true},
+        {"empty and blank SDs", {{2, SDX, ""}, {3, SDY, "   "}}, ""},
+        {"excluded row with SD junk", {{2, SDY, "abc"}, {2, Ex, "Y"}}, ""},
     };
     for (const Case& c : cases) {
         DataMatrix m = makeMatrix({{"1", "", "1.5", "", ""}, {"2", "", "1.9", "", ""}, {"3", "", "3.4", "", ""},
@@ -192,20 +201,44 @@ TEST(EvaluationRun, WeightedMethodNotices)
     EXPECT_TRUE(is<RunRequests::ShowReport>(out.requests[2]));
     EXPECT_TRUE(out.report.contains("\r\n\r\nRegular Least-Squares Regression\r\n\r\nREGRESSION ANALYSIS"));
 
-    // A missing SD Y in the third row: the second notice, once.
-    DataMatrix gap = full;
-    gap.setText(DataMatrix::ColSDY, 3, QString());
-    gap.setText(DataMatrix::ColSDY, 4, QString());
-    o = runInput(5);
-    o.settings.method = RegressionMethod::WeightedLeastSquares;
-    out = runEvaluation(gap, o);
-    ASSERT_TRUE(out.ran);
-    ASSERT_EQ(out.requests.size(), 3);
-    ASSERT_TRUE(is<RunRequests::Notice>(out.requests[0]));
-    EXPECT_EQ(std::get<RunRequests::Notice>(out.requests[0]).text, QStringLiteral("Because at least one SD X or SD Y is zero, the Regular Least-Squares Regression will be used"));
-    EXPECT_TRUE(is<RunRequests::SelectMethod>(out.requests[1]));
-    EXPECT_TRUE(is<RunRequests::ShowReport>(out.requests[2]));
-    EXPECT_EQ(out.methodUsed, RegressionMethod::LeastSquares);
+    // An SD that is empty or 0: the second notice, once, naming the first
+    // such cell (an ignored SD X is passed over); an excluded row does not
+    // count.
+    struct Zero {
+        int row;
+        int column;
+        const char* text;
+    };
+    const struct {
+        std::vector<Zero> cells;
+        bool ignoreX;
+        const char* where;
+    } zeros[] = {
+        {{{3, DataMatrix::ColSDY, ""}, {4, DataMatrix::ColSDY, ""}}, false, "Row 3: SD Y is empty"},
+        {{{4, DataMatrix::ColSDY, "0"}, {3, DataMatrix::ColSDX, " "}}, false, "Row 3: SD X is empty"},
+        {{{2, DataMatrix::ColSDY, "0.000"}, {2, DataMatrix::ColSDX, "0"}}, false, "Row 2: SD X is 0"},
+        {{{2, DataMatrix::ColSDX, "0"}, {3, DataMatrix::ColSDY, "0.000"}}, true, "Row 3: SD Y is 0.000"},
+        {{{1, DataMatrix::ColSDY, ""}, {1, DataMatrix::ColExclude, "Y"}, {4, DataMatrix::ColSDX, "0e0"}}, false,
+         "Row 4: SD X is 0e0"},
+    };
+    for (const auto& z : zeros) {
+        DataMatrix gap = full;
+        for (const Zero& cell : z.cells)
+            gap.setText(cell.column, cell.row, QString::fromUtf8(cell.text));
+        o = runInput(5);
+        o.settings.method = RegressionMethod::WeightedLeastSquares;
+        o.settings.ignoreUncertaintyX = z.ignoreX;
+        out = runEvaluation(gap, o);
+        ASSERT_TRUE(out.ran) << z.where;
+        ASSERT_EQ(out.requests.size(), 3) << z.where;
+        ASSERT_TRUE(is<RunRequests::Notice>(out.requests[0])) << z.where;
+        EXPECT_EQ(std::get<RunRequests::Notice>(out.requests[0]).text,
+                  QStringLiteral("Because at least one SD X or SD Y is zero (") + QLatin1String(z.where)
+                      + QStringLiteral("), the Regular Least-Squares Regression will be used"));
+        EXPECT_TRUE(is<RunRequests::SelectMethod>(out.requests[1])) << z.where;
+        EXPECT_TRUE(is<RunRequests::ShowReport>(out.requests[2])) << z.where;
+        EXPECT_EQ(out.methodUsed, RegressionMethod::LeastSquares) << z.where;
+    }
 
     // Only X ignored and every SD Y present: weighted, with its method lines.
     o = runInput(5);

@@ -15,13 +15,17 @@
 
 #include <gtest/gtest.h>
 
+#include "support/test_files.hpp"
+
 #include <cmath>
+#include <csignal>
 #include <memory>
 #include <vector>
 
 #include <fcntl.h>
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -158,6 +162,95 @@ const char* const OddNames[] = {
     "$(touch pwned); `touch pwned` & x",
     "Gr\xc3\xbc\xc3\x9f""e \xc3\xb1 \xe6\x97\xa5",
     "back\\slash 100 %",
+};
+
+// A small file system of its own (tmpfs, 64 KiB) at `folder`, for one
+// started program alone: mounted in a mount namespace of its own (as root,
+// else in a user namespace of its own), then given the files `files` and
+// `fillerBytes` of filler, as far as they fit. A program that cannot get it
+// ends with NotMounted before it starts.
+class SmallDisk {
+public:
+    static constexpr int NotMounted = 77;
+
+    SmallDisk(const QString& folder, qsizetype fillerBytes, const QList<std::pair<QString, QByteArray>>& files = {})
+        : m_mountPoint(QFile::encodeName(folder)), m_filler(fillerBytes, 'x')
+    {
+        // The child runs the modifier between fork and exec, where nothing
+        // may allocate: every text and buffer is made here.
+        m_uidMap = "0 " + QByteArray::number(::getuid()) + " 1";
+        m_gidMap = "0 " + QByteArray::number(::getgid()) + " 1";
+        m_fillerPath = m_mountPoint + "/filler";
+        for (const auto& [name, content] : files)
+            m_files.emplace_back(m_mountPoint + '/' + QFile::encodeName(name), content);
+        QDir().mkpath(folder);
+    }
+
+    void prepare(QProcess& p) const
+    {
+        p.setChildProcessModifier([this] {
+            const auto writeFile = [](const char* file, const char* text, qsizetype size) {
+                const int fd = ::open(file, O_WRONLY);
+                const bool ok = fd >= 0 && ::write(fd, text, size_t(size)) == size;
+                if (fd >= 0)
+                    ::close(fd);
+                return ok;
+            };
+            bool own = ::unshare(CLONE_NEWNS) == 0;
+            if (!own && ::unshare(CLONE_NEWUSER | CLONE_NEWNS) == 0)
+                own = writeFile("/proc/self/setgroups", "deny", 4)
+                      && writeFile("/proc/self/uid_map", m_uidMap.constData(), m_uidMap.size())
+                      && writeFile("/proc/self/gid_map", m_gidMap.constData(), m_gidMap.size());
+            if (!own || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
+                || ::mount("tmpfs", m_mountPoint.constData(), "tmpfs", 0, "size=64k") != 0)
+                ::_exit(NotMounted);
+            for (const auto& [file, content] : m_files) {
+                const int fd = ::open(file.constData(), O_WRONLY | O_CREAT, 0600);
+                if (fd < 0 || ::write(fd, content.constData(), size_t(content.size())) != content.size())
+                    ::_exit(NotMounted);
+                ::close(fd);
+            }
+            // The filler last, as far as it fits.
+            const int fd = ::open(m_fillerPath.constData(), O_WRONLY | O_CREAT, 0600);
+            if (fd < 0 || ::write(fd, m_filler.constData(), size_t(m_filler.size())) < 0)
+                ::_exit(NotMounted);
+            ::close(fd);
+        });
+    }
+
+private:
+    QByteArray m_mountPoint;
+    QByteArray m_fillerPath;
+    QByteArray m_filler;
+    QByteArray m_uidMap;
+    QByteArray m_gidMap;
+    std::vector<std::pair<QByteArray, QByteArray>> m_files;   // path, content
+};
+
+// The file-size limit (`ulimit -f`) for one started program, with SIGXFSZ
+// at its default action, as a shell leaves it to the programs it starts. A
+// program that cannot get the limit ends with NotSet before it starts.
+class FileSizeLimit {
+public:
+    static constexpr int NotSet = 77;
+
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_limit);
+        m_limit.rlim_cur = bytes;
+    }
+
+    void prepare(QProcess& p) const
+    {
+        p.setChildProcessModifier([this] {
+            ::signal(SIGXFSZ, SIG_DFL);
+            if (::setrlimit(RLIMIT_FSIZE, &m_limit) != 0)
+                ::_exit(NotSet);
+        });
+    }
+
+private:
+    rlimit m_limit{};
 };
 
 } // namespace
@@ -297,6 +390,7 @@ TEST_F(KveProcess, AUsedCellThatIsNoNumberEndsNonZeroWithItsRowAndNoReport)
         {"empty-y", 3, "\"3.5\",,,,,,\r\n", "KVE: Row 3: Y (Obs) is empty."},
         {"text-x", 2, "\"abc\",,\"2.9\",,,,\r\n", "KVE: Row 2: X (Pred) is not a number: abc"},
         {"comma-x", 1, "\"6,9\",,\"1.2\",,,,\r\n", "KVE: Row 1: X (Pred) is not a number: 6,9"},
+        {"comma-sd-y", 4, "\"4.5\",,\"4.8\",\"0,46\",,,\r\n", "KVE: Row 4: SD Y is not a number: 0,46"},
         {"excluded-junk", 2, "\"abc\",,,,,,\"Y\"\r\n", ""},
         {"beyond-n", 5, "\"4\",,\"abc\",,,,\r\n", ""},
     };
@@ -460,8 +554,10 @@ TEST_F(KveProcess, BrokenCommandLinesAndMissingFilesEndNonZeroWithAReason)
     };
     const Case cases[] = {
         {{"/F" + path("missing.KVE"), "/S", "/X"}, "KVE: dataset file not found: "},
-        // A blank after /F: the file name is split off, /X still holds.
-        {{"/F", path("missing.KVE"), "/X"}, "KVE: /F names no dataset file"},
+        // A blank after /F: the file name split off is a file named
+        // without a switch; /X still holds.
+        {{"/F", path("missing.KVE"), "/X"}, "KVE: dataset file not found: "},
+        {{"/F", "/X"}, "KVE: /F names no dataset file"},
         {{"/F" + path("bad.KVE"), "/X"}, "KVE: Load: The file '"},
         {{"/C" + path("missing.QCX"), "/X"}, "KVE: comparison file not found: "},
         {{"/C" + path("bad.QCX"), "/X"}, "KVE: the comparison file '"},
@@ -674,46 +770,17 @@ TEST_F(KveProcess, RunsStartedTogetherIntoOneFolderLeaveOneWholeReportEach)
 TEST_F(KveProcess, AFullDiskSaysSo)
 {
     // The report's folder is a small file system of its own that is almost
-    // full: part of the report fits, the rest does not. The mount lives in
-    // a mount namespace of the started program alone (as root, else in a
-    // user namespace of its own); where neither can be made, the test is
-    // skipped.
+    // full: part of the report fits, the rest does not. Where no such file
+    // system can be made, the test is skipped.
     const QString full = path(QStringLiteral("full"));
-    QDir().mkpath(full);
-    // The child runs the modifier between fork and exec, where nothing may
-    // allocate: every text and buffer is made here.
-    const QByteArray mountPoint = QFile::encodeName(full);
-    const QByteArray fillerPath = mountPoint + "/filler";
-    const QByteArray uidMap = "0 " + QByteArray::number(::getuid()) + " 1";
-    const QByteArray gidMap = "0 " + QByteArray::number(::getgid()) + " 1";
-    const QByteArray filler(48 * 1024, 'x');   // 48 KiB of 64: the report (above 20 KiB) does not fit
+    const SmallDisk disk(full, 48 * 1024);   // 48 KiB of 64: the report (above 20 KiB) does not fit
     QProcess p;
-    p.setChildProcessModifier([&] {
-        const auto writeFile = [](const char* file, const char* text, qsizetype size) {
-            const int fd = ::open(file, O_WRONLY);
-            const bool ok = fd >= 0 && ::write(fd, text, size_t(size)) == size;
-            if (fd >= 0)
-                ::close(fd);
-            return ok;
-        };
-        bool own = ::unshare(CLONE_NEWNS) == 0;
-        if (!own && ::unshare(CLONE_NEWUSER | CLONE_NEWNS) == 0)
-            own = writeFile("/proc/self/setgroups", "deny", 4)
-                  && writeFile("/proc/self/uid_map", uidMap.constData(), uidMap.size())
-                  && writeFile("/proc/self/gid_map", gidMap.constData(), gidMap.size());
-        if (!own || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
-            || ::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=64k") != 0)
-            ::_exit(77);
-        const int fd = ::open(fillerPath.constData(), O_WRONLY | O_CREAT, 0600);
-        if (fd < 0 || ::write(fd, filler.constData(), size_t(filler.size())) != filler.size())
-            ::_exit(77);
-        ::close(fd);
-    });
+    disk.prepare(p);
     start(p, {QStringLiteral("/F") + Sample, QStringLiteral("/S"), QStringLiteral("/L") + full + QLatin1Char('/'),
               QStringLiteral("/X")});
     const Result r = finish(p);
     ASSERT_TRUE(r.finished);
-    if (r.status == 77)
+    if (r.status == SmallDisk::NotMounted)
         GTEST_SKIP() << "no small file system of its own could be mounted here";
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("KVE: the report could not be saved in ") + full
@@ -775,7 +842,7 @@ TEST_F(KveProcess, StartsThatNobodySeesEndWithinSecondsWithOneLine)
         {{}, 1, noDisplay},
         {{"--help"}, 1, noDisplay},
         {{"-h"}, 1, noDisplay},
-        {{Sample}, 1, noDisplay},
+        {{Sample}, 0, endedAfter},
         {{"/G", "/R", "/S"}, 1, noDisplay},
         {{"/F" + Sample, "/S", "/L" + path("out/")}, 0, endedAfter},
         {{"/F" + Sample, "/Y"}, 0, endedAfter},
@@ -938,4 +1005,177 @@ TEST_F(KveDesktop, AnInstanceThatWasKilledDoesNotBlockTheNextStart)
     const Result next = run({QStringLiteral("/X")}, 30000, environment(displayA.name()));
     ASSERT_TRUE(next.finished);
     EXPECT_EQ(next.status, 0) << next.err.toStdString();
+}
+
+TEST_F(KveProcess, AFileNamedWithoutASwitchIsTheDatasetOrTheComparisonFile)
+{
+    // What a file manager's "Open with" passes, started in the dataset's
+    // folder: an existing file named without a switch is the dataset of /F
+    // (a .QCX file the list of /C). A name that names nothing says so, and
+    // two datasets are refused rather than one of them dropped.
+    const QString trials = path(QStringLiteral("trials"));
+    QDir().mkpath(trials);
+    for (const char* name : {"trial.KVE", "other.KVE"})
+        ASSERT_TRUE(QFile::copy(Sample, trials + QLatin1Char('/') + QLatin1String(name)));
+    writeBytes(trials + QStringLiteral("/list.QCX"), ("#TRUE#,\"" + trials + "/trial.KVE\"\r\n").toUtf8());
+    const struct {
+        QStringList args;
+        int status;
+        QString err;                      // the whole of stderr
+        QStringList saved;                // the reports in the folder afterwards
+    } cases[] = {
+        {{"./trial.KVE", "/S", "/X"}, 0, "", {"Notes0000.TXT"}},
+        {{trials + "/trial.KVE", "/S", "/X"}, 0, "", {"Notes0000.TXT", "Notes0001.TXT"}},
+        {{"list.QCX", "/X"}, 0, "", {"Notes0000.TXT", "Notes0001.TXT"}},
+        {{"missing.KVE", "/S", "/X"}, 1, "KVE: dataset file not found: " + trials + "/missing.KVE\n",
+         {"Notes0000.TXT", "Notes0001.TXT"}},
+        {{"trial.KVE", "other.KVE", "/S", "/X"}, 1,
+         "KVE: the command line names more than one dataset (" + trials + "/trial.KVE, " + trials
+             + "/other.KVE); KVE opens one at a time, so it opened none\n",
+         {"Notes0000.TXT", "Notes0001.TXT"}},
+    };
+    for (const auto& c : cases) {
+        QProcess p;
+        start(p, c.args, trials);
+        const Result r = finish(p);
+        ASSERT_TRUE(r.finished) << c.args.join(' ').toStdString();
+        EXPECT_EQ(r.status, c.status) << c.args.join(' ').toStdString();
+        EXPECT_EQ(r.err, c.err) << c.args.join(' ').toStdString();
+        EXPECT_EQ(QDir(trials).entryList({QStringLiteral("Notes*")}, QDir::Files), c.saved)
+            << c.args.join(' ').toStdString();
+    }
+}
+
+TEST_F(KveProcess, AReportAskedForWithoutADatasetEndsNonZeroWithAReason)
+{
+    // /S or /P with nothing to evaluate: no dataset, only a comparison
+    // file, or /Y. One line, status 1, nothing saved anywhere.
+    const QString out = path(QStringLiteral("out/"));
+    QDir().mkpath(out);
+    const QString dataset = path(QStringLiteral("trial.KVE"));
+    ASSERT_TRUE(QFile::copy(Sample, dataset));
+    writeBytes(path(QStringLiteral("list.QCX")), ("#TRUE#,\"" + dataset + "\"\r\n").toUtf8());
+    const QString noDataset = QStringLiteral("the command line names no dataset to evaluate (/F<dataset>.KVE)\n");
+    const struct {
+        QStringList args;
+        QString err;
+    } cases[] = {
+        {{"/S", "/X"}, "KVE: there is no report to save: " + noDataset},
+        {{"/S", "/L" + out, "/X"}, "KVE: there is no report to save: " + noDataset},
+        {{"/P", "/X"}, "KVE: there is no report to print: " + noDataset},
+        {{"/C" + path("list.QCX"), "/S", "/L" + out, "/X"}, "KVE: there is no report to save: " + noDataset},
+        {{"/F" + dataset, "/Y", "/S", "/X"},
+         "KVE: there is no report to save: /Y opens the dataset without evaluating it\n"},
+    };
+    for (const auto& c : cases) {
+        const Result r = run(c.args);
+        ASSERT_TRUE(r.finished) << c.args.join(' ').toStdString();
+        EXPECT_EQ(r.status, 1) << c.args.join(' ').toStdString();
+        EXPECT_EQ(r.err, c.err) << c.args.join(' ').toStdString();
+    }
+    EXPECT_TRUE(QDir(out).isEmpty());
+    EXPECT_EQ(QDir(home.path()).entryList({QStringLiteral("Notes*")}), QStringList());
+}
+
+TEST_F(KveProcess, AResidueFileThatCannotBeSavedEndsNonZeroAfterTheReport)
+{
+    // The dataset (with its residue file ticked) lies on a small file
+    // system that is full, the report's folder elsewhere: the report is
+    // saved and says the residue file is not; the run ends with status 1
+    // and one line naming the residue file and the reason.
+    QByteArray dataset = readSample();
+    ASSERT_TRUE(dataset.contains("SAVE_RESIDUE_TEXT= 0"));
+    dataset.replace("SAVE_RESIDUE_TEXT= 0", "SAVE_RESIDUE_TEXT= 1");
+    const QString full = path(QStringLiteral("full"));
+    const SmallDisk disk(full, 64 * 1024, {{QStringLiteral("trial.KVE"), dataset}});
+    const QString out = path(QStringLiteral("out/"));
+    QDir().mkpath(out);
+    QProcess p;
+    disk.prepare(p);
+    start(p, {QStringLiteral("/F") + full + QStringLiteral("/trial.KVE"), QStringLiteral("/R"), QStringLiteral("/S"),
+              QStringLiteral("/L") + out, QStringLiteral("/X")});
+    const Result r = finish(p);
+    ASSERT_TRUE(r.finished);
+    if (r.status == SmallDisk::NotMounted)
+        GTEST_SKIP() << "no small file system of its own could be mounted here";
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, QStringLiteral("KVE: the residue file (ResidueNNNN.TXT) could not be saved in ") + full
+                         + QStringLiteral("/: No space left on device\n"));
+    const QByteArray report = readBytes(out + QStringLiteral("Notes0000.TXT"));
+    EXPECT_TRUE(report.contains(("Residue calculation could not be saved in " + full + "/: No space left on device")
+                                    .toUtf8()));
+    EXPECT_TRUE(report.trimmed().endsWith("39:47-54."));
+}
+
+TEST_F(KveProcess, TheFileSizeLimitFailsTheSaveAndNotTheProgram)
+{
+    // Started as a shell with `ulimit -f` starts it: the limit set and
+    // SIGXFSZ at its default action (which ends a program that does not
+    // handle it). The report (above 20 KiB) does not fit under 8 KiB: the
+    // save fails with its reason and leaves nothing behind.
+    const QString out = path(QStringLiteral("out/"));
+    QDir().mkpath(out);
+    const FileSizeLimit limit(8 * 1024);
+    QProcess p;
+    limit.prepare(p);
+    start(p, {QStringLiteral("/F") + Sample, QStringLiteral("/S"), QStringLiteral("/L") + out, QStringLiteral("/X")});
+    const Result r = finish(p);
+    ASSERT_TRUE(r.finished);
+    ASSERT_NE(r.status, FileSizeLimit::NotSet) << "the limit could not be set";
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit) << "ended by signal " << p.exitCode();
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, QStringLiteral("KVE: the report could not be saved in ") + out
+                         + QStringLiteral(": File too large\n"));
+    EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList());
+}
+
+TEST_F(KveDesktop, AFileNamedWithoutASwitchIsHandedOver)
+{
+    // An open KVE takes a dataset named without a switch from a start in
+    // another folder, evaluates it and saves its report there.
+    QProcess first;
+    startFirst(first, {}, displayA.name());
+    ASSERT_EQ(first.state(), QProcess::Running) << first.readAllStandardError().toStdString();
+    const QString trials = path(QStringLiteral("trials"));
+    QDir().mkpath(trials);
+    ASSERT_TRUE(QFile::copy(Sample, trials + QStringLiteral("/trial.KVE")));
+    const QProcessEnvironment onA = environment(displayA.name());
+    QProcess second;
+    start(second, {QStringLiteral("./trial.KVE"), QStringLiteral("/S")}, trials, onA);
+    const Result handed = finish(second);
+    ASSERT_TRUE(handed.finished);
+    EXPECT_EQ(handed.status, 0) << handed.err.toStdString();
+    EXPECT_TRUE(QFileInfo(trials + QStringLiteral("/Notes0000.TXT")).isFile());
+    EXPECT_EQ(first.state(), QProcess::Running);
+    // The open KVE keeps the dataset and /S for later lines: this one only loads it.
+    const Result quit = run({QStringLiteral("/Y"), QStringLiteral("/X")}, 60000, onA);
+    EXPECT_EQ(quit.status, 0) << quit.err.toStdString();
+    EXPECT_TRUE(finish(first, 20000).finished);
+}
+
+TEST_F(KveDesktop, AnOpenKveOverTheFileSizeLimitKeepsRunning)
+{
+    // The open KVE runs under the file-size limit with SIGXFSZ at its
+    // default action; a report it is handed to save does not fit. The save
+    // fails with its reason and the window stays, with whatever it holds.
+    const FileSizeLimit limit(8 * 1024);
+    QProcess first;
+    limit.prepare(first);
+    startFirst(first, {}, displayA.name());
+    ASSERT_EQ(first.state(), QProcess::Running) << first.readAllStandardError().toStdString();
+    const QString out = path(QStringLiteral("out/"));
+    QDir().mkpath(out);
+    const QProcessEnvironment onA = environment(displayA.name());
+    const Result handed = run({QStringLiteral("/F") + Sample, QStringLiteral("/S"), QStringLiteral("/L") + out},
+                              60000, onA);
+    ASSERT_TRUE(handed.finished);
+    EXPECT_EQ(handed.status, 1);
+    EXPECT_EQ(handed.err, QStringLiteral("KVE: the report could not be saved in ") + out
+                              + QStringLiteral(": File too large\n"));
+    EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList());
+    EXPECT_FALSE(first.waitForFinished(1000)) << "the open KVE ended";
+    // The open KVE keeps the dataset and /S for later lines: this one only loads it.
+    const Result quit = run({QStringLiteral("/Y"), QStringLiteral("/X")}, 60000, onA);
+    EXPECT_EQ(quit.status, 0) << quit.err.toStdString();
+    EXPECT_TRUE(finish(first, 20000).finished);
 }

@@ -635,6 +635,7 @@ TEST(ResidualSection, ResidueFile)
                            QStringLiteral("window: Residue Analyses - KVE v. 3.1.0 - trial.KVE"), QStringLiteral("report")}));
     // The residue regression's charts still come.
     EXPECT_EQ(requestsOf<RunRequests::Chart>(out).size(), 2);
+    EXPECT_TRUE(out.unsavedFiles.isEmpty());
 }
 
 TEST(ResidualSection, ResidueFileThatCannotBeWritten)
@@ -654,6 +655,9 @@ TEST(ResidualSection, ResidueFileThatCannotBeWritten)
     EXPECT_TRUE(out.report.endsWith(QStringLiteral("=====================\r\n") + line + QStringLiteral("\r\n")));
     EXPECT_TRUE(requestsOf<RunRequests::OpenInEditor>(out).isEmpty());
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("gone"))));
+    // The run lists it for the window's box and the command line's reason.
+    EXPECT_EQ(out.unsavedFiles, QStringList{QStringLiteral("the residue file (ResidueNNNN.TXT) could not be saved in ")
+                                            + dir.path() + QStringLiteral("/gone/: No such file or directory")});
 }
 
 TEST(ClosingSections, ResidualPlotScale)

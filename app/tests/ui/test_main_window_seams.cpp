@@ -11,6 +11,8 @@
 #include <QRadioButton>
 #include <QSet>
 
+#include <functional>
+
 #include "ui/dataset_commands.hpp"
 #include "ui/frm_compare.hpp"
 #include "ui/frm_info.hpp"
@@ -27,6 +29,19 @@ void fillRows(DataMatrix& m, int rows, const char* exclude = "")
         m.setNumber(3, r, 2 * r);
         m.setText(7, r, QLatin1String(exclude));
     }
+}
+// How many report windows ("Results - ...") `command` brought up.
+int reportsShownBy(const std::function<void()>& command)
+{
+    QSet<QWidget*> before;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        before.insert(w);
+    command();
+    int reports = 0;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        reports += !before.contains(w) && qobject_cast<frmInfo*>(w) != nullptr
+                   && w->windowTitle().startsWith(QStringLiteral("Results - "));
+    return reports;
 }
 } // namespace
 
@@ -73,9 +88,9 @@ TEST_F(MainWindowSeams, CalculateRunsOnThreeUsedRowsAndShowsTheReport)
 TEST_F(MainWindowSeams, CalculateRefusesACellThatIsNoNumberWithABoxNamingIt)
 {
     // Five rows; each case changes some cells. A used row's X or Y that is
-    // empty or not a number: one error box naming the first such cell, no
-    // report, nothing of the run's state changed. Rows the run does not use
-    // may hold anything.
+    // empty or not a number, or its SD that holds a text: one error box
+    // naming the first such cell, no report, nothing of the run's state
+    // changed. Rows the run does not use may hold anything.
     struct Cell {
         int row;
         int column;
@@ -87,9 +102,10 @@ TEST_F(MainWindowSeams, CalculateRefusesACellThatIsNoNumberWithABoxNamingIt)
         const char* box;                  // "": the report is shown
         int dataRows = 5;
     };
-    const int X = DataMatrix::ColX, Y = DataMatrix::ColY, Ex = DataMatrix::ColExclude;
+    const int X = DataMatrix::ColX, Y = DataMatrix::ColY, SDY = DataMatrix::ColSDY, Ex = DataMatrix::ColExclude;
     const Case cases[] = {
         {"empty Y", {{4, Y, ""}}, "Row 4: Y (Obs) is empty."},
+        {"text SD Y", {{5, SDY, "abc"}}, "Row 5: SD Y is not a number: abc"},
         {"text X", {{2, X, "abc"}}, "Row 2: X (Pred) is not a number: abc"},
         {"decimal comma", {{3, Y, "6,9"}}, "Row 3: Y (Obs) is not a number: 6,9"},
         {"excluded row with junk", {{2, X, "abc"}, {2, Y, ""}, {2, Ex, "Y"}}, ""},
@@ -104,13 +120,7 @@ TEST_F(MainWindowSeams, CalculateRefusesACellThatIsNoNumberWithABoxNamingIt)
             matrix().setText(cell.column, cell.row, QString::fromUtf8(cell.text));
         programState().MeanY = 0;
         platform->messages.asked.clear();
-        QSet<QWidget*> before;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            before.insert(w);
-        window->Command6_Click();
-        int reports = 0;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            reports += !before.contains(w) && qobject_cast<frmInfo*>(w) != nullptr;
+        const int reports = reportsShownBy([this] { window->Command6_Click(); });
         if (*c.box) {
             ASSERT_EQ(platform->messages.asked.size(), 1u) << c.name;
             EXPECT_EQ(platform->messages.asked[0].text, QString::fromUtf8(c.box)) << c.name;
@@ -342,6 +352,34 @@ TEST_F(MainWindowSeams, CalculateShowsItsSideWindowsHistogramsAndTheResidueFile)
     EXPECT_NE(programState().DeviationLower, 0.0);
 }
 
+TEST_F(MainWindowSeams, AResidueFileThatCannotBeWrittenIsSaidInABox)
+{
+    // The dataset's folder is gone: the report still comes, and a box names
+    // the residue file and the reason. In a command-line run no box waits;
+    // the window keeps the line for the command line's reason.
+    fillRows(matrix(), 6);
+    matrix().setNumber(3, 4, 9.5);
+    programState().DataFileName = dir.filePath(QStringLiteral("gone/Trial.KVE"));
+    for (CheckBox box : {CheckBox::ResidualAnalysis, CheckBox::SaveResidueFile})
+        window->check(box)->setChecked(true);
+    const QString line = QStringLiteral("he residue file (ResidueNNNN.TXT) could not be saved in ")
+                         + dir.filePath(QStringLiteral("gone/")) + QStringLiteral(": No such file or directory");
+    for (const bool batch : {false, true}) {
+        programState().BatchMode = batch;
+        platform->messages.asked.clear();
+        EXPECT_EQ(reportsShownBy([this] { window->Command6_Click(); }), 1) << batch;
+        if (batch) {
+            EXPECT_TRUE(platform->messages.asked.empty());
+        } else {
+            ASSERT_EQ(platform->messages.asked.size(), 1u);
+            EXPECT_EQ(platform->messages.asked[0].text, QLatin1Char('T') + line);
+            EXPECT_EQ(platform->messages.asked[0].icon, MsgIcon::Critical);
+        }
+        EXPECT_TRUE(platform->launcher.opened.isEmpty());
+    }
+    programState().BatchMode = false;
+}
+
 TEST_F(MainWindowSeams, CalculateWritesTheRanksIntoTheSheet)
 {
     // Rows 1, 3, 4 and 5 are used (X of rows 1 and 4 tied), row 2 is
@@ -387,7 +425,8 @@ TEST_F(MainWindowSeams, CalculateSwitchesAWeightedFitWithoutSDsToTheRegularOne)
     window->Command6_Click();
     ASSERT_EQ(platform->messages.asked.size(), 1u);
     EXPECT_EQ(platform->messages.asked[0].text,
-              QStringLiteral("Because at least one SD X or SD Y is zero, the Regular Least-Squares Regression will be used"));
+              QStringLiteral("Because at least one SD X or SD Y is zero (Row 1: SD X is empty), the Regular "
+                             "Least-Squares Regression will be used"));
     EXPECT_TRUE(window->findChild<QRadioButton*>(QStringLiteral("Option1_0"))->isChecked());
 }
 

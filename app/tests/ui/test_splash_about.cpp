@@ -153,6 +153,7 @@ TEST_F(SplashFixture, AboutBoxTextsAndButtons)
     ASSERT_EQ(platform.messages.asked.size(), 1u);
     EXPECT_EQ(platform.messages.asked[0].text,
               QStringLiteral("/F/folder/name.KVE = KVE dataset to open and evaluate\r\n"
+                             "/folder/name.KVE (without a switch) = the same as /F; a .QCX file: comparison list (/C)\r\n"
                              "/G = show plots\r\n/R = perform residual analysis\r\n"
                              "/P = print results\r\n/S = save results as the next free NotesNNNN.TXT (in the /L folder, else the dataset's)\r\n"
                              "/O = close the results window (with /S: open the saved file in the editor)\r\n"

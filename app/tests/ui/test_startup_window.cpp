@@ -257,6 +257,46 @@ TEST_F(StartupTest, FailuresGiveAReasonAndNeverABox)
     EXPECT_TRUE(platform->messages.asked.empty());
 }
 
+TEST_F(StartupTest, TwoDatasetsOrAReportThatCannotBeMadeFailTheLine)
+{
+    // A line that names two datasets is carried out not at all: the open
+    // dataset stays as it is, with what was typed, and the line's switches
+    // are not kept for later lines. /S or /P that can make no report fails.
+    recordNeighbours();
+    int status = 0;
+    ASSERT_TRUE(window->Form_Load(QString(), nullptr, status));
+    const QString ranked = rankedSample();
+    ASSERT_EQ(runCommandLine(QStringLiteral("/F") + Sample + QStringLiteral(" /Y")).status, 0);
+    window->dataMatrix().setText(1, 1, QStringLiteral("typed over"));
+
+    const auto& two = runCommandLine(QStringLiteral("/F") + Sample + QStringLiteral(" /F") + ranked
+                                     + QStringLiteral(" /S"));
+    EXPECT_EQ(two.status, 1);
+    EXPECT_EQ(two.reason, QStringLiteral("KVE: the command line names more than one dataset (") + Sample
+                              + QStringLiteral(", ") + ranked
+                              + QStringLiteral("); KVE opens one at a time, so it opened none"));
+    EXPECT_EQ(window->dataMatrix().cell(1, 1).toDisplayString(), QStringLiteral("typed over"));
+    EXPECT_EQ(programState().OpenRequestFile, Sample);
+    EXPECT_FALSE(programState().SaveResultsFlag);
+    EXPECT_TRUE(calls.isEmpty());
+
+    // The dataset of the earlier line is there to evaluate; /Y evaluates
+    // nothing.
+    const auto& loadOnly = runCommandLine(QStringLiteral("/Y /S"));
+    EXPECT_EQ(loadOnly.status, 1);
+    EXPECT_EQ(loadOnly.reason, QStringLiteral("KVE: there is no report to save: /Y opens the dataset without evaluating it"));
+    EXPECT_TRUE(calls.isEmpty());
+
+    resetProgramState();
+    const auto& none = runCommandLine(QStringLiteral("/P /X"));
+    EXPECT_EQ(none.status, 1);
+    EXPECT_EQ(none.reason, QStringLiteral("KVE: there is no report to print: the command line names no dataset to "
+                                          "evaluate (/F<dataset>.KVE)"));
+    EXPECT_TRUE(none.quit);
+    EXPECT_TRUE(platform->printer.jobs.empty());
+    EXPECT_TRUE(platform->messages.asked.empty());
+}
+
 TEST_F(StartupTest, CommandLineAtStartHidesTheSplashAndSendsMessagesToStderr)
 {
     recordNeighbours();
