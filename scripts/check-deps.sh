@@ -12,6 +12,11 @@
 # that is (Depends and Pre-Depends, as installed). Any other package is
 # named and the check fails.
 #
+# The inputs are read by shell builtins and by a fixed number of programs
+# (one dpkg-query per question, one awk for the package closure), never by
+# a program per line or per file; only a library linked by name (-lNAME)
+# costs one call of the compiler, which alone knows where it finds it.
+#
 # Usage: check-deps.sh BUILD_DIR [INSTALL_SCRIPT [TEST_NEEDS]]
 set -euo pipefail
 
@@ -39,87 +44,131 @@ outside_project() {
   esac
 }
 
+# The entries of the cache that name what the build found.
+configDirs=()
+declare -A cached=()
+while IFS= read -r entry; do
+  key="${entry%%=*}"
+  case "$key" in
+    *_DIR:PATH) configDirs+=("$entry") ;;
+    *) [ -n "${cached[${key%%:*}]:-}" ] || cached["${key%%:*}"]="${entry#*=}" ;;
+  esac
+done < <(grep -E '^([A-Za-z0-9_]+_DIR:PATH|CMAKE_CXX_COMPILER:[A-Z]+|CMAKE_MAKE_PROGRAM:[A-Z]+)=' "$CACHE" || true)
+
 # Package configurations found by find_package.
-while IFS='=' read -r key dir; do
-  name="${key%%:*}"
+for entry in "${configDirs[@]}"; do
+  name="${entry%%:*}"
+  dir="${entry#*=}"
   outside_project "$dir" || continue
   [ -d "$dir" ] || continue
+  package="${name%_DIR}"
+  lower="${package,,}"
   config=""
-  lower="$(echo "${name%_DIR}" | tr '[:upper:]' '[:lower:]')"
-  for f in "$dir/${name%_DIR}Config.cmake" "$dir/$lower-config.cmake"; do
+  for f in "$dir/${package}Config.cmake" "$dir/$lower-config.cmake"; do
     [ -f "$f" ] && { config="$f"; break; }
   done
   # Include folders and the like are shared by many packages and name none.
   [ -n "$config" ] || continue
   uses+=("the package configuration $name"$'\t'"$config")
-done < <(grep -E '^[A-Za-z0-9_]+_DIR:PATH=' "$CACHE")
+done
 
 # The compiler and the make program.
 for key in CMAKE_CXX_COMPILER CMAKE_MAKE_PROGRAM; do
-  file="$(grep -E "^$key:[A-Z]+=" "$CACHE" | head -n1 | cut -d= -f2-)"
+  file="${cached[$key]:-}"
   [ -n "$file" ] && [ -e "$file" ] && uses+=("$key"$'\t'"$file")
 done
 
 # Libraries on the link lines: absolute paths, and -lNAME resolved the way
 # the compiler resolves it.
-compiler="$(grep -E '^CMAKE_CXX_COMPILER:[A-Z]+=' "$CACHE" | head -n1 | cut -d= -f2-)"
+compiler="${cached[CMAKE_CXX_COMPILER]:-c++}"
 while read -r token; do
   case "$token" in
     -l*)
-      lib="$("${compiler:-c++}" -print-file-name="lib${token#-l}.so")"
-      [ "$lib" = "lib${token#-l}.so" ] && lib="$("${compiler:-c++}" -print-file-name="lib${token#-l}.a")"
+      lib="$("$compiler" -print-file-name="lib${token#-l}.so")"
+      [ "$lib" = "lib${token#-l}.so" ] && lib="$("$compiler" -print-file-name="lib${token#-l}.a")"
       ;;
     *) lib="$token" ;;
   esac
   outside_project "$lib" || continue
   [ -f "$lib" ] || continue
-  uses+=("the linked library $(basename "$lib")"$'\t'"$lib")
+  uses+=("the linked library ${lib##*/}"$'\t'"$lib")
 done < <(find "$BUILD_DIR" -path '*/CMakeFiles/*' -name link.txt -exec cat {} + 2>/dev/null \
-           | tr ' ' '\n' | grep -E '^(/.*\.(so(\.[0-9.]+)?|a)|-l[A-Za-z0-9_+.-]+)$' | sort -u)
+           | tr ' ' '\n' | grep -E '^(/.*\.(so(\.[0-9.]+)?|a)|-l[A-Za-z0-9_+.-]+)$' | sort -u || true)
 
-# What the tests need.
+# What the tests need. The Python modules are looked up in one call.
+needs=()
+modules=()
 if [ -f "$TEST_NEEDS" ]; then
   while read -r kind what rest; do
-    case "$kind" in '' | '#'*) continue ;; esac
     case "$kind" in
-      command)
-        file="$(command -v "$what" || true)"
-        [ -n "$file" ] || fail "the tests start '$what', which is not installed: add its package to $INSTALL_SCRIPT"
-        ;;
-      python)
-        file="$("$PYTHON" -c "import importlib.util, sys; s = importlib.util.find_spec(sys.argv[1]); print(s.origin if s and s.origin else '')" "$what" 2>/dev/null || true)"
-        [ -n "$file" ] || fail "the tests import the Python module '$what', which $PYTHON does not have: add its package to $INSTALL_SCRIPT"
-        ;;
-      file)
-        file="$what"
-        [ -e "$file" ] || fail "the tests read $file, which is missing: add its package to $INSTALL_SCRIPT"
-        ;;
-      *) fail "$TEST_NEEDS: unknown kind '$kind' (command, python or file)" ;;
+      '' | '#'*) continue ;;
+      python) modules+=("$what") ;;
     esac
-    uses+=("the tests' $kind $what"$'\t'"$file")
+    needs+=("$kind $what")
   done < "$TEST_NEEDS"
 fi
+declare -A moduleFile=()
+if [ ${#modules[@]} -gt 0 ]; then
+  while IFS=$'\t' read -r module origin; do
+    moduleFile["$module"]="$origin"
+  done < <("$PYTHON" -c '
+import importlib.util, sys
+for name in sys.argv[1:]:
+    try:
+        spec = importlib.util.find_spec(name)
+    except Exception:
+        spec = None
+    print(name + "\t" + (spec.origin if spec and spec.origin else ""))
+' "${modules[@]}" 2>/dev/null || true)
+fi
+for need in "${needs[@]}"; do
+  kind="${need%% *}"
+  what="${need#* }"
+  case "$kind" in
+    command)
+      file="$(command -v "$what" || true)"
+      [ -n "$file" ] || fail "the tests start '$what', which is not installed: add its package to $INSTALL_SCRIPT"
+      ;;
+    python)
+      file="${moduleFile[$what]:-}"
+      [ -n "$file" ] || fail "the tests import the Python module '$what', which $PYTHON does not have: add its package to $INSTALL_SCRIPT"
+      ;;
+    file)
+      file="$what"
+      [ -e "$file" ] || fail "the tests read $file, which is missing: add its package to $INSTALL_SCRIPT"
+      ;;
+    *) fail "$TEST_NEEDS: unknown kind '$kind' (command, python or file)" ;;
+  esac
+  uses+=("the tests' $kind $what"$'\t'"$file")
+done
 
 # ---- file -> package ------------------------------------------------------------
 # dpkg records each file under the path its package ships; try the path as
 # given, then with its links resolved, each also across the /usr merge.
-candidates() {
-  local p="$1" r
-  r="$(readlink -f "$p" 2>/dev/null || echo "$p")"
-  for q in "$p" "$r"; do
-    echo "$q"
+files=()
+for use in "${uses[@]}"; do files+=("${use#*$'\t'}"); done
+declare -A resolved=()
+if [ ${#files[@]} -gt 0 ]; then
+  mapfile -t links < <(readlink -m -- "${files[@]}")
+  for i in "${!files[@]}"; do resolved["${files[$i]}"]="${links[$i]:-${files[$i]}}"; done
+fi
+candidates() {  # candidates PATH: sets the array "candidate"
+  local q
+  candidate=()
+  for q in "$1" "${resolved[$1]:-$1}"; do
+    candidate+=("$q")
     case "$q" in
-      /usr/lib/* | /usr/bin/* | /usr/sbin/*) echo "${q#/usr}" ;;
-      /lib/* | /bin/* | /sbin/*) echo "/usr$q" ;;
+      /usr/lib/* | /usr/bin/* | /usr/sbin/*) candidate+=("${q#/usr}") ;;
+      /lib/* | /bin/* | /sbin/*) candidate+=("/usr$q") ;;
     esac
   done
 }
 # One dpkg-query for every candidate path; "pkg[:arch][, pkg...]: path".
 declare -A owner=()
 all_candidates=()
-for use in "${uses[@]}"; do
-  mapfile -t c < <(candidates "${use#*$'\t'}")
-  all_candidates+=("${c[@]}")
+for file in "${files[@]}"; do
+  candidates "$file"
+  all_candidates+=("${candidate[@]}")
 done
 while IFS= read -r line; do
   case "$line" in diversion\ *) continue ;; esac
@@ -128,17 +177,17 @@ while IFS= read -r line; do
   pkg="${pkg%%,*}"
   [ -n "${owner[$path]:-}" ] || owner["$path"]="${pkg%%:*}"
 done < <(printf '%s\n' "${all_candidates[@]}" | sort -u | xargs -d '\n' dpkg-query -S 2>/dev/null || true)
-package_of() {
+package_of() {  # package_of PATH: sets "pkg", or fails
   local q
-  while read -r q; do
+  candidates "$1"
+  for q in "${candidate[@]}"; do
     if [ -n "${owner[$q]:-}" ]; then
-      echo "${owner[$q]}"
+      pkg="${owner[$q]}"
       return 0
     fi
-  done < <(candidates "$1")
+  done
   return 1
 }
-
 # ---- what the install list brings in ----------------------------------------
 mapfile -t provided < <(
   { printf '%s\n' "${listed[@]}"; echo '--'
@@ -181,7 +230,7 @@ declare -A reported=()
 for use in "${uses[@]}"; do
   what="${use%%$'\t'*}"
   file="${use#*$'\t'}"
-  if ! pkg="$(package_of "$file")"; then
+  if ! package_of "$file"; then
     echo "check-deps: no Debian package has $file ($what); install it through $INSTALL_SCRIPT" >&2
     missing=1
     continue
@@ -193,4 +242,4 @@ for use in "${uses[@]}"; do
   fi
 done
 [ "$missing" -eq 0 ] || exit 1
-echo "check-deps: the ${#listed[@]} packages of $(basename "$INSTALL_SCRIPT") cover the ${#uses[@]} files the build and the tests use"
+echo "check-deps: the ${#listed[@]} packages of ${INSTALL_SCRIPT##*/} cover the ${#uses[@]} files the build and the tests use"

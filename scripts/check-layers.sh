@@ -11,109 +11,147 @@
 # Every include that breaks a rule is named with its file and line; the
 # check then fails.
 #
+# One awk program reads every source file; the shell only lists the files
+# (the sources, numlib's files and the Qt headers), so the cost does not
+# grow with a process per file or per line.
+#
 # Usage: check-layers.sh SOURCE_ROOT QTCORE_INCLUDE_DIR
 set -uo pipefail
 
 ROOT="${1:?usage: check-layers.sh SOURCE_ROOT QTCORE_INCLUDE_DIR}"
 QTCORE="${2:?usage: check-layers.sh SOURCE_ROOT QTCORE_INCLUDE_DIR}"
+[ -d "$ROOT" ] || { echo "check-layers: $ROOT is no folder" >&2; exit 2; }
 [ -f "$QTCORE/QString" ] || { echo "check-layers: $QTCORE holds no QtCore headers" >&2; exit 2; }
+# Absolute, so that the quoted includes of numlib resolve against one form of
+# the root.
+ROOT="$(cd "$ROOT" && pwd)"
 
-# The headers of the C++ standard library (C++20) and its C headers.
-STANDARD=" algorithm any array atomic barrier bit bitset charconv chrono codecvt compare complex concepts
- condition_variable coroutine deque exception execution filesystem format forward_list fstream functional
- future initializer_list iomanip ios iosfwd iostream istream iterator latch limits list locale map memory
- memory_resource mutex new numbers numeric optional ostream queue random ranges ratio regex scoped_allocator
- semaphore set shared_mutex source_location span sstream stack stdexcept stop_token streambuf string
- string_view syncstream system_error thread tuple type_traits typeindex typeinfo unordered_map
- unordered_set utility valarray variant vector version cassert cctype cerrno cfenv cfloat cinttypes climits
- clocale cmath csetjmp csignal cstdarg cstddef cstdint cstdio cstdlib cstring ctime cuchar cwchar cwctype "
-STANDARD=" $(tr '\n' ' ' <<<"$STANDARD") "
-
-violations=0
-violation() {   # violation FILE LINE TEXT WHY
-  echo "$1:$2: $3: $4"
-  violations=$((violations + 1))
-}
-
-# Prints "LINE<TAB>HEADER" for every #include of the file, HEADER with its
-# <> or "" kept.
-includes() {
-  grep -nE '^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"]' "$1" \
-    | sed -E 's/^([0-9]+):[[:space:]]*#[[:space:]]*include[[:space:]]*([<"][^>"]*[>"]).*/\1\t\2/'
-}
-
-sources() {     # sources DIR...: the C++ files below the folders that exist
+listing() {  # what awk reads: "@SECTION" lines, each followed by its paths
+  local qtOther=() d
+  for d in QtWidgets QtGui QtCharts QtPrintSupport QtNetwork; do
+    [ -d "$QTCORE/../$d" ] && qtOther+=("$QTCORE/../$d")
+  done
+  echo "@qtcore"
+  find "$QTCORE" -maxdepth 1 ! -type d -printf '%f\n'
+  echo "@qtother"
+  [ ${#qtOther[@]} -eq 0 ] || find "${qtOther[@]}" -maxdepth 1 ! -type d -printf '%f\n'
+  echo "@numlib"
+  [ ! -d "$ROOT/numlib" ] || find "$ROOT/numlib" -type f
+  echo "@check"
   local dirs=()
-  for d in "$@"; do [ -d "$d" ] && dirs+=("$d"); done
-  [ ${#dirs[@]} -gt 0 ] && find "${dirs[@]}" -type f \( -name '*.cpp' -o -name '*.hpp' -o -name '*.h' \) | sort
+  for d in numlib/src numlib/include app/core app/platform app/charts; do
+    [ -d "$ROOT/$d" ] && dirs+=("$ROOT/$d")
+  done
+  [ ${#dirs[@]} -eq 0 ] \
+    || find "${dirs[@]}" -type f \( -name '*.cpp' -o -name '*.hpp' -o -name '*.h' \) | sort
 }
 
-# numlib: the standard library and its own headers.
-while IFS= read -r file; do
-  [ -n "$file" ] || continue
-  while IFS=$'\t' read -r line header; do
-    name="${header:1:${#header}-2}"
-    if [ "${header:0:1}" = "<" ]; then
-      [[ "$STANDARD" == *" $name "* ]] || violation "$file" "$line" "$header" "numlib uses the standard library only"
-    else
-      found=""
-      for base in "$(dirname "$file")" "$ROOT/numlib/include" "$ROOT/numlib/src"; do
-        if [ -f "$base/$name" ]; then
-          case "$(realpath "$base/$name")" in
-            "$(realpath "$ROOT/numlib")"/*) found=yes ;;
-          esac
-        fi
-      done
-      [ -n "$found" ] || violation "$file" "$line" "$header" "numlib includes only its own headers"
-    fi
-  done < <(includes "$file")
-done < <(sources "$ROOT/numlib/src" "$ROOT/numlib/include")
+listing | awk -v root="$ROOT" '
+BEGIN {
+  # The headers of the C++ standard library (C++20) and its C headers.
+  n = split("algorithm any array atomic barrier bit bitset charconv chrono codecvt compare complex" \
+    " concepts condition_variable coroutine deque exception execution filesystem format forward_list" \
+    " fstream functional future initializer_list iomanip ios iosfwd iostream istream iterator latch" \
+    " limits list locale map memory memory_resource mutex new numbers numeric optional ostream queue" \
+    " random ranges ratio regex scoped_allocator semaphore set shared_mutex source_location span" \
+    " sstream stack stdexcept stop_token streambuf string string_view syncstream system_error thread" \
+    " tuple type_traits typeindex typeinfo unordered_map unordered_set utility valarray variant vector" \
+    " version cassert cctype cerrno cfenv cfloat cinttypes climits clocale cmath csetjmp csignal" \
+    " cstdarg cstddef cstdint cstdio cstdlib cstring ctime cuchar cwchar cwctype", names, " ")
+  for (i = 1; i <= n; i++) standard[names[i]] = 1
+  numlibRoot = root "/numlib/"
+  violations = 0
+}
 
-# Whether an angle-bracket header is one of Qt's, and then whether it is
-# QtCore's.
-qt_module_ok() {  # qt_module_ok NAME -> 0 when not Qt or QtCore
-  local name="$1"
-  case "$name" in
-    QtCore/*) return 0 ;;
-    Qt*/*) return 1 ;;
-    Q*) [ -f "$QTCORE/$name" ] && return 0
-        # A Qt header of another module (QWidget, QColor, QChart, ...).
-        [ -f "$QTCORE/../QtWidgets/$name" ] || [ -f "$QTCORE/../QtGui/$name" ] \
-          || [ -f "$QTCORE/../QtCharts/$name" ] || [ -f "$QTCORE/../QtPrintSupport/$name" ] \
-          || [ -f "$QTCORE/../QtNetwork/$name" ] && return 1
-        return 0 ;;
-  esac
+# A path with "." and ".." resolved by its text.
+function normalized(path,    parts, n, i, out, depth, result) {
+  n = split(path, parts, "/")
+  depth = 0
+  for (i = 1; i <= n; i++) {
+    if (parts[i] == "" || parts[i] == ".") continue
+    if (parts[i] == "..") { if (depth > 0) depth--; continue }
+    out[++depth] = parts[i]
+  }
+  result = ""
+  for (i = 1; i <= depth; i++) result = result "/" out[i]
+  return result == "" ? "/" : result
+}
+
+function violation(file, line, header, why) {
+  print file ":" line ": " header ": " why
+  violations++
+}
+
+# Whether an angle-bracket header may be used where only QtCore is allowed:
+# not one of Qt, or one of QtCore.
+function qtCoreOnlyAllows(name) {
+  if (name ~ /^QtCore\//) return 1
+  if (name ~ /^Qt[^\/]*\//) return 0
+  if (name !~ /^Q/) return 1
+  if (name in qtcore) return 1
+  return !(name in qtother)
+}
+
+# Whether a quoted include of a numlib file names a file of numlib itself,
+# found beside the file or in numlib/include or numlib/src.
+function numlibOwn(file, name,    dir, bases, i) {
+  dir = file
+  sub(/\/[^\/]*$/, "", dir)
+  bases[1] = dir; bases[2] = root "/numlib/include"; bases[3] = root "/numlib/src"
+  for (i = 1; i <= 3; i++)
+    if (normalized(bases[i] "/" name) in numlibFile) return 1
   return 0
 }
 
-# The app's layers: the folders a layer may not include from.
-check_app_layer() {  # check_app_layer LAYER QT_CORE_ONLY FORBIDDEN...
-  local layer="$1" coreOnly="$2"
-  shift 2
-  while IFS= read -r file; do
-    [ -n "$file" ] || continue
-    while IFS=$'\t' read -r line header; do
-      name="${header:1:${#header}-2}"
-      if [ "${header:0:1}" = "<" ]; then
-        if [ "$coreOnly" = yes ] && ! qt_module_ok "$name"; then
-          violation "$file" "$line" "$header" "app/$layer uses QtCore only"
-        fi
-      else
-        for forbidden in "$@"; do
-          case "$name" in
-            "$forbidden"/*) violation "$file" "$line" "$header" "app/$layer never includes app/$forbidden" ;;
-          esac
-        done
-      fi
-    done < <(includes "$file")
-  done < <(sources "$ROOT/app/$layer")
+function checkInclude(file, layer, line, header,    name, angle) {
+  name = substr(header, 2, length(header) - 2)
+  angle = substr(header, 1, 1) == "<"
+  if (layer == "numlib") {
+    if (angle) {
+      if (!(name in standard)) violation(file, line, header, "numlib uses the standard library only")
+    } else if (!numlibOwn(file, name)) {
+      violation(file, line, header, "numlib includes only its own headers")
+    }
+    return
+  }
+  if (angle) {
+    if (layer == "core" && !qtCoreOnlyAllows(name))
+      violation(file, line, header, "app/core uses QtCore only")
+    return
+  }
+  if (layer == "core" && name ~ /^platform\//)
+    violation(file, line, header, "app/core never includes app/platform")
+  if ((layer == "core" || layer == "platform") && name ~ /^charts\//)
+    violation(file, line, header, "app/" layer " never includes app/charts")
+  if (name ~ /^ui\//)
+    violation(file, line, header, "app/" layer " never includes app/ui")
 }
-check_app_layer core yes platform charts ui
-check_app_layer platform no charts ui
-check_app_layer charts no ui
 
-if [ "$violations" -gt 0 ]; then
-  echo "check-layers: $violations include(s) against the layers"
-  exit 1
-fi
-echo "check-layers: the layers hold"
+function checkFile(file,    relative, layer, text, line, rest) {
+  relative = substr(file, length(root) + 2)
+  if (relative ~ /^numlib\//) layer = "numlib"
+  else { layer = relative; sub(/^app\//, "", layer); sub(/\/.*/, "", layer) }
+  line = 0
+  while ((getline text < file) > 0) {
+    line++
+    if (text !~ /^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"]/) continue
+    rest = text
+    sub(/^[[:space:]]*#[[:space:]]*include[[:space:]]*/, "", rest)
+    if (match(rest, /^[<"][^>"]*[>"]/)) checkInclude(file, layer, line, substr(rest, 1, RLENGTH))
+  }
+  close(file)
+}
+
+/^@/ { section = substr($0, 2); next }
+section == "qtcore" { qtcore[$0] = 1; next }
+section == "qtother" { qtother[$0] = 1; next }
+section == "numlib" { numlibFile[normalized($0)] = 1; next }
+section == "check" { checkFile($0) }
+
+END {
+  if (violations > 0) {
+    print "check-layers: " violations " include(s) against the layers"
+    exit 1
+  }
+  print "check-layers: the layers hold"
+}'

@@ -1,18 +1,21 @@
 #!/usr/bin/env bash
 # Test of scripts/check-deps.sh against a configured build: the real list
 # passes; a copy of the list without a package the build uses, and a
-# declared test need whose package is not listed, fail and name it.
+# declared test need whose package is not listed, fail and name it. A
+# library linked by name is found where the compiler finds it.
 set -uo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 BUILD_DIR="${1:?usage: test-check-deps.sh BUILD_DIR}"
 WORK="$(mktemp -d)"
 trap 'rm -rf "$WORK"' EXIT
+cases=0
 failures=0
 
 expect() {   # expect STATUS NAME-IN-OUTPUT DESCRIPTION -- check-deps arguments
   local status="$1" name="$2" what="$3"
   shift 4
   local out rc
+  cases=$((cases + 1))
   out="$(bash "$ROOT/scripts/check-deps.sh" "$@" 2>&1)"
   rc=$?
   if [ "$rc" -ne "$status" ] || ! grep -qF -- "$name" <<<"$out"; then
@@ -49,5 +52,14 @@ printf '# a comment\n\npython kve_no_such_module\n' > "$WORK/needs-missing-modul
 expect 1 "kve_no_such_module" "a declared Python module that is missing is named" -- \
   "$BUILD_DIR" "$ROOT/scripts/install-deps.sh" "$WORK/needs-missing-module"
 
-echo "$((6 - failures)) passed, $failures failed"
+# A build that links gmock by name (-lgmock), as a library given by its
+# name without a path in target_link_libraries would be.
+mkdir -p "$WORK/build/app/CMakeFiles/kve.dir"
+grep -E '^CMAKE_CXX_COMPILER:' "$BUILD_DIR/CMakeCache.txt" > "$WORK/build/CMakeCache.txt"
+echo "/usr/bin/c++ -O2 main.cpp.o -o kve -lgmock" > "$WORK/build/app/CMakeFiles/kve.dir/link.txt"
+: > "$WORK/no-needs"
+expect 1 "libgmock-dev" "a library linked by name whose package is dropped is named" -- \
+  "$WORK/build" "$(without libgmock-dev)" "$WORK/no-needs"
+
+echo "$((cases - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]

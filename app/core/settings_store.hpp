@@ -41,7 +41,8 @@ bool SaveSetting(const QString& key, const QString& value);
 // Stores several keys at once: the store is written once, and not at all
 // when every value is already stored.
 bool SaveSettings(const QList<std::pair<QString, QString>>& values);
-// Removes `key` (tests, and a user going back to the defaults).
+// Removes `key`. The program itself never removes a setting; the tests
+// use this to start from a store without the key.
 void DeleteSetting(const QString& key);
 
 // The check state a stored text stands for. Only "0", "1" and "2" count;

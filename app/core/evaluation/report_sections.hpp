@@ -9,7 +9,7 @@
 //
 // Adding a section:
 //  1. Write it in a file of its own in this folder, one file per part of
-//     the report (moments_sections.cpp, rank_section.cpp, ...), as a
+//     the report (distribution_sections.cpp, rank_section.cpp, ...), as a
 //     function `void writeXxxSection(EvaluationContext& ctx)`:
 //     - read the used rows from ctx.data, the regression's fit from
 //       ctx.fit, the means and variances from ctx.moments(), the

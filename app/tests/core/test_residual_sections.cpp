@@ -69,7 +69,6 @@ EvaluationOutcome run(const std::vector<Row>& rows, const Tick& tick)
     return out;
 }
 
-// The line that starts with `label` (empty when there is none).
 // Whether anything but the regression's Q(Chi²) prints "n/a": the unweighted
 // least-squares fit never computes Q, so on tidy data that is the only one.
 bool notAvailableBeyondUnweightedQ(const QString& report)
@@ -82,6 +81,7 @@ bool notAvailableBeyondUnweightedQ(const QString& report)
     return false;
 }
 
+// The line that starts with `label` (empty when there is none).
 QString lineOf(const QString& text, const QString& label)
 {
     for (const QString& l : text.split(QStringLiteral("\r\n")))

@@ -403,8 +403,11 @@ public:
     // The studentized range of r means with V degrees of freedom for the
     // error variance, after AS 190 (Lund and Lund 1983). iFault is written:
     // 0 none, 1 for V < 1 or r < 2.
-    // P(range <= Q) by a truncated double quadrature; above 120 df each row
-    // keeps its infinite-df term alone. 0 for Q <= 0 or iFault 1.
+    // P(range <= Q) by a truncated double quadrature: up to 120 df as
+    // published (sums cut at 3E-5 and 1E-4); from there to 1E8 df the
+    // error's scale is integrated as well, with sums cut a hundred times
+    // finer; above 1E8 df each row keeps its infinite-df term alone. 0 for
+    // Q <= 0 or iFault 1.
     double STAT_PRTRNG(double Q, double V, double r, double& iFault);
     // The quantile for 0.90 <= P <= 0.99 by secant steps from STAT_QTRNG0
     // (at most 8 evaluations). iFault 2 (P outside [0.9, 0.99], ahead of 1)
@@ -593,10 +596,12 @@ public:
     // ---- Two-sample nonparametric tests (nonparametric.cpp) ----------------
     // Mann-Whitney rank-sum test of ix1(1..ubound) against ix2(1..ubound)
     // with mid-ranks, tie-corrected variance Var and the normal deviate
-    // rv = |D| / sqrt(Var); D = R - nb (N + 1)/2 - 0.5 with R the rank sum of
-    // ix2; sig is the one-sided upper tail of rv; larger is D > 0. All
-    // values equal: returns at once with sig = 1, larger false. Any number
-    // of values (work arrays sized to the samples).
+    // rv = |D| / sqrt(Var); D = R - nb (N + 1)/2 with R the rank sum of ix2,
+    // moved half a rank towards 0 (continuity correction; 0 stays 0), so
+    // swapping the samples changes only its sign; sig is the one-sided
+    // upper tail of rv; larger is D > 0. All values equal: returns at once
+    // with sig = 1, larger false. Any number of values (work arrays sized
+    // to the samples).
     void STAT_MannWhitney(const BoundedArray<double>& ix1, const BoundedArray<double>& ix2, double& D,
                           double& rv, double& Var, double& sig, InOut<bool> larger = {});
     // Two-sample Kolmogorov-Smirnov: KS the largest difference of the two
