@@ -550,6 +550,16 @@ LoadResult parseDataset(QByteArrayView bytes, const QString& path, const QString
             QString value;
             GetCodeValue(line, key, value);
             inNotes = key.toUpper() == QLatin1String("NOTES");
+            // A row after the N= rows (one added by hand without raising
+            // N=) would be left out without a word, and lost at the next
+            // save: the file is refused instead, so the user can correct N=.
+            if (!inNotes && content.rowCountText && line.count(QLatin1Char(',')) >= 6) {
+                result.error = refusal(path, QStringLiteral("line %1 holds a data row after the %2 "
+                                                            "rows that its line N=%3 gives.")
+                                                 .arg(reader.lineNumber()).arg(rows)
+                                                 .arg(*content.rowCountText));
+                return result;
+            }
         }
         content.notes = notes.join(QLatin1Char('\n'));
     }

@@ -395,7 +395,13 @@ TEST(DatasetFileRead, BrokenFilesAreRefusedWithAClearMessage)
         {"short row", head + "N=3\r\nDATA:\r\n1,2,3,4,5,6\r\n,,,,,,\r\n,,,,,,\r\n", "line 4 holds 6 values"},
         {"long row", head + "N=3\r\nDATA:\r\n,,,,,,\r\n,,,,,,,\r\n,,,,,,\r\n", "line 5 holds 8 values"},
         {"open quote", head + "N=3\r\nDATA:\r\n\"abc,,,,,,\r\n", "never closed"},
+        {"row after N", head + "N=2\r\nDATA:\r\n1,,2,,,,\r\n3,,4,,,,\r\n5,,6,,,,\r\nNOTES:\r\nn\r\n",
+         "line 6 holds a data row after the 2 rows that its line N=2 gives"},
     };
+    // Notes may hold commas: only a row before the notes counts as data.
+    const LoadResult notes = parse(head + "N=1\r\nDATA:\r\n1,,2,,,,\r\nNOTES:\r\na,b,c,d,e,f,g\r\n");
+    ASSERT_TRUE(notes.ok()) << notes.error.text.toStdString();
+    EXPECT_EQ(notes.content->notes, QStringLiteral("a,b,c,d,e,f,g"));
     for (const Case& c : cases) {
         const LoadResult r = parse(c.bytes);
         EXPECT_FALSE(r.ok()) << c.name;
