@@ -392,7 +392,11 @@ TEST_F(KveProcess, AUsedCellThatIsNoNumberEndsNonZeroWithItsRowAndNoReport)
         {"comma-x", 1, "\"6,9\",,\"1.2\",,,,\r\n", "KVE: Row 1: X (Pred) is not a number: 6,9"},
         {"comma-sd-y", 4, "\"4.5\",,\"4.8\",\"0,46\",,,\r\n", "KVE: Row 4: SD Y is not a number: 0,46"},
         {"excluded-junk", 2, "\"abc\",,,,,,\"Y\"\r\n", ""},
-        {"beyond-n", 5, "\"4\",,\"abc\",,,,\r\n", ""},
+        // A row after the N= rows is no part of the dataset: the file is
+        // refused rather than read without it.
+        {"beyond-n", 5, "\"4\",,\"abc\",,,,\r\n",
+         "KVE: Load: The file '%1' could not be loaded: line %2 holds a data row after the 4 rows "
+         "that its line N=4 gives."},
     };
     for (const Case& c : cases) {
         QByteArray data = "N=4\r\nDATA:\r\n";
@@ -411,8 +415,11 @@ TEST_F(KveProcess, AUsedCellThatIsNoNumberEndsNonZeroWithItsRowAndNoReport)
         ASSERT_TRUE(r.finished) << c.name;
         const QStringList saved = QDir(out).entryList(QDir::Files | QDir::Hidden);
         if (*c.reason) {
+            QString reason = QLatin1String(c.reason);
+            if (reason.contains(QLatin1String("%1")))
+                reason = reason.arg(f.fileName()).arg(options.count('\n') + 2 + c.row);
             EXPECT_EQ(r.status, 1) << c.name;
-            EXPECT_EQ(r.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts), QStringList{QLatin1String(c.reason)}) << c.name;
+            EXPECT_EQ(r.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts), QStringList{reason}) << c.name;
             EXPECT_TRUE(saved.isEmpty()) << c.name;
         } else {
             EXPECT_EQ(r.status, 0) << c.name << ": " << r.err.toStdString();
