@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "SumtrixLib/Sumtrix.hpp"
 #include "core/evaluation/normality_test.hpp"
@@ -192,7 +193,10 @@ bool marked(EvaluationContext& ctx, const CookRule& cook, Mark mark, double v)
 
 // The table of the chosen columns: the report's marks and headers, or the
 // file's (no marks). The row number takes three places below 1,000 rows
-// and as many as N has digits from there on.
+// and as many as N has digits from there on. Each cell is a value in 9
+// places and its mark or a blank; in the report a value that fills its
+// places right after a marked one would touch its mark, and its column
+// then stands one blank further right.
 class ResidueTable {
 public:
     ResidueTable(EvaluationContext& ctx, bool forFile) : m_ctx(ctx), m_forFile(forFile)
@@ -202,17 +206,32 @@ public:
         for (std::size_t c = 1; c <= 14; ++c)
             if (ctx.settings.residueColumns[c])
                 m_shown.push_back(&kColumns[c - 1]);
+        for (const ResidueColumn* column : m_shown)
+            m_values.push_back(view(column->values(m_ctx)));
+        m_spaced.assign(m_shown.size(), false);
+        if (!forFile) {
+            m_cook.emplace(ctx.lib, N);
+            for (std::size_t c = 1; c < m_shown.size(); ++c)
+                for (std::size_t i = 1; i <= static_cast<std::size_t>(N) && !m_spaced[c]; ++i)
+                    m_spaced[c] = marked(m_ctx, *m_cook, m_shown[c - 1]->mark, m_values[c - 1][i])
+                                  && fillsField(m_values[c][i], 9, 4);
+        }
     }
 
     // The rule's length.
-    int width() const { return 10 * static_cast<int>(m_shown.size()) + m_numberWidth; }
+    int width() const
+    {
+        return 10 * static_cast<int>(m_shown.size()) + m_numberWidth
+               + static_cast<int>(std::count(m_spaced.begin(), m_spaced.end(), true));
+    }
 
     QString header() const
     {
         QString h = KVECode::AlignText(QStringLiteral("#"), m_numberWidth, std::int16_t{3}) + QLatin1Char(' ');
-        for (const ResidueColumn* column : m_shown)
-            h += KVECode::AlignText(QString::fromLatin1(m_forFile ? column->fileHeader : column->reportHeader), 9,
-                                    std::int16_t{3})
+        for (std::size_t c = 0; c < m_shown.size(); ++c)
+            h += (m_spaced[c] ? QStringLiteral(" ") : QString())
+                 + KVECode::AlignText(QString::fromLatin1(m_forFile ? m_shown[c]->fileHeader : m_shown[c]->reportHeader),
+                                      9, std::int16_t{3})
                  + QLatin1Char(' ');
         return h;
     }
@@ -222,19 +241,17 @@ public:
     void appendRows(QByteArray& text) const
     {
         const int N = m_ctx.data.N;
-        std::vector<ArrayView> values;
-        for (const ResidueColumn* column : m_shown)
-            values.push_back(view(column->values(m_ctx)));
         // A row: the number, a blank, the fields with their marks, CR LF.
         text.reserve(text.size() + static_cast<qsizetype>(N) * (width() + 3) + 1024);
-        const CookRule cook(m_ctx.lib, N);
         for (int i = 1; i <= N; ++i) {
             appendF(text, i, m_numberWidth, 0);
             text += ' ';
             for (std::size_t c = 0; c < m_shown.size(); ++c) {
-                const double v = values[c][static_cast<std::size_t>(i)];
+                const double v = m_values[c][static_cast<std::size_t>(i)];
+                if (m_spaced[c])
+                    text += ' ';
                 appendF(text, v, 9, 4);
-                text += !m_forFile && marked(m_ctx, cook, m_shown[c]->mark, v) ? '*' : ' ';
+                text += !m_forFile && marked(m_ctx, *m_cook, m_shown[c]->mark, v) ? '*' : ' ';
             }
             text += "\r\n";
         }
@@ -245,6 +262,9 @@ private:
     bool m_forFile;
     int m_numberWidth = 3;
     std::vector<const ResidueColumn*> m_shown;
+    std::vector<ArrayView> m_values;
+    std::vector<bool> m_spaced;        // a blank before the column's cells
+    std::optional<CookRule> m_cook;    // the report's marks of Cook's D
 };
 
 // Shapiro-Wilk's W of v(1..N) and its probability; not computed when a
