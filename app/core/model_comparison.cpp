@@ -506,16 +506,6 @@ QString text(const QString& t, int width, std::int16_t alignment)
     return KVECode::FormatFixedWidth(t, width, 0, alignment);
 }
 
-// A value that fills its cell would touch the one before it ("-69.419-123.578"):
-// a table with such a cell gives every cell one blank more.
-int spacedWidth(int width, const QStringList& cells)
-{
-    for (const QString& c : cells)
-        if (!c.isEmpty() && !c.front().isSpace())
-            return width + 1;
-    return width;
-}
-
 // One of the four pairwise sections: its heading and explanation, then a
 // triangular table with a block of rows per row model.
 struct SectionRow {
@@ -545,6 +535,8 @@ void writeSection(ReportText& out, const QString& heading, const QStringList& ex
         for (const SectionRow& row : rows)
             for (int j = i + 1; j < K; ++j)
                 cells << valueCell(i, j, row);
+    // A value that fills its cell would touch the one before it
+    // ("-69.419-123.578"): then every cell of the table is one blank wider.
     const int cellWidth = spacedWidth(width, cells);
     const QString pad(cellWidth - width, QLatin1Char(' '));
 
@@ -605,7 +597,7 @@ QString formatReport(const ComparisonData& data, const ComparisonResults& res, c
                               F(mi.Cb, W, DC), F(mi.CCC, W, DC), F(mi.AIC, W, DC)});
         allCells += modelCells.back();
     }
-    const int CW = spacedWidth(W, allCells);
+    const int CW = spacedWidth(W, allCells);   // as in the pairwise tables
     const QString pad(CW - W, QLatin1Char(' '));
     QString captions = QStringLiteral("Model:");
     for (const char* h : {"Mean", "SD", "Median", "r2", "MSEP", "MB", "MEF", "CD", "Cb", "CCC", "AIC"})

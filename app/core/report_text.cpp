@@ -2,6 +2,8 @@
 
 #include <QLocale>
 
+#include <cmath>
+
 #include "SumtrixLib/Format.hpp"
 #include "core/kve_code.hpp"
 #include "core/program_info.hpp"
@@ -91,6 +93,37 @@ void appendF(QByteArray& text, double value, int width, int decimals)
     char cell[FieldRoom];
     const std::size_t n = SumtrixLib::FormatFixedWidthTo(cell, value, width, decimals);
     text.append(cell, static_cast<qsizetype>(n));
+}
+
+bool fillsField(QStringView cell)
+{
+    return !cell.isEmpty() && cell.front() != QLatin1Char(' ');
+}
+
+bool fillsField(double value, int width, int decimals)
+{
+    // Most values are known to leave a blank from their size alone: a
+    // sign, the digits before the point, the point and the decimals take
+    // at most width - 1 places when there are fewer than
+    // width - decimals - 2 digits (one fewer with the sign).
+    if (decimals > 0 && std::isfinite(value)) {
+        const int digits = width - decimals - 2 - (value < 0 ? 1 : 0);
+        if (digits >= 1 && digits <= 15 && std::fabs(value) < std::pow(10.0, digits) - 1)
+            return false;
+    }
+    if (width > FieldRoom)
+        return fillsField(F(value, width, decimals));
+    char cell[FieldRoom];
+    const std::size_t n = SumtrixLib::FormatFixedWidthTo(cell, value, width, decimals);
+    return n > 0 && cell[0] != ' ';
+}
+
+int spacedWidth(int width, const QStringList& cells)
+{
+    for (const QString& c : cells)
+        if (fillsField(c))
+            return width + 1;
+    return width;
 }
 
 QString padded(const QString& text, int width)

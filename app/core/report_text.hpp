@@ -12,6 +12,8 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
+#include <QStringView>
 
 #include <cstdint>
 
@@ -67,6 +69,19 @@ QString FP(double value, int width, int decimals);
 // Appends F(value, width, decimals) to the UTF-8 `text` without a string
 // of its own: the cells of the long tables.
 void appendF(QByteArray& text, double value, int width, int decimals);
+
+// The cells of a table are right-aligned in fields of a fixed width and
+// stand side by side. A value that fills its field, or runs over it, would
+// touch the cell before it: its column then gets one blank more before
+// each cell, in every row, so that the cells stay apart and aligned.
+//
+// Whether a cell fills its field: it begins with no blank.
+bool fillsField(QStringView cell);
+// Whether F(value, width, decimals) fills its field.
+bool fillsField(double value, int width, int decimals);
+// The width that keeps a blank before each of `cells`, fields of `width`
+// characters: one more when one of them fills its field.
+int spacedWidth(int width, const QStringList& cells);
 
 // `text` followed by blanks up to `width` characters.
 QString padded(const QString& text, int width);

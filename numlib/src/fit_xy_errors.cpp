@@ -8,8 +8,16 @@
 // The chi-square function reads the data of the last fit from the object
 // (m_lineFit); Search_mnbrak, Search_brent and Root_zbrent run the searches
 // of search.cpp on it.
+//
+// Brent's minimiser compares chi-square values, and near the minimum they
+// differ from it by c (angle - minimum)^2, which falls below their rounding
+// within about the square root of the machine precision of the minimum
+// (some 1E-8 in the angle): there the search picks whichever rounded value
+// is lowest. The fit therefore ends on the chi-square's slope, whose sign
+// is resolved to the rounding of the angle (finishAtTheMinimum).
 #include <charconv>
 #include <cmath>
+#include <limits>
 
 #include "SumtrixLib/Search.hpp"
 #include "SumtrixLib/Sumtrix.hpp"
@@ -24,6 +32,97 @@ constexpr double HalfTurn = 3.14159265;
 constexpr double UpperAngle = 1.571;
 constexpr double Big = 1E30;
 
+// The weight of a point at slope b, as the chi-square takes it.
+double weightAt(const LineFitState& st, std::int32_t j, double b)
+{
+    const double w = b * st.FitSigX(j) * b * st.FitSigX(j) + st.FitSigY(j) * st.FitSigY(j);
+    return w < 1E-30 ? Big : 1.0 / w;
+}
+
+// -1/2 of the derivative of the chi-square by the slope b = tan(angle),
+// the intercept at its optimum for every b:
+//   chi2(b) = sum w r^2, w = 1/(b^2 sx^2 + sy^2), r = y - a - b x,
+//   dchi2/db = -2 (sum w r x + b sum sx^2 w^2 r^2)
+// (the intercept's own term vanishes where sum w r = 0). Taken about the
+// weighted means, so that data far from zero keep their digits: positive
+// below the minimum, negative above it.
+double chiSquareFall(const LineFitState& st, double angle)
+{
+    const double b = std::tan(angle);
+    double sumw = 0.0, avex = 0.0, avey = 0.0;
+    for (std::int32_t j = 1; j <= st.FitCount; ++j) {
+        const double w = weightAt(st, j, b);
+        sumw += w;
+        avex += w * st.FitX(j);
+        avey += w * st.FitY(j);
+    }
+    avex /= sumw;
+    avey /= sumw;
+    double fall = 0.0, bend = 0.0;
+    for (std::int32_t j = 1; j <= st.FitCount; ++j) {
+        const double w = weightAt(st, j, b);
+        const double dx = st.FitX(j) - avex;
+        const double r = (st.FitY(j) - avey) - b * dx;
+        fall += w * r * dx;
+        bend += st.FitSigX(j) * st.FitSigX(j) * w * w * r * r;
+    }
+    return fall + b * bend;
+}
+
+// The angle where the chi-square's slope changes sign, near the angle
+// `start` where Brent's minimiser stopped: bracketed by steps that double
+// from 1E-9, then bisected to the rounding of the angle. `start` itself
+// when no sign change lies within a tenth of a radian on its side (a
+// minimum at the vertical, a flat chi-square) or when the chi-square there
+// is above that at `start` beyond its rounding.
+double finishAtTheMinimum(Sumtrix& lib, const LineFitState& st, double start)
+{
+    constexpr double Eps = std::numeric_limits<double>::epsilon();
+    constexpr double QuarterTurn = 1.5707963267948966;
+    const double f0 = chiSquareFall(st, start);
+    if (!std::isfinite(f0) || f0 == 0.0)
+        return start;
+    // The minimum lies on the side where the chi-square falls.
+    const double side = f0 > 0.0 ? 1.0 : -1.0;
+    double near = start, far = start;
+    bool bracketed = false;
+    for (double step = 1E-9; step <= 0.1; step *= 2.0) {
+        far = start + side * step;
+        if (std::fabs(far) >= QuarterTurn)
+            return start;
+        const double f = chiSquareFall(st, far);
+        if (!std::isfinite(f))
+            return start;
+        if (f * side <= 0.0) {
+            bracketed = true;
+            break;
+        }
+        near = far;
+    }
+    if (!bracketed)
+        return start;
+    // near: the chi-square still falls; far: it no longer does.
+    for (int k = 0; k < 200 && std::fabs(far - near) > Eps; ++k) {
+        const double mid = near + (far - near) / 2.0;
+        if (mid == near || mid == far)
+            break;
+        const double f = chiSquareFall(st, mid);
+        if (f == 0.0) {
+            near = far = mid;
+            break;
+        }
+        if (f * side > 0.0)
+            near = mid;
+        else
+            far = mid;
+    }
+    const double end = near + (far - near) / 2.0;
+    // A sum of n positive terms is rounded by at most about n eps of itself.
+    const double before = lib.STAT_ChiXY(start);
+    const double after = lib.STAT_ChiXY(end);
+    const double rounding = 4.0 * Eps * static_cast<double>(st.FitCount) * std::fabs(before + st.FitOffset);
+    return after <= before + rounding ? end : start;
+}
 
 } // namespace
 
@@ -84,6 +183,7 @@ Variant Sumtrix::Reg_FitRandomXY(const BoundedArray<double>& XArray, const Bound
         ch[j] = this->STAT_ChiXY(ang[j]);
     this->Search_mnbrak(ang[1], ang[2], ang[3], ch[1], ch[2], ch[3]);
     chi2 = this->Search_brent(ang[1], ang[2], ang[3], Acc, b);
+    b = finishAtTheMinimum(*this, st, b);
     chi2 = this->STAT_ChiXY(b);
     a = st.FitIntercept;
     Q = this->Gamma_gammq((st.FitCount - 2) / 2.0, chi2 / 2.0);
@@ -145,9 +245,11 @@ double Sumtrix::STAT_ChiXY(const Variant& bang)
     avex = checkedDiv(avex, sumw);
     avey = checkedDiv(avey, sumw);
     st.FitIntercept = checkedSub(avey, checkedMul(b, avex));
+    // The residuals y - a - b x about the weighted means, where they do not
+    // cancel on data far from zero.
     double result = -st.FitOffset;
     for (std::int32_t j = 1; j <= st.FitCount; ++j) {
-        const double r = checkedSub(checkedSub(st.FitY(j), st.FitIntercept), checkedMul(b, st.FitX(j)));
+        const double r = checkedSub(checkedSub(st.FitY(j), avey), checkedMul(b, checkedSub(st.FitX(j), avex)));
         result = checkedAdd(result, checkedMul(st.FitWeight(j), checkedMul(r, r)));
     }
     return result;

@@ -176,10 +176,32 @@ private:
     std::vector<Slope> m_slopes;
 };
 
-} // namespace
+// The points on the line yt = aa + bb xt (the centred data): those whose
+// residual is 0 but for rounding. The slope comes from two points and the
+// intercept from a third, each residual from its point's own terms, and
+// all of these carry a rounding of a few eps of their size: a residual
+// within 16 eps of the point's terms and the largest terms of any point
+// is 0. A line between points (the median of an even number of them
+// taken between two values) passes through none.
+std::vector<std::int32_t> pointsOnTheLine(const BoundedArray<double>& xt, const BoundedArray<double>& yt, std::int32_t n,
+                                          double aa, double bb)
+{
+    constexpr double Eps = std::numeric_limits<double>::epsilon();
+    double largest = 0.0;
+    for (std::int32_t i = 1; i <= n; ++i)
+        largest = std::max(largest, std::fabs(yt(i)) + std::fabs(bb * xt(i)));
+    std::vector<std::int32_t> on;
+    for (std::int32_t i = 1; i <= n; ++i) {
+        const double r = yt(i) - (xt(i) * bb + aa);
+        if (std::fabs(r) <= 16.0 * Eps * (std::fabs(yt(i)) + std::fabs(bb * xt(i)) + std::fabs(aa) + largest))
+            on.push_back(i);
+    }
+    return on;
+}
 
-void Sumtrix::Reg_MedFit(const BoundedArray<double>& x, const BoundedArray<double>& y, std::int32_t ndata, double& a,
-                         double& b, double& abdev, double& chisq)
+// Reg_MedFit, with the points on the line when `onLine` is given.
+void fitMedianLine(Sumtrix& lib, const BoundedArray<double>& x, const BoundedArray<double>& y, std::int32_t ndata,
+                   double& a, double& b, double& abdev, double& chisq, std::vector<std::int32_t>* onLine)
 {
     const std::int32_t n = ndata > 0 ? ndata : 0;
     // The points are all read: a count beyond the arrays fails before the
@@ -236,17 +258,17 @@ void Sumtrix::Reg_MedFit(const BoundedArray<double>& x, const BoundedArray<doubl
 
     double abdevt = 0.0;
     double b1 = bb;
-    double f1 = this->STAT_rofunc(b1, xt, yt, arr, aa, abdevt, ndata);
+    double f1 = lib.STAT_rofunc(b1, xt, yt, arr, aa, abdevt, ndata);
     if (sigb > 0.0) {
-        double b2 = checkedAdd(bb, this->Sign(3.0 * sigb, f1));
-        double f2 = this->STAT_rofunc(b2, xt, yt, arr, aa, abdevt, ndata);
+        double b2 = checkedAdd(bb, lib.Sign(3.0 * sigb, f1));
+        double f2 = lib.STAT_rofunc(b2, xt, yt, arr, aa, abdevt, ndata);
         // Bracket the sign change, widening by the golden-ish factor 1.6.
         while (b2 != b1 && f1 * f2 > 0.0) {
             bb = checkedAdd(b2, checkedMul(1.6, checkedSub(b2, b1)));
             b1 = b2;
             f1 = f2;
             b2 = bb;
-            f2 = this->STAT_rofunc(b2, xt, yt, arr, aa, abdevt, ndata);
+            f2 = lib.STAT_rofunc(b2, xt, yt, arr, aa, abdevt, ndata);
         }
         // Bisect to one hundredth of the standard error.
         sigb = 0.01 * sigb;
@@ -254,7 +276,7 @@ void Sumtrix::Reg_MedFit(const BoundedArray<double>& x, const BoundedArray<doubl
             bb = b1 + (b2 - b1) / 2.0;
             if (bb == b1 || bb == b2)
                 break;
-            const double f = this->STAT_rofunc(bb, xt, yt, arr, aa, abdevt, ndata);
+            const double f = lib.STAT_rofunc(bb, xt, yt, arr, aa, abdevt, ndata);
             if (f * f1 >= 0.0) {
                 f1 = f;
                 b1 = bb;
@@ -266,7 +288,9 @@ void Sumtrix::Reg_MedFit(const BoundedArray<double>& x, const BoundedArray<doubl
     // From there to the minimum exactly; the intercept is the median of
     // y - b x there, as for every slope.
     bb = LadDescent(xt, yt, ndata).slope(bb);
-    this->STAT_rofunc(bb, xt, yt, arr, aa, abdevt, ndata);
+    lib.STAT_rofunc(bb, xt, yt, arr, aa, abdevt, ndata);
+    if (onLine)
+        *onLine = pointsOnTheLine(xt, yt, ndata, aa, bb);
     a = originalIntercept(aa, bb);
     b = bb;
     abdev = checkedDiv(abdevt, N);
@@ -275,6 +299,23 @@ void Sumtrix::Reg_MedFit(const BoundedArray<double>& x, const BoundedArray<doubl
         const double r = yt(j) - (bb * xt(j) + aa);
         chisq = checkedAdd(chisq, r * r);
     }
+}
+
+} // namespace
+
+void Sumtrix::Reg_MedFit(const BoundedArray<double>& x, const BoundedArray<double>& y, std::int32_t ndata, double& a,
+                         double& b, double& abdev, double& chisq)
+{
+    fitMedianLine(*this, x, y, ndata, a, b, abdev, chisq, nullptr);
+}
+
+void medianFitThroughPoints(Sumtrix& lib, const BoundedArray<double>& x, const BoundedArray<double>& y,
+                            std::int32_t ndata, double& a, double& b, double& abdev, double& chisq,
+                            std::vector<std::int32_t>& onLine)
+{
+    std::vector<std::int32_t> points;
+    fitMedianLine(lib, x, y, ndata, a, b, abdev, chisq, &points);
+    onLine = std::move(points);
 }
 
 double Sumtrix::STAT_rofunc(double b, const BoundedArray<double>& xt, const BoundedArray<double>& yt,

@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <limits>
 #include <numeric>
+#include <span>
 #include <vector>
 
 #include "SumtrixLib/Sumtrix.hpp"
@@ -64,12 +65,25 @@ struct FitSums {
     double Sxx, SSE;
 };
 
-// The first statements: the fitted values, the residues and MSE. A zero
-// Sxx or n, an element that is not there or a failing checked operation
-// stops them where they stand.
+// The points a line passes through as its fit knows them, ascending in
+// 1..n (any order and repeats are accepted); an index outside 1..n fails.
+std::vector<std::int32_t> pointsOnLine(std::span<const std::int32_t> onLine, std::int32_t n)
+{
+    std::vector<std::int32_t> points(onLine.begin(), onLine.end());
+    std::sort(points.begin(), points.end());
+    points.erase(std::unique(points.begin(), points.end()), points.end());
+    if (!points.empty() && (points.front() < 1 || points.back() > n))
+        raiseError(ErrSubscript);
+    return points;
+}
+
+// The first statements: the fitted values, the residues and MSE. A point
+// on the line (onLine, ascending) is fitted by its own y with a residue of
+// exactly 0, as in exact arithmetic. A zero Sxx or n, an element that is
+// not there or a failing checked operation stops them where they stand.
 template <class In, class Dev, class Out>
 FitSums residueFit(double b0, double b1, In x, In y, double VarX, double MeanX, std::int32_t n, double& MSE,
-                  Dev Deviation, Out Pred, Out Residue)
+                  Dev Deviation, Out Pred, Out Residue, std::span<const std::int32_t> onLine = {})
 {
     const double N = static_cast<double>(n);
     // Elements of (X'X)^-1 for the design (1, x); a zero Sxx or n fails
@@ -78,8 +92,15 @@ FitSums residueFit(double b0, double b1, In x, In y, double VarX, double MeanX, 
     checkedAdd(checkedDiv(1.0, N), checkedDiv(checkedMul(MeanX, MeanX), Sxx));
 
     double SSE = 0.0;
+    std::size_t next = 0;   // the next point on the line
     for (std::int32_t i = 1; i <= n; ++i) {
         Deviation(i) = checkedSub(x(i), y(i));
+        if (next < onLine.size() && onLine[next] == i) {
+            ++next;
+            Pred(i) = y(i);
+            Residue(i) = 0.0;
+            continue;
+        }
         Pred(i) = checkedAdd(checkedMul(x(i), b1), b0);
         Residue(i) = checkedSub(y(i), Pred(i));
         SSE = checkedAdd(SSE, checkedMul(Residue(i), Residue(i)));
@@ -94,11 +115,12 @@ FitSums residueFit(double b0, double b1, In x, In y, double VarX, double MeanX, 
 template <class In, class Out>
 void residueStatements(double b0, double b1, In x, In y, double VarX, double MeanX, double MeanY, std::int32_t n,
                        double& MSE, Out Deviation, Out Pred, Out Residue, Out SEr, Out StdtRes,
-                       Out RStdtRes, Out h, Out Cook, Out DFFITS, Out PRESS, Out SemiStdtRes, Out WtDev)
+                       Out RStdtRes, Out h, Out Cook, Out DFFITS, Out PRESS, Out SemiStdtRes, Out WtDev,
+                       std::span<const std::int32_t> onLine)
 {
     const double p = LineParameters;
     const double N = static_cast<double>(n);
-    const auto [Sxx, SSE] = residueFit(b0, b1, x, y, VarX, MeanX, n, MSE, Deviation, Pred, Residue);
+    const auto [Sxx, SSE] = residueFit(b0, b1, x, y, VarX, MeanX, n, MSE, Deviation, Pred, Residue, onLine);
 
     const double meanProduct = MeanX * MeanY;
     for (std::int32_t i = 1; i <= n; ++i) {
@@ -138,18 +160,20 @@ double normalScore(Sumtrix& lib, double rank, std::int32_t n, double rootMSE)
 
 // The normal scores from a sort of the point numbers by residue: the
 // mid-rank of every residue, and so its score, is that of any sort of the
-// residues, ties included.
-void normalScoresBySortedPoints(Sumtrix& lib, std::int32_t n, const double* residue, double* scores, double MSE)
+// residues, ties included. Residues that follow each other within `tie`
+// are tied (0: equal residues alone).
+void normalScoresBySortedPoints(Sumtrix& lib, std::int32_t n, const double* residue, double* scores, double MSE,
+                                double tie)
 {
     std::vector<std::int32_t> point(static_cast<std::size_t>(n));
     std::iota(point.begin(), point.end(), 0);
     std::sort(point.begin(), point.end(), [residue](std::int32_t l, std::int32_t r) { return residue[l] < residue[r]; });
     const double rootMSE = std::sqrt(MSE);
-    // Sorted positions j..jt-1 (from 0) hold equal residues.
+    // Sorted positions j..jt-1 (from 0) hold tied residues.
     std::size_t j = 0;
     while (j < point.size()) {
         std::size_t jt = j + 1;
-        while (jt < point.size() && residue[point[jt]] == residue[point[j]])
+        while (jt < point.size() && residue[point[jt]] - residue[point[jt - 1]] <= tie)
             ++jt;
         const double rank = jt - j == 1 ? static_cast<double>(j + 1)
                                         : 0.5 * (static_cast<double>(j + 1) + static_cast<double>(jt + 1) - 1.0);
@@ -158,6 +182,42 @@ void normalScoresBySortedPoints(Sumtrix& lib, std::int32_t n, const double* resi
             scores[point[k]] = score;
         j = jt;
     }
+}
+
+} // namespace
+
+namespace {
+
+// STAT_Residue of a line through the points onLine (checked, ascending),
+// residues within `tie` of each other tied in the normal scores.
+void residueDiagnostics(Sumtrix& lib, std::span<const std::int32_t> onLine, double tie, double b0, double b1,
+                        const BoundedArray<double>& x, const BoundedArray<double>& y, double VarX, double MeanX,
+                        double MeanY, std::int32_t n, double& MSE, BoundedArray<double>& Deviation,
+                        BoundedArray<double>& Pred, BoundedArray<double>& Residue, BoundedArray<double>& SEr,
+                        BoundedArray<double>& StdtRes, BoundedArray<double>& RStdtRes, BoundedArray<double>& h,
+                        BoundedArray<double>& Cook, BoundedArray<double>& DFFITS, BoundedArray<double>& NormalResidue,
+                        BoundedArray<double>& PRESS, BoundedArray<double>& SemiStdtRes, BoundedArray<double>& WtDev)
+{
+    // Arrays that hold every element the statements touch are addressed
+    // plainly; the normal scores are written last, so their array may not
+    // be the residues' own.
+    BoundedArray<double>* const outputs[] = {&Deviation, &Pred,   &Residue,       &SEr,   &StdtRes,
+                                             &RStdtRes,  &h,      &Cook,          &DFFITS, &NormalResidue,
+                                             &PRESS,     &SemiStdtRes, &WtDev};
+    bool plain = n >= 3 && covers(x, 1, n) && covers(y, 1, n) && &NormalResidue != &Residue;
+    for (const BoundedArray<double>* out : outputs)
+        plain = plain && covers(*out, 1, n);
+    if (!plain) {
+        residueBoundsChecked(lib, b0, b1, x, y, VarX, MeanX, MeanY, n, MSE, Deviation, Pred, Residue, SEr,
+                             StdtRes, RStdtRes, h, Cook, DFFITS, NormalResidue, PRESS, SemiStdtRes, WtDev, onLine,
+                             tie);
+        return;
+    }
+    const auto at = [](BoundedArray<double>& a) { return Plain{&a(1)}; };
+    residueStatements(b0, b1, PlainInput{&x(1)}, PlainInput{&y(1)}, VarX, MeanX, MeanY, n, MSE, at(Deviation),
+                      at(Pred), at(Residue), at(SEr), at(StdtRes), at(RStdtRes), at(h), at(Cook), at(DFFITS),
+                      at(PRESS), at(SemiStdtRes), at(WtDev), onLine);
+    normalScoresBySortedPoints(lib, n, &Residue(1), &NormalResidue(1), MSE, tie);
 }
 
 } // namespace
@@ -171,40 +231,45 @@ Variant Sumtrix::STAT_Residue(double b0, double b1, const BoundedArray<double>& 
                               BoundedArray<double>& NormalResidue, BoundedArray<double>& PRESS,
                               BoundedArray<double>& SemiStdtRes, BoundedArray<double>& WtDev)
 {
-    // Arrays that hold every element the statements touch are addressed
-    // plainly; the normal scores are written last, so their array may not
-    // be the residues' own.
-    BoundedArray<double>* const outputs[] = {&Deviation, &Pred,   &Residue,       &SEr,   &StdtRes,
-                                             &RStdtRes,  &h,      &Cook,          &DFFITS, &NormalResidue,
-                                             &PRESS,     &SemiStdtRes, &WtDev};
-    bool plain = n >= 3 && covers(x, 1, n) && covers(y, 1, n) && &NormalResidue != &Residue;
-    for (const BoundedArray<double>* out : outputs)
-        plain = plain && covers(*out, 1, n);
-    if (!plain) {
-        residueBoundsChecked(*this, b0, b1, x, y, VarX, MeanX, MeanY, n, MSE, Deviation, Pred, Residue, SEr,
-                             StdtRes, RStdtRes, h, Cook, DFFITS, NormalResidue, PRESS, SemiStdtRes, WtDev);
-        return {};
-    }
-    const auto at = [](BoundedArray<double>& a) { return Plain{&a(1)}; };
-    residueStatements(b0, b1, PlainInput{&x(1)}, PlainInput{&y(1)}, VarX, MeanX, MeanY, n, MSE, at(Deviation),
-                      at(Pred), at(Residue), at(SEr), at(StdtRes), at(RStdtRes), at(h), at(Cook), at(DFFITS),
-                      at(PRESS), at(SemiStdtRes), at(WtDev));
-    normalScoresBySortedPoints(*this, n, &Residue(1), &NormalResidue(1), MSE);
+    residueDiagnostics(*this, {}, 0.0, b0, b1, x, y, VarX, MeanX, MeanY, n, MSE, Deviation, Pred, Residue, SEr,
+                       StdtRes, RStdtRes, h, Cook, DFFITS, NormalResidue, PRESS, SemiStdtRes, WtDev);
     return {};
+}
+
+void residueThroughPoints(Sumtrix& lib, std::span<const std::int32_t> onLine, double b0, double b1,
+                          const BoundedArray<double>& x, const BoundedArray<double>& y, double VarX, double MeanX,
+                          double MeanY, std::int32_t n, double& MSE, BoundedArray<double>& Deviation,
+                          BoundedArray<double>& Pred, BoundedArray<double>& Residue, BoundedArray<double>& SEr,
+                          BoundedArray<double>& StdtRes, BoundedArray<double>& RStdtRes, BoundedArray<double>& h,
+                          BoundedArray<double>& Cook, BoundedArray<double>& DFFITS,
+                          BoundedArray<double>& NormalResidue, BoundedArray<double>& PRESS,
+                          BoundedArray<double>& SemiStdtRes, BoundedArray<double>& WtDev)
+{
+    const std::vector<std::int32_t> points = pointsOnLine(onLine, n);
+    // The line's slope comes from two data points and its intercept from
+    // a third: residues that are equal in exact arithmetic differ by a few
+    // roundings of the largest terms, |y| + |b1 x| and |b0|, and are tied.
+    double largest = 0.0;
+    for (std::int32_t i = 1; i <= n; ++i)
+        largest = std::max(largest, std::fabs(y(i)) + std::fabs(b1 * x(i)));
+    const double tie = 8.0 * std::numeric_limits<double>::epsilon() * (largest + std::fabs(b0));
+    residueDiagnostics(lib, points, tie, b0, b1, x, y, VarX, MeanX, MeanY, n, MSE, Deviation, Pred, Residue, SEr,
+                       StdtRes, RStdtRes, h, Cook, DFFITS, NormalResidue, PRESS, SemiStdtRes, WtDev);
 }
 
 void residueFit(double b0, double b1, const BoundedArray<double>& x, const BoundedArray<double>& y, double VarX,
                 double MeanX, std::int32_t n, double& MSE, BoundedArray<double>& Pred,
-                BoundedArray<double>& Residue)
+                BoundedArray<double>& Residue, std::span<const std::int32_t> onLine)
 {
+    const std::vector<std::int32_t> points = pointsOnLine(onLine, n);
     double deviation = 0.0;
     if (n >= 1 && covers(x, 1, n) && covers(y, 1, n) && covers(Pred, 1, n) && covers(Residue, 1, n)) {
         residueFit(b0, b1, PlainInput{&x(1)}, PlainInput{&y(1)}, VarX, MeanX, n, MSE, Discard{&deviation},
-                   Plain{&Pred(1)}, Plain{&Residue(1)});
+                   Plain{&Pred(1)}, Plain{&Residue(1)}, points);
         return;
     }
     residueFit(b0, b1, CheckedInput{&x}, CheckedInput{&y}, VarX, MeanX, n, MSE, Discard{&deviation},
-               Checked{&Pred}, Checked{&Residue});
+               Checked{&Pred}, Checked{&Residue}, points);
 }
 
 void residueBoundsChecked(Sumtrix& lib, double b0, double b1, const BoundedArray<double>& x,
@@ -213,11 +278,12 @@ void residueBoundsChecked(Sumtrix& lib, double b0, double b1, const BoundedArray
                           BoundedArray<double>& Residue, BoundedArray<double>& SEr, BoundedArray<double>& StdtRes,
                           BoundedArray<double>& RStdtRes, BoundedArray<double>& h, BoundedArray<double>& Cook,
                           BoundedArray<double>& DFFITS, BoundedArray<double>& NormalResidue,
-                          BoundedArray<double>& PRESS, BoundedArray<double>& SemiStdtRes, BoundedArray<double>& WtDev)
+                          BoundedArray<double>& PRESS, BoundedArray<double>& SemiStdtRes, BoundedArray<double>& WtDev,
+                          std::span<const std::int32_t> onLine, double tie)
 {
     residueStatements(b0, b1, CheckedInput{&x}, CheckedInput{&y}, VarX, MeanX, MeanY, n, MSE, Checked{&Deviation}, Checked{&Pred}, Checked{&Residue}, Checked{&SEr}, Checked{&StdtRes},
                       Checked{&RStdtRes}, Checked{&h}, Checked{&Cook}, Checked{&DFFITS}, Checked{&PRESS},
-                      Checked{&SemiStdtRes}, Checked{&WtDev});
+                      Checked{&SemiStdtRes}, Checked{&WtDev}, onLine);
 
     // Normal scores: sort the residuals carrying the point numbers, replace
     // them by their mid-ranks, and give each point the normal quantile of
@@ -228,6 +294,14 @@ void residueBoundsChecked(Sumtrix& lib, double b0, double b1, const BoundedArray
         point(i) = static_cast<double>(i);
     }
     lib.Sort_Sort2(n, sorted, point);
+    // Residues within `tie` of the one before are tied with it.
+    double previous = n >= 1 ? sorted(1) : 0.0;
+    for (std::int32_t i = 2; i <= n; ++i) {
+        const double residue = sorted(i);
+        if (residue - previous <= tie)
+            sorted(i) = sorted(i - 1);
+        previous = residue;
+    }
     double ties = 0.0;
     lib.Rank_CRank(n, sorted, ties);
     const double rootMSE = std::sqrt(MSE);

@@ -7,6 +7,7 @@
 // same results.
 
 #include <cstdint>
+#include <span>
 
 #include "SumtrixLib/Sumtrix.hpp"
 
@@ -25,14 +26,17 @@ void resistantR2StepByStep(Sumtrix& lib, std::int32_t n, const BoundedArray<doub
                            const BoundedArray<double>& Pred, double& ResistantR2, double& AdjResistantR2);
 
 // STAT_Residue on bounds-checked arrays, the normal scores by sorting the
-// residues with the point numbers (Sort_Sort2, Rank_CRank).
+// residues with the point numbers (Sort_Sort2, Rank_CRank); the points
+// onLine (ascending) as residueThroughPoints takes them, and residues
+// within `tie` of the one below them tied with it.
 void residueBoundsChecked(Sumtrix& lib, double b0, double b1, const BoundedArray<double>& x,
                           const BoundedArray<double>& y, double VarX, double MeanX, double MeanY, std::int32_t n,
                           double& MSE, BoundedArray<double>& Deviation, BoundedArray<double>& Pred,
                           BoundedArray<double>& Residue, BoundedArray<double>& SEr, BoundedArray<double>& StdtRes,
                           BoundedArray<double>& RStdtRes, BoundedArray<double>& h, BoundedArray<double>& Cook,
                           BoundedArray<double>& DFFITS, BoundedArray<double>& NormalResidue,
-                          BoundedArray<double>& PRESS, BoundedArray<double>& SemiStdtRes, BoundedArray<double>& WtDev);
+                          BoundedArray<double>& PRESS, BoundedArray<double>& SemiStdtRes, BoundedArray<double>& WtDev,
+                          std::span<const std::int32_t> onLine = {}, double tie = 0.0);
 
 // The median of elements first..last of `a` by a stable sort of a copy.
 double medianBySorting(const BoundedArray<double>& a, std::int32_t first, std::int32_t last);

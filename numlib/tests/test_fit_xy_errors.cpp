@@ -49,15 +49,16 @@ TEST(FitXYErrors, AgreesWithDirectMinimisationOfTheChiSquare)
     ScopedMessageSink scoped(sink);
     for (const ReferenceCase& rc : referenceCases) {
         const Fit f = fitxy(s, rc.x, rc.y, rc.sx, rc.sy);
-        // The minimiser stops within an absolute 1E-10 of the angle, but
-        // near the minimum the chi-square's own rounding (n terms, about
-        // n eps chi2) hides the angle: the chi-square rises by 1 over the
-        // distance to the crossings, so by that rounding over that distance
-        // times Sqr(n eps chi2), some 1E-9 to 1E-8 here. Where it finds the
-        // minimum inside that band depends on the starting slope. Where the
-        // chi-square is nearly flat (1E-4 at its minimum, no crossing of
-        // minimum + 1) the rounding hides it to about the square root of the
-        // machine precision.
+        // The reference angles come from a minimiser of chi-square values,
+        // and near the minimum the chi-square's own rounding (n terms,
+        // about n eps chi2) hides the angle from such a search: the
+        // chi-square rises by 1 over the distance to the crossings, so by
+        // that rounding over that distance times Sqr(n eps chi2), some 1E-9
+        // to 1E-8 here (the fit itself ends on the chi-square's slope; see
+        // EqualErrorsReachTheClosedFormMinimum). Where the chi-square is
+        // nearly flat (1E-4 at its minimum, no crossing of minimum + 1) the
+        // rounding hides it to about the square root of the machine
+        // precision.
         const bool flat = rc.sigb >= 1e30;
         const double toCrossing =
             std::min(std::fabs(rc.thetaPlus - rc.theta), std::fabs(rc.theta - rc.thetaMinus));
@@ -279,5 +280,69 @@ TEST(FitXYErrors, BracketAndMinimumOfTheChiSquare)
         const double fmin = s.Search_brent(ax, bx, cx, 1E-30, xmin);
         EXPECT_NEAR(xmin, 0.785395690490283, 1e-9) << ax0;   // SciPy's minimiser, as in the table
         EXPECT_LE(fmin, fb);
+    }
+}
+
+TEST(FitXYErrors, EqualErrorsReachTheClosedFormMinimum)
+{
+    // With the same SD for every x and for every y the chi-square is
+    // (Syy - 2 b Sxy + b^2 Sxx) / (sx^2 (b^2 + l)), l = sy^2/sx^2, whose
+    // minimum is Deming's slope
+    //   b = (Syy - l Sxx + Sqr((Syy - l Sxx)^2 + 4 l Sxy^2)) / (2 Sxy),
+    // and b = 0 where Sxy = 0 and l Sxx > Syy. The fit's search alone
+    // stopped some 1E-9 to 1E-8 off it (9E-9 from 0 for the symmetric data)
+    // and, with its residuals taken about the origin far from zero, 4E-7.
+    struct Case {
+        const char* what;
+        std::vector<double> x, y;
+        double sx, sy;
+    };
+    const std::vector<double> x8{1, 2, 3, 4, 5, 6, 7, 8}, y8{2.3, 2.9, 4.4, 4.1, 6.0, 6.2, 7.9, 8.1};
+    auto shifted = [](std::vector<double> v, double by) {
+        for (double& e : v)
+            e += by;
+        return v;
+    };
+    const std::vector<double> x5{1, 2, 3, 4, 5}, y5{1, 2, 3, 2, 1};
+    const Case cases[] = {
+        {"rising", x8, y8, 0.3, 0.5},
+        {"rising, far from zero", shifted(x8, 1e6), shifted(y8, 1e6), 0.3, 0.5},
+        {"falling, below zero far from it", shifted(x8, -1e6), shifted({8.1, 7.9, 6.2, 6.0, 4.1, 4.4, 2.9, 2.3}, -1e6),
+         0.5, 0.2},
+        {"flat: Sxy = 0", x5, y5, 0.5, 0.5},
+        {"flat: Sxy = 0, x far from zero", shifted(x5, 1e6), y5, 0.5, 0.5},
+    };
+    for (const Case& c : cases) {
+        Sumtrix s;
+        const std::size_t n = c.x.size();
+        const Fit f = fitxy(s, c.x, c.y, std::vector<double>(n, c.sx), std::vector<double>(n, c.sy));
+        long double mx = 0, my = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            mx += c.x[i];
+            my += c.y[i];
+        }
+        mx /= n;
+        my /= n;
+        long double Sxx = 0, Syy = 0, Sxy = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            Sxx += (c.x[i] - mx) * (c.x[i] - mx);
+            Syy += (c.y[i] - my) * (c.y[i] - my);
+            Sxy += (c.x[i] - mx) * (c.y[i] - my);
+        }
+        const long double l = static_cast<long double>(c.sy) * c.sy / (static_cast<long double>(c.sx) * c.sx);
+        const long double d = Syy - l * Sxx;
+        const double b = Sxy == 0 ? 0.0 : static_cast<double>((d + std::sqrt(d * d + 4 * l * Sxy * Sxy)) / (2 * Sxy));
+        // The fit rescales every y, rounding it by eps |y|: far from zero
+        // that moves the slope by up to about eps max|y| / Sqr(Sxx).
+        double maxAbsY = 0;
+        for (double v : c.y)
+            maxAbsY = std::max(maxAbsY, std::fabs(v));
+        const double db = 1e-13 * std::fabs(b) + 1e-15
+                          + std::numeric_limits<double>::epsilon() * maxAbsY / std::sqrt(static_cast<double>(Sxx));
+        EXPECT_NEAR(f.b, b, db) << c.what;
+        // The intercept through the means moves with the slope by |mean x|.
+        EXPECT_NEAR(f.a, static_cast<double>(my - b * mx),
+                    1e-12 * std::fabs(static_cast<double>(my)) + db * std::fabs(static_cast<double>(mx)))
+            << c.what;
     }
 }

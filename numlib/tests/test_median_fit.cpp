@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include "SumtrixLib/Sumtrix.hpp"
+#include "reference/median_line_points_cases.hpp"
+#include "step_paths.hpp"
 #include "test_support.hpp"
 
 using namespace SumtrixLib;
@@ -210,4 +212,74 @@ TEST(MedianFit, FaultsFailTheCall)
     EXPECT_THROW(s.Reg_MedFit(X2, Y, 4, f.a, f.b, f.abdev, f.chisq), RuntimeError);
     // No points.
     EXPECT_THROW(s.Reg_MedFit(X2, Y, 0, f.a, f.b, f.abdev, f.chisq), RuntimeError);
+}
+
+TEST(MedianFit, PointsOnTheLineHaveResidualZero)
+{
+    // Tied data whose median line runs through two or more points, against
+    // exact rational arithmetic (tools/oracles/median_line_points.py): the
+    // fit names exactly the points with residual 0, and their residues are
+    // 0 (rounding gave them +-1E-15, and so a side and a rank of their
+    // own); every other residue has the exact one's sign, and the normal
+    // scores, whose ranks tie residues equal in exact arithmetic, are the
+    // exact ones to the accuracy of AS 111 (2E-8).
+    Sumtrix s;
+    for (const MedianLinePointsReference::Case& c : MedianLinePointsReference::cases) {
+        const auto n = static_cast<std::int32_t>(c.x.size());
+        const BoundedArray<double> X = base1(c.x), Y = base1(c.y);
+        Fit f;
+        std::vector<std::int32_t> onLine{-5};
+        medianFitThroughPoints(s, X, Y, n, f.a, f.b, f.abdev, f.chisq, onLine);
+        EXPECT_NEAR(f.b, c.b, 1e-13 * std::fabs(c.b)) << c.name;
+        std::vector<std::int32_t> zero;
+        for (std::int32_t i = 1; i <= n; ++i)
+            if (c.sign[static_cast<std::size_t>(i - 1)] == 0)
+                zero.push_back(i);
+        EXPECT_EQ(onLine, zero) << c.name;
+        // Reg_MedFit itself: the same line.
+        Fit g;
+        s.Reg_MedFit(X, Y, n, g.a, g.b, g.abdev, g.chisq);
+        EXPECT_EQ(g.a, f.a) << c.name;
+        EXPECT_EQ(g.b, f.b) << c.name;
+
+        double mx = 0, my = 0;
+        for (std::int32_t i = 1; i <= n; ++i) {
+            mx += X(i);
+            my += Y(i);
+        }
+        mx /= n;
+        my /= n;
+        double varX = 0;
+        for (std::int32_t i = 1; i <= n; ++i)
+            varX += (X(i) - mx) * (X(i) - mx);
+        varX /= n - 1;
+        BoundedArray<double> Deviation(0, n), Pred(0, n), Residue(0, n), SEr(0, n), StdtRes(0, n), RStdtRes(0, n),
+            h(0, n), Cook(0, n), DFFITS(0, n), NormalResidue(0, n), PRESS(0, n), SemiStdtRes(0, n), WtDev(0, n);
+        double MSE = 0;
+        residueThroughPoints(s, onLine, f.a, f.b, X, Y, varX, mx, my, n, MSE, Deviation, Pred, Residue, SEr,
+                             StdtRes, RStdtRes, h, Cook, DFFITS, NormalResidue, PRESS, SemiStdtRes, WtDev);
+        // The bounds-checked statements, residues within 1E-9 tied (the
+        // data's own differ by 1E-2 and more): the same normal scores.
+        BoundedArray<double> checkedScores(0, n);
+        {
+            BoundedArray<double> d(0, n), p(0, n), r(0, n), se(0, n), st(0, n), rst(0, n), hh(0, n), cook(0, n),
+                dffits(0, n), press(0, n), semi(0, n), wt(0, n);
+            double mse = 0;
+            residueBoundsChecked(s, f.a, f.b, X, Y, varX, mx, my, n, mse, d, p, r, se, st, rst, hh, cook, dffits,
+                                 checkedScores, press, semi, wt, onLine, 1e-9);
+        }
+        for (std::int32_t i = 1; i <= n; ++i) {
+            const std::size_t k = static_cast<std::size_t>(i - 1);
+            const int sign = (Residue(i) > 0) - (Residue(i) < 0);
+            EXPECT_EQ(sign, c.sign[k]) << c.name << ", point " << i;
+            if (c.sign[k] == 0) {
+                EXPECT_EQ(Pred(i), Y(i)) << c.name << ", point " << i;
+                for (const BoundedArray<double>* scaled : {&StdtRes, &RStdtRes, &SemiStdtRes, &Cook, &DFFITS, &PRESS})
+                    EXPECT_EQ((*scaled)(i), 0.0) << c.name << ", point " << i;
+            }
+            for (const BoundedArray<double>* scores : {&NormalResidue, &checkedScores})
+                EXPECT_NEAR((*scores)(i), c.NormalResidue[k], 2e-8 * std::max(1.0, std::fabs(c.NormalResidue[k])))
+                    << c.name << ", point " << i;
+        }
+    }
 }

@@ -5,6 +5,7 @@
 #include "core/evaluation/balance_sections.hpp"
 
 #include <cmath>
+#include <limits>
 
 #include "SumtrixLib/Sumtrix.hpp"
 #include "core/evaluation/report_sections.hpp"
@@ -58,7 +59,8 @@ void count(VarnholtTable& t, int row, int column)
 } // namespace
 
 VarnholtResult STAT_Varnholt(SumtrixLib::Sumtrix& lib, std::int32_t n, const BoundedArray<double>& X,
-                             const BoundedArray<double>& Y, double a, double b, double Prop, bool& Perpendicular)
+                             const BoundedArray<double>& Y, double a, double b, double Prop, bool& Perpendicular,
+                             std::span<const std::int32_t> onLine)
 {
     VarnholtResult out;
     double MeanX = NotComputed, MeanY = NotComputed, unused = 0;
@@ -67,6 +69,9 @@ VarnholtResult STAT_Varnholt(SumtrixLib::Sumtrix& lib, std::int32_t n, const Bou
     if (!allComputed({MeanX, MeanY}))
         return out;
 
+    // The perpendicular to the line through the point of means,
+    // y = InterceptP + SlopeP x: without it (a slope of 0, or one beyond
+    // the range of doubles) there is no perpendicular split.
     double SlopeP = 0, InterceptP = 0;
     if (b != 0) {
         SlopeP = computed([&] { return SumtrixLib::checkedDiv(-1.0, b); });
@@ -77,8 +82,12 @@ VarnholtResult STAT_Varnholt(SumtrixLib::Sumtrix& lib, std::int32_t n, const Bou
     if (Perpendicular && !allComputed({a, b, SlopeP, InterceptP}))
         return out;
 
+    std::size_t nextOnLine = 0;
     for (std::int32_t i = 1; i <= n; ++i) {
         const double x = X(i), y = Y(i);
+        const bool isOnLine = nextOnLine < onLine.size() && onLine[nextOnLine] == i;
+        if (isOnLine)
+            ++nextOnLine;
         if (!Perpendicular) {
             const int row = y - x > 0 ? 2 : 1;
             count(out.X, row, x < MeanX ? 1 : 2);
@@ -86,17 +95,23 @@ VarnholtResult STAT_Varnholt(SumtrixLib::Sumtrix& lib, std::int32_t n, const Bou
             continue;
         }
         // XP: the perpendicular's abscissa at the point's height; YF: the
-        // reference line at the point's abscissa.
-        const double XP = (y - InterceptP) / SlopeP;
-        const double YF = a + b * x;
+        // reference line at the point's abscissa. XP - x is taken about
+        // the means, MeanX - x - b (y - MeanY), so that a point at the
+        // means lies on the perpendicular, and one within the rounding of
+        // those terms lies on it too (XP = x).
+        double side = (MeanX - x) - b * (y - MeanY);
+        if (std::fabs(side) <= 8 * std::numeric_limits<double>::epsilon()
+                                   * (std::fabs(x) + std::fabs(MeanX) + std::fabs(b) * (std::fabs(y) + std::fabs(MeanY))))
+            side = 0;
+        const double YF = isOnLine ? y : a + b * x;
         int row = 0, column = 0;
-        if (XP >= x && YF >= y) {
+        if (side >= 0 && YF >= y) {
             row = 1, column = 1;
-        } else if (XP >= x && YF <= y) {
+        } else if (side >= 0 && YF <= y) {
             row = 2, column = 1;
-        } else if (XP <= x && YF <= y) {
+        } else if (side <= 0 && YF <= y) {
             row = 2, column = 2;
-        } else if (XP <= x && YF >= y) {
+        } else if (side <= 0 && YF >= y) {
             row = 1, column = 2;
         }
         if (row > 0) {
@@ -214,7 +229,8 @@ void writeOrthogonalBalanceSection(EvaluationContext& ctx)
     bool perpendicular = true;
     const VarnholtTable A = STAT_Varnholt(ctx.lib, d.N, d.X, d.Y, 0, 1, 0, perpendicular).X;
     perpendicular = true;
-    const VarnholtTable B = STAT_Varnholt(ctx.lib, d.N, d.X, d.Y, res.a, res.b, 0, perpendicular).X;
+    const VarnholtTable B =
+        STAT_Varnholt(ctx.lib, d.N, d.X, d.Y, res.a, res.b, 0, perpendicular, res.residualLine.through).X;
 
     report.line(QStringLiteral("Perpendicular lines at   Y = X                            Y = ") + F(res.a, 10, 5)
                 + QStringLiteral(" + ") + F(res.b, 10, 5) + QLatin1Char('X'));

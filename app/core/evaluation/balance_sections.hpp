@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "core/evaluation/evaluation_context.hpp"
@@ -39,6 +40,9 @@ struct VarnholtResult {
 // Prop > 0: every cell expects Prop times the points (a test of fixed
 // proportions over the four cells, three degrees of freedom); Prop = 0: the
 // expected counts come from the table's margins (a test of independence).
+// `onLine` names the points (1..n, ascending) that lie on the line a + b x
+// as the fit that made it knows them: they are on it, not on the side
+// that the rounding of a + b x would put them.
 VarnholtResult STAT_Varnholt(SumtrixLib::Sumtrix& lib, std::int32_t n, const SumtrixLib::BoundedArray<double>& X,
                              const SumtrixLib::BoundedArray<double>& Y, double a, double b, double Prop,
-                             bool& Perpendicular);
+                             bool& Perpendicular, std::span<const std::int32_t> onLine = {});

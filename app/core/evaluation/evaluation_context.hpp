@@ -57,10 +57,14 @@ inline constexpr double NotComputed = std::numeric_limits<double>::quiet_NaN();
 
 // The line and the means the regression step computed its residues of, and
 // whether it could (the residues and MSE were computed): the diagnostics of
-// every row are those of this line.
+// every row are those of this line. The median line passes through used
+// rows that its fit names (`through`, 1..N ascending): their residues are
+// 0, as in exact arithmetic, and every section that splits or ranks the
+// rows by their side of the line sees them on it.
 struct ResidualLine {
     double a = 0, b = 0, VarX = 0, MeanX = 0, MeanY = 0;
     bool stands = false;
+    std::vector<std::int32_t> through;
 };
 
 // What the regression step computes once for all sections, which only read

@@ -49,6 +49,7 @@ RegressionStep computeRegression(SumtrixLib::Sumtrix& lib, const EvaluationData&
     const BoundedArray<double>& Y = data.Y;
     const BoundedArray<double>& SDX = data.SDX;
     const BoundedArray<double>& SDY = data.SDY;
+    std::vector<std::int32_t> through;
 
     switch (method) {
     case RegressionMethod::LeastSquares: {
@@ -80,7 +81,11 @@ RegressionStep computeRegression(SumtrixLib::Sumtrix& lib, const EvaluationData&
         });
         break;
     case RegressionMethod::LeastAbsoluteDeviation:
-        libraryStep({&res.a, &res.b, &res.abdev, &res.chi2}, [&] { lib.Reg_MedFit(X, Y, n, res.a, res.b, res.abdev, res.chi2); });
+        // Reg_MedFit, naming the rows the line passes through.
+        if (!libraryStep({&res.a, &res.b, &res.abdev, &res.chi2}, [&] {
+                SumtrixLib::medianFitThroughPoints(lib, X, Y, n, res.a, res.b, res.abdev, res.chi2, through);
+            }))
+            through.clear();
         break;
     case RegressionMethod::None:
         break;
@@ -98,11 +103,11 @@ RegressionStep computeRegression(SumtrixLib::Sumtrix& lib, const EvaluationData&
     // section reads them (rows()).
     BoundedArray<double> Pred(0, n), Residue(0, n);
     res.MSE = NotComputed;
-    res.residualLine = {res.a, res.b, m.VarX, m.MeanX, m.MeanY, false};
+    res.residualLine = {res.a, res.b, m.VarX, m.MeanX, m.MeanY, false, std::move(through)};
     res.residualLine.stands = allComputed({res.a, res.b, m.VarX, m.MeanX, m.MeanY})
                               && libraryStep({&res.MSE}, [&] {
                                      SumtrixLib::residueFit(res.a, res.b, X, Y, m.VarX, m.MeanX, n, res.MSE, Pred,
-                                                            Residue);
+                                                            Residue, res.residualLine.through);
                                  });
 
     res.ResistantR2 = res.AdjResistantR2 = NotComputed;
@@ -152,9 +157,10 @@ const ResidualRows& EvaluationContext::rows() const
     const ResidualLine& line = fit.residualLine;
     double MSE = NotComputed;
     const bool stands = line.stands && libraryStep({&MSE}, [&] {
-        lib.STAT_Residue(line.a, line.b, data.X, data.Y, line.VarX, line.MeanX, line.MeanY, n, MSE, out.Deviation,
-                         out.Pred, out.Residue, out.SEr, out.StdtRes, out.RStdtRes, out.h, out.Cook, out.DFFITS,
-                         out.NormalResidue, out.PRESS, out.SemiStdtRes, out.WtDev);
+        SumtrixLib::residueThroughPoints(lib, line.through, line.a, line.b, data.X, data.Y, line.VarX, line.MeanX,
+                                         line.MeanY, n, MSE, out.Deviation, out.Pred, out.Residue, out.SEr,
+                                         out.StdtRes, out.RStdtRes, out.h, out.Cook, out.DFFITS, out.NormalResidue,
+                                         out.PRESS, out.SemiStdtRes, out.WtDev);
     });
     if (!stands)
         for (SumtrixLib::BoundedArray<double>* a : rows)

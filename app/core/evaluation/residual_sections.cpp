@@ -7,8 +7,10 @@
 // into a residue file instead, which is then opened in the user's editor.
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "SumtrixLib/Sumtrix.hpp"
 #include "core/evaluation/normality_test.hpp"
@@ -191,7 +193,10 @@ bool marked(EvaluationContext& ctx, const CookRule& cook, Mark mark, double v)
 
 // The table of the chosen columns: the report's marks and headers, or the
 // file's (no marks). The row number takes three places below 1,000 rows
-// and as many as N has digits from there on.
+// and as many as N has digits from there on. Each cell is a value in 9
+// places and its mark or a blank; in the report a value that fills its
+// places right after a marked one would touch its mark, and its column
+// then stands one blank further right.
 class ResidueTable {
 public:
     ResidueTable(EvaluationContext& ctx, bool forFile) : m_ctx(ctx), m_forFile(forFile)
@@ -201,17 +206,32 @@ public:
         for (std::size_t c = 1; c <= 14; ++c)
             if (ctx.settings.residueColumns[c])
                 m_shown.push_back(&kColumns[c - 1]);
+        for (const ResidueColumn* column : m_shown)
+            m_values.push_back(view(column->values(m_ctx)));
+        m_spaced.assign(m_shown.size(), false);
+        if (!forFile) {
+            m_cook.emplace(ctx.lib, N);
+            for (std::size_t c = 1; c < m_shown.size(); ++c)
+                for (std::size_t i = 1; i <= static_cast<std::size_t>(N) && !m_spaced[c]; ++i)
+                    m_spaced[c] = marked(m_ctx, *m_cook, m_shown[c - 1]->mark, m_values[c - 1][i])
+                                  && fillsField(m_values[c][i], 9, 4);
+        }
     }
 
     // The rule's length.
-    int width() const { return 10 * static_cast<int>(m_shown.size()) + m_numberWidth; }
+    int width() const
+    {
+        return 10 * static_cast<int>(m_shown.size()) + m_numberWidth
+               + static_cast<int>(std::count(m_spaced.begin(), m_spaced.end(), true));
+    }
 
     QString header() const
     {
         QString h = KVECode::AlignText(QStringLiteral("#"), m_numberWidth, std::int16_t{3}) + QLatin1Char(' ');
-        for (const ResidueColumn* column : m_shown)
-            h += KVECode::AlignText(QString::fromLatin1(m_forFile ? column->fileHeader : column->reportHeader), 9,
-                                    std::int16_t{3})
+        for (std::size_t c = 0; c < m_shown.size(); ++c)
+            h += (m_spaced[c] ? QStringLiteral(" ") : QString())
+                 + KVECode::AlignText(QString::fromLatin1(m_forFile ? m_shown[c]->fileHeader : m_shown[c]->reportHeader),
+                                      9, std::int16_t{3})
                  + QLatin1Char(' ');
         return h;
     }
@@ -221,19 +241,17 @@ public:
     void appendRows(QByteArray& text) const
     {
         const int N = m_ctx.data.N;
-        std::vector<ArrayView> values;
-        for (const ResidueColumn* column : m_shown)
-            values.push_back(view(column->values(m_ctx)));
         // A row: the number, a blank, the fields with their marks, CR LF.
         text.reserve(text.size() + static_cast<qsizetype>(N) * (width() + 3) + 1024);
-        const CookRule cook(m_ctx.lib, N);
         for (int i = 1; i <= N; ++i) {
             appendF(text, i, m_numberWidth, 0);
             text += ' ';
             for (std::size_t c = 0; c < m_shown.size(); ++c) {
-                const double v = values[c][static_cast<std::size_t>(i)];
+                const double v = m_values[c][static_cast<std::size_t>(i)];
+                if (m_spaced[c])
+                    text += ' ';
                 appendF(text, v, 9, 4);
-                text += !m_forFile && marked(m_ctx, cook, m_shown[c]->mark, v) ? '*' : ' ';
+                text += !m_forFile && marked(m_ctx, *m_cook, m_shown[c]->mark, v) ? '*' : ' ';
             }
             text += "\r\n";
         }
@@ -244,6 +262,9 @@ private:
     bool m_forFile;
     int m_numberWidth = 3;
     std::vector<const ResidueColumn*> m_shown;
+    std::vector<ArrayView> m_values;
+    std::vector<bool> m_spaced;        // a blank before the column's cells
+    std::optional<CookRule> m_cook;    // the report's marks of Cook's D
 };
 
 // Shapiro-Wilk's W of v(1..N) and its probability; not computed when a
@@ -296,6 +317,49 @@ void writeResidueFile(EvaluationContext& ctx, ReportText& text)
     ctx.request(RunRequests::OpenInEditor{written.path});
 }
 
+// Whether the fitted values Pred = a + b X spread beyond rounding. They
+// spread by |b| range(X). Rounding every X and Y by a unit in its last
+// place (eps of itself) moves a least-squares slope by up to
+//   db = eps (max|X| sum|y - mean y| + max|Y| sum|x - mean x|) / Sxx,
+// the first-order change of Sxy / Sxx. A line that is flat in exact
+// arithmetic thus comes out of a fit with a slope of about that size and
+// fitted values that spread by db range(X), and forming each fitted value
+// rounds it by eps of |a| + |b X| again. A spread within four times these
+// (a margin for the fits' own sums) is rounding, and nothing to regress on.
+bool spreadsBeyondRounding(const EvaluationContext& ctx, const BoundedArray<double>& Pred)
+{
+    constexpr double Eps = std::numeric_limits<double>::epsilon();
+    const int n = ctx.data.N;
+    const BoundedArray<double>& X = ctx.data.X;
+    const BoundedArray<double>& Y = ctx.data.Y;
+    const double a = ctx.fit.residualLine.a, b = ctx.fit.residualLine.b;
+    double meanX = 0, meanY = 0;
+    for (int i = 1; i <= n; ++i) {
+        meanX += X(i);
+        meanY += Y(i);
+    }
+    meanX /= n;
+    meanY /= n;
+    double maxX = 0, maxY = 0, maxPred = 0, loX = X(1), hiX = X(1), lo = Pred(1), hi = Pred(1);
+    double sumDx = 0, sumDy = 0, Sxx = 0;
+    for (int i = 1; i <= n; ++i) {
+        maxX = std::max(maxX, std::fabs(X(i)));
+        maxY = std::max(maxY, std::fabs(Y(i)));
+        maxPred = std::max(maxPred, std::fabs(a) + std::fabs(b * X(i)));
+        loX = std::min(loX, X(i));
+        hiX = std::max(hiX, X(i));
+        lo = std::min(lo, Pred(i));
+        hi = std::max(hi, Pred(i));
+        sumDx += std::fabs(X(i) - meanX);
+        sumDy += std::fabs(Y(i) - meanY);
+        Sxx += (X(i) - meanX) * (X(i) - meanX);
+    }
+    if (!(Sxx > 0))
+        return false;
+    const double db = Eps * (maxX * sumDy + maxY * sumDx) / Sxx;
+    return hi - lo > 4 * (db * (hiX - loX) + Eps * maxPred);
+}
+
 void writeResidueRegression(EvaluationContext& ctx, ReportText& text)
 {
     ctx.showStatus(QStringLiteral("Residue regression..."));
@@ -304,9 +368,12 @@ void writeResidueRegression(EvaluationContext& ctx, ReportText& text)
     const BoundedArray<double>& Pred = ctx.rows().Pred;
     const BoundedArray<double>& Residue = ctx.rows().Residue;
     const BoundedArray<double>& SDX = ctx.data.SDX;
-    bool stands = true;
+    bool stands = n >= 1;
     for (std::int32_t i = 1; i <= n; ++i)
         stands = stands && std::isfinite(Pred(i)) && std::isfinite(Residue(i));
+    // Fitted values that do not spread leave no line to fit (its slope
+    // would be rounding divided by rounding).
+    stands = stands && spreadsBeyondRounding(ctx, Pred);
 
     // The line of the residues on the predictions and Pearson's r² of the
     // two: this section's own values.

@@ -148,20 +148,36 @@ void writeWeighedDevianceSection(EvaluationContext& ctx)
     ReportText& report = ctx.report;
     const EvaluationData& d = ctx.data;
     const BoundedArray<double>& WtDev = ctx.rows().WtDev;
+    // X, Y and WtDev in fields of 10, 10 and 15 characters; Y and WtDev
+    // one blank further right where one of their values fills its field.
+    const auto spaced = [&d](const BoundedArray<double>& values, int width, int decimals) {
+        for (std::size_t i = 1; i <= static_cast<std::size_t>(d.N); ++i)
+            if (fillsField(values[i], width, decimals))
+                return true;
+        return false;
+    };
+    const bool spaceY = spaced(d.Y, 10, 3);
+    const bool spaceWtDev = spaced(WtDev, 15, 10);
+    const int rule = 36 + spaceY + spaceWtDev;
     report.heading(QStringLiteral("WEIGHED DEVIANCE ANALYSIS"));
     report.line();
-    report.line(QStringLiteral("   X          Y         WtDev     "));
-    report.rule(36);
+    report.line(QStringLiteral("   X      ") + (spaceY ? QStringLiteral(" ") : QString()) + QStringLiteral("    Y     ")
+                + (spaceWtDev ? QStringLiteral(" ") : QString()) + QStringLiteral("    WtDev     "));
+    report.rule(rule);
     // A row at a time, in place: a million rows are a good part of a report.
     QByteArray& text = report.utf8();
-    text.reserve(text.size() + static_cast<qsizetype>(d.N) * 37 + 1024);
+    text.reserve(text.size() + static_cast<qsizetype>(d.N) * (rule + 1) + 1024);
     for (std::size_t i = 1; i <= static_cast<std::size_t>(d.N); ++i) {
         appendF(text, d.X[i], 10, 3);
+        if (spaceY)
+            text += ' ';
         appendF(text, d.Y[i], 10, 3);
+        if (spaceWtDev)
+            text += ' ';
         appendF(text, WtDev[i], 15, 10);
         text += "\r\n";
     }
-    report.rule(36);
+    report.rule(rule);
     ctx.request(RunRequests::Chart{runPointsChart(view(d.X), view(WtDev), d.N, QStringLiteral("Weighed Deviance vs Model-Predicted"),
                                                   QStringLiteral("Model-Predicted"), QStringLiteral("Deviation"),
                                                   ctx.mainCaption)});

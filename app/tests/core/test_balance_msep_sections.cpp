@@ -5,8 +5,12 @@
 // small-sample notice and the ranges of its boxes. Expected numbers are R's
 // (the call is given with each table); the sample's whole report is checked
 // against R by tools/oracles/report_sections_ii.R.
+#include <QRegularExpression>
+
+#include <array>
 #include <cmath>
 
+#include "../../../numlib/tests/reference/median_line_points_cases.hpp"
 #include "section_run.hpp"
 
 using namespace sectiontest;
@@ -180,6 +184,72 @@ TEST(OrthogonalBalanceSection, PointsOnTheLinesAndAZeroSlope)
         EXPECT_TRUE(lines[9].startsWith(QStringLiteral("      X² (Prob(X²=0))   :"))) << c.what;
         EXPECT_EQ(lines[12], QString());
         EXPECT_TRUE(lines.last().startsWith(QStringLiteral("Prob(H0:Odds ratio = 1) :"))) << c.what;
+    }
+}
+
+namespace {
+
+// The counts of a row of the orthogonal balance: the Y = X table's two,
+// then the fitted line's two ("" for a zero, which prints as blanks).
+std::vector<int> countsOf(const QString& line)
+{
+    static const QRegularExpression cell(QStringLiteral("(\\d*) \\(\\s*[0-9.]+%\\)"));
+    std::vector<int> counts;
+    for (const QRegularExpressionMatch& m : cell.globalMatch(line.mid(25)))
+        counts.push_back(m.captured(1).toInt());
+    return counts;
+}
+
+} // namespace
+
+TEST(OrthogonalBalanceSection, PointsOnTheMedianLineAgreeWithExactArithmetic)
+{
+    // Tied data whose median line runs through two or more points, against
+    // exact rational arithmetic (tools/oracles/median_line_points.py). The
+    // points on the line count as on it, not on the side the rounding of
+    // a + b x put them ("n = 25, r < 0 #3" printed over 7 6, under 5 7 and
+    // P 0.54254 where exact arithmetic gives 7 5, 5 8 and 0.32042), and
+    // their residues print as 0 with the normal score they share; residues
+    // equal in exact arithmetic share theirs too.
+    for (const MedianLinePointsReference::Case& c : MedianLinePointsReference::cases) {
+        DataMatrix m(static_cast<int>(c.x.size()) + 1);
+        for (std::size_t i = 0; i < c.x.size(); ++i) {
+            m.setNumber(DataMatrix::ColX, static_cast<int>(i) + 1, c.x[i]);
+            m.setNumber(DataMatrix::ColY, static_cast<int>(i) + 1, c.y[i]);
+        }
+        const QString text = run(m, [](EvaluationSettings& s) {
+                                 s.method = RegressionMethod::LeastAbsoluteDeviation;
+                                 s.sections.orthogonalBalance = true;
+                                 s.sections.residual = true;
+                                 s.residueColumns.fill(false);
+                                 s.residueColumns[5] = s.residueColumns[6] = true;   // Residue, NormRes
+                             }).report;
+        const QStringList balance = section(text, QStringLiteral("ORTHOGONAL BALANCE (Varnholt et al., 2006)"));
+        ASSERT_EQ(balance.size(), 17) << c.name;
+        const std::vector<int> over = countsOf(balance[6]), under = countsOf(balance[7]);
+        ASSERT_EQ(over.size(), 4u) << c.name;
+        ASSERT_EQ(under.size(), 4u) << c.name;
+        EXPECT_EQ((std::array<int, 4>{over[2], over[3], under[2], under[3]}), c.table) << c.name;
+        // The fitted line's chi-square and P, the last of the line.
+        const QStringList chi = balance[9].split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        ASSERT_GE(chi.size(), 2) << c.name;
+        EXPECT_NEAR(chi[chi.size() - 2].toDouble(), c.chi2, 0.6e-5) << c.name;
+        EXPECT_NEAR(chi.last().chopped(1).mid(1).toDouble(), c.P, 0.6e-5) << c.name;
+
+        // The residual table: "#", Residue with its mark, NormRes.
+        const QStringList lines = text.split(QStringLiteral("\r\n"));
+        const qsizetype header = lines.indexOf(QStringLiteral("  #   Residue   NormRes "));
+        ASSERT_GE(header, 0) << c.name;
+        for (std::size_t k = 0; k < c.x.size(); ++k) {
+            QString row = lines[header + 2 + static_cast<qsizetype>(k)];
+            const QStringList cells = row.remove(QLatin1Char('*')).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+            ASSERT_EQ(cells.size(), 3) << c.name;
+            if (c.sign[k] == 0) {
+                EXPECT_EQ(cells[1], QStringLiteral("0.0000")) << c.name << ", point " << k + 1;
+            }
+            // AS 111 and the printed 4 decimals.
+            EXPECT_NEAR(cells[2].toDouble(), c.NormalResidue[k], 0.6e-4) << c.name << ", point " << k + 1;
+        }
     }
 }
 

@@ -390,21 +390,38 @@ TEST(DistanceSection, DistancesByHand)
 
 TEST(WeighedDevianceSection, TableOfTheUsedRows)
 {
-    // mean x 3, mean y 3.2: WtDev = (y - 3.2)(x - 3) / 9.6 (x - y).
-    const QString text = report({{"1", "1"}, {"2", "3"}, {"3", "2"}, {"4", "6"}, {"5", "4"}, {"6", "", "Y"}},
-                                [](EvaluationSettings& s) { s.sections.weighedDeviance = true; });
-    const QStringList expected = {
-        "WEIGHED DEVIANCE ANALYSIS",
-        QString(25, QLatin1Char('=')),
-        "",
-        "   X          Y         WtDev     ",
-        QString(36, QLatin1Char('-')),
-        "     1.000     1.000   0.0000000000",
-        "     2.000     3.000  -0.0208333333",
-        "     3.000     2.000   0.0000000000",
-        "     4.000     6.000  -0.5833333333",
-        "     5.000     4.000   0.1666666667",
-        QString(36, QLatin1Char('-')),
+    // WtDev = (y - mean y)(x - mean x) / (mean x mean y) (x - y). A column
+    // whose values fill their field stands one blank further right, its
+    // heading with it; the first column touches nothing.
+    struct Case {
+        const char* what;
+        std::vector<Row> rows;
+        QStringList expected;
     };
-    EXPECT_EQ(section(text, expected[0]), expected);
+    const Case cases[] = {
+        // mean x 3, mean y 3.2.
+        {"tidy",
+         {{"1", "1"}, {"2", "3"}, {"3", "2"}, {"4", "6"}, {"5", "4"}, {"6", "", "Y"}},
+         {"   X          Y         WtDev     ", QString(36, QLatin1Char('-')), "     1.000     1.000   0.0000000000",
+          "     2.000     3.000  -0.0208333333", "     3.000     2.000   0.0000000000",
+          "     4.000     6.000  -0.5833333333", "     5.000     4.000   0.1666666667", QString(36, QLatin1Char('-'))}},
+        // Far from zero: every X and Y fills its 10 places.
+        {"far from zero",
+         {{"1000001", "1000001.5"}, {"1000002", "1000001.5"}, {"1000003", "1000004.5"}},
+         {"   X           Y         WtDev     ", QString(37, QLatin1Char('-')),
+          "1000001.00 1000001.50   0.0000000000", "1000002.00 1000001.50   0.0000000000",
+          "1000003.00 1000004.50   0.0000000000", QString(37, QLatin1Char('-'))}},
+        // mean x 3, mean y 0.1: (-200.1)(-2)(201)/0.3 = 268134 and
+        // (200.4)(2)(-195.5)/0.3 = -261188 fill the 15 places of WtDev.
+        {"WtDev fills",
+         {{"1", "-200"}, {"2", "0"}, {"3", "0"}, {"4", "0"}, {"5", "200.5"}},
+         {"   X          Y          WtDev     ", QString(37, QLatin1Char('-')), "     1.000  -200.000 268134.00000000",
+          "     2.000     0.000    0.6666666667", "     3.000     0.000    0.0000000000",
+          "     4.000     0.000   -1.3333333333", "     5.000   200.500 -261188.0000000", QString(37, QLatin1Char('-'))}},
+    };
+    for (const Case& c : cases) {
+        const QString text = report(c.rows, [](EvaluationSettings& s) { s.sections.weighedDeviance = true; });
+        const QStringList expected = QStringList{"WEIGHED DEVIANCE ANALYSIS", QString(25, QLatin1Char('=')), ""} + c.expected;
+        EXPECT_EQ(section(text, expected[0]), expected) << c.what;
+    }
 }

@@ -450,3 +450,66 @@ TEST(EvaluationReport, SideWindowsAndRequestsGolden)
         expectGolden(golden + c.stem + QStringLiteral("_requests.txt"), requestList(out));
     }
 }
+
+namespace {
+
+// Two numbers written against each other: a decimal number followed by a
+// sign and a digit ("-69.419-123.578"), a run of digits with two decimal
+// points ("1000000.011000000.03"), a number and "n/a" against each other,
+// or a number after a cell's mark ("2.3456*1000.0000"). The version in the
+// report's first line ("v. 3.1.0") is no number.
+QStringList gluedNumbers(const QString& text)
+{
+    static const QRegularExpression version(QStringLiteral("v\\. \\d+\\.\\d+\\.\\d+"));
+    static const QRegularExpression glued(QStringLiteral(
+        "\\d\\.\\d*[-+]\\.?\\d|\\d\\.\\d+\\.\\d|\\dn/a|n/a[-+]?\\.?\\d|\\d\\*(?:[-+]?\\.?\\d|n/a)"));
+    QStringList hits;
+    for (QString line : text.split(QStringLiteral("\r\n"))) {
+        line.remove(version);
+        if (line.contains(glued))
+            hits << line;
+    }
+    return hits;
+}
+
+} // namespace
+
+TEST(EvaluationReport, NoTableRunsTwoNumbersTogether)
+{
+    // The sample with every section ticked, shifted far from zero, where
+    // values fill their fields: every line of the report and of the side
+    // windows keeps the numbers of its cells apart.
+    QLocale::setDefault(QLocale::c());
+    for (double shift : {1e5, 1e6, -1e6}) {
+        for (bool residueWindow : {false, true}) {
+            DatasetFile::DatasetState state = loadSample();
+            for (int r = 1; r < state.matrix.upperRow(); ++r)
+                for (int column : {DataMatrix::ColX, DataMatrix::ColY})
+                    if (const std::optional<double> v = state.matrix.cell(column, r).toNumber())
+                        state.matrix.setNumber(column, r, *v + shift);
+            EvaluationInput o = sampleInput(state);
+            EvaluationSettings::Sections& s = o.settings.sections;
+            for (bool* tick : {&s.parameterTests, &s.olsSls, &s.distribution, &s.moments, &s.robustStatistics,
+                               &s.diverseMeasures, &s.index, &s.concordance, &s.generalizedCcc, &s.rank, &s.balance,
+                               &s.orthogonalBalance, &s.msep, &s.msepBootstrap, &s.kleijnen, &s.blandAltman,
+                               &s.threshold, &s.distance, &s.weighedDeviance, &s.deviation, &s.residual,
+                               &s.residueRegression, &s.references})
+                *tick = true;
+            o.settings.residueColumns.fill(true);
+            o.settings.residueWindow = residueWindow;
+            o.settings.rankThreshold = QStringLiteral("12");
+            o.settings.xyThreshold = QString::number(6 + shift, 'f', 0);
+            SeededRandomSource random(20261210);
+            o.random = &random;
+            const EvaluationOutcome out = runEvaluation(state.matrix, o);
+            ASSERT_TRUE(out.ran);
+            QString texts = out.report;
+            for (const RunRequest& r : out.requests)
+                if (const auto* side = std::get_if<RunRequests::ShowSideWindow>(&r))
+                    texts += QStringLiteral("\r\n") + side->text;
+            EXPECT_TRUE(texts.contains(QStringLiteral("WEIGHED DEVIANCE ANALYSIS")));
+            EXPECT_TRUE(texts.contains(QStringLiteral("Analysis of Residuals")));
+            EXPECT_EQ(gluedNumbers(texts).join(QLatin1Char('\n')).toStdString(), "") << "shift " << shift;
+        }
+    }
+}

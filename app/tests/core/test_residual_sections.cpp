@@ -590,6 +590,74 @@ TEST(ResidualSection, SeparateWindowAndResidueRegression)
               QStringLiteral("!! .DFFITS is used to identify the influence of the ith point on the fitted value; if |DFFITS| > 0.8165 !!"));
 }
 
+TEST(ResidualSection, ResidueRegressionNeedsFittedValuesThatSpread)
+{
+    // The residues are regressed on the fitted values a + b X. Where the
+    // fitted line is flat (b = 0 in exact arithmetic: the X-Y covariance is
+    // 0, the median line runs through two points of equal Y and, under the
+    // weighted fit with equal SDs and var X > var Y, the chi-square is least
+    // at slope 0) the fitted values differ by rounding alone, and the
+    // regression prints n/a under every method; the weighted fit printed
+    // a = 1.90775 ± 63844321.1 from its slope of 8.6E-9. The decimals near
+    // 1E5 are stored a rounding apart from symmetric, which leaves the
+    // least-squares line a slope of -1.2E-13. A line far from zero whose
+    // fitted values spread by a few units is regressed on.
+    struct Case {
+        const char* what;
+        std::vector<double> x, y;
+        bool flat;
+    };
+    auto shifted = [](std::vector<double> v, double by) {
+        for (double& e : v)
+            e += by;
+        return v;
+    };
+    const std::vector<double> x5{1, 2, 3, 4, 5};
+    const Case cases[] = {
+        {"flat", x5, {1, 2, 3, 2, 1}, true},
+        {"flat, X far from zero", shifted(x5, 1e6), {1, 2, 3, 2, 1}, true},
+        {"flat, decimals", {0.1, 0.2, 0.3, 0.4, 0.5}, {0.1, 0.2, 0.3, 0.2, 0.1}, true},
+        {"flat, X in decimals far from zero", shifted({0.1, 0.7, 1.3, 1.9, 2.5}, 1e5),
+         {1.0 / 7, 2.0 / 7, 3.0 / 7, 2.0 / 7, 1.0 / 7}, true},
+        {"rising, far from zero", shifted(x5, 1e9), shifted({1.2, 1.9, 3.1, 4.2, 4.9}, 1e9), false},
+    };
+    for (const Case& c : cases) {
+        for (RegressionMethod method : {RegressionMethod::LeastSquares, RegressionMethod::WeightedLeastSquares,
+                                        RegressionMethod::LeastAbsoluteDeviation}) {
+            DataMatrix m(static_cast<int>(c.x.size()) + 1);
+            for (std::size_t i = 0; i < c.x.size(); ++i) {
+                const int r = static_cast<int>(i) + 1;
+                m.setNumber(DataMatrix::ColX, r, c.x[i]);
+                m.setNumber(DataMatrix::ColY, r, c.y[i]);
+                m.setNumber(DataMatrix::ColSDX, r, 0.5);
+                m.setNumber(DataMatrix::ColSDY, r, 0.5);
+            }
+            const EvaluationOutcome out = run(m, [method](EvaluationInput& o) {
+                o.settings.method = method;
+                o.settings.sections.residual = true;
+                o.settings.sections.residueRegression = true;
+            });
+            ASSERT_TRUE(out.ran) << c.what;
+            const QString section = out.report.section(QStringLiteral("RESIDUE REGRESSION ANALYSIS"), 1);
+            const std::string what = std::string(c.what) + ", method " + std::to_string(static_cast<int>(method));
+            ASSERT_FALSE(section.isEmpty()) << what;
+            if (c.flat) {
+                EXPECT_EQ(lineOf(section, QStringLiteral("Estimate a")),
+                          QStringLiteral("Estimate a ± SD :        n/a ±        n/a"))
+                    << what;
+                EXPECT_EQ(lineOf(section, QStringLiteral("Estimate b")),
+                          QStringLiteral("Estimate b ± SD :        n/a ±        n/a"))
+                    << what;
+                EXPECT_EQ(lineOf(section, QStringLiteral("r²")), QStringLiteral("r²              :        n/a")) << what;
+                EXPECT_TRUE(lineOf(section, QStringLiteral("H0: ")).isEmpty()) << what;
+            } else {
+                EXPECT_FALSE(lineOf(section, QStringLiteral("Estimate a")).contains(QStringLiteral("n/a"))) << what;
+                EXPECT_FALSE(lineOf(section, QStringLiteral("Estimate b")).contains(QStringLiteral("n/a"))) << what;
+            }
+        }
+    }
+}
+
 TEST(ResidualSection, ResidueFile)
 {
     QTemporaryDir dir;

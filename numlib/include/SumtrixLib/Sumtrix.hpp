@@ -20,6 +20,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <span>
 #include <string>
 #include <variant>
 #include <vector>
@@ -783,12 +784,38 @@ private:
     LineFitState m_lineFit;
 };
 
+// Reg_MedFit, and the points the fitted line passes through (indices
+// 1..ndata, ascending): those whose residual from it is 0 but for the
+// rounding of its terms, among them the two points that define the line.
+// None when the median intercept of an even number of points puts the
+// line between two of them.
+void medianFitThroughPoints(Sumtrix& lib, const BoundedArray<double>& x, const BoundedArray<double>& y,
+                            std::int32_t ndata, double& a, double& b, double& abdev, double& chisq,
+                            std::vector<std::int32_t>& onLine);
+
+// STAT_Residue of a line that passes through the points onLine (indices
+// 1..n, in any order; one outside fails with a subscript error), such as
+// the median line: as in exact arithmetic, their fitted value is their y
+// and their residue 0, not the rounding of y - (b0 + b1 x) with either
+// sign, and their diagnostics and normal scores follow from that. Residues
+// that differ by the rounding of such a line alone are tied in the normal
+// scores.
+void residueThroughPoints(Sumtrix& lib, std::span<const std::int32_t> onLine, double b0, double b1,
+                          const BoundedArray<double>& x, const BoundedArray<double>& y, double VarX, double MeanX,
+                          double MeanY, std::int32_t n, double& MSE, BoundedArray<double>& Deviation,
+                          BoundedArray<double>& Pred, BoundedArray<double>& Residue, BoundedArray<double>& SEr,
+                          BoundedArray<double>& StdtRes, BoundedArray<double>& RStdtRes, BoundedArray<double>& h,
+                          BoundedArray<double>& Cook, BoundedArray<double>& DFFITS,
+                          BoundedArray<double>& NormalResidue, BoundedArray<double>& PRESS,
+                          BoundedArray<double>& SemiStdtRes, BoundedArray<double>& WtDev);
+
 // The first statements of STAT_Residue alone, with the same results and the
 // same failures: MSE and, per point, Pred and Residue (elements 1..n), without
 // the diagnostics that follow. For a caller that needs the diagnostics of
-// every point later or not at all.
+// every point later or not at all. The points onLine as residueThroughPoints
+// takes them.
 void residueFit(double b0, double b1, const BoundedArray<double>& x, const BoundedArray<double>& y, double VarX,
                 double MeanX, std::int32_t n, double& MSE, BoundedArray<double>& Pred,
-                BoundedArray<double>& Residue);
+                BoundedArray<double>& Residue, std::span<const std::int32_t> onLine = {});
 
 } // namespace SumtrixLib
