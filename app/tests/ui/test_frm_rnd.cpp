@@ -179,6 +179,8 @@ TEST_F(FrmRndTest, FailedChecksShowTheirMessageAndChangeNothing)
         {"500", "0.5", "0", "Variance cannot be negative or zero"},
         {"500", "0.5", "-1", "Variance cannot be negative or zero"},
         {"500", "0.5", "", "Variance cannot be negative or zero"},
+        {"500", "0.5", "1e-320",
+         "Variance of Predicted (X): \"1e-320\" is too small; the smallest variance is 2.2250738585072014e-308"},
     };
     fillOldDataset();
     const DataMatrix before = main.dataMatrix();
