@@ -8,16 +8,19 @@
 // first is U1(i) (conditional inversion). Every V(i) lies strictly between
 // 0 and 1.
 //
-// How the correlation R becomes the copula's parameter theta: R is read as
-// the correlation of a bivariate normal distribution, whose Kendall's tau is
-// tau = (2/pi) asin(R); theta is then the parameter of the copula with that
-// same Kendall's tau. Kendall's tau does not depend on the margins, so the
-// generated pairs have the rank dependence of a normal pair with
-// correlation R while the copula sets the shape of the dependence
-// (Clayton: strong in the lower tail; Frank: symmetric, no tail dependence).
-//   Clayton: tau = theta / (theta + 2), so theta = 2 tau / (1 - tau).
-//   Frank:   tau = 1 - 4/theta + 4/theta^2 * Int_0^theta t/(e^t - 1) dt,
-//            increasing in theta; solved for theta by bisection.
+// How the correlation R becomes the copula's parameter theta: the generator
+// gives both coordinates normal margins (X and Y are normal quantiles of U1
+// and V), and R is the Pearson correlation the pairs are to have under such
+// margins, the copula's normal-scores correlation
+//   rho_N(theta) = E[z(U) z(V)],  z the standard normal quantile,
+// which rises from 0 at theta = 0 towards 1 as theta grows: every R in
+// [0, 1) is met by one theta, found by root-finding on rho_N. rho_N has no
+// closed form for either copula; it is a two-dimensional normal expectation
+// over the conditional inversion below, computed by a product Gauss-Hermite
+// rule. The copula sets the shape of the dependence (Clayton: strong in the
+// lower tail; Frank: symmetric, no tail dependence).
+//   Clayton: Kendall's tau = theta / (theta + 2).
+//   Frank:   Kendall's tau = 1 - 4/theta + 4/theta^2 * Int_0^theta t/(e^t - 1) dt.
 
 #include <cstdint>
 #include <vector>
@@ -45,7 +48,9 @@ public:
     static double frankTau(double theta);
     // Frank's parameter for Kendall's tau in [0, 1).
     static double frankTheta(double tau);
-    // The copula's parameter for a correlation R in [0, 1).
+    // The copula's normal-scores correlation rho_N(theta) for theta >= 0.
+    static double normalScoresCorrelation(std::int16_t kind, double theta);
+    // The copula's parameter for a correlation R in [0, 1): rho_N(theta) = R.
     static double theta(std::int16_t kind, double R);
 
     // Conditional inversion: the v with P(V <= v | U = u) = w, for u and w

@@ -1,6 +1,7 @@
 #include "core/random_data.hpp"
 
 #include <cmath>
+#include <limits>
 
 #include "core/copula_generator.hpp"
 #include "core/random_source.hpp"
@@ -69,6 +70,13 @@ RandomDataCheck checkRandomDataInput(const RandomDataInput& input)
 
     if (!(s.varianceY > 0.0 && s.varianceX > 0.0))
         return refused(QStringLiteral("Variance cannot be negative or zero"));
+    // A variance below the smallest normal double is held with only a few
+    // digits and its square root with fewer.
+    for (const Box& box : {boxes[1], boxes[3]})
+        if (*box.target < std::numeric_limits<double>::min())
+            return refused(QStringLiteral("%1: \"%2\" is too small; the smallest variance is %3")
+                               .arg(QString::fromLatin1(box.field), box.text.trimmed(),
+                                    QString::number(std::numeric_limits<double>::min(), 'g', 17)));
 
     return RandomDataCheck{s, QString()};
 }
@@ -80,10 +88,13 @@ StraightLineModel straightLineModel(const RandomDataSettings& settings)
     const double r2 = settings.r * settings.r;
     m.SSx = n * settings.varianceX;
     m.SSy = n * settings.varianceY;
-    m.b1 = std::sqrt(r2 * m.SSy / m.SSx);
+    // sqrt(r^2 SSy / SSx) and SSE / (n - 2) without forming SSy / SSx or
+    // n varY, which overflow for variances far apart or near the double
+    // range while the slope and MSE themselves are finite.
+    m.b1 = settings.r * (std::sqrt(settings.varianceY) / std::sqrt(settings.varianceX));
     m.b0 = settings.meanY - settings.meanX * m.b1;
     m.SSE = (1.0 - r2) * m.SSy;
-    m.MSE = m.SSE / (n - 2.0);
+    m.MSE = settings.varianceY * ((1.0 - r2) * n / (n - 2.0));
     return m;
 }
 
@@ -110,12 +121,19 @@ RandomDataset generateRandomData(const RandomDataSettings& settings, RandomSourc
     const double sdX = std::sqrt(settings.varianceX);
 
     if (settings.method == RandomMethod::Varnholt) {
+        // Y = b1 X + b0 + E, worked centred: b1 X + b0 = meanY + b1 (X - meanX)
+        // and b1 (X - meanX) = b1 sdX z(U1), so a large b1 X and b0 never
+        // cancel each other (they do when X varies little about a mean far
+        // from 0). sdE = sqrt(MSE) = sdY sqrt((1 - r^2) n / (n - 2)).
         const StraightLineModel m = straightLineModel(settings);
-        const double sdE = std::sqrt(m.MSE);
+        const double slope = m.b1 * sdX;
+        const double sdE = std::sqrt(settings.varianceY)
+                           * std::sqrt((1.0 - settings.r * settings.r) * n / (n - 2.0));
         for (int i = 0; i < n; ++i) {
-            data.X[i] = sdX * z(U1[i]) + settings.meanX;
+            const double z1 = z(U1[i]);
+            data.X[i] = sdX * z1 + settings.meanX;
             const double e = sdE * z(U2[i]);
-            data.Y[i] = m.b1 * data.X[i] + m.b0 + e;
+            data.Y[i] = settings.meanY + slope * z1 + e;
         }
         return data;
     }

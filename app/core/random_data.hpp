@@ -48,7 +48,8 @@ inline constexpr int MaxRandomPoints = 1000000;
 // Either settings, or the message of the first failing check (shown with
 // the error icon). Checks in this order: every box a number (an empty box
 // counts as 0); n, the count rounded half to even, at least 3 and at most
-// MaxRandomPoints; r between 0 and 1; both variances above 0.
+// MaxRandomPoints; r between 0 and 1; both variances above 0; both
+// variances normal doubles (at least 2.2250738585072014e-308).
 struct RandomDataCheck {
     std::optional<RandomDataSettings> settings;
     QString message;
@@ -59,6 +60,8 @@ RandomDataCheck checkRandomDataInput(const RandomDataInput& input);
 // (meanX, varX) and E normal (0, MSE), where for n points
 //   SSx = n varX, SSy = n varY, b1 = sqrt(r^2 SSy / SSx), b0 = meanY - meanX b1,
 //   SSE = (1 - r^2) SSy, MSE = SSE / (n - 2).
+// b1 and MSE are computed so that they overflow only when they themselves
+// exceed the double range.
 struct StraightLineModel {
     double SSx = 0.0;
     double SSy = 0.0;
@@ -81,16 +84,21 @@ struct RandomDataset {
 };
 
 // Draws U1(i), then U2(i), for i = 0..n-1 from the source, then:
-//   Varnholt: X = sqrt(varX) z(U1) + meanX, E = sqrt(MSE) z(U2), Y = b1 X + b0 + E;
+//   Varnholt: X = sqrt(varX) z(U1) + meanX, E = sqrt(MSE) z(U2), Y = b1 X + b0 + E
+//             (computed as meanY + b1 sqrt(varX) z(U1) + E);
 //   copulas:  V from CopulaGenerator (Frank Kind 1, Clayton Kind 2) linking
-//             U1 and U2 with correlation r, X = sqrt(varX) z(U1) + meanX,
-//             Y = sqrt(varY) z(V) + meanY.
+//             U1 and U2 so that X and Y have the Pearson correlation r,
+//             X = sqrt(varX) z(U1) + meanX, Y = sqrt(varY) z(V) + meanY.
+// Every method gives X and Y the Pearson correlation r, the straight-line
+// model r / sqrt(r^2 + (1 - r^2) n/(n - 2)), a little less through the
+// n/(n - 2) of its residual variance.
 RandomDataset generateRandomData(const RandomDataSettings& settings, RandomSource& source,
                                  const NormalQuantile& z, CopulaGenerator& copula);
 
-// A dataset too large for doubles (means or variances near the double
-// range) is refused with this message rather than filling the sheet with
-// infinities; empty when every value is finite.
+// A dataset with a value beyond the double range is refused with this
+// message rather than filling the sheet with infinities; empty when every
+// value is finite. (Every mean and variance that passes the checks gives
+// finite values: a standard deviation is below 1.4e154.)
 QString checkGeneratedValues(const RandomDataset& data);
 
 // The new DataMatrix: rows 0..n+1, all cells empty except, for row i + 1,

@@ -53,19 +53,25 @@ public:
 };
 
 // SMTP through libcurl: smtp:// (with STARTTLS required when asked for) or
-// smtps://, a fresh connection for every message. A connection must be made
-// within the connect timeout and the whole send finish within the total
-// one; a failure carries libcurl's number and its reason.
+// smtps://, a fresh connection for every message. The connection, with the
+// server's greeting and the login, must be made within the connect timeout
+// and the whole send finish within the total one. Once the server has
+// accepted the message, the reply to QUIT is waited for at most
+// `quitReplyMs` and the send counts as done whatever comes of it. A failure
+// carries libcurl's number and says what happened: which limit ran out and
+// what the send waited for, which recipient or sender the server refused and
+// its reply, or that the server closed the connection.
 class CurlSmtpTransport : public MailTransport {
 public:
-    explicit CurlSmtpTransport(int connectTimeoutMs = 15000, int totalTimeoutMs = 120000)
-        : m_connectTimeoutMs(connectTimeoutMs), m_totalTimeoutMs(totalTimeoutMs) {}
+    explicit CurlSmtpTransport(int connectTimeoutMs = 15000, int totalTimeoutMs = 120000, int quitReplyMs = 5000)
+        : m_connectTimeoutMs(connectTimeoutMs), m_totalTimeoutMs(totalTimeoutMs), m_quitReplyMs(quitReplyMs) {}
     MailError ready(const MailServer& server) override;
     MailError send(const MailServer& server, const MailEnvelope& envelope) override;
 
 private:
     int m_connectTimeoutMs;
     int m_totalTimeoutMs;
+    int m_quitReplyMs;
 };
 
 // The local mail system: `program -t -oi` (recipients from the headers, a

@@ -17,6 +17,7 @@
 #include "ui/caption_fit.hpp"
 #include "ui/frm_info.hpp"
 #include "ui/picture_button.hpp"
+#include "ui/setting_scroll_bar.hpp"
 #include "ui/twips.hpp"
 #include "ui/wait_cursor.hpp"
 
@@ -52,7 +53,9 @@ QPushButton* makeToggle(QWidget* parent, const char* name, const QString& captio
 
 QScrollBar* makeScrollBar(QWidget* parent, const char* name, int left, int top)
 {
-    auto* bar = new QScrollBar(Qt::Horizontal, parent);
+    // The marker's style and size are set here alone: the keyboard
+    // reaches and moves the bar too.
+    auto* bar = new SettingScrollBar(parent);
     bar->setObjectName(QLatin1String(name));
     bar->setGeometry(twips(left), twips(top), twips(795), twips(255));
     return bar;

@@ -16,6 +16,7 @@
 #include "core/data_sheet.hpp"
 #include "core/program_state.hpp"
 #include "ui/picture_button.hpp"
+#include "ui/setting_scroll_bar.hpp"
 #include "ui/twips.hpp"
 
 GraphicsOptionsPage::GraphicsOptionsPage(MainControls& controls, QWidget* parent)
@@ -50,9 +51,9 @@ GraphicsOptionsPage::GraphicsOptionsPage(MainControls& controls, QWidget* parent
         residualLayout->addWidget(addText(limits[i].lower), i + 1, 2);
         residualLayout->addWidget(addText(limits[i].upper), i + 1, 3);
     }
-    HScroll1 = new QScrollBar(Qt::Horizontal, Frame5);
+    HScroll1 = new SettingScrollBar(Frame5);
     HScroll1->setObjectName(QStringLiteral("HScroll1"));
-    HScroll2 = new QScrollBar(Qt::Horizontal, Frame5);
+    HScroll2 = new SettingScrollBar(Frame5);
     HScroll2->setObjectName(QStringLiteral("HScroll2"));
     for (QScrollBar* bar : {HScroll1, HScroll2}) {
         bar->setRange(0, 100);
@@ -68,6 +69,15 @@ GraphicsOptionsPage::GraphicsOptionsPage(MainControls& controls, QWidget* parent
     residualLayout->addWidget(Label18, 1, 5);
     residualLayout->addWidget(HScroll2, 2, 4);
     residualLayout->addWidget(Label19, 2, 5);
+    // Tab goes through the limits row by row, each row's band after its
+    // boxes.
+    QWidget* const rows[] = {
+        m_controls.text(TextBox::DeviationLower), m_controls.text(TextBox::DeviationUpper), HScroll1,
+        m_controls.text(TextBox::ResidualLower),  m_controls.text(TextBox::ResidualUpper),  HScroll2,
+        m_controls.text(TextBox::RStdResidueLower), m_controls.text(TextBox::RStdResidueUpper),
+    };
+    for (std::size_t i = 1; i < std::size(rows); ++i)
+        setTabOrder(rows[i - 1], rows[i]);
     auto* plots = new QVBoxLayout();
     const CheckSpec plotBoxes[] = {
         {CheckBox::ResidualPlot, "Residual plot"},       {CheckBox::SaveResidueFile, "Save residues to a text file"},

@@ -70,6 +70,14 @@ TEST(RandomDataCheck, MessagesInTheirOrder)
         {"variance of Y 0", [](RandomDataInput& in) { in.varianceY = "0"; }, "Variance cannot be negative or zero", 0, 0},
         {"variance of X negative", [](RandomDataInput& in) { in.varianceX = "-4"; }, "Variance cannot be negative or zero", 0, 0},
         {"variances empty", [](RandomDataInput& in) { in.varianceX = ""; in.varianceY = ""; }, "Variance cannot be negative or zero", 0, 0},
+        // Below the smallest normal double a variance keeps only a few digits.
+        {"variance of X 1e-320", [](RandomDataInput& in) { in.varianceX = "1e-320"; },
+         "Variance of Predicted (X): \"1e-320\" is too small; the smallest variance is 2.2250738585072014e-308", 0, 0},
+        {"variance of Y 2.2e-308", [](RandomDataInput& in) { in.varianceY = " 2.2e-308 "; },
+         "Variance of Observed (Y): \"2.2e-308\" is too small; the smallest variance is 2.2250738585072014e-308", 0, 0},
+        {"smallest normal variance", [](RandomDataInput& in) { in.varianceX = "2.2250738585072014e-308"; }, "", 500, 0.5},
+        {"largest variance", [](RandomDataInput& in) { in.varianceY = "1.7976931348623157e308"; }, "", 500, 0.5},
+        {"zero checked before too small", [](RandomDataInput& in) { in.varianceX = "1e-320"; in.varianceY = "0"; }, "Variance cannot be negative or zero", 0, 0},
         {"negative means", [](RandomDataInput& in) { in.meanX = "-10"; in.meanY = "-0.5"; }, "", 500, 0.5},
         {"count checked before r", [](RandomDataInput& in) { in.count = "2"; in.correlation = "1.2"; }, "Number of data points cannot be less than 3", 0, 0},
         {"r checked before variances", [](RandomDataInput& in) { in.correlation = "1.2"; in.varianceX = "0"; }, "Correlation has to be between o and 1", 0, 0},
@@ -173,23 +181,58 @@ TEST(RandomData, DrawsU1ThenU2AndAppliesEachMethod)
     }
 }
 
-TEST(RandomData, ValuesBeyondTheDoubleRangeAreRefused)
+TEST(RandomData, EveryAcceptedVarianceGivesFiniteValues)
 {
-    // varY = 1e308 with n = 3 makes SSy infinite, and so the slope.
-    const NormalQuantile z = [](double u) { return u - 0.5; };
-    RandomDataSettings s;
-    s.meanY = 1.0;
-    s.varianceY = 1e308;
-    s.varianceX = 1.0;
-    s.r = 0.5;
-    s.n = 3;
-    SeededRandomSource source(1);
-    const RandomDataset d = generateRandomData(s, source, z, copulaGenerator());
-    EXPECT_EQ(checkGeneratedValues(d),
-              QString("The means or variances are too large for the generated values"));
+    // Variances anywhere in the accepted range, far apart, with means far
+    // from zero: the values are finite and no check calls them too large
+    // (before, a slope and residual variance formed through n varY and
+    // SSy / SSx overflowed and refused them). Y's spread is what was asked:
+    // the straight line's sample variance of Y over its target
+    // r^2 varY + (1 - r^2) varY n/(n - 2) within a few percent at n = 2,000.
+    struct Case {
+        const char* what;
+        double meanX, varianceX, meanY, varianceY;
+    };
+    const Case cases[] = {
+        {"largest variance of Y", 0.0, 1.0, 1.0, 1.7976931348623157e308},
+        {"variances 1e-300 and 1e10", 0.0, 1e-300, 5.0, 1e10},
+        {"smallest and largest variance", -1e300, 2.2250738585072014e-308, 1e160, 1e308},
+    };
+    const int n = 2000;
+    for (const Case& c : cases) {
+        for (RandomMethod method : {RandomMethod::Varnholt, RandomMethod::FrankCopula, RandomMethod::ClaytonCopula}) {
+            RandomDataSettings s;
+            s.meanX = c.meanX;
+            s.varianceX = c.varianceX;
+            s.meanY = c.meanY;
+            s.varianceY = c.varianceY;
+            s.r = 0.5;
+            s.n = n;
+            s.method = method;
+            SeededRandomSource source(3);
+            const RandomDataset d = generateRandomData(s, source, libraryNormalQuantile, copulaGenerator());
+            EXPECT_EQ(checkGeneratedValues(d), QString()) << c.what << " method " << int(method);
+            // The spread of Y relative to its target, computed in units of
+            // its standard deviation so that nothing overflows.
+            const double sdY = std::sqrt(c.varianceY);
+            double sum = 0.0;
+            double squares = 0.0;
+            for (double y : d.Y) {
+                const double scaled = y / sdY - c.meanY / sdY;
+                sum += scaled;
+                squares += scaled * scaled;
+            }
+            const double variance = (squares - sum * sum / n) / (n - 1);
+            const double target = method == RandomMethod::Varnholt ? 0.25 + 0.75 * n / (n - 2.0) : 1.0;
+            EXPECT_NEAR(variance / target, 1.0, 4.0 * std::sqrt(2.0 / (n - 1))) << c.what << " method " << int(method);
+        }
+    }
 
-    s.varianceY = 9.0;
-    EXPECT_EQ(checkGeneratedValues(generateRandomData(s, source, z, copulaGenerator())), QString());
+    // The check itself: a value beyond the double range is refused.
+    RandomDataset beyond;
+    beyond.X = {1.0, 2.0, 3.0};
+    beyond.Y = {1.0, HUGE_VAL, 3.0};
+    EXPECT_EQ(checkGeneratedValues(beyond), QString("The means or variances are too large for the generated values"));
 }
 
 TEST(RandomData, NewMatrixHoldsOnlyTheGeneratedPairs)

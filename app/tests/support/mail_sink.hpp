@@ -2,7 +2,7 @@
 // The mail tests' outside world: a loopback SMTP server (Python's aiosmtpd,
 // started by the test on 127.0.0.1 at a free port and stopped by it), a
 // parser of messages (Python's email package, independent of the program's
-// MIME builder), and ports on which nobody answers.
+// MIME builder), servers that misbehave, and ports on which nobody answers.
 //
 // Python is /usr/bin/python3, which has aiosmtpd.
 
@@ -31,8 +31,11 @@ inline const QString SystemPython = QStringLiteral("/usr/bin/python3");
 
 class MailSink {
 public:
-    // A server that takes a message's data and never answers again.
-    struct StallsAfterData {};
+    // A server that misbehaves as a mode of mail_sink.py says: {"stall"},
+    // {"noquit"}, {"refuse", address} or {"hangup"}.
+    struct Scripted {
+        QStringList mode;
+    };
 
     // Starts the server; port() stays 0 when it did not start. With a user
     // and password the server requires that login.
@@ -43,7 +46,10 @@ public:
             arguments << user << password;
         start(arguments);
     }
-    explicit MailSink(StallsAfterData) { start({mailSinkScript(), QStringLiteral("stall"), m_dir.path()}); }
+    explicit MailSink(const Scripted& script)
+    {
+        start(QStringList{mailSinkScript(), script.mode.value(0), m_dir.path()} + script.mode.mid(1));
+    }
     ~MailSink()
     {
         m_process.closeWriteChannel();
@@ -133,25 +139,41 @@ inline QList<QPair<QString, QString>> parsedAddresses(const QJsonObject& message
     return addresses;
 }
 
-// A TCP port on 127.0.0.1 that refuses connections for the life of the
-// object: its socket is bound but does not listen. With `listen` it
-// accepts connections into its backlog and never answers.
+// A TCP port on 127.0.0.1 where nobody answers, for the life of the object.
 class QuietPort {
 public:
-    explicit QuietPort(bool listen = false)
+    enum Kind {
+        Refuses,                         // bound, not listening: connections are refused
+        Silent,                          // takes connections into its backlog and never speaks
+        NeverConnects,                   // its backlog is full: connection attempts go unanswered
+    };
+    explicit QuietPort(Kind kind = Refuses)
     {
         m_socket = ::socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         socklen_t length = sizeof address;
-        if (m_socket >= 0 && ::bind(m_socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0
-            && ::getsockname(m_socket, reinterpret_cast<sockaddr*>(&address), &length) == 0
-            && (!listen || ::listen(m_socket, 4) == 0))
-            m_port = ntohs(address.sin_port);
+        if (m_socket < 0 || ::bind(m_socket, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0
+            || ::getsockname(m_socket, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+            return;
+        if (kind == Silent && ::listen(m_socket, 4) != 0)
+            return;
+        if (kind == NeverConnects) {
+            // A backlog of 0 holds one connection; once it is taken, Linux
+            // drops further connection requests, and the client keeps
+            // waiting for an answer.
+            m_filler = ::socket(AF_INET, SOCK_STREAM, 0);
+            if (::listen(m_socket, 0) != 0 || m_filler < 0
+                || ::connect(m_filler, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+                return;
+        }
+        m_port = ntohs(address.sin_port);
     }
     ~QuietPort()
     {
+        if (m_filler >= 0)
+            ::close(m_filler);
         if (m_socket >= 0)
             ::close(m_socket);
     }
@@ -161,5 +183,6 @@ public:
 
 private:
     int m_socket = -1;
+    int m_filler = -1;
     int m_port = 0;
 };

@@ -15,6 +15,17 @@ program's own MIME builder).
       never answers: not the final reply after the data, nor anything
       after it (QUIT included).
 
+  mail_sink.py noquit FOLDER
+      The same server, except that it never answers QUIT (the message has
+      been accepted and written by then).
+
+  mail_sink.py refuse FOLDER ADDRESS
+      The same server, except that it refuses the recipient ADDRESS with
+      "550 5.1.1 <ADDRESS>: Recipient address rejected: no such user".
+
+  mail_sink.py hangup FOLDER
+      Greets each connection and closes it at once.
+
   mail_sink.py parse
       Reads a JSON list of base64-encoded messages from standard input and
       writes a JSON list of parsed messages to standard output.
@@ -66,10 +77,24 @@ def parse_message(raw):
 
 
 class Sink:
-    def __init__(self, folder, stall=False):
+    def __init__(self, folder, stall=False, answer_quit=True, refused=None):
         self.folder = folder
         self.count = 0
         self.stall = stall
+        self.answer_quit = answer_quit
+        self.refused = refused
+
+    async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
+        if address == self.refused:
+            return "550 5.1.1 <%s>: Recipient address rejected: no such user" % address
+        envelope.rcpt_tos.append(address)
+        envelope.rcpt_options.extend(rcpt_options)
+        return "250 OK"
+
+    async def handle_QUIT(self, server, session, envelope):
+        if not self.answer_quit:
+            await asyncio.sleep(3600)
+        return "221 Bye"
 
     async def handle_DATA(self, server, session, envelope):
         if self.stall:
@@ -85,7 +110,30 @@ class Sink:
         return "250 Message accepted"
 
 
-async def serve(folder, credentials, stall=False):
+async def hang_up(reader, writer):
+    writer.write(b"220 sink.test ESMTP\r\n")
+    await writer.drain()
+    writer.close()
+
+
+async def wait_for_stdin_to_close(loop):
+    stdin_closed = loop.run_in_executor(None, sys.stdin.read)
+    try:
+        await asyncio.wait_for(stdin_closed, timeout=300)
+    except asyncio.TimeoutError:
+        pass
+
+
+async def serve_hang_up():
+    loop = asyncio.get_running_loop()
+    server = await asyncio.start_server(hang_up, host="127.0.0.1", port=0)
+    print(server.sockets[0].getsockname()[1], flush=True)
+    await wait_for_stdin_to_close(loop)
+    server.close()
+    await server.wait_closed()
+
+
+async def serve(folder, credentials, stall=False, answer_quit=True, refused=None):
     # A test server: plain-text AUTH on purpose, and no chatter on stderr.
     warnings.simplefilter("ignore")
     logging.getLogger("mail.log").setLevel(logging.ERROR)
@@ -97,7 +145,7 @@ async def serve(folder, credentials, stall=False):
               and auth_data.password.decode() == credentials[1])
         return AuthResult(success=ok, handled=False)
 
-    sink = Sink(folder, stall)
+    sink = Sink(folder, stall, answer_quit, refused)
     options = {}
     if credentials is not None:
         options = dict(authenticator=authenticate, auth_require_tls=False, auth_required=True)
@@ -105,11 +153,7 @@ async def serve(folder, credentials, stall=False):
     server = await loop.create_server(lambda: SMTP(sink, hostname="sink.test", **options),
                                       host="127.0.0.1", port=0)
     print(server.sockets[0].getsockname()[1], flush=True)
-    stdin_closed = loop.run_in_executor(None, sys.stdin.read)
-    try:
-        await asyncio.wait_for(stdin_closed, timeout=300)
-    except asyncio.TimeoutError:
-        pass
+    await wait_for_stdin_to_close(loop)
     server.close()
     await server.wait_closed()
 
@@ -121,6 +165,15 @@ def main():
         os._exit(0)
     elif len(sys.argv) == 3 and sys.argv[1] == "stall":
         asyncio.run(serve(sys.argv[2], None, stall=True))
+        os._exit(0)
+    elif len(sys.argv) == 3 and sys.argv[1] == "noquit":
+        asyncio.run(serve(sys.argv[2], None, answer_quit=False))
+        os._exit(0)
+    elif len(sys.argv) == 4 and sys.argv[1] == "refuse":
+        asyncio.run(serve(sys.argv[2], None, refused=sys.argv[3]))
+        os._exit(0)
+    elif len(sys.argv) == 3 and sys.argv[1] == "hangup":
+        asyncio.run(serve_hang_up())
         os._exit(0)
     elif len(sys.argv) == 2 and sys.argv[1] == "parse":
         messages = json.load(sys.stdin)

@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QKeyEvent>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -208,6 +209,45 @@ TEST_F(FrmPlotTest, StyleBoxesAndScrollBars)
     window->chart()->edit().setChartData(PlotMatrix(3, 2));
     window->styleScrollBar()->setValue(3);
     EXPECT_TRUE(platform.messages.asked.empty());
+}
+
+TEST_F(FrmPlotTest, TabReachesEveryControlInReadingOrder)
+{
+    frmPlot* window = newPlot();
+    QApplication::setActiveWindow(window);
+    const auto press = [](QWidget* target, int key) {
+        QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(target, &event);
+    };
+    // Once round the window from the chart: the rows below it, each left
+    // to right, with the marker's size and style bars, then the picture
+    // buttons.
+    window->chart()->setFocus(Qt::TabFocusReason);
+    QStringList chain{QStringLiteral("Chart")};
+    for (int i = 0; i < 40; ++i) {
+        press(QApplication::focusWidget(), Qt::Key_Tab);
+        ASSERT_NE(QApplication::focusWidget(), nullptr);
+        if (QApplication::focusWidget()->objectName() == chain.front())
+            break;
+        chain << QApplication::focusWidget()->objectName();
+    }
+    const QStringList controls{QStringLiteral("Chart"), QStringLiteral("Check2"), QStringLiteral("Check7"), QStringLiteral("Check3"),
+                               QStringLiteral("Check8"), QStringLiteral("HScroll2"), QStringLiteral("Check5"),
+                               QStringLiteral("Check6"), QStringLiteral("Check4"), QStringLiteral("Check1"),
+                               QStringLiteral("HScroll1"), QStringLiteral("Command4"), QStringLiteral("Command3"),
+                               QStringLiteral("Command5"), QStringLiteral("Command2"), QStringLiteral("Command1")};
+    EXPECT_EQ(chain, controls) << chain.join(QLatin1Char(' ')).toStdString();
+
+    // The arrow keys move the bars, and the marker with them.
+    const ChartModel& chart = window->chart()->model();
+    window->styleScrollBar()->setFocus(Qt::TabFocusReason);
+    const int style = window->styleScrollBar()->value();
+    press(window->styleScrollBar(), Qt::Key_Right);
+    EXPECT_EQ(chart.SeriesCollection(3).DataPoint.Marker.Style, style + 1);
+    window->sizeScrollBar()->setFocus(Qt::TabFocusReason);
+    const int size = window->sizeScrollBar()->value();
+    press(window->sizeScrollBar(), Qt::Key_Left);
+    EXPECT_EQ(chart.SeriesCollection(3).DataPoint.Marker.Size, size - 10);
 }
 
 TEST_F(FrmPlotTest, BackdropColoursThroughTheColourDialog)

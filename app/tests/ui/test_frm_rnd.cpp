@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <numbers>
 
 #include "core/random_source.hpp"
 #include "support/scripted_platform_services.hpp"
@@ -150,23 +149,16 @@ TEST_F(FrmRndTest, EachMethodFillsTheSheetWithPlausiblePairs)
             EXPECT_TRUE(main.dataMatrix().cell(col, 501).isEmpty()) << c.what << " spare row";
 
         // Means within four standard errors (SD 2 and 3 over sqrt(500)).
-        // Dependence: the straight line gives a normal pair with correlation
-        // 0.8, checked within four standard errors (1 - r^2)/sqrt(n - 1). The
-        // copulas match Kendall's tau of such a pair, (2/pi) asin(0.8), while
-        // their Pearson correlation with normal margins is lower (about 0.75
-        // for Frank and 0.77 for Clayton in a simulation of 10^6 pairs in R):
-        // their tau is checked, within four standard errors estimated from
-        // the sample.
+        // Every method gives the columns Pearson's correlation 0.8: within
+        // four standard deviations of the sample r at n = 500, which
+        // simulations put at about 0.016 for the straight line and Frank and
+        // 0.019 for Clayton (the copulas' dependence is not that of a normal
+        // pair): 0.08. The core's tests check the correlation closely.
         const std::vector<double> x = column(main, DataMatrix::ColX);
         const std::vector<double> y = column(main, DataMatrix::ColY);
         EXPECT_NEAR(SampleStatistics::mean(x), 10.0, 4.0 * 2.0 / std::sqrt(500.0)) << c.what;
         EXPECT_NEAR(SampleStatistics::mean(y), 12.0, 4.0 * 3.0 / std::sqrt(500.0)) << c.what;
-        if (c.option == 2) {
-            EXPECT_NEAR(SampleStatistics::correlation(x, y), 0.8, 4.0 * 0.36 / std::sqrt(499.0)) << c.what;
-        } else {
-            const SampleStatistics::KendallEstimate k = SampleStatistics::kendall(x, y);
-            EXPECT_NEAR(k.tau, 2.0 / std::numbers::pi * std::asin(0.8), 4.0 * k.standardError) << c.what;
-        }
+        EXPECT_NEAR(SampleStatistics::correlation(x, y), 0.8, 0.08) << c.what;
     }
 }
 
@@ -187,6 +179,8 @@ TEST_F(FrmRndTest, FailedChecksShowTheirMessageAndChangeNothing)
         {"500", "0.5", "0", "Variance cannot be negative or zero"},
         {"500", "0.5", "-1", "Variance cannot be negative or zero"},
         {"500", "0.5", "", "Variance cannot be negative or zero"},
+        {"500", "0.5", "1e-320",
+         "Variance of Predicted (X): \"1e-320\" is too small; the smallest variance is 2.2250738585072014e-308"},
     };
     fillOldDataset();
     const DataMatrix before = main.dataMatrix();

@@ -207,6 +207,37 @@ TEST_F(OptionPanels, PercentBands)
     EXPECT_EQ(box(3)->text(), QStringLiteral("2.0000"));
 }
 
+TEST_F(OptionPanels, TabReachesTheBandsAfterTheirLimits)
+{
+    ProgramState& state = programState();
+    state.MeanY = 20;
+    window->show();
+    QApplication::setActiveWindow(window.get());
+    child<QCheckBox>(QStringLiteral("Check6"))->setChecked(true);
+    child<QPushButton>(QStringLiteral("CheckButton_2"))->click();
+
+    // From the first limit box, Tab goes row by row: lower, upper, then the
+    // row's "% of Obs" band, and on out of the limits.
+    box(9)->setFocus(Qt::TabFocusReason);
+    QStringList chain{box(9)->objectName()};
+    for (int i = 0; i < 8; ++i) {
+        key(QApplication::focusWidget(), Qt::Key_Tab);
+        ASSERT_NE(QApplication::focusWidget(), nullptr);
+        chain << QApplication::focusWidget()->objectName();
+    }
+    EXPECT_EQ(chain.join(QLatin1Char(' ')).toStdString(),
+              "Text1_9 Text1_1 HScroll1 Text1_2 Text1_3 HScroll2 Text1_4 Text1_5 Check14");
+
+    // The arrow keys move a band: Right widens it.
+    auto* band = child<QScrollBar>(QStringLiteral("HScroll2"));
+    band->setFocus(Qt::TabFocusReason);
+    key(band, Qt::Key_Right);
+    key(band, Qt::Key_Right);
+    EXPECT_EQ(band->value(), 2);
+    EXPECT_EQ(child<QLabel>(QStringLiteral("Label19"))->text(), QStringLiteral("2%"));
+    EXPECT_EQ(box(3)->text(), QStringLiteral("0.4000"));
+}
+
 TEST_F(OptionPanels, ConfidenceAndDeviationLimitsExcludeEachOther)
 {
     // Typing into the confidence box of a fresh window keeps what is typed.
