@@ -168,7 +168,7 @@ TEST(SmtpTransport, AServerThatStallsAfterTheDataCannotHoldTheSend)
     MailSink stalling{MailSink::Scripted{{QStringLiteral("stall")}}};
     ASSERT_GT(stalling.port(), 0) << "the loopback SMTP server did not start";
     for (int limitMs : {2000, 4000}) {
-        CurlSmtpTransport transport(15000, limitMs);
+        CurlSmtpTransport transport(120000, limitMs);
         QElapsedTimer took;
         took.start();
         const MailError e = transport.send(loopback(stalling.port()), envelope(content(QStringLiteral("x"))));
@@ -180,7 +180,9 @@ TEST(SmtpTransport, AServerThatStallsAfterTheDataCannotHoldTheSend)
                       .arg(limitMs / 1000)
                       .toStdString());
         EXPECT_GE(ms, limitMs - 100) << limitMs;
-        EXPECT_LT(ms, limitMs + 1500) << limitMs;
+        // Ended by this limit, not by a later one (the connection limit is
+        // two minutes); the margin leaves room for a very busy machine.
+        EXPECT_LT(ms, limitMs + 30000) << limitMs;
     }
 }
 
