@@ -150,6 +150,8 @@ TEST_F(PlotCommands, FiftyThousandRows)
     EXPECT_EQ(chart.Footnote.Text, QStringLiteral("n =  50000"));
     EXPECT_EQ(chart.SeriesCollection(3).DataPoint.Marker.Size, 100);
     EXPECT_EQ(chart.points(3).size(), static_cast<std::size_t>(rows));
+    // The line Y = X by its two ends.
+    EXPECT_EQ(chart.points(5).size(), 2u);
     const QImage picture = plot->chart()->toImage();
     EXPECT_EQ(picture.size(), plot->chart()->size());
     // About a hundred points share each pixel here: one of the last ones is found.
