@@ -18,6 +18,7 @@
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPieSeries>
@@ -208,42 +209,89 @@ namespace {
 
 // The markers of one series, drawn as one item: a scatter series of Qt
 // Charts makes an item per point, which takes minutes for 100,000 points.
+// The markers are painted once into a picture of the item's area, which
+// each later paint on the screen shows again, until they move; a drawing
+// that is recorded or printed gets one picture at PrintScale times that
+// resolution. A million markers so paint in a fraction of a second and
+// print as one image, not as an image each.
 class MarkerLayer : public QGraphicsItem {
 public:
-    MarkerLayer(QImage marker, std::vector<ChartModel::Point> points)
-        : m_marker(std::move(marker))
+    struct Look {
+        int style;
+        ChartColor outline;
+        ChartColor fill;
+        int pixels;                      // a marker's width and height on the screen
+    };
+    static constexpr double PrintScale = 4.0;
+
+    MarkerLayer(const Look& look, std::vector<ChartModel::Point> points)
+        : m_look(look)
         , m_points(std::move(points))
     {
     }
     QRectF boundingRect() const override { return m_bounds; }
     void paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*) override
     {
-        painter->setClipRect(m_bounds);
-        const QPointF half(m_marker.width() / 2.0, m_marker.height() / 2.0);
-        for (const QPointF& c : m_centres)
-            painter->drawImage(c - half, m_marker);
+        if (m_bounds.isEmpty() || !m_map)
+            return;
+        if (painter->paintEngine() && painter->paintEngine()->type() == QPaintEngine::Raster) {
+            // Pixels: the picture at the device's scale, kept for the next paint.
+            const QTransform t = painter->deviceTransform();
+            const double scale = std::clamp(std::round(std::hypot(t.m11(), t.m12()) * 100) / 100, 1.0, 8.0);
+            if (m_picture.isNull() || m_pictureScale != scale) {
+                m_picture = render(scale);
+                m_pictureScale = scale;
+            }
+            painter->drawImage(m_bounds, m_picture);
+        } else {
+            painter->drawImage(m_bounds, render(PrintScale));
+        }
     }
     const std::vector<ChartModel::Point>& points() const { return m_points; }
     // Places the markers: `map` gives a point's position on the scene,
     // `plot` is the plot area (markers on its edge show whole).
-    template <class Map>
-    void place(const Map& map, const QRectF& plot)
+    void place(std::function<QPointF(double, double)> map, const QRectF& plot)
     {
         prepareGeometryChange();
-        const double r = m_marker.width() / 2.0 + 1;
-        m_bounds = plot.adjusted(-r, -r, r, r);
-        m_centres.clear();
-        m_centres.reserve(m_points.size());
-        for (const ChartModel::Point& p : m_points)
-            m_centres.push_back(map(p.x, p.y));
+        const double r = m_look.pixels / 2.0 + 1;
+        // On whole pixels, so that the picture is shown pixel for pixel.
+        const QRectF area = plot.adjusted(-r, -r, r, r);
+        m_bounds = QRectF(QPointF(std::floor(area.left()), std::floor(area.top())),
+                          QPointF(std::ceil(area.right()), std::ceil(area.bottom())));
+        m_map = std::move(map);
+        m_picture = QImage();
         update();
     }
 
 private:
-    QImage m_marker;
+    // The markers in a picture of the item's area, `scale` pixels to one of
+    // the scene.
+    QImage render(double scale) const
+    {
+        QImage image(QSize(static_cast<int>(std::ceil(m_bounds.width() * scale)),
+                           static_cast<int>(std::ceil(m_bounds.height() * scale))),
+                     QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        const int px = std::max(3, static_cast<int>(std::lround(m_look.pixels * scale)));
+        const QImage marker = markerImage(m_look.style, m_look.outline, m_look.fill, px);
+        const double half = px / 2.0;
+        QPainter painter(&image);
+        for (const ChartModel::Point& p : m_points) {
+            const QPointF c = m_map(p.x, p.y);
+            const double x = (c.x() - m_bounds.left()) * scale - half;
+            const double y = (c.y() - m_bounds.top()) * scale - half;
+            if (x > -px && y > -px && x < image.width() && y < image.height())
+                painter.drawImage(QPoint(static_cast<int>(std::lround(x)), static_cast<int>(std::lround(y))), marker);
+        }
+        return image;
+    }
+
+    Look m_look;
     std::vector<ChartModel::Point> m_points;
-    std::vector<QPointF> m_centres;
+    std::function<QPointF(double, double)> m_map;
     QRectF m_bounds;
+    QImage m_picture;                    // the markers on the screen
+    double m_pictureScale = 0;
 };
 
 } // namespace
@@ -660,11 +708,11 @@ QScatterSeries* ChartView::addMarkers(int series, const std::vector<ChartModel::
     auto* scatter = new QScatterSeries();
     addToAxes(scatter, xAxis);
     const int px = markerPixels(marker.Size);
-    const QImage image = markerImage(marker.Style, marker.Pen.VtColor, marker.FillColor, px);
     scatter->setMarkerSize(px);
     scatter->setColor(toQColor(marker.FillColor));
     scatter->setBorderColor(toQColor(marker.Pen.VtColor));
-    auto layer = std::make_unique<MarkerLayer>(image, points);
+    auto layer = std::make_unique<MarkerLayer>(MarkerLayer::Look{marker.Style, marker.Pen.VtColor, marker.FillColor, px},
+                                               points);
     layer->setZValue(0.5);
     scene()->addItem(layer.get());
     m_drawn->entries.push_back({scatter, series, Drawn::Entry::Markers, layer.get()});
