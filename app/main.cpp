@@ -7,6 +7,7 @@
 #include "SumtrixLib/Runtime.hpp"
 #include "core/command_line.hpp"
 #include "core/program_info.hpp"
+#include "platform/freed_memory.hpp"
 #include "platform/message_sinks.hpp"
 #include "platform/qt_platform_services.hpp"
 #include "platform/runtime_folder.hpp"
@@ -62,6 +63,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(ProgramName());
     if (QGuiApplication::platformName() == QLatin1String("offscreen"))
         g_qtMessages = qInstallMessageHandler(quietOffscreen);
+    returnFreedMemoryAfterWindows(app);
 
     // The library's messages become the program's message boxes (and so go
     // to stderr while a command line runs).

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "SumtrixLib/Runtime.hpp"
@@ -406,6 +407,32 @@ TEST_F(FrmPlotTest, PrintedMarkersLandInPlaceAndAPrintOfManyStaysSmall)
     EXPECT_LT(QFileInfo(pdf).size(), 2'000'000);
     // The titles and labels alone are a few hundred black pixels.
     EXPECT_GT(pixelsInImage(renderedPage(pdf), Qt::black), 10000);
+}
+
+TEST_F(FrmPlotTest, ClosedChartWindowsAreDeleted)
+{
+    // Closed by "Return", by the window manager, and a window closed before
+    // it was ever painted: none stays behind with its points.
+    ASSERT_TRUE(frmMain::drawXYPlot(runPlot(5)));
+    ASSERT_TRUE(frmMain::drawXYPlot(runPlot(6)));
+    QApplication::processEvents();
+    std::vector<QPointer<frmPlot>> windows;
+    for (frmPlot* window : plotWindows())
+        windows.emplace_back(window);
+    ASSERT_TRUE(frmMain::drawXYPlot(runPlot(7)));
+    for (frmPlot* window : plotWindows())
+        if (std::find(windows.begin(), windows.end(), window) == windows.end())
+            windows.emplace_back(window);
+    ASSERT_EQ(windows.size(), 3u);
+    click(windows[0], "Command1");
+    windows[1]->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    windows[2]->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    for (const QPointer<frmPlot>& window : windows)
+        EXPECT_TRUE(window.isNull());
+    // The busy pointer of the window never painted went with it.
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(FrmPlotTest, CopyAndPrint)
