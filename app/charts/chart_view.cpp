@@ -899,7 +899,7 @@ bool ChartView::layOutChart()
         if (shown(0)) {
             const double last = m_tickLabels[0][static_cast<std::size_t>(m_scales[0].divisions)]->boundingRect().width();
             right += upright ? lineHeight(0) / 2 : last / 2;
-            bottom = Pad + TickRoom + (upright ? widest(0) : lineHeight(0));
+            bottom = std::max(bottom, Pad + TickRoom + (upright ? widest(0) : lineHeight(0)));
         }
         m_chart->setMargins(QMargins(static_cast<int>(std::ceil(left)), static_cast<int>(std::ceil(top)),
                                      static_cast<int>(std::ceil(right)), static_cast<int>(std::ceil(bottom))));
