@@ -8,6 +8,7 @@
 #include "core/command_line.hpp"
 #include "core/program_info.hpp"
 #include "platform/file_size_signal.hpp"
+#include "platform/freed_memory.hpp"
 #include "platform/message_sinks.hpp"
 #include "platform/qt_platform_services.hpp"
 #include "platform/runtime_folder.hpp"
@@ -54,7 +55,7 @@ int main(int argc, char* argv[])
 {
     // A write beyond the file-size limit fails as a save that says why,
     // instead of ending the program.
-    KeepRunningPastFileSizeLimit();
+    keepRunningPastFileSizeLimit();
     // A private runtime folder where the session gives none (before Qt
     // looks for it).
     EnsureRuntimeFolder();
@@ -66,6 +67,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(ProgramName());
     if (QGuiApplication::platformName() == QLatin1String("offscreen"))
         g_qtMessages = qInstallMessageHandler(quietOffscreen);
+    returnFreedMemoryAfterWindows(app);
 
     // The library's messages become the program's message boxes (and so go
     // to stderr while a command line runs).

@@ -14,6 +14,7 @@
 //
 // The whole unattended run beside R, Python and a lean C++ program:
 // bench/user_path_side_by_side.py.
+#include "bench_dataset.hpp"
 #include "private_home.hpp"
 
 #include <benchmark/benchmark.h>
@@ -29,7 +30,6 @@
 #include <cstring>
 #include <map>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -44,46 +44,20 @@
 
 namespace {
 
-// The dataset file of `rows` rows: the option lines of the sample dataset
-// (least squares, parameter tests, OLS and SLS), then rows of X, SD X, Y
-// and SD Y as quoted texts with a few decimals, the rank columns never set
-// and one row in a hundred excluded with "Y".
-// Seeded: every run writes the same file.
+// The dataset file of `rows` rows (bench_dataset.hpp) with least squares,
+// parameter tests and OLS/SLS: the sections after the regression's are
+// off, as the R, Python and lean programs of the side-by-side timing do the
+// same work, and the generalized concordance visits every pair of rows,
+// which at a million rows would be all the time there is.
 bool writeDataset(const QString& path, int rows)
 {
-    QFile sample(QStringLiteral(KVE_SOURCE_DIR "/examples/crop_yield.KVE"));
-    if (!sample.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray all = sample.readAll();
-    QByteArray out = all.left(all.indexOf("\r\nN=") + 2);
-    // The sections after the regression's, parameter tests and OLS/SLS are
-    // off: the R, Python and lean programs of the side-by-side timing do
-    // the same work, and the generalized concordance visits every pair of
-    // rows, which at a million rows would be all the time there is.
-    for (const char* key :
-         {"DISTRIBUTION_ANALYSIS", "MOMENT_STATISTIC", "DIVERSE_MEASURES", "INDEX_ANALYSIS", "CONCORDANCE_TEST",
-          "GENERAL_CCC", "RANK_ANALYSIS", "BALANCE_ANALYSIS", "ORTHOGONAL_BALANCE", "MSEP_ANALYSIS",
-          "KLEIJNEN_ANALYSIS", "THRESHOLD_ANALYSIS", "DISTANCE_ANALYSIS", "WEIGHED_DEVIANCE", "RESIDUAL_ANALYSIS",
-          "HISTOGRAM_PLOT", "BLAND_ALTMAN_ANALYSIS", "DEVIATION_ANALYSIS", "ROBUST_STATISTICS", "MSPE_BOOTSTRAP",
-          "RESIDUAL_REGRESSION_PLOT"})
-        out.replace("\r\n" + QByteArray(key) + "= 1\r\n", "\r\n" + QByteArray(key) + "= 0\r\n");
-    out += "N=" + QByteArray::number(rows) + "\r\nDATA:\r\n";
-    std::mt19937_64 rng(20260101 + static_cast<unsigned>(rows));
-    std::uniform_real_distribution<double> xs(2.0, 10.0), sds(0.2, 0.6), unit(0.0, 1.0);
-    std::normal_distribution<double> noise(0.0, 0.4);
-    char line[160];
-    for (int r = 0; r < rows; ++r) {
-        const double x = xs(rng);
-        const double y = 0.2 + 0.97 * x + noise(rng);
-        const double sdx = sds(rng);
-        const double sdy = sds(rng);
-        const bool excluded = unit(rng) < 0.01;
-        const int n = std::snprintf(line, sizeof line, "\"%.4f\",\"%.3f\",\"%.4f\",\"%.3f\",,,%s\r\n", x, sdx, y,
-                                    sdy, excluded ? "\"Y\"" : "");
-        out.append(line, n);
-    }
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(out) == out.size();
+    return writeBenchDataset(
+        path, rows,
+        {"DISTRIBUTION_ANALYSIS", "MOMENT_STATISTIC", "DIVERSE_MEASURES", "INDEX_ANALYSIS", "CONCORDANCE_TEST",
+         "GENERAL_CCC", "RANK_ANALYSIS", "BALANCE_ANALYSIS", "ORTHOGONAL_BALANCE", "MSEP_ANALYSIS",
+         "KLEIJNEN_ANALYSIS", "THRESHOLD_ANALYSIS", "DISTANCE_ANALYSIS", "WEIGHED_DEVIANCE", "RESIDUAL_ANALYSIS",
+         "HISTOGRAM_PLOT", "BLAND_ALTMAN_ANALYSIS", "DEVIATION_ANALYSIS", "ROBUST_STATISTICS", "MSPE_BOOTSTRAP",
+         "RESIDUAL_REGRESSION_PLOT"});
 }
 
 // The file of `rows` rows: written once per run, or once into

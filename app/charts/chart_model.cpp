@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
+#include <utility>
 
 #include "SumtrixLib/Runtime.hpp"
 
@@ -370,7 +372,7 @@ ChartValueScale ChartModel::effectiveScale(int axisId) const
             high = std::max(high, 0.0);
         }
     }
-    return automaticScale(low, high);
+    return automaticScale(low, high, axis.wholeNumbers);
 }
 
 void ChartModel::setAutoScale(int axisId, bool automatic)
@@ -382,7 +384,7 @@ void ChartModel::setAutoScale(int axisId, bool automatic)
     axis.ValueScale.Auto = automatic;
 }
 
-ChartValueScale automaticScale(double low, double high)
+ChartValueScale automaticScale(double low, double high, bool wholeNumbers)
 {
     ChartValueScale s;
     s.Auto = true;
@@ -395,30 +397,53 @@ ChartValueScale automaticScale(double low, double high)
         low -= pad;
         high += pad;
     }
-    const double raw = (high - low) / 5.0;
+    // A fifth of the span, without overflow near the ends of the double range.
+    const double raw = std::isfinite(high - low) ? (high - low) / 5.0 : high / 5.0 - low / 5.0;
     const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
     const double mantissa = raw / magnitude;
-    const double unit = mantissa <= 1.0 ? 1.0 : mantissa <= 2.0 ? 2.0 : mantissa <= 5.0 ? 5.0 : 10.0;
-    const double step = unit * magnitude;
+    double unit = mantissa <= 1.0 ? 1.0 : mantissa <= 2.0 ? 2.0 : mantissa <= 5.0 ? 5.0 : 10.0;
+    double step = unit * magnitude;
+    if (wholeNumbers && step < 1) {
+        unit = 1;
+        step = 1;
+    }
     // A little slack, so that a limit on a tick is not moved out by rounding.
     constexpr double slack = 1e-9;
     const double first = std::floor(low / step + slack);
     const double last = std::ceil(high / step - slack);
-    s.Minimum = first * step;
-    s.Maximum = last * step;
+    // Near the ends of the double range a round limit may lie beyond it:
+    // the axis then ends at the value itself.
+    s.Minimum = std::isfinite(first * step) ? std::min(first * step, low) : low;
+    s.Maximum = std::isfinite(last * step) ? std::max(last * step, high) : high;
     s.MajorDivision = std::max(1, static_cast<int>(std::lround(last - first)));
-    s.MinorDivision = unit == 5.0 ? 5 : 2;
+    s.MinorDivision = wholeNumbers && step == 1 ? 1 : unit == 5.0 ? 5 : 2;
     return s;
 }
+
+namespace {
+
+// Tick i of n from `minimum` to `maximum`: the minimum plus i equal steps,
+// also where the span overflows (near the ends of the double range).
+double tickValue(double minimum, double maximum, int i, int n)
+{
+    const double span = maximum - minimum;
+    const bool finite = std::isfinite(span * i);
+    const double value = finite ? minimum + i * span / n : minimum + i * (maximum / n - minimum / n);
+    // A tick that rounding leaves a hair's breadth from zero is zero
+    // ("-5e-32" between "-1e-16" and "1e-16").
+    const double step = finite ? span / n : maximum / n - minimum / n;
+    return std::abs(value) < std::abs(step) * 1e-9 ? 0.0 : value;
+}
+
+} // namespace
 
 QStringList tickLabels(double minimum, double maximum, int divisions, const QString& format)
 {
     QStringList labels;
     const QByteArray printfFormat = format.toLatin1();
     const int n = std::max(1, divisions);
-    // The ticks as the chart places them: the minimum plus i equal steps.
     for (int i = 0; i <= n; ++i)
-        labels << QString::asprintf(printfFormat.constData(), minimum + i * (maximum - minimum) / n);
+        labels << QString::asprintf(printfFormat.constData(), tickValue(minimum, maximum, i, n));
     return labels;
 }
 
@@ -426,36 +451,75 @@ QString tickLabelFormat(double minimum, double maximum, int divisions)
 {
     const QString usual = QStringLiteral("%.6g");
     const int n = std::max(1, divisions);
-    const double step = (maximum - minimum) / n;
+    const double step = std::isfinite(maximum - minimum) ? (maximum - minimum) / n : maximum / n - minimum / n;
     if (!(step > 0) || !std::isfinite(step) || !std::isfinite(minimum))
         return usual;
-    // The longest label of a format whose labels all differ from their
-    // neighbours and lie near their ticks; 0 for any other format.
-    const auto longest = [&](const QString& format) -> qsizetype {
+
+    // How the labels of a format are written: all without exponent, all
+    // with one and the same exponent, all with an exponent, or mixed. A
+    // label of 0 goes with any of them.
+    enum class Notation { Fixed, OneExponent, Scientific, Mixed };
+    struct Judgement {
+        qsizetype length = 0;            // the longest label; 0: the format does not do
+        Notation notation = Notation::Mixed;
+    };
+    // A format does when its labels all differ from their neighbours and
+    // lie near their ticks.
+    const auto judge = [&](const QString& format) {
+        Judgement j;
         const QStringList labels = tickLabels(minimum, maximum, n, format);
-        qsizetype length = 0;
+        bool plain = false;
+        QStringList exponents;
         for (int i = 0; i <= n; ++i) {
-            const double tick = minimum + i * step;
-            if ((i > 0 && labels[i] == labels[i - 1]) || !(std::abs(labels[i].toDouble() - tick) <= step / 100))
-                return 0;
-            length = std::max(length, labels[i].size());
+            const double tick = tickValue(minimum, maximum, i, n);
+            const double value = labels[i].toDouble();
+            if ((i > 0 && labels[i] == labels[i - 1]) || !(std::abs(value - tick) <= step / 100))
+                return Judgement{};
+            j.length = std::max(j.length, labels[i].size());
+            if (value == 0)
+                continue;
+            const qsizetype e = labels[i].indexOf(QLatin1Char('e'));
+            if (e < 0)
+                plain = true;
+            else if (!exponents.contains(labels[i].mid(e)))
+                exponents << labels[i].mid(e);
         }
-        return length;
+        j.notation = exponents.isEmpty() ? Notation::Fixed
+                     : plain             ? Notation::Mixed
+                     : exponents.size() == 1 ? Notation::OneExponent
+                                             : Notation::Scientific;
+        return j;
     };
-    QString best = usual;
-    qsizetype bestLength = longest(usual);
-    const auto consider = [&](const QString& format) {
-        const qsizetype length = longest(format);
-        if (length > 0 && (bestLength == 0 || length < bestLength)) {
-            best = format;
-            bestLength = length;
+
+    // The formats tried: the usual one, the fewest decimals, the fewest
+    // significant digits, the fewest digits in scientific notation.
+    QStringList formats{usual};
+    for (int decimals = 0; decimals <= 17; ++decimals)
+        formats << QStringLiteral("%.%1f").arg(decimals);
+    for (int digits = 7; digits <= 17; ++digits)
+        formats << QStringLiteral("%.%1g").arg(digits);
+    for (int digits = 0; digits <= 16; ++digits)
+        formats << QStringLiteral("%.%1e").arg(digits);
+
+    // Of the formats whose labels share one notation, the one with the
+    // shortest labels (the first tried when equal). Plain numbers longer
+    // than a dozen characters give way to shorter ones in scientific
+    // notation, where counting digits is harder than reading an exponent.
+    const auto shortest = [&](const std::function<bool(Notation)>& accepted) -> std::pair<QString, qsizetype> {
+        std::pair<QString, qsizetype> best{QString(), 0};
+        for (const QString& format : formats) {
+            const Judgement j = judge(format);
+            if (j.length > 0 && accepted(j.notation) && (best.second == 0 || j.length < best.second))
+                best = {format, j.length};
         }
-        return length > 0;
+        return best;
     };
-    // The fewest decimals that do, then the fewest significant digits.
-    for (int decimals = 0; decimals <= 17 && !consider(QStringLiteral("%.%1f").arg(decimals)); ++decimals) {
-    }
-    for (int digits = 7; digits <= 17 && !consider(QStringLiteral("%.%1g").arg(digits)); ++digits) {
-    }
-    return best;
+    constexpr qsizetype LongestPlain = 12;
+    const auto one = shortest([](Notation n) { return n == Notation::Fixed || n == Notation::OneExponent; });
+    if (one.second > 0 && one.second <= LongestPlain)
+        return one.first;
+    const auto scientific = shortest([](Notation n) { return n == Notation::OneExponent || n == Notation::Scientific; });
+    if (scientific.second > 0 && (one.second == 0 || scientific.second < one.second))
+        return scientific.first;
+    return one.second > 0 ? one.first : usual;
 }

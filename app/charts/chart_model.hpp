@@ -113,6 +113,8 @@ struct ChartAxis {
     ChartText AxisTitle;
     ChartPen GridPen{0, {192, 192, 192}, 1.0};
     ChartValueScale ValueScale;
+    // The axis counts things: its automatic scale steps by whole numbers.
+    bool wholeNumbers = false;
     // The label collection, entries from 1; the axes start with one entry.
     ChartFont& Labels(int entry);
     const ChartFont& Labels(int entry) const;
@@ -285,14 +287,19 @@ private:
 // The automatic scale of values from `low` to `high`: round limits that
 // enclose them, at most about five major divisions of 1, 2 or 5 times a
 // power of ten, and 2 minor divisions (5 for a step of 5 times a power of
-// ten). Empty data (low > high) gives 0 to 1.
-ChartValueScale automaticScale(double low, double high);
+// ten). Empty data (low > high) gives 0 to 1. With `wholeNumbers` the step
+// is at least 1, and a step of 1 has no minor divisions.
+ChartValueScale automaticScale(double low, double high, bool wholeNumbers = false);
 
 // The printf format of an axis's tick labels from `minimum` to `maximum` in
 // `divisions` equal steps: "%.6g" as usual, else as many decimals (or
 // significant digits) as the step needs, so that neighbouring labels differ
-// and each lies within a hundredth of a step of its tick; of the formats
-// that do, the one with the shortest labels ("%.6g" when equal).
+// and each lies within a hundredth of a step of its tick. The labels of one
+// axis share one notation: all plain numbers, or all with one exponent
+// ("1e-13", "1.5e-13"), never "-1e+07" beside "-9.9e+06"; of the formats
+// that do, the one with the shortest labels ("%.6g" when equal). Plain
+// labels longer than a dozen characters give way to shorter ones in
+// scientific notation ("0", "2e-13", ..., "1e-12").
 QString tickLabelFormat(double minimum, double maximum, int divisions);
 // The labels of those ticks in a printf format, as the chart prints them.
 QStringList tickLabels(double minimum, double maximum, int divisions, const QString& format);

@@ -18,6 +18,7 @@
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPieSeries>
@@ -36,6 +37,7 @@ namespace {
 constexpr int Pad = 4;                   // space at the chart's edges and between its parts
 constexpr int ShadowOffset = 6;          // how far a drop shadow stands out
 constexpr double HitRadius = 4.0;        // how near a double click must come to a line or point
+constexpr double TickRoom = 7.0;         // between a plot's edge and its tick labels, room for the ticks
 
 QColor toQColor(const ChartColor& c)
 {
@@ -107,6 +109,19 @@ QPainterPath regularPolygon(const QPointF& c, double r, int corners, double star
     }
     path.closeSubpath();
     return path;
+}
+
+// Where `v` lies between `from` (0) and `to` (1), without the overflow of
+// (v - from) / (to - from) when the values lie near the ends of the double
+// range.
+double fractionOf(double v, double from, double to)
+{
+    if (!(to > from))
+        return 0.0;
+    const double span = to - from;
+    if (std::isfinite(span))
+        return (v - from) / span;
+    return (v / 2 - from / 2) / (to / 2 - from / 2);
 }
 
 } // namespace
@@ -194,42 +209,89 @@ namespace {
 
 // The markers of one series, drawn as one item: a scatter series of Qt
 // Charts makes an item per point, which takes minutes for 100,000 points.
+// The markers are painted once into a picture of the item's area, which
+// each later paint on the screen shows again, until they move; a drawing
+// that is recorded or printed gets one picture at PrintScale times that
+// resolution. A million markers so paint in a fraction of a second and
+// print as one image, not as an image each.
 class MarkerLayer : public QGraphicsItem {
 public:
-    MarkerLayer(QImage marker, std::vector<ChartModel::Point> points)
-        : m_marker(std::move(marker))
+    struct Look {
+        int style;
+        ChartColor outline;
+        ChartColor fill;
+        int pixels;                      // a marker's width and height on the screen
+    };
+    static constexpr double PrintScale = 4.0;
+
+    MarkerLayer(const Look& look, std::vector<ChartModel::Point> points)
+        : m_look(look)
         , m_points(std::move(points))
     {
     }
     QRectF boundingRect() const override { return m_bounds; }
     void paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*) override
     {
-        painter->setClipRect(m_bounds);
-        const QPointF half(m_marker.width() / 2.0, m_marker.height() / 2.0);
-        for (const QPointF& c : m_centres)
-            painter->drawImage(c - half, m_marker);
+        if (m_bounds.isEmpty() || !m_map)
+            return;
+        if (painter->paintEngine() && painter->paintEngine()->type() == QPaintEngine::Raster) {
+            // Pixels: the picture at the device's scale, kept for the next paint.
+            const QTransform t = painter->deviceTransform();
+            const double scale = std::clamp(std::round(std::hypot(t.m11(), t.m12()) * 100) / 100, 1.0, 8.0);
+            if (m_picture.isNull() || m_pictureScale != scale) {
+                m_picture = render(scale);
+                m_pictureScale = scale;
+            }
+            painter->drawImage(m_bounds, m_picture);
+        } else {
+            painter->drawImage(m_bounds, render(PrintScale));
+        }
     }
     const std::vector<ChartModel::Point>& points() const { return m_points; }
     // Places the markers: `map` gives a point's position on the scene,
     // `plot` is the plot area (markers on its edge show whole).
-    template <class Map>
-    void place(const Map& map, const QRectF& plot)
+    void place(std::function<QPointF(double, double)> map, const QRectF& plot)
     {
         prepareGeometryChange();
-        const double r = m_marker.width() / 2.0 + 1;
-        m_bounds = plot.adjusted(-r, -r, r, r);
-        m_centres.clear();
-        m_centres.reserve(m_points.size());
-        for (const ChartModel::Point& p : m_points)
-            m_centres.push_back(map(p.x, p.y));
+        const double r = m_look.pixels / 2.0 + 1;
+        // On whole pixels, so that the picture is shown pixel for pixel.
+        const QRectF area = plot.adjusted(-r, -r, r, r);
+        m_bounds = QRectF(QPointF(std::floor(area.left()), std::floor(area.top())),
+                          QPointF(std::ceil(area.right()), std::ceil(area.bottom())));
+        m_map = std::move(map);
+        m_picture = QImage();
         update();
     }
 
 private:
-    QImage m_marker;
+    // The markers in a picture of the item's area, `scale` pixels to one of
+    // the scene.
+    QImage render(double scale) const
+    {
+        QImage image(QSize(static_cast<int>(std::ceil(m_bounds.width() * scale)),
+                           static_cast<int>(std::ceil(m_bounds.height() * scale))),
+                     QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        const int px = std::max(3, static_cast<int>(std::lround(m_look.pixels * scale)));
+        const QImage marker = markerImage(m_look.style, m_look.outline, m_look.fill, px);
+        const double half = px / 2.0;
+        QPainter painter(&image);
+        for (const ChartModel::Point& p : m_points) {
+            const QPointF c = m_map(p.x, p.y);
+            const double x = (c.x() - m_bounds.left()) * scale - half;
+            const double y = (c.y() - m_bounds.top()) * scale - half;
+            if (x > -px && y > -px && x < image.width() && y < image.height())
+                painter.drawImage(QPoint(static_cast<int>(std::lround(x)), static_cast<int>(std::lround(y))), marker);
+        }
+        return image;
+    }
+
+    Look m_look;
     std::vector<ChartModel::Point> m_points;
-    std::vector<QPointF> m_centres;
+    std::function<QPointF(double, double)> m_map;
     QRectF m_bounds;
+    QImage m_picture;                    // the markers on the screen
+    double m_pictureScale = 0;
 };
 
 } // namespace
@@ -279,8 +341,11 @@ ChartView::ChartView(QWidget* parent)
     m_valueX = new QValueAxis();
     m_valueY = new QValueAxis();
     m_categories = new QBarCategoryAxis();
-    for (QValueAxis* axis : {m_valueX, m_valueY})
+    for (QValueAxis* axis : {m_valueX, m_valueY}) {
         axis->setMinorGridLineVisible(false);
+        // The view writes the value axes' labels itself (tickLabels).
+        axis->setLabelsVisible(false);
+    }
     for (QAbstractAxis* axis : std::initializer_list<QAbstractAxis*>{m_valueX, m_valueY, m_categories}) {
         axis->setLabelsColor(Qt::black);
         axis->setLinePenColor(Qt::black);
@@ -352,6 +417,7 @@ void ChartView::rebuild()
     // and a picture may be taken before that.
     m_chart->removeAllSeries();
     *m_drawn = Drawn();
+    m_scales[0] = m_scales[1] = AxisScale();
 
     // Texts in their fonts.
     const auto setText = [](QGraphicsSimpleTextItem* item, const ChartText& text) {
@@ -397,8 +463,16 @@ void ChartView::rebuild()
         buildCategories();
         break;
     }
-    if (axes)
+    if (axes) {
         buildStatLines();
+        // Attaching a series resets its axes to what Qt makes of the
+        // series' own points: the ranges go on once every series is attached.
+        applyRange(m_valueY, 1);
+        if (m_model.isXY())
+            applyRange(m_valueX, 0);
+    }
+    for (int id = 0; id < 2; ++id)
+        setTickLabels(id, axes && (id == 1 || m_model.isXY()));
 }
 
 void ChartView::buildXY()
@@ -617,8 +691,11 @@ void ChartView::showInLegend(QAbstractSeries* series, bool shown)
 QLineSeries* ChartView::addLine(const std::vector<ChartModel::Point>& points, QAbstractAxis* xAxis)
 {
     auto* line = new QLineSeries();
+    QList<QPointF> inAxisUnits;
+    inAxisUnits.reserve(static_cast<qsizetype>(points.size()));
     for (const ChartModel::Point& p : points)
-        line->append(p.x, p.y);
+        inAxisUnits.append(QPointF(toAxisUnits(0, p.x), toAxisUnits(1, p.y)));
+    line->replace(inAxisUnits);
     addToAxes(line, xAxis);
     return line;
 }
@@ -631,11 +708,11 @@ QScatterSeries* ChartView::addMarkers(int series, const std::vector<ChartModel::
     auto* scatter = new QScatterSeries();
     addToAxes(scatter, xAxis);
     const int px = markerPixels(marker.Size);
-    const QImage image = markerImage(marker.Style, marker.Pen.VtColor, marker.FillColor, px);
     scatter->setMarkerSize(px);
     scatter->setColor(toQColor(marker.FillColor));
     scatter->setBorderColor(toQColor(marker.Pen.VtColor));
-    auto layer = std::make_unique<MarkerLayer>(image, points);
+    auto layer = std::make_unique<MarkerLayer>(MarkerLayer::Look{marker.Style, marker.Pen.VtColor, marker.FillColor, px},
+                                               points);
     layer->setZValue(0.5);
     scene()->addItem(layer.get());
     m_drawn->entries.push_back({scatter, series, Drawn::Entry::Markers, layer.get()});
@@ -643,15 +720,40 @@ QScatterSeries* ChartView::addMarkers(int series, const std::vector<ChartModel::
     return scatter;
 }
 
+void ChartView::applyRange(QValueAxis* axis, int axisId)
+{
+    const AxisScale& s = m_scales[axisId];
+    if (s.inDivisions)
+        axis->setRange(0, s.divisions);
+    else
+        axis->setRange(s.minimum, s.maximum);
+}
+
+double ChartView::toAxisUnits(int axisId, double value) const
+{
+    const AxisScale& s = m_scales[axisId];
+    return s.inDivisions ? fractionOf(value, s.minimum, s.maximum) * s.divisions : value;
+}
+
 void ChartView::configureValueAxis(QValueAxis* axis, int axisId)
 {
     const ChartAxis& a = m_model.Axis(axisId);
     const ChartValueScale s = m_model.effectiveScale(axisId);
-    const double maximum = s.Maximum > s.Minimum ? s.Maximum : s.Minimum + 1;
-    const int divisions = std::clamp(s.MajorDivision, 1, 100);
-    axis->setRange(s.Minimum, maximum);
-    axis->setTickCount(divisions + 1);
-    axis->setLabelFormat(tickLabelFormat(s.Minimum, maximum, divisions));
+    AxisScale& scale = m_scales[axisId];
+    scale.minimum = s.Minimum;
+    scale.maximum = s.Maximum > s.Minimum ? s.Maximum : s.Minimum + 1;
+    scale.divisions = std::clamp(s.MajorDivision, 1, 100);
+    // The axes of an XY chart run in major divisions (0 at the minimum, 1
+    // at the first tick, ...): Qt lays out no ticks, grid lines or labels on
+    // a range narrower than 1e-12 and takes 1,000,000 to 1,000,000 + 1e-9
+    // for a range that did not change. Category charts keep their values,
+    // from which the bars rise.
+    scale.inDivisions = m_model.isXY();
+    scale.labels = tickLabels(scale.minimum, scale.maximum, scale.divisions,
+                              tickLabelFormat(scale.minimum, scale.maximum, scale.divisions));
+    scale.font = toQFont(a.Labels(1));
+    applyRange(axis, axisId);
+    axis->setTickCount(scale.divisions + 1);
     axis->setMinorTickCount(std::clamp(s.MinorDivision - 1, 0, 20));
     axis->setLabelsFont(toQFont(a.Labels(1)));
     axis->setGridLineVisible(a.GridPen.Style != 0);
@@ -666,8 +768,8 @@ void ChartView::buildStatLines()
         return;
     double from = 0, to = 0;
     if (d.valueX) {
-        from = d.valueX->min();
-        to = d.valueX->max();
+        from = m_scales[0].minimum;
+        to = m_scales[0].maximum;
     } else {
         from = -0.5;
         to = m_model.RowCount() - 0.5;
@@ -720,28 +822,9 @@ void ChartView::layoutItems()
     if (chartRect.width() < 10 || chartRect.height() < 10)
         chartRect = QRectF(backRect.topLeft(), QSizeF(std::max(10.0, backRect.width()), std::max(10.0, backRect.height())));
     m_chart->setGeometry(chartRect);
-    // Lay the legend and the chart out now, so that a picture taken before
-    // the event loop runs again shows them in place.
-    if (QGraphicsLayout* layout = m_chart->legend()->layout())
-        layout->activate();
-    if (QGraphicsLayout* layout = m_chart->layout())
-        layout->activate();
-    // Tick labels of the X axis that do not fit side by side stand upright
-    // rather than being cut short.
-    if (m_valueX->isVisible()) {
-        const int ticks = m_valueX->tickCount();
-        const QFontMetricsF metrics(m_valueX->labelsFont());
-        double widest = 0;
-        for (const QString& label : tickLabels(m_valueX->min(), m_valueX->max(), ticks - 1, m_valueX->labelFormat()))
-            widest = std::max(widest, metrics.horizontalAdvance(label));
-        const double angle = widest + 2 * Pad > m_chart->plotArea().width() / ticks ? -90 : 0;
-        if (m_valueX->labelsAngle() != angle) {
-            m_valueX->setLabelsAngle(static_cast<int>(angle));
-            if (QGraphicsLayout* layout = m_chart->layout())
-                layout->activate();
-        }
-    }
+    const bool upright = layOutChart();
     const QRectF plot = m_chart->mapRectToScene(m_chart->plotArea());
+    placeTickLabels(plot, upright);
     for (const Drawn::Entry& entry : m_drawn->entries)
         if (entry.markers)
             entry.markers->place(scenePosition(entry.series), plot);
@@ -765,23 +848,122 @@ void ChartView::layoutItems()
     applyFrame(m_plotFrame, m_plotFrameInner, plot.adjusted(-2, -2, 2, 2), axes ? plotBack.FrameStyle : 0);
 }
 
+void ChartView::setTickLabels(int axisId, bool shown)
+{
+    std::vector<QGraphicsSimpleTextItem*>& items = m_tickLabels[axisId];
+    const QStringList& labels = m_scales[axisId].labels;
+    const auto count = shown ? static_cast<std::size_t>(labels.size()) : 0;
+    while (items.size() < count) {
+        items.push_back(scene()->addSimpleText(QString()));
+        items.back()->setBrush(Qt::black);
+        items.back()->setZValue(1);
+    }
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        items[i]->setVisible(i < count);
+        if (i < count) {
+            items[i]->setText(labels[static_cast<qsizetype>(i)]);
+            items[i]->setFont(m_scales[axisId].font);
+        }
+    }
+}
+
+bool ChartView::layOutChart()
+{
+    // The legend and the chart laid out now, so that a picture taken before
+    // the event loop runs again shows them in place.
+    const auto activate = [this] {
+        if (QGraphicsLayout* layout = m_chart->legend()->layout())
+            layout->activate();
+        if (QGraphicsLayout* layout = m_chart->layout())
+            layout->activate();
+    };
+    // Room for the tick labels: the widest Y label left of the plot, the
+    // X labels below it, and half a label beyond the plot's corners, where
+    // the labels of the axes' ends stand out.
+    const auto shown = [this](int id) { return !m_tickLabels[id].empty() && m_tickLabels[id].front()->isVisible(); };
+    const auto widest = [this](int id) {
+        double w = 0;
+        for (QGraphicsSimpleTextItem* item : m_tickLabels[id])
+            if (item->isVisible())
+                w = std::max(w, item->boundingRect().width());
+        return w;
+    };
+    const auto lineHeight = [this](int id) { return QFontMetricsF(m_scales[id].font).height(); };
+    const auto setMargins = [&](bool upright) {
+        double left = Pad, top = Pad, right = Pad, bottom = Pad;
+        if (shown(1)) {
+            left += widest(1) + TickRoom;
+            top += lineHeight(1) / 2;
+            bottom += lineHeight(1) / 2;
+        }
+        if (shown(0)) {
+            const double last = m_tickLabels[0][static_cast<std::size_t>(m_scales[0].divisions)]->boundingRect().width();
+            right += upright ? lineHeight(0) / 2 : last / 2;
+            bottom = std::max(bottom, Pad + TickRoom + (upright ? widest(0) : lineHeight(0)));
+        }
+        m_chart->setMargins(QMargins(static_cast<int>(std::ceil(left)), static_cast<int>(std::ceil(top)),
+                                     static_cast<int>(std::ceil(right)), static_cast<int>(std::ceil(bottom))));
+        activate();
+    };
+    setMargins(false);
+    // X labels that do not fit side by side stand upright rather than run
+    // into each other.
+    if (shown(0) && widest(0) + 2 * Pad > m_chart->plotArea().width() / (m_scales[0].divisions + 1)) {
+        setMargins(true);
+        return true;
+    }
+    return false;
+}
+
+void ChartView::placeTickLabels(const QRectF& plot, bool upright)
+{
+    for (int id = 0; id < 2; ++id) {
+        const double n = m_scales[id].divisions;
+        for (std::size_t i = 0; i < m_tickLabels[id].size(); ++i) {
+            QGraphicsSimpleTextItem* item = m_tickLabels[id][i];
+            if (!item->isVisible())
+                continue;
+            const double w = item->boundingRect().width();
+            const double h = item->boundingRect().height();
+            const double at = static_cast<double>(i) / n;
+            if (id == 1) {
+                item->setRotation(0);
+                item->setPos(plot.left() - TickRoom - w, plot.bottom() - at * plot.height() - h / 2);
+            } else if (upright) {
+                // Turned a quarter to the left: its width runs upwards from pos.
+                item->setRotation(-90);
+                item->setPos(plot.left() + at * plot.width() - h / 2, plot.bottom() + TickRoom + w);
+            } else {
+                item->setRotation(0);
+                item->setPos(plot.left() + at * plot.width() - w / 2, plot.bottom() + TickRoom);
+            }
+        }
+    }
+}
+
 std::function<QPointF(double, double)> ChartView::scenePosition(QAbstractSeries* series)
 {
-    // The axes are linear: two points mapped by the chart give every other.
-    // They are the axes' ends, so that values far from zero keep their
-    // precision.
-    double x0 = 0, x1 = 1, y0 = 0, y1 = 1;
     if (m_valueX->isVisible()) {
-        x0 = m_valueX->min();
-        x1 = m_valueX->max();
-    } else {
-        x0 = -0.5;
-        x1 = std::max(0.5, m_model.RowCount() - 0.5);
+        // The value axes run linearly from their minimum at the plot area's
+        // bottom left to their maximum at its top right. Mapped here rather
+        // than by the chart, whose own arithmetic overflows on a range of
+        // 1e-310 and loses the digits of values far from zero.
+        const QRectF plot = m_chart->mapRectToScene(m_chart->plotArea());
+        const double x0 = m_scales[0].minimum;
+        const double x1 = m_scales[0].maximum;
+        const double y0 = m_scales[1].minimum;
+        const double y1 = m_scales[1].maximum;
+        return [=](double x, double y) {
+            return QPointF(plot.left() + fractionOf(x, x0, x1) * plot.width(),
+                           plot.bottom() - fractionOf(y, y0, y1) * plot.height());
+        };
     }
-    y0 = m_valueY->min();
-    y1 = m_valueY->max();
-    if (!(x1 > x0))
-        x1 = x0 + 1;
+    // Categories: row r (from 0) in the middle of its slot. Two points
+    // mapped by the chart give every other.
+    const double x0 = -0.5;
+    const double x1 = std::max(0.5, m_model.RowCount() - 0.5);
+    double y0 = m_valueY->min();
+    double y1 = m_valueY->max();
     if (!(y1 > y0))
         y1 = y0 + 1;
     const QPointF a = m_chart->mapToScene(m_chart->mapToPosition(QPointF(x0, y0), series));
@@ -819,6 +1001,8 @@ QRectF ChartView::axisTitleRect(int axisId)
 QPointF ChartView::positionOf(int series, double x, double y)
 {
     flush();
+    if (m_model.isXY())
+        return scenePosition(m_drawn->anchor)(x, y);
     for (const Drawn::Entry& e : m_drawn->entries)
         if (e.number == series && e.role != Drawn::Entry::Stat && e.role != Drawn::Entry::Pie)
             return m_chart->mapToScene(m_chart->mapToPosition(QPointF(x, y), e.series));

@@ -11,6 +11,7 @@
 // on an element of the chart activates it: the view emits the element's
 // signal with its indices.
 
+#include <QFont>
 #include <QGraphicsView>
 #include <QImage>
 #include <QPicture>
@@ -107,6 +108,16 @@ private:
     void buildPies();
     void buildStatLines();
     void configureValueAxis(QValueAxis* axis, int axisId);
+    // The axis's range as Qt sees it: the scale's, or its major divisions.
+    void applyRange(QValueAxis* axis, int axisId);
+    // A value along a value axis in the units of the Qt axis.
+    double toAxisUnits(int axisId, double value) const;
+    // The tick labels of a value axis as text items, shown or hidden.
+    void setTickLabels(int axisId, bool shown);
+    // Lays the chart out with room for the tick labels; true when the X
+    // labels stand upright.
+    bool layOutChart();
+    void placeTickLabels(const QRectF& plot, bool upright);
     // A series on the chart, against `xAxis` and the value axis Y.
     void addToAxes(QAbstractSeries* series, QAbstractAxis* xAxis);
     void showInLegend(QAbstractSeries* series, bool shown);
@@ -117,7 +128,20 @@ private:
     // Where a value (x, y) lies on the scene, along the axes of `series`.
     std::function<QPointF(double, double)> scenePosition(QAbstractSeries* series);
 
+    // A value axis as drawn: its scale, its tick labels in their font, and
+    // whether the Qt axis runs in major divisions rather than in values.
+    struct AxisScale {
+        double minimum = 0;
+        double maximum = 1;
+        int divisions = 1;
+        bool inDivisions = false;
+        QStringList labels;
+        QFont font;
+    };
+
     ChartModel m_model;
+    AxisScale m_scales[2];                   // X (XY charts only), Y
+    std::vector<QGraphicsSimpleTextItem*> m_tickLabels[2];
     bool m_dirty = true;
     bool m_posted = false;
     QChart* m_chart = nullptr;

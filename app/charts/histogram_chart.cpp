@@ -74,5 +74,7 @@ void fillHistogramChart(ChartModel& chart, const HistogramPlot& plot, const Hist
         axis.Labels(1) = arial(10);
         chart.setAutoScale(id, true);
     }
+    // Counts step by whole numbers; percentages may take fractions.
+    chart.Axis(1).wholeNumbers = !plot.Percentage;
     chart.Plot.WallPen.Style = 0;
 }

@@ -1,6 +1,7 @@
 #include "core/plot_points.hpp"
 
 #include <algorithm>
+#include <utility>
 
 #include "core/data_sheet.hpp"
 
@@ -62,6 +63,22 @@ PlotPoints buildPlotPoints(const DataMatrix& matrix, PlotCommand command, const 
     PlotMatrix& m = plot.PlotData;
     int n = N;
     bool excludedShown = false;
+    // The rows of the smallest and the largest X drawn (the first of equals).
+    struct {
+        int lowRow = 0, highRow = 0;
+        double low = 0, high = 0;
+        void take(int row, double x)
+        {
+            if (lowRow == 0 || x < low) {
+                lowRow = row;
+                low = x;
+            }
+            if (highRow == 0 || x > high) {
+                highRow = row;
+                high = x;
+            }
+        }
+    } lineEnds;
     for (int i = 1; i <= N; ++i) {
         const bool excluded = isPlotExcluded(matrix.cell(DataMatrix::ColExclude, i));
         if (options.showExcluded) {
@@ -71,10 +88,7 @@ PlotPoints buildPlotPoints(const DataMatrix& matrix, PlotCommand command, const 
             m.set(i, Series1Y, x);
             m.set(i, PointX, x);
             m.set(i, PointY, y);
-            if (options.plotYEqualsX) {
-                m.set(i, LineX, x);
-                m.set(i, LineY, x);
-            }
+            lineEnds.take(i, x);
             m.set(i, ExcludedX, x);
             if (excluded) {
                 // The point moves from the plotted points to the excluded ones.
@@ -99,10 +113,16 @@ PlotPoints buildPlotPoints(const DataMatrix& matrix, PlotCommand command, const 
             m.set(i, Series1Y, *x);
             m.set(i, PointX, *x);
             m.set(i, PointY, *y);
-            if (options.plotYEqualsX) {
-                m.set(i, LineX, *x);
-                m.set(i, LineY, *x);
-            }
+            lineEnds.take(i, *x);
+        }
+    }
+    // The line Y = X runs from the smallest X to the largest: it is drawn
+    // through its two ends alone, in the rows that hold them, whatever the
+    // number of points.
+    if (options.plotYEqualsX && lineEnds.lowRow > 0) {
+        for (const auto& [row, x] : {std::pair{lineEnds.lowRow, lineEnds.low}, std::pair{lineEnds.highRow, lineEnds.high}}) {
+            m.set(row, LineX, x);
+            m.set(row, LineY, x);
         }
     }
 

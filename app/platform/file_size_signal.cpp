@@ -6,7 +6,7 @@ namespace {
 void noAction(int) {}
 } // namespace
 
-void KeepRunningPastFileSizeLimit()
+void keepRunningPastFileSizeLimit()
 {
     struct sigaction action {};
     action.sa_handler = noAction;

@@ -9,4 +9,4 @@
 // Catches SIGXFSZ with a handler that does nothing. Programs the process
 // starts get the default action back (a caught signal is reset by exec),
 // as they would have it from a shell. Call once, before anything writes.
-void KeepRunningPastFileSizeLimit();
+void keepRunningPastFileSizeLimit();

@@ -93,6 +93,10 @@ public:
     virtual ~PrinterService() = default;
     // The printer dialog. False when cancelled or failed; errorText says why.
     virtual bool setup(const QString& title, PrintSettings& settings, QString& errorText) = 0;
+    // Whether a job of these settings can print at all, asked before the
+    // job is built; false, with the reason, when not (no printer for a
+    // print on paper).
+    virtual bool canPrint(const PrintSettings& settings, QString& errorText) = 0;
     // Prints on the printer or into the PDF file of the job's settings.
     // False, with the reason, when nothing could be printed (no printer for
     // a print on paper, a failed job).

@@ -318,8 +318,19 @@ PrintSettings QtPrinterService::chosenSettings(const QPrinter& printer)
     return settings;
 }
 
+bool QtPrinterService::canPrint(const PrintSettings& settings, QString& errorText)
+{
+    if (m_pdfPath.isEmpty() && settings.outputFile.isEmpty() && QPrinterInfo::availablePrinters().isEmpty()) {
+        errorText = QStringLiteral("No printer is installed.");
+        return false;
+    }
+    return true;
+}
+
 bool QtPrinterService::print(const PrintJob& job, QString& errorText)
 {
+    if (!canPrint(job.settings, errorText))
+        return false;
     QPrinter printer(QPrinter::HighResolution);
     if (m_resolution > 0)
         printer.setResolution(m_resolution);
@@ -327,9 +338,6 @@ bool QtPrinterService::print(const PrintJob& job, QString& errorText)
     if (!pdf.isEmpty()) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdf);
-    } else if (QPrinterInfo::availablePrinters().isEmpty()) {
-        errorText = QStringLiteral("No printer is installed.");
-        return false;
     } else if (!job.settings.printerName.isEmpty()) {
         printer.setPrinterName(job.settings.printerName);
     }

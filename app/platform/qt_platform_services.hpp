@@ -50,6 +50,7 @@ public:
     {
     }
     bool setup(const QString& title, PrintSettings& settings, QString& errorText) override;
+    bool canPrint(const PrintSettings& settings, QString& errorText) override;
     bool print(const PrintJob& job, QString& errorText) override;
     // What the printer dialog chose, read from its printer.
     static PrintSettings chosenSettings(const QPrinter& printer);

@@ -91,7 +91,11 @@ bool frmMain::drawXYPlot(const XYPlot& plot)
     {
         WaitCursor wait;
         try {
-            CreateXYPlot(plot);
+            // The chart is laid out now; its markers are painted at its
+            // first paint, and the pointer stays busy until then.
+            ChartView* chart = CreateXYPlot(plot)->chart();
+            chart->Refresh();
+            new WaitCursorUntilPainted(chart->viewport());
         } catch (const std::exception& e) {
             failure = QString::fromUtf8(e.what());
         }

@@ -392,6 +392,9 @@ void frmPlot::Command2_Click()
         m_dialog.copies = settings.copies;
         m_dialog.landscape = settings.landscape;
         currentPrinter() = settings;
+        // Whether it can print at all, before the picture is made.
+        if (!Platform::printer().canPrint(settings, errorText))
+            throw PlotError(errorText.toStdString());
 
         WaitCursor wait;
         Chart->EditCopy();
@@ -465,15 +468,18 @@ void frmPlot::Command4_Click()
 void frmPlot::Command5_Click()
 {
     guarded([&] {
-        WaitCursor wait;
-        Chart->EditCopy();
         // Portrait and one copy, also for later prints.
         currentPrinter().landscape = false;
         currentPrinter().copies = 1;
+        // Whether it can print at all, before the picture is made.
+        QString errorText;
+        if (!Platform::printer().canPrint(currentPrinter(), errorText))
+            throw PlotError(errorText.toStdString());
+        WaitCursor wait;
+        Chart->EditCopy();
         PrintJob job = chartPrintJob();
         job.settings = currentPrinter();
         job.text = m_infoTag;
-        QString errorText;
         if (!Platform::printer().print(job, errorText))
             throw PlotError(errorText.toStdString());
         Platform::clipboard().clear();

@@ -1,14 +1,18 @@
 // The chart view offscreen: what a picture of it shows (regions and colours,
 // never exact pixels), where a double click lands, and the copy.
 #include <QApplication>
+#include <QChart>
 #include <QGraphicsScene>
+#include <QGraphicsSimpleTextItem>
 #include <QGraphicsTextItem>
 #include <QMouseEvent>
 #include <QTemporaryDir>
+#include <QValueAxis>
 
 #include <gtest/gtest.h>
 
 #include "charts/chart_view.hpp"
+#include "charts/histogram_chart.hpp"
 #include "charts/xy_chart.hpp"
 #include "support/chart_pictures.hpp"
 #include "support/scripted_platform_services.hpp"
@@ -45,6 +49,16 @@ XYPlot scatter()
     plot.MarkerColor2 = {0, 0, 0, 0, 0, 0, 0, 160};
     plot.MarkerColor3 = {0, 0, 0, 0, 0, 255, 0, 0};
     return plot;
+}
+
+// The text of a text item of the scene, empty for other items.
+QString itemText(QGraphicsItem* item)
+{
+    if (auto* text = dynamic_cast<QGraphicsTextItem*>(item))
+        return text->toPlainText();
+    if (auto* text = dynamic_cast<QGraphicsSimpleTextItem*>(item))
+        return text->text();
+    return QString();
 }
 
 class ChartViewTest : public ::testing::Test {
@@ -212,8 +226,8 @@ TEST_F(ChartViewTest, AxesOfValuesFarFromZeroShowDistinctLabels)
     view.Refresh();
     QStringList texts;
     for (QGraphicsItem* item : view.scene()->items())
-        if (auto* text = dynamic_cast<QGraphicsTextItem*>(item); text && text->isVisible())
-            texts << text->toPlainText();
+        if (item->isVisible())
+            texts << itemText(item);
     for (const char* label : {"1000000.00", "1000000.05", "1000000.10", "1000000.15", "1000000.20"})
         EXPECT_EQ(texts.count(QLatin1String(label)), 2) << label << " in " << texts.join(' ').toStdString();
     EXPECT_FALSE(texts.contains(QStringLiteral("1e+06")));
@@ -265,4 +279,163 @@ TEST(MarkerImages, FifteenRecognisableStyles)
     }
     EXPECT_EQ(markerPixels(200), 13);
     EXPECT_EQ(markerPixels(10), 3);
+}
+
+namespace {
+
+// The tick labels the drawn chart shows below its plot area (X) or left of
+// it (Y), from left to right and from the bottom up, each with where it
+// stands along its axis (the centre's X or Y).
+std::vector<std::pair<double, QString>> shownTicks(ChartView& view, int axisId)
+{
+    const QRectF plot = view.plotArea();
+    std::vector<std::pair<double, QString>> found;
+    for (QGraphicsItem* item : view.scene()->items()) {
+        const QString text = itemText(item);
+        if (text.isEmpty() || !item->isVisible())
+            continue;
+        const QRectF r = item->sceneBoundingRect();
+        if (axisId == 0 && r.top() >= plot.bottom() && r.center().x() >= plot.left() - 20
+            && r.center().x() <= plot.right() + 20 && r.bottom() < view.axisTitleRect(0).top())
+            found.emplace_back(r.center().x(), text);
+        else if (axisId == 1 && r.right() <= plot.left() && r.center().y() >= plot.top() - 20
+                 && r.center().y() <= plot.bottom() + 20 && r.left() > view.axisTitleRect(1).right())
+            found.emplace_back(r.center().y(), text);
+    }
+    std::sort(found.begin(), found.end());
+    if (axisId == 1)
+        std::reverse(found.begin(), found.end());
+    return found;
+}
+
+QStringList shownLabels(ChartView& view, int axisId)
+{
+    QStringList labels;
+    for (const auto& [at, label] : shownTicks(view, axisId))
+        labels << label;
+    return labels;
+}
+
+// A chart of 20 points from (x0, y0) to (x1, y1).
+XYPlot lineOfPoints(double x0, double x1, double y0, double y1)
+{
+    XYPlot plot = runPlot(20);
+    for (int r = 1; r <= 20; ++r) {
+        const double t = (r - 1) / 19.0;
+        plot.PlotData.set(r, 1, x0 + t * (x1 - x0));
+        plot.PlotData.set(r, 2, x0 + t * (x1 - x0));
+        plot.PlotData.set(r, 3, y0 + t * (y1 - y0));
+    }
+    return plot;
+}
+
+} // namespace
+
+TEST(ChartViewAxes, LabelsOfOneAxisShareOneNotationAndRoundSteps)
+{
+    struct Case { const char* name; std::function<void(ChartModel&)> fill; QStringList x, y; };
+    const auto xy = [](const XYPlot& plot) {
+        return [plot](ChartModel& chart) {
+            fillXYChart(chart, plot);
+            styleXYSeries(chart, plot, 3, true);
+        };
+    };
+    // Counts of 2 in every bin, and the same as percentages (25 % each).
+    const auto histogram = [](bool percentage) {
+        return [percentage](ChartModel& chart) {
+            HistogramPlot p;
+            p.x = {0.5, 1, 1.5, 2, 2.5, 3, 3.5, 4};
+            p.y = p.x;
+            p.Bins = 4;
+            p.ShowY = false;
+            p.Percentage = percentage;
+            fillHistogramChart(chart, p, *computeHistogram(p));
+        };
+    };
+    XYPlot noPoints = runPlot(3);
+    for (int r = 1; r <= 3; ++r)
+        noPoints.PlotData.clear(r, 3);
+    const Case cases[] = {
+        {"values near 1e-13", xy(lineOfPoints(1e-13, 2.9e-13, 1e-13, 2.9e-13)),
+         {"1e-13", "1.5e-13", "2e-13", "2.5e-13", "3e-13"}, {"1e-13", "1.5e-13", "2e-13", "2.5e-13", "3e-13"}},
+        {"values about -1e7", xy(lineOfPoints(-1.0e7, -9.82e6, 0, 2)),
+         {"-10000000", "-9950000", "-9900000", "-9850000", "-9800000"}, {"0", "0.5", "1", "1.5", "2"}},
+        {"a series without points", xy(noPoints), {"0", "0.2", "0.4", "0.6", "0.8", "1"},
+         {"0", "0.2", "0.4", "0.6", "0.8", "1"}},
+        {"counts of 2", histogram(false), {"R1", "R2", "R3", "R4"}, {"0", "1", "2"}},
+        {"25 percent each", histogram(true), {"R1", "R2", "R3", "R4"}, {"0", "5", "10", "15", "20", "25"}},
+    };
+    ChartView view;
+    view.resize(520, 480);
+    for (const Case& c : cases) {
+        ChartModel& chart = view.edit();
+        chart = ChartModel();
+        c.fill(chart);
+        view.Refresh();
+        EXPECT_EQ(shownLabels(view, 0).join(' ').toStdString(), c.x.join(' ').toStdString()) << c.name;
+        EXPECT_EQ(shownLabels(view, 1).join(' ').toStdString(), c.y.join(' ').toStdString()) << c.name;
+    }
+}
+
+TEST(ChartViewAxes, SpanTheDataAtAnyScale)
+{
+    // Each chart's labels are read off the picture's scene; the points must
+    // lie between the labels of the axes' ends, and each marker shows where
+    // those labels put its values.
+    struct Case { const char* name; double x0, x1, y0, y1; };
+    const Case cases[] = {
+        {"1e-13", 1e-13, 2.9e-13, 1e-13, 2.9e-13},
+        {"1e-15", 1e-15, 2.9e-15, -3e-15, 5e-15},
+        {"1e-300", 1e-300, 2.9e-300, 2e-300, 3e-300},
+        {"1e300", -1e300, 2.9e300, 1e307, 1.7e308},
+        {"mixed signs near 0", -2.2e-16, 2.2e-16, -1.1e-16, 2.2e-16},
+        {"a constant column", 1e-13, 1e-13, 5, 5},
+        {"near 1e6", 1e6, 1e6 + 1, 1e6, 1e6 + 1},
+        {"1e6 apart by 1e-9", 1e6, 1e6 + 1e-9, 0, 1},
+    };
+    ChartView again;                     // every case drawn after the one before
+    again.resize(520, 480);
+    again.show();
+    for (const Case& c : cases) {
+        const XYPlot plot = lineOfPoints(c.x0, c.x1, c.y1, c.y0);
+        ChartView fresh;
+        fresh.resize(520, 480);
+        fresh.show();
+        for (ChartView* view : {&fresh, &again}) {
+            ChartModel& chart = view->edit();
+            chart = ChartModel();
+            fillXYChart(chart, plot);
+            styleXYSeries(chart, plot, 3, true);
+            view->Refresh();
+            const QImage image = view->toImage();
+            const std::vector<std::pair<double, QString>> ticks[2] = {shownTicks(*view, 0), shownTicks(*view, 1)};
+            ASSERT_GE(ticks[0].size(), 2u) << c.name;
+            ASSERT_GE(ticks[1].size(), 2u) << c.name;
+            // Where a value lies along an axis, from the labels of its ends.
+            const auto along = [&ticks](int id, double v) {
+                const double v0 = ticks[id].front().second.toDouble();
+                const double v1 = ticks[id].back().second.toDouble();
+                const double t = v / 2 - v0 / 2 == 0 ? 0 : (v / 2 - v0 / 2) / (v1 / 2 - v0 / 2);
+                return ticks[id].front().first + t * (ticks[id].back().first - ticks[id].front().first);
+            };
+            for (int id = 0; id < 2; ++id) {
+                const double low = ticks[id].front().second.toDouble();
+                const double high = ticks[id].back().second.toDouble();
+                const double tolerance = (high / 2 - low / 2) * 2 / 100 / static_cast<double>(ticks[id].size() - 1);
+                EXPECT_LE(low - tolerance, id == 0 ? c.x0 : std::min(c.y0, c.y1)) << c.name << " axis " << id;
+                EXPECT_GE(high + tolerance, id == 0 ? c.x1 : std::max(c.y0, c.y1)) << c.name << " axis " << id;
+            }
+            // The labels run across the plot from one end to the other.
+            const QRectF area = view->plotArea();
+            EXPECT_NEAR(ticks[0].front().first, area.left(), 1) << c.name;
+            EXPECT_NEAR(ticks[0].back().first, area.right(), 1) << c.name;
+            EXPECT_NEAR(ticks[1].front().first, area.bottom(), 1) << c.name;
+            EXPECT_NEAR(ticks[1].back().first, area.top(), 1) << c.name;
+            for (const ChartModel::Point& p : view->model().points(3)) {
+                const QPointF at(along(0, p.x), along(1, p.y));
+                EXPECT_TRUE(area.adjusted(-1, -1, 1, 1).contains(at)) << c.name << " row " << p.row;
+                EXPECT_GT(pixelsNear(image, at, 2, Qt::black), 3) << c.name << " row " << p.row;
+            }
+        }
+    }
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "core/plot_points.hpp"
@@ -61,10 +62,11 @@ TEST(PlotPoints, MatrixOfTheScatterCommand)
         std::vector<Cells> matrix;       // rows 1..4
     };
     const Case cases[] = {
+        // The line Y = X by its ends: in the rows of the smallest and the largest X.
         {"excluded left out", false, true, 3, 5,
-         {{E, 1, 1, 2, 1, 1, E, E}, {E, E, E, E, E, E, E, E}, {E, 5, 5, 6, 5, 5, E, E}, {E, 7, 7, 8, 7, 7, E, E}}},
+         {{E, 1, 1, 2, 1, 1, E, E}, {E, E, E, E, E, E, E, E}, {E, 5, 5, 6, E, E, E, E}, {E, 7, 7, 8, 7, 7, E, E}}},
         {"excluded shown apart", true, true, 4, 7,
-         {{E, 1, 1, 2, 1, 1, 1, E}, {E, 3, 3, E, 3, 3, 3, 4}, {E, 5, 5, 6, 5, 5, 5, E}, {E, 7, 7, 8, 7, 7, 7, E}}},
+         {{E, 1, 1, 2, 1, 1, 1, E}, {E, 3, 3, E, E, E, 3, 4}, {E, 5, 5, 6, E, E, 5, E}, {E, 7, 7, 8, 7, 7, 7, E}}},
         {"no Y = X line", false, false, 3, 5,
          {{E, 1, 1, 2, E, E, E, E}, {E, E, E, E, E, E, E, E}, {E, 5, 5, 6, E, E, E, E}, {E, 7, 7, 8, E, E, E, E}}},
     };
@@ -288,4 +290,44 @@ TEST(PlotPoints, ExclusionMarks)
     };
     for (const Mark& m : marks)
         EXPECT_EQ(isPlotExcluded(m.cell), m.excluded) << m.cell.toDisplayString().toStdString();
+}
+
+TEST(PlotPoints, TheYEqualsXLineHasItsTwoEndsWhateverTheNumberOfPoints)
+{
+    // X in no order, the smallest and the largest inside, ties at both ends:
+    // the line's cells are filled in the first row of each end only.
+    struct Case { const char* name; std::vector<const char*> xs; int lowRow, highRow; double low, high; };
+    const Case cases[] = {
+        {"five rows", {"4", "-2.5", "9", "0", "9"}, 2, 3, -2.5, 9},
+        {"constant X", {"3", "3", "3"}, 1, 1, 3, 3},
+        {"near zero", {"2e-13", "1e-13", "2.9e-13", "1.5e-13"}, 2, 3, 1e-13, 2.9e-13},
+    };
+    for (const Case& c : cases) {
+        std::vector<Row> rows;
+        for (const char* x : c.xs)
+            rows.push_back({x, "1", nullptr});
+        PlotCommandOptions options;
+        options.gridRows = static_cast<int>(rows.size()) + 1;
+        const PlotMatrix m = buildPlotPoints(dataset(rows), PlotCommand::Scatter, options).plot.PlotData;
+        for (int r = 1; r < m.rows(); ++r) {
+            const std::optional<double> expected = r == c.lowRow ? c.low : r == c.highRow ? std::optional(c.high) : E;
+            EXPECT_EQ(m.at(r, 4), expected) << c.name << " row " << r;
+            EXPECT_EQ(m.at(r, 5), expected) << c.name << " row " << r;
+        }
+    }
+
+    // A hundred thousand rows: two cells of the line, whatever the number.
+    std::vector<std::string> texts;
+    for (int i = 0; i < 100000; ++i)
+        texts.push_back(std::to_string((i * 7919) % 100003));
+    std::vector<Row> rows;
+    for (const std::string& t : texts)
+        rows.push_back({t.c_str(), "1", nullptr});
+    PlotCommandOptions options;
+    options.gridRows = static_cast<int>(rows.size()) + 1;
+    const PlotMatrix m = buildPlotPoints(dataset(rows), PlotCommand::Scatter, options).plot.PlotData;
+    int cells = 0;
+    for (int r = 1; r < m.rows(); ++r)
+        cells += m.at(r, 4).has_value() ? 1 : 0;
+    EXPECT_EQ(cells, 2);
 }

@@ -55,14 +55,22 @@ bool ScriptedPrinterService::setup(const QString& title, PrintSettings& settings
     return true;
 }
 
-bool ScriptedPrinterService::print(const PrintJob& job, QString& errorText)
+bool ScriptedPrinterService::canPrint(const PrintSettings& settings, QString& errorText)
 {
+    ++checks;
     // As on a machine without printers: a print on paper fails, a print
     // into a PDF file chosen in the printer dialog works.
-    if (noPrinter && job.settings.outputFile.isEmpty()) {
+    if (noPrinter && settings.outputFile.isEmpty()) {
         errorText = QStringLiteral("No printer is installed.");
         return false;
     }
+    return true;
+}
+
+bool ScriptedPrinterService::print(const PrintJob& job, QString& errorText)
+{
+    if (!canPrint(job.settings, errorText))
+        return false;
     const QString path = QDir(m_pdfFolder).filePath(
         QStringLiteral("print%1.pdf").arg(pdfFiles.size(), 3, 10, QLatin1Char('0')));
     QtPrinterService pdf(path, resolution);

@@ -41,12 +41,14 @@ class ScriptedPrinterService : public PrinterService {
 public:
     explicit ScriptedPrinterService(const QString& pdfFolder) : m_pdfFolder(pdfFolder) {}
     bool setup(const QString& title, PrintSettings& settings, QString& errorText) override;
+    bool canPrint(const PrintSettings& settings, QString& errorText) override;
     bool print(const PrintJob& job, QString& errorText) override;
 
     bool cancelSetup = false;            // the printer dialog is cancelled
     bool noPrinter = false;              // no printer: only PDF files can be printed
     PrintSettings setupAnswer;           // what the printer dialog chooses
     int resolution = 0;                  // dots per inch of the PDFs (0: the printer's high resolution)
+    int checks = 0;                      // how often canPrint was asked
     std::vector<QString> setupTitles;
     std::vector<PrintJob> jobs;          // every job that printed
     QStringList pdfFiles;                // one PDF per printed job

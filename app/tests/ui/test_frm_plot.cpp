@@ -3,6 +3,7 @@
 // scroll bars, saving, copying and printing, the information button.
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -12,6 +13,9 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
 
 #include "SumtrixLib/Runtime.hpp"
 #include "charts/chart_view.hpp"
@@ -394,6 +398,83 @@ TEST_F(FrmPlotTest, PrintsTheChartAtItsOwnSizeAtEveryResolution)
     }
 }
 
+TEST_F(FrmPlotTest, PrintedMarkersLandInPlaceAndAPrintOfManyStaysSmall)
+{
+    // Five crosses in black on a blue chart, printed at 1200 dots per inch
+    // and rendered at 72: each where the chart on the screen shows it (a
+    // pixel of the chart is three quarters of a point), nothing between
+    // them.
+    frmPlot* window = newPlot(runPlot(5));
+    platform.colorDialog.answers = {QColor(0, 0, 255)};
+    child<QPushButton>(window, "Check6")->click();
+    window->chart()->Refresh();
+    platform.printer.resolution = 1200;
+    click(window, "Command2");
+    ASSERT_EQ(platform.printer.pdfFiles.size(), 1);
+    const QImage page = renderedPage(platform.printer.pdfFiles.back());
+    ASSERT_FALSE(page.isNull());
+    const QRect chart = inkBounds(page, [](QRgb c) { return qBlue(c) > 200 && qRed(c) < 60 && qGreen(c) < 60; });
+    const double scale = chart.width() / double(window->chart()->width());
+    EXPECT_NEAR(scale, 0.75, 0.01);
+    const auto onPage = [&](QPointF p) { return QPointF(chart.left() + p.x() * scale, chart.top() + p.y() * scale); };
+    std::vector<QPointF> drawn;
+    for (const ChartModel::Point& p : window->chart()->model().points(3))
+        drawn.push_back(onPage(window->chart()->positionOf(3, p.x, p.y)));
+    ASSERT_EQ(drawn.size(), 5u);
+    for (std::size_t i = 0; i < drawn.size(); ++i) {
+        EXPECT_GT(pixelsNear(page, drawn[i], 2, Qt::black), 3) << "point " << i + 1;
+        if (i > 0) {
+            EXPECT_EQ(pixelsNear(page, (drawn[i] + drawn[i - 1]) / 2, 2, Qt::black), 0) << "between " << i << " and " << i + 1;
+        }
+    }
+
+    // A hundred thousand points in a cloud: a print of a few hundred
+    // kilobytes (one picture of the markers, not one per marker), and the
+    // cloud's ink on the page.
+    XYPlot cloud = runPlot(100000);
+    std::mt19937 rng(7);
+    std::normal_distribution<double> noise(0.0, 1.0);
+    for (int r = 1; r <= 100000; ++r) {
+        const double x = noise(rng);
+        cloud.PlotData.set(r, 1, x);
+        cloud.PlotData.set(r, 2, x);
+        cloud.PlotData.set(r, 3, x + noise(rng));
+    }
+    frmPlot* many = newPlot(cloud);
+    click(many, "Command5");
+    ASSERT_EQ(platform.printer.pdfFiles.size(), 2);
+    const QString pdf = platform.printer.pdfFiles.back();
+    EXPECT_LT(QFileInfo(pdf).size(), 2'000'000);
+    // The titles and labels alone are a few hundred black pixels.
+    EXPECT_GT(pixelsInImage(renderedPage(pdf), Qt::black), 10000);
+}
+
+TEST_F(FrmPlotTest, ClosedChartWindowsAreDeleted)
+{
+    // Closed by "Return", by the window manager, and a window closed before
+    // it was ever painted: none stays behind with its points.
+    ASSERT_TRUE(frmMain::drawXYPlot(runPlot(5)));
+    ASSERT_TRUE(frmMain::drawXYPlot(runPlot(6)));
+    QApplication::processEvents();
+    std::vector<QPointer<frmPlot>> windows;
+    for (frmPlot* window : plotWindows())
+        windows.emplace_back(window);
+    ASSERT_TRUE(frmMain::drawXYPlot(runPlot(7)));
+    for (frmPlot* window : plotWindows())
+        if (std::find(windows.begin(), windows.end(), window) == windows.end())
+            windows.emplace_back(window);
+    ASSERT_EQ(windows.size(), 3u);
+    click(windows[0], "Command1");
+    windows[1]->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    windows[2]->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    for (const QPointer<frmPlot>& window : windows)
+        EXPECT_TRUE(window.isNull());
+    // The busy pointer of the window never painted went with it.
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
 TEST_F(FrmPlotTest, CopyAndPrint)
 {
     frmPlot* window = newPlot();
@@ -441,10 +522,21 @@ TEST_F(FrmPlotTest, CopyAndPrint)
     platform.printer.cancelSetup = true;
     click(window, "Command2");
     EXPECT_EQ(lastMessage().text, QStringLiteral("Cancel was selected."));
+    // No printer: the box says so before the chart's picture is made (which
+    // otherwise begins with its copy onto the clipboard), for the print and
+    // for the print through the printer setup.
+    platform.printer.cancelSetup = false;
     platform.printer.noPrinter = true;
-    click(window, "Command5");
-    EXPECT_EQ(lastMessage().text, QStringLiteral("No printer is installed."));
-    EXPECT_EQ(lastMessage().title, QStringLiteral("Plot"));
+    platform.printer.setupAnswer = PrintSettings();
+    const int writes = platform.clipboard.writes;
+    const int checks = platform.printer.checks;
+    for (const char* command : {"Command5", "Command2"}) {
+        click(window, command);
+        EXPECT_EQ(lastMessage().text, QStringLiteral("No printer is installed.")) << command;
+        EXPECT_EQ(lastMessage().title, QStringLiteral("Plot")) << command;
+    }
+    EXPECT_EQ(platform.printer.checks, checks + 2);
+    EXPECT_EQ(platform.clipboard.writes, writes);
     EXPECT_EQ(platform.printer.jobs.size(), 3u);
 }
 

@@ -2,8 +2,11 @@
 // the sheet and the options, and the boxes that stand in for a chart.
 #include "window_fixture.hpp"
 
+#include <QCursor>
 #include <QPushButton>
 #include <QScrollBar>
+
+#include <map>
 
 #include "charts/chart_view.hpp"
 #include "ui/frm_plot.hpp"
@@ -33,17 +36,50 @@ protected:
     static const ChartModel& chartOf(frmPlot* plot) { return plot->chart()->model(); }
 };
 
+// The first paint of each chart view while it lives, and whether the busy
+// pointer was up at it.
+class FirstPaints : public QObject {
+public:
+    FirstPaints() { qApp->installEventFilter(this); }
+    ~FirstPaints() override { qApp->removeEventFilter(this); }
+    std::map<QObject*, bool> busy;       // by the chart's viewport
+
+    // Runs the event loop until `count` charts have been painted.
+    bool waitFor(std::size_t count)
+    {
+        for (int turn = 0; turn < 10000 && busy.size() < count; ++turn)
+            QApplication::processEvents(QEventLoop::AllEvents, 10);
+        return busy.size() >= count;
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && qobject_cast<ChartView*>(watched->parent()) && !busy.count(watched)) {
+            const QCursor* cursor = QApplication::overrideCursor();
+            busy[watched] = cursor && cursor->shape() == Qt::WaitCursor;
+        }
+        return false;
+    }
+};
+
 } // namespace
 
 TEST_F(PlotCommands, ScatterAndRankOpenAWindowEach)
 {
     fill(6);
     window->setWindowTitle(QStringLiteral("KVE - trial.KVE"));
+    FirstPaints paints;
     window->Command11_Click();
     window->Command14_Click();
     const QList<frmPlot*> windows = plots();
     ASSERT_EQ(windows.size(), 2);
     EXPECT_TRUE(platform->messages.asked.empty());
+    // The pointer stays busy until both charts have been painted.
+    ASSERT_TRUE(paints.waitFor(2));
+    for (const auto& [viewport, busy] : paints.busy)
+        EXPECT_TRUE(busy);
+    QApplication::processEvents();
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     for (frmPlot* plot : windows)
         EXPECT_EQ(plot->windowTitle(), QStringLiteral("Plot - trial.KVE"));
@@ -150,6 +186,8 @@ TEST_F(PlotCommands, FiftyThousandRows)
     EXPECT_EQ(chart.Footnote.Text, QStringLiteral("n =  50000"));
     EXPECT_EQ(chart.SeriesCollection(3).DataPoint.Marker.Size, 100);
     EXPECT_EQ(chart.points(3).size(), static_cast<std::size_t>(rows));
+    // The line Y = X by its two ends.
+    EXPECT_EQ(chart.points(5).size(), 2u);
     const QImage picture = plot->chart()->toImage();
     EXPECT_EQ(picture.size(), plot->chart()->size());
     // About a hundred points share each pixel here: one of the last ones is found.
