@@ -47,6 +47,9 @@ MsgAnswer QtMessageService::ask(const MessageRequest& request)
     QMessageBox box;
     box.setWindowTitle(request.title.isEmpty() ? Platform::applicationTitle() : request.title);
     box.setText(request.text);
+    // What a screen reader (and the window list of a command line) gives
+    // as the box's name: its message.
+    box.setAccessibleName(request.text);
     switch (request.icon) {
     case MsgIcon::Critical: box.setIcon(QMessageBox::Critical); break;
     case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;

@@ -81,6 +81,20 @@ private:
     QList<QObject*> m_followed;
 };
 
+// A command line that failed and leaves the window open: the start that
+// gave it may have no terminal (a file manager's "Open with"), so the
+// window shows the reason too, in a box, once the line has been answered.
+void sayFailureInWindow(QObject* context, QString reason, bool quits)
+{
+    if (quits || reason.isEmpty() || nobodyCanSeeWindows())
+        return;
+    const QString prefix = ProgramName() + QStringLiteral(": ");
+    if (reason.startsWith(prefix))
+        reason = reason.mid(prefix.size());
+    reason = reason.left(1).toUpper() + reason.mid(1);
+    QTimer::singleShot(0, context, [reason] { Platform::message(reason, MsgButtons::Ok, MsgIcon::Critical); });
+}
+
 } // namespace
 
 void frmMain::createStartupControls()
@@ -173,6 +187,8 @@ bool frmMain::Form_Load(const QString& commandLine, SingleInstance* instance, in
                 BringWindowToFront();
                 PrevInstanceKVE->setText(line);
                 PrevInstanceKVE_Click();
+                if (m_batchOutcome.status != 0)
+                    sayFailureInWindow(this, m_batchOutcome.reason, m_batchOutcome.quit);
                 return SingleInstance::Outcome{m_batchOutcome.status, m_batchOutcome.reason,
                                                m_batchOutcome.quit};
             });
@@ -232,15 +248,7 @@ bool frmMain::Form_Load(const QString& commandLine, SingleInstance* instance, in
             // The window comes up after a command line that failed: a start
             // from a file manager has no terminal to show the line on, so
             // the window says it too, once it is up.
-            if (!m_batchOutcome.quit && !nobodyCanSeeWindows()) {
-                QString reason = m_batchOutcome.reason;
-                const QString prefix = name + QStringLiteral(": ");
-                if (reason.startsWith(prefix))
-                    reason = reason.mid(prefix.size());
-                reason = reason.left(1).toUpper() + reason.mid(1);
-                QTimer::singleShot(0, this,
-                                   [reason] { Platform::message(reason, MsgButtons::Ok, MsgIcon::Critical); });
-            }
+            sayFailureInWindow(this, m_batchOutcome.reason, m_batchOutcome.quit);
         }
     }
     return true;

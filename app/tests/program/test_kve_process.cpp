@@ -893,9 +893,14 @@ protected:
     }
 
     // Starts KVE on `display` and waits until it takes hand-overs.
-    void startFirst(QProcess& p, const QStringList& args, const QString& display) const
+    // With `windowList`, it lists the windows it shows as it ends there.
+    void startFirst(QProcess& p, const QStringList& args, const QString& display,
+                    const QString& windowList = QString()) const
     {
-        start(p, args, QString(), environment(display));
+        QProcessEnvironment env = environment(display);
+        if (!windowList.isEmpty())
+            env.insert(QStringLiteral("KVE_WINDOW_LIST"), windowList);
+        start(p, args, QString(), env);
         QElapsedTimer waited;
         waited.start();
         while (QDir(path(QStringLiteral("runtime"))).entryList({QStringLiteral("*.socket")}, QDir::System).isEmpty()
@@ -911,8 +916,9 @@ TEST_F(KveDesktop, StartsOnTheSameDisplayHandOverAllOthersRunTheirOwnJob)
     // The first instance evaluates and saves its own report, and stays.
     QDir(home.path()).mkpath(QStringLiteral("a"));
     QProcess first;
+    const QString windowList = path(QStringLiteral("first-windows.txt"));
     startFirst(first, {QStringLiteral("/F") + Sample, QStringLiteral("/S"), QStringLiteral("/L") + path(QStringLiteral("a/"))},
-               displayA.name());
+               displayA.name(), windowList);
     ASSERT_EQ(first.state(), QProcess::Running) << first.readAllStandardError().toStdString();
 
     // Without a display, or offscreen on the same display, or on another
@@ -974,6 +980,15 @@ TEST_F(KveDesktop, StartsOnTheSameDisplayHandOverAllOthersRunTheirOwnJob)
     const Result firstEnd = finish(first, 20000);
     EXPECT_TRUE(firstEnd.finished);
     EXPECT_EQ(firstEnd.status, 0) << firstEnd.err.toStdString();
+    // The open window said so too, in a box: a start from a file manager
+    // has no terminal that shows its reason.
+    QFile shown(windowList);
+    ASSERT_TRUE(shown.open(QIODevice::ReadOnly));
+    const QString windows = QString::fromUtf8(shown.readAll());
+    EXPECT_TRUE(windows.contains(QStringLiteral("\tDataset file not found: ") + path(QStringLiteral("missing.KVE"))))
+        << windows.toStdString();
+    EXPECT_TRUE(windows.contains(QStringLiteral("\tLoad: The file '") + path(QStringLiteral("elsewhere/bad.KVE"))))
+        << windows.toStdString();
 }
 
 TEST_F(KveDesktop, OddCharactersInPathsSurviveTheHandOver)
