@@ -185,6 +185,7 @@ public:
             m_phiShift = m_inside ? phi(m_shift) : 0.0;
             m_psiShift = !m_inside && Delta >= 0.0 ? psi(m_shift) : 0.0;
         }
+        affine();
     }
 
     // Whether |u| = a + v lies beyond Delta: a limited argument, or
@@ -218,11 +219,52 @@ public:
     }
 
     double a() const { return m_a; }
-    double beta() const { return m_taylor.beta; }
     double shift() const { return m_shift; }
     bool inside() const { return m_inside; }
+    // The affine function alpha + beta v that each term of an argument
+    // a + v is taken less (the term of v = 0 is 0 unless limited).
+    double alpha() const { return m_alpha; }
+    double beta() const { return m_beta; }
 
 private:
+    void affine()
+    {
+        const double a = m_a, Delta = m_Delta;
+        const bool below = !m_inside && Delta < 0.0;  // every argument limited, the raw terms kept
+        switch (m_kind) {
+        case GcccKind::Square:
+            m_alpha = a * a;
+            m_beta = 2.0 * a;
+            break;
+        case GcccKind::Absolute:
+            m_alpha = a;
+            m_beta = 1.0;
+            break;
+        case GcccKind::Power:
+            m_alpha = m_taylor.aP;
+            m_beta = m_taylor.beta;
+            break;
+        case GcccKind::ClipSquare:
+            m_alpha = m_inside ? a * a : below ? 0.0 : Delta * Delta;
+            m_beta = m_inside ? 2.0 * a : 0.0;
+            break;
+        case GcccKind::ClipAbsolute:
+            m_alpha = m_inside ? a : below ? 0.0 : Delta;
+            m_beta = m_inside ? 1.0 : 0.0;
+            break;
+        case GcccKind::ClipPower:
+            m_alpha = m_inside ? m_taylor.aP : below ? 0.0 : std::pow(Delta, m_P);
+            m_beta = m_inside ? m_taylor.beta : 0.0;
+            break;
+        case GcccKind::Huber:
+            // about a: a^2/2 + a v; beyond Delta the linear piece
+            // Delta (a + v) - Delta^2/2
+            m_alpha = m_inside ? a * a / 2.0 : Delta * a - Delta * Delta / 2.0;
+            m_beta = m_inside ? a : Delta;
+            break;
+        }
+    }
+
     double term(double v, bool limited) const
     {
         const double D = m_shift;
@@ -266,23 +308,26 @@ private:
     bool m_inside;
     PowerTaylor m_taylor;
     double m_phiShift = 0.0, m_psiShift = 0.0;
+    double m_alpha = 0.0, m_beta = 0.0;
 };
 
-// The values b(1..n) sorted, with long-double prefix sums of b - c and
-// (b - c)^2 about the median c.
+// The values b(0..m-1) sorted, with long-double running sums of b - c and
+// (b - c)^2 about the median c, accumulated from the median outwards: the
+// sum over a range then takes in only the values between the range and the
+// median, never the far end of the data beyond it.
 class SortedSums {
 public:
-    SortedSums(const double* v, std::int32_t n)
+    SortedSums(const double* v, std::size_t m)
     {
-        sortValues(v + 1, static_cast<std::size_t>(std::max(n, 0)), m_b, m_order);
+        sortValues(v, m, m_b, m_order);
         sums();
     }
 
     std::size_t size() const { return m_b.size(); }
-    // The index (1..n) of the k-th smallest value: rows taken in this order
-    // search the sorted values of the other sample near where the previous
-    // row did, which the processor's caches reward.
-    std::size_t order(std::size_t k) const { return m_order[k] + 1; }
+    // The place (0..m-1) in v of the k-th smallest value: rows taken in this
+    // order search the sorted values of the other sample near where the
+    // previous row did, which the processor's caches reward.
+    std::size_t order(std::size_t k) const { return m_order[k]; }
 
     // The rounded differences a - b_j fall as j grows. First j with
     // a - b_j <= t, and first j with a - b_j < t.
@@ -327,16 +372,22 @@ public:
     }
 
 private:
+    // m_p1[k + 1] - m_p1[k] = b_k - c, m_p1[m/2] = 0; m_p2 likewise.
     void sums()
     {
-        const std::size_t m = m_b.size();
-        m_c = m == 0 ? 0.0L : static_cast<long double>(m_b[m / 2]);
+        const std::size_t m = m_b.size(), mid = m / 2;
+        m_c = m == 0 ? 0.0L : static_cast<long double>(m_b[mid]);
         m_p1.assign(m + 1, 0.0L);
         m_p2.assign(m + 1, 0.0L);
-        for (std::size_t k = 0; k < m; ++k) {
+        for (std::size_t k = mid; k < m; ++k) {
             const long double d = static_cast<long double>(m_b[k]) - m_c;
             m_p1[k + 1] = m_p1[k] + d;
             m_p2[k + 1] = m_p2[k] + d * d;
+        }
+        for (std::size_t k = mid; k-- > 0;) {
+            const long double d = static_cast<long double>(m_b[k]) - m_c;
+            m_p1[k] = m_p1[k + 1] - d;
+            m_p2[k] = m_p2[k + 1] - d * d;
         }
     }
 
@@ -446,41 +497,41 @@ double rowPowerFar(double p, const double* q, std::size_t m, double delta, const
 }
 
 // Rows and columns of a power distance over all pairs, in one sweep: rows_i
-// = sum_j g(a_i - b_j) - h(a_i + b_j) with g the difference kernel (|u|^P,
-// limited at `delta`) and h the kernel of the sums (`far`: the expanded
-// one, a = p and b = q of rowPower15Far; otherwise g again). The rows fall
-// into a fixed number of bands whatever the thread count; each band adds
-// its rows' terms to column sums of its own in row order, and the bands'
-// column sums are added in band order, so neither rows nor columns depend
-// on the number of threads.
+// = sum_j g(a_i - b_j) - h(a_i + b_j), i < ma and j < mb, with g the
+// difference kernel (|u|^P, limited at `delta`) and h the kernel of the sums
+// (`far`: the expanded one, a = p and b = q of rowPower15Far; otherwise g
+// again); cols_j the same sums over i. The rows fall into a fixed number of
+// bands whatever the thread count; each band adds its rows' terms to column
+// sums of its own in row order, and the bands' column sums are added in band
+// order, so neither rows nor columns depend on the number of threads.
 constexpr std::size_t MaxBands = 32;
 
-void allPairsPowerSums(const double* a, const double* b, std::size_t m, double delta, double P,
+void allPairsPowerSums(const double* a, std::size_t ma, const double* b, std::size_t mb, double delta, double P,
                        const PowerKernel* far, double* rows, double* cols, unsigned threads)
 {
-    const std::size_t bands = std::clamp<std::size_t>(m / RowsPerThread, 1, MaxBands);
-    std::vector<double> partial(bands * m, 0.0);
+    const std::size_t bands = std::clamp<std::size_t>(ma / RowsPerThread, 1, MaxBands);
+    std::vector<double> partial(bands * mb, 0.0);
     const RootShape shape = far ? RootShape(*far) : RootShape();
     const bool taylor = far && far->shape == PowerShape::Taylor;
     forBlocks(bands, 1, threads, [&](std::size_t lo, std::size_t hi) {
         for (std::size_t k = lo; k < hi; ++k) {
-            double* col = partial.data() + k * m;
-            for (std::size_t i = m * k / bands; i < m * (k + 1) / bands; ++i) {
+            double* col = partial.data() + k * mb;
+            for (std::size_t i = ma * k / bands; i < ma * (k + 1) / bands; ++i) {
                 if (far)
-                    rows[i] = P == 1.5   ? rowPower15Far(a[i], b, m, delta, shape, taylor, col)
-                              : P == 0.5 ? rowPower05Far(a[i], b, m, delta, shape, taylor, col)
-                                         : rowPowerFar(a[i], b, m, delta, *far, col);
+                    rows[i] = P == 1.5   ? rowPower15Far(a[i], b, mb, delta, shape, taylor, col)
+                              : P == 0.5 ? rowPower05Far(a[i], b, mb, delta, shape, taylor, col)
+                                         : rowPowerFar(a[i], b, mb, delta, *far, col);
                 else
-                    rows[i] = P == 1.5   ? rowPower15(a[i], b, m, delta, col)
-                              : P == 0.5 ? rowPower05(a[i], b, m, delta, col)
-                                         : rowPower(a[i], b, m, delta, P, col);
+                    rows[i] = P == 1.5   ? rowPower15(a[i], b, mb, delta, col)
+                              : P == 0.5 ? rowPower05(a[i], b, mb, delta, col)
+                                         : rowPower(a[i], b, mb, delta, P, col);
             }
         }
     });
-    for (std::size_t j = 0; j < m; ++j) {
+    for (std::size_t j = 0; j < mb; ++j) {
         double sum = 0.0;
         for (std::size_t k = 0; k < bands; ++k)
-            sum += partial[k * m + j];
+            sum += partial[k * mb + j];
         cols[j] = sum;
     }
 }
@@ -490,12 +541,17 @@ void allPairsPowerSums(const double* a, const double* b, std::size_t m, double d
 // kernel over the -b_j (u = a_i - (-b_j) is the rounded a_i + b_j), each
 // column the same with a and b exchanged (g(a_i - b_j) = g(b_j - a_i)).
 // False when the exponent takes no expansion.
-bool treePowerSums(const double* a, const double* b, std::size_t m, const PowerKernel& difference,
+bool treePowerSums(const double* a, std::size_t ma, const double* b, std::size_t mb, const PowerKernel& difference,
                    const PowerKernel& sum, double* rows, double* cols, unsigned threads)
 {
     DistinctValues A, B;
-    forTasks(2, threads, [&](std::size_t k) { (k == 0 ? A : B) = DistinctValues::of(k == 0 ? a : b, m); });
-    const auto side = [&](const DistinctValues& targets, const DistinctValues& sources, double* out) {
+    forTasks(2, threads, [&](std::size_t k) {
+        if (k == 0)
+            A = DistinctValues::of(a, ma);
+        else
+            B = DistinctValues::of(b, mb);
+    });
+    const auto side = [&](const DistinctValues& targets, const DistinctValues& sources, std::size_t m, double* out) {
         std::vector<double> d, s;
         if (!powerSums(difference, targets, sources, d, threads) || !powerSums(sum, targets, sources.negated(), s, threads))
             return false;
@@ -503,7 +559,7 @@ bool treePowerSums(const double* a, const double* b, std::size_t m, const PowerK
             out[i] = d[targets.position[i]] - s[targets.position[i]];
         return true;
     };
-    return side(A, B, rows) && side(B, A, cols);
+    return side(A, B, ma, rows) && side(B, A, mb, cols);
 }
 
 struct OwnSums {
@@ -511,12 +567,19 @@ struct OwnSums {
     double sumT = 0.0;
 };
 
+// Values far from the rest that the fast sums leave out (see setApart): at
+// most MaxApart of them, each costing a sum over the other sample, so that
+// the pass stays at n log n.
+constexpr std::size_t MaxApart = 32;
+constexpr double ApartDistance = 16.0;
+
 class Pass {
 public:
     explicit Pass(const GcccPassData& d)
         : m_d(d), m_dist(d.kind, d.P, d.Delta), m_n(std::max(d.n, 0)), m_far(d.side != 0),
           m_side(d.side < 0 ? -1.0 : 1.0), m_expansion(d.kind, d.P, d.twoCentre, d.Delta, d.DeltaShift)
     {
+        setApart();
     }
 
     void literal(GcccTerms& t, GcccKernels& out) const;
@@ -530,13 +593,74 @@ private:
     double argX(std::int32_t i) const { return 2.0 * (clipped() ? m_d.clipX[i] : m_d.x[i]); }
     double argY(std::int32_t i) const { return 2.0 * (clipped() ? m_d.clipY[i] : m_d.y[i]); }
 
+    bool apartX(std::int32_t i) const { return m_apartX[static_cast<std::size_t>(i)] != 0; }
+    bool apartY(std::int32_t j) const { return m_apartY[static_cast<std::size_t>(j)] != 0; }
+
     // The term of an argument near 2c, from v = side (xc + yc) or side 2 xc.
     double far(double v) const { return m_expansion.value(v, m_expansion.clipped(v)); }
+
+    // With the terms of the sums expanded, a value set apart has its own
+    // function in place of the affine one: the terms of the sums u = x + y
+    // are g(u) - F(x) - F(y), which leaves rg and its variance as they are
+    // for any F (each observation's kernels change by the same amount, as
+    // with the affine function), with
+    //   F(x) = alpha/2 + beta p for the values kept, p = side (x - c), so
+    //          that a pair of them has the expanded term of v = p + q,
+    //   F(x) = G(a + p) - alpha/2 for a value set apart, so that its terms
+    //          are differences of g about its own place,
+    //            G(a + p + q) - G(a + p) - beta q       (q kept),
+    //            G(a + p + q) - G(a + p) - (G(a + q) - alpha)   (q apart),
+    //          where the expanded term would carry beta p, far beyond the
+    //          size of the raw terms (see setApart).
+    // G is g of the sums, limited where the expansion limits them.
+    double sumTerm(std::int32_t i, std::int32_t j) const
+    {
+        const bool fi = apartX(i), fj = apartY(j);
+        const double p = m_side * m_d.xc[i], q = m_side * m_d.yc[j];
+        if (!fi && !fj)
+            return far(p + q);
+        if (fi && fj)
+            return step(p, q) - (m_apartGY[static_cast<std::size_t>(j)] - m_expansion.alpha());
+        return fi ? step(p, q) - m_expansion.beta() * q : step(q, p) - m_expansion.beta() * p;
+    }
+    // G(a + v) for v > -a.
+    double sumG(double v) const
+    {
+        const double u = m_d.twoCentre + v;
+        if (m_expansion.clipped(v))
+            return m_d.kind == GcccKind::Huber ? m_d.Delta * u - m_d.Delta * m_d.Delta * 0.5 : m_dist.limit();
+        return m_d.kind == GcccKind::Huber ? u * u * 0.5 : m_dist.g(u);
+    }
+    // G(a + p + q) - G(a + p), with b = a + p: the differences of the
+    // pieces in closed form, so that they keep the digits of q.
+    double step(double p, double q) const
+    {
+        const bool limitedP = m_expansion.clipped(p), limited = m_expansion.clipped(p + q);
+        if (limitedP != limited)
+            return sumG(p + q) - sumG(p);
+        const double b = m_d.twoCentre + p;
+        if (limited)
+            return m_d.kind == GcccKind::Huber ? m_d.Delta * q : 0.0;
+        switch (m_d.kind) {
+        case GcccKind::Square:
+        case GcccKind::ClipSquare:
+            return q * (2.0 * b + q);
+        case GcccKind::Absolute:
+        case GcccKind::ClipAbsolute:
+            return q;
+        case GcccKind::Power:
+        case GcccKind::ClipPower:
+            return std::pow(b, m_d.P) * std::expm1(m_d.P * std::log1p(q / b));
+        case GcccKind::Huber:
+            return q * (2.0 * b + q) * 0.5;
+        }
+        return NaN;
+    }
 
     // g of an observation's own arguments: the difference, the sum, the
     // doubled x and y. NaN when the evaluation fails.
     double ownD(std::int32_t i) const { return m_far ? m_dist.cross(m_d.xc[i] - m_d.yc[i]) : m_dist.own(argD(i)); }
-    double ownS(std::int32_t i) const { return m_far ? far(m_side * (m_d.xc[i] + m_d.yc[i])) : m_dist.own(argS(i)); }
+    double ownS(std::int32_t i) const { return m_far ? sumTerm(i, i) : m_dist.own(argS(i)); }
     // The doubled values of the clipped kinds are limited together: both
     // take g(Delta) when either lies beyond Delta.
     double ownXY(std::int32_t i, bool ofY) const
@@ -546,6 +670,12 @@ private:
         const double vx = m_side * 2.0 * m_d.xc[i], vy = m_side * 2.0 * m_d.yc[i];
         const double v = ofY ? vy : vx;
         const bool limited = clipped() ? m_expansion.clipped(vx) || m_expansion.clipped(vy) : m_expansion.clipped(v);
+        if (ofY ? apartY(i) : apartX(i)) {
+            // G(a + 2p) - 2 F(p) = (G(a + 2p) - G(a + p)) - (G(a + p) - alpha)
+            const double p = v / 2.0;
+            const double g = limited && !m_expansion.clipped(v) ? m_dist.limit() - sumG(p) : step(p, p);
+            return g - ((ofY ? m_apartGY : m_apartGX)[static_cast<std::size_t>(i)] - m_expansion.alpha());
+        }
         return m_expansion.value(v, limited);
     }
     // g(x_i - y_j) and g(x_i + y_j).
@@ -555,7 +685,7 @@ private:
     }
     double crossS(std::int32_t i, std::int32_t j) const
     {
-        return m_far ? far(m_side * (m_d.xc[i] + m_d.yc[j])) : m_dist.cross(m_d.x[i] + m_d.y[j]);
+        return m_far ? sumTerm(i, j) : m_dist.cross(m_d.x[i] + m_d.y[j]);
     }
 
     // g of every observation's own arguments, evaluated once (on the
@@ -620,9 +750,13 @@ private:
         diag[static_cast<std::size_t>(i)] = t.ownD2 - t.ownS2;
     }
 
+    void setApart();
     OwnSums ownSums(const OwnValues& v, GcccTerms& t) const;
     void literalCross(GcccTerms& t, std::vector<double>& rows, std::vector<double>& cols) const;
     bool fastCross(std::vector<double>& rows, std::vector<double>& cols, unsigned threads, bool allPairs) const;
+    bool nearCross(const std::vector<double>& x, const std::vector<double>& y, std::vector<double>& rows,
+                   std::vector<double>& cols, unsigned threads, bool allPairs) const;
+    void apartCross(std::vector<double>& rows, std::vector<double>& cols, unsigned threads) const;
     long double sortedRow(double a, const SortedSums& s) const;
     long double sortedDiff(double a, const SortedSums& s) const;
     long double sortedFar(double p, const SortedSums& s) const;
@@ -633,7 +767,79 @@ private:
     bool m_far;
     double m_side;
     Expansion m_expansion;
+    // Values set apart (1 at their observation's number), the observation
+    // numbers of the others in ascending order, and for the expanded terms
+    // g(x_i + c) and g(y_j + c) of those set apart.
+    std::vector<char> m_apartX, m_apartY;
+    std::vector<std::int32_t> m_keptX, m_keptY, m_apartListX, m_apartListY;
+    std::vector<double> m_apartGX, m_apartGY;
 };
+
+// Values set apart from the fast sums, summed pair by pair instead:
+// - with the terms expanded about 2c, the values more than ApartDistance
+//   |2c| from c. The raw cross term of such an x_i, g(x_i - y_j) -
+//   g(x_i + y_j), is small against either of its parts; the expanded one
+//   keeps alpha + beta (x_i + y_j - 2c) of the sum's part, and the fast
+//   sums form the two parts' sums apart, so that the rows and columns that
+//   hold it would lose digits that the raw terms keep. When there are more
+//   than MaxApart of them, the data are not gathered far from zero and the
+//   pass takes the raw terms instead;
+// - with the raw terms, for the distances with a window |u| <= Delta on
+//   sorted data, the values more than ApartDistance times the larger of
+//   the spread and Delta from c: the sums over a window near such a value,
+//   from running sums about the median, would cancel.
+// At most MaxApart values, the farthest.
+void Pass::setApart()
+{
+    const auto size = static_cast<std::size_t>(m_n) + 1;
+    m_apartX.assign(size, 0);
+    m_apartY.assign(size, 0);
+    const GcccKind kind = m_d.kind;
+    const auto choose = [&](const double* x, const double* y, double centre, double reach, bool all) {
+        struct Candidate {
+            double distance;
+            std::int32_t i;
+            bool ofY;
+        };
+        std::vector<Candidate> far;
+        for (std::int32_t i = 1; i <= m_n; ++i) {
+            if (const double dx = std::fabs(x[i] - centre); dx > reach)
+                far.push_back({dx, i, false});
+            if (const double dy = std::fabs(y[i] - centre); dy > reach)
+                far.push_back({dy, i, true});
+        }
+        if (far.size() > MaxApart) {
+            if (all)
+                return false;
+            std::partial_sort(far.begin(), far.begin() + MaxApart, far.end(), [](const Candidate& a, const Candidate& b) {
+                if (a.distance != b.distance)
+                    return a.distance > b.distance;
+                return a.ofY != b.ofY ? b.ofY : a.i < b.i;
+            });
+            far.resize(MaxApart);
+        }
+        for (const Candidate& c : far)
+            (c.ofY ? m_apartY : m_apartX)[static_cast<std::size_t>(c.i)] = 1;
+        return true;
+    };
+    if (m_far && kind != GcccKind::Square && !choose(m_d.xc, m_d.yc, 0.0, ApartDistance * m_d.twoCentre, true))
+        m_far = false;
+    const bool windowed = kind == GcccKind::ClipSquare || kind == GcccKind::ClipAbsolute || kind == GcccKind::Huber;
+    if (!m_far && windowed && std::isfinite(m_d.spread) && m_d.Delta >= 0.0)
+        choose(m_d.x, m_d.y, m_d.centre, ApartDistance * std::max(m_d.spread, m_d.Delta), false);
+    for (std::int32_t i = 1; i <= m_n; ++i) {
+        (apartX(i) ? m_apartListX : m_keptX).push_back(i);
+        (apartY(i) ? m_apartListY : m_keptY).push_back(i);
+    }
+    if (m_far) {
+        m_apartGX.assign(size, NaN);
+        m_apartGY.assign(size, NaN);
+        for (std::int32_t i : m_apartListX)
+            m_apartGX[static_cast<std::size_t>(i)] = sumG(m_side * m_d.xc[i]);
+        for (std::int32_t j : m_apartListY)
+            m_apartGY[static_cast<std::size_t>(j)] = sumG(m_side * m_d.yc[j]);
+    }
+}
 
 void Pass::literal(GcccTerms& t, GcccKernels& out) const
 {
@@ -815,8 +1021,7 @@ bool Pass::fastCross(std::vector<double>& rows, std::vector<double>& cols, unsig
         return false;
 
     const auto n = static_cast<std::size_t>(m_n);
-    switch (m_d.kind) {
-    case GcccKind::Square: {
+    if (m_d.kind == GcccKind::Square) {
         // (x_i - y_j)^2 - (x_i + y_j)^2 = -4 x_i y_j; for centred data
         // side (xc_i + yc_j) less its expansion is (xc_i + yc_j)^2 as well.
         long double sx = 0.0L, sy = 0.0L;
@@ -830,30 +1035,72 @@ bool Pass::fastCross(std::vector<double>& rows, std::vector<double>& cols, unsig
         }
         return true;
     }
+    // A few pairs cost less term by term than the trees take to build.
+    if ((m_d.kind == GcccKind::Power || m_d.kind == GcccKind::ClipPower) && n <= LiteralPowerRows)
+        return false;
+
+    // The fast sums over the values kept, then every pair with a value set
+    // apart, term by term.
+    std::vector<double> keptX(m_keptX.size()), keptY(m_keptY.size());
+    for (std::size_t k = 0; k < keptX.size(); ++k)
+        keptX[k] = x[m_keptX[k]];
+    for (std::size_t k = 0; k < keptY.size(); ++k)
+        keptY[k] = y[m_keptY[k]];
+    std::vector<double> keptRows(keptX.size(), 0.0), keptCols(keptY.size(), 0.0);
+    if (!nearCross(keptX, keptY, keptRows, keptCols, threads, allPairs))
+        return false;
+    for (std::size_t k = 0; k < keptX.size(); ++k)
+        rows[static_cast<std::size_t>(m_keptX[k])] = keptRows[k];
+    for (std::size_t k = 0; k < keptY.size(); ++k)
+        cols[static_cast<std::size_t>(m_keptY[k])] = keptCols[k];
+    apartCross(rows, cols, threads);
+    // A term that overflowed or had no value: the literal loop decides.
+    for (std::size_t i = 1; i <= n; ++i)
+        if (!std::isfinite(rows[i]) || !std::isfinite(cols[i]))
+            return false;
+    return true;
+}
+
+// The cross sums among the values kept: rows over x (as the pass sees them,
+// centred or not) against every y, columns over y against every x.
+bool Pass::nearCross(const std::vector<double>& x, const std::vector<double>& y, std::vector<double>& rows,
+                     std::vector<double>& cols, unsigned threads, bool allPairs) const
+{
+    const std::size_t mx = x.size(), my = y.size();
+    switch (m_d.kind) {
+    case GcccKind::Square:
+        return false;
     case GcccKind::Absolute:
     case GcccKind::ClipSquare:
     case GcccKind::ClipAbsolute:
     case GcccKind::Huber: {
         std::optional<SortedSums> sortedY, sortedX;
-        forTasks(2, threads, [&](std::size_t k) { (k == 0 ? sortedY : sortedX).emplace(k == 0 ? y : x, m_n); });
+        forTasks(2, threads, [&](std::size_t k) {
+            if (k == 0)
+                sortedY.emplace(y.data(), my);
+            else
+                sortedX.emplace(x.data(), mx);
+        });
         // a row of x against the sorted y, a column of y against the sorted x
         const auto sum = [&](double a, const SortedSums& other) {
             return static_cast<double>(m_far ? sortedDiff(a, other) - sortedFar(a, other) : sortedRow(a, other));
         };
-        forBlocks(n, RowsPerThread, threads, [&](std::size_t lo, std::size_t hi) {
+        forBlocks(std::max(mx, my), RowsPerThread, threads, [&](std::size_t lo, std::size_t hi) {
             for (std::size_t k = lo; k < hi; ++k) {
-                const std::size_t i = sortedX->order(k), j = sortedY->order(k);
-                rows[i] = sum(x[i], *sortedY);
-                cols[j] = sum(y[j], *sortedX);
+                if (k < mx) {
+                    const std::size_t i = sortedX->order(k);
+                    rows[i] = sum(x[i], *sortedY);
+                }
+                if (k < my) {
+                    const std::size_t j = sortedY->order(k);
+                    cols[j] = sum(y[j], *sortedX);
+                }
             }
         });
         return true;
     }
     case GcccKind::Power:
     case GcccKind::ClipPower: {
-        // A few pairs cost less term by term than the trees take to build.
-        if (n <= LiteralPowerRows)
-            return false;
         if (m_d.kind == GcccKind::ClipPower && m_d.Delta < 0.0) {
             // every cross term is g(Delta): each row and column sums to 0
             std::fill(rows.begin(), rows.end(), 0.0);
@@ -869,26 +1116,75 @@ bool Pass::fastCross(std::vector<double>& rows, std::vector<double>& cols, unsig
         const PowerKernel sum = m_far ? m_expansion.kernel() : difference;
         std::vector<double> p, q;
         if (m_far) {
-            p.resize(n);
-            q.resize(n);
-            for (std::size_t i = 0; i < n; ++i) {
-                p[i] = m_side * x[i + 1];
-                q[i] = m_side * y[i + 1];
-            }
+            p.resize(mx);
+            q.resize(my);
+            for (std::size_t i = 0; i < mx; ++i)
+                p[i] = m_side * x[i];
+            for (std::size_t j = 0; j < my; ++j)
+                q[j] = m_side * y[j];
         }
-        const double* a = m_far ? p.data() : x + 1;
-        const double* b = m_far ? q.data() : y + 1;
-        if (allPairs || !treePowerSums(a, b, n, difference, sum, rows.data() + 1, cols.data() + 1, threads))
-            allPairsPowerSums(a, b, n, difference.bound, m_d.P, m_far ? &sum : nullptr, rows.data() + 1,
-                              cols.data() + 1, threads);
-        // A term that overflowed or had no value: the literal loop decides.
-        for (std::size_t i = 1; i <= n; ++i)
-            if (!std::isfinite(rows[i]) || !std::isfinite(cols[i]))
-                return false;
+        const double* a = m_far ? p.data() : x.data();
+        const double* b = m_far ? q.data() : y.data();
+        if (allPairs || !treePowerSums(a, mx, b, my, difference, sum, rows.data(), cols.data(), threads))
+            allPairsPowerSums(a, mx, b, my, difference.bound, m_d.P, m_far ? &sum : nullptr, rows.data(),
+                              cols.data(), threads);
         return true;
     }
     }
     return false;
+}
+
+// The pairs with a value set apart, term by term (in long double): the rows
+// kept gain the columns set apart, a row set apart sums every column, and
+// likewise for the columns. Each sum runs in a fixed order whatever the
+// threads; a term that fails makes its sum NaN.
+void Pass::apartCross(std::vector<double>& rows, std::vector<double>& cols, unsigned threads) const
+{
+    if (m_apartListX.empty() && m_apartListY.empty())
+        return;
+    const auto pair = [&](std::int32_t i, std::int32_t j) {
+        return static_cast<long double>(crossD(i, j)) - static_cast<long double>(crossS(i, j));
+    };
+    // the sums of pair(i, j) over j, and over i, in `others`
+    const auto rowSum = [&](std::int32_t i, const std::vector<std::int32_t>& others) {
+        long double s = 0.0L;
+        for (std::int32_t j : others)
+            s += pair(i, j);
+        return s;
+    };
+    const auto colSum = [&](std::int32_t j, const std::vector<std::int32_t>& others) {
+        long double s = 0.0L;
+        for (std::int32_t i : others)
+            s += pair(i, j);
+        return s;
+    };
+    std::vector<std::int32_t> every(static_cast<std::size_t>(m_n));
+    for (std::int32_t i = 1; i <= m_n; ++i)
+        every[static_cast<std::size_t>(i - 1)] = i;
+    if (!m_apartListY.empty())
+        forBlocks(m_keptX.size(), RowsPerThread, threads, [&](std::size_t lo, std::size_t hi) {
+            for (std::size_t k = lo; k < hi; ++k) {
+                const auto i = static_cast<std::size_t>(m_keptX[k]);
+                rows[i] = static_cast<double>(rows[i] + rowSum(m_keptX[k], m_apartListY));
+            }
+        });
+    if (!m_apartListX.empty())
+        forBlocks(m_keptY.size(), RowsPerThread, threads, [&](std::size_t lo, std::size_t hi) {
+            for (std::size_t k = lo; k < hi; ++k) {
+                const auto j = static_cast<std::size_t>(m_keptY[k]);
+                cols[j] = static_cast<double>(cols[j] + colSum(m_keptY[k], m_apartListX));
+            }
+        });
+    const std::size_t apartX = m_apartListX.size();
+    forTasks(apartX + m_apartListY.size(), threads, [&](std::size_t k) {
+        if (k < apartX) {
+            const std::int32_t i = m_apartListX[k];
+            rows[static_cast<std::size_t>(i)] = static_cast<double>(rowSum(i, every));
+        } else {
+            const std::int32_t j = m_apartListY[k - apartX];
+            cols[static_cast<std::size_t>(j)] = static_cast<double>(colSum(j, every));
+        }
+    });
 }
 
 void Pass::fast(GcccTerms& t, GcccKernels& out, unsigned threads, bool allPairs) const
@@ -947,23 +1243,31 @@ GcccKind gcccKind(int variant, double P)
 GcccCentre gcccCentre(const double* x, const double* y, std::int32_t n)
 {
     GcccCentre c;
-    long double sum = 0.0L;
-    bool positive = n > 0, negative = n > 0;
-    for (std::int32_t i = 1; i <= n; ++i) {
+    if (n <= 0)
+        return c;
+    bool positive = true, negative = true;
+    const auto count = static_cast<std::size_t>(n);
+    std::vector<double> all(2 * count);
+    for (std::size_t i = 1; i <= count; ++i) {
         if (!std::isfinite(x[i]) || !std::isfinite(y[i]))
             return c;
-        sum += static_cast<long double>(x[i]) + y[i];
+        all[2 * i - 2] = x[i];
+        all[2 * i - 1] = y[i];
         const bool within = std::fabs(x[i]) <= FastLimit && std::fabs(y[i]) <= FastLimit;
         positive = positive && within && x[i] > 0.0 && y[i] > 0.0;
         negative = negative && within && x[i] < 0.0 && y[i] < 0.0;
     }
-    if (n <= 0)
-        return c;
-    c.c = static_cast<double>(sum / (2.0L * n));
+    // the lower median (element n of 2n), the 10th and the 90th percentile
+    const std::size_t last = all.size() - 1;
+    const auto at = [&](std::size_t k) {
+        std::nth_element(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(k), all.end());
+        return all[k];
+    };
+    c.c = at(count - 1);
+    const double low = at(last / 10), high = at(last - last / 10);
+    c.spread = high - low;
     c.side = positive ? 1 : negative ? -1 : 0;
-    if (c.c == 0.0)
-        c.side = 0;
-    const auto size = static_cast<std::size_t>(n) + 1;
+    const auto size = count + 1;
     c.xc.assign(size, 0.0);
     c.yc.assign(size, 0.0);
     for (std::size_t i = 1; i < size; ++i) {
