@@ -261,7 +261,6 @@ void GcccWork::clip()
 // location-invariant; for data on one side of zero their pass takes the
 // centred data and expands the terms of the sums about 2c instead (see
 // GcccPassData), which leaves every result as it is in exact arithmetic.
-// Either way a few values far from the others are summed pair by pair.
 void GcccWork::kernelPass(int variant, double P)
 {
     detail::GcccPassData d;
@@ -282,16 +281,12 @@ void GcccWork::kernelPass(int variant, double P)
     if (centred && d.kind == detail::GcccKind::Square && variant <= 3) {
         d.x = m_centre.xc.data();
         d.y = m_centre.yc.data();
-    } else if (centred) {
-        d.centre = m_centre.c;
-        d.spread = m_centre.spread;
-        if (m_centre.side != 0) {
-            d.side = m_centre.side;
-            d.xc = m_centre.xc.data();
-            d.yc = m_centre.yc.data();
-            d.twoCentre = std::fabs(2.0 * m_centre.c);
-            d.DeltaShift = m_DeltaShift;
-        }
+    } else if (centred && m_centre.side != 0) {
+        d.side = m_centre.side;
+        d.xc = m_centre.xc.data();
+        d.yc = m_centre.yc.data();
+        d.twoCentre = std::fabs(2.0 * m_centre.c);
+        d.DeltaShift = m_DeltaShift;
     }
     ignoreErrors([&] { detail::gcccKernelPass(d, m_terms, m_K, m_path, m_threads); });
 }

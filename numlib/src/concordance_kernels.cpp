@@ -18,8 +18,9 @@
 //                        sums, outside it the limit term or the linear piece.
 //   Window and split points are found on the same rounded differences that
 //   the literal loop tests, so every term takes the same branch. The prefix
-//   sums are in long double about the median of the sorted data, so data
-//   far from zero do not cancel;
+//   sums are in long double, each about a value of the data near the values
+//   it sums (see SortedSums), so that neither data far from zero nor a
+//   window far from the others cancels;
 // - the powers other than 1 and 2 have no such decomposition: their sums
 //   over j of |x_i - y_j|^P and |x_i + y_j|^P (limited at Delta for the
 //   clipped kind) come from the tree sums of power_sums.cpp, a fast
@@ -53,7 +54,8 @@
 //            (v - D)^2 / 2; with Delta < 0 every argument is limited and the
 //            clipped kinds keep g(Delta), as the raw terms are.
 // The literal loop evaluates the same terms one by one, so both paths
-// agree for data far from zero too.
+// agree for data far from zero too. A few values far beyond the others
+// stay out of the expansion and the fast sums (see Pass::setApart).
 #include "concordance_kernels.hpp"
 #include "power_sums.hpp"
 
@@ -311,16 +313,21 @@ private:
     double m_alpha = 0.0, m_beta = 0.0;
 };
 
-// The values b(0..m-1) sorted, with long-double running sums of b - c and
-// (b - c)^2 about the median c, accumulated from the median outwards: the
-// sum over a range then takes in only the values between the range and the
-// median, never the far end of the data beyond it.
+// The values b(0..m-1) sorted, in runs split where the next value lies
+// more than `gap` above the last, with long-double running sums of b - r and
+// (b - r)^2 about the middle value r of each run, accumulated from r
+// outwards, and the runs' totals about the median run's r, accumulated from
+// that run outwards. A sum over a range takes the part of a run with its
+// own r, and only whole runs inside the range from the totals: a window
+// |a - b| <= gap holds at most two runs, so that its sum keeps the digits
+// of a - b however far the window lies from the median, and no sum takes in
+// the values beyond its range.
 class SortedSums {
 public:
-    SortedSums(const double* v, std::size_t m)
+    SortedSums(const double* v, std::size_t m, double gap)
     {
         sortValues(v, m, m_b, m_order);
-        sums();
+        sums(gap);
     }
 
     std::size_t size() const { return m_b.size(); }
@@ -348,53 +355,125 @@ public:
         if (hi <= lo)
             return 0.0L;
         const std::size_t m = std::clamp(firstAtMost(a, 0.0), lo, hi);
-        const long double ac = static_cast<long double>(a) - m_c;
-        return ac * static_cast<long double>(m - lo) - (m_p1[m] - m_p1[lo]) + (m_p1[hi] - m_p1[m])
-               - ac * static_cast<long double>(hi - m);
+        return sumLin(lo, m, a) - sumLin(m, hi, a);
     }
 
     // Sum of a - b_j over lo <= j < hi.
     long double sumLin(std::size_t lo, std::size_t hi, long double a) const
     {
-        if (hi <= lo)
-            return 0.0L;
-        return (a - m_c) * static_cast<long double>(hi - lo) - (m_p1[hi] - m_p1[lo]);
+        return over(lo, hi, [a](long double k, long double r, long double s1, long double) {
+            return (a - r) * k - s1;
+        });
     }
 
     // Sum of (a - b_j)^2 over lo <= j < hi.
     long double sumSq(std::size_t lo, std::size_t hi, long double a) const
     {
-        if (hi <= lo)
-            return 0.0L;
-        const long double ac = a - m_c;
-        const long double k = static_cast<long double>(hi - lo);
-        return k * ac * ac - 2.0L * ac * (m_p1[hi] - m_p1[lo]) + (m_p2[hi] - m_p2[lo]);
+        return over(lo, hi, [a](long double k, long double r, long double s1, long double s2) {
+            const long double ar = a - r;
+            return k * ar * ar - 2.0L * ar * s1 + s2;
+        });
     }
 
 private:
-    // m_p1[k + 1] - m_p1[k] = b_k - c, m_p1[m/2] = 0; m_p2 likewise.
-    void sums()
+    struct Run {
+        std::size_t begin, end;  // values begin..end-1
+        std::size_t base;        // m_p1[base + k - begin] for k = begin..end
+        long double r;           // the anchor
+    };
+
+    // f(count, anchor, sum of b - anchor, sum of (b - anchor)^2) over the
+    // parts of lo..hi-1.
+    template <class F>
+    long double over(std::size_t lo, std::size_t hi, F f) const
     {
-        const std::size_t m = m_b.size(), mid = m / 2;
-        m_c = m == 0 ? 0.0L : static_cast<long double>(m_b[mid]);
-        m_p1.assign(m + 1, 0.0L);
-        m_p2.assign(m + 1, 0.0L);
-        for (std::size_t k = mid; k < m; ++k) {
-            const long double d = static_cast<long double>(m_b[k]) - m_c;
-            m_p1[k + 1] = m_p1[k] + d;
-            m_p2[k + 1] = m_p2[k] + d * d;
+        if (hi <= lo)
+            return 0.0L;
+        const std::size_t first = m_runOf[lo], last = m_runOf[hi - 1];
+        if (first == last)
+            return part(first, lo, hi, f);
+        long double sum = part(first, lo, m_runs[first].end, f) + part(last, m_runs[last].begin, hi, f);
+        if (last - first > 1) {
+            const std::size_t k = m_runs[last].begin - m_runs[first + 1].begin;
+            sum += f(static_cast<long double>(k), m_c, m_t1[last] - m_t1[first + 1], m_t2[last] - m_t2[first + 1]);
         }
-        for (std::size_t k = mid; k-- > 0;) {
-            const long double d = static_cast<long double>(m_b[k]) - m_c;
-            m_p1[k] = m_p1[k + 1] - d;
-            m_p2[k] = m_p2[k + 1] - d * d;
+        return sum;
+    }
+    template <class F>
+    long double part(std::size_t run, std::size_t lo, std::size_t hi, F f) const
+    {
+        const Run& R = m_runs[run];
+        const std::size_t a = R.base + (lo - R.begin), b = R.base + (hi - R.begin);
+        return f(static_cast<long double>(hi - lo), R.r, m_p1[b] - m_p1[a], m_p2[b] - m_p2[a]);
+    }
+
+    // m_p1[base + k + 1 - begin] - m_p1[base + k - begin] = b_k - r within
+    // each run, 0 at r; m_t1[q + 1] - m_t1[q] = the total of run q about
+    // m_c, 0 at the median run; m_p2 and m_t2 likewise.
+    void sums(double gap)
+    {
+        const std::size_t m = m_b.size();
+        m_runOf.resize(m);
+        for (std::size_t k = 0; k < m; ++k) {
+            if (k == 0 || !(m_b[k] - m_b[k - 1] <= gap))
+                m_runs.push_back(Run{k, k, k + m_runs.size(), 0.0L});
+            m_runs.back().end = k + 1;
+            m_runOf[k] = m_runs.size() - 1;
+        }
+        m_p1.assign(m + m_runs.size(), 0.0L);
+        m_p2.assign(m + m_runs.size(), 0.0L);
+        std::vector<long double> total1(m_runs.size()), total2(m_runs.size());
+        for (std::size_t q = 0; q < m_runs.size(); ++q) {
+            Run& R = m_runs[q];
+            const std::size_t mid = R.begin + (R.end - R.begin) / 2;
+            R.r = m_b[mid];
+            long double* p1 = m_p1.data() + R.base - R.begin;
+            long double* p2 = m_p2.data() + R.base - R.begin;
+            for (std::size_t k = mid; k < R.end; ++k) {
+                const long double d = static_cast<long double>(m_b[k]) - R.r;
+                p1[k + 1] = p1[k] + d;
+                p2[k + 1] = p2[k] + d * d;
+            }
+            for (std::size_t k = mid; k-- > R.begin;) {
+                const long double d = static_cast<long double>(m_b[k]) - R.r;
+                p1[k] = p1[k + 1] - d;
+                p2[k] = p2[k + 1] - d * d;
+            }
+            total1[q] = p1[R.end] - p1[R.begin];
+            total2[q] = p2[R.end] - p2[R.begin];
+        }
+        m_t1.assign(m_runs.size() + 1, 0.0L);
+        m_t2.assign(m_runs.size() + 1, 0.0L);
+        if (m == 0)
+            return;
+        const std::size_t median = m_runOf[m / 2];
+        m_c = m_runs[median].r;
+        const auto shifted = [&](std::size_t q, long double& t1, long double& t2) {
+            const long double k = static_cast<long double>(m_runs[q].end - m_runs[q].begin);
+            const long double d = m_runs[q].r - m_c;
+            t1 = total1[q] + k * d;
+            t2 = total2[q] + 2.0L * d * total1[q] + k * d * d;
+        };
+        for (std::size_t q = median; q < m_runs.size(); ++q) {
+            long double t1, t2;
+            shifted(q, t1, t2);
+            m_t1[q + 1] = m_t1[q] + t1;
+            m_t2[q + 1] = m_t2[q] + t2;
+        }
+        for (std::size_t q = median; q-- > 0;) {
+            long double t1, t2;
+            shifted(q, t1, t2);
+            m_t1[q] = m_t1[q + 1] - t1;
+            m_t2[q] = m_t2[q + 1] - t2;
         }
     }
 
     std::vector<double> m_b;
     std::vector<std::uint32_t> m_order;
+    std::vector<Run> m_runs;
+    std::vector<std::uint32_t> m_runOf;
+    std::vector<long double> m_p1, m_p2, m_t1, m_t2;
     long double m_c = 0.0L;
-    std::vector<long double> m_p1, m_p2;
 };
 
 // Runs f(lo, hi) over the items 0..count-1 split in contiguous ranges, one
@@ -567,9 +646,9 @@ struct OwnSums {
     double sumT = 0.0;
 };
 
-// Values far from the rest that the fast sums leave out (see setApart): at
-// most MaxApart of them, each costing a sum over the other sample, so that
-// the pass stays at n log n.
+// Values far from the others that the fast sums leave out (see setApart):
+// at most MaxApart of them, each costing a sum over the other sample, so
+// that the pass stays at n log n; beyond ApartDistance |2c| from c.
 constexpr std::size_t MaxApart = 32;
 constexpr double ApartDistance = 16.0;
 
@@ -775,58 +854,34 @@ private:
     std::vector<double> m_apartGX, m_apartGY;
 };
 
-// Values set apart from the fast sums, summed pair by pair instead:
-// - with the terms expanded about 2c, the values more than ApartDistance
-//   |2c| from c. The raw cross term of such an x_i, g(x_i - y_j) -
-//   g(x_i + y_j), is small against either of its parts; the expanded one
-//   keeps alpha + beta (x_i + y_j - 2c) of the sum's part, and the fast
-//   sums form the two parts' sums apart, so that the rows and columns that
-//   hold it would lose digits that the raw terms keep. When there are more
-//   than MaxApart of them, the data are not gathered far from zero and the
-//   pass takes the raw terms instead;
-// - with the raw terms, for the distances with a window |u| <= Delta on
-//   sorted data, the values more than ApartDistance times the larger of
-//   the spread and Delta from c: the sums over a window near such a value,
-//   from running sums about the median, would cancel.
-// At most MaxApart values, the farthest.
+// With the terms expanded about 2c, the values more than ApartDistance
+// |2c| from c are set apart from the fast sums and their pairs summed one
+// by one. The raw cross term of such an x_i, g(x_i - y_j) - g(x_i + y_j), is
+// small against either of its parts; the expanded one keeps alpha +
+// beta (x_i + y_j - 2c) of the sum's part, and the fast sums form the two
+// parts' sums apart, so that the rows and columns that hold it would lose
+// digits that the raw terms keep. With more than MaxApart of them the data
+// are not gathered far from zero, and the pass takes the raw terms.
 void Pass::setApart()
 {
     const auto size = static_cast<std::size_t>(m_n) + 1;
     m_apartX.assign(size, 0);
     m_apartY.assign(size, 0);
-    const GcccKind kind = m_d.kind;
-    const auto choose = [&](const double* x, const double* y, double centre, double reach, bool all) {
-        struct Candidate {
-            double distance;
-            std::int32_t i;
-            bool ofY;
-        };
-        std::vector<Candidate> far;
-        for (std::int32_t i = 1; i <= m_n; ++i) {
-            if (const double dx = std::fabs(x[i] - centre); dx > reach)
-                far.push_back({dx, i, false});
-            if (const double dy = std::fabs(y[i] - centre); dy > reach)
-                far.push_back({dy, i, true});
+    if (m_far && m_d.kind != GcccKind::Square) {
+        const double reach = ApartDistance * m_d.twoCentre;
+        std::size_t count = 0;
+        for (std::int32_t i = 1; i <= m_n && count <= MaxApart; ++i) {
+            const auto k = static_cast<std::size_t>(i);
+            m_apartX[k] = std::fabs(m_d.xc[i]) > reach;
+            m_apartY[k] = std::fabs(m_d.yc[i]) > reach;
+            count += static_cast<std::size_t>(m_apartX[k] + m_apartY[k]);
         }
-        if (far.size() > MaxApart) {
-            if (all)
-                return false;
-            std::partial_sort(far.begin(), far.begin() + MaxApart, far.end(), [](const Candidate& a, const Candidate& b) {
-                if (a.distance != b.distance)
-                    return a.distance > b.distance;
-                return a.ofY != b.ofY ? b.ofY : a.i < b.i;
-            });
-            far.resize(MaxApart);
+        if (count > MaxApart) {
+            m_far = false;
+            std::fill(m_apartX.begin(), m_apartX.end(), 0);
+            std::fill(m_apartY.begin(), m_apartY.end(), 0);
         }
-        for (const Candidate& c : far)
-            (c.ofY ? m_apartY : m_apartX)[static_cast<std::size_t>(c.i)] = 1;
-        return true;
-    };
-    if (m_far && kind != GcccKind::Square && !choose(m_d.xc, m_d.yc, 0.0, ApartDistance * m_d.twoCentre, true))
-        m_far = false;
-    const bool windowed = kind == GcccKind::ClipSquare || kind == GcccKind::ClipAbsolute || kind == GcccKind::Huber;
-    if (!m_far && windowed && std::isfinite(m_d.spread) && m_d.Delta >= 0.0)
-        choose(m_d.x, m_d.y, m_d.centre, ApartDistance * std::max(m_d.spread, m_d.Delta), false);
+    }
     for (std::int32_t i = 1; i <= m_n; ++i) {
         (apartX(i) ? m_apartListX : m_keptX).push_back(i);
         (apartY(i) ? m_apartListY : m_keptY).push_back(i);
@@ -1074,12 +1129,16 @@ bool Pass::nearCross(const std::vector<double>& x, const std::vector<double>& y,
     case GcccKind::ClipSquare:
     case GcccKind::ClipAbsolute:
     case GcccKind::Huber: {
+        // runs split at gaps beyond Delta, so that a window |a - b| <= Delta
+        // holds at most two
+        const double gap =
+            m_d.kind == GcccKind::Absolute ? std::numeric_limits<double>::infinity() : std::max(m_d.Delta, 0.0);
         std::optional<SortedSums> sortedY, sortedX;
         forTasks(2, threads, [&](std::size_t k) {
             if (k == 0)
-                sortedY.emplace(y.data(), my);
+                sortedY.emplace(y.data(), my, gap);
             else
-                sortedX.emplace(x.data(), mx);
+                sortedX.emplace(x.data(), mx, gap);
         });
         // a row of x against the sorted y, a column of y against the sorted x
         const auto sum = [&](double a, const SortedSums& other) {
@@ -1257,15 +1316,9 @@ GcccCentre gcccCentre(const double* x, const double* y, std::int32_t n)
         positive = positive && within && x[i] > 0.0 && y[i] > 0.0;
         negative = negative && within && x[i] < 0.0 && y[i] < 0.0;
     }
-    // the lower median (element n of 2n), the 10th and the 90th percentile
-    const std::size_t last = all.size() - 1;
-    const auto at = [&](std::size_t k) {
-        std::nth_element(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(k), all.end());
-        return all[k];
-    };
-    c.c = at(count - 1);
-    const double low = at(last / 10), high = at(last - last / 10);
-    c.spread = high - low;
+    // the lower median: element n of 2n
+    std::nth_element(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(count - 1), all.end());
+    c.c = all[count - 1];
     c.side = positive ? 1 : negative ? -1 : 0;
     const auto size = count + 1;
     c.xc.assign(size, 0.0);

@@ -9,7 +9,6 @@
 // double loop through this interface.
 #include <array>
 #include <cstdint>
-#include <limits>
 #include <vector>
 
 #include "SumtrixLib/Sumtrix.hpp"
@@ -60,10 +59,9 @@ struct GcccTerms {
 // the raw data in exact arithmetic, while the terms keep the size of the
 // data's spread instead of that of g(2c). The differences x_i - y_j are
 // xc_i - yc_j. With side 0 the pass works on x and y as given.
-//
-// A few values far from the rest (see `spread`) take no part in the fast
-// sums: every pair that has one of them is summed term by term. x and y are
-// then read as given (raw), also when the pass is centred.
+// A few values far from the others then take no part in the fast sums:
+// every pair that has one of them is summed term by term, from x and y as
+// given and the centred copies.
 struct GcccPassData {
     GcccKind kind = GcccKind::Square;
     std::int32_t n = 0;
@@ -80,23 +78,16 @@ struct GcccPassData {
     const double* yc = nullptr;
     double twoCentre = 0.0;
     double DeltaShift = 0.0;
-    // The centre c of the data (x and y as given are finite), and the
-    // spread of the middle 80 % of the 2n values about it; NaN: no value is
-    // set apart.
-    double centre = 0.0;
-    double spread = std::numeric_limits<double>::quiet_NaN();
 };
 
 // The centre of a pass: the median of all 2n values (a data value), with
 // `side` +1 or -1 when every value is finite, within 1e100 and on that side
-// of zero (0 otherwise), the spread of the middle 80 % of the values (from
-// the 10th to the 90th percentile) and the centred copies (indexed 1..n).
-// All empty (c and the spread 0) unless every value is finite. The median
-// rather than the mean: a far value moves the mean away from the others, and
-// x - c then loses their digits.
+// of zero (0 otherwise), and the centred copies (indexed 1..n); c = 0 and no
+// copies unless every value is finite. The median rather than the mean: a
+// far value moves the mean away from the others, whose digits x - c then
+// loses.
 struct GcccCentre {
     double c = 0.0;
-    double spread = 0.0;
     int side = 0;
     std::vector<double> xc, yc;
 };
