@@ -224,7 +224,7 @@ public:
     double shift() const { return m_shift; }
     bool inside() const { return m_inside; }
     // The affine function alpha + beta v that each term of an argument
-    // a + v is taken less (the term of v = 0 is 0 unless limited).
+    // a + v is taken less: G(a + v) - alpha - beta v is its term.
     double alpha() const { return m_alpha; }
     double beta() const { return m_beta; }
 
@@ -355,6 +355,12 @@ public:
         if (hi <= lo)
             return 0.0L;
         const std::size_t m = std::clamp(firstAtMost(a, 0.0), lo, hi);
+        if (m_runs.size() == 1) {
+            // one run: both parts about its anchor at once
+            const long double ar = static_cast<long double>(a) - m_c;
+            return ar * static_cast<long double>(m - lo) - (m_p1[m] - m_p1[lo]) + (m_p1[hi] - m_p1[m])
+                   - ar * static_cast<long double>(hi - m);
+        }
         return sumLin(lo, m, a) - sumLin(m, hi, a);
     }
 
@@ -385,10 +391,12 @@ private:
     // f(count, anchor, sum of b - anchor, sum of (b - anchor)^2) over the
     // parts of lo..hi-1.
     template <class F>
-    long double over(std::size_t lo, std::size_t hi, F f) const
+    [[gnu::always_inline]] long double over(std::size_t lo, std::size_t hi, F f) const
     {
         if (hi <= lo)
             return 0.0L;
+        if (m_runs.size() == 1)
+            return part(0, lo, hi, f);
         const std::size_t first = m_runOf[lo], last = m_runOf[hi - 1];
         if (first == last)
             return part(first, lo, hi, f);
@@ -400,7 +408,7 @@ private:
         return sum;
     }
     template <class F>
-    long double part(std::size_t run, std::size_t lo, std::size_t hi, F f) const
+    [[gnu::always_inline]] long double part(std::size_t run, std::size_t lo, std::size_t hi, F f) const
     {
         const Run& R = m_runs[run];
         const std::size_t a = R.base + (lo - R.begin), b = R.base + (hi - R.begin);
@@ -413,12 +421,17 @@ private:
     void sums(double gap)
     {
         const std::size_t m = m_b.size();
-        m_runOf.resize(m);
-        for (std::size_t k = 0; k < m; ++k) {
+        for (std::size_t k = 0; k < m; ++k)
             if (k == 0 || !(m_b[k] - m_b[k - 1] <= gap))
                 m_runs.push_back(Run{k, k, k + m_runs.size(), 0.0L});
-            m_runs.back().end = k + 1;
-            m_runOf[k] = m_runs.size() - 1;
+        for (std::size_t q = 0; q < m_runs.size(); ++q)
+            m_runs[q].end = q + 1 < m_runs.size() ? m_runs[q + 1].begin : m;
+        // one run (the usual case) needs no map from a place to its run
+        if (m_runs.size() > 1) {
+            m_runOf.resize(m);
+            for (std::size_t q = 0; q < m_runs.size(); ++q)
+                std::fill(m_runOf.begin() + static_cast<std::ptrdiff_t>(m_runs[q].begin),
+                          m_runOf.begin() + static_cast<std::ptrdiff_t>(m_runs[q].end), static_cast<std::uint32_t>(q));
         }
         m_p1.assign(m + m_runs.size(), 0.0L);
         m_p2.assign(m + m_runs.size(), 0.0L);
@@ -446,7 +459,7 @@ private:
         m_t2.assign(m_runs.size() + 1, 0.0L);
         if (m == 0)
             return;
-        const std::size_t median = m_runOf[m / 2];
+        const std::size_t median = m_runs.size() == 1 ? 0 : m_runOf[m / 2];
         m_c = m_runs[median].r;
         const auto shifted = [&](std::size_t q, long double& t1, long double& t2) {
             const long double k = static_cast<long double>(m_runs[q].end - m_runs[q].begin);
@@ -672,8 +685,8 @@ private:
     double argX(std::int32_t i) const { return 2.0 * (clipped() ? m_d.clipX[i] : m_d.x[i]); }
     double argY(std::int32_t i) const { return 2.0 * (clipped() ? m_d.clipY[i] : m_d.y[i]); }
 
-    bool apartX(std::int32_t i) const { return m_apartX[static_cast<std::size_t>(i)] != 0; }
-    bool apartY(std::int32_t j) const { return m_apartY[static_cast<std::size_t>(j)] != 0; }
+    bool apartX(std::int32_t i) const { return !m_apartX.empty() && m_apartX[static_cast<std::size_t>(i)] != 0; }
+    bool apartY(std::int32_t j) const { return !m_apartY.empty() && m_apartY[static_cast<std::size_t>(j)] != 0; }
 
     // The term of an argument near 2c, from v = side (xc + yc) or side 2 xc.
     double far(double v) const { return m_expansion.value(v, m_expansion.clipped(v)); }
@@ -698,9 +711,10 @@ private:
         const double p = m_side * m_d.xc[i], q = m_side * m_d.yc[j];
         if (!fi && !fj)
             return far(p + q);
-        if (fi && fj)
-            return step(p, q) - (m_apartGY[static_cast<std::size_t>(j)] - m_expansion.alpha());
-        return fi ? step(p, q) - m_expansion.beta() * q : step(q, p) - m_expansion.beta() * p;
+        const double r = fi && fj ? step(p, q) - (m_apartGY[static_cast<std::size_t>(j)] - m_expansion.alpha())
+                         : fi     ? step(p, q) - m_expansion.beta() * q
+                                  : step(q, p) - m_expansion.beta() * p;
+        return std::isfinite(r) ? r : NaN;
     }
     // G(a + v) for v > -a.
     double sumG(double v) const
@@ -753,7 +767,8 @@ private:
             // G(a + 2p) - 2 F(p) = (G(a + 2p) - G(a + p)) - (G(a + p) - alpha)
             const double p = v / 2.0;
             const double g = limited && !m_expansion.clipped(v) ? m_dist.limit() - sumG(p) : step(p, p);
-            return g - ((ofY ? m_apartGY : m_apartGX)[static_cast<std::size_t>(i)] - m_expansion.alpha());
+            const double r = g - ((ofY ? m_apartGY : m_apartGX)[static_cast<std::size_t>(i)] - m_expansion.alpha());
+            return std::isfinite(r) ? r : NaN;
         }
         return m_expansion.value(v, limited);
     }
@@ -833,8 +848,8 @@ private:
     OwnSums ownSums(const OwnValues& v, GcccTerms& t) const;
     void literalCross(GcccTerms& t, std::vector<double>& rows, std::vector<double>& cols) const;
     bool fastCross(std::vector<double>& rows, std::vector<double>& cols, unsigned threads, bool allPairs) const;
-    bool nearCross(const std::vector<double>& x, const std::vector<double>& y, std::vector<double>& rows,
-                   std::vector<double>& cols, unsigned threads, bool allPairs) const;
+    bool nearCross(const double* x, std::size_t mx, const double* y, std::size_t my, double* rows, double* cols,
+                   unsigned threads, bool allPairs) const;
     void apartCross(std::vector<double>& rows, std::vector<double>& cols, unsigned threads) const;
     long double sortedRow(double a, const SortedSums& s) const;
     long double sortedDiff(double a, const SortedSums& s) const;
@@ -846,9 +861,10 @@ private:
     bool m_far;
     double m_side;
     Expansion m_expansion;
-    // Values set apart (1 at their observation's number), the observation
-    // numbers of the others in ascending order, and for the expanded terms
-    // g(x_i + c) and g(y_j + c) of those set apart.
+    // When values are set apart: 1 at their observation's number, the
+    // observation numbers of those kept and of those set apart in
+    // ascending order, and G(a + p) of those set apart (see sumTerm).
+    // Empty otherwise.
     std::vector<char> m_apartX, m_apartY;
     std::vector<std::int32_t> m_keptX, m_keptY, m_apartListX, m_apartListY;
     std::vector<double> m_apartGX, m_apartGY;
@@ -864,35 +880,33 @@ private:
 // are not gathered far from zero, and the pass takes the raw terms.
 void Pass::setApart()
 {
+    if (!m_far || m_d.kind == GcccKind::Square)
+        return;
+    const double reach = ApartDistance * m_d.twoCentre;
+    std::size_t count = 0;
+    for (std::int32_t i = 1; i <= m_n; ++i)
+        count += static_cast<std::size_t>(std::fabs(m_d.xc[i]) > reach) + (std::fabs(m_d.yc[i]) > reach);
+    if (count == 0)
+        return;
+    if (count > MaxApart) {
+        m_far = false;
+        return;
+    }
     const auto size = static_cast<std::size_t>(m_n) + 1;
     m_apartX.assign(size, 0);
     m_apartY.assign(size, 0);
-    if (m_far && m_d.kind != GcccKind::Square) {
-        const double reach = ApartDistance * m_d.twoCentre;
-        std::size_t count = 0;
-        for (std::int32_t i = 1; i <= m_n && count <= MaxApart; ++i) {
-            const auto k = static_cast<std::size_t>(i);
-            m_apartX[k] = std::fabs(m_d.xc[i]) > reach;
-            m_apartY[k] = std::fabs(m_d.yc[i]) > reach;
-            count += static_cast<std::size_t>(m_apartX[k] + m_apartY[k]);
-        }
-        if (count > MaxApart) {
-            m_far = false;
-            std::fill(m_apartX.begin(), m_apartX.end(), 0);
-            std::fill(m_apartY.begin(), m_apartY.end(), 0);
-        }
-    }
+    m_apartGX.assign(size, NaN);
+    m_apartGY.assign(size, NaN);
     for (std::int32_t i = 1; i <= m_n; ++i) {
-        (apartX(i) ? m_apartListX : m_keptX).push_back(i);
-        (apartY(i) ? m_apartListY : m_keptY).push_back(i);
-    }
-    if (m_far) {
-        m_apartGX.assign(size, NaN);
-        m_apartGY.assign(size, NaN);
-        for (std::int32_t i : m_apartListX)
-            m_apartGX[static_cast<std::size_t>(i)] = sumG(m_side * m_d.xc[i]);
-        for (std::int32_t j : m_apartListY)
-            m_apartGY[static_cast<std::size_t>(j)] = sumG(m_side * m_d.yc[j]);
+        const auto k = static_cast<std::size_t>(i);
+        m_apartX[k] = std::fabs(m_d.xc[i]) > reach;
+        m_apartY[k] = std::fabs(m_d.yc[i]) > reach;
+        (m_apartX[k] ? m_apartListX : m_keptX).push_back(i);
+        (m_apartY[k] ? m_apartListY : m_keptY).push_back(i);
+        if (m_apartX[k])
+            m_apartGX[k] = sumG(m_side * m_d.xc[i]);
+        if (m_apartY[k])
+            m_apartGY[k] = sumG(m_side * m_d.yc[i]);
     }
 }
 
@@ -1096,19 +1110,25 @@ bool Pass::fastCross(std::vector<double>& rows, std::vector<double>& cols, unsig
 
     // The fast sums over the values kept, then every pair with a value set
     // apart, term by term.
-    std::vector<double> keptX(m_keptX.size()), keptY(m_keptY.size());
-    for (std::size_t k = 0; k < keptX.size(); ++k)
-        keptX[k] = x[m_keptX[k]];
-    for (std::size_t k = 0; k < keptY.size(); ++k)
-        keptY[k] = y[m_keptY[k]];
-    std::vector<double> keptRows(keptX.size(), 0.0), keptCols(keptY.size(), 0.0);
-    if (!nearCross(keptX, keptY, keptRows, keptCols, threads, allPairs))
-        return false;
-    for (std::size_t k = 0; k < keptX.size(); ++k)
-        rows[static_cast<std::size_t>(m_keptX[k])] = keptRows[k];
-    for (std::size_t k = 0; k < keptY.size(); ++k)
-        cols[static_cast<std::size_t>(m_keptY[k])] = keptCols[k];
-    apartCross(rows, cols, threads);
+    if (m_apartListX.empty() && m_apartListY.empty()) {
+        if (!nearCross(x + 1, n, y + 1, n, rows.data() + 1, cols.data() + 1, threads, allPairs))
+            return false;
+    } else {
+        std::vector<double> keptX(m_keptX.size()), keptY(m_keptY.size());
+        for (std::size_t k = 0; k < keptX.size(); ++k)
+            keptX[k] = x[m_keptX[k]];
+        for (std::size_t k = 0; k < keptY.size(); ++k)
+            keptY[k] = y[m_keptY[k]];
+        std::vector<double> keptRows(keptX.size(), 0.0), keptCols(keptY.size(), 0.0);
+        if (!nearCross(keptX.data(), keptX.size(), keptY.data(), keptY.size(), keptRows.data(), keptCols.data(),
+                       threads, allPairs))
+            return false;
+        for (std::size_t k = 0; k < keptX.size(); ++k)
+            rows[static_cast<std::size_t>(m_keptX[k])] = keptRows[k];
+        for (std::size_t k = 0; k < keptY.size(); ++k)
+            cols[static_cast<std::size_t>(m_keptY[k])] = keptCols[k];
+        apartCross(rows, cols, threads);
+    }
     // A term that overflowed or had no value: the literal loop decides.
     for (std::size_t i = 1; i <= n; ++i)
         if (!std::isfinite(rows[i]) || !std::isfinite(cols[i]))
@@ -1116,12 +1136,12 @@ bool Pass::fastCross(std::vector<double>& rows, std::vector<double>& cols, unsig
     return true;
 }
 
-// The cross sums among the values kept: rows over x (as the pass sees them,
-// centred or not) against every y, columns over y against every x.
-bool Pass::nearCross(const std::vector<double>& x, const std::vector<double>& y, std::vector<double>& rows,
-                     std::vector<double>& cols, unsigned threads, bool allPairs) const
+// The cross sums among the values kept, x(0..mx-1) and y(0..my-1) as the
+// pass sees them (centred or not): rows over x against every y, columns
+// over y against every x.
+bool Pass::nearCross(const double* x, std::size_t mx, const double* y, std::size_t my, double* rows, double* cols,
+                     unsigned threads, bool allPairs) const
 {
-    const std::size_t mx = x.size(), my = y.size();
     switch (m_d.kind) {
     case GcccKind::Square:
         return false;
@@ -1136,9 +1156,9 @@ bool Pass::nearCross(const std::vector<double>& x, const std::vector<double>& y,
         std::optional<SortedSums> sortedY, sortedX;
         forTasks(2, threads, [&](std::size_t k) {
             if (k == 0)
-                sortedY.emplace(y.data(), my, gap);
+                sortedY.emplace(y, my, gap);
             else
-                sortedX.emplace(x.data(), mx, gap);
+                sortedX.emplace(x, mx, gap);
         });
         // a row of x against the sorted y, a column of y against the sorted x
         const auto sum = [&](double a, const SortedSums& other) {
@@ -1162,8 +1182,8 @@ bool Pass::nearCross(const std::vector<double>& x, const std::vector<double>& y,
     case GcccKind::ClipPower: {
         if (m_d.kind == GcccKind::ClipPower && m_d.Delta < 0.0) {
             // every cross term is g(Delta): each row and column sums to 0
-            std::fill(rows.begin(), rows.end(), 0.0);
-            std::fill(cols.begin(), cols.end(), 0.0);
+            std::fill(rows, rows + mx, 0.0);
+            std::fill(cols, cols + my, 0.0);
             return true;
         }
         PowerKernel difference;
@@ -1182,11 +1202,10 @@ bool Pass::nearCross(const std::vector<double>& x, const std::vector<double>& y,
             for (std::size_t j = 0; j < my; ++j)
                 q[j] = m_side * y[j];
         }
-        const double* a = m_far ? p.data() : x.data();
-        const double* b = m_far ? q.data() : y.data();
-        if (allPairs || !treePowerSums(a, mx, b, my, difference, sum, rows.data(), cols.data(), threads))
-            allPairsPowerSums(a, mx, b, my, difference.bound, m_d.P, m_far ? &sum : nullptr, rows.data(),
-                              cols.data(), threads);
+        const double* a = m_far ? p.data() : x;
+        const double* b = m_far ? q.data() : y;
+        if (allPairs || !treePowerSums(a, mx, b, my, difference, sum, rows, cols, threads))
+            allPairsPowerSums(a, mx, b, my, difference.bound, m_d.P, m_far ? &sum : nullptr, rows, cols, threads);
         return true;
     }
     }

@@ -129,8 +129,9 @@ bool same(double a, double b)
 // terms become 0), below 0 (every argument limited) and at 3 below zero
 // (every sum limited, the differences not). One far value (1e12 among data
 // around 20, -1e15 among data around -1e6, far in x and in y at 1e10) is
-// left out of the fast sums of centred data and summed pair by pair, and
-// lies far from the other values' windows in raw data.
+// left out of the fast sums of centred data and summed pair by pair; in raw
+// data around 0, x and y of one observation at -1e12, within Delta of each
+// other, take their window sums about their own values.
 TEST(GcccKernels, FastSumsEqualTheLiteralLoop)
 {
     const struct {
