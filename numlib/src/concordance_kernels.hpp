@@ -58,10 +58,10 @@ struct GcccTerms {
 // n B + A + (n - 1) C, so rg, its standard error and the limits are those of
 // the raw data in exact arithmetic, while the terms keep the size of the
 // data's spread instead of that of g(2c). The differences x_i - y_j are
-// xc_i - yc_j. With side 0 the pass works on x and y as given.
-// A few values far from the others then take no part in the fast sums:
-// every pair that has one of them is summed term by term, from x and y as
-// given and the centred copies.
+// xc_i - yc_j. A few values far from the others then take no part in the
+// fast sums: every pair that has one of them is summed term by term. With
+// more of them, and with side 0, the pass works on x and y as given (and
+// the clipped arrays), which a centred pass therefore gets too.
 struct GcccPassData {
     GcccKind kind = GcccKind::Square;
     std::int32_t n = 0;
