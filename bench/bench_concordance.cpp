@@ -14,7 +14,8 @@
 // Data (the first argument of each line): 0 predictions around 20 to two
 // decimals and observations to one (as users type them: many ties), 1 the
 // same at full precision (every value distinct), 2 full precision around
-// 0 (both signs, so the sums are not expanded about the mean).
+// 0 (both signs, so the sums are not expanded about the centre), 3 data 1
+// with one prediction of 1e12 (summed pair by pair, apart from the others).
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -51,6 +52,8 @@ Pairs makePairs(int kind, std::int32_t n)
         p.x(i) = x;
         p.y(i) = y;
     }
+    if (kind == 3 && n > 0)
+        p.x(n / 2 + 1) = 1e12;
     return p;
 }
 
@@ -85,7 +88,7 @@ static void BM_STAT_GCCC2(benchmark::State& state)
     }
 }
 BENCHMARK(BM_STAT_GCCC2)
-    ->ArgsProduct({{0, 1, 2}, {1000, 10000, 100000, 1000000}})
+    ->ArgsProduct({{0, 1, 2, 3}, {1000, 10000, 100000, 1000000}})
     ->Apply(timing);
 
 // STAT_GCCC2 with variants 3 and 6 summed over all pairs, as before the
@@ -150,7 +153,7 @@ public:
     }
     void growth() const
     {
-        for (const char* data : {"0", "1", "2"}) {
+        for (const char* data : {"0", "1", "2", "3"}) {
             const auto small = m_medians.find(std::string("BM_STAT_GCCC2/") + data + "/100000");
             const auto large = m_medians.find(std::string("BM_STAT_GCCC2/") + data + "/1000000");
             if (small == m_medians.end() || large == m_medians.end())

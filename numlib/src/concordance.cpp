@@ -141,7 +141,7 @@ private:
     Sumtrix& m_lib;
     std::int32_t m_n;
     std::vector<double> m_x, m_y;      // x(1..n), y(1..n)
-    detail::GcccCentre m_centre;       // the common mean c, x - c and y - c (empty unless all finite)
+    detail::GcccCentre m_centre;       // the median c of all 2n values, x - c and y - c (empty unless all finite)
     BoundedArray<double> m_sortX, m_sortY, m_winX, m_winY;  // WinX and WinY hold ClipX and ClipY from variant 4 on
     BoundedArray<double> m_centredWX, m_centredWY;          // WinX - c and WinY - c
     std::vector<double> m_clipD, m_clipS, m_HD, m_HT, m_HX;
@@ -163,9 +163,11 @@ private:
 // The bound Delta of variants 4 to 7: the larger of mean + 1.5 SD of the
 // sums x + y and of the differences x - y, from the data winsorised at the
 // 5 % and 95 % order statistics. The moments are those of the winsorised
-// data less the common mean c (when the data are finite), so that Delta is
-// formed as 2c + (its part from the centred sums): for data far from zero
-// the variants 4 to 7 need Delta - 2c to the data's own precision.
+// data less the common median c (when the data are finite), so that Delta
+// is formed as 2c + (its part from the centred sums): for data far from zero
+// the variants 4 to 7 need Delta - 2c to the data's own precision. (The
+// winsorised data lie between their 5 % and 95 % points, so they keep their
+// digits less the median, whatever the values beyond.)
 void GcccWork::prepare()
 {
     const std::int32_t n = m_n;
@@ -254,8 +256,8 @@ void GcccWork::clip()
 
 // The kernel terms grow with the data's distance from zero while rg rests
 // on their differences. The squared distance gives the same coefficient for
-// x - c and y - c whatever c: it runs on data centred at the mean of all 2n
-// values (when they are all finite). The other distances are not
+// x - c and y - c whatever c: it runs on data centred at the median of all
+// 2n values (when they are all finite). The other distances are not
 // location-invariant; for data on one side of zero their pass takes the
 // centred data and expands the terms of the sums about 2c instead (see
 // GcccPassData), which leaves every result as it is in exact arithmetic.

@@ -18,8 +18,9 @@
 //                        sums, outside it the limit term or the linear piece.
 //   Window and split points are found on the same rounded differences that
 //   the literal loop tests, so every term takes the same branch. The prefix
-//   sums are in long double about the median of the sorted data, so data
-//   far from zero do not cancel;
+//   sums are in long double, each about a value of the data near the values
+//   it sums (see SortedSums), so that neither data far from zero nor a
+//   window far from the others cancels;
 // - the powers other than 1 and 2 have no such decomposition: their sums
 //   over j of |x_i - y_j|^P and |x_i + y_j|^P (limited at Delta for the
 //   clipped kind) come from the tree sums of power_sums.cpp, a fast
@@ -53,7 +54,8 @@
 //            (v - D)^2 / 2; with Delta < 0 every argument is limited and the
 //            clipped kinds keep g(Delta), as the raw terms are.
 // The literal loop evaluates the same terms one by one, so both paths
-// agree for data far from zero too.
+// agree for data far from zero too. A few values far beyond the others
+// stay out of the expansion and the fast sums (see Pass::setApart).
 #include "concordance_kernels.hpp"
 #include "power_sums.hpp"
 
@@ -185,6 +187,7 @@ public:
             m_phiShift = m_inside ? phi(m_shift) : 0.0;
             m_psiShift = !m_inside && Delta >= 0.0 ? psi(m_shift) : 0.0;
         }
+        affine();
     }
 
     // Whether |u| = a + v lies beyond Delta: a limited argument, or
@@ -218,11 +221,52 @@ public:
     }
 
     double a() const { return m_a; }
-    double beta() const { return m_taylor.beta; }
     double shift() const { return m_shift; }
     bool inside() const { return m_inside; }
+    // The affine function alpha + beta v that each term of an argument
+    // a + v is taken less: G(a + v) - alpha - beta v is its term.
+    double alpha() const { return m_alpha; }
+    double beta() const { return m_beta; }
 
 private:
+    void affine()
+    {
+        const double a = m_a, Delta = m_Delta;
+        const bool below = !m_inside && Delta < 0.0;  // every argument limited, the raw terms kept
+        switch (m_kind) {
+        case GcccKind::Square:
+            m_alpha = a * a;
+            m_beta = 2.0 * a;
+            break;
+        case GcccKind::Absolute:
+            m_alpha = a;
+            m_beta = 1.0;
+            break;
+        case GcccKind::Power:
+            m_alpha = m_taylor.aP;
+            m_beta = m_taylor.beta;
+            break;
+        case GcccKind::ClipSquare:
+            m_alpha = m_inside ? a * a : below ? 0.0 : Delta * Delta;
+            m_beta = m_inside ? 2.0 * a : 0.0;
+            break;
+        case GcccKind::ClipAbsolute:
+            m_alpha = m_inside ? a : below ? 0.0 : Delta;
+            m_beta = m_inside ? 1.0 : 0.0;
+            break;
+        case GcccKind::ClipPower:
+            m_alpha = m_inside ? m_taylor.aP : below ? 0.0 : std::pow(Delta, m_P);
+            m_beta = m_inside ? m_taylor.beta : 0.0;
+            break;
+        case GcccKind::Huber:
+            // about a: a^2/2 + a v; beyond Delta the linear piece
+            // Delta (a + v) - Delta^2/2
+            m_alpha = m_inside ? a * a / 2.0 : Delta * a - Delta * Delta / 2.0;
+            m_beta = m_inside ? a : Delta;
+            break;
+        }
+    }
+
     double term(double v, bool limited) const
     {
         const double D = m_shift;
@@ -266,23 +310,31 @@ private:
     bool m_inside;
     PowerTaylor m_taylor;
     double m_phiShift = 0.0, m_psiShift = 0.0;
+    double m_alpha = 0.0, m_beta = 0.0;
 };
 
-// The values b(1..n) sorted, with long-double prefix sums of b - c and
-// (b - c)^2 about the median c.
+// The values b(0..m-1) sorted, in runs split where the next value lies
+// more than `gap` above the last, with long-double running sums of b - r and
+// (b - r)^2 about the middle value r of each run, accumulated from r
+// outwards, and the runs' totals about the median run's r, accumulated from
+// that run outwards. A sum over a range takes the part of a run with its
+// own r, and only whole runs inside the range from the totals: a window
+// |a - b| <= gap holds at most two runs, so that its sum keeps the digits
+// of a - b however far the window lies from the median, and no sum takes in
+// the values beyond its range.
 class SortedSums {
 public:
-    SortedSums(const double* v, std::int32_t n)
+    SortedSums(const double* v, std::size_t m, double gap)
     {
-        sortValues(v + 1, static_cast<std::size_t>(std::max(n, 0)), m_b, m_order);
-        sums();
+        sortValues(v, m, m_b, m_order);
+        sums(gap);
     }
 
     std::size_t size() const { return m_b.size(); }
-    // The index (1..n) of the k-th smallest value: rows taken in this order
-    // search the sorted values of the other sample near where the previous
-    // row did, which the processor's caches reward.
-    std::size_t order(std::size_t k) const { return m_order[k] + 1; }
+    // The place (0..m-1) in v of the k-th smallest value: rows taken in this
+    // order search the sorted values of the other sample near where the
+    // previous row did, which the processor's caches reward.
+    std::size_t order(std::size_t k) const { return m_order[k]; }
 
     // The rounded differences a - b_j fall as j grows. First j with
     // a - b_j <= t, and first j with a - b_j < t.
@@ -303,47 +355,138 @@ public:
         if (hi <= lo)
             return 0.0L;
         const std::size_t m = std::clamp(firstAtMost(a, 0.0), lo, hi);
-        const long double ac = static_cast<long double>(a) - m_c;
-        return ac * static_cast<long double>(m - lo) - (m_p1[m] - m_p1[lo]) + (m_p1[hi] - m_p1[m])
-               - ac * static_cast<long double>(hi - m);
+        if (m_runs.size() == 1) {
+            // one run: both parts about its anchor at once
+            const long double ar = static_cast<long double>(a) - m_c;
+            return ar * static_cast<long double>(m - lo) - (m_p1[m] - m_p1[lo]) + (m_p1[hi] - m_p1[m])
+                   - ar * static_cast<long double>(hi - m);
+        }
+        return sumLin(lo, m, a) - sumLin(m, hi, a);
     }
 
     // Sum of a - b_j over lo <= j < hi.
     long double sumLin(std::size_t lo, std::size_t hi, long double a) const
     {
-        if (hi <= lo)
-            return 0.0L;
-        return (a - m_c) * static_cast<long double>(hi - lo) - (m_p1[hi] - m_p1[lo]);
+        return over(lo, hi, [a](long double k, long double r, long double s1, long double) {
+            return (a - r) * k - s1;
+        });
     }
 
     // Sum of (a - b_j)^2 over lo <= j < hi.
     long double sumSq(std::size_t lo, std::size_t hi, long double a) const
     {
-        if (hi <= lo)
-            return 0.0L;
-        const long double ac = a - m_c;
-        const long double k = static_cast<long double>(hi - lo);
-        return k * ac * ac - 2.0L * ac * (m_p1[hi] - m_p1[lo]) + (m_p2[hi] - m_p2[lo]);
+        return over(lo, hi, [a](long double k, long double r, long double s1, long double s2) {
+            const long double ar = a - r;
+            return k * ar * ar - 2.0L * ar * s1 + s2;
+        });
     }
 
 private:
-    void sums()
+    struct Run {
+        std::size_t begin, end;  // values begin..end-1
+        std::size_t base;        // m_p1[base + k - begin] for k = begin..end
+        long double r;           // the anchor
+    };
+
+    // f(count, anchor, sum of b - anchor, sum of (b - anchor)^2) over the
+    // parts of lo..hi-1.
+    template <class F>
+    [[gnu::always_inline]] long double over(std::size_t lo, std::size_t hi, F f) const
+    {
+        if (hi <= lo)
+            return 0.0L;
+        if (m_runs.size() == 1)
+            return part(0, lo, hi, f);
+        const std::size_t first = m_runOf[lo], last = m_runOf[hi - 1];
+        if (first == last)
+            return part(first, lo, hi, f);
+        long double sum = part(first, lo, m_runs[first].end, f) + part(last, m_runs[last].begin, hi, f);
+        if (last - first > 1) {
+            const std::size_t k = m_runs[last].begin - m_runs[first + 1].begin;
+            sum += f(static_cast<long double>(k), m_c, m_t1[last] - m_t1[first + 1], m_t2[last] - m_t2[first + 1]);
+        }
+        return sum;
+    }
+    template <class F>
+    [[gnu::always_inline]] long double part(std::size_t run, std::size_t lo, std::size_t hi, F f) const
+    {
+        const Run& R = m_runs[run];
+        const std::size_t a = R.base + (lo - R.begin), b = R.base + (hi - R.begin);
+        return f(static_cast<long double>(hi - lo), R.r, m_p1[b] - m_p1[a], m_p2[b] - m_p2[a]);
+    }
+
+    // m_p1[base + k + 1 - begin] - m_p1[base + k - begin] = b_k - r within
+    // each run, 0 at r; m_t1[q + 1] - m_t1[q] = the total of run q about
+    // m_c, 0 at the median run; m_p2 and m_t2 likewise.
+    void sums(double gap)
     {
         const std::size_t m = m_b.size();
-        m_c = m == 0 ? 0.0L : static_cast<long double>(m_b[m / 2]);
-        m_p1.assign(m + 1, 0.0L);
-        m_p2.assign(m + 1, 0.0L);
-        for (std::size_t k = 0; k < m; ++k) {
-            const long double d = static_cast<long double>(m_b[k]) - m_c;
-            m_p1[k + 1] = m_p1[k] + d;
-            m_p2[k + 1] = m_p2[k] + d * d;
+        for (std::size_t k = 0; k < m; ++k)
+            if (k == 0 || !(m_b[k] - m_b[k - 1] <= gap))
+                m_runs.push_back(Run{k, k, k + m_runs.size(), 0.0L});
+        for (std::size_t q = 0; q < m_runs.size(); ++q)
+            m_runs[q].end = q + 1 < m_runs.size() ? m_runs[q + 1].begin : m;
+        // one run (the usual case) needs no map from a place to its run
+        if (m_runs.size() > 1) {
+            m_runOf.resize(m);
+            for (std::size_t q = 0; q < m_runs.size(); ++q)
+                std::fill(m_runOf.begin() + static_cast<std::ptrdiff_t>(m_runs[q].begin),
+                          m_runOf.begin() + static_cast<std::ptrdiff_t>(m_runs[q].end), static_cast<std::uint32_t>(q));
+        }
+        m_p1.assign(m + m_runs.size(), 0.0L);
+        m_p2.assign(m + m_runs.size(), 0.0L);
+        std::vector<long double> total1(m_runs.size()), total2(m_runs.size());
+        for (std::size_t q = 0; q < m_runs.size(); ++q) {
+            Run& R = m_runs[q];
+            const std::size_t mid = R.begin + (R.end - R.begin) / 2;
+            R.r = m_b[mid];
+            long double* p1 = m_p1.data() + R.base - R.begin;
+            long double* p2 = m_p2.data() + R.base - R.begin;
+            for (std::size_t k = mid; k < R.end; ++k) {
+                const long double d = static_cast<long double>(m_b[k]) - R.r;
+                p1[k + 1] = p1[k] + d;
+                p2[k + 1] = p2[k] + d * d;
+            }
+            for (std::size_t k = mid; k-- > R.begin;) {
+                const long double d = static_cast<long double>(m_b[k]) - R.r;
+                p1[k] = p1[k + 1] - d;
+                p2[k] = p2[k + 1] - d * d;
+            }
+            total1[q] = p1[R.end] - p1[R.begin];
+            total2[q] = p2[R.end] - p2[R.begin];
+        }
+        m_t1.assign(m_runs.size() + 1, 0.0L);
+        m_t2.assign(m_runs.size() + 1, 0.0L);
+        if (m == 0)
+            return;
+        const std::size_t median = m_runs.size() == 1 ? 0 : m_runOf[m / 2];
+        m_c = m_runs[median].r;
+        const auto shifted = [&](std::size_t q, long double& t1, long double& t2) {
+            const long double k = static_cast<long double>(m_runs[q].end - m_runs[q].begin);
+            const long double d = m_runs[q].r - m_c;
+            t1 = total1[q] + k * d;
+            t2 = total2[q] + 2.0L * d * total1[q] + k * d * d;
+        };
+        for (std::size_t q = median; q < m_runs.size(); ++q) {
+            long double t1, t2;
+            shifted(q, t1, t2);
+            m_t1[q + 1] = m_t1[q] + t1;
+            m_t2[q + 1] = m_t2[q] + t2;
+        }
+        for (std::size_t q = median; q-- > 0;) {
+            long double t1, t2;
+            shifted(q, t1, t2);
+            m_t1[q] = m_t1[q + 1] - t1;
+            m_t2[q] = m_t2[q + 1] - t2;
         }
     }
 
     std::vector<double> m_b;
     std::vector<std::uint32_t> m_order;
+    std::vector<Run> m_runs;
+    std::vector<std::uint32_t> m_runOf;
+    std::vector<long double> m_p1, m_p2, m_t1, m_t2;
     long double m_c = 0.0L;
-    std::vector<long double> m_p1, m_p2;
 };
 
 // Runs f(lo, hi) over the items 0..count-1 split in contiguous ranges, one
@@ -446,41 +589,41 @@ double rowPowerFar(double p, const double* q, std::size_t m, double delta, const
 }
 
 // Rows and columns of a power distance over all pairs, in one sweep: rows_i
-// = sum_j g(a_i - b_j) - h(a_i + b_j) with g the difference kernel (|u|^P,
-// limited at `delta`) and h the kernel of the sums (`far`: the expanded
-// one, a = p and b = q of rowPower15Far; otherwise g again). The rows fall
-// into a fixed number of bands whatever the thread count; each band adds
-// its rows' terms to column sums of its own in row order, and the bands'
-// column sums are added in band order, so neither rows nor columns depend
-// on the number of threads.
+// = sum_j g(a_i - b_j) - h(a_i + b_j), i < ma and j < mb, with g the
+// difference kernel (|u|^P, limited at `delta`) and h the kernel of the sums
+// (`far`: the expanded one, a = p and b = q of rowPower15Far; otherwise g
+// again); cols_j the same sums over i. The rows fall into a fixed number of
+// bands whatever the thread count; each band adds its rows' terms to column
+// sums of its own in row order, and the bands' column sums are added in band
+// order, so neither rows nor columns depend on the number of threads.
 constexpr std::size_t MaxBands = 32;
 
-void allPairsPowerSums(const double* a, const double* b, std::size_t m, double delta, double P,
+void allPairsPowerSums(const double* a, std::size_t ma, const double* b, std::size_t mb, double delta, double P,
                        const PowerKernel* far, double* rows, double* cols, unsigned threads)
 {
-    const std::size_t bands = std::clamp<std::size_t>(m / RowsPerThread, 1, MaxBands);
-    std::vector<double> partial(bands * m, 0.0);
+    const std::size_t bands = std::clamp<std::size_t>(ma / RowsPerThread, 1, MaxBands);
+    std::vector<double> partial(bands * mb, 0.0);
     const RootShape shape = far ? RootShape(*far) : RootShape();
     const bool taylor = far && far->shape == PowerShape::Taylor;
     forBlocks(bands, 1, threads, [&](std::size_t lo, std::size_t hi) {
         for (std::size_t k = lo; k < hi; ++k) {
-            double* col = partial.data() + k * m;
-            for (std::size_t i = m * k / bands; i < m * (k + 1) / bands; ++i) {
+            double* col = partial.data() + k * mb;
+            for (std::size_t i = ma * k / bands; i < ma * (k + 1) / bands; ++i) {
                 if (far)
-                    rows[i] = P == 1.5   ? rowPower15Far(a[i], b, m, delta, shape, taylor, col)
-                              : P == 0.5 ? rowPower05Far(a[i], b, m, delta, shape, taylor, col)
-                                         : rowPowerFar(a[i], b, m, delta, *far, col);
+                    rows[i] = P == 1.5   ? rowPower15Far(a[i], b, mb, delta, shape, taylor, col)
+                              : P == 0.5 ? rowPower05Far(a[i], b, mb, delta, shape, taylor, col)
+                                         : rowPowerFar(a[i], b, mb, delta, *far, col);
                 else
-                    rows[i] = P == 1.5   ? rowPower15(a[i], b, m, delta, col)
-                              : P == 0.5 ? rowPower05(a[i], b, m, delta, col)
-                                         : rowPower(a[i], b, m, delta, P, col);
+                    rows[i] = P == 1.5   ? rowPower15(a[i], b, mb, delta, col)
+                              : P == 0.5 ? rowPower05(a[i], b, mb, delta, col)
+                                         : rowPower(a[i], b, mb, delta, P, col);
             }
         }
     });
-    for (std::size_t j = 0; j < m; ++j) {
+    for (std::size_t j = 0; j < mb; ++j) {
         double sum = 0.0;
         for (std::size_t k = 0; k < bands; ++k)
-            sum += partial[k * m + j];
+            sum += partial[k * mb + j];
         cols[j] = sum;
     }
 }
@@ -490,12 +633,17 @@ void allPairsPowerSums(const double* a, const double* b, std::size_t m, double d
 // kernel over the -b_j (u = a_i - (-b_j) is the rounded a_i + b_j), each
 // column the same with a and b exchanged (g(a_i - b_j) = g(b_j - a_i)).
 // False when the exponent takes no expansion.
-bool treePowerSums(const double* a, const double* b, std::size_t m, const PowerKernel& difference,
+bool treePowerSums(const double* a, std::size_t ma, const double* b, std::size_t mb, const PowerKernel& difference,
                    const PowerKernel& sum, double* rows, double* cols, unsigned threads)
 {
     DistinctValues A, B;
-    forTasks(2, threads, [&](std::size_t k) { (k == 0 ? A : B) = DistinctValues::of(k == 0 ? a : b, m); });
-    const auto side = [&](const DistinctValues& targets, const DistinctValues& sources, double* out) {
+    forTasks(2, threads, [&](std::size_t k) {
+        if (k == 0)
+            A = DistinctValues::of(a, ma);
+        else
+            B = DistinctValues::of(b, mb);
+    });
+    const auto side = [&](const DistinctValues& targets, const DistinctValues& sources, std::size_t m, double* out) {
         std::vector<double> d, s;
         if (!powerSums(difference, targets, sources, d, threads) || !powerSums(sum, targets, sources.negated(), s, threads))
             return false;
@@ -503,7 +651,7 @@ bool treePowerSums(const double* a, const double* b, std::size_t m, const PowerK
             out[i] = d[targets.position[i]] - s[targets.position[i]];
         return true;
     };
-    return side(A, B, rows) && side(B, A, cols);
+    return side(A, B, ma, rows) && side(B, A, mb, cols);
 }
 
 struct OwnSums {
@@ -511,12 +659,19 @@ struct OwnSums {
     double sumT = 0.0;
 };
 
+// Values far from the others that the fast sums leave out (see setApart):
+// at most MaxApart of them, each costing a sum over the other sample, so
+// that the pass stays at n log n; beyond ApartDistance |2c| from c.
+constexpr std::size_t MaxApart = 32;
+constexpr double ApartDistance = 16.0;
+
 class Pass {
 public:
     explicit Pass(const GcccPassData& d)
         : m_d(d), m_dist(d.kind, d.P, d.Delta), m_n(std::max(d.n, 0)), m_far(d.side != 0),
           m_side(d.side < 0 ? -1.0 : 1.0), m_expansion(d.kind, d.P, d.twoCentre, d.Delta, d.DeltaShift)
     {
+        setApart();
     }
 
     void literal(GcccTerms& t, GcccKernels& out) const;
@@ -530,13 +685,75 @@ private:
     double argX(std::int32_t i) const { return 2.0 * (clipped() ? m_d.clipX[i] : m_d.x[i]); }
     double argY(std::int32_t i) const { return 2.0 * (clipped() ? m_d.clipY[i] : m_d.y[i]); }
 
+    bool apartX(std::int32_t i) const { return !m_apartX.empty() && m_apartX[static_cast<std::size_t>(i)] != 0; }
+    bool apartY(std::int32_t j) const { return !m_apartY.empty() && m_apartY[static_cast<std::size_t>(j)] != 0; }
+
     // The term of an argument near 2c, from v = side (xc + yc) or side 2 xc.
     double far(double v) const { return m_expansion.value(v, m_expansion.clipped(v)); }
+
+    // With the terms of the sums expanded, a value set apart has its own
+    // function in place of the affine one: the terms of the sums u = x + y
+    // are g(u) - F(x) - F(y), which leaves rg and its variance as they are
+    // for any F (each observation's kernels change by the same amount, as
+    // with the affine function), with
+    //   F(x) = alpha/2 + beta p for the values kept, p = side (x - c), so
+    //          that a pair of them has the expanded term of v = p + q,
+    //   F(x) = G(a + p) - alpha/2 for a value set apart, so that its terms
+    //          are differences of g about its own place,
+    //            G(a + p + q) - G(a + p) - beta q       (q kept),
+    //            G(a + p + q) - G(a + p) - (G(a + q) - alpha)   (q apart),
+    //          where the expanded term would carry beta p, far beyond the
+    //          size of the raw terms (see setApart).
+    // G is g of the sums, limited where the expansion limits them.
+    double sumTerm(std::int32_t i, std::int32_t j) const
+    {
+        const bool fi = apartX(i), fj = apartY(j);
+        const double p = m_side * m_d.xc[i], q = m_side * m_d.yc[j];
+        if (!fi && !fj)
+            return far(p + q);
+        const double r = fi && fj ? step(p, q) - (m_apartGY[static_cast<std::size_t>(j)] - m_expansion.alpha())
+                         : fi     ? step(p, q) - m_expansion.beta() * q
+                                  : step(q, p) - m_expansion.beta() * p;
+        return std::isfinite(r) ? r : NaN;
+    }
+    // G(a + v) for v > -a.
+    double sumG(double v) const
+    {
+        const double u = m_d.twoCentre + v;
+        if (m_expansion.clipped(v))
+            return m_d.kind == GcccKind::Huber ? m_d.Delta * u - m_d.Delta * m_d.Delta * 0.5 : m_dist.limit();
+        return m_d.kind == GcccKind::Huber ? u * u * 0.5 : m_dist.g(u);
+    }
+    // G(a + p + q) - G(a + p), with b = a + p: the differences of the
+    // pieces in closed form, so that they keep the digits of q.
+    double step(double p, double q) const
+    {
+        const bool limitedP = m_expansion.clipped(p), limited = m_expansion.clipped(p + q);
+        if (limitedP != limited)
+            return sumG(p + q) - sumG(p);
+        const double b = m_d.twoCentre + p;
+        if (limited)
+            return m_d.kind == GcccKind::Huber ? m_d.Delta * q : 0.0;
+        switch (m_d.kind) {
+        case GcccKind::Square:
+        case GcccKind::ClipSquare:
+            return q * (2.0 * b + q);
+        case GcccKind::Absolute:
+        case GcccKind::ClipAbsolute:
+            return q;
+        case GcccKind::Power:
+        case GcccKind::ClipPower:
+            return std::pow(b, m_d.P) * std::expm1(m_d.P * std::log1p(q / b));
+        case GcccKind::Huber:
+            return q * (2.0 * b + q) * 0.5;
+        }
+        return NaN;
+    }
 
     // g of an observation's own arguments: the difference, the sum, the
     // doubled x and y. NaN when the evaluation fails.
     double ownD(std::int32_t i) const { return m_far ? m_dist.cross(m_d.xc[i] - m_d.yc[i]) : m_dist.own(argD(i)); }
-    double ownS(std::int32_t i) const { return m_far ? far(m_side * (m_d.xc[i] + m_d.yc[i])) : m_dist.own(argS(i)); }
+    double ownS(std::int32_t i) const { return m_far ? sumTerm(i, i) : m_dist.own(argS(i)); }
     // The doubled values of the clipped kinds are limited together: both
     // take g(Delta) when either lies beyond Delta.
     double ownXY(std::int32_t i, bool ofY) const
@@ -546,6 +763,13 @@ private:
         const double vx = m_side * 2.0 * m_d.xc[i], vy = m_side * 2.0 * m_d.yc[i];
         const double v = ofY ? vy : vx;
         const bool limited = clipped() ? m_expansion.clipped(vx) || m_expansion.clipped(vy) : m_expansion.clipped(v);
+        if (ofY ? apartY(i) : apartX(i)) {
+            // G(a + 2p) - 2 F(p) = (G(a + 2p) - G(a + p)) - (G(a + p) - alpha)
+            const double p = v / 2.0;
+            const double g = limited && !m_expansion.clipped(v) ? m_dist.limit() - sumG(p) : step(p, p);
+            const double r = g - ((ofY ? m_apartGY : m_apartGX)[static_cast<std::size_t>(i)] - m_expansion.alpha());
+            return std::isfinite(r) ? r : NaN;
+        }
         return m_expansion.value(v, limited);
     }
     // g(x_i - y_j) and g(x_i + y_j).
@@ -555,7 +779,7 @@ private:
     }
     double crossS(std::int32_t i, std::int32_t j) const
     {
-        return m_far ? far(m_side * (m_d.xc[i] + m_d.yc[j])) : m_dist.cross(m_d.x[i] + m_d.y[j]);
+        return m_far ? sumTerm(i, j) : m_dist.cross(m_d.x[i] + m_d.y[j]);
     }
 
     // g of every observation's own arguments, evaluated once (on the
@@ -620,9 +844,13 @@ private:
         diag[static_cast<std::size_t>(i)] = t.ownD2 - t.ownS2;
     }
 
+    void setApart();
     OwnSums ownSums(const OwnValues& v, GcccTerms& t) const;
     void literalCross(GcccTerms& t, std::vector<double>& rows, std::vector<double>& cols) const;
     bool fastCross(std::vector<double>& rows, std::vector<double>& cols, unsigned threads, bool allPairs) const;
+    bool nearCross(const double* x, std::size_t mx, const double* y, std::size_t my, double* rows, double* cols,
+                   unsigned threads, bool allPairs) const;
+    void apartCross(std::vector<double>& rows, std::vector<double>& cols, unsigned threads) const;
     long double sortedRow(double a, const SortedSums& s) const;
     long double sortedDiff(double a, const SortedSums& s) const;
     long double sortedFar(double p, const SortedSums& s) const;
@@ -633,7 +861,54 @@ private:
     bool m_far;
     double m_side;
     Expansion m_expansion;
+    // When values are set apart: 1 at their observation's number, the
+    // observation numbers of those kept and of those set apart in
+    // ascending order, and G(a + p) of those set apart (see sumTerm).
+    // Empty otherwise.
+    std::vector<char> m_apartX, m_apartY;
+    std::vector<std::int32_t> m_keptX, m_keptY, m_apartListX, m_apartListY;
+    std::vector<double> m_apartGX, m_apartGY;
 };
+
+// With the terms expanded about 2c, the values more than ApartDistance
+// |2c| from c are set apart from the fast sums and their pairs summed one
+// by one. The raw cross term of such an x_i, g(x_i - y_j) - g(x_i + y_j), is
+// small against either of its parts; the expanded one keeps alpha +
+// beta (x_i + y_j - 2c) of the sum's part, and the fast sums form the two
+// parts' sums apart, so that the rows and columns that hold it would lose
+// digits that the raw terms keep. With more than MaxApart of them the data
+// are not gathered far from zero, and the pass takes the raw terms.
+void Pass::setApart()
+{
+    if (!m_far || m_d.kind == GcccKind::Square)
+        return;
+    const double reach = ApartDistance * m_d.twoCentre;
+    std::size_t count = 0;
+    for (std::int32_t i = 1; i <= m_n; ++i)
+        count += static_cast<std::size_t>(std::fabs(m_d.xc[i]) > reach) + (std::fabs(m_d.yc[i]) > reach);
+    if (count == 0)
+        return;
+    if (count > MaxApart) {
+        m_far = false;
+        return;
+    }
+    const auto size = static_cast<std::size_t>(m_n) + 1;
+    m_apartX.assign(size, 0);
+    m_apartY.assign(size, 0);
+    m_apartGX.assign(size, NaN);
+    m_apartGY.assign(size, NaN);
+    for (std::int32_t i = 1; i <= m_n; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        m_apartX[k] = std::fabs(m_d.xc[i]) > reach;
+        m_apartY[k] = std::fabs(m_d.yc[i]) > reach;
+        (m_apartX[k] ? m_apartListX : m_keptX).push_back(i);
+        (m_apartY[k] ? m_apartListY : m_keptY).push_back(i);
+        if (m_apartX[k])
+            m_apartGX[k] = sumG(m_side * m_d.xc[i]);
+        if (m_apartY[k])
+            m_apartGY[k] = sumG(m_side * m_d.yc[i]);
+    }
+}
 
 void Pass::literal(GcccTerms& t, GcccKernels& out) const
 {
@@ -815,8 +1090,7 @@ bool Pass::fastCross(std::vector<double>& rows, std::vector<double>& cols, unsig
         return false;
 
     const auto n = static_cast<std::size_t>(m_n);
-    switch (m_d.kind) {
-    case GcccKind::Square: {
+    if (m_d.kind == GcccKind::Square) {
         // (x_i - y_j)^2 - (x_i + y_j)^2 = -4 x_i y_j; for centred data
         // side (xc_i + yc_j) less its expansion is (xc_i + yc_j)^2 as well.
         long double sx = 0.0L, sy = 0.0L;
@@ -830,34 +1104,86 @@ bool Pass::fastCross(std::vector<double>& rows, std::vector<double>& cols, unsig
         }
         return true;
     }
+    // A few pairs cost less term by term than the trees take to build.
+    if ((m_d.kind == GcccKind::Power || m_d.kind == GcccKind::ClipPower) && n <= LiteralPowerRows)
+        return false;
+
+    // The fast sums over the values kept, then every pair with a value set
+    // apart, term by term.
+    if (m_apartListX.empty() && m_apartListY.empty()) {
+        if (!nearCross(x + 1, n, y + 1, n, rows.data() + 1, cols.data() + 1, threads, allPairs))
+            return false;
+    } else {
+        std::vector<double> keptX(m_keptX.size()), keptY(m_keptY.size());
+        for (std::size_t k = 0; k < keptX.size(); ++k)
+            keptX[k] = x[m_keptX[k]];
+        for (std::size_t k = 0; k < keptY.size(); ++k)
+            keptY[k] = y[m_keptY[k]];
+        std::vector<double> keptRows(keptX.size(), 0.0), keptCols(keptY.size(), 0.0);
+        if (!nearCross(keptX.data(), keptX.size(), keptY.data(), keptY.size(), keptRows.data(), keptCols.data(),
+                       threads, allPairs))
+            return false;
+        for (std::size_t k = 0; k < keptX.size(); ++k)
+            rows[static_cast<std::size_t>(m_keptX[k])] = keptRows[k];
+        for (std::size_t k = 0; k < keptY.size(); ++k)
+            cols[static_cast<std::size_t>(m_keptY[k])] = keptCols[k];
+        apartCross(rows, cols, threads);
+    }
+    // A term that overflowed or had no value: the literal loop decides.
+    for (std::size_t i = 1; i <= n; ++i)
+        if (!std::isfinite(rows[i]) || !std::isfinite(cols[i]))
+            return false;
+    return true;
+}
+
+// The cross sums among the values kept, x(0..mx-1) and y(0..my-1) as the
+// pass sees them (centred or not): rows over x against every y, columns
+// over y against every x.
+bool Pass::nearCross(const double* x, std::size_t mx, const double* y, std::size_t my, double* rows, double* cols,
+                     unsigned threads, bool allPairs) const
+{
+    switch (m_d.kind) {
+    case GcccKind::Square:
+        return false;
     case GcccKind::Absolute:
     case GcccKind::ClipSquare:
     case GcccKind::ClipAbsolute:
     case GcccKind::Huber: {
+        // runs split at gaps beyond Delta, so that a window |a - b| <= Delta
+        // holds at most two
+        const double gap =
+            m_d.kind == GcccKind::Absolute ? std::numeric_limits<double>::infinity() : std::max(m_d.Delta, 0.0);
         std::optional<SortedSums> sortedY, sortedX;
-        forTasks(2, threads, [&](std::size_t k) { (k == 0 ? sortedY : sortedX).emplace(k == 0 ? y : x, m_n); });
+        forTasks(2, threads, [&](std::size_t k) {
+            if (k == 0)
+                sortedY.emplace(y, my, gap);
+            else
+                sortedX.emplace(x, mx, gap);
+        });
         // a row of x against the sorted y, a column of y against the sorted x
         const auto sum = [&](double a, const SortedSums& other) {
             return static_cast<double>(m_far ? sortedDiff(a, other) - sortedFar(a, other) : sortedRow(a, other));
         };
-        forBlocks(n, RowsPerThread, threads, [&](std::size_t lo, std::size_t hi) {
+        forBlocks(std::max(mx, my), RowsPerThread, threads, [&](std::size_t lo, std::size_t hi) {
             for (std::size_t k = lo; k < hi; ++k) {
-                const std::size_t i = sortedX->order(k), j = sortedY->order(k);
-                rows[i] = sum(x[i], *sortedY);
-                cols[j] = sum(y[j], *sortedX);
+                if (k < mx) {
+                    const std::size_t i = sortedX->order(k);
+                    rows[i] = sum(x[i], *sortedY);
+                }
+                if (k < my) {
+                    const std::size_t j = sortedY->order(k);
+                    cols[j] = sum(y[j], *sortedX);
+                }
             }
         });
         return true;
     }
     case GcccKind::Power:
     case GcccKind::ClipPower: {
-        // A few pairs cost less term by term than the trees take to build.
-        if (n <= LiteralPowerRows)
-            return false;
         if (m_d.kind == GcccKind::ClipPower && m_d.Delta < 0.0) {
             // every cross term is g(Delta): each row and column sums to 0
-            std::fill(rows.begin(), rows.end(), 0.0);
-            std::fill(cols.begin(), cols.end(), 0.0);
+            std::fill(rows, rows + mx, 0.0);
+            std::fill(cols, cols + my, 0.0);
             return true;
         }
         PowerKernel difference;
@@ -869,26 +1195,74 @@ bool Pass::fastCross(std::vector<double>& rows, std::vector<double>& cols, unsig
         const PowerKernel sum = m_far ? m_expansion.kernel() : difference;
         std::vector<double> p, q;
         if (m_far) {
-            p.resize(n);
-            q.resize(n);
-            for (std::size_t i = 0; i < n; ++i) {
-                p[i] = m_side * x[i + 1];
-                q[i] = m_side * y[i + 1];
-            }
+            p.resize(mx);
+            q.resize(my);
+            for (std::size_t i = 0; i < mx; ++i)
+                p[i] = m_side * x[i];
+            for (std::size_t j = 0; j < my; ++j)
+                q[j] = m_side * y[j];
         }
-        const double* a = m_far ? p.data() : x + 1;
-        const double* b = m_far ? q.data() : y + 1;
-        if (allPairs || !treePowerSums(a, b, n, difference, sum, rows.data() + 1, cols.data() + 1, threads))
-            allPairsPowerSums(a, b, n, difference.bound, m_d.P, m_far ? &sum : nullptr, rows.data() + 1,
-                              cols.data() + 1, threads);
-        // A term that overflowed or had no value: the literal loop decides.
-        for (std::size_t i = 1; i <= n; ++i)
-            if (!std::isfinite(rows[i]) || !std::isfinite(cols[i]))
-                return false;
+        const double* a = m_far ? p.data() : x;
+        const double* b = m_far ? q.data() : y;
+        if (allPairs || !treePowerSums(a, mx, b, my, difference, sum, rows, cols, threads))
+            allPairsPowerSums(a, mx, b, my, difference.bound, m_d.P, m_far ? &sum : nullptr, rows, cols, threads);
         return true;
     }
     }
     return false;
+}
+
+// The pairs with a value set apart, term by term (in long double): the rows
+// kept gain the columns set apart, a row set apart sums every column, and
+// likewise for the columns. Each sum runs in a fixed order whatever the
+// threads; a term that fails makes its sum NaN.
+void Pass::apartCross(std::vector<double>& rows, std::vector<double>& cols, unsigned threads) const
+{
+    if (m_apartListX.empty() && m_apartListY.empty())
+        return;
+    const auto pair = [&](std::int32_t i, std::int32_t j) {
+        return static_cast<long double>(crossD(i, j)) - static_cast<long double>(crossS(i, j));
+    };
+    // the sums of pair(i, j) over j, and over i, in `others`
+    const auto rowSum = [&](std::int32_t i, const std::vector<std::int32_t>& others) {
+        long double s = 0.0L;
+        for (std::int32_t j : others)
+            s += pair(i, j);
+        return s;
+    };
+    const auto colSum = [&](std::int32_t j, const std::vector<std::int32_t>& others) {
+        long double s = 0.0L;
+        for (std::int32_t i : others)
+            s += pair(i, j);
+        return s;
+    };
+    std::vector<std::int32_t> every(static_cast<std::size_t>(m_n));
+    for (std::int32_t i = 1; i <= m_n; ++i)
+        every[static_cast<std::size_t>(i - 1)] = i;
+    if (!m_apartListY.empty())
+        forBlocks(m_keptX.size(), RowsPerThread, threads, [&](std::size_t lo, std::size_t hi) {
+            for (std::size_t k = lo; k < hi; ++k) {
+                const auto i = static_cast<std::size_t>(m_keptX[k]);
+                rows[i] = static_cast<double>(rows[i] + rowSum(m_keptX[k], m_apartListY));
+            }
+        });
+    if (!m_apartListX.empty())
+        forBlocks(m_keptY.size(), RowsPerThread, threads, [&](std::size_t lo, std::size_t hi) {
+            for (std::size_t k = lo; k < hi; ++k) {
+                const auto j = static_cast<std::size_t>(m_keptY[k]);
+                cols[j] = static_cast<double>(cols[j] + colSum(m_keptY[k], m_apartListX));
+            }
+        });
+    const std::size_t apartX = m_apartListX.size();
+    forTasks(apartX + m_apartListY.size(), threads, [&](std::size_t k) {
+        if (k < apartX) {
+            const std::int32_t i = m_apartListX[k];
+            rows[static_cast<std::size_t>(i)] = static_cast<double>(rowSum(i, every));
+        } else {
+            const std::int32_t j = m_apartListY[k - apartX];
+            cols[static_cast<std::size_t>(j)] = static_cast<double>(colSum(j, every));
+        }
+    });
 }
 
 void Pass::fast(GcccTerms& t, GcccKernels& out, unsigned threads, bool allPairs) const
@@ -947,23 +1321,25 @@ GcccKind gcccKind(int variant, double P)
 GcccCentre gcccCentre(const double* x, const double* y, std::int32_t n)
 {
     GcccCentre c;
-    long double sum = 0.0L;
-    bool positive = n > 0, negative = n > 0;
-    for (std::int32_t i = 1; i <= n; ++i) {
+    if (n <= 0)
+        return c;
+    bool positive = true, negative = true;
+    const auto count = static_cast<std::size_t>(n);
+    std::vector<double> all(2 * count);
+    for (std::size_t i = 1; i <= count; ++i) {
         if (!std::isfinite(x[i]) || !std::isfinite(y[i]))
             return c;
-        sum += static_cast<long double>(x[i]) + y[i];
+        all[2 * i - 2] = x[i];
+        all[2 * i - 1] = y[i];
         const bool within = std::fabs(x[i]) <= FastLimit && std::fabs(y[i]) <= FastLimit;
         positive = positive && within && x[i] > 0.0 && y[i] > 0.0;
         negative = negative && within && x[i] < 0.0 && y[i] < 0.0;
     }
-    if (n <= 0)
-        return c;
-    c.c = static_cast<double>(sum / (2.0L * n));
+    // the lower median: element n of 2n
+    std::nth_element(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(count - 1), all.end());
+    c.c = all[count - 1];
     c.side = positive ? 1 : negative ? -1 : 0;
-    if (c.c == 0.0)
-        c.side = 0;
-    const auto size = static_cast<std::size_t>(n) + 1;
+    const auto size = count + 1;
     c.xc.assign(size, 0.0);
     c.yc.assign(size, 0.0);
     for (std::size_t i = 1; i < size; ++i) {

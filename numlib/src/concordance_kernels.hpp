@@ -49,17 +49,19 @@ struct GcccTerms {
 // the cross terms always take x and y.
 //
 // Data far from zero: when every x and y lies on one side of zero (`side`
-// +1 or -1), the pass may instead be given the data less a common centre c
-// (xc, yc) with twoCentre = |2c| and DeltaShift = Delta - |2c| formed from
-// centred quantities. The arguments x_i + y_j, x_i + y_i, 2 x_i, 2 y_i are
-// then |2c| + v in magnitude with v = side (xc_i + yc_j) and so on, and each
-// of their terms is taken less an affine function of v, the same for all of
+// +1 or -1), the pass may be given the data less a common centre c (xc, yc)
+// with twoCentre = |2c| and DeltaShift = Delta - |2c| formed from centred
+// quantities. The arguments x_i + y_j, x_i + y_i, 2 x_i, 2 y_i are then
+// |2c| + v in magnitude with v = side (xc_i + yc_j) and so on, and each of
+// their terms is taken less an affine function of v, the same for all of
 // them: constant and linear parts cancel from C - A and from
 // n B + A + (n - 1) C, so rg, its standard error and the limits are those of
 // the raw data in exact arithmetic, while the terms keep the size of the
 // data's spread instead of that of g(2c). The differences x_i - y_j are
-// xc_i - yc_j. x, y and the clipped arrays are not read then. With side 0
-// the pass works on x and y as given.
+// xc_i - yc_j. A few values far from the others then take no part in the
+// fast sums: every pair that has one of them is summed term by term. With
+// more of them, and with side 0, the pass works on x and y as given (and
+// the clipped arrays), which a centred pass therefore gets too.
 struct GcccPassData {
     GcccKind kind = GcccKind::Square;
     std::int32_t n = 0;
@@ -78,10 +80,12 @@ struct GcccPassData {
     double DeltaShift = 0.0;
 };
 
-// The centre of a pass on data far from zero: the mean of all 2n values,
-// with `side` +1 or -1 when every value is finite, within 1e100 and on that
-// side of zero (0 otherwise, and then the centre is 0 unless every value is
-// finite), and the centred copies (indexed 1..n).
+// The centre of a pass: the median of all 2n values (a data value), with
+// `side` +1 or -1 when every value is finite, within 1e100 and on that side
+// of zero (0 otherwise), and the centred copies (indexed 1..n); c = 0 and no
+// copies unless every value is finite. The median rather than the mean: a
+// far value moves the mean away from the others, whose digits x - c then
+// loses.
 struct GcccCentre {
     double c = 0.0;
     int side = 0;

@@ -357,15 +357,30 @@ double lin(const std::vector<double>& x, const std::vector<double>& y)
     return static_cast<double>(2 * sxy / (sxx + syy + n * (mx - my) * (mx - my)));
 }
 
+// Whether Fisher's z of rg keeps digits in double precision (see below).
+bool zHasDigits(double rg)
+{
+    return 1.0 - std::fabs(rg) > 1e-6;
+}
+
 } // namespace
 
 // Against the brute force over ordered pairs (50-digit decimal arithmetic
-// up to n = 300, numpy double precision at n = 2000): within 1e-12 of the
+// up to n = 1000, numpy double precision at n = 2000): within 1e-12 of the
 // larger of the value and 1, for every variant of every set, the sets far
 // from zero included (1e6 +- 10, 1e6 +- 3, 1e9 +- 3, -1e9 +- 3, 1e9 at P =
-// 0.5 and 2.5, 1e9 with the mean of the sums beyond Delta), and two of 300
+// 0.5 and 2.5, 1e9 with the mean of the sums beyond Delta), two of 300
 // nearly distinct values on which the power variants' tree sums take their
-// expansions.
+// expansions, and data on one side of zero with one value far from them
+// (1e6 to 1e15, above and below zero, in x or in y, n = 20 to 1000, P =
+// 0.5, 0.7, 1.5, 2.5 and 3), two far values, 40 far observations, a far
+// value among data at 1e6 and one on the other side of zero.
+//
+// Where rg lies within 1e-6 of 1 (observations far in both x and y
+// dominate the unclipped distances), Fisher's z amplifies the rounding of
+// rg by 1 / (1 - rg^2) > 5e5, up to rg rounding to 1 where the exact z is
+// 25: the z-scale values and their limits have no digits to compare in
+// double precision; rg and its standard error still do.
 //
 // Far from zero the kernel terms of variants 2 to 7 grow with the data's
 // distance from zero (g(2 x_i) and g(x_i + y_j) are near g(2 mean)) while rg
@@ -387,6 +402,8 @@ TEST(Gccc2, MatchesBruteForce)
             const double tolerance = 1e-12;
             const auto& expected = c.expected[static_cast<std::size_t>(k - 1)];
             for (int q = 0; q < 8; ++q) {
+                if (q >= 2 && !zHasDigits(expected[0]))
+                    continue;
                 const double e = expected[static_cast<std::size_t>(q)];
                 const double a = field(got[static_cast<std::size_t>(k - 1)], q);
                 if (std::isnan(e))
@@ -408,8 +425,9 @@ TEST(Gccc2, MatchesBruteForce)
 // 20, integers (ties), around 1e6 and -1e9 (centred and expanded), and
 // negative data whose Delta is below 0. The worst seen is 5.3e-14 (variant
 // 3's z-scale values on the 20,000 integers, where both sums round over
-// 20,000 terms per observation). The results do not depend on the number
-// of threads, in any bit.
+// 20,000 terms per observation). The z-scale values are left out where rg
+// lies within 1e-6 of 1, as in the comparison above. The results do not
+// depend on the number of threads, in any bit.
 TEST(Gccc2, TreeSumsAgreeWithTheLiteralLoop)
 {
     Sumtrix lib;
@@ -422,6 +440,8 @@ TEST(Gccc2, TreeSumsAgreeWithTheLiteralLoop)
         const auto got = detail::gccc2WithPath(lib, n, bx, by, P, detail::GcccPath::Fast);
         for (std::size_t k = 0; k < 7; ++k) {
             for (int q = 0; q < 8; ++q) {
+                if (q >= 2 && !zHasDigits(reference[k].rg))
+                    continue;
                 const double e = field(reference[k], q), a = field(got[k], q);
                 if (std::isnan(e))
                     EXPECT_TRUE(std::isnan(a)) << "variant " << k + 1 << " " << kFields[q];

@@ -24,7 +24,7 @@ mean + 1.5 SD of x + y and of x - y over the data winsorised at the order
 statistics round(0.05 n) (at least 1) and round(0.95 n), rounded half to
 even; variances with divisor n - 1, the covariance with divisor n.
 
-Sets up to n = 300 are computed in 50-digit decimal arithmetic, so data far
+Sets up to n = 1000 are computed in 50-digit decimal arithmetic, so data far
 from zero (1e6, 1e9) get exact references; one set of 2000 pairs in numpy
 double precision. Writes numlib/tests/reference/concordance_gccc_cases.inc.
 Run from the repository root: /usr/bin/python3 tools/oracles/concordance_gccc.py
@@ -75,6 +75,10 @@ def power(u, P):
     a = abs(u)
     if P == D("1.5"):
         return a * a.sqrt()
+    if P == D("0.5"):
+        return a.sqrt()
+    if P == D("2.5"):
+        return a * a * a.sqrt()
     if a == 0:
         return D(0)
     return a ** P
@@ -280,6 +284,65 @@ def main():
     add("six decimals heavy tails", x, np.round(0.9 * x + 5 + tree.standard_t(3, 300), 6))
     x = np.round(tree.normal(0, 3, 300), 6)
     add("six decimals both signs P 2.5", x, np.round(0.8 * x + tree.normal(0.5, 1.5, 300), 6), 2.5)
+
+    # One value far from data on one side of zero (like a typing slip among
+    # values around 20), up to 1e15, on either side, for n up to 1000 and the
+    # exponents with rows of their own (0.5, 1.5, 2.5) and general ones (0.7,
+    # 3); the library's expanded terms must not carry the far value's
+    # distance into the others' digits. Also a far value on the other side
+    # of zero (the data then straddle it), two far values (x of one
+    # observation, y of another), data far from zero with a value farther
+    # still, and 40 observations far in x and y (more than the library sets
+    # apart; they lie within Delta of each other).
+    odd = np.random.default_rng(20261212)
+
+    def bulk(n, sign=1.0, centre=20.0):
+        x = np.round(centre + 3 * odd.normal(size=n), 2)
+        y = np.round(0.9 * x + 0.1 * centre + 2 + 1.5 * odd.normal(size=n), 1)
+        return sign * x, sign * y
+
+    x, y = bulk(20)
+    x[7] = 1e12
+    add("far 1e12 n 20", x, y)
+    x, y = bulk(64)
+    x[20] = 1e6
+    add("far 1e6 n 64 P 0.5", x, y, 0.5)
+    x, y = bulk(65)
+    x[30] = 1e9
+    add("far 1e9 n 65 P 2.5", x, y, 2.5)
+    x, y = bulk(200)
+    x[50] = 1e12
+    add("far 1e12 n 200 P 2.5", x, y, 2.5)
+    x, y = bulk(300)
+    y[100] = 1e15
+    add("far y 1e15 n 300", x, y)
+    x, y = bulk(65, -1)
+    x[10] = -1e12
+    add("far -1e12 n 65", x, y)
+    x, y = bulk(300, -1)
+    x[0] = -1e15
+    add("far -1e15 n 300 P 0.7", x, y, 0.7)
+    x, y = bulk(1000)
+    x[500] = 1e15
+    add("far 1e15 n 1000 P 0.5", x, y, 0.5)
+    x, y = bulk(1000, -1)
+    y[999] = -1e10
+    add("far -1e10 n 1000 P 3", x, y, 3.0)
+    x, y = bulk(300)
+    x[5] = -1e12
+    add("far -1e12 among positive n 300", x, y)
+    x, y = bulk(300)
+    x[10] = 1e12
+    y[200] = 4e11
+    add("two far values n 300", x, y)
+    x, y = bulk(65, 1, 1e6)
+    x[3] = 1e12
+    add("1e6 +- 3 far 1e12 n 65", x, y)
+    x, y = bulk(1000)
+    for k in range(40):
+        x[25 * k + 3] = 1e12 + 10 * k
+        y[25 * k + 3] = 1e12 + 10 * k + 3 * (k % 5)
+    add("40 far observations n 1000", x, y)
 
     path = sys.argv[1] if len(sys.argv) > 1 else "numlib/tests/reference"
     with open(f"{path}/concordance_gccc_cases.inc", "w") as f:
