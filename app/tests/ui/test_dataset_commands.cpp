@@ -53,6 +53,21 @@ void writeBytes(const QString& path, const QByteArray& bytes)
     f.write(bytes);
 }
 
+// The texts of the results windows that `command` opened, one after the
+// other (the residual analysis has a window of its own).
+QString textOfReportsOpenedBy(const std::function<void()>& command)
+{
+    QSet<QWidget*> before;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        before.insert(w);
+    command();
+    QString report;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* info = qobject_cast<frmInfo*>(w); info && !before.contains(w))
+            report += info->text();
+    return report;
+}
+
 class DatasetCommandsTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -435,14 +450,7 @@ TEST_F(DatasetCommandsTest, AfterNewTheDatasetHasNoName)
             typeCell(1, r, QString::number(r + 10));
             typeCell(3, r, QString::number(r * 2 + 10));
         }
-        QSet<QWidget*> before;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            before.insert(w);
-        window->Command6_Click();
-        QString report;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* info = qobject_cast<frmInfo*>(w); info && !before.contains(w))
-                report = info->text();
+        const QString report = textOfReportsOpenedBy([this] { window->Command6_Click(); });
         const QString header = report.section(QStringLiteral("\r\n"), 0, 0);
         EXPECT_TRUE(header.contains(QStringLiteral("[UNTITLED]"))) << header.toStdString();
         EXPECT_FALSE(report.contains(QStringLiteral("crop_yield"))) << header.toStdString();
@@ -645,19 +653,8 @@ TEST_F(DatasetCommandsTest, LimitsTypedOrLoadedOutlastEveryPageSwitch)
         for (int i : {1, 2, 3, 4, 0, 2, 0})
             window->findChild<QPushButton*>(QStringLiteral("CheckButton_%1").arg(i))->click();
     };
-    // What a Calculate writes: the texts of the windows it opens (the
-    // residual analysis has a window of its own).
-    const auto calculate = [this] {
-        QSet<QWidget*> before;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            before.insert(w);
-        window->Command6_Click();
-        QString report;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* info = qobject_cast<frmInfo*>(w); info && !before.contains(w))
-                report += info->text();
-        return report;
-    };
+    // What a Calculate writes.
+    const auto calculate = [this] { return textOfReportsOpenedBy([this] { window->Command6_Click(); }); };
     // The six limit boxes and the confidence box, one text.
     const auto limitBoxes = [this] {
         QStringList texts;
