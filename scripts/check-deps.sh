@@ -115,10 +115,10 @@ if [ ${#modules[@]} -gt 0 ]; then
 import importlib.util, sys
 for name in sys.argv[1:]:
     try:
-        spec = importlib.util.find_spec(name)
+        module = importlib.util.find_spec(name)
     except Exception:
-        spec = None
-    print(name + "\t" + (spec.origin if spec and spec.origin else ""))
+        module = None
+    print(name + "\t" + (module.origin if module and module.origin else ""))
 ' "${modules[@]}" 2>/dev/null || true)
 fi
 for need in "${needs[@]}"; do

@@ -42,6 +42,21 @@ bool is(const RunRequest& request)
     return std::holds_alternative<Kind>(request);
 }
 
+// A run either goes on, or is refused with `refusal` before anything is
+// computed: no request, no report, no mean and the kept limit `limit`
+// (set to -7 before the run) untouched.
+void expectRefusedOrRun(const EvaluationOutcome& out, const char* refusal, double limit, const char* name)
+{
+    EXPECT_EQ(out.refusal, QString::fromUtf8(refusal)) << name;
+    EXPECT_EQ(out.ran, !*refusal) << name;
+    if (*refusal) {
+        EXPECT_TRUE(out.requests.isEmpty()) << name;
+        EXPECT_TRUE(out.report.isEmpty()) << name;
+        EXPECT_FALSE(out.MeanY.has_value()) << name;
+        EXPECT_EQ(limit, -7) << name;
+    }
+}
+
 } // namespace
 
 TEST(EvaluationRun, UsedRowRule)
@@ -155,14 +170,7 @@ TEST(EvaluationRun, AUsedCellThatIsNoNumberStopsTheRunBeforeAnythingIsComputed)
         o.settings.sheet.swapped = c.swapped;
         o.limits.DeviationLower = -7;
         const EvaluationOutcome out = runEvaluation(m, o);
-        EXPECT_EQ(out.refusal, QString::fromUtf8(c.refusal)) << c.name;
-        EXPECT_EQ(out.ran, !*c.refusal) << c.name;
-        if (*c.refusal) {
-            EXPECT_TRUE(out.requests.isEmpty()) << c.name;
-            EXPECT_TRUE(out.report.isEmpty()) << c.name;
-            EXPECT_FALSE(out.MeanY.has_value()) << c.name;
-            EXPECT_EQ(out.limits.DeviationLower, -7) << c.name;
-        }
+        expectRefusedOrRun(out, c.refusal, out.limits.DeviationLower, c.name);
     }
 }
 
@@ -318,14 +326,7 @@ TEST(EvaluationRun, ALimitThatIsNoNumberStopsTheRunThatReadsIt)
         o.settings = EvaluationSettings::fromOptions(options);
         o.limits.ResidualLower = -7;
         const EvaluationOutcome out = runEvaluation(m, o);
-        EXPECT_EQ(out.refusal, QString::fromUtf8(c.refusal)) << c.name;
-        EXPECT_EQ(out.ran, !*c.refusal) << c.name;
-        if (*c.refusal) {
-            EXPECT_TRUE(out.requests.isEmpty()) << c.name;
-            EXPECT_TRUE(out.report.isEmpty()) << c.name;
-            EXPECT_FALSE(out.MeanY.has_value()) << c.name;
-            EXPECT_EQ(out.limits.ResidualLower, -7) << c.name;
-        }
+        expectRefusedOrRun(out, c.refusal, out.limits.ResidualLower, c.name);
     }
 }
 
