@@ -255,6 +255,41 @@ int rowsToRead(const QString& rowCountText, int sheetRows)
     return static_cast<int>(std::min<double>(v, std::max(sheetRows, 0)));
 }
 
+// Whether a line, split into fields as a data row is, holds a value: a
+// field with anything but blanks, in quotes or not. A row of empty fields
+// (nothing, blanks or "") holds none. A doubled quote inside quotes stands
+// for a quote, which is a value; so is a quote never closed on the line.
+bool holdsAValue(QStringView line)
+{
+    const auto blank = [](QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); };
+    const qsizetype n = line.size();
+    qsizetype i = 0;
+    while (true) {
+        while (i < n && blank(line[i]))
+            ++i;
+        if (i < n && line[i] == QLatin1Char('"')) {
+            bool closed = false;
+            for (++i; i < n && !closed; ++i) {
+                if (line[i] == QLatin1Char('"')) {
+                    if (i + 1 < n && line[i + 1] == QLatin1Char('"'))
+                        return true;
+                    closed = true;
+                } else if (!blank(line[i])) {
+                    return true;
+                }
+            }
+            if (!closed)
+                return true;
+        }
+        for (; i < n && line[i] != QLatin1Char(','); ++i)
+            if (!blank(line[i]))
+                return true;
+        if (i >= n)
+            return false;
+        ++i;
+    }
+}
+
 LoadError refusal(const QString& path, const QString& why)
 {
     return {QStringLiteral("Load"),
@@ -553,9 +588,12 @@ LoadResult parseDataset(QByteArrayView bytes, const QString& path, const QString
             // A row after the N= rows (one added by hand without raising
             // N=) would be left out without a word, and lost at the next
             // save: the file is refused instead, so the user can correct N=.
-            if (!inNotes && content.rowCountText && line.count(QLatin1Char(',')) >= 6) {
+            // A row that holds nothing (a spreadsheet's trailing ",,,,,,")
+            // loses nothing and is passed over like any other line here.
+            if (!inNotes && content.rowCountText && line.count(QLatin1Char(',')) >= 6 && holdsAValue(line)) {
                 result.error = refusal(path, QStringLiteral("line %1 holds a data row after the %2 "
-                                                            "rows that its line N=%3 gives.")
+                                                            "rows that its line N=%3 gives. Set N= to "
+                                                            "the number of data rows to load it.")
                                                  .arg(reader.lineNumber()).arg(rows)
                                                  .arg(*content.rowCountText));
                 return result;

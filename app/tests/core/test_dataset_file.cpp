@@ -396,7 +396,8 @@ TEST(DatasetFileRead, BrokenFilesAreRefusedWithAClearMessage)
         {"long row", head + "N=3\r\nDATA:\r\n,,,,,,\r\n,,,,,,,\r\n,,,,,,\r\n", "line 5 holds 8 values"},
         {"open quote", head + "N=3\r\nDATA:\r\n\"abc,,,,,,\r\n", "never closed"},
         {"row after N", head + "N=2\r\nDATA:\r\n1,,2,,,,\r\n3,,4,,,,\r\n5,,6,,,,\r\nNOTES:\r\nn\r\n",
-         "line 6 holds a data row after the 2 rows that its line N=2 gives"},
+         "line 6 holds a data row after the 2 rows that its line N=2 gives. Set N= to the number of data rows "
+         "to load it."},
     };
     // Notes may hold commas: only a row before the notes counts as data.
     const LoadResult notes = parse(head + "N=1\r\nDATA:\r\n1,,2,,,,\r\nNOTES:\r\na,b,c,d,e,f,g\r\n");
@@ -409,6 +410,74 @@ TEST(DatasetFileRead, BrokenFilesAreRefusedWithAClearMessage)
         EXPECT_TRUE(r.error.text.contains(QLatin1String(c.says))) << c.name << ": " << r.error.text.toStdString();
         EXPECT_TRUE(r.error.text.contains(QStringLiteral("/data/Trial.KVE"))) << c.name;
     }
+}
+
+TEST(DatasetFileRead, RowsAfterTheCountAreRefusedOnlyWhenTheyHoldAValue)
+{
+    // The lines between the N= rows and the notes: rows whose cells are
+    // all empty (nothing, blanks, "" or quoted blanks) are passed over, as
+    // a spreadsheet leaves them; a row holding anything is refused, naming
+    // its line (the first one with a value). Each case with CR LF and LF.
+    struct Case {
+        const char* name;
+        const char* after;    // lines after the two rows, each ended by "\n"
+        int refusedLine;      // 0: read
+    };
+    const Case cases[] = {
+        {"nothing", ",,,,,,\n", 0},
+        {"three empty rows", ",,,,,,\n,,,,,,\n,,,,,,\n", 0},
+        {"blanks and tabs", "  , ,\t,,  ,, \n", 0},
+        {"empty quotes", "\"\",\"\",\"\",\"\",\"\",\"\",\"\"\n", 0},
+        {"quoted blanks", "\" \",, \"  \" ,,,,\n", 0},
+        {"more commas than a row", ",,,,,,,,,,\n", 0},
+        {"fewer commas: no row", "7,8\n", 0},
+        {"a value in the last cell", ",,,,,,\"Y\"\n", 6},
+        {"a bare value in a late cell", ",,,,,5,\n", 6},
+        {"a value after empty rows", ",,,,,,\n,,,,,,\n5,,6,,,,\n", 8},
+        {"a value after empty quotes", "\"\"x,,,,,,\n", 6},
+        {"a quote in quotes", "\"\"\"\",,,,,,\n", 6},
+        {"a comma in quotes", "\"a,b\",,,,,\n", 6},
+        {"a quote never closed", "\" ,,,,,,\n", 6},
+    };
+    for (const Case& c : cases) {
+        for (const bool crlf : {true, false}) {
+            QByteArray bytes = "3,1,0\nN=2\nDATA:\n1,,2,,,,\n3,,4,,,,\n" + QByteArray(c.after) + "NOTES:\nkept\n";
+            if (crlf)
+                bytes.replace("\n", "\r\n");
+            const LoadResult r = parse(bytes);
+            const std::string what = std::string(c.name) + (crlf ? " (CR LF)" : " (LF)");
+            if (c.refusedLine == 0) {
+                ASSERT_TRUE(r.ok()) << what << ": " << r.error.text.toStdString();
+                EXPECT_EQ(r.content->rows.size(), 2u) << what;
+                EXPECT_EQ(r.content->notes, QStringLiteral("kept")) << what;
+            } else {
+                ASSERT_FALSE(r.ok()) << what;
+                EXPECT_EQ(r.error.text, QStringLiteral("The file '/data/Trial.KVE' could not be loaded: line %1 holds "
+                                                       "a data row after the 2 rows that its line N=2 gives. Set N= "
+                                                       "to the number of data rows to load it.")
+                                            .arg(c.refusedLine))
+                    << what;
+            }
+        }
+    }
+
+    // The sample with three empty rows before its notes reads as the
+    // sample itself.
+    QFile sample(QStringLiteral(KVE_SOURCE_DIR "/examples/crop_yield.KVE"));
+    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+    const QByteArray original = sample.readAll();
+    QByteArray padded = original;
+    ASSERT_GT(padded.indexOf("\r\nNOTES:"), 0);
+    padded.insert(padded.indexOf("\r\nNOTES:") + 2, ",,,,,,\r\n,,,,,,\r\n,,,,,,\r\n");
+    const LoadResult plain = parse(original);
+    const LoadResult withEmptyRows = parse(padded);
+    ASSERT_TRUE(plain.ok());
+    ASSERT_TRUE(withEmptyRows.ok()) << withEmptyRows.error.text.toStdString();
+    DatasetState a, b;
+    applyContent(*plain.content, a);
+    applyContent(*withEmptyRows.content, b);
+    EXPECT_EQ(bytesOf(formatDataset(b)), bytesOf(original));
+    EXPECT_EQ(bytesOf(formatDataset(a)), bytesOf(formatDataset(b)));
 }
 
 TEST(DatasetFileRead, EveryTruncationAndRandomBytesAreHandled)

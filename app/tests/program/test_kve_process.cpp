@@ -393,10 +393,11 @@ TEST_F(KveProcess, AUsedCellThatIsNoNumberEndsNonZeroWithItsRowAndNoReport)
         {"comma-sd-y", 4, "\"4.5\",,\"4.8\",\"0,46\",,,\r\n", "KVE: Row 4: SD Y is not a number: 0,46"},
         {"excluded-junk", 2, "\"abc\",,,,,,\"Y\"\r\n", ""},
         // A row after the N= rows is no part of the dataset: the file is
-        // refused rather than read without it.
+        // refused rather than read without it; an empty one is passed over.
         {"beyond-n", 5, "\"4\",,\"abc\",,,,\r\n",
          "KVE: Load: The file '%1' could not be loaded: line %2 holds a data row after the 4 rows "
-         "that its line N=4 gives."},
+         "that its line N=4 gives. Set N= to the number of data rows to load it."},
+        {"empty-beyond-n", 5, ",,,,,,\r\n", ""},
     };
     for (const Case& c : cases) {
         QByteArray data = "N=4\r\nDATA:\r\n";
