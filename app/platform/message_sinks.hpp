@@ -58,5 +58,16 @@ private:
     MessageService* m_previous;
 };
 
-// Writes one line to stderr (the reason of a failed command-line run).
+// `text` made one short line for a terminal, as every line on stderr is
+// written: a control character (C0, DEL, C1, and the Unicode line,
+// paragraph and direction controls), which a quoted file may hold, shows
+// as an escape (\r, \n, \t, \xHH or \uHHHH), so that it can neither break
+// the line nor drive the terminal; a line of more than TerminalLineMax
+// characters keeps its start (what failed) and its end (why, or the end of
+// a quoted text), with "..." in place of the middle.
+inline constexpr int TerminalLineMax = 480;
+QString terminalLine(const QString& text);
+
+// Writes one line to stderr (the reason of a failed command-line run), as
+// terminalLine() gives it.
 void writeErrorLine(const QString& line);

@@ -14,9 +14,9 @@
 #include <QStandardPaths>
 
 #include <algorithm>
-#include <cstdio>
 
 #include "platform/console_text_box.hpp"
+#include "platform/message_sinks.hpp"
 
 bool nobodyCanSeeWindows()
 {
@@ -29,8 +29,7 @@ MsgAnswer ConsoleMessageService::ask(const MessageRequest& request)
     const QString title = request.title.isEmpty() ? Platform::applicationTitle() : request.title;
     QString text = request.text;
     text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-    std::fprintf(stderr, "%s: %s\n", title.toLocal8Bit().constData(), text.toLocal8Bit().constData());
-    std::fflush(stderr);
+    writeErrorLine(title + QStringLiteral(": ") + text);
     return request.defaultAnswer;
 }
 

@@ -391,6 +391,8 @@ TEST_F(KveProcess, AUsedCellThatIsNoNumberEndsNonZeroWithItsRowAndNoReport)
         {"text-x", 2, "\"abc\",,\"2.9\",,,,\r\n", "KVE: Row 2: X (Pred) is not a number: abc"},
         {"comma-x", 1, "\"6,9\",,\"1.2\",,,,\r\n", "KVE: Row 1: X (Pred) is not a number: 6,9"},
         {"comma-sd-y", 4, "\"4.5\",,\"4.8\",\"0,46\",,,\r\n", "KVE: Row 4: SD Y is not a number: 0,46"},
+        // A line break in a quoted cell: still one line, the break escaped.
+        {"crlf-x", 1, "\"ab\r\ncd\",,\"1.2\",,,,\r\n", "KVE: Row 1: X (Pred) is not a number: ab\\r\\ncd"},
         {"excluded-junk", 2, "\"abc\",,,,,,\"Y\"\r\n", ""},
         // A row after the N= rows is no part of the dataset: the file is
         // refused rather than read without it; an empty one is passed over.
@@ -420,13 +422,34 @@ TEST_F(KveProcess, AUsedCellThatIsNoNumberEndsNonZeroWithItsRowAndNoReport)
             if (reason.contains(QLatin1String("%1")))
                 reason = reason.arg(f.fileName()).arg(options.count('\n') + 2 + c.row);
             EXPECT_EQ(r.status, 1) << c.name;
-            EXPECT_EQ(r.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts), QStringList{reason}) << c.name;
+            EXPECT_EQ(r.err, reason + QLatin1Char('\n')) << c.name;
             EXPECT_TRUE(saved.isEmpty()) << c.name;
         } else {
             EXPECT_EQ(r.status, 0) << c.name << ": " << r.err.toStdString();
             EXPECT_EQ(saved, QStringList{QStringLiteral("Notes0000.TXT")}) << c.name;
         }
     }
+
+    // A cell of 10,000 characters that begins with a terminal's "clear
+    // screen": one short line, without a control character, that keeps
+    // the start of the cell and its end.
+    QFile f(path(QStringLiteral("long-x.KVE")));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(options + "N=4\r\nDATA:\r\n\"\x1b[2J" + QByteArray(10000, 'x') + "end\",,\"1.2\",,,,\r\n" + rows[1]
+            + rows[2] + rows[3]);
+    f.close();
+    QDir().mkpath(path(QStringLiteral("out-long")));
+    const Result r = run({QStringLiteral("/F") + f.fileName(), QStringLiteral("/S"),
+                          QStringLiteral("/L") + path(QStringLiteral("out-long/")), QStringLiteral("/X")});
+    ASSERT_TRUE(r.finished);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err.count(QLatin1Char('\n')), 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("x...x"))) << r.err.toStdString();
+    EXPECT_TRUE(r.err.startsWith(QStringLiteral("KVE: Row 1: X (Pred) is not a number: \\x1b[2Jxxx"))) << r.err.toStdString();
+    EXPECT_TRUE(r.err.endsWith(QStringLiteral("xxxend\n"))) << r.err.toStdString();
+    EXPECT_LT(r.err.size(), 600);
+    for (const QChar ch : r.err.chopped(1))
+        EXPECT_FALSE(ch.unicode() < 0x20 || (ch.unicode() >= 0x7f && ch.unicode() < 0xa0));
 }
 
 TEST_F(KveProcess, LimitsTheDatasetHoldsAreTheLimitsOfItsReport)
