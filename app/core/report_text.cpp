@@ -2,6 +2,7 @@
 
 #include <QLocale>
 
+#include <algorithm>
 #include <cmath>
 
 #include "SumtrixLib/Format.hpp"
@@ -124,6 +125,21 @@ int spacedWidth(int width, const QStringList& cells)
         if (fillsField(c))
             return width + 1;
     return width;
+}
+
+int countWidth(std::int64_t count, int width)
+{
+    return std::max(width, static_cast<int>(QString::number(count).size()));
+}
+
+int spacedCountWidth(std::span<const std::int64_t> counts, int width)
+{
+    for (const std::int64_t c : counts)
+        width = countWidth(c, width);
+    QStringList cells;
+    for (const std::int64_t c : counts)
+        cells << F(static_cast<double>(c), width, 0);
+    return spacedWidth(width, cells);
 }
 
 QString padded(const QString& text, int width)

@@ -16,6 +16,7 @@
 #include <QStringView>
 
 #include <cstdint>
+#include <span>
 
 // The text is kept in UTF-8: a report of a million rows is a quarter of a
 // gigabyte so and twice that as a QString. Long tables write their rows
@@ -82,6 +83,13 @@ bool fillsField(double value, int width, int decimals);
 // The width that keeps a blank before each of `cells`, fields of `width`
 // characters: one more when one of them fills its field.
 int spacedWidth(int width, const QStringList& cells);
+// The width of a field that shows the whole number `count` without
+// decimals: `width`, or as many places as its digits take.
+int countWidth(std::int64_t count, int width);
+// The width of a column of whole counts in fields of at least `width`:
+// wide enough for the largest, and, by the rule of spacedWidth, one more
+// when one of them fills its field.
+int spacedCountWidth(std::span<const std::int64_t> counts, int width);
 
 // `text` followed by blanks up to `width` characters.
 QString padded(const QString& text, int width);

@@ -128,9 +128,23 @@ VarnholtResult STAT_Varnholt(SumtrixLib::Sumtrix& lib, std::int32_t n, const Bou
 
 namespace {
 
+// The count fields of two tables printed side by side: five places, or
+// as many as the largest count takes, and one more where a count fills its
+// field, so that a blank stays before each cell.
+int tableCountWidth(const VarnholtTable& left, const VarnholtTable& right)
+{
+    std::vector<std::int64_t> counts;
+    for (const VarnholtTable* t : {&left, &right})
+        if (t->counted)
+            for (int row = 1; row <= 2; ++row)
+                for (int column = 1; column <= 2; ++column)
+                    counts.push_back(t->counts[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)]);
+    return spacedCountWidth(counts, 5);
+}
+
 // One table's two cells of a row: "count (pct%) count (pct%)", each
-// percentage of all N points.
-QString countCells(const VarnholtTable& t, int row, int N)
+// percentage of all N points, the counts in fields of `width`.
+QString countCells(const VarnholtTable& t, int row, int N, int width)
 {
     QString s;
     for (int column = 1; column <= 2; ++column) {
@@ -140,24 +154,42 @@ QString countCells(const VarnholtTable& t, int row, int N)
             c = static_cast<double>(k);
             p = static_cast<double>(k * 100) / N;
         }
-        s += F(c, 5, 0) + QStringLiteral(" (") + F(p, 5, 2) + (column == 1 ? QStringLiteral("%) ") : QStringLiteral("%)"));
+        s += F(c, width, 0) + QStringLiteral(" (") + F(p, 5, 2)
+             + (column == 1 ? QStringLiteral("%) ") : QStringLiteral("%)"));
     }
     return s;
 }
 
-void countRows(ReportText& report, const VarnholtTable& left, const VarnholtTable& right, int N)
-{
-    report.line(QStringLiteral("         Overpredicted  :") + countCells(left, 1, N) + QStringLiteral("    ")
-                + countCells(right, 1, N));
-    report.line(QStringLiteral("         Underpredicted :") + countCells(left, 2, N) + QStringLiteral("    ")
-                + countCells(right, 2, N));
-}
+// The two count rows, the column titles above them and the table's width:
+// each count field that is wider than five places widens its column at
+// the left, title and rule with it.
+struct CountTable {
+    int width = 5;
 
-void columnHeader(ReportText& report)
-{
-    report.line(QStringLiteral("                              Below          Above             Below          Above      "));
-    report.line(QStringLiteral("                         --------------- ---------------  --------------- ---------------"));
-}
+    CountTable(const VarnholtTable& left, const VarnholtTable& right) : width(tableCountWidth(left, right)) {}
+
+    int extra() const { return width - 5; }
+    int ruleLength() const { return 89 + 4 * extra(); }
+
+    void rows(ReportText& report, const VarnholtTable& left, const VarnholtTable& right, int N) const
+    {
+        report.line(QStringLiteral("         Overpredicted  :") + countCells(left, 1, N, width) + QStringLiteral("    ")
+                    + countCells(right, 1, N, width));
+        report.line(QStringLiteral("         Underpredicted :") + countCells(left, 2, N, width) + QStringLiteral("    ")
+                    + countCells(right, 2, N, width));
+    }
+
+    void header(ReportText& report) const
+    {
+        const QString pad(extra(), QLatin1Char(' '));
+        const QString dashes(15 + extra(), QLatin1Char('-'));
+        report.line(QString(25, QLatin1Char(' ')) + pad + QStringLiteral("     Below     ") + QLatin1Char(' ') + pad
+                    + QStringLiteral("    Above      ") + QStringLiteral("  ") + pad + QStringLiteral("     Below     ")
+                    + QLatin1Char(' ') + pad + QStringLiteral("    Above      "));
+        report.line(QString(25, QLatin1Char(' ')) + dashes + QLatin1Char(' ') + dashes + QStringLiteral("  ") + dashes
+                    + QLatin1Char(' ') + dashes);
+    }
+};
 
 // The chi-square, Cramer's V and contingency coefficient lines of two tables.
 void chiSquareLines(ReportText& report, const VarnholtTable& left, const VarnholtTable& right)
@@ -199,12 +231,14 @@ void writeBalanceSection(EvaluationContext& ctx)
     // The balanced allocation: a quarter of the points expected in each cell.
     bool perpendicular = false;
     const VarnholtResult balanced = STAT_Varnholt(ctx.lib, d.N, d.X, d.Y, res.a, res.b, 0.25, perpendicular);
+    const CountTable table(balanced.X, balanced.Y);
     report.line();
-    report.line(QStringLiteral("                              Model-Predicted Mean                 Observed Mean"));
-    report.rule(89);
-    columnHeader(report);
-    countRows(report, balanced.X, balanced.Y, d.N);
-    report.rule(89);
+    report.line(QString(30 + table.extra(), QLatin1Char(' ')) + QStringLiteral("Model-Predicted Mean")
+                + QString(17 + 2 * table.extra(), QLatin1Char(' ')) + QStringLiteral("Observed Mean"));
+    report.rule(table.ruleLength());
+    table.header(report);
+    table.rows(report, balanced.X, balanced.Y, d.N);
+    report.rule(table.ruleLength());
     report.line(QStringLiteral("Balanced allocation     :"));
     chiSquareLines(report, balanced.X, balanced.Y);
 
@@ -215,7 +249,7 @@ void writeBalanceSection(EvaluationContext& ctx)
     chiSquareLines(report, current.X, current.Y);
     report.line();
     oddsLines(report, current.X, current.Y);
-    report.rule(89);
+    report.rule(table.ruleLength());
 }
 
 void writeOrthogonalBalanceSection(EvaluationContext& ctx)
@@ -232,12 +266,14 @@ void writeOrthogonalBalanceSection(EvaluationContext& ctx)
     const VarnholtTable B =
         STAT_Varnholt(ctx.lib, d.N, d.X, d.Y, res.a, res.b, 0, perpendicular, res.residualLine.through).X;
 
-    report.line(QStringLiteral("Perpendicular lines at   Y = X                            Y = ") + F(res.a, 10, 5)
+    const CountTable table(A, B);
+    report.line(QStringLiteral("Perpendicular lines at   Y = X                            ")
+                + QString(2 * table.extra(), QLatin1Char(' ')) + QStringLiteral("Y = ") + F(res.a, 10, 5)
                 + QStringLiteral(" + ") + F(res.b, 10, 5) + QLatin1Char('X'));
-    report.rule(89);
-    columnHeader(report);
-    countRows(report, A, B, d.N);
-    report.rule(89);
+    report.rule(table.ruleLength());
+    table.header(report);
+    table.rows(report, A, B, d.N);
+    report.rule(table.ruleLength());
     chiSquareLines(report, A, B);
     report.line();
     oddsLines(report, A, B);

@@ -52,31 +52,42 @@ void readThreshold(const QString& text, std::int32_t& Threshold)
         step([&] { Threshold = SumtrixLib::toInt32(*v); });
 }
 
-// "count (pct)" of one cell; the percentage of the rows counted, "n/a"
-// when none was.
-QString thresholdCell(std::int32_t count, std::int32_t n)
+// "count (pct)" of one cell, the count in a field of `width`; the
+// percentage of the rows counted, "n/a" when none was.
+QString thresholdCell(std::int32_t count, std::int32_t n, int width)
 {
     const double p = n > 0 ? static_cast<double>(static_cast<std::int64_t>(count) * 100) / n : NotComputed;
-    return F(count, 5, 0) + QStringLiteral(" (") + F(p, 5, 2) + QLatin1Char(')');
+    return F(count, width, 0) + QStringLiteral(" (") + F(p, 5, 2) + QLatin1Char(')');
 }
 
-void thresholdTable(ReportText& report, const QString& thresholdLine, const QString& predictedHeader,
-                    const QString& observedHeader, const ThresholdCounts& c)
+void thresholdTable(ReportText& report, const QString& thresholdLine, QString predictedHeader,
+                    QString observedHeader, const ThresholdCounts& c)
 {
+    // Counts in fields of five places, or as many as the largest takes and
+    // one more where a count fills its field; a wider field widens its
+    // column at the left, title and rule with it.
+    const std::int64_t counts[] = {c.lowXlowY, c.highXlowY, c.lowXhighY, c.highXhighY};
+    const int width = spacedCountWidth(counts, 5);
+    const int extra = width - 5;
+    const QString pad(extra, QLatin1Char(' '));
+    predictedHeader.insert(19, pad);
+    observedHeader.insert(27, pad);
+    observedHeader.insert(13, pad);
+
     report.line(thresholdLine);
     report.line(predictedHeader);
-    report.line(QStringLiteral("             --------------------------"));
+    report.line(QString(13, QLatin1Char(' ')) + QString(26 + 2 * extra, QLatin1Char('-')));
     report.line(observedHeader);
-    report.rule(39);
-    report.line(QStringLiteral("Below      ") + thresholdCell(c.lowXlowY, c.n) + QStringLiteral("  ")
-                + thresholdCell(c.highXlowY, c.n));
-    report.line(QStringLiteral("Above      ") + thresholdCell(c.lowXhighY, c.n) + QStringLiteral("  ")
-                + thresholdCell(c.highXhighY, c.n));
-    report.rule(39);
+    report.rule(39 + 2 * extra);
+    report.line(QStringLiteral("Below      ") + thresholdCell(c.lowXlowY, c.n, width) + QStringLiteral("  ")
+                + thresholdCell(c.highXlowY, c.n, width));
+    report.line(QStringLiteral("Above      ") + thresholdCell(c.lowXhighY, c.n, width) + QStringLiteral("  ")
+                + thresholdCell(c.highXhighY, c.n, width));
+    report.rule(39 + 2 * extra);
     if (c.Agree > 0)
-        report.line(QStringLiteral("Identical X and Y: ") + F(c.Agree, 5, 0));
+        report.line(QStringLiteral("Identical X and Y: ") + F(c.Agree, countWidth(c.Agree, 5), 0));
     if (c.XYT > 0)
-        report.line(QStringLiteral("Identical X, Y and Threshold: ") + F(c.XYT, 5, 0));
+        report.line(QStringLiteral("Identical X, Y and Threshold: ") + F(c.XYT, countWidth(c.XYT, 5), 0));
 }
 
 } // namespace

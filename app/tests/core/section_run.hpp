@@ -99,4 +99,27 @@ inline QString lineOf(const QString& text, const QString& label)
     return QString();
 }
 
+// 160,000 points whose counts run past five places: in each group of 16
+// points at one X, fifteen lie at Y = X - 1 (overpredicted) and one at
+// Y = X + 15, so that the least-squares line is Y = X; 8,000 groups at
+// X = 1..8,000 lie below the means, 2,000 at X = 1,008,001..1,010,000
+// above them. The rank cells hold 1..160,000 in row order.
+inline DataMatrix wideCountSheet()
+{
+    constexpr int Groups = 10000;
+    DataMatrix m(16 * Groups + 1);
+    int row = 0;
+    for (int g = 1; g <= Groups; ++g) {
+        const double x = g <= 8000 ? g : 1e6 + g;
+        for (int k = 0; k < 16; ++k) {
+            ++row;
+            m.setNumber(DataMatrix::ColX, row, x);
+            m.setNumber(DataMatrix::ColY, row, k < 15 ? x - 1 : x + 15);
+            m.setNumber(DataMatrix::ColRankX, row, row);
+            m.setNumber(DataMatrix::ColRankY, row, row);
+        }
+    }
+    return m;
+}
+
 } // namespace sectiontest

@@ -187,7 +187,45 @@ TEST(OrthogonalBalanceSection, PointsOnTheLinesAndAZeroSlope)
     }
 }
 
+TEST(BalanceSection, CountsOfLargeSheetsPrintWhole)
+{
+    // Counts of six places print whole, in fields of seven so that a blank
+    // stays before each; the titles and rules widen with them. The counts
+    // follow from the sheet (see wideCountSheet): 8,000 groups below the
+    // means, 2,000 above, 15 points of each overpredicted and 1 under, the
+    // same split by Y = X and by the fitted line with their perpendiculars.
+    DataMatrix m = wideCountSheet();
+    const QString text = run(m, [](EvaluationSettings& s) {
+                             s.sections.balance = true;
+                             s.sections.orthogonalBalance = true;
+                         }).report;
+    const QString rule(97, QLatin1Char('-'));
+    const QStringList header = {
+        "                                Below            Above               Below            Above      ",
+        "                         ----------------- -----------------  ----------------- -----------------",
+        "         Overpredicted  : 120000 (75.00%)   30000 (18.75%)     120000 (75.00%)   30000 (18.75%)",
+        "         Underpredicted :   8000 ( 5.00%)    2000 ( 1.25%)       8000 ( 5.00%)    2000 ( 1.25%)",
+        rule,
+    };
+    const QStringList balanced = section(text, QStringLiteral("BALANCE ANALYSIS (Varnholt et al., 2006)"));
+    ASSERT_GE(balanced.size(), 16);
+    EXPECT_EQ(balanced[9], QStringLiteral("                                Model-Predicted Mean                     Observed Mean"));
+    EXPECT_EQ(balanced[10], rule);
+    EXPECT_EQ(balanced.mid(11, 5), header);
+    EXPECT_EQ(balanced.last(), rule);
+
+    const QStringList perpendicular = section(text, QStringLiteral("ORTHOGONAL BALANCE (Varnholt et al., 2006)"));
+    ASSERT_EQ(perpendicular.size(), 17);
+    // The fitted line's title two places further right, over its table.
+    EXPECT_EQ(perpendicular[2], QStringLiteral("Perpendicular lines at   Y = X") + QString(28 + 4, QLatin1Char(' '))
+                                    + QStringLiteral("Y =    0.00000 +    1.00000X"));
+    EXPECT_EQ(perpendicular[3], rule);
+    EXPECT_EQ(perpendicular.mid(4, 5), header);
+}
+
 namespace {
+
+// The counts of a row of the orthogonal balancenamespace {
 
 // The counts of a row of the orthogonal balance: the Y = X table's two,
 // then the fitted line's two ("" for a zero, which prints as blanks).

@@ -353,6 +353,45 @@ TEST(ThresholdSection, BoxesDecideTheTables)
     EXPECT_FALSE(empty.contains(QStringLiteral("Identical")));
 }
 
+TEST(ThresholdSection, CountsOfLargeSheetsPrintWhole)
+{
+    // Counts of six places print whole, in fields of seven so that a blank
+    // stays before each; titles and rules widen with them. Ranks 1..160,000
+    // against 150,000 (the row at it is X, Y and threshold at once, every
+    // row has equal ranks); values against 100: X = 1..100 with Y = X - 1,
+    // and with Y = X + 15 below 100 for X up to 85 (1,500 + 85 rows), above
+    // it for the 15 from 86 on; X = 101 has 15 rows at Y = 100.
+    DataMatrix m = wideCountSheet();
+    const QString text = run(m, thresholds("150000", "100")).report;
+    const QString rule(43, QLatin1Char('-'));
+    const QString dashes = QString(13, QLatin1Char(' ')) + QString(30, QLatin1Char('-'));
+    const QStringList expected = {
+        "THRESHOLD TABLE",
+        "===============",
+        "",
+        "Rank threshold for: " + F(150000, 10, 5),
+        "                     Model-predicted     ",
+        dashes,
+        "Observed       Below           Above       ",
+        rule,
+        "Below       149999 (93.75)          ( 0.00)",
+        "Above              ( 0.00)    10000 ( 6.25)",
+        rule,
+        "Identical X and Y: 160000",
+        "Identical X, Y and Threshold:     1",
+        "",
+        "XY datapoints threshold for:  100.00000",
+        "                     Model-predicted",
+        dashes,
+        "Observed       Below           Above",
+        rule,
+        "Below         1585 ( 0.99)       15 ( 0.01)",
+        "Above           15 ( 0.01)   158385 (98.99)",
+        rule,
+    };
+    EXPECT_EQ(section(text, expected[0]), expected);
+}
+
 TEST(DistanceSection, DistancesByHand)
 {
     // x = (1, 2, 3), y = (2, 2, 5): Euclidean sqrt(5); Minkowski
