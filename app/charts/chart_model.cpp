@@ -393,9 +393,11 @@ ChartValueScale automaticScale(double low, double high, bool wholeNumbers)
         high = 1;
     }
     if (low == high) {
+        // A tenth on either side; beside the largest double it stops there.
+        constexpr double largest = std::numeric_limits<double>::max();
         const double pad = low == 0 ? 1.0 : std::abs(low) * 0.1;
-        low -= pad;
-        high += pad;
+        low = std::max(low - pad, -largest);
+        high = std::min(high + pad, largest);
     }
     // A fifth of the span, without overflow near the ends of the double range.
     const double raw = std::isfinite(high - low) ? (high - low) / 5.0 : high / 5.0 - low / 5.0;
@@ -422,16 +424,29 @@ ChartValueScale automaticScale(double low, double high, bool wholeNumbers)
 
 namespace {
 
-// Tick i of n from `minimum` to `maximum`: the minimum plus i equal steps,
-// also where the span overflows (near the ends of the double range).
+// Tick i of n from `minimum` to `maximum`: the minimum plus i equal steps.
+// Where i steps would overflow (near the ends of the double range) the tick
+// is the mean of the ends weighted (n - i) : i, whose parts never exceed the
+// ends themselves.
 double tickValue(double minimum, double maximum, int i, int n)
 {
     const double span = maximum - minimum;
-    const bool finite = std::isfinite(span * i);
-    const double value = finite ? minimum + i * span / n : minimum + i * (maximum / n - minimum / n);
+    double value = 0, step = 0;
+    if (std::isfinite(span * i)) {
+        // Between finite ends: a sum that rounds beyond the largest double
+        // is that double.
+        constexpr double largest = std::numeric_limits<double>::max();
+        value = std::clamp(minimum + i * span / n, -largest, largest);
+        step = span / n;
+    } else if (i == 0 || i == n) {
+        return i == 0 ? minimum : maximum;
+    } else {
+        const double t = static_cast<double>(i) / n;
+        value = minimum * (1 - t) + maximum * t;
+        step = maximum / n - minimum / n;   // finite: here 0 < i < n, so n >= 2
+    }
     // A tick that rounding leaves a hair's breadth from zero is zero
     // ("-5e-32" between "-1e-16" and "1e-16").
-    const double step = finite ? span / n : maximum / n - minimum / n;
     return std::abs(value) < std::abs(step) * 1e-9 ? 0.0 : value;
 }
 
@@ -442,8 +457,12 @@ QStringList tickLabels(double minimum, double maximum, int divisions, const QStr
     QStringList labels;
     const QByteArray printfFormat = format.toLatin1();
     const int n = std::max(1, divisions);
-    for (int i = 0; i <= n; ++i)
-        labels << QString::asprintf(printfFormat.constData(), tickValue(minimum, maximum, i, n));
+    // In scientific notation a tick of zero reads "0", not "0.0e+00".
+    const bool scientific = format.endsWith(QLatin1Char('e'));
+    for (int i = 0; i <= n; ++i) {
+        const double tick = tickValue(minimum, maximum, i, n);
+        labels << (scientific && tick == 0 ? QStringLiteral("0") : QString::asprintf(printfFormat.constData(), tick));
+    }
     return labels;
 }
 

@@ -287,8 +287,10 @@ private:
 // The automatic scale of values from `low` to `high`: round limits that
 // enclose them, at most about five major divisions of 1, 2 or 5 times a
 // power of ten, and 2 minor divisions (5 for a step of 5 times a power of
-// ten). Empty data (low > high) gives 0 to 1. With `wholeNumbers` the step
-// is at least 1, and a step of 1 has no minor divisions.
+// ten). Empty data (low > high) gives 0 to 1; one value, a tenth of it on
+// either side (1 about 0), which stops at the largest double. A round limit
+// beyond the doubles gives way to the value itself. With `wholeNumbers` the
+// step is at least 1, and a step of 1 has no minor divisions.
 ChartValueScale automaticScale(double low, double high, bool wholeNumbers = false);
 
 // The printf format of an axis's tick labels from `minimum` to `maximum` in
@@ -302,4 +304,6 @@ ChartValueScale automaticScale(double low, double high, bool wholeNumbers = fals
 // scientific notation ("0", "2e-13", ..., "1e-12").
 QString tickLabelFormat(double minimum, double maximum, int divisions);
 // The labels of those ticks in a printf format, as the chart prints them.
+// The ticks are computed without overflow, also between the ends of the
+// double range; a tick of zero in scientific notation reads "0".
 QStringList tickLabels(double minimum, double maximum, int divisions, const QString& format);

@@ -63,6 +63,13 @@ void setInputBox(InputBoxService* service) { g_inputBox.installed = service; }
 void setLauncher(LauncherService* service) { g_launcher.installed = service; }
 void setClock(ClockService* service) { g_clock.installed = service; }
 
+bool askToOverwrite(const QString& path, const QString& title)
+{
+    return message(QStringLiteral("The file '") + path + QStringLiteral("' already exists!\r\nDo you want to overwrite it?"),
+                   MsgButtons::YesNo, MsgIcon::Question, title, MsgAnswer::No)
+           == MsgAnswer::Yes;
+}
+
 QString withFilterEnding(const QString& path, const QString& filter, int filterIndex)
 {
     // The filter is "Description|patterns|Description|patterns"; a pattern

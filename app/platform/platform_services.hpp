@@ -92,6 +92,8 @@ class PrinterService {
 public:
     virtual ~PrinterService() = default;
     // The printer dialog. False when cancelled or failed; errorText says why.
+    // A file to print into that exists has been confirmed in the dialog,
+    // which asks before it takes one.
     virtual bool setup(const QString& title, PrintSettings& settings, QString& errorText) = 0;
     // Whether a job of these settings can print at all, asked before the
     // job is built; false, with the reason, when not (no printer for a
@@ -215,6 +217,11 @@ QString applicationTitle();
 MsgAnswer message(const QString& text, MsgButtons buttons = MsgButtons::Ok,
                   MsgIcon icon = MsgIcon::None, const QString& title = QString(),
                   MsgAnswer defaultAnswer = MsgAnswer::Ok);
+
+// The question before a file that exists is replaced: "The file '<path>'
+// already exists!" and "Do you want to overwrite it?" with Yes and No, No
+// preselected. True when the user answers Yes.
+bool askToOverwrite(const QString& path, const QString& title = QString());
 
 // A save dialog's answer with an ending: a name that ends in none of the
 // endings the filter names ("*.KVE" names KVE, in either case) gets the

@@ -293,13 +293,8 @@ bool frmInfo::saveText(QString* failure)
         path = Platform::chooseSaveFile(request);
         if (path.isEmpty())
             return false;
-        if (QFile::exists(path)) {
-            const MsgAnswer answer = Platform::message(
-                QStringLiteral("The file '") + path + QStringLiteral("' already exists!\r\nDo you want to overwrite it?"),
-                MsgButtons::YesNo, MsgIcon::Question, QString(), MsgAnswer::No);
-            if (answer != MsgAnswer::Yes)
-                return false;
-        }
+        if (QFile::exists(path) && !Platform::askToOverwrite(path))
+            return false;
         if (failure)
             *failure = QStringLiteral("the report could not be saved as ") + path;
     }

@@ -475,6 +475,12 @@ void frmPlot::Command5_Click()
         QString errorText;
         if (!Platform::printer().canPrint(currentPrinter(), errorText))
             throw PlotError(errorText.toStdString());
+        // Printing into the file chosen in an earlier printer dialog replaces
+        // it, without a dialog now: only when the user says so, as a save
+        // would. No prints nothing.
+        const QString file = currentPrinter().outputFile;
+        if (!file.isEmpty() && QFileInfo::exists(file) && !Platform::askToOverwrite(file, PlotTitle))
+            return;
         WaitCursor wait;
         Chart->EditCopy();
         PrintJob job = chartPrintJob();

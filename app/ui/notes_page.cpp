@@ -137,11 +137,7 @@ void NotesPage::Command21_Click()
     const QString path = chooseTextFile(true, QStringLiteral("Save text file"));
     if (path.isEmpty())
         return;
-    if (KVECode::FileExists(path)
-        && Platform::message(QStringLiteral("The file '") + path + QStringLiteral("' already exists!\r\n")
-                                 + QStringLiteral("Do you want to overwrite it?"),
-                             MsgButtons::YesNo, MsgIcon::Question, QString(), MsgAnswer::No)
-               != MsgAnswer::Yes)
+    if (KVECode::FileExists(path) && !Platform::askToOverwrite(path))
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     QString text = m_notes->toPlainText();

@@ -3,6 +3,8 @@
 // chart of its differences.
 #include "core/evaluation/difference_regression_sections.hpp"
 
+#include <numeric>
+
 #include "SumtrixLib/Sumtrix.hpp"
 #include "core/evaluation/report_sections.hpp"
 #include "core/evaluation/run_chart.hpp"
@@ -126,7 +128,8 @@ XYPlot Bland_Altman_Analysis(SumtrixLib::Sumtrix& lib, const BoundedArray<double
     BoundedArray<double> Diff(0, n), Avg(0, n);
     for (std::int32_t i = 1; i <= n; ++i) {
         Diff[i] = X[i] - Y[i];
-        Avg[i] = (X[i] + Y[i]) / 2;
+        // Halved before the sum where X + Y would overflow.
+        Avg[i] = std::midpoint(X[i], Y[i]);
     }
     fit = fitDifferences(lib, Avg, Diff, n, SigX);
 

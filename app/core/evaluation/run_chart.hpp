@@ -3,7 +3,7 @@
 // report is being written: one series of points, ordinate against
 // abscissa, in the chart builder's shape (the abscissa in columns 1 and 2,
 // the ordinate in column 3 of rows 1..n), Arial titles, "n = " and the
-// count as footnote.
+// count of points drawn as footnote.
 
 #include <QString>
 
@@ -11,7 +11,8 @@
 #include "core/xy_plot.hpp"
 
 // `ordinate`(i) against `abscissa`(i) for i = 1..n (element 0 unused). A
-// value that is no number leaves its point out of the chart.
+// value that is no number, or not finite, leaves its point out of the chart
+// and out of the count of points that the footnote and `n` give.
 XYPlot runPointsChart(ArrayView abscissa, ArrayView ordinate, int n,
                       const QString& title, const QString& axisXTitle, const QString& axisYTitle,
                       const QString& mainCaption);

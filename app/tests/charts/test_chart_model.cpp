@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 #include "SumtrixLib/Runtime.hpp"
 #include "support/runtime_errors.hpp"
@@ -151,6 +152,65 @@ TEST(ChartModel, TickLabelsCarryTheDigitsTheStepNeeds)
     const QStringList labels = tickLabels(s.Minimum, s.Maximum, s.MajorDivision,
                                           tickLabelFormat(s.Minimum, s.Maximum, s.MajorDivision));
     EXPECT_EQ(labels, QStringList({"1000000.00", "1000000.05", "1000000.10", "1000000.15", "1000000.20"}));
+}
+
+TEST(ChartModel, AxesFromTheDataToTheEndsOfTheDoubleRange)
+{
+    // The labels of both axes of a run chart, as the chart view writes
+    // them from the automatic scales. Every label reads back as a finite
+    // number within its axis, and the data lie within the axis.
+    constexpr double big = 1.7e308;
+    constexpr double largest = std::numeric_limits<double>::max();
+    struct Case {
+        const char* what;
+        std::vector<std::pair<double, double>> points;
+        QStringList x, y;
+    };
+    const Case cases[] = {
+        {"ordinary data", {{0, 20}, {4, 35}, {10, 60}},
+         {"0", "2", "4", "6", "8", "10"}, {"20", "30", "40", "50", "60"}},
+        {"one value", {{5, 5}, {5, 5}},
+         {"4.4", "4.6", "4.8", "5", "5.2", "5.4", "5.6"}, {"4.4", "4.6", "4.8", "5", "5.2", "5.4", "5.6"}},
+        // Ten steps of 1e307 would overflow, and so would the top of the
+        // axis at 2e308.
+        {"both ends of the range", {{-big, -big}, {0, 0}, {big, big}},
+         {"-1.7e+308", "-8.5e+307", "0", "8.5e+307", "1.7e+308"},
+         {"-1.7e+308", "-8.5e+307", "0", "8.5e+307", "1.7e+308"}},
+        {"the largest doubles", {{-largest, largest}, {largest, -largest}},
+         {"-1.79769e+308", "-8.98847e+307", "0", "8.98847e+307", "1.79769e+308"},
+         {"-1.79769e+308", "-8.98847e+307", "0", "8.98847e+307", "1.79769e+308"}},
+        // The tenth on the far side of a constant column stops at the
+        // largest double.
+        {"a constant column at the top", {{1, big}, {2, big}, {3, big}},
+         {"1", "1.5", "2", "2.5", "3"}, {"1.5e+308", "1.59923e+308", "1.69846e+308", "1.79769e+308"}},
+        {"a constant column at the bottom", {{-big, 1}, {-big, 2}, {-big, 3}},
+         {"-1.79769e+308", "-1.69846e+308", "-1.59923e+308", "-1.5e+308"}, {"1", "1.5", "2", "2.5", "3"}},
+        // Labels in scientific notation, and zero as "0".
+        {"subnormal values", {{-1e-320, 0}, {0, 1e-320}, {1e-320, 2e-320}},
+         {"-1.5e-320", "-1.0e-320", "-5.0e-321", "0", "5.0e-321", "1.0e-320", "1.5e-320"},
+         {"0", "5.0e-321", "1.0e-320", "1.5e-320", "2.0e-320", "2.5e-320"}},
+    };
+    for (const Case& c : cases) {
+        ChartModel chart;
+        fillXYChart(chart, runPlot(c.points));
+        for (int id = 0; id < 2; ++id) {
+            const ChartValueScale s = chart.effectiveScale(id);
+            const QStringList labels = tickLabels(s.Minimum, s.Maximum, s.MajorDivision,
+                                                  tickLabelFormat(s.Minimum, s.Maximum, s.MajorDivision));
+            const QStringList& expected = id == 0 ? c.x : c.y;
+            EXPECT_EQ(labels, expected) << c.what << ", axis " << id;
+            ASSERT_EQ(labels.size(), s.MajorDivision + 1) << c.what;
+            for (const QString& label : labels) {
+                bool ok = false;
+                const double value = label.toDouble(&ok);
+                EXPECT_TRUE(ok && std::isfinite(value)) << c.what << ", axis " << id << ": " << label.toStdString();
+            }
+            for (const auto& [x, y] : c.points) {
+                EXPECT_LE(s.Minimum, id == 0 ? x : y) << c.what << ", axis " << id;
+                EXPECT_GE(s.Maximum, id == 0 ? x : y) << c.what << ", axis " << id;
+            }
+        }
+    }
 }
 
 TEST(ChartModel, CommonScaleOfBothAxes)

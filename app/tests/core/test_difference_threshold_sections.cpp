@@ -218,6 +218,44 @@ TEST(DifferenceRegressions, ChartRequestsInReportOrder)
     }
 }
 
+TEST(DifferenceRegressions, ChartsAtTheEndsOfTheDoubleRange)
+{
+    // X = Y = -1.7e308, 0 and 1.7e308, four rows each. The averages are
+    // the values themselves, halved before they are added, so the Bland
+    // and Altman chart draws all twelve points. The sums of the outer rows
+    // lie beyond the doubles: the Kleijnen chart draws the four others, and
+    // its footnote counts those.
+    std::vector<Row> rows;
+    for (const char* v : {"-1.7e308", "0", "1.7e308"})
+        for (int k = 0; k < 4; ++k)
+            rows.push_back({v, v});
+    DataMatrix m = sheet(rows);
+    const EvaluationOutcome out = run(m, [](EvaluationSettings& s) {
+        s.sections.kleijnen = true;
+        s.sections.blandAltman = true;
+    });
+    ASSERT_GE(out.requests.size(), 2);
+    struct Expected { const char* title; int drawn; };
+    const Expected expected[] = {{"Kleijnen Analysis", 4}, {"Bland and Altman Analysis", 12}};
+    for (qsizetype k = 0; k < 2; ++k) {
+        ASSERT_TRUE(std::holds_alternative<RunRequests::Chart>(out.requests[k])) << k;
+        const XYPlot& plot = std::get<RunRequests::Chart>(out.requests[k]).plot;
+        EXPECT_EQ(plot.TitleText, QLatin1String(expected[k].title));
+        int drawn = 0;
+        for (int i = 1; i <= 12; ++i) {
+            const std::optional<double> x = plot.PlotData.at(i, 2), y = plot.PlotData.at(i, 3);
+            if (x && y) {
+                ++drawn;
+                EXPECT_EQ(*x, k == 0 ? 0.0 : std::stod(rows[static_cast<std::size_t>(i - 1)].x)) << k << " " << i;
+                EXPECT_EQ(*y, 0.0) << k << " " << i;
+            }
+        }
+        EXPECT_EQ(drawn, expected[k].drawn) << k;
+        EXPECT_EQ(plot.n, expected[k].drawn) << k;
+        EXPECT_EQ(plot.FootnoteTitle, QStringLiteral("n =  %1").arg(expected[k].drawn)) << k;
+    }
+}
+
 namespace {
 
 // A sheet row for the threshold tables: X, Y, and the rank cells as the

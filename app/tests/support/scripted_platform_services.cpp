@@ -71,8 +71,12 @@ bool ScriptedPrinterService::print(const PrintJob& job, QString& errorText)
 {
     if (!canPrint(job.settings, errorText))
         return false;
-    const QString path = QDir(m_pdfFolder).filePath(
-        QStringLiteral("print%1.pdf").arg(pdfFiles.size(), 3, 10, QLatin1Char('0')));
+    // Into the file the printer dialog chose, as the real printer does;
+    // prints on paper into numbered files of the folder.
+    const QString path = !job.settings.outputFile.isEmpty()
+                             ? job.settings.outputFile
+                             : QDir(m_pdfFolder).filePath(
+                                   QStringLiteral("print%1.pdf").arg(pdfFiles.size(), 3, 10, QLatin1Char('0')));
     QtPrinterService pdf(path, resolution);
     if (!pdf.print(job, errorText))
         return false;

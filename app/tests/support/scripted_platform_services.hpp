@@ -51,7 +51,7 @@ public:
     int checks = 0;                      // how often canPrint was asked
     std::vector<QString> setupTitles;
     std::vector<PrintJob> jobs;          // every job that printed
-    QStringList pdfFiles;                // one PDF per printed job
+    QStringList pdfFiles;                // one PDF per printed job (its file when it names one)
 
 private:
     QString m_pdfFolder;

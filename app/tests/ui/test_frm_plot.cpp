@@ -19,6 +19,7 @@
 
 #include "SumtrixLib/Runtime.hpp"
 #include "charts/chart_view.hpp"
+#include "core/histogram.hpp"
 #include "core/xy_plot.hpp"
 #include "support/chart_pictures.hpp"
 #include "support/printed_page.hpp"
@@ -538,6 +539,69 @@ TEST_F(FrmPlotTest, CopyAndPrint)
     EXPECT_EQ(platform.printer.checks, checks + 2);
     EXPECT_EQ(platform.clipboard.writes, writes);
     EXPECT_EQ(platform.printer.jobs.size(), 3u);
+}
+
+TEST_F(FrmPlotTest, PrintIntoAFileThatExistsAsksFirst)
+{
+    // The printer setup of a scatter chart prints into a new PDF file: the
+    // dialog chose it, and nothing is asked. The printer chosen stays for
+    // the Print buttons of every chart window, which show no dialog.
+    const QString file = dir.filePath(QStringLiteral("crop_scatter.pdf"));
+    frmPlot* scatter = newPlot();
+    platform.printer.setupAnswer.outputFile = file;
+    click(scatter, "Command2");
+    ASSERT_EQ(platform.printer.jobs.size(), 1u);
+    EXPECT_TRUE(platform.messages.asked.empty());
+    const auto contents = [&file] {
+        QFile pdf(file);
+        return pdf.open(QIODevice::ReadOnly) ? pdf.readAll() : QByteArray();
+    };
+    const QByteArray scatterPdf = contents();
+    ASSERT_TRUE(scatterPdf.startsWith("%PDF"));
+
+    // The histogram window's Print would replace that file: it asks first,
+    // as the saves do. No keeps the file and prints nothing; Yes prints the
+    // histogram into it.
+    HistogramPlot histogram;
+    histogram.x = {1, 2, 3};
+    histogram.y = {1, 2, 3};
+    histogram.Bins = 3;
+    frmPlot* bars = frmMain::CreateHistogramPlot(histogram);
+    bars->setInfoTag(QStringLiteral("Histogram Range:\r\n\r\nR1 = [1.00, 2.00]"));
+    const int writes = platform.clipboard.writes;
+    struct Case { MsgAnswer answer; std::size_t jobs; bool replaced; };
+    for (const Case& c : {Case{MsgAnswer::No, 1, false}, Case{MsgAnswer::Yes, 2, true}}) {
+        platform.messages.answers = {c.answer};
+        click(bars, "Command5");
+        ASSERT_EQ(platform.messages.asked.size(), 1u);
+        EXPECT_EQ(lastMessage().text,
+                  QStringLiteral("The file '") + file + QStringLiteral("' already exists!\r\nDo you want to overwrite it?"));
+        EXPECT_EQ(lastMessage().buttons, MsgButtons::YesNo);
+        EXPECT_EQ(lastMessage().icon, MsgIcon::Question);
+        EXPECT_EQ(lastMessage().defaultAnswer, MsgAnswer::No);
+        EXPECT_EQ(lastMessage().title, QStringLiteral("Plot"));
+        EXPECT_EQ(platform.printer.jobs.size(), c.jobs);
+        EXPECT_EQ(contents() != scatterPdf, c.replaced);
+        if (!c.replaced) {
+            EXPECT_EQ(platform.clipboard.writes, writes);   // not even the picture was made
+        }
+        platform.messages.asked.clear();
+    }
+    EXPECT_EQ(platform.printer.jobs.back().settings.outputFile, file);
+    EXPECT_EQ(platform.printer.jobs.back().text, bars->infoTag());
+
+    // Once the file is gone, Print writes it again without a question.
+    ASSERT_TRUE(QFile::remove(file));
+    click(scatter, "Command5");
+    EXPECT_TRUE(platform.messages.asked.empty());
+    EXPECT_EQ(platform.printer.jobs.size(), 3u);
+    EXPECT_TRUE(QFileInfo::exists(file));
+
+    // The printers chosen are kept for the whole program: back to the
+    // default printer for the tests that follow.
+    platform.printer.setupAnswer = PrintSettings();
+    click(scatter, "Command2");
+    EXPECT_TRUE(platform.printer.jobs.back().settings.outputFile.isEmpty());
 }
 
 TEST_F(FrmPlotTest, InformationButton)
