@@ -445,6 +445,10 @@ void frmPlot::Command4_Click()
         path = Platform::withFilterEnding(path, request.filter, m_dialog.filterIndex);
         const int format = std::max(pictureFormatOf(path), 0);
         m_dialog.fileName = path;
+        // A picture saved over a file that exists replaces it only when the
+        // user says so, as every other save of the program asks.
+        if (QFileInfo::exists(path) && !Platform::askToOverwrite(path, PlotTitle))
+            return;
 
         WaitCursor wait;
         Chart->EditCopy();

@@ -346,6 +346,30 @@ TEST_F(FrmPlotTest, SaveAsPicture)
     EXPECT_EQ(platform.clipboard.picture.size(), size);
     EXPECT_TRUE(platform.messages.asked.empty());
 
+    // Saving over a picture that exists asks first: No keeps the file as it
+    // was, Yes replaces it.
+    const QString kept = dir.filePath(QStringLiteral("chart.png"));
+    struct Over { MsgAnswer answer; bool replaced; };
+    for (const Over& o : {Over{MsgAnswer::No, false}, Over{MsgAnswer::Yes, true}}) {
+        {
+            QFile old(kept);
+            ASSERT_TRUE(old.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            old.write("old picture");
+        }
+        platform.fileDialogs.answers = {kept};
+        platform.fileDialogs.filterAnswers = {2};
+        platform.messages.answers = {o.answer};
+        click(window, "Command4");
+        ASSERT_EQ(platform.messages.asked.size(), 1u);
+        EXPECT_EQ(lastMessage().text,
+                  QStringLiteral("The file '") + kept + QStringLiteral("' already exists!\r\nDo you want to overwrite it?"));
+        EXPECT_EQ(lastMessage().defaultAnswer, MsgAnswer::No);
+        QFile now(kept);
+        ASSERT_TRUE(now.open(QIODevice::ReadOnly));
+        EXPECT_EQ(now.readAll().startsWith("\x89PNG"), o.replaced);
+        platform.messages.asked.clear();
+    }
+
     // Cancelling saves nothing, not even under the name chosen before.
     QFile::remove(dir.filePath(QStringLiteral("chart.JPG")));
     platform.fileDialogs.answers.clear();
