@@ -277,6 +277,22 @@ std::vector<ChartModel::Point> ChartModel::points(int series) const
     return out;
 }
 
+namespace {
+
+// A power of two that brings values up to `largest` in magnitude down to
+// at most 1, or 1 where their sums and squares cannot overflow. Scaling by
+// it is exact, so the statistics of ordinary data are unchanged.
+double overflowScale(double largest)
+{
+    if (!(largest > 1e150) || !std::isfinite(largest))
+        return 1.0;
+    int exponent = 0;
+    std::frexp(largest, &exponent);
+    return std::ldexp(1.0, -exponent);
+}
+
+} // namespace
+
 ChartStatValues ChartModel::statValues(int series) const
 {
     const std::vector<Point> pts = points(series);
@@ -285,31 +301,40 @@ ChartStatValues ChartModel::statValues(int series) const
     if (pts.empty())
         return v;
     // Two passes about the means, so that values far from zero keep their
-    // precision.
-    double sx = 0, sy = 0;
+    // precision; values near the ends of the double range are scaled down
+    // first, so that their sums and squares stay finite.
+    double largestX = 0;
     v.minimum = v.maximum = pts.front().y;
     for (const Point& p : pts) {
-        sx += p.x;
-        sy += p.y;
+        largestX = std::max(largestX, std::abs(p.x));
         v.minimum = std::min(v.minimum, p.y);
         v.maximum = std::max(v.maximum, p.y);
     }
+    const double scaleX = overflowScale(largestX);
+    const double scaleY = overflowScale(std::max(std::abs(v.minimum), std::abs(v.maximum)));
+    double sx = 0, sy = 0;
+    for (const Point& p : pts) {
+        sx += p.x * scaleX;
+        sy += p.y * scaleY;
+    }
     const double n = static_cast<double>(pts.size());
     const double mx = sx / n;
-    v.mean = sy / n;
+    const double my = sy / n;
     double sxx = 0, syy = 0, sxy = 0;
     for (const Point& p : pts) {
-        const double dx = p.x - mx;
-        const double dy = p.y - v.mean;
+        const double dx = p.x * scaleX - mx;
+        const double dy = p.y * scaleY - my;
         sxx += dx * dx;
         syy += dy * dy;
         sxy += dx * dy;
     }
-    v.standardDeviation = pts.size() > 1 ? std::sqrt(syy / (n - 1)) : 0.0;
+    v.mean = my / scaleY;
+    v.standardDeviation = pts.size() > 1 ? std::sqrt(syy / (n - 1)) / scaleY : 0.0;
     if (sxx > 0) {
         v.hasTrend = true;
-        v.trendSlope = sxy / sxx;
-        v.trendIntercept = v.mean - v.trendSlope * mx;
+        const double slope = sxy / sxx;
+        v.trendSlope = slope * scaleX / scaleY;
+        v.trendIntercept = (my - slope * mx) / scaleY;
     }
     return v;
 }

@@ -365,6 +365,25 @@ TEST(ChartModel, StatisticValuesOfASeries)
     EXPECT_NEAR(v.trendSlope, 2.0, 1e-12);
     EXPECT_NEAR(v.trendIntercept, 1e9, 1e-6);
 
+    // At the ends of the double range the sums and squares would overflow:
+    // X = Y = -1.7e308, 0, 1.7e308 has mean 0, SD 1.7e308 (squares 2 x
+    // 1.7e308^2 over 2) and the trend Y = X; a column at 1.7e308 has mean
+    // 1.7e308 and SD 0 (within rounding).
+    ChartModel far;
+    fillXYChart(far, runPlot({{-1.7e308, -1.7e308}, {0, 0}, {1.7e308, 1.7e308}}));
+    const ChartStatValues ends = far.statValues(3);
+    EXPECT_EQ(ends.mean, 0);
+    EXPECT_NEAR(ends.standardDeviation / 1.7e308, 1.0, 1e-15);
+    ASSERT_TRUE(ends.hasTrend);
+    EXPECT_NEAR(ends.trendSlope, 1.0, 1e-15);
+    EXPECT_EQ(ends.trendIntercept, 0);
+    ChartModel top;
+    fillXYChart(top, runPlot({{1, 1.7e308}, {2, 1.7e308}, {3, 1.7e308}}));
+    const ChartStatValues level = top.statValues(3);
+    EXPECT_NEAR(level.mean / 1.7e308, 1.0, 1e-15);
+    EXPECT_LT(level.standardDeviation / 1.7e308, 1e-15);
+    EXPECT_LT(std::abs(level.trendSlope) / 1.7e308, 1e-15);
+
     // One point: no spread, no trend.
     ChartModel single;
     fillXYChart(single, runPlot({{1, 7}}));
