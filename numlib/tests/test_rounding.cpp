@@ -26,7 +26,7 @@ using namespace SumtrixLib::test_support;
 
 namespace {
 
-// The twenty observations of the crop example's issue report.
+// Twenty observations with two decimals, as a user types them.
 const std::vector<double> kObserved = {5.27, 4.06, 7.56, 3.51, 6.75, 5.56, 3.41, 6.55, 3.26, 6.04,
                                        3.49, 3.63, 5.97, 8.79, 3.87, 4.56, 7.39, 9.63, 7.04, 5.78};
 

@@ -302,46 +302,46 @@ TEST(MeasureSections, DegenerateConcordancePrintsNotAvailable)
     // with P 1. Decimals, whose sums carry rounding, give the same.
     for (const std::vector<Row>& same : {std::vector<Row>{{"1", "1"}, {"2", "2"}, {"3", "3"}, {"5", "5"}},
                                          std::vector<Row>{{"0.1", "0.1"}, {"0.2", "0.2"}, {"0.3", "0.3"}, {"0.7", "0.7"}}}) {
-    const QString text = report(same, [](EvaluationSettings& s) {
-        concordance(s);
-        generalized(s);
-    });
-    const QString none = QStringLiteral("       n/a");
-    for (const auto& [label, rest] : std::vector<std::pair<QString, QString>>{
-             {"rc ± SE rc           : ", "   1.00000 ±    0.00000"},
-             {"Z-value (P-Value)    : ", none + " (   0.00001 )"},
-             {"Lower - Upper 95% CI : ", "[1.00000, 1.00000]"},
-             {"Transformed rc ± SE rc              : ", none + " ± " + none},
-             {"Transformed Z-value (P-Value)       : ", none + " (" + none + " )"},
-             {"Transformed Lower - Upper 95% CI    : ", "[n/a, n/a]"},
-             {"Un-transformed Lower - Upper 95% CI : ", "[n/a, n/a]"},
-             {"Gr ± SE Gr (~ rc)      : ", "   1.00000 ±    0.00000"},
-             {"Z-value (P-Value)      : ", none + " (   0.00001 )"},
-             {"Lower - Upper 95% CI   : ", "[1.00000, 1.00000]"},
-             {"Transformed Gr ± SE Gr              : ", none + " ± " + none},
-         })
-        EXPECT_TRUE(text.contains(QStringLiteral("\r\n") + label + rest + QStringLiteral("\r\n"))) << label.toStdString();
-    EXPECT_EQ(text.count(QStringLiteral("\r\nUn-transformed Lower - Upper 95% CI : [n/a, n/a]\r\n")), 2);
+        const QString text = report(same, [](EvaluationSettings& s) {
+            concordance(s);
+            generalized(s);
+        });
+        const QString none = QStringLiteral("       n/a");
+        for (const auto& [label, rest] : std::vector<std::pair<QString, QString>>{
+                 {"rc ± SE rc           : ", "   1.00000 ±    0.00000"},
+                 {"Z-value (P-Value)    : ", none + " (   0.00001 )"},
+                 {"Lower - Upper 95% CI : ", "[1.00000, 1.00000]"},
+                 {"Transformed rc ± SE rc              : ", none + " ± " + none},
+                 {"Transformed Z-value (P-Value)       : ", none + " (" + none + " )"},
+                 {"Transformed Lower - Upper 95% CI    : ", "[n/a, n/a]"},
+                 {"Un-transformed Lower - Upper 95% CI : ", "[n/a, n/a]"},
+                 {"Gr ± SE Gr (~ rc)      : ", "   1.00000 ±    0.00000"},
+                 {"Z-value (P-Value)      : ", none + " (   0.00001 )"},
+                 {"Lower - Upper 95% CI   : ", "[1.00000, 1.00000]"},
+                 {"Transformed Gr ± SE Gr              : ", none + " ± " + none},
+             })
+            EXPECT_TRUE(text.contains(QStringLiteral("\r\n") + label + rest + QStringLiteral("\r\n"))) << label.toStdString();
+        EXPECT_EQ(text.count(QStringLiteral("\r\nUn-transformed Lower - Upper 95% CI : [n/a, n/a]\r\n")), 2);
 
-    // The generalized block: its own heading form and always seven rows.
-    const qsizetype at = text.indexOf(QStringLiteral("\r\n\r\nGENERALIZED CONCORDANCE CORRELATION COEFFICIENT"));
-    ASSERT_GE(at, 0);
-    const QStringList block = text.mid(at + 4).split(QStringLiteral("\r\n"));
-    ASSERT_GE(block.size(), 13);
-    EXPECT_EQ(block[1], QString(78, '='));
-    EXPECT_EQ(block[2], QString());
-    EXPECT_EQ(block[3].size(), 89);
-    EXPECT_EQ(block[4], QString(89, '-'));
-    const char* const labels[] = {"SQUARED distance", "ABSOLUTE distance", "ABSOLUTE distance to POWER 1.5",
-                                  "Winsorized Squared distance", "Winsorized Absolute distance",
-                                  "Winsorized Absolute distance to POWER 1.5", "Huber function"};
-    // Perfect agreement: every rg is 1 with no spread and its interval is
-    // [1, 1], whatever the rounding of the distances leaves (rg exactly 1,
-    // whose Fisher z is infinite, or just below it).
-    for (int k = 0; k < 7; ++k)
-        EXPECT_EQ(block[5 + k],
-                  QString::fromLatin1(labels[k]).leftJustified(43) + "   1.00000 ±    0.00000   [1.00000, 1.00000]");
-    EXPECT_EQ(block[12], QString(89, '-'));
+        // The generalized block: its own heading form and always seven rows.
+        const qsizetype at = text.indexOf(QStringLiteral("\r\n\r\nGENERALIZED CONCORDANCE CORRELATION COEFFICIENT"));
+        ASSERT_GE(at, 0);
+        const QStringList block = text.mid(at + 4).split(QStringLiteral("\r\n"));
+        ASSERT_GE(block.size(), 13);
+        EXPECT_EQ(block[1], QString(78, '='));
+        EXPECT_EQ(block[2], QString());
+        EXPECT_EQ(block[3].size(), 89);
+        EXPECT_EQ(block[4], QString(89, '-'));
+        const char* const labels[] = {"SQUARED distance", "ABSOLUTE distance", "ABSOLUTE distance to POWER 1.5",
+                                      "Winsorized Squared distance", "Winsorized Absolute distance",
+                                      "Winsorized Absolute distance to POWER 1.5", "Huber function"};
+        // Perfect agreement: every rg is 1 with no spread and its interval is
+        // [1, 1], whatever the rounding of the distances leaves (rg exactly 1,
+        // whose Fisher z is infinite, or just below it).
+        for (int k = 0; k < 7; ++k)
+            EXPECT_EQ(block[5 + k],
+                      QString::fromLatin1(labels[k]).leftJustified(43) + "   1.00000 ±    0.00000   [1.00000, 1.00000]");
+        EXPECT_EQ(block[12], QString(89, '-'));
     }
 }
 

@@ -264,44 +264,44 @@ TEST(ModelComparison, UndefinedIndexesPrintNotAvailableAndAreNeverBest)
         double scale;
     };
     for (const Case& c : {Case{"whole numbers", 1}, Case{"decimals", 0.1}}) {
-    const auto scaled = [&](std::vector<double> v) {
-        for (double& e : v)
-            e = std::strtod(QString::number(e * c.scale, 'f', 2).toLatin1().constData(), nullptr);
-        return v;
-    };
-    const std::vector<double> y = scaled({1, 2, 4, 3, 6, 5});
-    const std::vector<double> exact = scaled({3, 5, 9, 7, 13, 11});      // 2y + 1
-    const std::vector<double> flat = scaled({4, 4, 4, 4, 4, 4});
-    const std::vector<double> good = scaled({1.2, 2.1, 3.7, 3.2, 5.8, 4.9});
-    const ComparisonData data = dataOf(y, {exact, flat, good, good});
-    const ComparisonResults res = computeComparison(data);
-    SCOPED_TRACE(c.what);
+        const auto scaled = [&](std::vector<double> v) {
+            for (double& e : v)
+                e = std::strtod(QString::number(e * c.scale, 'f', 2).toLatin1().constData(), nullptr);
+            return v;
+        };
+        const std::vector<double> y = scaled({1, 2, 4, 3, 6, 5});
+        const std::vector<double> exact = scaled({3, 5, 9, 7, 13, 11});      // 2y + 1
+        const std::vector<double> flat = scaled({4, 4, 4, 4, 4, 4});
+        const std::vector<double> good = scaled({1.2, 2.1, 3.7, 3.2, 5.8, 4.9});
+        const ComparisonData data = dataOf(y, {exact, flat, good, good});
+        const ComparisonResults res = computeComparison(data);
+        SCOPED_TRACE(c.what);
 
-    EXPECT_TRUE(std::isnan(res.models[0].AIC));             // log of a zero RSS
-    EXPECT_TRUE(std::isnan(res.models[1].AIC));             // the fit divides by zero
-    EXPECT_TRUE(std::isnan(res.models[1].r2));
-    EXPECT_EQ(res.models[1].sd, 0.0);
-    EXPECT_TRUE(std::isfinite(res.models[1].MSEP));
-    EXPECT_EQ(res.best[BestAIC], 2);
-    EXPECT_EQ(res.best[BestR2], 0);                         // r2 = 1, the first of the two
-    EXPECT_EQ(res.models[0].r2, 1.0);
-    EXPECT_TRUE(std::isnan(res.pair(0, 2).DAIC));
-    EXPECT_TRUE(std::isnan(res.pair(0, 2).pDAIC));
-    EXPECT_TRUE(std::isnan(res.pair(1, 2).r));              // a constant column has no correlation
-    EXPECT_TRUE(std::isnan(res.pair(1, 2).CCC));
-    EXPECT_DOUBLE_EQ(res.pair(2, 3).DAIC, 0.0);             // identical models
-    EXPECT_DOUBLE_EQ(res.pair(2, 3).pDAIC, 0.5);
-    EXPECT_TRUE(std::isnan(res.pair(2, 3).msepP));          // zero spread of the differences, and no difference
-    EXPECT_DOUBLE_EQ(res.pair(2, 3).msepMean, 0.0);
-    EXPECT_EQ(res.pair(2, 3).r, 1.0);                       // a certain correlation and concordance
-    EXPECT_EQ(res.pair(2, 3).pR, 0.0);
-    EXPECT_EQ(res.pair(2, 3).pCCC, 0.0);
+        EXPECT_TRUE(std::isnan(res.models[0].AIC));             // log of a zero RSS
+        EXPECT_TRUE(std::isnan(res.models[1].AIC));             // the fit divides by zero
+        EXPECT_TRUE(std::isnan(res.models[1].r2));
+        EXPECT_EQ(res.models[1].sd, 0.0);
+        EXPECT_TRUE(std::isfinite(res.models[1].MSEP));
+        EXPECT_EQ(res.best[BestAIC], 2);
+        EXPECT_EQ(res.best[BestR2], 0);                         // r2 = 1, the first of the two
+        EXPECT_EQ(res.models[0].r2, 1.0);
+        EXPECT_TRUE(std::isnan(res.pair(0, 2).DAIC));
+        EXPECT_TRUE(std::isnan(res.pair(0, 2).pDAIC));
+        EXPECT_TRUE(std::isnan(res.pair(1, 2).r));              // a constant column has no correlation
+        EXPECT_TRUE(std::isnan(res.pair(1, 2).CCC));
+        EXPECT_DOUBLE_EQ(res.pair(2, 3).DAIC, 0.0);             // identical models
+        EXPECT_DOUBLE_EQ(res.pair(2, 3).pDAIC, 0.5);
+        EXPECT_TRUE(std::isnan(res.pair(2, 3).msepP));          // zero spread of the differences, and no difference
+        EXPECT_DOUBLE_EQ(res.pair(2, 3).msepMean, 0.0);
+        EXPECT_EQ(res.pair(2, 3).r, 1.0);                       // a certain correlation and concordance
+        EXPECT_EQ(res.pair(2, 3).pR, 0.0);
+        EXPECT_EQ(res.pair(2, 3).pCCC, 0.0);
 
-    const QString report = formatReport(data, res, ComparisonOptions(), FixedClock);
-    const QStringList lines = report.split(QStringLiteral("\r\n"));
-    const QString model2 = lines.filter(QRegularExpression(QStringLiteral("^  2  : "))).value(0);
-    EXPECT_EQ(model2.count(QStringLiteral("n/a")), 4) << model2.toStdString();   // r2, Cb, CCC, AIC
-    EXPECT_FALSE(report.contains(QStringLiteral("nan")) || report.contains(QStringLiteral("inf")));
+        const QString report = formatReport(data, res, ComparisonOptions(), FixedClock);
+        const QStringList lines = report.split(QStringLiteral("\r\n"));
+        const QString model2 = lines.filter(QRegularExpression(QStringLiteral("^  2  : "))).value(0);
+        EXPECT_EQ(model2.count(QStringLiteral("n/a")), 4) << model2.toStdString();   // r2, Cb, CCC, AIC
+        EXPECT_FALSE(report.contains(QStringLiteral("nan")) || report.contains(QStringLiteral("inf")));
     }
 
     // Three rows: no corrected criterion at all.
