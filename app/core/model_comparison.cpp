@@ -8,6 +8,7 @@
 #include <limits>
 #include <thread>
 
+#include "SumtrixLib/Rounding.hpp"
 #include "core/data_sheet.hpp"
 #include "core/dataset_file.hpp"
 #include "core/kve_code.hpp"
@@ -235,9 +236,9 @@ Concordance concordance(int n, double r, double meanX, double meanY, double varX
         sumtrix().STAT_CCC(n, r, meanX, meanY, varX, varY, varXY);
     c.Cb = lin.Cb;
     c.CCC = lin.rc;
-    // A zero standard error (perfect agreement) leaves no test: the
-    // library's z of 0 would read as P = 1.
-    c.pCCC = lin.SErc > 0 ? lin.pz : NaN;
+    // A zero standard error (perfect agreement) decides the test: the
+    // library's z of 0 would read as P = 1 for a CCC that is certainly not 0.
+    c.pCCC = lin.SErc > 0 ? lin.pz : SumtrixLib::testWithoutSpread(lin.rc, lin.rc == 0).P;
     return c;
 }
 
@@ -264,12 +265,45 @@ MeanVar meanVar(const BoundedArray<double>& a, int n)
     return mv;
 }
 
-// Pearson's r with its two-sided P-value; NaN for a column without spread.
-void pearson(const BoundedArray<double>& a, const BoundedArray<double>& b, int n, double& r, double& p)
+// A column as values: element i of a.
+auto valuesOf(const BoundedArray<double>& a)
+{
+    return [&a](std::int64_t i) { return a(static_cast<std::int32_t>(i)); };
+}
+
+// The rounding of the values of a column read from the files: their size.
+auto sizesOf(const BoundedArray<double>& a)
+{
+    return [&a](std::int64_t i) { return std::fabs(a(static_cast<std::int32_t>(i))); };
+}
+
+// The rounding of the deviations Y - X of a model: that of both columns.
+auto deviationTerms(const BoundedArray<double>& y, const BoundedArray<double>& x)
+{
+    return [&y, &x](std::int64_t i) {
+        return std::fabs(y(static_cast<std::int32_t>(i))) + std::fabs(x(static_cast<std::int32_t>(i)));
+    };
+}
+
+// Pearson's r of a and b with its two-sided P-value, judged on the rounding
+// of the values (terms ta and tb, SumtrixLib/Rounding.hpp): NaN for a
+// column without spread; |r| = 1 with P 0 (a certain correlation) for
+// points on an exact line.
+template <class TermsA, class TermsB>
+void pearson(const BoundedArray<double>& a, const BoundedArray<double>& b, int n, TermsA ta, TermsB tb, double& r,
+             double& p)
 {
     double t = 0, r2 = 0, adj = 0, z = 0;
     r = NaN;
     p = NaN;
+    const SumtrixLib::LineWithinRounding line = SumtrixLib::lineWithinRounding(n, valuesOf(a), valuesOf(b), ta, tb);
+    if (line.vertical || !SumtrixLib::commonValue(n, valuesOf(b), tb).empty())
+        return;
+    if (line.exact) {
+        r = std::copysign(1.0, line.slope);
+        p = SumtrixLib::testWithoutSpread(r, false).P;
+        return;
+    }
     guarded([&] { sumtrix().Rank_Pearson(a, b, n, r, t, p, r2, adj, z); });
     if (!std::isfinite(r)) {
         r = NaN;
@@ -299,11 +333,22 @@ ModelIndexes modelIndexes(const BoundedArray<double>& x, const BoundedArray<doub
         });
     }
 
+    // Spreads that are zero within rounding are zero (SumtrixLib/
+    // Rounding.hpp): a constant model, constant observations and a model on
+    // an exact line get the indexes that whole numbers give them.
+    const bool constantX = SumtrixLib::oneValueWithinRounding(x, n);
+    const bool constantY = SumtrixLib::oneValueWithinRounding(y, n);
+    const SumtrixLib::LineWithinRounding line = SumtrixLib::lineWithinRounding(x, y, n);
+
     double meanX = NaN, meanY = NaN, varX = NaN, varY = NaN, meanXY = NaN, varXY = NaN, coVarXY = 0;
     guarded([&] {
         std::int32_t count = n;
         lib.STAT_MeanVarCoVar(x, y, count, meanX, meanY, varX, varY, meanXY, varXY, coVarXY);
     });
+    if (constantX)
+        varX = 0;
+    if (constantY)
+        varY = 0;
     m.mean = meanX;
     m.sd = std::sqrt(varX);
 
@@ -314,6 +359,20 @@ ModelIndexes modelIndexes(const BoundedArray<double>& x, const BoundedArray<doub
     guarded([&] {
         lib.STAT_ModelMeasures(x, y, 0, meanX, meanY, r2, mb, mae, pmae, msep, varMsep, msepComp, mef, mxe, cd);
     });
+    // r2 needs both columns to spread, and is 1 on an exact line. MEF
+    // divides by the spread of the observations; CD is that spread over the
+    // spread of the predictions about the observations' mean: 0, or 0 / 0
+    // when the predictions are that same constant.
+    if (constantX || constantY)
+        r2 = NaN;
+    else if (line.exact)
+        r2 = 1;
+    if (constantY) {
+        mef = NaN;
+        const auto deviation = [&](std::int64_t i) { return valuesOf(x)(i) - valuesOf(y)(i); };
+        if (std::isfinite(cd))
+            cd = SumtrixLib::commonValue(n, deviation, deviationTerms(y, x)).holds(0) ? NaN : 0.0;
+    }
     m.r2 = finiteOrNaN(r2);
     m.MSEP = finiteOrNaN(msep);
     m.MB = finiteOrNaN(mb);
@@ -329,7 +388,9 @@ ModelIndexes modelIndexes(const BoundedArray<double>& x, const BoundedArray<doub
     // The corrected Akaike criterion of the least-squares line of y on x
     // (two parameters). The fit's chi2 is its residual sum of squares,
     // formed about the means so that data far from zero keep their digits.
-    if (n >= 4) {
+    // Constant predictions have no line, and an exact line a residual sum
+    // of squares of 0, whose logarithm does not exist.
+    if (n >= 4 && !constantX && !line.exact) {
         guarded([&] {
             BoundedArray<double> sig;
             double a = 0, b = 0, siga = 0, sigb = 0, rss = NaN, q = 0;
@@ -408,7 +469,7 @@ ComparisonResults computeComparison(const ComparisonData& data)
 
     const MeanVar obs = meanVar(data.Y, n);
     res.obsMean = obs.mean;
-    res.obsSd = std::sqrt(obs.var);
+    res.obsSd = SumtrixLib::oneValueWithinRounding(data.Y, n) ? 0.0 : std::sqrt(obs.var);
     for (int m = 0; m < K; ++m)
         res.models.push_back(modelIndexes(data.X[m], data.Y, n, m == 0 ? &res.obsMedian : nullptr));
     res.best = bestModels(res.models);
@@ -420,6 +481,8 @@ ComparisonResults computeComparison(const ComparisonData& data)
     std::vector<BoundedArray<double>> squared(static_cast<std::size_t>(K));
     for (int m = 0; m < K; ++m) {
         moments.push_back(meanVar(data.X[m], n));
+        if (SumtrixLib::oneValueWithinRounding(data.X[m], n))
+            moments.back().var = 0;
         BoundedArray<double>& e = deviations[m];
         BoundedArray<double>& e2 = squared[m];
         e.redim(0, n);
@@ -437,7 +500,7 @@ ComparisonResults computeComparison(const ComparisonData& data)
             PairStatistics& p = res.pairs[res.pairIndex(i, j)];
 
             // Correlation and concordance of the two prediction columns.
-            pearson(data.X[i], data.X[j], n, p.r, p.pR);
+            pearson(data.X[i], data.X[j], n, sizesOf(data.X[i]), sizesOf(data.X[j]), p.r, p.pR);
             const Concordance c = concordance(n, p.r, moments[j].mean, moments[i].mean, moments[j].var,
                                               moments[i].var, 0.0);
             p.Cb = finiteOrNaN(c.Cb);
@@ -445,20 +508,29 @@ ComparisonResults computeComparison(const ComparisonData& data)
             p.pCCC = finiteOrNaN(c.pCCC);
 
             // Mean square error of prediction, pairwise (Wallach and
-            // Goffinet, 1989): the paired t test of the squared errors.
+            // Goffinet, 1989): the paired t test of the squared errors. A
+            // squared error e² carries the rounding of e, 2 |e| (|Y| + |X|).
             for (int t = 1; t <= n; ++t)
                 d(t) = squared[i](t) - squared[j](t);
             const MeanVar md = meanVar(d, n);
-            p.msepMean = finiteOrNaN(md.mean);
+            const SumtrixLib::RoundingInterval same = SumtrixLib::commonValue(n, valuesOf(d), [&](std::int64_t t) {
+                const auto k = static_cast<std::int32_t>(t);
+                return 2 * (std::fabs(deviations[i](k)) * deviationTerms(data.Y, data.X[i])(t)
+                            + std::fabs(deviations[j](k)) * deviationTerms(data.Y, data.X[j])(t));
+            });
+            p.msepMean = finiteOrNaN(same.holds(0) ? 0.0 : md.mean);
             p.msepP = NaN;
             const double sd = std::sqrt(md.var);
-            if (sd > 0 && std::isfinite(md.mean)) {
+            if (!same.empty()) {
+                p.msepP = SumtrixLib::testWithoutSpread(md.mean, same.holds(0)).P;
+            } else if (sd > 0 && std::isfinite(md.mean)) {
                 double T = md.mean / (sd / std::sqrt(double(n)));
                 guarded([&] { p.msepP = finiteOrNaN(1.0 - lib.STAT_PROBST(T, n - 1.0, {}, true)); });
             }
 
             // Correlation of the two models' deviations.
-            pearson(deviations[i], deviations[j], n, p.devR, p.devP);
+            pearson(deviations[i], deviations[j], n, deviationTerms(data.Y, data.X[i]),
+                    deviationTerms(data.Y, data.X[j]), p.devR, p.devP);
 
             // Difference of the corrected Akaike criteria and the
             // probability that the row model is the likelier one.

@@ -16,9 +16,9 @@
 // be fitted.
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <vector>
 
+#include "SumtrixLib/Rounding.hpp"
 #include "SumtrixLib/Sumtrix.hpp"
 
 namespace SumtrixLib {
@@ -126,15 +126,14 @@ private:
     // the steepest descent), or 0 when there is none.
     std::int32_t improvingPivot(const Line& l)
     {
-        constexpr double Eps = std::numeric_limits<double>::epsilon();
-        // Points on the line (their residuals within rounding of 0) bend the
+        // Points on the line (their residuals zero within rounding) bend the
         // sum; the others contribute their side's sign.
         std::vector<std::pair<double, std::int32_t>> on;
         double A = 0.0, B = 0.0;
         for (std::int32_t i = 1; i <= m_n; ++i) {
             const double dy = m_y(i) - m_y(l.p), dx = m_x(i) - m_x(l.p);
             const double r = dy - l.b * dx;
-            if (std::fabs(r) <= 8.0 * Eps * (std::fabs(dy) + std::fabs(l.b * dx))) {
+            if (zeroWithinRounding(r, std::fabs(dy) + std::fabs(l.b * dx))) {
                 on.push_back({m_x(i), i});
             } else {
                 const double sg = r > 0.0 ? 1.0 : -1.0;
@@ -177,23 +176,21 @@ private:
 };
 
 // The points on the line yt = aa + bb xt (the centred data): those whose
-// residual is 0 but for rounding. The slope comes from two points and the
-// intercept from a third, each residual from its point's own terms, and
-// all of these carry a rounding of a few eps of their size: a residual
-// within 16 eps of the point's terms and the largest terms of any point
-// is 0. A line between points (the median of an even number of them
-// taken between two values) passes through none.
+// residual is zero within rounding (SumtrixLib/Rounding.hpp). The slope
+// comes from two points and the intercept from a third, so a residual
+// carries the rounding of its own point's terms and of the largest terms
+// of any point. A line between points (the median of an even number of
+// them taken between two values) passes through none.
 std::vector<std::int32_t> pointsOnTheLine(const BoundedArray<double>& xt, const BoundedArray<double>& yt, std::int32_t n,
                                           double aa, double bb)
 {
-    constexpr double Eps = std::numeric_limits<double>::epsilon();
     double largest = 0.0;
     for (std::int32_t i = 1; i <= n; ++i)
         largest = std::max(largest, std::fabs(yt(i)) + std::fabs(bb * xt(i)));
     std::vector<std::int32_t> on;
     for (std::int32_t i = 1; i <= n; ++i) {
         const double r = yt(i) - (xt(i) * bb + aa);
-        if (std::fabs(r) <= 16.0 * Eps * (std::fabs(yt(i)) + std::fabs(bb * xt(i)) + std::fabs(aa) + largest))
+        if (zeroWithinRounding(r, std::fabs(yt(i)) + std::fabs(bb * xt(i)) + std::fabs(aa) + largest))
             on.push_back(i);
     }
     return on;

@@ -23,6 +23,7 @@
 #include <span>
 #include <vector>
 
+#include "SumtrixLib/Rounding.hpp"
 #include "SumtrixLib/Sumtrix.hpp"
 #include "fault_watch.hpp"
 #include "step_paths.hpp"
@@ -130,7 +131,7 @@ void residueStatements(double b0, double b1, In x, In y, double VarX, double Mea
         // cancel terms of size MeanX^2/Sxx. A leverage that exceeds 1 only
         // by rounding is 1.
         double hi = 1.0 / N + (xi - MeanX) * (xi - MeanX) / Sxx;
-        if (hi > 1.0 && hi - 1.0 <= 8.0 * std::numeric_limits<double>::epsilon())
+        if (hi > 1.0 && zeroWithinRounding(hi - 1.0, 1.0))
             hi = 1.0;
         h(i) = hi;
         const double omh = 1.0 - hi;
@@ -247,12 +248,12 @@ void residueThroughPoints(Sumtrix& lib, std::span<const std::int32_t> onLine, do
 {
     const std::vector<std::int32_t> points = pointsOnLine(onLine, n);
     // The line's slope comes from two data points and its intercept from
-    // a third: residues that are equal in exact arithmetic differ by a few
-    // roundings of the largest terms, |y| + |b1 x| and |b0|, and are tied.
+    // a third: residues that are equal in exact arithmetic differ by the
+    // rounding of the largest terms, |y| + |b1 x| and |b0|, and are tied.
     double largest = 0.0;
     for (std::int32_t i = 1; i <= n; ++i)
         largest = std::max(largest, std::fabs(y(i)) + std::fabs(b1 * x(i)));
-    const double tie = 8.0 * std::numeric_limits<double>::epsilon() * (largest + std::fabs(b0));
+    const double tie = roundingOf(largest + std::fabs(b0));
     residueDiagnostics(lib, points, tie, b0, b1, x, y, VarX, MeanX, MeanY, n, MSE, Deviation, Pred, Residue, SEr,
                        StdtRes, RStdtRes, h, Cook, DFFITS, NormalResidue, PRESS, SemiStdtRes, WtDev);
 }

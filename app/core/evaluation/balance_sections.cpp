@@ -5,8 +5,8 @@
 #include "core/evaluation/balance_sections.hpp"
 
 #include <cmath>
-#include <limits>
 
+#include "SumtrixLib/Rounding.hpp"
 #include "SumtrixLib/Sumtrix.hpp"
 #include "core/evaluation/report_sections.hpp"
 
@@ -82,6 +82,10 @@ VarnholtResult STAT_Varnholt(SumtrixLib::Sumtrix& lib, std::int32_t n, const Bou
     if (Perpendicular && !allComputed({a, b, SlopeP, InterceptP}))
         return out;
 
+    // A column that is one value within rounding lies at its mean, which
+    // rounding may have put just above it: none of its points is below.
+    const bool constantX = SumtrixLib::oneValueWithinRounding(X, n);
+    const bool constantY = SumtrixLib::oneValueWithinRounding(Y, n);
     std::size_t nextOnLine = 0;
     for (std::int32_t i = 1; i <= n; ++i) {
         const double x = X(i), y = Y(i);
@@ -90,8 +94,8 @@ VarnholtResult STAT_Varnholt(SumtrixLib::Sumtrix& lib, std::int32_t n, const Bou
             ++nextOnLine;
         if (!Perpendicular) {
             const int row = y - x > 0 ? 2 : 1;
-            count(out.X, row, x < MeanX ? 1 : 2);
-            count(out.Y, row, y < MeanY ? 1 : 2);
+            count(out.X, row, x < MeanX && !constantX ? 1 : 2);
+            count(out.Y, row, y < MeanY && !constantY ? 1 : 2);
             continue;
         }
         // XP: the perpendicular's abscissa at the point's height; YF: the
@@ -100,8 +104,8 @@ VarnholtResult STAT_Varnholt(SumtrixLib::Sumtrix& lib, std::int32_t n, const Bou
         // means lies on the perpendicular, and one within the rounding of
         // those terms lies on it too (XP = x).
         double side = (MeanX - x) - b * (y - MeanY);
-        if (std::fabs(side) <= 8 * std::numeric_limits<double>::epsilon()
-                                   * (std::fabs(x) + std::fabs(MeanX) + std::fabs(b) * (std::fabs(y) + std::fabs(MeanY))))
+        if (SumtrixLib::zeroWithinRounding(
+                side, std::fabs(x) + std::fabs(MeanX) + std::fabs(b) * (std::fabs(y) + std::fabs(MeanY))))
             side = 0;
         const double YF = isOnLine ? y : a + b * x;
         int row = 0, column = 0;

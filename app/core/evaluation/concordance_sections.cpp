@@ -18,11 +18,23 @@ QString interval(double lower, double upper)
     return QLatin1Char('[') + F(lower, 10, 5).trimmed() + QStringLiteral(", ") + F(upper, 10, 5).trimmed() + QLatin1Char(']');
 }
 
-// A z value the library could not form (a standard error of 0) has no
-// probability either, whatever the library derived from it.
+// A z value the library could not form has no probability either,
+// whatever the library derived from it.
 QString zWithP(double z, double p)
 {
-    return F(z, 10, 5) + QStringLiteral(" (") + FP(std::isfinite(z) ? p : NotComputed, 10, 5) + QStringLiteral(" )");
+    return F(z, 10, 5) + QStringLiteral(" (") + FP(std::isnan(z) ? NotComputed : p, 10, 5) + QStringLiteral(" )");
+}
+
+// The test of a coefficient against 0 whose standard error is 0 (perfect
+// agreement): the library gives z = 0 with P = 1, or no z at all, for a
+// coefficient that is certainly not 0; the data decide it (decidedTest).
+void decideWithoutSpread(double coefficient, double se, double& z, double& p)
+{
+    if (se != 0 || !std::isfinite(coefficient))
+        return;
+    const TestResult decided = decidedTest(coefficient, coefficient == 0);
+    z = decided.statistic;
+    p = decided.P;
 }
 
 } // namespace
@@ -36,6 +48,16 @@ void writeConcordanceSection(EvaluationContext& ctx)
     Sumtrix::ConcordanceCorrelation c;
     if (allComputed({r, m.MeanX, m.MeanY, m.VarX, m.VarY, m.VarXY}))
         step([&] { c = ctx.lib.STAT_CCC(ctx.data.N, r, m.MeanX, m.MeanY, m.VarX, m.VarY, m.VarXY); });
+    // X = Y within rounding: perfect agreement, whose coefficients have no
+    // spread, rather than the rounding of their sums (which may not even
+    // have a square root).
+    if (ctx.fit.spreads.noBias() && allComputed({c.rc, c.Gr})) {
+        c.SErc = c.SEGr = 0;
+        c.zll95 = c.zul95 = c.rc;
+        c.Grzll95 = c.Grzul95 = c.Gr;
+    }
+    decideWithoutSpread(c.rc, c.SErc, c.z, c.pz);
+    decideWithoutSpread(c.Gr, c.SEGr, c.Grz, c.pGrz);
 
     ReportText& report = ctx.report;
     report.heading(QStringLiteral("CONCORDANCE CORRELATION COEFFICIENT (Lin, 1989; Deyo et al., 1991; Nickerson, 1997; Liao, 2003)"));
@@ -78,9 +100,12 @@ void writeConcordanceSection(EvaluationContext& ctx)
 // The generalized block of King and Chinchilli: one STAT_GCCC2 call with the
 // exponent 1.5, seven rows in the library's order, the back-transformed
 // interval of each. A variant the library could not compute prints "n/a";
-// the block always has its seven rows.
+// the block always has its seven rows. X and Y that are equal within
+// rounding (`identical`) agree perfectly: every coefficient is 1 with no
+// spread and its interval is [1, 1], rather than what the rounding of the
+// distances (1, or just below it, whose Fisher z is then finite) leaves.
 void PerformGCCCCalculation(ReportText& text, Sumtrix& lib, std::int32_t n, const BoundedArray<double>& XArray,
-                            const BoundedArray<double>& YArray)
+                            const BoundedArray<double>& YArray, bool identical)
 {
     const double P = 1.5;
     text.newLine();
@@ -92,6 +117,12 @@ void PerformGCCCCalculation(ReportText& text, Sumtrix& lib, std::int32_t n, cons
     text.rule(89);
     std::array<Sumtrix::GeneralizedConcordance, 7> g{};
     step([&] { g = lib.STAT_GCCC2(n, XArray, YArray, P); });
+    if (identical)
+        for (Sumtrix::GeneralizedConcordance& v : g)
+            if (!std::isnan(v.rg)) {
+                v.rg = v.lcl = v.ucl = 1;
+                v.se_rg = 0;
+            }
     for (std::size_t k = 0; k < g.size(); ++k)
         text.line(QString::fromUtf8(Sumtrix::GcccVariantLabels[k].data(), static_cast<qsizetype>(Sumtrix::GcccVariantLabels[k].size()))
                   + plusMinus(F(g[k].rg, 10, 5), F(g[k].se_rg, 10, 5)) + QStringLiteral("   ") + interval(g[k].lcl, g[k].ucl));
@@ -100,5 +131,5 @@ void PerformGCCCCalculation(ReportText& text, Sumtrix& lib, std::int32_t n, cons
 
 void writeGeneralizedCccSection(EvaluationContext& ctx)
 {
-    PerformGCCCCalculation(ctx.report, ctx.lib, ctx.data.N, ctx.data.X, ctx.data.Y);
+    PerformGCCCCalculation(ctx.report, ctx.lib, ctx.data.N, ctx.data.X, ctx.data.Y, ctx.fit.spreads.noBias());
 }

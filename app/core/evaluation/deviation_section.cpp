@@ -83,19 +83,38 @@ void DeviationAnalysis(EvaluationContext& ctx, const BoundedArray<double>& D, do
     double r = NotComputed, t = NotComputed, ProbT = NotComputed, r2 = NotComputed, Adjr2 = NotComputed,
            z = NotComputed;
     double MeanDev = NotComputed, VarDev = NotComputed, SumDev2 = NotComputed, SSE = NotComputed;
+    // The deviations X - Y lie on a line in X exactly when the points lie
+    // on a line of Y on X, and are one value when the bias is constant:
+    // then the spreads are 0 (ZeroSpreads), not the rounding of their sums.
+    const ZeroSpreads& zero = ctx.fit.spreads;
     if (deviationsStand) {
-        libraryStep({&a, &b, &siga, &sigb, &chi2, &Q}, [&] {
-            std::int32_t mwt = 0;
-            lib.Reg_FitXY(XArray, D, n, SigX, mwt, a, b, siga, sigb, chi2, Q);
-        });
-        libraryStep({&r, &t, &ProbT, &r2, &Adjr2, &z}, [&] { lib.Rank_Pearson(XArray, D, n, r, t, ProbT, r2, Adjr2, z); });
+        if (!zero.X)
+            libraryStep({&a, &b, &siga, &sigb, &chi2, &Q}, [&] {
+                std::int32_t mwt = 0;
+                lib.Reg_FitXY(XArray, D, n, SigX, mwt, a, b, siga, sigb, chi2, Q);
+            });
+        if (zero.line.exact)
+            for (double* v : {&siga, &sigb, &chi2})
+                if (!std::isnan(*v))
+                    *v = 0;
+        if (zero.line.exact && !zero.X && !zero.constantBias()) {
+            r = std::copysign(1.0, 1.0 - zero.line.slope);
+            r2 = 1;
+        } else if (!zero.X && !zero.constantBias()) {
+            libraryStep({&r, &t, &ProbT, &r2, &Adjr2, &z},
+                        [&] { lib.Rank_Pearson(XArray, D, n, r, t, ProbT, r2, Adjr2, z); });
+        }
         libraryStep({&MeanDev, &VarDev}, [&] { lib.STAT_AveVar(D, n, MeanDev, VarDev); });
+        if (zero.constantBias() && !std::isnan(VarDev))
+            VarDev = 0;
         libraryStep({&SumDev2}, [&] {
             SumDev2 = 0;
             for (std::int32_t i = 1; i <= n; ++i)
                 SumDev2 = checkedAdd(SumDev2, checkedMul(D(i), D(i)));
         });
-        if (allComputed({a, b}))
+        if (allComputed({a, b}) && zero.line.exact)
+            SSE = 0;
+        else if (allComputed({a, b}))
             libraryStep({&SSE}, [&] {
                 SSE = 0;
                 for (std::int32_t i = 1; i <= n; ++i) {
@@ -128,8 +147,8 @@ void DeviationAnalysis(EvaluationContext& ctx, const BoundedArray<double>& D, do
     const double seMean = std::isnan(VarDev) ? NotComputed : computed([&] { return checkedSqrt(VarDev / n); });
     const double sePrediction =
         std::isnan(VarDev) ? NotComputed : computed([&] { return checkedSqrt(checkedAdd(VarDev, VarDev / n)); });
-    const double tMean = allComputed({MeanDev, seMean}) ? computed([&] { return checkedDiv(MeanDev, seMean); })
-                                                        : NotComputed;
+    // The test of a mean deviation of 0; deviations without spread decide it.
+    const TestResult meanTest = tTest(lib, MeanDev, seMean, n - 1.0, zero.noBias());
     const QString L = plainNumber(100 - 100 * alpha);
 
     const int W = 33;   // the label column
@@ -150,8 +169,7 @@ void DeviationAnalysis(EvaluationContext& ctx, const BoundedArray<double>& D, do
     T.line(field(QStringLiteral("r²"), W, F(r2, 10, 5)));
     T.line(field(QStringLiteral("MSE"), W, F(MSE, 10, 5)));
     T.line(field(QStringLiteral("Mean deviation"), W,
-                 F(MeanDev, 10, 5) + QStringLiteral(" (P = ") + FP(twoSidedP(lib, tMean, n - 1.0), 7, 5)
-                     + QLatin1Char(')')));
+                 F(MeanDev, 10, 5) + QStringLiteral(" (P = ") + FP(meanTest.P, 7, 5) + QLatin1Char(')')));
     const auto interval = [](double centre, double halfWidth) {
         return F(centre - halfWidth, 10, 5) + QStringLiteral(" to ") + F(centre + halfWidth, 10, 5);
     };
@@ -183,7 +201,7 @@ void DeviationAnalysis(EvaluationContext& ctx, const BoundedArray<double>& D, do
     bool tableStands = false;
     runTogether({[&] {
                      if (deviationsStand)
-                         goodnessOfFit = NormalityTest(lib, D, n, 2, false);
+                         goodnessOfFit = NormalityTest(lib, D, n, 2, false, !zero.constantBias());
                  },
                  [&] {
                      if (allComputed({a, b})) {

@@ -3,8 +3,10 @@
 // chart of its differences.
 #include "core/evaluation/difference_regression_sections.hpp"
 
+#include <cmath>
 #include <numeric>
 
+#include "SumtrixLib/Rounding.hpp"
 #include "SumtrixLib/Sumtrix.hpp"
 #include "core/evaluation/report_sections.hpp"
 #include "core/evaluation/run_chart.hpp"
@@ -17,15 +19,45 @@ using SumtrixLib::checkedSub;
 
 namespace {
 
-// The unweighted least-squares line Diff = a + b abscissa.
+// The differences and the sums or averages of the points are formed from
+// X(i) and Y(i): both carry the rounding of |X(i)| + |Y(i)|.
+auto termsOf(const BoundedArray<double>& X, const BoundedArray<double>& Y)
+{
+    return [&X, &Y](std::int64_t i) {
+        return std::fabs(X(static_cast<std::int32_t>(i))) + std::fabs(Y(static_cast<std::int32_t>(i)));
+    };
+}
+
+// Diff(1..n) as values: one value within rounding when the interval holds any.
+SumtrixLib::RoundingInterval commonDifference(const BoundedArray<double>& Diff, const BoundedArray<double>& X,
+                                              const BoundedArray<double>& Y, std::int32_t n)
+{
+    return SumtrixLib::commonValue(
+        n, [&](std::int64_t i) { return Diff(static_cast<std::int32_t>(i)); }, termsOf(X, Y));
+}
+
+// The unweighted least-squares line Diff = a + b abscissa. An abscissa
+// without spread (within rounding) has no line; differences on an exact
+// line (`exact`) have standard deviations and a chi-square of 0.
 DifferenceFit fitDifferences(SumtrixLib::Sumtrix& lib, const BoundedArray<double>& abscissa,
-                             const BoundedArray<double>& Diff, std::int32_t n, const BoundedArray<double>& SigX)
+                             const BoundedArray<double>& Diff, std::int32_t n, const BoundedArray<double>& SigX,
+                             const BoundedArray<double>& X, const BoundedArray<double>& Y, bool& exact)
 {
     DifferenceFit fit;
+    const SumtrixLib::LineWithinRounding line = SumtrixLib::lineWithinRounding(
+        n, [&](std::int64_t i) { return abscissa(static_cast<std::int32_t>(i)); },
+        [&](std::int64_t i) { return Diff(static_cast<std::int32_t>(i)); }, termsOf(X, Y), termsOf(X, Y));
+    exact = line.exact;
+    if (line.vertical)
+        return fit;
     libraryStep({&fit.a, &fit.b, &fit.sa, &fit.sb, &fit.chi2, &fit.q}, [&] {
         std::int32_t mwt = 0;
         lib.Reg_FitXY(abscissa, Diff, n, SigX, mwt, fit.a, fit.b, fit.sa, fit.sb, fit.chi2, fit.q);
     });
+    if (exact)
+        for (double* v : {&fit.sa, &fit.sb, &fit.chi2})
+            if (!std::isnan(*v))
+                *v = 0;
     return fit;
 }
 
@@ -59,15 +91,22 @@ XYPlot Kleijnen_Analysis(SumtrixLib::Sumtrix& lib, const BoundedArray<double>& X
         Diff[i] = X[i] - Y[i];
         Sum[i] = X[i] + Y[i];
     }
-    fit = fitDifferences(lib, Sum, Diff, n, SigX);
+    bool exact = false;
+    fit = fitDifferences(lib, Sum, Diff, n, SigX, X, Y, exact);
+    const SumtrixLib::RoundingInterval difference = commonDifference(Diff, X, Y, n);
 
     // The joint test of ß0 = 0 and ß1 = 0: the residual sum of squares of
     // the line against that of the differences themselves (the model with
     // both parameters 0). The line's residuals are taken about the means,
     // which is the same for a least-squares line and keeps offset data from
-    // cancelling.
+    // cancelling. Differences on an exact line leave no residual sum of
+    // squares: the test is decided by whether they are all 0.
     double Fjoint = NotComputed, PF = NotComputed;
-    if (allComputed({fit.a, fit.b})) {
+    if (allComputed({fit.a, fit.b}) && exact) {
+        const TestResult decided = decidedTest(1, difference.holds(0));
+        Fjoint = decided.statistic;
+        PF = decided.P;
+    } else if (allComputed({fit.a, fit.b})) {
         const double b = fit.b;
         Fjoint = computed([&] {
             double SSD = 0, meanD = 0, meanS = 0;
@@ -86,7 +125,7 @@ XYPlot Kleijnen_Analysis(SumtrixLib::Sumtrix& lib, const BoundedArray<double>& X
             return SSE > 0 ? checkedMul((n - 2) / 2.0, checkedDiv(SSD - SSE, SSE)) : 0.0;
         });
     }
-    if (allComputed({Fjoint}))
+    if (allComputed({Fjoint}) && !exact)
         PF = computed([&] { return lib.STAT_PROBF(Fjoint, 2, n - 2); });
 
     const int labelWidth = 39;
@@ -97,10 +136,18 @@ XYPlot Kleijnen_Analysis(SumtrixLib::Sumtrix& lib, const BoundedArray<double>& X
                  withP(F(Fjoint, 10, 5), FP(PF, 7, 5))));
 
     // The stringent assumptions: equal means, equal variances, a positive
-    // correlation.
+    // correlation. Differences, or a column, without spread decide their
+    // test (decidedTest).
     double t = NotComputed, Pmean = NotComputed, f = NotComputed, Pvar = NotComputed;
-    libraryStep({&t, &Pmean}, [&] { lib.STAT_TTESTDiffPaired(Y, n, X, n, t, Pmean); });
-    libraryStep({&f, &Pvar}, [&] { lib.STAT_FTEST(Y, n, X, n, f, Pvar); });
+    if (!difference.empty())
+        Pmean = decidedTest(difference.low, difference.holds(0)).P;
+    else
+        libraryStep({&t, &Pmean}, [&] { lib.STAT_TTESTDiffPaired(Y, n, X, n, t, Pmean); });
+    const bool constantX = SumtrixLib::oneValueWithinRounding(X, n), constantY = SumtrixLib::oneValueWithinRounding(Y, n);
+    if (constantX || constantY)
+        Pvar = decidedTest(1, constantX && constantY).P;
+    else
+        libraryStep({&f, &Pvar}, [&] { lib.STAT_FTEST(Y, n, X, n, f, Pvar); });
     // Without its tests there is no verdict.
     if (allComputed({r, corrprobt, Pmean, Pvar})) {
         if (r >= 0 && Pmean >= 0.05 && Pvar >= 0.05) {
@@ -131,7 +178,8 @@ XYPlot Bland_Altman_Analysis(SumtrixLib::Sumtrix& lib, const BoundedArray<double
         // Halved before the sum where X + Y would overflow.
         Avg[i] = std::midpoint(X[i], Y[i]);
     }
-    fit = fitDifferences(lib, Avg, Diff, n, SigX);
+    bool exact = false;
+    fit = fitDifferences(lib, Avg, Diff, n, SigX, X, Y, exact);
 
     T.heading(QStringLiteral("BLAND AND ALTMAN'S DIFFERENCE REGRESSION (Bland and Altman, 1986)"));
     T.line(QStringLiteral("Equation: (X-Y) = ß0 + ß1×(Avg(Y and X))") + QString(24, QLatin1Char(' ')));

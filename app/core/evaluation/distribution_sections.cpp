@@ -19,19 +19,21 @@ void writeDistributionSection(EvaluationContext& ctx)
     report.comment(QStringLiteral(".SW is the Shapiro-Wilk's W-value (0 to 1) that measures normal distribution in which small values lead"));
     report.comment(QStringLiteral(" to the rejection of the null hypothesis of normality"));
 
-    // The four tests at the same time, each with arrays of its own.
+    // The four tests at the same time, each with arrays of its own. A
+    // column without spread has no distribution to test.
+    const bool spreadX = !ctx.fit.spreads.X, spreadY = !ctx.fit.spreads.Y;
     std::pair<double, double> swX, swY;
     QString blockX, blockY;
     runTogether({[&] {
                      BoundedArray<double> a(0, n);
-                     swX = shapiroWilk(ctx.lib, data.X, n, a);
+                     swX = shapiroWilk(ctx.lib, data.X, n, a, spreadX);
                  },
                  [&] {
                      BoundedArray<double> a(0, n);
-                     swY = shapiroWilk(ctx.lib, data.Y, n, a);
+                     swY = shapiroWilk(ctx.lib, data.Y, n, a, spreadY);
                  },
-                 [&] { blockX = NormalityTest(ctx.lib, data.X, n, 2, false); },
-                 [&] { blockY = NormalityTest(ctx.lib, data.Y, n, 2, false); }});
+                 [&] { blockX = NormalityTest(ctx.lib, data.X, n, 2, false, spreadX); },
+                 [&] { blockY = NormalityTest(ctx.lib, data.Y, n, 2, false, spreadY); }});
     for (const auto& [sw, name] : {std::pair{&swX, "X"}, std::pair{&swY, "Y"}})
         report.line(QStringLiteral("SW's W-value for normality for %1 (P-value < W) : ").arg(QLatin1String(name))
                     + withP(F(sw->first, 10, 5), FP(sw->second, 10, 5)));
@@ -61,8 +63,16 @@ void writeMomentsSection(EvaluationContext& ctx)
         });
         return m;
     };
-    const Moments x = moments(ctx.data.X);
-    const Moments y = moments(ctx.data.Y);
+    // A column without spread has a variance, deviations and higher
+    // moments of 0 (the library's skewness and kurtosis of a zero variance).
+    auto withoutSpread = [](Moments m) {
+        for (double* v : {&m.adev, &m.sdev, &m.Var, &m.skew, &m.kurt})
+            if (!std::isnan(*v))
+                *v = 0;
+        return m;
+    };
+    const Moments x = ctx.fit.spreads.X ? withoutSpread(moments(ctx.data.X)) : moments(ctx.data.X);
+    const Moments y = ctx.fit.spreads.Y ? withoutSpread(moments(ctx.data.Y)) : moments(ctx.data.Y);
     // From here on the later sections read these means and variances. Where
     // the moments could not be computed they keep the regression step's.
     ctx.replaceMoments(x.ave, x.Var, y.ave, y.Var);

@@ -46,6 +46,18 @@ QString percentLine(const QString& label, double value, double mean, const char*
     return field(label, L, F(percent, 10, 5));
 }
 
+// The library's test, or, where its spread is zero within rounding, the
+// test that the data decide (decidedTest): the library would divide by 0,
+// or report t = 0 with P = 1 for a difference that is certain.
+Test runTest(EvaluationContext& ctx, TestCall call, const BoundedArray<double>& Y, const BoundedArray<double>& X,
+             bool zeroSpread, double difference, bool differenceIsZero)
+{
+    if (!zeroSpread)
+        return runTest(ctx, call, Y, X);
+    const TestResult decided = decidedTest(difference, differenceIsZero);
+    return {decided.statistic, decided.P};
+}
+
 } // namespace
 
 void writeDiverseMeasuresSection(EvaluationContext& ctx)
@@ -54,11 +66,16 @@ void writeDiverseMeasuresSection(EvaluationContext& ctx)
     const SharedMoments& m = ctx.moments();
     const BoundedArray<double>& X = ctx.data.X;
     const BoundedArray<double>& Y = ctx.data.Y;
-    const Test sameVar = runTest(ctx, &Sumtrix::STAT_TTESTSameVar, Y, X);
-    const Test diffVar = runTest(ctx, &Sumtrix::STAT_TTESTDiffVar, Y, X);
-    const Test paired = runTest(ctx, &Sumtrix::STAT_TTESTPaired, Y, X);
-    const Test diffPaired = runTest(ctx, &Sumtrix::STAT_TTESTDiffPaired, Y, X);
-    const Test f = runTest(ctx, &Sumtrix::STAT_FTEST, Y, X);
+    // The two-sample tests pool the spreads of X and of Y; the paired ones
+    // take the spread of the differences; the F test divides the variances.
+    const ZeroSpreads& zero = res.spreads;
+    const bool neither = zero.X && zero.Y;
+    const double bias = res.mb;
+    const Test sameVar = runTest(ctx, &Sumtrix::STAT_TTESTSameVar, Y, X, neither, bias, zero.noBias());
+    const Test diffVar = runTest(ctx, &Sumtrix::STAT_TTESTDiffVar, Y, X, neither, bias, zero.noBias());
+    const Test paired = runTest(ctx, &Sumtrix::STAT_TTESTPaired, Y, X, zero.constantBias(), bias, zero.noBias());
+    const Test diffPaired = runTest(ctx, &Sumtrix::STAT_TTESTDiffPaired, Y, X, zero.constantBias(), bias, zero.noBias());
+    const Test f = runTest(ctx, &Sumtrix::STAT_FTEST, Y, X, zero.X || zero.Y, 1, neither);
 
     // With the sheet's columns swapped, X holds the observed values.
     const bool swapped = ctx.settings.sheet.swapped;

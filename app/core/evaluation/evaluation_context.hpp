@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "SumtrixLib/BoundedArray.hpp"
+#include "SumtrixLib/Rounding.hpp"
 #include "SumtrixLib/Runtime.hpp"
 #include "core/data_matrix.hpp"
 #include "core/evaluation/evaluation_settings.hpp"
@@ -67,6 +68,24 @@ struct ResidualLine {
     std::vector<std::int32_t> through;
 };
 
+// The spreads of the used rows that are zero within rounding
+// (SumtrixLib/Rounding.hpp), decided once from the data: constant data and
+// data on an exact line give the same report whatever their decimals. A
+// section that needs to know whether a spread is zero reads these, never
+// its own sums, whose rounding would make them small numbers instead of 0.
+struct ZeroSpreads {
+    bool X = false, Y = false;                  // the column is one value
+    SumtrixLib::RoundingInterval differences;   // X - Y: one value when not empty
+    SumtrixLib::LineWithinRounding line;        // the points on a line of Y on X
+    // X - Y is one value: a constant bias (or none).
+    bool constantBias() const { return !differences.empty(); }
+    // Every X - Y is zero: no bias at all.
+    bool noBias() const { return differences.holds(0.0); }
+    // The points lie on a line of Y on X that is not flat: |r| = 1.
+    bool perfectCorrelation() const { return line.exact && !X && !Y; }
+};
+ZeroSpreads zeroSpreads(const EvaluationData& data);
+
 // What the regression step computes once for all sections, which only read
 // it. A value stays NotComputed when the step that sets it fails, and so are
 // values that the chosen method does not compute at all (siga, sigb and Q of
@@ -81,6 +100,7 @@ struct RegressionFit {
     std::array<double, 6> MSEPComp{};                                          // 1..5
     double r = 0, t = 0, ProbT = 0, Adjr2 = 0;                                 // Pearson's r and its test
     ResidualLine residualLine;
+    ZeroSpreads spreads;
 };
 
 // The means and variances that the sections share: the regression step's,
@@ -189,11 +209,25 @@ bool allComputed(std::initializer_list<double> values);
 // The value `compute` returns; NotComputed when it fails or overflows.
 double computed(const std::function<double()>& compute);
 
-// num / den; 0 when den is 0 (no test can be made), NotComputed when either
-// is not computed.
+// num / den; NotComputed when den is 0 or either is not computed.
 double ratio(double num, double den);
 // The two-sided P value of a t statistic with df degrees of freedom,
 // 1 - STAT_PROBST(t, df, two tails); NotComputed when t is not computed or
 // the probability cannot be formed.
 double twoSidedP(SumtrixLib::Sumtrix& lib, double t, double df);
+
+// A test statistic and its P value.
+struct TestResult {
+    double statistic = NotComputed, P = NotComputed;
+};
+// The test of a spread that is zero within rounding, which the data decide
+// (SumtrixLib::testWithoutSpread): a difference that is not zero within
+// rounding is certain, with an infinite statistic (printed "n/a") and P 0
+// (printed as the lowest P), as a perfect correlation's t is; one that is
+// zero leaves 0 / 0, and both print "n/a".
+TestResult decidedTest(double difference, bool differenceIsZero);
+// The two-sided t test of difference / se with df degrees of freedom; a
+// standard error of 0 (one whose spread is zero within rounding) leaves the
+// test to decidedTest.
+TestResult tTest(SumtrixLib::Sumtrix& lib, double difference, double se, double df, bool differenceIsZero);
 

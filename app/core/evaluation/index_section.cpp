@@ -10,8 +10,10 @@ using SumtrixLib::BoundedArray;
 
 // The ratios X(i)/Y(i), i = 1..n, a row with Y = 0 counting as ratio 0: their
 // mean and standard deviation, and the two-sided probabilities of the mean
-// ratio being 0 and 1 (t tests with n - 2 degrees of freedom). With all
-// ratios equal no test can be made: both probabilities stay not computed.
+// ratio being 0 and 1 (t tests with n - 2 degrees of freedom). Ratios that
+// are one value within rounding have no spread, and the data decide the
+// tests (decidedTest): a mean ratio that is not 0 (not 1) has the
+// probability 0, one that is has none.
 void RatioAnalysis(SumtrixLib::Sumtrix& lib, const BoundedArray<double>& X, const BoundedArray<double>& Y, std::int32_t n,
                    double& meanRatio, double& sdRatio, double& pRatio0, double& pRatio1)
 {
@@ -28,11 +30,15 @@ void RatioAnalysis(SumtrixLib::Sumtrix& lib, const BoundedArray<double>& X, cons
     pRatio0 = pRatio1 = NotComputed;
     if (!allComputed({meanRatio, sdRatio}))
         return;
+    // A ratio of two values is within a few roundings of its own size.
+    const SumtrixLib::RoundingInterval common = SumtrixLib::commonValue(
+        n, [&](std::int64_t i) { return ratio(static_cast<std::int32_t>(i)); },
+        [&](std::int64_t i) { return std::fabs(ratio(static_cast<std::int32_t>(i))); });
+    if (!common.empty())
+        sdRatio = 0;
     const double se = sdRatio / std::sqrt(static_cast<double>(n));
-    const double t0 = computed([&] { return SumtrixLib::checkedDiv(meanRatio, se); });
-    const double t1 = computed([&] { return SumtrixLib::checkedDiv(meanRatio - 1, se); });
-    pRatio0 = twoSidedP(lib, t0, n - 2);
-    pRatio1 = twoSidedP(lib, t1, n - 2);
+    pRatio0 = tTest(lib, meanRatio, se, n - 2, common.holds(0)).P;
+    pRatio1 = tTest(lib, meanRatio - 1, se, n - 2, common.holds(1)).P;
 }
 
 void writeIndexSection(EvaluationContext& ctx)

@@ -7,10 +7,12 @@
 using SumtrixLib::BoundedArray;
 
 std::pair<double, double> shapiroWilk(SumtrixLib::Sumtrix& lib, const BoundedArray<double>& data, std::int32_t n,
-                                      BoundedArray<double>& a)
+                                      BoundedArray<double>& a, bool spread)
 {
     double SW = NotComputed, ProbSW = NotComputed;
     std::int32_t iFault = 0;
+    if (!spread)
+        return {SW, ProbSW};
     if (libraryStep({&SW, &ProbSW}, [&] {
             bool INIT = false;
             lib.STAT_ShapiroWilk(INIT, data, n, n, n, a, SW, ProbSW, iFault);
@@ -21,7 +23,7 @@ std::pair<double, double> shapiroWilk(SumtrixLib::Sumtrix& lib, const BoundedArr
 }
 
 QString NormalityTest(SumtrixLib::Sumtrix& lib, const BoundedArray<double>& w, std::int32_t n, std::int16_t iTest,
-                      bool Adjusted)
+                      bool Adjusted, bool spread)
 {
     const BoundedArray<double>& data = w;
     BoundedArray<double> z(0, n);
@@ -32,7 +34,7 @@ QString NormalityTest(SumtrixLib::Sumtrix& lib, const BoundedArray<double>& w, s
            U2P = NotComputed, A2 = NotComputed, A2P = NotComputed;
     std::int16_t edfFault = 0;
     const std::vector<double*> edf = {&D, &V, &W2, &W2P, &U2, &U2P, &A2, &A2P};
-    if (libraryStep(edf, [&] {
+    if (spread && libraryStep(edf, [&] {
             lib.STAT_EDFGOF(data, z, n, xbar, S2, D, V, W2, W2P, U2, U2P, A2, A2P, edfFault, iTest, Adjusted);
         })
         && edfFault != 0)
@@ -40,7 +42,7 @@ QString NormalityTest(SumtrixLib::Sumtrix& lib, const BoundedArray<double>& w, s
             *v = NotComputed;
 
     // The same array z now receives the Shapiro-Wilk coefficients.
-    const auto [SW, ProbSW] = shapiroWilk(lib, data, n, z);
+    const auto [SW, ProbSW] = shapiroWilk(lib, data, n, z, spread);
 
     ReportText t;
     t.underlined(QStringLiteral("Goodness-of-Fit Analyses (Davis and Stephens, 1989)"));

@@ -9,6 +9,7 @@
 #include "core/evaluation/report_sections.hpp"
 
 using SumtrixLib::BoundedArray;
+using SumtrixLib::LineWithinRounding;
 
 namespace {
 
@@ -36,6 +37,11 @@ void copyLines(std::array<double, 7>& to, const BoundedArray<double>& from, bool
 // a result: siga, sigb and Q of the least-absolute-deviation line, Q of the
 // unweighted least-squares line, abdev of the others, the six lines outside
 // least squares.
+//
+// Spreads that are zero within rounding (ZeroSpreads) are zero: what the
+// library computes from their sums of squares is replaced by what exact
+// arithmetic gives, so that constant data and data on an exact line give
+// the values that whole numbers give, whose sums come out exact.
 RegressionStep computeRegression(SumtrixLib::Sumtrix& lib, const EvaluationData& data, RegressionMethod method)
 {
     RegressionStep step;
@@ -50,22 +56,33 @@ RegressionStep computeRegression(SumtrixLib::Sumtrix& lib, const EvaluationData&
     const BoundedArray<double>& SDX = data.SDX;
     const BoundedArray<double>& SDY = data.SDY;
     std::vector<std::int32_t> through;
+    res.spreads = zeroSpreads(data);
+    const ZeroSpreads& zero = res.spreads;
+    const auto notComputed = [](std::initializer_list<double*> values) {
+        for (double* v : values)
+            *v = NotComputed;
+    };
 
     switch (method) {
     case RegressionMethod::LeastSquares: {
-        libraryStep({&res.a, &res.b, &res.siga, &res.sigb, &res.chi2, &res.Q}, [&] {
-            std::int32_t mwt = 0;
-            lib.Reg_FitXY(X, Y, n, SDX, mwt, res.a, res.b, res.siga, res.sigb, res.chi2, res.Q);
-        });
+        // Predictions without spread have no line of Y on X (Sxx is 0).
+        if (zero.X)
+            notComputed({&res.a, &res.b, &res.siga, &res.sigb, &res.chi2});
+        else
+            libraryStep({&res.a, &res.b, &res.siga, &res.sigb, &res.chi2, &res.Q}, [&] {
+                std::int32_t mwt = 0;
+                lib.Reg_FitXY(X, Y, n, SDX, mwt, res.a, res.b, res.siga, res.sigb, res.chi2, res.Q);
+            });
         // Without measurement errors there is nothing to judge chi² against:
         // the unweighted fit sets Q to 1 by convention, which would read as a
         // believable fit, so Q stays not computed.
         res.Q = NotComputed;
         // The intercepts' variances are added onto what the array holds.
+        // The six lines need X and Y to spread (Sxy is 0 otherwise).
         BoundedArray<double> ic(0, 6), sl(0, 6), sic(0, 6), ssl(0, 6);
         for (int i = 1; i <= 6; ++i)
             ic(i) = sl(i) = ssl(i) = NotComputed;
-        const bool stands = libraryStep({}, [&] { lib.Reg_Slopes(X, Y, n, ic, sl, sic, ssl); });
+        const bool stands = !zero.X && !zero.Y && libraryStep({}, [&] { lib.Reg_Slopes(X, Y, n, ic, sl, sic, ssl); });
         for (int i = 1; i <= 6; ++i)
             if (std::isnan(ic(i)))
                 sic(i) = NotComputed;
@@ -73,6 +90,17 @@ RegressionStep computeRegression(SumtrixLib::Sumtrix& lib, const EvaluationData&
         copyLines(res.slope, sl, stands);
         copyLines(res.sigintercept, sic, stands);
         copyLines(res.sigslope, ssl, stands);
+        // On an exact line every residual is 0, and so is every standard
+        // deviation that the scatter about the line gives.
+        if (zero.line.exact) {
+            for (double* v : {&res.siga, &res.sigb, &res.chi2})
+                if (!std::isnan(*v))
+                    *v = 0;
+            for (std::size_t i = 1; i <= 6; ++i)
+                for (double* v : {&res.sigintercept[i], &res.sigslope[i]})
+                    if (!std::isnan(*v))
+                        *v = 0;
+        }
         break;
     }
     case RegressionMethod::WeightedLeastSquares:
@@ -90,6 +118,9 @@ RegressionStep computeRegression(SumtrixLib::Sumtrix& lib, const EvaluationData&
     case RegressionMethod::None:
         break;
     }
+    // Every method fits points that lie on a flat line with that line.
+    if (zero.Y && zero.line.exact && !std::isnan(res.b))
+        res.b = 0;
 
     // The covariance is added onto what CoVarXY holds.
     m.CoVarXY = 0;
@@ -98,9 +129,21 @@ RegressionStep computeRegression(SumtrixLib::Sumtrix& lib, const EvaluationData&
             lib.STAT_MeanVarCoVar(X, Y, nn, m.MeanX, m.MeanY, m.VarX, m.VarY, m.MeanXY, m.VarXY, m.CoVarXY);
         }))
         m.CoVarXY = NotComputed;
+    for (const auto& [zeroSpread, v] : {std::pair{zero.X, &m.VarX}, std::pair{zero.Y, &m.VarY},
+                                        std::pair{zero.constantBias(), &m.VarXY},
+                                        std::pair{zero.X || zero.Y, &m.CoVarXY}})
+        if (zeroSpread && !std::isnan(*v))
+            *v = 0;
 
     // The residues and MSE now; the diagnostics of every row when a
-    // section reads them (rows()).
+    // section reads them (rows()). Points on an exact line lie on the
+    // fitted line, whatever the method: their residues are 0, as those of
+    // the median line's points are.
+    if (zero.line.exact) {
+        through.resize(static_cast<std::size_t>(n));
+        for (std::int32_t i = 1; i <= n; ++i)
+            through[static_cast<std::size_t>(i - 1)] = i;
+    }
     BoundedArray<double> Pred(0, n), Residue(0, n);
     res.MSE = NotComputed;
     res.residualLine = {res.a, res.b, m.VarX, m.MeanX, m.MeanY, false, std::move(through)};
@@ -110,8 +153,9 @@ RegressionStep computeRegression(SumtrixLib::Sumtrix& lib, const EvaluationData&
                                                             Residue, res.residualLine.through);
                                  });
 
+    // The resistant r² divides by the median deviation of Y from its mean.
     res.ResistantR2 = res.AdjResistantR2 = NotComputed;
-    if (res.residualLine.stands && allComputed({m.MeanY}))
+    if (res.residualLine.stands && allComputed({m.MeanY}) && !zero.Y)
         libraryStep({&res.ResistantR2, &res.AdjResistantR2}, [&] {
             lib.STAT_ResistantR2(n, Y, m.MeanY, Pred, res.ResistantR2, res.AdjResistantR2);
         });
@@ -130,12 +174,40 @@ RegressionStep computeRegression(SumtrixLib::Sumtrix& lib, const EvaluationData&
                                               });
     for (int i = 1; i <= 5; ++i)
         res.MSEPComp[static_cast<std::size_t>(i)] = measuresStand ? comp(i) : NotComputed;
+    // MEF divides by the spread of Y; CD is that spread over the spread of
+    // X about the mean of Y: 0, or 0 / 0 when X is that same constant.
+    // The decomposition's last three terms need the correlation, which a
+    // column without spread does not have.
+    if (zero.Y) {
+        res.MEF = NotComputed;
+        if (!std::isnan(res.CD))
+            res.CD = zero.noBias() ? NotComputed : 0;
+    }
+    if (zero.X || zero.Y)
+        for (std::size_t i = 3; i <= 5; ++i)
+            res.MSEPComp[i] = NotComputed;
+    // X = Y within rounding: no error of prediction at all.
+    if (zero.noBias())
+        for (double* v : {&res.MSEP, &res.VarMSEP})
+            if (!std::isnan(*v))
+                *v = 0;
     // Pearson's r² replaces that of the model measures where it is computed.
+    // A column without spread has no correlation; points on an exact line
+    // that is not flat have |r| = 1, and the test of r = 0 is decided.
     double z = 0;   // Fisher's z of r: no section reads it
-    if (!libraryStep({&res.r, &res.t, &res.ProbT, &res.Adjr2}, [&] {
-            lib.Rank_Pearson(X, Y, n, res.r, res.t, res.ProbT, res.r2, res.Adjr2, z);
-        }))
+    if (zero.X || zero.Y) {
+        notComputed({&res.r, &res.t, &res.ProbT, &res.r2, &res.Adjr2});
+    } else if (zero.perfectCorrelation()) {
+        res.r = std::copysign(1.0, zero.line.slope);
+        res.r2 = res.Adjr2 = 1;
+        const TestResult test = decidedTest(res.r, false);
+        res.t = test.statistic;
+        res.ProbT = test.P;
+    } else if (!libraryStep({&res.r, &res.t, &res.ProbT, &res.Adjr2}, [&] {
+                   lib.Rank_Pearson(X, Y, n, res.r, res.t, res.ProbT, res.r2, res.Adjr2, z);
+               })) {
         res.r2 = NotComputed;
+    }
     return step;
 }
 
@@ -230,10 +302,17 @@ void writeParameterTestsSection(EvaluationContext& ctx)
     const SharedMoments& m = ctx.moments();
     const EvaluationData& data = ctx.data;
     double FDB = NotComputed, PFDB = NotComputed, FM = NotComputed, PFM = NotComputed;
-    if (allComputed({res.a, res.b, m.MeanX, m.MeanY}))
+    const LineWithinRounding& line = res.spreads.line;
+    if (allComputed({res.a, res.b}) && line.exact) {
+        // No scatter about the line: the data decide whether it is Y = X.
+        const TestResult joint = decidedTest(1, line.allowsSlope(1) && line.allowsIntercept(0));
+        FDB = FM = joint.statistic;
+        PFDB = PFM = joint.P;
+    } else if (allComputed({res.a, res.b, m.MeanX, m.MeanY})) {
         libraryStep({&FDB, &PFDB, &FM, &PFM}, [&] {
             ctx.lib.STAT_SimulFTest(data.X, data.Y, data.N, res.a, res.b, m.MeanX, m.MeanY, FDB, PFDB, FM, PFM);
         });
+    }
     const QString t = QStringLiteral("T-value");
     const QString f = QStringLiteral("F-value");
     report.heading(QStringLiteral("PARAMETER PROBABILITIES (Neter et al., 1996)"));
@@ -266,11 +345,14 @@ void writeOlsSlsSection(EvaluationContext& ctx)
     report.line(QStringLiteral("Regression type               Intercept: a ± SD [P(H0: a = 0)]      Slope: b ± SD [P(H0: b = 1)]"));
     report.rule(98);
     const double df = ctx.data.N - 2;
+    // On an exact line the six lines are that line, with standard
+    // deviations of 0: the data decide both tests.
+    const LineWithinRounding& line = res.spreads.line;
     for (std::size_t i = 1; i <= 6; ++i) {
         // Outside the least-squares method the six lines are not computed:
         // every value of the rows prints "n/a".
-        const double pa = twoSidedP(ctx.lib, ratio(res.intercept[i], res.sigintercept[i]), df);
-        const double pb = twoSidedP(ctx.lib, ratio(res.slope[i] - 1, res.sigslope[i]), df);
+        const double pa = tTest(ctx.lib, res.intercept[i], res.sigintercept[i], df, line.allowsIntercept(0)).P;
+        const double pb = tTest(ctx.lib, res.slope[i] - 1, res.sigslope[i], df, line.allowsSlope(1)).P;
         report.line(field(QString::fromLatin1(labels[i - 1]), 25,
                           withP(plusMinus(F(res.intercept[i], 10, 5), F(res.sigintercept[i], 10, 5)), FP(pa, 7, 5))
                               + QStringLiteral("     ")

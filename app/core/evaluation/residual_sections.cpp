@@ -12,6 +12,7 @@
 #include <limits>
 #include <optional>
 
+#include "SumtrixLib/Rounding.hpp"
 #include "SumtrixLib/Sumtrix.hpp"
 #include "core/evaluation/normality_test.hpp"
 #include "core/evaluation/report_sections.hpp"
@@ -318,46 +319,24 @@ void writeResidueFile(EvaluationContext& ctx, ReportText& text)
 }
 
 // Whether the fitted values Pred = a + b X spread beyond rounding. They
-// spread by |b| range(X). Rounding every X and Y by a unit in its last
-// place (eps of itself) moves a least-squares slope by up to
-//   db = eps (max|X| sum|y - mean y| + max|Y| sum|x - mean x|) / Sxx,
-// the first-order change of Sxy / Sxx. A line that is flat in exact
-// arithmetic thus comes out of a fit with a slope of about that size and
-// fitted values that spread by db range(X), and forming each fitted value
-// rounds it by eps of |a| + |b X| again. A spread within four times these
-// (a margin for the fits' own sums) is rounding, and nothing to regress on.
+// spread by |b| range(X). A line that is flat in exact arithmetic comes out
+// of a fit with a slope that the rounding of the data can move by
+// slopeRounding (SumtrixLib::lineWithinRounding), so its fitted values
+// differ by up to slopeRounding |X - mean X| beside the rounding of
+// a + b X itself: fitted values that are one value within these bounds do
+// not spread, and leave nothing to regress on.
 bool spreadsBeyondRounding(const EvaluationContext& ctx, const BoundedArray<double>& Pred)
 {
-    constexpr double Eps = std::numeric_limits<double>::epsilon();
-    const int n = ctx.data.N;
-    const BoundedArray<double>& X = ctx.data.X;
-    const BoundedArray<double>& Y = ctx.data.Y;
-    const double a = ctx.fit.residualLine.a, b = ctx.fit.residualLine.b;
-    double meanX = 0, meanY = 0;
-    for (int i = 1; i <= n; ++i) {
-        meanX += X(i);
-        meanY += Y(i);
-    }
-    meanX /= n;
-    meanY /= n;
-    double maxX = 0, maxY = 0, maxPred = 0, loX = X(1), hiX = X(1), lo = Pred(1), hi = Pred(1);
-    double sumDx = 0, sumDy = 0, Sxx = 0;
-    for (int i = 1; i <= n; ++i) {
-        maxX = std::max(maxX, std::fabs(X(i)));
-        maxY = std::max(maxY, std::fabs(Y(i)));
-        maxPred = std::max(maxPred, std::fabs(a) + std::fabs(b * X(i)));
-        loX = std::min(loX, X(i));
-        hiX = std::max(hiX, X(i));
-        lo = std::min(lo, Pred(i));
-        hi = std::max(hi, Pred(i));
-        sumDx += std::fabs(X(i) - meanX);
-        sumDy += std::fabs(Y(i) - meanY);
-        Sxx += (X(i) - meanX) * (X(i) - meanX);
-    }
-    if (!(Sxx > 0))
+    const SumtrixLib::LineWithinRounding& line = ctx.fit.spreads.line;
+    if (std::isnan(line.slopeRounding))
         return false;
-    const double db = Eps * (maxX * sumDy + maxY * sumDx) / Sxx;
-    return hi - lo > 4 * (db * (hiX - loX) + Eps * maxPred);
+    const BoundedArray<double>& X = ctx.data.X;
+    const double a = ctx.fit.residualLine.a, b = ctx.fit.residualLine.b;
+    SumtrixLib::RoundingInterval common;
+    for (int i = 1; i <= ctx.data.N && !common.empty(); ++i)
+        common.add(Pred(i), SumtrixLib::roundingOf(std::fabs(a) + std::fabs(b * X(i)))
+                                + line.slopeRounding * std::fabs(X(i) - line.meanX));
+    return common.empty();
 }
 
 void writeResidueRegression(EvaluationContext& ctx, ReportText& text)

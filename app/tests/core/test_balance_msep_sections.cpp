@@ -63,6 +63,24 @@ TEST(BalanceSection, TablesAndTestsOfSmallSheets)
         std::vector<Row> rows;
         QStringList table;   // from the count rows to the closing rule
     };
+    const QStringList constantPredictions = {
+        "         Overpredicted  :      ( 0.00%)     1 (33.33%)        1 (33.33%)       ( 0.00%)",
+        "         Underpredicted :      ( 0.00%)     2 (66.67%)        1 (33.33%)     1 (33.33%)",
+        rule89(),
+        "Balanced allocation     :",
+        "      X² (Prob(X²=0))   :   3.66667 (0.29978)                1.00000 (0.80125)",
+        "      Cramer's V        :       n/a                          0.57735",
+        "      CCC               :   0.74162                          0.50000",
+        "Current allocation      :",
+        "      X² (Prob(X²=0))   :   0.00000 (    n/a)                0.75000 (0.38648)",
+        "      Cramer's V        :       n/a                          0.50000",
+        "      CCC               :   0.00000                          0.44721",
+        "",
+        "Odds ratio              :   1.66667                          3.00000",
+        "Ln(Odds ratio)          :   0.51083                          1.09861",
+        "ASE(Ln(Odds ratio))     :   2.25093                          2.00000",
+        "Prob(H0:Odds ratio = 1) :   0.41024                          0.29140",
+        rule89()};
     const Case cases[] = {
         {"X = Y in row 1, X = mean X in row 3",
          {{"1", "1"}, {"2", "3"}, {"3", "2"}, {"4", "6"}, {"5", "4"}},
@@ -107,6 +125,10 @@ TEST(BalanceSection, TablesAndTestsOfSmallSheets)
           "ASE(Ln(Odds ratio))     :   2.19089                          2.19089",
           "Prob(H0:Odds ratio = 1) :   0.50000                          0.50000",
           rule89()}},
+        // Constant predictions lie at their mean: none is below it. The mean
+        // of three 0.1 rounds above 0.1, which put every point below it.
+        {"constant predictions", {{"1", "1"}, {"1", "2"}, {"1", "4"}}, constantPredictions},
+        {"constant predictions, decimals", {{"0.1", "0.1"}, {"0.1", "0.2"}, {"0.1", "0.4"}}, constantPredictions},
     };
     for (const Case& c : cases) {
         const QStringList lines = section(report(c.rows, balance), QStringLiteral("BALANCE ANALYSIS (Varnholt et al., 2006)"));
@@ -170,6 +192,11 @@ TEST(OrthogonalBalanceSection, PointsOnTheLinesAndAZeroSlope)
         {"a zero slope",
          {{"1", "3"}, {"2", "3"}, {"3", "3"}, {"4", "3"}},
          {"Perpendicular lines at   Y = X                            Y =    3.00000 +    0.00000X",
+          "         Overpredicted  :      ( 0.00%)     1 (25.00%)          ( 0.00%)     2 (50.00%)",
+          "         Underpredicted :    2 (50.00%)     1 (25.00%)        2 (50.00%)       ( 0.00%)"}},
+        {"a zero slope, decimals",
+         {{"0.1", "0.3"}, {"0.2", "0.3"}, {"0.3", "0.3"}, {"0.4", "0.3"}},
+         {"Perpendicular lines at   Y = X                            Y =    0.30000 +    0.00000X",
           "         Overpredicted  :      ( 0.00%)     1 (25.00%)          ( 0.00%)     2 (50.00%)",
           "         Underpredicted :    2 (50.00%)     1 (25.00%)        2 (50.00%)       ( 0.00%)"}},
     };

@@ -125,16 +125,35 @@ TEST(DifferenceRegressions, BlocksAgreeWithR)
 
 TEST(DifferenceRegressions, IdenticalValuesAndOffsetData)
 {
-    // X = Y: no differences, so no T-value lines and a joint F of 0.
-    const QString same = report({{"1", "1"}, {"2", "2"}, {"4", "4"}, {"7", "7"}}, [](EvaluationSettings& s) {
-        s.sections.kleijnen = true;
-        s.sections.blandAltman = true;
-    });
-    EXPECT_FALSE(same.contains(QStringLiteral("T-value")));
-    EXPECT_EQ(lineOf(same, jointLabel), jointLabel + QStringLiteral("   0.00000 (1.00000)"));
-    EXPECT_EQ(lineOf(same, QStringLiteral("Estimate ß1 ± SD    ")),
-              QStringLiteral("Estimate ß1 ± SD                       :    0.00000 ±    0.00000"));
-    EXPECT_FALSE(same.contains(QStringLiteral("nan")) || same.contains(QStringLiteral("inf")));
+    // X = Y: no differences, so no T-value lines, and the joint test has
+    // neither a residual sum of squares nor a difference to test (0 / 0).
+    // X = Y + 0.5: the differences lie on the line ß0 = 0.5, ß1 = 0 with no
+    // scatter, so the test is certain. Decimals, whose differences carry
+    // rounding, give the same.
+    struct Case {
+        const char* what;
+        std::vector<Row> rows;
+        const char* joint;
+    };
+    const Case cases[] = {
+        {"X = Y", {{"1", "1"}, {"2", "2"}, {"4", "4"}, {"7", "7"}}, "       n/a (    n/a)"},
+        {"X = Y, decimals", {{"0.1", "0.1"}, {"0.3", "0.3"}, {"0.7", "0.7"}, {"1.3", "1.3"}}, "       n/a (    n/a)"},
+        {"X = Y + 0.5", {{"1.5", "1"}, {"2.5", "2"}, {"4.5", "4"}, {"7.5", "7"}}, "       n/a (0.00001)"},
+        {"X = Y + 0.5, decimals", {{"0.6", "0.1"}, {"0.8", "0.3"}, {"1.2", "0.7"}, {"1.8", "1.3"}},
+         "       n/a (0.00001)"},
+    };
+    for (const Case& c : cases) {
+        const QString text = report(c.rows, [](EvaluationSettings& s) {
+            s.sections.kleijnen = true;
+            s.sections.blandAltman = true;
+        });
+        EXPECT_FALSE(text.contains(QStringLiteral("T-value"))) << c.what;
+        EXPECT_EQ(lineOf(text, jointLabel), jointLabel + QLatin1String(c.joint)) << c.what;
+        EXPECT_EQ(lineOf(text, QStringLiteral("Estimate ß1 ± SD    ")),
+                  QStringLiteral("Estimate ß1 ± SD                       :    0.00000 ±    0.00000"))
+            << c.what;
+        EXPECT_FALSE(text.contains(QStringLiteral("nan")) || text.contains(QStringLiteral("inf"))) << c.what;
+    }
 
     // A million added to every value leaves the differences, the slopes,
     // the joint test and the verdict as they were (only the intercepts

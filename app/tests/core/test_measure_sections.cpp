@@ -269,10 +269,18 @@ TEST(MeasureSections, RatioIndex)
         // A row with Y = 0 stays in with ratio 0: ratios 0, 2, 4.
         {"zero observed", {{"5", "0"}, {"2", "1"}, {"8", "2"}},
          {"Ave(X/Y)     :    2.00000", "SD(X/Y)      :    2.00000"}},
-        // All ratios equal: no spread, no test; both limits are the mean.
+        // All ratios equal: no spread; both limits are the mean, and the
+        // tests are certain (a mean ratio of 2 is neither 0 nor 1). Ratios
+        // of decimals (0.3 / 0.1 is 2.9999999999999996) are equal within
+        // rounding and give the same; a mean ratio of 1 leaves 0 / 0.
         {"equal ratios", {{"2", "1"}, {"4", "2"}, {"6", "3"}, {"-8", "-4"}},
          {"SD(X/Y)      :    0.00000", "CI (P=0.05)  : [   2.00000,   2.00000]", "CI (P=0.10)  : [   2.00000,   2.00000]",
-          "P(Ratio = 0) :        n/a", "P(Ratio = 1) :        n/a"}},
+          "P(Ratio = 0) :    0.00000", "P(Ratio = 1) :    0.00000"}},
+        {"equal ratios, decimals", {{"0.3", "0.1"}, {"0.6", "0.2"}, {"2.1", "0.7"}, {"-1.2", "-0.4"}},
+         {"SD(X/Y)      :    0.00000", "CI (P=0.05)  : [   3.00000,   3.00000]", "P(Ratio = 0) :    0.00000",
+          "P(Ratio = 1) :    0.00000"}},
+        {"ratios of 1", {{"0.3", "0.3"}, {"0.7", "0.7"}, {"2.1", "2.1"}},
+         {"SD(X/Y)      :    0.00000", "P(Ratio = 0) :    0.00000", "P(Ratio = 1) :        n/a"}},
     };
     for (const Case& c : cases) {
         const QString text = report(c.rows, ratioIndex);
@@ -287,55 +295,54 @@ TEST(MeasureSections, RatioIndex)
 
 TEST(MeasureSections, DegenerateConcordancePrintsNotAvailable)
 {
-    // Identical X and Y: rc = 1. The Fisher-z rows of rc and of Gr are not
-    // written by the library and print "n/a", not zeros with P 0.00001;
-    // Lin's z is 0 with P 1 (no standard error), Liao's z cannot be formed.
-    const std::vector<Row> same = {{"1", "1"}, {"2", "2"}, {"3", "3"}, {"5", "5"}};
-    const QString text = report(same, [](EvaluationSettings& s) {
-        concordance(s);
-        generalized(s);
-    });
-    const QString none = QStringLiteral("       n/a");
-    for (const auto& [label, rest] : std::vector<std::pair<QString, QString>>{
-             {"rc ± SE rc           : ", "   1.00000 ±    0.00000"},
-             {"Z-value (P-Value)    : ", "   0.00000 (   1.00000 )"},
-             {"Lower - Upper 95% CI : ", "[1.00000, 1.00000]"},
-             {"Transformed rc ± SE rc              : ", none + " ± " + none},
-             {"Transformed Z-value (P-Value)       : ", none + " (" + none + " )"},
-             {"Transformed Lower - Upper 95% CI    : ", "[n/a, n/a]"},
-             {"Un-transformed Lower - Upper 95% CI : ", "[n/a, n/a]"},
-             {"Gr ± SE Gr (~ rc)      : ", "   1.00000 ±    0.00000"},
-             {"Z-value (P-Value)      : ", none + " (" + none + " )"},
-             {"Transformed Gr ± SE Gr              : ", none + " ± " + none},
-         })
-        EXPECT_TRUE(text.contains(QStringLiteral("\r\n") + label + rest + QStringLiteral("\r\n"))) << label.toStdString();
-    EXPECT_EQ(text.count(QStringLiteral("\r\nUn-transformed Lower - Upper 95% CI : [n/a, n/a]\r\n")), 2);
+    // Identical X and Y: rc = Gr = 1 with no standard error. The Fisher-z
+    // rows of rc and of Gr are not written by the library and print "n/a",
+    // not zeros with P 0.00001; the tests of rc = 0 and Gr = 0 are certain
+    // (z infinite, printed "n/a", P the lowest), not the library's z of 0
+    // with P 1. Decimals, whose sums carry rounding, give the same.
+    for (const std::vector<Row>& same : {std::vector<Row>{{"1", "1"}, {"2", "2"}, {"3", "3"}, {"5", "5"}},
+                                         std::vector<Row>{{"0.1", "0.1"}, {"0.2", "0.2"}, {"0.3", "0.3"}, {"0.7", "0.7"}}}) {
+        const QString text = report(same, [](EvaluationSettings& s) {
+            concordance(s);
+            generalized(s);
+        });
+        const QString none = QStringLiteral("       n/a");
+        for (const auto& [label, rest] : std::vector<std::pair<QString, QString>>{
+                 {"rc ± SE rc           : ", "   1.00000 ±    0.00000"},
+                 {"Z-value (P-Value)    : ", none + " (   0.00001 )"},
+                 {"Lower - Upper 95% CI : ", "[1.00000, 1.00000]"},
+                 {"Transformed rc ± SE rc              : ", none + " ± " + none},
+                 {"Transformed Z-value (P-Value)       : ", none + " (" + none + " )"},
+                 {"Transformed Lower - Upper 95% CI    : ", "[n/a, n/a]"},
+                 {"Un-transformed Lower - Upper 95% CI : ", "[n/a, n/a]"},
+                 {"Gr ± SE Gr (~ rc)      : ", "   1.00000 ±    0.00000"},
+                 {"Z-value (P-Value)      : ", none + " (   0.00001 )"},
+                 {"Lower - Upper 95% CI   : ", "[1.00000, 1.00000]"},
+                 {"Transformed Gr ± SE Gr              : ", none + " ± " + none},
+             })
+            EXPECT_TRUE(text.contains(QStringLiteral("\r\n") + label + rest + QStringLiteral("\r\n"))) << label.toStdString();
+        EXPECT_EQ(text.count(QStringLiteral("\r\nUn-transformed Lower - Upper 95% CI : [n/a, n/a]\r\n")), 2);
 
-    // The generalized block: its own heading form and always seven rows.
-    const qsizetype at = text.indexOf(QStringLiteral("\r\n\r\nGENERALIZED CONCORDANCE CORRELATION COEFFICIENT"));
-    ASSERT_GE(at, 0);
-    const QStringList block = text.mid(at + 4).split(QStringLiteral("\r\n"));
-    ASSERT_GE(block.size(), 13);
-    EXPECT_EQ(block[1], QString(78, '='));
-    EXPECT_EQ(block[2], QString());
-    EXPECT_EQ(block[3].size(), 89);
-    EXPECT_EQ(block[4], QString(89, '-'));
-    const char* const labels[] = {"SQUARED distance", "ABSOLUTE distance", "ABSOLUTE distance to POWER 1.5",
-                                  "Winsorized Squared distance", "Winsorized Absolute distance",
-                                  "Winsorized Absolute distance to POWER 1.5", "Huber function"};
-    // rg is 1 to within rounding, with no special case: the squared,
-    // absolute and Huber distances of these integers are exact, so rg is 1
-    // and its limits are not written ("n/a"); the power 1.5 rounds, and rg
-    // may come out 1 or just below it, whose limits print as 1.00000.
-    for (int k = 0; k < 7; ++k) {
-        const QString row = QString::fromLatin1(labels[k]).leftJustified(43) + "   1.00000 ±    0.00000   ";
-        if (k == 2 || k == 5)
-            EXPECT_TRUE(block[5 + k] == row + "[n/a, n/a]" || block[5 + k] == row + "[1.00000, 1.00000]")
-                << block[5 + k].toStdString();
-        else
-            EXPECT_EQ(block[5 + k], row + "[n/a, n/a]");
+        // The generalized block: its own heading form and always seven rows.
+        const qsizetype at = text.indexOf(QStringLiteral("\r\n\r\nGENERALIZED CONCORDANCE CORRELATION COEFFICIENT"));
+        ASSERT_GE(at, 0);
+        const QStringList block = text.mid(at + 4).split(QStringLiteral("\r\n"));
+        ASSERT_GE(block.size(), 13);
+        EXPECT_EQ(block[1], QString(78, '='));
+        EXPECT_EQ(block[2], QString());
+        EXPECT_EQ(block[3].size(), 89);
+        EXPECT_EQ(block[4], QString(89, '-'));
+        const char* const labels[] = {"SQUARED distance", "ABSOLUTE distance", "ABSOLUTE distance to POWER 1.5",
+                                      "Winsorized Squared distance", "Winsorized Absolute distance",
+                                      "Winsorized Absolute distance to POWER 1.5", "Huber function"};
+        // Perfect agreement: every rg is 1 with no spread and its interval is
+        // [1, 1], whatever the rounding of the distances leaves (rg exactly 1,
+        // whose Fisher z is infinite, or just below it).
+        for (int k = 0; k < 7; ++k)
+            EXPECT_EQ(block[5 + k],
+                      QString::fromLatin1(labels[k]).leftJustified(43) + "   1.00000 ±    0.00000   [1.00000, 1.00000]");
+        EXPECT_EQ(block[12], QString(89, '-'));
     }
-    EXPECT_EQ(block[12], QString(89, '-'));
 }
 
 TEST(MeasureSections, GoodnessOfFitBlock)
@@ -358,6 +365,7 @@ TEST(MeasureSections, GoodnessOfFitBlock)
         {"two values", {0, 1, 2}, false, 6},
         // No spread: the EDF statistics and W are not computed.
         {"constant", {0, 4, 4, 4, 4}, false, 6},
+        {"constant, decimals", {0, 5.6, 5.6, 5.6, 5.6, 5.6}, false, 6},
     };
     for (const Case& c : cases) {
         const QString t = NormalityTest(sumtrix(), SumtrixLib::BoundedArray<double>(0, std::vector<double>(c.w)), static_cast<std::int32_t>(c.w.size()) - 1, 2, c.adjusted);

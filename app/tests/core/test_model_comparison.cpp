@@ -12,6 +12,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <functional>
 #include <limits>
 #include <vector>
 
@@ -254,39 +256,121 @@ TEST(ModelComparison, UndefinedIndexesPrintNotAvailableAndAreNeverBest)
 {
     // Model 1 lies exactly on a line (RSS = 0), model 2 is constant,
     // model 3 repeats model 1 with an offset (the same squared-error
-    // differences in every row against model 4), model 4 is ordinary.
-    const std::vector<double> y{1, 2, 4, 3, 6, 5};
-    const std::vector<double> exact{3, 5, 9, 7, 13, 11};      // 2y + 1
-    const std::vector<double> flat{4, 4, 4, 4, 4, 4};
-    const std::vector<double> good{1.2, 2.1, 3.7, 3.2, 5.8, 4.9};
-    const ComparisonData data = dataOf(y, {exact, flat, good, good});
-    const ComparisonResults res = computeComparison(data);
+    // differences in every row against model 4), model 4 is ordinary. The
+    // same with decimals (a tenth of each value, read as a file's decimals
+    // are), whose sums carry rounding: the same indexes are undefined.
+    struct Case {
+        const char* what;
+        double scale;
+    };
+    for (const Case& c : {Case{"whole numbers", 1}, Case{"decimals", 0.1}}) {
+        const auto scaled = [&](std::vector<double> v) {
+            for (double& e : v)
+                e = std::strtod(QString::number(e * c.scale, 'f', 2).toLatin1().constData(), nullptr);
+            return v;
+        };
+        const std::vector<double> y = scaled({1, 2, 4, 3, 6, 5});
+        const std::vector<double> exact = scaled({3, 5, 9, 7, 13, 11});      // 2y + 1
+        const std::vector<double> flat = scaled({4, 4, 4, 4, 4, 4});
+        const std::vector<double> good = scaled({1.2, 2.1, 3.7, 3.2, 5.8, 4.9});
+        const ComparisonData data = dataOf(y, {exact, flat, good, good});
+        const ComparisonResults res = computeComparison(data);
+        SCOPED_TRACE(c.what);
 
-    EXPECT_TRUE(std::isnan(res.models[0].AIC));             // log of a zero RSS
-    EXPECT_TRUE(std::isnan(res.models[1].AIC));             // the fit divides by zero
-    EXPECT_TRUE(std::isnan(res.models[1].r2));
-    EXPECT_TRUE(std::isfinite(res.models[1].MSEP));
-    EXPECT_EQ(res.best[BestAIC], 2);
-    EXPECT_EQ(res.best[BestR2], 0);                         // r2 = 1, the first of the two
-    EXPECT_TRUE(std::isnan(res.pair(0, 2).DAIC));
-    EXPECT_TRUE(std::isnan(res.pair(0, 2).pDAIC));
-    EXPECT_TRUE(std::isnan(res.pair(1, 2).r));              // a constant column has no correlation
-    EXPECT_TRUE(std::isnan(res.pair(1, 2).CCC));
-    EXPECT_DOUBLE_EQ(res.pair(2, 3).DAIC, 0.0);             // identical models
-    EXPECT_DOUBLE_EQ(res.pair(2, 3).pDAIC, 0.5);
-    EXPECT_TRUE(std::isnan(res.pair(2, 3).msepP));          // zero spread of the differences
-    EXPECT_DOUBLE_EQ(res.pair(2, 3).msepMean, 0.0);
+        EXPECT_TRUE(std::isnan(res.models[0].AIC));             // log of a zero RSS
+        EXPECT_TRUE(std::isnan(res.models[1].AIC));             // the fit divides by zero
+        EXPECT_TRUE(std::isnan(res.models[1].r2));
+        EXPECT_EQ(res.models[1].sd, 0.0);
+        EXPECT_TRUE(std::isfinite(res.models[1].MSEP));
+        EXPECT_EQ(res.best[BestAIC], 2);
+        EXPECT_EQ(res.best[BestR2], 0);                         // r2 = 1, the first of the two
+        EXPECT_EQ(res.models[0].r2, 1.0);
+        EXPECT_TRUE(std::isnan(res.pair(0, 2).DAIC));
+        EXPECT_TRUE(std::isnan(res.pair(0, 2).pDAIC));
+        EXPECT_TRUE(std::isnan(res.pair(1, 2).r));              // a constant column has no correlation
+        EXPECT_TRUE(std::isnan(res.pair(1, 2).CCC));
+        EXPECT_DOUBLE_EQ(res.pair(2, 3).DAIC, 0.0);             // identical models
+        EXPECT_DOUBLE_EQ(res.pair(2, 3).pDAIC, 0.5);
+        EXPECT_TRUE(std::isnan(res.pair(2, 3).msepP));          // zero spread of the differences, and no difference
+        EXPECT_DOUBLE_EQ(res.pair(2, 3).msepMean, 0.0);
+        EXPECT_EQ(res.pair(2, 3).r, 1.0);                       // a certain correlation and concordance
+        EXPECT_EQ(res.pair(2, 3).pR, 0.0);
+        EXPECT_EQ(res.pair(2, 3).pCCC, 0.0);
 
-    const QString report = formatReport(data, res, ComparisonOptions(), FixedClock);
-    const QStringList lines = report.split(QStringLiteral("\r\n"));
-    const QString model2 = lines.filter(QRegularExpression(QStringLiteral("^  2  : "))).value(0);
-    EXPECT_EQ(model2.count(QStringLiteral("n/a")), 4) << model2.toStdString();   // r2, Cb, CCC, AIC
-    EXPECT_FALSE(report.contains(QStringLiteral("nan")) || report.contains(QStringLiteral("inf")));
+        const QString report = formatReport(data, res, ComparisonOptions(), FixedClock);
+        const QStringList lines = report.split(QStringLiteral("\r\n"));
+        const QString model2 = lines.filter(QRegularExpression(QStringLiteral("^  2  : "))).value(0);
+        EXPECT_EQ(model2.count(QStringLiteral("n/a")), 4) << model2.toStdString();   // r2, Cb, CCC, AIC
+        EXPECT_FALSE(report.contains(QStringLiteral("nan")) || report.contains(QStringLiteral("inf")));
+    }
 
     // Three rows: no corrected criterion at all.
     const ComparisonResults three = computeComparison(dataOf({1, 2, 4}, {{1.5, 2, 3.5}, {4, 2.5, 1}}));
     EXPECT_TRUE(std::isnan(three.models[0].AIC) && std::isnan(three.models[1].AIC));
     EXPECT_EQ(three.best[BestAIC], -1);
+}
+
+TEST(ModelComparison, ConstantAndExactModelsGiveTheComparisonOfTheirWholeNumberTwins)
+{
+    // Twenty observations with two decimals against an ordinary model, the
+    // exact line X = Y + 1.00, the constant 5.60, a second ordinary model
+    // and the line X = Y + 2.00; the whole-number twin has every value
+    // times 100. R (tools/oracles/zero_spreads.R): cor() of the constant
+    // column is NA; the deviations of an exact line X = Y + c are one value,
+    // so their correlation with anything is NA too. Each value that R or
+    // exact arithmetic leaves undefined is NaN in both, and the same
+    // values are defined in both.
+    const std::vector<double> obs = {5.27, 4.06, 7.56, 3.51, 6.75, 5.56, 3.41, 6.55, 3.26, 6.04,
+                                     3.49, 3.63, 5.97, 8.79, 3.87, 4.56, 7.39, 9.63, 7.04, 5.78};
+    const std::vector<double> noise = {0.31, -0.22, 0.15, -0.41, 0.27, 0.05, -0.12, 0.33, -0.29, 0.18,
+                                       -0.07, 0.22, -0.35, 0.41, -0.16, 0.09, -0.25, 0.12, 0.38, -0.19};
+    const auto twins = [&](double scale) {
+        const auto read = [&](const std::function<double(std::size_t)>& f) {
+            std::vector<double> v;
+            for (std::size_t i = 0; i < obs.size(); ++i)
+                v.push_back(std::strtod(QString::number(f(i) * scale, 'f', scale == 1 ? 2 : 0).toLatin1().constData(),
+                                        nullptr));
+            return v;
+        };
+        return dataOf(read([&](std::size_t i) { return obs[i]; }),
+                      {read([&](std::size_t i) { return obs[i] + noise[i]; }),
+                       read([&](std::size_t i) { return obs[i] + 1; }), read([](std::size_t) { return 5.6; }),
+                       read([&](std::size_t i) { return 0.9 * obs[i] + 0.8 + noise[i] / 2; }),
+                       read([&](std::size_t i) { return obs[i] + 2; })});
+    };
+    const ComparisonResults decimals = computeComparison(twins(1));
+    const ComparisonResults whole = computeComparison(twins(100));
+    const auto definedAlike = [](double a, double b) { return std::isnan(a) == std::isnan(b); };
+    for (std::size_t m = 0; m < decimals.models.size(); ++m)
+        for (double ModelIndexes::*index : {&ModelIndexes::r2, &ModelIndexes::MEF, &ModelIndexes::CD, &ModelIndexes::Cb,
+                                            &ModelIndexes::CCC, &ModelIndexes::AIC})
+            EXPECT_TRUE(definedAlike(decimals.models[m].*index, whole.models[m].*index)) << "model " << m + 1;
+    for (std::size_t p = 0; p < decimals.pairs.size(); ++p)
+        for (double PairStatistics::*value :
+             {&PairStatistics::r, &PairStatistics::pR, &PairStatistics::Cb, &PairStatistics::CCC, &PairStatistics::pCCC,
+              &PairStatistics::msepP, &PairStatistics::devR, &PairStatistics::devP, &PairStatistics::DAIC})
+            EXPECT_TRUE(definedAlike(decimals.pairs[p].*value, whole.pairs[p].*value)) << "pair " << p;
+    EXPECT_EQ(decimals.best, whole.best);
+
+    for (const ComparisonResults* res : {&decimals, &whole}) {
+        // The exact lines have no AIC and are never best for it; the
+        // constant model has no r2, Cb, CCC or AIC.
+        EXPECT_TRUE(std::isnan(res->models[1].AIC) && std::isnan(res->models[4].AIC));
+        EXPECT_TRUE(std::isnan(res->models[2].r2) && std::isnan(res->models[2].AIC));
+        EXPECT_EQ(res->models[2].sd, 0.0);
+        EXPECT_EQ(res->best[BestAIC], 3);
+        EXPECT_TRUE(std::isnan(res->pair(0, 1).DAIC));
+        // No correlation with the constant model, none of the exact lines'
+        // deviations (one value), and a certain one between the two lines.
+        EXPECT_TRUE(std::isnan(res->pair(0, 2).r) && std::isnan(res->pair(0, 2).pR));
+        EXPECT_TRUE(std::isnan(res->pair(0, 1).devR) && std::isnan(res->pair(1, 3).devR));
+        EXPECT_EQ(res->pair(1, 4).r, 1.0);
+        EXPECT_EQ(res->pair(1, 4).pR, 0.0);
+        // The two lines' squared errors differ by 1 - 4 in every row: the
+        // difference is certain (P 0), not a t test of rounding.
+        EXPECT_NEAR(res->pair(1, 4).msepMean, -3.0 * (res == &whole ? 1e4 : 1), 1e-9);
+        EXPECT_EQ(res->pair(1, 4).msepP, 0.0);
+    }
 }
 
 TEST(ModelComparison, ValuesThatFillTheirCellsKeepABlankBetweenThem)

@@ -238,15 +238,20 @@ TEST(DeviationSection, DegenerateDeviations)
         bool testLines;   // whether the t tests of a and b are printed
         bool window;
     };
+    // Each with decimals too, whose deviations carry rounding: the same.
     const Case cases[] = {
         // Deviations exactly on a line in X: no SD, no tests.
         {"deviations on a line", {{"1", "0"}, {"2", "0"}, {"3", "0"}, {"4", "0"}}, false, true},
-        // A constant bias: the deviations do not vary; the mean's test and
-        // the intervals cannot be formed and print n/a, nothing else stops.
+        {"deviations on a line, decimals", {{"0.3", "0.15"}, {"0.7", "0.35"}, {"1.1", "0.55"}, {"1.9", "0.95"}}, false,
+         true},
+        // A constant bias: the deviations do not vary; the intervals are
+        // the mean, and its test is certain; nothing else stops.
         {"constant bias", {{"1", "0.5"}, {"2", "1.5"}, {"3", "2.5"}, {"5", "4.5"}}, false, true},
+        {"constant bias, decimals", {{"1.1", "0.6"}, {"2.3", "1.8"}, {"3.7", "3.2"}, {"5.9", "5.4"}}, false, true},
         // Constant predictions: no line through them, but the deviations
         // have their mean, variance and bounds.
         {"constant predictions", {{"2", "1"}, {"2", "3"}, {"2", "2.5"}, {"2", "4"}}, false, false},
+        {"constant predictions, decimals", {{"5.60", "1"}, {"5.60", "3"}, {"5.60", "2.5"}, {"5.60", "4"}}, false, false},
     };
     for (const Case& c : cases) {
         const EvaluationOutcome out = run(c.rows, deviation);
@@ -257,14 +262,25 @@ TEST(DeviationSection, DegenerateDeviations)
         for (const char* bad : {"nan", "inf"})
             EXPECT_FALSE(r.contains(QLatin1String(bad))) << c.what;
     }
-    // The constant bias: mean 0.5 and variance 0.
-    const EvaluationOutcome bias = run(cases[1].rows, deviation);
-    EXPECT_EQ(lineOf(bias.report, QStringLiteral("Mean deviation")),
-              QStringLiteral("Mean deviation                   :    0.50000 (P =     n/a)"));
-    EXPECT_EQ(lineOf(bias.report, QStringLiteral("Confidence interval")),
-              QStringLiteral("Confidence interval (95%)        :    0.50000 to    0.50000"));
+    // The constant bias: mean 0.5 and variance 0, a mean that is certainly
+    // not 0 (the lowest P; "n/a" would say the test cannot be made).
+    for (const Case* c : {&cases[2], &cases[3]}) {
+        const EvaluationOutcome bias = run(c->rows, deviation);
+        EXPECT_EQ(lineOf(bias.report, QStringLiteral("Mean deviation")),
+                  QStringLiteral("Mean deviation                   :    0.50000 (P = 0.00001)"))
+            << c->what;
+        EXPECT_EQ(lineOf(bias.report, QStringLiteral("Confidence interval")),
+                  QStringLiteral("Confidence interval (95%)        :    0.50000 to    0.50000"))
+            << c->what;
+        EXPECT_EQ(lineOf(bias.report, QStringLiteral("Variance deviation")),
+                  QStringLiteral("Variance deviation               :    0.00000"))
+            << c->what;
+        EXPECT_EQ(lineOf(bias.report, QStringLiteral("Shapiro-Wilk's W statistic")),
+                  QStringLiteral("Shapiro-Wilk's W statistic       :        n/a (P =    n/a)"))
+            << c->what;
+    }
     // Constant predictions: the mean deviation -0.625 and its bounds.
-    const EvaluationOutcome flat = run(cases[2].rows, deviation);
+    const EvaluationOutcome flat = run(cases[4].rows, deviation);
     EXPECT_EQ(lineOf(flat.report, QStringLiteral("Mean deviation")).left(45),
               QStringLiteral("Mean deviation                   :   -0.62500"));
     EXPECT_FALSE(lineOf(flat.report, QStringLiteral("Assuming no mean bias")).contains(QStringLiteral("n/a")));
