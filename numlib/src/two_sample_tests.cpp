@@ -124,13 +124,17 @@ void Sumtrix::STAT_SimulFTest(const BoundedArray<double>& x, const BoundedArray<
                               double& Fvalue_DentAndBlackie, double& PFvalue_DentAndBlackie,
                               double& Fvalue_Mayeretal, double& PFvalue_Mayeretal)
 {
-    // Residuals about the line through (MeanX, MeanY) with slope b; S is
-    // the (b - 1)^2 sum of x^2 of the quadratic form of (a, b - 1).
+    // Residuals about the line through (MeanX, MeanY) with slope b. Q is
+    // the quadratic form of (a, b - 1), a^2 n + 2 a (b - 1) sum x +
+    // (b - 1)^2 sum x^2, summed as the squares sum (a + (b - 1) x)^2 that it
+    // equals: expanded, its terms cancel on data far from zero (near 1e9
+    // they left a negative F).
     const std::int32_t m = toInt32(n);
-    double S = 0.0, SSE = 0.0;
-    const double bm1sq = (b - 1.0) * (b - 1.0);
+    double Q = 0.0, SSE = 0.0;
+    const double bm1 = b - 1.0;
     for (std::int32_t i = 1; i <= m; ++i) {
-        S = checkedAdd(S, checkedMul(checkedMul(x(i), x(i)), bm1sq));
+        const double shift = checkedAdd(a, checkedMul(bm1, x(i)));
+        Q = checkedAdd(Q, checkedMul(shift, shift));
         const double fitted = (x(i) - MeanX) * b + MeanY;
         const double r = checkedSub(y(i), fitted);
         SSE = checkedAdd(SSE, checkedMul(r, r));
@@ -138,7 +142,6 @@ void Sumtrix::STAT_SimulFTest(const BoundedArray<double>& x, const BoundedArray<
     const double s2 = checkedDiv(SSE, n - 2.0);
     if (s2 <= 0.0)
         return;
-    const double Q = checkedAdd(checkedAdd(a * a * n, 2.0 * n * MeanX * a * (b - 1.0)), S);
     Fvalue_DentAndBlackie = checkedDiv(Q * (n - 2.0), 2.0 * n * s2);
     PFvalue_DentAndBlackie = this->STAT_PROBF(Fvalue_DentAndBlackie, 2.0, n - 2.0);
     Fvalue_Mayeretal = checkedDiv(Q, 2.0 * s2);

@@ -42,5 +42,25 @@ for (k in 1:3) {
             pf(fd, 2, n - 2, lower.tail = FALSE))
   writeLines(sprintf("    {%s, %s, %s},", vec(x), vec(y), paste(num(unname(vals)), collapse = ", ")), con)
 }
+# Data far from zero: the quadratic form of (a, b - 1) cancels there when
+# it is expanded into its sums. lm() of y on x near 1e9 drops the slope as
+# collinear with the intercept, so the fits are made on the data less the
+# offset (exact for these values), which leaves the null hypothesis y = x
+# and F unchanged; a is then c + off (1 - b).
+for (k in 1:2) {
+  n <- c(20, 60)[k]
+  off <- c(1e6, 1e9)[k]
+  x <- off + round(runif(n, 0, 30), 2); y <- round(x + c(0.3, -0.2)[k] + rnorm(n, 0, 0.5), 2)
+  xs <- x - off; ys <- y - off
+  fit <- lm(ys ~ xs)
+  av <- anova(lm(ys ~ 0 + offset(xs)), fit)
+  fm <- av$F[2]
+  fd <- fm * (n - 2) / n
+  b <- unname(coef(fit)[2])
+  a <- unname(coef(fit)[1]) + off * (1 - b)
+  vals <- c(a, b, mean(x), mean(y), fm, av$`Pr(>F)`[2], fd,
+            pf(fd, 2, n - 2, lower.tail = FALSE))
+  writeLines(sprintf("    {%s, %s, %s},", vec(x), vec(y), paste(num(unname(vals)), collapse = ", ")), con)
+}
 writeLines("};", con)
 close(con)
