@@ -210,6 +210,10 @@ public:
             return fail(FileNotFound, QStringLiteral("Rscript could not be started: ") + run.error);
         if (run.cancelled)
             return fail(UserInterrupt, QStringLiteral("The R run was cancelled."));
+        // Not the user: KVE gave up the wait (it is closing) and ended R.
+        if (run.abandoned)
+            return fail(QStringLiteral("R was stopped before it had finished: %1 is closing.").arg(ProgramName()),
+                        RHost::Icon::Critical);
 
         bool logShown = false;
         if (m_request.showLog) {
@@ -404,7 +408,11 @@ private:
     // the lists are refreshed. Files written so far stay.
     RRunResult fail(int number, const QString& description)
     {
-        m_host.message(QStringLiteral("%1 %2 %3").arg(number).arg(ProgramName(), description), RHost::Icon::None);
+        return fail(QStringLiteral("%1 %2 %3").arg(number).arg(ProgramName(), description), RHost::Icon::None);
+    }
+    RRunResult fail(const QString& text, RHost::Icon icon)
+    {
+        m_host.message(text, icon);
         m_host.refreshLists();
         m_result.outcome = RRunResult::Outcome::Failed;
         return m_result;

@@ -40,15 +40,16 @@ public:
     struct ProcessResult {
         bool started = false;
         bool cancelled = false;              // the user stopped it
+        bool abandoned = false;              // KVE stopped it: the program is closing
         bool crashed = false;                // it ended without an exit code
         int exitCode = 0;
         QString output;                      // standard output and error, when captured and not
-                                             // cancelled (a long output: its first and last lines)
+                                             // stopped (a long output: its first and last lines)
         QString error;                       // why it did not start
     };
     // Runs the program with its arguments in the folder and waits for it
-    // (the user may cancel). With `capture` the output is collected, else
-    // it is dropped.
+    // (the user may cancel; nothing else stops it but KVE closing). With
+    // `capture` the output is collected, else it is dropped.
     virtual ProcessResult runProgram(const QString& program, const QStringList& arguments, const QString& folder,
                                      bool capture) = 0;
 

@@ -274,6 +274,9 @@ ProcessOutcome runProcess(const ProcessRequest& request)
         poll.start(30);
         if (process.state() != QProcess::NotRunning)
             loop.exec();
+        // Neither cancelled nor ended: the application ended the loop (or
+        // had already ended its loops, so that this one never ran).
+        outcome.abandoned = !outcome.cancelled && process.state() != QProcess::NotRunning;
     }
     // Cancelled, or the wait ended some other way (the application quitting):
     // the program and whatever it started end here.
@@ -285,7 +288,7 @@ ProcessOutcome runProcess(const ProcessRequest& request)
         output.take(process);
         output.finish(outcome);
     }
-    outcome.crashed = !outcome.cancelled && process.exitStatus() == QProcess::CrashExit;
+    outcome.crashed = !outcome.cancelled && !outcome.abandoned && process.exitStatus() == QProcess::CrashExit;
     outcome.exitCode = process.exitCode();
     return outcome;
 }

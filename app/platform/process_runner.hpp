@@ -37,13 +37,16 @@ struct ProcessRequest {
     // Without `cancelled` the caller's thread blocks until the program ends.
     // With it, events are processed while the program runs and `cancelled`
     // is asked every few hundredths of a second; once it says true, the
-    // program's group is killed.
+    // program's group is killed. The wait ends otherwise only when the
+    // application ends its event loops (it quits): the program is killed
+    // then too, and the outcome says so (abandoned).
     std::function<bool()> cancelled;
 };
 
 struct ProcessOutcome {
     bool started = false;
     bool cancelled = false;                  // ended by the cancel
+    bool abandoned = false;                  // ended because the wait was given up (see `cancelled`)
     bool crashed = false;                    // ended by a signal (not the cancel): no exit code
     int exitCode = 0;
     QByteArray output;                       // with Output::Capture

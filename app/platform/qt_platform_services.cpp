@@ -17,6 +17,7 @@
 
 #include "platform/console_text_box.hpp"
 #include "platform/message_sinks.hpp"
+#include "platform/system_info.hpp"
 
 bool nobodyCanSeeWindows()
 {
@@ -403,8 +404,8 @@ std::optional<EditorCommand> chooseEditor(const QString& path, const EditorEnvir
     if (!opener.isEmpty())
         return EditorCommand{opener, {path}};
     if (auto editor = installedCommand(environment.editor, environment)) {
-        for (const char* name : {"x-terminal-emulator", "xterm"}) {
-            const QString terminal = environment.findExecutable(QLatin1String(name));
+        for (const QString& name : terminalPrograms()) {
+            const QString terminal = environment.findExecutable(name);
             if (terminal.isEmpty())
                 continue;
             // "-e" takes the rest of the line as the program and its arguments.

@@ -30,6 +30,11 @@ QStringList systemInfoCandidates()
             QStringLiteral("xfce4-taskmanager"), QStringLiteral("hardinfo")};
 }
 
+QStringList terminalPrograms()
+{
+    return {QStringLiteral("x-terminal-emulator"), QStringLiteral("xterm")};
+}
+
 QString FindSystemInfoTool(const std::function<QString(const QString&)>& findExecutable)
 {
     for (const QString& name : systemInfoCandidates()) {

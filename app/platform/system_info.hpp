@@ -26,6 +26,11 @@ QString PlatformText(const SystemVersion& version);
 // The system-information tools tried, in this order, on the PATH.
 QStringList systemInfoCandidates();
 
+// The terminal programs that a console program (R's console, the editor of
+// $EDITOR) is run in with "-e", tried in this order on the PATH: the
+// desktop's terminal emulator, then xterm.
+QStringList terminalPrograms();
+
 // The first candidate that `findExecutable` finds (full path); empty when
 // none is installed.
 QString FindSystemInfoTool(const std::function<QString(const QString&)>& findExecutable);

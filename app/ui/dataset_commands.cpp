@@ -109,6 +109,7 @@ void applyContent(frmMain& window, DatasetContent&& content)
         // sheet learns of them in one reset.
         window.dataMatrix().takeRows(std::move(content.rows));
         window.sheet().resetSheet();
+        window.grid()->fitColumnsAfresh();
     }
     NotesPage::of(window)->notes()->setPlainText(content.notes);
 }
@@ -122,6 +123,8 @@ void clearCells(frmMain& window)
         for (int c = 1; c < grid->cols() && c < DataMatrix::Columns; ++c)
             matrix.cell(c, r) = empty;
     window.showSheet();
+    // The columns that the cleared dataset widened fit the empty sheet again.
+    grid->fitColumnsAfresh();
 }
 
 bool LoadFile(frmMain& window, const QString& Filename, bool Confirm, bool ConfirmBeep, bool ConfirmInfo)

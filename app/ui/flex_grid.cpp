@@ -1,6 +1,7 @@
 #include "ui/flex_grid.hpp"
 
 #include <algorithm>
+#include <utility>
 
 #include <QDragEnterEvent>
 #include <QHeaderView>
@@ -245,12 +246,21 @@ void FlexGrid::scheduleColumnFit()
     });
 }
 
+void FlexGrid::fitColumnsAfresh()
+{
+    m_fitAfresh = true;
+    scheduleColumnFit();
+}
+
 void FlexGrid::fitColumnsToCells()
 {
     QHeaderView* header = horizontalHeader();
+    const bool afresh = std::exchange(m_fitAfresh, false);
     for (int c = 0; c < m_model->columnCount(); ++c) {
-        const int needed = std::max(sizeHintForColumn(c), header->sectionSizeHint(c));
-        if (needed > header->sectionSize(c))
+        int needed = std::max(sizeHintForColumn(c), header->sectionSizeHint(c));
+        if (afresh)
+            needed = std::max(needed, header->defaultSectionSize());
+        if (needed > header->sectionSize(c) || (afresh && needed < header->sectionSize(c)))
             header->resizeSection(c, needed);
     }
 }

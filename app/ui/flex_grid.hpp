@@ -108,6 +108,10 @@ public:
     }
     // One reset of the shown cells; the current cell stays where it was.
     void resetCells();
+    // A new dataset: the next fit gives every column the width that the
+    // rows in view need (the default width at the least), narrower as well
+    // as wider than before; later fits only widen again.
+    void fitColumnsAfresh();
 
     // The current cell (data cells start at 1) and the selection's end cell.
     int row() const { return m_row; }
@@ -142,9 +146,11 @@ protected:
 
 private:
     // Columns grow to the widest text of the rows in view (a few hundred at
-    // the most are measured), so that no number is cut short; they never
-    // shrink on their own. Changes and scrolling ask for one fit, made when
-    // the events of the moment are done.
+    // the most are measured), so that no number is cut short; while a
+    // dataset is edited they never shrink (a column keeps its width while
+    // a user types), only a new dataset fits them afresh. Changes and
+    // scrolling ask for one fit, made when the events of the moment are
+    // done.
     void fitColumnsToCells();
     void scheduleColumnFit();
 
@@ -152,4 +158,5 @@ private:
     int m_row = 1;
     int m_col = 1;
     bool m_fitScheduled = false;
+    bool m_fitAfresh = false;
 };

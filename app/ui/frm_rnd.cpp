@@ -186,8 +186,10 @@ void frmRND::placeDataset(const RandomDataset& data)
     m_main.AssignRowNumbers();
     // Every row is shown afresh in every column: the SDs or exclusion mark
     // of a row the sheet showed before would otherwise stay on screen while
-    // the matrix holds nothing there.
+    // the matrix holds nothing there. The columns fit the new values, also
+    // where the old ones were wider.
     m_main.showSheet();
+    grid->fitColumnsAfresh();
 }
 
 void frmRND::Command2_Click()

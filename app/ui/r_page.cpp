@@ -161,14 +161,19 @@ RHost::ProcessResult runWithCancelBox(QWidget* parent, const QString& program, c
     request.arguments = arguments;
     request.folder = folder;
     request.output = capture ? ProcessRequest::Output::Capture : ProcessRequest::Output::Drop;
-    // The box shows once R runs; closed by any means, it stops R as Cancel does.
-    bool shown = false;
+    // Only the user stops R: Cancel and the box's close button (both end in
+    // canceled() and the box's cancel()), or Escape (which rejects the
+    // box). The box shows once R runs, and a box that is not on the screen
+    // for any other reason is shown again: R never ends because a box went
+    // away unasked.
+    bool rejected = false;
+    QObject::connect(&box, &QDialog::rejected, &box, [&rejected] { rejected = true; });
     request.cancelled = [&] {
-        if (!shown) {
+        if (box.wasCanceled() || rejected)
+            return true;
+        if (!box.isVisible())
             box.show();
-            shown = true;
-        }
-        return box.wasCanceled() || !box.isVisible();
+        return false;
     };
     const ProcessOutcome run = runProcess(request);
 
@@ -176,10 +181,11 @@ RHost::ProcessResult runWithCancelBox(QWidget* parent, const QString& program, c
     result.started = run.started;
     result.error = run.error;
     result.cancelled = run.cancelled;
+    result.abandoned = run.abandoned;
     result.crashed = run.crashed;
     result.exitCode = run.exitCode;
-    // A cancelled run's output is of no use to anybody.
-    if (!run.cancelled)
+    // A stopped run's output is of no use to anybody.
+    if (!run.cancelled && !run.abandoned)
         result.output = DatasetFile::decodeText(run.output);
     return result;
 }
@@ -381,7 +387,9 @@ void RPage::Command29_Click()
     if (folder.isEmpty())
         return;
     m_controls.Label22->setText(folder);
-    startConsole(folder + RProgram::Console);
+    const QString failure = startConsole(folder + RProgram::Console);
+    if (!failure.isEmpty())
+        Platform::message(failure, MsgButtons::Ok, MsgIcon::Critical);
 }
 
 void RPage::Command31_Click()
@@ -397,13 +405,23 @@ void RPage::showRFolder()
     m_controls.Label22->setText(RProgram::isRFolder(folder) ? folder : NoRFolder);
 }
 
-bool RPage::startConsole(const QString& rProgram)
+QString RPage::startConsole(const QString& rProgram)
 {
     DesktopServices& desktop = desktopServices();
-    for (const char* name : {"x-terminal-emulator", "xterm"}) {
-        const QString terminal = desktop.findExecutable(QLatin1String(name));
-        if (!terminal.isEmpty())
-            return desktop.startProgram(terminal, {QStringLiteral("-e"), rProgram});
+    const QStringList terminals = terminalPrograms();
+    QStringList notStarted;
+    for (const QString& name : terminals) {
+        const QString terminal = desktop.findExecutable(name);
+        if (terminal.isEmpty())
+            continue;
+        if (desktop.startProgram(terminal, {QStringLiteral("-e"), rProgram}))
+            return QString();
+        notStarted << terminal;
     }
-    return false;
+    if (!notStarted.isEmpty())
+        return QStringLiteral("R's console could not be opened: the terminal program%1 '%2' could not be started.")
+            .arg(notStarted.size() > 1 ? QStringLiteral("s") : QString(), notStarted.join(QStringLiteral("', '")));
+    return QStringLiteral("R's console could not be opened: no terminal program was found (looked for %1 on "
+                          "the PATH).")
+        .arg(terminals.join(QStringLiteral(", ")));
 }

@@ -64,9 +64,11 @@ public:
     // it holds R's programs, else "R path not defined".
     void showRFolder();
 
-    // The terminal that R's console runs in, and its arguments: the
-    // desktop's terminal emulator, else xterm; nothing when neither exists.
-    static bool startConsole(const QString& rProgram);
+    // Starts R's console in a terminal: the first of terminalPrograms()
+    // on the PATH that starts. Empty when one did, else what the user is
+    // told: which terminal could not be started, or that none was found
+    // and which were looked for.
+    static QString startConsole(const QString& rProgram);
 
 private:
     QString outputFolder() const;
@@ -77,7 +79,9 @@ private:
 
 // Runs a program through the platform's process runner while a modal
 // "Running R..." box offers Cancel, which ends it and whatever it started.
+// Only the user stops it (Cancel, the box's close button, Escape); a box
+// that leaves the screen any other way comes back while the program runs.
 // The output is collected when `capture` (within the runner's bound), else
-// dropped; a cancelled run's output is dropped too.
+// dropped; a stopped run's output is dropped too.
 RHost::ProcessResult runWithCancelBox(QWidget* parent, const QString& program, const QStringList& arguments,
                                       const QString& folder, bool capture);

@@ -317,6 +317,45 @@ TEST_F(RRun, FailingTemplateShowsRsErrorInTheLogOrItsExitCode)
     EXPECT_FALSE(QFile::exists(data(QStringLiteral("stop_ST_log1.LOG"))));
 }
 
+TEST_F(RRun, AStoppedRunSaysWhoStoppedIt)
+{
+    // R stopped by the user (Cancel) or by KVE (it is closing): no log, no
+    // outputs opened, one box that says which, and the lists refreshed.
+    class StoppingHost : public RecordingHost {
+    public:
+        ProcessResult runProgram(const QString&, const QStringList&, const QString&, bool) override
+        {
+            return stopped;
+        }
+        ProcessResult stopped;
+    };
+    const struct {
+        const char* name;
+        bool cancelled;
+        bool abandoned;
+        const char* box;
+        RHost::Icon icon;
+    } cases[] = {
+        {"cancelled", true, false, "18 KVE The R run was cancelled.", RHost::Icon::None},
+        {"abandoned", false, true, "R was stopped before it had finished: KVE is closing.", RHost::Icon::Critical},
+    };
+    const RRunRequest request = single(QStringLiteral("stopped.KVE"));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        StoppingHost stopping;
+        stopping.stopped.started = true;
+        stopping.stopped.cancelled = c.cancelled;
+        stopping.stopped.abandoned = c.abandoned;
+        EXPECT_EQ(runRScript(request, stopping).outcome, RRunResult::Outcome::Failed);
+        ASSERT_EQ(stopping.boxes.size(), 1u);
+        EXPECT_EQ(s(stopping.boxes[0].text), c.box);
+        EXPECT_EQ(stopping.boxes[0].icon, c.icon);
+        EXPECT_TRUE(stopping.texts.empty());
+        EXPECT_EQ(stopping.refreshes, 1);
+        EXPECT_FALSE(QFile::exists(data(QStringLiteral("stopped_SC1_log1.LOG"))));
+    }
+}
+
 TEST_F(RRun, HostileDatasetNamesReachNoShellAndTheirOutputsAreShown)
 {
     // The shipped template on datasets whose names a shell, R's picture

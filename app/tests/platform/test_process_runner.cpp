@@ -277,6 +277,26 @@ TEST(ProcessRunner, CancelEndsTheProgramAndWhatItStarted)
     EXPECT_FALSE(alive(waitForPid(dir.filePath(QStringLiteral("child.pid")))));
 }
 
+TEST(ProcessRunner, AnApplicationThatQuitsEndsTheProgramAndSaysSo)
+{
+    // The wait of a program that is neither cancelled nor ended is given up
+    // when the application quits: the program and its child end, and the
+    // outcome says that it was abandoned, not that it crashed or was
+    // cancelled.
+    QTemporaryDir dir;
+    QProcess parent;
+    parent.setProgram(QStringLiteral(KVE_RUNNER_PARENT));
+    parent.setArguments({QStringLiteral("quit"), familyScript(dir), dir.filePath(QStringLiteral("grandchild.pid"))});
+    parent.start();
+    ASSERT_TRUE(parent.waitForFinished(60000));
+    EXPECT_EQ(parent.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(parent.readAllStandardOutput().toStdString(), "abandoned 1 cancelled 0 crashed 0\n");
+    const pid_t grandchild = waitForPid(dir.filePath(QStringLiteral("grandchild.pid")));
+    ASSERT_GT(grandchild, 0);
+    EXPECT_TRUE(endsSoon(grandchild));
+    EXPECT_FALSE(alive(waitForPid(dir.filePath(QStringLiteral("child.pid")))));
+}
+
 TEST(ProcessRunner, TheProgramEndsWithItsParent)
 {
     // A parent (standing for KVE) runs a program through the runner, which

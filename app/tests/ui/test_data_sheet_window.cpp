@@ -10,6 +10,10 @@
 
 #include <functional>
 
+#include "core/random_source.hpp"
+#include "ui/dataset_commands.hpp"
+#include "ui/frm_rnd.hpp"
+
 using DataSheetWindow = WindowTest;
 
 TEST_F(DataSheetWindow, OpensWithHeadersNumberedRowsAndDefaults)
@@ -380,6 +384,79 @@ TEST_F(DataSheetWindow, ColumnsWidenSoThatNoNumberIsCutShort)
     for (const Case& c : cases) {
         const QString text = grid()->textMatrix(c.row, c.col);
         EXPECT_GT(grid()->columnWidth(c.col - 1), metrics.horizontalAdvance(text)) << text.toStdString();
+    }
+}
+
+TEST_F(DataSheetWindow, ANewDatasetFitsTheColumnsToWhatItHolds)
+{
+    // Random with a Y variance of 1e308 widens "Y (Obs)" to well over a
+    // thousand pixels. Each way to a new dataset then gives the columns
+    // the widths it gives on a sheet that was never widened; typing into a
+    // cell of the new dataset still only widens.
+    const QString sample = dir.filePath(QStringLiteral("sample.KVE"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(KVE_SOURCE_DIR "/examples/crop_yield.KVE"), sample));
+    const auto random = [this](const char* varianceY) {
+        window->Command12_Click();
+        frmRND* rnd = frmRND::existing();
+        ASSERT_NE(rnd, nullptr);
+        rnd->makeRandomSource = [] { return std::make_unique<SeededRandomSource>(20261211); };
+        const char* inputs[] = {"12", varianceY, "10", "4", "0.8", "30"};
+        for (int i = 0; i < 6; ++i)
+            rnd->findChild<QLineEdit*>(QStringLiteral("Text1_%1").arg(i))->setText(QLatin1String(inputs[i]));
+        platform->messages.answers = {MsgAnswer::Yes};
+        rnd->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+        rnd->hide();
+    };
+    const struct {
+        const char* name;
+        std::function<void()> newDataset;
+    } cases[] = {
+        {"New",
+         [this] {
+             platform->messages.answers = {MsgAnswer::Yes};
+             DatasetCommands::Command5_Click(*window);
+         }},
+        {"Open",
+         [this, &sample] {
+             platform->fileDialogs.answers.push_back(sample);
+             ASSERT_TRUE(DatasetCommands::Command8_Click(*window));
+         }},
+        {"Random", [&random] { random("9"); }},
+    };
+    // The last column stretches over the rest of the sheet: its width
+    // follows the window and the scroll bar, not its cells.
+    const auto widths = [this] {
+        QApplication::processEvents();
+        std::vector<int> w;
+        for (int c = 0; c + 2 < grid()->cols(); ++c)
+            w.push_back(grid()->columnWidth(c));
+        return w;
+    };
+    const int colY = DataMatrix::ColY - 1;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        window.reset();
+        resetProgramState();
+        window = std::make_unique<frmMain>();
+        window->show();
+        c.newDataset();
+        const std::vector<int> fitted = widths();
+        ASSERT_LT(fitted[colY], 300);
+
+        random("1e308");
+        ASSERT_GT(widths()[colY], 1000);
+        c.newDataset();
+        EXPECT_EQ(widths(), fitted);
+
+        // A long number typed into a cell widens its column, and a shorter
+        // one typed after it leaves the column as wide.
+        matrix().setNumber(DataMatrix::ColY, 1, 123456789012345.0);
+        window->MatrixTOGrid(1, DataMatrix::ColY);
+        const int typed = widths()[colY];
+        EXPECT_GT(typed, fitted[colY]);
+        matrix().setNumber(DataMatrix::ColY, 1, 1.0);
+        window->MatrixTOGrid(1, DataMatrix::ColY);
+        EXPECT_EQ(widths()[colY], typed);
     }
 }
 

@@ -16,6 +16,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include "core/program_info.hpp"
@@ -44,7 +45,7 @@ public:
     bool startProgram(const QString& program, const QStringList& arguments) override
     {
         started << (QStringList{program} + arguments).join(QLatin1Char('|'));
-        return true;
+        return starts;
     }
     QString findExecutable(const QString& name) override
     {
@@ -52,6 +53,7 @@ public:
     }
     QStringList started;
     QStringList installed{QStringLiteral("x-terminal-emulator"), QStringLiteral("xterm")};
+    bool starts = true;
 };
 
 // R's own folder on this machine, as the R page stores it.
@@ -237,6 +239,76 @@ TEST_F(RPageTest, CancelStopsAnEndlessTemplateAndTheWindowStaysUsable)
     EXPECT_TRUE(QFile::exists(data(QStringLiteral("endless.CSV"))));
 }
 
+TEST_F(RPageTest, OnlyTheUserStopsR)
+{
+    // R waits for a go-ahead file while the test acts on the "Running R..."
+    // box. A box hidden by anything but the user comes back and R runs to
+    // its end; Cancel, the box's close button and Escape stop R and say so.
+    openSample(QStringLiteral("waiting.KVE"));
+    writeBytes(data(QStringLiteral("SingleCodeWait.R")),
+               "FILESEL <- \"W\"\nwriteLines(\"x\", \"waiting.txt\")\n"
+               "for (i in 1:1200) { if (file.exists(\"go.txt\")) break; Sys.sleep(0.05) }\n"
+               "cat(\"R ran to its end\\n\")\n");
+    window->Command28_Click();
+    auto* templates = child<QComboBox>(QStringLiteral("RFile"));
+    templates->setCurrentIndex(templates->findText(QStringLiteral("SingleCodeWait.R")));
+    child<QCheckBox>(QStringLiteral("Check54"))->setChecked(false);
+    child<QCheckBox>(QStringLiteral("Check55"))->setChecked(false);
+
+    const auto runningBox = [] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == QLatin1String("RunningR"))
+                return qobject_cast<QProgressDialog*>(w);
+        return static_cast<QProgressDialog*>(nullptr);
+    };
+    const struct {
+        const char* name;
+        std::function<void(QProgressDialog*)> act;
+        bool stops;
+    } cases[] = {
+        {"hidden", [](QProgressDialog* box) { box->hide(); }, false},
+        {"Cancel", [](QProgressDialog* box) { box->findChild<QPushButton*>()->click(); }, true},
+        {"closed", [](QProgressDialog* box) { box->close(); }, true},
+        {"Escape",
+         [](QProgressDialog* box) {
+             QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+             QApplication::sendEvent(box, &escape);
+         },
+         true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(data(QStringLiteral("waiting.txt")));
+        QFile::remove(data(QStringLiteral("go.txt")));
+        platform->messages.asked.clear();
+        bool acted = false;
+        bool cameBack = false;
+        QTimer poll;
+        poll.setInterval(50);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            QProgressDialog* box = runningBox();
+            if (!box)
+                return;
+            if (!acted && box->isVisible() && QFile::exists(data(QStringLiteral("waiting.txt")))) {
+                c.act(box);
+                acted = true;
+            } else if (acted && !c.stops && box->isVisible() && !cameBack) {
+                cameBack = true;
+                writeBytes(data(QStringLiteral("go.txt")), "go\n");
+            }
+        });
+        poll.start();
+        window->Command25_Click();
+        poll.stop();
+
+        EXPECT_TRUE(acted);
+        EXPECT_EQ(cameBack, !c.stops);
+        EXPECT_EQ(s(messageTexts().join(QLatin1Char('\n'))),
+                  c.stops ? "18 KVE The R run was cancelled." : "R ran to its end\r\n");
+        EXPECT_EQ(runningBox(), nullptr);
+    }
+}
+
 TEST_F(RPageTest, ALongLogKeepsItsFirstAndLastLines)
 {
     // 200,000 numbered lines (some 8 MB): the box and the log file hold the
@@ -354,20 +426,58 @@ TEST_F(RPageTest, OpenDeleteAndCheckAllOnTheOutputList)
 
 TEST_F(RPageTest, LoadRAndRPath)
 {
-    // The stored folder holds R: the console starts at once in a terminal.
+    // The stored folder holds R: the console starts at once in the first
+    // terminal that is installed and starts; without one a box says why.
     SettingsStore::SaveSetting(QStringLiteral("RDir"), rFolder());
-    window->Command29_Click();
-    EXPECT_EQ(s(desktop.started.join(QLatin1Char('\n'))), s("/usr/bin/x-terminal-emulator|-e|" + rFolder() + "R"));
-    EXPECT_EQ(child<QLabel>(QStringLiteral("Label22"))->text(), rFolder());
-    desktop.installed = {QStringLiteral("xterm")};
-    desktop.started.clear();
-    window->Command29_Click();
-    EXPECT_EQ(s(desktop.started.join(QLatin1Char('\n'))), s("/usr/bin/xterm|-e|" + rFolder() + "R"));
-    desktop.installed.clear();
-    desktop.started.clear();
-    window->Command29_Click();
-    EXPECT_TRUE(desktop.started.isEmpty());
-    EXPECT_TRUE(platform->messages.asked.empty());
+    const QString console = rFolder() + QStringLiteral("R");
+    const struct {
+        QStringList installed;
+        bool starts;
+        QString started;
+        QString message;
+    } cases[] = {
+        {{QStringLiteral("x-terminal-emulator"), QStringLiteral("xterm")}, true,
+         "/usr/bin/x-terminal-emulator|-e|" + console, QString()},
+        {{QStringLiteral("xterm")}, true, "/usr/bin/xterm|-e|" + console, QString()},
+        {{}, true, QString(),
+         QStringLiteral("R's console could not be opened: no terminal program was found (looked for "
+                        "x-terminal-emulator, xterm on the PATH).")},
+        {{QStringLiteral("xterm")}, false, "/usr/bin/xterm|-e|" + console,
+         QStringLiteral("R's console could not be opened: the terminal program '/usr/bin/xterm' could not be "
+                        "started.")},
+        {{QStringLiteral("x-terminal-emulator"), QStringLiteral("xterm")}, false,
+         "/usr/bin/x-terminal-emulator|-e|" + console + "\n/usr/bin/xterm|-e|" + console,
+         QStringLiteral("R's console could not be opened: the terminal programs '/usr/bin/x-terminal-emulator', "
+                        "'/usr/bin/xterm' could not be started.")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(s(c.installed.join(QLatin1Char(','))) + (c.starts ? " starting" : " failing"));
+        desktop.installed = c.installed;
+        desktop.starts = c.starts;
+        desktop.started.clear();
+        platform->messages.asked.clear();
+        window->Command29_Click();
+        EXPECT_EQ(s(desktop.started.join(QLatin1Char('\n'))), s(c.started));
+        EXPECT_EQ(s(messageTexts().join(QLatin1Char('\n'))), s(c.message));
+        EXPECT_EQ(child<QLabel>(QStringLiteral("Label22"))->text(), rFolder());
+    }
+    desktop.starts = true;
+
+    // The program's own search, on a PATH that holds no terminal.
+    {
+        QTemporaryDir emptyPath;
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(emptyPath.path()));
+        setDesktopServices(nullptr);
+        platform->messages.asked.clear();
+        window->Command29_Click();
+        setDesktopServices(&desktop);
+        qputenv("PATH", path);
+        EXPECT_EQ(s(messageTexts().join(QLatin1Char('\n'))), s(cases[2].message));
+        ASSERT_EQ(platform->messages.asked.size(), 1u);
+        EXPECT_EQ(platform->messages.asked[0].icon, MsgIcon::Critical);
+    }
+    platform->messages.asked.clear();
 
     // R path: a file chosen in R's folder stores that folder; a cancelled
     // dialog with nothing stored keeps the folder of the Rscript on the
