@@ -10,6 +10,7 @@ PACKAGES=(
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core fonts-liberation xvfb poppler-utils
+  xdotool xclip x11-utils
   adwaita-icon-theme xdg-utils
   libcurl4-openssl-dev python3-aiosmtpd
   r-base-core r-cran-epir r-cran-nortest r-cran-robustbase

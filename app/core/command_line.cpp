@@ -185,6 +185,11 @@ QString NoReportToMake(const CommandLineSwitches& switches, bool datasetNamed)
     return QString();
 }
 
+bool EvaluateWithoutPrint(const CommandLineSwitches& switches, const ProgramState& state)
+{
+    return state.SaveResultsFlag || (!switches.Quit && !state.ShowResultsFlag);
+}
+
 void ApplySwitches(const CommandLineSwitches& switches, ProgramState& state)
 {
     if (switches.OpenFile)

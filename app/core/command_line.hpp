@@ -59,9 +59,17 @@ QString MoreThanOneFile(const CommandLineSwitches& switches);
 
 // Why a command line that asks for a report (/S, /P) gets none: /Y
 // evaluates nothing, and without a dataset (`datasetNamed`: named by this
-// line or an earlier one) there is nothing to evaluate. Empty when it asks
-// for no report or the report can be made.
+// line; an earlier line's dataset is not opened again) there is nothing to
+// evaluate. Empty when it asks for no report or the report can be made.
 QString NoReportToMake(const CommandLineSwitches& switches, bool datasetNamed);
+
+// Whether the evaluation of a command line whose report is to be printed,
+// where no printer can print it, still runs (without the print). It does
+// when its report is kept anyway: saved (/S in force) or left in its
+// results window (neither /X nor /O). Otherwise nothing of it would be
+// left: the line fails at once instead of after the evaluation. The line
+// fails either way.
+bool EvaluateWithoutPrint(const CommandLineSwitches& switches, const ProgramState& state);
 
 // Carries the switches into the program-wide state. The flags and texts set
 // here are never cleared: a later command line keeps them in force.

@@ -125,6 +125,15 @@ MsgAnswer message(const QString& text, MsgButtons buttons, MsgIcon icon, const Q
     return messages().ask(request);
 }
 
+void notice(const QString& text, MsgIcon icon, const QString& title)
+{
+    MessageRequest request;
+    request.text = text;
+    request.title = title;
+    request.icon = icon;
+    messages().notify(request);
+}
+
 void consoleMessage(const QString& text, MsgIcon icon, const QString& title)
 {
     MessageRequest request;

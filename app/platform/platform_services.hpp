@@ -38,6 +38,10 @@ class MessageService {
 public:
     virtual ~MessageService() = default;
     virtual MsgAnswer ask(const MessageRequest& request) = 0;
+    // A box with only OK that tells something and waits for nobody: the
+    // program goes on while it is up. Where no such box can be shown, it is
+    // asked like any other.
+    virtual void notify(const MessageRequest& request) { ask(request); }
 };
 
 // ---- file dialogs ---------------------------------------------------------
@@ -217,6 +221,8 @@ QString applicationTitle();
 MsgAnswer message(const QString& text, MsgButtons buttons = MsgButtons::Ok,
                   MsgIcon icon = MsgIcon::None, const QString& title = QString(),
                   MsgAnswer defaultAnswer = MsgAnswer::Ok);
+// Shorthand for a box that tells and does not wait (MessageService::notify).
+void notice(const QString& text, MsgIcon icon = MsgIcon::None, const QString& title = QString());
 
 // The question before a file that exists is replaced: "The file '<path>'
 // already exists!" and "Do you want to overwrite it?" with Yes and No, No

@@ -34,17 +34,10 @@ MsgAnswer ConsoleMessageService::ask(const MessageRequest& request)
     return request.defaultAnswer;
 }
 
-MsgAnswer QtMessageService::ask(const MessageRequest& request)
+namespace {
+// The caption, the text and the icon of a box.
+void describeBox(QMessageBox& box, const MessageRequest& request)
 {
-    if (nobodyCanSeeWindows())
-        return ConsoleMessageService().ask(request);
-    if (request.consoleText) {
-        ConsoleTextBox box(request.title.isEmpty() ? Platform::applicationTitle() : request.title, request.text,
-                           request.icon, QApplication::activeWindow());
-        box.exec();
-        return MsgAnswer::Ok;
-    }
-    QMessageBox box;
     box.setWindowTitle(request.title.isEmpty() ? Platform::applicationTitle() : request.title);
     box.setText(request.text);
     // What a screen reader (and the window list of a command line) gives
@@ -57,6 +50,37 @@ MsgAnswer QtMessageService::ask(const MessageRequest& request)
     case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
     case MsgIcon::None: break;
     }
+}
+} // namespace
+
+void QtMessageService::notify(const MessageRequest& request)
+{
+    if (nobodyCanSeeWindows()) {
+        ConsoleMessageService().ask(request);
+        return;
+    }
+    auto* box = new QMessageBox();
+    describeBox(*box, request);
+    box->setStandardButtons(QMessageBox::Ok);
+    box->setWindowModality(Qt::NonModal);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->show();
+    box->raise();
+    box->activateWindow();
+}
+
+MsgAnswer QtMessageService::ask(const MessageRequest& request)
+{
+    if (nobodyCanSeeWindows())
+        return ConsoleMessageService().ask(request);
+    if (request.consoleText) {
+        ConsoleTextBox box(request.title.isEmpty() ? Platform::applicationTitle() : request.title, request.text,
+                           request.icon, QApplication::activeWindow());
+        box.exec();
+        return MsgAnswer::Ok;
+    }
+    QMessageBox box;
+    describeBox(box, request);
     QMessageBox::StandardButtons buttons;
     switch (request.buttons) {
     case MsgButtons::Ok: buttons = QMessageBox::Ok; break;

@@ -17,6 +17,8 @@ class QPrinter;
 class QtMessageService : public MessageService {
 public:
     MsgAnswer ask(const MessageRequest& request) override;
+    // A box that is not modal and deletes itself once closed.
+    void notify(const MessageRequest& request) override;
 };
 
 // Writes "title: text" to standard error and answers the default.

@@ -21,7 +21,20 @@ enum : quint8 {
     KindActivate = 2,
     AnswerAccepted = 1,
     AnswerDone = 2,
+    // Without a payload, so that a second start of an earlier version,
+    // which knows neither, passes over them.
+    AnswerHeld = 3,
+    AnswerRunning = 4,
 };
+
+// "10 minutes", "1 minute", "30 seconds".
+QString durationText(int ms)
+{
+    if (ms >= 60000 && ms % 60000 == 0)
+        return ms == 60000 ? QStringLiteral("1 minute") : QStringLiteral("%1 minutes").arg(ms / 60000);
+    const int seconds = std::max(1, (ms + 999) / 1000);
+    return seconds == 1 ? QStringLiteral("1 second") : QStringLiteral("%1 seconds").arg(seconds);
+}
 
 // The name of the lock and the socket: the user and the desktop, in
 // characters that are safe in a file name. A desktop name too long for a
@@ -78,6 +91,10 @@ SingleInstance::SingleInstance(const QString& folder, const QString& desktop, QO
 {
     m_socketPath = m_folder + QLatin1Char('/') + m_baseName + QStringLiteral(".socket");
     connect(&m_server, &QLocalServer::newConnection, this, &SingleInstance::onNewConnection);
+    m_holdPoll = new QTimer(this);
+    m_holdPoll->setSingleShot(true);
+    m_holdPoll->setInterval(HoldPollMs);
+    connect(m_holdPoll, &QTimer::timeout, this, &SingleInstance::pump);
 }
 
 SingleInstance::~SingleInstance()
@@ -159,7 +176,7 @@ SingleInstance::Delivery SingleInstance::sendCommandLine(const QString& commandL
 {
     if (!m_connection)
         return Delivery::NotReceived;
-    const QDeadlineTimer deadline(waitMs);
+    QDeadlineTimer deadline(waitMs);
     {
         QDataStream out(m_connection);
         out << quint8(KindRun) << commandLine;
@@ -179,6 +196,10 @@ SingleInstance::Delivery SingleInstance::sendCommandLine(const QString& commandL
             return accepted ? Delivery::Lost : Delivery::NotReceived;
         if (kind == AnswerAccepted) {
             accepted = true;
+        } else if (kind == AnswerHeld || kind == AnswerRunning) {
+            // Held: the running instance answers within its hold limit.
+            // Running: the run gets a wait of its own.
+            deadline = QDeadlineTimer(waitMs);
         } else if (kind == AnswerDone) {
             outcome = answer;
             return Delivery::Done;
@@ -225,7 +246,7 @@ SingleInstance::Outcome SingleInstance::runLocal(const QString& commandLine)
                            .arg(ProgramName()),
                        false};
     auto outcome = std::make_shared<Outcome>();
-    m_queue.append(Request{nullptr, commandLine, outcome});
+    m_queue.append(Request{nullptr, commandLine, outcome, false, {}});
     pump();
     return *outcome;
 }
@@ -261,7 +282,7 @@ void SingleInstance::onClientData(QLocalSocket* client)
             reply(client, AnswerDone, &done);
         } else if (kind == KindRun) {
             reply(client, AnswerAccepted, nullptr);
-            m_queue.append(Request{client, text, nullptr});
+            m_queue.append(Request{client, text, nullptr, false, {}});
             QTimer::singleShot(0, this, &SingleInstance::pump);
         }
     }
@@ -276,6 +297,51 @@ void SingleInstance::reply(QLocalSocket* client, quint8 kind, const Outcome* out
     client->flush();
 }
 
+bool SingleInstance::holdQueue()
+{
+    if (m_queue.isEmpty() || !m_holdCheck)
+        return false;
+    // The program's own command line is carried out while its caller
+    // waits: it and whatever is queued before it run now.
+    for (const Request& request : std::as_const(m_queue))
+        if (request.localOutcome)
+            return false;
+    const QString waitingFor = m_holdCheck();
+    if (waitingFor.isEmpty())
+        return false;
+    bool newlyHeld = false;
+    for (qsizetype i = 0; i < m_queue.size();) {
+        Request& request = m_queue[i];
+        if (!request.client || request.client->state() != QLocalSocket::ConnectedState) {
+            m_queue.removeAt(i);
+            continue;
+        }
+        if (!request.held) {
+            request.held = true;
+            request.heldFor.start();
+            reply(request.client, AnswerHeld, nullptr);
+            newlyHeld = true;
+        } else if (request.heldFor.hasExpired(m_holdLimitMs)) {
+            // Nobody waits forever on a dialog left open: the start that
+            // handed the line over hears why it was not carried out.
+            const Outcome given{1,
+                                QStringLiteral("%1: the command line was not carried out: the running %1 waited %2 "
+                                               "for %3")
+                                    .arg(ProgramName(), durationText(m_holdLimitMs), waitingFor),
+                                false};
+            reply(request.client, AnswerDone, &given);
+            m_queue.removeAt(i);
+            continue;
+        }
+        ++i;
+    }
+    if (newlyHeld && m_activator)
+        m_activator();
+    if (!m_queue.isEmpty())
+        m_holdPoll->start();
+    return true;
+}
+
 void SingleInstance::pump()
 {
     // A request that arrives while a command line runs waits here: the loop
@@ -283,13 +349,18 @@ void SingleInstance::pump()
     if (m_busy)
         return;
     m_busy = true;
-    while (!m_queue.isEmpty()) {
+    // Requests wait while the program is held (a dialog of it is open):
+    // run inside the dialog's own event loop, a request would change the
+    // dataset under the dialog.
+    while (!m_queue.isEmpty() && !holdQueue()) {
         const Request request = m_queue.takeFirst();
         // A start that stopped waiting (its connection is gone) has been
         // told that its command line was not carried out: it is not run.
         if (!request.localOutcome
             && (!request.client || request.client->state() != QLocalSocket::ConnectedState))
             continue;
+        if (request.client)
+            reply(request.client, AnswerRunning, nullptr);
         const Outcome outcome = m_runner ? m_runner(request.commandLine) : Outcome{};
         if (request.localOutcome)
             *request.localOutcome = outcome;
@@ -303,7 +374,8 @@ void SingleInstance::pump()
         }
     }
     m_busy = false;
-    if (m_quitAfterQueue) {
+    // Held requests are carried out before the end.
+    if (m_quitAfterQueue && m_queue.isEmpty()) {
         stopListening();
         emit quitRequested(m_quitStatus);
     }

@@ -8,12 +8,17 @@
 // display never meet it. A second start finds the lock taken, connects,
 // sends its command line and waits until the first instance has carried it
 // out; then it ends with the outcome of that run. Requests that arrive while
-// a command line runs are queued and carried out in turn. A start without a
-// display takes no part at all (the caller does not use this class then).
+// a command line runs are queued and carried out in turn; while the first
+// instance is held (a dialog of it is open), they wait until it is free. A
+// start without a display takes no part at all (the caller does not use this
+// class then).
 //
 // Wire format (QDataStream, both ways): request = quint8 kind, QString text;
-// answers = quint8 Accepted, later quint8 Done, qint32 status, QString reason.
+// answers = quint8 Accepted, then quint8 Held when the request has to wait,
+// quint8 Running as its run starts, and last quint8 Done, qint32 status,
+// QString reason.
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QLocalServer>
 #include <QLockFile>
@@ -25,6 +30,7 @@
 #include <memory>
 
 class QLocalSocket;
+class QTimer;
 
 class SingleInstance : public QObject {
     Q_OBJECT
@@ -69,8 +75,11 @@ public:
     // evaluation in the running instance delays even the acceptance, so the
     // limit is generous; it only ends the wait for one that hangs.
     static constexpr int HandOverWaitMs = 10 * 60 * 1000;
-    // Sends the command line and waits until it has been carried out, at
-    // most `waitMs`. After a time-out the connection is given up, and the
+    // Sends the command line and waits until it has been carried out. Each
+    // wait is at most `waitMs`: for the acceptance and the turn, for the
+    // run once it has started, and anew whenever the running instance says
+    // the request is held (it answers a held request itself, within its
+    // hold limit). After a time-out the connection is given up, and the
     // running instance drops the request if it has not started it yet.
     Delivery sendCommandLine(const QString& commandLine, Outcome& outcome, int waitMs = HandOverWaitMs);
     // Asks the running instance to bring its main window to the front;
@@ -84,6 +93,18 @@ public:
     // interpreter); the activator raises the main window.
     void setRunner(Runner runner) { m_runner = std::move(runner); }
     void setActivator(std::function<void()> activator) { m_activator = std::move(activator); }
+    // Says whether handed-over requests must wait now: empty when they may
+    // run, else what they wait for, as the end of "the running KVE waited
+    // ... for <it>" (`its dialog "Open" to be closed`). While it is not
+    // empty, requests stay queued and are tried again every HoldPollMs; the
+    // activator is called as one starts to wait, so that the user sees what
+    // holds it. A request held for longer than the hold limit is answered
+    // as not carried out, with that reason. The program's own command line
+    // (runLocal) is never held.
+    using HoldCheck = std::function<QString()>;
+    void setHoldCheck(HoldCheck check) { m_holdCheck = std::move(check); }
+    static constexpr int HoldPollMs = 200;
+    void setHoldLimit(int ms) { m_holdLimitMs = ms; }
     // Carries out a command line of this process itself, in turn with any
     // queued requests; returns its outcome. Called while a command line is
     // being carried out, it cannot wait for its turn: it runs nothing and
@@ -114,11 +135,16 @@ private:
         QPointer<QLocalSocket> client;
         QString commandLine;
         std::shared_ptr<Outcome> localOutcome;
+        bool held = false;
+        QElapsedTimer heldFor;
     };
 
     void onNewConnection();
     void onClientData(QLocalSocket* client);
     void pump();
+    // True when the queue waits: tells newly held requests so, answers
+    // those held too long, and looks again later.
+    bool holdQueue();
     void stopListening();
     void reply(QLocalSocket* client, quint8 kind, const Outcome* outcome);
 
@@ -133,6 +159,9 @@ private:
 
     Runner m_runner;
     std::function<void()> m_activator;
+    HoldCheck m_holdCheck;
+    int m_holdLimitMs = HandOverWaitMs;
+    QTimer* m_holdPoll = nullptr;
     QList<Request> m_queue;
     QList<QPointer<QLocalSocket>> m_clients;
     bool m_busy = false;

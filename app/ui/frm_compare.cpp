@@ -70,7 +70,13 @@ QString frmCompare::showFromCommandLine()
     frmCompare* window = instance();
     if (wasLoaded)
         window->Command9_Click();
+    // A file handed over from a file manager: the window it opens comes in
+    // front of the others, also when it was open already behind them.
+    if (window->isMinimized())
+        window->showNormal();
     window->show();
+    window->raise();
+    window->activateWindow();
     return window->m_openError;
 }
 

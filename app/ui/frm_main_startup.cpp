@@ -5,7 +5,10 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
 
 #include <exception>
@@ -84,6 +87,8 @@ private:
 // A command line that failed and leaves the window open: the start that
 // gave it may have no terminal (a file manager's "Open with"), so the
 // window shows the reason too, in a box, once the line has been answered.
+// The box only tells: it is not modal, so that the program (and the next
+// handed-over line) does not wait until somebody closes it.
 void sayFailureInWindow(QObject* context, QString reason, bool quits)
 {
     if (quits || reason.isEmpty() || nobodyCanSeeWindows())
@@ -92,7 +97,39 @@ void sayFailureInWindow(QObject* context, QString reason, bool quits)
     if (reason.startsWith(prefix))
         reason = reason.mid(prefix.size());
     reason = reason.left(1).toUpper() + reason.mid(1);
-    QTimer::singleShot(0, context, [reason] { Platform::message(reason, MsgButtons::Ok, MsgIcon::Critical); });
+    QTimer::singleShot(0, context, [reason] { Platform::notice(reason, MsgIcon::Critical); });
+}
+
+// What a handed-over command line waits for, as the end of "the running KVE
+// waited 10 minutes for ...": an open dialog or box (run inside its event
+// loop, the line would change the dataset under it), an open menu, or a
+// task that runs an event loop of its own (an R run before its box shows).
+// Empty when nothing holds it.
+QString whatHoldsHandOvers()
+{
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        // A box is named by its message ("Running R..." for the box of an
+        // R run), a dialog by its caption.
+        QString name = modal->accessibleName();
+        if (auto* box = qobject_cast<QMessageBox*>(modal); box && name.isEmpty())
+            name = box->text();
+        if (auto* progress = qobject_cast<QProgressDialog*>(modal); progress && name.isEmpty())
+            name = progress->labelText();
+        if (name.isEmpty())
+            name = modal->windowTitle();
+        name = name.simplified();
+        if (name.size() > 60)
+            name = name.left(59) + QChar(0x2026);
+        return name.isEmpty() ? QStringLiteral("its dialog to be closed")
+                              : QStringLiteral("its dialog \"%1\" to be closed").arg(name);
+    }
+    if (QApplication::activePopupWidget())
+        return QStringLiteral("its menu to be closed");
+    // The program's own event loop is the first; another inside it belongs
+    // to a task that waits.
+    if (QThread::currentThread()->loopLevel() > 1)
+        return QStringLiteral("a task of its own to end");
+    return QString();
 }
 
 } // namespace
@@ -193,6 +230,7 @@ bool frmMain::Form_Load(const QString& commandLine, SingleInstance* instance, in
                                                m_batchOutcome.quit};
             });
             instance->setActivator([this] { BringWindowToFront(); });
+            instance->setHoldCheck(whatHoldsHandOvers);
         }
     }
 
@@ -267,6 +305,13 @@ void frmMain::BringWindowToFront()
         showNormal();
     raise();
     activateWindow();
+    // A dialog or box that is open stays in front: it is what the user has
+    // to answer first (and what a handed-over command line waits for).
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal && modal != this) {
+        modal->raise();
+        modal->activateWindow();
+    }
 }
 
 void frmMain::PrevInstanceKVE_Click()
@@ -308,10 +353,15 @@ void frmMain::PrevInstanceKVE_Click()
     });
     state.BatchMode = true;
 
-    if (carryOut && sw.OpenFile && !KVECode::FileExists(*sw.OpenFile))
+    // Only a dataset this line names is opened: a line without /F (a
+    // comparison file from a file manager, /S alone) leaves the open dataset
+    // and what was typed into the sheet as they are, also when an earlier
+    // line's file is still in OpenRequestFile.
+    const bool datasetNamed = carryOut && sw.OpenFile && KVECode::FileExists(*sw.OpenFile);
+    if (carryOut && sw.OpenFile && !datasetNamed)
         fail(sw.OpenFile->isEmpty() ? QStringLiteral("/F names no dataset file")
                                     : QStringLiteral("dataset file not found: ") + *sw.OpenFile);
-    if (carryOut && KVECode::FileExists(state.OpenRequestFile)) {
+    if (datasetNamed) {
         const QString file = state.OpenRequestFile;
         bool loaded = false;
         guarded([&] { DatasetCommands::clearCells(*this); });
@@ -324,7 +374,21 @@ void frmMain::PrevInstanceKVE_Click()
             else
                 fail(QStringLiteral("the dataset could not be loaded: ") + file);
         }
-        if (!sw.NoRun) {
+        // A report to be printed: the printer is asked before the
+        // evaluation, so that a line that cannot print fails at once rather
+        // than after a long run. Its report is still made where it is kept
+        // (saved, or left in its window), without the print.
+        QString cannotPrint;
+        if (!sw.NoRun && state.PrintResultsFlag)
+            guarded([&] {
+                QString reason;
+                if (!Platform::printer().canPrint(PrintSettings{}, reason))
+                    cannotPrint = QStringLiteral("the report could not be printed: ") + reason;
+            });
+        if (!sw.NoRun && (cannotPrint.isEmpty() || KVECode::EvaluateWithoutPrint(sw, state))) {
+            const bool printAsked = state.PrintResultsFlag;
+            if (!cannotPrint.isEmpty())
+                state.PrintResultsFlag = false;
             guarded([&] {
                 check(CheckBox::ResidualPlot)->setChecked(sw.Plots);
                 if (sw.Plots)
@@ -352,20 +416,27 @@ void frmMain::PrevInstanceKVE_Click()
                 if (sw.Plots)
                     Command14_Click();
             });
+            // The flag stays in force for later lines.
+            state.PrintResultsFlag = printAsked;
         }
+        // After the run's own failures, as when the print itself failed.
+        if (!cannotPrint.isEmpty())
+            fail(cannotPrint);
     }
 
     // /S or /P that can make no report: the line fails, so that a script
     // never takes "nothing saved" for done.
     if (carryOut) {
-        const QString noReport = KVECode::NoReportToMake(sw, KVECode::FileExists(state.OpenRequestFile));
+        const QString noReport = KVECode::NoReportToMake(sw, datasetNamed);
         if (!noReport.isEmpty())
             fail(noReport);
     }
 
+    // The same for the comparison window: only a comparison file this line
+    // names is read into it again.
     if (carryOut && sw.CompareFile && !KVECode::FileExists(*sw.CompareFile))
         fail(QStringLiteral("comparison file not found: ") + *sw.CompareFile);
-    if (carryOut && KVECode::FileExists(state.CompareFileName)) {
+    if (carryOut && sw.CompareFile && KVECode::FileExists(*sw.CompareFile)) {
         QString unread;
         guarded([&] { unread = frmCompare::showFromCommandLine(); });
         if (!unread.isEmpty())

@@ -15,47 +15,9 @@
 #include <thread>
 
 #include "platform/single_instance.hpp"
+#include "support/second_start.hpp"
 
 namespace {
-
-// A second start on its own thread (it blocks while it waits).
-struct SecondStart {
-    SingleInstance::Role role = SingleInstance::Role::Unreachable;
-    SingleInstance::Delivery delivery = SingleInstance::Delivery::NotReceived;
-    SingleInstance::Outcome outcome;
-    std::atomic<bool> finished{false};
-    std::thread thread;
-
-    SecondStart(const QString& folder, const QString& commandLine)
-    {
-        thread = std::thread([this, folder, commandLine] {
-            SingleInstance second(folder);
-            role = second.start(3000);
-            if (role == SingleInstance::Role::Secondary)
-                delivery = second.sendCommandLine(commandLine, outcome);
-            finished = true;
-        });
-    }
-    ~SecondStart()
-    {
-        if (thread.joinable())
-            thread.join();
-    }
-};
-
-// Runs the event loop until `done` or a generous limit.
-template <class Pred>
-bool spinUntil(Pred done, int limitMs = 20000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > limitMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
 
 // The first instance's runner: records each command line it carries out
 // and ends it with `outcome`.
@@ -323,5 +285,66 @@ TEST(SingleInstance, ASecondStartStopsWaitingForAnInstanceThatHangs)
     ASSERT_TRUE(spinUntil([&] { return next.finished.load(); }));
     EXPECT_EQ(next.delivery, SingleInstance::Delivery::Done);
     EXPECT_EQ(received, QStringList{"/Fnext"});
+    EXPECT_FALSE(first.quitPending());
+}
+
+TEST(SingleInstance, HeldRequestsWaitAndAreAnsweredWithinTheHoldLimit)
+{
+    QTemporaryDir dir;
+    SingleInstance first(dir.path());
+    ASSERT_EQ(first.start(), SingleInstance::Role::Primary);
+    QStringList received;
+    recordRuns(first, received);
+    int raised = 0;
+    first.setActivator([&] { ++raised; });
+    QString holding = QStringLiteral("its dialog \"Open\" to be closed");
+    first.setHoldCheck([&] { return holding; });
+
+    // Held: the request is taken and waits; the window comes forward once.
+    SecondStart waiting(dir.path(), QStringLiteral("/Fwaited"));
+    ASSERT_TRUE(spinUntil([&] { return first.queued() == 1 && raised == 1; }));
+    // Several rounds of looking again (each HoldPollMs) run nothing.
+    for (int round = 0; round < 3; ++round) {
+        QElapsedTimer timer;
+        timer.start();
+        spinUntil([&] { return timer.elapsed() > SingleInstance::HoldPollMs; });
+    }
+    EXPECT_TRUE(received.isEmpty());
+    EXPECT_FALSE(waiting.finished.load());
+    EXPECT_EQ(raised, 1);
+
+    // The program's own command line is not held: its caller waits for it.
+    EXPECT_EQ(first.runLocal(QStringLiteral("/Fown")).status, 0);
+    EXPECT_EQ(received, (QStringList{"/Fwaited", "/Fown"}));
+    received.clear();
+
+    // Free again: a held request runs at the next look.
+    SecondStart later(dir.path(), QStringLiteral("/Flater"));
+    ASSERT_TRUE(spinUntil([&] { return first.queued() == 1; }));
+    holding.clear();
+    ASSERT_TRUE(spinUntil([&] { return later.finished.load(); }));
+    EXPECT_EQ(later.delivery, SingleInstance::Delivery::Done);
+    EXPECT_EQ(later.outcome.status, 0);
+    EXPECT_EQ(received, QStringList{"/Flater"});
+    ASSERT_TRUE(spinUntil([&] { return waiting.finished.load(); }));
+    EXPECT_EQ(waiting.delivery, SingleInstance::Delivery::Done);
+
+    // Held for longer than the limit: not carried out, and the start that
+    // handed it over hears why (its own wait is far longer, so the answer
+    // is the running instance's, not a time-out).
+    received.clear();
+    holding = QStringLiteral("its dialog \"Open\" to be closed");
+    first.setHoldLimit(300);
+    SecondStart givenUp(dir.path(), QStringLiteral("/Fgiven-up /X"));
+    ASSERT_TRUE(spinUntil([&] { return givenUp.finished.load(); }));
+    EXPECT_EQ(givenUp.delivery, SingleInstance::Delivery::Done);
+    EXPECT_EQ(givenUp.outcome.status, 1);
+    EXPECT_EQ(givenUp.outcome.reason, QStringLiteral("KVE: the command line was not carried out: the running KVE "
+                                                     "waited 1 second for its dialog \"Open\" to be closed"));
+    EXPECT_FALSE(givenUp.outcome.quit);
+    holding.clear();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(received.isEmpty());
+    EXPECT_EQ(first.queued(), 0);
     EXPECT_FALSE(first.quitPending());
 }

@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QSet>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -19,6 +20,7 @@
 
 #include <cmath>
 #include <csignal>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -1193,8 +1195,169 @@ TEST_F(KveDesktop, AFileNamedWithoutASwitchIsHandedOver)
     EXPECT_EQ(handed.status, 0) << handed.err.toStdString();
     EXPECT_TRUE(QFileInfo(trials + QStringLiteral("/Notes0000.TXT")).isFile());
     EXPECT_EQ(first.state(), QProcess::Running);
-    // The open KVE keeps the dataset and /S for later lines: this one only loads it.
+    // /S stays in force for later lines; this one names no dataset, so it
+    // evaluates nothing and saves nothing: it only ends the open KVE.
     const Result quit = run({QStringLiteral("/Y"), QStringLiteral("/X")}, 60000, onA);
+    EXPECT_EQ(quit.status, 0) << quit.err.toStdString();
+    EXPECT_TRUE(finish(first, 20000).finished);
+}
+
+// Drives an X display as a user does: xdotool for the mouse and the keys,
+// xclip for the clipboard, xwininfo for the order of the windows.
+class UserAtTheScreen {
+public:
+    explicit UserAtTheScreen(const QString& display) : m_display(display) {}
+
+    static bool available()
+    {
+        for (const char* tool : {"xdotool", "xclip", "xwininfo"})
+            if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
+                return false;
+        return true;
+    }
+
+    // The program's standard output; empty when it failed or hung.
+    QString run(const QString& program, const QStringList& args) const
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), m_display);
+        p.setProcessEnvironment(env);
+        p.start(program, args);
+        if (!p.waitForFinished(30000)) {
+            p.kill();
+            p.waitForFinished();
+            return QString();
+        }
+        return p.exitCode() == 0 ? QString::fromUtf8(p.readAllStandardOutput()) : QString();
+    }
+
+    // The first window shown whose caption matches `pattern`, waiting for
+    // it to come up; empty when none did.
+    QString window(const QString& pattern) const
+    {
+        return run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--sync"),
+                                               QStringLiteral("--onlyvisible"), QStringLiteral("--name"), pattern})
+            .section(QLatin1Char('\n'), 0, 0)
+            .trimmed();
+    }
+
+    // Brings the window up and clicks into it at (x, y).
+    void clickInto(const QString& window, int x, int y) const
+    {
+        run(QStringLiteral("xdotool"), {QStringLiteral("windowraise"), window, QStringLiteral("mousemove"),
+                                        QStringLiteral("--window"), window, QString::number(x), QString::number(y),
+                                        QStringLiteral("click"), QStringLiteral("1")});
+    }
+    void keys(const QStringList& keys) const { run(QStringLiteral("xdotool"), QStringList{QStringLiteral("key")} + keys); }
+    void type(const QString& text) const
+    {
+        run(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("40"), text});
+    }
+    QString clipboard() const
+    {
+        return run(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-o")});
+    }
+
+    // The caption of the shown window on top of all others.
+    QString topWindow() const
+    {
+        QSet<qulonglong> shown;
+        const QString ids = run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                                            QStringLiteral("--name"), QStringLiteral(".")});
+        for (const QString& id : ids.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+            shown.insert(id.trimmed().toULongLong());
+        // xwininfo lists the children of the root from the top down.
+        const QString tree = run(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-children")});
+        for (const QString& line : tree.split(QLatin1Char('\n'))) {
+            const QString trimmed = line.trimmed();
+            if (!trimmed.startsWith(QStringLiteral("0x")))
+                continue;
+            if (shown.contains(trimmed.section(QLatin1Char(' '), 0, 0).toULongLong(nullptr, 16)))
+                return trimmed.section(QLatin1Char('"'), 1, 1);
+        }
+        return QString();
+    }
+
+private:
+    QString m_display;
+};
+
+TEST_F(KveDesktop, AHandedOverComparisonFileLeavesTheSheetAndComesToTheFront)
+{
+    if (!UserAtTheScreen::available())
+        GTEST_SKIP() << "xdotool, xclip or xwininfo is missing";
+    // KVE started on a dataset as a file manager starts it.
+    const QString dataset = path(QStringLiteral("rk.KVE"));
+    ASSERT_TRUE(QFile::copy(Sample, dataset));
+    writeBytes(path(QStringLiteral("models.QCX")), ("#TRUE#,\"" + dataset + "\"\r\n").toUtf8());
+    QProcess first;
+    startFirst(first, {dataset}, displayA.name());
+    ASSERT_EQ(first.state(), QProcess::Running) << first.readAllStandardError().toStdString();
+    const UserAtTheScreen user(displayA.name());
+    const QString main = user.window(QStringLiteral("^KVE v\\. [0-9.]+ - rk\\.KVE$"));
+    ASSERT_FALSE(main.isEmpty());
+    // The program on the screen answers in its own time: what it shows is
+    // looked at again until it is as expected, within a generous limit.
+    const auto eventually = [](const std::function<bool()>& seen) {
+        QElapsedTimer waited;
+        waited.start();
+        while (!seen()) {
+            if (waited.elapsed() > 30000)
+                return false;
+            QThread::msleep(100);
+        }
+        return true;
+    };
+    // The first value of sheet rows 1 and 2, as the sheet's Copy (Ctrl+C)
+    // gives them.
+    const auto copiedRows = [&] {
+        const QStringList rows = user.clipboard().split(QStringLiteral("\r\n"));
+        QStringList values;
+        for (int r = 0; r < 2; ++r)
+            values << (r < rows.size() ? rows.at(r).section(QLatin1Char(','), 0, 0).trimmed() : QString());
+        return values;
+    };
+    // A click into the sheet, to its row `row`, a value typed there, and
+    // the sheet copied.
+    int clicks = 0;
+    const auto typeIntoRow = [&](int row, const QString& value) {
+        // Each click at another place, so that two never make a double-click.
+        user.clickInto(main, 200 + 80 * (clicks++ % 4), 400);
+        user.keys({QStringLiteral("ctrl+Home")});
+        for (int r = 1; r < row; ++r)
+            user.keys({QStringLiteral("Down")});
+        user.type(value);
+        user.keys({QStringLiteral("Return"), QStringLiteral("ctrl+Home"), QStringLiteral("ctrl+c")});
+    };
+    const auto comparisonOnTop = [&] { return user.topWindow().endsWith(QStringLiteral(" - models.QCX")); };
+
+    // A comparison file handed over (a double-click on it in a file
+    // manager): the comparison window comes up in front, the sheet keeps
+    // what was typed. The second time the window is open already, behind
+    // the main window.
+    const QProcessEnvironment onA = environment(displayA.name());
+    for (int handOver = 1; handOver <= 2; ++handOver) {
+        // Typed over X of row 1, and in the sheet before the hand-over.
+        const QString typed = QString::number(100 - handOver);
+        typeIntoRow(1, typed);
+        ASSERT_TRUE(eventually([&] { return copiedRows().at(0) == typed; })) << copiedRows().join(' ').toStdString();
+        ASSERT_FALSE(comparisonOnTop());
+
+        const Result handed = run({path(QStringLiteral("models.QCX"))}, 60000, onA);
+        ASSERT_TRUE(handed.finished);
+        EXPECT_EQ(handed.status, 0) << handed.err.toStdString();
+        EXPECT_TRUE(eventually(comparisonOnTop)) << "hand-over " << handOver << ": " << user.topWindow().toStdString();
+
+        // Row 1 still holds the typed value; row 2, typed into now, tells
+        // that the copy is a new one.
+        const QString marker = QString::number(70 + handOver);
+        typeIntoRow(2, marker);
+        ASSERT_TRUE(eventually([&] { return copiedRows().at(1) == marker; })) << copiedRows().join(' ').toStdString();
+        EXPECT_EQ(copiedRows().at(0).toStdString(), typed.toStdString()) << "hand-over " << handOver;
+    }
+
+    const Result quit = run({QStringLiteral("/X")}, 60000, onA);
     EXPECT_EQ(quit.status, 0) << quit.err.toStdString();
     EXPECT_TRUE(finish(first, 20000).finished);
 }
@@ -1220,7 +1383,8 @@ TEST_F(KveDesktop, AnOpenKveOverTheFileSizeLimitKeepsRunning)
                               + QStringLiteral(": File too large\n"));
     EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList());
     EXPECT_FALSE(first.waitForFinished(1000)) << "the open KVE ended";
-    // The open KVE keeps the dataset and /S for later lines: this one only loads it.
+    // /S stays in force for later lines; this one names no dataset, so it
+    // evaluates nothing and saves nothing: it only ends the open KVE.
     const Result quit = run({QStringLiteral("/Y"), QStringLiteral("/X")}, 60000, onA);
     EXPECT_EQ(quit.status, 0) << quit.err.toStdString();
     EXPECT_TRUE(finish(first, 20000).finished);

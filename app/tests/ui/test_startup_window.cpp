@@ -1,12 +1,17 @@
 // The main window's start-up, its command-line interpreter and the options
 // kept at close, with scripted boxes and the neighbours' commands recorded.
 #include <QAtomicInt>
+#include <QDialog>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QListWidget>
+#include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QThread>
+#include <QTimer>
 
 #include <atomic>
 #include <functional>
@@ -17,6 +22,8 @@
 #include "core/settings_store.hpp"
 #include "platform/message_sinks.hpp"
 #include "platform/single_instance.hpp"
+#include "support/second_start.hpp"
+#include "ui/frm_compare.hpp"
 #include "ui/frm_splash.hpp"
 #include "window_fixture.hpp"
 
@@ -205,17 +212,20 @@ TEST_F(StartupTest, CommandLineRunsInOrderAndTheReportSavesItself)
     EXPECT_EQ(window->prevInstanceButton()->text(), QStringLiteral("PrevInstanceKVE"));
     EXPECT_FALSE(frmSplash::current() && frmSplash::current()->isVisible());
 
-    // Load only: the file of the earlier /F again, nothing run, window normal.
+    // A line without /F opens no dataset: not the file of the earlier /F
+    // either, which would throw away what was typed. /Y: nothing run,
+    // window normal.
     calls.clear();
     window->dataMatrix().setText(1, 1, QStringLiteral("typed over"));
     const auto& loadOnly = runCommandLine(QStringLiteral("/Y"));
     EXPECT_EQ(loadOnly.status, 0);
     EXPECT_TRUE(calls.isEmpty());
-    EXPECT_NE(window->dataMatrix().cell(1, 1).toDisplayString(), QStringLiteral("typed over"));
+    EXPECT_EQ(window->dataMatrix().cell(1, 1).toDisplayString(), QStringLiteral("typed over"));
+    EXPECT_EQ(programState().DataFileName, ranked);
     EXPECT_FALSE(window->isMinimized());
 
     // /S and /L stay in force; /G and /R held for one command line only.
-    runCommandLine(QStringLiteral("/p"));
+    runCommandLine(QStringLiteral("/F") + ranked + QStringLiteral(" /p"));
     EXPECT_EQ(calls, QStringList{"run"});
     EXPECT_FALSE(residualAnalysisAtRun);
     EXPECT_FALSE(residualPlotAtRun);
@@ -257,6 +267,54 @@ TEST_F(StartupTest, FailuresGiveAReasonAndNeverABox)
     EXPECT_TRUE(platform->messages.asked.empty());
 }
 
+TEST_F(StartupTest, APrintWithoutAPrinterFailsBeforeTheEvaluation)
+{
+    // The printer is asked before the evaluation. Where the report would be
+    // kept (saved, or left in its window) it is still made, without the
+    // print; where nothing of it would be left, it is not made at all. The
+    // line fails with the print's reason either way.
+    recordNeighbours();
+    int status = 0;
+    ASSERT_TRUE(window->Form_Load(QString(), nullptr, status));
+    platform->printer.noPrinter = true;
+    QTemporaryDir out;
+    const QString folder = out.path() + QStringLiteral("/");
+    const struct {
+        QString switches;
+        bool evaluated;
+        bool saved;
+    } cases[] = {
+        {QStringLiteral("/P /X"), false, false},
+        {QStringLiteral("/P /O"), false, false},
+        {QStringLiteral("/P /S /L") + folder + QStringLiteral(" /X"), true, true},
+        {QStringLiteral("/P"), true, false}, // the results window stays open
+    };
+    for (const auto& c : cases) {
+        resetProgramState();
+        calls.clear();
+        QFile::remove(folder + QStringLiteral("Notes0000.TXT"));
+        const auto& outcome = runCommandLine(QStringLiteral("/F") + Sample + QLatin1Char(' ') + c.switches);
+        EXPECT_EQ(outcome.status, 1) << c.switches.toStdString();
+        EXPECT_EQ(outcome.reason, QStringLiteral("KVE: the report could not be printed: No printer is installed."))
+            << c.switches.toStdString();
+        EXPECT_EQ(calls, c.evaluated ? QStringList{"run"} : QStringList{}) << c.switches.toStdString();
+        EXPECT_EQ(QFile::exists(folder + QStringLiteral("Notes0000.TXT")), c.saved) << c.switches.toStdString();
+        // The dataset is opened all the same, and /P stays in force.
+        EXPECT_EQ(programState().DataFileName, Sample);
+        EXPECT_TRUE(programState().PrintResultsFlag);
+    }
+    EXPECT_TRUE(platform->printer.jobs.empty());
+    EXPECT_TRUE(platform->messages.asked.empty());
+
+    // With a printer the report prints as before.
+    platform->printer.noPrinter = false;
+    resetProgramState();
+    calls.clear();
+    EXPECT_EQ(runCommandLine(QStringLiteral("/F") + Sample + QStringLiteral(" /P /X")).status, 0);
+    EXPECT_EQ(calls, QStringList{"run"});
+    EXPECT_EQ(platform->printer.jobs.size(), 1u);
+}
+
 TEST_F(StartupTest, TwoDatasetsOrAReportThatCannotBeMadeFailTheLine)
 {
     // A line that names two datasets is carried out not at all: the open
@@ -280,19 +338,46 @@ TEST_F(StartupTest, TwoDatasetsOrAReportThatCannotBeMadeFailTheLine)
     EXPECT_FALSE(programState().SaveResultsFlag);
     EXPECT_TRUE(calls.isEmpty());
 
-    // The dataset of the earlier line is there to evaluate; /Y evaluates
-    // nothing.
+    // /Y evaluates nothing.
     const auto& loadOnly = runCommandLine(QStringLiteral("/Y /S"));
     EXPECT_EQ(loadOnly.status, 1);
     EXPECT_EQ(loadOnly.reason, QStringLiteral("KVE: there is no report to save: /Y opens the dataset without evaluating it"));
     EXPECT_TRUE(calls.isEmpty());
 
-    resetProgramState();
+    // A line that names no dataset has none to evaluate, as at the first
+    // start: the file of an earlier /F is not opened again, and what was
+    // typed stays.
     const auto& none = runCommandLine(QStringLiteral("/P /X"));
     EXPECT_EQ(none.status, 1);
     EXPECT_EQ(none.reason, QStringLiteral("KVE: there is no report to print: the command line names no dataset to "
                                           "evaluate (/F<dataset>.KVE)"));
     EXPECT_TRUE(none.quit);
+    EXPECT_TRUE(calls.isEmpty());
+    EXPECT_EQ(window->dataMatrix().cell(1, 1).toDisplayString(), QStringLiteral("typed over"));
+    EXPECT_EQ(programState().DataFileName, Sample);
+
+    // So does a comparison file handed over (a file manager's double-click
+    // on a .QCX file): the comparison window comes up, the sheet stays.
+    QTemporaryDir lists;
+    const QString list = lists.filePath(QStringLiteral("models.QCX"));
+    QFile listFile(list);
+    ASSERT_TRUE(listFile.open(QIODevice::WriteOnly));
+    listFile.write(("#TRUE#,\"" + ranked + "\"\r\n").toUtf8());
+    listFile.close();
+    const auto& comparison = runCommandLine(QStringLiteral("/C") + list);
+    EXPECT_EQ(comparison.status, 0) << comparison.reason.toStdString();
+    ASSERT_TRUE(frmCompare::isLoaded());
+    EXPECT_TRUE(frmCompare::instance()->isVisible());
+    EXPECT_EQ(frmCompare::instance()->list()->count(), 1);
+    EXPECT_EQ(window->dataMatrix().cell(1, 1).toDisplayString(), QStringLiteral("typed over"));
+    EXPECT_EQ(programState().DataFileName, Sample);
+
+    // A later line without /C leaves the comparison window's list alone
+    // too: it is not read again from the earlier line's file.
+    frmCompare::instance()->list()->item(0)->setCheckState(Qt::Unchecked);
+    ASSERT_EQ(runCommandLine(QStringLiteral("/F") + Sample + QStringLiteral(" /Y")).status, 0);
+    EXPECT_EQ(frmCompare::instance()->list()->item(0)->checkState(), Qt::Unchecked);
+    EXPECT_TRUE(calls.isEmpty());
     EXPECT_TRUE(platform->printer.jobs.empty());
     EXPECT_TRUE(platform->messages.asked.empty());
 }
@@ -399,4 +484,120 @@ TEST_F(StartupTest, SecondStartWithoutCommandLineAsks)
         EXPECT_EQ(window->windowTitle(), QStringLiteral("KVE v. 3.1.0"));
         EXPECT_EQ(first.activations.load(), 1);
     }
+}
+
+namespace {
+// Runs the events for a few rounds of the hand-over's look at what holds it.
+void spinSomeHoldRounds()
+{
+    QElapsedTimer timer;
+    timer.start();
+    spinUntil([&] { return timer.elapsed() > 3 * SingleInstance::HoldPollMs; });
+}
+} // namespace
+
+TEST_F(StartupTest, AHandedOverLineWaitsWhileADialogIsOpen)
+{
+    QTemporaryDir folder;
+    SingleInstance instance(folder.path());
+    int status = -1;
+    ASSERT_TRUE(window->Form_Load(QString(), &instance, status));
+    ASSERT_EQ(instance.role(), SingleInstance::Role::Primary);
+    window->show();
+    const QString ranked = rankedSample();
+
+    // Each thing that runs an event loop of its own while the user is at
+    // it: run inside it, the line would replace the dataset under it.
+    using Hold = std::function<void(const std::function<void()>& whileOpen)>;
+    const struct {
+        const char* name;
+        Hold hold;
+    } holds[] = {
+        {"dialog",
+         [&](const std::function<void()>& whileOpen) {
+             QDialog dialog(window.get());
+             dialog.setWindowTitle(QStringLiteral("Save as dataset file"));
+             QTimer::singleShot(0, &dialog, [&] {
+                 whileOpen();
+                 dialog.reject();
+             });
+             dialog.exec();
+         }},
+        {"box",
+         [&](const std::function<void()>& whileOpen) {
+             QMessageBox box(QMessageBox::Question, QStringLiteral("KVE"), QStringLiteral("Do you want clear the dataset?"),
+                             QMessageBox::Yes | QMessageBox::No, window.get());
+             QTimer::singleShot(0, &box, [&] {
+                 whileOpen();
+                 box.done(QMessageBox::No);
+             });
+             box.exec();
+         }},
+        {"menu",
+         [&](const std::function<void()>& whileOpen) {
+             QMenu menu(window.get());
+             menu.addAction(QStringLiteral("Copy"));
+             menu.popup(window->mapToGlobal(QPoint(20, 20)));
+             whileOpen();
+             menu.close();
+         }},
+        {"task with an event loop of its own",
+         [&](const std::function<void()>& whileOpen) {
+             // The program's event loop, and a task's loop inside it.
+             QEventLoop program;
+             QTimer::singleShot(0, &program, [&] {
+                 QEventLoop task;
+                 QTimer::singleShot(0, &task, [&] {
+                     whileOpen();
+                     task.quit();
+                 });
+                 task.exec();
+                 program.quit();
+             });
+             program.exec();
+         }},
+    };
+    QString open = Sample;
+    ASSERT_EQ(runCommandLine(QStringLiteral("/F") + open + QStringLiteral(" /Y")).status, 0);
+    for (const auto& h : holds) {
+        const QString other = open == Sample ? ranked : Sample;
+        window->dataMatrix().setText(1, 1, QStringLiteral("99"));
+        std::unique_ptr<SecondStart> handOver;
+        h.hold([&] {
+            handOver = std::make_unique<SecondStart>(folder.path(), QStringLiteral("/F") + other + QStringLiteral(" /Y"));
+            ASSERT_TRUE(spinUntil([&] { return instance.queued() == 1 || handOver->finished.load(); })) << h.name;
+            spinSomeHoldRounds();
+            // Taken, but not carried out while it is open.
+            EXPECT_FALSE(handOver->finished.load()) << h.name;
+            EXPECT_EQ(window->dataMatrix().cell(1, 1).toDisplayString(), QStringLiteral("99")) << h.name;
+            EXPECT_EQ(programState().DataFileName, open) << h.name;
+        });
+        ASSERT_TRUE(handOver) << h.name;
+        // Closed: the line is carried out.
+        ASSERT_TRUE(spinUntil([&] { return handOver->finished.load(); })) << h.name;
+        EXPECT_EQ(handOver->delivery, SingleInstance::Delivery::Done) << h.name;
+        EXPECT_EQ(handOver->outcome.status, 0) << h.name << ": " << handOver->outcome.reason.toStdString();
+        EXPECT_EQ(programState().DataFileName, other) << h.name;
+        EXPECT_NE(window->dataMatrix().cell(1, 1).toDisplayString(), QStringLiteral("99")) << h.name;
+        open = other;
+    }
+
+    // A dialog left open past the hold limit: the line is not carried out,
+    // and the start that handed it over hears which dialog held it.
+    instance.setHoldLimit(300);
+    window->dataMatrix().setText(1, 1, QStringLiteral("99"));
+    std::unique_ptr<SecondStart> givenUp;
+    holds[0].hold([&] {
+        givenUp = std::make_unique<SecondStart>(folder.path(), QStringLiteral("/F") + ranked + QStringLiteral(" /Y"));
+        ASSERT_TRUE(spinUntil([&] { return givenUp->finished.load(); }));
+    });
+    ASSERT_TRUE(givenUp);
+    EXPECT_EQ(givenUp->delivery, SingleInstance::Delivery::Done);
+    EXPECT_EQ(givenUp->outcome.status, 1);
+    EXPECT_EQ(givenUp->outcome.reason, QStringLiteral("KVE: the command line was not carried out: the running KVE waited 1 "
+                                                      "second for its dialog \"Save as dataset file\" to be closed"));
+    spinSomeHoldRounds();
+    EXPECT_EQ(window->dataMatrix().cell(1, 1).toDisplayString(), QStringLiteral("99"));
+    EXPECT_EQ(programState().DataFileName, open);
+    EXPECT_TRUE(platform->messages.asked.empty());
 }
