@@ -380,8 +380,11 @@ ModelIndexes modelIndexes(const BoundedArray<double>& x, const BoundedArray<doub
     m.CD = finiteOrNaN(cd);
 
     // The signed correlation: an anti-correlated model gets a negative CCC.
+    // The means enter only through their difference, handed over as the
+    // mean of the differences X - Y against 0: two means far from zero
+    // (data near 1e9) would lose most of its digits.
     const double r = std::copysign(std::sqrt(m.r2), coVarXY);
-    const Concordance c = concordance(n, r, meanX, meanY, varX, varY, varXY);
+    const Concordance c = concordance(n, r, meanXY, 0.0, varX, varY, varXY);
     m.Cb = finiteOrNaN(c.Cb);
     m.CCC = finiteOrNaN(c.CCC);
 
@@ -500,9 +503,14 @@ ComparisonResults computeComparison(const ComparisonData& data)
             PairStatistics& p = res.pairs[res.pairIndex(i, j)];
 
             // Correlation and concordance of the two prediction columns.
+            // Model j takes the place of X, model i that of Y; their means
+            // enter as the mean difference, as in modelIndexes.
             pearson(data.X[i], data.X[j], n, sizesOf(data.X[i]), sizesOf(data.X[j]), p.r, p.pR);
-            const Concordance c = concordance(n, p.r, moments[j].mean, moments[i].mean, moments[j].var,
-                                              moments[i].var, 0.0);
+            double meanDifference = 0;
+            for (int t = 1; t <= n; ++t)
+                meanDifference += data.X[j](t) - data.X[i](t);
+            meanDifference /= n;
+            const Concordance c = concordance(n, p.r, meanDifference, 0.0, moments[j].var, moments[i].var, 0.0);
             p.Cb = finiteOrNaN(c.Cb);
             p.CCC = finiteOrNaN(c.CCC);
             p.pCCC = finiteOrNaN(c.pCCC);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "SumtrixLib/Sumtrix.hpp"
+#include "far_means.hpp"
 
 namespace SumtrixLib {
 
@@ -156,10 +157,13 @@ void Sumtrix::STAT_Moments(const BoundedArray<double>& data, std::int32_t n, dou
         return;
     }
     const double dn = n;
-    double sum = 0.0;
-    for (std::int32_t j = 1; j <= n; ++j)
-        sum = checkedAdd(sum, data(j));
-    ave = sum / dn;
+    ave = accurateMean(data, n);
+    // The deviations are taken from the mean itself, ave + shift: ave is
+    // the mean rounded to a double, and far from zero (near 1e9, where a
+    // double steps by 1e-7) that rounding, against a spread of a tenth,
+    // would move the skewness in its sixth digit. Each value's deviation
+    // from ave is exact there.
+    const double shift = deviationSum(data, n, ave) / dn;
 
     adev = 0.0;
     Var = 0.0;
@@ -172,7 +176,7 @@ void Sumtrix::STAT_Moments(const BoundedArray<double>& data, std::int32_t n, dou
     hi = data(1);
     for (std::int32_t j = 1; j <= n; ++j) {
         const double v = data(j);
-        const double s = checkedSub(v, ave);
+        const double s = checkedSub(checkedSub(v, ave), shift);
         ep += s;
         adev += std::fabs(s);
         const double p2 = checkedMul(s, s);
@@ -186,7 +190,7 @@ void Sumtrix::STAT_Moments(const BoundedArray<double>& data, std::int32_t n, dou
     }
     adev /= dn;
     // Corrected two-pass variance: ep, the sum of the deviations, takes out
-    // the rounding error of the mean.
+    // what rounding is left in the mean.
     Var = checkedDiv(checkedSub(Var, checkedMul(ep, ep) / dn), dn - 1.0);
     sdev = checkedSqrt(Var);
     if (Var != 0.0) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "SumtrixLib/Sumtrix.hpp"
+#include "far_means.hpp"
 
 namespace SumtrixLib {
 
@@ -195,12 +196,9 @@ Variant Sumtrix::STAT_AveVar(const BoundedArray<double>& data, std::int32_t n, d
     Var = 0.0;
     if (n < 2)
         return {};
-    double sum = 0.0;
-    for (std::int32_t i = 1; i <= n; ++i)
-        sum = checkedAdd(sum, data(i));
-    ave = sum / n;
-    // Corrected two-pass variance: the (sum of s)^2 / n term removes the
-    // rounding error left in the mean.
+    ave = accurateMean(data, n);
+    // Corrected two-pass variance: the (sum of s)^2 / n term removes what
+    // rounding is left in the mean.
     double ep = 0.0;
     double ss = 0.0;
     for (std::int32_t i = 1; i <= n; ++i) {

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "SumtrixLib/Sumtrix.hpp"
+#include "far_means.hpp"
 
 namespace SumtrixLib {
 
@@ -30,6 +31,22 @@ SampleMoments bothSamples(Sumtrix& s, const BoundedArray<double>& data1, std::in
     return m;
 }
 
+// Mean and variance (n - 1) of the differences data1(i) - data2(i), i =
+// 1..n, in ave1 and var1. Both samples must hold the n pairs before the
+// differences are dimensioned for them.
+SampleMoments differences(Sumtrix& s, const BoundedArray<double>& data1, const BoundedArray<double>& data2,
+                          std::int32_t n)
+{
+    data1.requireRange(1, n);
+    data2.requireRange(1, n);
+    BoundedArray<double> d(0, n > 0 ? n : 0);
+    for (std::int32_t i = 1; i <= n; ++i)
+        d(i) = checkedSub(data1(i), data2(i));
+    SampleMoments m;
+    s.STAT_AveVar(d, n, m.ave1, m.var1);
+    return m;
+}
+
 } // namespace
 
 void Sumtrix::STAT_TTESTSameVar(const BoundedArray<double>& data1, std::int32_t n1,
@@ -40,7 +57,7 @@ void Sumtrix::STAT_TTESTSameVar(const BoundedArray<double>& data1, std::int32_t 
     const double dn1 = n1, dn2 = n2;
     const double df = dn1 + dn2 - 2.0;
     const double svar = checkedDiv((dn1 - 1.0) * var1 + (dn2 - 1.0) * var2, df);
-    t = checkedDiv(ave1 - ave2, checkedSqrt(svar * (1.0 / dn1 + 1.0 / dn2)));
+    t = checkedDiv(meanDifference(data1, n1, ave1, data2, n2, ave2), checkedSqrt(svar * (1.0 / dn1 + 1.0 / dn2)));
     Prob = twoSidedT(*this, t, df);
 }
 
@@ -48,19 +65,22 @@ void Sumtrix::STAT_TTESTPaired(const BoundedArray<double>& data1, std::int32_t n
                                const BoundedArray<double>& data2, std::int32_t n2, double& t,
                                double& Prob)
 {
-    const auto [ave1, var1, ave2, var2] = bothSamples(*this, data1, n1, data2, n2);
+    // The samples' moments are not used, but their reading checks the
+    // samples as it always has.
+    bothSamples(*this, data1, n1, data2, n2);
     const double dn1 = n1;
-    double cov = 0.0;
-    for (std::int32_t i = 1; i <= n1; ++i)
-        cov = checkedAdd(cov, checkedMul(data1(i) - ave1, data2(i) - ave2));
     const double df = dn1 - 1.0;
-    cov = checkedDiv(cov, df);
-    // s1^2 + s2^2 - 2 cov is the variance of the differences; for pairs
-    // that differ by a constant it is 0 and may round to just below it,
-    // which counts as no spread (t = 0) rather than failing the root.
-    const double spread = checkedDiv(var1 + var2 - 2.0 * cov, dn1);
+    // s1^2 + s2^2 - 2 cov is the variance of the differences data1 - data2,
+    // and ave1 - ave2 their mean: both are formed from the differences,
+    // which is the same in exact arithmetic. The first form cancels where
+    // the samples are close (a good model, |r| near 1), the second where
+    // they lie far from zero. For pairs that differ by a constant the
+    // variance is 0 and may round to just below it, which counts as no
+    // spread (t = 0) rather than failing the root.
+    const SampleMoments d = differences(*this, data1, data2, n1);
+    const double spread = checkedDiv(d.var1, dn1);
     const double sd = spread > 0.0 ? std::sqrt(spread) : 0.0;
-    t = sd > 0.0 ? checkedDiv(ave1 - ave2, sd) : 0.0;
+    t = sd > 0.0 ? checkedDiv(d.ave1, sd) : 0.0;
     Prob = twoSidedT(*this, t, df);
 }
 
@@ -91,17 +111,9 @@ void Sumtrix::STAT_TTESTDiffPaired(const BoundedArray<double>& data1, std::int32
                                    const BoundedArray<double>& data2, std::int32_t /*n2*/,
                                    double& t, double& Prob)
 {
-    // Both samples must hold the n1 pairs before the differences are
-    // dimensioned for them.
-    data1.requireRange(1, n1);
-    data2.requireRange(1, n1);
-    BoundedArray<double> d(0, n1 > 0 ? n1 : 0);
-    for (std::int32_t i = 1; i <= n1; ++i)
-        d(i) = checkedSub(data1(i), data2(i));
-    double ave = 0.0, var = 0.0;
-    this->STAT_AveVar(d, n1, ave, var);
+    const SampleMoments d = differences(*this, data1, data2, n1);
     const double df = static_cast<double>(n1) - 1.0;
-    t = var > 0.0 ? checkedDiv(ave, std::sqrt(checkedDiv(var, n1))) : 0.0;
+    t = d.var1 > 0.0 ? checkedDiv(d.ave1, std::sqrt(checkedDiv(d.var1, n1))) : 0.0;
     Prob = twoSidedT(*this, t, df);
 }
 
@@ -112,7 +124,7 @@ void Sumtrix::STAT_TTESTDiffVar(const BoundedArray<double>& data1, std::int32_t 
     const auto [ave1, var1, ave2, var2] = bothSamples(*this, data1, n1, data2, n2);
     const double dn1 = n1, dn2 = n2;
     const double v1 = checkedDiv(var1, dn1), v2 = checkedDiv(var2, dn2);
-    t = checkedDiv(ave1 - ave2, checkedSqrt(v1 + v2));
+    t = checkedDiv(meanDifference(data1, n1, ave1, data2, n2, ave2), checkedSqrt(v1 + v2));
     // Welch-Satterthwaite degrees of freedom, a real number.
     const double df = checkedDiv(checkedMul(v1 + v2, v1 + v2),
                                  checkedAdd(checkedDiv(v1 * v1, dn1 - 1.0), checkedDiv(v2 * v2, dn2 - 1.0)));

@@ -17,3 +17,20 @@ out_path <- function(name) {
   dir <- if (length(args) >= 1) args[1] else "numlib/tests/reference"
   file.path(dir, name)
 }
+
+# Liao's delta-method standard error of Gr = Ar r (concordance_ccc.R):
+# sqrt(d' S d / n), d the gradient of Gr over (a, b, c, e) = (VarY, VarX,
+# Sxy, mean x - mean y) taken by R's symbolic deriv(), S their asymptotic
+# covariance matrix.
+liao_se <- function(n, r, vx, vy, e) {
+  sx <- sqrt(vx); sy <- sqrt(vy)
+  gr_fun <- deriv(~ (4 * c - c^2 * (1 / a + 1 / b)) / (e^2 + 2 * (a + b) - c * (a + b) / sqrt(a * b)),
+                  c("a", "b", "c", "e"))
+  v <- eval(gr_fun, list(a = vy, b = vx, c = r * sqrt(vx * vy), e = e))
+  d <- attr(v, "gradient")
+  S <- matrix(c(2 * sy^4, 2 * r^2 * sx^2 * sy^2, 2 * r * sx * sy^3, 0,
+                2 * r^2 * sx^2 * sy^2, 2 * sx^4, 2 * r * sx^3 * sy, 0,
+                2 * r * sx * sy^3, 2 * r * sx^3 * sy, (r^2 + 1) * sx^2 * sy^2, 0,
+                0, 0, 0, sx^2 + sy^2 - 2 * r * sx * sy), 4, 4, byrow = TRUE)
+  c(gr = as.numeric(v), se = sqrt(as.numeric(d %*% S %*% t(d)) / n))
+}

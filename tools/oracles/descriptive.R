@@ -17,13 +17,24 @@ msets <- list(
   list(name = "skewed", data = round(rexp(25, 0.2), 2), n = 25),
   list(name = "ties", data = rep(c(1.5, 2, 2, 9), 10), n = 40),
   list(name = "first n of longer", data = round(runif(12, -5, 5), 1), n = 9),
-  list(name = "large offset", data = 1e6 + round(rnorm(200), 2), n = 200)
+  list(name = "large offset", data = 1e6 + round(rnorm(200), 2), n = 200),
+  # A thousand values near 1e9 that spread by a tenth, a third of them
+  # skewed up; made without random draws, so the draws of the cases after
+  # it stay as they were.
+  list(name = "near 1e9, spread a tenth",
+       data = 1e9 + round(5 + 0.1 * qnorm(ppoints(1000))[order(sin(1:1000))] +
+                          ifelse(1:1000 %% 3 == 0, qexp(ppoints(1000)) / 10, 0), 3), n = 1000)
 )
 for (s in msets) {
   x <- s$data[1:s$n]; n <- s$n; m <- mean(x)
   sdv <- sd(x)
-  vals <- c(m, median(s$data), mean(abs(x - m)), sdv, var(x),
-            sum((x - m)^3) / (n * sdv^3), sum((x - m)^4) / (n * var(x)^2), min(x), max(x))
+  # The shape about the mean of the data less their offset (exact for data
+  # far from zero): about R's own mean, rounded to a double near 1e6 or 1e9,
+  # the skewness would carry that rounding.
+  off <- if (grepl("offset|1e9", s$name)) round(m) else 0
+  z <- x - off; mz <- mean(z)
+  vals <- c(m, median(s$data), mean(abs(z - mz)), sdv, var(x),
+            sum((z - mz)^3) / (n * sdv^3), sum((z - mz)^4) / (n * var(x)^2), min(x), max(x))
   writeLines(sprintf("    {\"%s\", %s, %d, %s},", s$name, vec(s$data), n, paste(num(vals), collapse = ", ")), con)
 }
 writeLines("};", con)

@@ -13,17 +13,20 @@ x1 <- round(rnorm(30, 10, 2), 2); y1 <- round(x1 + rnorm(30, 0.6, 1.5), 2)
 x2 <- round(rnorm(12, 5, 1), 3); y2 <- round(rnorm(12, 5.3, 2.5), 3)
 x3 <- round(rexp(200, 0.1), 1); y3 <- round(0.8 * x3 + rnorm(200, 2, 3), 1)
 x4 <- c(1, 2, 3, 4); y4 <- c(2, 3, 4, 6)
-for (s in list(list("close pairs", x1, y1), list("unequal spread", x2, y2),
-               list("skewed n 200", x3, y3), list("four", x4, y4))) {
-  x <- s[[2]]; y <- s[[3]]
+# t and P of the pooled, Welch and paired tests, F (above 1) and its P.
+tests <- function(x, y) {
   pooled <- t.test(x, y, var.equal = TRUE)
   welch <- t.test(x, y, var.equal = FALSE)
   paired <- t.test(x, y, paired = TRUE)
   vt <- var.test(x, y)
   f <- max(vt$statistic, 1 / vt$statistic)
-  vals <- c(pooled$statistic, pooled$p.value, welch$statistic, welch$p.value,
-            paired$statistic, paired$p.value, f, vt$p.value)
-  writeLines(sprintf("    {\"%s\", %s, %s, %s},", s[[1]], vec(x), vec(y), paste(num(unname(vals)), collapse = ", ")), con)
+  unname(c(pooled$statistic, pooled$p.value, welch$statistic, welch$p.value,
+           paired$statistic, paired$p.value, f, vt$p.value))
+}
+for (s in list(list("close pairs", x1, y1), list("unequal spread", x2, y2),
+               list("skewed n 200", x3, y3), list("four", x4, y4))) {
+  x <- s[[2]]; y <- s[[3]]
+  writeLines(sprintf("    {\"%s\", %s, %s, %s},", s[[1]], vec(x), vec(y), paste(num(tests(x, y)), collapse = ", ")), con)
 }
 writeLines("};", con)
 
@@ -61,6 +64,21 @@ for (k in 1:2) {
   vals <- c(a, b, mean(x), mean(y), fm, av$`Pr(>F)`[2], fd,
             pf(fd, 2, n - 2, lower.tail = FALSE))
   writeLines(sprintf("    {%s, %s, %s},", vec(x), vec(y), paste(num(unname(vals)), collapse = ", ")), con)
+}
+writeLines("};", con)
+
+# Samples far from zero, near 1e6 and 1e9, that spread by a tenth: the
+# difference of the two means cancels there, and for close pairs so does
+# s1^2 + s2^2 - 2 cov. t.test would suffer the first near 1e9 itself, so it
+# runs on the data less the offset (exact for these values), which leaves
+# every statistic as it is.
+writeLines("const TwoSampleCase kFarTwoSampleCases[] = {", con)
+for (k in 1:2) {
+  off <- c(1e6, 1e9)[k]
+  v <- round(rnorm(1000, 5, 0.1), 3); w <- round(v + rnorm(1000, 0.01, 0.02), 3)
+  x <- as.numeric(sprintf("%.3f", off + v)); y <- as.numeric(sprintf("%.3f", off + w))
+  writeLines(sprintf("    {\"near %g\", %s, %s, %s},", off, vec(x), vec(y),
+                     paste(num(tests(x - off, y - off)), collapse = ", ")), con)
 }
 writeLines("};", con)
 close(con)

@@ -45,9 +45,12 @@ void writeConcordanceSection(EvaluationContext& ctx)
     const SharedMoments& m = ctx.moments();
     // What STAT_CCC leaves unwritten in a degenerate case (no Fisher-z rows
     // for rc >= 1, r = 0, two points) stays not computed and prints "n/a".
+    // The coefficients read the means only through their difference, which
+    // goes in as the mean of the differences X - Y against 0: two means far
+    // from zero (data near 1e9) would lose most of its digits.
     Sumtrix::ConcordanceCorrelation c;
-    if (allComputed({r, m.MeanX, m.MeanY, m.VarX, m.VarY, m.VarXY}))
-        step([&] { c = ctx.lib.STAT_CCC(ctx.data.N, r, m.MeanX, m.MeanY, m.VarX, m.VarY, m.VarXY); });
+    if (allComputed({r, m.MeanXY, m.VarX, m.VarY, m.VarXY}))
+        step([&] { c = ctx.lib.STAT_CCC(ctx.data.N, r, m.MeanXY, 0.0, m.VarX, m.VarY, m.VarXY); });
     // X = Y within rounding: perfect agreement, whose coefficients have no
     // spread, rather than the rounding of their sums (which may not even
     // have a square root).

@@ -174,6 +174,11 @@ RegressionStep computeRegression(SumtrixLib::Sumtrix& lib, const EvaluationData&
                                               });
     for (int i = 1; i <= 5; ++i)
         res.MSEPComp[static_cast<std::size_t>(i)] = measuresStand ? comp(i) : NotComputed;
+    // The squared bias (MeanX - MeanY)^2 as the square of the mean of the
+    // differences: the difference of two means far from zero (data near
+    // 1e9) loses most of its digits.
+    if (measuresStand && !std::isnan(res.mb))
+        res.MSEPComp[1] = res.mb * res.mb;
     // MEF divides by the spread of Y; CD is that spread over the spread of
     // X about the mean of Y: 0, or 0 / 0 when X is that same constant.
     // The decomposition's last three terms need the correlation, which a
