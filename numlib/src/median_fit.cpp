@@ -41,8 +41,11 @@ namespace {
 // Each move lowers the sum, so no vertex is visited twice.
 class LadDescent {
 public:
-    LadDescent(const BoundedArray<double>& x, const BoundedArray<double>& y, std::int32_t n)
-        : m_x(x), m_y(y), m_n(n)
+    // x and y are the data less their means mx and my: each value as read
+    // carries the rounding of its size before the shift, |x + mx| at most
+    // |x| + |mx|, which is what decides whether a point lies on a line.
+    LadDescent(const BoundedArray<double>& x, const BoundedArray<double>& y, std::int32_t n, double mx, double my)
+        : m_x(x), m_y(y), m_n(n), m_offsetX(std::fabs(mx)), m_offsetY(std::fabs(my))
     {
         for (std::int32_t i = 1; i <= n; ++i)
             m_spreadX += std::fabs(x(i));
@@ -126,14 +129,17 @@ private:
     // the steepest descent), or 0 when there is none.
     std::int32_t improvingPivot(const Line& l)
     {
-        // Points on the line (their residuals zero within rounding) bend the
-        // sum; the others contribute their side's sign.
+        // Points on the line (their residuals zero within the rounding of
+        // the two points' values as read) bend the sum; the others
+        // contribute their side's sign.
         std::vector<std::pair<double, std::int32_t>> on;
         double A = 0.0, B = 0.0;
+        const double yp = std::fabs(m_y(l.p)) + m_offsetY, xp = std::fabs(m_x(l.p)) + m_offsetX;
         for (std::int32_t i = 1; i <= m_n; ++i) {
             const double dy = m_y(i) - m_y(l.p), dx = m_x(i) - m_x(l.p);
             const double r = dy - l.b * dx;
-            if (zeroWithinRounding(r, std::fabs(dy) + std::fabs(l.b * dx))) {
+            const double terms = std::fabs(m_y(i)) + m_offsetY + yp + std::fabs(l.b) * (std::fabs(m_x(i)) + m_offsetX + xp);
+            if (zeroWithinRounding(r, terms)) {
                 on.push_back({m_x(i), i});
             } else {
                 const double sg = r > 0.0 ? 1.0 : -1.0;
@@ -171,26 +177,32 @@ private:
     const BoundedArray<double>& m_x;
     const BoundedArray<double>& m_y;
     std::int32_t m_n;
+    double m_offsetX, m_offsetY;
     double m_spreadX = 0.0;
     std::vector<Slope> m_slopes;
 };
 
-// The points on the line yt = aa + bb xt (the centred data): those whose
-// residual is zero within rounding (SumtrixLib/Rounding.hpp). The slope
+// The points on the line yt = aa + bb xt (the data less their means mx and
+// my): those whose residual is zero within rounding
+// (SumtrixLib/Rounding.hpp). The values as read carry the rounding of
+// their size before the shift (at most |yt| + |my|, |xt| + |mx|). The slope
 // comes from two points and the intercept from a third, so a residual
 // carries the rounding of its own point's terms and of the largest terms
 // of any point. A line between points (the median of an even number of
 // them taken between two values) passes through none.
 std::vector<std::int32_t> pointsOnTheLine(const BoundedArray<double>& xt, const BoundedArray<double>& yt, std::int32_t n,
-                                          double aa, double bb)
+                                          double aa, double bb, double mx, double my)
 {
+    const auto size = [&](std::int32_t i) {
+        return std::fabs(yt(i)) + std::fabs(my) + std::fabs(bb) * (std::fabs(xt(i)) + std::fabs(mx));
+    };
     double largest = 0.0;
     for (std::int32_t i = 1; i <= n; ++i)
-        largest = std::max(largest, std::fabs(yt(i)) + std::fabs(bb * xt(i)));
+        largest = std::max(largest, size(i));
     std::vector<std::int32_t> on;
     for (std::int32_t i = 1; i <= n; ++i) {
         const double r = yt(i) - (xt(i) * bb + aa);
-        if (zeroWithinRounding(r, std::fabs(yt(i)) + std::fabs(bb * xt(i)) + std::fabs(aa) + largest))
+        if (zeroWithinRounding(r, size(i) + std::fabs(aa) + largest))
             on.push_back(i);
     }
     return on;
@@ -284,10 +296,10 @@ void fitMedianLine(Sumtrix& lib, const BoundedArray<double>& x, const BoundedArr
     }
     // From there to the minimum exactly; the intercept is the median of
     // y - b x there, as for every slope.
-    bb = LadDescent(xt, yt, ndata).slope(bb);
+    bb = LadDescent(xt, yt, ndata, mx, my).slope(bb);
     lib.STAT_rofunc(bb, xt, yt, arr, aa, abdevt, ndata);
     if (onLine)
-        *onLine = pointsOnTheLine(xt, yt, ndata, aa, bb);
+        *onLine = pointsOnTheLine(xt, yt, ndata, aa, bb, mx, my);
     a = originalIntercept(aa, bb);
     b = bb;
     abdev = checkedDiv(abdevt, N);

@@ -107,7 +107,13 @@ VarnholtResult STAT_Varnholt(SumtrixLib::Sumtrix& lib, std::int32_t n, const Bou
         if (SumtrixLib::zeroWithinRounding(
                 side, std::fabs(x) + std::fabs(MeanX) + std::fabs(b) * (std::fabs(y) + std::fabs(MeanY))))
             side = 0;
-        const double YF = isOnLine ? y : a + b * x;
+        // A point that lies on the reference line within the rounding of
+        // the line's terms lies on it, as the points the fit names do:
+        // rounding never puts it on one side or the other.
+        const double fitted = a + b * x;
+        const bool onTheLine =
+            isOnLine || SumtrixLib::zeroWithinRounding(fitted - y, std::fabs(a) + std::fabs(b * x) + std::fabs(y));
+        const double YF = onTheLine ? y : fitted;
         int row = 0, column = 0;
         if (side >= 0 && YF >= y) {
             row = 1, column = 1;

@@ -194,6 +194,25 @@ TEST(OrthogonalBalanceSection, PointsOnTheLinesAndAZeroSlope)
          {"Perpendicular lines at   Y = X                            Y =    3.00000 +    0.00000X",
           "         Overpredicted  :      ( 0.00%)     1 (25.00%)          ( 0.00%)     2 (50.00%)",
           "         Underpredicted :    2 (50.00%)     1 (25.00%)        2 (50.00%)       ( 0.00%)"}},
+        // The least-squares line is Y = X: the residuals +-10 at 10, 20, 30
+        // and 40 cancel in sum and in moment, and (15, 15) and (35, 35) lie
+        // on it, left and right of the perpendicular through the means
+        // (25, 25). Written with decimals (near 1000 in doubles), rounding
+        // leaves a + b x a hair off them: they still count as on the line.
+        {"on the least-squares line",
+         {{"10", "20"}, {"20", "10"}, {"30", "20"}, {"40", "50"}, {"15", "15"}, {"35", "35"}},
+         {"Perpendicular lines at   Y = X                            Y =    0.00000 +    1.00000X",
+          "         Overpredicted  :    3 (50.00%)       ( 0.00%)        3 (50.00%)       ( 0.00%)", "         Underpredicted :    1 (16.67%)     2 (33.33%)        1 (16.67%)     2 (33.33%)"}},
+        {"on the least-squares line, decimals",
+         {{"0.1", "0.2"}, {"0.2", "0.1"}, {"0.3", "0.2"}, {"0.4", "0.5"}, {"0.15", "0.15"}, {"0.35", "0.35"}},
+         {"Perpendicular lines at   Y = X                            Y =    0.00000 +    1.00000X",
+          "         Overpredicted  :    3 (50.00%)       ( 0.00%)        3 (50.00%)       ( 0.00%)", "         Underpredicted :    1 (16.67%)     2 (33.33%)        1 (16.67%)     2 (33.33%)"}},
+        {"on the least-squares line, decimals near 1000",
+         {{"1000.1", "1000.2"}, {"1000.2", "1000.1"}, {"1000.3", "1000.2"}, {"1000.4", "1000.5"},
+          {"1000.15", "1000.15"}, {"1000.35", "1000.35"}},
+         {"Perpendicular lines at   Y = X                            Y =    0.00000 +    1.00000X",
+          "         Overpredicted  :    3 (50.00%)       ( 0.00%)        3 (50.00%)       ( 0.00%)",
+          "         Underpredicted :    1 (16.67%)     2 (33.33%)        1 (16.67%)     2 (33.33%)"}},
         {"a zero slope, decimals",
          {{"0.1", "0.3"}, {"0.2", "0.3"}, {"0.3", "0.3"}, {"0.4", "0.3"}},
          {"Perpendicular lines at   Y = X                            Y =    0.30000 +    0.00000X",
