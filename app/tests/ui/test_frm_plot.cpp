@@ -63,6 +63,11 @@ protected:
     }
     static void click(QWidget* window, const char* name) { child<QPushButton>(window, name)->click(); }
     const MessageRequest& lastMessage() const { return platform.messages.asked.back(); }
+    // The question asked before a file that exists is replaced.
+    static QString overwriteQuestion(const QString& path)
+    {
+        return QStringLiteral("The file '") + path + QStringLiteral("' already exists!\r\nDo you want to overwrite it?");
+    }
 
     QTemporaryDir dir;
     ScriptedPlatform platform{dir.path()};
@@ -361,8 +366,7 @@ TEST_F(FrmPlotTest, SaveAsPicture)
         platform.messages.answers = {o.answer};
         click(window, "Command4");
         ASSERT_EQ(platform.messages.asked.size(), 1u);
-        EXPECT_EQ(lastMessage().text,
-                  QStringLiteral("The file '") + kept + QStringLiteral("' already exists!\r\nDo you want to overwrite it?"));
+        EXPECT_EQ(lastMessage().text, overwriteQuestion(kept));
         EXPECT_EQ(lastMessage().defaultAnswer, MsgAnswer::No);
         QFile now(kept);
         ASSERT_TRUE(now.open(QIODevice::ReadOnly));
@@ -598,8 +602,7 @@ TEST_F(FrmPlotTest, PrintIntoAFileThatExistsAsksFirst)
         platform.messages.answers = {c.answer};
         click(bars, "Command5");
         ASSERT_EQ(platform.messages.asked.size(), 1u);
-        EXPECT_EQ(lastMessage().text,
-                  QStringLiteral("The file '") + file + QStringLiteral("' already exists!\r\nDo you want to overwrite it?"));
+        EXPECT_EQ(lastMessage().text, overwriteQuestion(file));
         EXPECT_EQ(lastMessage().buttons, MsgButtons::YesNo);
         EXPECT_EQ(lastMessage().icon, MsgIcon::Question);
         EXPECT_EQ(lastMessage().defaultAnswer, MsgAnswer::No);
